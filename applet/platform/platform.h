@@ -1,0 +1,93 @@
+// The operating-system services the applet needs, behind one small interface; the only file set
+// that knows which system it runs on (POSIX here, Win32 would be a sibling implementation).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kestrel::platform {
+
+// File name of the host SDK library as the dynamic loader knows it.
+const char* hostLibraryFileName();
+
+// A loaded shared library. Holds one reference; closing drops it, so a library that was already
+// in the process (the host that loaded us) stays loaded.
+class SharedLibrary {
+public:
+    // Loads `fileName` with immediate binding; std::nullopt when the loader refuses.
+    static std::optional<SharedLibrary> open(const char* fileName);
+
+    SharedLibrary(SharedLibrary&& other) noexcept;
+    SharedLibrary& operator=(SharedLibrary&& other) noexcept;
+    SharedLibrary(const SharedLibrary&) = delete;
+    SharedLibrary& operator=(const SharedLibrary&) = delete;
+    ~SharedLibrary();
+
+    // Address of the exported symbol `name`, or null when the library has none.
+    void* symbol(const char* name) const;
+
+private:
+    explicit SharedLibrary(void* handle) : handle_(handle) {}
+    void* handle_ = nullptr;
+};
+
+// Full path of the file this code was loaded from (the applet library, or the executable the
+// core is linked into); empty when the loader cannot tell.
+std::string moduleFileName();
+
+// A module path cut into directory and base name without extension. Either '/' or '\\' counts as
+// separator; the extension starts at the base name's last '.'.
+struct ModulePathParts {
+    std::string directory;
+    std::string baseName;
+};
+ModulePathParts splitModulePath(std::string_view path);
+
+// The directory separator used when joining a directory and a file name.
+constexpr char kPathSeparator = '/';
+
+// Value of an environment variable; std::nullopt when it is not set (an empty value is set).
+std::optional<std::string> environmentValue(const char* name);
+
+// Directory for temporary files, always ending in the separator: $TMPDIR when it is set and
+// non-empty, else "/tmp/".
+std::string temporaryDirectory();
+
+// Creates `path` only if it does not exist yet, readable and writable by the owner alone, and
+// closes it again. False when the file exists or cannot be created.
+bool createFileExclusive(const char* path);
+
+// Deletes a file; false when it could not be removed.
+bool removeFile(const char* path);
+
+// Milliseconds of a clock that never jumps; wraps as a 64-bit count.
+uint64_t tickCountMs();
+
+// Nanoseconds of the same monotonic clock, for precise waits.
+uint64_t monotonicNs();
+
+// Suspends the calling thread for at least `durationNs` nanoseconds.
+void sleepNs(uint64_t durationNs);
+
+// A mutex the owning thread may take again (both lock kinds of the applet build on it).
+class NativeMutex {
+public:
+    NativeMutex();
+    ~NativeMutex();
+    NativeMutex(const NativeMutex&) = delete;
+    NativeMutex& operator=(const NativeMutex&) = delete;
+
+    void lock();
+    bool tryLock();
+    // False when the calling thread does not own the mutex.
+    bool unlock();
+
+private:
+    struct Native;
+    std::unique_ptr<Native> native_;
+};
+
+}  // namespace kestrel::platform
