@@ -1,0 +1,194 @@
+// The table of the fixed categories and features, in publication order.
+#include "info/fixed_tree_table.h"
+
+#include <bit>
+#include <limits>
+
+#include "params/parameter_ids.h"
+
+namespace kestrel {
+namespace {
+
+// The smallest trigger frequency, 62.5 MHz / 2^32, as the design's frequency range publishes it:
+// one bit below the nearest double.
+const double kFramesPerSecondMinimum = std::bit_cast<double>(uint64_t{0x3F8DCD64FFFFFFFF});
+// Continuous doubles publish the smallest relative step as their increment.
+constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
+
+constexpr FixedFeatureLimits integer(int64_t minimum, int64_t maximum, int64_t increment) {
+    FixedFeatureLimits limits{FixedFeatureKind::Integer};
+    limits.integerMinimum = minimum;
+    limits.integerMaximum = maximum;
+    limits.integerIncrement = increment;
+    return limits;
+}
+
+constexpr FixedFeatureLimits real(double minimum, double maximum, double increment) {
+    FixedFeatureLimits limits{FixedFeatureKind::Double};
+    limits.doubleMinimum = minimum;
+    limits.doubleMaximum = maximum;
+    limits.doubleIncrement = increment;
+    return limits;
+}
+
+constexpr FixedFeatureLimits enumeration(EnumerationTable entries) {
+    FixedFeatureLimits limits{FixedFeatureKind::Enumeration};
+    limits.entries = entries;
+    return limits;
+}
+
+constexpr FixedFeatureLimits text(const char* filter) {
+    FixedFeatureLimits limits{FixedFeatureKind::String};
+    limits.filter = filter;
+    return limits;
+}
+
+constexpr FixedFeatureLimits integerArray(int64_t elementCount, int64_t minimum, int64_t maximum) {
+    FixedFeatureLimits limits{FixedFeatureKind::IntegerArray};
+    limits.integerMinimum = minimum;
+    limits.integerMaximum = maximum;
+    limits.integerIncrement = elementCount;
+    return limits;
+}
+
+const FixedFeature kFixedFeatures[] = {
+    {{"Camera Link"}, "Input Format", ids::FG_CAMERA_LINK_CAMTYPE, enumeration(kCameraLinkFormatEntries), "", 7, 1},
+    {{"Camera Link"}, "Use DVAL", ids::FG_USEDVAL, enumeration(kYesNoEntries), "", 7, 1},
+    {{"ROI"}, "Width", ids::FG_WIDTH, integer(16, 4096, 16), "pixel", 3, 2},
+    {{"ROI"}, "Height", ids::FG_HEIGHT, integer(2, 4096, 1), "pixel", 3, 2},
+    {{"ROI"}, "XOffset", ids::FG_XOFFSET, integer(0, 4080, 16), "pixel", 3, 2},
+    {{"ROI"}, "YOffset", ids::FG_YOFFSET, integer(0, 4095, 1), "pixel", 3, 2},
+    {{"Trigger", "Legacy"}, "FG_TRIGGERMODE", ids::FG_TRIGGERMODE, enumeration(kLegacyTriggerModeEntries), "", 7, 1},
+    {{"Trigger", "Legacy"}, "FG_EXSYNCON", ids::FG_EXSYNCON, enumeration(kOnOffEntries), "", 7, 1},
+    {{"Trigger", "Legacy"}, "FG_FLASHON", ids::FG_FLASHON, enumeration(kOnOffEntries), "", 7, 1},
+    {{"Trigger", "Legacy"}, "FG_EXPOSURE", ids::FG_EXPOSURE, integer(10, 124990, 10), "", 7, 1},
+    {{"Trigger", "Legacy"}, "FG_EXSYNCDELAY", ids::FG_EXSYNCDELAY, real(0, 10230, 10), "\xB5s", 7, 2},
+    {{"Trigger", "Legacy"}, "FG_EXSYNCPOLARITY", ids::FG_EXSYNCPOLARITY, enumeration(kLegacyPolarityEntries), "", 7, 1},
+    {{"Trigger", "Legacy"}, "FG_STROBEPULSEDELAY", ids::FG_STROBEPULSEDELAY, real(0, 10230, 10), "\xB5s", 7, 2},
+    {{"Trigger", "Legacy"}, "FG_FLASH_POLARITY", ids::FG_FLASH_POLARITY, enumeration(kLegacyPolarityEntries), "", 7, 1},
+    {{"Trigger", "Legacy"}, "FG_PRESCALER", ids::FG_PRESCALER, real(0.032, 1048.56, 0.016), "\xB5s", 7, 1},
+    {{"Trigger", "Legacy"}, "FG_CCSEL0", ids::FG_CCSEL0, enumeration(kLegacyCcSelectEntries), "", 7, 1},
+    {{"Trigger", "Legacy"}, "FG_CCSEL1", ids::FG_CCSEL1, enumeration(kLegacyCcSelectEntries), "", 7, 1},
+    {{"Trigger", "Legacy"}, "FG_CCSEL2", ids::FG_CCSEL2, enumeration(kLegacyCcSelectEntries), "", 7, 1},
+    {{"Trigger", "Legacy"}, "FG_CCSEL3", ids::FG_CCSEL3, enumeration(kLegacyCcSelectEntries), "", 7, 1},
+    {{"Trigger", "Legacy"}, "FG_DIGIO_OUTPUT", ids::FG_DIGIO_OUTPUT, integer(0, 3, 1), "", 7, 1},
+    {{"Trigger", "Trigger Input", "External"}, "Input Debounce", ids::FG_TRIGGERIN_DEBOUNCE, real(0.096, 3.024, 0.048), "\xB5s", 7, 1},
+    {{"Trigger", "Trigger Input", "External"}, "Digital Input", ids::FG_DIGIO_INPUT, integer(0, 255, 1), "", 1, 1},
+    {{"Trigger", "Trigger Input", "External"}, "Source", ids::FG_TRIGGERIN_SRC, enumeration(kTriggerInSourceEntries), "", 7, 1},
+    {{"Trigger", "Trigger Input", "External"}, "Polarity", ids::FG_TRIGGERIN_POLARITY, enumeration(kTriggerInPolarityEntries), "", 7, 1},
+    {{"Trigger", "Trigger Input", "External"}, "Input Downscale", ids::FG_TRIGGERIN_DOWNSCALE, integer(1, 2147483647, 1), "", 7, 2},
+    {{"Trigger", "Trigger Input", "External"}, "Downscale Phase", ids::FG_TRIGGERIN_DOWNSCALE_PHASE, integer(0, 4294967294, 1), "", 7, 2},
+    {{"Trigger", "Trigger Input", "External"}, "Bypass Source", ids::FG_TRIGGERIN_BYPASS_SRC, enumeration(kTriggerInSourceEntries), "", 7, 1},
+    {{"Trigger", "Trigger Input", "Software Trigger"}, "Send Pulses", ids::FG_SENDSOFTWARETRIGGER, integer(1, 1, 1), "pulses", 7, 2},
+    {{"Trigger", "Trigger Input", "Software Trigger"}, "Software Trigger Busy", ids::FG_SOFTWARETRIGGER_IS_BUSY, enumeration(kSoftwareTriggerBusyEntries), "", 1, 1},
+    {{"Trigger", "Trigger Input", "Software Trigger"}, "Software Trigger Queue Filllevel", ids::FG_SOFTWARETRIGGER_QUEUE_FILLLEVEL, integer(0, 2040, 1), "pulses", 1, 2},
+    {{"Trigger", "Trigger Input", "Statistics"}, "Input Pulses", ids::FG_TRIGGERIN_STATS_PULSECOUNT, integer(0, 65535, 1), "pulses", 1, 1},
+    {{"Trigger", "Trigger Input", "Statistics"}, "Clear Pulse Count", ids::FG_TRIGGERIN_STATS_PULSECOUNT_CLEAR, enumeration(kApplyEntries), "", 7, 1},
+    {{"Trigger", "Trigger Input", "Statistics"}, "Current Frequency", ids::FG_TRIGGERIN_STATS_FREQUENCY, real(0, 62500000, kEpsilon), "Hz", 1, 1},
+    {{"Trigger", "Trigger Input", "Statistics"}, "Minimum Frequency", ids::FG_TRIGGERIN_STATS_MINFREQUENCY, real(0, 62500000, kEpsilon), "Hz", 1, 1},
+    {{"Trigger", "Trigger Input", "Statistics"}, "Maximum Frequency", ids::FG_TRIGGERIN_STATS_MAXFREQUENCY, real(0, 62500000, kEpsilon), "Hz", 1, 1},
+    {{"Trigger", "Trigger Input", "Statistics"}, "Clear MinMax Frequency", ids::FG_TRIGGERIN_STATS_MINMAXFREQUENCY_CLEAR, enumeration(kApplyEntries), "", 7, 1},
+    {{"Trigger", "Sequencer"}, "Upscale Trigger Pulses", ids::FG_TRIGGER_MULTIPLY_PULSES, integer(1, 65535, 1), "", 7, 1},
+    {{"Trigger", "Queue"}, "Queue Mode", ids::FG_TRIGGERQUEUE_MODE, enumeration(kOnOffEntries), "", 7, 1},
+    {{"Trigger", "Queue"}, "Filllevel", ids::FG_TRIGGERQUEUE_FILLLEVEL, integer(0, 2040, 1), "pulses", 1, 1},
+    {{"Trigger", "Queue"}, "Queue Fill Level Event On Threshold", ids::FG_TRIGGER_QUEUE_FILLLEVEL_EVENT_ON_THRESHOLD, integer(2, 2047, 1), "pulses", 7, 1},
+    {{"Trigger", "Queue"}, "Queue Fill Level Event Off Threshold", ids::FG_TRIGGER_QUEUE_FILLLEVEL_EVENT_OFF_THRESHOLD, integer(2, 2047, 1), "pulses", 7, 1},
+    {{"Trigger", "Pulse Form Generator 0"}, "Downscale", ids::FG_TRIGGER_PULSEFORMGEN0_DOWNSCALE, integer(1, 7, 1), "", 7, 2},
+    {{"Trigger", "Pulse Form Generator 0"}, "Phase", ids::FG_TRIGGER_PULSEFORMGEN0_DOWNSCALE_PHASE, integer(0, 6, 1), "", 7, 2},
+    {{"Trigger", "Pulse Form Generator 0"}, "Delay", ids::FG_TRIGGER_PULSEFORMGEN0_DELAY, real(0, 34000000, 0.016), "\xB5s", 7, 1},
+    {{"Trigger", "Pulse Form Generator 0"}, "Signal Width", ids::FG_TRIGGER_PULSEFORMGEN0_WIDTH, real(1, 68000000, 0.016), "\xB5s", 7, 1},
+    {{"Trigger", "Pulse Form Generator 1"}, "Downscale", ids::FG_TRIGGER_PULSEFORMGEN1_DOWNSCALE, integer(1, 7, 1), "", 7, 2},
+    {{"Trigger", "Pulse Form Generator 1"}, "Phase", ids::FG_TRIGGER_PULSEFORMGEN1_DOWNSCALE_PHASE, integer(0, 6, 1), "", 7, 2},
+    {{"Trigger", "Pulse Form Generator 1"}, "Delay", ids::FG_TRIGGER_PULSEFORMGEN1_DELAY, real(0, 34000000, 0.016), "\xB5s", 7, 1},
+    {{"Trigger", "Pulse Form Generator 1"}, "Signal Width", ids::FG_TRIGGER_PULSEFORMGEN1_WIDTH, real(1, 68000000, 0.016), "\xB5s", 7, 1},
+    {{"Trigger", "Pulse Form Generator 2"}, "Downscale", ids::FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE, integer(1, 7, 1), "", 7, 2},
+    {{"Trigger", "Pulse Form Generator 2"}, "Phase", ids::FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE_PHASE, integer(0, 6, 1), "", 7, 2},
+    {{"Trigger", "Pulse Form Generator 2"}, "Delay", ids::FG_TRIGGER_PULSEFORMGEN2_DELAY, real(0, 34000000, 0.016), "\xB5s", 7, 1},
+    {{"Trigger", "Pulse Form Generator 2"}, "Signal Width", ids::FG_TRIGGER_PULSEFORMGEN2_WIDTH, real(1, 68000000, 0.016), "\xB5s", 7, 1},
+    {{"Trigger", "Pulse Form Generator 3"}, "Downscale", ids::FG_TRIGGER_PULSEFORMGEN3_DOWNSCALE, integer(1, 7, 1), "", 7, 2},
+    {{"Trigger", "Pulse Form Generator 3"}, "Phase", ids::FG_TRIGGER_PULSEFORMGEN3_DOWNSCALE_PHASE, integer(0, 6, 1), "", 7, 2},
+    {{"Trigger", "Pulse Form Generator 3"}, "Delay", ids::FG_TRIGGER_PULSEFORMGEN3_DELAY, real(0, 34000000, 0.016), "\xB5s", 7, 1},
+    {{"Trigger", "Pulse Form Generator 3"}, "Signal Width", ids::FG_TRIGGER_PULSEFORMGEN3_WIDTH, real(1, 68000000, 0.016), "\xB5s", 7, 1},
+    {{"Trigger", "CC Signal Mapping"}, "CC0", ids::FG_TRIGGERCC_SELECT0, enumeration(kCcSelectEntries), "", 7, 1},
+    {{"Trigger", "CC Signal Mapping"}, "CC1", ids::FG_TRIGGERCC_SELECT1, enumeration(kCcSelectEntries), "", 7, 1},
+    {{"Trigger", "CC Signal Mapping"}, "CC2", ids::FG_TRIGGERCC_SELECT2, enumeration(kCcSelectEntries), "", 7, 1},
+    {{"Trigger", "CC Signal Mapping"}, "CC3", ids::FG_TRIGGERCC_SELECT3, enumeration(kCcSelectEntries), "", 7, 1},
+    {{"Trigger", "Digital Output", "Statistics"}, "Trigger Exceeded Period Limits", ids::FG_TRIGGER_EXCEEDED_PERIOD_LIMITS, enumeration(kYesNoEntries), "", 1, 1},
+    {{"Trigger", "Digital Output", "Statistics"}, "Clear Exceeded Period Limits Register", ids::FG_TRIGGER_EXCEEDED_PERIOD_LIMITS_CLEAR, enumeration(kApplyEntries), "", 7, 1},
+    {{"Trigger", "Digital Output", "Statistics"}, "Source", ids::FG_TRIGGEROUT_STATS_SOURCE, enumeration(kPulseGeneratorEntries), "", 7, 1},
+    {{"Trigger", "Digital Output", "Statistics"}, "Pulse Count", ids::FG_TRIGGEROUT_STATS_PULSECOUNT, integer(0, 65535, 1), "pulses", 1, 1},
+    {{"Trigger", "Digital Output", "Statistics"}, "Clear pulse counter", ids::FG_TRIGGEROUT_STATS_PULSECOUNT_CLEAR, enumeration(kApplyEntries), "", 7, 1},
+    {{"Trigger", "Digital Output", "Statistics"}, "Missing Camera Frame Response", ids::FG_MISSING_CAMERA_FRAME_RESPONSE, enumeration(kYesNoEntries), "", 1, 1},
+    {{"Trigger", "Digital Output", "Statistics"}, "Clear Frame Response Register", ids::FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR, enumeration(kApplyEntries), "", 7, 1},
+    {{"Trigger", "Digital Output", "Statistics"}, "Output 0", ids::FG_TRIGGEROUT_SELECT0, enumeration(kTriggerOutSelectEntries), "", 7, 1},
+    {{"Trigger", "Digital Output", "Statistics"}, "Output 1", ids::FG_TRIGGEROUT_SELECT1, enumeration(kTriggerOutSelectEntries), "", 7, 1},
+    {{"Trigger", "Digital Output", "Statistics"}, "Output 2", ids::FG_TRIGGEROUT_SELECT2, enumeration(kTriggerOutSelectEntries), "", 7, 1},
+    {{"Trigger", "Digital Output", "Statistics"}, "Output 3", ids::FG_TRIGGEROUT_SELECT3, enumeration(kTriggerOutSelectEntries), "", 7, 1},
+    {{"Trigger", "Digital Output", "Statistics"}, "Output 4", ids::FG_TRIGGEROUT_SELECT4, enumeration(kTriggerOutSelectEntries), "", 7, 1},
+    {{"Trigger", "Digital Output", "Statistics"}, "Output 5", ids::FG_TRIGGEROUT_SELECT5, enumeration(kTriggerOutSelectEntries), "", 7, 1},
+    {{"Trigger", "Digital Output", "Statistics"}, "Output 6", ids::FG_TRIGGEROUT_SELECT6, enumeration(kTriggerOutSelectEntries), "", 7, 1},
+    {{"Trigger", "Digital Output", "Statistics"}, "Output 7", ids::FG_TRIGGEROUT_SELECT7, enumeration(kTriggerOutSelectEntries), "", 7, 1},
+    {{"Trigger", "Output Event"}, "Output Event Select", ids::FG_TRIGGER_OUTPUT_EVENT_SELECT, enumeration(kPulseGeneratorEntries), "", 7, 1},
+    {{"Trigger", "Output Event"}, "Area Trigger Mode", ids::FG_AREATRIGGERMODE, enumeration(kAreaTriggerModeEntries), "", 7, 1},
+    {{"Trigger", "Output Event"}, "Trigger State", ids::FG_TRIGGERSTATE, enumeration(kTriggerStateEntries), "", 7, 1},
+    {{"Trigger", "Output Event"}, "Frames/Sec", ids::FG_TRIGGER_FRAMESPERSECOND, real(kFramesPerSecondMinimum, 6250000, kEpsilon), "Hz", 7, 2},
+    {{"Trigger", "Output Event"}, "Trigger Legacy Mode", ids::FG_TRIGGER_LEGACY_MODE, enumeration(kOnOffEntries), "", 7, 1},
+    {{"Overflow"}, "Buffer fill level", ids::FG_FILLLEVEL, integer(0, 100, 1), "%", 1, 1},
+    {{"Overflow"}, "Buffer overflow", ids::FG_OVERFLOW, integer(0, 1, 1), "", 1, 1},
+    {{"Image Selector"}, "Image select period", ids::FG_IMG_SELECT_PERIOD, integer(1, 256, 1), "image", 7, 1},
+    {{"Image Selector"}, "Image select", ids::FG_IMG_SELECT, integer(0, 255, 1), "image", 7, 1},
+    {{"Shading Correction", "Auto Shading Correction"}, "Black Image", ids::FG_SHADING_BLACK_FILENAME, text("*.tif *.tiff"), "", 7, 1},
+    {{"Shading Correction", "Auto Shading Correction"}, "Gray Image", ids::FG_SHADING_GRAY_FILENAME, text("*.tif *.tiff"), "", 7, 1},
+    {{"Shading Correction", "Auto Shading Correction"}, "Gain Correction Mode ", ids::FG_SHADING_GAIN_CORRECTION_MODE, enumeration(kGainCorrectionModeEntries), "", 7, 1},
+    {{"Shading Correction", "Auto Shading Correction"}, "Gain Normalization Value", ids::FG_SHADING_GAIN_NORMALIZATION_VALUE, real(0, 4095, 0.000244140625), "", 7, 1},
+    {{"Shading Correction", "Auto Shading Correction"}, "Dead Pixel Interpolation Threshold", ids::FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD, integer(0, 4095, 1), "", 7, 1},
+    {{"Shading Correction", "Auto Shading Correction"}, "Apply Settings ", ids::FG_SHADING_APPLY_SETTINGS, enumeration(kApplyEntries), "", 3, 1},
+    {{"Shading Correction", "Auto Shading Correction"}, "Offset Enable", ids::FG_SHADING_OFFSET_ENABLE, enumeration(kOnOffEntries), "", 7, 1},
+    {{"Shading Correction", "Auto Shading Correction"}, "Gain Enable", ids::FG_SHADING_GAIN_ENABLE, enumeration(kOnOffEntries), "", 7, 1},
+    {{"Shading Correction", "Auto Shading Correction"}, "Dead Pixel Interpolation ", ids::FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE, enumeration(kOnOffEntries), "", 7, 1},
+    {{"Noise Filter"}, "Noise Filter", ids::FG_NOISEFILTER, enumeration(kOnOffEntries), "", 7, 1},
+    {{"Lookup Table", "Applet Properties"}, "LUT Implementation Type", ids::FG_LUT_IMPLEMENTATION_TYPE, enumeration(kLutImplementationEntries), "", 1, 1},
+    {{"Lookup Table", "Applet Properties"}, "LUT In Bits", ids::FG_LUT_IN_BITS, integer(0, 0, 0), "bit", 1, 1},
+    {{"Lookup Table", "Applet Properties"}, "LUT Out Bits", ids::FG_LUT_OUT_BITS, integer(0, 0, 0), "bit", 1, 1},
+    {{"Lookup Table", "Applet Properties"}, "Type", ids::FG_LUT_TYPE, enumeration(kLutTypeEntries), "", 7, 1},
+    {{"Lookup Table", "Applet Properties"}, "LUT Values", ids::FG_LUT_VALUE, integerArray(4096, 0, 4095), "", 7, 1},
+    {{"Lookup Table", "Applet Properties"}, "Load File", ids::FG_LUT_CUSTOM_FILE, text("*.lut"), "", 7, 1},
+    {{"Lookup Table", "Applet Properties"}, "Save File", ids::FG_LUT_SAVE_FILE, text("*.lut"), "", 7, 1},
+    {{"Processing"}, "Offset", ids::FG_PROCESSING_OFFSET, real(-1, 1, kEpsilon), "", 7, 1},
+    {{"Processing"}, "Gain", ids::FG_PROCESSING_GAIN, real(0, 4096, kEpsilon), "", 7, 1},
+    {{"Processing"}, "Gamma", ids::FG_PROCESSING_GAMMA, real(-1000, 1000, kEpsilon), "", 7, 1},
+    {{"Processing"}, "Invert", ids::FG_PROCESSING_INVERT, enumeration(kOnOffEntries), "", 7, 1},
+    {{"Output Format"}, "Output Format", ids::FG_FORMAT, enumeration(kOutputFormatEntries), "", 3, 1},
+    {{"Output Format"}, "Alignment", ids::FG_BITALIGNMENT, enumeration(kBitAlignmentEntries), "", 7, 1},
+    {{"Output Format"}, "Pixel Depth", ids::FG_PIXELDEPTH, integer(0, 128, 1), "bit", 1, 1},
+    {{"Camera Simulator"}, "Image Source", ids::FG_GEN_ENABLE, enumeration(kImageSourceEntries), "", 7, 1},
+    {{"Camera Simulator"}, "Image Start", ids::FG_GEN_START, enumeration(kOnOffEntries), "", 7, 1},
+    {{"Camera Simulator"}, "Width", ids::FG_GEN_WIDTH, integer(0, 65535, 1), "pixel", 7, 1},
+    {{"Camera Simulator"}, "Height", ids::FG_GEN_HEIGHT, integer(0, 65535, 1), "pixel", 7, 1},
+    {{"Camera Simulator"}, "Line Gap", ids::FG_GEN_LINE_GAP, integer(0, 65535, 1), "pixel", 7, 1},
+    {{"Camera Simulator"}, "Frequency", ids::FG_GEN_FREQ, real(3, 125, 1), "MHz", 7, 2},
+    {{"Camera Simulator"}, "Accuracy", ids::FG_GEN_ACCURACY, integer(1, 65535, 1), "", 7, 2},
+    {{"Camera Simulator"}, "Tap 1", ids::FG_GEN_TAP1, enumeration(kOnOffEntries), "", 7, 1},
+    {{"Camera Simulator"}, "Tap 2", ids::FG_GEN_TAP2, enumeration(kOnOffEntries), "", 7, 1},
+    {{"Camera Simulator"}, "Tap 3", ids::FG_GEN_TAP3, enumeration(kOnOffEntries), "", 7, 1},
+    {{"Camera Simulator"}, "Tap 4", ids::FG_GEN_TAP4, enumeration(kOnOffEntries), "", 7, 1},
+    {{"Camera Simulator"}, "Roll", ids::FG_GEN_ROLL, integer(0, 255, 1), "", 7, 1},
+    {{"Camera Simulator"}, "Active", ids::FG_GEN_ACTIVE, integer(0, 65535, 1), "", 1, 1},
+    {{"Camera Simulator"}, "Passive", ids::FG_GEN_PASSIVE, integer(0, 65535, 1), "", 1, 1},
+    {{"Camera Simulator"}, "Line Width", ids::FG_GEN_LINE_WIDTH, integer(0, 65535, 1), "pixel", 1, 1},
+    {{"Miscellaneous"}, "Timeout", ids::FG_TIMEOUT, integer(2, 2147483646, 1), "seconds", 7, 1},
+    {{"Miscellaneous"}, "Turbo DMA Mode", ids::FG_TURBO_DMA_MODE, integer(0, 1, 1), "", 3, 1},
+    {{"Miscellaneous"}, "Applet version", ids::FG_APPLET_VERSION, integer(0, 0, 0), "", 1, 1},
+    {{"Miscellaneous"}, "Applet revision", ids::FG_APPLET_REVISION, integer(0, 0, 0), "", 1, 1},
+    {{"Miscellaneous"}, "Applet Id", ids::FG_APPLET_ID, integer(0, 0, 0), "", 1, 1},
+    {{"Miscellaneous"}, "HAP file", ids::FG_HAP_FILE, text("*.hap"), "", 1, 1},
+    {{"Miscellaneous"}, "DMA Status", ids::FG_DMASTATUS, integer(0, 0, 0), "", 1, 1},
+    {{"Miscellaneous"}, "Camera Status", ids::FG_CAMSTATUS, integer(0, 1, 1), "", 1, 1},
+    {{"Miscellaneous"}, "Camera Status Extended", ids::FG_CAMSTATUS_EXTENDED, integer(0, 255, 1), "", 1, 1},
+};
+
+}  // namespace
+
+std::span<const FixedFeature> fixedFeatures() { return kFixedFeatures; }
+
+}  // namespace kestrel

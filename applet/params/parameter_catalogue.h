@@ -1,0 +1,68 @@
+// The parameter catalogue: one row per parameter the applet publishes under a fixed identifier.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace kestrel {
+
+// How a parameter's value sits in the caller's buffer.
+enum class ParameterType {
+    UInt32,     // 32-bit unsigned
+    Int32,      // 32-bit signed
+    Double,     // IEEE double
+    String,     // NUL-terminated bytes; gets copy without a length check
+    Field,      // two uint32, value then index (only FG_LUT_VALUE)
+    HostValue,  // answered by the host library with the same id and DMA index
+};
+
+enum class ParameterAccess { ReadWrite, ReadOnly };
+
+enum class DefaultKind {
+    None,      // status or host value: nothing to start from
+    Initial,   // the value a new applet stores
+    Constant,  // what the read-only parameter always reads
+};
+
+struct ParameterDefault {
+    DefaultKind kind = DefaultKind::None;
+    double number = 0.0;          // numeric parameters; every default is an exact double
+    const char* text = nullptr;   // string parameters; static storage
+};
+
+// One catalogue row. Texts have static storage duration.
+struct ParameterDefinition {
+    int32_t index;                // list index, 0..139
+    int32_t id;
+    const char* name;             // FG_ name, case-sensitive
+    ParameterType type;
+    ParameterAccess access;
+    ParameterDefault defaultValue;
+    bool saved;                   // stored in configuration files
+    const char* description;      // answer of the description query; may be empty
+
+    constexpr bool readOnly() const { return access == ParameterAccess::ReadOnly; }
+};
+
+inline constexpr int32_t kCatalogueSize = 140;
+inline constexpr int32_t kSavedParameterCount = 97;
+
+// Read-only lookups over the one static table; no lock needed, no allocation. Pointers refer to
+// static storage.
+class ParameterCatalogue {
+public:
+    // Every row in list-index order.
+    static std::span<const ParameterDefinition> all();
+
+    // Row at list index 0..139, or null.
+    static const ParameterDefinition* byIndex(int32_t index);
+
+    // Row with this identifier, or null (binary search over a sorted id table).
+    static const ParameterDefinition* byId(int32_t id);
+
+    // Row with exactly this name (byte comparison), or null (hash table built at compile time).
+    static const ParameterDefinition* byName(std::string_view name);
+};
+
+}  // namespace kestrel
