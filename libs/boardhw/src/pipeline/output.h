@@ -1,0 +1,46 @@
+// Output format: 12-bit values become the 8- or 16-bit pixels the host receives.
+#pragma once
+
+#include "pipeline/frame.h"
+#include "pipeline/lut.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace kestrel::board {
+
+enum class OutputFormat {
+    Gray8,             // v >> 4
+    Gray16,            // v, right aligned
+    Gray16LeftAligned, // v << 4
+};
+
+constexpr size_t bytesPerPixel(OutputFormat format) { return format == OutputFormat::Gray8 ? 1 : 2; }
+
+// 16-bit pixels are written in the host's byte order (little endian), rows packed.
+
+// Whole-frame formatting, written for clarity. `out` holds at least pixelCount x bytesPerPixel
+// bytes; std::invalid_argument otherwise.
+void writeOutput(const Frame12& image, OutputFormat format, std::span<std::byte> out);
+
+// The last two stages fused for streaming: one table maps a 12-bit value through the lookup
+// table straight to its output pixel, so each pixel costs one scalar load (gathers would be
+// slower than scalar loads at this table size).
+class OutputTable {
+public:
+    OutputTable(const Lut& lut, OutputFormat format);
+
+    OutputFormat format() const { return format_; }
+
+    // n 12-bit values into n output pixels at `out` (n x bytesPerPixel bytes, any alignment).
+    void writeLine(const uint16_t* values, size_t n, std::byte* out) const;
+
+private:
+    OutputFormat format_;
+    std::array<uint8_t, kLutEntries> pixels8_{};
+    std::array<uint16_t, kLutEntries> pixels16_{};
+};
+
+} // namespace kestrel::board

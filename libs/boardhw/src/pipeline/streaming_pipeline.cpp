@@ -1,0 +1,151 @@
+// Streaming pipeline: line buffers per band, persistent workers.
+#include "pipeline/streaming_pipeline.h"
+
+#include "pipeline/deadpixel.h"
+#include "pipeline/median.h"
+#include "pipeline/roi.h"
+#include "pipeline/shading.h"
+
+#include <algorithm>
+#include <array>
+#include <stdexcept>
+
+namespace kestrel::board {
+
+// The line buffers of one band. Sized for one window width; rebuilt when the width changes.
+class StreamingPipeline::Band {
+public:
+    explicit Band(uint32_t widthPixels)
+        : width_(widthPixels), window_(widthPixels), offsetRun_(widthPixels), gainRun_(widthPixels),
+          prepared_(3 * (size_t{widthPixels} + 2)), filtered_(widthPixels),
+          medianScratch_(medianScratchElements(widthPixels)) {}
+
+    uint32_t widthPixels() const { return width_; }
+
+    // Lines [firstLine, endLine) of the window into `out`.
+    void run(const PipelineSettings& settings, const OutputTable& table, FrameView sensor, std::byte* out,
+             uint32_t firstLine, uint32_t endLine) {
+        slotLines_.fill(kEmpty);
+        const size_t lineBytes = size_t{width_} * bytesPerPixel(settings.format);
+        const uint32_t lastLine = settings.roi.heightLines - 1;
+        for (uint32_t y = firstLine; y < endLine; ++y) {
+            std::byte* outLine = out + size_t{y} * lineBytes;
+            if (!settings.medianFilter) {
+                uint16_t* line = slot(0);
+                prepareLine(settings, sensor, y, line);
+                table.writeLine(line, width_, outLine);
+                continue;
+            }
+            // The centre is fetched first and the line below last, so the slot given up for the
+            // line below holds neither of the other two (it holds the oldest line, or nothing).
+            const uint16_t* above = preparedLine(settings, sensor, y == 0 ? 0 : y - 1);
+            const uint16_t* centre = preparedLine(settings, sensor, y);
+            const uint16_t* below = preparedLine(settings, sensor, std::min(y + 1, lastLine));
+            medianLine(above, centre, below, filtered_.data(), width_, medianScratch_.data());
+            table.writeLine(filtered_.data(), width_, outLine);
+        }
+    }
+
+private:
+    static constexpr int64_t kEmpty = -1;
+
+    // Slot k holds a line at index 1.. with one replicated pixel on each side.
+    uint16_t* slot(size_t k) { return prepared_.data() + k * (size_t{width_} + 2) + 1; }
+
+    const uint16_t* preparedLine(const PipelineSettings& settings, FrameView sensor, uint32_t y) {
+        for (size_t k = 0; k < slotLines_.size(); ++k)
+            if (slotLines_[k] == y)
+                return slot(k);
+        // Lines are requested in increasing order, so the lowest index is the one done with.
+        const size_t k = size_t(std::min_element(slotLines_.begin(), slotLines_.end()) - slotLines_.begin());
+        uint16_t* line = slot(k);
+        prepareLine(settings, sensor, y, line);
+        line[-1] = line[0];
+        line[width_] = line[width_ - 1];
+        slotLines_[k] = y;
+        return line;
+    }
+
+    // Window, shading and dead-pixel replacement of window line y.
+    void prepareLine(const PipelineSettings& settings, FrameView sensor, uint32_t y, uint16_t* line) {
+        const RoiWindow& roi = settings.roi;
+        const ShadingSettings& shading = settings.shading;
+        const uint64_t sensorY = uint64_t{y} + roi.yOffset;
+        const uint16_t* samples = windowLine(sensor, roi, y, window_.data());
+
+        const uint16_t* defectMarks = nullptr;
+        if (shading.offsets && (shading.offsetEnabled || settings.deadPixelReplacement))
+            defectMarks = shading.offsets->run(roi.xOffset, sensorY, width_, offsetRun_.data());
+        const uint16_t* offsets = shading.offsetEnabled ? defectMarks : nullptr;
+        const uint16_t* gains = nullptr;
+        uint16_t constantGain = shading.defaultGain;
+        if (shading.gainEnabled) {
+            constantGain = CoefficientPlane::kUnityGain;
+            if (shading.gains)
+                gains = shading.gains->run(roi.xOffset, sensorY, width_, gainRun_.data());
+        }
+        shadeLine(samples, offsets, gains, constantGain, line, width_);
+
+        if (settings.deadPixelReplacement && defectMarks && lineHasDefects(defectMarks, width_))
+            replaceDeadPixelsInLine(line, defectMarks, width_);
+    }
+
+    uint32_t width_;
+    std::vector<uint16_t> window_;
+    std::vector<uint16_t> offsetRun_;
+    std::vector<uint16_t> gainRun_;
+    std::vector<uint16_t> prepared_;
+    std::vector<uint16_t> filtered_;
+    std::vector<uint16_t> medianScratch_;
+    std::array<int64_t, 3> slotLines_{kEmpty, kEmpty, kEmpty};
+};
+
+StreamingPipeline::StreamingPipeline(const StreamingOptions& options)
+    : minPixelsPerBand_(std::max<size_t>(1, options.minPixelsPerBand)), pool_(options.threads) {
+    configure(settings_);
+}
+
+StreamingPipeline::StreamingPipeline(const PipelineSettings& settings, const StreamingOptions& options)
+    : StreamingPipeline(options) {
+    configure(settings);
+}
+
+StreamingPipeline::~StreamingPipeline() = default;
+
+void StreamingPipeline::configure(const PipelineSettings& settings) {
+    validate(settings);
+    auto table = std::make_unique<OutputTable>(settings.lut, settings.format);
+    std::vector<std::unique_ptr<Band>> bands;
+    const uint32_t width = settings.roi.widthPixels;
+    if (!bands_.empty() && bands_.front()->widthPixels() == width) {
+        bands = std::move(bands_);
+    } else {
+        for (unsigned i = 0; i < pool_.threadCount(); ++i)
+            bands.push_back(std::make_unique<Band>(width));
+    }
+    settings_ = settings;
+    table_ = std::move(table);
+    bands_ = std::move(bands);
+}
+
+unsigned StreamingPipeline::bandCount() const {
+    const size_t byPixels = settings_.roi.pixelCount() / minPixelsPerBand_;
+    const size_t count = std::min<size_t>({pool_.threadCount(), byPixels, settings_.roi.heightLines});
+    return unsigned(std::max<size_t>(count, 1));
+}
+
+void StreamingPipeline::process(FrameView sensor, std::span<std::byte> out) {
+    if (out.size() < outputFrameBytes(settings_))
+        throw std::invalid_argument("output buffer smaller than the formatted frame");
+    if (settings_.roi.pixelCount() == 0)
+        return;
+    const unsigned bands = bandCount();
+    const uint32_t height = settings_.roi.heightLines;
+    pool_.run(bands, [&](unsigned band) {
+        const uint32_t first = uint32_t(uint64_t{height} * band / bands);
+        const uint32_t end = uint32_t(uint64_t{height} * (band + 1) / bands);
+        bands_[band]->run(settings_, *table_, sensor, out.data(), first, end);
+    });
+}
+
+} // namespace kestrel::board

@@ -1,0 +1,94 @@
+// Persistent worker threads for the streaming pipeline.
+#include "pipeline/worker_pool.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace kestrel::board {
+
+WorkerPool::WorkerPool(unsigned threads) {
+    if (threads == 0)
+        threads = std::max(1u, std::thread::hardware_concurrency());
+    workers_.reserve(threads - 1);
+    for (unsigned i = 1; i < threads; ++i)
+        workers_.emplace_back([this] { workerLoop(); });
+}
+
+WorkerPool::~WorkerPool() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    for (std::thread& worker : workers_)
+        worker.join();
+}
+
+void WorkerPool::run(unsigned tasks, const std::function<void(unsigned)>& task) {
+    if (tasks == 0)
+        return;
+    if (workers_.empty() || tasks == 1) {
+        for (unsigned i = 0; i < tasks; ++i)
+            task(i);
+        return;
+    }
+    std::lock_guard runLock(runMutex_);
+    {
+        std::lock_guard lock(mutex_);
+        task_ = &task;
+        taskCount_ = tasks;
+        nextTask_ = 0;
+        unfinished_ = tasks;
+        error_ = nullptr;
+        ++generation_;
+    }
+    wake_.notify_all();
+    drainTasks();
+    std::unique_lock lock(mutex_);
+    finished_.wait(lock, [this] { return unfinished_ == 0; });
+    task_ = nullptr;
+    if (error_)
+        std::rethrow_exception(std::exchange(error_, nullptr));
+}
+
+void WorkerPool::drainTasks() {
+    for (;;) {
+        const std::function<void(unsigned)>* task = nullptr;
+        unsigned index = 0;
+        {
+            std::lock_guard lock(mutex_);
+            if (nextTask_ >= taskCount_)
+                return;
+            // A claimed task keeps its run unfinished, so task_ stays valid while it runs.
+            task = task_;
+            index = nextTask_++;
+        }
+        std::exception_ptr error;
+        try {
+            (*task)(index);
+        } catch (...) {
+            error = std::current_exception();
+        }
+        std::lock_guard lock(mutex_);
+        if (error && !error_)
+            error_ = error;
+        if (--unfinished_ == 0)
+            finished_.notify_all();
+    }
+}
+
+void WorkerPool::workerLoop() {
+    uint64_t seenGeneration = 0;
+    for (;;) {
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait(lock, [&] { return stopping_ || generation_ != seenGeneration; });
+            if (stopping_)
+                return;
+            seenGeneration = generation_;
+        }
+        drainTasks();
+    }
+}
+
+} // namespace kestrel::board

@@ -1,0 +1,49 @@
+// A small persistent pool of threads that share out the lines of large frames.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace kestrel::board {
+
+// The threads live as long as the pool, so a frame costs two wake-ups, not two thread starts.
+// The calling thread works too: a pool of N threads starts N - 1.
+class WorkerPool {
+public:
+    // `threads` >= 1 counts the caller; 0 means one per processor.
+    explicit WorkerPool(unsigned threads);
+    ~WorkerPool();
+    WorkerPool(const WorkerPool&) = delete;
+    WorkerPool& operator=(const WorkerPool&) = delete;
+
+    unsigned threadCount() const { return unsigned(workers_.size()) + 1; }
+
+    // Calls task(i) once for every i in [0, tasks), spread over the pool and the caller, and
+    // returns when all calls have returned. The first exception a task throws is rethrown here
+    // (the other tasks still run). Calls from several threads are served one after the other.
+    void run(unsigned tasks, const std::function<void(unsigned)>& task);
+
+private:
+    void workerLoop();
+    void drainTasks();
+
+    std::mutex runMutex_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable finished_;
+    const std::function<void(unsigned)>* task_ = nullptr;
+    unsigned taskCount_ = 0;
+    unsigned nextTask_ = 0;
+    unsigned unfinished_ = 0;
+    uint64_t generation_ = 0;
+    bool stopping_ = false;
+    std::exception_ptr error_;
+    std::vector<std::thread> workers_;
+};
+
+} // namespace kestrel::board

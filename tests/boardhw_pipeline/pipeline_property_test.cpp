@@ -1,0 +1,200 @@
+// The streaming pipeline against the reference, bit for bit, on random frames and settings.
+#include "pipeline/reference_pipeline.h"
+#include "pipeline/streaming_pipeline.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <vector>
+
+namespace kestrel::board {
+namespace {
+
+// Coefficient images are 32 MiB each: the random ones are made once and shared by all cases,
+// which reach different parts of them through random windows.
+struct SharedCoefficients {
+    std::shared_ptr<const CoefficientPlane> offsets;
+    std::shared_ptr<const CoefficientPlane> gains;
+    std::shared_ptr<const CoefficientPlane> sparseOffsets;
+};
+
+const SharedCoefficients& coefficients() {
+    static const SharedCoefficients shared = [] {
+        std::mt19937_64 random(2024);
+        auto offsets = std::make_shared<CoefficientPlane>(0);
+        auto gains = std::make_shared<CoefficientPlane>(4096);
+        auto sparse = std::make_shared<CoefficientPlane>(0);
+        std::span<uint16_t> o = offsets->elements();
+        std::span<uint16_t> g = gains->elements();
+        std::span<uint16_t> s = sparse->elements();
+        unsigned runLeft = 0;
+        for (size_t i = 0; i < o.size(); ++i) {
+            const uint64_t bits = random();
+            // Dense defects, runs of five, every offset value, and gains from 0 to 65535 with
+            // many near unity.
+            const unsigned kind = bits % 16;
+            if (kind == 3)
+                runLeft = 5;
+            o[i] = kind < 3 || runLeft > 0 ? CoefficientPlane::kDefective : uint16_t(bits >> 16);
+            runLeft -= runLeft > 0;
+            g[i] = (bits >> 8) % 4 == 0 ? uint16_t(bits >> 32) : uint16_t(3800 + (bits >> 40) % 600);
+            s[i] = (bits >> 48) % 500 == 0 ? CoefficientPlane::kDefective : uint16_t((bits >> 20) % 400);
+        }
+        // Whole defective lines, at the top and in the middle of the image.
+        std::fill_n(offsets->line(0), CoefficientPlane::kSide, CoefficientPlane::kDefective);
+        std::fill_n(offsets->line(2000), CoefficientPlane::kSide, CoefficientPlane::kDefective);
+        return SharedCoefficients{offsets, gains, sparse};
+    }();
+    return shared;
+}
+
+uint32_t pick(std::mt19937_64& random, uint32_t lo, uint32_t hi) {
+    return lo + uint32_t(random() % (uint64_t{hi} - lo + 1));
+}
+
+PipelineSettings randomSettings(std::mt19937_64& random, uint32_t sensorWidth, uint32_t sensorHeight) {
+    PipelineSettings settings;
+    const auto& shared = coefficients();
+    // Windows mostly inside the sensor, sometimes reaching past it, sometimes across the
+    // coefficient images' 4096 wrap, sometimes a single line or column.
+    switch (random() % 6) {
+    case 0:
+        settings.roi.xOffset = pick(random, 4080, 4100);
+        settings.roi.yOffset = pick(random, 4080, 4100);
+        break;
+    case 1:
+        settings.roi.xOffset = pick(random, 0, sensorWidth + 3);
+        settings.roi.yOffset = pick(random, 0, sensorHeight + 3);
+        break;
+    default:
+        settings.roi.xOffset = pick(random, 0, sensorWidth - 1);
+        settings.roi.yOffset = pick(random, 0, sensorHeight - 1);
+        break;
+    }
+    settings.roi.widthPixels = random() % 5 == 0 ? pick(random, 1, 2) : pick(random, 1, sensorWidth + 6);
+    settings.roi.heightLines = random() % 5 == 0 ? pick(random, 1, 2) : pick(random, 1, sensorHeight + 6);
+    if (random() % 4 == 0)
+        settings.roi.xOffset = settings.roi.yOffset = 0;
+
+    settings.shading.offsetEnabled = random() % 2;
+    settings.shading.gainEnabled = random() % 2;
+    settings.shading.defaultGain = random() % 3 == 0 ? uint16_t(random()) : CoefficientPlane::kUnityGain;
+    switch (random() % 4) {
+    case 0:
+        break; // no coefficient images loaded
+    case 1:
+        settings.shading.offsets = shared.sparseOffsets;
+        settings.shading.gains = shared.gains;
+        break;
+    default:
+        settings.shading.offsets = shared.offsets;
+        settings.shading.gains = random() % 3 ? shared.gains : nullptr;
+        break;
+    }
+    settings.deadPixelReplacement = random() % 2;
+    settings.medianFilter = random() % 2;
+    if (random() % 3) {
+        for (uint16_t& entry : settings.lut)
+            entry = uint16_t(random() % 4096);
+    }
+    const OutputFormat formats[] = {OutputFormat::Gray8, OutputFormat::Gray16, OutputFormat::Gray16LeftAligned};
+    settings.format = formats[random() % 3];
+    return settings;
+}
+
+Frame12 randomSensor(std::mt19937_64& random, uint32_t width, uint32_t height) {
+    Frame12 sensor(width, height);
+    const bool smooth = random() % 2;
+    for (uint32_t y = 0; y < height; ++y) {
+        for (uint32_t x = 0; x < width; ++x) {
+            // Smooth frames keep shading results inside the range; raw frames also carry bits
+            // above the 12 the port transmits.
+            sensor.at(x, y) = smooth ? uint16_t((x * 13 + y * 7 + random() % 32) % 4096) : uint16_t(random());
+        }
+    }
+    return sensor;
+}
+
+void expectSameOutput(const PipelineSettings& settings, const Frame12& sensor, StreamingPipeline& streaming,
+                      const std::string& label) {
+    ReferencePipeline reference(settings);
+    streaming.configure(settings);
+    const size_t bytes = outputFrameBytes(settings);
+    // One guard byte past the frame checks that nothing writes beyond it.
+    std::vector<std::byte> expected(bytes + 1, std::byte{0x5A});
+    std::vector<std::byte> actual(bytes + 1, std::byte{0x5A});
+    reference.process(sensor.view(), expected);
+    streaming.process(sensor.view(), actual);
+    ASSERT_EQ(expected, actual) << label;
+}
+
+TEST(StreamingPipeline, MatchesReferenceOnRandomSmallFrames) {
+    std::mt19937_64 random(1);
+    for (int trial = 0; trial < 600; ++trial) {
+        const uint32_t width = trial % 7 == 0 ? pick(random, 1, 2) : pick(random, 1, 80);
+        const uint32_t height = trial % 5 == 0 ? pick(random, 1, 2) : pick(random, 1, 40);
+        const Frame12 sensor = randomSensor(random, width, height);
+        const PipelineSettings settings = randomSettings(random, width, height);
+        // Tiny bands so that even small frames are split over the threads.
+        StreamingPipeline streaming({.threads = unsigned(1 + trial % 3), .minPixelsPerBand = pick(random, 1, 64)});
+        expectSameOutput(settings, sensor, streaming, "trial " + std::to_string(trial));
+        if (HasFatalFailure())
+            return;
+    }
+}
+
+TEST(StreamingPipeline, MatchesReferenceOnWideFramesWithEverythingOn) {
+    std::mt19937_64 random(2);
+    StreamingPipeline streaming({.threads = 2, .minPixelsPerBand = 1000});
+    for (int trial = 0; trial < 6; ++trial) {
+        const Frame12 sensor = randomSensor(random, 1500, 90);
+        PipelineSettings settings = randomSettings(random, 1500, 90);
+        settings.shading.offsetEnabled = true;
+        settings.shading.gainEnabled = true;
+        settings.shading.offsets = coefficients().offsets;
+        settings.shading.gains = coefficients().gains;
+        settings.deadPixelReplacement = true;
+        settings.medianFilter = true;
+        expectSameOutput(settings, sensor, streaming, "wide trial " + std::to_string(trial));
+        if (HasFatalFailure())
+            return;
+    }
+}
+
+TEST(StreamingPipeline, ReconfiguringBetweenFramesTakesEffect) {
+    std::mt19937_64 random(3);
+    StreamingPipeline streaming({.threads = 2, .minPixelsPerBand = 16});
+    const Frame12 sensor = randomSensor(random, 64, 32);
+    for (int trial = 0; trial < 40; ++trial) {
+        expectSameOutput(randomSettings(random, 64, 32), sensor, streaming, "reconfigure " + std::to_string(trial));
+        if (HasFatalFailure())
+            return;
+    }
+}
+
+TEST(StreamingPipeline, EmptyWindowWritesNothing) {
+    PipelineSettings settings;
+    settings.roi = {.xOffset = 0, .yOffset = 0, .widthPixels = 0, .heightLines = 3};
+    StreamingPipeline streaming(settings);
+    std::vector<std::byte> none;
+    const Frame12 sensor(4, 4, 1);
+    EXPECT_NO_THROW(streaming.process(sensor.view(), none));
+}
+
+TEST(StreamingPipeline, RefusesTooSmallOutputAndInvalidSettings) {
+    PipelineSettings settings;
+    settings.roi = {.xOffset = 0, .yOffset = 0, .widthPixels = 4, .heightLines = 4};
+    StreamingPipeline streaming(settings);
+    const Frame12 sensor(4, 4, 1);
+    std::vector<std::byte> small(15);
+    EXPECT_THROW(streaming.process(sensor.view(), small), std::invalid_argument);
+
+    PipelineSettings invalid = settings;
+    invalid.selector = {.period = 2, .phase = 2};
+    EXPECT_THROW(streaming.configure(invalid), std::invalid_argument);
+    EXPECT_EQ(streaming.settings().selector, ImageSelector{}); // the old settings stay
+}
+
+} // namespace
+} // namespace kestrel::board

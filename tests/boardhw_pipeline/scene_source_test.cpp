@@ -1,0 +1,187 @@
+// The virtual camera's synthetic scene: determinism, bit depths, defects, flat field.
+#include "pipeline/scene_source.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace kestrel::board {
+namespace {
+
+SceneSettings smallScene() {
+    SceneSettings settings;
+    settings.widthPixels = 96;
+    settings.heightLines = 64;
+    return settings;
+}
+
+bool isDefect(const SceneSource& source, uint32_t x, uint32_t y) {
+    return std::ranges::any_of(source.defects(), [&](const SensorDefect& d) { return d.x == x && d.y == y; });
+}
+
+TEST(SceneSource, SameFrameNumberGivesSameFrame) {
+    const SceneSource source(smallScene());
+    Frame12 first;
+    Frame12 second;
+    source.render(17, first);
+    source.render(3, second);
+    source.render(17, second);
+    EXPECT_EQ(first, second);
+    // A second source with the same settings agrees too: nothing depends on history.
+    Frame12 third;
+    SceneSource(smallScene()).render(17, third);
+    EXPECT_EQ(first, third);
+}
+
+TEST(SceneSource, FramesDifferOverTime) {
+    const SceneSource source(smallScene());
+    Frame12 a;
+    Frame12 b;
+    source.render(0, a);
+    source.render(30, b);
+    EXPECT_NE(a, b);
+}
+
+TEST(SceneSource, ObjectMovesEvenWithoutNoise) {
+    SceneSettings settings = smallScene();
+    settings.noiseSigma = 0;
+    const SceneSource source(settings);
+    Frame12 a;
+    Frame12 b;
+    source.render(0, a);
+    source.render(60, b); // half a turn: the disc is on the other side
+    size_t changed = 0;
+    for (size_t i = 0; i < a.pixelCount(); ++i)
+        changed += a.pixels()[i] != b.pixels()[i];
+    EXPECT_GT(changed, a.pixelCount() / 20);
+    // A full turn later the scene repeats exactly.
+    Frame12 c;
+    source.render(120, c);
+    EXPECT_EQ(a, c);
+}
+
+TEST(SceneSource, DifferentSeedGivesDifferentPattern) {
+    SceneSettings other = smallScene();
+    other.seed ^= 1;
+    Frame12 a;
+    Frame12 b;
+    SceneSource(smallScene()).render(0, a);
+    SceneSource(other).render(0, b);
+    EXPECT_NE(a, b);
+}
+
+class SceneBitDepth : public testing::TestWithParam<uint32_t> {};
+
+TEST_P(SceneBitDepth, SamplesSitAtTheTopOfTwelveBits) {
+    SceneSettings settings = smallScene();
+    settings.bitDepth = GetParam();
+    const SceneSource source(settings);
+    Frame12 frame;
+    source.render(4, frame);
+    const uint16_t step = uint16_t(1u << (12 - GetParam()));
+    uint16_t largest = 0;
+    for (uint16_t value : frame.pixels()) {
+        ASSERT_EQ(value % step, 0) << value;
+        ASSERT_LE(value, kMaxSample);
+        largest = std::max(largest, value);
+    }
+    // A hot pixel shows the camera's full scale.
+    EXPECT_EQ(largest, uint16_t(((1u << GetParam()) - 1) * step));
+}
+
+INSTANTIATE_TEST_SUITE_P(CameraDepths, SceneBitDepth, testing::Values(8u, 10u, 12u));
+
+TEST(SceneSource, RejectsUnsupportedBitDepth) {
+    SceneSettings settings = smallScene();
+    settings.bitDepth = 14;
+    EXPECT_THROW(SceneSource{settings}, std::invalid_argument);
+    settings.bitDepth = 12;
+    settings.noiseSigma = -1;
+    EXPECT_THROW(SceneSource{settings}, std::invalid_argument);
+}
+
+TEST(SceneSource, HotAndDeadPixelsSitWhereTheSourceSays) {
+    SceneSettings settings = smallScene();
+    settings.hotPixels = 5;
+    settings.deadPixels = 4;
+    const SceneSource source(settings);
+    EXPECT_GE(source.defects().size(), 5u); // positions may collide, never more than asked
+    EXPECT_LE(source.defects().size(), 9u);
+    Frame12 frame;
+    for (uint64_t n : {0u, 7u}) {
+        source.render(n, frame);
+        for (const SensorDefect& d : source.defects())
+            EXPECT_EQ(frame.at(d.x, d.y), d.hot ? kMaxSample : 0) << d.x << "," << d.y;
+    }
+}
+
+TEST(SceneSource, DefectsStayPutFromFrameToFrameAndOthersAreNotStuck) {
+    const SceneSource source(smallScene());
+    Frame12 frame;
+    source.render(1, frame);
+    size_t zeros = 0;
+    size_t fullScale = 0;
+    for (uint32_t y = 0; y < frame.heightLines(); ++y) {
+        for (uint32_t x = 0; x < frame.widthPixels(); ++x) {
+            if (isDefect(source, x, y))
+                continue;
+            zeros += frame.at(x, y) == 0;
+            fullScale += frame.at(x, y) == kMaxSample;
+        }
+    }
+    EXPECT_EQ(zeros, 0u);
+    EXPECT_EQ(fullScale, 0u);
+}
+
+TEST(SceneSource, FlatFieldIsBrightestInTheCentreAndHasNoObject) {
+    SceneSettings settings = smallScene();
+    settings.content = SceneContent::FlatField;
+    settings.noiseSigma = 0;
+    settings.hotPixels = 0;
+    settings.deadPixels = 0;
+    settings.widthPixels = 65;
+    settings.heightLines = 65;
+    const SceneSource source(settings);
+    Frame12 a;
+    Frame12 b;
+    source.render(0, a);
+    source.render(60, b);
+    EXPECT_EQ(a, b); // nothing moves in uniform light without noise
+
+    const double centre = a.at(32, 32);
+    const double corner = a.at(0, 0);
+    // Vignetting takes 35 % at the corners; the +/-3 % pixel gain and dark offset blur that a bit.
+    EXPECT_NEAR(centre, 3000 * 1.0 + 20, 3000 * 0.03 + 10);
+    EXPECT_NEAR(corner, 3000 * 0.65 + 20, 3000 * 0.65 * 0.03 + 10);
+}
+
+TEST(SceneSource, NoiseHasRoughlyTheAskedDeviation) {
+    SceneSettings settings = smallScene();
+    settings.content = SceneContent::FlatField;
+    settings.hotPixels = 0;
+    settings.deadPixels = 0;
+    settings.noiseSigma = 8.0;
+    const SceneSource source(settings);
+    SceneSettings quiet = settings;
+    quiet.noiseSigma = 0;
+    Frame12 noisy;
+    Frame12 clean;
+    source.render(2, noisy);
+    SceneSource(quiet).render(2, clean);
+    double sum = 0;
+    double sumSquares = 0;
+    for (size_t i = 0; i < noisy.pixelCount(); ++i) {
+        const double d = double(noisy.pixels()[i]) - clean.pixels()[i];
+        sum += d;
+        sumSquares += d * d;
+    }
+    const double n = double(noisy.pixelCount());
+    const double mean = sum / n;
+    EXPECT_NEAR(mean, 0.0, 0.5);
+    EXPECT_NEAR(std::sqrt(sumSquares / n - mean * mean), 8.0, 0.8);
+}
+
+} // namespace
+} // namespace kestrel::board
