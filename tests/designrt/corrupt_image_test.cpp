@@ -1,0 +1,362 @@
+// Damaged, truncated and foreign images: always refused, never read outside their bytes.
+#include "image_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <unistd.h>
+
+namespace kestrel::designrt::test {
+namespace {
+
+namespace header = format::header;
+namespace reg = format::reg;
+
+// Opens exactly `length` bytes from a buffer of that size, so that a sanitizer sees any read beyond.
+ImageHandle openPrefix(const Bytes& image, std::size_t length, int32_t flags) {
+    const Bytes prefix(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(length));
+    return openMemory(prefix, flags);
+}
+
+// Touches everything an open image hands out.
+void queryEverything(void* image) {
+    const int32_t count = DesignImage_GetRegisterCount(image);
+    for (int32_t i = 1; i <= count; ++i) {
+        const char* name = DesignImage_GetRegisterName(image, i);
+        ASSERT_NE(name, nullptr);
+        const uint32_t id = DesignImage_GetRegisterId(image, name);
+        EXPECT_GT(DesignImage_GetRegisterWidth(image, id), 0);
+        DesignImage_GetRegisterInfo(image, id);
+    }
+    for (int32_t i = 0; i < 64; ++i) {
+        const void* record = DesignImage_GetProperty(image, i);
+        if (record == nullptr)
+            break;
+        const char* name = nullptr;
+        std::memcpy(&name, static_cast<const char*>(record) + 8, sizeof name);
+        EXPECT_GT(std::strlen(name), 0u);
+    }
+}
+
+// The structure checks alone must refuse the image: the checksum is made to match first.
+void expectRefused(Bytes image) {
+    reseal(image);
+    EXPECT_EQ(openMemory(image, DESIGNRT_OPEN_VERIFY), nullptr);
+    EXPECT_EQ(openMemory(image, 0), nullptr);
+}
+
+Bytes smallImage() { return design::buildDesignImage(smallDesign()); }
+
+std::size_t stringOffset(const Bytes& image, const std::string& text) {
+    const std::size_t start = field32(image, header::kStringTableOffset);
+    const std::size_t size = field32(image, header::kStringTableBytes);
+    const std::string strings(reinterpret_cast<const char*>(image.data()) + start, size);
+    const std::size_t at = strings.find(text + '\0');
+    EXPECT_NE(at, std::string::npos) << text;
+    return at;
+}
+
+TEST(TruncatedImage, IsRefusedAtEveryLengthThroughTheTables) {
+    const Bytes& image = builtImage();
+    const std::size_t tablesEnd = field32(image, header::kChecksummedBytes);
+    for (std::size_t length = 0; length <= tablesEnd + 64; ++length) {
+        EXPECT_EQ(openPrefix(image, length, DESIGNRT_OPEN_VERIFY), nullptr) << length;
+        EXPECT_EQ(openPrefix(image, length, 0), nullptr) << length;
+    }
+}
+
+TEST(TruncatedImage, IsRefusedAtLengthsInsideTheFiller) {
+    const Bytes& image = builtImage();
+    for (std::size_t length = field32(image, header::kChecksummedBytes); length < image.size(); length += 65537)
+        EXPECT_EQ(openPrefix(image, length, 0), nullptr) << length;
+    EXPECT_EQ(openPrefix(image, image.size() - 1, 0), nullptr);
+}
+
+TEST(TruncatedImage, FileIsRefusedAtManyLengths) {
+    const Bytes& image = builtImage();
+    const std::size_t tablesEnd = field32(image, header::kChecksummedBytes);
+    const auto path = std::filesystem::temp_directory_path() / ("designrt-truncated-" + std::to_string(::getpid()));
+    for (std::size_t length : {std::size_t{0}, std::size_t{1}, std::size_t{63}, std::size_t{64}, std::size_t{65},
+                               tablesEnd - 1, tablesEnd, tablesEnd + 1, image.size() / 2, image.size() - 1}) {
+        writeFile(path, Bytes(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(length)));
+        EXPECT_EQ(DesignImage_OpenFile(path.c_str(), 2626, 1), nullptr) << length;
+        EXPECT_EQ(DesignImage_OpenFile(path.c_str(), 2626, 0), nullptr) << length;
+    }
+    std::filesystem::remove(path);
+}
+
+TEST(PaddedImage, IsRefusedInMemoryAndAsFile) {
+    Bytes image = builtImage();
+    image.push_back(std::byte{0});
+    EXPECT_EQ(openMemory(image, 0), nullptr);
+    const auto path = std::filesystem::temp_directory_path() / ("designrt-padded-" + std::to_string(::getpid()));
+    writeFile(path, image);
+    EXPECT_EQ(DesignImage_OpenFile(path.c_str(), 2626, 0), nullptr);
+    std::filesystem::remove(path);
+}
+
+TEST(DamagedImage, EveryFlippedByteOfHeaderAndTablesFailsTheChecksum) {
+    Bytes image = builtImage();
+    const std::size_t tablesEnd = field32(image, header::kChecksummedBytes);
+    for (std::size_t i = 0; i < tablesEnd; ++i) {
+        image[i] ^= std::byte{0xFF};
+        EXPECT_EQ(openMemory(image, DESIGNRT_OPEN_VERIFY), nullptr) << i;
+        image[i] ^= std::byte{0xFF};
+    }
+}
+
+TEST(DamagedImage, FlippedBytesWithoutVerifyNeverBreakTheReader) {
+    Bytes image = builtImage();
+    const std::size_t tablesEnd = field32(image, header::kChecksummedBytes);
+    for (std::byte mask : {std::byte{0xFF}, std::byte{0x01}, std::byte{0x80}}) {
+        for (std::size_t i = 0; i < tablesEnd; ++i) {
+            image[i] ^= mask;
+            const ImageHandle opened = openMemory(image, 0);
+            if (opened)
+                queryEverything(opened.get());
+            image[i] ^= mask;
+        }
+    }
+}
+
+TEST(DamagedImage, FillerChangesDoNotMatter) {
+    Bytes image = builtImage();
+    image[image.size() - 1] ^= std::byte{0xFF};
+    image[field32(image, header::kChecksummedBytes)] ^= std::byte{0xFF};
+    EXPECT_NE(openMemory(image, DESIGNRT_OPEN_VERIFY), nullptr);
+}
+
+TEST(ForeignImage, WrongMagicIsRefused) {
+    Bytes image = smallImage();
+    image[0] = std::byte{'X'};
+    expectRefused(image);
+    Bytes zeros(4096);
+    EXPECT_EQ(openMemory(zeros, 0), nullptr);
+}
+
+TEST(ForeignImage, OtherFormatRevisionIsRefused) {
+    Bytes image = smallImage();
+    setField32(image, header::kFormatRevision, 2627);
+    expectRefused(image);
+}
+
+TEST(ForeignImage, OtherHeaderSizeOrReservedBitsAreRefused) {
+    Bytes image = smallImage();
+    setField32(image, header::kHeaderBytes, 128);
+    expectRefused(image);
+    image = smallImage();
+    setField32(image, header::kReserved, 1);
+    expectRefused(image);
+}
+
+TEST(CorruptHeader, RecordedLengthMustMatchTheImage) {
+    Bytes image = smallImage();
+    setField64(image, header::kImageBytes, image.size() + 1);
+    expectRefused(image);
+    setField64(image, header::kImageBytes, image.size() - 1);
+    expectRefused(image);
+    setField64(image, header::kImageBytes, UINT64_MAX);
+    expectRefused(image);
+}
+
+TEST(CorruptHeader, HugeCountsAreRefused) {
+    for (uint32_t count : {uint32_t{5}, format::kMaxRegisters + 1, UINT32_MAX / 16 + 1, UINT32_MAX}) {
+        Bytes image = smallImage();
+        setField32(image, header::kRegisterCount, count);
+        expectRefused(image);
+    }
+    for (uint32_t count : {uint32_t{3}, format::kMaxEvents + 1, UINT32_MAX}) {
+        Bytes image = smallImage();
+        setField32(image, header::kEventCount, count);
+        expectRefused(image);
+    }
+}
+
+TEST(CorruptHeader, OffsetsOutsideTheTablesAreRefused) {
+    for (std::size_t field : {header::kRegisterTableOffset, header::kEventTableOffset, header::kStringTableOffset}) {
+        for (uint32_t offset : {uint32_t{0}, uint32_t{8}, uint32_t{4000}, UINT32_MAX - 8, UINT32_MAX}) {
+            Bytes image = smallImage();
+            setField32(image, field, offset);
+            expectRefused(image);
+        }
+    }
+}
+
+TEST(CorruptHeader, HugeStringTableAndRegionAreRefused) {
+    Bytes image = smallImage();
+    setField32(image, header::kStringTableBytes, UINT32_MAX);
+    expectRefused(image);
+    image = smallImage();
+    setField32(image, header::kStringTableBytes, 0);
+    expectRefused(image);
+    image = smallImage();
+    setField32(image, header::kChecksummedBytes, 5000);
+    expectRefused(image);
+    image = smallImage();
+    setField32(image, header::kChecksummedBytes, 32);
+    expectRefused(image);
+}
+
+TEST(CorruptHeader, OverlappingTablesAreRefused) {
+    Bytes image = smallImage();
+    setField32(image, header::kEventTableOffset, field32(image, header::kRegisterTableOffset) + 8);
+    expectRefused(image);
+    image = smallImage();
+    setField32(image, header::kStringTableOffset, field32(image, header::kEventTableOffset));
+    expectRefused(image);
+}
+
+TEST(CorruptHeader, DesignNameMustBeAName) {
+    Bytes image = smallImage();
+    setField32(image, header::kDesignNameOffset, field32(image, header::kStringTableBytes));
+    expectRefused(image);
+    image = smallImage();
+    setField32(image, header::kDesignNameOffset, static_cast<uint32_t>(stringOffset(image, "Small") + 5));
+    expectRefused(image);
+}
+
+TEST(CorruptHeader, RelocatedTablesAreStillRead) {
+    // Tables may lie anywhere inside the region: move the event table behind the strings.
+    Bytes image = smallImage();
+    const uint32_t end = field32(image, header::kChecksummedBytes);
+    std::copy_n(image.begin() + eventEntry(image, 0), 2 * format::kEventEntryBytes, image.begin() + end);
+    setField32(image, header::kEventTableOffset, end);
+    setField32(image, header::kChecksummedBytes, end + 2 * format::kEventEntryBytes);
+    reseal(image);
+    const ImageHandle opened = openMemory(image);
+    ASSERT_NE(opened, nullptr);
+    EXPECT_NE(DesignImage_GetProperty(opened.get(), 1), nullptr);
+}
+
+TEST(CorruptHeader, MoreThanSixtyFourEventsAreRefused) {
+    std::string text = "design Many\nimage-bytes 8192\nregister 1 1 rw value E64\n";
+    for (int i = 0; i < 64; ++i)
+        text += "event 1 E" + std::to_string(i) + "\n";
+    Bytes image = design::buildDesignImage(parseText(text));
+    // Append the 64 records plus one naming the register's string, so every name stays unique.
+    const uint32_t end = field32(image, header::kChecksummedBytes);
+    std::copy_n(image.begin() + eventEntry(image, 0), 64 * format::kEventEntryBytes, image.begin() + end);
+    const std::size_t extra = end + 64 * format::kEventEntryBytes;
+    setField32(image, extra + format::event::kNameOffset, static_cast<uint32_t>(stringOffset(image, "E64")));
+    setField32(image, extra + format::event::kKind, 1);
+    setField32(image, header::kEventTableOffset, end);
+
+    setField32(image, header::kEventCount, 64);
+    setField32(image, header::kChecksummedBytes, static_cast<uint32_t>(extra));
+    reseal(image);
+    EXPECT_NE(openMemory(image), nullptr);
+
+    setField32(image, header::kEventCount, 65);
+    setField32(image, header::kChecksummedBytes, static_cast<uint32_t>(extra + format::kEventEntryBytes));
+    expectRefused(image);
+}
+
+TEST(CorruptStrings, UnterminatedStringTableIsRefused) {
+    Bytes image = smallImage();
+    const std::size_t last =
+        field32(image, header::kStringTableOffset) + field32(image, header::kStringTableBytes) - 1;
+    image[last] = std::byte{'x'};
+    expectRefused(image);
+}
+
+TEST(CorruptStrings, NamesPastTheTableOrEmptyAreRefused) {
+    for (uint32_t offset : {uint32_t{4096}, UINT32_MAX}) {
+        Bytes image = smallImage();
+        setField32(image, registerEntry(image, 2) + reg::kNameOffset, offset);
+        expectRefused(image);
+        image = smallImage();
+        setField32(image, eventEntry(image, 1) + format::event::kNameOffset, offset);
+        expectRefused(image);
+    }
+    Bytes image = smallImage();
+    const auto afterName = static_cast<uint32_t>(stringOffset(image, "Block_A") + std::strlen("Block_A"));
+    setField32(image, registerEntry(image, 0) + reg::kNameOffset, afterName);
+    expectRefused(image);
+}
+
+TEST(CorruptStrings, NamesLongerThan255BytesAreRefused) {
+    const std::string a(200, 'a');
+    const std::string b(200, 'b');
+    const std::string text = "design Long\nimage-bytes 4096\nregister 1 1 rw value " + a + "\nregister 2 1 rw value " +
+                             b + "\n";
+    Bytes image = design::buildDesignImage(parseText(text));
+    reseal(image);
+    ASSERT_NE(openMemory(image), nullptr);
+    image[field32(image, header::kStringTableOffset) + stringOffset(image, a) + a.size()] = std::byte{'-'};
+    expectRefused(image);
+}
+
+TEST(CorruptStrings, ControlCharactersInNamesAreRefused) {
+    Bytes image = smallImage();
+    image[field32(image, header::kStringTableOffset) + stringOffset(image, "Block_B") + 2] = std::byte{'\n'};
+    expectRefused(image);
+    image = smallImage();
+    image[field32(image, header::kStringTableOffset) + stringOffset(image, "Event_One") + 1] = std::byte{0xC3};
+    expectRefused(image);
+}
+
+TEST(CorruptRegisters, DuplicateIdsAreRefused) {
+    Bytes image = smallImage();
+    setField32(image, registerEntry(image, 3) + reg::kId, field32(image, registerEntry(image, 0) + reg::kId));
+    expectRefused(image);
+}
+
+TEST(CorruptRegisters, DuplicateNamesAreRefused) {
+    Bytes image = smallImage();
+    setField32(image, registerEntry(image, 1) + reg::kNameOffset,
+               field32(image, registerEntry(image, 0) + reg::kNameOffset));
+    expectRefused(image);
+}
+
+TEST(CorruptRegisters, IdsOutsideOneToNineHundredNinetyNineThousandAreRefused) {
+    for (uint32_t id : {uint32_t{0}, uint32_t{1000000}, UINT32_MAX}) {
+        Bytes image = smallImage();
+        setField32(image, registerEntry(image, 1) + reg::kId, id);
+        expectRefused(image);
+    }
+}
+
+TEST(CorruptRegisters, WidthsOutsideOneToSixtyFourAreRefused) {
+    for (uint8_t width : {uint8_t{0}, uint8_t{65}, uint8_t{255}}) {
+        Bytes image = smallImage();
+        image[registerEntry(image, 0) + reg::kWidthBits] = std::byte{width};
+        expectRefused(image);
+    }
+}
+
+TEST(CorruptRegisters, UnknownAccessKindOrReservedBitsAreRefused) {
+    Bytes image = smallImage();
+    image[registerEntry(image, 0) + reg::kAccess] = std::byte{0x03};
+    expectRefused(image);
+    image = smallImage();
+    image[registerEntry(image, 0) + reg::kKind] = std::byte{3};
+    expectRefused(image);
+    image = smallImage();
+    image[registerEntry(image, 0) + reg::kReserved] = std::byte{1};
+    expectRefused(image);
+}
+
+TEST(CorruptRegisters, OnlyTablesSpanSeveralEntries) {
+    Bytes image = smallImage();
+    setField32(image, registerEntry(image, 0) + reg::kDepth, 2);
+    expectRefused(image);
+    image = smallImage();
+    setField32(image, registerEntry(image, 2) + reg::kDepth, 0);
+    expectRefused(image);
+}
+
+TEST(CorruptEvents, DuplicateNamesAreRefused) {
+    Bytes image = smallImage();
+    setField32(image, eventEntry(image, 1) + format::event::kNameOffset,
+               field32(image, eventEntry(image, 0) + format::event::kNameOffset));
+    expectRefused(image);
+}
+
+TEST(OversizedImage, LengthBeyondTheLimitIsRefusedBeforeReading) {
+    const Bytes& image = builtImage();
+    EXPECT_EQ(DesignImage_OpenMemory(image.data(), uint64_t{1} << 40, 0), nullptr);
+    EXPECT_EQ(DesignImage_OpenMemory(image.data(), UINT64_MAX, 0), nullptr);
+}
+
+} // namespace
+} // namespace kestrel::designrt::test
