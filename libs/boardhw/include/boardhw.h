@@ -1,4 +1,4 @@
-/* libboardhw: the virtual board. The applet uses the two register calls; the host SDK more. */
+/* libboardhw: the virtual board. The applet uses the two register calls; the host SDK the rest. */
 #ifndef KESTREL_BOARDHW_H
 #define KESTREL_BOARDHW_H
 
@@ -14,9 +14,110 @@
 extern "C" {
 #endif
 
-/* 0 on success, else a negative board error code. */
+/* Result codes of every board call. Stable by contract; kept apart from the applet's codes (which
+   never use -7001..-7099) so that a code passed through the host still names its source. */
+#define BOARD_OK 0
+#define BOARD_ERR_INVALID_HANDLE (-7001)    /* null, closed or foreign board handle */
+#define BOARD_ERR_NO_SUCH_BOARD (-7002)     /* board index outside 0 .. Board_GetCount() - 1 */
+#define BOARD_ERR_BOARD_IN_USE (-7003)      /* the board is already open */
+#define BOARD_ERR_NO_DESIGN (-7004)         /* no design loaded on the board yet */
+#define BOARD_ERR_INVALID_DESIGN (-7005)    /* design image null, or its register table unusable */
+#define BOARD_ERR_UNKNOWN_REGISTER (-7006)  /* the loaded design has no register of that id */
+#define BOARD_ERR_READ_ONLY (-7007)         /* the design marks the register read-only */
+#define BOARD_ERR_WRONG_KIND (-7008)        /* value access to a table or text register, or the reverse */
+#define BOARD_ERR_INVALID_ARGUMENT (-7009)  /* null pointer or a count/index outside its memory */
+#define BOARD_ERR_OUT_OF_RANGE (-7010)      /* a table entry does not fit the table's width */
+#define BOARD_ERR_OUT_OF_MEMORY (-7011)     /* a coefficient memory could not be allocated */
+#define BOARD_ERR_TEXT_TOO_LONG (-7012)     /* text of BOARD_MAX_TEXT_BYTES or more */
+#define BOARD_ERR_BUFFER_TOO_SMALL (-7013)  /* caller's text buffer cannot hold the text and its NUL */
+
+/* What a register holds. Plain registers hold a value of their width; the lookup-table register
+   is a window onto the LUT memory; the coefficient-file registers hold a file name. */
+#define BOARD_REGISTER_VALUE 0
+#define BOARD_REGISTER_TABLE 1
+#define BOARD_REGISTER_TEXT 2
+
+#define BOARD_LUT_ENTRIES 4096u
+#define BOARD_LUT_ENTRY_BITS 12
+#define BOARD_MAX_TEXT_BYTES 4096u /* longest text register content, NUL included */
+
+/* The two shading coefficient memories: 4096 lines of 4096 uint16 samples at sensor coordinates. */
+#define BOARD_COEFFICIENT_OFFSET 0 /* 1/16 grey level; 65535 marks a defective pixel; starts at 0 */
+#define BOARD_COEFFICIENT_GAIN 1   /* 4096 = 1.0; starts at 4096 */
+#define BOARD_COEFFICIENT_SIDE 4096u
+
+typedef struct BoardRegisterDescription {
+    uint32_t id;
+    int32_t widthBits; /* 1 .. 64 */
+    int32_t writable;  /* non-zero: Board_WriteRegister accepts it */
+    int32_t kind;      /* BOARD_REGISTER_VALUE, _TABLE or _TEXT */
+} BoardRegisterDescription;
+
+/* The acquired image as the current register values describe it (bank 0 of the image buffer). */
+typedef struct BoardImageFormat {
+    uint32_t widthPixels;
+    uint32_t heightLines;
+    uint32_t xOffsetPixels;
+    uint32_t yOffsetLines;
+    uint32_t bitsPerPixel;    /* 8 or 16 */
+    uint32_t leftAligned;     /* 16-bit output only: 1 when samples are shifted to the top bits */
+    uint32_t generatorSource; /* 1: the camera simulator feeds the pipeline; 0: the camera */
+} BoardImageFormat;
+
+/* ---- Calls of the applet ---- */
+
+/* Writes a plain register; the value is masked to the register's width. 0 on success, else a
+   BOARD_ERR_ code (unknown id, read-only, table/text register, no design, bad handle). */
 BOARDHW_API int32_t Board_WriteRegister(void* board, uint32_t id, uint64_t value);
+/* Reads a plain register into *value (zero-extended). *value is untouched on failure. */
 BOARDHW_API int32_t Board_ReadRegister(void* board, uint32_t id, uint64_t* value);
+
+/* ---- Calls of the host ---- */
+
+/* Number of virtual boards in this machine; their indexes are 0 .. count - 1. */
+BOARDHW_API int32_t Board_GetCount(void);
+/* Opens a board for exclusive use. Returns the handle, owned by the caller until Board_Close, or
+   NULL with the reason in *error (which may be NULL). Handles are never reused in a process, so a
+   closed handle stays invalid for good. */
+BOARDHW_API void* Board_Open(int32_t index, int32_t* error);
+/* Closes the board; calls running on other threads finish first on their own reference. */
+BOARDHW_API int32_t Board_Close(void* board);
+/* Index the board was opened with, or a BOARD_ERR_ code. */
+BOARDHW_API int32_t Board_GetIndex(void* board);
+
+/* Configures the board with a design: takes the register table of the design image (a designrt
+   handle; the board copies what it needs, the image may be closed afterwards). Every register,
+   the LUT memory, the text registers and both coefficient memories start from their reset state. */
+BOARDHW_API int32_t Board_LoadDesign(void* board, void* designImage);
+BOARDHW_API int32_t Board_DescribeRegister(void* board, uint32_t id, BoardRegisterDescription* description);
+
+/* Host- and test-side write of a plain register that ignores the writable flag: this is how the
+   emulation (and a test standing in for it) sets status registers such as the overflow flag. */
+BOARDHW_API int32_t Board_ForceRegister(void* board, uint32_t id, uint64_t value);
+
+/* The LUT memory: entries first .. first + count - 1 (first + count <= BOARD_LUT_ENTRIES). A write
+   with any entry above 4095 is refused whole with BOARD_ERR_OUT_OF_RANGE. */
+BOARDHW_API int32_t Board_WriteLut(void* board, uint32_t first, const uint32_t* entries, uint32_t count);
+BOARDHW_API int32_t Board_ReadLut(void* board, uint32_t first, uint32_t* entries, uint32_t count);
+
+/* Text registers (the coefficient-file registers). The text is copied; an empty text clears it.
+   Reading copies the text and its NUL into buffer (size bytes available). */
+BOARDHW_API int32_t Board_SetRegisterText(void* board, uint32_t id, const char* text);
+BOARDHW_API int32_t Board_GetRegisterText(void* board, uint32_t id, char* buffer, uint32_t size);
+
+/* The coefficient memories (BOARD_COEFFICIENT_OFFSET or _GAIN): lineCount whole lines of
+   BOARD_COEFFICIENT_SIDE samples from firstLine on. The memory is allocated on first write;
+   reading a memory never written yields its reset value. */
+BOARDHW_API int32_t Board_WriteCoefficientLines(void* board, int32_t memory, uint32_t firstLine,
+                                                uint32_t lineCount, const uint16_t* samples);
+BOARDHW_API int32_t Board_ReadCoefficientLines(void* board, int32_t memory, uint32_t firstLine,
+                                               uint32_t lineCount, uint16_t* samples);
+
+/* The image format the current register values select. */
+BOARDHW_API int32_t Board_GetImageFormat(void* board, BoardImageFormat* format);
+
+/* The meaning of a BOARD_ code; "unknown board error" for any other value. Static text. */
+BOARDHW_API const char* Board_ErrorText(int32_t code);
 
 #ifdef __cplusplus
 }

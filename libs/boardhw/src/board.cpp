@@ -1,0 +1,166 @@
+// One virtual board: the register-level behaviour of the loaded design.
+#include "board.h"
+
+#include <cstring>
+#include <new>
+#include <stdexcept>
+
+namespace kestrel::boardhw {
+
+Board::Board(int32_t index) : index_(index) {}
+
+int32_t Board::loadDesign(std::vector<RegisterSpec> specs) {
+    try {
+        RegisterFile registers(std::move(specs));
+        RoleMap roles(registers);
+        std::lock_guard lock(mutex_);
+        registers_ = std::move(registers);
+        roles_ = roles;
+        lut_.reset();
+        texts_.clear();
+        for (auto& memory : coefficients_)
+            memory.reset();
+        designLoaded_ = true;
+        return BOARD_OK;
+    } catch (const std::invalid_argument&) {
+        return BOARD_ERR_INVALID_DESIGN;
+    } catch (const std::bad_alloc&) {
+        return BOARD_ERR_OUT_OF_MEMORY;
+    }
+}
+
+bool Board::hasDesign() const {
+    std::lock_guard lock(mutex_);
+    return designLoaded_;
+}
+
+int32_t Board::lookup(uint32_t id, const RegisterSpec*& spec) const {
+    if (!designLoaded_)
+        return BOARD_ERR_NO_DESIGN;
+    spec = registers_.find(id);
+    return spec == nullptr ? BOARD_ERR_UNKNOWN_REGISTER : BOARD_OK;
+}
+
+int32_t Board::describe(uint32_t id, BoardRegisterDescription& description) const {
+    std::lock_guard lock(mutex_);
+    const RegisterSpec* spec = nullptr;
+    if (const int32_t rc = lookup(id, spec); rc != BOARD_OK)
+        return rc;
+    description.id = spec->id;
+    description.widthBits = spec->widthBits;
+    description.writable = spec->writable ? 1 : 0;
+    description.kind = spec->kind == RegisterKind::Table  ? BOARD_REGISTER_TABLE
+                       : spec->kind == RegisterKind::Text ? BOARD_REGISTER_TEXT
+                                                          : BOARD_REGISTER_VALUE;
+    return BOARD_OK;
+}
+
+int32_t Board::write(uint32_t id, uint64_t value) {
+    std::lock_guard lock(mutex_);
+    return designLoaded_ ? registers_.write(id, value) : BOARD_ERR_NO_DESIGN;
+}
+
+int32_t Board::force(uint32_t id, uint64_t value) {
+    std::lock_guard lock(mutex_);
+    return designLoaded_ ? registers_.force(id, value) : BOARD_ERR_NO_DESIGN;
+}
+
+int32_t Board::read(uint32_t id, uint64_t& value) const {
+    std::lock_guard lock(mutex_);
+    return designLoaded_ ? registers_.read(id, value) : BOARD_ERR_NO_DESIGN;
+}
+
+int32_t Board::writeLut(uint32_t first, const uint32_t* entries, uint32_t count) {
+    std::lock_guard lock(mutex_);
+    return designLoaded_ ? lut_.write(first, entries, count) : BOARD_ERR_NO_DESIGN;
+}
+
+int32_t Board::readLut(uint32_t first, uint32_t* entries, uint32_t count) const {
+    std::lock_guard lock(mutex_);
+    return designLoaded_ ? lut_.read(first, entries, count) : BOARD_ERR_NO_DESIGN;
+}
+
+int32_t Board::setText(uint32_t id, const char* text) {
+    if (text == nullptr)
+        return BOARD_ERR_INVALID_ARGUMENT;
+    const std::size_t length = std::strlen(text);
+    if (length >= BOARD_MAX_TEXT_BYTES)
+        return BOARD_ERR_TEXT_TOO_LONG;
+    std::lock_guard lock(mutex_);
+    const RegisterSpec* spec = nullptr;
+    if (const int32_t rc = lookup(id, spec); rc != BOARD_OK)
+        return rc;
+    if (spec->kind != RegisterKind::Text)
+        return BOARD_ERR_WRONG_KIND;
+    if (!spec->writable)
+        return BOARD_ERR_READ_ONLY;
+    texts_[id].assign(text, length);
+    return BOARD_OK;
+}
+
+int32_t Board::getText(uint32_t id, char* buffer, uint32_t size) const {
+    if (buffer == nullptr)
+        return BOARD_ERR_INVALID_ARGUMENT;
+    std::lock_guard lock(mutex_);
+    const RegisterSpec* spec = nullptr;
+    if (const int32_t rc = lookup(id, spec); rc != BOARD_OK)
+        return rc;
+    if (spec->kind != RegisterKind::Text)
+        return BOARD_ERR_WRONG_KIND;
+    const auto it = texts_.find(id);
+    const std::string empty;
+    const std::string& text = it == texts_.end() ? empty : it->second;
+    if (text.size() >= size)
+        return BOARD_ERR_BUFFER_TOO_SMALL;
+    std::memcpy(buffer, text.c_str(), text.size() + 1);
+    return BOARD_OK;
+}
+
+CoefficientMemory* Board::coefficientMemory(int32_t memory) {
+    if (memory != BOARD_COEFFICIENT_OFFSET && memory != BOARD_COEFFICIENT_GAIN)
+        return nullptr;
+    return &coefficients_[static_cast<std::size_t>(memory)];
+}
+
+int32_t Board::writeCoefficientLines(int32_t memory, uint32_t firstLine, uint32_t lineCount,
+                                     const uint16_t* samples) {
+    std::lock_guard lock(mutex_);
+    if (!designLoaded_)
+        return BOARD_ERR_NO_DESIGN;
+    CoefficientMemory* target = coefficientMemory(memory);
+    return target == nullptr ? BOARD_ERR_INVALID_ARGUMENT : target->writeLines(firstLine, lineCount, samples);
+}
+
+int32_t Board::readCoefficientLines(int32_t memory, uint32_t firstLine, uint32_t lineCount,
+                                    uint16_t* samples) const {
+    std::lock_guard lock(mutex_);
+    if (!designLoaded_)
+        return BOARD_ERR_NO_DESIGN;
+    if (memory != BOARD_COEFFICIENT_OFFSET && memory != BOARD_COEFFICIENT_GAIN)
+        return BOARD_ERR_INVALID_ARGUMENT;
+    return coefficients_[static_cast<std::size_t>(memory)].readLines(firstLine, lineCount, samples);
+}
+
+DesignSettings Board::settings() const {
+    std::lock_guard lock(mutex_);
+    return readDesignSettings(registers_, roles_);
+}
+
+int32_t Board::imageFormat(BoardImageFormat& format) const {
+    std::lock_guard lock(mutex_);
+    if (!designLoaded_)
+        return BOARD_ERR_NO_DESIGN;
+    const DesignSettings s = readDesignSettings(registers_, roles_);
+    // Both banks are programmed alike; bank 0 is the one the DMA reads first.
+    const Window& window = s.bankWindow[0];
+    format.widthPixels = window.widthPixels;
+    format.heightLines = window.heightLines;
+    format.xOffsetPixels = window.xOffsetPixels;
+    format.yOffsetLines = window.yOffsetLines;
+    format.bitsPerPixel = s.bitsPerOutputPixel();
+    format.leftAligned = s.leftAligned ? 1 : 0;
+    format.generatorSource = s.generator.enabled ? 1 : 0;
+    return BOARD_OK;
+}
+
+} // namespace kestrel::boardhw

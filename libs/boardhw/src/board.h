@@ -1,0 +1,68 @@
+// One virtual board: the loaded design's registers, the LUT memory, the text registers and the two
+// shading coefficient memories, behind one mutex.
+#pragma once
+
+#include "boardhw.h"
+#include "coefficient_memory.h"
+#include "design_settings.h"
+#include "lut_memory.h"
+#include "register_file.h"
+#include "register_roles.h"
+
+#include <array>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace kestrel::boardhw {
+
+// Every operation takes the board's mutex for its whole (short) duration, so calls from several
+// threads see each register change whole. Results are BOARD_ codes.
+class Board {
+public:
+    explicit Board(int32_t index);
+    Board(const Board&) = delete;
+    Board& operator=(const Board&) = delete;
+
+    int32_t index() const { return index_; }
+
+    // Replaces the design: registers from specs, all memories back to their reset state. A table
+    // the register file refuses leaves the previous design in place.
+    int32_t loadDesign(std::vector<RegisterSpec> specs);
+    bool hasDesign() const;
+
+    int32_t describe(uint32_t id, BoardRegisterDescription& description) const;
+    int32_t write(uint32_t id, uint64_t value);
+    int32_t force(uint32_t id, uint64_t value);
+    int32_t read(uint32_t id, uint64_t& value) const;
+
+    int32_t writeLut(uint32_t first, const uint32_t* entries, uint32_t count);
+    int32_t readLut(uint32_t first, uint32_t* entries, uint32_t count) const;
+
+    int32_t setText(uint32_t id, const char* text);
+    int32_t getText(uint32_t id, char* buffer, uint32_t size) const;
+
+    int32_t writeCoefficientLines(int32_t memory, uint32_t firstLine, uint32_t lineCount, const uint16_t* samples);
+    int32_t readCoefficientLines(int32_t memory, uint32_t firstLine, uint32_t lineCount, uint16_t* samples) const;
+
+    DesignSettings settings() const;
+    int32_t imageFormat(BoardImageFormat& format) const;
+
+private:
+    // The register of id, or the code that refuses access to it.
+    int32_t lookup(uint32_t id, const RegisterSpec*& spec) const;
+    CoefficientMemory* coefficientMemory(int32_t memory);
+
+    const int32_t index_;
+    mutable std::mutex mutex_;
+    bool designLoaded_ = false;
+    RegisterFile registers_;
+    RoleMap roles_;
+    LutMemory lut_;
+    std::unordered_map<uint32_t, std::string> texts_;
+    std::array<CoefficientMemory, 2> coefficients_{CoefficientMemory(0), CoefficientMemory(4096)};
+};
+
+} // namespace kestrel::boardhw

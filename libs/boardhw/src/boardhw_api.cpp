@@ -1,0 +1,122 @@
+// The C functions of libboardhw: handle to board, one call, the result back. No exception leaves.
+#include "boardhw.h"
+
+#include "board_errors.h"
+#include "board_registry.h"
+#include "design_image_reader.h"
+
+#include <exception>
+
+using kestrel::boardhw::Board;
+using kestrel::boardhw::BoardRegistry;
+
+namespace {
+
+// Runs op on the board behind handle; a bad handle or an escaping exception becomes a code.
+template <typename Op>
+int32_t withBoard(void* handle, Op&& op) noexcept {
+    try {
+        const std::shared_ptr<Board> board = BoardRegistry::instance().find(handle);
+        if (!board)
+            return BOARD_ERR_INVALID_HANDLE;
+        return op(*board);
+    } catch (const std::bad_alloc&) {
+        return BOARD_ERR_OUT_OF_MEMORY;
+    } catch (...) {
+        return BOARD_ERR_INVALID_ARGUMENT;
+    }
+}
+
+} // namespace
+
+extern "C" {
+
+BOARDHW_API int32_t Board_WriteRegister(void* board, uint32_t id, uint64_t value) {
+    return withBoard(board, [&](Board& b) { return b.write(id, value); });
+}
+
+BOARDHW_API int32_t Board_ReadRegister(void* board, uint32_t id, uint64_t* value) {
+    if (value == nullptr)
+        return BOARD_ERR_INVALID_ARGUMENT;
+    return withBoard(board, [&](Board& b) { return b.read(id, *value); });
+}
+
+BOARDHW_API int32_t Board_GetCount(void) { return BoardRegistry::kBoardCount; }
+
+BOARDHW_API void* Board_Open(int32_t index, int32_t* error) {
+    int32_t code = BOARD_OK;
+    void* handle = nullptr;
+    try {
+        handle = BoardRegistry::instance().open(index, code);
+    } catch (...) {
+        code = BOARD_ERR_OUT_OF_MEMORY;
+    }
+    if (error != nullptr)
+        *error = code;
+    return handle;
+}
+
+BOARDHW_API int32_t Board_Close(void* board) {
+    try {
+        return BoardRegistry::instance().close(board);
+    } catch (...) {
+        return BOARD_ERR_INVALID_HANDLE;
+    }
+}
+
+BOARDHW_API int32_t Board_GetIndex(void* board) {
+    return withBoard(board, [](Board& b) { return b.index(); });
+}
+
+BOARDHW_API int32_t Board_LoadDesign(void* board, void* designImage) {
+    return withBoard(board, [&](Board& b) {
+        auto specs = kestrel::boardhw::readRegisterTable(designImage);
+        return specs ? b.loadDesign(std::move(*specs)) : BOARD_ERR_INVALID_DESIGN;
+    });
+}
+
+BOARDHW_API int32_t Board_DescribeRegister(void* board, uint32_t id, BoardRegisterDescription* description) {
+    if (description == nullptr)
+        return BOARD_ERR_INVALID_ARGUMENT;
+    return withBoard(board, [&](Board& b) { return b.describe(id, *description); });
+}
+
+BOARDHW_API int32_t Board_ForceRegister(void* board, uint32_t id, uint64_t value) {
+    return withBoard(board, [&](Board& b) { return b.force(id, value); });
+}
+
+BOARDHW_API int32_t Board_WriteLut(void* board, uint32_t first, const uint32_t* entries, uint32_t count) {
+    return withBoard(board, [&](Board& b) { return b.writeLut(first, entries, count); });
+}
+
+BOARDHW_API int32_t Board_ReadLut(void* board, uint32_t first, uint32_t* entries, uint32_t count) {
+    return withBoard(board, [&](Board& b) { return b.readLut(first, entries, count); });
+}
+
+BOARDHW_API int32_t Board_SetRegisterText(void* board, uint32_t id, const char* text) {
+    return withBoard(board, [&](Board& b) { return b.setText(id, text); });
+}
+
+BOARDHW_API int32_t Board_GetRegisterText(void* board, uint32_t id, char* buffer, uint32_t size) {
+    return withBoard(board, [&](Board& b) { return b.getText(id, buffer, size); });
+}
+
+BOARDHW_API int32_t Board_WriteCoefficientLines(void* board, int32_t memory, uint32_t firstLine,
+                                                uint32_t lineCount, const uint16_t* samples) {
+    return withBoard(board, [&](Board& b) { return b.writeCoefficientLines(memory, firstLine, lineCount, samples); });
+}
+
+BOARDHW_API int32_t Board_ReadCoefficientLines(void* board, int32_t memory, uint32_t firstLine,
+                                               uint32_t lineCount, uint16_t* samples) {
+    return withBoard(board, [&](Board& b) { return b.readCoefficientLines(memory, firstLine, lineCount, samples); });
+}
+
+BOARDHW_API int32_t Board_GetImageFormat(void* board, BoardImageFormat* format) {
+    if (format == nullptr)
+        return BOARD_ERR_INVALID_ARGUMENT;
+    return withBoard(board, [&](Board& b) { return b.imageFormat(*format); });
+}
+
+BOARDHW_API const char* Board_ErrorText(int32_t code) { return kestrel::boardhw::boardErrorText(code); }
+
+} // extern "C"
