@@ -9,9 +9,9 @@ namespace kestrel::boardhw {
 
 Board::Board(int32_t index) : index_(index) {}
 
-int32_t Board::loadDesign(std::vector<RegisterSpec> specs) {
+int32_t Board::loadDesign(std::vector<RegisterDefinition> definitions) {
     try {
-        RegisterFile registers(std::move(specs));
+        RegisterFile registers(std::move(definitions));
         RoleMap roles(registers);
         std::lock_guard lock(mutex_);
         registers_ = std::move(registers);
@@ -34,23 +34,23 @@ bool Board::hasDesign() const {
     return designLoaded_;
 }
 
-int32_t Board::lookup(uint32_t id, const RegisterSpec*& spec) const {
+int32_t Board::lookup(uint32_t id, const RegisterDefinition*& definition) const {
     if (!designLoaded_)
         return BOARD_ERR_NO_DESIGN;
-    spec = registers_.find(id);
-    return spec == nullptr ? BOARD_ERR_UNKNOWN_REGISTER : BOARD_OK;
+    definition = registers_.find(id);
+    return definition == nullptr ? BOARD_ERR_UNKNOWN_REGISTER : BOARD_OK;
 }
 
 int32_t Board::describe(uint32_t id, BoardRegisterDescription& description) const {
     std::lock_guard lock(mutex_);
-    const RegisterSpec* spec = nullptr;
-    if (const int32_t rc = lookup(id, spec); rc != BOARD_OK)
+    const RegisterDefinition* definition = nullptr;
+    if (const int32_t rc = lookup(id, definition); rc != BOARD_OK)
         return rc;
-    description.id = spec->id;
-    description.widthBits = spec->widthBits;
-    description.writable = spec->writable ? 1 : 0;
-    description.kind = spec->kind == RegisterKind::Table  ? BOARD_REGISTER_TABLE
-                       : spec->kind == RegisterKind::Text ? BOARD_REGISTER_TEXT
+    description.id = definition->id;
+    description.widthBits = definition->widthBits;
+    description.writable = definition->writable ? 1 : 0;
+    description.kind = definition->kind == RegisterKind::Table  ? BOARD_REGISTER_TABLE
+                       : definition->kind == RegisterKind::Text ? BOARD_REGISTER_TEXT
                                                           : BOARD_REGISTER_VALUE;
     return BOARD_OK;
 }
@@ -87,12 +87,12 @@ int32_t Board::setText(uint32_t id, const char* text) {
     if (length >= BOARD_MAX_TEXT_BYTES)
         return BOARD_ERR_TEXT_TOO_LONG;
     std::lock_guard lock(mutex_);
-    const RegisterSpec* spec = nullptr;
-    if (const int32_t rc = lookup(id, spec); rc != BOARD_OK)
+    const RegisterDefinition* definition = nullptr;
+    if (const int32_t rc = lookup(id, definition); rc != BOARD_OK)
         return rc;
-    if (spec->kind != RegisterKind::Text)
+    if (definition->kind != RegisterKind::Text)
         return BOARD_ERR_WRONG_KIND;
-    if (!spec->writable)
+    if (!definition->writable)
         return BOARD_ERR_READ_ONLY;
     texts_[id].assign(text, length);
     return BOARD_OK;
@@ -102,10 +102,10 @@ int32_t Board::getText(uint32_t id, char* buffer, uint32_t size) const {
     if (buffer == nullptr)
         return BOARD_ERR_INVALID_ARGUMENT;
     std::lock_guard lock(mutex_);
-    const RegisterSpec* spec = nullptr;
-    if (const int32_t rc = lookup(id, spec); rc != BOARD_OK)
+    const RegisterDefinition* definition = nullptr;
+    if (const int32_t rc = lookup(id, definition); rc != BOARD_OK)
         return rc;
-    if (spec->kind != RegisterKind::Text)
+    if (definition->kind != RegisterKind::Text)
         return BOARD_ERR_WRONG_KIND;
     const auto it = texts_.find(id);
     const std::string empty;

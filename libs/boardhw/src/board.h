@@ -28,9 +28,9 @@ public:
 
     int32_t index() const { return index_; }
 
-    // Replaces the design: registers from specs, all memories back to their reset state. A table
+    // Replaces the design: registers from definitions, all memories back to their reset state. A table
     // the register file refuses leaves the previous design in place.
-    int32_t loadDesign(std::vector<RegisterSpec> specs);
+    int32_t loadDesign(std::vector<RegisterDefinition> definitions);
     bool hasDesign() const;
 
     int32_t describe(uint32_t id, BoardRegisterDescription& description) const;
@@ -52,7 +52,7 @@ public:
 
 private:
     // The register of id, or the code that refuses access to it.
-    int32_t lookup(uint32_t id, const RegisterSpec*& spec) const;
+    int32_t lookup(uint32_t id, const RegisterDefinition*& definition) const;
     CoefficientMemory* coefficientMemory(int32_t memory);
 
     const int32_t index_;

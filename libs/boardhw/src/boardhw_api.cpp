@@ -70,8 +70,8 @@ BOARDHW_API int32_t Board_GetIndex(void* board) {
 
 BOARDHW_API int32_t Board_LoadDesign(void* board, void* designImage) {
     return withBoard(board, [&](Board& b) {
-        auto specs = kestrel::boardhw::readRegisterTable(designImage);
-        return specs ? b.loadDesign(std::move(*specs)) : BOARD_ERR_INVALID_DESIGN;
+        auto definitions = kestrel::boardhw::readRegisterTable(designImage);
+        return definitions ? b.loadDesign(std::move(*definitions)) : BOARD_ERR_INVALID_DESIGN;
     });
 }
 

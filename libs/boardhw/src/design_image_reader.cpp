@@ -6,27 +6,27 @@
 
 namespace kestrel::boardhw {
 
-std::optional<std::vector<RegisterSpec>> readRegisterTable(void* designImage) {
+std::optional<std::vector<RegisterDefinition>> readRegisterTable(void* designImage) {
     if (designImage == nullptr)
         return std::nullopt;
     const int32_t count = DesignImage_GetRegisterCount(designImage);
     if (count < 0)
         return std::nullopt;
-    std::vector<RegisterSpec> specs;
-    specs.reserve(static_cast<std::size_t>(count));
+    std::vector<RegisterDefinition> definitions;
+    definitions.reserve(static_cast<std::size_t>(count));
     for (int32_t index = 1; index <= count; ++index) {
         const char* name = DesignImage_GetRegisterName(designImage, index);
         if (name == nullptr)
             return std::nullopt;
-        RegisterSpec spec;
-        spec.name = name;
-        spec.id = DesignImage_GetRegisterId(designImage, name);
-        spec.widthBits = DesignImage_GetRegisterWidth(designImage, spec.id);
-        spec.writable = DesignImage_GetRegisterInfo(designImage, spec.id) != 0;
-        spec.kind = kindOfName(spec.name);
-        specs.push_back(std::move(spec));
+        RegisterDefinition definition;
+        definition.name = name;
+        definition.id = DesignImage_GetRegisterId(designImage, name);
+        definition.widthBits = DesignImage_GetRegisterWidth(designImage, definition.id);
+        definition.writable = DesignImage_GetRegisterInfo(designImage, definition.id) != 0;
+        definition.kind = kindOfName(definition.name);
+        definitions.push_back(std::move(definition));
     }
-    return specs;
+    return definitions;
 }
 
 } // namespace kestrel::boardhw

@@ -10,6 +10,6 @@ namespace kestrel::boardhw {
 
 // The register table of the image, kinds taken from the register names; nothing for a null image
 // or one whose table cannot be read whole.
-std::optional<std::vector<RegisterSpec>> readRegisterTable(void* designImage);
+std::optional<std::vector<RegisterDefinition>> readRegisterTable(void* designImage);
 
 } // namespace kestrel::boardhw

@@ -11,7 +11,7 @@ namespace kestrel::boardhw {
 enum class RegisterKind { Value, Table, Text };
 
 // One register of a design as the design image describes it.
-struct RegisterSpec {
+struct RegisterDefinition {
     uint32_t id = 0;
     std::string name;
     int widthBits = 0; // 1 .. 64
@@ -30,12 +30,12 @@ class RegisterFile {
 public:
     RegisterFile() = default;
     // Throws std::invalid_argument for an id of 0, a width outside 1..64 or a repeated id or name.
-    explicit RegisterFile(std::vector<RegisterSpec> specs);
+    explicit RegisterFile(std::vector<RegisterDefinition> definitions);
 
     bool empty() const { return registers_.empty(); }
     std::size_t size() const { return registers_.size(); }
 
-    const RegisterSpec* find(uint32_t id) const;
+    const RegisterDefinition* find(uint32_t id) const;
     // Id of a register name, 0 when the design has no such register.
     uint32_t idOf(const std::string& name) const;
 
@@ -50,7 +50,7 @@ public:
 
 private:
     struct Register {
-        RegisterSpec spec;
+        RegisterDefinition definition;
         uint64_t value = 0;
     };
     int32_t store(uint32_t id, uint64_t value, bool honourWritable);
