@@ -1,0 +1,41 @@
+// Lookup and invocation of the catalogue's parameter handlers.
+#include "params/parameter_handlers.h"
+
+#include <stdexcept>
+#include <string>
+
+#include "api/error_codes.h"
+
+namespace kestrel {
+
+ParameterHandlerTable::Entry& ParameterHandlerTable::entryFor(int32_t id) {
+    const ParameterDefinition* row = ParameterCatalogue::byId(id);
+    if (row == nullptr)
+        throw std::logic_error("handler bound to id " + std::to_string(id) + ", which the catalogue does not have");
+    return entries_[static_cast<std::size_t>(row->index)];
+}
+
+void ParameterHandlerTable::bindingConflict(int32_t id) {
+    throw std::logic_error("handlers of id " + std::to_string(id) + " bound to two owners");
+}
+
+const ParameterHandlerTable::Entry* ParameterHandlerTable::find(int32_t id) const {
+    const ParameterDefinition* row = ParameterCatalogue::byId(id);
+    return row == nullptr ? nullptr : &entries_[static_cast<std::size_t>(row->index)];
+}
+
+void ParameterHandlerTable::set(int32_t id, const void* value, bool reportErrors) const {
+    const Entry* entry = find(id);
+    if (entry == nullptr || entry->set == nullptr)
+        raise(kErrInvalidArgument);
+    entry->set(entry->owner, value, reportErrors);
+}
+
+void ParameterHandlerTable::get(int32_t id, void* value) const {
+    const Entry* entry = find(id);
+    if (entry == nullptr || entry->get == nullptr)
+        raise(kErrInvalidArgument);
+    entry->get(entry->owner, value);
+}
+
+}  // namespace kestrel

@@ -1,0 +1,102 @@
+// The handler table: for every catalogue parameter, the setter and getter that give it its
+// behaviour. Typed set/get, configuration loading and the initial hardware state all reach the
+// handlers through this one table.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+
+#include "params/parameter_catalogue.h"
+
+namespace kestrel {
+
+// The one structured value type: an entry of the lookup table, value first.
+struct LutField {
+    uint32_t value;
+    uint32_t index;
+};
+static_assert(sizeof(LutField) == 8);
+
+class ParameterHandlerTable {
+public:
+    // Reads the caller's value in the parameter's own type; raises its code when `reportErrors`.
+    using SetFn = void (*)(void* owner, const void* value, bool reportErrors);
+    // Writes the current value into the caller's (non-null) buffer; raises on failure.
+    using GetFn = void (*)(void* owner, void* value);
+
+    struct Entry {
+        void* owner = nullptr;
+        SetFn set = nullptr;
+        GetFn get = nullptr;
+    };
+
+    // Binds `Setter`, a member `void (Owner::*)(T value, bool reportErrors)`, to the catalogue
+    // parameter `id`. T is the parameter's value type: uint32_t, int32_t, double, const char*
+    // (a NUL-terminated text) or LutField.
+    template <auto Setter, class Owner>
+    void bindSetter(int32_t id, Owner& owner) {
+        Entry& entry = entryFor(id);
+        entry.owner = &owner;
+        entry.set = [](void* self, const void* value, bool reportErrors) {
+            (static_cast<Owner*>(self)->*Setter)(readValue<SetterValue<decltype(Setter)>>(value), reportErrors);
+        };
+    }
+
+    // Binds `Getter`, a member `void (Owner::*)(void* value)` that writes the value in the
+    // parameter's type. The buffer is never null here.
+    template <auto Getter, class Owner>
+    void bindGetter(int32_t id, Owner& owner) {
+        Entry& entry = entryFor(id);
+        if (entry.owner != nullptr && entry.owner != &owner)
+            bindingConflict(id);
+        entry.owner = &owner;
+        entry.get = [](void* self, void* value) { (static_cast<Owner*>(self)->*Getter)(value); };
+    }
+
+    // A getter that copies a stored field of the owner: `Field` is a member pointer to a
+    // uint32_t, int32_t or double member.
+    template <auto Field, class Owner>
+    void bindStoredGetter(int32_t id, Owner& owner) {
+        Entry& entry = entryFor(id);
+        entry.owner = &owner;
+        entry.get = [](void* self, void* value) {
+            const auto& field = static_cast<Owner*>(self)->*Field;
+            std::memcpy(value, &field, sizeof field);
+        };
+    }
+
+    // The entry of a catalogue id; null for ids the catalogue does not have. Entries of
+    // parameters without handlers have null functions.
+    const Entry* find(int32_t id) const;
+
+    // Calls the setter of `id`; raises kErrInvalidArgument when the id has no setter.
+    void set(int32_t id, const void* value, bool reportErrors) const;
+    // Calls the getter of `id`; raises kErrInvalidArgument when the id has no getter.
+    void get(int32_t id, void* value) const;
+
+private:
+    template <class M> struct SetterTraits;
+    template <class Owner, class T> struct SetterTraits<void (Owner::*)(T, bool)> { using Value = T; };
+    template <class M> using SetterValue = typename SetterTraits<M>::Value;
+
+    template <class T>
+    static T readValue(const void* value) {
+        if constexpr (std::is_same_v<T, const char*>) {
+            return static_cast<const char*>(value);
+        } else {
+            static_assert(std::is_trivially_copyable_v<T>);
+            T result;
+            std::memcpy(&result, value, sizeof result);  // the caller's buffer may be unaligned
+            return result;
+        }
+    }
+
+    Entry& entryFor(int32_t id);
+    [[noreturn]] static void bindingConflict(int32_t id);
+
+    std::array<Entry, kCatalogueSize> entries_{};
+};
+
+}  // namespace kestrel
