@@ -1,0 +1,47 @@
+// Typed parameter set and get: routing by identifier family, the DMA check, read-only refusal and
+// the description query, all under the applet's parameter lock.
+#pragma once
+
+#include <cstdint>
+
+#include "support/locks.h"
+
+namespace kestrel {
+
+class ParameterHandlerTable;
+class ParameterTables;
+class WrapperPrivate;
+
+// Identifier families: above kDesignAccessBase design access (host parameters), above
+// kRegisterAccessBase direct register access (while enabled), everything else the catalogue.
+inline constexpr int32_t kRegisterAccessBase = 1000000;
+inline constexpr int32_t kDesignAccessBase = 2000000;
+
+class ParameterDispatch {
+public:
+    ParameterDispatch(WrapperPrivate& host, const ParameterTables& tables, const ParameterHandlerTable& handlers,
+                      quil::templates::platform::CriticalSection& lock)
+        : host_(host), tables_(tables), handlers_(handlers), lock_(lock) {}
+
+    // 0 or an error code; either way also the applet's last error. A null value is refused
+    // without taking the lock.
+    int32_t set(int32_t id, const void* value, uint32_t dma);
+    int32_t get(int32_t id, void* value, uint32_t dma);
+
+    // Direct register access on the board, sized by the register's width in the design image:
+    // above 32 bits the caller's buffer holds 64 bits, otherwise 32. The board's result.
+    static int32_t writeDesignRegister(void* board, void* designImage, uint32_t registerId, const void* value);
+    static int32_t readDesignRegister(void* board, void* designImage, uint32_t registerId, void* value);
+
+private:
+    void catalogueSet(int32_t id, const void* value, uint32_t dma) const;
+    void catalogueGet(int32_t id, void* value, uint32_t dma) const;
+    void checkDma(uint32_t dma) const;
+
+    WrapperPrivate& host_;
+    const ParameterTables& tables_;
+    const ParameterHandlerTable& handlers_;
+    quil::templates::platform::CriticalSection& lock_;
+};
+
+}  // namespace kestrel
