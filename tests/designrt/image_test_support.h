@@ -13,7 +13,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -34,9 +33,8 @@ inline ImageHandle openMemory(const Bytes& bytes, int32_t flags = DESIGNRT_OPEN_
 
 inline Bytes readFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    std::vector<char> chars((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    Bytes out(chars.size());
-    std::memcpy(out.data(), chars.data(), chars.size());
+    Bytes out(std::filesystem::file_size(path));
+    in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size()));
     return out;
 }
 
