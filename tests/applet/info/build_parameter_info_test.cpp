@@ -1,0 +1,580 @@
+// The built parameter-information tree: fixed categories and features, direct register access,
+// mirrored design access, and the access words set right after building.
+#include "info/build_parameter_info.h"
+
+#include <gtest/gtest.h>
+
+#include <designrt.h>
+
+#include <bit>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "params/fake_design_registers.h"
+#include "info/parameter_info_nodes.h"
+#include "info/parameter_info_tree.h"
+#include "params/design_registers.h"
+#include "params/enumerations.h"
+#include "params/parameter_catalogue.h"
+#include "params/parameter_ids.h"
+#include "params/parameter_properties.h"
+
+namespace kestrel {
+namespace {
+
+using testing::FakeDesignRegisters;
+
+std::vector<std::string> rootNames(const ParameterInfoTree& tree) {
+    std::vector<std::string> names;
+    for (const ParameterInfoNode* root = tree.nextRoot(nullptr, 0); root != nullptr; root = tree.nextRoot(root, 0))
+        names.emplace_back(root->name);
+    return names;
+}
+
+const ParameterInfoNode* findRoot(const ParameterInfoTree& tree, const std::string& name) {
+    for (const ParameterInfoNode* root = tree.nextRoot(nullptr, 0); root != nullptr; root = root->nextRoot)
+        if (name == root->name) return root;
+    return nullptr;
+}
+
+const ParameterInfoNode* child(const ParameterInfoNode* category, const std::string& name) {
+    if (category == nullptr) return nullptr;
+    for (int32_t i = 0; i < category->kind.category.childCount; ++i)
+        if (name == category->kind.category.children[i]->name) return category->kind.category.children[i];
+    return nullptr;
+}
+
+std::vector<std::string> childNames(const ParameterInfoNode* category) {
+    std::vector<std::string> names;
+    for (int32_t i = 0; i < category->kind.category.childCount; ++i)
+        names.emplace_back(category->kind.category.children[i]->name);
+    return names;
+}
+
+// Every feature below the port's roots, with its parent category.
+void forEachFeature(const ParameterInfoTree& tree,
+                    const std::function<void(const ParameterInfoNode&, const ParameterInfoNode&)>& visit) {
+    std::function<void(const ParameterInfoNode&)> walk = [&](const ParameterInfoNode& category) {
+        for (int32_t i = 0; i < category.kind.category.childCount; ++i) {
+            const ParameterInfoNode& node = *category.kind.category.children[i];
+            if (node.type == kNodeCategory)
+                walk(node);
+            else
+                visit(node, category);
+        }
+    };
+    for (const ParameterInfoNode* root = tree.nextRoot(nullptr, 0); root != nullptr; root = root->nextRoot)
+        walk(*root);
+}
+
+class FixedTree : public ::testing::Test {
+protected:
+    void build(const ParameterInfoSources& sources = {}) {
+        buildParameterInfo(tree_, nodes_, &properties_, sources);
+    }
+    const ParameterInfoNode& feature(int32_t id) {
+        const ParameterInfoNode* node = nodes_.find(0, id);
+        EXPECT_NE(node, nullptr) << id;
+        return *node;
+    }
+
+    ParameterInfoTree tree_;
+    ParameterInfoNodes nodes_;
+    ParameterPropertyMap properties_;
+};
+
+TEST_F(FixedTree, RootsAreListedNewestFirst) {
+    build();
+    EXPECT_EQ(rootNames(tree_),
+              (std::vector<std::string>{"Miscellaneous", "Camera Simulator", "Output Format", "Processing",
+                                        "Lookup Table", "Noise Filter", "Shading Correction", "Image Selector",
+                                        "Overflow", "Trigger", "ROI", "Camera Link"}));
+}
+
+TEST_F(FixedTree, TriggerSubCategoriesKeepCreationOrder) {
+    build();
+    const ParameterInfoNode* trigger = findRoot(tree_, "Trigger");
+    ASSERT_NE(trigger, nullptr);
+    EXPECT_EQ(childNames(trigger),
+              (std::vector<std::string>{"Legacy", "Trigger Input", "Sequencer", "Queue", "Pulse Form Generator 0",
+                                        "Pulse Form Generator 1", "Pulse Form Generator 2",
+                                        "Pulse Form Generator 3", "CC Signal Mapping", "Digital Output",
+                                        "Output Event"}));
+    EXPECT_EQ(childNames(child(trigger, "Trigger Input")),
+              (std::vector<std::string>{"External", "Software Trigger", "Statistics"}));
+}
+
+TEST_F(FixedTree, DepthsIndexesAndParentNamesFollowTheNesting) {
+    build();
+    const ParameterInfoNode* trigger = findRoot(tree_, "Trigger");
+    const ParameterInfoNode* input = child(trigger, "Trigger Input");
+    const ParameterInfoNode* external = child(input, "External");
+    ASSERT_NE(external, nullptr);
+    EXPECT_EQ(trigger->depth, 0);
+    EXPECT_EQ(trigger->index, 0);
+    EXPECT_EQ(input->depth, 1);
+    EXPECT_EQ(input->index, 1);
+    EXPECT_EQ(external->depth, 2);
+    EXPECT_STREQ(external->parentName, "Trigger Input");
+    EXPECT_EQ(external->paramName, nullptr);
+    EXPECT_EQ(findRoot(tree_, "Processing")->depth, 0);
+    EXPECT_EQ(findRoot(tree_, "Lookup Table")->kind.category.childCount, 1);
+}
+
+TEST_F(FixedTree, CategoriesHoldTheirFeatureCounts) {
+    build();
+    const std::map<std::string, int32_t> rootCounts{{"Camera Link", 2}, {"ROI", 4},          {"Overflow", 2},
+                                                    {"Image Selector", 2}, {"Noise Filter", 1},
+                                                    {"Processing", 4}, {"Output Format", 3},
+                                                    {"Camera Simulator", 15}, {"Miscellaneous", 9}};
+    for (const auto& [name, count] : rootCounts)
+        EXPECT_EQ(findRoot(tree_, name)->kind.category.childCount, count) << name;
+    const ParameterInfoNode* trigger = findRoot(tree_, "Trigger");
+    EXPECT_EQ(child(trigger, "Legacy")->kind.category.childCount, 14);
+    EXPECT_EQ(child(child(trigger, "Trigger Input"), "External")->kind.category.childCount, 7);
+    EXPECT_EQ(child(child(trigger, "Trigger Input"), "Software Trigger")->kind.category.childCount, 3);
+    EXPECT_EQ(child(child(trigger, "Trigger Input"), "Statistics")->kind.category.childCount, 6);
+    EXPECT_EQ(child(trigger, "Pulse Form Generator 2")->kind.category.childCount, 4);
+    EXPECT_EQ(child(child(trigger, "Digital Output"), "Statistics")->kind.category.childCount, 15);
+    EXPECT_EQ(child(trigger, "Output Event")->kind.category.childCount, 5);
+    EXPECT_EQ(child(findRoot(tree_, "Shading Correction"), "Auto Shading Correction")->kind.category.childCount, 9);
+    EXPECT_EQ(child(findRoot(tree_, "Lookup Table"), "Applet Properties")->kind.category.childCount, 7);
+}
+
+TEST_F(FixedTree, EveryCatalogueParameterExceptHostValuesIsPublishedOnce) {
+    build();
+    std::multiset<int32_t> published;
+    forEachFeature(tree_, [&](const ParameterInfoNode& node, const ParameterInfoNode&) { published.insert(node.id); });
+    EXPECT_EQ(published.size(), 133u);
+    for (const auto& row : ParameterCatalogue::all())
+        EXPECT_EQ(published.count(row.id), row.type == ParameterType::HostValue ? 0u : 1u) << row.name;
+}
+
+TEST_F(FixedTree, EveryFeatureMatchesItsCatalogueRow) {
+    build();
+    forEachFeature(tree_, [&](const ParameterInfoNode& node, const ParameterInfoNode& parent) {
+        const ParameterDefinition* row = ParameterCatalogue::byId(node.id);
+        ASSERT_NE(row, nullptr) << node.name;
+        EXPECT_STREQ(node.paramName, row->name);
+        EXPECT_EQ(node.published, 1) << row->name;
+        EXPECT_EQ(node.port, 0) << row->name;
+        EXPECT_TRUE(node.hostAttribute == 1 || node.hostAttribute == 2) << row->name;
+        EXPECT_EQ(nodes_.find(0, node.id), &node) << row->name;
+        EXPECT_EQ(properties_.access(0, node.id), node.access) << row->name;
+        EXPECT_EQ(node.parentName, nullptr) << row->name;
+        EXPECT_EQ(node.depth, 0) << row->name;
+        EXPECT_EQ(parent.kind.category.children[node.index], &node) << row->name;
+        ASSERT_NE(node.unit, nullptr) << row->name;
+        if (row->readOnly())
+            EXPECT_EQ(node.access, kNodeAccessReadOnly) << row->name;
+        else
+            EXPECT_TRUE(node.access == 3 || node.access == 7) << row->name;
+        switch (row->type) {
+        case ParameterType::UInt32:
+        case ParameterType::Int32:
+            EXPECT_TRUE(node.type == kNodeInteger || node.type == kNodeEnumeration) << row->name;
+            break;
+        case ParameterType::Double: EXPECT_EQ(node.type, kNodeDouble) << row->name; break;
+        case ParameterType::String: EXPECT_EQ(node.type, kNodeString) << row->name; break;
+        case ParameterType::Field: EXPECT_EQ(node.type, kNodeIntegerArray) << row->name; break;
+        case ParameterType::HostValue: ADD_FAILURE() << row->name; break;
+        }
+        const EnumerationTable entries = enumerationOf(node.id);
+        if (node.type != kNodeEnumeration) {
+            EXPECT_TRUE(entries.empty()) << row->name;
+            return;
+        }
+        const auto& e = node.kind.enumeration;
+        ASSERT_EQ(static_cast<std::size_t>(e.entryCount), entries.size()) << row->name;
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            EXPECT_STREQ(e.displayNames[i], entries[i].displayName) << row->name;
+            EXPECT_EQ(e.values[i], entries[i].value) << row->name;
+            EXPECT_STREQ(e.symbolicNames[i], entries[i].symbolicName) << row->name;
+        }
+    });
+}
+
+TEST_F(FixedTree, RegionOfInterestPublishesItsStepsInPixels) {
+    build();
+    const ParameterInfoNode& width = feature(ids::FG_WIDTH);
+    EXPECT_STREQ(width.name, "Width");
+    EXPECT_EQ(width.type, kNodeInteger);
+    EXPECT_EQ(width.kind.integer.minimum, 16);
+    EXPECT_EQ(width.kind.integer.maximum, 4096);
+    EXPECT_EQ(width.kind.integer.increment, 16);
+    EXPECT_STREQ(width.unit, "pixel");
+    EXPECT_EQ(width.access, 3);
+    EXPECT_EQ(width.hostAttribute, 2);
+    EXPECT_EQ(feature(ids::FG_XOFFSET).kind.integer.maximum, 4080);
+    EXPECT_EQ(feature(ids::FG_HEIGHT).kind.integer.minimum, 2);
+}
+
+TEST_F(FixedTree, MicrosecondUnitIsLatin1) {
+    build();
+    const ParameterInfoNode& debounce = feature(ids::FG_TRIGGERIN_DEBOUNCE);
+    ASSERT_EQ(std::strlen(debounce.unit), 2u);
+    EXPECT_EQ(static_cast<unsigned char>(debounce.unit[0]), 0xB5);
+    EXPECT_EQ(debounce.unit[1], 's');
+    EXPECT_EQ(debounce.kind.real.minimum, 0.096);
+    EXPECT_EQ(debounce.kind.real.maximum, 3.024);
+    EXPECT_EQ(debounce.kind.real.increment, 0.048);
+}
+
+TEST_F(FixedTree, SpecialDoublesKeepTheirExactBits) {
+    build();
+    const ParameterInfoNode& fps = feature(ids::FG_TRIGGER_FRAMESPERSECOND);
+    EXPECT_EQ(std::bit_cast<uint64_t>(fps.kind.real.minimum), 0x3F8DCD64FFFFFFFFull);
+    EXPECT_EQ(fps.kind.real.maximum, 6250000.0);
+    EXPECT_EQ(std::bit_cast<uint64_t>(fps.kind.real.increment), 0x3CB0000000000000ull);
+    EXPECT_STREQ(fps.unit, "Hz");
+    EXPECT_EQ(std::bit_cast<uint64_t>(feature(ids::FG_PROCESSING_GAMMA).kind.real.increment),
+              0x3CB0000000000000ull);
+    EXPECT_EQ(feature(ids::FG_SHADING_GAIN_NORMALIZATION_VALUE).kind.real.increment, 1.0 / 4096.0);
+}
+
+TEST_F(FixedTree, DownscalePhaseMaximumIsThe32BitPatternFFFFFFFE) {
+    build();
+    const ParameterInfoNode& phase = feature(ids::FG_TRIGGERIN_DOWNSCALE_PHASE);
+    EXPECT_EQ(static_cast<uint32_t>(phase.kind.integer.maximum), 0xFFFFFFFEu);
+    EXPECT_EQ(feature(ids::FG_TRIGGERIN_DOWNSCALE).kind.integer.maximum, 2147483647);
+}
+
+TEST_F(FixedTree, ThreeDisplayNamesEndInABlank) {
+    build();
+    EXPECT_STREQ(feature(ids::FG_SHADING_GAIN_CORRECTION_MODE).name, "Gain Correction Mode ");
+    EXPECT_STREQ(feature(ids::FG_SHADING_APPLY_SETTINGS).name, "Apply Settings ");
+    EXPECT_STREQ(feature(ids::FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE).name, "Dead Pixel Interpolation ");
+    int trailing = 0;
+    forEachFeature(tree_, [&](const ParameterInfoNode& node, const ParameterInfoNode&) {
+        const std::size_t length = std::strlen(node.name);
+        if (length > 0 && node.name[length - 1] == ' ') ++trailing;
+    });
+    EXPECT_EQ(trailing, 3);
+}
+
+TEST_F(FixedTree, ClearAndApplyFeaturesOfferTheSingleEntryApply) {
+    build();
+    const ParameterInfoNode& clear = feature(ids::FG_TRIGGERIN_STATS_PULSECOUNT_CLEAR);
+    EXPECT_STREQ(clear.name, "Clear Pulse Count");
+    ASSERT_EQ(clear.kind.enumeration.entryCount, 1);
+    EXPECT_STREQ(clear.kind.enumeration.displayNames[0], "Apply");
+    EXPECT_EQ(clear.kind.enumeration.values[0], 1);
+    EXPECT_STREQ(clear.kind.enumeration.symbolicNames[0], "FG_APPLY");
+    EXPECT_EQ(feature(ids::FG_SHADING_APPLY_SETTINGS).access, 3);
+}
+
+TEST_F(FixedTree, FileNamesAndTheLookupTableHaveTheirKinds) {
+    build();
+    EXPECT_STREQ(feature(ids::FG_SHADING_BLACK_FILENAME).kind.string.filter, "*.tif *.tiff");
+    EXPECT_STREQ(feature(ids::FG_LUT_CUSTOM_FILE).kind.string.filter, "*.lut");
+    EXPECT_STREQ(feature(ids::FG_HAP_FILE).kind.string.filter, "*.hap");
+    EXPECT_EQ(feature(ids::FG_HAP_FILE).access, 1);
+    const ParameterInfoNode& lut = feature(ids::FG_LUT_VALUE);
+    EXPECT_EQ(lut.type, kNodeIntegerArray);
+    EXPECT_EQ(lut.kind.integerArray.elementCount, 4096);
+    EXPECT_EQ(lut.kind.integerArray.maximum, 4095);
+    EXPECT_EQ(lut.kind.integerArray.minimumAgain, 0);
+    const ParameterInfoNode& inBits = feature(ids::FG_LUT_IN_BITS);
+    EXPECT_EQ(inBits.kind.integer.maximum, 0);
+    EXPECT_EQ(inBits.kind.integer.increment, 0);
+    EXPECT_STREQ(inBits.unit, "bit");
+}
+
+TEST_F(FixedTree, LegacyFeaturesAreNamedAfterTheirParameters) {
+    build();
+    const ParameterInfoNode& exposure = feature(ids::FG_EXPOSURE);
+    EXPECT_STREQ(exposure.name, "FG_EXPOSURE");
+    EXPECT_EQ(exposure.kind.integer.minimum, 10);
+    EXPECT_EQ(exposure.kind.integer.maximum, 124990);
+    EXPECT_EQ(exposure.kind.integer.increment, 10);
+    EXPECT_EQ(exposure.access, 7);
+    EXPECT_STREQ(exposure.unit, "");
+}
+
+TEST_F(FixedTree, InitialReadOnlyAccessCoversNormalizationAndLegacyFeatures) {
+    build();
+    applyInitialReadOnlyAccess(nodes_);
+    EXPECT_EQ(feature(ids::FG_EXPOSURE).access, 1);
+    EXPECT_EQ(feature(ids::FG_SHADING_GAIN_NORMALIZATION_VALUE).access, 1);
+    for (int32_t id : legacyTriggerParameterIds()) EXPECT_EQ(feature(id).access, 1) << id;
+    EXPECT_EQ(feature(ids::FG_TRIGGER_LEGACY_MODE).access, 7);
+    EXPECT_EQ(feature(ids::FG_WIDTH).access, 3);
+}
+
+TEST_F(FixedTree, PostBuildPropertySettingsMarkTheirParametersReadOnly) {
+    ParameterPropertyMap properties;
+    markNormalizationValueReadOnly(properties);
+    EXPECT_EQ(properties.access(0, ids::FG_SHADING_GAIN_NORMALIZATION_VALUE), 1);
+    EXPECT_FALSE(properties.access(0, ids::FG_EXPOSURE).has_value());
+    markLegacyTriggerReadOnly(properties);
+    for (int32_t id : legacyTriggerParameterIds()) EXPECT_EQ(properties.access(0, id), 1) << id;
+    EXPECT_FALSE(properties.access(1, ids::FG_EXPOSURE).has_value());
+    EXPECT_EQ(legacyTriggerParameterIds().front(), ids::FG_TRIGGERMODE);
+    EXPECT_EQ(legacyTriggerParameterIds().back(), ids::FG_DIGIO_OUTPUT);
+}
+
+TEST_F(FixedTree, SealedPortGetsNoTree) {
+    tree_.sealPort(0);
+    build();
+    EXPECT_EQ(tree_.nextRoot(nullptr, 0), nullptr);
+    EXPECT_EQ(nodes_.size(0), 0u);
+}
+
+TEST_F(FixedTree, OtherPortsStayEmpty) {
+    build();
+    for (int32_t port = 1; port < 4; ++port) EXPECT_EQ(tree_.nextRoot(nullptr, port), nullptr);
+}
+
+class RegisterAccessTree : public FixedTree {
+protected:
+    FakeDesignRegisters registers_{{{"Device1_Twelve", 100101, 12, true},
+                                    {"Device1_Status", 100102, 32, false},
+                                    {"Device1_Forty", 100103, 40, true},
+                                    {"Device1_Flag", 100104, 1, true},
+                                    {"Device1_SixtyFour", 100105, 64, false}}};
+    ParameterInfoSources sources() {
+        ParameterInfoSources s;
+        s.registerAccessEnabled = true;
+        s.designRegisters = &registers_;
+        return s;
+    }
+};
+
+TEST_F(RegisterAccessTree, IsTheNewestRootWithOneFeaturePerRegister) {
+    build(sources());
+    const ParameterInfoNode* first = tree_.nextRoot(nullptr, 0);
+    ASSERT_NE(first, nullptr);
+    EXPECT_STREQ(first->name, "Direct Register Access");
+    EXPECT_STREQ(first->nextRoot->name, "Miscellaneous");
+    EXPECT_EQ(childNames(first), (std::vector<std::string>{"Device1_Twelve (12)", "Device1_Status (32)",
+                                                            "Device1_Forty (40)", "Device1_Flag (1)",
+                                                            "Device1_SixtyFour (64)"}));
+}
+
+TEST_F(RegisterAccessTree, WidthsUpTo32BitsAreIntegerFeatures) {
+    build(sources());
+    const ParameterInfoNode& twelve = feature(1100101);
+    EXPECT_EQ(twelve.type, kNodeInteger);
+    EXPECT_STREQ(twelve.paramName, "DRA_Device1_Twelve");
+    EXPECT_EQ(twelve.kind.integer.minimum, 0);
+    EXPECT_EQ(twelve.kind.integer.maximum, 4095);
+    EXPECT_EQ(twelve.kind.integer.increment, 1);
+    EXPECT_EQ(twelve.access, 7);
+    EXPECT_EQ(twelve.hostAttribute, 1);
+    EXPECT_EQ(twelve.published, 1);
+    EXPECT_EQ(twelve.unit, nullptr);
+    const ParameterInfoNode& status = feature(1100102);
+    EXPECT_EQ(static_cast<uint32_t>(status.kind.integer.maximum), 0xFFFFFFFFu);
+    EXPECT_EQ(status.access, 1);
+    EXPECT_EQ(feature(1100104).kind.integer.maximum, 1);
+}
+
+TEST_F(RegisterAccessTree, WiderRegistersAre64BitFeatures) {
+    build(sources());
+    const ParameterInfoNode& forty = feature(1100103);
+    EXPECT_EQ(forty.type, kNodeWideInteger);
+    EXPECT_EQ(forty.kind.wideInteger.minimum, 0u);
+    EXPECT_EQ(forty.kind.wideInteger.maximum, 1099511627775ull);
+    EXPECT_EQ(forty.kind.wideInteger.increment, 1u);
+    // 2^64 - 1 rounds to 2^64 in double precision, which no 64-bit value holds: all bits set.
+    EXPECT_EQ(feature(1100105).kind.wideInteger.maximum, UINT64_MAX);
+}
+
+TEST_F(RegisterAccessTree, DesignWithoutRegistersGivesAnEmptyCategory) {
+    FakeDesignRegisters none({});
+    ParameterInfoSources s = sources();
+    s.designRegisters = &none;
+    build(s);
+    const ParameterInfoNode* first = tree_.nextRoot(nullptr, 0);
+    EXPECT_STREQ(first->name, "Direct Register Access");
+    EXPECT_EQ(first->kind.category.childCount, 0);
+}
+
+TEST_F(RegisterAccessTree, OffWithoutTheSwitch) {
+    ParameterInfoSources s = sources();
+    s.registerAccessEnabled = false;
+    build(s);
+    EXPECT_EQ(findRoot(tree_, "Direct Register Access"), nullptr);
+    EXPECT_EQ(nodes_.size(0), 133u);
+}
+
+TEST(RegisterAccessTreeOfTheBuiltDesign, PublishesEveryRegisterWithItsWidth) {
+    void* image = DesignImage_OpenFile(KESTREL_DESIGN_IMAGE_PATH, 2626, 1);
+    ASSERT_NE(image, nullptr) << KESTREL_DESIGN_IMAGE_PATH;
+    const std::unique_ptr<void, void (*)(void*)> closer(image, DesignImage_Close);
+    const DesignImageRegisters registers(image);
+    ParameterInfoTree tree;
+    ParameterInfoNodes nodes;
+    ParameterInfoSources s;
+    s.registerAccessEnabled = true;
+    s.designRegisters = &registers;
+    buildParameterInfo(tree, nodes, nullptr, s);
+    const ParameterInfoNode* category = tree.nextRoot(nullptr, 0);
+    const int32_t count = DesignImage_GetRegisterCount(image);
+    ASSERT_EQ(category->kind.category.childCount, count);
+    for (int32_t i = 1; i <= count; ++i) {
+        const char* name = DesignImage_GetRegisterName(image, i);
+        const uint32_t id = DesignImage_GetRegisterId(image, name);
+        const int32_t width = DesignImage_GetRegisterWidth(image, id);
+        const ParameterInfoNode* node = category->kind.category.children[i - 1];
+        EXPECT_EQ(node->id, static_cast<int32_t>(id) + ids::kRegisterAccessBase) << name;
+        EXPECT_EQ(std::string(node->name), std::string(name) + " (" + std::to_string(width) + ")");
+        EXPECT_EQ(node->type, width > 32 ? kNodeWideInteger : kNodeInteger) << name;
+        EXPECT_EQ(node->access, DesignImage_GetRegisterInfo(image, id) ? 7 : 1) << name;
+        EXPECT_EQ(nodes.find(0, node->id), node) << name;
+    }
+}
+
+// A host tree: the host builds it with the same record layout.
+class DesignAccessTree : public FixedTree {
+protected:
+    void SetUp() override {
+        ParameterInfoNode* sensor = host_.addCategory(0, nullptr, "Sensor", "SensorPath");
+        ParameterInfoNode* inner = host_.addCategory(0, sensor, "Inner");
+        FeatureHeader h;
+        h.displayName = "Gain";
+        h.paramName = "Device1_Gain";
+        h.id = 501;
+        h.access = 3;
+        h.hostAttribute = 2;
+        h.unit = "dB";
+        host_.addInteger32Feature(inner, h, -3, 30, 3);
+        h = {};
+        h.displayName = "Mode";
+        h.paramName = "Device1_Mode";
+        h.id = 502;
+        ParameterInfoNode* mode = host_.addEnumerationFeature(inner, h, 2);
+        host_.setEnumerationEntry(mode, 0, "Fast", 4, "MODE_FAST");
+        host_.setEnumerationEntry(mode, 1, "Slow", 9, nullptr);
+        h = {};
+        h.displayName = "Offset";
+        h.paramName = "Device1_Offset";
+        h.id = 503;
+        h.published = 0;
+        host_.addDoubleFeature(sensor, h, -1.0, 1.0, 0.125);
+        h = {};
+        h.displayName = "Table";
+        h.paramName = "Device1_Table";
+        h.id = 504;
+        host_.addIntegerArrayFeature(sensor, h, 16, 0, 255, 1);
+        ParameterInfoNode* files = host_.addCategory(0, nullptr, "Files");
+        h = {};
+        h.displayName = "Coefficients";
+        h.paramName = "Device1_Coefficients";
+        h.id = 505;
+        host_.addStringFeature(files, h, "*.tiff");
+        h = {};
+        h.displayName = "Counter";
+        h.paramName = "Device1_Counter";
+        h.id = 506;
+        host_.addWideInteger64Feature(files, h, 0, 1ull << 40, 1);
+
+        designIds_ = {{"DDSA_Device1_Gain", 2000501},  {"DDSA_Device1_Mode", 2000502},
+                      {"DDSA_Device1_Offset", 2000503}, {"DDSA_Device1_Table", 2000504},
+                      {"DDSA_Device1_Coefficients", 2000505}, {"DDSA_Device1_Counter", 2000506},
+                      {"DDSA_Device1_Unknown", 2000999}};
+    }
+
+    ParameterInfoSources sources() {
+        ParameterInfoSources s;
+        s.designAccessActive = true;
+        s.designParameterIds = &designIds_;
+        s.hostParameterInfo = [this] { return static_cast<const ParameterInfoNode*>(host_.nextRoot(nullptr, 0)); };
+        return s;
+    }
+
+    ParameterInfoTree host_;
+    std::map<std::string, int32_t> designIds_;
+};
+
+TEST_F(DesignAccessTree, IsTheNewestRootAboveRegisterAccess) {
+    FakeDesignRegisters registers({{"R", 100001, 8, true}});
+    ParameterInfoSources s = sources();
+    s.registerAccessEnabled = true;
+    s.designRegisters = &registers;
+    build(s);
+    const auto roots = rootNames(tree_);
+    ASSERT_GE(roots.size(), 3u);
+    EXPECT_EQ(roots[0], "Direct DS Access");
+    EXPECT_EQ(roots[1], "Direct Register Access");
+    EXPECT_EQ(roots[2], "Miscellaneous");
+}
+
+TEST_F(DesignAccessTree, RecreatesHostCategoriesOnceInNameOrder) {
+    build(sources());
+    const ParameterInfoNode* ds = findRoot(tree_, "Direct DS Access");
+    ASSERT_NE(ds, nullptr);
+    // Name order: Coefficients (Files), Counter (Files), Gain (Sensor/Inner), Mode, Offset.
+    EXPECT_EQ(childNames(ds), (std::vector<std::string>{"Files", "Sensor"}));
+    const ParameterInfoNode* sensor = child(ds, "Sensor");
+    EXPECT_STREQ(sensor->paramName, "SensorPath");
+    EXPECT_EQ(sensor->depth, 1);
+    EXPECT_STREQ(sensor->parentName, "Direct DS Access");
+    EXPECT_EQ(childNames(sensor), (std::vector<std::string>{"Inner", "Offset"}));
+    EXPECT_EQ(childNames(child(sensor, "Inner")), (std::vector<std::string>{"Gain", "Mode"}));
+    EXPECT_EQ(childNames(child(ds, "Files")), (std::vector<std::string>{"Coefficients", "Counter"}));
+}
+
+TEST_F(DesignAccessTree, CopiesEveryFieldOfTheHostFeature) {
+    build(sources());
+    const ParameterInfoNode& gain = feature(2000501);
+    EXPECT_EQ(gain.type, kNodeInteger32);
+    EXPECT_STREQ(gain.name, "Gain");
+    EXPECT_STREQ(gain.paramName, "DDSA_Device1_Gain");
+    EXPECT_EQ(gain.kind.integer.minimum, -3);
+    EXPECT_EQ(gain.kind.integer.maximum, 30);
+    EXPECT_EQ(gain.kind.integer.increment, 3);
+    EXPECT_EQ(gain.access, 3);
+    EXPECT_EQ(gain.hostAttribute, 2);
+    EXPECT_STREQ(gain.unit, "dB");
+    EXPECT_EQ(feature(2000503).published, 0);
+    EXPECT_EQ(feature(2000503).kind.real.increment, 0.125);
+    EXPECT_STREQ(feature(2000505).kind.string.filter, "*.tiff");
+    EXPECT_EQ(feature(2000506).type, kNodeWideInteger64);
+    EXPECT_EQ(feature(2000506).kind.wideInteger.maximum, 1ull << 40);
+    EXPECT_EQ(properties_.access(0, 2000501), 3);
+}
+
+TEST_F(DesignAccessTree, CopiesEnumerationEntries) {
+    build(sources());
+    const auto& e = feature(2000502).kind.enumeration;
+    ASSERT_EQ(e.entryCount, 2);
+    EXPECT_STREQ(e.displayNames[0], "Fast");
+    EXPECT_EQ(e.values[0], 4);
+    EXPECT_STREQ(e.symbolicNames[0], "MODE_FAST");
+    EXPECT_STREQ(e.displayNames[1], "Slow");
+    EXPECT_EQ(e.values[1], 9);
+    EXPECT_EQ(e.symbolicNames[1], nullptr);
+}
+
+TEST_F(DesignAccessTree, SkipsIntegerArraysAndIdsTheHostTreeLacks) {
+    build(sources());
+    EXPECT_EQ(nodes_.find(0, 2000504), nullptr);
+    EXPECT_EQ(nodes_.find(0, 2000999), nullptr);
+    EXPECT_EQ(nodes_.size(0), 133u + 5u);
+}
+
+TEST_F(DesignAccessTree, WithoutHostTreeTheCategoryStaysEmpty) {
+    ParameterInfoSources s = sources();
+    s.hostParameterInfo = [] { return static_cast<const ParameterInfoNode*>(nullptr); };
+    build(s);
+    const ParameterInfoNode* ds = tree_.nextRoot(nullptr, 0);
+    EXPECT_STREQ(ds->name, "Direct DS Access");
+    EXPECT_EQ(ds->kind.category.childCount, 0);
+}
+
+TEST_F(DesignAccessTree, OffWhenTheFamilyIsOff) {
+    ParameterInfoSources s = sources();
+    s.designAccessActive = false;
+    build(s);
+    EXPECT_EQ(findRoot(tree_, "Direct DS Access"), nullptr);
+    EXPECT_STREQ(tree_.nextRoot(nullptr, 0)->name, "Miscellaneous");
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,0 +1,89 @@
+// In-place updates of published limits and access words by parameter id.
+#include "info/parameter_info_nodes.h"
+
+#include <gtest/gtest.h>
+
+#include "info/parameter_info_tree.h"
+
+namespace kestrel {
+namespace {
+
+class ParameterInfoNodesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ParameterInfoNode* root = tree_.addCategory(0, nullptr, "C");
+        FeatureHeader h;
+        h.id = 300;
+        integer_ = tree_.addIntegerFeature(root, h, 0, 4080, 16);
+        h.id = 30106;
+        real_ = tree_.addDoubleFeature(root, h, 3, 125, 1);
+        h.id = 300001;
+        array_ = tree_.addIntegerArrayFeature(root, h, 4096, 0, 4095, 1);
+        nodes_.enter(0, 300, integer_);
+        nodes_.enter(0, 30106, real_);
+        nodes_.enter(0, 300001, array_);
+    }
+
+    ParameterInfoTree tree_;
+    ParameterInfoNodes nodes_;
+    ParameterInfoNode* integer_ = nullptr;
+    ParameterInfoNode* real_ = nullptr;
+    ParameterInfoNode* array_ = nullptr;
+};
+
+TEST_F(ParameterInfoNodesTest, FindsNodesByPortAndId) {
+    EXPECT_EQ(nodes_.find(0, 300), integer_);
+    EXPECT_EQ(nodes_.find(1, 300), nullptr);
+    EXPECT_EQ(nodes_.find(0, 301), nullptr);
+    EXPECT_EQ(nodes_.size(0), 3u);
+    EXPECT_EQ(nodes_.size(1), 0u);
+}
+
+TEST_F(ParameterInfoNodesTest, RewritesIntegerLimits) {
+    nodes_.setIntegerMaximum(300, 3072);
+    nodes_.setIntegerMinimum(300, 16);
+    EXPECT_EQ(integer_->kind.integer.maximum, 3072);
+    EXPECT_EQ(integer_->kind.integer.minimum, 16);
+    EXPECT_EQ(integer_->kind.integer.increment, 16);
+}
+
+TEST_F(ParameterInfoNodesTest, RewritesDoubleLimits) {
+    nodes_.setDoubleMinimum(30106, 2.5);
+    nodes_.setDoubleMaximum(30106, 100.0);
+    EXPECT_EQ(real_->kind.real.minimum, 2.5);
+    EXPECT_EQ(real_->kind.real.maximum, 100.0);
+}
+
+TEST_F(ParameterInfoNodesTest, IntegerArrayMinimumIsKeptInBothPlaces) {
+    nodes_.setIntegerMinimum(300001, 1);
+    EXPECT_EQ(array_->kind.integerArray.minimum, 1);
+    EXPECT_EQ(array_->kind.integerArray.minimumAgain, 1);
+    EXPECT_EQ(array_->kind.integerArray.elementCount, 4096);
+}
+
+TEST_F(ParameterInfoNodesTest, UpdatesOfTheWrongKindOrAMissingIdDoNothing) {
+    nodes_.setDoubleMaximum(300, 1.0);
+    EXPECT_EQ(integer_->kind.integer.minimum, 0);
+    EXPECT_EQ(integer_->kind.integer.maximum, 4080);
+    nodes_.setIntegerMaximum(30106, 1);
+    EXPECT_EQ(real_->kind.real.minimum, 3.0);
+    nodes_.setIntegerMaximum(12345, 1);
+    nodes_.setAccess(12345, 1);
+    nodes_.setIntegerMaximum(300, 1, 1);
+    EXPECT_EQ(integer_->kind.integer.maximum, 4080);
+}
+
+TEST_F(ParameterInfoNodesTest, SwitchesAccessWords) {
+    nodes_.setAccess(300, kNodeAccessReadOnly);
+    EXPECT_EQ(integer_->access, 1);
+    nodes_.setAccess(300, kNodeAccessReadWriteBit2);
+    EXPECT_EQ(integer_->access, 7);
+}
+
+TEST_F(ParameterInfoNodesTest, NullNodeIsNotEntered) {
+    nodes_.enter(0, 9, nullptr);
+    EXPECT_EQ(nodes_.size(0), 3u);
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,0 +1,283 @@
+// The applet's lookup tables: catalogue names, the register-access and design-access families,
+// list indexes, descriptions and the DMA channel.
+#include "params/parameter_tables.h"
+
+#include <gtest/gtest.h>
+
+#include <designrt.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "info/parameter_info_tree.h"
+#include "params/design_registers.h"
+#include "params/inspect_settings.h"
+#include "params/parameter_ids.h"
+#include "params/fake_design_registers.h"
+
+namespace kestrel {
+namespace {
+
+using testing::FakeDesignRegisters;
+
+// A host that knows a few design parameters by name and publishes them in its own tree.
+class FakeHost {
+public:
+    FakeHost() {
+        ParameterInfoNode* root = tree_.addCategory(0, nullptr, "Sensor");
+        ParameterInfoNode* inner = tree_.addCategory(0, root, "Inner");
+        addFeature(root, "Device1_Gain", 501, kNodeInteger);
+        addFeature(inner, "Device1_Offset", 502, kNodeDouble);
+        addFeature(inner, "Device1_Table", 503, kNodeIntegerArray);  // never switched on
+        ParameterInfoNode* second = tree_.addCategory(0, nullptr, "Second");
+        addFeature(second, "Device1_Mode", 504, kNodeEnumeration);
+        ids_["Device1_Gain"] = 501;
+        ids_["Device1_Offset"] = 502;
+        ids_["Device1_Table"] = 503;
+        ids_["Device1_Mode"] = 504;
+    }
+
+    const ParameterInfoNode* root() const { return tree_.nextRoot(nullptr, 0); }
+    int32_t idByName(const char* name) {
+        ++idQueries;
+        const auto it = ids_.find(name);
+        return it == ids_.end() ? 0 : it->second;
+    }
+    int idQueries = 0;
+
+private:
+    void addFeature(ParameterInfoNode* parent, const char* name, int32_t id, int32_t type) {
+        FeatureHeader header;
+        header.displayName = name;
+        header.paramName = name;
+        header.id = id;
+        switch (type) {
+        case kNodeInteger: tree_.addIntegerFeature(parent, header, 0, 10, 1); break;
+        case kNodeDouble: tree_.addDoubleFeature(parent, header, 0, 1, 0.5); break;
+        case kNodeIntegerArray: tree_.addIntegerArrayFeature(parent, header, 4, 0, 1, 1); break;
+        case kNodeEnumeration: tree_.addEnumerationFeature(parent, header, 0); break;
+        }
+    }
+    ParameterInfoTree tree_;
+    std::map<std::string, int32_t> ids_;
+};
+
+class ParameterTablesTest : public ::testing::Test {
+protected:
+    CatalogueSources sources() {
+        CatalogueSources s;
+        s.designRegisters = &registers_;
+        s.settings = &settings_;
+        s.moduleName = "Kestrel12";
+        s.hostParameterInfo = [this] { return host_.root(); };
+        s.hostParameterIdByName = [this](const char* name) { return host_.idByName(name); };
+        return s;
+    }
+
+    FakeDesignRegisters registers_{{{"Device1_Process0_Camera_Format", 100101, 2, true},
+                                    {"Device1_Process0_Overflow_OverflowOccurred", 100901, 1, false},
+                                    {"Device1_Wide", 100902, 40, true}}};
+    InspectSettings settings_;
+    FakeHost host_;
+};
+
+TEST_F(ParameterTablesTest, EmptyTablesPublishNothing) {
+    const ParameterTables tables;
+    EXPECT_EQ(tables.parameterCount(), 0u);
+    EXPECT_FALSE(tables.idByName("FG_WIDTH").has_value());
+    EXPECT_EQ(tables.nameByIndex(0), nullptr);
+    EXPECT_EQ(tables.description("FG_WIDTH"), nullptr);
+    EXPECT_FALSE(tables.processIndexForDma(0).has_value());
+}
+
+TEST_F(ParameterTablesTest, WithoutFamiliesCountIs140AndIndex139IsTheLast) {
+    const auto tables = ParameterTables::build(sources());
+    EXPECT_EQ(tables.parameterCount(), 140u);
+    EXPECT_STREQ(tables.nameByIndex(139), "FG_DIGIO_OUTPUT");
+    EXPECT_EQ(tables.nameByIndex(140), nullptr);
+    EXPECT_EQ(tables.nameByIndex(-1), nullptr);
+    EXPECT_EQ(tables.idByIndex(18), 100);
+    EXPECT_FALSE(tables.idByIndex(140).has_value());
+    EXPECT_FALSE(tables.designAccessActive());
+    EXPECT_FALSE(tables.registerAccessEnabled());
+}
+
+TEST_F(ParameterTablesTest, NameLookupIsExactAndCaseSensitive) {
+    const auto tables = ParameterTables::build(sources());
+    EXPECT_EQ(tables.idByName("FG_WIDTH"), 100);
+    EXPECT_FALSE(tables.idByName("fg_width").has_value());
+    EXPECT_FALSE(tables.idByName("").has_value());
+    EXPECT_FALSE(tables.idByName("DRA_Device1_Process0_Camera_Format").has_value());
+}
+
+TEST_F(ParameterTablesTest, RegisterAccessAddsOneNamePerRegisterInDesignOrder) {
+    auto s = sources();
+    s.registerAccessEnabled = true;
+    const auto tables = ParameterTables::build(s);
+    EXPECT_EQ(tables.parameterCount(), 143u);
+    EXPECT_STREQ(tables.nameByIndex(140), "DRA_Device1_Process0_Camera_Format");
+    EXPECT_STREQ(tables.nameByIndex(142), "DRA_Device1_Wide");
+    EXPECT_EQ(tables.idByName("DRA_Device1_Process0_Camera_Format"), 1100101);
+    EXPECT_EQ(tables.idByIndex(141), 1100901);
+    EXPECT_FALSE(tables.idByName("DRA_device1_wide").has_value());
+    EXPECT_FALSE(tables.idByName("Device1_Wide").has_value());
+    EXPECT_TRUE(tables.registerAccessEnabled());
+}
+
+TEST_F(ParameterTablesTest, RepeatedRegisterNameKeepsTheFirstIdButBothIndexes) {
+    FakeDesignRegisters twice({{"Same", 100001, 8, true}, {"Same", 100002, 8, true}});
+    auto s = sources();
+    s.registerAccessEnabled = true;
+    s.designRegisters = &twice;
+    const auto tables = ParameterTables::build(s);
+    EXPECT_EQ(tables.parameterCount(), 142u);
+    EXPECT_EQ(tables.idByIndex(140), 1100001);
+    EXPECT_EQ(tables.idByIndex(141), 1100001);
+}
+
+TEST_F(ParameterTablesTest, SwitchedOnDesignParametersThatTheHostKnowsFollowTheRegisters) {
+    settings_.readText(
+        "[Kestrel12]\nDevice1_Gain = On\nDevice1_Offset = TRUE\nDevice1_Mode = 1\nUnknown = yes\n"
+        "Device1_Table = off\n[Other]\nDevice1_Mode = on\n");
+    auto s = sources();
+    s.registerAccessEnabled = true;
+    const auto tables = ParameterTables::build(s);
+    ASSERT_EQ(tables.parameterCount(), 146u);
+    // Key order of the section: Device1_Gain, Device1_Mode, Device1_Offset.
+    EXPECT_STREQ(tables.nameByIndex(143), "DDSA_Device1_Gain");
+    EXPECT_STREQ(tables.nameByIndex(144), "DDSA_Device1_Mode");
+    EXPECT_STREQ(tables.nameByIndex(145), "DDSA_Device1_Offset");
+    const std::map<std::string, int32_t> expected{
+        {"DDSA_Device1_Gain", 2000501}, {"DDSA_Device1_Mode", 2000504}, {"DDSA_Device1_Offset", 2000502}};
+    EXPECT_EQ(tables.designParameterIds(), expected);
+    EXPECT_TRUE(tables.designAccessActive());
+}
+
+TEST_F(ParameterTablesTest, DesignAccessNamesHaveNoIdByNameOrIndex) {
+    settings_.set("Kestrel12::Device1_Gain", "on");
+    const auto tables = ParameterTables::build(sources());
+    ASSERT_EQ(tables.parameterCount(), 141u);
+    EXPECT_STREQ(tables.nameByIndex(140), "DDSA_Device1_Gain");
+    EXPECT_FALSE(tables.idByIndex(140).has_value());
+    EXPECT_FALSE(tables.idByName("DDSA_Device1_Gain").has_value());
+}
+
+TEST_F(ParameterTablesTest, OnlyTheFourTrueWordsSwitchOnAndOnlyKnownNamesCount) {
+    settings_.readText("[Kestrel12]\nDevice1_Gain = off\nDevice1_Mode = 2\nDevice1_Offset = enabled\n"
+                       "Unknown = on\n");
+    const auto tables = ParameterTables::build(sources());
+    EXPECT_EQ(tables.parameterCount(), 140u);
+    EXPECT_TRUE(tables.designParameterIds().empty());
+    EXPECT_FALSE(tables.designAccessActive());
+    // Only the switched-on name was asked for.
+    EXPECT_EQ(host_.idQueries, 1);
+}
+
+TEST_F(ParameterTablesTest, EnvironmentSwitchTurnsOnEveryMirrorableHostFeature) {
+    auto s = sources();
+    s.designAccessSwitch = true;
+    const auto tables = ParameterTables::build(s);
+    EXPECT_EQ(settings_.get("Kestrel12::Device1_Gain"), "On");
+    EXPECT_EQ(settings_.get("Kestrel12::Device1_Offset"), "On");
+    EXPECT_EQ(settings_.get("Kestrel12::Device1_Mode"), "On");
+    // Integer arrays are never mirrored; categories are walked, not switched on.
+    EXPECT_FALSE(settings_.contains("Kestrel12::Device1_Table"));
+    EXPECT_FALSE(settings_.contains("Kestrel12::Inner"));
+    EXPECT_EQ(tables.parameterCount(), 143u);
+    EXPECT_TRUE(tables.designAccessActive());
+}
+
+TEST_F(ParameterTablesTest, EnvironmentSwitchWithoutHostTreeStillMarksTheFamilyActive) {
+    auto s = sources();
+    s.designAccessSwitch = true;
+    s.hostParameterInfo = [] { return static_cast<const ParameterInfoNode*>(nullptr); };
+    const auto tables = ParameterTables::build(s);
+    EXPECT_EQ(tables.parameterCount(), 140u);
+    EXPECT_TRUE(tables.designAccessActive());
+}
+
+TEST_F(ParameterTablesTest, HostTreeIsNotAskedForWithoutTheSwitch) {
+    auto s = sources();
+    bool asked = false;
+    s.hostParameterInfo = [&asked] {
+        asked = true;
+        return static_cast<const ParameterInfoNode*>(nullptr);
+    };
+    ParameterTables::build(s);
+    EXPECT_FALSE(asked);
+}
+
+TEST_F(ParameterTablesTest, DesignAccessReadsTheModuleSectionOnly) {
+    settings_.set("none::Device1_Gain", "on");
+    auto s = sources();
+    s.moduleName = "none";
+    EXPECT_EQ(ParameterTables::build(s).parameterCount(), 141u);
+    s.moduleName = "Kestrel12";
+    EXPECT_EQ(ParameterTables::build(s).parameterCount(), 140u);
+}
+
+TEST_F(ParameterTablesTest, DescriptionsAnswerCatalogueNamesOnly) {
+    auto s = sources();
+    s.registerAccessEnabled = true;
+    const auto tables = ParameterTables::build(s);
+    EXPECT_STREQ(tables.description("FG_WIDTH"), "Image width of the acquisition ROI.");
+    EXPECT_STREQ(tables.description("FG_GEN_FREQ"), "");
+    EXPECT_EQ(tables.description("fg_width"), nullptr);
+    EXPECT_EQ(tables.description("DRA_Device1_Wide"), nullptr);
+}
+
+TEST_F(ParameterTablesTest, OnlyDmaIndexZeroExists) {
+    const auto tables = ParameterTables::build(sources());
+    EXPECT_EQ(tables.processIndexForDma(0), 0);
+    EXPECT_FALSE(tables.processIndexForDma(1).has_value());
+    EXPECT_FALSE(tables.processIndexForDma(0xFFFFFFFFu).has_value());
+}
+
+TEST_F(ParameterTablesTest, EventTablesAreBuiltLastWithTheNameTablesDone) {
+    auto s = sources();
+    int calls = 0;
+    s.buildEventTables = [&calls] { ++calls; };
+    ParameterTables::build(s);
+    EXPECT_EQ(calls, 1);
+}
+
+TEST_F(ParameterTablesTest, TablesSurviveAMove) {
+    auto s = sources();
+    s.registerAccessEnabled = true;
+    settings_.set("Kestrel12::Device1_Gain", "on");
+    ParameterTables tables;
+    tables = ParameterTables::build(s);
+    ParameterTables moved(std::move(tables));
+    EXPECT_STREQ(moved.nameByIndex(142), "DRA_Device1_Wide");
+    EXPECT_EQ(moved.idByName("DRA_Device1_Wide"), 1100902);
+    EXPECT_STREQ(moved.nameByIndex(143), "DDSA_Device1_Gain");
+}
+
+TEST(ParameterTablesWithDesignImage, PublishesEveryRegisterOfTheBuiltDesign) {
+    void* image = DesignImage_OpenFile(KESTREL_DESIGN_IMAGE_PATH, 2626, 1);
+    ASSERT_NE(image, nullptr) << KESTREL_DESIGN_IMAGE_PATH;
+    const std::unique_ptr<void, void (*)(void*)> closer(image, DesignImage_Close);
+    const DesignImageRegisters registers(image);
+    InspectSettings settings;
+    CatalogueSources s;
+    s.designRegisters = &registers;
+    s.registerAccessEnabled = true;
+    s.settings = &settings;
+    const auto tables = ParameterTables::build(s);
+    const int32_t count = DesignImage_GetRegisterCount(image);
+    ASSERT_GT(count, 0);
+    EXPECT_EQ(tables.parameterCount(), 140u + static_cast<uint32_t>(count));
+    const std::string first = DesignImage_GetRegisterName(image, 1);
+    EXPECT_EQ(tables.nameByIndex(140), "DRA_" + first);
+    for (int32_t i = 1; i <= count; ++i) {
+        const char* name = DesignImage_GetRegisterName(image, i);
+        EXPECT_EQ(tables.idByName(std::string("DRA_") + name),
+                  static_cast<int32_t>(DesignImage_GetRegisterId(image, name)) + ids::kRegisterAccessBase)
+            << name;
+    }
+}
+
+}  // namespace
+}  // namespace kestrel
