@@ -89,7 +89,7 @@ TEST(MedianFilter, TwoByTwoTakesMajorityOfReplicatedValues) {
 
 TEST(MedianLine, AgreesWithFrameMedianOnRandomImagesOfManySizes) {
     std::mt19937 random(7);
-    for (uint32_t width : {1u, 2u, 3u, 31u, 32u, 33u, 64u, 65u, 100u}) {
+    for (uint32_t width : {1u, 2u, 3u, 31u, 32u, 33u, 64u, 65u, 100u, 511u, 512u, 513u, 1100u}) {
         for (uint32_t height : {1u, 2u, 3u, 5u}) {
             Frame12 image(width, height);
             // Few distinct values make ties, which sorting networks get wrong first.

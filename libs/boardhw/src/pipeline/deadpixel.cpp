@@ -1,6 +1,8 @@
 // Dead-pixel replacement, whole frame and line by line.
 #include "pipeline/deadpixel.h"
+#include "pipeline/vector_clones.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace kestrel::board {
@@ -49,32 +51,38 @@ namespace {
 
 constexpr size_t kBlock = 32;
 
-[[gnu::target_clones("avx2", "default")]] size_t countDefects(const uint16_t* offsets, size_t n) {
-    size_t count = 0;
-    size_t x = 0;
-    for (; x + kBlock <= n; x += kBlock) {
-        uint16_t blockCount = 0;
-        for (size_t i = 0; i < kBlock; ++i)
-            blockCount += offsets[x + i] == CoefficientPlane::kDefective ? 1 : 0;
-        count += blockCount;
-    }
-    for (; x < n; ++x)
-        count += offsets[x] == CoefficientPlane::kDefective ? 1 : 0;
-    return count;
+[[gnu::always_inline]] inline bool blockHasDefect(const uint16_t* offsets) {
+    uint16_t any = 0;
+    for (size_t i = 0; i < kBlock; ++i)
+        any |= offsets[i] == CoefficientPlane::kDefective ? 1 : 0;
+    return any != 0;
 }
 
-} // namespace
+KESTREL_VECTOR_CLONES bool anyDefect(const uint16_t* offsets, size_t n) {
+    size_t x = 0;
+    for (; x + kBlock <= n; x += kBlock)
+        if (blockHasDefect(offsets + x))
+            return true;
+    for (; x < n; ++x)
+        if (offsets[x] == CoefficientPlane::kDefective)
+            return true;
+    return false;
+}
 
-bool lineHasDefects(const uint16_t* offsets, size_t n) { return countDefects(offsets, n) != 0; }
-
-void replaceDeadPixelsInLine(uint16_t* line, const uint16_t* offsets, size_t n) {
-    // Defects come in runs; each run needs only the pixels just outside it, which are good.
+KESTREL_VECTOR_CLONES void replaceRuns(uint16_t* line, const uint16_t* offsets, size_t n) {
+    // Defects are rare and come in runs; blocks without one are skipped with a vector test, and
+    // each run needs only the pixels just outside it, which are good.
     size_t x = 0;
     while (x < n) {
-        if (offsets[x] != CoefficientPlane::kDefective) {
-            ++x;
+        if (x + kBlock <= n && !blockHasDefect(offsets + x)) {
+            x += kBlock;
             continue;
         }
+        const size_t blockEnd = std::min(n, x + kBlock);
+        while (x < blockEnd && offsets[x] != CoefficientPlane::kDefective)
+            ++x;
+        if (x == blockEnd)
+            continue;
         const size_t runStart = x;
         while (x < n && offsets[x] == CoefficientPlane::kDefective)
             ++x;
@@ -87,9 +95,14 @@ void replaceDeadPixelsInLine(uint16_t* line, const uint16_t* offsets, size_t n) 
             value = line[runStart - 1];
         else if (hasRight)
             value = line[x];
-        for (size_t i = runStart; i < x; ++i)
-            line[i] = value;
+        std::fill(line + runStart, line + x, value);
     }
 }
+
+} // namespace
+
+bool lineHasDefects(const uint16_t* offsets, size_t n) { return anyDefect(offsets, n); }
+
+void replaceDeadPixelsInLine(uint16_t* line, const uint16_t* offsets, size_t n) { replaceRuns(line, offsets, n); }
 
 } // namespace kestrel::board

@@ -33,15 +33,26 @@ uint16_t GeneratorSource::pixel(uint64_t frameNumber, uint32_t x, uint32_t y) co
 void GeneratorSource::render(uint64_t frameNumber, Frame12& frame) const {
     frame.resize(settings_.widthPixels, settings_.heightLines);
     const uint32_t shift = rollShift(frameNumber, settings_.rollPerFrame);
-    // Tap enables as a mask over the sample, so the line loop has no branch.
-    uint16_t tapKeep[4];
-    for (uint32_t tap = 0; tap < 4; ++tap)
-        tapKeep[tap] = (settings_.tapMask & (1u << tap)) ? kSampleMask : 0;
+    // Tap enables become a mask over each sample (which also takes the value mod 4096), laid out
+    // for a block of 32 pixels: blocks start at a multiple of 4, so lane i always has tap i mod 4.
+    constexpr uint32_t kBlock = 32;
+    uint16_t keep[kBlock];
+    for (uint32_t i = 0; i < kBlock; ++i)
+        keep[i] = (settings_.tapMask & (1u << (i % 4))) ? kSampleMask : 0;
+    const size_t width = settings_.widthPixels;
     for (uint32_t y = 0; y < settings_.heightLines; ++y) {
         uint16_t* line = frame.row(y);
-        const uint32_t start = (y + shift) & kSampleMask;
-        for (uint32_t x = 0; x < settings_.widthPixels; ++x)
-            line[x] = uint16_t((start + x) & tapKeep[x & 3]);
+        const uint32_t start = y + shift;
+        size_t x = 0;
+        for (; x + kBlock <= width; x += kBlock) {
+            // 16-bit lanes: 65536 is a multiple of 4096, so wrapping there changes nothing.
+            const uint16_t base = uint16_t(start + x);
+            uint16_t* block = line + x;
+            for (uint32_t i = 0; i < kBlock; ++i)
+                block[i] = uint16_t(base + i) & keep[i];
+        }
+        for (; x < width; ++x)
+            line[x] = uint16_t((start + x) & keep[x % 4]);
     }
 }
 

@@ -1,5 +1,6 @@
 // 3 x 3 median, whole frame and vectorised line kernel.
 #include "pipeline/median.h"
+#include "pipeline/vector_clones.h"
 
 #include <algorithm>
 #include <array>
@@ -34,6 +35,7 @@ namespace {
 // largest column minimum, the median of the column medians and the smallest column maximum.
 // Sorting each column once serves the three outputs that share it, and min/max vectorise.
 constexpr size_t kBlock = 32;
+constexpr size_t kChunkPixels = 512;
 
 [[gnu::always_inline]] inline uint16_t min16(uint16_t a, uint16_t b) { return a < b ? a : b; }
 [[gnu::always_inline]] inline uint16_t max16(uint16_t a, uint16_t b) { return a < b ? b : a; }
@@ -61,7 +63,7 @@ constexpr size_t kBlock = 32;
     out[x] = median3(largestLow, middle, smallestHigh);
 }
 
-[[gnu::target_clones("avx2", "default")]] void sortColumns(const uint16_t* __restrict above,
+KESTREL_VECTOR_CLONES void sortColumns(const uint16_t* __restrict above,
                                                            const uint16_t* __restrict centre,
                                                            const uint16_t* __restrict below,
                                                            uint16_t* __restrict lo, uint16_t* __restrict mid,
@@ -74,7 +76,7 @@ constexpr size_t kBlock = 32;
         sortColumn(above, centre, below, lo, mid, hi, i);
 }
 
-[[gnu::target_clones("avx2", "default")]] void combine(const uint16_t* __restrict lo,
+KESTREL_VECTOR_CLONES void combine(const uint16_t* __restrict lo,
                                                        const uint16_t* __restrict mid,
                                                        const uint16_t* __restrict hi, uint16_t* __restrict out,
                                                        size_t n) {
@@ -90,13 +92,17 @@ constexpr size_t kBlock = 32;
 
 void medianLine(const uint16_t* above, const uint16_t* centre, const uint16_t* below, uint16_t* out, size_t n,
                 uint16_t* scratch) {
-    // Columns -1..n, stored from index 0: output x uses columns x-1, x, x+1 = stored x..x+2.
-    const size_t columns = n + 2;
+    // The line goes in chunks so that the sorted columns stay in the first-level cache between
+    // the two passes. Output x uses columns x-1, x, x+1, stored at x..x+2 of the chunk.
+    const size_t chunk = std::min(n, kChunkPixels);
     uint16_t* lo = scratch;
-    uint16_t* mid = scratch + columns;
-    uint16_t* hi = scratch + 2 * columns;
-    sortColumns(above - 1, centre - 1, below - 1, lo, mid, hi, columns);
-    combine(lo, mid, hi, out, n);
+    uint16_t* mid = scratch + chunk + 2;
+    uint16_t* hi = scratch + 2 * (chunk + 2);
+    for (size_t start = 0; start < n; start += chunk) {
+        const size_t count = std::min(chunk, n - start);
+        sortColumns(above + start - 1, centre + start - 1, below + start - 1, lo, mid, hi, count + 2);
+        combine(lo, mid, hi, out + start, count);
+    }
 }
 
 } // namespace kestrel::board

@@ -1,5 +1,6 @@
 // Shading correction, whole frame and vectorised line kernels.
 #include "pipeline/shading.h"
+#include "pipeline/vector_clones.h"
 
 namespace kestrel::board {
 
@@ -55,24 +56,24 @@ template <bool kOffsets, bool kGainLine>
                                                kGainLine ? gains[x] : constantGain);
 }
 
-[[gnu::target_clones("avx2", "default")]] void shadeWithOffsetsAndGains(const uint16_t* samples,
+KESTREL_VECTOR_CLONES void shadeWithOffsetsAndGains(const uint16_t* samples,
                                                                         const uint16_t* offsets,
                                                                         const uint16_t* gains, uint16_t*out,
                                                                         size_t n) {
     shadeKernel<true, true>(samples, offsets, gains, 0, out, n);
 }
 
-[[gnu::target_clones("avx2", "default")]] void shadeWithOffsets(const uint16_t* samples, const uint16_t* offsets,
+KESTREL_VECTOR_CLONES void shadeWithOffsets(const uint16_t* samples, const uint16_t* offsets,
                                                                 uint16_t constantGain, uint16_t* out, size_t n) {
     shadeKernel<true, false>(samples, offsets, nullptr, constantGain, out, n);
 }
 
-[[gnu::target_clones("avx2", "default")]] void shadeWithGains(const uint16_t* samples, const uint16_t* gains,
+KESTREL_VECTOR_CLONES void shadeWithGains(const uint16_t* samples, const uint16_t* gains,
                                                               uint16_t* out, size_t n) {
     shadeKernel<false, true>(samples, nullptr, gains, 0, out, n);
 }
 
-[[gnu::target_clones("avx2", "default")]] void shadeUniform(const uint16_t* samples, uint16_t constantGain,
+KESTREL_VECTOR_CLONES void shadeUniform(const uint16_t* samples, uint16_t constantGain,
                                                             uint16_t* out, size_t n) {
     shadeKernel<false, false>(samples, nullptr, nullptr, constantGain, out, n);
 }
