@@ -1,0 +1,86 @@
+// Configuration files and the log keep '.' as decimal point under a locale that uses ','.
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "config/config_file_parser.h"
+#include "scratch_dir.h"
+#include "support/diagnostic_log.h"
+
+namespace kestrel {
+namespace {
+
+bool decimalPointIsComma() { return std::strcmp(std::localeconv()->decimal_point, ",") == 0; }
+
+bool trySetNumericLocale(const char* name) {
+    return std::setlocale(LC_NUMERIC, name) != nullptr && decimalPointIsComma();
+}
+
+// Switches LC_NUMERIC to a comma-decimal locale: an installed one, else the one the build
+// compiled into its own tree. Leaves "C" behind.
+class CommaLocaleTest : public test::ScratchDirTest {
+protected:
+    void SetUp() override {
+        test::ScratchDirTest::SetUp();
+        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8", "fr_FR.utf8"}) {
+            if (trySetNumericLocale(name)) {
+                return;
+            }
+        }
+        setenv("LOCPATH", KESTREL_TEST_LOCALE_DIR, 1);
+        if (trySetNumericLocale("de_DE.UTF-8")) {
+            return;
+        }
+        std::setlocale(LC_NUMERIC, "C");
+        GTEST_SKIP() << "no locale with ',' as decimal point can be had";
+    }
+    void TearDown() override {
+        std::setlocale(LC_NUMERIC, "C");
+        test::ScratchDirTest::TearDown();
+    }
+};
+
+TEST_F(CommaLocaleTest, TheLocaleReallyWritesCommas) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%g", 0.5);
+    EXPECT_STREQ(text, "0,5");
+}
+
+TEST_F(CommaLocaleTest, DoublesAreWrittenWithADecimalPoint) {
+    const std::string file = path("comma.scf");
+    {
+        Fg_ConfigFileParser parser(nullptr, nullptr, false);
+        ASSERT_TRUE(parser.setSaveFile(file.c_str()));
+        parser.wrtiteConfigFileDoubleKey("FG_TRIGGER_PULSEFORMGEN0_DELAY", 0.1);
+        parser.wrtiteConfigFileDoubleKey("FG_GEN_FREQ", 1234.5678);
+    }
+    EXPECT_EQ(readFile(file), "FG_TRIGGER_PULSEFORMGEN0_DELAY=0.1;\nFG_GEN_FREQ=1234.5678;\n");
+}
+
+TEST_F(CommaLocaleTest, DoublesWithADecimalPointReadInFull) {
+    const std::string file = writeFile("point.scf", "[Port A]\nA=0.25;\nB=1,5;\n");
+    Fg_ConfigFileParser parser(nullptr, file.c_str(), true);
+    double a = 0;
+    double b = 0;
+    EXPECT_EQ(parser.parseDoubleKey(0, "A", a), 0);
+    EXPECT_EQ(a, 0.25);
+    // A comma is no decimal point in these files, whatever the locale says.
+    EXPECT_EQ(parser.parseDoubleKey(0, "B", b), 0);
+    EXPECT_EQ(b, 1.0);
+}
+
+TEST_F(CommaLocaleTest, LogValuesKeepTheDecimalPoint) {
+    const std::string file = path("comma.log");
+    {
+        DiagnosticLog log(std::fopen(file.c_str(), "w"));
+        log.logErrorValue("a", "b", 0.1);
+    }
+    EXPECT_EQ(readFile(file), "strataboardIV::Error >> a >> b >> 0.1;\n");
+}
+
+}  // namespace
+}  // namespace kestrel

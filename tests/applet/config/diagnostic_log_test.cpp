@@ -1,0 +1,118 @@
+// The diagnostic log's line formats and its closed-stream behaviour.
+#include "support/diagnostic_log.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+
+#include "scratch_dir.h"
+
+namespace kestrel {
+namespace {
+
+class DiagnosticLogLines : public test::ScratchDirTest {
+protected:
+    void SetUp() override {
+        test::ScratchDirTest::SetUp();
+        file_ = path("diagnostic.log");
+        log_.emplace(std::fopen(file_.c_str(), "w"));
+        ASSERT_TRUE(log_->isOpen());
+    }
+    // Every line is flushed at once, so the file shows it while the log is still open.
+    std::string written() const { return readFile(file_); }
+
+    std::string file_;
+    std::optional<DiagnosticLog> log_;
+};
+
+TEST_F(DiagnosticLogLines, ErrorLineNamesTheText) {
+    log_->logError("Config File is Invalid");
+    EXPECT_EQ(written(), "strataboardIV::Error >> Config File is Invalid;\n");
+}
+
+TEST_F(DiagnosticLogLines, InfoLineCarriesTextAndValue) {
+    log_->logInfo("keys read", -42);
+    EXPECT_EQ(written(), "strataboardIV::Info >> keys read >> -42;\n");
+}
+
+TEST_F(DiagnosticLogLines, ErrorCodeLineCarriesTwoTextsAndTheCode) {
+    log_->logErrorCode("parseKey", "FG_WIDTH", -8000);
+    EXPECT_EQ(written(), "strataboardIV::Error >> parseKey >> FG_WIDTH >> -8000;\n");
+}
+
+TEST_F(DiagnosticLogLines, ErrorValueWritesPointOneAsThreeCharacters) {
+    log_->logErrorValue("gain", "value", 0.1);
+    EXPECT_EQ(written(), "strataboardIV::Error >> gain >> value >> 0.1;\n");
+}
+
+TEST_F(DiagnosticLogLines, ErrorValueWritesTenToTheTwentyInExponentForm) {
+    log_->logErrorValue("gain", "value", 1e20);
+    EXPECT_EQ(written(), "strataboardIV::Error >> gain >> value >> 1e+20;\n");
+}
+
+TEST_F(DiagnosticLogLines, ErrorValueKeepsTwelveSignificantDigits) {
+    log_->logErrorValue("a", "b", 2.0 / 3.0);
+    EXPECT_EQ(written(), "strataboardIV::Error >> a >> b >> 0.666666666667;\n");
+}
+
+TEST_F(DiagnosticLogLines, TraceWritesNothingEvenWithAnOpenStream) {
+    log_->logTrace("Fg_ConfigFileParser::setSaveFile");
+    log_->logTraceDone();
+    EXPECT_EQ(written(), "");
+}
+
+TEST_F(DiagnosticLogLines, PrintfWritesTheFormattedTextAsIs) {
+    log_->logPrintf("%s=%d|", "width", 1024);
+    log_->logClose();
+    EXPECT_EQ(written(), "width=1024|");
+}
+
+TEST_F(DiagnosticLogLines, NullTextsAreWrittenAsNull) {
+    log_->logErrorCode(nullptr, nullptr, 1);
+    EXPECT_EQ(written(), "strataboardIV::Error >> (null) >> (null) >> 1;\n");
+}
+
+TEST_F(DiagnosticLogLines, AfterCloseNothingIsWrittenAndASecondCloseDoesNothing) {
+    log_->logError("before");
+    log_->logClose();
+    EXPECT_FALSE(log_->isOpen());
+    log_->logError("after");
+    log_->logInfo("after", 1);
+    log_->logErrorCode("after", "x", 1);
+    log_->logErrorValue("after", "x", 1.0);
+    log_->logPrintf("after");
+    log_->logHeader();
+    log_->logClose();
+    EXPECT_EQ(written(), "strataboardIV::Error >> before;\n");
+}
+
+TEST_F(DiagnosticLogLines, HeaderFramesOwnerContentsAndTimestampWithRules) {
+    log_->logHeader();
+    const std::string rule = std::string(73, '-') + "\n";
+    const std::string text = written();
+    const std::regex layout(rule + "[^\n]+\nContents: Log details for strataboard Dll\n"
+                                   "[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}\n" +
+                            rule);
+    EXPECT_TRUE(std::regex_match(text, layout)) << text;
+}
+
+TEST(DiagnosticLogStream, LogWithoutStreamDoesNothing) {
+    DiagnosticLog log;
+    EXPECT_FALSE(log.isOpen());
+    log.logError("x");
+    log.logHeader();
+    log.logPrintf("%d", 1);
+    log.logClose();
+}
+
+TEST(DiagnosticLogTimestamp, HasTheTwentyFiveCharacterAsctimeLayout) {
+    const std::string stamp = DiagnosticLog::timestampText();
+    ASSERT_EQ(stamp.size(), 25u) << stamp;
+    const std::regex layout("(Sun|Mon|Tue|Wed|Thu|Fri|Sat) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) "
+                            "[ 1-3][0-9] [0-2][0-9]:[0-5][0-9]:[0-6][0-9] [0-9]{4}\n");
+    EXPECT_TRUE(std::regex_match(stamp, layout)) << stamp;
+}
+
+}  // namespace
+}  // namespace kestrel

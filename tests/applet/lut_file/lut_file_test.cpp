@@ -1,0 +1,254 @@
+// LUT files: the writer's exact text, the reader's key and index lookups, and hostile files.
+#include "correction/lut_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <numeric>
+#include <string>
+
+#include "api/error_codes.h"
+
+namespace kestrel {
+namespace {
+
+class LutFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (std::filesystem::temp_directory_path() / "kestrel-lut-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
+    }
+
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+    std::string writeFile(const std::string& content) const {
+        const std::string full = path("table.lut");
+        std::ofstream(full, std::ios::binary) << content;
+        return full;
+    }
+
+    static std::string readFile(const std::string& full) {
+        std::ifstream in(full, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    // Reads a file of the given content; the record starts as the applet presets it.
+    LutRecord read(const std::string& content, int32_t expectedResult = kOk) {
+        LutRecord record;
+        record.id = 3;
+        record.nrOfElements = 4096;
+        EXPECT_EQ(readLutFile(writeFile(content).c_str(), record), expectedResult);
+        return record;
+    }
+
+    static LutRecord identity(uint32_t entries) {
+        LutRecord record;
+        record.id = 3;
+        record.nrOfElements = entries;
+        record.values.resize(entries);
+        std::iota(record.values.begin(), record.values.end(), 0u);
+        return record;
+    }
+
+    std::filesystem::path dir_;
+};
+
+using Values = std::vector<uint32_t>;
+
+// The header is written as "# Lut data file v1.1\n\n", "\n\n", "[gray]", "\n\n": the first line
+// feed ends the title line, so three empty lines separate it from "[gray]".
+TEST_F(LutFile, WriterProducesTheExactText) {
+    LutRecord record = identity(3);
+    record.values = {7, 4095, 0};
+    const std::string file = path("small.lut");
+    ASSERT_EQ(writeLutFile(file.c_str(), record), kOk);
+    EXPECT_EQ(readFile(file), "# Lut data file v1.1\n"
+                              "\n\n\n"
+                              "[gray]\n"
+                              "\n"
+                              "id=3;\n"
+                              "nrOfElements=3;\n"
+                              "format=0;\n"
+                              "number=0;\n"
+                              "0,7;\n"
+                              "1,4095;\n"
+                              "2,0;\n");
+}
+
+TEST_F(LutFile, IdentityTableRoundTrips) {
+    const std::string file = path("identity.lut");
+    ASSERT_EQ(writeLutFile(file.c_str(), identity(4096)), kOk);
+    EXPECT_TRUE(readFile(file).ends_with("\n4095,4095;\n"));
+    LutRecord back;
+    ASSERT_EQ(readLutFile(file.c_str(), back), kOk);
+    EXPECT_EQ(back.id, 3u);
+    EXPECT_EQ(back.nrOfElements, 4096u);
+    EXPECT_EQ(back.format, 0u);
+    EXPECT_EQ(back.number, 0u);
+    EXPECT_EQ(back.values, identity(4096).values);
+}
+
+TEST_F(LutFile, ValuesAboveInt32MaxAreWrittenSignedAndReadBackWithTheSameBits) {
+    LutRecord record = identity(2);
+    record.values = {0xFFFFFFFFu, 0x80000000u};
+    record.id = 0xFFFFFFFEu;
+    const std::string file = path("signed.lut");
+    ASSERT_EQ(writeLutFile(file.c_str(), record), kOk);
+    const std::string text = readFile(file);
+    EXPECT_NE(text.find("id=-2;\n"), std::string::npos);
+    EXPECT_NE(text.find("0,-1;\n1,-2147483648;\n"), std::string::npos);
+    LutRecord back;
+    ASSERT_EQ(readLutFile(file.c_str(), back), kOk);
+    EXPECT_EQ(back.values, record.values);
+    EXPECT_EQ(back.id, record.id);
+}
+
+TEST_F(LutFile, WriterRefusesARecordShorterThanItsCountAndCreatesNothing) {
+    LutRecord record = identity(4);
+    record.nrOfElements = 5;
+    const std::string file = path("short.lut");
+    EXPECT_EQ(writeLutFile(file.c_str(), record), kErrInvalidArgument);
+    EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+TEST_F(LutFile, WriterFailsWithMinusOneWhenTheFileCannotBeCreated) {
+    EXPECT_EQ(writeLutFile(path("missing-dir/x.lut").c_str(), identity(1)), kErrGeneric);
+    EXPECT_EQ(writeLutFile(nullptr, identity(1)), kErrGeneric);
+}
+
+TEST_F(LutFile, MissingFileGivesMinusOneAndDropsOldValues) {
+    LutRecord record = identity(4);
+    EXPECT_EQ(readLutFile(path("absent.lut").c_str(), record), kErrGeneric);
+    EXPECT_TRUE(record.values.empty());
+    EXPECT_EQ(readLutFile(nullptr, record), kErrGeneric);
+}
+
+TEST_F(LutFile, FileWithoutNrOfElementsReadsAsNoValues) {
+    const LutRecord record = read("[gray]\nid=3;\n0,5;\n1,6;\n");
+    EXPECT_EQ(record.nrOfElements, 0u);
+    EXPECT_TRUE(record.values.empty());
+}
+
+TEST_F(LutFile, MissingKeysReadAsZero) {
+    const LutRecord record = read("[gray]\nnrOfElements=1;\n0,5;\n");
+    EXPECT_EQ(record.id, 0u);
+    EXPECT_EQ(record.format, 0u);
+    EXPECT_EQ(record.number, 0u);
+    EXPECT_EQ(record.values, Values{5});
+}
+
+TEST_F(LutFile, FiveValuesReadInIndexOrder) {
+    const LutRecord record = read("[gray]\nnrOfElements=5;\n0,10;\n1,11;\n2,12;\n3,13;\n4,14;\n");
+    EXPECT_EQ(record.values, (Values{10, 11, 12, 13, 14}));
+}
+
+TEST_F(LutFile, HundredValuesFillExactlyAHundredEntries) {
+    std::string content = "[gray]\nnrOfElements=100;\n";
+    for (int k = 0; k < 100; ++k) {
+        content += std::to_string(k) + "," + std::to_string(4095 - k) + ";\n";
+    }
+    const LutRecord record = read(content);
+    ASSERT_EQ(record.values.size(), 100u);
+    EXPECT_EQ(record.values.front(), 4095u);
+    EXPECT_EQ(record.values.back(), 3996u);
+}
+
+TEST_F(LutFile, ValueLineWithoutTheFinalSemicolonStillReads) {
+    const LutRecord record = read("[gray]\nnrOfElements=4;\n0,0;\n1,1;\n2,2;\n3,4095\n");
+    EXPECT_EQ(record.values, (Values{0, 1, 2, 4095}));
+}
+
+TEST_F(LutFile, MissingIndexLeavesItAndEveryLaterEntryZero) {
+    const LutRecord record = read("[gray]\nnrOfElements=3;\n0,5;\n2,7;\n");
+    EXPECT_EQ(record.values, (Values{5, 0, 0}));
+}
+
+TEST_F(LutFile, IndexTextIsFoundInsideALongerIndex) {
+    // The line of index 11 holds the text "1," and so serves as the entry for index 1.
+    const LutRecord record = read("[gray]\nnrOfElements=2;\n0,5;\n11,9;\n");
+    EXPECT_EQ(record.values, (Values{5, 9}));
+}
+
+TEST_F(LutFile, EachLineServesAtMostOneEntry) {
+    const LutRecord record = read("[gray]\nnrOfElements=3;\n0,1,2,;\n");
+    EXPECT_EQ(record.values, (Values{1, 0, 0}));
+}
+
+TEST_F(LutFile, ValuesBeforeTheSectionAreIgnored) {
+    const LutRecord record = read("0,99;\nnrOfElements=2;\n[gray]\n0,1;\n1,2;\n");
+    EXPECT_EQ(record.values, (Values{1, 2}));
+}
+
+TEST_F(LutFile, FileWithoutTheSectionReadsAllZero) {
+    const LutRecord record = read("nrOfElements=2;\n0,1;\n1,2;\n");
+    EXPECT_EQ(record.values, (Values{0, 0}));
+}
+
+TEST_F(LutFile, OtherSectionNameCanBeAsked) {
+    LutRecord record;
+    ASSERT_EQ(readLutFile(writeFile("nrOfElements=1;\n[gray]\n0,1;\n[red]\n0,2;\n").c_str(), record, "[red]"), kOk);
+    EXPECT_EQ(record.values, Values{2});
+}
+
+TEST_F(LutFile, KeyIsReadFromTheFirstLineHoldingItsName) {
+    const LutRecord record = read("# id='12' first\nid=3;\nnrOfElements=0;\nnumber=300;\nformat = 7\n");
+    EXPECT_EQ(record.id, 12u);
+    EXPECT_EQ(record.number, static_cast<uint8_t>(300));
+    EXPECT_EQ(record.format, 7u);
+}
+
+TEST_F(LutFile, WindowsLineEndsRead) {
+    const LutRecord record = read("# Lut data file v1.1\r\n\r\n[gray]\r\n\r\nnrOfElements=2;\r\n0,3;\r\n1,4;\r\n");
+    EXPECT_EQ(record.values, (Values{3, 4}));
+}
+
+TEST_F(LutFile, GarbageValuesReadAsAtoiReadsThem) {
+    const LutRecord record = read("[gray]\nnrOfElements=5;\n0,abc;\n1,-3;\n2, 7x;\n3,,8;\n4,\n");
+    EXPECT_EQ(record.values, (Values{0, 0xFFFFFFFDu, 7, 8, 0}));
+}
+
+TEST_F(LutFile, TruncatedFileKeepsZerosBehindItsEnd) {
+    const LutRecord record = read("[gray]\nnrOfElements=4;\n0,1;\n1,4");
+    EXPECT_EQ(record.values, (Values{1, 4, 0, 0}));
+}
+
+TEST_F(LutFile, HugeElementCountIsRefusedWithoutAllocating) {
+    const LutRecord record = read("[gray]\nnrOfElements=2000000000;\n0,1;\n", kErrOutOfRange);
+    EXPECT_EQ(record.nrOfElements, 2000000000u);
+    EXPECT_TRUE(record.values.empty());
+}
+
+TEST_F(LutFile, NegativeElementCountIsRefused) {
+    const LutRecord record = read("[gray]\nnrOfElements=-5;\n0,1;\n", kErrOutOfRange);
+    EXPECT_TRUE(record.values.empty());
+}
+
+TEST_F(LutFile, LargestAcceptedElementCountReads) {
+    const LutRecord record = read("[gray]\nnrOfElements=" + std::to_string(kLutFileMaxElements) + ";\n0,1;\n");
+    ASSERT_EQ(record.values.size(), kLutFileMaxElements);
+    EXPECT_EQ(record.values[0], 1u);
+    EXPECT_EQ(record.values.back(), 0u);
+}
+
+TEST_F(LutFile, LongLinesAreReadInPieces) {
+    // 300 blanks and then "0,5;": the second piece of the line holds the entry.
+    const LutRecord record = read("[gray]\nnrOfElements=1;\n" + std::string(300, ' ') + "0,5;\n");
+    EXPECT_EQ(record.values, Values{5});
+}
+
+TEST_F(LutFile, EmptyFileReadsAsNoValues) {
+    const LutRecord record = read("");
+    EXPECT_EQ(record.nrOfElements, 0u);
+    EXPECT_TRUE(record.values.empty());
+}
+
+}  // namespace
+}  // namespace kestrel
