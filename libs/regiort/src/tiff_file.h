@@ -1,0 +1,27 @@
+// Opens TIFF files through libtiff without letting libtiff print anything.
+#ifndef KESTREL_REGIORT_TIFF_FILE_H
+#define KESTREL_REGIORT_TIFF_FILE_H
+
+#include <cstddef>
+#include <memory>
+
+typedef struct tiff TIFF;
+
+namespace kestrel::regiort {
+
+// Neither a sample buffer nor any single libtiff allocation may exceed this: a corrupt file then
+// fails instead of exhausting memory.
+inline constexpr std::size_t kMaxImageBytes = std::size_t{1} << 30;
+
+struct TiffCloser {
+    void operator()(TIFF* tif) const;
+};
+using TiffPtr = std::unique_ptr<TIFF, TiffCloser>;
+
+// mode as for TIFFOpen. libtiff's messages go to handlers of this handle only, which drop them:
+// the process-wide handlers stay untouched for other users of libtiff. Null when libtiff fails.
+TiffPtr openTiff(const char* path, const char* mode);
+
+} // namespace kestrel::regiort
+
+#endif
