@@ -28,10 +28,10 @@ constexpr const char* kDesignAccessCategory = "Direct DS Access";
 constexpr std::size_t kEntryNameBuffer = 256;
 
 constexpr std::array<int32_t, 14> kLegacyTriggerIds{
-    ids::FG_TRIGGERMODE,    ids::FG_EXSYNCON,        ids::FG_FLASHON,         ids::FG_EXPOSURE,
-    ids::FG_EXSYNCDELAY,    ids::FG_EXSYNCPOLARITY,  ids::FG_STROBEPULSEDELAY, ids::FG_FLASH_POLARITY,
-    ids::FG_PRESCALER,      ids::FG_CCSEL0,          ids::FG_CCSEL1,          ids::FG_CCSEL2,
-    ids::FG_CCSEL3,         ids::FG_DIGIO_OUTPUT};
+    ids::FG_TRIGGERMODE, ids::FG_EXSYNCON,       ids::FG_FLASHON,          ids::FG_EXPOSURE,
+    ids::FG_EXSYNCDELAY, ids::FG_EXSYNCPOLARITY, ids::FG_STROBEPULSEDELAY, ids::FG_FLASH_POLARITY,
+    ids::FG_PRESCALER,   ids::FG_CCSEL0,         ids::FG_CCSEL1,           ids::FG_CCSEL2,
+    ids::FG_CCSEL3,      ids::FG_DIGIO_OUTPUT};
 
 // Records a created feature where setters and the property map find it.
 class FeatureIndex {
@@ -40,9 +40,11 @@ public:
         : nodes_(nodes), properties_(properties) {}
 
     void enter(ParameterInfoNode* node) {
-        if (node == nullptr) return;
+        if (node == nullptr)
+            return;
         nodes_.enter(kPort, node->id, node);
-        if (properties_ != nullptr) properties_->setAccess(kPort, node->id, node->access);
+        if (properties_ != nullptr)
+            properties_->setAccess(kPort, node->id, node->access);
     }
 
 private:
@@ -59,13 +61,16 @@ public:
         ParameterInfoNode* parent = nullptr;
         std::string key;
         for (const char* name : path) {
-            if (name == nullptr) break;
+            if (name == nullptr)
+                break;
             key += name;
             key += '\n';
             auto it = created_.find(key);
-            if (it == created_.end()) it = created_.emplace(key, tree_.addCategory(kPort, parent, name)).first;
+            if (it == created_.end())
+                it = created_.emplace(key, tree_.addCategory(kPort, parent, name)).first;
             parent = it->second;
-            if (parent == nullptr) return nullptr;
+            if (parent == nullptr)
+                return nullptr;
         }
         return parent;
     }
@@ -110,7 +115,8 @@ void buildFixedFeatures(ParameterInfoTree& tree, FeatureIndex& index) {
             break;
         case FixedFeatureKind::Enumeration:
             node = tree.addEnumerationFeature(parent, header, static_cast<int32_t>(limits.entries.size()));
-            if (node != nullptr) fillFixedEntries(tree, node, limits.entries);
+            if (node != nullptr)
+                fillFixedEntries(tree, node, limits.entries);
             break;
         case FixedFeatureKind::String:
             node = tree.addStringFeature(parent, header, limits.filter);
@@ -134,20 +140,25 @@ void buildFixedFeatures(ParameterInfoTree& tree, FeatureIndex& index) {
 // value and saturates to all bits set.
 uint64_t wideRegisterMaximum(int32_t widthBits) {
     const double maximum = std::pow(2.0, widthBits) - 1.0;
-    constexpr double kTopBit = 9223372036854775808.0;  // 2^63
-    if (maximum < kTopBit) return static_cast<uint64_t>(maximum);
+    constexpr double kTopBit = 9223372036854775808.0; // 2^63
+    if (maximum < kTopBit)
+        return static_cast<uint64_t>(maximum);
     const double rest = maximum - kTopBit;
-    if (rest >= kTopBit) return UINT64_MAX;
+    if (rest >= kTopBit)
+        return UINT64_MAX;
     return static_cast<uint64_t>(rest) | (uint64_t{1} << 63);
 }
 
-void buildRegisterAccess(ParameterInfoTree& tree, FeatureIndex& index, const DesignRegisterSource* registers) {
+void buildRegisterAccess(ParameterInfoTree& tree, FeatureIndex& index,
+                         const DesignRegisterSource* registers) {
     ParameterInfoNode* category = tree.addCategory(kPort, nullptr, kRegisterAccessCategory);
-    if (registers == nullptr) return;
+    if (registers == nullptr)
+        return;
     const int32_t count = registers->count();
     for (int32_t i = 1; i <= count; ++i) {
         const char* registerName = registers->name(i);
-        if (registerName == nullptr) registerName = "";
+        if (registerName == nullptr)
+            registerName = "";
         const uint32_t registerId = registers->id(registerName);
         const int32_t widthBits = registers->width(registerId);
         const std::string paramName = std::string("DRA_") + registerName;
@@ -190,7 +201,8 @@ public:
         for (const ParameterInfoNode* root = firstRoot_; root != nullptr && visitedRoots.insert(root).second;
              root = root->nextRoot) {
             std::unordered_set<const ParameterInfoNode*> visited;
-            if (root->type == kNodeCategory && search(root, hostId, path, visited)) return path;
+            if (root->type == kNodeCategory && search(root, hostId, path, visited))
+                return path;
         }
         return {};
     }
@@ -198,14 +210,17 @@ public:
 private:
     static bool search(const ParameterInfoNode* category, int32_t hostId, HostFeaturePath& path,
                        std::unordered_set<const ParameterInfoNode*>& visited) {
-        if (!visited.insert(category).second) return false;
+        if (!visited.insert(category).second)
+            return false;
         path.categories.push_back(category);
         const auto& part = category->kind.category;
         for (int32_t i = 0; part.children != nullptr && i < part.childCount; ++i) {
             const ParameterInfoNode* child = part.children[i];
-            if (child == nullptr) continue;
+            if (child == nullptr)
+                continue;
             if (child->type == kNodeCategory) {
-                if (search(child, hostId, path, visited)) return true;
+                if (search(child, hostId, path, visited))
+                    return true;
             } else if (child->id == hostId) {
                 path.feature = child;
                 return true;
@@ -244,7 +259,8 @@ ParameterInfoNode* copyHostFeature(ParameterInfoTree& tree, ParameterInfoNode* p
         return tree.addWideInteger64Feature(parent, header, kind.wideInteger.minimum,
                                             kind.wideInteger.maximum, kind.wideInteger.increment);
     case kNodeDouble:
-        return tree.addDoubleFeature(parent, header, kind.real.minimum, kind.real.maximum, kind.real.increment);
+        return tree.addDoubleFeature(parent, header, kind.real.minimum, kind.real.maximum,
+                                     kind.real.increment);
     case kNodeString:
         return tree.addStringFeature(parent, header, kind.string.filter);
     case kNodeEnumeration: {
@@ -252,7 +268,8 @@ ParameterInfoNode* copyHostFeature(ParameterInfoTree& tree, ParameterInfoNode* p
         const int32_t count = entries.entryCount < 0 ? 0 : entries.entryCount;
         ParameterInfoNode* node = tree.addEnumerationFeature(parent, header, count);
         for (int32_t i = 0; node != nullptr && i < count; ++i) {
-            tree.setEnumerationEntry(node, i, entries.displayNames != nullptr ? entries.displayNames[i] : nullptr,
+            tree.setEnumerationEntry(node, i,
+                                     entries.displayNames != nullptr ? entries.displayNames[i] : nullptr,
                                      entries.values != nullptr ? entries.values[i] : 0,
                                      entries.symbolicNames != nullptr ? entries.symbolicNames[i] : nullptr);
         }
@@ -266,20 +283,22 @@ ParameterInfoNode* copyHostFeature(ParameterInfoTree& tree, ParameterInfoNode* p
 void buildDesignAccess(ParameterInfoTree& tree, FeatureIndex& index, const ParameterInfoSources& sources) {
     ParameterInfoNode* category = tree.addCategory(kPort, nullptr, kDesignAccessCategory);
     const ParameterInfoNode* hostRoot = sources.hostParameterInfo ? sources.hostParameterInfo() : nullptr;
-    if (category == nullptr || hostRoot == nullptr || sources.designParameterIds == nullptr) return;
+    if (category == nullptr || hostRoot == nullptr || sources.designParameterIds == nullptr)
+        return;
     const HostTreeSearch search(hostRoot);
     // Host categories already recreated, so that features of one host category share one copy.
     std::unordered_map<const ParameterInfoNode*, ParameterInfoNode*> recreated;
     for (const auto& [name, id] : *sources.designParameterIds) {
         const HostFeaturePath path = search.find(id - ids::kDesignAccessBase);
-        if (path.feature == nullptr || !isMirroredFeatureType(path.feature->type)) continue;
+        if (path.feature == nullptr || !isMirroredFeatureType(path.feature->type))
+            continue;
         ParameterInfoNode* parent = category;
         for (const ParameterInfoNode* hostCategory : path.categories) {
             auto it = recreated.find(hostCategory);
             if (it == recreated.end())
                 it = recreated
-                         .emplace(hostCategory,
-                                  tree.addCategory(kPort, parent, hostCategory->name, hostCategory->paramName))
+                         .emplace(hostCategory, tree.addCategory(kPort, parent, hostCategory->name,
+                                                                 hostCategory->paramName))
                          .first;
             parent = it->second;
         }
@@ -289,19 +308,22 @@ void buildDesignAccess(ParameterInfoTree& tree, FeatureIndex& index, const Param
     }
 }
 
-}  // namespace
+} // namespace
 
 void buildParameterInfo(ParameterInfoTree& tree, ParameterInfoNodes& nodes, ParameterPropertyMap* properties,
                         const ParameterInfoSources& sources) {
     FeatureIndex index(nodes, properties);
     buildFixedFeatures(tree, index);
-    if (sources.registerAccessEnabled) buildRegisterAccess(tree, index, sources.designRegisters);
-    if (sources.designAccessActive) buildDesignAccess(tree, index, sources);
+    if (sources.registerAccessEnabled)
+        buildRegisterAccess(tree, index, sources.designRegisters);
+    if (sources.designAccessActive)
+        buildDesignAccess(tree, index, sources);
 }
 
 void applyInitialReadOnlyAccess(ParameterInfoNodes& nodes) {
     nodes.setAccess(ids::FG_SHADING_GAIN_NORMALIZATION_VALUE, kNodeAccessReadOnly);
-    for (int32_t id : kLegacyTriggerIds) nodes.setAccess(id, kNodeAccessReadOnly);
+    for (int32_t id : kLegacyTriggerIds)
+        nodes.setAccess(id, kNodeAccessReadOnly);
 }
 
 void markNormalizationValueReadOnly(ParameterPropertyMap& properties) {
@@ -309,9 +331,12 @@ void markNormalizationValueReadOnly(ParameterPropertyMap& properties) {
 }
 
 void markLegacyTriggerReadOnly(ParameterPropertyMap& properties) {
-    for (int32_t id : kLegacyTriggerIds) properties.setAccess(kPort, id, kAccessReadOnly);
+    for (int32_t id : kLegacyTriggerIds)
+        properties.setAccess(kPort, id, kAccessReadOnly);
 }
 
-const std::array<int32_t, 14>& legacyTriggerParameterIds() { return kLegacyTriggerIds; }
+const std::array<int32_t, 14>& legacyTriggerParameterIds() {
+    return kLegacyTriggerIds;
+}
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -50,4 +50,4 @@ void markLegacyTriggerReadOnly(ParameterPropertyMap& properties);
 // The legacy trigger parameters, FG_TRIGGERMODE .. FG_DIGIO_OUTPUT, in catalogue order.
 const std::array<int32_t, 14>& legacyTriggerParameterIds();
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -33,9 +33,9 @@ struct FixedFeature {
     // feature that needs it.
     std::array<const char*, 3> categoryPath;
     const char* displayName;
-    int32_t id;  // the parameter name comes from the catalogue row of this id
+    int32_t id; // the parameter name comes from the catalogue row of this id
     FixedFeatureLimits limits;
-    const char* unit;  // Latin-1; "" is published as an empty unit, not as none
+    const char* unit; // Latin-1; "" is published as an empty unit, not as none
     int32_t access;
     int32_t hostAttribute;
 };
@@ -43,4 +43,4 @@ struct FixedFeature {
 // Publication order: the host sees children in this order, roots newest first.
 std::span<const FixedFeature> fixedFeatures();
 
-}  // namespace kestrel
+} // namespace kestrel

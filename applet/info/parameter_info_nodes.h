@@ -35,4 +35,4 @@ private:
     std::map<int32_t, std::map<int32_t, ParameterInfoNode*>> ports_;
 };
 
-}  // namespace kestrel
+} // namespace kestrel

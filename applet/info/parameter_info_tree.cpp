@@ -13,14 +13,15 @@ namespace {
 using Text = std::unique_ptr<char[]>;
 
 Text copyText(const char* text) {
-    if (text == nullptr) return nullptr;
+    if (text == nullptr)
+        return nullptr;
     const std::size_t length = std::strlen(text) + 1;
     Text copy(new char[length]);
     std::memcpy(copy.get(), text, length);
     return copy;
 }
 
-}  // namespace
+} // namespace
 
 // The record comes first; everything its pointers refer to is owned beside it.
 struct ParameterInfoTree::OwnedNode {
@@ -34,7 +35,8 @@ struct ParameterInfoTree::OwnedNode {
     std::vector<Text> entrySymbolicTexts;
 
     const char* keep(const char* text) {
-        if (text == nullptr) return nullptr;
+        if (text == nullptr)
+            return nullptr;
         texts.push_back(copyText(text));
         return texts.back().get();
     }
@@ -44,17 +46,20 @@ ParameterInfoTree::ParameterInfoTree() = default;
 ParameterInfoTree::~ParameterInfoTree() = default;
 
 ParameterInfoTree::Port* ParameterInfoTree::portAt(int32_t port) {
-    if (port < 0 || port >= kPortCount) return nullptr;
+    if (port < 0 || port >= kPortCount)
+        return nullptr;
     return &ports_[static_cast<std::size_t>(port)];
 }
 
 const ParameterInfoTree::Port* ParameterInfoTree::portAt(int32_t port) const {
-    if (port < 0 || port >= kPortCount) return nullptr;
+    if (port < 0 || port >= kPortCount)
+        return nullptr;
     return &ports_[static_cast<std::size_t>(port)];
 }
 
 ParameterInfoTree::OwnedNode* ParameterInfoTree::ownerOf(const ParameterInfoNode* node) const {
-    if (node == nullptr) return nullptr;
+    if (node == nullptr)
+        return nullptr;
     const auto it = owners_.find(node);
     return it == owners_.end() ? nullptr : it->second;
 }
@@ -77,7 +82,8 @@ void ParameterInfoTree::appendChild(OwnedNode& parent, ParameterInfoNode* child)
     const int32_t count = category.childCount;
     const int32_t size = std::max(count, child->index) + 1;
     auto grown = std::make_unique<ParameterInfoNode*[]>(static_cast<std::size_t>(size));
-    for (int32_t i = 0; i < count; ++i) grown[static_cast<std::size_t>(i)] = category.children[i];
+    for (int32_t i = 0; i < count; ++i)
+        grown[static_cast<std::size_t>(i)] = category.children[i];
     grown[static_cast<std::size_t>(child->index)] = child;
     parent.children = std::move(grown);
     category.children = parent.children.get();
@@ -85,14 +91,16 @@ void ParameterInfoTree::appendChild(OwnedNode& parent, ParameterInfoNode* child)
     category.nextChildIndex = child->index + 1;
 }
 
-ParameterInfoNode* ParameterInfoTree::addCategory(int32_t port, ParameterInfoNode* parent,
-                                                  const char* name, const char* paramName) {
+ParameterInfoNode* ParameterInfoTree::addCategory(int32_t port, ParameterInfoNode* parent, const char* name,
+                                                  const char* paramName) {
     Port* slot = portAt(port);
-    if (slot == nullptr || slot->sealed) return nullptr;
+    if (slot == nullptr || slot->sealed)
+        return nullptr;
     OwnedNode* parentOwner = nullptr;
     if (parent != nullptr) {
         parentOwner = ownerOf(parent);
-        if (parentOwner == nullptr) return nullptr;
+        if (parentOwner == nullptr)
+            return nullptr;
         if (parent->type != kNodeCategory) {
             // A child refused by a feature still consumes an index of the field that a category
             // keeps its next child index in.
@@ -110,7 +118,8 @@ ParameterInfoNode* ParameterInfoTree::addCategory(int32_t port, ParameterInfoNod
     node.paramName = owned->keep(paramName);
     if (parentOwner == nullptr) {
         node.nextRoot = slot->root;
-        if (slot->root != nullptr) slot->root->previousRoot = &node;
+        if (slot->root != nullptr)
+            slot->root->previousRoot = &node;
         slot->root = &node;
     } else {
         node.depth = parent->depth + 1;
@@ -123,9 +132,11 @@ ParameterInfoNode* ParameterInfoTree::addCategory(int32_t port, ParameterInfoNod
 ParameterInfoTree::OwnedNode* ParameterInfoTree::newFeature(ParameterInfoNode* parent,
                                                             const FeatureHeader& header, int32_t type) {
     Port* slot = portAt(header.port);
-    if (slot == nullptr || slot->sealed) return nullptr;
+    if (slot == nullptr || slot->sealed)
+        return nullptr;
     OwnedNode* parentOwner = ownerOf(parent);
-    if (parentOwner == nullptr || parent->type != kNodeCategory) return nullptr;
+    if (parentOwner == nullptr || parent->type != kNodeCategory)
+        return nullptr;
     OwnedNode* owned = newNode(*slot, header.port);
     ParameterInfoNode& node = owned->record;
     node.type = type;
@@ -140,27 +151,33 @@ ParameterInfoTree::OwnedNode* ParameterInfoTree::newFeature(ParameterInfoNode* p
     return owned;
 }
 
-ParameterInfoNode* ParameterInfoTree::addIntegerFeature(ParameterInfoNode* parent, const FeatureHeader& header,
-                                                        int32_t minimum, int32_t maximum, int32_t increment) {
+ParameterInfoNode* ParameterInfoTree::addIntegerFeature(ParameterInfoNode* parent,
+                                                        const FeatureHeader& header, int32_t minimum,
+                                                        int32_t maximum, int32_t increment) {
     OwnedNode* owned = newFeature(parent, header, kNodeInteger);
-    if (owned == nullptr) return nullptr;
+    if (owned == nullptr)
+        return nullptr;
     owned->record.kind.integer = {minimum, maximum, increment};
     return &owned->record;
 }
 
-ParameterInfoNode* ParameterInfoTree::addInteger32Feature(ParameterInfoNode* parent, const FeatureHeader& header,
-                                                          int32_t minimum, int32_t maximum, int32_t increment) {
+ParameterInfoNode* ParameterInfoTree::addInteger32Feature(ParameterInfoNode* parent,
+                                                          const FeatureHeader& header, int32_t minimum,
+                                                          int32_t maximum, int32_t increment) {
     OwnedNode* owned = newFeature(parent, header, kNodeInteger32);
-    if (owned == nullptr) return nullptr;
+    if (owned == nullptr)
+        return nullptr;
     owned->record.kind.integer = {minimum, maximum, increment};
     return &owned->record;
 }
 
 ParameterInfoNode* ParameterInfoTree::addEnumerationFeature(ParameterInfoNode* parent,
                                                             const FeatureHeader& header, int32_t entryCount) {
-    if (entryCount < 0) return nullptr;
+    if (entryCount < 0)
+        return nullptr;
     OwnedNode* owned = newFeature(parent, header, kNodeEnumeration);
-    if (owned == nullptr) return nullptr;
+    if (owned == nullptr)
+        return nullptr;
     const auto count = static_cast<std::size_t>(entryCount);
     owned->entryDisplayNames = std::make_unique<const char*[]>(count);
     owned->entryValues = std::make_unique<int32_t[]>(count);
@@ -175,8 +192,9 @@ ParameterInfoNode* ParameterInfoTree::addEnumerationFeature(ParameterInfoNode* p
     return &owned->record;
 }
 
-int32_t ParameterInfoTree::setEnumerationEntry(ParameterInfoNode* node, int32_t index, const char* displayName,
-                                               int32_t value, const char* symbolicName) {
+int32_t ParameterInfoTree::setEnumerationEntry(ParameterInfoNode* node, int32_t index,
+                                               const char* displayName, int32_t value,
+                                               const char* symbolicName) {
     OwnedNode* owned = ownerOf(node);
     if (owned == nullptr || node->type != kNodeEnumeration || index < 0 ||
         index >= node->kind.enumeration.entryCount)
@@ -186,7 +204,8 @@ int32_t ParameterInfoTree::setEnumerationEntry(ParameterInfoNode* node, int32_t 
     if (displayName != nullptr) {
         const std::size_t length = std::strlen(displayName) + 1;
         display.reset(new (std::nothrow) char[length]);
-        if (!display) return kErrBufferTooSmall;
+        if (!display)
+            return kErrBufferTooSmall;
         std::memcpy(display.get(), displayName, length);
     }
     owned->entryDisplayTexts[slot] = std::move(display);
@@ -200,7 +219,8 @@ int32_t ParameterInfoTree::setEnumerationEntry(ParameterInfoNode* node, int32_t 
 ParameterInfoNode* ParameterInfoTree::addStringFeature(ParameterInfoNode* parent, const FeatureHeader& header,
                                                        const char* filter) {
     OwnedNode* owned = newFeature(parent, header, kNodeString);
-    if (owned == nullptr) return nullptr;
+    if (owned == nullptr)
+        return nullptr;
     owned->record.kind.string.filter = owned->keep(filter);
     return &owned->record;
 }
@@ -208,24 +228,29 @@ ParameterInfoNode* ParameterInfoTree::addStringFeature(ParameterInfoNode* parent
 ParameterInfoNode* ParameterInfoTree::addDoubleFeature(ParameterInfoNode* parent, const FeatureHeader& header,
                                                        double minimum, double maximum, double increment) {
     OwnedNode* owned = newFeature(parent, header, kNodeDouble);
-    if (owned == nullptr) return nullptr;
+    if (owned == nullptr)
+        return nullptr;
     owned->record.kind.real = {minimum, maximum, increment};
     return &owned->record;
 }
 
-ParameterInfoNode* ParameterInfoTree::addIntegerArrayFeature(ParameterInfoNode* parent, const FeatureHeader& header,
+ParameterInfoNode* ParameterInfoTree::addIntegerArrayFeature(ParameterInfoNode* parent,
+                                                             const FeatureHeader& header,
                                                              int32_t elementCount, int32_t minimum,
                                                              int32_t maximum, int32_t /*increment*/) {
     OwnedNode* owned = newFeature(parent, header, kNodeIntegerArray);
-    if (owned == nullptr) return nullptr;
+    if (owned == nullptr)
+        return nullptr;
     owned->record.kind.integerArray = {minimum, maximum, elementCount, 0, minimum};
     return &owned->record;
 }
 
-ParameterInfoNode* ParameterInfoTree::addWideIntegerFeature(ParameterInfoNode* parent, const FeatureHeader& header,
-                                                            uint64_t minimum, uint64_t maximum, uint64_t increment) {
+ParameterInfoNode* ParameterInfoTree::addWideIntegerFeature(ParameterInfoNode* parent,
+                                                            const FeatureHeader& header, uint64_t minimum,
+                                                            uint64_t maximum, uint64_t increment) {
     OwnedNode* owned = newFeature(parent, header, kNodeWideInteger);
-    if (owned == nullptr) return nullptr;
+    if (owned == nullptr)
+        return nullptr;
     owned->record.kind.wideInteger = {minimum, maximum, increment};
     return &owned->record;
 }
@@ -234,28 +259,33 @@ ParameterInfoNode* ParameterInfoTree::addWideInteger64Feature(ParameterInfoNode*
                                                               const FeatureHeader& header, uint64_t minimum,
                                                               uint64_t maximum, uint64_t increment) {
     OwnedNode* owned = newFeature(parent, header, kNodeWideInteger64);
-    if (owned == nullptr) return nullptr;
+    if (owned == nullptr)
+        return nullptr;
     owned->record.kind.wideInteger = {minimum, maximum, increment};
     return &owned->record;
 }
 
 ParameterInfoNode* ParameterInfoTree::nextRoot(const ParameterInfoNode* node, int32_t port) const {
-    if (node != nullptr) return node->nextRoot;
+    if (node != nullptr)
+        return node->nextRoot;
     const Port* slot = portAt(port);
     return slot == nullptr ? nullptr : slot->root;
 }
 
 void ParameterInfoTree::clearPort(int32_t port) {
     Port* slot = portAt(port);
-    if (slot == nullptr) return;
-    for (const auto& owned : slot->nodes) owners_.erase(&owned->record);
+    if (slot == nullptr)
+        return;
+    for (const auto& owned : slot->nodes)
+        owners_.erase(&owned->record);
     slot->nodes.clear();
     slot->root = nullptr;
     slot->sealed = false;
 }
 
 void ParameterInfoTree::sealPort(int32_t port) {
-    if (Port* slot = portAt(port)) slot->sealed = true;
+    if (Port* slot = portAt(port))
+        slot->sealed = true;
 }
 
 bool ParameterInfoTree::isSealed(int32_t port) const {
@@ -267,9 +297,10 @@ std::vector<const ParameterInfoNode*> ParameterInfoTree::nodes(int32_t port) con
     std::vector<const ParameterInfoNode*> result;
     if (const Port* slot = portAt(port)) {
         result.reserve(slot->nodes.size());
-        for (const auto& owned : slot->nodes) result.push_back(&owned->record);
+        for (const auto& owned : slot->nodes)
+            result.push_back(&owned->record);
     }
     return result;
 }
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -108,4 +108,4 @@ private:
     std::unordered_map<const ParameterInfoNode*, OwnedNode*> owners_;
 };
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -34,4 +34,4 @@ private:
     void* image_;
 };
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -82,14 +82,15 @@ constexpr auto kSortedByParameter = [] {
     return sorted;
 }();
 
-}  // namespace
+} // namespace
 
 EnumerationTable enumerationOf(int32_t parameterId) {
-    const auto it = std::lower_bound(
-        kSortedByParameter.begin(), kSortedByParameter.end(), parameterId,
-        [](const ParameterEnumeration& entry, int32_t id) { return entry.id < id; });
-    if (it == kSortedByParameter.end() || it->id != parameterId) return {};
+    const auto it =
+        std::lower_bound(kSortedByParameter.begin(), kSortedByParameter.end(), parameterId,
+                         [](const ParameterEnumeration& entry, int32_t id) { return entry.id < id; });
+    if (it == kSortedByParameter.end() || it->id != parameterId)
+        return {};
     return it->table;
 }
 
-}  // namespace kestrel
+} // namespace kestrel

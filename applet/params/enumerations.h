@@ -10,9 +10,9 @@
 namespace kestrel {
 
 struct EnumerationEntry {
-    const char* displayName;   // Latin-1, shown to users
+    const char* displayName; // Latin-1, shown to users
     int32_t value;
-    const char* symbolicName;  // the SDK's constant name, e.g. "FG_GRAY"
+    const char* symbolicName; // the SDK's constant name, e.g. "FG_GRAY"
 };
 
 using EnumerationTable = std::span<const EnumerationEntry>;
@@ -144,21 +144,24 @@ inline constexpr std::array<EnumerationEntry, 2> kImageSourceEntries{{
 // True when value is one of the table's values.
 constexpr bool enumerationContains(EnumerationTable table, int64_t value) {
     for (const auto& entry : table)
-        if (entry.value == value) return true;
+        if (entry.value == value)
+            return true;
     return false;
 }
 
 // The entry with this symbolic name, or null.
 constexpr const EnumerationEntry* findEntryBySymbol(EnumerationTable table, std::string_view symbol) {
     for (const auto& entry : table)
-        if (symbol == entry.symbolicName) return &entry;
+        if (symbol == entry.symbolicName)
+            return &entry;
     return nullptr;
 }
 
 // The entry with this value, or null.
 constexpr const EnumerationEntry* findEntryByValue(EnumerationTable table, int64_t value) {
     for (const auto& entry : table)
-        if (entry.value == value) return &entry;
+        if (entry.value == value)
+            return &entry;
     return nullptr;
 }
 
@@ -166,4 +169,4 @@ constexpr const EnumerationEntry* findEntryByValue(EnumerationTable table, int64
 // FG_SOFTWARETRIGGER_IS_BUSY), or an empty table for every other identifier.
 EnumerationTable enumerationOf(int32_t parameterId);
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -14,12 +14,13 @@ constexpr std::string_view kWhiteSpace = " \t\r\n\v\f";
 
 std::string_view trim(std::string_view text) {
     const std::size_t first = text.find_first_not_of(kWhiteSpace);
-    if (first == std::string_view::npos) return {};
+    if (first == std::string_view::npos)
+        return {};
     const std::size_t last = text.find_last_not_of(kWhiteSpace);
     return text.substr(first, last - first + 1);
 }
 
-}  // namespace
+} // namespace
 
 bool InspectSettings::set(const std::string& key, const std::string& value) {
     const std::size_t separator = key.find(kSectionSeparator);
@@ -34,7 +35,8 @@ bool InspectSettings::set(const std::string& key, const std::string& value) {
 std::optional<std::string> InspectSettings::get(const std::string& key) const {
     RecursiveMutexGuard guard(mutex_);
     const auto it = entries_.find(key);
-    if (it == entries_.end()) return std::nullopt;
+    if (it == entries_.end())
+        return std::nullopt;
     return it->second;
 }
 
@@ -62,7 +64,8 @@ std::size_t InspectSettings::size() const {
 bool InspectSettings::readFile(const std::string& path) {
     RecursiveMutexGuard guard(mutex_);
     std::ifstream file(path, std::ios::binary);
-    if (!file) return false;
+    if (!file)
+        return false;
     const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     readText(text);
     return true;
@@ -74,24 +77,27 @@ void InspectSettings::readText(std::string_view text) {
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         readLine(text.substr(0, end), section);
-        if (end == std::string_view::npos) break;
+        if (end == std::string_view::npos)
+            break;
         text.remove_prefix(end + 1);
     }
 }
 
 void InspectSettings::readLine(std::string_view line, std::string& section) {
     line = trim(line.substr(0, line.find('#')));
-    if (line.empty()) return;
+    if (line.empty())
+        return;
     if (line.front() == '[' && line.back() == ']' && line.size() >= 2) {
         section = std::string(line.substr(1, line.size() - 2));
         return;
     }
     const std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos) return;
+    if (equals == std::string_view::npos)
+        return;
     std::string key = section;
     key += kSectionSeparator;
     key += trim(line.substr(0, equals));
     set(key, std::string(trim(line.substr(equals + 1))));
 }
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -50,4 +50,4 @@ private:
     std::map<std::string, std::string> entries_;
 };
 
-}  // namespace kestrel
+} // namespace kestrel

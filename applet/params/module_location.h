@@ -19,7 +19,7 @@ inline constexpr const char* kInspectFileName = "inspect.conf";
 
 struct ModuleLocation {
     std::string directory;  // without the trailing separator
-    std::string moduleName;  // file name without directory and extension
+    std::string moduleName; // file name without directory and extension
 };
 
 // Splits a module's full path at its last '/' or '\': the part before is the directory, the part
@@ -30,4 +30,4 @@ std::optional<ModuleLocation> splitModulePath(std::string_view path);
 // directory + "/" + "inspect.conf".
 std::string inspectFilePath(const ModuleLocation& location);
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -9,10 +9,18 @@ namespace kestrel {
 namespace {
 
 constexpr ParameterDefault kNoDefault{};
-constexpr ParameterDefault initialNumber(double value) { return {DefaultKind::Initial, value, nullptr}; }
-constexpr ParameterDefault initialText(const char* text) { return {DefaultKind::Initial, 0.0, text}; }
-constexpr ParameterDefault constantNumber(double value) { return {DefaultKind::Constant, value, nullptr}; }
-constexpr ParameterDefault constantText(const char* text) { return {DefaultKind::Constant, 0.0, text}; }
+constexpr ParameterDefault initialNumber(double value) {
+    return {DefaultKind::Initial, value, nullptr};
+}
+constexpr ParameterDefault initialText(const char* text) {
+    return {DefaultKind::Initial, 0.0, text};
+}
+constexpr ParameterDefault constantNumber(double value) {
+    return {DefaultKind::Constant, value, nullptr};
+}
+constexpr ParameterDefault constantText(const char* text) {
+    return {DefaultKind::Constant, 0.0, text};
+}
 
 // A new parameter is one row here; dispatch, configuration files and the information tree all
 // read this table.
@@ -21,36 +29,33 @@ constexpr std::array<ParameterDefinition, kCatalogueSize> kCatalogue{{
      "Internal framegrabber image timeout. This is independend of the runtime timeout value."},
     {1, 3051, "FG_TURBO_DMA_MODE", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(0), true,
      "Enables a maximum DMA performance"},
-    {2, 24020, "FG_APPLET_VERSION", ParameterType::UInt32, ParameterAccess::ReadOnly, constantNumber(2), false,
-     "Returns the applet version."},
-    {3, 24030, "FG_APPLET_REVISION", ParameterType::UInt32, ParameterAccess::ReadOnly, constantNumber(4), false,
-     "Returns the applet revision."},
+    {2, 24020, "FG_APPLET_VERSION", ParameterType::UInt32, ParameterAccess::ReadOnly, constantNumber(2),
+     false, "Returns the applet version."},
+    {3, 24030, "FG_APPLET_REVISION", ParameterType::UInt32, ParameterAccess::ReadOnly, constantNumber(4),
+     false, "Returns the applet revision."},
     {4, 24010, "FG_APPLET_ID", ParameterType::UInt32, ParameterAccess::ReadOnly, constantNumber(0), false,
      "Returns the applet id."},
-    {5, 24108, "FG_HAP_FILE", ParameterType::String, ParameterAccess::ReadOnly, constantText("Kestrel12.hap"), false,
-     "The name of the Hardware-Applet (HAP) file on which this Pelorus Advanced is based."},
+    {5, 24108, "FG_HAP_FILE", ParameterType::String, ParameterAccess::ReadOnly, constantText("Kestrel12.hap"),
+     false, "The name of the Hardware-Applet (HAP) file on which this Pelorus Advanced is based."},
     {6, 24092, "FG_DMASTATUS", ParameterType::UInt32, ParameterAccess::ReadOnly, kNoDefault, false,
      "Returns the status of the DMA transmission."},
     {7, 2000, "FG_CAMSTATUS", ParameterType::UInt32, ParameterAccess::ReadOnly, kNoDefault, false,
      "Returns the status of a connected CameraLink camera. For CoaXPress this is not of interest."},
     {8, 2050, "FG_CAMSTATUS_EXTENDED", ParameterType::UInt32, ParameterAccess::ReadOnly, kNoDefault, false,
-     "Returns the extended status of the camera. Bit = meaning: 0 = CameraPixelClk, 1 = CameraLval, 2 = CameraFval, 3 = Camera CC1 Signal, 4 = ExTrg / external trigger, 5 = BufferOverflow, 6 = BufferStatus-LSB, 7 = BufferStatus-MSB"},
-    {9, 5210, "FG_TRANSFER_LEN", ParameterType::HostValue, ParameterAccess::ReadOnly, kNoDefault, false,
-     ""},
+     "Returns the extended status of the camera. Bit = meaning: 0 = CameraPixelClk, 1 = CameraLval, 2 = "
+     "CameraFval, 3 = Camera CC1 Signal, 4 = ExTrg / external trigger, 5 = BufferOverflow, 6 = "
+     "BufferStatus-LSB, 7 = BufferStatus-MSB"},
+    {9, 5210, "FG_TRANSFER_LEN", ParameterType::HostValue, ParameterAccess::ReadOnly, kNoDefault, false, ""},
     {10, 3070, "FG_NR_OF_PROCESSES", ParameterType::HostValue, ParameterAccess::ReadOnly, kNoDefault, false,
      ""},
-    {11, 3050, "FG_NR_OF_DMAS", ParameterType::HostValue, ParameterAccess::ReadOnly, kNoDefault, false,
-     ""},
-    {12, 3060, "FG_NR_OF_CAMS", ParameterType::HostValue, ParameterAccess::ReadOnly, kNoDefault, false,
-     ""},
-    {13, 3080, "FG_DMA_PORT", ParameterType::HostValue, ParameterAccess::ReadOnly, kNoDefault, false,
-     ""},
-    {14, 3090, "FG_CAM_PORT", ParameterType::HostValue, ParameterAccess::ReadOnly, kNoDefault, false,
-     ""},
+    {11, 3050, "FG_NR_OF_DMAS", ParameterType::HostValue, ParameterAccess::ReadOnly, kNoDefault, false, ""},
+    {12, 3060, "FG_NR_OF_CAMS", ParameterType::HostValue, ParameterAccess::ReadOnly, kNoDefault, false, ""},
+    {13, 3080, "FG_DMA_PORT", ParameterType::HostValue, ParameterAccess::ReadOnly, kNoDefault, false, ""},
+    {14, 3090, "FG_CAM_PORT", ParameterType::HostValue, ParameterAccess::ReadOnly, kNoDefault, false, ""},
     {15, 601, "FG_APC_STOP_TIMEOUT", ParameterType::HostValue, ParameterAccess::ReadOnly, kNoDefault, false,
      ""},
-    {16, 11011, "FG_CAMERA_LINK_CAMTYPE", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(208), true,
-     "Select the Camera Link Mode."},
+    {16, 11011, "FG_CAMERA_LINK_CAMTYPE", ParameterType::Int32, ParameterAccess::ReadWrite,
+     initialNumber(208), true, "Select the Camera Link Mode."},
     {17, 5025, "FG_USEDVAL", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(1), true,
      "Use the Camera Link DVAL signal or ignore it."},
     {18, 100, "FG_WIDTH", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(1024), true,
@@ -85,190 +90,188 @@ constexpr std::array<ParameterDefinition, kCatalogueSize> kCatalogue{{
      ""},
     {33, 30107, "FG_GEN_ACCURACY", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(25), true,
      ""},
-    {34, 30108, "FG_GEN_TAP1", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(1), true,
-     ""},
-    {35, 30109, "FG_GEN_TAP2", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(1), true,
-     ""},
-    {36, 30110, "FG_GEN_TAP3", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(1), true,
-     ""},
-    {37, 30111, "FG_GEN_TAP4", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(1), true,
-     ""},
-    {38, 30112, "FG_GEN_ROLL", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(0), true,
-     ""},
-    {39, 30101, "FG_GEN_ACTIVE", ParameterType::UInt32, ParameterAccess::ReadOnly, kNoDefault, false,
-     ""},
-    {40, 30100, "FG_GEN_PASSIVE", ParameterType::UInt32, ParameterAccess::ReadOnly, kNoDefault, false,
-     ""},
-    {41, 30103, "FG_GEN_LINE_WIDTH", ParameterType::UInt32, ParameterAccess::ReadOnly, kNoDefault, false,
-     ""},
-    {42, 25110, "FG_IMG_SELECT_PERIOD", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(1), true,
-     "Select the length of an image sequence. Only a single image of the sequence is grabbed."},
+    {34, 30108, "FG_GEN_TAP1", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(1), true, ""},
+    {35, 30109, "FG_GEN_TAP2", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(1), true, ""},
+    {36, 30110, "FG_GEN_TAP3", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(1), true, ""},
+    {37, 30111, "FG_GEN_TAP4", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(1), true, ""},
+    {38, 30112, "FG_GEN_ROLL", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(0), true, ""},
+    {39, 30101, "FG_GEN_ACTIVE", ParameterType::UInt32, ParameterAccess::ReadOnly, kNoDefault, false, ""},
+    {40, 30100, "FG_GEN_PASSIVE", ParameterType::UInt32, ParameterAccess::ReadOnly, kNoDefault, false, ""},
+    {41, 30103, "FG_GEN_LINE_WIDTH", ParameterType::UInt32, ParameterAccess::ReadOnly, kNoDefault, false, ""},
+    {42, 25110, "FG_IMG_SELECT_PERIOD", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(1),
+     true, "Select the length of an image sequence. Only a single image of the sequence is grabbed."},
     {43, 25111, "FG_IMG_SELECT", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(0), true,
      "Defines which image in a sequence is grabbed."},
     {44, 110016, "FG_NOISEFILTER", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(0), true,
      "Enable or disable the noise filter."},
     {45, 110017, "FG_LUT_TYPE", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(3), true,
      "Enables the LUT to be load with custom values or use the applet's processor."},
-    {46, 300006, "FG_LUT_IMPLEMENTATION_TYPE", ParameterType::UInt32, ParameterAccess::ReadOnly, constantNumber(0), false,
-     "Type of LUT implementation."},
-    {47, 300007, "FG_LUT_IN_BITS", ParameterType::UInt32, ParameterAccess::ReadOnly, constantNumber(12), false,
-     "Pixel bit depth at LUT input."},
-    {48, 300008, "FG_LUT_OUT_BITS", ParameterType::UInt32, ParameterAccess::ReadOnly, constantNumber(12), false,
-     "Pixel bit depth at LUT output."},
+    {46, 300006, "FG_LUT_IMPLEMENTATION_TYPE", ParameterType::UInt32, ParameterAccess::ReadOnly,
+     constantNumber(0), false, "Type of LUT implementation."},
+    {47, 300007, "FG_LUT_IN_BITS", ParameterType::UInt32, ParameterAccess::ReadOnly, constantNumber(12),
+     false, "Pixel bit depth at LUT input."},
+    {48, 300008, "FG_LUT_OUT_BITS", ParameterType::UInt32, ParameterAccess::ReadOnly, constantNumber(12),
+     false, "Pixel bit depth at LUT output."},
     {49, 300001, "FG_LUT_VALUE", ParameterType::Field, ParameterAccess::ReadWrite, initialNumber(0), false,
      "Field with LUT Values."},
-    {50, 300000, "FG_LUT_CUSTOM_FILE", ParameterType::String, ParameterAccess::ReadWrite, initialText(""), true,
-     "Filename with custom lookup table values."},
-    {51, 110021, "FG_LUT_SAVE_FILE", ParameterType::String, ParameterAccess::ReadWrite, initialText(""), false,
-     "Save current LUT configuration."},
-    {52, 300004, "FG_PROCESSING_OFFSET", ParameterType::Double, ParameterAccess::ReadWrite, initialNumber(0.0), true,
-     "Offset correction value. Available when LUT functionality is enabled."},
-    {53, 300002, "FG_PROCESSING_GAIN", ParameterType::Double, ParameterAccess::ReadWrite, initialNumber(1.0), true,
-     "Gain correction value. Available when LUT functionality is enabled."},
-    {54, 300003, "FG_PROCESSING_GAMMA", ParameterType::Double, ParameterAccess::ReadWrite, initialNumber(1.0), true,
-     "Gamma correction value. Available when LUT functionality is enabled."},
-    {55, 300005, "FG_PROCESSING_INVERT", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(0), true,
-     "Invert output. Available when LUT functionality is enabled."},
-    {56, 300102, "FG_SHADING_OFFSET_ENABLE", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(0), true,
-     "Enables the offset correction."},
-    {57, 300100, "FG_SHADING_GAIN_ENABLE", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(0), true,
-     "Enables the gain correction."},
-    {58, 300104, "FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(0), true,
-     "Enables the dead pixel interpolation."},
-    {59, 300103, "FG_SHADING_BLACK_FILENAME", ParameterType::String, ParameterAccess::ReadWrite, initialText(""), true,
-     "Filename with black image for auto offset correction."},
-    {60, 300101, "FG_SHADING_GRAY_FILENAME", ParameterType::String, ParameterAccess::ReadWrite, initialText(""), true,
-     "Filename with gray image for auto gain correction."},
-    {61, 300106, "FG_SHADING_GAIN_CORRECTION_MODE", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(0), true,
-     "Select the mode to determine the automatic gain correction values. "},
-    {62, 300108, "FG_SHADING_GAIN_NORMALIZATION_VALUE", ParameterType::Double, ParameterAccess::ReadWrite, initialNumber(4095.0), true,
-     "The value to which pixels will be normalized."},
-    {63, 300105, "FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(0), true,
-     "Threshold for auto dead pixel interpolation."},
-    {64, 300107, "FG_SHADING_APPLY_SETTINGS", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(1), false,
-     "Load files and determine values for auto correction."},
-    {65, 300200, "FG_AREATRIGGERMODE", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(1), true,
-     "Trigger mode for the area trigger signal generation."},
+    {50, 300000, "FG_LUT_CUSTOM_FILE", ParameterType::String, ParameterAccess::ReadWrite, initialText(""),
+     true, "Filename with custom lookup table values."},
+    {51, 110021, "FG_LUT_SAVE_FILE", ParameterType::String, ParameterAccess::ReadWrite, initialText(""),
+     false, "Save current LUT configuration."},
+    {52, 300004, "FG_PROCESSING_OFFSET", ParameterType::Double, ParameterAccess::ReadWrite,
+     initialNumber(0.0), true, "Offset correction value. Available when LUT functionality is enabled."},
+    {53, 300002, "FG_PROCESSING_GAIN", ParameterType::Double, ParameterAccess::ReadWrite, initialNumber(1.0),
+     true, "Gain correction value. Available when LUT functionality is enabled."},
+    {54, 300003, "FG_PROCESSING_GAMMA", ParameterType::Double, ParameterAccess::ReadWrite, initialNumber(1.0),
+     true, "Gamma correction value. Available when LUT functionality is enabled."},
+    {55, 300005, "FG_PROCESSING_INVERT", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(0),
+     true, "Invert output. Available when LUT functionality is enabled."},
+    {56, 300102, "FG_SHADING_OFFSET_ENABLE", ParameterType::Int32, ParameterAccess::ReadWrite,
+     initialNumber(0), true, "Enables the offset correction."},
+    {57, 300100, "FG_SHADING_GAIN_ENABLE", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(0),
+     true, "Enables the gain correction."},
+    {58, 300104, "FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE", ParameterType::UInt32,
+     ParameterAccess::ReadWrite, initialNumber(0), true, "Enables the dead pixel interpolation."},
+    {59, 300103, "FG_SHADING_BLACK_FILENAME", ParameterType::String, ParameterAccess::ReadWrite,
+     initialText(""), true, "Filename with black image for auto offset correction."},
+    {60, 300101, "FG_SHADING_GRAY_FILENAME", ParameterType::String, ParameterAccess::ReadWrite,
+     initialText(""), true, "Filename with gray image for auto gain correction."},
+    {61, 300106, "FG_SHADING_GAIN_CORRECTION_MODE", ParameterType::UInt32, ParameterAccess::ReadWrite,
+     initialNumber(0), true, "Select the mode to determine the automatic gain correction values. "},
+    {62, 300108, "FG_SHADING_GAIN_NORMALIZATION_VALUE", ParameterType::Double, ParameterAccess::ReadWrite,
+     initialNumber(4095.0), true, "The value to which pixels will be normalized."},
+    {63, 300105, "FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD", ParameterType::UInt32,
+     ParameterAccess::ReadWrite, initialNumber(0), true, "Threshold for auto dead pixel interpolation."},
+    {64, 300107, "FG_SHADING_APPLY_SETTINGS", ParameterType::Int32, ParameterAccess::ReadWrite,
+     initialNumber(1), false, "Load files and determine values for auto correction."},
+    {65, 300200, "FG_AREATRIGGERMODE", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(1),
+     true, "Trigger mode for the area trigger signal generation."},
     {66, 300201, "FG_TRIGGERSTATE", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(2), true,
      "State of the trigger system."},
-    {67, 90, "FG_TRIGGER_FRAMESPERSECOND", ParameterType::Double, ParameterAccess::ReadWrite, initialNumber(8.0), true,
-     "Base frequency (=frame rate) of the trigger output."},
-    {68, 300202, "FG_TRIGGER_EXCEEDED_PERIOD_LIMITS", ParameterType::UInt32, ParameterAccess::ReadOnly, kNoDefault, false,
-     "The trigger input signal frequency exceeds the allowed output frequency."},
-    {69, 300203, "FG_TRIGGER_EXCEEDED_PERIOD_LIMITS_CLEAR", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(1), false,
-     "Clear the exceeded period limits register."},
-    {70, 300204, "FG_TRIGGERIN_DEBOUNCE", ParameterType::Double, ParameterAccess::ReadWrite, initialNumber(1.0), true,
-     "Set the debounce time for trigger input signals."},
+    {67, 90, "FG_TRIGGER_FRAMESPERSECOND", ParameterType::Double, ParameterAccess::ReadWrite,
+     initialNumber(8.0), true, "Base frequency (=frame rate) of the trigger output."},
+    {68, 300202, "FG_TRIGGER_EXCEEDED_PERIOD_LIMITS", ParameterType::UInt32, ParameterAccess::ReadOnly,
+     kNoDefault, false, "The trigger input signal frequency exceeds the allowed output frequency."},
+    {69, 300203, "FG_TRIGGER_EXCEEDED_PERIOD_LIMITS_CLEAR", ParameterType::Int32, ParameterAccess::ReadWrite,
+     initialNumber(1), false, "Clear the exceeded period limits register."},
+    {70, 300204, "FG_TRIGGERIN_DEBOUNCE", ParameterType::Double, ParameterAccess::ReadWrite,
+     initialNumber(1.0), true, "Set the debounce time for trigger input signals."},
     {71, 14010, "FG_DIGIO_INPUT", ParameterType::UInt32, ParameterAccess::ReadOnly, kNoDefault, false,
      "Current input signal levels of all inputs (Bitmask)."},
     {72, 8110, "FG_TRIGGERIN_SRC", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(0), true,
      "Select the trigger input source for external trigger mode."},
-    {73, 8116, "FG_TRIGGERIN_POLARITY", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(0), true,
-     "Polarity of the trigger input signal."},
-    {74, 300205, "FG_TRIGGERIN_DOWNSCALE", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(1), true,
-     "Downscale of the trigger input signals."},
-    {75, 300206, "FG_TRIGGERIN_DOWNSCALE_PHASE", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(0), true,
-     "Select the pulse index for each downscale series."},
-    {76, 300243, "FG_TRIGGERIN_BYPASS_SRC", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(0), true,
-     "Select the trigger input source for external trigger mode."},
-    {77, 8800, "FG_SENDSOFTWARETRIGGER", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(1), false,
-     "Add pulses to trigger queue."},
-    {78, 110075, "FG_SOFTWARETRIGGER_IS_BUSY", ParameterType::UInt32, ParameterAccess::ReadOnly, kNoDefault, false,
-     "Check if the trigger system is still processing software trigger pulses."},
-    {79, 8802, "FG_SOFTWARETRIGGER_QUEUE_FILLLEVEL", ParameterType::UInt32, ParameterAccess::ReadOnly, kNoDefault, false,
-     "Number of pulses in queue which have to be processed."},
-    {80, 300207, "FG_TRIGGERIN_STATS_PULSECOUNT", ParameterType::UInt32, ParameterAccess::ReadOnly, kNoDefault, false,
-     "Pulse count of input."},
-    {81, 300208, "FG_TRIGGERIN_STATS_PULSECOUNT_CLEAR", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(1), false,
-     "Clear the input signal pulse counter."},
-    {82, 300209, "FG_TRIGGERIN_STATS_FREQUENCY", ParameterType::Double, ParameterAccess::ReadOnly, kNoDefault, false,
-     "Current Frequency of the input pulses."},
-    {83, 300210, "FG_TRIGGERIN_STATS_MINFREQUENCY", ParameterType::Double, ParameterAccess::ReadOnly, kNoDefault, false,
-     "The detected minimum input frequency."},
-    {84, 300211, "FG_TRIGGERIN_STATS_MAXFREQUENCY", ParameterType::Double, ParameterAccess::ReadOnly, kNoDefault, false,
-     "The detected maximum input frequency."},
-    {85, 300212, "FG_TRIGGERIN_STATS_MINMAXFREQUENCY_CLEAR", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(1), false,
-     "Clear minimum and maximum frequency measurement."},
-    {86, 300213, "FG_TRIGGER_MULTIPLY_PULSES", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(1), true,
-     "Upscale i.e. duplicate each external or software generated trigger pulse with a period specified by FG_TRIGGER_FRAMESPERSEC."},
-    {87, 300214, "FG_TRIGGERQUEUE_MODE", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(0), true,
-     "Enable or disable the trigger queue and output frequency limitation specified by FG_TRIGGER_FRAMESPERSEC."},
-    {88, 300215, "FG_TRIGGERQUEUE_FILLLEVEL", ParameterType::UInt32, ParameterAccess::ReadOnly, kNoDefault, false,
-     "Filllevel of trigger queue."},
-    {89, 300240, "FG_TRIGGER_QUEUE_FILLLEVEL_EVENT_ON_THRESHOLD", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(2047), true,
+    {73, 8116, "FG_TRIGGERIN_POLARITY", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(0),
+     true, "Polarity of the trigger input signal."},
+    {74, 300205, "FG_TRIGGERIN_DOWNSCALE", ParameterType::UInt32, ParameterAccess::ReadWrite,
+     initialNumber(1), true, "Downscale of the trigger input signals."},
+    {75, 300206, "FG_TRIGGERIN_DOWNSCALE_PHASE", ParameterType::UInt32, ParameterAccess::ReadWrite,
+     initialNumber(0), true, "Select the pulse index for each downscale series."},
+    {76, 300243, "FG_TRIGGERIN_BYPASS_SRC", ParameterType::Int32, ParameterAccess::ReadWrite,
+     initialNumber(0), true, "Select the trigger input source for external trigger mode."},
+    {77, 8800, "FG_SENDSOFTWARETRIGGER", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(1),
+     false, "Add pulses to trigger queue."},
+    {78, 110075, "FG_SOFTWARETRIGGER_IS_BUSY", ParameterType::UInt32, ParameterAccess::ReadOnly, kNoDefault,
+     false, "Check if the trigger system is still processing software trigger pulses."},
+    {79, 8802, "FG_SOFTWARETRIGGER_QUEUE_FILLLEVEL", ParameterType::UInt32, ParameterAccess::ReadOnly,
+     kNoDefault, false, "Number of pulses in queue which have to be processed."},
+    {80, 300207, "FG_TRIGGERIN_STATS_PULSECOUNT", ParameterType::UInt32, ParameterAccess::ReadOnly,
+     kNoDefault, false, "Pulse count of input."},
+    {81, 300208, "FG_TRIGGERIN_STATS_PULSECOUNT_CLEAR", ParameterType::Int32, ParameterAccess::ReadWrite,
+     initialNumber(1), false, "Clear the input signal pulse counter."},
+    {82, 300209, "FG_TRIGGERIN_STATS_FREQUENCY", ParameterType::Double, ParameterAccess::ReadOnly, kNoDefault,
+     false, "Current Frequency of the input pulses."},
+    {83, 300210, "FG_TRIGGERIN_STATS_MINFREQUENCY", ParameterType::Double, ParameterAccess::ReadOnly,
+     kNoDefault, false, "The detected minimum input frequency."},
+    {84, 300211, "FG_TRIGGERIN_STATS_MAXFREQUENCY", ParameterType::Double, ParameterAccess::ReadOnly,
+     kNoDefault, false, "The detected maximum input frequency."},
+    {85, 300212, "FG_TRIGGERIN_STATS_MINMAXFREQUENCY_CLEAR", ParameterType::UInt32,
+     ParameterAccess::ReadWrite, initialNumber(1), false, "Clear minimum and maximum frequency measurement."},
+    {86, 300213, "FG_TRIGGER_MULTIPLY_PULSES", ParameterType::UInt32, ParameterAccess::ReadWrite,
+     initialNumber(1), true,
+     "Upscale i.e. duplicate each external or software generated trigger pulse with a period specified by "
+     "FG_TRIGGER_FRAMESPERSEC."},
+    {87, 300214, "FG_TRIGGERQUEUE_MODE", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(0),
+     true,
+     "Enable or disable the trigger queue and output frequency limitation specified by "
+     "FG_TRIGGER_FRAMESPERSEC."},
+    {88, 300215, "FG_TRIGGERQUEUE_FILLLEVEL", ParameterType::UInt32, ParameterAccess::ReadOnly, kNoDefault,
+     false, "Filllevel of trigger queue."},
+    {89, 300240, "FG_TRIGGER_QUEUE_FILLLEVEL_EVENT_ON_THRESHOLD", ParameterType::UInt32,
+     ParameterAccess::ReadWrite, initialNumber(2047), true,
      "Set the threshold for generating a queue fill level ON event."},
-    {90, 300241, "FG_TRIGGER_QUEUE_FILLLEVEL_EVENT_OFF_THRESHOLD", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(2), true,
+    {90, 300241, "FG_TRIGGER_QUEUE_FILLLEVEL_EVENT_OFF_THRESHOLD", ParameterType::UInt32,
+     ParameterAccess::ReadWrite, initialNumber(2), true,
      "Set the threshold for generating a queue fill level OFF event."},
-    {91, 300216, "FG_TRIGGER_PULSEFORMGEN0_DOWNSCALE", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(1), true,
-     "Downscale factor of the pulse form generator input."},
-    {92, 300217, "FG_TRIGGER_PULSEFORMGEN0_DOWNSCALE_PHASE", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(0), true,
-     "Select the pulse index for each downscale series."},
-    {93, 300218, "FG_TRIGGER_PULSEFORMGEN0_DELAY", ParameterType::Double, ParameterAccess::ReadWrite, initialNumber(0.0), true,
-     "Delay between the input and the output."},
-    {94, 300219, "FG_TRIGGER_PULSEFORMGEN0_WIDTH", ParameterType::Double, ParameterAccess::ReadWrite, initialNumber(4000.0), true,
-     "Signal Output Width."},
-    {95, 300220, "FG_TRIGGER_PULSEFORMGEN1_DOWNSCALE", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(1), true,
-     "Downscale factor of the pulse form generator input."},
-    {96, 300221, "FG_TRIGGER_PULSEFORMGEN1_DOWNSCALE_PHASE", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(0), true,
-     "Select the pulse index for each downscale series."},
-    {97, 300222, "FG_TRIGGER_PULSEFORMGEN1_DELAY", ParameterType::Double, ParameterAccess::ReadWrite, initialNumber(0.0), true,
-     "Delay between the input and the output."},
-    {98, 300223, "FG_TRIGGER_PULSEFORMGEN1_WIDTH", ParameterType::Double, ParameterAccess::ReadWrite, initialNumber(4.0), true,
-     "Signal Output Width."},
-    {99, 300224, "FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(1), true,
-     "Downscale factor of the pulse form generator input."},
-    {100, 300225, "FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE_PHASE", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(0), true,
-     "Select the pulse index for each downscale series."},
-    {101, 300226, "FG_TRIGGER_PULSEFORMGEN2_DELAY", ParameterType::Double, ParameterAccess::ReadWrite, initialNumber(0.0), true,
-     "Delay between the input and the output."},
-    {102, 300227, "FG_TRIGGER_PULSEFORMGEN2_WIDTH", ParameterType::Double, ParameterAccess::ReadWrite, initialNumber(4.0), true,
-     "Signal Output Width."},
-    {103, 300228, "FG_TRIGGER_PULSEFORMGEN3_DOWNSCALE", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(1), true,
-     "Downscale factor of the pulse form generator input."},
-    {104, 300229, "FG_TRIGGER_PULSEFORMGEN3_DOWNSCALE_PHASE", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(0), true,
-     "Select the pulse index for each downscale series."},
-    {105, 300230, "FG_TRIGGER_PULSEFORMGEN3_DELAY", ParameterType::Double, ParameterAccess::ReadWrite, initialNumber(0.0), true,
-     "Delay between the input and the output."},
-    {106, 300231, "FG_TRIGGER_PULSEFORMGEN3_WIDTH", ParameterType::Double, ParameterAccess::ReadWrite, initialNumber(4.0), true,
-     "Signal Output Width."},
-    {107, 300250, "FG_TRIGGERCC_SELECT0", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(6), true,
-     "Select the output source."},
-    {108, 300251, "FG_TRIGGERCC_SELECT1", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(5), true,
-     "Select the output source."},
-    {109, 300252, "FG_TRIGGERCC_SELECT2", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(5), true,
-     "Select the output source."},
-    {110, 300253, "FG_TRIGGERCC_SELECT3", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(5), true,
-     "Select the output source."},
-    {111, 300232, "FG_TRIGGEROUT_SELECT0", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(6), true,
-     "Select the output source. Note the differing pin allocation for each camera."},
-    {112, 300233, "FG_TRIGGEROUT_SELECT1", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(7), true,
-     "Select the output source. Note the differing pin allocation for each camera."},
-    {113, 300234, "FG_TRIGGEROUT_SELECT2", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(5), true,
-     "Select the output source. Note the differing pin allocation for each camera."},
-    {114, 300235, "FG_TRIGGEROUT_SELECT3", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(5), true,
-     "Select the output source. Note the differing pin allocation for each camera."},
-    {115, 300244, "FG_TRIGGEROUT_SELECT4", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(5), true,
-     "Select the output source. Note the differing pin allocation for each camera."},
-    {116, 300245, "FG_TRIGGEROUT_SELECT5", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(5), true,
-     "Select the output source. Note the differing pin allocation for each camera."},
-    {117, 300246, "FG_TRIGGEROUT_SELECT6", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(5), true,
-     "Select the output source. Note the differing pin allocation for each camera."},
-    {118, 300247, "FG_TRIGGEROUT_SELECT7", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(5), true,
-     "Select the output source. Note the differing pin allocation for each camera."},
-    {119, 300236, "FG_TRIGGEROUT_STATS_SOURCE", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(0), true,
-     "Select the pulse form generator which has to be analyzed."},
-    {120, 300237, "FG_TRIGGEROUT_STATS_PULSECOUNT", ParameterType::UInt32, ParameterAccess::ReadOnly, kNoDefault, false,
-     "Pulse count."},
-    {121, 300238, "FG_TRIGGEROUT_STATS_PULSECOUNT_CLEAR", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(1), false,
-     "Clear pulse counter."},
-    {122, 300248, "FG_MISSING_CAMERA_FRAME_RESPONSE", ParameterType::UInt32, ParameterAccess::ReadOnly, kNoDefault, false,
-     "Frame grabber received no frame for trigger pulse."},
-    {123, 300249, "FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(1), false,
-     "Clear Missing Camera Frame Response Register."},
-    {124, 300242, "FG_TRIGGER_OUTPUT_EVENT_SELECT", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(0), true,
-     "Select the pulse form generator for event monitoring."},
-    {125, 300254, "FG_TRIGGER_LEGACY_MODE", ParameterType::Int32, ParameterAccess::ReadWrite, initialNumber(0), true,
-     "Activates the legacy mode."},
+    {91, 300216, "FG_TRIGGER_PULSEFORMGEN0_DOWNSCALE", ParameterType::UInt32, ParameterAccess::ReadWrite,
+     initialNumber(1), true, "Downscale factor of the pulse form generator input."},
+    {92, 300217, "FG_TRIGGER_PULSEFORMGEN0_DOWNSCALE_PHASE", ParameterType::UInt32,
+     ParameterAccess::ReadWrite, initialNumber(0), true, "Select the pulse index for each downscale series."},
+    {93, 300218, "FG_TRIGGER_PULSEFORMGEN0_DELAY", ParameterType::Double, ParameterAccess::ReadWrite,
+     initialNumber(0.0), true, "Delay between the input and the output."},
+    {94, 300219, "FG_TRIGGER_PULSEFORMGEN0_WIDTH", ParameterType::Double, ParameterAccess::ReadWrite,
+     initialNumber(4000.0), true, "Signal Output Width."},
+    {95, 300220, "FG_TRIGGER_PULSEFORMGEN1_DOWNSCALE", ParameterType::UInt32, ParameterAccess::ReadWrite,
+     initialNumber(1), true, "Downscale factor of the pulse form generator input."},
+    {96, 300221, "FG_TRIGGER_PULSEFORMGEN1_DOWNSCALE_PHASE", ParameterType::UInt32,
+     ParameterAccess::ReadWrite, initialNumber(0), true, "Select the pulse index for each downscale series."},
+    {97, 300222, "FG_TRIGGER_PULSEFORMGEN1_DELAY", ParameterType::Double, ParameterAccess::ReadWrite,
+     initialNumber(0.0), true, "Delay between the input and the output."},
+    {98, 300223, "FG_TRIGGER_PULSEFORMGEN1_WIDTH", ParameterType::Double, ParameterAccess::ReadWrite,
+     initialNumber(4.0), true, "Signal Output Width."},
+    {99, 300224, "FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE", ParameterType::UInt32, ParameterAccess::ReadWrite,
+     initialNumber(1), true, "Downscale factor of the pulse form generator input."},
+    {100, 300225, "FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE_PHASE", ParameterType::UInt32,
+     ParameterAccess::ReadWrite, initialNumber(0), true, "Select the pulse index for each downscale series."},
+    {101, 300226, "FG_TRIGGER_PULSEFORMGEN2_DELAY", ParameterType::Double, ParameterAccess::ReadWrite,
+     initialNumber(0.0), true, "Delay between the input and the output."},
+    {102, 300227, "FG_TRIGGER_PULSEFORMGEN2_WIDTH", ParameterType::Double, ParameterAccess::ReadWrite,
+     initialNumber(4.0), true, "Signal Output Width."},
+    {103, 300228, "FG_TRIGGER_PULSEFORMGEN3_DOWNSCALE", ParameterType::UInt32, ParameterAccess::ReadWrite,
+     initialNumber(1), true, "Downscale factor of the pulse form generator input."},
+    {104, 300229, "FG_TRIGGER_PULSEFORMGEN3_DOWNSCALE_PHASE", ParameterType::UInt32,
+     ParameterAccess::ReadWrite, initialNumber(0), true, "Select the pulse index for each downscale series."},
+    {105, 300230, "FG_TRIGGER_PULSEFORMGEN3_DELAY", ParameterType::Double, ParameterAccess::ReadWrite,
+     initialNumber(0.0), true, "Delay between the input and the output."},
+    {106, 300231, "FG_TRIGGER_PULSEFORMGEN3_WIDTH", ParameterType::Double, ParameterAccess::ReadWrite,
+     initialNumber(4.0), true, "Signal Output Width."},
+    {107, 300250, "FG_TRIGGERCC_SELECT0", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(6),
+     true, "Select the output source."},
+    {108, 300251, "FG_TRIGGERCC_SELECT1", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(5),
+     true, "Select the output source."},
+    {109, 300252, "FG_TRIGGERCC_SELECT2", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(5),
+     true, "Select the output source."},
+    {110, 300253, "FG_TRIGGERCC_SELECT3", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(5),
+     true, "Select the output source."},
+    {111, 300232, "FG_TRIGGEROUT_SELECT0", ParameterType::UInt32, ParameterAccess::ReadWrite,
+     initialNumber(6), true, "Select the output source. Note the differing pin allocation for each camera."},
+    {112, 300233, "FG_TRIGGEROUT_SELECT1", ParameterType::UInt32, ParameterAccess::ReadWrite,
+     initialNumber(7), true, "Select the output source. Note the differing pin allocation for each camera."},
+    {113, 300234, "FG_TRIGGEROUT_SELECT2", ParameterType::UInt32, ParameterAccess::ReadWrite,
+     initialNumber(5), true, "Select the output source. Note the differing pin allocation for each camera."},
+    {114, 300235, "FG_TRIGGEROUT_SELECT3", ParameterType::UInt32, ParameterAccess::ReadWrite,
+     initialNumber(5), true, "Select the output source. Note the differing pin allocation for each camera."},
+    {115, 300244, "FG_TRIGGEROUT_SELECT4", ParameterType::UInt32, ParameterAccess::ReadWrite,
+     initialNumber(5), true, "Select the output source. Note the differing pin allocation for each camera."},
+    {116, 300245, "FG_TRIGGEROUT_SELECT5", ParameterType::UInt32, ParameterAccess::ReadWrite,
+     initialNumber(5), true, "Select the output source. Note the differing pin allocation for each camera."},
+    {117, 300246, "FG_TRIGGEROUT_SELECT6", ParameterType::UInt32, ParameterAccess::ReadWrite,
+     initialNumber(5), true, "Select the output source. Note the differing pin allocation for each camera."},
+    {118, 300247, "FG_TRIGGEROUT_SELECT7", ParameterType::UInt32, ParameterAccess::ReadWrite,
+     initialNumber(5), true, "Select the output source. Note the differing pin allocation for each camera."},
+    {119, 300236, "FG_TRIGGEROUT_STATS_SOURCE", ParameterType::Int32, ParameterAccess::ReadWrite,
+     initialNumber(0), true, "Select the pulse form generator which has to be analyzed."},
+    {120, 300237, "FG_TRIGGEROUT_STATS_PULSECOUNT", ParameterType::UInt32, ParameterAccess::ReadOnly,
+     kNoDefault, false, "Pulse count."},
+    {121, 300238, "FG_TRIGGEROUT_STATS_PULSECOUNT_CLEAR", ParameterType::Int32, ParameterAccess::ReadWrite,
+     initialNumber(1), false, "Clear pulse counter."},
+    {122, 300248, "FG_MISSING_CAMERA_FRAME_RESPONSE", ParameterType::UInt32, ParameterAccess::ReadOnly,
+     kNoDefault, false, "Frame grabber received no frame for trigger pulse."},
+    {123, 300249, "FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR", ParameterType::Int32, ParameterAccess::ReadWrite,
+     initialNumber(1), false, "Clear Missing Camera Frame Response Register."},
+    {124, 300242, "FG_TRIGGER_OUTPUT_EVENT_SELECT", ParameterType::Int32, ParameterAccess::ReadWrite,
+     initialNumber(0), true, "Select the pulse form generator for event monitoring."},
+    {125, 300254, "FG_TRIGGER_LEGACY_MODE", ParameterType::Int32, ParameterAccess::ReadWrite,
+     initialNumber(0), true, "Activates the legacy mode."},
     {126, 8100, "FG_TRIGGERMODE", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(0), true,
      "FG_TRIGGERMODE"},
     {127, 8300, "FG_EXSYNCON", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(0), true,
@@ -279,12 +282,12 @@ constexpr std::array<ParameterDefinition, kCatalogueSize> kCatalogue{{
      "FG_EXPOSURE"},
     {130, 8400, "FG_EXSYNCDELAY", ParameterType::Double, ParameterAccess::ReadWrite, initialNumber(0.0), true,
      "FG_EXSYNCDELAY"},
-    {131, 8420, "FG_EXSYNCPOLARITY", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(0), true,
-     "FG_EXSYNCPOLARITY"},
-    {132, 8700, "FG_STROBEPULSEDELAY", ParameterType::Double, ParameterAccess::ReadWrite, initialNumber(0.0), true,
-     "FG_STROBEPULSEDELAY"},
-    {133, 24060, "FG_FLASH_POLARITY", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(0), true,
-     "FG_FLASH_POLARITY"},
+    {131, 8420, "FG_EXSYNCPOLARITY", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(0),
+     true, "FG_EXSYNCPOLARITY"},
+    {132, 8700, "FG_STROBEPULSEDELAY", ParameterType::Double, ParameterAccess::ReadWrite, initialNumber(0.0),
+     true, "FG_STROBEPULSEDELAY"},
+    {133, 24060, "FG_FLASH_POLARITY", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(0),
+     true, "FG_FLASH_POLARITY"},
     {134, 10050, "FG_PRESCALER", ParameterType::Double, ParameterAccess::ReadWrite, initialNumber(10.0), true,
      "FG_PRESCALER"},
     {135, 14001, "FG_CCSEL0", ParameterType::UInt32, ParameterAccess::ReadWrite, initialNumber(0), true,
@@ -301,14 +304,16 @@ constexpr std::array<ParameterDefinition, kCatalogueSize> kCatalogue{{
 
 constexpr bool indexesMatchPositions() {
     for (std::size_t i = 0; i < kCatalogue.size(); ++i)
-        if (kCatalogue[i].index != static_cast<int32_t>(i)) return false;
+        if (kCatalogue[i].index != static_cast<int32_t>(i))
+            return false;
     return true;
 }
 static_assert(indexesMatchPositions(), "catalogue rows must be in list-index order");
 
 constexpr bool savedCountMatches() {
     int32_t saved = 0;
-    for (const auto& row : kCatalogue) saved += row.saved ? 1 : 0;
+    for (const auto& row : kCatalogue)
+        saved += row.saved ? 1 : 0;
     return saved == kSavedParameterCount;
 }
 static_assert(savedCountMatches());
@@ -330,7 +335,8 @@ constexpr auto kIdTable = makeIdTable();
 
 constexpr bool idsUnique() {
     for (std::size_t i = 1; i < kIdTable.size(); ++i)
-        if (kIdTable[i - 1].id == kIdTable[i].id) return false;
+        if (kIdTable[i - 1].id == kIdTable[i].id)
+            return false;
     return true;
 }
 static_assert(idsUnique(), "catalogue identifiers must be unique");
@@ -356,12 +362,14 @@ struct NameTable {
 
 constexpr NameTable makeNameTable() {
     NameTable table;
-    for (auto& slot : table.slots) slot = -1;
+    for (auto& slot : table.slots)
+        slot = -1;
     for (std::size_t i = 0; i < kCatalogue.size(); ++i) {
         const std::string_view name = kCatalogue[i].name;
         std::size_t slot = hashName(name) & (kNameSlots - 1);
         while (table.slots[slot] >= 0) {
-            if (name == kCatalogue[table.slots[slot]].name) table.unique = false;
+            if (name == kCatalogue[table.slots[slot]].name)
+                table.unique = false;
             slot = (slot + 1) & (kNameSlots - 1);
         }
         table.slots[slot] = static_cast<int16_t>(i);
@@ -371,19 +379,23 @@ constexpr NameTable makeNameTable() {
 constexpr NameTable kNameTable = makeNameTable();
 static_assert(kNameTable.unique, "catalogue names must be unique");
 
-}  // namespace
+} // namespace
 
-std::span<const ParameterDefinition> ParameterCatalogue::all() { return kCatalogue; }
+std::span<const ParameterDefinition> ParameterCatalogue::all() {
+    return kCatalogue;
+}
 
 const ParameterDefinition* ParameterCatalogue::byIndex(int32_t index) {
-    if (index < 0 || index >= kCatalogueSize) return nullptr;
+    if (index < 0 || index >= kCatalogueSize)
+        return nullptr;
     return &kCatalogue[static_cast<std::size_t>(index)];
 }
 
 const ParameterDefinition* ParameterCatalogue::byId(int32_t id) {
     const auto it = std::lower_bound(kIdTable.begin(), kIdTable.end(), id,
                                      [](IdSlot slot, int32_t key) { return slot.id < key; });
-    if (it == kIdTable.end() || it->id != id) return nullptr;
+    if (it == kIdTable.end() || it->id != id)
+        return nullptr;
     return &kCatalogue[static_cast<std::size_t>(it->index)];
 }
 
@@ -391,11 +403,13 @@ const ParameterDefinition* ParameterCatalogue::byName(std::string_view name) {
     std::size_t slot = hashName(name) & (kNameSlots - 1);
     for (;;) {
         const int16_t index = kNameTable.slots[slot];
-        if (index < 0) return nullptr;
+        if (index < 0)
+            return nullptr;
         const ParameterDefinition& row = kCatalogue[static_cast<std::size_t>(index)];
-        if (name == row.name) return &row;
+        if (name == row.name)
+            return &row;
         slot = (slot + 1) & (kNameSlots - 1);
     }
 }
 
-}  // namespace kestrel
+} // namespace kestrel

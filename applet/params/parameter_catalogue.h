@@ -9,38 +9,38 @@ namespace kestrel {
 
 // How a parameter's value sits in the caller's buffer.
 enum class ParameterType {
-    UInt32,     // 32-bit unsigned
-    Int32,      // 32-bit signed
-    Double,     // IEEE double
-    String,     // NUL-terminated bytes; gets copy without a length check
-    Field,      // two uint32, value then index (only FG_LUT_VALUE)
-    HostValue,  // answered by the host library with the same id and DMA index
+    UInt32,    // 32-bit unsigned
+    Int32,     // 32-bit signed
+    Double,    // IEEE double
+    String,    // NUL-terminated bytes; gets copy without a length check
+    Field,     // two uint32, value then index (only FG_LUT_VALUE)
+    HostValue, // answered by the host library with the same id and DMA index
 };
 
 enum class ParameterAccess { ReadWrite, ReadOnly };
 
 enum class DefaultKind {
-    None,      // status or host value: nothing to start from
-    Initial,   // the value a new applet stores
-    Constant,  // what the read-only parameter always reads
+    None,     // status or host value: nothing to start from
+    Initial,  // the value a new applet stores
+    Constant, // what the read-only parameter always reads
 };
 
 struct ParameterDefault {
     DefaultKind kind = DefaultKind::None;
-    double number = 0.0;          // numeric parameters; every default is an exact double
-    const char* text = nullptr;   // string parameters; static storage
+    double number = 0.0;        // numeric parameters; every default is an exact double
+    const char* text = nullptr; // string parameters; static storage
 };
 
 // One catalogue row. Texts have static storage duration.
 struct ParameterDefinition {
-    int32_t index;                // list index, 0..139
+    int32_t index; // list index, 0..139
     int32_t id;
-    const char* name;             // FG_ name, case-sensitive
+    const char* name; // FG_ name, case-sensitive
     ParameterType type;
     ParameterAccess access;
     ParameterDefault defaultValue;
-    bool saved;                   // stored in configuration files
-    const char* description;      // answer of the description query; may be empty
+    bool saved;              // stored in configuration files
+    const char* description; // answer of the description query; may be empty
 
     constexpr bool readOnly() const { return access == ParameterAccess::ReadOnly; }
 };
@@ -65,4 +65,4 @@ public:
     static const ParameterDefinition* byName(std::string_view name);
 };
 
-}  // namespace kestrel
+} // namespace kestrel

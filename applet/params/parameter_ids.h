@@ -156,4 +156,4 @@ inline constexpr int32_t kDescriptionQuery = 24114;
 inline constexpr int32_t kRegisterAccessBase = 1000000;
 inline constexpr int32_t kDesignAccessBase = 2000000;
 
-}  // namespace kestrel::ids
+} // namespace kestrel::ids

@@ -26,16 +26,19 @@ public:
     // The access value recorded for (port, id), or nothing when no record exists.
     std::optional<int32_t> access(int32_t port, int32_t id) const {
         auto portIt = ports_.find(port);
-        if (portIt == ports_.end()) return std::nullopt;
+        if (portIt == ports_.end())
+            return std::nullopt;
         auto it = portIt->second.find(id);
-        if (it == portIt->second.end()) return std::nullopt;
+        if (it == portIt->second.end())
+            return std::nullopt;
         return it->second.access;
     }
 
     // The record for (port, id), or null; owned by the map, valid until the next insertion.
     const ParameterProperty* find(int32_t port, int32_t id) const {
         auto portIt = ports_.find(port);
-        if (portIt == ports_.end()) return nullptr;
+        if (portIt == ports_.end())
+            return nullptr;
         auto it = portIt->second.find(id);
         return it == portIt->second.end() ? nullptr : &it->second;
     }
@@ -46,4 +49,4 @@ private:
     std::map<int32_t, std::map<int32_t, ParameterProperty>> ports_;
 };
 
-}  // namespace kestrel
+} // namespace kestrel

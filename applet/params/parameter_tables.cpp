@@ -17,7 +17,7 @@ namespace {
 constexpr std::string_view kRegisterAccessPrefix = "DRA_";
 constexpr std::string_view kDesignAccessPrefix = "DDSA_";
 
-}  // namespace
+} // namespace
 
 void ParameterTables::switchOnHostFeatures(const ParameterInfoNode* root, InspectSettings& settings,
                                            const std::string& moduleName) {
@@ -27,11 +27,13 @@ void ParameterTables::switchOnHostFeatures(const ParameterInfoNode* root, Inspec
     while (!work.empty()) {
         const ParameterInfoNode* node = work.front();
         work.pop_front();
-        if (node == nullptr || node->type != kNodeCategory || !visited.insert(node).second) continue;
+        if (node == nullptr || node->type != kNodeCategory || !visited.insert(node).second)
+            continue;
         const auto& category = node->kind.category;
         for (int32_t i = 0; category.children != nullptr && i < category.childCount; ++i) {
             const ParameterInfoNode* child = category.children[i];
-            if (child == nullptr) continue;
+            if (child == nullptr)
+                continue;
             if (isMirroredFeatureType(child->type)) {
                 if (child->paramName != nullptr)
                     settings.set(moduleName + "::" + child->paramName, "On");
@@ -39,7 +41,8 @@ void ParameterTables::switchOnHostFeatures(const ParameterInfoNode* root, Inspec
                 work.push_back(child);
             }
         }
-        if (node->nextRoot != nullptr && node->nextRoot->type == kNodeCategory) work.push_back(node->nextRoot);
+        if (node->nextRoot != nullptr && node->nextRoot->type == kNodeCategory)
+            work.push_back(node->nextRoot);
     }
 }
 
@@ -56,14 +59,16 @@ ParameterTables ParameterTables::build(const CatalogueSources& sources) {
     tables.dmaChannelMap_.emplace(0, 0);
 
     // The catalogue names resolve through the static catalogue; only the families need storage.
-    for (const ParameterDefinition& row : ParameterCatalogue::all()) tables.indexNames_.push_back(row.name);
+    for (const ParameterDefinition& row : ParameterCatalogue::all())
+        tables.indexNames_.push_back(row.name);
 
     if (sources.registerAccessEnabled && sources.designRegisters != nullptr) {
         const DesignRegisterSource& registers = *sources.designRegisters;
         const int32_t count = registers.count();
         for (int32_t i = 1; i <= count; ++i) {
             const char* registerName = registers.name(i);
-            if (registerName == nullptr) registerName = "";
+            if (registerName == nullptr)
+                registerName = "";
             const uint32_t registerId = registers.id(registerName);
             std::string& name = tables.ownedNames_.emplace_back(kRegisterAccessPrefix);
             name += registerName;
@@ -76,9 +81,12 @@ ParameterTables ParameterTables::build(const CatalogueSources& sources) {
 
     if (sources.settings != nullptr) {
         for (const auto& [key, value] : sources.settings->section(sources.moduleName)) {
-            if (!isTrueWord(value)) continue;
-            const int32_t hostId = sources.hostParameterIdByName ? sources.hostParameterIdByName(key.c_str()) : 0;
-            if (hostId == 0) continue;
+            if (!isTrueWord(value))
+                continue;
+            const int32_t hostId =
+                sources.hostParameterIdByName ? sources.hostParameterIdByName(key.c_str()) : 0;
+            if (hostId == 0)
+                continue;
             std::string& name = tables.ownedNames_.emplace_back(kDesignAccessPrefix);
             name += key;
             tables.designParameterIds_.emplace(
@@ -89,43 +97,51 @@ ParameterTables ParameterTables::build(const CatalogueSources& sources) {
     }
     tables.designAccessActive_ = sources.designAccessSwitch || !tables.designParameterIds_.empty();
 
-    if (sources.buildEventTables) sources.buildEventTables();
+    if (sources.buildEventTables)
+        sources.buildEventTables();
     return tables;
 }
 
 std::optional<int32_t> ParameterTables::idByName(std::string_view name) const {
     if (const ParameterDefinition* row = ParameterCatalogue::byName(name)) {
         // Before build() the applet publishes no names at all.
-        if (indexNames_.empty()) return std::nullopt;
+        if (indexNames_.empty())
+            return std::nullopt;
         return row->id;
     }
-    if (registerAccessIds_.empty()) return std::nullopt;
+    if (registerAccessIds_.empty())
+        return std::nullopt;
     const auto it = registerAccessIds_.find(name);
-    if (it == registerAccessIds_.end()) return std::nullopt;
+    if (it == registerAccessIds_.end())
+        return std::nullopt;
     return it->second;
 }
 
 const char* ParameterTables::nameByIndex(int32_t index) const {
-    if (index < 0 || static_cast<std::size_t>(index) >= indexNames_.size()) return nullptr;
+    if (index < 0 || static_cast<std::size_t>(index) >= indexNames_.size())
+        return nullptr;
     return indexNames_[static_cast<std::size_t>(index)];
 }
 
 std::optional<int32_t> ParameterTables::idByIndex(int32_t index) const {
     const char* name = nameByIndex(index);
-    if (name == nullptr) return std::nullopt;
+    if (name == nullptr)
+        return std::nullopt;
     return idByName(name);
 }
 
 const char* ParameterTables::description(std::string_view name) const {
-    if (indexNames_.empty()) return nullptr;
+    if (indexNames_.empty())
+        return nullptr;
     const ParameterDefinition* row = ParameterCatalogue::byName(name);
     return row == nullptr ? nullptr : row->description;
 }
 
 std::optional<int32_t> ParameterTables::processIndexForDma(uint32_t dma) const {
     const auto it = dmaChannelMap_.find(static_cast<int32_t>(dma));
-    if (it == dmaChannelMap_.end()) return std::nullopt;
+    if (it == dmaChannelMap_.end())
+        return std::nullopt;
     return it->second;
 }
 
-}  // namespace kestrel
+} // namespace kestrel

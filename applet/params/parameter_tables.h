@@ -85,4 +85,4 @@ private:
     bool designAccessActive_ = false;
 };
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -12,4 +12,4 @@ bool isTrueWord(std::string_view text);
 // True when the environment variable is set and its value is a true-word; read on every call.
 bool environmentSwitch(const char* variable);
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "params/fake_design_registers.h"
 #include "info/parameter_info_nodes.h"
 #include "info/parameter_info_tree.h"
 #include "params/design_registers.h"
 #include "params/enumerations.h"
+#include "params/fake_design_registers.h"
 #include "params/parameter_catalogue.h"
 #include "params/parameter_ids.h"
 #include "params/parameter_properties.h"
@@ -31,21 +31,25 @@ using testing::FakeDesignRegisters;
 
 std::vector<std::string> rootNames(const ParameterInfoTree& tree) {
     std::vector<std::string> names;
-    for (const ParameterInfoNode* root = tree.nextRoot(nullptr, 0); root != nullptr; root = tree.nextRoot(root, 0))
+    for (const ParameterInfoNode* root = tree.nextRoot(nullptr, 0); root != nullptr;
+         root = tree.nextRoot(root, 0))
         names.emplace_back(root->name);
     return names;
 }
 
 const ParameterInfoNode* findRoot(const ParameterInfoTree& tree, const std::string& name) {
     for (const ParameterInfoNode* root = tree.nextRoot(nullptr, 0); root != nullptr; root = root->nextRoot)
-        if (name == root->name) return root;
+        if (name == root->name)
+            return root;
     return nullptr;
 }
 
 const ParameterInfoNode* child(const ParameterInfoNode* category, const std::string& name) {
-    if (category == nullptr) return nullptr;
+    if (category == nullptr)
+        return nullptr;
     for (int32_t i = 0; i < category->kind.category.childCount; ++i)
-        if (name == category->kind.category.children[i]->name) return category->kind.category.children[i];
+        if (name == category->kind.category.children[i]->name)
+            return category->kind.category.children[i];
     return nullptr;
 }
 
@@ -92,8 +96,8 @@ TEST_F(FixedTree, RootsAreListedNewestFirst) {
     build();
     EXPECT_EQ(rootNames(tree_),
               (std::vector<std::string>{"Miscellaneous", "Camera Simulator", "Output Format", "Processing",
-                                        "Lookup Table", "Noise Filter", "Shading Correction", "Image Selector",
-                                        "Overflow", "Trigger", "ROI", "Camera Link"}));
+                                        "Lookup Table", "Noise Filter", "Shading Correction",
+                                        "Image Selector", "Overflow", "Trigger", "ROI", "Camera Link"}));
 }
 
 TEST_F(FixedTree, TriggerSubCategoriesKeepCreationOrder) {
@@ -101,10 +105,10 @@ TEST_F(FixedTree, TriggerSubCategoriesKeepCreationOrder) {
     const ParameterInfoNode* trigger = findRoot(tree_, "Trigger");
     ASSERT_NE(trigger, nullptr);
     EXPECT_EQ(childNames(trigger),
-              (std::vector<std::string>{"Legacy", "Trigger Input", "Sequencer", "Queue", "Pulse Form Generator 0",
-                                        "Pulse Form Generator 1", "Pulse Form Generator 2",
-                                        "Pulse Form Generator 3", "CC Signal Mapping", "Digital Output",
-                                        "Output Event"}));
+              (std::vector<std::string>{"Legacy", "Trigger Input", "Sequencer", "Queue",
+                                        "Pulse Form Generator 0", "Pulse Form Generator 1",
+                                        "Pulse Form Generator 2", "Pulse Form Generator 3",
+                                        "CC Signal Mapping", "Digital Output", "Output Event"}));
     EXPECT_EQ(childNames(child(trigger, "Trigger Input")),
               (std::vector<std::string>{"External", "Software Trigger", "Statistics"}));
 }
@@ -128,10 +132,10 @@ TEST_F(FixedTree, DepthsIndexesAndParentNamesFollowTheNesting) {
 
 TEST_F(FixedTree, CategoriesHoldTheirFeatureCounts) {
     build();
-    const std::map<std::string, int32_t> rootCounts{{"Camera Link", 2}, {"ROI", 4},          {"Overflow", 2},
-                                                    {"Image Selector", 2}, {"Noise Filter", 1},
-                                                    {"Processing", 4}, {"Output Format", 3},
-                                                    {"Camera Simulator", 15}, {"Miscellaneous", 9}};
+    const std::map<std::string, int32_t> rootCounts{
+        {"Camera Link", 2},  {"ROI", 4},        {"Overflow", 2},      {"Image Selector", 2},
+        {"Noise Filter", 1}, {"Processing", 4}, {"Output Format", 3}, {"Camera Simulator", 15},
+        {"Miscellaneous", 9}};
     for (const auto& [name, count] : rootCounts)
         EXPECT_EQ(findRoot(tree_, name)->kind.category.childCount, count) << name;
     const ParameterInfoNode* trigger = findRoot(tree_, "Trigger");
@@ -142,14 +146,16 @@ TEST_F(FixedTree, CategoriesHoldTheirFeatureCounts) {
     EXPECT_EQ(child(trigger, "Pulse Form Generator 2")->kind.category.childCount, 4);
     EXPECT_EQ(child(child(trigger, "Digital Output"), "Statistics")->kind.category.childCount, 15);
     EXPECT_EQ(child(trigger, "Output Event")->kind.category.childCount, 5);
-    EXPECT_EQ(child(findRoot(tree_, "Shading Correction"), "Auto Shading Correction")->kind.category.childCount, 9);
+    EXPECT_EQ(
+        child(findRoot(tree_, "Shading Correction"), "Auto Shading Correction")->kind.category.childCount, 9);
     EXPECT_EQ(child(findRoot(tree_, "Lookup Table"), "Applet Properties")->kind.category.childCount, 7);
 }
 
 TEST_F(FixedTree, EveryCatalogueParameterExceptHostValuesIsPublishedOnce) {
     build();
     std::multiset<int32_t> published;
-    forEachFeature(tree_, [&](const ParameterInfoNode& node, const ParameterInfoNode&) { published.insert(node.id); });
+    forEachFeature(
+        tree_, [&](const ParameterInfoNode& node, const ParameterInfoNode&) { published.insert(node.id); });
     EXPECT_EQ(published.size(), 133u);
     for (const auto& row : ParameterCatalogue::all())
         EXPECT_EQ(published.count(row.id), row.type == ParameterType::HostValue ? 0u : 1u) << row.name;
@@ -179,10 +185,18 @@ TEST_F(FixedTree, EveryFeatureMatchesItsCatalogueRow) {
         case ParameterType::Int32:
             EXPECT_TRUE(node.type == kNodeInteger || node.type == kNodeEnumeration) << row->name;
             break;
-        case ParameterType::Double: EXPECT_EQ(node.type, kNodeDouble) << row->name; break;
-        case ParameterType::String: EXPECT_EQ(node.type, kNodeString) << row->name; break;
-        case ParameterType::Field: EXPECT_EQ(node.type, kNodeIntegerArray) << row->name; break;
-        case ParameterType::HostValue: ADD_FAILURE() << row->name; break;
+        case ParameterType::Double:
+            EXPECT_EQ(node.type, kNodeDouble) << row->name;
+            break;
+        case ParameterType::String:
+            EXPECT_EQ(node.type, kNodeString) << row->name;
+            break;
+        case ParameterType::Field:
+            EXPECT_EQ(node.type, kNodeIntegerArray) << row->name;
+            break;
+        case ParameterType::HostValue:
+            ADD_FAILURE() << row->name;
+            break;
         }
         const EnumerationTable entries = enumerationOf(node.id);
         if (node.type != kNodeEnumeration) {
@@ -252,7 +266,8 @@ TEST_F(FixedTree, ThreeDisplayNamesEndInABlank) {
     int trailing = 0;
     forEachFeature(tree_, [&](const ParameterInfoNode& node, const ParameterInfoNode&) {
         const std::size_t length = std::strlen(node.name);
-        if (length > 0 && node.name[length - 1] == ' ') ++trailing;
+        if (length > 0 && node.name[length - 1] == ' ')
+            ++trailing;
     });
     EXPECT_EQ(trailing, 3);
 }
@@ -301,7 +316,8 @@ TEST_F(FixedTree, InitialReadOnlyAccessCoversNormalizationAndLegacyFeatures) {
     applyInitialReadOnlyAccess(nodes_);
     EXPECT_EQ(feature(ids::FG_EXPOSURE).access, 1);
     EXPECT_EQ(feature(ids::FG_SHADING_GAIN_NORMALIZATION_VALUE).access, 1);
-    for (int32_t id : legacyTriggerParameterIds()) EXPECT_EQ(feature(id).access, 1) << id;
+    for (int32_t id : legacyTriggerParameterIds())
+        EXPECT_EQ(feature(id).access, 1) << id;
     EXPECT_EQ(feature(ids::FG_TRIGGER_LEGACY_MODE).access, 7);
     EXPECT_EQ(feature(ids::FG_WIDTH).access, 3);
 }
@@ -312,7 +328,8 @@ TEST_F(FixedTree, PostBuildPropertySettingsMarkTheirParametersReadOnly) {
     EXPECT_EQ(properties.access(0, ids::FG_SHADING_GAIN_NORMALIZATION_VALUE), 1);
     EXPECT_FALSE(properties.access(0, ids::FG_EXPOSURE).has_value());
     markLegacyTriggerReadOnly(properties);
-    for (int32_t id : legacyTriggerParameterIds()) EXPECT_EQ(properties.access(0, id), 1) << id;
+    for (int32_t id : legacyTriggerParameterIds())
+        EXPECT_EQ(properties.access(0, id), 1) << id;
     EXPECT_FALSE(properties.access(1, ids::FG_EXPOSURE).has_value());
     EXPECT_EQ(legacyTriggerParameterIds().front(), ids::FG_TRIGGERMODE);
     EXPECT_EQ(legacyTriggerParameterIds().back(), ids::FG_DIGIO_OUTPUT);
@@ -327,7 +344,8 @@ TEST_F(FixedTree, SealedPortGetsNoTree) {
 
 TEST_F(FixedTree, OtherPortsStayEmpty) {
     build();
-    for (int32_t port = 1; port < 4; ++port) EXPECT_EQ(tree_.nextRoot(nullptr, port), nullptr);
+    for (int32_t port = 1; port < 4; ++port)
+        EXPECT_EQ(tree_.nextRoot(nullptr, port), nullptr);
 }
 
 class RegisterAccessTree : public FixedTree {
@@ -351,9 +369,9 @@ TEST_F(RegisterAccessTree, IsTheNewestRootWithOneFeaturePerRegister) {
     ASSERT_NE(first, nullptr);
     EXPECT_STREQ(first->name, "Direct Register Access");
     EXPECT_STREQ(first->nextRoot->name, "Miscellaneous");
-    EXPECT_EQ(childNames(first), (std::vector<std::string>{"Device1_Twelve (12)", "Device1_Status (32)",
-                                                            "Device1_Forty (40)", "Device1_Flag (1)",
-                                                            "Device1_SixtyFour (64)"}));
+    EXPECT_EQ(childNames(first),
+              (std::vector<std::string>{"Device1_Twelve (12)", "Device1_Status (32)", "Device1_Forty (40)",
+                                        "Device1_Flag (1)", "Device1_SixtyFour (64)"}));
 }
 
 TEST_F(RegisterAccessTree, WidthsUpTo32BitsAreIntegerFeatures) {
@@ -474,8 +492,8 @@ protected:
         h.id = 506;
         host_.addWideInteger64Feature(files, h, 0, 1ull << 40, 1);
 
-        designIds_ = {{"DDSA_Device1_Gain", 2000501},  {"DDSA_Device1_Mode", 2000502},
-                      {"DDSA_Device1_Offset", 2000503}, {"DDSA_Device1_Table", 2000504},
+        designIds_ = {{"DDSA_Device1_Gain", 2000501},         {"DDSA_Device1_Mode", 2000502},
+                      {"DDSA_Device1_Offset", 2000503},       {"DDSA_Device1_Table", 2000504},
                       {"DDSA_Device1_Coefficients", 2000505}, {"DDSA_Device1_Counter", 2000506},
                       {"DDSA_Device1_Unknown", 2000999}};
     }
@@ -484,7 +502,9 @@ protected:
         ParameterInfoSources s;
         s.designAccessActive = true;
         s.designParameterIds = &designIds_;
-        s.hostParameterInfo = [this] { return static_cast<const ParameterInfoNode*>(host_.nextRoot(nullptr, 0)); };
+        s.hostParameterInfo = [this] {
+            return static_cast<const ParameterInfoNode*>(host_.nextRoot(nullptr, 0));
+        };
         return s;
     }
 
@@ -576,5 +596,5 @@ TEST_F(DesignAccessTree, OffWhenTheFamilyIsOff) {
     EXPECT_STREQ(tree_.nextRoot(nullptr, 0)->name, "Miscellaneous");
 }
 
-}  // namespace
-}  // namespace kestrel
+} // namespace
+} // namespace kestrel

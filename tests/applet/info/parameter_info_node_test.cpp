@@ -8,14 +8,15 @@
 namespace kestrel {
 namespace {
 
-template <typename T>
-T readAt(const ParameterInfoNode& node, std::size_t offset) {
+template <typename T> T readAt(const ParameterInfoNode& node, std::size_t offset) {
     T value;
     std::memcpy(&value, reinterpret_cast<const unsigned char*>(&node) + offset, sizeof value);
     return value;
 }
 
-TEST(ParameterInfoNode, IsA128ByteRecord) { EXPECT_EQ(sizeof(ParameterInfoNode), 128u); }
+TEST(ParameterInfoNode, IsA128ByteRecord) {
+    EXPECT_EQ(sizeof(ParameterInfoNode), 128u);
+}
 
 TEST(ParameterInfoNode, CommonFieldsSitAtTheirOffsets) {
     ParameterInfoNode node{};
@@ -104,9 +105,11 @@ TEST(ParameterInfoNode, KindPartsSitAtTheirOffsets) {
 }
 
 TEST(ParameterInfoNode, MirroredKindsAreEveryFeatureButTheIntegerArray) {
-    for (int32_t type : {1, 3, 5, 6, 9, 11, 12}) EXPECT_TRUE(isMirroredFeatureType(type)) << type;
-    for (int32_t type : {0, 2, 4, 7, 8, 10, 13, -1}) EXPECT_FALSE(isMirroredFeatureType(type)) << type;
+    for (int32_t type : {1, 3, 5, 6, 9, 11, 12})
+        EXPECT_TRUE(isMirroredFeatureType(type)) << type;
+    for (int32_t type : {0, 2, 4, 7, 8, 10, 13, -1})
+        EXPECT_FALSE(isMirroredFeatureType(type)) << type;
 }
 
-}  // namespace
-}  // namespace kestrel
+} // namespace
+} // namespace kestrel

@@ -85,5 +85,5 @@ TEST_F(ParameterInfoNodesTest, NullNodeIsNotEntered) {
     EXPECT_EQ(nodes_.size(0), 3u);
 }
 
-}  // namespace
-}  // namespace kestrel
+} // namespace
+} // namespace kestrel

@@ -23,7 +23,8 @@ FeatureHeader header(const char* name, int32_t id, int32_t port = 0) {
 
 TEST(ParameterInfoTree, NewTreeHasNoRootOnAnyPort) {
     const ParameterInfoTree tree;
-    for (int32_t port = 0; port < 4; ++port) EXPECT_EQ(tree.nextRoot(nullptr, port), nullptr);
+    for (int32_t port = 0; port < 4; ++port)
+        EXPECT_EQ(tree.nextRoot(nullptr, port), nullptr);
     EXPECT_EQ(tree.nextRoot(nullptr, 4), nullptr);
     EXPECT_EQ(tree.nextRoot(nullptr, -1), nullptr);
 }
@@ -74,7 +75,7 @@ TEST(ParameterInfoTree, ChildCategoriesGetIndexDepthAndParentName) {
     EXPECT_EQ(c->depth, 2);
     EXPECT_STREQ(a->parentName, "Trigger");
     EXPECT_STREQ(c->parentName, "Trigger Input");
-    EXPECT_NE(a->parentName, root->name);  // a copy, owned by the child
+    EXPECT_NE(a->parentName, root->name); // a copy, owned by the child
     EXPECT_EQ(root->kind.category.childCount, 2);
     EXPECT_EQ(root->kind.category.nextChildIndex, 2);
     EXPECT_EQ(root->kind.category.children[0], a);
@@ -105,7 +106,7 @@ TEST(ParameterInfoTree, CategoryUnderAFeatureIsRefusedButAdvancesItsIndexField) 
     int32_t next;
     std::memcpy(&next, reinterpret_cast<const unsigned char*>(feature) + 56, sizeof next);
     EXPECT_EQ(next, 1);
-    EXPECT_EQ(feature->kind.integer.maximum, 1);  // the limits are untouched
+    EXPECT_EQ(feature->kind.integer.maximum, 1); // the limits are untouched
 }
 
 TEST(ParameterInfoTree, FeatureNeedsACategoryOfThisTree) {
@@ -145,7 +146,8 @@ TEST(ParameterInfoTree, IntegerFeatureStoresItsHeaderAndLimits) {
     EXPECT_EQ(node->parentName, nullptr);
     EXPECT_EQ(node->nextRoot, nullptr);
     const auto* bytes = reinterpret_cast<const unsigned char*>(node);
-    for (std::size_t offset = 52; offset < 80; ++offset) EXPECT_EQ(bytes[offset], 0) << offset;
+    for (std::size_t offset = 52; offset < 80; ++offset)
+        EXPECT_EQ(bytes[offset], 0) << offset;
 }
 
 TEST(ParameterInfoTree, TextsAreCopiesOwnedByTheNode) {
@@ -272,5 +274,5 @@ TEST(ParameterInfoTree, NodesAreListedInCreationOrder) {
     EXPECT_EQ(nodes[2], c);
 }
 
-}  // namespace
-}  // namespace kestrel
+} // namespace
+} // namespace kestrel

@@ -28,7 +28,8 @@ TEST(Enumerations, EveryTableHasDistinctValuesAndSymbols) {
 TEST(Enumerations, OnlyIntegerParametersAreEnumerated) {
     int enumerated = 0;
     for (const auto& row : ParameterCatalogue::all()) {
-        if (enumerationOf(row.id).empty()) continue;
+        if (enumerationOf(row.id).empty())
+            continue;
         ++enumerated;
         EXPECT_TRUE(row.type == ParameterType::UInt32 || row.type == ParameterType::Int32) << row.name;
     }
@@ -73,7 +74,8 @@ TEST(Enumerations, LegacyCameraControlKeepsItsPublicationOrder) {
     const EnumerationTable table = enumerationOf(ids::FG_CCSEL2);
     ASSERT_EQ(table.size(), 6u);
     const int32_t values[] = {0, 6, 2, 8, 4, 5};
-    for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(table[i].value, values[i]);
+    for (std::size_t i = 0; i < 6; ++i)
+        EXPECT_EQ(table[i].value, values[i]);
     EXPECT_STREQ(table[1].displayName, "!Exsync");
     EXPECT_FALSE(enumerationContains(table, 1));
 }
@@ -92,9 +94,10 @@ TEST(Enumerations, OutputSelectsOfferTwelveSourcesWithAndWithoutPrefix) {
 }
 
 TEST(Enumerations, ClearAndApplyParametersAcceptOnlyApply) {
-    for (int32_t id : {ids::FG_SHADING_APPLY_SETTINGS, ids::FG_TRIGGER_EXCEEDED_PERIOD_LIMITS_CLEAR,
-                       ids::FG_TRIGGERIN_STATS_PULSECOUNT_CLEAR, ids::FG_TRIGGERIN_STATS_MINMAXFREQUENCY_CLEAR,
-                       ids::FG_TRIGGEROUT_STATS_PULSECOUNT_CLEAR, ids::FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR}) {
+    for (int32_t id :
+         {ids::FG_SHADING_APPLY_SETTINGS, ids::FG_TRIGGER_EXCEEDED_PERIOD_LIMITS_CLEAR,
+          ids::FG_TRIGGERIN_STATS_PULSECOUNT_CLEAR, ids::FG_TRIGGERIN_STATS_MINMAXFREQUENCY_CLEAR,
+          ids::FG_TRIGGEROUT_STATS_PULSECOUNT_CLEAR, ids::FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR}) {
         const EnumerationTable table = enumerationOf(id);
         ASSERT_EQ(table.size(), 1u) << id;
         EXPECT_EQ(table[0].value, 1);
@@ -121,5 +124,5 @@ TEST(Enumerations, LutTypeListsProcessorFirst) {
     EXPECT_STREQ(table[1].displayName, "User file");
 }
 
-}  // namespace
-}  // namespace kestrel
+} // namespace
+} // namespace kestrel

@@ -22,22 +22,26 @@ public:
 
     int32_t count() const override { return static_cast<int32_t>(registers_.size()); }
     const char* name(int32_t index) const override {
-        if (index < 1 || index > count()) return nullptr;
+        if (index < 1 || index > count())
+            return nullptr;
         return registers_[static_cast<std::size_t>(index - 1)].name.c_str();
     }
     uint32_t id(const char* name) const override {
         for (const auto& r : registers_)
-            if (name != nullptr && r.name == name) return r.id;
+            if (name != nullptr && r.name == name)
+                return r.id;
         return 0;
     }
     int32_t width(uint32_t id) const override {
         for (const auto& r : registers_)
-            if (r.id == id) return r.widthBits;
+            if (r.id == id)
+                return r.widthBits;
         return 0;
     }
     int32_t info(uint32_t id) const override {
         for (const auto& r : registers_)
-            if (r.id == id) return r.writable ? 1 : 0;
+            if (r.id == id)
+                return r.writable ? 1 : 0;
         return 0;
     }
 
@@ -45,4 +49,4 @@ private:
     std::vector<FakeRegister> registers_;
 };
 
-}  // namespace kestrel::testing
+} // namespace kestrel::testing

@@ -27,7 +27,7 @@ TEST(InspectSettings, RefusesKeysWithoutSeparatorOrWithItAtEitherEnd) {
     EXPECT_FALSE(settings.set("Kestrel12:Gain", "On"));
     EXPECT_FALSE(settings.set("", "On"));
     EXPECT_EQ(settings.size(), 0u);
-    EXPECT_TRUE(settings.set("a::b::", "x"));  // the first separator decides
+    EXPECT_TRUE(settings.set("a::b::", "x")); // the first separator decides
 }
 
 TEST(InspectSettings, KeysAreCaseSensitive) {
@@ -127,5 +127,5 @@ TEST(InspectSettings, ReadingAFileAddsToTheStore) {
     std::remove(path.c_str());
 }
 
-}  // namespace
-}  // namespace kestrel
+} // namespace
+} // namespace kestrel

@@ -43,11 +43,11 @@ TEST(ModuleLocation, EmptyDirectoryOrNameGivesNothing) {
 
 TEST(ModuleLocation, PathIsReadThroughA261CharacterBuffer) {
     const std::string directory = "/" + std::string(250, 'd');
-    const auto location = splitModulePath(directory + "/Kestrel12.so");  // 264 characters
+    const auto location = splitModulePath(directory + "/Kestrel12.so"); // 264 characters
     ASSERT_TRUE(location.has_value());
     EXPECT_EQ(location->moduleName, "Kestrel1");
     EXPECT_EQ(location->directory.size() + 1 + location->moduleName.size(), 260u);
 }
 
-}  // namespace
-}  // namespace kestrel
+} // namespace
+} // namespace kestrel

@@ -16,7 +16,8 @@ namespace {
 TEST(ParameterCatalogue, Has140RowsInListIndexOrder) {
     const auto rows = ParameterCatalogue::all();
     ASSERT_EQ(rows.size(), 140u);
-    for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].index, static_cast<int32_t>(i));
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(rows[i].index, static_cast<int32_t>(i));
     EXPECT_STREQ(rows.front().name, "FG_TIMEOUT");
     EXPECT_STREQ(rows[18].name, "FG_WIDTH");
     EXPECT_STREQ(rows.back().name, "FG_DIGIO_OUTPUT");
@@ -33,7 +34,8 @@ TEST(ParameterCatalogue, IdentifiersAndNamesAreUnique) {
 }
 
 TEST(ParameterCatalogue, IdentifiersStayBelowTheRegisterAccessFamily) {
-    for (const auto& row : ParameterCatalogue::all()) EXPECT_LE(row.id, ids::kRegisterAccessBase) << row.name;
+    for (const auto& row : ParameterCatalogue::all())
+        EXPECT_LE(row.id, ids::kRegisterAccessBase) << row.name;
 }
 
 TEST(ParameterCatalogue, FindsEveryRowByIdNameAndIndex) {
@@ -85,28 +87,55 @@ TEST(ParameterCatalogue, Marks97ParametersAsSaved) {
 }
 
 TEST(ParameterCatalogue, ReadOnlyRowsAreExactlyTheParametersWhoseSetIsRefused) {
-    const std::set<std::string> refused{
-        "FG_APPLET_VERSION", "FG_APPLET_REVISION", "FG_APPLET_ID", "FG_HAP_FILE", "FG_DMASTATUS",
-        "FG_CAMSTATUS", "FG_CAMSTATUS_EXTENDED", "FG_TRANSFER_LEN", "FG_NR_OF_PROCESSES", "FG_NR_OF_DMAS",
-        "FG_NR_OF_CAMS", "FG_DMA_PORT", "FG_CAM_PORT", "FG_APC_STOP_TIMEOUT", "FG_FILLLEVEL", "FG_OVERFLOW",
-        "FG_PIXELDEPTH", "FG_GEN_ACTIVE", "FG_GEN_PASSIVE", "FG_GEN_LINE_WIDTH", "FG_LUT_IMPLEMENTATION_TYPE",
-        "FG_LUT_IN_BITS", "FG_LUT_OUT_BITS", "FG_TRIGGER_EXCEEDED_PERIOD_LIMITS", "FG_DIGIO_INPUT",
-        "FG_SOFTWARETRIGGER_IS_BUSY", "FG_SOFTWARETRIGGER_QUEUE_FILLLEVEL", "FG_TRIGGERIN_STATS_PULSECOUNT",
-        "FG_TRIGGERIN_STATS_FREQUENCY", "FG_TRIGGERIN_STATS_MINFREQUENCY", "FG_TRIGGERIN_STATS_MAXFREQUENCY",
-        "FG_TRIGGERQUEUE_FILLLEVEL", "FG_TRIGGEROUT_STATS_PULSECOUNT", "FG_MISSING_CAMERA_FRAME_RESPONSE"};
+    const std::set<std::string> refused{"FG_APPLET_VERSION",
+                                        "FG_APPLET_REVISION",
+                                        "FG_APPLET_ID",
+                                        "FG_HAP_FILE",
+                                        "FG_DMASTATUS",
+                                        "FG_CAMSTATUS",
+                                        "FG_CAMSTATUS_EXTENDED",
+                                        "FG_TRANSFER_LEN",
+                                        "FG_NR_OF_PROCESSES",
+                                        "FG_NR_OF_DMAS",
+                                        "FG_NR_OF_CAMS",
+                                        "FG_DMA_PORT",
+                                        "FG_CAM_PORT",
+                                        "FG_APC_STOP_TIMEOUT",
+                                        "FG_FILLLEVEL",
+                                        "FG_OVERFLOW",
+                                        "FG_PIXELDEPTH",
+                                        "FG_GEN_ACTIVE",
+                                        "FG_GEN_PASSIVE",
+                                        "FG_GEN_LINE_WIDTH",
+                                        "FG_LUT_IMPLEMENTATION_TYPE",
+                                        "FG_LUT_IN_BITS",
+                                        "FG_LUT_OUT_BITS",
+                                        "FG_TRIGGER_EXCEEDED_PERIOD_LIMITS",
+                                        "FG_DIGIO_INPUT",
+                                        "FG_SOFTWARETRIGGER_IS_BUSY",
+                                        "FG_SOFTWARETRIGGER_QUEUE_FILLLEVEL",
+                                        "FG_TRIGGERIN_STATS_PULSECOUNT",
+                                        "FG_TRIGGERIN_STATS_FREQUENCY",
+                                        "FG_TRIGGERIN_STATS_MINFREQUENCY",
+                                        "FG_TRIGGERIN_STATS_MAXFREQUENCY",
+                                        "FG_TRIGGERQUEUE_FILLLEVEL",
+                                        "FG_TRIGGEROUT_STATS_PULSECOUNT",
+                                        "FG_MISSING_CAMERA_FRAME_RESPONSE"};
     std::set<std::string> readOnly;
     for (const auto& row : ParameterCatalogue::all())
-        if (row.readOnly()) readOnly.insert(row.name);
+        if (row.readOnly())
+            readOnly.insert(row.name);
     EXPECT_EQ(readOnly, refused);
 }
 
 TEST(ParameterCatalogue, HostAnsweredParametersAreTheSevenHostValues) {
     std::set<std::string> hostValues;
     for (const auto& row : ParameterCatalogue::all())
-        if (row.type == ParameterType::HostValue) hostValues.insert(row.name);
-    EXPECT_EQ(hostValues, (std::set<std::string>{"FG_TRANSFER_LEN", "FG_NR_OF_PROCESSES", "FG_NR_OF_DMAS",
-                                                 "FG_NR_OF_CAMS", "FG_DMA_PORT", "FG_CAM_PORT",
-                                                 "FG_APC_STOP_TIMEOUT"}));
+        if (row.type == ParameterType::HostValue)
+            hostValues.insert(row.name);
+    EXPECT_EQ(hostValues,
+              (std::set<std::string>{"FG_TRANSFER_LEN", "FG_NR_OF_PROCESSES", "FG_NR_OF_DMAS",
+                                     "FG_NR_OF_CAMS", "FG_DMA_PORT", "FG_CAM_PORT", "FG_APC_STOP_TIMEOUT"}));
 }
 
 TEST(ParameterCatalogue, TypesFollowTheValueKinds) {
@@ -147,7 +176,8 @@ TEST(ParameterCatalogue, LongestDescriptionIsTheExtendedCameraStatus) {
     const char* text = ParameterCatalogue::byName("FG_CAMSTATUS_EXTENDED")->description;
     EXPECT_EQ(std::strlen(text), 225u);
     std::size_t longest = 0;
-    for (const auto& row : ParameterCatalogue::all()) longest = std::max(longest, std::strlen(row.description));
+    for (const auto& row : ParameterCatalogue::all())
+        longest = std::max(longest, std::strlen(row.description));
     EXPECT_EQ(longest + 1, 226u);
 }
 
@@ -166,8 +196,10 @@ TEST(ParameterCatalogue, LegacyParametersDescribeThemselvesAndFourteenOthersAreE
     int selfNamed = 0;
     int empty = 0;
     for (const auto& row : ParameterCatalogue::all()) {
-        if (std::strcmp(row.name, row.description) == 0) ++selfNamed;
-        if (row.description[0] == '\0') ++empty;
+        if (std::strcmp(row.name, row.description) == 0)
+            ++selfNamed;
+        if (row.description[0] == '\0')
+            ++empty;
     }
     EXPECT_EQ(selfNamed, 14);
     EXPECT_EQ(empty, 21);
@@ -177,5 +209,5 @@ TEST(ParameterCatalogue, LegacyParametersDescribeThemselvesAndFourteenOthersAreE
                  "Use internal frame generator or CameraLink input.");
 }
 
-}  // namespace
-}  // namespace kestrel
+} // namespace
+} // namespace kestrel

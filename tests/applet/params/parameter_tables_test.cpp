@@ -13,9 +13,9 @@
 
 #include "info/parameter_info_tree.h"
 #include "params/design_registers.h"
+#include "params/fake_design_registers.h"
 #include "params/inspect_settings.h"
 #include "params/parameter_ids.h"
-#include "params/fake_design_registers.h"
 
 namespace kestrel {
 namespace {
@@ -30,7 +30,7 @@ public:
         ParameterInfoNode* inner = tree_.addCategory(0, root, "Inner");
         addFeature(root, "Device1_Gain", 501, kNodeInteger);
         addFeature(inner, "Device1_Offset", 502, kNodeDouble);
-        addFeature(inner, "Device1_Table", 503, kNodeIntegerArray);  // never switched on
+        addFeature(inner, "Device1_Table", 503, kNodeIntegerArray); // never switched on
         ParameterInfoNode* second = tree_.addCategory(0, nullptr, "Second");
         addFeature(second, "Device1_Mode", 504, kNodeEnumeration);
         ids_["Device1_Gain"] = 501;
@@ -54,10 +54,18 @@ private:
         header.paramName = name;
         header.id = id;
         switch (type) {
-        case kNodeInteger: tree_.addIntegerFeature(parent, header, 0, 10, 1); break;
-        case kNodeDouble: tree_.addDoubleFeature(parent, header, 0, 1, 0.5); break;
-        case kNodeIntegerArray: tree_.addIntegerArrayFeature(parent, header, 4, 0, 1, 1); break;
-        case kNodeEnumeration: tree_.addEnumerationFeature(parent, header, 0); break;
+        case kNodeInteger:
+            tree_.addIntegerFeature(parent, header, 0, 10, 1);
+            break;
+        case kNodeDouble:
+            tree_.addDoubleFeature(parent, header, 0, 1, 0.5);
+            break;
+        case kNodeIntegerArray:
+            tree_.addIntegerArrayFeature(parent, header, 4, 0, 1, 1);
+            break;
+        case kNodeEnumeration:
+            tree_.addEnumerationFeature(parent, header, 0);
+            break;
         }
     }
     ParameterInfoTree tree_;
@@ -279,5 +287,5 @@ TEST(ParameterTablesWithDesignImage, PublishesEveryRegisterOfTheBuiltDesign) {
     }
 }
 
-}  // namespace
-}  // namespace kestrel
+} // namespace
+} // namespace kestrel

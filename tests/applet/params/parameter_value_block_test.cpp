@@ -50,7 +50,8 @@ std::map<int32_t, Field> fieldsById() {
     f[FG_LUT_TYPE] = [](const B& b) -> Value { return double(b.lutType); };
     f[FG_LUT_VALUE] = [](const B& b) -> Value {
         for (uint32_t v : b.lutValues)
-            if (v != 0) return 1.0;
+            if (v != 0)
+                return 1.0;
         return 0.0;
     };
     f[FG_LUT_CUSTOM_FILE] = [](const B& b) -> Value { return b.lutCustomFile; };
@@ -66,8 +67,12 @@ std::map<int32_t, Field> fieldsById() {
     };
     f[FG_SHADING_BLACK_FILENAME] = [](const B& b) -> Value { return b.shadingBlackFile; };
     f[FG_SHADING_GRAY_FILENAME] = [](const B& b) -> Value { return b.shadingGrayFile; };
-    f[FG_SHADING_GAIN_CORRECTION_MODE] = [](const B& b) -> Value { return double(b.shadingGainCorrectionMode); };
-    f[FG_SHADING_GAIN_NORMALIZATION_VALUE] = [](const B& b) -> Value { return b.shadingGainNormalizationValue; };
+    f[FG_SHADING_GAIN_CORRECTION_MODE] = [](const B& b) -> Value {
+        return double(b.shadingGainCorrectionMode);
+    };
+    f[FG_SHADING_GAIN_NORMALIZATION_VALUE] = [](const B& b) -> Value {
+        return b.shadingGainNormalizationValue;
+    };
     f[FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD] = [](const B& b) -> Value {
         return double(b.shadingDeadPixelThreshold);
     };
@@ -85,7 +90,9 @@ std::map<int32_t, Field> fieldsById() {
     f[FG_TRIGGERIN_DOWNSCALE_PHASE] = [](const B& b) -> Value { return double(b.triggerInDownscalePhase); };
     f[FG_TRIGGERIN_BYPASS_SRC] = [](const B& b) -> Value { return double(b.triggerInBypassSource); };
     f[FG_SENDSOFTWARETRIGGER] = [](const B& b) -> Value { return double(b.sendSoftwareTriggerPulses); };
-    f[FG_TRIGGERIN_STATS_PULSECOUNT_CLEAR] = [](const B& b) -> Value { return double(b.triggerInPulseCountClear); };
+    f[FG_TRIGGERIN_STATS_PULSECOUNT_CLEAR] = [](const B& b) -> Value {
+        return double(b.triggerInPulseCountClear);
+    };
     f[FG_TRIGGERIN_STATS_MINMAXFREQUENCY_CLEAR] = [](const B& b) -> Value {
         return double(b.triggerInMinMaxFrequencyClear);
     };
@@ -107,7 +114,9 @@ std::map<int32_t, Field> fieldsById() {
         {FG_TRIGGER_PULSEFORMGEN3_DOWNSCALE, FG_TRIGGER_PULSEFORMGEN3_DOWNSCALE_PHASE,
          FG_TRIGGER_PULSEFORMGEN3_DELAY, FG_TRIGGER_PULSEFORMGEN3_WIDTH}};
     for (std::size_t g = 0; g < 4; ++g) {
-        f[generatorIds[g][0]] = [g](const B& b) -> Value { return double(b.pulseFormGenerators[g].downscale); };
+        f[generatorIds[g][0]] = [g](const B& b) -> Value {
+            return double(b.pulseFormGenerators[g].downscale);
+        };
         f[generatorIds[g][1]] = [g](const B& b) -> Value {
             return double(b.pulseFormGenerators[g].downscalePhase);
         };
@@ -130,7 +139,9 @@ std::map<int32_t, Field> fieldsById() {
     f[FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR] = [](const B& b) -> Value {
         return double(b.missingCameraFrameResponseClear);
     };
-    f[FG_TRIGGER_OUTPUT_EVENT_SELECT] = [](const B& b) -> Value { return double(b.triggerOutputEventSelect); };
+    f[FG_TRIGGER_OUTPUT_EVENT_SELECT] = [](const B& b) -> Value {
+        return double(b.triggerOutputEventSelect);
+    };
     f[FG_TRIGGER_LEGACY_MODE] = [](const B& b) -> Value { return double(b.triggerLegacyMode); };
     f[FG_TRIGGERMODE] = [](const B& b) -> Value { return double(b.legacyTriggerMode); };
     f[FG_EXSYNCON] = [](const B& b) -> Value { return double(b.legacyExsyncOn); };
@@ -167,7 +178,8 @@ TEST(ParameterValueBlock, StartsAtTheCatalogueDefaults) {
     const auto fields = fieldsById();
     for (const auto& row : ParameterCatalogue::all()) {
         const auto it = fields.find(row.id);
-        if (it == fields.end()) continue;
+        if (it == fields.end())
+            continue;
         const Value value = it->second(block);
         if (row.type == ParameterType::String)
             EXPECT_EQ(std::get<std::string>(value), row.defaultValue.text) << row.name;
@@ -179,8 +191,9 @@ TEST(ParameterValueBlock, StartsAtTheCatalogueDefaults) {
 TEST(ParameterValueBlock, LookupTableStartsAllZero) {
     const ParameterValueBlock block;
     EXPECT_EQ(block.lutValues.size(), kLutEntries);
-    for (uint32_t v : block.lutValues) ASSERT_EQ(v, 0u);
+    for (uint32_t v : block.lutValues)
+        ASSERT_EQ(v, 0u);
 }
 
-}  // namespace
-}  // namespace kestrel
+} // namespace
+} // namespace kestrel

@@ -14,8 +14,8 @@ TEST(TrueWords, AcceptsTheFourWordsInAnyCase) {
 }
 
 TEST(TrueWords, RefusesEverythingElse) {
-    for (const char* word : {"", "y", "enable", "enabled", "2", "off", "no", "0", " on", "on ", "onn", "yes please",
-                             "true\n", "\xCF\x8En"})
+    for (const char* word : {"", "y", "enable", "enabled", "2", "off", "no", "0", " on", "on ", "onn",
+                             "yes please", "true\n", "\xCF\x8En"})
         EXPECT_FALSE(isTrueWord(word)) << word;
 }
 
@@ -49,5 +49,5 @@ TEST_F(EnvironmentSwitch, WordWithTrailingBlankOrLongerTextIsOff) {
     EXPECT_FALSE(environmentSwitch(kVariable));
 }
 
-}  // namespace
-}  // namespace kestrel
+} // namespace
+} // namespace kestrel
