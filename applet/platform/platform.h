@@ -6,7 +6,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
 
 namespace kestrel::platform {
 
@@ -37,14 +36,6 @@ private:
 // Full path of the file this code was loaded from (the applet library, or the executable the
 // core is linked into); empty when the loader cannot tell.
 std::string moduleFileName();
-
-// A module path cut into directory and base name without extension. Either '/' or '\\' counts as
-// separator; the extension starts at the base name's last '.'.
-struct ModulePathParts {
-    std::string directory;
-    std::string baseName;
-};
-ModulePathParts splitModulePath(std::string_view path);
 
 // The directory separator used when joining a directory and a file name.
 constexpr char kPathSeparator = '/';
@@ -90,4 +81,4 @@ private:
     std::unique_ptr<Native> native_;
 };
 
-}  // namespace kestrel::platform
+} // namespace kestrel::platform

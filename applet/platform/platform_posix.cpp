@@ -11,7 +11,9 @@
 
 namespace kestrel::platform {
 
-const char* hostLibraryFileName() { return "libgrabhost5.so"; }
+const char* hostLibraryFileName() {
+    return "libgrabhost5.so";
+}
 
 std::optional<SharedLibrary> SharedLibrary::open(const char* fileName) {
     if (fileName == nullptr)
@@ -22,7 +24,9 @@ std::optional<SharedLibrary> SharedLibrary::open(const char* fileName) {
     return SharedLibrary(handle);
 }
 
-SharedLibrary::SharedLibrary(SharedLibrary&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
+SharedLibrary::SharedLibrary(SharedLibrary&& other) noexcept : handle_(other.handle_) {
+    other.handle_ = nullptr;
+}
 
 SharedLibrary& SharedLibrary::operator=(SharedLibrary&& other) noexcept {
     if (this != &other) {
@@ -48,27 +52,13 @@ void* SharedLibrary::symbol(const char* name) const {
 namespace {
 // Any address inside this module identifies it to dladdr without taking a reference.
 void moduleAnchor() {}
-}  // namespace
+} // namespace
 
 std::string moduleFileName() {
     Dl_info info{};
     if (dladdr(reinterpret_cast<const void*>(&moduleAnchor), &info) == 0 || info.dli_fname == nullptr)
         return {};
     return info.dli_fname;
-}
-
-ModulePathParts splitModulePath(std::string_view path) {
-    ModulePathParts parts;
-    const auto separator = path.find_last_of("/\\");
-    if (separator == std::string_view::npos)
-        return parts;  // no directory: the caller treats the path as unusable
-    parts.directory = std::string(path.substr(0, separator));
-    std::string_view base = path.substr(separator + 1);
-    const auto dot = base.rfind('.');
-    if (dot != std::string_view::npos)
-        base = base.substr(0, dot);
-    parts.baseName = std::string(base);
-    return parts;
 }
 
 std::optional<std::string> environmentValue(const char* name) {
@@ -95,7 +85,9 @@ bool createFileExclusive(const char* path) {
     return true;
 }
 
-bool removeFile(const char* path) { return ::unlink(path) == 0; }
+bool removeFile(const char* path) {
+    return ::unlink(path) == 0;
+}
 
 uint64_t monotonicNs() {
     timespec now{};
@@ -103,7 +95,9 @@ uint64_t monotonicNs() {
     return static_cast<uint64_t>(now.tv_sec) * 1000000000ull + static_cast<uint64_t>(now.tv_nsec);
 }
 
-uint64_t tickCountMs() { return monotonicNs() / 1000000ull; }
+uint64_t tickCountMs() {
+    return monotonicNs() / 1000000ull;
+}
 
 void sleepNs(uint64_t durationNs) {
     timespec remaining{static_cast<time_t>(durationNs / 1000000000ull),
@@ -125,12 +119,20 @@ NativeMutex::NativeMutex() : native_(std::make_unique<Native>()) {
     pthread_mutexattr_destroy(&attributes);
 }
 
-NativeMutex::~NativeMutex() { pthread_mutex_destroy(&native_->mutex); }
+NativeMutex::~NativeMutex() {
+    pthread_mutex_destroy(&native_->mutex);
+}
 
-void NativeMutex::lock() { pthread_mutex_lock(&native_->mutex); }
+void NativeMutex::lock() {
+    pthread_mutex_lock(&native_->mutex);
+}
 
-bool NativeMutex::tryLock() { return pthread_mutex_trylock(&native_->mutex) == 0; }
+bool NativeMutex::tryLock() {
+    return pthread_mutex_trylock(&native_->mutex) == 0;
+}
 
-bool NativeMutex::unlock() { return pthread_mutex_unlock(&native_->mutex) == 0; }
+bool NativeMutex::unlock() {
+    return pthread_mutex_unlock(&native_->mutex) == 0;
+}
 
-}  // namespace kestrel::platform
+} // namespace kestrel::platform

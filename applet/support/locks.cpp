@@ -1,15 +1,15 @@
 // Lock use checks and the two lock kinds over the platform mutex.
 #include "support/locks.h"
 
-#include <stdexcept>
-
 namespace quil::templates::patterns {
 
-GenericLock::~GenericLock() noexcept(false) { checkNotHeldOnDestruction(); }
+GenericLock::~GenericLock() noexcept(false) {
+    checkNotHeldOnDestruction();
+}
 
 void GenericLock::checkNotHeldOnDestruction() const {
     if (isLocked())
-        throw std::logic_error("GenericLock object destroyed with lock still held");
+        throw LockUseError("GenericLock object destroyed with lock still held");
 }
 
 void GenericLock::enter() {
@@ -18,14 +18,14 @@ void GenericLock::enter() {
     // its owner in again, so this is a second entry by the same thread.
     if (locked_.load(std::memory_order_relaxed)) {
         unlock();
-        throw std::logic_error("GenericLock object got lock but is already marked as locked");
+        throw LockUseError("GenericLock object got lock but is already marked as locked");
     }
     locked_.store(true, std::memory_order_relaxed);
 }
 
 void GenericLock::leave() {
     if (!locked_.load(std::memory_order_relaxed))
-        throw std::logic_error("GenericLock::leave() called with lock not held");
+        throw LockUseError("GenericLock::leave() called with lock not held");
     locked_.store(false, std::memory_order_relaxed);
     unlock();
 }
@@ -42,7 +42,7 @@ GenericLockGuard::~GenericLockGuard() noexcept(false) {
     }
 }
 
-}  // namespace quil::templates::patterns
+} // namespace quil::templates::patterns
 
 namespace quil::templates::platform {
 
@@ -50,11 +50,17 @@ namespace quil::templates::platform {
 // flag: the section goes first, then the check, as for an external section that stays alive.
 CriticalSection::~CriticalSection() noexcept(false) = default;
 
-void CriticalSection::lock() { section_.lock(); }
+void CriticalSection::lock() {
+    section_.lock();
+}
 
-bool CriticalSection::tryLock() { return section_.tryLock(); }
+bool CriticalSection::tryLock() {
+    return section_.tryLock();
+}
 
-void CriticalSection::unlock() { section_.unlock(); }
+void CriticalSection::unlock() {
+    section_.unlock();
+}
 
 void RecursiveMutex::lock() {
     mutex_.lock();
@@ -78,4 +84,4 @@ RecursiveMutexGuard::~RecursiveMutexGuard() noexcept(false) {
     }
 }
 
-}  // namespace quil::templates::platform
+} // namespace quil::templates::platform

@@ -4,20 +4,28 @@
 
 #include <atomic>
 #include <cstdint>
+#include <stdexcept>
 
 #include "platform/platform.h"
 
 namespace quil::templates::patterns {
 
+// The logic error raised for every misuse of a lock. The exports let it through (and nothing
+// else): it marks a programming error, not a condition to report as a code.
+class LockUseError : public std::logic_error {
+public:
+    using std::logic_error::logic_error;
+};
+
 // A lock that refuses misuse: entering it twice without a leave, or leaving it when it is not
-// held, raises std::logic_error. Derived classes supply the three raw primitives.
+// held, raises LockUseError (a std::logic_error). Derived classes supply the three raw primitives.
 class GenericLock {
 public:
     GenericLock() = default;
     GenericLock(const GenericLock&) = delete;
     GenericLock& operator=(const GenericLock&) = delete;
 
-    // Raises std::logic_error "GenericLock object destroyed with lock still held" when the lock
+    // Raises LockUseError "GenericLock object destroyed with lock still held" when the lock
     // is destroyed while entered; correct use never gets there.
     virtual ~GenericLock() noexcept(false);
 
@@ -27,11 +35,11 @@ public:
     virtual void unlock() = 0;
 
     // Takes the lock. When the calling thread already holds it, the underlying lock is given
-    // back and std::logic_error "GenericLock object got lock but is already marked as locked"
+    // back and LockUseError "GenericLock object got lock but is already marked as locked"
     // is raised: the first entry stays the only one.
     void enter();
 
-    // Gives the lock back; std::logic_error "GenericLock::leave() called with lock not held"
+    // Gives the lock back; LockUseError "GenericLock::leave() called with lock not held"
     // when it is not entered.
     void leave();
 
@@ -46,8 +54,7 @@ private:
 };
 
 // Base of the scope guards: the lock it guards and whether this guard holds it.
-template <typename Lock>
-class Guard {
+template <typename Lock> class Guard {
 public:
     Guard(const Guard&) = delete;
     Guard& operator=(const Guard&) = delete;
@@ -68,7 +75,7 @@ public:
     ~GenericLockGuard() noexcept(false) override;
 };
 
-}  // namespace quil::templates::patterns
+} // namespace quil::templates::patterns
 
 namespace quil::templates::platform {
 
@@ -120,4 +127,4 @@ public:
     ~RecursiveMutexGuard() noexcept(false) override;
 };
 
-}  // namespace quil::templates::platform
+} // namespace quil::templates::platform

@@ -13,7 +13,7 @@ using quil::templates::platform::RecursiveMutexGuard;
 
 TEST(CriticalSectionConcurrency, GuardsSerialiseEveryThread) {
     CriticalSection section;
-    long counter = 0;  // deliberately plain: only the lock protects it
+    long counter = 0; // deliberately plain: only the lock protects it
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([&] {

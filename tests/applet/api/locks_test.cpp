@@ -48,7 +48,7 @@ bool otherThreadCanTake(RecursiveMutex& mutex) {
     return acquired;
 }
 
-}  // namespace
+} // namespace
 
 TEST(GenericLock, SecondEnterOnOneThreadRaisesAndKeepsTheFirstEntry) {
     CriticalSection section;

@@ -1,0 +1,104 @@
+// The Kestrel12 applet object: everything one opened board with this applet owns, and the build
+// steps that bring it from construction to a board in its initial state.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "api/fg_ds_wrapper.h"
+#include "api/generator_registers.h"
+#include "info/parameter_info_nodes.h"
+#include "params/inspect_settings.h"
+#include "params/parameter_tables.h"
+#include "params/parameter_value_block.h"
+#include "support/locks.h"
+
+namespace kestrel {
+
+// Bytes of one shading coefficient image (8192 x 4096 samples of 8 bits).
+inline constexpr std::size_t kShadingCoefficientBytes = 8192u * 4096u;
+
+class FgDsWrapperImpl final : public FgDsWrapper {
+public:
+    // Every parameter at its initial value, empty tables, nothing bound. Reads QUIL_ENABLE_DRA
+    // and "inspect.conf" beside the library (a missing file leaves the settings empty).
+    FgDsWrapperImpl();
+    // Frees the shading buffers, the tables and texts, the settings, then the object lock; the
+    // base part then releases the host library and closes the design image.
+    ~FgDsWrapperImpl() override;
+
+    // Runs the build steps in order, once, after the host handle is initialised and the board and
+    // image are recorded. Raises only when memory runs out (or a later step chooses to).
+    void build();
+
+    // ---- slots ----
+    bool loadParameters(Fg_ConfigFileParser& parser) override;
+    void saveParameters(Fg_ConfigFileParser& parser) override;
+    // Never reached through the exports; each raises std::runtime_error "<name>() is not implemented.".
+    void processChannelToDma() override;
+    void mapDmaToFormat() override;
+    void setDmaAlignment() override;
+    void getDmaAlignment() override;
+    void buildParameterInfo() override;
+
+    int32_t setParameterWithType(int32_t id, const void* value, uint32_t dma, int32_t type) override;
+    int32_t getParameterWithType(int32_t id, void* value, uint32_t dma, int32_t type) override;
+    int32_t getParameterIdByName(const char* name) override;
+    const char* getParameterName(int32_t index) override;
+    int32_t getParameterId(int32_t index) override;
+    int32_t getNrOfParameter() override;
+
+    const char* getVendorName() override;
+    const char* getAppletName() override;
+    const char* getAppletVersion() override;
+    int32_t getLoadAppletId() override;
+
+    // ---- state for the parameter handlers ----
+    // The parameter lock: typed set and get hold it from routing to return.
+    quil::templates::platform::CriticalSection& objectLock() { return *objectLock_; }
+    InspectSettings& inspectSettings() { return inspectSettings_; }
+    const std::string& moduleName() const { return moduleName_; }
+    // Values written to mode, enable and load registers; they live as long as the object, so
+    // their addresses can be handed to the host's typed write.
+    const uint32_t& constantZero() const { return constantZero_; }
+    const uint32_t& constantOne() const { return constantOne_; }
+    const ParameterTables& parameterTables() const { return parameterTables_; }
+    GeneratorRegisters& generatorRegisters() { return generatorRegisters_; }
+    ParameterValueBlock& values() { return values_; }
+    const ParameterValueBlock& values() const { return values_; }
+    ParameterInfoNodes& parameterInfoNodes() { return parameterInfoNodes_; }
+    // Shading coefficient images, allocated on first use (null until then).
+    std::unique_ptr<uint8_t[]>& shadingOffsetCoefficients() { return shadingOffsetCoefficients_; }
+    std::unique_ptr<uint8_t[]>& shadingGainCoefficients() { return shadingGainCoefficients_; }
+    // Set while a legacy trigger handler drives the area trigger handlers.
+    bool& legacyUpdateInProgress() { return legacyUpdateInProgress_; }
+
+private:
+    // Build steps, in the order build() runs them.
+    void buildCatalogue();
+    void buildEventTables();
+    void resolveRegisterMap();
+    void applyPostBuildSettings();
+    void applyInitialHardwareState();
+
+    void readModuleSettings();
+
+    // Held through a pointer so that destroying a lock that is still held (a programming error)
+    // terminates with the lock's message instead of unwinding out of a destructor.
+    std::unique_ptr<quil::templates::platform::CriticalSection> objectLock_;
+    InspectSettings inspectSettings_;
+    std::string moduleName_ = "none";
+    const uint32_t constantZero_ = 0;
+    const uint32_t constantOne_ = 1;
+    ParameterTables parameterTables_;
+    // TODO(register map): the 118 host-published register ids join the generator ids here.
+    GeneratorRegisters generatorRegisters_;
+    ParameterValueBlock values_;
+    ParameterInfoNodes parameterInfoNodes_;
+    std::unique_ptr<uint8_t[]> shadingOffsetCoefficients_;
+    std::unique_ptr<uint8_t[]> shadingGainCoefficients_;
+    bool legacyUpdateInProgress_ = false;
+};
+
+} // namespace kestrel

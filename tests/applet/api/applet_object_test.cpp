@@ -1,0 +1,202 @@
+// The applet object without a host: construction, environment switches, identity, base answers,
+// and the private record's behaviour when nothing is bound.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "api/error_codes.h"
+#include "api/fg_ds_wrapper_impl.h"
+#include "api/generator_registers.h"
+#include "api/wrapper_private.h"
+#include "platform/platform.h"
+#include "scoped_environment.h"
+
+using kestrel::FgDsWrapperImpl;
+using kestrel::WrapperPrivate;
+using kestrel::test::ScopedEnvironment;
+
+namespace {
+
+bool registerAccessWith(const char* value) {
+    ScopedEnvironment dra("QUIL_ENABLE_DRA", value);
+    FgDsWrapperImpl applet;
+    return applet.registerAccessEnabled();
+}
+
+std::string runtimeErrorText(void (FgDsWrapperImpl::*slot)()) {
+    FgDsWrapperImpl applet;
+    try {
+        (applet.*slot)();
+    } catch (const std::runtime_error& error) {
+        return error.what();
+    }
+    return "no runtime error";
+}
+
+} // namespace
+
+TEST(RegisterAccessSwitch, OffWhenUnset) {
+    EXPECT_FALSE(registerAccessWith(nullptr));
+}
+
+TEST(RegisterAccessSwitch, OnForTheFourWordsInAnyCase) {
+    for (const char* value : {"yes", "true", "on", "1", "YES", "True", "oN", "TRUE"})
+        EXPECT_TRUE(registerAccessWith(value)) << value;
+}
+
+TEST(RegisterAccessSwitch, OffForAnythingElse) {
+    for (const char* value : {"", "y", "enable", "on ", " on", "yess", "onward", "0", "off", "2", "true1"})
+        EXPECT_FALSE(registerAccessWith(value)) << '"' << value << '"';
+}
+
+TEST(AppletObject, ModuleNameIsTheFileThatHoldsTheCodeWithoutExtension) {
+    FgDsWrapperImpl applet;
+    const std::string path = kestrel::platform::moduleFileName();
+    const std::string base = path.substr(path.find_last_of('/') + 1);
+    EXPECT_EQ(applet.moduleName(), base.substr(0, base.rfind('.')));
+    EXPECT_EQ(applet.moduleName(), "applet_api_unit_tests");
+}
+
+TEST(AppletObject, StartsWithEmptySettingsTablesAndNoShadingBuffers) {
+    FgDsWrapperImpl applet;
+    EXPECT_EQ(applet.inspectSettings().size(), 0u);
+    EXPECT_EQ(applet.parameterTables().parameterCount(), 0u);
+    EXPECT_EQ(applet.shadingOffsetCoefficients(), nullptr);
+    EXPECT_EQ(applet.shadingGainCoefficients(), nullptr);
+    EXPECT_FALSE(applet.legacyUpdateInProgress());
+    EXPECT_TRUE(applet.parameterProperties().empty());
+    EXPECT_EQ(applet.constantZero(), 0u);
+    EXPECT_EQ(applet.constantOne(), 1u);
+    EXPECT_EQ(applet.wrapperPrivate().lastError(), 0);
+    EXPECT_EQ(applet.wrapperPrivate().hostFgHandle(), nullptr);
+    EXPECT_EQ(applet.wrapperPrivate().boardHandle(), nullptr);
+    EXPECT_EQ(applet.wrapperPrivate().designImage(), nullptr);
+    EXPECT_FALSE(applet.objectLock().isLocked());
+}
+
+TEST(AppletObject, StartsWithTheInitialParameterValues) {
+    FgDsWrapperImpl applet;
+    const kestrel::ParameterValueBlock& values = applet.values();
+    EXPECT_EQ(values.timeoutSeconds, 1000000u);
+    EXPECT_EQ(values.cameraLinkCamType, 208);
+    EXPECT_EQ(values.widthPixels, 1024u);
+    EXPECT_EQ(values.lutValues[4095], 0u);
+    EXPECT_TRUE(values.lutCustomFile.empty());
+    EXPECT_EQ(values.triggerOutSelects[1], 7u);
+    EXPECT_EQ(values.legacyDigitalOutput, 3u);
+}
+
+TEST(AppletObject, IdentityTexts) {
+    FgDsWrapperImpl applet;
+    EXPECT_STREQ(applet.getVendorName(), "Tarnwell GmbH");
+    EXPECT_STREQ(applet.getAppletName(), "Kestrel12");
+    EXPECT_STREQ(applet.getAppletVersion(), "1.2");
+    EXPECT_EQ(applet.getLoadAppletId(), 0);
+}
+
+TEST(AppletObject, DmaMappingSlotsAreNotImplemented) {
+    EXPECT_EQ(runtimeErrorText(&FgDsWrapperImpl::processChannelToDma),
+              "processChannelToDma() is not implemented.");
+    EXPECT_EQ(runtimeErrorText(&FgDsWrapperImpl::mapDmaToFormat), "mapDmaToFormat() is not implemented.");
+    EXPECT_EQ(runtimeErrorText(&FgDsWrapperImpl::setDmaAlignment), "setDmaAlignment() is not implemented.");
+    EXPECT_EQ(runtimeErrorText(&FgDsWrapperImpl::getDmaAlignment), "getDmaAlignment() is not implemented.");
+}
+
+TEST(AppletObject, BaseShadingSlotsAnswerNotSupported) {
+    FgDsWrapperImpl applet;
+    kestrel::FgDsWrapper& base = applet;
+    char shading = 0;
+    EXPECT_EQ(base.allocShading(1, 0), nullptr);
+    EXPECT_EQ(base.allocShading(1, 1), nullptr);
+    EXPECT_EQ(base.freeShading(&shading), -2130);
+    EXPECT_EQ(base.setSubValueLine(&shading, 0, 0, 1.0f), -2130);
+    EXPECT_EQ(base.setMultValueLine(&shading, 0, 0, 1.0f), -2130);
+    EXPECT_EQ(base.setFixedPatternNoiseLine(&shading, 0, 0, 1), -2130);
+    EXPECT_EQ(base.getMaxLine(&shading), -2130);
+    EXPECT_EQ(base.getAccess(&shading), -2130);
+    EXPECT_EQ(base.freeAccess(&shading), -2130);
+    EXPECT_EQ(base.writeActLine(&shading, 0), -2130);
+}
+
+TEST(AppletObject, ParameterInfoRootIsNullOutsideTheFourPorts) {
+    FgDsWrapperImpl applet;
+    EXPECT_EQ(applet.parameterInfoRoot(-1), nullptr);
+    EXPECT_EQ(applet.parameterInfoRoot(4), nullptr);
+    EXPECT_EQ(applet.parameterInfoRoot(0), nullptr); // nothing built yet
+}
+
+TEST(UnboundHost, MissingHostLibraryGivesMinus2031AndStoresIt) {
+    WrapperPrivate record;
+    EXPECT_EQ(record.bindHostLibrary("libkestrel-no-such-host.so"), -2031);
+    EXPECT_EQ(record.lastError(), -2031);
+    EXPECT_FALSE(record.hostLibraryLoaded());
+}
+
+TEST(UnboundHost, InitialisationWithoutBindingGivesMinus2031) {
+    WrapperPrivate record;
+    EXPECT_EQ(record.initHostHandle("Kestrel12.hap", nullptr, nullptr, false), -2031);
+    EXPECT_EQ(record.lastError(), -2031);
+    EXPECT_EQ(record.hostFgHandle(), nullptr);
+}
+
+TEST(UnboundHost, HelpersAnswerNotAvailableNoIdAndNoTree) {
+    WrapperPrivate record;
+    uint32_t value = 0;
+    EXPECT_EQ(record.hostSetParameter(600, &value, 0), -12);
+    EXPECT_EQ(record.hostGetParameter(600, &value, 0), -12);
+    EXPECT_EQ(record.hostSetParameterWithType(5, &value, 0, 2), -12);
+    EXPECT_EQ(record.hostGetParameterWithType(5, &value, 0, 2), -12);
+    EXPECT_EQ(record.hostParameterIdByName("Device1_Process0_Camera_Format"), 0);
+    EXPECT_EQ(record.hostParameterInfo(), nullptr);
+    EXPECT_EQ(record.queryHostLastError(), -12);
+    EXPECT_EQ(record.lastError(), 0);
+}
+
+TEST(GeneratorRegisters, CacheStartsAtThePowerUpValues) {
+    kestrel::GeneratorRegisters registers;
+    using kestrel::GeneratorRegister;
+    EXPECT_EQ(registers.cachedValue(GeneratorRegister::Enable), 0u);
+    EXPECT_EQ(registers.cachedValue(GeneratorRegister::Start), 1u);
+    EXPECT_EQ(registers.cachedValue(GeneratorRegister::Width), 2048u);
+    EXPECT_EQ(registers.cachedValue(GeneratorRegister::LineWidth), 2080u);
+    EXPECT_EQ(registers.cachedValue(GeneratorRegister::Height), 1024u);
+    EXPECT_EQ(registers.cachedValue(GeneratorRegister::Active), 3u);
+    EXPECT_EQ(registers.cachedValue(GeneratorRegister::Passive), 29u);
+    EXPECT_EQ(registers.cachedValue(GeneratorRegister::Mask), 15u);
+    EXPECT_EQ(registers.cachedValue(GeneratorRegister::Roll), 1u);
+    uint64_t mask = 0;
+    registers.readCachedMask(&mask, true);
+    EXPECT_EQ(mask, 15u);
+}
+
+TEST(GeneratorRegisters, CachedMaskIntoNullRaisesOnlyWhenReporting) {
+    kestrel::GeneratorRegisters registers;
+    EXPECT_NO_THROW(registers.readCachedMask(nullptr, false));
+    try {
+        registers.readCachedMask(nullptr, true);
+        ADD_FAILURE() << "no code raised";
+    } catch (int32_t code) {
+        EXPECT_EQ(code, -2070);
+    }
+}
+
+TEST(ErrorCodes, EveryCodeHasItsMeaning) {
+    EXPECT_STREQ(kestrel::errorText(-2001), "no applet behind the handle");
+    EXPECT_STREQ(kestrel::errorText(-7080), "value not aligned");
+    EXPECT_STREQ(kestrel::errorText(-12), "operation not available");
+    EXPECT_STREQ(kestrel::errorText(-4242), "unknown error");
+    for (int32_t code : {0,     -1,    -12,   -60,   -100,  -500,  -2001, -2020, -2031, -2070, -2075,
+                         -2076, -2078, -2079, -2130, -2140, -2141, -5000, -5001, -6000, -7080, -8000})
+        EXPECT_STRNE(kestrel::errorText(code), "unknown error") << code;
+}
+
+TEST(ErrorCodes, RaiseThrowsTheCode) {
+    try {
+        kestrel::raise(-6000);
+    } catch (int32_t code) {
+        EXPECT_EQ(code, -6000);
+        return;
+    }
+    ADD_FAILURE() << "nothing raised";
+}

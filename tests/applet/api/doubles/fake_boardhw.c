@@ -1,0 +1,41 @@
+/* Test double of libboardhw.so: records register writes, fails a chosen id, owns the shared
+   record of all doubles. */
+#include <string.h>
+
+#include "fake_state.h"
+
+static FakeState gState;
+static int gHostRecord; /* its address is the host's frame-grabber handle */
+
+FAKE_EXPORT FakeState* kestrel_fake_state(void) {
+    return &gState;
+}
+
+FAKE_EXPORT void kestrel_fake_reset(void) {
+    memset(&gState, 0, sizeof gState);
+    gState.hostHandle = &gHostRecord;
+}
+
+FAKE_EXPORT int32_t Board_WriteRegister(void* board, uint32_t id, uint64_t value) {
+    (void)board;
+    if (gState.boardFailId != 0 && id == gState.boardFailId)
+        return gState.boardFailCode;
+    if (gState.boardWriteCount < FAKE_MAX_BOARD_WRITES) {
+        gState.boardWrites[gState.boardWriteCount].id = id;
+        gState.boardWrites[gState.boardWriteCount].value = value;
+    }
+    ++gState.boardWriteCount;
+    return 0;
+}
+
+FAKE_EXPORT int32_t Board_ReadRegister(void* board, uint32_t id, uint64_t* value) {
+    (void)board;
+    if (value == NULL)
+        return -1;
+    *value = id;
+    return 0;
+}
+
+__attribute__((constructor)) static void initialiseState(void) {
+    kestrel_fake_reset();
+}

@@ -1,0 +1,74 @@
+/* Shared record of the test doubles of the board-side libraries: what the applet called and how
+   the doubles should answer. Lives in the fake board library; every double and the tests reach
+   it through kestrel_fake_state(). */
+#ifndef KESTREL_TEST_FAKE_STATE_H
+#define KESTREL_TEST_FAKE_STATE_H
+
+#include <stdint.h>
+
+#if defined(__GNUC__)
+#define FAKE_EXPORT __attribute__((visibility("default")))
+#else
+#define FAKE_EXPORT
+#endif
+
+#define FAKE_MAX_BOARD_WRITES 64
+
+/* Ids the fake design gives the nine simulator registers: 900 + position. */
+#define FAKE_GENERATOR_ID_BASE 900u
+
+typedef struct FakeBoardWrite {
+    uint32_t id;
+    uint64_t value;
+} FakeBoardWrite;
+
+typedef struct FakeState {
+    /* design runtime */
+    int32_t designFailOpen; /* non-zero: every open returns NULL */
+    int32_t designOpenFileCount;
+    int32_t designOpenMemoryCount;
+    int32_t designCloseCount;
+    char designLastPath[256];
+    int32_t designLastVersion;
+    int32_t designLastFlags;
+    const void* designLastStart;
+    uint64_t designLastLength;
+    void* designLastImage;
+
+    /* board */
+    int32_t boardWriteCount;
+    FakeBoardWrite boardWrites[FAKE_MAX_BOARD_WRITES];
+    uint32_t boardFailId; /* writes to this id fail with boardFailCode (0: none fail) */
+    int32_t boardFailCode;
+
+    /* host SDK */
+    int32_t hostInitSlaveAwareCalls;
+    int32_t hostInitCalls;
+    char hostInitImageName[64];
+    void* hostInitBoard;
+    void* hostInitImage;
+    int32_t hostInitSlaveAware;
+    int32_t hostInitFails;       /* non-zero: initialisation returns NULL */
+    int32_t hostInitErrorNumber; /* Fg_getLastErrorNumber(NULL) */
+    int32_t hostLastErrorNumber; /* Fg_getLastErrorNumber(handle) */
+    int64_t hostNextResult;      /* result of every forwarded call */
+    char hostLastCall[64];
+    void* hostLastHandle;
+    uint64_t hostLastArgs[4];
+    int32_t hostFreeGrabberCalls;
+    int32_t hostFreeGrabberResult;
+    void* hostHandle; /* the handle the host hands out */
+} FakeState;
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+FAKE_EXPORT FakeState* kestrel_fake_state(void);
+FAKE_EXPORT void kestrel_fake_reset(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
