@@ -68,6 +68,7 @@ Fg_ConfigFileParser::Fg_ConfigFileParser(DiagnosticLog* log, const char* fileNam
         return;
     }
     file_ = openFile(fileName, "r+");
+    writable_ = file_ != nullptr;
     if (!file_) {
         logError("Config File: fopen failed");
     }
@@ -94,6 +95,7 @@ void Fg_ConfigFileParser::logError(const char* text) const {
 bool Fg_ConfigFileParser::setSaveFile(const char* fileName) {
     TraceScope scope(log_, "Fg_ConfigFileParser::setSaveFile");
     file_.reset();
+    writable_ = false;
     index_.reset();
     if (!checkFileType(fileName)) {
         logError("Config File is Invalid");
@@ -104,6 +106,7 @@ bool Fg_ConfigFileParser::setSaveFile(const char* fileName) {
         logError("Config File: fopen failed");
         return false;
     }
+    writable_ = true;
     trace("Config File is valid");
     return true;
 }
@@ -124,6 +127,9 @@ bool Fg_ConfigFileParser::checkFileExist(const char* fileName) const {
 
 void Fg_ConfigFileParser::writeText(std::string_view text) {
     if (!file_) {
+        return;
+    }
+    if (!writable_) {
         return;
     }
     std::fwrite(text.data(), 1, text.size(), file_.get());
@@ -188,8 +194,12 @@ ConfigFileIndex& Fg_ConfigFileParser::index() {
     if (!file_) {
         return index_.emplace();
     }
-    // Read the whole file from its start without moving the position later writes go to.
     std::FILE* stream = file_.get();
+    if (!writable_) {
+        // A read-only stream is read once, from its fresh start: no seeks needed.
+        return index_.emplace(stream);
+    }
+    // Read the whole file from its start without moving the place later writes go to.
     std::fflush(stream);
     const long position = std::ftell(stream);
     std::rewind(stream);

@@ -114,6 +114,7 @@ private:
     bool lookupNumberText(const char* section, const char* key, std::string& text);
 
     UniqueFile file_;
+    bool writable_ = false;  // opened "r+" or "w"; a read-only stream ignores writes
     DiagnosticLog* log_;
     std::optional<ConfigFileIndex> index_;  // the file as last read; reset by every write
     std::string line_;                      // reused for each written line

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace kestrel {
 namespace {
@@ -11,7 +12,8 @@ constexpr std::size_t kReadBlockBytes = 64 * 1024;
 
 }  // namespace
 
-LinePieceReader::LinePieceReader(std::FILE* stream) : stream_(stream), buffer_(kReadBlockBytes + 1) {}
+LinePieceReader::LinePieceReader(std::FILE* stream)
+    : stream_(stream), buffer_(std::make_unique_for_overwrite<char[]>(kReadBlockBytes + 1)) {}
 
 bool LinePieceReader::refill() {
     if (endOfFile_ || stream_ == nullptr) {
@@ -22,13 +24,18 @@ bool LinePieceReader::refill() {
         buffer_[filled++] = '\r';
         carriedReturn_ = false;
     }
-    const std::size_t got = std::fread(buffer_.data() + filled, 1, kReadBlockBytes, stream_);
+    const std::size_t got = std::fread(buffer_.get() + filled, 1, kReadBlockBytes, stream_);
     if (got < kReadBlockBytes) {
         endOfFile_ = true;
     }
     filled += got;
+    begin_ = 0;
     // Fold "\r\n" into "\n" in place. A '\r' at the very end of the block may be the first half
     // of a pair, so it waits for the next block unless the file has ended.
+    if (std::memchr(buffer_.get(), '\r', filled) == nullptr) {
+        end_ = filled;
+        return filled > 0;
+    }
     std::size_t out = 0;
     for (std::size_t in = 0; in < filled; ++in) {
         const char c = buffer_[in];
@@ -43,7 +50,6 @@ bool LinePieceReader::refill() {
         }
         buffer_[out++] = c;
     }
-    begin_ = 0;
     end_ = out;
     return out > 0 || carriedReturn_;
 }
@@ -58,7 +64,7 @@ std::optional<std::string_view> LinePieceReader::next() {
             continue;  // only a carried '\r' so far
         }
         const std::size_t want = std::min(kLinePieceMax - length, end_ - begin_);
-        const char* start = buffer_.data() + begin_;
+        const char* start = buffer_.get() + begin_;
         const void* newline = std::memchr(start, '\n', want);
         const std::size_t take = newline != nullptr ? static_cast<std::size_t>(static_cast<const char*>(newline) - start) + 1 : want;
         std::memcpy(piece_.data() + length, start, take);

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -32,7 +33,7 @@ private:
     bool refill();
 
     std::FILE* stream_;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;  // one read block and a carried '\r'
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     bool carriedReturn_ = false;  // a '\r' that ended the last block, waiting for its '\n'
