@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
 #include <set>
 #include <string_view>
 
@@ -10,6 +11,15 @@ namespace kestrel::design {
 namespace {
 
 namespace format = designrt::format;
+
+// The whole text as an unsigned decimal number, or nothing.
+std::optional<uint64_t> decimal(std::string_view text) {
+    uint64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
 
 class LineReader {
 public:
@@ -33,14 +43,13 @@ public:
 
     uint64_t number(const char* what, uint64_t min, uint64_t max) {
         const std::string_view w = word(what);
-        uint64_t value = 0;
-        const auto [end, error] = std::from_chars(w.data(), w.data() + w.size(), value);
-        if (error != std::errc() || end != w.data() + w.size())
+        const auto value = decimal(w);
+        if (!value)
             fail(std::string(what) + " '" + std::string(w) + "' is not a decimal number");
-        if (value < min || value > max)
-            fail(std::string(what) + " " + std::to_string(value) + " is outside " + std::to_string(min) + " .. " +
-                 std::to_string(max));
-        return value;
+        if (*value < min || *value > max)
+            fail(std::string(what) + " " + std::to_string(*value) + " is outside " + std::to_string(min) +
+                 " .. " + std::to_string(max));
+        return *value;
     }
 
     // The rest of the line, without surrounding blanks: names may hold single inner blanks.
@@ -81,7 +90,8 @@ private:
 RegisterSpec parseRegister(LineReader& line) {
     RegisterSpec r;
     r.id = static_cast<uint32_t>(line.number("register id", 1, format::kMaxRegisterId));
-    if (std::find(std::begin(kHostReservedIds), std::end(kHostReservedIds), r.id) != std::end(kHostReservedIds))
+    if (std::find(std::begin(kHostReservedIds), std::end(kHostReservedIds), r.id) !=
+        std::end(kHostReservedIds))
         line.fail("register id " + std::to_string(r.id) + " is one of the host's own parameter ids");
     r.widthBits = static_cast<uint32_t>(line.number("width in bits", 1, format::kMaxWidthBits));
 
@@ -98,12 +108,11 @@ RegisterSpec parseRegister(LineReader& line) {
         r.kind = format::RegisterKind::File;
     } else if (kind.starts_with(kTablePrefix)) {
         r.kind = format::RegisterKind::Table;
-        LineReader depth(kind.substr(kTablePrefix.size()), "", 0);
-        try {
-            r.depth = static_cast<uint32_t>(depth.number("table entries", 1, UINT32_MAX));
-        } catch (const DescriptionError&) {
-            line.fail("table kind '" + std::string(kind) + "' needs a positive entry count after 'table:'");
-        }
+        const auto depth = decimal(kind.substr(kTablePrefix.size()));
+        if (!depth || *depth == 0 || *depth > UINT32_MAX)
+            line.fail("table kind '" + std::string(kind) +
+                      "' needs a positive 32-bit entry count after 'table:'");
+        r.depth = static_cast<uint32_t>(*depth);
     } else {
         line.fail("kind '" + std::string(kind) + "' is none of value, table:<entries>, file");
     }
@@ -141,7 +150,8 @@ public:
         if (!eventNames_.insert(e.name).second)
             line.fail("event name '" + e.name + "' is used twice");
         if (eventNames_.size() > format::kMaxEvents)
-            line.fail("more than " + std::to_string(format::kMaxEvents) + " events (one per bit of the event mask)");
+            line.fail("more than " + std::to_string(format::kMaxEvents) +
+                      " events (one per bit of the event mask)");
     }
 
     void finish(const DesignDescription& d) const {

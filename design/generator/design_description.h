@@ -41,7 +41,8 @@ public:
 
 // Host parameter ids that design registers must not take: the host publishes each register
 // under its own id, next to these.
-inline constexpr uint32_t kHostReservedIds[] = {600, 601, 2050, 3050, 3051, 3060, 3070, 3080, 3090, 5210, 24092};
+inline constexpr uint32_t kHostReservedIds[] = {600,  601,  2050, 3050, 3051, 3060,
+                                                3070, 3080, 3090, 5210, 24092};
 
 // Parses and checks a whole description; throws DescriptionError.
 DesignDescription parseDescription(std::istream& in, const std::string& sourceName);

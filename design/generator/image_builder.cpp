@@ -49,9 +49,14 @@ std::vector<std::byte> buildDesignImage(const DesignDescription& description) {
         eventNameOffsets.push_back(strings.add(e.name));
 
     const uint64_t registerTableOffset = format::kHeaderBytes;
-    const uint64_t eventTableOffset = registerTableOffset + description.registers.size() * format::kRegisterEntryBytes;
-    const uint64_t stringTableOffset = eventTableOffset + description.events.size() * format::kEventEntryBytes;
+    const uint64_t eventTableOffset =
+        registerTableOffset + description.registers.size() * format::kRegisterEntryBytes;
+    const uint64_t stringTableOffset =
+        eventTableOffset + description.events.size() * format::kEventEntryBytes;
     const uint64_t tablesEnd = stringTableOffset + strings.bytes().size();
+    if (description.imageBytes > format::kMaxImageBytes)
+        throw DescriptionError("an image of " + std::to_string(description.imageBytes) +
+                               " bytes exceeds the limit of " + std::to_string(format::kMaxImageBytes));
     if (tablesEnd > description.imageBytes)
         throw DescriptionError("the tables need " + std::to_string(tablesEnd) + " bytes, more than the " +
                                std::to_string(description.imageBytes) + " of the image");

@@ -10,8 +10,12 @@
 namespace kestrel::designrt::test {
 namespace {
 
-const char* eventName(const void* record) { return *reinterpret_cast<const char* const*>(static_cast<const char*>(record) + 8); }
-int32_t eventKind(const void* record) { return *reinterpret_cast<const int32_t*>(static_cast<const char*>(record) + 20); }
+const char* eventName(const void* record) {
+    return *reinterpret_cast<const char* const*>(static_cast<const char*>(record) + 8);
+}
+int32_t eventKind(const void* record) {
+    return *reinterpret_cast<const int32_t*>(static_cast<const char*>(record) + 20);
+}
 
 class BuiltImage : public ::testing::Test {
 protected:
@@ -25,7 +29,9 @@ private:
     ImageHandle image_;
 };
 
-TEST_F(BuiltImage, HasTheLengthTheAppletEmbeds) { EXPECT_EQ(builtImage().size(), 2113379u); }
+TEST_F(BuiltImage, HasTheLengthTheAppletEmbeds) {
+    EXPECT_EQ(builtImage().size(), 2113379u);
+}
 
 TEST_F(BuiltImage, ResolvesEveryRegisterTheAppletUses) {
     for (std::string_view name : kHostPublishedRegisters) {
@@ -39,9 +45,12 @@ TEST_F(BuiltImage, ResolvesEveryRegisterTheAppletUses) {
 }
 
 TEST_F(BuiltImage, NamesEndingInBlankAndIndexResolveOnlyWithTheBlank) {
-    EXPECT_NE(DesignImage_GetRegisterId(image(), "Device1_Process0_Shading_ShadingBuffer_0_CoefficientFile 0"), 0u);
-    EXPECT_EQ(DesignImage_GetRegisterId(image(), "Device1_Process0_Shading_ShadingBuffer_0_CoefficientFile0"), 0u);
-    EXPECT_EQ(DesignImage_GetRegisterId(image(), "Device1_Process0_Shading_ShadingBuffer_0_CoefficientFile"), 0u);
+    EXPECT_NE(
+        DesignImage_GetRegisterId(image(), "Device1_Process0_Shading_ShadingBuffer_0_CoefficientFile 0"), 0u);
+    EXPECT_EQ(DesignImage_GetRegisterId(image(), "Device1_Process0_Shading_ShadingBuffer_0_CoefficientFile0"),
+              0u);
+    EXPECT_EQ(DesignImage_GetRegisterId(image(), "Device1_Process0_Shading_ShadingBuffer_0_CoefficientFile"),
+              0u);
 }
 
 TEST_F(BuiltImage, EveryRegisterMatchesItsDescription) {
@@ -75,7 +84,9 @@ TEST_F(BuiltImage, RegistersTheAppletWritesAreWritable) {
         EXPECT_EQ(DesignImage_GetRegisterInfo(image(), id), 1) << name;
     }
     for (std::string_view name : kSimulatorRegisters)
-        EXPECT_EQ(DesignImage_GetRegisterInfo(image(), DesignImage_GetRegisterId(image(), std::string(name).c_str())), 1)
+        EXPECT_EQ(DesignImage_GetRegisterInfo(image(),
+                                              DesignImage_GetRegisterId(image(), std::string(name).c_str())),
+                  1)
             << name;
 }
 
@@ -86,7 +97,9 @@ TEST_F(BuiltImage, WidthsHoldTheValuesTheAppletWrites) {
     // Largest values written: minimum period 4294967287 ticks, width 6.8e7 us in ticks, ROI 4096,
     // gain default 4096, image selector 256, simulator height 0 written as 0xFFFFFFFF.
     EXPECT_EQ(width("Device1_Process1_Trigger_TriggerCam0_Generators_Generator_MinimumPeriod_Number"), 32);
-    EXPECT_EQ(width("Device1_Process1_Trigger_TriggerCam0_PulseFormGenerators_PulseFormGenerator0_Width_Width"), 32);
+    EXPECT_EQ(
+        width("Device1_Process1_Trigger_TriggerCam0_PulseFormGenerators_PulseFormGenerator0_Width_Width"),
+        32);
     EXPECT_GE(width("Device1_Process0_Buffer_0_DRAM_A_0_XLength"), 13);
     EXPECT_GE(width("Device1_Process0_Shading_EnableGain_Default_Value"), 13);
     EXPECT_GE(width("Device1_Process0_ImageSelector_FG_IMG_SELECT_PERIOD_Divisor"), 9);
@@ -160,12 +173,14 @@ TEST(BuiltImageBuild, IsReproducibleFromTheDescription) {
 
 TEST(BuiltImageBuild, OpensFromMemoryLikeFromTheFile) {
     const ImageHandle fromMemory = openMemory(builtImage());
-    const ImageHandle fromFile(DesignImage_OpenFile(builtImagePath(), DESIGNRT_FORMAT_REVISION, DESIGNRT_OPEN_VERIFY));
+    const ImageHandle fromFile(
+        DesignImage_OpenFile(builtImagePath(), DESIGNRT_FORMAT_REVISION, DESIGNRT_OPEN_VERIFY));
     ASSERT_NE(fromMemory, nullptr);
     ASSERT_NE(fromFile, nullptr);
     ASSERT_EQ(DesignImage_GetRegisterCount(fromMemory.get()), DesignImage_GetRegisterCount(fromFile.get()));
     for (int32_t i = 1; i <= DesignImage_GetRegisterCount(fromFile.get()); ++i)
-        EXPECT_STREQ(DesignImage_GetRegisterName(fromMemory.get(), i), DesignImage_GetRegisterName(fromFile.get(), i));
+        EXPECT_STREQ(DesignImage_GetRegisterName(fromMemory.get(), i),
+                     DesignImage_GetRegisterName(fromFile.get(), i));
 }
 
 } // namespace

@@ -45,7 +45,9 @@ void expectRefused(Bytes image) {
     EXPECT_EQ(openMemory(image, 0), nullptr);
 }
 
-Bytes smallImage() { return design::buildDesignImage(smallDesign()); }
+Bytes smallImage() {
+    return design::buildDesignImage(smallDesign());
+}
 
 std::size_t stringOffset(const Bytes& image, const std::string& text) {
     const std::size_t start = field32(image, header::kStringTableOffset);
@@ -67,7 +69,8 @@ TEST(TruncatedImage, IsRefusedAtEveryLengthThroughTheTables) {
 
 TEST(TruncatedImage, IsRefusedAtLengthsInsideTheFiller) {
     const Bytes& image = builtImage();
-    for (std::size_t length = field32(image, header::kChecksummedBytes); length < image.size(); length += 65537)
+    for (std::size_t length = field32(image, header::kChecksummedBytes); length < image.size();
+         length += 65537)
         EXPECT_EQ(openPrefix(image, length, 0), nullptr) << length;
     EXPECT_EQ(openPrefix(image, image.size() - 1, 0), nullptr);
 }
@@ -75,9 +78,11 @@ TEST(TruncatedImage, IsRefusedAtLengthsInsideTheFiller) {
 TEST(TruncatedImage, FileIsRefusedAtManyLengths) {
     const Bytes& image = builtImage();
     const std::size_t tablesEnd = field32(image, header::kChecksummedBytes);
-    const auto path = std::filesystem::temp_directory_path() / ("designrt-truncated-" + std::to_string(::getpid()));
-    for (std::size_t length : {std::size_t{0}, std::size_t{1}, std::size_t{63}, std::size_t{64}, std::size_t{65},
-                               tablesEnd - 1, tablesEnd, tablesEnd + 1, image.size() / 2, image.size() - 1}) {
+    const auto path =
+        std::filesystem::temp_directory_path() / ("designrt-truncated-" + std::to_string(::getpid()));
+    for (std::size_t length :
+         {std::size_t{0}, std::size_t{1}, std::size_t{63}, std::size_t{64}, std::size_t{65}, tablesEnd - 1,
+          tablesEnd, tablesEnd + 1, image.size() / 2, image.size() - 1}) {
         writeFile(path, Bytes(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(length)));
         EXPECT_EQ(DesignImage_OpenFile(path.c_str(), 2626, 1), nullptr) << length;
         EXPECT_EQ(DesignImage_OpenFile(path.c_str(), 2626, 0), nullptr) << length;
@@ -89,7 +94,8 @@ TEST(PaddedImage, IsRefusedInMemoryAndAsFile) {
     Bytes image = builtImage();
     image.push_back(std::byte{0});
     EXPECT_EQ(openMemory(image, 0), nullptr);
-    const auto path = std::filesystem::temp_directory_path() / ("designrt-padded-" + std::to_string(::getpid()));
+    const auto path =
+        std::filesystem::temp_directory_path() / ("designrt-padded-" + std::to_string(::getpid()));
     writeFile(path, image);
     EXPECT_EQ(DesignImage_OpenFile(path.c_str(), 2626, 0), nullptr);
     std::filesystem::remove(path);
@@ -179,7 +185,8 @@ TEST(CorruptHeader, HugeCountsAreRefused) {
 }
 
 TEST(CorruptHeader, OffsetsOutsideTheTablesAreRefused) {
-    for (std::size_t field : {header::kRegisterTableOffset, header::kEventTableOffset, header::kStringTableOffset}) {
+    for (std::size_t field :
+         {header::kRegisterTableOffset, header::kEventTableOffset, header::kStringTableOffset}) {
         for (uint32_t offset : {uint32_t{0}, uint32_t{8}, uint32_t{4000}, UINT32_MAX - 8, UINT32_MAX}) {
             Bytes image = smallImage();
             setField32(image, field, offset);
@@ -283,8 +290,8 @@ TEST(CorruptStrings, NamesPastTheTableOrEmptyAreRefused) {
 TEST(CorruptStrings, NamesLongerThan255BytesAreRefused) {
     const std::string a(200, 'a');
     const std::string b(200, 'b');
-    const std::string text = "design Long\nimage-bytes 4096\nregister 1 1 rw value " + a + "\nregister 2 1 rw value " +
-                             b + "\n";
+    const std::string text =
+        "design Long\nimage-bytes 4096\nregister 1 1 rw value " + a + "\nregister 2 1 rw value " + b + "\n";
     Bytes image = design::buildDesignImage(parseText(text));
     reseal(image);
     ASSERT_NE(openMemory(image), nullptr);
@@ -297,7 +304,8 @@ TEST(CorruptStrings, ControlCharactersInNamesAreRefused) {
     image[field32(image, header::kStringTableOffset) + stringOffset(image, "Block_B") + 2] = std::byte{'\n'};
     expectRefused(image);
     image = smallImage();
-    image[field32(image, header::kStringTableOffset) + stringOffset(image, "Event_One") + 1] = std::byte{0xC3};
+    image[field32(image, header::kStringTableOffset) + stringOffset(image, "Event_One") + 1] =
+        std::byte{0xC3};
     expectRefused(image);
 }
 

@@ -73,10 +73,11 @@ TEST(DesignDescription, RefusesWidthsOutsideOneToSixtyFour) {
 }
 
 TEST(DesignDescription, RefusesMalformedLines) {
-    for (const char* line : {"register 1 8 wr value A", "register 1 8 rw number A", "register 1 8 rw table:0 A",
-                             "register 1 8 rw table: A", "register 1 8 rw value", "register x 8 rw value A",
-                             "register 1 8 rw value A  B", "register 1 8 rw value A\tB", "registers 1 8 rw value A",
-                             "event one A", "image-bytes 4096 extra"})
+    for (const char* line :
+         {"register 1 8 wr value A", "register 1 8 rw number A", "register 1 8 rw table:0 A",
+          "register 1 8 rw table: A", "register 1 8 rw value", "register x 8 rw value A",
+          "register 1 8 rw value A  B", "register 1 8 rw value A\tB", "registers 1 8 rw value A",
+          "event one A", "image-bytes 4096 extra"})
         EXPECT_NE(refusal(kHead + line + "\n"), "accepted") << line;
 }
 
@@ -108,6 +109,12 @@ TEST(DesignImageBuilder, WritesExactlyTheRecordedLength) {
 TEST(DesignImageBuilder, RefusesTablesLargerThanTheImage) {
     EXPECT_THROW(design::buildDesignImage(parseText("design D\nimage-bytes 80\nregister 1 1 rw value A\n")),
                  design::DescriptionError);
+}
+
+TEST(DesignImageBuilder, RefusesImagesBeyondTheReaderLimit) {
+    auto d = parseText("design D\nimage-bytes 100\n");
+    d.imageBytes = format::kMaxImageBytes + 1;
+    EXPECT_THROW(design::buildDesignImage(d), design::DescriptionError);
 }
 
 TEST(DesignImageBuilder, IsDeterministicAndFillsWithNoise) {

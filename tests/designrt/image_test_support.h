@@ -44,7 +44,9 @@ inline void writeFile(const std::filesystem::path& path, const Bytes& bytes) {
 }
 
 // The image the build made from the repository's description, and that description.
-inline const char* builtImagePath() { return KESTREL_DESIGN_IMAGE_PATH; }
+inline const char* builtImagePath() {
+    return KESTREL_DESIGN_IMAGE_PATH;
+}
 inline const Bytes& builtImage() {
     static const Bytes image = readFile(KESTREL_DESIGN_IMAGE_PATH);
     return image;
@@ -74,7 +76,9 @@ inline design::DesignDescription smallDesign() {
                      "event 0 Event_One\n");
 }
 
-inline uint32_t field32(const Bytes& image, std::size_t offset) { return format::loadU32(image.data() + offset); }
+inline uint32_t field32(const Bytes& image, std::size_t offset) {
+    return format::loadU32(image.data() + offset);
+}
 inline void setField32(Bytes& image, std::size_t offset, uint32_t value) {
     format::storeU32(image.data() + offset, value);
 }
@@ -84,7 +88,8 @@ inline void setField64(Bytes& image, std::size_t offset, uint64_t value) {
 
 // Recomputes the checksum after a deliberate change, so that the structural checks must catch it.
 inline void reseal(Bytes& image) {
-    const std::size_t covered = std::min<std::size_t>(field32(image, format::header::kChecksummedBytes), image.size());
+    const std::size_t covered =
+        std::min<std::size_t>(field32(image, format::header::kChecksummedBytes), image.size());
     setField32(image, format::header::kChecksum, format::imageChecksum({image.data(), covered}));
 }
 

@@ -142,7 +142,8 @@ TEST(DesignImageQueries, SmallDesignReportsKindsThroughWidthAndAccess) {
 }
 
 TEST(DesignImageQueries, DesignWithoutRegistersOrEventsOpens) {
-    const ImageHandle image = openMemory(design::buildDesignImage(parseText("design Empty\nimage-bytes 100\n")));
+    const ImageHandle image =
+        openMemory(design::buildDesignImage(parseText("design Empty\nimage-bytes 100\n")));
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(DesignImage_GetRegisterCount(image.get()), 0);
     EXPECT_EQ(DesignImage_GetRegisterName(image.get(), 1), nullptr);

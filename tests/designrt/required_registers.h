@@ -129,8 +129,8 @@ inline constexpr std::array<std::string_view, 118> kHostPublishedRegisters{
 };
 
 inline constexpr std::array<std::string_view, 9> kSimulatorRegisters{
-    "AAGenEnable", "AAGenStart", "AAGenWidth", "AAGenLineWidth", "AAGenHeight",
-    "AAGenActive", "AAGenPassive", "AAGenMask", "AAGenRoll",
+    "AAGenEnable", "AAGenStart",   "AAGenWidth", "AAGenLineWidth", "AAGenHeight",
+    "AAGenActive", "AAGenPassive", "AAGenMask",  "AAGenRoll",
 };
 
 // Registers the design drives and the host only reads.

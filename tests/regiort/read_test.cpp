@@ -115,7 +115,9 @@ TEST(ImageFileRead, ReadsAHandMadeFile) {
     EXPECT_EQ(r.as<uint8_t>(), std::vector<uint8_t>(6, 0x5A));
 }
 
-TEST(ImageFileRelease, AcceptsNull) { ImageFile_Release(nullptr); }
+TEST(ImageFileRelease, AcceptsNull) {
+    ImageFile_Release(nullptr);
+}
 
 } // namespace
 } // namespace kestrel::regiort::test

@@ -24,8 +24,8 @@ void expectRefused(const std::string& path) {
 
 void expectLayoutRefused(const TiffLayout& l) {
     const TemporaryDirectory dir;
-    const std::vector<uint8_t> data(std::size_t{l.width} * l.height * l.samplesPerPixel * l.bitsPerSample / 8 + 16,
-                                    0x33);
+    const std::vector<uint8_t> data(
+        std::size_t{l.width} * l.height * l.samplesPerPixel * l.bitsPerSample / 8 + 16, 0x33);
     ASSERT_TRUE(writeWithLibtiff(dir.file("r.tiff"), l, data.data()));
     expectRefused(dir.file("r.tiff"));
 }

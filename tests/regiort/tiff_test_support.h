@@ -66,8 +66,7 @@ struct ReadResult {
     ReadResult(const ReadResult&) = delete;
     ReadResult& operator=(const ReadResult&) = delete;
 
-    template <typename T>
-    std::vector<T> as() const {
+    template <typename T> std::vector<T> as() const {
         std::vector<T> out(std::size_t(width) * height);
         std::memcpy(out.data(), samples, out.size() * sizeof(T));
         return out;
@@ -134,7 +133,8 @@ inline bool writeWithLibtiff(const std::string& path, const TiffLayout& l, const
                 const uint32_t rows = std::min(l.rowsPerStrip, l.height - s * l.rowsPerStrip);
                 std::vector<uint8_t> strip(bytes + s * l.rowsPerStrip * rowBytes,
                                            bytes + (s * l.rowsPerStrip + rows) * rowBytes);
-                ok = ok && TIFFWriteEncodedStrip(tif, s, strip.data(), static_cast<tmsize_t>(strip.size())) >= 0;
+                ok = ok &&
+                     TIFFWriteEncodedStrip(tif, s, strip.data(), static_cast<tmsize_t>(strip.size())) >= 0;
             }
         }
         ok = ok && TIFFWriteDirectory(tif) == 1;
@@ -152,8 +152,14 @@ inline void writeBytes(const std::string& path, const std::vector<uint8_t>& byte
 // would refuse to write (zero) can still be put on disk. Pixel data is width * height bytes of 0x5A.
 inline std::vector<uint8_t> handMadeTiff(uint32_t width, uint32_t height) {
     std::vector<uint8_t> b{'I', 'I', 42, 0, 8, 0, 0, 0};
-    const auto put16 = [&](uint16_t v) { b.push_back(v & 0xFF); b.push_back(v >> 8); };
-    const auto put32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) b.push_back((v >> (8 * i)) & 0xFF); };
+    const auto put16 = [&](uint16_t v) {
+        b.push_back(v & 0xFF);
+        b.push_back(v >> 8);
+    };
+    const auto put32 = [&](uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            b.push_back((v >> (8 * i)) & 0xFF);
+    };
     const uint16_t entries = 9;
     const uint32_t dataOffset = 8 + 2 + entries * 12 + 4;
     const auto entry = [&](uint16_t tag, uint16_t type, uint32_t value) {

@@ -15,7 +15,9 @@ using kestrel::designrt::ReadOptions;
 
 namespace {
 
-DesignImage* toImage(void* handle) { return static_cast<DesignImage*>(handle); }
+DesignImage* toImage(void* handle) {
+    return static_cast<DesignImage*>(handle);
+}
 
 std::optional<ReadOptions> optionsFromFlags(int32_t flags) {
     if ((flags & ~DESIGNRT_OPEN_VERIFY) != 0)
@@ -61,11 +63,14 @@ DESIGNRT_API void* DesignImage_OpenMemory(const void* start, uint64_t length, in
     const auto options = optionsFromFlags(flags);
     if (!options || start == nullptr || length > kestrel::designrt::format::kMaxImageBytes)
         return nullptr;
-    const std::span<const std::byte> bytes(static_cast<const std::byte*>(start), static_cast<std::size_t>(length));
+    const std::span<const std::byte> bytes(static_cast<const std::byte*>(start),
+                                           static_cast<std::size_t>(length));
     return openImage(bytes, length, *options);
 }
 
-DESIGNRT_API void DesignImage_Close(void* image) { std::unique_ptr<DesignImage> owned(toImage(image)); }
+DESIGNRT_API void DesignImage_Close(void* image) {
+    std::unique_ptr<DesignImage> owned(toImage(image));
+}
 
 DESIGNRT_API int32_t DesignImage_GetRegisterCount(void* image) {
     return image == nullptr ? 0 : toImage(image)->registerCount();

@@ -22,8 +22,9 @@ namespace kestrel::designrt::format {
 
 // The one revision of this layout that the runtime reads; callers state it when opening a file.
 inline constexpr uint32_t kFormatRevision = 2626;
-inline constexpr std::array<std::byte, 8> kMagic{std::byte{'K'}, std::byte{'D'}, std::byte{'S'}, std::byte{'G'},
-                                                 std::byte{'N'}, std::byte{'I'}, std::byte{'M'}, std::byte{'G'}};
+inline constexpr std::array<std::byte, 8> kMagic{std::byte{'K'}, std::byte{'D'}, std::byte{'S'},
+                                                 std::byte{'G'}, std::byte{'N'}, std::byte{'I'},
+                                                 std::byte{'M'}, std::byte{'G'}};
 
 inline constexpr std::size_t kHeaderBytes = 64;
 inline constexpr std::size_t kRegisterEntryBytes = 16;
@@ -85,8 +86,8 @@ inline constexpr std::size_t kKind = 4; // int32; 1 = published under its design
 } // namespace event
 
 inline uint32_t loadU32(const std::byte* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
 
 inline uint64_t loadU64(const std::byte* p) {

@@ -66,8 +66,8 @@ std::optional<Header> readHeader(std::span<const std::byte> prefix, uint64_t tot
     const std::byte* h = prefix.data();
     if (!std::equal(kMagic.begin(), kMagic.end(), h + header::kMagic))
         return std::nullopt;
-    if (loadU32(h + header::kFormatRevision) != kFormatRevision || loadU32(h + header::kHeaderBytes) != kHeaderBytes ||
-        loadU32(h + header::kReserved) != 0)
+    if (loadU32(h + header::kFormatRevision) != kFormatRevision ||
+        loadU32(h + header::kHeaderBytes) != kHeaderBytes || loadU32(h + header::kReserved) != 0)
         return std::nullopt;
 
     Header out;
@@ -92,9 +92,10 @@ std::optional<Header> readHeader(std::span<const std::byte> prefix, uint64_t tot
     if (out.registerCount > kMaxRegisters || out.eventCount > kMaxEvents || out.stringTableBytes == 0)
         return std::nullopt;
 
-    const std::array<Span64, 3> tables{tableSpan(out.registerTableOffset, out.registerCount, kRegisterEntryBytes),
-                                       tableSpan(out.eventTableOffset, out.eventCount, kEventEntryBytes),
-                                       tableSpan(out.stringTableOffset, out.stringTableBytes, 1)};
+    const std::array<Span64, 3> tables{
+        tableSpan(out.registerTableOffset, out.registerCount, kRegisterEntryBytes),
+        tableSpan(out.eventTableOffset, out.eventCount, kEventEntryBytes),
+        tableSpan(out.stringTableOffset, out.stringTableBytes, 1)};
     for (const Span64& t : tables) {
         if (t.begin != t.end && (t.begin < kHeaderBytes || t.end > out.checksummedBytes))
             return std::nullopt;
@@ -138,8 +139,7 @@ std::optional<EventEntry> readEvent(const std::byte* p, const std::vector<char>&
     return e;
 }
 
-template <typename Key>
-bool allUnique(std::vector<Key> keys) {
+template <typename Key> bool allUnique(std::vector<Key> keys) {
     std::sort(keys.begin(), keys.end());
     return std::adjacent_find(keys.begin(), keys.end()) == keys.end();
 }
@@ -158,7 +158,8 @@ bool keysUnique(const DesignTables& t) {
     }
     for (const EventEntry& e : t.events)
         eventNames.emplace_back(t.strings.data() + e.nameOffset, e.nameBytes);
-    return allUnique(std::move(ids)) && allUnique(std::move(registerNames)) && allUnique(std::move(eventNames));
+    return allUnique(std::move(ids)) && allUnique(std::move(registerNames)) &&
+           allUnique(std::move(eventNames));
 }
 
 } // namespace
@@ -183,14 +184,16 @@ std::optional<DesignTables> readDesignTables(std::span<const std::byte> prefix, 
 
     tables.registers.reserve(head->registerCount);
     for (uint32_t i = 0; i < head->registerCount; ++i) {
-        const auto r = readRegister(prefix.data() + head->registerTableOffset + i * kRegisterEntryBytes, tables.strings);
+        const auto r =
+            readRegister(prefix.data() + head->registerTableOffset + i * kRegisterEntryBytes, tables.strings);
         if (!r)
             return std::nullopt;
         tables.registers.push_back(*r);
     }
     tables.events.reserve(head->eventCount);
     for (uint32_t i = 0; i < head->eventCount; ++i) {
-        const auto e = readEvent(prefix.data() + head->eventTableOffset + i * kEventEntryBytes, tables.strings);
+        const auto e =
+            readEvent(prefix.data() + head->eventTableOffset + i * kEventEntryBytes, tables.strings);
         if (!e)
             return std::nullopt;
         tables.events.push_back(*e);

@@ -8,7 +8,9 @@ namespace {
 
 // Returning non-zero tells libtiff the message is handled, so the global handler (stderr by
 // default) is not called; the failure itself still reaches us through the call's result.
-int dropMessage(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+int dropMessage(TIFF*, void*, const char*, const char*, va_list) {
+    return 1;
+}
 
 struct OptionsDeleter {
     void operator()(TIFFOpenOptions* options) const { TIFFOpenOptionsFree(options); }
@@ -16,7 +18,9 @@ struct OptionsDeleter {
 
 } // namespace
 
-void TiffCloser::operator()(TIFF* tif) const { TIFFClose(tif); }
+void TiffCloser::operator()(TIFF* tif) const {
+    TIFFClose(tif);
+}
 
 TiffPtr openTiff(const char* path, const char* mode) {
     const std::unique_ptr<TIFFOpenOptions, OptionsDeleter> options(TIFFOpenOptionsAlloc());

@@ -26,7 +26,8 @@ std::optional<Layout> readLayout(TIFF* tif) {
     uint16_t samplesPerPixel = 0;
     uint16_t sampleFormat = 0;
     uint16_t photometric = 0;
-    if (!TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &l.width) || !TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &l.height) ||
+    if (!TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &l.width) ||
+        !TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &l.height) ||
         !TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &l.bitsPerSample) ||
         !TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samplesPerPixel) ||
         !TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &sampleFormat) ||
@@ -35,7 +36,8 @@ std::optional<Layout> readLayout(TIFF* tif) {
     if (samplesPerPixel != 1 || (l.bitsPerSample != 8 && l.bitsPerSample != 16))
         return std::nullopt;
     // Only plain grey levels: a min-is-white or palette image would need its values mapped first.
-    if (photometric != PHOTOMETRIC_MINISBLACK || (sampleFormat != SAMPLEFORMAT_UINT && sampleFormat != SAMPLEFORMAT_VOID))
+    if (photometric != PHOTOMETRIC_MINISBLACK ||
+        (sampleFormat != SAMPLEFORMAT_UINT && sampleFormat != SAMPLEFORMAT_VOID))
         return std::nullopt;
     constexpr auto kMaxDimension = static_cast<uint32_t>(std::numeric_limits<int32_t>::max());
     if (l.width == 0 || l.height == 0 || l.width > kMaxDimension || l.height > kMaxDimension)
@@ -71,8 +73,8 @@ bool readStrips(TIFF* tif, const Layout& l, std::byte* out) {
 bool readTiles(TIFF* tif, const Layout& l, std::byte* out) {
     uint32_t tileWidth = 0;
     uint32_t tileHeight = 0;
-    if (!TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tileWidth) || !TIFFGetField(tif, TIFFTAG_TILELENGTH, &tileHeight) ||
-        tileWidth == 0 || tileHeight == 0)
+    if (!TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tileWidth) ||
+        !TIFFGetField(tif, TIFFTAG_TILELENGTH, &tileHeight) || tileWidth == 0 || tileHeight == 0)
         return false;
     const std::size_t bytesPerSample = l.bitsPerSample / 8;
     const uint64_t tileRowBytes = uint64_t{tileWidth} * bytesPerSample;

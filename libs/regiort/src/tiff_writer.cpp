@@ -14,7 +14,8 @@ bool writeAll(TIFF* tif, const SampleImageView& image) {
     const std::size_t rowBytes = std::size_t{image.width} * (image.bitsPerSample / 8);
     const auto rowsPerStrip =
         static_cast<uint32_t>(std::clamp<std::size_t>(kStripTargetBytes / rowBytes, 1, image.height));
-    if (!TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, image.width) || !TIFFSetField(tif, TIFFTAG_IMAGELENGTH, image.height) ||
+    if (!TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, image.width) ||
+        !TIFFSetField(tif, TIFFTAG_IMAGELENGTH, image.height) ||
         !TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, image.bitsPerSample) ||
         !TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1) ||
         !TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_UINT) ||
