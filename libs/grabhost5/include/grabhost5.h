@@ -166,6 +166,11 @@ GH5_API int32_t gh5_grabber_create(Gh5Board* board, const char* applet, Gh5Grabb
    table must not be used afterwards. */
 GH5_API int32_t gh5_grabber_free(Gh5Grabber* grabber);
 
+/* The host's own frame-grabber handle that the applet initialised for the record (the handle the
+   entry points of grabhost5_host.h take), NULL for a bad record or an applet that never
+   initialised the host. Valid until gh5_grabber_free. For diagnostics and tests. */
+GH5_API void* gh5_grabber_host(Gh5Grabber* grabber);
+
 /* ---- Acquisition memory ----
    A ring of bufferCount buffers of bufferBytes each, owned by the grabber's host handle, freed by
    gh5_memory_free or with the grabber. The handle is the 64-bit memory value of the acquisition

@@ -15,7 +15,11 @@ std::string directoryOfThisLibrary() {
     Dl_info info{};
     if (dladdr(reinterpret_cast<const void*>(&directoryOfThisLibrary), &info) == 0 || info.dli_fname == nullptr)
         return ".";
-    const std::string path = info.dli_fname;
+    // The loader may name the library through a RUNPATH such as "bin/../lib"; the real path makes
+    // messages and comparisons plain.
+    char* resolved = ::realpath(info.dli_fname, nullptr);
+    const std::string path = resolved != nullptr ? resolved : info.dli_fname;
+    std::free(resolved);
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos)
         return ".";

@@ -192,6 +192,15 @@ GH5_API int32_t gh5_grabber_free(Gh5Grabber* grabber) {
     });
 }
 
+GH5_API void* gh5_grabber_host(Gh5Grabber* grabber) {
+    try {
+        const auto state = ApplicationHandles::instance().grabbers.find(grabber);
+        return state ? state->hostHandle : nullptr;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
 GH5_API int32_t gh5_memory_alloc(Gh5Grabber* grabber, uint32_t bufferCount, uint64_t bufferBytes, uint64_t* memory) {
     return guarded([&] {
         if (memory == nullptr)

@@ -1,0 +1,276 @@
+// The application API with stand-in applets: boards, applet loading, grabbers, memories and the
+// acquisition calls as an application reaches them through the applet's exports.
+#include "grabhost5.h"
+#include "grabhost5_host.h"
+
+#include "boardhw.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <set>
+#include <string>
+
+namespace {
+
+// Each test runs in a process of its own; the applet path points at the stand-in applets.
+class Application : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv("KESTREL_APPLET_PATH", FAKE_APPLET_DIR, 1);
+        ::unsetenv("FAKE_APPLET_DESIGN");
+    }
+};
+
+class OnBoard : public Application {
+protected:
+    void SetUp() override {
+        Application::SetUp();
+        ASSERT_EQ(gh5_board_open(0, &board_), GH5_OK);
+    }
+    void TearDown() override {
+        if (board_ != nullptr) {
+            EXPECT_EQ(gh5_board_close(board_), GH5_OK);
+        }
+    }
+    Gh5Grabber* create(const char* applet = "FakeApplet") {
+        Gh5Grabber* grabber = nullptr;
+        EXPECT_EQ(gh5_grabber_create(board_, applet, &grabber), GH5_OK) << gh5_error_detail();
+        return grabber;
+    }
+
+    Gh5Board* board_ = nullptr;
+};
+
+} // namespace
+
+TEST_F(Application, OpensEachBoardOnceAndRefusesStaleHandles) {
+    EXPECT_EQ(gh5_board_count(), 4);
+    Gh5Board* board = nullptr;
+    ASSERT_EQ(gh5_board_open(1, &board), GH5_OK);
+    EXPECT_EQ(gh5_board_index(board), 1);
+    EXPECT_NE(gh5_board_device(board), nullptr);
+    Gh5Board* again = nullptr;
+    EXPECT_EQ(gh5_board_open(1, &again), BOARD_ERR_BOARD_IN_USE);
+    EXPECT_EQ(gh5_board_open(9, &again), BOARD_ERR_NO_SUCH_BOARD);
+    EXPECT_EQ(gh5_board_open(0, nullptr), GH5_ERR_INVALID_ARGUMENT);
+    ASSERT_EQ(gh5_board_close(board), GH5_OK);
+    EXPECT_EQ(gh5_board_close(board), GH5_ERR_INVALID_HANDLE);
+    EXPECT_EQ(gh5_board_device(board), nullptr);
+    EXPECT_EQ(gh5_board_index(nullptr), GH5_ERR_INVALID_HANDLE);
+    ASSERT_EQ(gh5_board_open(1, &again), GH5_OK);
+    EXPECT_NE(again, board);
+    EXPECT_EQ(gh5_board_close(again), GH5_OK);
+}
+
+TEST_F(Application, LoadsAnAppletByNameFromTheAppletPathAndAsksItsProperties) {
+    Gh5Applet* applet = nullptr;
+    ASSERT_EQ(gh5_applet_load("FakeApplet", &applet), GH5_OK) << gh5_error_detail();
+    EXPECT_EQ(std::string(gh5_applet_file(applet)), std::string(FAKE_APPLET_DIR) + "/FakeApplet.so");
+    uint64_t address = 0;
+    int32_t result = -1;
+    ASSERT_EQ(gh5_applet_info(applet, 4176, 0, 0, nullptr, &address, &result), GH5_OK);
+    EXPECT_EQ(result, 0);
+    EXPECT_STREQ(reinterpret_cast<const char*>(static_cast<uintptr_t>(address)), "FakeApplet");
+    ASSERT_EQ(gh5_applet_info(applet, 5000, 0, 0, nullptr, nullptr, &result), GH5_OK);
+    EXPECT_EQ(result, -2130);
+    EXPECT_EQ(gh5_applet_info(applet, 4176, 0, 0, nullptr, nullptr, nullptr), GH5_ERR_INVALID_ARGUMENT);
+    const Gh5AppletExports* exports = gh5_applet_exports(applet);
+    ASSERT_NE(exports, nullptr);
+    EXPECT_NE(exports->Std_entry, nullptr);
+    EXPECT_EQ(exports->Fg_saveConfig, nullptr) << "an export the applet lacks stays empty";
+    EXPECT_EQ(exports->Fg_getParameterInfo, nullptr) << "not bound to the host's namesake";
+    ASSERT_EQ(gh5_applet_unload(applet), GH5_OK);
+    EXPECT_EQ(gh5_applet_unload(applet), GH5_ERR_INVALID_HANDLE);
+    EXPECT_EQ(gh5_applet_exports(applet), nullptr);
+    EXPECT_EQ(gh5_applet_info(applet, 4176, 0, 0, nullptr, nullptr, &result), GH5_ERR_INVALID_HANDLE);
+}
+
+TEST_F(Application, AcceptsNamesWithTheSuffixAndFilePaths) {
+    Gh5Applet* applet = nullptr;
+    ASSERT_EQ(gh5_applet_load("FakeApplet.so", &applet), GH5_OK);
+    EXPECT_EQ(gh5_applet_unload(applet), GH5_OK);
+    ::setenv("KESTREL_APPLET_PATH", "/nonexistent", 1);
+    ASSERT_EQ(gh5_applet_load(FAKE_APPLET_DIR "/FakeApplet.so", &applet), GH5_OK);
+    EXPECT_EQ(gh5_applet_unload(applet), GH5_OK);
+}
+
+TEST_F(Application, SearchesTheAppletPathInOrder) {
+    ::setenv("KESTREL_APPLET_PATH", "/nonexistent:" FAKE_APPLET_DIR ":/tmp", 1);
+    Gh5Applet* applet = nullptr;
+    ASSERT_EQ(gh5_applet_load("FakeApplet", &applet), GH5_OK);
+    EXPECT_EQ(gh5_applet_unload(applet), GH5_OK);
+}
+
+TEST_F(Application, LooksBesideTheHostLibraryWithoutAnAppletPath) {
+    ::unsetenv("KESTREL_APPLET_PATH");
+    Gh5Applet* applet = nullptr;
+    EXPECT_EQ(gh5_applet_load("FakeApplet", &applet), GH5_ERR_APPLET_NOT_FOUND);
+    EXPECT_NE(std::string(gh5_error_detail()).find(KESTREL_LIB_DIR), std::string::npos) << gh5_error_detail();
+}
+
+TEST_F(Application, ReportsMissingUnloadableAndIncompleteApplets) {
+    Gh5Applet* applet = nullptr;
+    EXPECT_EQ(gh5_applet_load("NoSuchApplet", &applet), GH5_ERR_APPLET_NOT_FOUND);
+    EXPECT_NE(std::string(gh5_error_detail()).find("NoSuchApplet.so"), std::string::npos);
+    EXPECT_EQ(gh5_applet_load("NotALibrary", &applet), GH5_ERR_APPLET_NOT_LOADED);
+    EXPECT_NE(std::string(gh5_error_detail()), "");
+    EXPECT_EQ(gh5_applet_load("NoEntryApplet", &applet), GH5_ERR_APPLET_INCOMPLETE);
+    EXPECT_EQ(gh5_applet_load("", &applet), GH5_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(gh5_applet_load(nullptr, &applet), GH5_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(gh5_applet_load("FakeApplet", nullptr), GH5_ERR_INVALID_ARGUMENT);
+}
+
+TEST_F(OnBoard, CreatesTheAppletIntoTheRecordsFirstField) {
+    Gh5Grabber* grabber = create();
+    ASSERT_NE(grabber, nullptr);
+    EXPECT_NE(grabber->applet, nullptr);
+    EXPECT_EQ(grabber->board, board_);
+    ASSERT_NE(grabber->exports, nullptr);
+    EXPECT_EQ(grabber->exports->Fg_getNrOfParameter(grabber), 3);
+    EXPECT_GT(grabber->exports->Fg_getAppletId(grabber, 0), 0) << "the applet reaches its host handle";
+    EXPECT_EQ(gh5_grabber_free(grabber), GH5_OK);
+}
+
+TEST_F(OnBoard, ReachesTheHostThroughTheAppletsForwardedCalls) {
+    Gh5Grabber* grabber = create();
+    ASSERT_NE(grabber, nullptr);
+    uint32_t format = 2;
+    const int32_t id = 100101; // Device1_Process0_Camera_Format in the Kestrel12 design
+    ASSERT_EQ(grabber->exports->Fg_setParameterWithType(grabber, id, &format, 0, GH5_TYPE_UINT32), GH5_OK);
+    uint64_t onBoard = 0;
+    ASSERT_EQ(Board_ReadRegister(gh5_board_device(board_), id, &onBoard), BOARD_OK);
+    EXPECT_EQ(onBoard, 2u);
+    EXPECT_EQ(gh5_grabber_free(grabber), GH5_OK);
+}
+
+TEST_F(OnBoard, RunsOneAppletPerBoard) {
+    Gh5Grabber* first = create();
+    ASSERT_NE(first, nullptr);
+    Gh5Grabber* second = nullptr;
+    EXPECT_EQ(gh5_grabber_create(board_, "FakeApplet", &second), GH5_ERR_BOARD_BUSY);
+    EXPECT_EQ(second, nullptr);
+    EXPECT_EQ(first->exports->Fg_getNrOfParameter(first), 3) << "the refused creation left the first alone";
+    ASSERT_EQ(gh5_grabber_free(first), GH5_OK);
+    second = create();
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(gh5_grabber_free(second), GH5_OK);
+}
+
+TEST_F(OnBoard, FreeingClearsTheRecordAndRefusesItAfterwards) {
+    Gh5Grabber* grabber = create();
+    ASSERT_NE(grabber, nullptr);
+    ASSERT_EQ(gh5_grabber_free(grabber), GH5_OK);
+    EXPECT_EQ(gh5_grabber_free(grabber), GH5_ERR_INVALID_HANDLE);
+    uint64_t memory = 0;
+    EXPECT_EQ(gh5_memory_alloc(grabber, 1, 16, &memory), GH5_ERR_INVALID_HANDLE);
+    EXPECT_EQ(gh5_grabber_free(nullptr), GH5_ERR_INVALID_HANDLE);
+}
+
+TEST_F(OnBoard, PassesTheAppletsCreationErrorOn) {
+    Gh5Grabber* grabber = nullptr;
+    EXPECT_EQ(gh5_grabber_create(board_, "FailingApplet", &grabber), -100);
+    EXPECT_STREQ(gh5_error_text(-100), "initialisation failed");
+    EXPECT_EQ(gh5_grabber_create(board_, "RefusingApplet", &grabber), GH5_ERR_APPLET_REFUSED);
+    EXPECT_EQ(gh5_grabber_create(board_, "NoSuchApplet", &grabber), GH5_ERR_APPLET_NOT_FOUND);
+    EXPECT_EQ(gh5_grabber_create(board_, "NoEntryApplet", &grabber), GH5_ERR_APPLET_INCOMPLETE);
+    EXPECT_EQ(gh5_grabber_create(nullptr, "FakeApplet", &grabber), GH5_ERR_INVALID_HANDLE);
+    EXPECT_EQ(gh5_grabber_create(board_, nullptr, &grabber), GH5_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(grabber, nullptr);
+}
+
+TEST_F(OnBoard, ReleasesTheBoardAfterAnAppletThatFailedLate) {
+    Gh5Grabber* grabber = nullptr;
+    EXPECT_EQ(gh5_grabber_create(board_, "LateFailingApplet", &grabber), -2031);
+    grabber = create();
+    ASSERT_NE(grabber, nullptr);
+    EXPECT_EQ(gh5_grabber_free(grabber), GH5_OK);
+}
+
+TEST_F(OnBoard, KeepsTheBoardOpenUntilTheLastGrabberOnItIsFreed) {
+    Gh5Grabber* grabber = create();
+    ASSERT_NE(grabber, nullptr);
+    ASSERT_EQ(gh5_board_close(board_), GH5_OK);
+    Gh5Board* reopened = nullptr;
+    EXPECT_EQ(gh5_board_open(0, &reopened), BOARD_ERR_BOARD_IN_USE);
+    EXPECT_EQ(grabber->exports->Fg_getNrOfParameter(grabber), 3);
+    ASSERT_EQ(gh5_grabber_free(grabber), GH5_OK);
+    ASSERT_EQ(gh5_board_open(0, &reopened), GH5_OK);
+    board_ = reopened;
+}
+
+TEST_F(OnBoard, AllocatesAcquisitionMemoriesForTheGrabber) {
+    Gh5Grabber* grabber = create();
+    ASSERT_NE(grabber, nullptr);
+    uint64_t memory = 0;
+    ASSERT_EQ(gh5_memory_alloc(grabber, 4, 1024, &memory), GH5_OK);
+    EXPECT_NE(memory, 0u);
+    EXPECT_NE(gh5_memory_buffer(grabber, memory, 3), nullptr);
+    EXPECT_EQ(gh5_memory_buffer(grabber, memory, 4), nullptr);
+    EXPECT_EQ(grabber->exports->Fg_getStatusEx(grabber, GH5_STATUS_BUFFER_COUNT, 0, 0, memory), 4);
+    EXPECT_EQ(grabber->exports->Fg_getStatusEx(grabber, GH5_STATUS_BUFFER_BYTES, 0, 0, memory), 1024);
+    EXPECT_EQ(gh5_memory_alloc(grabber, 0, 1024, &memory), GH5_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(gh5_memory_alloc(grabber, 1, 1, nullptr), GH5_ERR_INVALID_ARGUMENT);
+    ASSERT_EQ(gh5_memory_free(grabber, memory), GH5_OK);
+    EXPECT_EQ(gh5_memory_free(grabber, memory), GH5_ERR_INVALID_MEMORY);
+    EXPECT_EQ(gh5_memory_buffer(grabber, memory, 0), nullptr);
+    EXPECT_EQ(gh5_grabber_free(grabber), GH5_OK);
+}
+
+TEST_F(OnBoard, StartsAndStopsAcquisitionOnTheOneDmaChannel) {
+    Gh5Grabber* grabber = create();
+    ASSERT_NE(grabber, nullptr);
+    const Gh5AppletExports& fg = *grabber->exports;
+    uint64_t memory = 0;
+    ASSERT_EQ(gh5_memory_alloc(grabber, 2, 64, &memory), GH5_OK);
+
+    EXPECT_EQ(fg.Fg_AcquireEx(grabber, 1, 10, GH5_ACQ_STANDARD, memory), GH5_ERR_INVALID_DMA);
+    EXPECT_EQ(fg.Fg_AcquireEx(grabber, 0, 0, GH5_ACQ_STANDARD, memory), GH5_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(fg.Fg_AcquireEx(grabber, 0, 10, 0x40, memory), GH5_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(fg.Fg_AcquireEx(grabber, 0, 10, GH5_ACQ_STANDARD, memory + 1), GH5_ERR_INVALID_MEMORY);
+    EXPECT_EQ(fg.Fg_getLastErrorNumber(grabber), GH5_ERR_INVALID_MEMORY);
+
+    ASSERT_EQ(fg.Fg_AcquireEx(grabber, 0, GH5_GRAB_INFINITE, GH5_ACQ_STANDARD, memory), GH5_OK);
+    EXPECT_EQ(fg.Fg_getLastErrorNumber(grabber), GH5_OK);
+    EXPECT_EQ(fg.Fg_AcquireEx(grabber, 0, 10, GH5_ACQ_STANDARD, memory), GH5_ERR_ALREADY_RUNNING);
+    EXPECT_EQ(fg.Fg_getStatusEx(grabber, GH5_STATUS_ACQUIRING, 0, 0, memory), 1);
+    EXPECT_EQ(fg.Fg_getLastPicNumberEx(grabber, 0, memory), 0);
+    EXPECT_EQ(gh5_memory_free(grabber, memory), GH5_ERR_MEMORY_BUSY);
+    uint32_t dmaStatus = 0;
+    ASSERT_EQ(fg.Fg_getParameterWithType(grabber, GH5_PARAM_DMASTATUS, &dmaStatus, 0, GH5_TYPE_UINT32), GH5_OK);
+    EXPECT_EQ(dmaStatus, 1u);
+    uint32_t cameraStatus = 0;
+    ASSERT_EQ(fg.Fg_getParameterWithType(grabber, GH5_PARAM_CAMSTATUS_EXTENDED, &cameraStatus, 0, 2), GH5_OK);
+    EXPECT_EQ(cameraStatus, 7u) << "pixel clock, line valid and frame valid while acquiring";
+
+    EXPECT_EQ(fg.Fg_getLastPicNumberBlockingEx(grabber, 1, 0, 0, memory), GH5_ERR_TIMEOUT);
+    EXPECT_EQ(fg.Fg_getLastErrorNumber(grabber), GH5_ERR_TIMEOUT);
+    EXPECT_EQ(fg.Fg_getLastPicNumberBlockingEx(grabber, 1, 0, -1, memory), GH5_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(fg.Fg_getLastPicNumberBlockingEx(grabber, 0, 0, 0, memory), GH5_ERR_INVALID_ARGUMENT);
+
+    EXPECT_EQ(fg.Fg_stopAcquireEx(grabber, 0, memory, 5), GH5_ERR_INVALID_ARGUMENT);
+    ASSERT_EQ(fg.Fg_stopAcquireEx(grabber, 0, memory, GH5_STOP_ASYNC), GH5_OK);
+    EXPECT_EQ(fg.Fg_stopAcquireEx(grabber, 0, memory, GH5_STOP_ASYNC), GH5_ERR_NOT_RUNNING);
+    EXPECT_EQ(fg.Fg_getStatusEx(grabber, GH5_STATUS_ACQUIRING, 0, 0, memory), 0);
+    EXPECT_EQ(fg.Fg_getStatusEx(grabber, 99, 0, 0, memory), GH5_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(fg.Fg_getLastPicNumberBlockingEx(grabber, 1, 0, 1, memory), GH5_ERR_NOT_RUNNING);
+    EXPECT_EQ(gh5_memory_free(grabber, memory), GH5_OK);
+    EXPECT_EQ(gh5_grabber_free(grabber), GH5_OK);
+}
+
+TEST(ErrorTexts, NameEveryHostBoardAndAppletCode) {
+    EXPECT_STREQ(gh5_error_text(GH5_ERR_TIMEOUT), "timeout waiting for the picture");
+    EXPECT_STREQ(gh5_error_text(BOARD_ERR_READ_ONLY), "register is read-only");
+    EXPECT_STREQ(gh5_error_text(-7080), "value not aligned to its step");
+    EXPECT_STREQ(gh5_error_text(-2031), "host library unusable");
+    EXPECT_STREQ(gh5_error_text(12345), "unknown error");
+    std::set<std::string> texts;
+    for (int32_t code : {GH5_ERR_INVALID_HANDLE, GH5_ERR_INVALID_ARGUMENT, GH5_ERR_OUT_OF_MEMORY,
+                         GH5_ERR_APPLET_NOT_FOUND, GH5_ERR_APPLET_NOT_LOADED, GH5_ERR_APPLET_INCOMPLETE,
+                         GH5_ERR_APPLET_REFUSED, GH5_ERR_NOT_INITIALISED, GH5_ERR_BOARD_BUSY, GH5_ERR_NO_DESIGN,
+                         GH5_ERR_UNKNOWN_PARAMETER, GH5_ERR_READ_ONLY, GH5_ERR_OUT_OF_RANGE, GH5_ERR_WRONG_TYPE,
+                         GH5_ERR_INVALID_DMA, GH5_ERR_INVALID_PORT, GH5_ERR_NOT_RUNNING, GH5_ERR_ALREADY_RUNNING,
+                         GH5_ERR_TIMEOUT, GH5_ERR_INVALID_MEMORY, GH5_ERR_MEMORY_BUSY, GH5_ERR_ABORTED})
+        EXPECT_TRUE(texts.insert(gh5_error_text(code)).second) << code;
+    EXPECT_EQ(texts.count("unknown error"), 0u);
+}

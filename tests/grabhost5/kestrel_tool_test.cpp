@@ -1,0 +1,73 @@
+// The kestrel tool as a user runs it: output, messages and exit codes.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+#include <sys/wait.h>
+
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    std::string output; // stdout and stderr together
+};
+
+ToolRun kestrel(const std::string& environment, const std::string& arguments) {
+    const std::string command = environment + " " KESTREL_TOOL_PATH " " + arguments + " 2>&1";
+    ToolRun run;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return run;
+    std::array<char, 4096> buffer{};
+    std::size_t n = 0;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+        run.output.append(buffer.data(), n);
+    const int status = ::pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+const std::string kFakePath = "KESTREL_APPLET_PATH=" FAKE_APPLET_DIR;
+
+} // namespace
+
+TEST(KestrelInfo, FailsWithAClearMessageWhenTheAppletIsMissing) {
+    const ToolRun run = kestrel("KESTREL_APPLET_PATH=/nonexistent", "info");
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_NE(run.output.find("kestrel: cannot load applet Kestrel12: applet library not found (-9010)"),
+              std::string::npos)
+        << run.output;
+    EXPECT_NE(run.output.find("/nonexistent"), std::string::npos) << run.output;
+}
+
+TEST(KestrelInfo, ShowsThePropertiesAndReportsTheAppletAlive) {
+    const ToolRun run = kestrel(kFakePath, "info --applet FakeApplet");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("Title           Fake applet for host tests"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("Design image    4242 bytes"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("Description     (not answered)"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("Board 0         applet created and alive, 3 parameters"), std::string::npos)
+        << run.output;
+}
+
+TEST(KestrelInfo, NamesTheAppletsCreationErrorInWords) {
+    const ToolRun run = kestrel(kFakePath, "-a FailingApplet info");
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_NE(run.output.find("cannot create applet FailingApplet on board 0: initialisation failed (-100)"),
+              std::string::npos)
+        << run.output;
+}
+
+TEST(KestrelInfo, RefusesABoardThatDoesNotExist) {
+    const ToolRun run = kestrel(kFakePath, "info -a FakeApplet --board 7");
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_NE(run.output.find("cannot open board 7: no board with that index (-7002)"), std::string::npos)
+        << run.output;
+}
+
+TEST(KestrelTool, AsksForASubcommand) {
+    const ToolRun run = kestrel("", "");
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_NE(run.output.find("info"), std::string::npos) << run.output;
+}
