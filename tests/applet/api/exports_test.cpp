@@ -70,12 +70,14 @@ void expectBadHandleValues(const kestrel::test::AppletExports& api, void* fg) {
 } // namespace
 
 TEST_F(Exports, NullHandleGivesEveryBadHandleValue) {
+    host().hostLastCall[0] = '\0'; // creation itself talks to the host
     expectBadHandleValues(api(), nullptr);
     EXPECT_EQ(host().hostLastCall[0], '\0');
 }
 
 TEST_F(Exports, HandleWithoutAppletGivesEveryBadHandleValue) {
     HostRecord empty;
+    host().hostLastCall[0] = '\0';
     expectBadHandleValues(api(), &empty);
     EXPECT_EQ(empty.hostData, 0xfeedfacecafebeefull);
     EXPECT_EQ(host().hostLastCall[0], '\0');
