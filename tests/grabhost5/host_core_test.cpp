@@ -115,7 +115,9 @@ TEST(MemoryPool, RefusesEmptyAndImpossibleMemories) {
     uint64_t handle = 0;
     EXPECT_EQ(pool.allocate(0, 100, handle), GH5_ERR_INVALID_ARGUMENT);
     EXPECT_EQ(pool.allocate(1, 0, handle), GH5_ERR_INVALID_ARGUMENT);
-    EXPECT_EQ(pool.allocate(1, UINT64_MAX / 2, handle), GH5_ERR_OUT_OF_MEMORY);
+    EXPECT_EQ(pool.allocate(1, GH5_MAX_BUFFER_BYTES + 1, handle), GH5_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(pool.allocate(17, GH5_MAX_BUFFER_BYTES, handle), GH5_ERR_OUT_OF_MEMORY);
+    EXPECT_EQ(pool.allocate(UINT32_MAX, GH5_MAX_BUFFER_BYTES, handle), GH5_ERR_OUT_OF_MEMORY);
 }
 
 namespace {

@@ -174,7 +174,10 @@ GH5_API void* gh5_grabber_host(Gh5Grabber* grabber);
 /* ---- Acquisition memory ----
    A ring of bufferCount buffers of bufferBytes each, owned by the grabber's host handle, freed by
    gh5_memory_free or with the grabber. The handle is the 64-bit memory value of the acquisition
-   calls. */
+   calls. A buffer holds at most GH5_MAX_BUFFER_BYTES (larger: GH5_ERR_INVALID_ARGUMENT), a memory
+   at most GH5_MAX_MEMORY_BYTES in all (more: GH5_ERR_OUT_OF_MEMORY without trying). */
+#define GH5_MAX_BUFFER_BYTES (UINT64_C(1) << 30)
+#define GH5_MAX_MEMORY_BYTES (UINT64_C(1) << 34)
 GH5_API int32_t gh5_memory_alloc(Gh5Grabber* grabber, uint32_t bufferCount, uint64_t bufferBytes, uint64_t* memory);
 GH5_API int32_t gh5_memory_free(Gh5Grabber* grabber, uint64_t memory);
 /* Address of buffer index of the memory, NULL for a bad grabber, memory or index. */

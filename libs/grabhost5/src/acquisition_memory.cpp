@@ -4,20 +4,21 @@
 #include "grabhost5.h"
 
 #include <new>
+#include <stdexcept>
 
 namespace kestrel::host {
 
 MemoryRing::MemoryRing(uint32_t bufferCount, uint64_t bufferBytes) : bufferBytes_(bufferBytes) {
-    if (bufferBytes > SIZE_MAX)
-        throw std::bad_alloc();
     buffers_.reserve(bufferCount);
     for (uint32_t i = 0; i < bufferCount; ++i)
         buffers_.push_back(std::make_unique<std::byte[]>(static_cast<std::size_t>(bufferBytes)));
 }
 
 int32_t MemoryPool::allocate(uint32_t bufferCount, uint64_t bufferBytes, uint64_t& handle) {
-    if (bufferCount == 0 || bufferBytes == 0)
+    if (bufferCount == 0 || bufferBytes == 0 || bufferBytes > GH5_MAX_BUFFER_BYTES)
         return GH5_ERR_INVALID_ARGUMENT;
+    if (bufferBytes * bufferCount > GH5_MAX_MEMORY_BYTES)
+        return GH5_ERR_OUT_OF_MEMORY;
     try {
         auto ring = std::make_shared<MemoryRing>(bufferCount, bufferBytes);
         std::lock_guard lock(mutex_);

@@ -26,7 +26,8 @@ private:
 // The memories of one host handle. Handles are never reused by a pool, and never 0.
 class MemoryPool {
 public:
-    // Codes: GH5_ERR_INVALID_ARGUMENT for a zero count or size, GH5_ERR_OUT_OF_MEMORY.
+    // Codes: GH5_ERR_INVALID_ARGUMENT for a zero count or size or an oversized buffer,
+    // GH5_ERR_OUT_OF_MEMORY for a memory above the limit or one the system refuses.
     int32_t allocate(uint32_t bufferCount, uint64_t bufferBytes, uint64_t& handle);
     // The ring stays alive for whoever still holds it.
     std::shared_ptr<MemoryRing> release(uint64_t handle);
