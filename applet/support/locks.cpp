@@ -46,9 +46,12 @@ GenericLockGuard::~GenericLockGuard() noexcept(false) {
 
 namespace quil::templates::platform {
 
-// The section member is destroyed right after this body, before the base destructor checks the
-// flag: the section goes first, then the check, as for an external section that stays alive.
-CriticalSection::~CriticalSection() noexcept(false) = default;
+// A section still entered is given back before it is destroyed (destroying a held mutex is
+// undefined here); the base destructor then reports the misuse.
+CriticalSection::~CriticalSection() noexcept(false) {
+    if (isLocked())
+        section_.unlock();
+}
 
 void CriticalSection::lock() {
     section_.lock();
