@@ -1,6 +1,8 @@
 // POSIX implementation of the platform layer: dlopen, pthreads, CLOCK_MONOTONIC.
 #include "platform/platform.h"
 
+#if !defined(_WIN32)
+
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
@@ -136,3 +138,5 @@ bool NativeMutex::unlock() {
 }
 
 } // namespace kestrel::platform
+
+#endif // !_WIN32
