@@ -6,7 +6,9 @@
 #include "api/applet_identity.h"
 #include "api/error_codes.h"
 #include "api/wrapper_private.h"
+#include "info/build_parameter_info.h"
 #include "info/parameter_info_node.h"
+#include "params/initial_values.h"
 #include "params/design_registers.h"
 #include "params/module_location.h"
 #include "params/true_words.h"
@@ -16,9 +18,19 @@ namespace kestrel {
 
 FgDsWrapperImpl::FgDsWrapperImpl()
     : objectLock_(std::make_unique<quil::templates::platform::CriticalSection>()),
-      moduleName_(kUnknownModuleName) {
+      moduleName_(kUnknownModuleName),
+      context_{wrapperPrivate(), registerMap_, generatorRegisters_, values_, parameterInfoNodes_, parameterProperties()},
+      fixed_(context_),
+      pipeline_(context_),
+      correction_(context_),
+      trigger_(context_),
+      dispatch_(wrapperPrivate(), parameterTables_, handlers_, *objectLock_) {
     setRegisterAccessEnabled(environmentSwitch("QUIL_ENABLE_DRA"));
     readModuleSettings();
+    fixed_.bind(handlers_);
+    pipeline_.bind(handlers_);
+    correction_.bind(handlers_);
+    trigger_.bind(handlers_);
 }
 
 FgDsWrapperImpl::~FgDsWrapperImpl() = default;
@@ -60,23 +72,58 @@ void FgDsWrapperImpl::buildCatalogue() {
 void FgDsWrapperImpl::buildEventTables() {}
 
 void FgDsWrapperImpl::resolveRegisterMap() {
-    // TODO(register map): resolve the host-published register names through the host first.
+    registerMap_.resolve(wrapperPrivate());
     generatorRegisters_.resolve(wrapperPrivate().designImage());
 }
 
-// TODO(information tree): build the tree of port 0 and enter its features in parameterInfoNodes_.
-void FgDsWrapperImpl::buildParameterInfo() {}
+void FgDsWrapperImpl::buildParameterInfo() {
+    WrapperPrivate& host = wrapperPrivate();
+    const DesignImageRegisters designRegisters(host.designImage());
+    ParameterInfoSources sources;
+    sources.designRegisters = &designRegisters;
+    sources.registerAccessEnabled = parameterTables_.registerAccessEnabled();
+    sources.designAccessActive = parameterTables_.designAccessActive();
+    sources.designParameterIds = &parameterTables_.designParameterIds();
+    sources.hostParameterInfo = [&host] {
+        return static_cast<const ParameterInfoNode*>(host.hostParameterInfo());
+    };
+    kestrel::buildParameterInfo(host.parameterInfo(), parameterInfoNodes_, &parameterProperties(), sources);
+    applyInitialReadOnlyAccess(parameterInfoNodes_);
+}
 
-// TODO(post-build settings): read-only marks, the shading gain default, neutral output selects.
-void FgDsWrapperImpl::applyPostBuildSettings() {}
+void FgDsWrapperImpl::applyPostBuildSettings() {
+    // The first failing step ends the settings silently.
+    try {
+        markNormalizationValueReadOnly(parameterProperties());
+        context_.writeRegister(HostRegister::ShadingEnableGainDefaultValue, 4096, true);
+        // Every output starts on the neutral select before the stored selects go back on.
+        constexpr uint32_t kNeutralSelect = 5;
+        for (HostRegister reg : {HostRegister::TriggerCam0CameraControlSelect0SelectSelect,
+                                 HostRegister::TriggerCam0CameraControlSelect1SelectSelect,
+                                 HostRegister::TriggerCam0CameraControlSelect2SelectSelect,
+                                 HostRegister::TriggerCam0CameraControlSelect3SelectSelect,
+                                 HostRegister::TriggerCam0TriggerOutputSelect0SelectSelect,
+                                 HostRegister::TriggerCam0TriggerOutputSelect1SelectSelect,
+                                 HostRegister::TriggerCam0TriggerOutputSelect2SelectSelect,
+                                 HostRegister::TriggerCam0TriggerOutputSelect3SelectSelect,
+                                 HostRegister::TriggerCam0TriggerOutputSelect4SelectSelect,
+                                 HostRegister::TriggerCam0TriggerOutputSelect5SelectSelect,
+                                 HostRegister::TriggerCam0TriggerOutputSelect6SelectSelect,
+                                 HostRegister::TriggerCam0TriggerOutputSelect7SelectSelect})
+            context_.writeRegister(reg, kNeutralSelect, true);
+        context_.writeRegister(HostRegister::TriggerCam0GeneratorsClearQueuePulseMode, 1, true);
+        trigger_.restoreOutputSelects();
+        markLegacyTriggerReadOnly(parameterProperties());
+    } catch (int32_t) {
+    }
+}
 
 void FgDsWrapperImpl::applyInitialHardwareState() {
     // The simulator starts stopped and zeroed; a failed write keeps the power-up cache value.
     void* board = wrapperPrivate().boardHandle();
     for (std::size_t i = 0; i < kGeneratorRegisterCount; ++i)
         generatorRegisters_.write(board, static_cast<GeneratorRegister>(i), 0, false);
-    // TODO(parameter setters): call every writable numeric parameter's setter with its initial
-    // value, reportErrors false, in catalogue order.
+    applyInitialValues(handlers_);
 }
 
 // TODO(configuration): applying and writing the saved parameters.
@@ -98,30 +145,37 @@ void FgDsWrapperImpl::getDmaAlignment() {
     throw std::runtime_error("getDmaAlignment() is not implemented.");
 }
 
-// TODO(parameter dispatch): routing by identifier under the object lock.
-int32_t FgDsWrapperImpl::setParameterWithType(int32_t /*id*/, const void* /*value*/, uint32_t /*dma*/,
-                                              int32_t /*type*/) {
-    wrapperPrivate().setLastError(kErrInvalidArgument);
-    return kErrInvalidArgument;
+// The applet's own set reads each catalogue value in the parameter's type; the type code only
+// matters to the exported get, which clears 64-bit buffers before calling here.
+int32_t FgDsWrapperImpl::setParameterWithType(int32_t id, const void* value, uint32_t dma, int32_t /*type*/) {
+    return dispatch_.set(id, value, dma);
 }
 
-int32_t FgDsWrapperImpl::getParameterWithType(int32_t /*id*/, void* /*value*/, uint32_t /*dma*/,
-                                              int32_t /*type*/) {
-    wrapperPrivate().setLastError(kErrInvalidArgument);
-    return kErrInvalidArgument;
+int32_t FgDsWrapperImpl::getParameterWithType(int32_t id, void* value, uint32_t dma, int32_t /*type*/) {
+    return dispatch_.get(id, value, dma);
 }
 
-int32_t FgDsWrapperImpl::getParameterIdByName(const char* /*name*/) {
-    return kErrInvalidArgument;
+int32_t FgDsWrapperImpl::getParameterIdByName(const char* name) {
+    const std::optional<int32_t> id =
+        name == nullptr ? std::nullopt : parameterTables_.idByName(std::string_view(name));
+    wrapperPrivate().setLastError(id ? kOk : kErrInvalidArgument);
+    return id ? *id : kErrInvalidArgument;
 }
-const char* FgDsWrapperImpl::getParameterName(int32_t /*index*/) {
-    return nullptr;
+
+const char* FgDsWrapperImpl::getParameterName(int32_t index) {
+    const char* name = parameterTables_.nameByIndex(index);
+    wrapperPrivate().setLastError(name != nullptr ? kOk : kErrInvalidArgument);
+    return name;
 }
-int32_t FgDsWrapperImpl::getParameterId(int32_t /*index*/) {
-    return kErrInvalidArgument;
+
+int32_t FgDsWrapperImpl::getParameterId(int32_t index) {
+    const std::optional<int32_t> id = parameterTables_.idByIndex(index);
+    wrapperPrivate().setLastError(id ? kOk : kErrInvalidArgument);
+    return id ? *id : kErrInvalidArgument;
 }
+
 int32_t FgDsWrapperImpl::getNrOfParameter() {
-    return 0;
+    return static_cast<int32_t>(parameterTables_.parameterCount());
 }
 
 const char* FgDsWrapperImpl::getVendorName() {

@@ -8,11 +8,19 @@
 
 #include "api/fg_ds_wrapper.h"
 #include "api/generator_registers.h"
+#include "correction/correction_parameters.h"
+#include "device/register_map.h"
 #include "info/parameter_info_nodes.h"
+#include "params/applet_context.h"
+#include "params/fixed_parameters.h"
+#include "params/parameter_dispatch.h"
+#include "params/parameter_handlers.h"
 #include "params/inspect_settings.h"
 #include "params/parameter_tables.h"
 #include "params/parameter_value_block.h"
+#include "pipeline/pipeline_parameters.h"
 #include "support/locks.h"
+#include "trigger/trigger_parameters.h"
 
 namespace kestrel {
 
@@ -73,6 +81,14 @@ public:
     std::unique_ptr<uint8_t[]>& shadingGainCoefficients() { return shadingGainCoefficients_; }
     // Set while a legacy trigger handler drives the area trigger handlers.
     bool& legacyUpdateInProgress() { return legacyUpdateInProgress_; }
+    const RegisterMap& registerMap() const { return registerMap_; }
+    // Every catalogue parameter's setter and getter; configuration loading calls setters here
+    // with reportErrors false.
+    const ParameterHandlerTable& parameterHandlers() const { return handlers_; }
+    AppletContext& context() { return context_; }
+    PipelineParameters& pipelineParameters() { return pipeline_; }
+    TriggerParameters& triggerParameters() { return trigger_; }
+    CorrectionParameters& correctionParameters() { return correction_; }
 
 private:
     // Build steps, in the order build() runs them.
@@ -92,13 +108,22 @@ private:
     const uint32_t constantZero_ = 0;
     const uint32_t constantOne_ = 1;
     ParameterTables parameterTables_;
-    // TODO(register map): the 118 host-published register ids join the generator ids here.
+    RegisterMap registerMap_;
     GeneratorRegisters generatorRegisters_;
     ParameterValueBlock values_;
     ParameterInfoNodes parameterInfoNodes_;
     std::unique_ptr<uint8_t[]> shadingOffsetCoefficients_;
     std::unique_ptr<uint8_t[]> shadingGainCoefficients_;
     bool legacyUpdateInProgress_ = false;
+
+    // The parameter groups and the table that reaches them; built last, over the state above.
+    AppletContext context_;
+    ParameterHandlerTable handlers_;
+    FixedParameters fixed_;
+    PipelineParameters pipeline_;
+    CorrectionParameters correction_;
+    TriggerParameters trigger_;
+    ParameterDispatch dispatch_;
 };
 
 } // namespace kestrel
