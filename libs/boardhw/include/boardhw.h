@@ -95,6 +95,10 @@ BOARDHW_API int32_t Board_DescribeRegister(void* board, uint32_t id, BoardRegist
    emulation (and a test standing in for it) sets status registers such as the overflow flag. */
 BOARDHW_API int32_t Board_ForceRegister(void* board, uint32_t id, uint64_t value);
 
+/* Test hook: every later Board_WriteRegister or text write of register id fails with code, as a
+   broken register would (code 0 lifts it). Lets tests check what a failing write leaves behind. */
+BOARDHW_API int32_t Board_FailRegisterWrites(void* board, uint32_t id, int32_t code);
+
 /* The LUT memory: entries first .. first + count - 1 (first + count <= BOARD_LUT_ENTRIES). A write
    with any entry above 4095 is refused whole with BOARD_ERR_OUT_OF_RANGE. */
 BOARDHW_API int32_t Board_WriteLut(void* board, uint32_t first, const uint32_t* entries, uint32_t count);

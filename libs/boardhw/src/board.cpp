@@ -57,7 +57,17 @@ int32_t Board::describe(uint32_t id, BoardRegisterDescription& description) cons
 
 int32_t Board::write(uint32_t id, uint64_t value) {
     std::lock_guard lock(mutex_);
+    if (auto failing = failingWrites_.find(id); failing != failingWrites_.end())
+        return failing->second;
     return designLoaded_ ? registers_.write(id, value) : BOARD_ERR_NO_DESIGN;
+}
+
+void Board::failWrites(uint32_t id, int32_t code) {
+    std::lock_guard lock(mutex_);
+    if (code == 0)
+        failingWrites_.erase(id);
+    else
+        failingWrites_[id] = code;
 }
 
 int32_t Board::force(uint32_t id, uint64_t value) {
@@ -87,6 +97,8 @@ int32_t Board::setText(uint32_t id, const char* text) {
     if (length >= BOARD_MAX_TEXT_BYTES)
         return BOARD_ERR_TEXT_TOO_LONG;
     std::lock_guard lock(mutex_);
+    if (auto failing = failingWrites_.find(id); failing != failingWrites_.end())
+        return failing->second;
     const RegisterDefinition* definition = nullptr;
     if (const int32_t rc = lookup(id, definition); rc != BOARD_OK)
         return rc;

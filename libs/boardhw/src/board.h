@@ -42,6 +42,10 @@ public:
     int32_t readLut(uint32_t first, uint32_t* entries, uint32_t count) const;
 
     int32_t setText(uint32_t id, const char* text);
+
+    // Makes every later write or text write of register `id` fail with `code` (0 lifts it), as a
+    // broken register would; tests use it to check what a failing write leaves behind.
+    void failWrites(uint32_t id, int32_t code);
     int32_t getText(uint32_t id, char* buffer, uint32_t size) const;
 
     int32_t writeCoefficientLines(int32_t memory, uint32_t firstLine, uint32_t lineCount, const uint16_t* samples);
@@ -58,6 +62,7 @@ private:
     const int32_t index_;
     mutable std::mutex mutex_;
     bool designLoaded_ = false;
+    std::unordered_map<uint32_t, int32_t> failingWrites_;
     RegisterFile registers_;
     RoleMap roles_;
     LutMemory lut_;

@@ -85,6 +85,13 @@ BOARDHW_API int32_t Board_ForceRegister(void* board, uint32_t id, uint64_t value
     return withBoard(board, [&](Board& b) { return b.force(id, value); });
 }
 
+BOARDHW_API int32_t Board_FailRegisterWrites(void* board, uint32_t id, int32_t code) {
+    return withBoard(board, [&](Board& b) {
+        b.failWrites(id, code);
+        return BOARD_OK;
+    });
+}
+
 BOARDHW_API int32_t Board_WriteLut(void* board, uint32_t first, const uint32_t* entries, uint32_t count) {
     return withBoard(board, [&](Board& b) { return b.writeLut(first, entries, count); });
 }
