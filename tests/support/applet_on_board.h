@@ -1,0 +1,75 @@
+// An applet created on virtual board 0 through the host SDK, reached only through its exports, with
+// direct access to the board's registers by design name for checking what the applet wrote.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "boardhw.h"
+#include "designrt.h"
+#include "grabhost5.hpp"
+
+namespace kestrel::test {
+
+class AppletOnBoard {
+public:
+    AppletOnBoard()
+        : board_(gh5::Board::open(0)), grabber_(gh5::Grabber::create(board_, "Kestrel12")),
+          design_(DesignImage_OpenFile(KESTREL_LIB_DIR "/Kestrel12.hap", 2626, 1)) {}
+    // The applet goes first, then the board.
+    ~AppletOnBoard() {
+        grabber_.free();
+        if (design_ != nullptr)
+            DesignImage_Close(design_);
+    }
+    AppletOnBoard(const AppletOnBoard&) = delete;
+    AppletOnBoard& operator=(const AppletOnBoard&) = delete;
+
+    Gh5Grabber* fg() const { return grabber_.record(); }
+    const Gh5AppletExports& exports() const { return grabber_.exports(); }
+    void* boardDevice() const { return board_.device(); }
+
+    // Typed set/get of any value type; the result code of the applet.
+    template <class T>
+    int32_t set(int32_t id, T value) {
+        return exports().Fg_setParameterWithType(fg(), id, &value, 0, 0);
+    }
+    int32_t setText(int32_t id, const char* text) {
+        return exports().Fg_setParameterWithType(fg(), id, text, 0, 0);
+    }
+    template <class T>
+    T get(int32_t id) {
+        T value{};
+        const int32_t result = exports().Fg_getParameterWithType(fg(), id, &value, 0, 0);
+        EXPECT_EQ(result, 0) << "get of " << id;
+        return value;
+    }
+    int32_t lastError() { return exports().Fg_getLastErrorNumber(fg()); }
+
+    // Design register id of a name (0 for an unknown name).
+    uint32_t registerId(const char* name) const { return DesignImage_GetRegisterId(design_, name); }
+    // The board's current value of a design register, by its design name.
+    uint64_t reg(const char* name) const {
+        uint64_t value = 0;
+        EXPECT_EQ(Board_ReadRegister(boardDevice(), registerId(name), &value), 0) << name;
+        return value;
+    }
+    // Sets a register as the emulation would (read-only status registers included).
+    void forceReg(const char* name, uint64_t value) const {
+        ASSERT_EQ(Board_ForceRegister(boardDevice(), registerId(name), value), 0) << name;
+    }
+    // Makes every later write of the register fail with `code` (0 lifts it).
+    void failWrites(const char* name, int32_t code) const {
+        ASSERT_EQ(Board_FailRegisterWrites(boardDevice(), registerId(name), code), 0) << name;
+    }
+
+private:
+    gh5::Board board_;
+    gh5::Grabber grabber_;
+    void* design_;
+};
+
+}  // namespace kestrel::test
