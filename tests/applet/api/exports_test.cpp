@@ -229,3 +229,9 @@ TEST_F(Exports, ParameterInfoIsNullOutsidePortsZeroToThree) {
     EXPECT_EQ(api().Fg_getParameterInfo(&record, -1), nullptr);
     EXPECT_EQ(api().Fg_getParameterInfo(&record, 4), nullptr);
 }
+
+TEST_F(Exports, ParameterInfoHandsOutTheTreeOfPortZeroOnly) {
+    EXPECT_NE(api().Fg_getParameterInfo(&record, 0), nullptr);
+    for (int32_t port = 1; port < 4; ++port)
+        EXPECT_EQ(api().Fg_getParameterInfo(&record, port), nullptr) << port;
+}
