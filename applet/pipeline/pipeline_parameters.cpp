@@ -3,6 +3,12 @@
 
 namespace kestrel {
 
-void PipelineParameters::bind(ParameterHandlerTable& /*table*/) {}
+void PipelineParameters::bind(ParameterHandlerTable& table) {
+    cameraFormat_.bind(table);
+    roi_.bind(table);
+    status_.bind(table);
+    simulator_.bind(table);
+    imageSelector_.bind(table);
+}
 
 }  // namespace kestrel

@@ -1,0 +1,121 @@
+// Camera port, output format and host-kept DMA settings.
+#include "pipeline/camera_format_parameters.h"
+
+#include <cstring>
+
+#include "params/parameter_ids.h"
+
+namespace kestrel {
+
+namespace {
+
+// The host's own parameter ids for what it applies itself.
+constexpr int32_t kHostTimeoutId = 600;
+constexpr int32_t kHostTurboDmaModeId = 3051;
+
+constexpr uint32_t kMinimumTimeoutSeconds = 2;
+constexpr uint32_t kMaximumTimeoutSeconds = 2147483646;
+
+bool isZeroOrOne(int64_t value) { return value == 0 || value == 1; }
+
+template <class T>
+void writeValue(void* value, T number) {
+    std::memcpy(value, &number, sizeof number);
+}
+
+}  // namespace
+
+std::optional<uint32_t> cameraFormatCode(int32_t cameraLinkCamType) {
+    switch (cameraLinkCamType) {
+    case 208: return 0; // FG_CL_MEDIUM_8_BIT
+    case 210: return 1; // FG_CL_MEDIUM_10_BIT
+    case 212: return 2; // FG_CL_MEDIUM_12_BIT
+    default: return std::nullopt;
+    }
+}
+
+std::optional<uint32_t> outputFormatCode(int32_t format) {
+    switch (format) {
+    case 1: return 0; // FG_GRAY16
+    case 3: return 1; // FG_GRAY
+    default: return std::nullopt;
+    }
+}
+
+void CameraFormatParameters::bind(ParameterHandlerTable& table) {
+    table.bindSetter<&CameraFormatParameters::setCameraLinkCamType>(ids::FG_CAMERA_LINK_CAMTYPE, *this);
+    table.bindGetter<&CameraFormatParameters::getCameraLinkCamType>(ids::FG_CAMERA_LINK_CAMTYPE, *this);
+    table.bindSetter<&CameraFormatParameters::setUseDval>(ids::FG_USEDVAL, *this);
+    table.bindGetter<&CameraFormatParameters::getUseDval>(ids::FG_USEDVAL, *this);
+    table.bindSetter<&CameraFormatParameters::setFormat>(ids::FG_FORMAT, *this);
+    table.bindGetter<&CameraFormatParameters::getFormat>(ids::FG_FORMAT, *this);
+    table.bindSetter<&CameraFormatParameters::setBitAlignment>(ids::FG_BITALIGNMENT, *this);
+    table.bindGetter<&CameraFormatParameters::getBitAlignment>(ids::FG_BITALIGNMENT, *this);
+    table.bindSetter<&CameraFormatParameters::setTimeout>(ids::FG_TIMEOUT, *this);
+    table.bindGetter<&CameraFormatParameters::getTimeout>(ids::FG_TIMEOUT, *this);
+    table.bindSetter<&CameraFormatParameters::setTurboDmaMode>(ids::FG_TURBO_DMA_MODE, *this);
+    table.bindGetter<&CameraFormatParameters::getTurboDmaMode>(ids::FG_TURBO_DMA_MODE, *this);
+}
+
+void CameraFormatParameters::forwardToHost(int32_t hostId, uint32_t value, bool reportErrors) {
+    const int32_t result = context_.host.hostSetParameter(hostId, &value, 0);
+    if (result != 0 && reportErrors)
+        raise(result);
+}
+
+void CameraFormatParameters::setCameraLinkCamType(int32_t camType, bool reportErrors) {
+    const std::optional<uint32_t> code = cameraFormatCode(camType);
+    if (!code)
+        return refuse(kErrOutOfRange, reportErrors);
+    storeThenWrite(context_.values.cameraLinkCamType, camType,
+                   [&] { context_.writeRegister(HostRegister::CameraFormat, *code, reportErrors); });
+}
+
+void CameraFormatParameters::setUseDval(int32_t useDval, bool reportErrors) {
+    if (!isZeroOrOne(useDval))
+        return refuse(kErrOutOfRange, reportErrors);
+    storeThenWrite(context_.values.useDval, useDval, [&] {
+        context_.writeRegister(HostRegister::CameraUseDval, static_cast<uint32_t>(useDval), reportErrors);
+    });
+}
+
+void CameraFormatParameters::setFormat(int32_t format, bool reportErrors) {
+    const std::optional<uint32_t> code = outputFormatCode(format);
+    if (!code)
+        return refuse(kErrOutOfRange, reportErrors);
+    storeThenWrite(context_.values.format, format, [&] {
+        context_.writeRegister(HostRegister::OutputFormatFGFORMATSelectSource, *code, reportErrors);
+    });
+}
+
+void CameraFormatParameters::setBitAlignment(int32_t bitAlignment, bool reportErrors) {
+    if (!isZeroOrOne(bitAlignment))
+        return refuse(kErrOutOfRange, reportErrors);
+    storeThenWrite(context_.values.bitAlignment, bitAlignment, [&] {
+        context_.writeRegister(HostRegister::OutputFormatFGBITALIGNMENTValue, static_cast<uint32_t>(bitAlignment),
+                               reportErrors);
+    });
+}
+
+void CameraFormatParameters::setTimeout(uint32_t timeoutSeconds, bool reportErrors) {
+    if (timeoutSeconds < kMinimumTimeoutSeconds || timeoutSeconds > kMaximumTimeoutSeconds)
+        return refuse(kErrOutOfRange, reportErrors);
+    storeThenWrite(context_.values.timeoutSeconds, timeoutSeconds,
+                   [&] { forwardToHost(kHostTimeoutId, timeoutSeconds, reportErrors); });
+}
+
+void CameraFormatParameters::setTurboDmaMode(uint32_t turboDmaMode, bool reportErrors) {
+    if (!isZeroOrOne(turboDmaMode))
+        return refuse(kErrOutOfRange, reportErrors);
+    storeThenWrite(context_.values.turboDmaMode, turboDmaMode,
+                   [&] { forwardToHost(kHostTurboDmaModeId, turboDmaMode, reportErrors); });
+}
+
+void CameraFormatParameters::getCameraLinkCamType(void* value) { writeValue(value, context_.values.cameraLinkCamType); }
+void CameraFormatParameters::getUseDval(void* value) { writeValue(value, context_.values.useDval); }
+void CameraFormatParameters::getFormat(void* value) { writeValue(value, context_.values.format); }
+void CameraFormatParameters::getBitAlignment(void* value) { writeValue(value, context_.values.bitAlignment); }
+void CameraFormatParameters::getTimeout(void* value) { writeValue(value, context_.values.timeoutSeconds); }
+void CameraFormatParameters::getTurboDmaMode(void* value) { writeValue(value, context_.values.turboDmaMode); }
+
+}  // namespace kestrel

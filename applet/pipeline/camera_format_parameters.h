@@ -1,0 +1,52 @@
+// The camera port, the output format and the two DMA settings the host keeps: enumerated values
+// translated into register codes, and the image timeout and turbo DMA mode forwarded to the host.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "params/applet_context.h"
+#include "params/parameter_handlers.h"
+
+namespace kestrel {
+
+// Register codes of the enumerated values; nullopt for a value the enumeration does not have.
+// Camera Link medium bit depth 208/210/212 -> Camera_Format 0/1/2.
+std::optional<uint32_t> cameraFormatCode(int32_t cameraLinkCamType);
+// FG_GRAY16 (1) -> 0, FG_GRAY (3) -> 1 in the format select register.
+std::optional<uint32_t> outputFormatCode(int32_t format);
+
+// FG_CAMERA_LINK_CAMTYPE, FG_USEDVAL, FG_FORMAT, FG_BITALIGNMENT (one register each, -6000 for a
+// value outside the enumeration) and FG_TIMEOUT (2 .. 2147483646 s), FG_TURBO_DMA_MODE (0, 1),
+// which the host applies: a failing host call restores the stored value.
+class CameraFormatParameters {
+public:
+    explicit CameraFormatParameters(AppletContext& context) : context_(context) {}
+    CameraFormatParameters(const CameraFormatParameters&) = delete;
+    CameraFormatParameters& operator=(const CameraFormatParameters&) = delete;
+
+    void bind(ParameterHandlerTable& table);
+
+    void setCameraLinkCamType(int32_t camType, bool reportErrors);
+    void setUseDval(int32_t useDval, bool reportErrors);
+    void setFormat(int32_t format, bool reportErrors);
+    void setBitAlignment(int32_t bitAlignment, bool reportErrors);
+    void setTimeout(uint32_t timeoutSeconds, bool reportErrors);
+    void setTurboDmaMode(uint32_t turboDmaMode, bool reportErrors);
+
+    void getCameraLinkCamType(void* value);
+    void getUseDval(void* value);
+    void getFormat(void* value);
+    void getBitAlignment(void* value);
+    void getTimeout(void* value);
+    void getTurboDmaMode(void* value);
+
+private:
+    // Hands a uint32 to the host under its own id (DMA 0); raises the host's code when
+    // `reportErrors` is set.
+    void forwardToHost(int32_t hostId, uint32_t value, bool reportErrors);
+
+    AppletContext& context_;
+};
+
+}  // namespace kestrel

@@ -1,0 +1,63 @@
+// Image selector and noise-filter setters.
+#include "pipeline/image_selector_parameters.h"
+
+#include <cstring>
+
+#include "params/parameter_ids.h"
+
+namespace kestrel {
+
+namespace {
+
+template <class T>
+void writeValue(void* value, T number) {
+    std::memcpy(value, &number, sizeof number);
+}
+
+}  // namespace
+
+void ImageSelectorParameters::bind(ParameterHandlerTable& table) {
+    table.bindSetter<&ImageSelectorParameters::setPeriod>(ids::FG_IMG_SELECT_PERIOD, *this);
+    table.bindGetter<&ImageSelectorParameters::getPeriod>(ids::FG_IMG_SELECT_PERIOD, *this);
+    table.bindSetter<&ImageSelectorParameters::setSelection>(ids::FG_IMG_SELECT, *this);
+    table.bindGetter<&ImageSelectorParameters::getSelection>(ids::FG_IMG_SELECT, *this);
+    table.bindSetter<&ImageSelectorParameters::setNoiseFilter>(ids::FG_NOISEFILTER, *this);
+    table.bindGetter<&ImageSelectorParameters::getNoiseFilter>(ids::FG_NOISEFILTER, *this);
+}
+
+void ImageSelectorParameters::setPeriod(uint32_t period, bool reportErrors) {
+    ParameterValueBlock& values = context_.values;
+    if (period == 0 || period > kImageSelectPeriodMaximum)
+        return refuse(kErrOutOfRange, reportErrors);
+    // The selection is the other half of the pair: the period must leave room for it.
+    if (period <= values.imageSelect)
+        return refuse(kErrOutOfRange, reportErrors);
+    storeThenWrite(values.imageSelectPeriod, period, [&] {
+        context_.writeRegister(HostRegister::ImageSelectorFGIMGSELECTPERIODDivisor, period, reportErrors);
+    });
+}
+
+void ImageSelectorParameters::setSelection(uint32_t selection, bool reportErrors) {
+    ParameterValueBlock& values = context_.values;
+    if (selection > kImageSelectMaximum)
+        return refuse(kErrOutOfRange, reportErrors);
+    if (values.imageSelectPeriod <= selection)
+        return refuse(kErrOutOfRange, reportErrors);
+    storeThenWrite(values.imageSelect, selection, [&] {
+        context_.writeRegister(HostRegister::ImageSelectorFGIMGSELECTPHASENumber, selection, reportErrors);
+    });
+}
+
+void ImageSelectorParameters::setNoiseFilter(int32_t on, bool reportErrors) {
+    if (on != 0 && on != 1)
+        return refuse(kErrOutOfRange, reportErrors);
+    storeThenWrite(context_.values.noiseFilter, on, [&] {
+        context_.writeRegister(HostRegister::NoiseFilterSelectValue, static_cast<uint32_t>(on), reportErrors);
+    });
+}
+
+void ImageSelectorParameters::getPeriod(void* value) { writeValue(value, context_.values.imageSelectPeriod); }
+void ImageSelectorParameters::getSelection(void* value) { writeValue(value, context_.values.imageSelect); }
+void ImageSelectorParameters::getNoiseFilter(void* value) { writeValue(value, context_.values.noiseFilter); }
+
+}  // namespace kestrel

@@ -1,0 +1,138 @@
+// Region-of-interest setters: range and grid checks, the buffer and shading registers, the
+// published limits of the opposite parameter.
+#include "pipeline/roi_parameters.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "params/parameter_ids.h"
+
+namespace kestrel {
+
+namespace {
+
+// The last line a shading buffer can start at keeps at least two lines in the area.
+constexpr uint32_t kLastShadingYOffsetLines = kImageAreaSide - 2;
+// The last column a shading buffer can start at keeps one 16-pixel column in the area.
+constexpr uint32_t kLastShadingXOffsetPixels = kImageAreaSide - kRoiColumnStepPixels;
+constexpr uint32_t kMinimumWidthPixels = 16;
+constexpr uint32_t kMinimumHeightLines = 2;
+
+// Room left in the image area after an offset; offsets never exceed the side, but a wrapped
+// subtraction must not turn a bad offset into a large room.
+uint32_t roomAfter(uint32_t offset) { return offset >= kImageAreaSide ? 0 : kImageAreaSide - offset; }
+
+void writeUInt32(void* value, uint32_t number) { std::memcpy(value, &number, sizeof number); }
+
+}  // namespace
+
+uint32_t ShadingGeometry::xLengthGroups(uint32_t widthPixels, uint32_t xOffsetPixels) {
+    return std::min(widthPixels, roomAfter(xOffsetPixels)) / kShadingColumnGroupPixels;
+}
+
+uint32_t ShadingGeometry::yLengthLines(uint32_t heightLines, uint32_t yOffsetLines) {
+    return std::min(heightLines, roomAfter(yOffsetLines));
+}
+
+uint32_t ShadingGeometry::xOffsetGroups(uint32_t xOffsetPixels) {
+    return std::min(xOffsetPixels, kLastShadingXOffsetPixels) / kShadingColumnGroupPixels;
+}
+
+uint32_t ShadingGeometry::yOffsetLines(uint32_t yOffsetLines) {
+    return std::min(yOffsetLines, kLastShadingYOffsetLines);
+}
+
+void RoiParameters::bind(ParameterHandlerTable& table) {
+    table.bindSetter<&RoiParameters::setWidth>(ids::FG_WIDTH, *this);
+    table.bindGetter<&RoiParameters::getWidth>(ids::FG_WIDTH, *this);
+    table.bindSetter<&RoiParameters::setHeight>(ids::FG_HEIGHT, *this);
+    table.bindGetter<&RoiParameters::getHeight>(ids::FG_HEIGHT, *this);
+    table.bindSetter<&RoiParameters::setXOffset>(ids::FG_XOFFSET, *this);
+    table.bindGetter<&RoiParameters::getXOffset>(ids::FG_XOFFSET, *this);
+    table.bindSetter<&RoiParameters::setYOffset>(ids::FG_YOFFSET, *this);
+    table.bindGetter<&RoiParameters::getYOffset>(ids::FG_YOFFSET, *this);
+}
+
+void RoiParameters::writeShadingPair(HostRegister buffer0, HostRegister buffer1, uint32_t value,
+                                     bool reportErrors) {
+    context_.writeRegister(buffer0, value, reportErrors);
+    context_.writeRegister(HostRegister::ShadingShadingBuffer0UpdateROI, 1, reportErrors);
+    context_.writeRegister(buffer1, value, reportErrors);
+    context_.writeRegister(HostRegister::ShadingShadingBuffer1UpdateROI, 1, reportErrors);
+}
+
+void RoiParameters::setWidth(uint32_t widthPixels, bool reportErrors) {
+    ParameterValueBlock& values = context_.values;
+    // The range decides before the grid: 8 is too small, not off the grid.
+    if (widthPixels < kMinimumWidthPixels || widthPixels > roomAfter(values.xOffsetPixels))
+        return refuse(kErrOutOfRange, reportErrors);
+    if (widthPixels % kRoiColumnStepPixels != 0)
+        return refuse(kErrNotAligned, reportErrors);
+
+    storeThenWrite(values.widthPixels, widthPixels, [&] {
+        context_.writeRegister(HostRegister::Buffer0DRAMA0XLength, widthPixels, reportErrors);
+        context_.writeRegister(HostRegister::Buffer0DRAMA1XLength, widthPixels, reportErrors);
+        writeShadingPair(HostRegister::ShadingShadingBuffer0XLength, HostRegister::ShadingShadingBuffer1XLength,
+                         ShadingGeometry::xLengthGroups(widthPixels, values.xOffsetPixels), reportErrors);
+    });
+    context_.infoNodes.setIntegerMaximum(ids::FG_XOFFSET, static_cast<int32_t>(kImageAreaSide - widthPixels));
+}
+
+void RoiParameters::setHeight(uint32_t heightLines, bool reportErrors) {
+    ParameterValueBlock& values = context_.values;
+    if (heightLines < kMinimumHeightLines || heightLines > roomAfter(values.yOffsetLines))
+        return refuse(kErrOutOfRange, reportErrors);
+
+    storeThenWrite(values.heightLines, heightLines, [&] {
+        context_.writeRegister(HostRegister::Buffer0DRAMA0YLength, heightLines, reportErrors);
+        context_.writeRegister(HostRegister::Buffer0DRAMA1YLength, heightLines, reportErrors);
+        writeShadingPair(HostRegister::ShadingShadingBuffer0YLength, HostRegister::ShadingShadingBuffer1YLength,
+                         ShadingGeometry::yLengthLines(heightLines, values.yOffsetLines), reportErrors);
+    });
+    context_.infoNodes.setIntegerMaximum(ids::FG_YOFFSET, static_cast<int32_t>(kImageAreaSide - heightLines));
+}
+
+void RoiParameters::setXOffset(uint32_t xOffsetPixels, bool reportErrors) {
+    ParameterValueBlock& values = context_.values;
+    if (xOffsetPixels > roomAfter(values.widthPixels))
+        return refuse(kErrOutOfRange, reportErrors);
+    if (xOffsetPixels % kRoiColumnStepPixels != 0)
+        return refuse(kErrNotAligned, reportErrors);
+
+    storeThenWrite(values.xOffsetPixels, xOffsetPixels, [&] {
+        context_.writeRegister(HostRegister::Buffer0DRAMA0XOffset, xOffsetPixels, reportErrors);
+        context_.writeRegister(HostRegister::Buffer0DRAMA1XOffset, xOffsetPixels, reportErrors);
+        writeShadingPair(HostRegister::ShadingShadingBuffer0XOffset, HostRegister::ShadingShadingBuffer1XOffset,
+                         ShadingGeometry::xOffsetGroups(xOffsetPixels), reportErrors);
+    });
+    context_.infoNodes.setIntegerMaximum(ids::FG_WIDTH, static_cast<int32_t>(kImageAreaSide - xOffsetPixels));
+}
+
+void RoiParameters::setYOffset(uint32_t yOffsetLines, bool reportErrors) {
+    ParameterValueBlock& values = context_.values;
+    if (yOffsetLines > roomAfter(values.heightLines))
+        return refuse(kErrOutOfRange, reportErrors);
+
+    storeThenWrite(values.yOffsetLines, yOffsetLines, [&] {
+        context_.writeRegister(HostRegister::Buffer0DRAMA0YOffset, yOffsetLines, reportErrors);
+        context_.writeRegister(HostRegister::Buffer0DRAMA1YOffset, yOffsetLines, reportErrors);
+        const uint32_t shadingOffset = ShadingGeometry::yOffsetLines(yOffsetLines);
+        // The shading buffers start at most two lines before the end, so a full-height region
+        // that starts further down is shortened before the buffers move there.
+        if (uint64_t{values.heightLines} + shadingOffset > kImageAreaSide) {
+            const uint32_t clippedLength = kImageAreaSide - shadingOffset;
+            context_.writeRegister(HostRegister::ShadingShadingBuffer0YLength, clippedLength, reportErrors);
+            context_.writeRegister(HostRegister::ShadingShadingBuffer1YLength, clippedLength, reportErrors);
+        }
+        writeShadingPair(HostRegister::ShadingShadingBuffer0YOffset, HostRegister::ShadingShadingBuffer1YOffset,
+                         shadingOffset, reportErrors);
+    });
+    context_.infoNodes.setIntegerMaximum(ids::FG_HEIGHT, static_cast<int32_t>(kImageAreaSide - yOffsetLines));
+}
+
+void RoiParameters::getWidth(void* value) { writeUInt32(value, context_.values.widthPixels); }
+void RoiParameters::getHeight(void* value) { writeUInt32(value, context_.values.heightLines); }
+void RoiParameters::getXOffset(void* value) { writeUInt32(value, context_.values.xOffsetPixels); }
+void RoiParameters::getYOffset(void* value) { writeUInt32(value, context_.values.yOffsetLines); }
+
+}  // namespace kestrel
