@@ -13,7 +13,9 @@ using namespace kestrel::boardhw;
 
 namespace {
 
-uint32_t idOf(RegisterRole role) { return 1000 + static_cast<uint32_t>(role); }
+uint32_t idOf(RegisterRole role) {
+    return 1000 + static_cast<uint32_t>(role);
+}
 
 // Every role register, plain 16-bit and writable unless its name makes it a table or a text.
 std::vector<RegisterDefinition> roleDesign() {
@@ -170,7 +172,8 @@ TEST(Board, KeepsTextRegistersWithinTheirLimits) {
     std::vector<char> buffer(BOARD_MAX_TEXT_BYTES);
     ASSERT_EQ(board.getText(2, buffer.data(), static_cast<uint32_t>(buffer.size())), BOARD_OK);
     EXPECT_EQ(std::string(buffer.data()), longest);
-    EXPECT_EQ(board.getText(2, buffer.data(), static_cast<uint32_t>(longest.size())), BOARD_ERR_BUFFER_TOO_SMALL);
+    EXPECT_EQ(board.getText(2, buffer.data(), static_cast<uint32_t>(longest.size())),
+              BOARD_ERR_BUFFER_TOO_SMALL);
 }
 
 TEST(Board, ReportsTheImageFormatOfBankZero) {

@@ -13,15 +13,15 @@ using kestrel::testing::DesignImageHandle;
 
 namespace {
 
-constexpr uint32_t kCameraFormat = 100101;    // 2 bits, writable
-constexpr uint32_t kFrameTimeout = 100104;    // 24 bits
-constexpr uint32_t kFillLevel = 100205;       // 7 bits, read-only
+constexpr uint32_t kCameraFormat = 100101; // 2 bits, writable
+constexpr uint32_t kFrameTimeout = 100104; // 24 bits
+constexpr uint32_t kFillLevel = 100205;    // 7 bits, read-only
 constexpr uint32_t kCoefficientFile0 = 100501;
 constexpr uint32_t kCoefficientFile1 = 100601; // read-only text
 constexpr uint32_t kLut = 100901;
-constexpr uint32_t kOverflow = 101101;        // 1 bit, read-only
-constexpr uint32_t kTimestamp = 101201;       // 48 bits, read-only
-constexpr uint32_t kWidest = 110501;          // 64 bits
+constexpr uint32_t kOverflow = 101101;  // 1 bit, read-only
+constexpr uint32_t kTimestamp = 101201; // 48 bits, read-only
+constexpr uint32_t kWidest = 110501;    // 64 bits
 
 class OpenBoard : public ::testing::Test {
 protected:
@@ -156,12 +156,29 @@ TEST_F(OpenBoard, DescribesTheImageTheRegistersSelect) {
     EXPECT_EQ(Board_GetImageFormat(board_, nullptr), BOARD_ERR_INVALID_ARGUMENT);
 }
 
+TEST_F(OpenBoard, FailsWritesOfABrokenRegisterUntilRepaired) {
+    load(kestrel::testing::openSmallDesign());
+    ASSERT_EQ(Board_WriteRegister(board_, kCameraFormat, 1), BOARD_OK);
+    ASSERT_EQ(Board_FailRegisterWrites(board_, kCameraFormat, -4711), BOARD_OK);
+    ASSERT_EQ(Board_FailRegisterWrites(board_, kCoefficientFile0, -4712), BOARD_OK);
+    EXPECT_EQ(Board_WriteRegister(board_, kCameraFormat, 2), -4711);
+    EXPECT_EQ(Board_SetRegisterText(board_, kCoefficientFile0, "a.tiff"), -4712);
+    uint64_t value = 0;
+    ASSERT_EQ(Board_ReadRegister(board_, kCameraFormat, &value), BOARD_OK);
+    EXPECT_EQ(value, 1u) << "a failed write changes nothing";
+    ASSERT_EQ(Board_FailRegisterWrites(board_, kCameraFormat, 0), BOARD_OK);
+    EXPECT_EQ(Board_WriteRegister(board_, kCameraFormat, 2), BOARD_OK);
+    EXPECT_EQ(Board_FailRegisterWrites(nullptr, kCameraFormat, -1), BOARD_ERR_INVALID_HANDLE);
+}
+
 TEST_F(OpenBoard, RefusesANullDesignImage) {
     EXPECT_EQ(Board_LoadDesign(board_, nullptr), BOARD_ERR_INVALID_DESIGN);
     EXPECT_EQ(Board_WriteRegister(board_, kCameraFormat, 1), BOARD_ERR_NO_DESIGN);
 }
 
-TEST_F(OpenBoard, ReportsItsIndex) { EXPECT_EQ(Board_GetIndex(board_), 0); }
+TEST_F(OpenBoard, ReportsItsIndex) {
+    EXPECT_EQ(Board_GetIndex(board_), 0);
+}
 
 TEST(BoardHandles, NullAndClosedHandlesAreRefusedEverywhere) {
     int32_t error = 0;

@@ -1,8 +1,8 @@
 // Design images for tests: the real Kestrel12 image, or a small one built from description lines.
 #pragma once
 
-#include "designrt.h"
 #include "design_description.h"
+#include "designrt.h"
 #include "image_builder.h"
 
 #include <memory>
@@ -53,7 +53,9 @@ inline DesignImageHandle openDescribedDesign(const std::string& description) {
     return DesignImageHandle(image);
 }
 
-inline DesignImageHandle openSmallDesign() { return openDescribedDesign(kSmallDesign); }
+inline DesignImageHandle openSmallDesign() {
+    return openDescribedDesign(kSmallDesign);
+}
 
 inline DesignImageHandle openKestrelDesign() {
     void* image = DesignImage_OpenFile(KESTREL_DESIGN_IMAGE_PATH, 2626, 1);

@@ -237,7 +237,8 @@ TEST_F(OnBoard, StartsAndStopsAcquisitionOnTheOneDmaChannel) {
     EXPECT_EQ(fg.Fg_getLastPicNumberEx(grabber, 0, memory), 0);
     EXPECT_EQ(gh5_memory_free(grabber, memory), GH5_ERR_MEMORY_BUSY);
     uint32_t dmaStatus = 0;
-    ASSERT_EQ(fg.Fg_getParameterWithType(grabber, GH5_PARAM_DMASTATUS, &dmaStatus, 0, GH5_TYPE_UINT32), GH5_OK);
+    ASSERT_EQ(fg.Fg_getParameterWithType(grabber, GH5_PARAM_DMASTATUS, &dmaStatus, 0, GH5_TYPE_UINT32),
+              GH5_OK);
     EXPECT_EQ(dmaStatus, 1u);
     uint32_t cameraStatus = 0;
     ASSERT_EQ(fg.Fg_getParameterWithType(grabber, GH5_PARAM_CAMSTATUS_EXTENDED, &cameraStatus, 0, 2), GH5_OK);
@@ -265,12 +266,14 @@ TEST(ErrorTexts, NameEveryHostBoardAndAppletCode) {
     EXPECT_STREQ(gh5_error_text(-2031), "host library unusable");
     EXPECT_STREQ(gh5_error_text(12345), "unknown error");
     std::set<std::string> texts;
-    for (int32_t code : {GH5_ERR_INVALID_HANDLE, GH5_ERR_INVALID_ARGUMENT, GH5_ERR_OUT_OF_MEMORY,
+    for (int32_t code : {GH5_ERR_INVALID_HANDLE,   GH5_ERR_INVALID_ARGUMENT,  GH5_ERR_OUT_OF_MEMORY,
                          GH5_ERR_APPLET_NOT_FOUND, GH5_ERR_APPLET_NOT_LOADED, GH5_ERR_APPLET_INCOMPLETE,
-                         GH5_ERR_APPLET_REFUSED, GH5_ERR_NOT_INITIALISED, GH5_ERR_BOARD_BUSY, GH5_ERR_NO_DESIGN,
-                         GH5_ERR_UNKNOWN_PARAMETER, GH5_ERR_READ_ONLY, GH5_ERR_OUT_OF_RANGE, GH5_ERR_WRONG_TYPE,
-                         GH5_ERR_INVALID_DMA, GH5_ERR_INVALID_PORT, GH5_ERR_NOT_RUNNING, GH5_ERR_ALREADY_RUNNING,
-                         GH5_ERR_TIMEOUT, GH5_ERR_INVALID_MEMORY, GH5_ERR_MEMORY_BUSY, GH5_ERR_ABORTED})
+                         GH5_ERR_APPLET_REFUSED,   GH5_ERR_NOT_INITIALISED,   GH5_ERR_BOARD_BUSY,
+                         GH5_ERR_NO_DESIGN,        GH5_ERR_UNKNOWN_PARAMETER, GH5_ERR_READ_ONLY,
+                         GH5_ERR_OUT_OF_RANGE,     GH5_ERR_WRONG_TYPE,        GH5_ERR_INVALID_DMA,
+                         GH5_ERR_INVALID_PORT,     GH5_ERR_NOT_RUNNING,       GH5_ERR_ALREADY_RUNNING,
+                         GH5_ERR_TIMEOUT,          GH5_ERR_INVALID_MEMORY,    GH5_ERR_MEMORY_BUSY,
+                         GH5_ERR_ABORTED})
         EXPECT_TRUE(texts.insert(gh5_error_text(code)).second) << code;
     EXPECT_EQ(texts.count("unknown error"), 0u);
 }

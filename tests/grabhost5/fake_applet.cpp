@@ -53,8 +53,7 @@ struct FakeApplet {
     void* hostFg = nullptr;
 };
 
-template <typename Fn>
-void bind(void* module, const char* name, Fn& slot) {
+template <typename Fn> void bind(void* module, const char* name, Fn& slot) {
     slot = reinterpret_cast<Fn>(::dlsym(module, name));
 }
 
@@ -76,7 +75,9 @@ void bind(void* module, const char* name, Fn& slot) {
     return host.init != nullptr;
 }
 
-FakeApplet* appletOf(void* fg) { return fg == nullptr ? nullptr : *static_cast<FakeApplet**>(fg); }
+FakeApplet* appletOf(void* fg) {
+    return fg == nullptr ? nullptr : *static_cast<FakeApplet**>(fg);
+}
 
 void destroy(FakeApplet* applet) {
     if (applet->image != nullptr)
@@ -180,9 +181,12 @@ FAKE_API int32_t Fg_FreeGrabber(void* fg) {
     return rc;
 }
 
-FAKE_API int32_t Fg_getNrOfParameter(void* fg) { return appletOf(fg) == nullptr ? -2001 : 3; }
+FAKE_API int32_t Fg_getNrOfParameter(void* fg) {
+    return appletOf(fg) == nullptr ? -2001 : 3;
+}
 
-FAKE_API int32_t Fg_setParameterWithType(void* fg, int32_t id, const void* value, uint32_t dma, int32_t type) {
+FAKE_API int32_t Fg_setParameterWithType(void* fg, int32_t id, const void* value, uint32_t dma,
+                                         int32_t type) {
     FakeApplet* a = appletOf(fg);
     return a == nullptr ? -2001 : a->host.setTyped(a->hostFg, id, value, dma, type);
 }

@@ -17,7 +17,8 @@ protected:
         ASSERT_EQ(gh5_board_open(0, &board_), GH5_OK);
         ASSERT_EQ(gh5_grabber_create(board_, "FakeApplet", &grabber_), GH5_OK) << gh5_error_detail();
         ASSERT_EQ(gh5_memory_alloc(grabber_, 2, 64, &memory_), GH5_OK);
-        ASSERT_EQ(grabber_->exports->Fg_AcquireEx(grabber_, 0, GH5_GRAB_INFINITE, GH5_ACQ_STANDARD, memory_), GH5_OK);
+        ASSERT_EQ(grabber_->exports->Fg_AcquireEx(grabber_, 0, GH5_GRAB_INFINITE, GH5_ACQ_STANDARD, memory_),
+                  GH5_OK);
     }
     void TearDown() override {
         if (grabber_ != nullptr) {
@@ -52,7 +53,8 @@ TEST_F(Acquiring, FreeingTheGrabberEndsEveryWaitOnItsHostHandle) {
     std::vector<std::thread> waiters;
     std::vector<int64_t> results(3, 0);
     for (std::size_t i = 0; i < results.size(); ++i)
-        waiters.emplace_back([&, i] { results[i] = Fg_getLastPicNumberBlockingEx(host, 1, 0, 100000, memory_); });
+        waiters.emplace_back(
+            [&, i] { results[i] = Fg_getLastPicNumberBlockingEx(host, 1, 0, 100000, memory_); });
     // The waiters may call before or after the free; the host handle refuses them afterwards, so
     // none may hang or crash.
     Gh5Grabber* grabber = grabber_;

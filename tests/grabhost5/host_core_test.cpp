@@ -17,7 +17,9 @@ using namespace std::chrono_literals;
 
 namespace {
 
-std::shared_ptr<MemoryRing> ring() { return std::make_shared<MemoryRing>(2, 16); }
+std::shared_ptr<MemoryRing> ring() {
+    return std::make_shared<MemoryRing>(2, 16);
+}
 
 } // namespace
 
@@ -128,7 +130,8 @@ HostRegisterTable treeRegisters() {
         {100205, "Device1_Process0_Buffer_0_DRAM_A_0_FillLevel", 7, false, RegisterContent::Value},
         {100101, "Device1_Process0_Camera_Format", 2, true, RegisterContent::Value},
         {101201, "Device1_Process0_Timestamp_Counter_Value", 48, false, RegisterContent::Value},
-        {100501, "Device1_Process0_Shading_ShadingBuffer_0_CoefficientFile 0", 16, true, RegisterContent::Text},
+        {100501, "Device1_Process0_Shading_ShadingBuffer_0_CoefficientFile 0", 16, true,
+         RegisterContent::Text},
         {100901, "Device1_Process0_LookupTable_LookupTable_LUTcontent", 12, true, RegisterContent::Table},
         {110500, "Device1_Process1_Wide", 32, true, RegisterContent::Value},
         {120001, "AAGenEnable", 1, true, RegisterContent::Value},

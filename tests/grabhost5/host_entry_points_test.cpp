@@ -125,11 +125,14 @@ TEST_F(HostHandle, StoresFileNamesForTextRegistersWithType6) {
     const char name[] = "/tmp/coef-Ab3xYz.tiff";
     ASSERT_EQ(Fg_setParameterWithType(hostFg_, kCoefficientFile0, name, 0, GH5_TYPE_FILE_NAME), GH5_OK);
     std::vector<char> back(GH5_MAX_FILE_NAME_BYTES, 'x');
-    ASSERT_EQ(Fg_getParameterWithType(hostFg_, kCoefficientFile0, back.data(), 0, GH5_TYPE_FILE_NAME), GH5_OK);
+    ASSERT_EQ(Fg_getParameterWithType(hostFg_, kCoefficientFile0, back.data(), 0, GH5_TYPE_FILE_NAME),
+              GH5_OK);
     EXPECT_STREQ(back.data(), name);
     uint32_t number = 1;
-    EXPECT_EQ(Fg_setParameterWithType(hostFg_, kCoefficientFile0, &number, 0, GH5_TYPE_UINT32), GH5_ERR_WRONG_TYPE);
-    EXPECT_EQ(Fg_setParameterWithType(hostFg_, kCameraFormat, name, 0, GH5_TYPE_FILE_NAME), GH5_ERR_WRONG_TYPE);
+    EXPECT_EQ(Fg_setParameterWithType(hostFg_, kCoefficientFile0, &number, 0, GH5_TYPE_UINT32),
+              GH5_ERR_WRONG_TYPE);
+    EXPECT_EQ(Fg_setParameterWithType(hostFg_, kCameraFormat, name, 0, GH5_TYPE_FILE_NAME),
+              GH5_ERR_WRONG_TYPE);
     const std::string tooLong(GH5_MAX_FILE_NAME_BYTES, 'n');
     EXPECT_EQ(Fg_setParameterWithType(hostFg_, kCoefficientFile0, tooLong.c_str(), 0, GH5_TYPE_FILE_NAME),
               GH5_ERR_OUT_OF_RANGE);
@@ -153,11 +156,14 @@ TEST_F(HostHandle, TransfersTheWholeLutWithType4096) {
 TEST_F(HostHandle, RefusesMalformedLutBlocksWithoutChangingTheTable) {
     std::vector<uint32_t> table(GH5_LUT_ENTRIES, 1);
     Gh5LutBlock block{3, GH5_LUT_ENTRIES, 0, table.data()};
-    EXPECT_EQ(Fg_setParameterWithType(hostFg_, kLut, &block, 0, GH5_TYPE_LUT_BLOCK), GH5_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(Fg_setParameterWithType(hostFg_, kLut, &block, 0, GH5_TYPE_LUT_BLOCK),
+              GH5_ERR_INVALID_ARGUMENT);
     block = {GH5_LUT_BLOCK_FORMAT_UINT32, 100, 0, table.data()};
-    EXPECT_EQ(Fg_setParameterWithType(hostFg_, kLut, &block, 0, GH5_TYPE_LUT_BLOCK), GH5_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(Fg_setParameterWithType(hostFg_, kLut, &block, 0, GH5_TYPE_LUT_BLOCK),
+              GH5_ERR_INVALID_ARGUMENT);
     block = {GH5_LUT_BLOCK_FORMAT_UINT32, GH5_LUT_ENTRIES, 0, nullptr};
-    EXPECT_EQ(Fg_setParameterWithType(hostFg_, kLut, &block, 0, GH5_TYPE_LUT_BLOCK), GH5_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(Fg_setParameterWithType(hostFg_, kLut, &block, 0, GH5_TYPE_LUT_BLOCK),
+              GH5_ERR_INVALID_ARGUMENT);
     table[17] = 4096;
     block = {GH5_LUT_BLOCK_FORMAT_UINT32, GH5_LUT_ENTRIES, 0, table.data()};
     EXPECT_EQ(Fg_setParameterWithType(hostFg_, kLut, &block, 0, GH5_TYPE_LUT_BLOCK), BOARD_ERR_OUT_OF_RANGE);
@@ -183,12 +189,15 @@ TEST_F(HostHandle, SetsAndReadsSingleLutEntriesWithType4098) {
 
 TEST_F(HostHandle, RefusesUnknownIdsTypesDmaIndexesAndNullValues) {
     uint32_t value = 1;
-    EXPECT_EQ(Fg_setParameterWithType(hostFg_, 424242, &value, 0, GH5_TYPE_UINT32), GH5_ERR_UNKNOWN_PARAMETER);
+    EXPECT_EQ(Fg_setParameterWithType(hostFg_, 424242, &value, 0, GH5_TYPE_UINT32),
+              GH5_ERR_UNKNOWN_PARAMETER);
     EXPECT_EQ(Fg_setParameterWithType(hostFg_, -5, &value, 0, GH5_TYPE_UINT32), GH5_ERR_UNKNOWN_PARAMETER);
     EXPECT_EQ(Fg_setParameterWithType(hostFg_, kXLength, &value, 0, 5), GH5_ERR_WRONG_TYPE);
     EXPECT_EQ(Fg_setParameterWithType(hostFg_, kXLength, &value, 1, GH5_TYPE_UINT32), GH5_ERR_INVALID_DMA);
-    EXPECT_EQ(Fg_setParameterWithType(hostFg_, kXLength, nullptr, 0, GH5_TYPE_UINT32), GH5_ERR_INVALID_ARGUMENT);
-    EXPECT_EQ(Fg_getParameterWithType(hostFg_, kXLength, nullptr, 0, GH5_TYPE_UINT32), GH5_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(Fg_setParameterWithType(hostFg_, kXLength, nullptr, 0, GH5_TYPE_UINT32),
+              GH5_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(Fg_getParameterWithType(hostFg_, kXLength, nullptr, 0, GH5_TYPE_UINT32),
+              GH5_ERR_INVALID_ARGUMENT);
     EXPECT_EQ(Fg_getParameter(hostFg_, 424242, &value, 0), GH5_ERR_UNKNOWN_PARAMETER);
     EXPECT_EQ(Fg_getLastErrorNumber(hostFg_), GH5_ERR_UNKNOWN_PARAMETER);
 }
@@ -219,12 +228,13 @@ TEST_F(HostHandle, AnswersItsReadOnlyParametersAndRefusesToSetThem) {
     EXPECT_EQ(getU32(GH5_PARAM_DMASTATUS), 0u);
     EXPECT_EQ(getU32(GH5_PARAM_CAMSTATUS_EXTENDED), 1u) << "pixel clock present, nothing flowing";
     uint32_t value = 1;
-    for (int32_t id : {GH5_PARAM_NR_OF_DMAS, GH5_PARAM_TRANSFER_LEN, GH5_PARAM_DMASTATUS, GH5_PARAM_APC_STOP_TIMEOUT,
-                       GH5_PARAM_CAMSTATUS_EXTENDED, GH5_PARAM_NR_OF_PROCESSES, GH5_PARAM_NR_OF_CAMS,
-                       GH5_PARAM_DMA_PORT, GH5_PARAM_CAM_PORT})
+    for (int32_t id : {GH5_PARAM_NR_OF_DMAS, GH5_PARAM_TRANSFER_LEN, GH5_PARAM_DMASTATUS,
+                       GH5_PARAM_APC_STOP_TIMEOUT, GH5_PARAM_CAMSTATUS_EXTENDED, GH5_PARAM_NR_OF_PROCESSES,
+                       GH5_PARAM_NR_OF_CAMS, GH5_PARAM_DMA_PORT, GH5_PARAM_CAM_PORT})
         EXPECT_EQ(Fg_setParameter(hostFg_, id, &value, 0), GH5_ERR_READ_ONLY) << id;
     uint64_t wide = 0;
-    EXPECT_EQ(Fg_getParameterWithType(hostFg_, GH5_PARAM_NR_OF_DMAS, &wide, 0, GH5_TYPE_UINT64), GH5_ERR_WRONG_TYPE);
+    EXPECT_EQ(Fg_getParameterWithType(hostFg_, GH5_PARAM_NR_OF_DMAS, &wide, 0, GH5_TYPE_UINT64),
+              GH5_ERR_WRONG_TYPE);
 }
 
 TEST_F(HostHandle, ComputesTheTransferLengthFromTheImageRegisters) {
@@ -273,8 +283,7 @@ TEST_F(HostHandle, OffersParameterInformationOnPortZeroOnly) {
 namespace {
 
 // The record as raw bytes, read at the offsets the layout fixes.
-template <typename T>
-T at(const void* node, std::size_t offset) {
+template <typename T> T at(const void* node, std::size_t offset) {
     T value;
     std::memcpy(&value, static_cast<const char*>(node) + offset, sizeof value);
     return value;
@@ -327,7 +336,8 @@ TEST(HostParameterTree, PublishesEveryRegisterOfTheKestrelDesignOnce) {
     Walk walk;
     const void* previous = nullptr;
     std::vector<std::string> roots;
-    for (const void* root = Fg_getParameterInfo(hostFg, 0); root != nullptr; root = at<const void*>(root, 80)) {
+    for (const void* root = Fg_getParameterInfo(hostFg, 0); root != nullptr;
+         root = at<const void*>(root, 80)) {
         EXPECT_EQ(at<int32_t>(root, 0), GH5_NODE_CATEGORY);
         EXPECT_EQ(at<const void*>(root, 88), previous);
         roots.push_back(textAt(root, 8));
@@ -353,8 +363,9 @@ TEST(HostParameterTree, PublishesEveryRegisterOfTheKestrelDesignOnce) {
             EXPECT_GT(width, 32) << name;
         }
     }
-    EXPECT_EQ(walk.types[Fg_getParameterIdByName(hostFg, "Device1_Process0_LookupTable_LookupTable_LUTcontent")],
-              GH5_NODE_INTEGER_ARRAY);
+    EXPECT_EQ(
+        walk.types[Fg_getParameterIdByName(hostFg, "Device1_Process0_LookupTable_LookupTable_LUTcontent")],
+        GH5_NODE_INTEGER_ARRAY);
     EXPECT_EQ(walk.features[GH5_PARAM_TRANSFER_LEN], "FG_TRANSFER_LEN");
     EXPECT_EQ(Fg_FreeGrabber(hostFg), GH5_OK);
     EXPECT_EQ(Board_Close(board), BOARD_OK);

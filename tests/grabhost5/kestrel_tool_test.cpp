@@ -66,6 +66,15 @@ TEST(KestrelInfo, RefusesABoardThatDoesNotExist) {
         << run.output;
 }
 
+TEST(KestrelInfo, CreatesTheKestrel12AppletBesideTheHostLibrary) {
+    const ToolRun run = kestrel("env -u KESTREL_APPLET_PATH", "info");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("Applet          Kestrel12 ("), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("Title           Pelorus Advanced:Area"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("Design image    2113379 bytes"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("Board 0         applet created and alive"), std::string::npos) << run.output;
+}
+
 TEST(KestrelTool, AsksForASubcommand) {
     const ToolRun run = kestrel("", "");
     EXPECT_NE(run.exitCode, 0);

@@ -57,9 +57,9 @@ int runInfo(const ToolOptions& options) {
     return kExitOk;
 }
 
-const CommandRegistrar registrar{Command{
-    "info", "show the applet's properties and create it on the board",
-    [](CLI::App&, const ToolOptions& options) { return [&options] { return runInfo(options); }; }}};
+const CommandRegistrar registrar{
+    Command{"info", "show the applet's properties and create it on the board",
+            [](CLI::App&, const ToolOptions& options) { return [&options] { return runInfo(options); }; }}};
 
 } // namespace
 } // namespace kestrel::tool

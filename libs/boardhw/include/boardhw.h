@@ -17,19 +17,19 @@ extern "C" {
 /* Result codes of every board call. Stable by contract; kept apart from the applet's codes (which
    never use -7001..-7099) so that a code passed through the host still names its source. */
 #define BOARD_OK 0
-#define BOARD_ERR_INVALID_HANDLE (-7001)    /* null, closed or foreign board handle */
-#define BOARD_ERR_NO_SUCH_BOARD (-7002)     /* board index outside 0 .. Board_GetCount() - 1 */
-#define BOARD_ERR_BOARD_IN_USE (-7003)      /* the board is already open */
-#define BOARD_ERR_NO_DESIGN (-7004)         /* no design loaded on the board yet */
-#define BOARD_ERR_INVALID_DESIGN (-7005)    /* design image null, or its register table unusable */
-#define BOARD_ERR_UNKNOWN_REGISTER (-7006)  /* the loaded design has no register of that id */
-#define BOARD_ERR_READ_ONLY (-7007)         /* the design marks the register read-only */
-#define BOARD_ERR_WRONG_KIND (-7008)        /* value access to a table or text register, or the reverse */
-#define BOARD_ERR_INVALID_ARGUMENT (-7009)  /* null pointer or a count/index outside its memory */
-#define BOARD_ERR_OUT_OF_RANGE (-7010)      /* a table entry does not fit the table's width */
-#define BOARD_ERR_OUT_OF_MEMORY (-7011)     /* a coefficient memory could not be allocated */
-#define BOARD_ERR_TEXT_TOO_LONG (-7012)     /* text of BOARD_MAX_TEXT_BYTES or more */
-#define BOARD_ERR_BUFFER_TOO_SMALL (-7013)  /* caller's text buffer cannot hold the text and its NUL */
+#define BOARD_ERR_INVALID_HANDLE (-7001)   /* null, closed or foreign board handle */
+#define BOARD_ERR_NO_SUCH_BOARD (-7002)    /* board index outside 0 .. Board_GetCount() - 1 */
+#define BOARD_ERR_BOARD_IN_USE (-7003)     /* the board is already open */
+#define BOARD_ERR_NO_DESIGN (-7004)        /* no design loaded on the board yet */
+#define BOARD_ERR_INVALID_DESIGN (-7005)   /* design image null, or its register table unusable */
+#define BOARD_ERR_UNKNOWN_REGISTER (-7006) /* the loaded design has no register of that id */
+#define BOARD_ERR_READ_ONLY (-7007)        /* the design marks the register read-only */
+#define BOARD_ERR_WRONG_KIND (-7008)       /* value access to a table or text register, or the reverse */
+#define BOARD_ERR_INVALID_ARGUMENT (-7009) /* null pointer or a count/index outside its memory */
+#define BOARD_ERR_OUT_OF_RANGE (-7010)     /* a table entry does not fit the table's width */
+#define BOARD_ERR_OUT_OF_MEMORY (-7011)    /* a coefficient memory could not be allocated */
+#define BOARD_ERR_TEXT_TOO_LONG (-7012)    /* text of BOARD_MAX_TEXT_BYTES or more */
+#define BOARD_ERR_BUFFER_TOO_SMALL (-7013) /* caller's text buffer cannot hold the text and its NUL */
 
 /* What a register holds. Plain registers hold a value of their width; the lookup-table register
    is a window onto the LUT memory; the coefficient-file registers hold a file name. */

@@ -51,7 +51,7 @@ int32_t Board::describe(uint32_t id, BoardRegisterDescription& description) cons
     description.writable = definition->writable ? 1 : 0;
     description.kind = definition->kind == RegisterKind::Table  ? BOARD_REGISTER_TABLE
                        : definition->kind == RegisterKind::Text ? BOARD_REGISTER_TEXT
-                                                          : BOARD_REGISTER_VALUE;
+                                                                : BOARD_REGISTER_VALUE;
     return BOARD_OK;
 }
 

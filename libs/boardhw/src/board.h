@@ -42,14 +42,16 @@ public:
     int32_t readLut(uint32_t first, uint32_t* entries, uint32_t count) const;
 
     int32_t setText(uint32_t id, const char* text);
+    int32_t getText(uint32_t id, char* buffer, uint32_t size) const;
 
     // Makes every later write or text write of register `id` fail with `code` (0 lifts it), as a
     // broken register would; tests use it to check what a failing write leaves behind.
     void failWrites(uint32_t id, int32_t code);
-    int32_t getText(uint32_t id, char* buffer, uint32_t size) const;
 
-    int32_t writeCoefficientLines(int32_t memory, uint32_t firstLine, uint32_t lineCount, const uint16_t* samples);
-    int32_t readCoefficientLines(int32_t memory, uint32_t firstLine, uint32_t lineCount, uint16_t* samples) const;
+    int32_t writeCoefficientLines(int32_t memory, uint32_t firstLine, uint32_t lineCount,
+                                  const uint16_t* samples);
+    int32_t readCoefficientLines(int32_t memory, uint32_t firstLine, uint32_t lineCount,
+                                 uint16_t* samples) const;
 
     DesignSettings settings() const;
     int32_t imageFormat(BoardImageFormat& format) const;

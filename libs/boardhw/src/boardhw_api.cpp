@@ -13,8 +13,7 @@ using kestrel::boardhw::BoardRegistry;
 namespace {
 
 // Runs op on the board behind handle; a bad handle or an escaping exception becomes a code.
-template <typename Op>
-int32_t withBoard(void* handle, Op&& op) noexcept {
+template <typename Op> int32_t withBoard(void* handle, Op&& op) noexcept {
     try {
         const std::shared_ptr<Board> board = BoardRegistry::instance().find(handle);
         if (!board)
@@ -41,7 +40,9 @@ BOARDHW_API int32_t Board_ReadRegister(void* board, uint32_t id, uint64_t* value
     return withBoard(board, [&](Board& b) { return b.read(id, *value); });
 }
 
-BOARDHW_API int32_t Board_GetCount(void) { return BoardRegistry::kBoardCount; }
+BOARDHW_API int32_t Board_GetCount(void) {
+    return BoardRegistry::kBoardCount;
+}
 
 BOARDHW_API void* Board_Open(int32_t index, int32_t* error) {
     int32_t code = BOARD_OK;
@@ -110,12 +111,14 @@ BOARDHW_API int32_t Board_GetRegisterText(void* board, uint32_t id, char* buffer
 
 BOARDHW_API int32_t Board_WriteCoefficientLines(void* board, int32_t memory, uint32_t firstLine,
                                                 uint32_t lineCount, const uint16_t* samples) {
-    return withBoard(board, [&](Board& b) { return b.writeCoefficientLines(memory, firstLine, lineCount, samples); });
+    return withBoard(
+        board, [&](Board& b) { return b.writeCoefficientLines(memory, firstLine, lineCount, samples); });
 }
 
 BOARDHW_API int32_t Board_ReadCoefficientLines(void* board, int32_t memory, uint32_t firstLine,
                                                uint32_t lineCount, uint16_t* samples) {
-    return withBoard(board, [&](Board& b) { return b.readCoefficientLines(memory, firstLine, lineCount, samples); });
+    return withBoard(board,
+                     [&](Board& b) { return b.readCoefficientLines(memory, firstLine, lineCount, samples); });
 }
 
 BOARDHW_API int32_t Board_GetImageFormat(void* board, BoardImageFormat* format) {
@@ -124,6 +127,8 @@ BOARDHW_API int32_t Board_GetImageFormat(void* board, BoardImageFormat* format) 
     return withBoard(board, [&](Board& b) { return b.imageFormat(*format); });
 }
 
-BOARDHW_API const char* Board_ErrorText(int32_t code) { return kestrel::boardhw::boardErrorText(code); }
+BOARDHW_API const char* Board_ErrorText(int32_t code) {
+    return kestrel::boardhw::boardErrorText(code);
+}
 
 } // extern "C"

@@ -20,7 +20,8 @@ int32_t CoefficientMemory::writeLines(uint32_t firstLine, uint32_t lineCount, co
             return BOARD_ERR_OUT_OF_MEMORY;
         }
     }
-    std::copy(samples, samples + std::size_t{lineCount} * kSide, samples_.begin() + std::size_t{firstLine} * kSide);
+    std::copy(samples, samples + std::size_t{lineCount} * kSide,
+              samples_.begin() + std::size_t{firstLine} * kSide);
     return BOARD_OK;
 }
 

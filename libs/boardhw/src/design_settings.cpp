@@ -35,8 +35,9 @@ DesignSettings readDesignSettings(const RegisterFile& registers, const RoleMap& 
     s.cameraFormat = r.u32(RegisterRole::CameraFormat);
     s.useDval = r.flag(RegisterRole::CameraUseDval);
     for (std::size_t i = 0; i < 2; ++i) {
-        s.bankWindow[i] = Window{r.u32(RegisterRole::BankXOffset0 + i), r.u32(RegisterRole::BankYOffset0 + i),
-                                 r.u32(RegisterRole::BankXLength0 + i), r.u32(RegisterRole::BankYLength0 + i)};
+        s.bankWindow[i] =
+            Window{r.u32(RegisterRole::BankXOffset0 + i), r.u32(RegisterRole::BankYOffset0 + i),
+                   r.u32(RegisterRole::BankXLength0 + i), r.u32(RegisterRole::BankYLength0 + i)};
         // The coefficient buffers count x in 4-pixel words.
         s.shadingWindow[i] =
             Window{4 * r.u32(RegisterRole::ShadingXOffset0 + i), r.u32(RegisterRole::ShadingYOffset0 + i),

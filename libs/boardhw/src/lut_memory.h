@@ -21,7 +21,9 @@ public:
     void reset() { entries_.fill(0); }
 
 private:
-    static bool inside(uint32_t first, uint32_t count) { return first <= kEntries && count <= kEntries - first; }
+    static bool inside(uint32_t first, uint32_t count) {
+        return first <= kEntries && count <= kEntries - first;
+    }
 
     std::array<uint32_t, kEntries> entries_{};
 };

@@ -30,9 +30,13 @@ uint32_t RegisterFile::idOf(const std::string& name) const {
     return it == idsByName_.end() ? 0 : it->second;
 }
 
-int32_t RegisterFile::write(uint32_t id, uint64_t value) { return store(id, value, true); }
+int32_t RegisterFile::write(uint32_t id, uint64_t value) {
+    return store(id, value, true);
+}
 
-int32_t RegisterFile::force(uint32_t id, uint64_t value) { return store(id, value, false); }
+int32_t RegisterFile::force(uint32_t id, uint64_t value) {
+    return store(id, value, false);
+}
 
 int32_t RegisterFile::store(uint32_t id, uint64_t value, bool honourWritable) {
     const auto it = registers_.find(id);

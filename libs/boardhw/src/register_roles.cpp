@@ -58,7 +58,9 @@ constexpr std::array<std::string_view, kRoleCount> kRoleNames = {
 
 } // namespace
 
-std::string_view roleRegisterName(RegisterRole role) { return kRoleNames.at(static_cast<std::size_t>(role)); }
+std::string_view roleRegisterName(RegisterRole role) {
+    return kRoleNames.at(static_cast<std::size_t>(role));
+}
 
 std::optional<RegisterRole> roleOfName(std::string_view name) {
     const auto it = std::find(kRoleNames.begin(), kRoleNames.end(), name);

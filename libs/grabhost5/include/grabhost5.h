@@ -26,28 +26,29 @@ extern "C" {
    board's codes (-7001..-7099, boardhw.h) through unchanged, and gh5_grabber_create passes the
    code of a failing Std_entry through unchanged; gh5_error_text knows all of them. */
 #define GH5_OK 0
-#define GH5_ERR_INVALID_HANDLE (-9001)     /* null, freed or foreign handle */
-#define GH5_ERR_INVALID_ARGUMENT (-9002)   /* null pointer, empty name, unknown flag or selector */
+#define GH5_ERR_INVALID_HANDLE (-9001)   /* null, freed or foreign handle */
+#define GH5_ERR_INVALID_ARGUMENT (-9002) /* null pointer, empty name, unknown flag or selector */
 #define GH5_ERR_OUT_OF_MEMORY (-9003)
-#define GH5_ERR_APPLET_NOT_FOUND (-9010)   /* no applet library of that name on the applet path */
-#define GH5_ERR_APPLET_NOT_LOADED (-9011)  /* the file exists but the dynamic loader refused it */
-#define GH5_ERR_APPLET_INCOMPLETE (-9012)  /* the library lacks Std_entry, Info or Fg_FreeGrabber */
-#define GH5_ERR_APPLET_REFUSED (-9013)     /* Std_entry returned no object and no code */
-#define GH5_ERR_NOT_INITIALISED (-9014)    /* the applet never initialised the host's handle */
-#define GH5_ERR_BOARD_BUSY (-9020)         /* a design already runs on that board */
-#define GH5_ERR_NO_DESIGN (-9021)          /* initialisation without a design image */
-#define GH5_ERR_UNKNOWN_PARAMETER (-9030)  /* neither a host parameter nor a design register */
-#define GH5_ERR_READ_ONLY (-9031)          /* the parameter cannot be set */
-#define GH5_ERR_OUT_OF_RANGE (-9032)       /* value outside the parameter's range */
-#define GH5_ERR_WRONG_TYPE (-9033)         /* type code unknown or not fitting the register */
-#define GH5_ERR_INVALID_DMA (-9034)        /* DMA index not below the number of DMA channels */
-#define GH5_ERR_INVALID_PORT (-9035)       /* no parameter information on that port */
-#define GH5_ERR_NOT_RUNNING (-9040)        /* no acquisition on that DMA channel */
-#define GH5_ERR_ALREADY_RUNNING (-9041)    /* acquisition already running on that DMA channel */
-#define GH5_ERR_TIMEOUT (-9042)            /* the picture did not arrive in time */
-#define GH5_ERR_INVALID_MEMORY (-9043)     /* memory handle unknown or not the one acquiring */
-#define GH5_ERR_MEMORY_BUSY (-9044)        /* the memory is in use by a running acquisition */
-#define GH5_ERR_ABORTED (-9045)            /* a wait ended because acquisition stopped */
+#define GH5_ERR_APPLET_NOT_FOUND (-9010)  /* no applet library of that name on the applet path */
+#define GH5_ERR_APPLET_NOT_LOADED (-9011) /* the file exists but the dynamic loader refused it */
+#define GH5_ERR_APPLET_INCOMPLETE (-9012) /* the library lacks Std_entry, Info or Fg_FreeGrabber */
+#define GH5_ERR_APPLET_REFUSED (-9013)    /* Std_entry returned no object and no code */
+#define GH5_ERR_NOT_INITIALISED (-9014)   /* the applet never initialised the host's handle */
+#define GH5_ERR_BOARD_BUSY (-9020)        /* a design already runs on that board */
+#define GH5_ERR_NO_DESIGN (-9021)         /* initialisation without a design image */
+#define GH5_ERR_UNKNOWN_PARAMETER (-9030) /* neither a host parameter nor a design register */
+#define GH5_ERR_READ_ONLY (-9031)         /* the parameter cannot be set */
+#define GH5_ERR_OUT_OF_RANGE (-9032)      /* value outside the parameter's range */
+#define GH5_ERR_WRONG_TYPE (-9033)        /* type code unknown or not fitting the register */
+#define GH5_ERR_INVALID_DMA (-9034)       /* DMA index not below the number of DMA channels */
+#define GH5_ERR_INVALID_PORT (-9035)      /* no parameter information on that port */
+#define GH5_ERR_NOT_RUNNING (-9040)       /* no acquisition on that DMA channel */
+#define GH5_ERR_ALREADY_RUNNING (-9041)   /* acquisition already running on that DMA channel */
+#define GH5_ERR_TIMEOUT (-9042)           /* the picture did not arrive in time */
+#define GH5_ERR_INVALID_MEMORY (-9043)    /* memory handle unknown or not the one acquiring */
+#define GH5_ERR_MEMORY_BUSY (-9044)       /* the memory is in use by a running acquisition */
+#define GH5_ERR_ABORTED (-9045)           /* a wait ended because acquisition stopped */
+#define GH5_ERR_BAD_COEFFICIENT_FILE (-9050) /* coefficient file unreadable or not 8192 x 4096 8-bit */
 
 /* ---- Acquisition (arguments of the applet's Fg_AcquireEx ... Fg_getStatusEx) ----
    Fg_AcquireEx(fg, dma, pictureCount, flags, memory): pictureCount pictures (GH5_GRAB_INFINITE
@@ -90,7 +91,8 @@ typedef struct Gh5AppletExports {
     int32_t (*Fg_FreeShading)(void* fg, void* shading);
     int32_t (*Shad_SetSubValueLine)(void* fg, void* shading, int32_t x, int32_t channel, float value);
     int32_t (*Shad_SetMultValueLine)(void* fg, void* shading, int32_t x, int32_t channel, float value);
-    int32_t (*Shad_SetFixedPatternNoiseLine)(void* fg, void* shading, int32_t x, int32_t channel, int32_t value);
+    int32_t (*Shad_SetFixedPatternNoiseLine)(void* fg, void* shading, int32_t x, int32_t channel,
+                                             int32_t value);
     int32_t (*Shad_GetMaxLine)(void* fg, void* shading);
     int32_t (*Shad_GetAccess)(void* fg, void* shading);
     int32_t (*Shad_FreeAccess)(void* fg, void* shading);
@@ -109,9 +111,9 @@ typedef struct Gh5AppletExports {
 /* The frame-grabber record: the handle every applet export takes. Owned by the host from
    gh5_grabber_create until gh5_grabber_free; applications read it and never free it. */
 typedef struct Gh5Grabber {
-    void* applet;                     /* the applet object; its Fg_FreeGrabber clears it */
-    const Gh5AppletExports* exports;  /* the applet's exports */
-    Gh5Board* board;                  /* the board it was created on */
+    void* applet;                    /* the applet object; its Fg_FreeGrabber clears it */
+    const Gh5AppletExports* exports; /* the applet's exports */
+    Gh5Board* board;                 /* the board it was created on */
 } Gh5Grabber;
 
 /* ---- Errors ---- */
@@ -153,8 +155,8 @@ GH5_API const Gh5AppletExports* gh5_applet_exports(Gh5Applet* applet);
 GH5_API const char* gh5_applet_file(Gh5Applet* applet);
 /* Calls the library's Info(query, a, b, out1, out2); its result goes to *result. Addresses that
    Info writes stay valid while the applet handle is loaded. */
-GH5_API int32_t gh5_applet_info(Gh5Applet* applet, int32_t query, uint32_t a, uint32_t b, void* out1, void* out2,
-                                int32_t* result);
+GH5_API int32_t gh5_applet_info(Gh5Applet* applet, int32_t query, uint32_t a, uint32_t b, void* out1,
+                                void* out2, int32_t* result);
 
 /* ---- Grabbers ---- */
 
@@ -178,7 +180,8 @@ GH5_API void* gh5_grabber_host(Gh5Grabber* grabber);
    at most GH5_MAX_MEMORY_BYTES in all (more: GH5_ERR_OUT_OF_MEMORY without trying). */
 #define GH5_MAX_BUFFER_BYTES (UINT64_C(1) << 30)
 #define GH5_MAX_MEMORY_BYTES (UINT64_C(1) << 34)
-GH5_API int32_t gh5_memory_alloc(Gh5Grabber* grabber, uint32_t bufferCount, uint64_t bufferBytes, uint64_t* memory);
+GH5_API int32_t gh5_memory_alloc(Gh5Grabber* grabber, uint32_t bufferCount, uint64_t bufferBytes,
+                                 uint64_t* memory);
 GH5_API int32_t gh5_memory_free(Gh5Grabber* grabber, uint64_t memory);
 /* Address of buffer index of the memory, NULL for a bad grabber, memory or index. */
 GH5_API void* gh5_memory_buffer(Gh5Grabber* grabber, uint64_t memory, uint32_t index);

@@ -38,8 +38,7 @@ inline void check(int32_t code, const std::string& what) {
 namespace detail {
 
 // Owns one handle of type H and releases it with Release; move-only.
-template <typename H, int32_t (*Release)(H*)>
-class Owner {
+template <typename H, int32_t (*Release)(H*)> class Owner {
 public:
     Owner() = default;
     explicit Owner(H* handle) : handle_(handle) {}
@@ -101,9 +100,11 @@ public:
     std::string file() const { return gh5_applet_file(owner_.get()); }
 
     // Info(query, a, b, out1, out2)'s result.
-    int32_t info(int32_t query, uint32_t a = 0, uint32_t b = 0, void* out1 = nullptr, void* out2 = nullptr) const {
+    int32_t info(int32_t query, uint32_t a = 0, uint32_t b = 0, void* out1 = nullptr,
+                 void* out2 = nullptr) const {
         int32_t result = 0;
-        check(gh5_applet_info(owner_.get(), query, a, b, out1, out2, &result), "Info " + std::to_string(query));
+        check(gh5_applet_info(owner_.get(), query, a, b, out1, out2, &result),
+              "Info " + std::to_string(query));
         return result;
     }
     // A query that answers with the address of a text in its second output; nothing when the
@@ -153,7 +154,8 @@ private:
 class Memory {
 public:
     Memory(Grabber& grabber, uint32_t bufferCount, uint64_t bufferBytes) : grabber_(grabber.record()) {
-        check(gh5_memory_alloc(grabber_, bufferCount, bufferBytes, &handle_), "cannot allocate acquisition memory");
+        check(gh5_memory_alloc(grabber_, bufferCount, bufferBytes, &handle_),
+              "cannot allocate acquisition memory");
     }
     Memory(Memory&& other) noexcept
         : grabber_(std::exchange(other.grabber_, nullptr)), handle_(std::exchange(other.handle_, 0)) {}

@@ -16,25 +16,25 @@ extern "C" {
 /* ---- The host's own parameters (ids for Fg_setParameter / Fg_getParameter) ----
    Design registers are published under host id == design register id (positive, below 1000000);
    these ids answer first. All values are uint32. */
-#define GH5_PARAM_TIMEOUT 600              /* image timeout in seconds, 1 .. 2147483647; rw */
-#define GH5_PARAM_APC_STOP_TIMEOUT 601     /* seconds a stop waits for callbacks; ro */
-#define GH5_PARAM_CAMSTATUS_EXTENDED 2050  /* bit 0 pixel clock, 1 line valid, 2 frame valid; ro */
-#define GH5_PARAM_NR_OF_DMAS 3050          /* ro */
-#define GH5_PARAM_TURBO_DMA_MODE 3051      /* 0 or 1; rw */
-#define GH5_PARAM_NR_OF_CAMS 3060          /* ro */
-#define GH5_PARAM_NR_OF_PROCESSES 3070     /* ro */
-#define GH5_PARAM_DMA_PORT 3080            /* port of the DMA channel; ro */
-#define GH5_PARAM_CAM_PORT 3090            /* port of the camera; ro */
-#define GH5_PARAM_TRANSFER_LEN 5210        /* bytes of one picture as the design is set now; ro */
-#define GH5_PARAM_DMASTATUS 24092          /* 1 while the DMA channel acquires; ro */
+#define GH5_PARAM_TIMEOUT 600             /* image timeout in seconds, 1 .. 2147483647; rw */
+#define GH5_PARAM_APC_STOP_TIMEOUT 601    /* seconds a stop waits for callbacks; ro */
+#define GH5_PARAM_CAMSTATUS_EXTENDED 2050 /* bit 0 pixel clock, 1 line valid, 2 frame valid; ro */
+#define GH5_PARAM_NR_OF_DMAS 3050         /* ro */
+#define GH5_PARAM_TURBO_DMA_MODE 3051     /* 0 or 1; rw */
+#define GH5_PARAM_NR_OF_CAMS 3060         /* ro */
+#define GH5_PARAM_NR_OF_PROCESSES 3070    /* ro */
+#define GH5_PARAM_DMA_PORT 3080           /* port of the DMA channel; ro */
+#define GH5_PARAM_CAM_PORT 3090           /* port of the camera; ro */
+#define GH5_PARAM_TRANSFER_LEN 5210       /* bytes of one picture as the design is set now; ro */
+#define GH5_PARAM_DMASTATUS 24092         /* 1 while the DMA channel acquires; ro */
 
 /* ---- Type codes of typed register access ---- */
-#define GH5_TYPE_UINT32 2        /* uint32_t */
-#define GH5_TYPE_INT64 3         /* 64-bit register value */
-#define GH5_TYPE_UINT64 4        /* 64-bit register value */
-#define GH5_TYPE_FILE_NAME 6     /* NUL-terminated file name (text registers) */
-#define GH5_TYPE_LUT_BLOCK 4096  /* Gh5LutBlock: the whole lookup table */
-#define GH5_TYPE_LUT_ENTRY 4098  /* Gh5LutEntry: one entry */
+#define GH5_TYPE_UINT32 2       /* uint32_t */
+#define GH5_TYPE_INT64 3        /* 64-bit register value */
+#define GH5_TYPE_UINT64 4       /* 64-bit register value */
+#define GH5_TYPE_FILE_NAME 6    /* NUL-terminated file name (text registers) */
+#define GH5_TYPE_LUT_BLOCK 4096 /* Gh5LutBlock: the whole lookup table */
+#define GH5_TYPE_LUT_ENTRY 4098 /* Gh5LutEntry: one entry */
 
 /* Longest file name a text register keeps, NUL included; a get of type 6 needs this much room. */
 #define GH5_MAX_FILE_NAME_BYTES 4096u
@@ -42,10 +42,10 @@ extern "C" {
 #define GH5_LUT_ENTRIES 4096u
 
 typedef struct Gh5LutBlock {
-    uint64_t format;    /* GH5_LUT_BLOCK_FORMAT_UINT32 */
-    uint32_t count;     /* GH5_LUT_ENTRIES: the block always carries the whole table */
+    uint64_t format; /* GH5_LUT_BLOCK_FORMAT_UINT32 */
+    uint32_t count;  /* GH5_LUT_ENTRIES: the block always carries the whole table */
     uint32_t reserved;
-    uint32_t* entries;  /* count entries, each 0 .. 4095; read on set, written on get */
+    uint32_t* entries; /* count entries, each 0 .. 4095; read on set, written on get */
 } Gh5LutBlock;
 
 typedef struct Gh5LutEntry {
@@ -195,7 +195,8 @@ GH5_STATIC_ASSERT(offsetof(Gh5ParameterInfoNode, kind.integerArray.minimum) == 4
 GH5_STATIC_ASSERT(offsetof(Gh5ParameterInfoNode, kind.integerArray.maximum) == 44, "array maximum at 44");
 GH5_STATIC_ASSERT(offsetof(Gh5ParameterInfoNode, kind.integerArray.elementCount) == 48, "array count at 48");
 GH5_STATIC_ASSERT(offsetof(Gh5ParameterInfoNode, kind.integerArray.zero) == 52, "array zero at 52");
-GH5_STATIC_ASSERT(offsetof(Gh5ParameterInfoNode, kind.integerArray.minimumAgain) == 56, "array minimum at 56");
+GH5_STATIC_ASSERT(offsetof(Gh5ParameterInfoNode, kind.integerArray.minimumAgain) == 56,
+                  "array minimum at 56");
 GH5_STATIC_ASSERT(offsetof(Gh5ParameterInfoNode, kind.integer64.minimum) == 40, "int64 minimum at 40");
 GH5_STATIC_ASSERT(offsetof(Gh5ParameterInfoNode, kind.integer64.maximum) == 48, "int64 maximum at 48");
 GH5_STATIC_ASSERT(offsetof(Gh5ParameterInfoNode, kind.integer64.increment) == 56, "int64 increment at 56");
@@ -220,7 +221,8 @@ GH5_API int32_t Fg_getParameterIdByName(void* hostFg, const char* name);
    GH5_MAX_FILE_NAME_BYTES); the lookup-table register needs typed access. */
 GH5_API int32_t Fg_setParameter(void* hostFg, int32_t id, const void* value, uint32_t dma);
 GH5_API int32_t Fg_getParameter(void* hostFg, int32_t id, void* value, uint32_t dma);
-GH5_API int32_t Fg_setParameterWithType(void* hostFg, int32_t id, const void* value, uint32_t dma, int32_t type);
+GH5_API int32_t Fg_setParameterWithType(void* hostFg, int32_t id, const void* value, uint32_t dma,
+                                        int32_t type);
 GH5_API int32_t Fg_getParameterWithType(void* hostFg, int32_t id, void* value, uint32_t dma, int32_t type);
 /* Port 0: the first root of the host's tree, owned by the handle, valid until Fg_FreeGrabber.
    NULL for any other port or a bad handle. */

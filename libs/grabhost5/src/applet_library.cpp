@@ -13,7 +13,8 @@ namespace {
 
 std::string directoryOfThisLibrary() {
     Dl_info info{};
-    if (dladdr(reinterpret_cast<const void*>(&directoryOfThisLibrary), &info) == 0 || info.dli_fname == nullptr)
+    if (dladdr(reinterpret_cast<const void*>(&directoryOfThisLibrary), &info) == 0 ||
+        info.dli_fname == nullptr)
         return ".";
     // The loader may name the library through a RUNPATH such as "bin/../lib"; the real path makes
     // messages and comparisons plain.
@@ -33,8 +34,7 @@ bool isRegularFile(const std::string& path) {
 
 // dlsym on a module handle also searches the module's dependencies; an export the applet lacks
 // must stay null rather than bind a namesake in some library the applet links.
-template <typename Fn>
-void bind(void* module, const link_map* own, const char* name, Fn& slot) {
+template <typename Fn> void bind(void* module, const link_map* own, const char* name, Fn& slot) {
     void* address = ::dlsym(module, name);
     Dl_info info{};
     link_map* owner = nullptr;
@@ -75,7 +75,8 @@ std::string appletFileName(const std::string& name) {
     return name + suffix;
 }
 
-int32_t AppletLibrary::load(const std::string& name, std::shared_ptr<AppletLibrary>& library, std::string& detail) {
+int32_t AppletLibrary::load(const std::string& name, std::shared_ptr<AppletLibrary>& library,
+                            std::string& detail) {
     if (name.empty()) {
         detail = "no applet name given";
         return GH5_ERR_INVALID_ARGUMENT;
@@ -159,6 +160,8 @@ AppletLibrary::AppletLibrary(void* module, std::string file) : module_(module), 
     bind(module_, own, "Fg_FreeGrabber", e.Fg_FreeGrabber);
 }
 
-AppletLibrary::~AppletLibrary() { ::dlclose(module_); }
+AppletLibrary::~AppletLibrary() {
+    ::dlclose(module_);
+}
 
 } // namespace kestrel::host

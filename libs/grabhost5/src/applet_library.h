@@ -22,7 +22,8 @@ public:
     // Finds and loads the library. Codes: GH5_ERR_INVALID_ARGUMENT, GH5_ERR_APPLET_NOT_FOUND,
     // GH5_ERR_APPLET_NOT_LOADED, GH5_ERR_APPLET_INCOMPLETE (no Std_entry, Info or
     // Fg_FreeGrabber), GH5_ERR_OUT_OF_MEMORY; detail says what was tried.
-    static int32_t load(const std::string& name, std::shared_ptr<AppletLibrary>& library, std::string& detail);
+    static int32_t load(const std::string& name, std::shared_ptr<AppletLibrary>& library,
+                        std::string& detail);
 
     AppletLibrary(const AppletLibrary&) = delete;
     AppletLibrary& operator=(const AppletLibrary&) = delete;

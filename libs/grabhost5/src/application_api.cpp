@@ -14,7 +14,9 @@ using namespace kestrel::host;
 
 namespace kestrel::host {
 
-HostBoard::~HostBoard() { Board_Close(device_); }
+HostBoard::~HostBoard() {
+    Board_Close(device_);
+}
 
 ApplicationHandles& ApplicationHandles::instance() {
     static ApplicationHandles handles;
@@ -26,8 +28,7 @@ ApplicationHandles& ApplicationHandles::instance() {
 namespace {
 
 // Runs op, turning an escaping exception into a code; clears the thread's detail first.
-template <typename Op>
-int32_t guarded(Op&& op) noexcept {
+template <typename Op> int32_t guarded(Op&& op) noexcept {
     try {
         setErrorDetail({});
         return op();
@@ -46,11 +47,17 @@ std::shared_ptr<HostFrameGrabber> hostOf(const GrabberState& state) {
 
 extern "C" {
 
-GH5_API const char* gh5_error_text(int32_t code) { return errorText(code); }
+GH5_API const char* gh5_error_text(int32_t code) {
+    return errorText(code);
+}
 
-GH5_API const char* gh5_error_detail(void) { return errorDetail(); }
+GH5_API const char* gh5_error_detail(void) {
+    return errorDetail();
+}
 
-GH5_API int32_t gh5_board_count(void) { return Board_GetCount(); }
+GH5_API int32_t gh5_board_count(void) {
+    return Board_GetCount();
+}
 
 GH5_API int32_t gh5_board_open(int32_t index, Gh5Board** board) {
     return guarded([&] {
@@ -67,7 +74,9 @@ GH5_API int32_t gh5_board_open(int32_t index, Gh5Board** board) {
 }
 
 GH5_API int32_t gh5_board_close(Gh5Board* board) {
-    return guarded([&] { return ApplicationHandles::instance().boards.remove(board) ? GH5_OK : GH5_ERR_INVALID_HANDLE; });
+    return guarded([&] {
+        return ApplicationHandles::instance().boards.remove(board) ? GH5_OK : GH5_ERR_INVALID_HANDLE;
+    });
 }
 
 GH5_API void* gh5_board_device(Gh5Board* board) {
@@ -102,7 +111,9 @@ GH5_API int32_t gh5_applet_load(const char* name, Gh5Applet** applet) {
 }
 
 GH5_API int32_t gh5_applet_unload(Gh5Applet* applet) {
-    return guarded([&] { return ApplicationHandles::instance().applets.remove(applet) ? GH5_OK : GH5_ERR_INVALID_HANDLE; });
+    return guarded([&] {
+        return ApplicationHandles::instance().applets.remove(applet) ? GH5_OK : GH5_ERR_INVALID_HANDLE;
+    });
 }
 
 GH5_API const Gh5AppletExports* gh5_applet_exports(Gh5Applet* applet) {
@@ -123,8 +134,8 @@ GH5_API const char* gh5_applet_file(Gh5Applet* applet) {
     }
 }
 
-GH5_API int32_t gh5_applet_info(Gh5Applet* applet, int32_t query, uint32_t a, uint32_t b, void* out1, void* out2,
-                                int32_t* result) {
+GH5_API int32_t gh5_applet_info(Gh5Applet* applet, int32_t query, uint32_t a, uint32_t b, void* out1,
+                                void* out2, int32_t* result) {
     return guarded([&] {
         if (result == nullptr)
             return GH5_ERR_INVALID_ARGUMENT;
@@ -201,7 +212,8 @@ GH5_API void* gh5_grabber_host(Gh5Grabber* grabber) {
     }
 }
 
-GH5_API int32_t gh5_memory_alloc(Gh5Grabber* grabber, uint32_t bufferCount, uint64_t bufferBytes, uint64_t* memory) {
+GH5_API int32_t gh5_memory_alloc(Gh5Grabber* grabber, uint32_t bufferCount, uint64_t bufferBytes,
+                                 uint64_t* memory) {
     return guarded([&] {
         if (memory == nullptr)
             return GH5_ERR_INVALID_ARGUMENT;

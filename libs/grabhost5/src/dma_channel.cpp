@@ -58,14 +58,17 @@ int64_t DmaChannel::lastPicture(uint64_t memoryHandle) const {
     return memoryHandle == memoryHandle_ ? static_cast<int64_t>(transferred_) : 0;
 }
 
-int64_t DmaChannel::picturesTransferred(uint64_t memoryHandle) const { return lastPicture(memoryHandle); }
+int64_t DmaChannel::picturesTransferred(uint64_t memoryHandle) const {
+    return lastPicture(memoryHandle);
+}
 
 int64_t DmaChannel::picturesLost(uint64_t memoryHandle) const {
     std::lock_guard lock(mutex_);
     return memoryHandle == memoryHandle_ ? static_cast<int64_t>(lost_) : 0;
 }
 
-int64_t DmaChannel::waitForPicture(uint64_t picture, uint64_t memoryHandle, std::chrono::milliseconds timeout) {
+int64_t DmaChannel::waitForPicture(uint64_t picture, uint64_t memoryHandle,
+                                   std::chrono::milliseconds timeout) {
     if (picture == 0 || picture > static_cast<uint64_t>(INT64_MAX))
         return GH5_ERR_INVALID_ARGUMENT;
     std::unique_lock lock(mutex_);
@@ -76,9 +79,8 @@ int64_t DmaChannel::waitForPicture(uint64_t picture, uint64_t memoryHandle, std:
     if (!running_)
         return GH5_ERR_NOT_RUNNING;
     const uint64_t run = run_;
-    const bool arrived = changed_.wait_for(lock, timeout, [&] {
-        return transferred_ >= picture || !running_ || run_ != run;
-    });
+    const bool arrived =
+        changed_.wait_for(lock, timeout, [&] { return transferred_ >= picture || !running_ || run_ != run; });
     if (run_ == run && transferred_ >= picture)
         return static_cast<int64_t>(transferred_);
     if (!arrived)

@@ -58,6 +58,8 @@ const char* hostText(int32_t code) {
         return "acquisition memory in use";
     case GH5_ERR_ABORTED:
         return "wait aborted: acquisition stopped";
+    case GH5_ERR_BAD_COEFFICIENT_FILE:
+        return "coefficient file unreadable or of the wrong size";
     default:
         return nullptr;
     }
@@ -125,8 +127,12 @@ const char* errorText(int32_t code) {
     return "unknown error";
 }
 
-void setErrorDetail(std::string detail) { tDetail = std::move(detail); }
+void setErrorDetail(std::string detail) {
+    tDetail = std::move(detail);
+}
 
-const char* errorDetail() { return tDetail.c_str(); }
+const char* errorDetail() {
+    return tDetail.c_str();
+}
 
 } // namespace kestrel::host

@@ -14,15 +14,20 @@ thread_local int32_t tLastInitialisationError = 0;
 
 } // namespace
 
-int32_t lastInitialisationError() { return tLastInitialisationError; }
-void setLastInitialisationError(int32_t code) { tLastInitialisationError = code; }
+int32_t lastInitialisationError() {
+    return tLastInitialisationError;
+}
+void setLastInitialisationError(int32_t code) {
+    tLastInitialisationError = code;
+}
 
 FrameGrabberRegistry& FrameGrabberRegistry::instance() {
     static FrameGrabberRegistry registry;
     return registry;
 }
 
-void* FrameGrabberRegistry::initialise(const char* imageName, void* board, void* designImage, int32_t& error) {
+void* FrameGrabberRegistry::initialise(const char* imageName, void* board, void* designImage,
+                                       int32_t& error) {
     if (imageName == nullptr || imageName[0] == '\0') {
         error = GH5_ERR_INVALID_ARGUMENT;
         return nullptr;

@@ -14,8 +14,7 @@ namespace {
 
 // Runs op on the grabber behind handle; a bad handle gives badHandle, an escaping allocation
 // failure GH5_ERR_OUT_OF_MEMORY (recorded as the handle's last error where there is a handle).
-template <typename Result, typename Op>
-Result withGrabber(void* handle, Result badHandle, Op&& op) noexcept {
+template <typename Result, typename Op> Result withGrabber(void* handle, Result badHandle, Op&& op) noexcept {
     std::shared_ptr<HostFrameGrabber> grabber;
     try {
         grabber = FrameGrabberRegistry::instance().find(handle);
@@ -84,7 +83,8 @@ GH5_API int32_t Fg_getParameter(void* hostFg, int32_t id, void* value, uint32_t 
                        [&](HostFrameGrabber& g) { return g.getParameter(id, value, dma); });
 }
 
-GH5_API int32_t Fg_setParameterWithType(void* hostFg, int32_t id, const void* value, uint32_t dma, int32_t type) {
+GH5_API int32_t Fg_setParameterWithType(void* hostFg, int32_t id, const void* value, uint32_t dma,
+                                        int32_t type) {
     return withGrabber(hostFg, GH5_ERR_INVALID_HANDLE,
                        [&](HostFrameGrabber& g) { return g.setParameterWithType(id, value, dma, type); });
 }
@@ -108,7 +108,8 @@ GH5_API int32_t Fg_FreeGrabber(void* hostFg) {
 }
 
 GH5_API int32_t Fg_getAppletId(void* hostFg, uint64_t value) {
-    return withGrabber(hostFg, GH5_ERR_INVALID_HANDLE, [&](HostFrameGrabber& g) { return g.appletId(value); });
+    return withGrabber(hostFg, GH5_ERR_INVALID_HANDLE,
+                       [&](HostFrameGrabber& g) { return g.appletId(value); });
 }
 
 GH5_API int64_t Fg_getStatusEx(void* hostFg, int32_t param, uint64_t data, uint32_t dma, uint64_t memory) {

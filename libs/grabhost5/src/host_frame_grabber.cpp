@@ -2,6 +2,7 @@
 #include "host_frame_grabber.h"
 
 #include "boardhw.h"
+#include "coefficient_loader.h"
 #include "grabhost5_host.h"
 #include "host_parameters.h"
 #include "register_access.h"
@@ -17,7 +18,9 @@ uint32_t readU32(const void* value) {
     return v;
 }
 
-void writeU32(void* value, uint32_t v) { std::memcpy(value, &v, sizeof v); }
+void writeU32(void* value, uint32_t v) {
+    std::memcpy(value, &v, sizeof v);
+}
 
 // A stable positive number for an image name (FNV-1a folded into 1 .. 2^31 - 1).
 int32_t idOfImageName(const std::string& name) {
@@ -53,7 +56,10 @@ int32_t HostFrameGrabber::setParameter(int32_t id, const void* value, uint32_t d
     const HostRegister* reg = id > 0 ? registers_.find(static_cast<uint32_t>(id)) : nullptr;
     if (reg == nullptr)
         return record(GH5_ERR_UNKNOWN_PARAMETER);
-    return record(RegisterAccess(board_).setNatural(*reg, value));
+    int32_t result = RegisterAccess(board_).setNatural(*reg, value);
+    if (result == GH5_OK)
+        result = loadCoefficientsOnCommand(board_, registers_, *reg);
+    return record(result);
 }
 
 int32_t HostFrameGrabber::getParameter(int32_t id, void* value, uint32_t dma) {
@@ -79,7 +85,10 @@ int32_t HostFrameGrabber::setParameterWithType(int32_t id, const void* value, ui
     const HostRegister* reg = id > 0 ? registers_.find(static_cast<uint32_t>(id)) : nullptr;
     if (reg == nullptr)
         return record(GH5_ERR_UNKNOWN_PARAMETER);
-    return record(RegisterAccess(board_).setTyped(*reg, value, type));
+    int32_t result = RegisterAccess(board_).setTyped(*reg, value, type);
+    if (result == GH5_OK)
+        result = loadCoefficientsOnCommand(board_, registers_, *reg);
+    return record(result);
 }
 
 int32_t HostFrameGrabber::getParameterWithType(int32_t id, void* value, uint32_t dma, int32_t type) {

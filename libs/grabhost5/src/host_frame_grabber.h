@@ -46,7 +46,8 @@ public:
     int32_t acquire(int32_t dma, uint64_t count, int32_t flags, uint64_t memory);
     int32_t stopAcquire(uint32_t dma, uint64_t memory, int32_t flags);
     int64_t lastPictureNumber(uint32_t dma, uint64_t memory);
-    int64_t lastPictureNumberBlocking(uint64_t picture, uint32_t dma, int32_t timeoutSeconds, uint64_t memory);
+    int64_t lastPictureNumberBlocking(uint64_t picture, uint32_t dma, int32_t timeoutSeconds,
+                                      uint64_t memory);
     int64_t status(int32_t selector, uint64_t data, uint32_t dma, uint64_t memory);
 
     MemoryPool& memories() { return memories_; }

@@ -11,7 +11,8 @@ const std::vector<HostParameterDefinition>& hostParameterDefinitions() {
     static const std::vector<HostParameterDefinition> definitions = {
         {GH5_PARAM_TIMEOUT, "FG_TIMEOUT", "Image Timeout", true, 1, 2147483647u, "seconds"},
         {GH5_PARAM_TURBO_DMA_MODE, "FG_TURBO_DMA_MODE", "Turbo DMA Mode", true, 0, 1, nullptr},
-        {GH5_PARAM_APC_STOP_TIMEOUT, "FG_APC_STOP_TIMEOUT", "APC Stop Timeout", false, 0, 2147483647u, "seconds"},
+        {GH5_PARAM_APC_STOP_TIMEOUT, "FG_APC_STOP_TIMEOUT", "APC Stop Timeout", false, 0, 2147483647u,
+         "seconds"},
         {GH5_PARAM_TRANSFER_LEN, "FG_TRANSFER_LEN", "Transfer Length", false, 0, 2147483647u, "bytes"},
         {GH5_PARAM_NR_OF_PROCESSES, "FG_NR_OF_PROCESSES", "Processes", false, 0, 255, nullptr},
         {GH5_PARAM_NR_OF_DMAS, "FG_NR_OF_DMAS", "DMA Channels", false, 0, 255, nullptr},
@@ -19,7 +20,8 @@ const std::vector<HostParameterDefinition>& hostParameterDefinitions() {
         {GH5_PARAM_DMA_PORT, "FG_DMA_PORT", "DMA Port", false, 0, 255, nullptr},
         {GH5_PARAM_CAM_PORT, "FG_CAM_PORT", "Camera Port", false, 0, 255, nullptr},
         {GH5_PARAM_DMASTATUS, "FG_DMASTATUS", "DMA Status", false, 0, 1, nullptr},
-        {GH5_PARAM_CAMSTATUS_EXTENDED, "FG_CAMSTATUS_EXTENDED", "Camera Status Extended", false, 0, 255, nullptr},
+        {GH5_PARAM_CAMSTATUS_EXTENDED, "FG_CAMSTATUS_EXTENDED", "Camera Status Extended", false, 0, 255,
+         nullptr},
     };
     return definitions;
 }

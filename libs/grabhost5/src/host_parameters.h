@@ -9,12 +9,12 @@ namespace kestrel::host {
 
 struct HostParameterDefinition {
     int32_t id;
-    const char* name;         // the frame-grabber name, e.g. "FG_TIMEOUT"
-    const char* displayName;  // for the parameter tree
+    const char* name;        // the frame-grabber name, e.g. "FG_TIMEOUT"
+    const char* displayName; // for the parameter tree
     bool writable;
     uint32_t minimum;
     uint32_t maximum;
-    const char* unit;         // or nullptr
+    const char* unit; // or nullptr
 };
 
 // In tree order.

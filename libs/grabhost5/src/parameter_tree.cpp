@@ -37,7 +37,9 @@ Gh5ParameterInfoNode& ParameterTree::newNode(int32_t type) {
     return node;
 }
 
-const char* ParameterTree::keep(std::string_view text) { return texts_.emplace_back(text).c_str(); }
+const char* ParameterTree::keep(std::string_view text) {
+    return texts_.emplace_back(text).c_str();
+}
 
 void ParameterTree::attach(Gh5ParameterInfoNode& parent, Gh5ParameterInfoNode& child) {
     // The child list lives in childLists_, reached through the index kept in reserved0 until seal().

@@ -32,7 +32,8 @@ public:
 private:
     Gh5ParameterInfoNode& newNode(int32_t type);
     const char* keep(std::string_view text);
-    Gh5ParameterInfoNode* category(Gh5ParameterInfoNode* parent, std::string_view name, std::string_view prefix);
+    Gh5ParameterInfoNode* category(Gh5ParameterInfoNode* parent, std::string_view name,
+                                   std::string_view prefix);
     Gh5ParameterInfoNode* rootCategory(std::string_view name, std::string_view prefix);
     void attach(Gh5ParameterInfoNode& parent, Gh5ParameterInfoNode& child);
     void addRegister(const HostRegister& reg);

@@ -85,7 +85,8 @@ int32_t RegisterAccess::setTable(const void* value, int32_t type) const {
     if (type == GH5_TYPE_LUT_BLOCK) {
         Gh5LutBlock block;
         std::memcpy(&block, value, sizeof block);
-        if (block.format != GH5_LUT_BLOCK_FORMAT_UINT32 || block.count != GH5_LUT_ENTRIES || block.entries == nullptr)
+        if (block.format != GH5_LUT_BLOCK_FORMAT_UINT32 || block.count != GH5_LUT_ENTRIES ||
+            block.entries == nullptr)
             return GH5_ERR_INVALID_ARGUMENT;
         return Board_WriteLut(board_, 0, block.entries, block.count);
     }
@@ -103,7 +104,8 @@ int32_t RegisterAccess::getTable(void* value, int32_t type) const {
     if (type == GH5_TYPE_LUT_BLOCK) {
         Gh5LutBlock block;
         std::memcpy(&block, value, sizeof block);
-        if (block.format != GH5_LUT_BLOCK_FORMAT_UINT32 || block.count != GH5_LUT_ENTRIES || block.entries == nullptr)
+        if (block.format != GH5_LUT_BLOCK_FORMAT_UINT32 || block.count != GH5_LUT_ENTRIES ||
+            block.entries == nullptr)
             return GH5_ERR_INVALID_ARGUMENT;
         return Board_ReadLut(board_, 0, block.entries, block.count);
     }

@@ -9,8 +9,7 @@
 
 namespace kestrel::host {
 
-template <typename T>
-class TokenRegistry {
+template <typename T> class TokenRegistry {
 public:
     explicit TokenRegistry(uintptr_t firstToken) : next_(firstToken) {}
 
