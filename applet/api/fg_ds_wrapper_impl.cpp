@@ -68,8 +68,21 @@ void FgDsWrapperImpl::buildCatalogue() {
     parameterTables_ = ParameterTables::build(sources);
 }
 
-// TODO(events): the event name and mask tables are built here.
-void FgDsWrapperImpl::buildEventTables() {}
+void FgDsWrapperImpl::buildEventTables() {
+    trigger_.buildEventTables(wrapperPrivate().designImage());
+}
+
+uint64_t FgDsWrapperImpl::getEventMask(const char* name) {
+    const uint64_t mask = trigger_.eventTables().mask(name);
+    wrapperPrivate().setLastError(mask != 0 ? kOk : kErrInvalidArgument);
+    return mask;
+}
+
+const char* FgDsWrapperImpl::getEventName(uint64_t mask) {
+    const char* name = trigger_.eventTables().name(mask);
+    wrapperPrivate().setLastError(name != nullptr ? kOk : kErrInvalidArgument);
+    return name;
+}
 
 void FgDsWrapperImpl::resolveRegisterMap() {
     registerMap_.resolve(wrapperPrivate());

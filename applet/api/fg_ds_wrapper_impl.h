@@ -57,6 +57,11 @@ public:
     int32_t getParameterId(int32_t index) override;
     int32_t getNrOfParameter() override;
 
+    // Event names and masks from the tables built at creation; an unknown name or mask sets the
+    // last error to kErrInvalidArgument. Names are owned by the applet, valid while it lives.
+    uint64_t getEventMask(const char* name) override;
+    const char* getEventName(uint64_t mask) override;
+
     const char* getVendorName() override;
     const char* getAppletName() override;
     const char* getAppletVersion() override;
