@@ -1,0 +1,210 @@
+// Camera simulator through the exports: board registers, shadows, the pixel-rate model, published
+// minima and the restore on failing writes.
+#include "pipeline_fixture.h"
+
+namespace kestrel::test {
+namespace {
+
+using SimulatorParameters = PipelineOnBoard;
+
+TEST_F(SimulatorParameters, CreationLeavesActive8AndPassive17) {
+    EXPECT_EQ(u32(FG_GEN_ACTIVE), 8u);
+    EXPECT_EQ(u32(FG_GEN_PASSIVE), 17u);
+    EXPECT_EQ(reg(names::kGenActive), 7u);
+    EXPECT_EQ(reg(names::kGenPassive), 16u);
+}
+
+TEST_F(SimulatorParameters, Frequency40WithAccuracy25Writes7And16) {
+    ASSERT_EQ(applet.set<double>(FG_GEN_FREQ, 20.0), 0);
+    RegisterWriteLog::start();
+    ASSERT_EQ(applet.set<double>(FG_GEN_FREQ, 40.0), 0);
+    const auto writes = named(RegisterWriteLog::stop(), {names::kGenActive, names::kGenPassive});
+    const std::vector<std::pair<std::string, uint64_t>> expected{{names::kGenActive, 7}, {names::kGenPassive, 16}};
+    EXPECT_EQ(writes, expected);
+    EXPECT_EQ(u32(FG_GEN_ACTIVE), 8u);
+    EXPECT_EQ(u32(FG_GEN_PASSIVE), 17u);
+}
+
+TEST_F(SimulatorParameters, FrequencyBoundsFollowTheAccuracy) {
+    EXPECT_EQ(applet.set<double>(FG_GEN_FREQ, 3.0), 0);
+    EXPECT_EQ(applet.set<double>(FG_GEN_FREQ, 2.9), -6000);
+    EXPECT_EQ(applet.set<double>(FG_GEN_FREQ, 125.1), -6000);
+    EXPECT_EQ(f64(FG_GEN_FREQ), 3.0);
+    EXPECT_EQ(applet.set<double>(FG_GEN_FREQ, 125.0), 0);
+}
+
+TEST_F(SimulatorParameters, FrequencyAtTheBaseRateLeavesNoPassiveCycle) {
+    ASSERT_EQ(applet.set<double>(FG_GEN_FREQ, 125.0), 0);
+    EXPECT_EQ(u32(FG_GEN_ACTIVE), 25u);
+    EXPECT_EQ(u32(FG_GEN_PASSIVE), 0u);
+    EXPECT_EQ(reg(names::kGenActive), 24u);
+    EXPECT_EQ(reg(names::kGenPassive), 0xFFFFu); // all bits of the 16-bit counter
+}
+
+TEST_F(SimulatorParameters, AccuracyResplitsTheStoredFrequency) {
+    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_ACCURACY, 125), 0);
+    EXPECT_EQ(u32(FG_GEN_ACTIVE), 40u);
+    EXPECT_EQ(u32(FG_GEN_PASSIVE), 85u);
+    EXPECT_EQ(reg(names::kGenActive), 39u);
+    EXPECT_EQ(reg(names::kGenPassive), 84u);
+}
+
+TEST_F(SimulatorParameters, AccuracyBelowHalfTheBaseRateOverFrequencyIsRefused) {
+    // 62.5 / 40.0 = 1.5625, so 2 is the least accuracy.
+    EXPECT_EQ(applet.set<uint32_t>(FG_GEN_ACCURACY, 1), -6000);
+    EXPECT_EQ(applet.set<uint32_t>(FG_GEN_ACCURACY, 65536), -6000);
+    EXPECT_EQ(u32(FG_GEN_ACCURACY), 25u);
+    EXPECT_EQ(applet.set<uint32_t>(FG_GEN_ACCURACY, 2), 0);
+    EXPECT_EQ(applet.set<uint32_t>(FG_GEN_ACCURACY, 65535), 0);
+}
+
+TEST_F(SimulatorParameters, PublishesTheLeastAccuracyAndFrequency) {
+    ASSERT_EQ(applet.set<double>(FG_GEN_FREQ, 40.0), 0);
+    const Gh5ParameterInfoNode* accuracy = infoNode(FG_GEN_ACCURACY);
+    ASSERT_NE(accuracy, nullptr);
+    EXPECT_EQ(accuracy->kind.integer.minimum, 2);
+    ASSERT_EQ(applet.set<double>(FG_GEN_FREQ, 10.0), 0);
+    EXPECT_EQ(accuracy->kind.integer.minimum, 7); // ceil(6.25)
+
+    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_ACCURACY, 20), 0);
+    const Gh5ParameterInfoNode* frequency = infoNode(FG_GEN_FREQ);
+    ASSERT_NE(frequency, nullptr);
+    EXPECT_EQ(frequency->kind.real.minimum, 4.0); // ceil(3.125)
+}
+
+TEST_F(SimulatorParameters, WidthAndLineGapWriteFourPixelPairCounts) {
+    RegisterWriteLog::start();
+    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_WIDTH, 1024), 0);
+    const auto writes = named(RegisterWriteLog::stop(), {names::kGenWidth, names::kGenLineWidth});
+    const std::vector<std::pair<std::string, uint64_t>> expected{{names::kGenWidth, 256}, {names::kGenLineWidth, 257}};
+    EXPECT_EQ(writes, expected);
+    EXPECT_EQ(u32(FG_GEN_LINE_WIDTH), 1028u);
+}
+
+TEST_F(SimulatorParameters, WidthCountRoundsDown) {
+    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_WIDTH, 1023), 0);
+    EXPECT_EQ(reg(names::kGenWidth), 255u);
+    EXPECT_EQ(reg(names::kGenLineWidth), 256u); // 2 x 1027 / 8
+    EXPECT_EQ(u32(FG_GEN_LINE_WIDTH), 1027u);
+}
+
+TEST_F(SimulatorParameters, LineGapRewritesWidthThenLineWidth) {
+    RegisterWriteLog::start();
+    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_LINE_GAP, 100), 0);
+    const auto writes = named(RegisterWriteLog::stop(), {names::kGenWidth, names::kGenLineWidth});
+    const std::vector<std::pair<std::string, uint64_t>> expected{{names::kGenWidth, 256}, {names::kGenLineWidth, 281}};
+    EXPECT_EQ(writes, expected);
+    EXPECT_EQ(u32(FG_GEN_LINE_WIDTH), 1124u);
+    EXPECT_EQ(applet.set<uint32_t>(FG_GEN_LINE_GAP, 65536), -6000);
+    EXPECT_EQ(applet.set<uint32_t>(FG_GEN_WIDTH, 65536), -6000);
+}
+
+TEST_F(SimulatorParameters, TapsChangeTheirBitOfTheMask) {
+    ASSERT_EQ(reg(names::kGenMask), 15u);
+    ASSERT_EQ(applet.set<int32_t>(FG_GEN_TAP2, 0), 0);
+    EXPECT_EQ(reg(names::kGenMask), 13u);
+    EXPECT_EQ(i32(FG_GEN_TAP2), 0);
+    ASSERT_EQ(applet.set<int32_t>(FG_GEN_TAP4, 0), 0);
+    EXPECT_EQ(reg(names::kGenMask), 5u);
+    ASSERT_EQ(applet.set<int32_t>(FG_GEN_TAP2, 1), 0);
+    EXPECT_EQ(reg(names::kGenMask), 7u);
+    ASSERT_EQ(applet.set<int32_t>(FG_GEN_TAP4, 1), 0);
+    EXPECT_EQ(reg(names::kGenMask), 15u);
+    EXPECT_EQ(applet.set<int32_t>(FG_GEN_TAP1, 2), -6000);
+}
+
+TEST_F(SimulatorParameters, FailedTapWriteKeepsTheMaskShadow) {
+    applet.failWrites(names::kGenMask, kBrokenRegister);
+    EXPECT_EQ(applet.set<int32_t>(FG_GEN_TAP1, 0), kBrokenRegister);
+    EXPECT_EQ(i32(FG_GEN_TAP1), 1);
+    applet.failWrites(names::kGenMask, 0);
+    // The shadow still has tap 1 set, so clearing tap 3 writes 11, not 10.
+    ASSERT_EQ(applet.set<int32_t>(FG_GEN_TAP3, 0), 0);
+    EXPECT_EQ(reg(names::kGenMask), 11u);
+}
+
+TEST_F(SimulatorParameters, RollAndHeightBounds) {
+    EXPECT_EQ(applet.set<uint32_t>(FG_GEN_ROLL, 256), -6000);
+    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_ROLL, 255), 0);
+    EXPECT_EQ(reg(names::kGenRoll), 255u);
+    EXPECT_EQ(applet.set<uint32_t>(FG_GEN_HEIGHT, 65536), -6000);
+    EXPECT_EQ(u32(FG_GEN_HEIGHT), 1024u);
+    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_HEIGHT, 1), 0);
+    EXPECT_EQ(reg(names::kGenHeight), 0u);
+    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_HEIGHT, 65535), 0);
+    EXPECT_EQ(reg(names::kGenHeight), 65534u);
+}
+
+TEST_F(SimulatorParameters, HeightZeroWritesTheLargest32BitCount) {
+    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_HEIGHT, 0), 0);
+    EXPECT_EQ(reg(names::kGenHeight), 4294967295u);
+}
+
+TEST_F(SimulatorParameters, EnableAndStartWriteTheirSwitches) {
+    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_ENABLE, 1), 0);
+    EXPECT_EQ(reg(names::kGenEnable), 1u);
+    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_START, 0), 0);
+    EXPECT_EQ(reg(names::kGenStart), 0u);
+    EXPECT_EQ(applet.set<uint32_t>(FG_GEN_ENABLE, 2), -6000);
+    EXPECT_EQ(applet.set<uint32_t>(FG_GEN_START, 2), -6000);
+    EXPECT_EQ(u32(FG_GEN_ENABLE), 1u);
+    EXPECT_EQ(u32(FG_GEN_START), 0u);
+}
+
+TEST_F(SimulatorParameters, ComputedParametersAreReadOnly) {
+    EXPECT_EQ(applet.set<uint32_t>(FG_GEN_ACTIVE, 1), -12);
+    EXPECT_EQ(applet.set<uint32_t>(FG_GEN_PASSIVE, 1), -12);
+    EXPECT_EQ(applet.set<uint32_t>(FG_GEN_LINE_WIDTH, 1), -12);
+}
+
+TEST_F(SimulatorParameters, FailingPassiveWriteKeepsTheNewActiveAndTheOldFrequency) {
+    applet.failWrites(names::kGenPassive, kBrokenRegister);
+    EXPECT_EQ(applet.set<double>(FG_GEN_FREQ, 50.0), kBrokenRegister);
+    EXPECT_EQ(f64(FG_GEN_FREQ), 40.0);
+    EXPECT_EQ(u32(FG_GEN_ACTIVE), 10u); // written before the broken register
+    EXPECT_EQ(u32(FG_GEN_PASSIVE), 17u);
+    EXPECT_EQ(reg(names::kGenActive), 9u);
+    EXPECT_EQ(reg(names::kGenPassive), 16u);
+    EXPECT_EQ(infoNode(FG_GEN_ACCURACY)->kind.integer.minimum, 2);
+}
+
+TEST_F(SimulatorParameters, FailingActiveWriteKeepsEverythingOld) {
+    applet.failWrites(names::kGenActive, kBrokenRegister);
+    EXPECT_EQ(applet.set<uint32_t>(FG_GEN_ACCURACY, 50), kBrokenRegister);
+    EXPECT_EQ(u32(FG_GEN_ACCURACY), 25u);
+    EXPECT_EQ(u32(FG_GEN_ACTIVE), 8u);
+    EXPECT_EQ(u32(FG_GEN_PASSIVE), 17u);
+    EXPECT_EQ(reg(names::kGenPassive), 16u);
+}
+
+TEST_F(SimulatorParameters, FailingWriteAtEitherPositionKeepsTheOldWidthAndGap) {
+    for (const char* broken : {names::kGenWidth, names::kGenLineWidth}) {
+        SCOPED_TRACE(broken);
+        applet.failWrites(broken, kBrokenRegister);
+        EXPECT_EQ(applet.set<uint32_t>(FG_GEN_WIDTH, 2048), kBrokenRegister);
+        EXPECT_EQ(u32(FG_GEN_WIDTH), 1024u);
+        EXPECT_EQ(applet.set<uint32_t>(FG_GEN_LINE_GAP, 8), kBrokenRegister);
+        EXPECT_EQ(u32(FG_GEN_LINE_GAP), 4u);
+        EXPECT_EQ(u32(FG_GEN_LINE_WIDTH), 1028u);
+        applet.failWrites(broken, 0);
+    }
+}
+
+TEST_F(SimulatorParameters, FailingSingleWritesKeepTheOldValues) {
+    struct Case {
+        int32_t id;
+        const char* reg;
+        uint32_t value;
+        uint32_t old;
+    };
+    for (const Case& c : {Case{FG_GEN_ENABLE, names::kGenEnable, 1, 0}, Case{FG_GEN_START, names::kGenStart, 0, 1},
+                          Case{FG_GEN_HEIGHT, names::kGenHeight, 10, 1024}, Case{FG_GEN_ROLL, names::kGenRoll, 3, 0}}) {
+        SCOPED_TRACE(c.reg);
+        applet.failWrites(c.reg, kBrokenRegister);
+        EXPECT_EQ(applet.set<uint32_t>(c.id, c.value), kBrokenRegister);
+        EXPECT_EQ(u32(c.id), c.old);
+    }
+}
+
+}  // namespace
+}  // namespace kestrel::test
