@@ -1,0 +1,257 @@
+// Area trigger parameters through the exports: conversions into register values, ranges,
+// dependent checks and the state they leave behind.
+#include "trigger_fixture.h"
+
+namespace kestrel::test {
+namespace {
+
+constexpr int32_t kAreaTriggerMode = 300200;
+constexpr int32_t kTriggerState = 300201;
+constexpr int32_t kFramesPerSecond = 90;
+constexpr int32_t kExceededPeriodLimits = 300202;
+constexpr int32_t kDebounce = 300204;
+constexpr int32_t kDigioInput = 14010;
+constexpr int32_t kInputDownscale = 300205;
+constexpr int32_t kInputPhase = 300206;
+constexpr int32_t kPulseCount = 300207;
+constexpr int32_t kFrequency = 300209;
+constexpr int32_t kMinFrequency = 300210;
+constexpr int32_t kMaxFrequency = 300211;
+constexpr int32_t kMinMaxClear = 300212;
+constexpr int32_t kMultiplyPulses = 300213;
+constexpr int32_t kQueueMode = 300214;
+constexpr int32_t kPfg0Downscale = 300216;
+constexpr int32_t kPfg0Phase = 300217;
+constexpr int32_t kPfg0Delay = 300218;
+constexpr int32_t kPfg0Width = 300219;
+constexpr int32_t kPfg1Width = 300223;
+constexpr int32_t kCcSelect3 = 300253;
+constexpr int32_t kOutSelect3 = 300235;
+constexpr int32_t kMissingFrame = 300248;
+constexpr int32_t kExposure = 10020;
+
+TEST_F(TriggerTest, CreationLeavesTheDefaultsOnTheBoard) {
+    EXPECT_EQ(reg("Generators_Generator_MinimumPeriod_Number"), 7812490u);
+    EXPECT_EQ(reg("TriggerInput_Debounce8_Prescale_Period"), 21u); // 1.0 us
+    EXPECT_EQ(reg("PulseFormGenerators_PulseFormGenerator0_Width_Width"), 250000u);
+    EXPECT_EQ(reg("PulseFormGenerators_PulseFormGenerator1_Width_Width"), 250u);
+    EXPECT_EQ(reg("CameraControl_Select0_Select_Select"), 0u);
+    EXPECT_EQ(reg("CameraControl_Select0_Polarity_Invert"), 1u);
+    EXPECT_EQ(reg("TriggerOutput_Select1_Select_Select"), 1u);
+    EXPECT_EQ(reg("TriggerOutput_Select7_Select_Select"), 5u);
+    EXPECT_EQ(reg("TriggerOutput_Select7_Polarity_Invert"), 1u);
+    EXPECT_EQ(reg("Hysteresis_OnLevel_Number"), 2047u);
+    EXPECT_EQ(reg("Hysteresis_OffLevel_Number"), 2u);
+    EXPECT_EQ(reg("Generators_ClearQueuePulse_Mode"), 1u);
+    EXPECT_EQ(applet.get<uint32_t>(kAreaTriggerMode), 1u);
+    EXPECT_EQ(applet.get<uint32_t>(kTriggerState), 2u);
+    // The legacy parameters were refused while their interface is off.
+    EXPECT_EQ(applet.get<uint32_t>(kExposure), 4000u);
+}
+
+TEST_F(TriggerTest, HighestFrequencyWritesMinimumPeriodOne) {
+    // A period of 0.16 us fits only the shortest widths at the highest downscale.
+    for (int32_t n = 0; n < 4; ++n) {
+        mustSet(kPfg0Downscale + 4 * n, uint32_t{7});
+        mustSet(kPfg0Width + 4 * n, 1.0);
+    }
+    mustSet(kFramesPerSecond, 6.25e6);
+    EXPECT_EQ(reg("Generators_Generator_MinimumPeriod_Number"), 1u);
+}
+
+TEST_F(TriggerTest, EightHertzTruncatesBeforeSubtractingNineTicks) {
+    mustSet(kFramesPerSecond, 100.0);
+    EXPECT_EQ(reg("Generators_Generator_MinimumPeriod_Number"), 624991u);
+    mustSet(kFramesPerSecond, 8.0);
+    EXPECT_EQ(reg("Generators_Generator_MinimumPeriod_Number"), 7812490u);
+}
+
+TEST_F(TriggerTest, LowestFrequencyWritesTheLongestPeriod) {
+    // Widths must fit a period of almost 69 s: they do, the defaults are at most 4 ms.
+    mustSet(kFramesPerSecond, 0.01455191522836685);
+    EXPECT_EQ(reg("Generators_Generator_MinimumPeriod_Number"), 4294967287u);
+    EXPECT_EQ(applet.set(kFramesPerSecond, 0.0145), -6000);
+    EXPECT_EQ(applet.set(kFramesPerSecond, 6.26e6), -6000);
+    EXPECT_EQ(applet.get<double>(kFramesPerSecond), 0.01455191522836685);
+}
+
+TEST_F(TriggerTest, DebounceRoundsToFortyEightNanosecondUnits) {
+    mustSet(kDebounce, 0.096);
+    EXPECT_EQ(reg("TriggerInput_Debounce8_Prescale_Period"), 2u);
+    EXPECT_DOUBLE_EQ(applet.get<double>(kDebounce), 0.096);
+    mustSet(kDebounce, 3.024);
+    EXPECT_EQ(reg("TriggerInput_Debounce8_Prescale_Period"), 63u);
+    EXPECT_EQ(applet.set(kDebounce, 0.095), -6000);
+    EXPECT_EQ(applet.set(kDebounce, 3.025), -6000);
+    EXPECT_EQ(reg("TriggerInput_Debounce8_Prescale_Period"), 63u);
+}
+
+TEST_F(TriggerTest, WidthOfGeneratorZeroRoundsAndOthersTruncate) {
+    mustSet(kPfg1Width, 4.01);
+    EXPECT_EQ(reg("PulseFormGenerators_PulseFormGenerator1_Width_Width"), 250u);
+    mustSet(kPfg0Width, 4.01);
+    EXPECT_EQ(reg("PulseFormGenerators_PulseFormGenerator0_Width_Width"), 251u);
+    // Read back from the design: 251 ticks of 16 ns.
+    EXPECT_DOUBLE_EQ(applet.get<double>(kPfg0Width), 4.016);
+}
+
+TEST_F(TriggerTest, DelayRoundsToTicksAndReadsBackFromTheDesign) {
+    mustSet(kPfg0Delay, 1.01);
+    EXPECT_EQ(reg("PulseFormGenerators_PulseFormGenerator0_Delay_Delay"), 63u);
+    EXPECT_DOUBLE_EQ(applet.get<double>(kPfg0Delay), 1.008);
+}
+
+TEST_F(TriggerTest, PulseFormDownscaleAboveSevenIsRefused) {
+    EXPECT_EQ(applet.set(kPfg0Downscale, uint32_t{8}), -6000);
+    EXPECT_EQ(applet.get<uint32_t>(kPfg0Downscale), 1u);
+}
+
+TEST_F(TriggerTest, PulseFormDownscaleMustStayAbovePhase) {
+    mustSet(kPfg0Downscale, uint32_t{4});
+    EXPECT_EQ(reg("PulseFormGenerators_PulseFormGenerator0_Downscale_Downscale"), 4u);
+    mustSet(kPfg0Phase, uint32_t{3});
+    EXPECT_EQ(reg("PulseFormGenerators_PulseFormGenerator0_Downscale_SelectedPulse"), 4u);
+    EXPECT_EQ(applet.set(kPfg0Downscale, uint32_t{3}), -6000);
+    EXPECT_EQ(applet.set(kPfg0Phase, uint32_t{4}), -6000);
+    mustSet(kPfg0Downscale, uint32_t{4});
+    EXPECT_EQ(applet.get<uint32_t>(kPfg0Downscale), 4u);
+    EXPECT_EQ(applet.get<uint32_t>(kPfg0Phase), 3u);
+}
+
+TEST_F(TriggerTest, InputDownscaleAndPhaseLimitEachOther) {
+    mustSet(kInputDownscale, uint32_t{8});
+    mustSet(kInputPhase, uint32_t{7});
+    EXPECT_EQ(reg("Downscale_Downscale_Downscale"), 8u);
+    EXPECT_EQ(reg("Downscale_Downscale_SelectedPulse"), 8u);
+    EXPECT_EQ(applet.set(kInputDownscale, uint32_t{7}), -6000);
+    EXPECT_EQ(applet.set(kInputPhase, uint32_t{8}), -6000);
+    EXPECT_EQ(applet.set(kInputDownscale, uint32_t{2147483648u}), -6000);
+}
+
+TEST_F(TriggerTest, FrequencyTooFastForAWidthIsRefusedAndKeepsTheOldFrequency) {
+    // Generator 0 is 4000 us wide: 250 Hz (4000 us) is too fast, 249 Hz fits.
+    EXPECT_EQ(applet.set(kFramesPerSecond, 250.0), -2079);
+    EXPECT_EQ(applet.lastError(), -2079);
+    EXPECT_EQ(applet.get<double>(kFramesPerSecond), 8.0);
+    EXPECT_EQ(reg("Generators_Generator_MinimumPeriod_Number"), 7812490u);
+    mustSet(kFramesPerSecond, 249.0);
+}
+
+TEST_F(TriggerTest, DelayOrWidthLongerThanThePeriodIsRefusedAndKeepsTheOldValue) {
+    // 8 Hz: a period of 125000 us.
+    EXPECT_EQ(applet.set(kPfg0Delay, 125000.0), -2079);
+    EXPECT_EQ(applet.get<double>(kPfg0Delay), 0.0);
+    EXPECT_EQ(applet.set(kPfg0Width, 125000.0), -2079);
+    EXPECT_DOUBLE_EQ(applet.get<double>(kPfg0Width), 4000.0);
+    mustSet(kPfg0Width, 124999.0);
+}
+
+TEST_F(TriggerTest, DownscaleThatNoLongerFitsIsRefusedWithItsOwnCode) {
+    mustSet(kPfg0Downscale, uint32_t{2});
+    mustSet(kPfg0Width, 200000.0); // 100000 us per pulse at downscale 2
+    EXPECT_EQ(applet.set(kPfg0Downscale, uint32_t{1}), -2078);
+    EXPECT_EQ(applet.get<uint32_t>(kPfg0Downscale), 2u);
+    EXPECT_EQ(reg("PulseFormGenerators_PulseFormGenerator0_Downscale_Downscale"), 2u);
+}
+
+TEST_F(TriggerTest, FailingRegisterWriteKeepsTheOldValue) {
+    failWrites("TriggerInput_Debounce8_Prescale_Period", -7777);
+    EXPECT_EQ(applet.set(kDebounce, 2.0), -7777);
+    EXPECT_EQ(applet.get<double>(kDebounce) , 1.008); // the register still holds 21 units
+    failWrites("TriggerInput_Debounce8_Prescale_Period", 0);
+    mustSet(kDebounce, 2.0);
+}
+
+TEST_F(TriggerTest, SequencerKeepsSelectedPulseAtOrBelowDownscale) {
+    EXPECT_EQ(writesOf([&] { mustSet(kMultiplyPulses, uint32_t{5}); }),
+              (WriteList{"Generators_Sequence_Downscale=5", "Generators_Sequence_SelectedPulse=5",
+                         "Generators_ClearDownscale_Mode=2"}));
+    EXPECT_EQ(writesOf([&] { mustSet(kMultiplyPulses, uint32_t{3}); }),
+              (WriteList{"Generators_Sequence_SelectedPulse=3", "Generators_Sequence_Downscale=3",
+                         "Generators_ClearDownscale_Mode=2"}));
+    EXPECT_EQ(applet.set(kMultiplyPulses, uint32_t{65536}), -6000);
+}
+
+TEST_F(TriggerTest, QueueModeWritesNothingInGeneratorMode) {
+    EXPECT_TRUE(writesOf([&] { mustSet(kQueueMode, int32_t{1}); }).empty());
+}
+
+TEST_F(TriggerTest, QueueModeOutsideGeneratorModeSetsCapacityAndPeriod) {
+    mustSet(kAreaTriggerMode, uint32_t{4});
+    EXPECT_EQ(writesOf([&] { mustSet(kQueueMode, int32_t{1}); }),
+              (WriteList{"Generators_Generator_MinimumPeriod_Number=7812490",
+                         "Generators_Queue_QueueFullValue_Number=2040", "Generators_Queue_QueueEnabled_Select=1"}));
+    EXPECT_EQ(writesOf([&] { mustSet(kQueueMode, int32_t{0}); }),
+              (WriteList{"Generators_Generator_MinimumPeriod_Number=10", "Generators_Queue_QueueFullValue_Number=1",
+                         "Generators_Queue_QueueEnabled_Select=0"}));
+}
+
+TEST_F(TriggerTest, TriggerOutputSelectWaitsForTheStartDuringAsyncStop) {
+    mustSet(kTriggerState, uint32_t{1});
+    EXPECT_TRUE(writesOf([&] { mustSet(kOutSelect3, uint32_t{11}); }).empty());
+    EXPECT_EQ(applet.get<uint32_t>(kOutSelect3), 11u);
+    EXPECT_EQ(reg("TriggerOutput_Select3_Select_Select"), 5u);
+    // Camera-control outputs are written in every state.
+    EXPECT_EQ(writesOf([&] { mustSet(kCcSelect3, uint32_t{9}); }),
+              (WriteList{"CameraControl_Select3_Select_Select=3", "CameraControl_Select3_Polarity_Invert=1"}));
+    mustSet(kTriggerState, uint32_t{0});
+    EXPECT_EQ(reg("TriggerOutput_Select3_Select_Select"), 4u);
+    EXPECT_EQ(reg("TriggerOutput_Select3_Polarity_Invert"), 1u);
+}
+
+TEST_F(TriggerTest, OutputSourcesEncodeAsSelectAndInvert) {
+    const struct {
+        uint32_t source, select, invert;
+    } cases[] = {{0, 0, 0}, {3, 3, 0}, {4, 5, 0}, {5, 5, 1}, {6, 0, 1}, {9, 3, 1}, {10, 4, 0}, {11, 4, 1}};
+    for (const auto& c : cases) {
+        mustSet(kCcSelect3, c.source);
+        EXPECT_EQ(reg("CameraControl_Select3_Select_Select"), c.select) << c.source;
+        EXPECT_EQ(reg("CameraControl_Select3_Polarity_Invert"), c.invert) << c.source;
+    }
+    EXPECT_EQ(applet.set(kCcSelect3, uint32_t{12}), -6000);
+}
+
+TEST_F(TriggerTest, MinMaxClearTogglesItsRegister) {
+    const uint64_t first = reg("InputStatistics_ClearMinMax_Value");
+    mustSet(kMinMaxClear, uint32_t{1});
+    EXPECT_EQ(reg("InputStatistics_ClearMinMax_Value"), first ^ 1u);
+    mustSet(kMinMaxClear, uint32_t{1});
+    EXPECT_EQ(reg("InputStatistics_ClearMinMax_Value"), first);
+    EXPECT_EQ(applet.set(kMinMaxClear, uint32_t{2}), -6000);
+}
+
+TEST_F(TriggerTest, StatisticsReadPeriodsAsFrequencies) {
+    forceReg("InputStatistics_ReadPeriod_Status", 62500); // 1 ms
+    forceReg("InputStatistics_ReadMax_Status", 625000);   // 10 ms: the lowest frequency
+    forceReg("InputStatistics_ReadMin_Status", 6250);     // 100 us: the highest
+    forceReg("InputStatistics_ReadPulses_Status", 77);
+    EXPECT_DOUBLE_EQ(applet.get<double>(kFrequency), 1000.0);
+    EXPECT_DOUBLE_EQ(applet.get<double>(kMinFrequency), 100.0);
+    EXPECT_DOUBLE_EQ(applet.get<double>(kMaxFrequency), 10000.0);
+    EXPECT_EQ(applet.get<uint32_t>(kPulseCount), 77u);
+}
+
+TEST_F(TriggerTest, MonitoringBitsDependOnTheMode) {
+    forceReg("Monitoring_ReadQueueStatus_Status", 0x5);
+    EXPECT_EQ(applet.get<uint32_t>(kExceededPeriodLimits), 0u); // generator mode
+    EXPECT_EQ(applet.get<uint32_t>(kMissingFrame), 1u);
+    mustSet(kAreaTriggerMode, uint32_t{2});
+    EXPECT_EQ(applet.get<uint32_t>(kExceededPeriodLimits), 1u);
+    forceReg("TriggerInput_InputStatus_Status", 0xA5);
+    EXPECT_EQ(applet.get<uint32_t>(kDigioInput), 0xA5u);
+}
+
+TEST_F(TriggerTest, ClearCommandsPulseTheirRegisters) {
+    EXPECT_EQ(writesOf([&] {
+                  mustSet(300203, int32_t{1});
+                  mustSet(300208, int32_t{1});
+                  mustSet(300238, int32_t{1});
+                  mustSet(300249, int32_t{1});
+              }),
+              (WriteList{"Monitoring_ClearOverrideCam0_Mode=2", "InputStatistics_ClearPulses_Mode=2",
+                         "OutputStatistics_ClearPulses_Mode=2", "Monitoring_ClearMissingFrame_Cam0_Mode=2"}));
+    EXPECT_EQ(applet.set(300203, int32_t{2}), -6000);
+}
+
+} // namespace
+} // namespace kestrel::test
