@@ -16,29 +16,37 @@ constexpr int32_t kHostTurboDmaModeId = 3051;
 constexpr uint32_t kMinimumTimeoutSeconds = 2;
 constexpr uint32_t kMaximumTimeoutSeconds = 2147483646;
 
-bool isZeroOrOne(int64_t value) { return value == 0 || value == 1; }
+bool isZeroOrOne(int64_t value) {
+    return value == 0 || value == 1;
+}
 
-template <class T>
-void writeValue(void* value, T number) {
+template <class T> void writeValue(void* value, T number) {
     std::memcpy(value, &number, sizeof number);
 }
 
-}  // namespace
+} // namespace
 
 std::optional<uint32_t> cameraFormatCode(int32_t cameraLinkCamType) {
     switch (cameraLinkCamType) {
-    case 208: return 0; // FG_CL_MEDIUM_8_BIT
-    case 210: return 1; // FG_CL_MEDIUM_10_BIT
-    case 212: return 2; // FG_CL_MEDIUM_12_BIT
-    default: return std::nullopt;
+    case 208:
+        return 0; // FG_CL_MEDIUM_8_BIT
+    case 210:
+        return 1; // FG_CL_MEDIUM_10_BIT
+    case 212:
+        return 2; // FG_CL_MEDIUM_12_BIT
+    default:
+        return std::nullopt;
     }
 }
 
 std::optional<uint32_t> outputFormatCode(int32_t format) {
     switch (format) {
-    case 1: return 0; // FG_GRAY16
-    case 3: return 1; // FG_GRAY
-    default: return std::nullopt;
+    case 1:
+        return 0; // FG_GRAY16
+    case 3:
+        return 1; // FG_GRAY
+    default:
+        return std::nullopt;
     }
 }
 
@@ -92,8 +100,8 @@ void CameraFormatParameters::setBitAlignment(int32_t bitAlignment, bool reportEr
     if (!isZeroOrOne(bitAlignment))
         return refuse(kErrOutOfRange, reportErrors);
     storeThenWrite(context_.values.bitAlignment, bitAlignment, [&] {
-        context_.writeRegister(HostRegister::OutputFormatFGBITALIGNMENTValue, static_cast<uint32_t>(bitAlignment),
-                               reportErrors);
+        context_.writeRegister(HostRegister::OutputFormatFGBITALIGNMENTValue,
+                               static_cast<uint32_t>(bitAlignment), reportErrors);
     });
 }
 
@@ -111,11 +119,23 @@ void CameraFormatParameters::setTurboDmaMode(uint32_t turboDmaMode, bool reportE
                    [&] { forwardToHost(kHostTurboDmaModeId, turboDmaMode, reportErrors); });
 }
 
-void CameraFormatParameters::getCameraLinkCamType(void* value) { writeValue(value, context_.values.cameraLinkCamType); }
-void CameraFormatParameters::getUseDval(void* value) { writeValue(value, context_.values.useDval); }
-void CameraFormatParameters::getFormat(void* value) { writeValue(value, context_.values.format); }
-void CameraFormatParameters::getBitAlignment(void* value) { writeValue(value, context_.values.bitAlignment); }
-void CameraFormatParameters::getTimeout(void* value) { writeValue(value, context_.values.timeoutSeconds); }
-void CameraFormatParameters::getTurboDmaMode(void* value) { writeValue(value, context_.values.turboDmaMode); }
+void CameraFormatParameters::getCameraLinkCamType(void* value) {
+    writeValue(value, context_.values.cameraLinkCamType);
+}
+void CameraFormatParameters::getUseDval(void* value) {
+    writeValue(value, context_.values.useDval);
+}
+void CameraFormatParameters::getFormat(void* value) {
+    writeValue(value, context_.values.format);
+}
+void CameraFormatParameters::getBitAlignment(void* value) {
+    writeValue(value, context_.values.bitAlignment);
+}
+void CameraFormatParameters::getTimeout(void* value) {
+    writeValue(value, context_.values.timeoutSeconds);
+}
+void CameraFormatParameters::getTurboDmaMode(void* value) {
+    writeValue(value, context_.values.turboDmaMode);
+}
 
-}  // namespace kestrel
+} // namespace kestrel

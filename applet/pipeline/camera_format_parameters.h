@@ -49,4 +49,4 @@ private:
     AppletContext& context_;
 };
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -9,12 +9,11 @@ namespace kestrel {
 
 namespace {
 
-template <class T>
-void writeValue(void* value, T number) {
+template <class T> void writeValue(void* value, T number) {
     std::memcpy(value, &number, sizeof number);
 }
 
-}  // namespace
+} // namespace
 
 void ImageSelectorParameters::bind(ParameterHandlerTable& table) {
     table.bindSetter<&ImageSelectorParameters::setPeriod>(ids::FG_IMG_SELECT_PERIOD, *this);
@@ -56,8 +55,14 @@ void ImageSelectorParameters::setNoiseFilter(int32_t on, bool reportErrors) {
     });
 }
 
-void ImageSelectorParameters::getPeriod(void* value) { writeValue(value, context_.values.imageSelectPeriod); }
-void ImageSelectorParameters::getSelection(void* value) { writeValue(value, context_.values.imageSelect); }
-void ImageSelectorParameters::getNoiseFilter(void* value) { writeValue(value, context_.values.noiseFilter); }
+void ImageSelectorParameters::getPeriod(void* value) {
+    writeValue(value, context_.values.imageSelectPeriod);
+}
+void ImageSelectorParameters::getSelection(void* value) {
+    writeValue(value, context_.values.imageSelect);
+}
+void ImageSelectorParameters::getNoiseFilter(void* value) {
+    writeValue(value, context_.values.noiseFilter);
+}
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -35,4 +35,4 @@ private:
     AppletContext& context_;
 };
 
-}  // namespace kestrel
+} // namespace kestrel

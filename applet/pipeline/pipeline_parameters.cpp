@@ -1,4 +1,5 @@
-// The parameters of the camera port, region of interest, output format and status, camera simulator, image selector and noise filter.
+// The parameters of the camera port, region of interest, output format and status, camera simulator, image
+// selector and noise filter.
 #include "pipeline/pipeline_parameters.h"
 
 namespace kestrel {
@@ -11,4 +12,4 @@ void PipelineParameters::bind(ParameterHandlerTable& table) {
     imageSelector_.bind(table);
 }
 
-}  // namespace kestrel
+} // namespace kestrel

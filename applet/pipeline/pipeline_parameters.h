@@ -1,4 +1,5 @@
-// The parameters of the camera port, region of interest, output format and status, camera simulator, image selector and noise filter: their setters and getters.
+// The parameters of the camera port, region of interest, output format and status, camera simulator, image
+// selector and noise filter: their setters and getters.
 #pragma once
 
 #include "params/applet_context.h"
@@ -14,7 +15,8 @@ namespace kestrel {
 class PipelineParameters {
 public:
     explicit PipelineParameters(AppletContext& context)
-        : cameraFormat_(context), roi_(context), status_(context), simulator_(context), imageSelector_(context) {}
+        : cameraFormat_(context), roi_(context), status_(context), simulator_(context),
+          imageSelector_(context) {}
     PipelineParameters(const PipelineParameters&) = delete;
     PipelineParameters& operator=(const PipelineParameters&) = delete;
 
@@ -35,4 +37,4 @@ private:
     ImageSelectorParameters imageSelector_;
 };
 
-}  // namespace kestrel
+} // namespace kestrel

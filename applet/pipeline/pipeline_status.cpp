@@ -17,9 +17,11 @@ constexpr uint32_t kOverflowBit = 5;
 constexpr uint32_t kBufferLevelShift = 6;
 constexpr uint32_t kAppletOwnedBits = 0x7u << kOverflowBit; // bits 5..7
 
-void writeUInt32(void* value, uint32_t number) { std::memcpy(value, &number, sizeof number); }
+void writeUInt32(void* value, uint32_t number) {
+    std::memcpy(value, &number, sizeof number);
+}
 
-}  // namespace
+} // namespace
 
 uint32_t bufferLevelQuarter(uint32_t fillLevelPercent) {
     if (fillLevelPercent < 25)
@@ -66,10 +68,16 @@ void PipelineStatus::getOverflow(void* value) {
     writeUInt32(value, context_.readRegister(HostRegister::OverflowOverflowOccurred));
 }
 
-void PipelineStatus::getFillLevel(void* value) { writeUInt32(value, fillLevelPercent()); }
+void PipelineStatus::getFillLevel(void* value) {
+    writeUInt32(value, fillLevelPercent());
+}
 
-void PipelineStatus::getCameraStatus(void* value) { writeUInt32(value, cameraStatusExtended() & 1u); }
+void PipelineStatus::getCameraStatus(void* value) {
+    writeUInt32(value, cameraStatusExtended() & 1u);
+}
 
-void PipelineStatus::getCameraStatusExtended(void* value) { writeUInt32(value, cameraStatusExtended()); }
+void PipelineStatus::getCameraStatusExtended(void* value) {
+    writeUInt32(value, cameraStatusExtended());
+}
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -42,4 +42,4 @@ private:
     AppletContext& context_;
 };
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -20,11 +20,15 @@ constexpr uint32_t kMinimumHeightLines = 2;
 
 // Room left in the image area after an offset; offsets never exceed the side, but a wrapped
 // subtraction must not turn a bad offset into a large room.
-uint32_t roomAfter(uint32_t offset) { return offset >= kImageAreaSide ? 0 : kImageAreaSide - offset; }
+uint32_t roomAfter(uint32_t offset) {
+    return offset >= kImageAreaSide ? 0 : kImageAreaSide - offset;
+}
 
-void writeUInt32(void* value, uint32_t number) { std::memcpy(value, &number, sizeof number); }
+void writeUInt32(void* value, uint32_t number) {
+    std::memcpy(value, &number, sizeof number);
+}
 
-}  // namespace
+} // namespace
 
 uint32_t ShadingGeometry::xLengthGroups(uint32_t widthPixels, uint32_t xOffsetPixels) {
     return std::min(widthPixels, roomAfter(xOffsetPixels)) / kShadingColumnGroupPixels;
@@ -72,7 +76,8 @@ void RoiParameters::setWidth(uint32_t widthPixels, bool reportErrors) {
     storeThenWrite(values.widthPixels, widthPixels, [&] {
         context_.writeRegister(HostRegister::Buffer0DRAMA0XLength, widthPixels, reportErrors);
         context_.writeRegister(HostRegister::Buffer0DRAMA1XLength, widthPixels, reportErrors);
-        writeShadingPair(HostRegister::ShadingShadingBuffer0XLength, HostRegister::ShadingShadingBuffer1XLength,
+        writeShadingPair(HostRegister::ShadingShadingBuffer0XLength,
+                         HostRegister::ShadingShadingBuffer1XLength,
                          ShadingGeometry::xLengthGroups(widthPixels, values.xOffsetPixels), reportErrors);
     });
     context_.infoNodes.setIntegerMaximum(ids::FG_XOFFSET, static_cast<int32_t>(kImageAreaSide - widthPixels));
@@ -86,7 +91,8 @@ void RoiParameters::setHeight(uint32_t heightLines, bool reportErrors) {
     storeThenWrite(values.heightLines, heightLines, [&] {
         context_.writeRegister(HostRegister::Buffer0DRAMA0YLength, heightLines, reportErrors);
         context_.writeRegister(HostRegister::Buffer0DRAMA1YLength, heightLines, reportErrors);
-        writeShadingPair(HostRegister::ShadingShadingBuffer0YLength, HostRegister::ShadingShadingBuffer1YLength,
+        writeShadingPair(HostRegister::ShadingShadingBuffer0YLength,
+                         HostRegister::ShadingShadingBuffer1YLength,
                          ShadingGeometry::yLengthLines(heightLines, values.yOffsetLines), reportErrors);
     });
     context_.infoNodes.setIntegerMaximum(ids::FG_YOFFSET, static_cast<int32_t>(kImageAreaSide - heightLines));
@@ -102,7 +108,8 @@ void RoiParameters::setXOffset(uint32_t xOffsetPixels, bool reportErrors) {
     storeThenWrite(values.xOffsetPixels, xOffsetPixels, [&] {
         context_.writeRegister(HostRegister::Buffer0DRAMA0XOffset, xOffsetPixels, reportErrors);
         context_.writeRegister(HostRegister::Buffer0DRAMA1XOffset, xOffsetPixels, reportErrors);
-        writeShadingPair(HostRegister::ShadingShadingBuffer0XOffset, HostRegister::ShadingShadingBuffer1XOffset,
+        writeShadingPair(HostRegister::ShadingShadingBuffer0XOffset,
+                         HostRegister::ShadingShadingBuffer1XOffset,
                          ShadingGeometry::xOffsetGroups(xOffsetPixels), reportErrors);
     });
     context_.infoNodes.setIntegerMaximum(ids::FG_WIDTH, static_cast<int32_t>(kImageAreaSide - xOffsetPixels));
@@ -124,15 +131,23 @@ void RoiParameters::setYOffset(uint32_t yOffsetLines, bool reportErrors) {
             context_.writeRegister(HostRegister::ShadingShadingBuffer0YLength, clippedLength, reportErrors);
             context_.writeRegister(HostRegister::ShadingShadingBuffer1YLength, clippedLength, reportErrors);
         }
-        writeShadingPair(HostRegister::ShadingShadingBuffer0YOffset, HostRegister::ShadingShadingBuffer1YOffset,
-                         shadingOffset, reportErrors);
+        writeShadingPair(HostRegister::ShadingShadingBuffer0YOffset,
+                         HostRegister::ShadingShadingBuffer1YOffset, shadingOffset, reportErrors);
     });
     context_.infoNodes.setIntegerMaximum(ids::FG_HEIGHT, static_cast<int32_t>(kImageAreaSide - yOffsetLines));
 }
 
-void RoiParameters::getWidth(void* value) { writeUInt32(value, context_.values.widthPixels); }
-void RoiParameters::getHeight(void* value) { writeUInt32(value, context_.values.heightLines); }
-void RoiParameters::getXOffset(void* value) { writeUInt32(value, context_.values.xOffsetPixels); }
-void RoiParameters::getYOffset(void* value) { writeUInt32(value, context_.values.yOffsetLines); }
+void RoiParameters::getWidth(void* value) {
+    writeUInt32(value, context_.values.widthPixels);
+}
+void RoiParameters::getHeight(void* value) {
+    writeUInt32(value, context_.values.heightLines);
+}
+void RoiParameters::getXOffset(void* value) {
+    writeUInt32(value, context_.values.xOffsetPixels);
+}
+void RoiParameters::getYOffset(void* value) {
+    writeUInt32(value, context_.values.yOffsetLines);
+}
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -60,4 +60,4 @@ private:
     AppletContext& context_;
 };
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -13,14 +13,15 @@ namespace {
 // Half the base rate: below it no accuracy period holds a single active cycle.
 constexpr double kGeneratorHalfBaseRateMHz = kGeneratorBaseRateMHz / 2.0;
 
-bool isZeroOrOne(int64_t value) { return value == 0 || value == 1; }
+bool isZeroOrOne(int64_t value) {
+    return value == 0 || value == 1;
+}
 
-template <class T>
-void writeValue(void* value, T number) {
+template <class T> void writeValue(void* value, T number) {
     std::memcpy(value, &number, sizeof number);
 }
 
-}  // namespace
+} // namespace
 
 std::optional<GeneratorTiming> generatorTiming(double frequencyMHz, uint32_t accuracy) {
     const double exactActive = accuracy * frequencyMHz / kGeneratorBaseRateMHz + 0.5;
@@ -40,9 +41,13 @@ uint32_t minimumGeneratorAccuracy(double frequencyMHz) {
     return static_cast<uint32_t>(std::ceil(kGeneratorHalfBaseRateMHz / frequencyMHz));
 }
 
-double minimumGeneratorFrequencyMHz(uint32_t accuracy) { return std::ceil(kGeneratorHalfBaseRateMHz / accuracy); }
+double minimumGeneratorFrequencyMHz(uint32_t accuracy) {
+    return std::ceil(kGeneratorHalfBaseRateMHz / accuracy);
+}
 
-uint64_t generatorWidthCount(uint64_t pixels) { return 2 * pixels / 8; }
+uint64_t generatorWidthCount(uint64_t pixels) {
+    return 2 * pixels / 8;
+}
 
 void SimulatorParameters::bind(ParameterHandlerTable& table) {
     table.bindSetter<&SimulatorParameters::setEnable>(ids::FG_GEN_ENABLE, *this);
@@ -82,7 +87,8 @@ void SimulatorParameters::writeLineGeometry(bool reportErrors) {
     const ParameterValueBlock& values = context_.values;
     write(GeneratorRegister::Width, generatorWidthCount(values.generatorWidthPixels), reportErrors);
     write(GeneratorRegister::LineWidth,
-          generatorWidthCount(uint64_t{values.generatorWidthPixels} + values.generatorLineGapPixels), reportErrors);
+          generatorWidthCount(uint64_t{values.generatorWidthPixels} + values.generatorLineGapPixels),
+          reportErrors);
 }
 
 void SimulatorParameters::writeTiming(const GeneratorTiming& timing, bool reportErrors) {
@@ -109,13 +115,15 @@ void SimulatorParameters::setStart(uint32_t start, bool reportErrors) {
 void SimulatorParameters::setWidth(uint32_t widthPixels, bool reportErrors) {
     if (widthPixels > kGeneratorCounterMaximum)
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite(context_.values.generatorWidthPixels, widthPixels, [&] { writeLineGeometry(reportErrors); });
+    storeThenWrite(context_.values.generatorWidthPixels, widthPixels,
+                   [&] { writeLineGeometry(reportErrors); });
 }
 
 void SimulatorParameters::setLineGap(uint32_t lineGapPixels, bool reportErrors) {
     if (lineGapPixels > kGeneratorCounterMaximum)
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite(context_.values.generatorLineGapPixels, lineGapPixels, [&] { writeLineGeometry(reportErrors); });
+    storeThenWrite(context_.values.generatorLineGapPixels, lineGapPixels,
+                   [&] { writeLineGeometry(reportErrors); });
 }
 
 void SimulatorParameters::setHeight(uint32_t heightLines, bool reportErrors) {
@@ -131,7 +139,8 @@ void SimulatorParameters::setHeight(uint32_t heightLines, bool reportErrors) {
 void SimulatorParameters::setRoll(uint32_t roll, bool reportErrors) {
     if (roll > kGeneratorRollMaximum)
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite(context_.values.generatorRoll, roll, [&] { write(GeneratorRegister::Roll, roll, reportErrors); });
+    storeThenWrite(context_.values.generatorRoll, roll,
+                   [&] { write(GeneratorRegister::Roll, roll, reportErrors); });
 }
 
 void SimulatorParameters::setFrequency(double frequencyMHz, bool reportErrors) {
@@ -150,7 +159,8 @@ void SimulatorParameters::setFrequency(double frequencyMHz, bool reportErrors) {
 
 void SimulatorParameters::setAccuracy(uint32_t accuracy, bool reportErrors) {
     ParameterValueBlock& values = context_.values;
-    if (accuracy < minimumGeneratorAccuracy(values.generatorFrequencyMHz) || accuracy > kGeneratorCounterMaximum)
+    if (accuracy < minimumGeneratorAccuracy(values.generatorFrequencyMHz) ||
+        accuracy > kGeneratorCounterMaximum)
         return refuse(kErrOutOfRange, reportErrors);
     const std::optional<GeneratorTiming> timing = generatorTiming(values.generatorFrequencyMHz, accuracy);
     if (!timing)
@@ -169,25 +179,39 @@ void SimulatorParameters::setTapBit(int tap, int32_t on, bool reportErrors) {
                    [&] { write(GeneratorRegister::Mask, newMask, reportErrors); });
 }
 
-template <int Tap>
-void SimulatorParameters::setTap(int32_t on, bool reportErrors) {
+template <int Tap> void SimulatorParameters::setTap(int32_t on, bool reportErrors) {
     static_assert(Tap >= 1 && Tap <= 4);
     setTapBit(Tap, on, reportErrors);
 }
 
-template <int Tap>
-void SimulatorParameters::getTap(void* value) {
+template <int Tap> void SimulatorParameters::getTap(void* value) {
     writeValue(value, context_.values.generatorTaps[Tap - 1]);
 }
 
-void SimulatorParameters::getEnable(void* value) { writeValue(value, context_.values.generatorEnable); }
-void SimulatorParameters::getStart(void* value) { writeValue(value, context_.values.generatorStart); }
-void SimulatorParameters::getWidth(void* value) { writeValue(value, context_.values.generatorWidthPixels); }
-void SimulatorParameters::getLineGap(void* value) { writeValue(value, context_.values.generatorLineGapPixels); }
-void SimulatorParameters::getHeight(void* value) { writeValue(value, context_.values.generatorHeightLines); }
-void SimulatorParameters::getRoll(void* value) { writeValue(value, context_.values.generatorRoll); }
-void SimulatorParameters::getFrequency(void* value) { writeValue(value, context_.values.generatorFrequencyMHz); }
-void SimulatorParameters::getAccuracy(void* value) { writeValue(value, context_.values.generatorAccuracy); }
+void SimulatorParameters::getEnable(void* value) {
+    writeValue(value, context_.values.generatorEnable);
+}
+void SimulatorParameters::getStart(void* value) {
+    writeValue(value, context_.values.generatorStart);
+}
+void SimulatorParameters::getWidth(void* value) {
+    writeValue(value, context_.values.generatorWidthPixels);
+}
+void SimulatorParameters::getLineGap(void* value) {
+    writeValue(value, context_.values.generatorLineGapPixels);
+}
+void SimulatorParameters::getHeight(void* value) {
+    writeValue(value, context_.values.generatorHeightLines);
+}
+void SimulatorParameters::getRoll(void* value) {
+    writeValue(value, context_.values.generatorRoll);
+}
+void SimulatorParameters::getFrequency(void* value) {
+    writeValue(value, context_.values.generatorFrequencyMHz);
+}
+void SimulatorParameters::getAccuracy(void* value) {
+    writeValue(value, context_.values.generatorAccuracy);
+}
 
 void SimulatorParameters::getActive(void* value) {
     writeValue(value, static_cast<uint32_t>(context_.generator.cachedValue(GeneratorRegister::Active) + 1));
@@ -202,4 +226,4 @@ void SimulatorParameters::getLineWidth(void* value) {
     writeValue(value, values.generatorWidthPixels + values.generatorLineGapPixels);
 }
 
-}  // namespace kestrel
+} // namespace kestrel

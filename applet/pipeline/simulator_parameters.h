@@ -51,8 +51,7 @@ public:
     void setRoll(uint32_t roll, bool reportErrors);
     void setFrequency(double frequencyMHz, bool reportErrors);
     void setAccuracy(uint32_t accuracy, bool reportErrors);
-    template <int Tap>
-    void setTap(int32_t on, bool reportErrors);
+    template <int Tap> void setTap(int32_t on, bool reportErrors);
 
     void getEnable(void* value);
     void getStart(void* value);
@@ -62,8 +61,7 @@ public:
     void getRoll(void* value);
     void getFrequency(void* value);
     void getAccuracy(void* value);
-    template <int Tap>
-    void getTap(void* value);
+    template <int Tap> void getTap(void* value);
     // Read-only: the active and passive cycles last written, and the generated line length.
     void getActive(void* value);
     void getPassive(void* value);
@@ -81,4 +79,4 @@ private:
     AppletContext& context_;
 };
 
-}  // namespace kestrel
+} // namespace kestrel

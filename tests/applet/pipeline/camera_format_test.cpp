@@ -110,5 +110,5 @@ TEST_F(HostKeptParameters, CreationHandsTheInitialTimeoutToTheHost) {
     EXPECT_EQ(hostTimeout, 1000000u);
 }
 
-}  // namespace
-}  // namespace kestrel::test
+} // namespace
+} // namespace kestrel::test

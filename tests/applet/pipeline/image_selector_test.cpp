@@ -71,5 +71,5 @@ TEST_F(NoiseFilterParameter, FailingWriteKeepsTheOldSwitch) {
     EXPECT_EQ(i32(FG_NOISEFILTER), 0);
 }
 
-}  // namespace
-}  // namespace kestrel::test
+} // namespace
+} // namespace kestrel::test

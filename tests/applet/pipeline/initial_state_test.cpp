@@ -79,5 +79,5 @@ TEST_F(PipelineInitialState, PublishedLimitsFollowTheInitialValues) {
     EXPECT_EQ(infoNode(FG_GEN_FREQ)->kind.real.minimum, 3.0);
 }
 
-}  // namespace
-}  // namespace kestrel::test
+} // namespace
+} // namespace kestrel::test

@@ -59,7 +59,7 @@ inline constexpr const char* kGenActive = "AAGenActive";
 inline constexpr const char* kGenPassive = "AAGenPassive";
 inline constexpr const char* kGenMask = "AAGenMask";
 inline constexpr const char* kGenRoll = "AAGenRoll";
-}  // namespace names
+} // namespace names
 
 class PipelineOnBoard : public ::testing::Test {
 protected:
@@ -109,4 +109,4 @@ private:
     }
 };
 
-}  // namespace kestrel::test
+} // namespace kestrel::test

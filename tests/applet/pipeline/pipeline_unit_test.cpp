@@ -224,12 +224,31 @@ TEST_F(DetachedPipeline, BindsEveryParameterOfTheGroup) {
     PipelineParameters pipeline(context_);
     ParameterHandlerTable table;
     pipeline.bind(table);
-    for (int32_t id : {ids::FG_TIMEOUT, ids::FG_TURBO_DMA_MODE, ids::FG_CAMERA_LINK_CAMTYPE, ids::FG_USEDVAL,
-                       ids::FG_WIDTH, ids::FG_HEIGHT, ids::FG_XOFFSET, ids::FG_YOFFSET, ids::FG_FORMAT,
-                       ids::FG_BITALIGNMENT, ids::FG_GEN_ENABLE, ids::FG_GEN_START, ids::FG_GEN_WIDTH,
-                       ids::FG_GEN_HEIGHT, ids::FG_GEN_LINE_GAP, ids::FG_GEN_FREQ, ids::FG_GEN_ACCURACY,
-                       ids::FG_GEN_TAP1, ids::FG_GEN_TAP2, ids::FG_GEN_TAP3, ids::FG_GEN_TAP4, ids::FG_GEN_ROLL,
-                       ids::FG_IMG_SELECT_PERIOD, ids::FG_IMG_SELECT, ids::FG_NOISEFILTER}) {
+    for (int32_t id : {ids::FG_TIMEOUT,
+                       ids::FG_TURBO_DMA_MODE,
+                       ids::FG_CAMERA_LINK_CAMTYPE,
+                       ids::FG_USEDVAL,
+                       ids::FG_WIDTH,
+                       ids::FG_HEIGHT,
+                       ids::FG_XOFFSET,
+                       ids::FG_YOFFSET,
+                       ids::FG_FORMAT,
+                       ids::FG_BITALIGNMENT,
+                       ids::FG_GEN_ENABLE,
+                       ids::FG_GEN_START,
+                       ids::FG_GEN_WIDTH,
+                       ids::FG_GEN_HEIGHT,
+                       ids::FG_GEN_LINE_GAP,
+                       ids::FG_GEN_FREQ,
+                       ids::FG_GEN_ACCURACY,
+                       ids::FG_GEN_TAP1,
+                       ids::FG_GEN_TAP2,
+                       ids::FG_GEN_TAP3,
+                       ids::FG_GEN_TAP4,
+                       ids::FG_GEN_ROLL,
+                       ids::FG_IMG_SELECT_PERIOD,
+                       ids::FG_IMG_SELECT,
+                       ids::FG_NOISEFILTER}) {
         const ParameterHandlerTable::Entry* entry = table.find(id);
         ASSERT_NE(entry, nullptr) << id;
         EXPECT_NE(entry->set, nullptr) << id;
@@ -244,5 +263,5 @@ TEST_F(DetachedPipeline, BindsEveryParameterOfTheGroup) {
     }
 }
 
-}  // namespace
-}  // namespace kestrel
+} // namespace
+} // namespace kestrel

@@ -24,7 +24,7 @@ WriteFn boardLibraryWrite() {
     return real;
 }
 
-}  // namespace
+} // namespace
 
 void RegisterWriteLog::start() {
     const std::lock_guard lock(logMutex);
@@ -38,7 +38,7 @@ std::vector<RegisterWrite> RegisterWriteLog::stop() {
     return std::move(writes);
 }
 
-}  // namespace kestrel::test
+} // namespace kestrel::test
 
 extern "C" __attribute__((visibility("default"))) int32_t Board_WriteRegister(void* board, uint32_t id,
                                                                               uint64_t value) {

@@ -22,4 +22,4 @@ public:
     static std::vector<RegisterWrite> stop();
 };
 
-}  // namespace kestrel::test
+} // namespace kestrel::test

@@ -114,8 +114,8 @@ TEST_F(RoiParameters, WidthWritesInBankThenShadingOrder) {
                               {names::kBank0XLength, names::kBank1XLength, names::kShading0XLength,
                                names::kShading0Update, names::kShading1XLength, names::kShading1Update});
     const std::vector<std::pair<std::string, uint64_t>> expected{
-        {names::kBank0XLength, 2048},   {names::kBank1XLength, 2048}, {names::kShading0XLength, 512},
-        {names::kShading0Update, 1},    {names::kShading1XLength, 512}, {names::kShading1Update, 1}};
+        {names::kBank0XLength, 2048}, {names::kBank1XLength, 2048},   {names::kShading0XLength, 512},
+        {names::kShading0Update, 1},  {names::kShading1XLength, 512}, {names::kShading1Update, 1}};
     EXPECT_EQ(writes, expected);
 }
 
@@ -126,8 +126,8 @@ TEST_F(RoiParameters, HeightWritesInBankThenShadingOrder) {
                               {names::kBank0YLength, names::kBank1YLength, names::kShading0YLength,
                                names::kShading0Update, names::kShading1YLength, names::kShading1Update});
     const std::vector<std::pair<std::string, uint64_t>> expected{
-        {names::kBank0YLength, 100},  {names::kBank1YLength, 100},    {names::kShading0YLength, 100},
-        {names::kShading0Update, 1},  {names::kShading1YLength, 100}, {names::kShading1Update, 1}};
+        {names::kBank0YLength, 100}, {names::kBank1YLength, 100},    {names::kShading0YLength, 100},
+        {names::kShading0Update, 1}, {names::kShading1YLength, 100}, {names::kShading1Update, 1}};
     EXPECT_EQ(writes, expected);
 }
 
@@ -220,13 +220,19 @@ TEST_F(RoiParameters, FailingWriteAtAnyPositionLeavesTheOtherGeometryUnchanged) 
         std::vector<const char*> registers;
     };
     const std::vector<Case> cases{
-        {FG_HEIGHT, 512, 1024,
+        {FG_HEIGHT,
+         512,
+         1024,
          {names::kBank0YLength, names::kBank1YLength, names::kShading0YLength, names::kShading0Update,
           names::kShading1YLength, names::kShading1Update}},
-        {FG_XOFFSET, 32, 0,
+        {FG_XOFFSET,
+         32,
+         0,
          {names::kBank0XOffset, names::kBank1XOffset, names::kShading0XOffset, names::kShading0Update,
           names::kShading1XOffset, names::kShading1Update}},
-        {FG_YOFFSET, 7, 0,
+        {FG_YOFFSET,
+         7,
+         0,
          {names::kBank0YOffset, names::kBank1YOffset, names::kShading0YOffset, names::kShading0Update,
           names::kShading1YOffset, names::kShading1Update}},
     };
@@ -241,5 +247,5 @@ TEST_F(RoiParameters, FailingWriteAtAnyPositionLeavesTheOtherGeometryUnchanged) 
     }
 }
 
-}  // namespace
-}  // namespace kestrel::test
+} // namespace
+} // namespace kestrel::test

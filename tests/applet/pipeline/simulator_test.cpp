@@ -19,7 +19,8 @@ TEST_F(SimulatorParameters, Frequency40WithAccuracy25Writes7And16) {
     RegisterWriteLog::start();
     ASSERT_EQ(applet.set<double>(FG_GEN_FREQ, 40.0), 0);
     const auto writes = named(RegisterWriteLog::stop(), {names::kGenActive, names::kGenPassive});
-    const std::vector<std::pair<std::string, uint64_t>> expected{{names::kGenActive, 7}, {names::kGenPassive, 16}};
+    const std::vector<std::pair<std::string, uint64_t>> expected{{names::kGenActive, 7},
+                                                                 {names::kGenPassive, 16}};
     EXPECT_EQ(writes, expected);
     EXPECT_EQ(u32(FG_GEN_ACTIVE), 8u);
     EXPECT_EQ(u32(FG_GEN_PASSIVE), 17u);
@@ -76,7 +77,8 @@ TEST_F(SimulatorParameters, WidthAndLineGapWriteFourPixelPairCounts) {
     RegisterWriteLog::start();
     ASSERT_EQ(applet.set<uint32_t>(FG_GEN_WIDTH, 1024), 0);
     const auto writes = named(RegisterWriteLog::stop(), {names::kGenWidth, names::kGenLineWidth});
-    const std::vector<std::pair<std::string, uint64_t>> expected{{names::kGenWidth, 256}, {names::kGenLineWidth, 257}};
+    const std::vector<std::pair<std::string, uint64_t>> expected{{names::kGenWidth, 256},
+                                                                 {names::kGenLineWidth, 257}};
     EXPECT_EQ(writes, expected);
     EXPECT_EQ(u32(FG_GEN_LINE_WIDTH), 1028u);
 }
@@ -92,7 +94,8 @@ TEST_F(SimulatorParameters, LineGapRewritesWidthThenLineWidth) {
     RegisterWriteLog::start();
     ASSERT_EQ(applet.set<uint32_t>(FG_GEN_LINE_GAP, 100), 0);
     const auto writes = named(RegisterWriteLog::stop(), {names::kGenWidth, names::kGenLineWidth});
-    const std::vector<std::pair<std::string, uint64_t>> expected{{names::kGenWidth, 256}, {names::kGenLineWidth, 281}};
+    const std::vector<std::pair<std::string, uint64_t>> expected{{names::kGenWidth, 256},
+                                                                 {names::kGenLineWidth, 281}};
     EXPECT_EQ(writes, expected);
     EXPECT_EQ(u32(FG_GEN_LINE_WIDTH), 1124u);
     EXPECT_EQ(applet.set<uint32_t>(FG_GEN_LINE_GAP, 65536), -6000);
@@ -177,6 +180,15 @@ TEST_F(SimulatorParameters, FailingActiveWriteKeepsEverythingOld) {
     EXPECT_EQ(reg(names::kGenPassive), 16u);
 }
 
+TEST_F(SimulatorParameters, FailingPassiveWriteKeepsTheOldAccuracyAndTheNewActive) {
+    applet.failWrites(names::kGenPassive, kBrokenRegister);
+    EXPECT_EQ(applet.set<uint32_t>(FG_GEN_ACCURACY, 50), kBrokenRegister);
+    EXPECT_EQ(u32(FG_GEN_ACCURACY), 25u);
+    EXPECT_EQ(u32(FG_GEN_ACTIVE), 16u);
+    EXPECT_EQ(u32(FG_GEN_PASSIVE), 17u);
+    EXPECT_EQ(infoNode(FG_GEN_FREQ)->kind.real.minimum, 3.0);
+}
+
 TEST_F(SimulatorParameters, FailingWriteAtEitherPositionKeepsTheOldWidthAndGap) {
     for (const char* broken : {names::kGenWidth, names::kGenLineWidth}) {
         SCOPED_TRACE(broken);
@@ -197,8 +209,9 @@ TEST_F(SimulatorParameters, FailingSingleWritesKeepTheOldValues) {
         uint32_t value;
         uint32_t old;
     };
-    for (const Case& c : {Case{FG_GEN_ENABLE, names::kGenEnable, 1, 0}, Case{FG_GEN_START, names::kGenStart, 0, 1},
-                          Case{FG_GEN_HEIGHT, names::kGenHeight, 10, 1024}, Case{FG_GEN_ROLL, names::kGenRoll, 3, 0}}) {
+    for (const Case& c :
+         {Case{FG_GEN_ENABLE, names::kGenEnable, 1, 0}, Case{FG_GEN_START, names::kGenStart, 0, 1},
+          Case{FG_GEN_HEIGHT, names::kGenHeight, 10, 1024}, Case{FG_GEN_ROLL, names::kGenRoll, 3, 0}}) {
         SCOPED_TRACE(c.reg);
         applet.failWrites(c.reg, kBrokenRegister);
         EXPECT_EQ(applet.set<uint32_t>(c.id, c.value), kBrokenRegister);
@@ -206,5 +219,5 @@ TEST_F(SimulatorParameters, FailingSingleWritesKeepTheOldValues) {
     }
 }
 
-}  // namespace
-}  // namespace kestrel::test
+} // namespace
+} // namespace kestrel::test

@@ -42,7 +42,7 @@ TEST_F(PipelineStatusReadouts, FillLevel80SetsBothBufferLevelBits) {
 TEST_F(PipelineStatusReadouts, BufferLevelCountsQuarters) {
     applet.forceReg(names::kOverflow, 0);
     applet.forceReg(names::kBank1FillLevel, 0);
-    const std::vector<std::pair<uint64_t, uint32_t>> cases{{0, 0}, {24, 0}, {25, 1}, {49, 1},
+    const std::vector<std::pair<uint64_t, uint32_t>> cases{{0, 0},  {24, 0}, {25, 1}, {49, 1},
                                                            {50, 2}, {74, 2}, {75, 3}, {100, 3}};
     for (const auto& [fill, quarter] : cases) {
         applet.forceReg(names::kBank0FillLevel, fill);
@@ -66,5 +66,5 @@ TEST_F(PipelineStatusReadouts, StatusParametersAreReadOnly) {
     EXPECT_EQ(applet.set<uint32_t>(FG_CAMSTATUS_EXTENDED, 0), -12);
 }
 
-}  // namespace
-}  // namespace kestrel::test
+} // namespace
+} // namespace kestrel::test
