@@ -8,6 +8,7 @@
 
 #include "api/error_codes.h"
 #include "api/wrapper_private.h"
+#include "config/configuration_file.h"
 
 namespace kestrel {
 
@@ -39,12 +40,21 @@ const void* FgDsWrapper::parameterInfoRoot(int32_t port) const {
     return private_->parameterInfo().nextRoot(nullptr, port);
 }
 
-// TODO(configuration): save and load of ".scf" files replace these answers.
-int32_t FgDsWrapper::saveConfig(void* /*hostFg*/, const char* /*fileName*/) {
-    return kErrNotSupported;
+// Neither operation changes the process locale: the parser writes and reads numbers with '.'
+// whatever the locale says.
+int32_t FgDsWrapper::saveConfig(void* /*hostFg*/, const char* fileName) {
+    const ConfigurationIdentity identity{getVendorName(), getAppletName(), getAppletVersion(), getLoadAppletId()};
+    const int32_t result =
+        saveConfigurationFile(fileName, identity, [this](Fg_ConfigFileParser& parser) { saveParameters(parser); });
+    private_->setLastError(result);
+    return result;
 }
-int32_t FgDsWrapper::loadConfig(void* /*hostFg*/, const char* /*fileName*/) {
-    return kErrNotSupported;
+// Every failed load leaves kErrConfigLoad as the last error, also when the result is kErrFileRead.
+int32_t FgDsWrapper::loadConfig(void* /*hostFg*/, const char* fileName) {
+    const int32_t result = loadConfigurationFile(fileName, getAppletName(),
+                                                 [this](Fg_ConfigFileParser& parser) { return loadParameters(parser); });
+    private_->setLastError(result == kOk ? kOk : kErrConfigLoad);
+    return result;
 }
 // TODO(register-description XML): the XML export replaces this answer.
 int32_t FgDsWrapper::getParameterInfoXML(void* /*fg*/, int32_t /*port*/, char* /*buffer*/,

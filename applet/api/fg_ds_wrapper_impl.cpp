@@ -6,6 +6,7 @@
 #include "api/applet_identity.h"
 #include "api/error_codes.h"
 #include "api/wrapper_private.h"
+#include "config/saved_parameter_io.h"
 #include "info/build_parameter_info.h"
 #include "info/parameter_info_node.h"
 #include "params/initial_values.h"
@@ -139,11 +140,13 @@ void FgDsWrapperImpl::applyInitialHardwareState() {
     applyInitialValues(handlers_);
 }
 
-// TODO(configuration): applying and writing the saved parameters.
-bool FgDsWrapperImpl::loadParameters(Fg_ConfigFileParser& /*parser*/) {
-    return false;
+// Loading calls the setters directly, without the parameter lock.
+bool FgDsWrapperImpl::loadParameters(Fg_ConfigFileParser& parser) {
+    return readSavedParameters(parser, values_, handlers_);
 }
-void FgDsWrapperImpl::saveParameters(Fg_ConfigFileParser& /*parser*/) {}
+void FgDsWrapperImpl::saveParameters(Fg_ConfigFileParser& parser) {
+    writeSavedParameters(parser, values_, handlers_);
+}
 
 void FgDsWrapperImpl::processChannelToDma() {
     throw std::runtime_error("processChannelToDma() is not implemented.");
