@@ -194,6 +194,34 @@ int32_t FgDsWrapperImpl::getNrOfParameter() {
     return static_cast<int32_t>(parameterTables_.parameterCount());
 }
 
+void* FgDsWrapperImpl::allocShading(int32_t a, int32_t b) {
+    return correction_.lineAccess().allocShading(a, b);
+}
+int32_t FgDsWrapperImpl::freeShading(void* shading) {
+    return correction_.lineAccess().freeShading(shading);
+}
+int32_t FgDsWrapperImpl::setSubValueLine(void* shading, int32_t x, int32_t channel, float value) {
+    return correction_.lineAccess().setSubValueLine(shading, x, channel, value);
+}
+int32_t FgDsWrapperImpl::setMultValueLine(void* shading, int32_t x, int32_t channel, float value) {
+    return correction_.lineAccess().setMultValueLine(shading, x, channel, value);
+}
+int32_t FgDsWrapperImpl::setFixedPatternNoiseLine(void* shading, int32_t x, int32_t channel, int32_t value) {
+    return correction_.lineAccess().setFixedPatternNoiseLine(shading, x, channel, value);
+}
+int32_t FgDsWrapperImpl::getMaxLine(void* shading) {
+    return correction_.lineAccess().getMaxLine(shading);
+}
+int32_t FgDsWrapperImpl::getAccess(void* shading) {
+    return correction_.lineAccess().getAccess(shading);
+}
+int32_t FgDsWrapperImpl::freeAccess(void* shading) {
+    return correction_.lineAccess().freeAccess(shading);
+}
+int32_t FgDsWrapperImpl::writeActLine(void* shading, int32_t line) {
+    return correction_.lineAccess().writeActLine(shading, line);
+}
+
 const char* FgDsWrapperImpl::getVendorName() {
     return identity::kVendorName;
 }

@@ -57,6 +57,17 @@ public:
     int32_t getParameterId(int32_t index) override;
     int32_t getNrOfParameter() override;
 
+    // Shading line access, handled by the correction group.
+    void* allocShading(int32_t a, int32_t b) override;
+    int32_t freeShading(void* shading) override;
+    int32_t setSubValueLine(void* shading, int32_t x, int32_t channel, float value) override;
+    int32_t setMultValueLine(void* shading, int32_t x, int32_t channel, float value) override;
+    int32_t setFixedPatternNoiseLine(void* shading, int32_t x, int32_t channel, int32_t value) override;
+    int32_t getMaxLine(void* shading) override;
+    int32_t getAccess(void* shading) override;
+    int32_t freeAccess(void* shading) override;
+    int32_t writeActLine(void* shading, int32_t line) override;
+
     // Event names and masks from the tables built at creation; an unknown name or mask sets the
     // last error to kErrInvalidArgument. Names are owned by the applet, valid while it lives.
     uint64_t getEventMask(const char* name) override;

@@ -1,8 +1,21 @@
-// The parameters of the lookup table and shading correction.
+// The image correction group.
 #include "correction/correction_parameters.h"
 
 namespace kestrel {
 
-void CorrectionParameters::bind(ParameterHandlerTable& /*table*/) {}
+CorrectionParameters::CorrectionParameters(AppletContext& context)
+    : lut_(context), shading_(context, images_), lineAccess_(images_, [this]() -> int32_t {
+          try {
+              shading_.upload();
+              return kOk;
+          } catch (int32_t code) {
+              return code;
+          }
+      }) {}
+
+void CorrectionParameters::bind(ParameterHandlerTable& table) {
+    lut_.bind(table);
+    shading_.bind(table);
+}
 
 }  // namespace kestrel

@@ -2,6 +2,7 @@
 #include "host_frame_grabber.h"
 
 #include "boardhw.h"
+#include "coefficient_loader.h"
 #include "grabhost5_host.h"
 #include "host_parameters.h"
 #include "register_access.h"
@@ -55,7 +56,10 @@ int32_t HostFrameGrabber::setParameter(int32_t id, const void* value, uint32_t d
     const HostRegister* reg = id > 0 ? registers_.find(static_cast<uint32_t>(id)) : nullptr;
     if (reg == nullptr)
         return record(GH5_ERR_UNKNOWN_PARAMETER);
-    return record(RegisterAccess(board_).setNatural(*reg, value));
+    int32_t result = RegisterAccess(board_).setNatural(*reg, value);
+    if (result == GH5_OK)
+        result = loadCoefficientsOnCommand(board_, registers_, *reg);
+    return record(result);
 }
 
 int32_t HostFrameGrabber::getParameter(int32_t id, void* value, uint32_t dma) {
@@ -81,7 +85,10 @@ int32_t HostFrameGrabber::setParameterWithType(int32_t id, const void* value, ui
     const HostRegister* reg = id > 0 ? registers_.find(static_cast<uint32_t>(id)) : nullptr;
     if (reg == nullptr)
         return record(GH5_ERR_UNKNOWN_PARAMETER);
-    return record(RegisterAccess(board_).setTyped(*reg, value, type));
+    int32_t result = RegisterAccess(board_).setTyped(*reg, value, type);
+    if (result == GH5_OK)
+        result = loadCoefficientsOnCommand(board_, registers_, *reg);
+    return record(result);
 }
 
 int32_t HostFrameGrabber::getParameterWithType(int32_t id, void* value, uint32_t dma, int32_t type) {

@@ -1,0 +1,240 @@
+// The lookup table's parameters and transfers.
+#include "correction/lut_parameters.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "config/unique_file.h"
+#include "info/parameter_info_node.h"
+#include "correction/lut_file.h"
+#include "params/parameter_ids.h"
+
+namespace kestrel {
+
+namespace {
+
+constexpr uint32_t kImplementationFullLut = 0;
+constexpr uint32_t kLutBits = 12;
+
+// What the applet writes into every LUT file's key lines.
+constexpr uint32_t kLutFileId = 3;
+
+bool inRange(double value, double low, double high) {
+    return value >= low && value <= high;  // false for NaN as well
+}
+
+template <class T>
+void copyValue(const T& field, void* buffer) {
+    std::memcpy(buffer, &field, sizeof field);
+}
+
+void copyText(const std::string& text, void* buffer) {
+    std::memcpy(buffer, text.c_str(), text.size() + 1);
+}
+
+// Restores a text field when the steps after storing it raise.
+template <class Steps>
+void storeTextThen(std::string& field, const char* value, Steps&& steps) {
+    std::string oldValue = field;
+    field = value;
+    try {
+        steps();
+    } catch (int32_t) {
+        field = std::move(oldValue);
+        throw;
+    }
+}
+
+}  // namespace
+
+void LutParameters::bind(ParameterHandlerTable& table) {
+    using namespace ids;
+    table.bindSetter<&LutParameters::setLutType>(FG_LUT_TYPE, *this);
+    table.bindGetter<&LutParameters::getImplementationType>(FG_LUT_IMPLEMENTATION_TYPE, *this);
+    table.bindGetter<&LutParameters::getInOutBits>(FG_LUT_IN_BITS, *this);
+    table.bindGetter<&LutParameters::getInOutBits>(FG_LUT_OUT_BITS, *this);
+    table.bindSetter<&LutParameters::setLutValue>(FG_LUT_VALUE, *this);
+    table.bindGetter<&LutParameters::getLutValue>(FG_LUT_VALUE, *this);
+    table.bindSetter<&LutParameters::setCustomFile>(FG_LUT_CUSTOM_FILE, *this);
+    table.bindGetter<&LutParameters::getCustomFile>(FG_LUT_CUSTOM_FILE, *this);
+    table.bindSetter<&LutParameters::setSaveFile>(FG_LUT_SAVE_FILE, *this);
+    table.bindGetter<&LutParameters::getSaveFile>(FG_LUT_SAVE_FILE, *this);
+    table.bindSetter<&LutParameters::setProcessingOffset>(FG_PROCESSING_OFFSET, *this);
+    table.bindSetter<&LutParameters::setProcessingGain>(FG_PROCESSING_GAIN, *this);
+    table.bindSetter<&LutParameters::setProcessingGamma>(FG_PROCESSING_GAMMA, *this);
+    table.bindSetter<&LutParameters::setProcessingInvert>(FG_PROCESSING_INVERT, *this);
+    table.bindGetter<&LutParameters::getLutType>(FG_LUT_TYPE, *this);
+    table.bindGetter<&LutParameters::getProcessingOffset>(FG_PROCESSING_OFFSET, *this);
+    table.bindGetter<&LutParameters::getProcessingGain>(FG_PROCESSING_GAIN, *this);
+    table.bindGetter<&LutParameters::getProcessingGamma>(FG_PROCESSING_GAMMA, *this);
+    table.bindGetter<&LutParameters::getProcessingInvert>(FG_PROCESSING_INVERT, *this);
+}
+
+void LutParameters::setLutType(int32_t value, bool reportErrors) {
+    if (value != kLutTypeProcessing && value != kLutTypeCustom)
+        return refuse(kErrOutOfRange, reportErrors);
+    try {
+        storeThenWrite(context_.values.lutType, value, [&] { load(); });
+    } catch (int32_t code) {
+        return refuse(code, reportErrors);
+    }
+    applyTypeAccess();
+}
+
+void LutParameters::setLutValue(LutField value, bool reportErrors) {
+    if (value.index >= kLutEntries || value.value > kLutMaxValue)
+        return refuse(kErrOutOfRange, reportErrors);
+    try {
+        storeThenWrite(context_.values.lutValues[value.index], value.value, [&] { transferEntry(value.index); });
+    } catch (int32_t code) {
+        refuse(code, reportErrors);
+    }
+}
+
+void LutParameters::getLutValue(void* value) {
+    // The caller's block names the index it asks for.
+    LutField field{};
+    std::memcpy(&field, value, sizeof field);
+    if (field.index >= kLutEntries)
+        raise(kErrInvalidArgument);
+    field.value = context_.values.lutValues[field.index];
+    std::memcpy(value, &field, sizeof field);
+}
+
+void LutParameters::setCustomFile(const char* value, bool reportErrors) {
+    if (value == nullptr)
+        return refuse(kErrOutOfRange, reportErrors);
+    try {
+        storeTextThen(context_.values.lutCustomFile, value, [&] {
+            if (context_.values.lutType == kLutTypeCustom)
+                load();
+        });
+    } catch (int32_t code) {
+        refuse(code, reportErrors);
+    }
+}
+
+void LutParameters::getCustomFile(void* value) { copyText(context_.values.lutCustomFile, value); }
+
+void LutParameters::setSaveFile(const char* value, bool reportErrors) {
+    if (value == nullptr)
+        return refuse(kErrOutOfRange, reportErrors);
+    try {
+        storeTextThen(context_.values.lutSaveFile, value, [&] {
+            if (context_.values.lutSaveFile.empty())
+                return;
+            LutRecord record;
+            record.values.assign(context_.values.lutValues.begin(), context_.values.lutValues.end());
+            record.id = kLutFileId;
+            record.nrOfElements = static_cast<uint32_t>(kLutEntries);
+            if (writeLutFile(context_.values.lutSaveFile.c_str(), record) != kOk)
+                raise(kErrFileWrite);
+        });
+    } catch (int32_t code) {
+        refuse(code, reportErrors);
+    }
+}
+
+void LutParameters::getSaveFile(void* value) { copyText(context_.values.lutSaveFile, value); }
+
+template <class T>
+void LutParameters::storeThenRecompute(T& field, T value, bool reportErrors) {
+    try {
+        storeThenWrite(field, value, [&] { recompute(); });
+    } catch (int32_t code) {
+        refuse(code, reportErrors);
+    }
+}
+
+void LutParameters::setProcessingOffset(double value, bool reportErrors) {
+    if (!inRange(value, -1.0, 1.0))
+        return refuse(kErrOutOfRange, reportErrors);
+    storeThenRecompute(context_.values.processingOffset, value, reportErrors);
+}
+
+void LutParameters::setProcessingGain(double value, bool reportErrors) {
+    if (!inRange(value, 0.0, 4096.0))
+        return refuse(kErrOutOfRange, reportErrors);
+    storeThenRecompute(context_.values.processingGain, value, reportErrors);
+}
+
+void LutParameters::setProcessingGamma(double value, bool reportErrors) {
+    if (!inRange(value, -1000.0, 1000.0))
+        return refuse(kErrOutOfRange, reportErrors);
+    storeThenRecompute(context_.values.processingGamma, value, reportErrors);
+}
+
+void LutParameters::setProcessingInvert(int32_t value, bool reportErrors) {
+    if (value != 0 && value != 1)
+        return refuse(kErrOutOfRange, reportErrors);
+    storeThenRecompute(context_.values.processingInvert, value, reportErrors);
+}
+
+void LutParameters::getLutType(void* value) { copyValue(context_.values.lutType, value); }
+void LutParameters::getProcessingOffset(void* value) { copyValue(context_.values.processingOffset, value); }
+void LutParameters::getProcessingGain(void* value) { copyValue(context_.values.processingGain, value); }
+void LutParameters::getProcessingGamma(void* value) { copyValue(context_.values.processingGamma, value); }
+void LutParameters::getProcessingInvert(void* value) { copyValue(context_.values.processingInvert, value); }
+
+void LutParameters::getImplementationType(void* value) {
+    std::memcpy(value, &kImplementationFullLut, sizeof kImplementationFullLut);
+}
+
+void LutParameters::getInOutBits(void* value) { std::memcpy(value, &kLutBits, sizeof kLutBits); }
+
+void LutParameters::recompute() {
+    if (context_.values.lutType != kLutTypeProcessing)
+        return;
+    const ParameterValueBlock& v = context_.values;
+    computeProcessingLut({v.processingOffset, v.processingGain, v.processingGamma, v.processingInvert == 1},
+                         context_.values.lutValues);
+    transferTable();
+}
+
+void LutParameters::load() {
+    if (context_.values.lutType == kLutTypeProcessing)
+        recompute();
+    else if (!context_.values.lutCustomFile.empty())
+        loadCustomFile();
+}
+
+void LutParameters::loadCustomFile() {
+    const char* path = context_.values.lutCustomFile.c_str();
+    if (!openFile(path, "r"))
+        raise(kErrFileRead);
+    LutRecord record;
+    record.id = kLutFileId;
+    record.nrOfElements = static_cast<uint32_t>(kLutEntries);
+    if (readLutFile(path, record) != kOk)
+        raise(kErrFileWrite);
+    // A short file changes only its own entries; the rest keep what they held.
+    const std::size_t count = std::min(record.values.size(), kLutEntries);
+    std::copy_n(record.values.begin(), count, context_.values.lutValues.begin());
+    transferTable();
+}
+
+void LutParameters::transferTable() {
+    LutTableBlock block;
+    block.entries = context_.values.lutValues.data();
+    context_.registers.write(context_.host, HostRegister::LookupTableLookupTableLUTcontent, &block,
+                             kRegisterTypeLutTable, true);
+}
+
+void LutParameters::transferEntry(uint32_t index) {
+    const LutField entry{context_.values.lutValues[index], index};
+    context_.registers.write(context_.host, HostRegister::LookupTableLookupTableLUTcontent, &entry,
+                             kRegisterTypeLutEntry, true);
+}
+
+void LutParameters::applyTypeAccess() {
+    const bool custom = context_.values.lutType == kLutTypeCustom;
+    const int32_t fileAccess = custom ? kNodeAccessReadWriteBit2 : kNodeAccessReadOnly;
+    const int32_t processingAccess = custom ? kNodeAccessReadOnly : kNodeAccessReadWriteBit2;
+    context_.infoNodes.setAccess(ids::FG_LUT_CUSTOM_FILE, fileAccess);
+    for (int32_t id : {ids::FG_PROCESSING_GAIN, ids::FG_PROCESSING_GAMMA, ids::FG_PROCESSING_OFFSET,
+                       ids::FG_PROCESSING_INVERT})
+        context_.infoNodes.setAccess(id, processingAccess);
+}
+
+}  // namespace kestrel

@@ -1,0 +1,192 @@
+// The shading correction's parameters and the automatic correction.
+#include "correction/shading_parameters.h"
+
+#include <cstring>
+#include <string>
+
+#include "correction/automatic_shading.h"
+#include "correction/coefficient_upload.h"
+#include "correction/reference_image.h"
+#include "info/parameter_info_node.h"
+#include "params/parameter_ids.h"
+
+namespace kestrel {
+
+namespace {
+
+constexpr double kMaxNormalizationValue = 4095.0;
+constexpr uint32_t kMaxThreshold = 4095;
+constexpr int32_t kApply = 1;
+
+template <class T>
+void copyValue(const T& field, void* buffer) {
+    std::memcpy(buffer, &field, sizeof field);
+}
+
+void copyText(const std::string& text, void* buffer) { std::memcpy(buffer, text.c_str(), text.size() + 1); }
+
+// The normalisation value is only the user's to set in the custom mode.
+void setNormalizationAccess(AppletContext& context, int32_t access) {
+    context.infoNodes.setAccess(ids::FG_SHADING_GAIN_NORMALIZATION_VALUE, access);
+    context.properties.setAccess(0, ids::FG_SHADING_GAIN_NORMALIZATION_VALUE, access);
+}
+
+}  // namespace
+
+void ShadingParameters::bind(ParameterHandlerTable& table) {
+    using namespace ids;
+    using S = ShadingParameters;
+    table.bindSetter<&S::setOffsetEnable>(FG_SHADING_OFFSET_ENABLE, *this);
+    table.bindGetter<&S::getOffsetEnable>(FG_SHADING_OFFSET_ENABLE, *this);
+    table.bindSetter<&S::setGainEnable>(FG_SHADING_GAIN_ENABLE, *this);
+    table.bindGetter<&S::getGainEnable>(FG_SHADING_GAIN_ENABLE, *this);
+    table.bindSetter<&S::setDeadPixelInterpolationEnable>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE, *this);
+    table.bindGetter<&S::getDeadPixelInterpolationEnable>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE, *this);
+    table.bindSetter<&S::setBlackFile>(FG_SHADING_BLACK_FILENAME, *this);
+    table.bindGetter<&S::getBlackFile>(FG_SHADING_BLACK_FILENAME, *this);
+    table.bindSetter<&S::setGrayFile>(FG_SHADING_GRAY_FILENAME, *this);
+    table.bindGetter<&S::getGrayFile>(FG_SHADING_GRAY_FILENAME, *this);
+    table.bindSetter<&S::setGainCorrectionMode>(FG_SHADING_GAIN_CORRECTION_MODE, *this);
+    table.bindGetter<&S::getGainCorrectionMode>(FG_SHADING_GAIN_CORRECTION_MODE, *this);
+    table.bindSetter<&S::setGainNormalizationValue>(FG_SHADING_GAIN_NORMALIZATION_VALUE, *this);
+    table.bindGetter<&S::getGainNormalizationValue>(FG_SHADING_GAIN_NORMALIZATION_VALUE, *this);
+    table.bindSetter<&S::setDeadPixelThreshold>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD, *this);
+    table.bindGetter<&S::getDeadPixelThreshold>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD, *this);
+    table.bindSetter<&S::setApplySettings>(FG_SHADING_APPLY_SETTINGS, *this);
+    table.bindGetter<&S::getApplySettings>(FG_SHADING_APPLY_SETTINGS, *this);
+}
+
+void ShadingParameters::setOffsetEnable(int32_t value, bool reportErrors) {
+    if (value != 0 && value != 1)
+        return refuse(kErrOutOfRange, reportErrors);
+    storeThenWrite(context_.values.shadingOffsetEnable, value, [&] {
+        context_.writeRegister(HostRegister::ShadingEnableOffsetEnableValue, static_cast<uint32_t>(value),
+                               reportErrors);
+    });
+}
+
+void ShadingParameters::setGainEnable(int32_t value, bool reportErrors) {
+    if (value != 0 && value != 1)
+        return refuse(kErrOutOfRange, reportErrors);
+    storeThenWrite(context_.values.shadingGainEnable, value, [&] {
+        context_.writeRegister(HostRegister::ShadingEnableGainEnableValue, static_cast<uint32_t>(value),
+                               reportErrors);
+    });
+}
+
+void ShadingParameters::setDeadPixelInterpolationEnable(uint32_t value, bool reportErrors) {
+    if (value > 1)
+        return refuse(kErrOutOfRange, reportErrors);
+    storeThenWrite(context_.values.shadingDeadPixelInterpolationEnable, value, [&] {
+        context_.writeRegister(HostRegister::NoiseFilterEnableDeadPixelReplacementValue, value, reportErrors);
+    });
+}
+
+void ShadingParameters::setBlackFile(const char* value, bool reportErrors) {
+    if (value == nullptr)
+        return refuse(kErrOutOfRange, reportErrors);
+    context_.values.shadingBlackFile = value;
+}
+
+void ShadingParameters::setGrayFile(const char* value, bool reportErrors) {
+    if (value == nullptr)
+        return refuse(kErrOutOfRange, reportErrors);
+    context_.values.shadingGrayFile = value;
+}
+
+void ShadingParameters::setGainCorrectionMode(uint32_t value, bool reportErrors) {
+    if (value > static_cast<uint32_t>(GainCorrectionMode::CustomValue))
+        return refuse(kErrOutOfRange, reportErrors);
+    context_.values.shadingGainCorrectionMode = value;
+    switch (static_cast<GainCorrectionMode>(value)) {
+    case GainCorrectionMode::MaxValue:
+    case GainCorrectionMode::MeanValue:
+        // The value is computed by the next apply; until then it reads 0.
+        setNormalizationAccess(context_, kNodeAccessReadOnly);
+        setGainNormalizationValue(0.0, reportErrors);
+        break;
+    case GainCorrectionMode::MaxRange:
+        setNormalizationAccess(context_, kNodeAccessReadOnly);
+        setGainNormalizationValue(kMaxNormalizationValue, reportErrors);
+        break;
+    case GainCorrectionMode::CustomValue:
+        setNormalizationAccess(context_, kNodeAccessReadWriteBit2);
+        break;
+    }
+}
+
+void ShadingParameters::setGainNormalizationValue(double value, bool reportErrors) {
+    if (!(value >= 0.0 && value <= kMaxNormalizationValue))
+        return refuse(kErrOutOfRange, reportErrors);
+    context_.values.shadingGainNormalizationValue = value;
+}
+
+void ShadingParameters::setDeadPixelThreshold(uint32_t value, bool reportErrors) {
+    if (value > kMaxThreshold)
+        return refuse(kErrOutOfRange, reportErrors);
+    context_.values.shadingDeadPixelThreshold = value;
+}
+
+void ShadingParameters::setApplySettings(int32_t value, bool reportErrors) {
+    if (value != kApply)
+        return refuse(kErrOutOfRange, reportErrors);
+    context_.values.shadingApplySettings = value;
+    try {
+        applyAutomaticCorrection();
+    } catch (int32_t code) {
+        refuse(code, reportErrors);
+    }
+}
+
+void ShadingParameters::applyAutomaticCorrection() {
+    const ParameterValueBlock& v = context_.values;
+    if (v.shadingBlackFile.empty() && v.shadingGrayFile.empty())
+        return;
+    // Both references are released when this function leaves, whichever way it leaves.
+    ReferenceImage black;
+    if (!v.shadingBlackFile.empty())
+        black = ReferenceImage(v.shadingBlackFile.c_str());
+    ReferenceImage gray;
+    if (!v.shadingGrayFile.empty())
+        gray = ReferenceImage(v.shadingGrayFile.c_str());
+
+    images_.initialiseOffsets();
+    computeOffsets(black, gray, v.shadingDeadPixelThreshold, v.shadingDeadPixelInterpolationEnable == 1,
+                   images_.offsets());
+
+    images_.initialiseGains();
+    if (gray.exists()) {
+        const auto mode = static_cast<GainCorrectionMode>(v.shadingGainCorrectionMode);
+        const double target = gainTarget(black, gray, mode, v.shadingGainNormalizationValue);
+        // The computed target becomes the published normalisation value; a negative mean is
+        // refused there and ends the apply before anything is uploaded.
+        if (mode != GainCorrectionMode::MaxRange)
+            setGainNormalizationValue(target * kMaxNormalizationValue, true);
+        computeGains(black, gray, target, images_.gains());
+    }
+    black = ReferenceImage();
+    gray = ReferenceImage();
+    upload();
+}
+
+void ShadingParameters::upload() { uploadCoefficients(context_, images_); }
+
+void ShadingParameters::getOffsetEnable(void* value) { copyValue(context_.values.shadingOffsetEnable, value); }
+void ShadingParameters::getGainEnable(void* value) { copyValue(context_.values.shadingGainEnable, value); }
+void ShadingParameters::getDeadPixelInterpolationEnable(void* value) {
+    copyValue(context_.values.shadingDeadPixelInterpolationEnable, value);
+}
+void ShadingParameters::getBlackFile(void* value) { copyText(context_.values.shadingBlackFile, value); }
+void ShadingParameters::getGrayFile(void* value) { copyText(context_.values.shadingGrayFile, value); }
+void ShadingParameters::getGainCorrectionMode(void* value) {
+    copyValue(context_.values.shadingGainCorrectionMode, value);
+}
+void ShadingParameters::getGainNormalizationValue(void* value) {
+    copyValue(context_.values.shadingGainNormalizationValue, value);
+}
+void ShadingParameters::getDeadPixelThreshold(void* value) {
+    copyValue(context_.values.shadingDeadPixelThreshold, value);
+}
+void ShadingParameters::getApplySettings(void* value) { copyValue(context_.values.shadingApplySettings, value); }
+
+}  // namespace kestrel

@@ -1,0 +1,186 @@
+// The automatic shading correction's formulas on reference images read from files.
+#include "correction/automatic_shading.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "api/error_codes.h"
+#include "correction/coefficient_images.h"
+#include "correction/reference_image.h"
+#include "regiort.h"
+
+namespace kestrel {
+namespace {
+
+class AutomaticShading : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (std::filesystem::temp_directory_path() / "kestrel-shading-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+        images_.initialiseOffsets();
+        images_.initialiseGains();
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
+    }
+
+    template <class T>
+    ReferenceImage image(const std::string& name, int32_t width, int32_t height, const std::vector<T>& samples) {
+        const std::string path = (dir_ / name).string();
+        EXPECT_EQ(ImageFile_Write(path.c_str(), samples.data(), width, height, 8 * sizeof(T), 1), 0);
+        return ReferenceImage(path.c_str());
+    }
+    template <class T>
+    ReferenceImage uniform(const std::string& name, int32_t width, int32_t height, T value) {
+        return image(name, width, height, std::vector<T>(static_cast<std::size_t>(width) * height, value));
+    }
+
+    uint16_t offsetAt(std::size_t x, std::size_t y) const { return images_.offsets()[y * kCoefficientSide + x]; }
+    uint16_t gainAt(std::size_t x, std::size_t y) const { return images_.gains()[y * kCoefficientSide + x]; }
+
+    std::filesystem::path dir_;
+    CoefficientImages images_;
+    ReferenceImage none_;
+};
+
+TEST_F(AutomaticShading, EightBitBlackIsScaledBy256) {
+    const ReferenceImage black = image<uint8_t>("black8.tif", 4, 1, {0, 1, 128, 255});
+    computeOffsets(black, none_, 0, false, images_.offsets());
+    EXPECT_EQ(offsetAt(0, 0), 0);
+    EXPECT_EQ(offsetAt(1, 0), 256);
+    EXPECT_EQ(offsetAt(2, 0), 32768);
+    EXPECT_EQ(offsetAt(3, 0), 65280);
+    EXPECT_EQ(offsetAt(4, 0), 0);  // outside the black image: untouched
+}
+
+TEST_F(AutomaticShading, SixteenBitBlackIsTakenAsIsUpTo65534) {
+    const ReferenceImage black = image<uint16_t>("black16.tif", 3, 1, {7, 65534, 65535});
+    computeOffsets(black, none_, 0, false, images_.offsets());
+    EXPECT_EQ(offsetAt(0, 0), 7);
+    EXPECT_EQ(offsetAt(1, 0), 65534);
+    EXPECT_EQ(offsetAt(2, 0), 65534);
+}
+
+TEST_F(AutomaticShading, ThresholdZeroMarksEveryBlackPixelAboveZeroDefective) {
+    const ReferenceImage black = image<uint8_t>("black.tif", 4, 1, {0, 1, 0, 9});
+    const ReferenceImage gray = uniform<uint8_t>("gray.tif", 4, 1, 255);
+    computeOffsets(black, gray, 0, true, images_.offsets());
+    EXPECT_EQ(offsetAt(0, 0), 0);
+    EXPECT_EQ(offsetAt(1, 0), 65535);
+    EXPECT_EQ(offsetAt(2, 0), 0);
+    EXPECT_EQ(offsetAt(3, 0), 65535);
+}
+
+TEST_F(AutomaticShading, DarkGrayPixelIsDefectiveBelowTheLimitFromTheBlackDepth) {
+    // Limit 255 - 10 = 245: gray 244 is defective, 245 is not.
+    const ReferenceImage black = uniform<uint8_t>("black.tif", 3, 1, 0);
+    const ReferenceImage gray = image<uint8_t>("gray.tif", 3, 1, {244, 245, 255});
+    computeOffsets(black, gray, 10, true, images_.offsets());
+    EXPECT_EQ(offsetAt(0, 0), 65535);
+    EXPECT_EQ(offsetAt(1, 0), 0);
+    EXPECT_EQ(offsetAt(2, 0), 0);
+}
+
+TEST_F(AutomaticShading, DefectivePixelsNeedTheEnableAndTheGrayImage) {
+    const ReferenceImage black = uniform<uint8_t>("black.tif", 4, 2, 5);
+    const ReferenceImage gray = uniform<uint8_t>("gray.tif", 2, 1, 255);
+    computeOffsets(black, none_, 0, true, images_.offsets());
+    EXPECT_EQ(offsetAt(0, 0), 1280);
+    computeOffsets(black, gray, 0, false, images_.offsets());
+    EXPECT_EQ(offsetAt(0, 0), 1280);
+    computeOffsets(black, gray, 0, true, images_.offsets());
+    EXPECT_EQ(offsetAt(1, 0), 65535);  // inside the gray image
+    EXPECT_EQ(offsetAt(2, 0), 1280);   // right of it
+    EXPECT_EQ(offsetAt(0, 1), 1280);   // below it
+}
+
+TEST_F(AutomaticShading, MaxRangeWithHalfLevelGives8192) {
+    // 32768 / 65535 is the nearest a file gets to d = 0.5; the rounding absorbs the rest.
+    const ReferenceImage gray = uniform<uint16_t>("gray.tif", 2, 2, 32768);
+    const double target = gainTarget(none_, gray, GainCorrectionMode::MaxRange, 0.0);
+    EXPECT_DOUBLE_EQ(target, 1.0);
+    computeGains(none_, gray, target, images_.gains());
+    EXPECT_EQ(gainAt(0, 0), 8192);
+    EXPECT_EQ(gainAt(1, 1), 8192);
+    EXPECT_EQ(gainAt(2, 0), 4096);  // outside the gray image: untouched
+}
+
+TEST_F(AutomaticShading, BlackLevelIsSubtractedFromTheGrayLevel) {
+    const ReferenceImage gray = image<uint8_t>("gray.tif", 2, 1, {255, 255});
+    // Black 0 and 255 make d 1.0 and 0.0.
+    const ReferenceImage black = image<uint8_t>("black.tif", 2, 1, {0, 255});
+    computeGains(black, gray, 0.5, images_.gains());
+    EXPECT_EQ(gainAt(0, 0), 2048);
+    EXPECT_EQ(gainAt(1, 0), 65535);  // d = 0: infinite quotient
+}
+
+TEST_F(AutomaticShading, ZeroNegativeAndUndefinedQuotientsGive65535) {
+    const ReferenceImage gray = image<uint8_t>("gray.tif", 3, 1, {0, 100, 200});
+    const ReferenceImage black = image<uint8_t>("black.tif", 3, 1, {0, 150, 100});
+    computeGains(black, gray, 0.0, images_.gains());
+    EXPECT_EQ(gainAt(0, 0), 65535);  // 0 / 0
+    EXPECT_EQ(gainAt(1, 0), 65535);  // negative d
+    EXPECT_EQ(gainAt(2, 0), 65535);  // zero quotient
+    computeGains(black, gray, 1.0, images_.gains());
+    EXPECT_EQ(gainAt(1, 0), 65535);  // negative quotient
+    EXPECT_EQ(gainAt(2, 0), static_cast<uint16_t>(1.0 / (200.0 / 255 - 100.0 / 255) * 4096 + 0.5));
+}
+
+TEST_F(AutomaticShading, TargetsOfTheFourModes) {
+    const ReferenceImage gray = image<uint8_t>("gray.tif", 2, 2, {51, 102, 153, 204});
+    EXPECT_DOUBLE_EQ(gainTarget(none_, gray, GainCorrectionMode::MaxValue, 0.0), 204.0 / 255.0);
+    EXPECT_DOUBLE_EQ(gainTarget(none_, gray, GainCorrectionMode::MeanValue, 0.0),
+                     (51.0 / 255 + 102.0 / 255 + 153.0 / 255 + 204.0 / 255) / 4.0);
+    EXPECT_DOUBLE_EQ(gainTarget(none_, gray, GainCorrectionMode::MaxRange, 0.0), 1.0);
+    EXPECT_DOUBLE_EQ(gainTarget(none_, gray, GainCorrectionMode::CustomValue, 2047.5), 0.5);
+}
+
+TEST_F(AutomaticShading, MaxValueStartsFromZeroAndMeanMayBeNegative) {
+    const ReferenceImage gray = uniform<uint8_t>("gray.tif", 2, 1, 10);
+    const ReferenceImage black = uniform<uint8_t>("black.tif", 2, 1, 20);
+    EXPECT_DOUBLE_EQ(gainTarget(black, gray, GainCorrectionMode::MaxValue, 0.0), 0.0);
+    EXPECT_LT(gainTarget(black, gray, GainCorrectionMode::MeanValue, 0.0), 0.0);
+}
+
+TEST_F(AutomaticShading, BlackCountsOnlyWhereItCoversTheGrayImage) {
+    const ReferenceImage gray = uniform<uint8_t>("gray.tif", 2, 2, 255);
+    const ReferenceImage black = uniform<uint8_t>("black.tif", 1, 1, 51);
+    // d: 0.8 at (0, 0), 1.0 elsewhere.
+    EXPECT_DOUBLE_EQ(gainTarget(black, gray, GainCorrectionMode::MeanValue, 0.0), (0.8 + 3.0) / 4.0);
+    computeGains(black, gray, 1.0, images_.gains());
+    EXPECT_EQ(gainAt(0, 0), static_cast<uint16_t>(1.0 / (1.0 - 51.0 / 255.0) * 4096.0 + 0.5));
+    EXPECT_EQ(gainAt(1, 0), 4096);
+    EXPECT_EQ(gainAt(0, 1), 4096);
+}
+
+TEST_F(AutomaticShading, LargeGrayImageCountsWholeForTheTargetAndFillsOnlyTheCorner) {
+    constexpr int32_t kSide = 5000;
+    std::vector<uint8_t> samples(static_cast<std::size_t>(kSide) * kSide, 100);
+    samples.back() = 200;  // bottom-right, outside 4096 x 4096
+    const ReferenceImage gray = image<uint8_t>("big.tif", kSide, kSide, samples);
+    const double target = gainTarget(none_, gray, GainCorrectionMode::MaxValue, 0.0);
+    EXPECT_DOUBLE_EQ(target, 200.0 / 255.0);
+    images_.initialiseGains();
+    computeGains(none_, gray, target, images_.gains());
+    EXPECT_EQ(gainAt(4095, 4095), static_cast<uint16_t>(target / (100.0 / 255.0) * 4096.0 + 0.5));
+    EXPECT_EQ(gainAt(4095, 4095), 8192);
+}
+
+TEST_F(AutomaticShading, ReferenceImagesOfOtherLayoutsAreRefused) {
+    const std::string missing = (dir_ / "missing.tif").string();
+    EXPECT_THROW(ReferenceImage(missing.c_str()), int32_t);
+    try {
+        ReferenceImage image(missing.c_str());
+    } catch (int32_t code) {
+        EXPECT_EQ(code, kErrFileRead);
+    }
+}
+
+}  // namespace
+}  // namespace kestrel
