@@ -38,6 +38,8 @@ public:
     template <auto Setter, class Owner>
     void bindSetter(int32_t id, Owner& owner) {
         Entry& entry = entryFor(id);
+        if (entry.owner != nullptr && entry.owner != &owner)
+            bindingConflict(id);
         entry.owner = &owner;
         entry.set = [](void* self, const void* value, bool reportErrors) {
             (static_cast<Owner*>(self)->*Setter)(readValue<SetterValue<decltype(Setter)>>(value), reportErrors);
@@ -60,6 +62,8 @@ public:
     template <auto Field, class Owner>
     void bindStoredGetter(int32_t id, Owner& owner) {
         Entry& entry = entryFor(id);
+        if (entry.owner != nullptr && entry.owner != &owner)
+            bindingConflict(id);
         entry.owner = &owner;
         entry.get = [](void* self, void* value) {
             const auto& field = static_cast<Owner*>(self)->*Field;
