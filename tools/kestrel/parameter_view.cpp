@@ -1,0 +1,257 @@
+// Reading and writing the applet's parameters by the kinds its information tree gives them.
+#include "parameter_view.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+
+namespace kestrel::tool {
+namespace {
+
+// A string get copies without a length: room for any text the applet keeps.
+constexpr std::size_t kTextBuffer = 64 * 1024;
+// Type codes of the exported typed get: 4 clears 64 bits before the applet writes its value.
+constexpr int32_t kTypeValue = 2;
+constexpr int32_t kTypeWide = 4;
+
+std::string shortestDouble(double value) {
+    std::ostringstream out;
+    out.precision(15);
+    out << value;
+    return out.str();
+}
+
+bool parseSigned(const std::string& text, int64_t& value) {
+    if (text.empty())
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    const long long parsed = std::strtoll(text.c_str(), &end, 0);
+    if (errno != 0 || end == text.c_str() || *end != '\0')
+        return false;
+    value = parsed;
+    return true;
+}
+
+bool parseUnsigned64(const std::string& text, uint64_t& value) {
+    if (text.empty() || text[0] == '-')
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    const unsigned long long parsed = std::strtoull(text.c_str(), &end, 0);
+    if (errno != 0 || end == text.c_str() || *end != '\0')
+        return false;
+    value = parsed;
+    return true;
+}
+
+bool parseDouble(const std::string& text, double& value) {
+    if (text.empty())
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return errno == 0 && end != text.c_str() && *end == '\0';
+}
+
+const char* textOrEmpty(const char* text) { return text != nullptr ? text : ""; }
+
+} // namespace
+
+const Node* AppletParameters::firstRoot() const {
+    if (exports().Fg_getParameterInfo == nullptr)
+        return nullptr;
+    return static_cast<const Node*>(exports().Fg_getParameterInfo(fg(), 0));
+}
+
+const Node* AppletParameters::findFeature(const std::string& name) const {
+    const Node* found = nullptr;
+    walkTree(firstRoot(), [&](const Node* node, int) {
+        if (found == nullptr && node->type != kestrel::kNodeCategory && node->paramName != nullptr &&
+            name == node->paramName)
+            found = node;
+    });
+    return found;
+}
+
+std::optional<std::string> AppletParameters::valueText(const Node* feature, int32_t id, int32_t* code) const {
+    const int32_t type = feature != nullptr ? feature->type : kestrel::kNodeInteger;
+    auto get = [&](void* value, int32_t typeCode) {
+        *code = exports().Fg_getParameterWithType(fg(), id, value, 0, typeCode);
+        return *code == 0;
+    };
+    switch (type) {
+    case kestrel::kNodeEnumeration: {
+        int32_t value = 0;
+        if (!get(&value, kTypeValue))
+            return std::nullopt;
+        const auto& entries = feature->kind.enumeration;
+        for (int32_t i = 0; i < entries.entryCount; ++i)
+            if (entries.values[i] == value && entries.symbolicNames != nullptr && entries.symbolicNames[i] != nullptr)
+                return std::string(entries.symbolicNames[i]) + " (" + std::to_string(value) + ")";
+        return std::to_string(value);
+    }
+    case kestrel::kNodeString: {
+        std::vector<char> buffer(kTextBuffer, '\0');
+        if (!get(buffer.data(), kTypeValue))
+            return std::nullopt;
+        buffer.back() = '\0';
+        return "\"" + latin1ToUtf8(buffer.data()) + "\"";
+    }
+    case kestrel::kNodeDouble: {
+        double value = 0;
+        if (!get(&value, kTypeValue))
+            return std::nullopt;
+        return shortestDouble(value);
+    }
+    case kestrel::kNodeIntegerArray:
+        *code = 0;
+        return std::string("(table)");
+    case kestrel::kNodeWideInteger:
+    case kestrel::kNodeWideInteger64: {
+        uint64_t value = 0;
+        if (!get(&value, kTypeWide))
+            return std::nullopt;
+        return std::to_string(value);
+    }
+    default: {
+        uint32_t value = 0;
+        if (!get(&value, kTypeValue))
+            return std::nullopt;
+        if (feature != nullptr && feature->kind.integer.minimum < 0)
+            return std::to_string(static_cast<int32_t>(value));
+        return std::to_string(value);
+    }
+    }
+}
+
+int32_t AppletParameters::setFromText(const Node* feature, int32_t id, const std::string& text,
+                                      std::string* why) const {
+    auto set = [&](const void* value) { return exports().Fg_setParameterWithType(fg(), id, value, 0, kTypeValue); };
+    const int32_t type = feature != nullptr ? feature->type : kestrel::kNodeInteger;
+    switch (type) {
+    case kestrel::kNodeEnumeration: {
+        const auto& entries = feature->kind.enumeration;
+        for (int32_t i = 0; i < entries.entryCount; ++i) {
+            const bool bySymbol = entries.symbolicNames != nullptr && entries.symbolicNames[i] != nullptr &&
+                                  text == entries.symbolicNames[i];
+            const bool byDisplay = entries.displayNames != nullptr && entries.displayNames[i] != nullptr &&
+                                   text == entries.displayNames[i];
+            if (bySymbol || byDisplay)
+                return set(&entries.values[i]);
+        }
+        int64_t number = 0;
+        if (!parseSigned(text, number) || number < INT32_MIN || number > INT32_MAX) {
+            *why = "'" + text + "' is neither an entry nor a number; entries: " + rangeText(feature);
+            return kParseError;
+        }
+        const int32_t value = static_cast<int32_t>(number);
+        return set(&value);
+    }
+    case kestrel::kNodeString:
+        return set(text.c_str());
+    case kestrel::kNodeDouble: {
+        double value = 0;
+        if (!parseDouble(text, value)) {
+            *why = "'" + text + "' is not a number";
+            return kParseError;
+        }
+        return set(&value);
+    }
+    case kestrel::kNodeWideInteger:
+    case kestrel::kNodeWideInteger64: {
+        uint64_t value = 0;
+        if (!parseUnsigned64(text, value)) {
+            *why = "'" + text + "' is not an unsigned number";
+            return kParseError;
+        }
+        return set(&value);
+    }
+    case kestrel::kNodeIntegerArray:
+        *why = "table parameters are not set from the command line";
+        return kParseError;
+    default: {
+        int64_t number = 0;
+        if (!parseSigned(text, number) || number < INT32_MIN || number > UINT32_MAX) {
+            *why = "'" + text + "' is not a 32-bit number";
+            return kParseError;
+        }
+        // Signed and unsigned 32-bit parameters share the bits.
+        const uint32_t value = static_cast<uint32_t>(number);
+        return set(&value);
+    }
+    }
+}
+
+std::string accessText(int32_t access) {
+    const bool readable = (access & 1) != 0;
+    const bool writable = (access & 2) != 0;
+    if (readable && writable)
+        return "RW";
+    if (writable)
+        return "WO";
+    return readable ? "RO" : "--";
+}
+
+std::string rangeText(const Node* feature) {
+    if (feature == nullptr)
+        return "";
+    switch (feature->type) {
+    case kestrel::kNodeInteger:
+    case kestrel::kNodeInteger32: {
+        const auto& range = feature->kind.integer;
+        std::string text = "[" + std::to_string(range.minimum) + " .. " + std::to_string(range.maximum) + "]";
+        if (range.increment > 1)
+            text += " step " + std::to_string(range.increment);
+        return text;
+    }
+    case kestrel::kNodeWideInteger:
+    case kestrel::kNodeWideInteger64: {
+        const auto& range = feature->kind.wideInteger;
+        return "[" + std::to_string(range.minimum) + " .. " + std::to_string(range.maximum) + "]";
+    }
+    case kestrel::kNodeDouble: {
+        const auto& range = feature->kind.real;
+        return "[" + shortestDouble(range.minimum) + " .. " + shortestDouble(range.maximum) + "]";
+    }
+    case kestrel::kNodeIntegerArray: {
+        const auto& range = feature->kind.integerArray;
+        return std::to_string(range.elementCount) + " x [" + std::to_string(range.minimum) + " .. " +
+               std::to_string(range.maximum) + "]";
+    }
+    case kestrel::kNodeEnumeration: {
+        const auto& entries = feature->kind.enumeration;
+        std::string text;
+        for (int32_t i = 0; i < entries.entryCount; ++i) {
+            if (!text.empty())
+                text += ", ";
+            const char* symbol = entries.symbolicNames != nullptr ? entries.symbolicNames[i] : nullptr;
+            text += symbol != nullptr ? std::string(symbol) + "=" : std::string();
+            text += std::to_string(entries.values[i]);
+            text += " \"" + latin1ToUtf8(textOrEmpty(entries.displayNames[i])) + "\"";
+        }
+        return "{" + text + "}";
+    }
+    default:
+        return "";
+    }
+}
+
+std::string latin1ToUtf8(const char* text) {
+    std::string out;
+    for (const unsigned char c : std::string(textOrEmpty(text))) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string codeText(int32_t code) { return std::string(gh5_error_text(code)) + " (" + std::to_string(code) + ")"; }
+
+} // namespace kestrel::tool

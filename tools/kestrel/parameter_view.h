@@ -1,0 +1,70 @@
+// The applet's parameters as the tool sees them: its information tree (walked in place through the
+// record layout the applet publishes) and typed reads and writes through its exports.
+#pragma once
+
+#include "grabhost5.hpp"
+#include "parameter_info_node.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrel::tool {
+
+using Node = kestrel::ParameterInfoNode;
+
+// A created applet and its tree of port 0.
+class AppletParameters {
+public:
+    explicit AppletParameters(gh5::Grabber& grabber) : grabber_(grabber) {}
+
+    const Gh5AppletExports& exports() const { return grabber_.exports(); }
+    void* fg() const { return grabber_.record(); }
+
+    // First root of port 0, or null when the applet publishes no tree.
+    const Node* firstRoot() const;
+    // The feature node of a parameter name anywhere in the tree, or null.
+    const Node* findFeature(const std::string& name) const;
+
+    // The current value as text: enumeration entries by symbol, doubles in shortest form, strings as
+    // they are. Nothing on failure; the code then is in *code.
+    std::optional<std::string> valueText(const Node* feature, int32_t id, int32_t* code) const;
+    // Parses `text` for the feature's kind (an enumeration also takes the symbol or display name of
+    // an entry) and sets it. 0 or the applet's code; kParseError when the text does not fit.
+    int32_t setFromText(const Node* feature, int32_t id, const std::string& text, std::string* why) const;
+
+    static constexpr int32_t kParseError = 1;
+
+private:
+    gh5::Grabber& grabber_;
+};
+
+// Visits every node depth first in the order of the tree: fn(node, depth).
+template <class Fn>
+void walkTree(const Node* root, Fn&& fn) {
+    struct Walker {
+        Fn& fn;
+        void visit(const Node* node, int depth) {
+            fn(node, depth);
+            if (node->type != kestrel::kNodeCategory)
+                return;
+            for (int32_t i = 0; i < node->kind.category.childCount; ++i)
+                if (node->kind.category.children[i] != nullptr)
+                    visit(node->kind.category.children[i], depth + 1);
+        }
+    } walker{fn};
+    for (const Node* r = root; r != nullptr; r = r->nextRoot)
+        walker.visit(r, 0);
+}
+
+// "readable and writable", "read only", ... for an access word.
+std::string accessText(int32_t access);
+// The range or entries of a feature, one line of text ("" when it has none).
+std::string rangeText(const Node* feature);
+// Latin-1 text of the tree as UTF-8 for the terminal.
+std::string latin1ToUtf8(const char* text);
+// "message: text (code)" with the meaning of the applet's code.
+std::string codeText(int32_t code);
+
+} // namespace kestrel::tool
