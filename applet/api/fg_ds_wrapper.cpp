@@ -3,12 +3,14 @@
 #include "api/fg_ds_wrapper.h"
 
 #include <cstring>
+#include <string>
 
 #include <designrt.h>
 
 #include "api/error_codes.h"
 #include "api/wrapper_private.h"
 #include "config/configuration_file.h"
+#include "info/parameter_info_xml.h"
 
 namespace kestrel {
 
@@ -56,10 +58,31 @@ int32_t FgDsWrapper::loadConfig(void* /*hostFg*/, const char* fileName) {
     private_->setLastError(result == kOk ? kOk : kErrConfigLoad);
     return result;
 }
-// TODO(register-description XML): the XML export replaces this answer.
-int32_t FgDsWrapper::getParameterInfoXML(void* /*fg*/, int32_t /*port*/, char* /*buffer*/,
-                                         uint64_t* /*size*/) {
-    return kErrNotSupported;
+// The document is built anew on every call, so a caller asking for the size first builds it twice.
+int32_t FgDsWrapper::getParameterInfoXML(void* /*fg*/, int32_t port, char* buffer, uint64_t* size) {
+    const auto result = [this](int32_t code) {
+        private_->setLastError(code);
+        return code;
+    };
+    if (size == nullptr)
+        return result(kErrInvalidArgument);
+    if (buffer != nullptr && *size == 0)
+        return result(kErrBufferTooSmall);
+    if (parameterInfoRoot(port) == nullptr)
+        return result(kErrInvalidPort);
+
+    const char* appletName = getAppletName();
+    ParameterInfoBuilderXML builder(private_->parameterInfo(), appletName != nullptr ? appletName : "", port);
+    const std::string text = builder.buildXml();
+    if (buffer != nullptr) {
+        if (text.size() >= *size)
+            return result(kErrBufferTooSmall);
+        // The terminator and every byte after it up to the caller's length are zero.
+        std::memcpy(buffer, text.data(), text.size());
+        std::memset(buffer + text.size(), 0, static_cast<std::size_t>(*size - text.size()));
+    }
+    *size = text.size() + 1;
+    return result(kOk);
 }
 
 void* FgDsWrapper::allocShading(int32_t /*a*/, int32_t /*b*/) {

@@ -1,0 +1,185 @@
+// The register description through the applet's export, on the virtual board: the size query,
+// short buffers, ports without a tree, the golden fragments and the register-access family.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "applet_on_board.h"
+#include "info/parameter_info_node.h"
+#include "xml_document.h"
+
+namespace kestrel {
+namespace {
+
+constexpr int32_t kOk = 0;
+constexpr int32_t kBufferTooSmall = -500;
+constexpr int32_t kNoApplet = -2001;
+constexpr int32_t kNoTreeOnPort = -2075;
+constexpr int32_t kFgXOffset = 300;
+constexpr int32_t kFgWidth = 100;
+
+class XmlExport : public ::testing::Test {
+protected:
+    int32_t query(int32_t port, char* buffer, uint64_t* size) {
+        return applet_.exports().Fg_getParameterInfoXML(applet_.fg(), port, buffer, size);
+    }
+    // The document as a caller gets it: the size first, then the text.
+    std::string document() {
+        uint64_t size = 0;
+        EXPECT_EQ(query(0, nullptr, &size), kOk);
+        std::vector<char> buffer(size);
+        EXPECT_EQ(query(0, buffer.data(), &size), kOk);
+        return std::string(buffer.data());
+    }
+
+    test::AppletOnBoard applet_;
+};
+
+TEST_F(XmlExport, SizeQueryWithoutBufferGivesTheTextLengthPlusOne) {
+    uint64_t size = 12345;
+    ASSERT_EQ(query(0, nullptr, &size), kOk);
+    EXPECT_EQ(applet_.lastError(), kOk);
+    std::vector<char> buffer(size, 'x');
+    uint64_t given = size;
+    ASSERT_EQ(query(0, buffer.data(), &given), kOk);
+    EXPECT_EQ(given, size);
+    EXPECT_EQ(std::strlen(buffer.data()) + 1, size);
+    EXPECT_EQ(std::string(buffer.data()).rfind("</RegisterDescription>\n"), size - 1 - 23);
+}
+
+TEST_F(XmlExport, SizeQueryIgnoresTheLengthGivenBefore) {
+    uint64_t first = 0;
+    uint64_t second = UINT64_MAX;
+    ASSERT_EQ(query(0, nullptr, &first), kOk);
+    ASSERT_EQ(query(0, nullptr, &second), kOk);
+    EXPECT_EQ(first, second);
+    EXPECT_GT(first, 50000u);
+}
+
+TEST_F(XmlExport, BufferOneByteShortIsRefusedAndLeftUntouched) {
+    uint64_t size = 0;
+    ASSERT_EQ(query(0, nullptr, &size), kOk);
+    std::vector<char> buffer(size, 'x');
+    uint64_t shortSize = size - 1; // room for the text, none for its terminator
+    EXPECT_EQ(query(0, buffer.data(), &shortSize), kBufferTooSmall);
+    EXPECT_EQ(applet_.lastError(), kBufferTooSmall);
+    EXPECT_EQ(shortSize, size - 1);
+    EXPECT_EQ(std::string(buffer.begin(), buffer.end()), std::string(size, 'x'));
+}
+
+TEST_F(XmlExport, ZeroLengthBufferIsRefused) {
+    char buffer[4] = {'x', 'x', 'x', 'x'};
+    uint64_t size = 0;
+    EXPECT_EQ(query(0, buffer, &size), kBufferTooSmall);
+    EXPECT_EQ(applet_.lastError(), kBufferTooSmall);
+    EXPECT_EQ(size, 0u);
+    EXPECT_EQ(buffer[0], 'x');
+}
+
+TEST_F(XmlExport, ZeroLengthIsRefusedEvenOnAPortWithoutTree) {
+    char buffer[1] = {'x'};
+    uint64_t size = 0;
+    EXPECT_EQ(query(1, buffer, &size), kBufferTooSmall);
+}
+
+TEST_F(XmlExport, LargerBufferIsZeroedAfterTheText) {
+    uint64_t size = 0;
+    ASSERT_EQ(query(0, nullptr, &size), kOk);
+    std::vector<char> buffer(size + 64, 'x');
+    uint64_t given = size + 64;
+    ASSERT_EQ(query(0, buffer.data(), &given), kOk);
+    EXPECT_EQ(given, size);
+    for (std::size_t i = size - 1; i < buffer.size(); ++i)
+        ASSERT_EQ(buffer[i], '\0') << "byte " << i;
+}
+
+TEST_F(XmlExport, PortsWithoutTreeGiveInvalidPort) {
+    for (int32_t port : {1, 2, 3, 4, -1}) {
+        uint64_t size = 77;
+        EXPECT_EQ(query(port, nullptr, &size), kNoTreeOnPort) << port;
+        EXPECT_EQ(applet_.lastError(), kNoTreeOnPort) << port;
+        EXPECT_EQ(size, 77u) << port;
+    }
+    uint64_t size = 0;
+    EXPECT_EQ(query(0, nullptr, &size), kOk);
+    EXPECT_EQ(applet_.lastError(), kOk);
+}
+
+TEST_F(XmlExport, NullHandleGivesNoApplet) {
+    uint64_t size = 0;
+    EXPECT_EQ(applet_.exports().Fg_getParameterInfoXML(nullptr, 0, nullptr, &size), kNoApplet);
+}
+
+TEST_F(XmlExport, HoldsEveryFeatureButTheLutValuesIn23CategoriesInRootOrder) {
+    const std::string xml = document();
+    EXPECT_EQ(test::featureCount(xml), 132u);
+    EXPECT_EQ(test::countOf(xml, "<Category Name='"), 24u);
+    EXPECT_EQ(test::rootMembers(xml), test::treeRootOrder());
+    const std::vector<std::string> misc = test::members(xml, "Miscellaneous");
+    ASSERT_GE(misc.size(), 3u);
+    EXPECT_EQ(misc[0], "FG_TIMEOUT");
+    EXPECT_EQ(misc[1], "FG_TURBO_DMA_MODE");
+    EXPECT_EQ(misc[2], "FG_APPLET_VERSION");
+}
+
+TEST_F(XmlExport, StartsWithTheDeclarationAndTheModelName) {
+    const std::string xml = document();
+    EXPECT_EQ(xml.rfind("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n\n<RegisterDescription\n"
+                        "ModelName=\"Kestrel12\"\nVendorName=\"Tarnwell\"\n",
+                        0),
+              0u);
+    const std::string end = "</Category>\n<Port Name=\"DevicePort\"></Port>\n</RegisterDescription>\n";
+    ASSERT_GT(xml.size(), end.size());
+    EXPECT_EQ(xml.substr(xml.size() - end.size()), end);
+}
+
+TEST_F(XmlExport, GoldenFragmentsAtCreation) {
+    const std::string xml = document();
+    test::expectFragment(xml, "FG_WIDTH", "fg_width.xml");
+    test::expectFragment(xml, "FG_DIGIO_INPUT", "fg_digio_input.xml");
+    test::expectFragment(xml, "FG_PRESCALER", "fg_prescaler.xml");
+    test::expectFragment(xml, "FG_SHADING_BLACK_FILENAME", "fg_shading_black_filename.xml");
+    test::expectFragment(xml, "FG_USEDVAL", "fg_usedval.xml");
+}
+
+TEST_F(XmlExport, WidthMaximumFollowsTheXOffset) {
+    const uint32_t width = applet_.get<uint32_t>(kFgWidth);
+    if (width > 4080u) {
+        ASSERT_EQ(applet_.set<uint32_t>(kFgWidth, 4080u), kOk);
+    }
+    ASSERT_EQ(applet_.set<uint32_t>(kFgXOffset, 16u), kOk);
+    test::expectFragment(document(), "FG_WIDTH", "fg_width_xoffset16.xml");
+    ASSERT_EQ(applet_.set<uint32_t>(kFgXOffset, 0u), kOk);
+    test::expectFragment(document(), "FG_WIDTH", "fg_width.xml");
+}
+
+TEST(XmlExportWithRegisterAccess, HoldsNoRegisterAccessFeature) {
+    ASSERT_EQ(setenv("QUIL_ENABLE_DRA", "1", 1), 0);
+    std::string xml;
+    bool treeHasRegisterAccess = false;
+    {
+        test::AppletOnBoard applet;
+        const auto* root = static_cast<const ParameterInfoNode*>(applet.exports().Fg_getParameterInfo(applet.fg(), 0));
+        ASSERT_NE(root, nullptr);
+        treeHasRegisterAccess = std::strcmp(root->name, "Direct Register Access") == 0;
+        uint64_t size = 0;
+        ASSERT_EQ(applet.exports().Fg_getParameterInfoXML(applet.fg(), 0, nullptr, &size), kOk);
+        std::vector<char> buffer(size);
+        ASSERT_EQ(applet.exports().Fg_getParameterInfoXML(applet.fg(), 0, buffer.data(), &size), kOk);
+        xml = buffer.data();
+    }
+    unsetenv("QUIL_ENABLE_DRA");
+    ASSERT_TRUE(treeHasRegisterAccess) << "the switch did not reach the applet; the test proves nothing";
+    EXPECT_EQ(xml.find("DRA_"), std::string::npos);
+    EXPECT_EQ(xml.find("DirectRegisterAccess"), std::string::npos);
+    EXPECT_EQ(test::featureCount(xml), 132u);
+    EXPECT_EQ(test::rootMembers(xml), test::treeRootOrder());
+}
+
+} // namespace
+} // namespace kestrel

@@ -1,0 +1,165 @@
+// The register description of the applet's own tree, built without a board: feature and category
+// counts, the order "Root" lists, the golden fragments and the features left out.
+#include "info/parameter_info_xml.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "info/build_parameter_info.h"
+#include "info/parameter_info_nodes.h"
+#include "info/parameter_info_tree.h"
+#include "params/fake_design_registers.h"
+#include "params/parameter_ids.h"
+#include "xml_document.h"
+
+namespace kestrel {
+namespace {
+
+using test::countOf;
+using test::expectFragment;
+using test::featureCount;
+using test::members;
+using test::rootMembers;
+
+class FixedTreeXml : public ::testing::Test {
+protected:
+    std::string build(const ParameterInfoSources& sources = {}) {
+        buildParameterInfo(tree_, nodes_, nullptr, sources);
+        applyInitialReadOnlyAccess(nodes_);
+        return xml();
+    }
+    std::string xml() { return ParameterInfoBuilderXML(tree_, "Kestrel12", 0).buildXml(); }
+
+    ParameterInfoTree tree_;
+    ParameterInfoNodes nodes_;
+};
+
+// Categories come from the features registered with them, so the tree's four categories that
+// hold only sub-categories are not among them: 23 categories beside "Root".
+TEST_F(FixedTreeXml, HasAllFeaturesButTheLutValuesIn23Categories) {
+    const std::string text = build();
+    EXPECT_EQ(featureCount(text), 132u);
+    EXPECT_EQ(text.find("FG_LUT_VALUE"), std::string::npos);
+    EXPECT_EQ(countOf(text, "<Category Name='"), 24u);
+    EXPECT_EQ(countOf(text, "\n\r"), 132u);
+}
+
+TEST_F(FixedTreeXml, RootListsTheCategoriesInWalkOrder) {
+    EXPECT_EQ(rootMembers(build()), test::treeRootOrder());
+}
+
+TEST_F(FixedTreeXml, CategoriesListTheirFeaturesInWalkOrder) {
+    const std::string text = build();
+    EXPECT_EQ(members(text, "Miscellaneous"),
+              (std::vector<std::string>{"FG_TIMEOUT", "FG_TURBO_DMA_MODE", "FG_APPLET_VERSION", "FG_APPLET_REVISION",
+                                        "FG_APPLET_ID", "FG_HAP_FILE", "FG_DMASTATUS", "FG_CAMSTATUS",
+                                        "FG_CAMSTATUS_EXTENDED"}));
+    EXPECT_EQ(members(text, "ROI"),
+              (std::vector<std::string>{"FG_WIDTH", "FG_HEIGHT", "FG_XOFFSET", "FG_YOFFSET"}));
+    // "LUT Values" is left out; "Load File" and "Save File" remain.
+    EXPECT_EQ(members(text, "AppletProperties"),
+              (std::vector<std::string>{"FG_LUT_IMPLEMENTATION_TYPE", "FG_LUT_IN_BITS", "FG_LUT_OUT_BITS",
+                                        "FG_LUT_TYPE", "FG_LUT_CUSTOM_FILE", "FG_LUT_SAVE_FILE"}));
+    // "Lookup Table" holds only its sub-category, and no feature of its own: it is not listed.
+    EXPECT_EQ(text.find("<Category Name='LookupTable'"), std::string::npos);
+    EXPECT_EQ(text.find("<pFeature>LookupTable</pFeature>"), std::string::npos);
+}
+
+TEST_F(FixedTreeXml, BothStatisticsCategoriesShareOne) {
+    EXPECT_EQ(members(build(), "Statistics"),
+              (std::vector<std::string>{
+                  "FG_TRIGGERIN_STATS_PULSECOUNT", "FG_TRIGGERIN_STATS_PULSECOUNT_CLEAR",
+                  "FG_TRIGGERIN_STATS_FREQUENCY", "FG_TRIGGERIN_STATS_MINFREQUENCY", "FG_TRIGGERIN_STATS_MAXFREQUENCY",
+                  "FG_TRIGGERIN_STATS_MINMAXFREQUENCY_CLEAR", "FG_TRIGGER_EXCEEDED_PERIOD_LIMITS",
+                  "FG_TRIGGER_EXCEEDED_PERIOD_LIMITS_CLEAR", "FG_TRIGGEROUT_STATS_SOURCE",
+                  "FG_TRIGGEROUT_STATS_PULSECOUNT", "FG_TRIGGEROUT_STATS_PULSECOUNT_CLEAR",
+                  "FG_MISSING_CAMERA_FRAME_RESPONSE", "FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR",
+                  "FG_TRIGGEROUT_SELECT0", "FG_TRIGGEROUT_SELECT1", "FG_TRIGGEROUT_SELECT2", "FG_TRIGGEROUT_SELECT3",
+                  "FG_TRIGGEROUT_SELECT4", "FG_TRIGGEROUT_SELECT5", "FG_TRIGGEROUT_SELECT6",
+                  "FG_TRIGGEROUT_SELECT7"}));
+}
+
+TEST_F(FixedTreeXml, GoldenFragmentsOfTheFixedFeatures) {
+    const std::string text = build();
+    expectFragment(text, "FG_WIDTH", "fg_width.xml");
+    expectFragment(text, "FG_DIGIO_INPUT", "fg_digio_input.xml");
+    expectFragment(text, "FG_PRESCALER", "fg_prescaler.xml");
+    expectFragment(text, "FG_SHADING_BLACK_FILENAME", "fg_shading_black_filename.xml");
+    expectFragment(text, "FG_USEDVAL", "fg_usedval.xml");
+}
+
+// The x-offset setter lowers the published width maximum through the node map; the document
+// shows what the node holds at the call.
+TEST_F(FixedTreeXml, WidthFragmentFollowsItsRefreshedMaximum) {
+    build();
+    nodes_.setIntegerMaximum(ids::FG_WIDTH, 4096 - 16);
+    expectFragment(xml(), "FG_WIDTH", "fg_width_xoffset16.xml");
+}
+
+TEST_F(FixedTreeXml, WideAndOddLimitsAreWrittenAsTheirPublishedValues) {
+    const std::string text = build();
+    EXPECT_NE(text.find("<Integer Name='FG_TRIGGERIN_DOWNSCALE_PHASE'>\n<Description>Downscale Phase</Description>\n"
+                        "<pValue>FG_TRIGGERIN_DOWNSCALE_PHASE_Reg</pValue>\n<Min>0</Min>\n<Max>4294967294</Max>\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("<Min>0.0145519152284</Min>\n<Max>6250000</Max>\n</Float>"), std::string::npos);
+    EXPECT_NE(text.find("<Description>Gain Correction Mode </Description>"), std::string::npos);
+    EXPECT_NE(text.find("<Min>-1000</Min>\n<Max>1000</Max>\n</Float>"), std::string::npos);
+}
+
+TEST_F(FixedTreeXml, LegacyTriggerFeaturesStartReadOnly) {
+    const std::string text = build();
+    const std::string expected = "<IntReg Name=\"FG_EXPOSURE_Reg\">\n<Address>10020</Address>\n<Length>4</Length>\n"
+                                 "<AccessMode>RO</AccessMode>\n";
+    EXPECT_NE(text.find(expected), std::string::npos);
+}
+
+TEST_F(FixedTreeXml, RegisterAccessFeaturesAreLeftOut) {
+    const testing::FakeDesignRegisters registers{{{"Device1_Narrow", 100101, 12, true},
+                                                  {"Device1_Full", 100102, 32, false},
+                                                  {"Device1_Forty", 100103, 40, true}}};
+    ParameterInfoSources sources;
+    sources.registerAccessEnabled = true;
+    sources.designRegisters = &registers;
+    const std::string text = build(sources);
+    ASSERT_NE(nodes_.find(0, 1100101), nullptr) << "the tree should hold the register features";
+    EXPECT_EQ(text.find("DRA_"), std::string::npos);
+    EXPECT_EQ(text.find("DirectRegisterAccess"), std::string::npos);
+    EXPECT_EQ(featureCount(text), 132u);
+    EXPECT_EQ(rootMembers(text), test::treeRootOrder());
+}
+
+TEST_F(FixedTreeXml, EveryEnumerationListsItsEntriesByAscendingValue) {
+    const std::string text = build();
+    std::size_t enumerations = 0;
+    for (std::size_t at = text.find("<Enumeration Name='"); at != std::string::npos;
+         at = text.find("<Enumeration Name='", at + 1)) {
+        const std::size_t end = text.find("</Enumeration>", at);
+        std::vector<long> values;
+        for (std::size_t v = text.find("<Value>", at); v < end; v = text.find("<Value>", v + 1))
+            values.push_back(std::stol(text.substr(v + 7)));
+        EXPECT_FALSE(values.empty()) << text.substr(at, 60);
+        EXPECT_TRUE(std::is_sorted(values.begin(), values.end())) << text.substr(at, 60);
+        EXPECT_EQ(std::adjacent_find(values.begin(), values.end()), values.end()) << text.substr(at, 60);
+        ++enumerations;
+    }
+    EXPECT_EQ(enumerations, 57u);
+}
+
+TEST_F(FixedTreeXml, EveryDescribedFeatureIsListedInExactlyOneCategory) {
+    const std::string text = build();
+    std::size_t listed = 0;
+    for (const auto& [id, node] : *nodes_.port(0)) {
+        if (node->type == kNodeIntegerArray)
+            continue;
+        const std::string entry = std::string("<pFeature>") + node->paramName + "</pFeature>\n";
+        EXPECT_EQ(countOf(text, entry), 1u) << node->paramName;
+        ++listed;
+    }
+    EXPECT_EQ(listed, 132u);
+}
+
+} // namespace
+} // namespace kestrel
