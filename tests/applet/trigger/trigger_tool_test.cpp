@@ -1,0 +1,64 @@
+// The kestrel tool's trigger and events commands as a user runs them.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+#include <sys/wait.h>
+
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    std::string output; // stdout and stderr together
+};
+
+ToolRun kestrel(const std::string& arguments) {
+    const std::string command = KESTREL_TOOL_PATH " " + arguments + " 2>&1";
+    ToolRun run;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return run;
+    std::array<char, 4096> buffer{};
+    std::size_t n = 0;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+        run.output.append(buffer.data(), n);
+    const int status = ::pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST(KestrelEvents, ListsEveryNamedBitWithItsMask) {
+    const ToolRun run = kestrel("events");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(contains(run.output, " 0  0x0000000000000001  FG_OVERFLOW_CAM0\n")) << run.output;
+    EXPECT_TRUE(contains(run.output, "23  0x0000000000800000  FG_TRIGGER_OUTPUT_CAM0\n")) << run.output;
+    EXPECT_FALSE(contains(run.output, "TransferEnd")) << run.output;
+}
+
+TEST(KestrelEvents, PrintsTheMaskOfOneNameOrFails) {
+    EXPECT_EQ(kestrel("events FG_TRIGGER_INPUT0_RISING").output, "FG_TRIGGER_INPUT0_RISING = 0x0000000000000008\n");
+    const ToolRun unknown = kestrel("events FG_NO_SUCH_EVENT");
+    EXPECT_NE(unknown.exitCode, 0);
+    EXPECT_TRUE(contains(unknown.output, "-2070")) << unknown.output;
+}
+
+TEST(KestrelTrigger, ShowsTheTriggerAfterTheGivenSettings) {
+    const ToolRun run = kestrel("trigger FG_AREATRIGGERMODE=ATM_SOFTWARE FG_TRIGGEROUT_SELECT3=INPUT_BYPASS");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(contains(run.output, "Mode                  ATM_SOFTWARE (4)")) << run.output;
+    EXPECT_TRUE(contains(run.output, "State                 TS_SYNC_STOP (2)")) << run.output;
+    EXPECT_TRUE(contains(run.output, "Generator 0           1, 0, 0, 4000")) << run.output;
+    EXPECT_TRUE(contains(run.output, "Trigger output 3      INPUT_BYPASS (10)")) << run.output;
+}
+
+TEST(KestrelTrigger, NamesTheRefusedSettingAndItsCode) {
+    const ToolRun run = kestrel("trigger FG_TRIGGER_FRAMESPERSECOND=300");
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_TRUE(contains(run.output, "FG_TRIGGER_FRAMESPERSECOND: 300 refused")) << run.output;
+    EXPECT_TRUE(contains(run.output, "(-2079)")) << run.output;
+}
+
+} // namespace
