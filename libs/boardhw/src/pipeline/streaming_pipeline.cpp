@@ -36,8 +36,8 @@ public:
                 table.writeLine(line, width_, outLine);
                 continue;
             }
-            // The centre is fetched first and the line below last, so the slot given up for the
-            // line below holds neither of the other two (it holds the oldest line, or nothing).
+            // Lines are fetched top to bottom, so the slot given up for the line below holds the
+            // oldest line (or nothing), never the two just fetched.
             const uint16_t* above = preparedLine(settings, sensor, y == 0 ? 0 : y - 1);
             const uint16_t* centre = preparedLine(settings, sensor, y);
             const uint16_t* below = preparedLine(settings, sensor, std::min(y + 1, lastLine));
