@@ -74,9 +74,9 @@ void FgDsWrapperImpl::buildEventTables() {
 }
 
 uint64_t FgDsWrapperImpl::getEventMask(const char* name) {
-    const uint64_t mask = trigger_.eventTables().mask(name);
-    wrapperPrivate().setLastError(mask != 0 ? kOk : kErrInvalidArgument);
-    return mask;
+    const std::optional<uint64_t> mask = trigger_.eventTables().mask(name);
+    wrapperPrivate().setLastError(mask ? kOk : kErrInvalidArgument);
+    return mask.value_or(0);
 }
 
 const char* FgDsWrapperImpl::getEventName(uint64_t mask) {

@@ -76,11 +76,13 @@ void EventTables::registerEvent(const std::string& eventName, uint64_t eventMask
     names_[eventMask] = eventName;
 }
 
-uint64_t EventTables::mask(const char* eventName) const {
+std::optional<uint64_t> EventTables::mask(const char* eventName) const {
     if (eventName == nullptr)
-        return 0;
+        return std::nullopt;
     const auto it = masks_.find(eventName);
-    return it == masks_.end() ? 0 : it->second;
+    if (it == masks_.end())
+        return std::nullopt;
+    return it->second;
 }
 
 const char* EventTables::name(uint64_t eventMask) const {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 
 namespace kestrel {
@@ -24,8 +25,9 @@ public:
     template <class RecordAt>
     void buildFrom(RecordAt&& recordAt);
 
-    // Mask of an event name, or 0 for a name (or null) not in the table.
-    uint64_t mask(const char* name) const;
+    // Mask of an event name, or nothing for a name (or null) not in the table. A record at index
+    // 64 is in the table with mask 0.
+    std::optional<uint64_t> mask(const char* name) const;
     // Name of exactly one mask, owned by these tables and valid while they live; null for a mask
     // not in the table (0 and several bits included).
     const char* name(uint64_t mask) const;
