@@ -196,6 +196,27 @@ TEST_F(Dispatch, RejectedSetReportsItsCodeAndKeepsTheOldValue) {
     EXPECT_EQ(applet.lastError(), 0) << "a successful get clears the last error";
 }
 
+TEST_F(Dispatch, SimulatorShadowsKeepTheirValuesWhenTheBoardRefusesAWrite) {
+    constexpr int32_t kGenFrequency = 30106;
+    constexpr int32_t kGenActive = 30101;
+    uint32_t active = 0;
+    if (getWithType(kGenActive, &active, 0) != 0)
+        GTEST_SKIP() << "FG_GEN_ACTIVE has no getter yet";
+    const double frequency = applet.get<double>(kGenFrequency);
+    const uint64_t onBoard = applet.reg("AAGenActive");
+
+    applet.failWrites("AAGenActive", -4711);
+    EXPECT_EQ(applet.set(kGenFrequency, 62.5), -4711);
+    EXPECT_EQ(applet.get<uint32_t>(kGenActive), active) << "the shadow still holds the last value written";
+    EXPECT_EQ(applet.reg("AAGenActive"), onBoard);
+    EXPECT_EQ(applet.get<double>(kGenFrequency), frequency);
+
+    applet.failWrites("AAGenActive", 0);
+    ASSERT_EQ(applet.set(kGenFrequency, 62.5), 0);
+    EXPECT_NE(applet.get<uint32_t>(kGenActive), active);
+    EXPECT_EQ(applet.get<uint32_t>(kGenActive), applet.reg("AAGenActive") + 1);
+}
+
 // ---- read-only and constant parameters ----
 
 TEST_F(Dispatch, ReadOnlyParametersRefuseSetsWithMinusTwelve) {
