@@ -22,6 +22,8 @@ constexpr int32_t kNoApplet = -2001;
 constexpr int32_t kNoTreeOnPort = -2075;
 constexpr int32_t kFgXOffset = 300;
 constexpr int32_t kFgWidth = 100;
+constexpr int32_t kFgTriggerLegacyMode = 300254;
+constexpr int32_t kInvalidArgument = -2070;
 
 class XmlExport : public ::testing::Test {
 protected:
@@ -110,6 +112,14 @@ TEST_F(XmlExport, PortsWithoutTreeGiveInvalidPort) {
     EXPECT_EQ(applet_.lastError(), kOk);
 }
 
+// The length travels through the pointer both ways; without it there is nothing to answer.
+TEST_F(XmlExport, MissingLengthPointerIsAnInvalidArgument) {
+    char buffer[16] = {};
+    EXPECT_EQ(query(0, buffer, nullptr), kInvalidArgument);
+    EXPECT_EQ(applet_.lastError(), kInvalidArgument);
+    EXPECT_EQ(query(0, nullptr, nullptr), kInvalidArgument);
+}
+
 TEST_F(XmlExport, NullHandleGivesNoApplet) {
     uint64_t size = 0;
     EXPECT_EQ(applet_.exports().Fg_getParameterInfoXML(nullptr, 0, nullptr, &size), kNoApplet);
@@ -156,6 +166,19 @@ TEST_F(XmlExport, WidthMaximumFollowsTheXOffset) {
     test::expectFragment(document(), "FG_WIDTH", "fg_width_xoffset16.xml");
     ASSERT_EQ(applet_.set<uint32_t>(kFgXOffset, 0u), kOk);
     test::expectFragment(document(), "FG_WIDTH", "fg_width.xml");
+}
+
+// Access words change at run time; the description is built from the words current at the call.
+TEST_F(XmlExport, AccessModesFollowTheLegacyTriggerSwitch) {
+    const std::string prescalerReadOnly = "<FloatReg Name=\"FG_PRESCALER_Reg\">\n<Address>10050</Address>\n"
+                                          "<Length>8</Length>\n<AccessMode>RO</AccessMode>\n";
+    const std::string prescalerReadWrite = "<FloatReg Name=\"FG_PRESCALER_Reg\">\n<Address>10050</Address>\n"
+                                           "<Length>8</Length>\n<AccessMode>RW</AccessMode>\n";
+    EXPECT_NE(document().find(prescalerReadOnly), std::string::npos);
+    ASSERT_EQ(applet_.set<uint32_t>(kFgTriggerLegacyMode, 1u), kOk);
+    EXPECT_NE(document().find(prescalerReadWrite), std::string::npos);
+    ASSERT_EQ(applet_.set<uint32_t>(kFgTriggerLegacyMode, 0u), kOk);
+    EXPECT_NE(document().find(prescalerReadOnly), std::string::npos);
 }
 
 TEST(XmlExportWithRegisterAccess, HoldsNoRegisterAccessFeature) {
