@@ -1,0 +1,127 @@
+// kestrel lut: the applet's lookup table: processing settings, loading a LUT file, saving the
+// table to one, and printing it.
+#include "command.h"
+#include "parameter_view.h"
+
+#include "grabhost5.hpp"
+
+#include <cstdint>
+#include <iomanip>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace kestrel::tool {
+namespace {
+
+constexpr int32_t FG_LUT_TYPE = 110017;
+constexpr int32_t FG_LUT_VALUE = 300001;
+constexpr int32_t FG_LUT_CUSTOM_FILE = 300000;
+constexpr int32_t FG_LUT_SAVE_FILE = 110021;
+constexpr int32_t FG_PROCESSING_OFFSET = 300004;
+constexpr int32_t FG_PROCESSING_GAIN = 300002;
+constexpr int32_t FG_PROCESSING_GAMMA = 300003;
+constexpr int32_t FG_PROCESSING_INVERT = 300005;
+constexpr int32_t kLutTypeCustom = 0;
+constexpr uint32_t kEntries = 4096;
+constexpr uint32_t kEntriesPerLine = 16;
+
+struct Arguments {
+    std::optional<double> offset;
+    std::optional<double> gain;
+    std::optional<double> gamma;
+    bool invert = false;
+    std::string load;
+    std::string save;
+    bool show = false;
+};
+
+struct LutField {
+    uint32_t value;
+    uint32_t index;
+};
+
+class Lut {
+public:
+    explicit Lut(gh5::Grabber& grabber) : grabber_(grabber) {}
+
+    // Sets one parameter; false (after the message) when the applet refuses it.
+    template <class T>
+    bool set(const char* name, int32_t id, const T& value) {
+        return check(name, grabber_.exports().Fg_setParameterWithType(grabber_.record(), id, &value, 0, 0));
+    }
+    bool setText(const char* name, int32_t id, const std::string& text) {
+        return check(name,
+                     grabber_.exports().Fg_setParameterWithType(grabber_.record(), id, text.c_str(), 0, 0));
+    }
+    bool print() {
+        for (uint32_t index = 0; index < kEntries; ++index) {
+            LutField field{0, index};
+            const int32_t code =
+                grabber_.exports().Fg_getParameterWithType(grabber_.record(), FG_LUT_VALUE, &field, 0, 0);
+            if (!check("FG_LUT_VALUE", code))
+                return false;
+            if (index % kEntriesPerLine == 0)
+                std::cout << std::setw(4) << index << ":";
+            std::cout << " " << std::setw(4) << field.value;
+            if (index % kEntriesPerLine == kEntriesPerLine - 1)
+                std::cout << "\n";
+        }
+        return true;
+    }
+
+private:
+    static bool check(const char* name, int32_t code) {
+        if (code == 0)
+            return true;
+        fail(std::string(name) + ": " + codeText(code));
+        return false;
+    }
+    gh5::Grabber& grabber_;
+};
+
+int run(const ToolOptions& options, const Arguments& arguments) {
+    gh5::Board board = gh5::Board::open(options.board);
+    gh5::Grabber grabber = gh5::Grabber::create(board, options.applet);
+    Lut lut(grabber);
+    if (arguments.offset && !lut.set("FG_PROCESSING_OFFSET", FG_PROCESSING_OFFSET, *arguments.offset))
+        return kExitFailure;
+    if (arguments.gain && !lut.set("FG_PROCESSING_GAIN", FG_PROCESSING_GAIN, *arguments.gain))
+        return kExitFailure;
+    if (arguments.gamma && !lut.set("FG_PROCESSING_GAMMA", FG_PROCESSING_GAMMA, *arguments.gamma))
+        return kExitFailure;
+    if (arguments.invert && !lut.set("FG_PROCESSING_INVERT", FG_PROCESSING_INVERT, int32_t{1}))
+        return kExitFailure;
+    if (!arguments.load.empty()) {
+        // The file name first, so that switching to custom mode loads it once.
+        if (!lut.setText("FG_LUT_CUSTOM_FILE", FG_LUT_CUSTOM_FILE, arguments.load) ||
+            !lut.set("FG_LUT_TYPE", FG_LUT_TYPE, kLutTypeCustom))
+            return kExitFailure;
+        std::cout << "loaded " << arguments.load << "\n";
+    }
+    if (!arguments.save.empty()) {
+        if (!lut.setText("FG_LUT_SAVE_FILE", FG_LUT_SAVE_FILE, arguments.save))
+            return kExitFailure;
+        std::cout << "saved " << arguments.save << "\n";
+    }
+    if (arguments.show || (arguments.load.empty() && arguments.save.empty()))
+        return lut.print() ? kExitOk : kExitFailure;
+    return kExitOk;
+}
+
+const CommandRegistrar registrar{Command{
+    "lut", "compute, load, save and print the lookup table", [](CLI::App& sub, const ToolOptions& options) {
+        auto arguments = std::make_shared<Arguments>();
+        sub.add_option("--offset", arguments->offset, "processing offset, -1.0 .. 1.0");
+        sub.add_option("--gain", arguments->gain, "processing gain, 0.0 .. 4096.0");
+        sub.add_option("--gamma", arguments->gamma, "processing gamma, -1000.0 .. 1000.0");
+        sub.add_flag("--invert", arguments->invert, "invert the output");
+        sub.add_option("--load", arguments->load, "LUT file to load (custom mode)");
+        sub.add_option("--save", arguments->save, "write the table to this LUT file");
+        sub.add_flag("--show", arguments->show, "print the table (the default without --load or --save)");
+        return std::function<int()>([&options, arguments] { return run(options, *arguments); });
+    }}};
+
+} // namespace
+} // namespace kestrel::tool
