@@ -157,6 +157,18 @@ TEST_F(OnBoard, RunsOneAppletPerBoard) {
     EXPECT_EQ(gh5_grabber_free(second), GH5_OK);
 }
 
+TEST_F(OnBoard, HandsOutTheHostHandleTheAppletInitialised) {
+    Gh5Grabber* grabber = create();
+    ASSERT_NE(grabber, nullptr);
+    void* host = gh5_grabber_host(grabber);
+    ASSERT_NE(host, nullptr);
+    EXPECT_EQ(Fg_getParameterIdByName(host, "FG_NR_OF_DMAS"), GH5_PARAM_NR_OF_DMAS);
+    ASSERT_EQ(gh5_grabber_free(grabber), GH5_OK);
+    EXPECT_EQ(gh5_grabber_host(grabber), nullptr);
+    EXPECT_EQ(Fg_getLastErrorNumber(host), GH5_ERR_INVALID_HANDLE) << "the applet released it";
+    EXPECT_EQ(gh5_grabber_host(nullptr), nullptr);
+}
+
 TEST_F(OnBoard, FreeingClearsTheRecordAndRefusesItAfterwards) {
     Gh5Grabber* grabber = create();
     ASSERT_NE(grabber, nullptr);
