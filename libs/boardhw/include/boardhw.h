@@ -120,6 +120,23 @@ BOARDHW_API int32_t Board_ReadCoefficientLines(void* board, int32_t memory, uint
 /* The image format the current register values select. */
 BOARDHW_API int32_t Board_GetImageFormat(void* board, BoardImageFormat* format);
 
+/* ---- Acquisition: the host's DMA asks the board for its frames one at a time ---- */
+
+/* What Board_NextFrame delivered. */
+typedef struct BoardFrameInfo {
+    uint64_t bytes;             /* size of the whole formatted frame */
+    uint64_t sourceFrame;       /* sensor frame it came from, counted from 0 at the start */
+    uint64_t sourceFrames;      /* sensor frames this call consumed (the image selector drops some) */
+    double framePeriodSeconds;  /* time one sensor frame takes at the current settings */
+} BoardFrameInfo;
+
+/* Acquisition start: the sources and the image selector count from frame 0 again. */
+BOARDHW_API int32_t Board_StartAcquisition(void* board);
+/* Runs sensor frames through the pipeline, as the registers set it now, until the image selector
+   passes one, and writes that frame into buffer (size bytes; a larger frame is cut to size).
+   info may be NULL. */
+BOARDHW_API int32_t Board_NextFrame(void* board, void* buffer, uint64_t size, BoardFrameInfo* info);
+
 /* The meaning of a BOARD_ code; "unknown board error" for any other value. Static text. */
 BOARDHW_API const char* Board_ErrorText(int32_t code);
 

@@ -1,6 +1,8 @@
 // One virtual board: the register-level behaviour of the loaded design.
 #include "board.h"
 
+#include "acquisition.h"
+
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -20,6 +22,7 @@ int32_t Board::loadDesign(std::vector<RegisterDefinition> definitions) {
         texts_.clear();
         for (auto& memory : coefficients_)
             memory.reset();
+        ++coefficientGeneration_;
         designLoaded_ = true;
         return BOARD_OK;
     } catch (const std::invalid_argument&) {
@@ -140,6 +143,7 @@ int32_t Board::writeCoefficientLines(int32_t memory, uint32_t firstLine, uint32_
     if (!designLoaded_)
         return BOARD_ERR_NO_DESIGN;
     CoefficientMemory* target = coefficientMemory(memory);
+    ++coefficientGeneration_;
     return target == nullptr ? BOARD_ERR_INVALID_ARGUMENT : target->writeLines(firstLine, lineCount, samples);
 }
 
@@ -173,6 +177,13 @@ int32_t Board::imageFormat(BoardImageFormat& format) const {
     format.leftAligned = s.leftAligned ? 1 : 0;
     format.generatorSource = s.generator.enabled ? 1 : 0;
     return BOARD_OK;
+}
+
+Board::~Board() = default;
+
+Acquisition& Board::acquisition() {
+    std::call_once(acquisitionOnce_, [this] { acquisition_ = std::make_unique<Acquisition>(*this); });
+    return *acquisition_;
 }
 
 } // namespace kestrel::boardhw

@@ -10,7 +10,9 @@
 #include "register_roles.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -18,11 +20,14 @@
 
 namespace kestrel::boardhw {
 
+class Acquisition;
+
 // Every operation takes the board's mutex for its whole (short) duration, so calls from several
 // threads see each register change whole. Results are BOARD_ codes.
 class Board {
 public:
     explicit Board(int32_t index);
+    ~Board();
     Board(const Board&) = delete;
     Board& operator=(const Board&) = delete;
 
@@ -56,6 +61,11 @@ public:
     DesignSettings settings() const;
     int32_t imageFormat(BoardImageFormat& format) const;
 
+    // Counts changes of the coefficient memories, so that a reader can keep a copy until the next.
+    uint64_t coefficientGeneration() const { return coefficientGeneration_.load(); }
+    // The acquisition engine, made on first use.
+    Acquisition& acquisition();
+
 private:
     // The register of id, or the code that refuses access to it.
     int32_t lookup(uint32_t id, const RegisterDefinition*& definition) const;
@@ -70,6 +80,9 @@ private:
     LutMemory lut_;
     std::unordered_map<uint32_t, std::string> texts_;
     std::array<CoefficientMemory, 2> coefficients_{CoefficientMemory(0), CoefficientMemory(4096)};
+    std::atomic<uint64_t> coefficientGeneration_{0};
+    std::once_flag acquisitionOnce_;
+    std::unique_ptr<Acquisition> acquisition_;
 };
 
 } // namespace kestrel::boardhw

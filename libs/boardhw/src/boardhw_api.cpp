@@ -1,6 +1,7 @@
 // The C functions of libboardhw: handle to board, one call, the result back. No exception leaves.
 #include "boardhw.h"
 
+#include "acquisition.h"
 #include "board_errors.h"
 #include "board_registry.h"
 #include "design_image_reader.h"
@@ -129,6 +130,29 @@ BOARDHW_API int32_t Board_GetImageFormat(void* board, BoardImageFormat* format) 
 
 BOARDHW_API const char* Board_ErrorText(int32_t code) {
     return kestrel::boardhw::boardErrorText(code);
+}
+
+BOARDHW_API int32_t Board_StartAcquisition(void* board) {
+    return withBoard(board, [&](Board& b) {
+        if (!b.hasDesign())
+            return BOARD_ERR_NO_DESIGN;
+        b.acquisition().restart();
+        return BOARD_OK;
+    });
+}
+
+BOARDHW_API int32_t Board_NextFrame(void* board, void* buffer, uint64_t size, BoardFrameInfo* info) {
+    if (buffer == nullptr && size > 0)
+        return BOARD_ERR_INVALID_ARGUMENT;
+    return withBoard(board, [&](Board& b) {
+        kestrel::boardhw::DeliveredFrame delivered;
+        const int32_t code = b.acquisition().nextFrame(
+            std::span<std::byte>(static_cast<std::byte*>(buffer), static_cast<size_t>(size)), delivered);
+        if (code == BOARD_OK && info != nullptr)
+            *info = BoardFrameInfo{delivered.bytes, delivered.sourceFrame, delivered.sourceFrames,
+                                   delivered.framePeriodSeconds};
+        return code;
+    });
 }
 
 } // extern "C"

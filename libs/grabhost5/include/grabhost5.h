@@ -66,6 +66,15 @@ extern "C" {
 #define GH5_STATUS_BUFFER_COUNT 5         /* buffers of the memory */
 #define GH5_STATUS_BUFFER_BYTES 6         /* bytes of each buffer of the memory */
 
+/* ---- Acquisition clock ----
+   Real time (the default) delivers frames at the rate the board's settings give; simulated time
+   delivers each frame as soon as it is made, for fast, repeatable tests. The environment variable
+   KESTREL_CLOCK=simulated selects simulated time at start-up. Applies to acquisitions started
+   afterwards, in the whole process. */
+#define GH5_CLOCK_REAL 0
+#define GH5_CLOCK_SIMULATED 1
+GH5_API int32_t gh5_clock_select(int32_t mode);
+
 /* ---- Handles ---- */
 typedef struct Gh5Board Gh5Board;   /* an open virtual board */
 typedef struct Gh5Applet Gh5Applet; /* a loaded applet library */

@@ -4,11 +4,13 @@
 
 #include "acquisition_memory.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 namespace kestrel::host {
 
@@ -47,6 +49,44 @@ private:
     uint64_t transferred_ = 0;
     uint64_t lost_ = 0;
     uint64_t run_ = 0; // counts starts, so a waiter notices a stop followed by a new start
+};
+
+// How the transfer side paces frames. Real time keeps the source's frame rate; simulated time
+// delivers each frame as soon as it is made, so tests run fast and see the same frames every run.
+enum class ClockMode { Real, Simulated };
+
+// The process-wide choice: simulated when the environment variable KESTREL_CLOCK is "simulated",
+// until selectClock says otherwise.
+ClockMode currentClock();
+void selectClock(ClockMode mode);
+
+// The emulated DMA engine of one channel: while the channel runs, a thread of its own asks the
+// board for frames and writes frame k into buffer k mod count of the memory.
+class FrameTransfer {
+public:
+    FrameTransfer(DmaChannel& channel, void* board) : channel_(channel), board_(board) {}
+    ~FrameTransfer() { shutdown(); }
+    FrameTransfer(const FrameTransfer&) = delete;
+    FrameTransfer& operator=(const FrameTransfer&) = delete;
+
+    // As DmaChannel::start and stop, with the transfer thread started and ended alongside.
+    int32_t start(uint64_t memoryHandle, std::shared_ptr<MemoryRing> memory, uint64_t pictureCount);
+    int32_t stop(uint64_t memoryHandle);
+    void shutdown();
+
+private:
+    void run(std::shared_ptr<MemoryRing> memory, uint64_t memoryHandle, ClockMode clock);
+    void join();
+    // Waits until `deadline` or until asked to stop; false when asked to stop.
+    bool sleepUntil(std::chrono::steady_clock::time_point deadline);
+
+    DmaChannel& channel_;
+    void* const board_;
+    std::mutex control_; // one start, stop or shutdown at a time
+    std::mutex wakeMutex_;
+    std::condition_variable wake_;
+    bool stopRequested_ = false;
+    std::thread worker_;
 };
 
 } // namespace kestrel::host

@@ -35,7 +35,10 @@ int32_t idOfImageName(const std::string& name) {
 } // namespace
 
 HostFrameGrabber::HostFrameGrabber(std::string imageName, void* board, HostRegisterTable registers)
-    : imageName_(std::move(imageName)), board_(board), registers_(std::move(registers)), tree_(registers_) {}
+    : imageName_(std::move(imageName)), board_(board), registers_(std::move(registers)), tree_(registers_) {
+    for (uint32_t dma = 0; dma < kDmaCount; ++dma)
+        transfers_[dma] = std::make_unique<FrameTransfer>(channels_[dma], board_);
+}
 
 int32_t HostFrameGrabber::parameterIdByName(const char* name) const {
     if (name == nullptr)
@@ -205,7 +208,7 @@ int32_t HostFrameGrabber::acquire(int32_t dma, uint64_t count, int32_t flags, ui
     auto ring = memories_.find(memory);
     if (!ring)
         return record(GH5_ERR_INVALID_MEMORY);
-    return record(channels_[static_cast<uint32_t>(dma)].start(memory, std::move(ring), count));
+    return record(transfers_[static_cast<uint32_t>(dma)]->start(memory, std::move(ring), count));
 }
 
 int32_t HostFrameGrabber::stopAcquire(uint32_t dma, uint64_t memory, int32_t flags) {
@@ -213,7 +216,7 @@ int32_t HostFrameGrabber::stopAcquire(uint32_t dma, uint64_t memory, int32_t fla
         return record(GH5_ERR_INVALID_DMA);
     if (flags != GH5_STOP_ASYNC)
         return record(GH5_ERR_INVALID_ARGUMENT);
-    return record(channels_[dma].stop(memory));
+    return record(transfers_[dma]->stop(memory));
 }
 
 int64_t HostFrameGrabber::lastPictureNumber(uint32_t dma, uint64_t memory) {
@@ -274,8 +277,8 @@ int64_t HostFrameGrabber::status(int32_t selector, uint64_t data, uint32_t dma, 
 }
 
 void HostFrameGrabber::shutdown() {
-    for (auto& channel : channels_)
-        channel.shutdown();
+    for (auto& transfer : transfers_)
+        transfer->shutdown();
     memories_.clear();
 }
 

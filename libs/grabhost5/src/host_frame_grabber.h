@@ -73,6 +73,8 @@ private:
 
     MemoryPool memories_;
     std::array<DmaChannel, kDmaCount> channels_;
+    // After the channels: the transfer threads end before the channels they feed go away.
+    std::array<std::unique_ptr<FrameTransfer>, kDmaCount> transfers_;
 };
 
 } // namespace kestrel::host
