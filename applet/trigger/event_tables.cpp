@@ -30,8 +30,10 @@ constexpr std::array<AppletEventName, 24> kAppletEvents{{
     {"FG_TRIGGER_INPUT6_FALLING", "Device1_Process1_Trigger_TriggerInput_InputEvents_InputEvents_NotPin6"},
     {"FG_TRIGGER_INPUT7_RISING", "Device1_Process1_Trigger_TriggerInput_InputEvents_InputEvents_Pin7"},
     {"FG_TRIGGER_INPUT7_FALLING", "Device1_Process1_Trigger_TriggerInput_InputEvents_InputEvents_NotPin7"},
-    {"FG_TRIGGER_EXCEEDED_PERIOD_LIMITS_CAM0", "Device1_Process1_Trigger_Monitoring_MonitoringEvents_Cam0Override"},
-    {"FG_MISSING_CAM0_FRAME_RESPONSE", "Device1_Process1_Trigger_Monitoring_MonitoringEvents_Cam0MissingFrame"},
+    {"FG_TRIGGER_EXCEEDED_PERIOD_LIMITS_CAM0",
+     "Device1_Process1_Trigger_Monitoring_MonitoringEvents_Cam0Override"},
+    {"FG_MISSING_CAM0_FRAME_RESPONSE",
+     "Device1_Process1_Trigger_Monitoring_MonitoringEvents_Cam0MissingFrame"},
     {"FG_TRIGGER_QUEUE_FILLLEVEL_THRESHOLD_CAM0_ON",
      "Device1_Process1_Trigger_Monitoring_MonitoringEvents_Cam0HysteresisOn"},
     {"FG_TRIGGER_QUEUE_FILLLEVEL_THRESHOLD_CAM0_OFF",
@@ -68,7 +70,8 @@ const AppletEventName* appletEventNames(std::size_t& count) {
 void EventTables::build(void* designImage) {
     if (designImage == nullptr)
         return;
-    buildFrom([designImage](int32_t index, EventRecord& record) { return readRecord(designImage, index, record); });
+    buildFrom(
+        [designImage](int32_t index, EventRecord& record) { return readRecord(designImage, index, record); });
 }
 
 void EventTables::registerEvent(const std::string& eventName, uint64_t eventMask) {

@@ -22,8 +22,7 @@ public:
     void build(void* designImage);
     // The same from records given directly, by index; a missing record is std::nullopt-like:
     // the callback returns false. Used by build() and by tests.
-    template <class RecordAt>
-    void buildFrom(RecordAt&& recordAt);
+    template <class RecordAt> void buildFrom(RecordAt&& recordAt);
 
     // Mask of an event name, or nothing for a name (or null) not in the table. A record at index
     // 64 is in the table with mask 0.
@@ -53,8 +52,7 @@ const AppletEventName* appletEventNames(std::size_t& count);
 // Highest record index the tables look at: 65 records at most.
 inline constexpr int32_t kLastEventRecordIndex = 64;
 
-template <class RecordAt>
-void EventTables::buildFrom(RecordAt&& recordAt) {
+template <class RecordAt> void EventTables::buildFrom(RecordAt&& recordAt) {
     // Records are counted while they exist, from index 0.
     int32_t count = 0;
     EventRecord record;

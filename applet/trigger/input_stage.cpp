@@ -39,22 +39,24 @@ void InputStage::setSource(uint32_t pin, bool reportErrors) {
 void InputStage::setPolarity(int32_t lowActive, bool reportErrors) {
     core_.apply(core_.values().triggerInPolarity, lowActive, lowActive == 0 || lowActive == 1,
                 LegacyRule::AlwaysAllowed, reportErrors, [&](int32_t) {
-                    core_.write(HostRegister::TriggerCam0InputSelectPolarityInvert, static_cast<uint32_t>(lowActive));
+                    core_.write(HostRegister::TriggerCam0InputSelectPolarityInvert,
+                                static_cast<uint32_t>(lowActive));
                 });
 }
 
 void InputStage::setBypassSource(int32_t pin, bool reportErrors) {
     core_.apply(core_.values().triggerInBypassSource, pin, pin >= 0 && pin < static_cast<int32_t>(kPinCount),
                 LegacyRule::RefusedInLegacyMode, reportErrors, [&](int32_t) {
-                    core_.write(HostRegister::TriggerCam0InputSelectBypassSelectSelect, static_cast<uint32_t>(pin));
+                    core_.write(HostRegister::TriggerCam0InputSelectBypassSelectSelect,
+                                static_cast<uint32_t>(pin));
                 });
 }
 
 void InputStage::setDownscale(uint32_t downscale, bool reportErrors) {
     const bool accepted =
         downscale >= core_.values().triggerInDownscalePhase + 1 && downscale <= kMaxInputDownscale;
-    core_.apply(core_.values().triggerInDownscale, downscale, accepted, LegacyRule::RefusedInLegacyMode, reportErrors,
-                [&](uint32_t) {
+    core_.apply(core_.values().triggerInDownscale, downscale, accepted, LegacyRule::RefusedInLegacyMode,
+                reportErrors, [&](uint32_t) {
                     core_.write(HostRegister::TriggerCam0DownscaleDownscaleDownscale, downscale);
                     core_.context().infoNodes.setIntegerMaximum(ids::FG_TRIGGERIN_DOWNSCALE_PHASE,
                                                                 static_cast<int32_t>(downscale - 1));
@@ -71,38 +73,49 @@ void InputStage::setPhase(uint32_t phase, bool reportErrors) {
                 });
 }
 
-uint32_t InputStage::inputLevels() const { return core_.read(HostRegister::TriggerInputInputStatusStatus); }
+uint32_t InputStage::inputLevels() const {
+    return core_.read(HostRegister::TriggerInputInputStatusStatus);
+}
 
-void InputStage::clearDownscaler() const { core_.write(HostRegister::TriggerCam0DownscaleClearMode, kClearPulse); }
+void InputStage::clearDownscaler() const {
+    core_.write(HostRegister::TriggerCam0DownscaleClearMode, kClearPulse);
+}
 
-uint32_t InputStage::pulseCount() const { return core_.read(HostRegister::TriggerCam0InputStatisticsReadPulsesStatus); }
+uint32_t InputStage::pulseCount() const {
+    return core_.read(HostRegister::TriggerCam0InputStatisticsReadPulsesStatus);
+}
 
 void InputStage::clearPulseCount(int32_t apply, bool reportErrors) {
-    core_.apply(core_.values().triggerInPulseCountClear, apply, apply == kApply, LegacyRule::RefusedInLegacyMode,
-                reportErrors,
-                [&](int32_t) { core_.write(HostRegister::TriggerCam0InputStatisticsClearPulsesMode, kClearPulse); });
+    core_.apply(core_.values().triggerInPulseCountClear, apply, apply == kApply,
+                LegacyRule::RefusedInLegacyMode, reportErrors, [&](int32_t) {
+                    core_.write(HostRegister::TriggerCam0InputStatisticsClearPulsesMode, kClearPulse);
+                });
 }
 
 double InputStage::frequencyHz() const {
-    return trigger_timing::periodTicksToHz(core_.readWide(HostRegister::TriggerCam0InputStatisticsReadPeriodStatus));
+    return trigger_timing::periodTicksToHz(
+        core_.readWide(HostRegister::TriggerCam0InputStatisticsReadPeriodStatus));
 }
 
 // The longest period seen is the lowest frequency, and the other way round.
 double InputStage::minFrequencyHz() const {
-    return trigger_timing::periodTicksToHz(core_.readWide(HostRegister::TriggerCam0InputStatisticsReadMaxStatus));
+    return trigger_timing::periodTicksToHz(
+        core_.readWide(HostRegister::TriggerCam0InputStatisticsReadMaxStatus));
 }
 
 double InputStage::maxFrequencyHz() const {
-    return trigger_timing::periodTicksToHz(core_.readWide(HostRegister::TriggerCam0InputStatisticsReadMinStatus));
+    return trigger_timing::periodTicksToHz(
+        core_.readWide(HostRegister::TriggerCam0InputStatisticsReadMinStatus));
 }
 
 void InputStage::clearMinMaxFrequency(uint32_t apply, bool reportErrors) {
-    core_.apply(core_.values().triggerInMinMaxFrequencyClear, apply, apply == kApply, LegacyRule::RefusedInLegacyMode,
-                reportErrors, [&](uint32_t) {
-                    // The design clears on every change of this bit, not on a pulse.
-                    const uint32_t current = core_.read(HostRegister::TriggerCam0InputStatisticsClearMinMaxValue);
-                    core_.write(HostRegister::TriggerCam0InputStatisticsClearMinMaxValue, current == 0 ? 1u : 0u);
-                });
+    core_.apply(
+        core_.values().triggerInMinMaxFrequencyClear, apply, apply == kApply, LegacyRule::RefusedInLegacyMode,
+        reportErrors, [&](uint32_t) {
+            // The design clears on every change of this bit, not on a pulse.
+            const uint32_t current = core_.read(HostRegister::TriggerCam0InputStatisticsClearMinMaxValue);
+            core_.write(HostRegister::TriggerCam0InputStatisticsClearMinMaxValue, current == 0 ? 1u : 0u);
+        });
 }
 
 uint32_t TriggerMonitoring::exceededPeriodLimits() const {
@@ -123,14 +136,17 @@ uint32_t TriggerMonitoring::missingCameraFrameResponse() const {
 
 void TriggerMonitoring::clearMissingCameraFrameResponse(int32_t apply, bool reportErrors) {
     core_.apply(core_.values().missingCameraFrameResponseClear, apply, apply == kApply,
-                LegacyRule::RefusedInLegacyMode, reportErrors,
-                [&](int32_t) { core_.write(HostRegister::MonitoringClearMissingFrameCam0Mode, kClearPulse); });
+                LegacyRule::RefusedInLegacyMode, reportErrors, [&](int32_t) {
+                    core_.write(HostRegister::MonitoringClearMissingFrameCam0Mode, kClearPulse);
+                });
 }
 
 void TriggerMonitoring::setOutputStatsSource(int32_t generator, bool reportErrors) {
-    core_.apply(core_.values().triggerOutStatsSource, generator, generator >= 0 && generator < kGeneratorCount,
-                LegacyRule::RefusedInLegacyMode, reportErrors, [&](int32_t) {
-                    core_.write(HostRegister::TriggerCam0OutputStatisticsSelectSelect, static_cast<uint32_t>(generator));
+    core_.apply(core_.values().triggerOutStatsSource, generator,
+                generator >= 0 && generator < kGeneratorCount, LegacyRule::RefusedInLegacyMode, reportErrors,
+                [&](int32_t) {
+                    core_.write(HostRegister::TriggerCam0OutputStatisticsSelectSelect,
+                                static_cast<uint32_t>(generator));
                 });
 }
 
@@ -139,16 +155,18 @@ uint32_t TriggerMonitoring::outputPulseCount() const {
 }
 
 void TriggerMonitoring::clearOutputPulseCount(int32_t apply, bool reportErrors) {
-    core_.apply(core_.values().triggerOutPulseCountClear, apply, apply == kApply, LegacyRule::RefusedInLegacyMode,
-                reportErrors,
-                [&](int32_t) { core_.write(HostRegister::TriggerCam0OutputStatisticsClearPulsesMode, kClearPulse); });
+    core_.apply(core_.values().triggerOutPulseCountClear, apply, apply == kApply,
+                LegacyRule::RefusedInLegacyMode, reportErrors, [&](int32_t) {
+                    core_.write(HostRegister::TriggerCam0OutputStatisticsClearPulsesMode, kClearPulse);
+                });
 }
 
 void TriggerMonitoring::setOutputEventSelect(int32_t generator, bool reportErrors) {
-    core_.apply(core_.values().triggerOutputEventSelect, generator, generator >= 0 && generator < kGeneratorCount,
-                LegacyRule::RefusedInLegacyMode, reportErrors, [&](int32_t) {
-                    core_.write(HostRegister::TriggerCam0OutputEventSelectSelect, static_cast<uint32_t>(generator));
-                });
+    core_.apply(
+        core_.values().triggerOutputEventSelect, generator, generator >= 0 && generator < kGeneratorCount,
+        LegacyRule::RefusedInLegacyMode, reportErrors, [&](int32_t) {
+            core_.write(HostRegister::TriggerCam0OutputEventSelectSelect, static_cast<uint32_t>(generator));
+        });
 }
 
 } // namespace kestrel

@@ -39,7 +39,9 @@ constexpr double kMaxLegacyDelayUs = 10230.0;
 constexpr double kMinPrescaler = 0.032;
 constexpr double kMaxPrescaler = 1048.56;
 
-bool isBinary(uint32_t value) { return value <= 1; }
+bool isBinary(uint32_t value) {
+    return value <= 1;
+}
 
 } // namespace
 
@@ -118,54 +120,59 @@ void LegacyTrigger::storeLegacyDefaults() {
 void LegacyTrigger::publishLegacyAccess(bool on) const {
     using namespace ids;
     const std::initializer_list<int32_t> legacyIds{
-        FG_TRIGGERMODE,      FG_EXSYNCON,       FG_FLASHON, FG_EXPOSURE, FG_EXSYNCDELAY,
-        FG_EXSYNCPOLARITY,   FG_STROBEPULSEDELAY, FG_FLASH_POLARITY, FG_PRESCALER, FG_CCSEL0,
-        FG_CCSEL1,           FG_CCSEL2,         FG_CCSEL3,  FG_DIGIO_OUTPUT};
+        FG_TRIGGERMODE,    FG_EXSYNCON,         FG_FLASHON,        FG_EXPOSURE,    FG_EXSYNCDELAY,
+        FG_EXSYNCPOLARITY, FG_STROBEPULSEDELAY, FG_FLASH_POLARITY, FG_PRESCALER,   FG_CCSEL0,
+        FG_CCSEL1,         FG_CCSEL2,           FG_CCSEL3,         FG_DIGIO_OUTPUT};
     const std::initializer_list<int32_t> pulseFormIds{
-        FG_TRIGGER_PULSEFORMGEN0_DOWNSCALE, FG_TRIGGER_PULSEFORMGEN0_DOWNSCALE_PHASE, FG_TRIGGER_PULSEFORMGEN0_DELAY,
-        FG_TRIGGER_PULSEFORMGEN0_WIDTH,     FG_TRIGGER_PULSEFORMGEN1_DOWNSCALE, FG_TRIGGER_PULSEFORMGEN1_DOWNSCALE_PHASE,
-        FG_TRIGGER_PULSEFORMGEN1_DELAY,     FG_TRIGGER_PULSEFORMGEN1_WIDTH,     FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE,
-        FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE_PHASE, FG_TRIGGER_PULSEFORMGEN2_DELAY, FG_TRIGGER_PULSEFORMGEN2_WIDTH,
-        FG_TRIGGER_PULSEFORMGEN3_DOWNSCALE, FG_TRIGGER_PULSEFORMGEN3_DOWNSCALE_PHASE, FG_TRIGGER_PULSEFORMGEN3_DELAY,
-        FG_TRIGGER_PULSEFORMGEN3_WIDTH};
+        FG_TRIGGER_PULSEFORMGEN0_DOWNSCALE, FG_TRIGGER_PULSEFORMGEN0_DOWNSCALE_PHASE,
+        FG_TRIGGER_PULSEFORMGEN0_DELAY,     FG_TRIGGER_PULSEFORMGEN0_WIDTH,
+        FG_TRIGGER_PULSEFORMGEN1_DOWNSCALE, FG_TRIGGER_PULSEFORMGEN1_DOWNSCALE_PHASE,
+        FG_TRIGGER_PULSEFORMGEN1_DELAY,     FG_TRIGGER_PULSEFORMGEN1_WIDTH,
+        FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE, FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE_PHASE,
+        FG_TRIGGER_PULSEFORMGEN2_DELAY,     FG_TRIGGER_PULSEFORMGEN2_WIDTH,
+        FG_TRIGGER_PULSEFORMGEN3_DOWNSCALE, FG_TRIGGER_PULSEFORMGEN3_DOWNSCALE_PHASE,
+        FG_TRIGGER_PULSEFORMGEN3_DELAY,     FG_TRIGGER_PULSEFORMGEN3_WIDTH};
     const std::initializer_list<int32_t> outputIds{
         FG_TRIGGERCC_SELECT0,  FG_TRIGGERCC_SELECT1,  FG_TRIGGERCC_SELECT2,  FG_TRIGGERCC_SELECT3,
         FG_TRIGGEROUT_SELECT0, FG_TRIGGEROUT_SELECT1, FG_TRIGGEROUT_SELECT2, FG_TRIGGEROUT_SELECT3,
         FG_TRIGGEROUT_SELECT4, FG_TRIGGEROUT_SELECT5, FG_TRIGGEROUT_SELECT6, FG_TRIGGEROUT_SELECT7};
     if (on) {
-        core_.publishAccess({FG_AREATRIGGERMODE,
-                             FG_TRIGGERSTATE,
-                             FG_TRIGGER_OUTPUT_EVENT_SELECT,
-                             FG_TRIGGER_EXCEEDED_PERIOD_LIMITS,
-                             FG_TRIGGER_EXCEEDED_PERIOD_LIMITS_CLEAR,
-                             FG_TRIGGERIN_DEBOUNCE,
-                             FG_DIGIO_INPUT,
-                             FG_TRIGGERIN_DOWNSCALE,
-                             FG_TRIGGERIN_DOWNSCALE_PHASE,
-                             FG_TRIGGERIN_BYPASS_SRC,
-                             FG_SOFTWARETRIGGER_IS_BUSY,
-                             FG_SOFTWARETRIGGER_QUEUE_FILLLEVEL,
-                             FG_TRIGGERIN_STATS_PULSECOUNT,
-                             FG_TRIGGERIN_STATS_PULSECOUNT_CLEAR,
-                             FG_TRIGGERIN_STATS_FREQUENCY,
-                             FG_TRIGGERIN_STATS_MINFREQUENCY,
-                             FG_TRIGGERIN_STATS_MAXFREQUENCY,
-                             FG_TRIGGERIN_STATS_MINMAXFREQUENCY_CLEAR},
+        core_.publishAccess({FG_AREATRIGGERMODE, FG_TRIGGERSTATE, FG_TRIGGER_OUTPUT_EVENT_SELECT,
+                             FG_TRIGGER_EXCEEDED_PERIOD_LIMITS, FG_TRIGGER_EXCEEDED_PERIOD_LIMITS_CLEAR,
+                             FG_TRIGGERIN_DEBOUNCE, FG_DIGIO_INPUT, FG_TRIGGERIN_DOWNSCALE,
+                             FG_TRIGGERIN_DOWNSCALE_PHASE, FG_TRIGGERIN_BYPASS_SRC,
+                             FG_SOFTWARETRIGGER_IS_BUSY, FG_SOFTWARETRIGGER_QUEUE_FILLLEVEL,
+                             FG_TRIGGERIN_STATS_PULSECOUNT, FG_TRIGGERIN_STATS_PULSECOUNT_CLEAR,
+                             FG_TRIGGERIN_STATS_FREQUENCY, FG_TRIGGERIN_STATS_MINFREQUENCY,
+                             FG_TRIGGERIN_STATS_MAXFREQUENCY, FG_TRIGGERIN_STATS_MINMAXFREQUENCY_CLEAR},
                             kAccessReadOnly);
         core_.publishAccess(pulseFormIds, kAccessReadOnly);
-        core_.publishAccess({FG_TRIGGERCC_SELECT0, FG_TRIGGERCC_SELECT1, FG_TRIGGERCC_SELECT2, FG_TRIGGERCC_SELECT3,
-                             FG_TRIGGEROUT_STATS_SOURCE, FG_TRIGGEROUT_STATS_PULSECOUNT,
-                             FG_TRIGGEROUT_STATS_PULSECOUNT_CLEAR, FG_MISSING_CAMERA_FRAME_RESPONSE,
-                             FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR, FG_TRIGGEROUT_SELECT0, FG_TRIGGEROUT_SELECT1,
-                             FG_TRIGGEROUT_SELECT2, FG_TRIGGEROUT_SELECT3, FG_TRIGGEROUT_SELECT4,
-                             FG_TRIGGEROUT_SELECT5, FG_TRIGGEROUT_SELECT6, FG_TRIGGEROUT_SELECT7,
-                             FG_TRIGGER_MULTIPLY_PULSES, FG_TRIGGERQUEUE_MODE, FG_TRIGGERQUEUE_FILLLEVEL,
+        core_.publishAccess({FG_TRIGGERCC_SELECT0,
+                             FG_TRIGGERCC_SELECT1,
+                             FG_TRIGGERCC_SELECT2,
+                             FG_TRIGGERCC_SELECT3,
+                             FG_TRIGGEROUT_STATS_SOURCE,
+                             FG_TRIGGEROUT_STATS_PULSECOUNT,
+                             FG_TRIGGEROUT_STATS_PULSECOUNT_CLEAR,
+                             FG_MISSING_CAMERA_FRAME_RESPONSE,
+                             FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR,
+                             FG_TRIGGEROUT_SELECT0,
+                             FG_TRIGGEROUT_SELECT1,
+                             FG_TRIGGEROUT_SELECT2,
+                             FG_TRIGGEROUT_SELECT3,
+                             FG_TRIGGEROUT_SELECT4,
+                             FG_TRIGGEROUT_SELECT5,
+                             FG_TRIGGEROUT_SELECT6,
+                             FG_TRIGGEROUT_SELECT7,
+                             FG_TRIGGER_MULTIPLY_PULSES,
+                             FG_TRIGGERQUEUE_MODE,
+                             FG_TRIGGERQUEUE_FILLLEVEL,
                              FG_TRIGGER_QUEUE_FILLLEVEL_EVENT_ON_THRESHOLD,
                              FG_TRIGGER_QUEUE_FILLLEVEL_EVENT_OFF_THRESHOLD},
                             kAccessReadOnly);
-        core_.publishAccess({FG_TRIGGER_FRAMESPERSECOND, FG_TRIGGERIN_SRC, FG_TRIGGERIN_POLARITY,
-                             FG_SENDSOFTWARETRIGGER},
-                            kAccessReadWriteBit2);
+        core_.publishAccess(
+            {FG_TRIGGER_FRAMESPERSECOND, FG_TRIGGERIN_SRC, FG_TRIGGERIN_POLARITY, FG_SENDSOFTWARETRIGGER},
+            kAccessReadWriteBit2);
         core_.publishAccess(legacyIds, kAccessReadWriteBit2);
     } else {
         core_.publishAccess({FG_AREATRIGGERMODE, FG_TRIGGERSTATE, FG_TRIGGER_FRAMESPERSECOND,
@@ -173,9 +180,9 @@ void LegacyTrigger::publishLegacyAccess(bool on) const {
                              FG_TRIGGERIN_STATS_PULSECOUNT_CLEAR, FG_TRIGGERIN_STATS_MINMAXFREQUENCY_CLEAR},
                             kAccessReadWriteBit2);
         core_.publishAccess(pulseFormIds, kAccessReadWriteBit2);
-        core_.publishAccess({FG_TRIGGERCC_SELECT0, FG_TRIGGERCC_SELECT1, FG_TRIGGERCC_SELECT2, FG_TRIGGERCC_SELECT3,
-                             FG_TRIGGEROUT_STATS_SOURCE, FG_TRIGGEROUT_STATS_PULSECOUNT_CLEAR,
-                             FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR},
+        core_.publishAccess({FG_TRIGGERCC_SELECT0, FG_TRIGGERCC_SELECT1, FG_TRIGGERCC_SELECT2,
+                             FG_TRIGGERCC_SELECT3, FG_TRIGGEROUT_STATS_SOURCE,
+                             FG_TRIGGEROUT_STATS_PULSECOUNT_CLEAR, FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR},
                             kAccessReadWriteBit2);
         core_.publishAccess(outputIds, kAccessReadWriteBit2);
         core_.publishAccess(legacyIds, kAccessReadOnly);
@@ -197,13 +204,20 @@ uint32_t LegacyTrigger::signalSource(Signal signal, bool inverted) const {
 
 uint32_t LegacyTrigger::ccSourceFor(uint32_t selection) const {
     switch (selection) {
-    case kCcExsync: return signalSource(Signal::Exposure, false);
-    case kCcNotExsync: return signalSource(Signal::Exposure, true);
-    case kCcStrobePulse: return signalSource(Signal::Flash, false);
-    case kCcNotStrobePulse: return signalSource(Signal::Flash, true);
-    case kCcGnd: return kSourceGnd;
-    case kCcVcc: return kSourceVcc;
-    default: raise(kErrInvalidPort);
+    case kCcExsync:
+        return signalSource(Signal::Exposure, false);
+    case kCcNotExsync:
+        return signalSource(Signal::Exposure, true);
+    case kCcStrobePulse:
+        return signalSource(Signal::Flash, false);
+    case kCcNotStrobePulse:
+        return signalSource(Signal::Flash, true);
+    case kCcGnd:
+        return kSourceGnd;
+    case kCcVcc:
+        return kSourceVcc;
+    default:
+        raise(kErrInvalidPort);
     }
 }
 
@@ -213,8 +227,9 @@ void LegacyTrigger::mapSignal(Signal signal) {
                                       signalSource(signal, false), true);
     for (std::size_t i = 0; i < kCcOutputCount; ++i) {
         const uint32_t selection = core_.values().legacyCcSelects[i];
-        const bool carries = signal == Signal::Exposure ? selection == kCcExsync || selection == kCcNotExsync
-                                                        : selection == kCcStrobePulse || selection == kCcNotStrobePulse;
+        const bool carries = signal == Signal::Exposure
+                                 ? selection == kCcExsync || selection == kCcNotExsync
+                                 : selection == kCcStrobePulse || selection == kCcNotStrobePulse;
         if (carries)
             area_.outputs.setCcSelect(i, ccSourceFor(selection), true);
     }
@@ -225,21 +240,22 @@ void LegacyTrigger::mapSignal(Signal signal) {
 void LegacyTrigger::setTriggerMode(uint32_t mode, bool reportErrors) {
     const bool accepted = mode == kFreeRun || mode == kGrabberControlled || mode == kAsyncTrigger ||
                           mode == kAsyncSoftwareTrigger;
-    core_.apply(core_.values().legacyTriggerMode, mode, accepted, LegacyRule::LegacyOnly, reportErrors, [&](uint32_t) {
-        const TriggerCore::LegacyUpdate update(core_);
-        if (mode == kFreeRun) {
-            area_.modes.setTriggerState(kStateAsyncStop, true);
-        } else {
-            const uint32_t areaMode = mode == kGrabberControlled ? kModeGenerator
-                                      : mode == kAsyncTrigger    ? kModeExternal
-                                                                 : kModeSoftware;
-            area_.modes.setAreaTriggerMode(areaMode, true);
-            area_.generator.setQueueMode(0, true);
-            area_.modes.setTriggerState(kStateActive, true);
-        }
-        setExsyncOn(core_.values().legacyExsyncOn, true);
-        setFlashOn(core_.values().legacyFlashOn, true);
-    });
+    core_.apply(core_.values().legacyTriggerMode, mode, accepted, LegacyRule::LegacyOnly, reportErrors,
+                [&](uint32_t) {
+                    const TriggerCore::LegacyUpdate update(core_);
+                    if (mode == kFreeRun) {
+                        area_.modes.setTriggerState(kStateAsyncStop, true);
+                    } else {
+                        const uint32_t areaMode = mode == kGrabberControlled ? kModeGenerator
+                                                  : mode == kAsyncTrigger    ? kModeExternal
+                                                                             : kModeSoftware;
+                        area_.modes.setAreaTriggerMode(areaMode, true);
+                        area_.generator.setQueueMode(0, true);
+                        area_.modes.setTriggerState(kStateActive, true);
+                    }
+                    setExsyncOn(core_.values().legacyExsyncOn, true);
+                    setFlashOn(core_.values().legacyFlashOn, true);
+                });
 }
 
 void LegacyTrigger::setExsyncOn(uint32_t on, bool reportErrors) {
@@ -248,8 +264,8 @@ void LegacyTrigger::setExsyncOn(uint32_t on, bool reportErrors) {
 }
 
 void LegacyTrigger::setExsyncPolarity(uint32_t high, bool reportErrors) {
-    core_.apply(core_.values().legacyExsyncPolarity, high, isBinary(high), LegacyRule::LegacyOnly, reportErrors,
-                [&](uint32_t) { mapSignal(Signal::Exposure); });
+    core_.apply(core_.values().legacyExsyncPolarity, high, isBinary(high), LegacyRule::LegacyOnly,
+                reportErrors, [&](uint32_t) { mapSignal(Signal::Exposure); });
 }
 
 void LegacyTrigger::setFlashOn(uint32_t on, bool reportErrors) {
@@ -258,15 +274,15 @@ void LegacyTrigger::setFlashOn(uint32_t on, bool reportErrors) {
 }
 
 void LegacyTrigger::setFlashPolarity(uint32_t high, bool reportErrors) {
-    core_.apply(core_.values().legacyFlashPolarity, high, isBinary(high), LegacyRule::LegacyOnly, reportErrors,
-                [&](uint32_t) { mapSignal(Signal::Flash); });
+    core_.apply(core_.values().legacyFlashPolarity, high, isBinary(high), LegacyRule::LegacyOnly,
+                reportErrors, [&](uint32_t) { mapSignal(Signal::Flash); });
 }
 
 void LegacyTrigger::setCcSelect(std::size_t output, uint32_t selection, bool reportErrors) {
     const bool accepted = selection == kCcExsync || selection == kCcStrobePulse || selection == kCcGnd ||
                           selection == kCcVcc || selection == kCcNotExsync || selection == kCcNotStrobePulse;
-    core_.apply(core_.values().legacyCcSelects.at(output), selection, accepted, LegacyRule::LegacyOnly, reportErrors,
-                [&](uint32_t) {
+    core_.apply(core_.values().legacyCcSelects.at(output), selection, accepted, LegacyRule::LegacyOnly,
+                reportErrors, [&](uint32_t) {
                     const TriggerCore::LegacyUpdate update(core_);
                     area_.outputs.setCcSelect(output, ccSourceFor(selection), true);
                 });
@@ -278,8 +294,8 @@ void LegacyTrigger::setExposure(uint32_t exposureUs, bool reportErrors) {
         code = kErrOutOfRange;
     else if (exposureUs % kExposureStepUs != 0)
         code = kErrNotAligned;
-    core_.applyChecked(core_.values().legacyExposureUs, exposureUs, code, LegacyRule::LegacyOnly, reportErrors,
-                       [&](uint32_t) {
+    core_.applyChecked(core_.values().legacyExposureUs, exposureUs, code, LegacyRule::LegacyOnly,
+                       reportErrors, [&](uint32_t) {
                            const TriggerCore::LegacyUpdate update(core_);
                            for (std::size_t n = 0; n < kPulseFormGeneratorCount; ++n)
                                area_.pulseForms.setWidth(n, static_cast<double>(exposureUs), true);
@@ -295,24 +311,28 @@ void LegacyTrigger::setExsyncDelay(double delayUs, bool reportErrors) {
 }
 
 void LegacyTrigger::setStrobePulseDelay(double delayUs, bool reportErrors) {
-    core_.apply(core_.values().legacyStrobePulseDelayUs, delayUs, delayUs >= 0.0 && delayUs <= kMaxLegacyDelayUs,
-                LegacyRule::LegacyOnly, reportErrors, [&](double) {
+    core_.apply(core_.values().legacyStrobePulseDelayUs, delayUs,
+                delayUs >= 0.0 && delayUs <= kMaxLegacyDelayUs, LegacyRule::LegacyOnly, reportErrors,
+                [&](double) {
                     const TriggerCore::LegacyUpdate update(core_);
                     area_.pulseForms.setDelay(kFlashGenerator, delayUs, true);
                 });
 }
 
 void LegacyTrigger::setPrescaler(double prescaler, bool reportErrors) {
-    core_.apply(core_.values().legacyPrescalerUs, prescaler, prescaler >= kMinPrescaler && prescaler <= kMaxPrescaler,
-                LegacyRule::LegacyOnly, reportErrors, [](double) {});
+    core_.apply(core_.values().legacyPrescalerUs, prescaler,
+                prescaler >= kMinPrescaler && prescaler <= kMaxPrescaler, LegacyRule::LegacyOnly,
+                reportErrors, [](double) {});
 }
 
 void LegacyTrigger::setDigitalOutput(uint32_t bits, bool reportErrors) {
-    core_.apply(core_.values().legacyDigitalOutput, bits, bits <= 3, LegacyRule::LegacyOnly, reportErrors,
-                [&](uint32_t) {
-                    area_.outputs.writeTriggerOutput(kDigitalOutputBit0, SelectCode{kSelectConstant, bits & 1u});
-                    area_.outputs.writeTriggerOutput(kDigitalOutputBit1, SelectCode{kSelectConstant, (bits >> 1) & 1u});
-                });
+    core_.apply(
+        core_.values().legacyDigitalOutput, bits, bits <= 3, LegacyRule::LegacyOnly, reportErrors,
+        [&](uint32_t) {
+            area_.outputs.writeTriggerOutput(kDigitalOutputBit0, SelectCode{kSelectConstant, bits & 1u});
+            area_.outputs.writeTriggerOutput(kDigitalOutputBit1,
+                                             SelectCode{kSelectConstant, (bits >> 1) & 1u});
+        });
 }
 
 } // namespace kestrel

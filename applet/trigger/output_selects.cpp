@@ -6,18 +6,24 @@ namespace kestrel {
 namespace {
 
 constexpr std::array<HostRegister, kCcOutputCount> kCcSelect{
-    HostRegister::TriggerCam0CameraControlSelect0SelectSelect, HostRegister::TriggerCam0CameraControlSelect1SelectSelect,
-    HostRegister::TriggerCam0CameraControlSelect2SelectSelect, HostRegister::TriggerCam0CameraControlSelect3SelectSelect};
+    HostRegister::TriggerCam0CameraControlSelect0SelectSelect,
+    HostRegister::TriggerCam0CameraControlSelect1SelectSelect,
+    HostRegister::TriggerCam0CameraControlSelect2SelectSelect,
+    HostRegister::TriggerCam0CameraControlSelect3SelectSelect};
 constexpr std::array<HostRegister, kCcOutputCount> kCcInvert{
     HostRegister::TriggerCam0CameraControlSelect0PolarityInvert,
     HostRegister::TriggerCam0CameraControlSelect1PolarityInvert,
     HostRegister::TriggerCam0CameraControlSelect2PolarityInvert,
     HostRegister::TriggerCam0CameraControlSelect3PolarityInvert};
 constexpr std::array<HostRegister, kTriggerOutputCount> kOutSelect{
-    HostRegister::TriggerCam0TriggerOutputSelect0SelectSelect, HostRegister::TriggerCam0TriggerOutputSelect1SelectSelect,
-    HostRegister::TriggerCam0TriggerOutputSelect2SelectSelect, HostRegister::TriggerCam0TriggerOutputSelect3SelectSelect,
-    HostRegister::TriggerCam0TriggerOutputSelect4SelectSelect, HostRegister::TriggerCam0TriggerOutputSelect5SelectSelect,
-    HostRegister::TriggerCam0TriggerOutputSelect6SelectSelect, HostRegister::TriggerCam0TriggerOutputSelect7SelectSelect};
+    HostRegister::TriggerCam0TriggerOutputSelect0SelectSelect,
+    HostRegister::TriggerCam0TriggerOutputSelect1SelectSelect,
+    HostRegister::TriggerCam0TriggerOutputSelect2SelectSelect,
+    HostRegister::TriggerCam0TriggerOutputSelect3SelectSelect,
+    HostRegister::TriggerCam0TriggerOutputSelect4SelectSelect,
+    HostRegister::TriggerCam0TriggerOutputSelect5SelectSelect,
+    HostRegister::TriggerCam0TriggerOutputSelect6SelectSelect,
+    HostRegister::TriggerCam0TriggerOutputSelect7SelectSelect};
 constexpr std::array<HostRegister, kTriggerOutputCount> kOutInvert{
     HostRegister::TriggerCam0TriggerOutputSelect0PolarityInvert,
     HostRegister::TriggerCam0TriggerOutputSelect1PolarityInvert,
@@ -46,10 +52,18 @@ SelectCode selectCode(uint32_t source) {
     return {kSelectInputBypass, source == kSourceInputBypass ? 0u : 1u};
 }
 
-HostRegister OutputSelects::ccSelectRegister(std::size_t output) { return kCcSelect.at(output); }
-HostRegister OutputSelects::ccInvertRegister(std::size_t output) { return kCcInvert.at(output); }
-HostRegister OutputSelects::triggerOutSelectRegister(std::size_t output) { return kOutSelect.at(output); }
-HostRegister OutputSelects::triggerOutInvertRegister(std::size_t output) { return kOutInvert.at(output); }
+HostRegister OutputSelects::ccSelectRegister(std::size_t output) {
+    return kCcSelect.at(output);
+}
+HostRegister OutputSelects::ccInvertRegister(std::size_t output) {
+    return kCcInvert.at(output);
+}
+HostRegister OutputSelects::triggerOutSelectRegister(std::size_t output) {
+    return kOutSelect.at(output);
+}
+HostRegister OutputSelects::triggerOutInvertRegister(std::size_t output) {
+    return kOutInvert.at(output);
+}
 
 void OutputSelects::setCcSelect(std::size_t output, uint32_t source, bool reportErrors) {
     core_.apply(core_.values().triggerCcSelects.at(output), source, source < kSourceCount,

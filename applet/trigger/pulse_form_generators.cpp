@@ -18,13 +18,13 @@ struct PulseFormRegisters {
     HostRegister clearDownscale;
 };
 
-#define KESTREL_PFG_REGISTERS(n)                                                         \
-    PulseFormRegisters {                                                                 \
-        HostRegister::TriggerCam0PulseFormGeneratorsPulseFormGenerator##n##DownscaleDownscale, \
-        HostRegister::TriggerCam0PulseFormGeneratorsPulseFormGenerator##n##DownscaleSelectedPulse, \
-        HostRegister::TriggerCam0PulseFormGeneratorsPulseFormGenerator##n##DelayDelay,   \
-        HostRegister::TriggerCam0PulseFormGeneratorsPulseFormGenerator##n##WidthWidth,   \
-        HostRegister::TriggerCam0PulseFormGeneratorsPulseFormGenerator##n##ClearDownscaleMode \
+#define KESTREL_PFG_REGISTERS(n)                                                                             \
+    PulseFormRegisters {                                                                                     \
+        HostRegister::TriggerCam0PulseFormGeneratorsPulseFormGenerator##n##DownscaleDownscale,               \
+            HostRegister::TriggerCam0PulseFormGeneratorsPulseFormGenerator##n##DownscaleSelectedPulse,       \
+            HostRegister::TriggerCam0PulseFormGeneratorsPulseFormGenerator##n##DelayDelay,                   \
+            HostRegister::TriggerCam0PulseFormGeneratorsPulseFormGenerator##n##WidthWidth,                   \
+            HostRegister::TriggerCam0PulseFormGeneratorsPulseFormGenerator##n##ClearDownscaleMode            \
     }
 constexpr std::array<PulseFormRegisters, kPulseFormGeneratorCount> kRegisters{
     KESTREL_PFG_REGISTERS(0), KESTREL_PFG_REGISTERS(1), KESTREL_PFG_REGISTERS(2), KESTREL_PFG_REGISTERS(3)};
@@ -32,14 +32,14 @@ constexpr std::array<PulseFormRegisters, kPulseFormGeneratorCount> kRegisters{
 
 using namespace ids;
 constexpr std::array<std::array<int32_t, 4>, kPulseFormGeneratorCount> kIds{{
-    {FG_TRIGGER_PULSEFORMGEN0_DOWNSCALE, FG_TRIGGER_PULSEFORMGEN0_DOWNSCALE_PHASE, FG_TRIGGER_PULSEFORMGEN0_DELAY,
-     FG_TRIGGER_PULSEFORMGEN0_WIDTH},
-    {FG_TRIGGER_PULSEFORMGEN1_DOWNSCALE, FG_TRIGGER_PULSEFORMGEN1_DOWNSCALE_PHASE, FG_TRIGGER_PULSEFORMGEN1_DELAY,
-     FG_TRIGGER_PULSEFORMGEN1_WIDTH},
-    {FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE, FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE_PHASE, FG_TRIGGER_PULSEFORMGEN2_DELAY,
-     FG_TRIGGER_PULSEFORMGEN2_WIDTH},
-    {FG_TRIGGER_PULSEFORMGEN3_DOWNSCALE, FG_TRIGGER_PULSEFORMGEN3_DOWNSCALE_PHASE, FG_TRIGGER_PULSEFORMGEN3_DELAY,
-     FG_TRIGGER_PULSEFORMGEN3_WIDTH},
+    {FG_TRIGGER_PULSEFORMGEN0_DOWNSCALE, FG_TRIGGER_PULSEFORMGEN0_DOWNSCALE_PHASE,
+     FG_TRIGGER_PULSEFORMGEN0_DELAY, FG_TRIGGER_PULSEFORMGEN0_WIDTH},
+    {FG_TRIGGER_PULSEFORMGEN1_DOWNSCALE, FG_TRIGGER_PULSEFORMGEN1_DOWNSCALE_PHASE,
+     FG_TRIGGER_PULSEFORMGEN1_DELAY, FG_TRIGGER_PULSEFORMGEN1_WIDTH},
+    {FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE, FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE_PHASE,
+     FG_TRIGGER_PULSEFORMGEN2_DELAY, FG_TRIGGER_PULSEFORMGEN2_WIDTH},
+    {FG_TRIGGER_PULSEFORMGEN3_DOWNSCALE, FG_TRIGGER_PULSEFORMGEN3_DOWNSCALE_PHASE,
+     FG_TRIGGER_PULSEFORMGEN3_DELAY, FG_TRIGGER_PULSEFORMGEN3_WIDTH},
 }};
 
 constexpr uint32_t kMaxDownscale = 7;
@@ -49,13 +49,22 @@ constexpr double kMaxWidthUs = 6.8e7;
 
 } // namespace
 
-int32_t PulseFormGenerators::downscaleId(std::size_t generator) { return kIds.at(generator)[0]; }
-int32_t PulseFormGenerators::phaseId(std::size_t generator) { return kIds.at(generator)[1]; }
-int32_t PulseFormGenerators::delayId(std::size_t generator) { return kIds.at(generator)[2]; }
-int32_t PulseFormGenerators::widthId(std::size_t generator) { return kIds.at(generator)[3]; }
+int32_t PulseFormGenerators::downscaleId(std::size_t generator) {
+    return kIds.at(generator)[0];
+}
+int32_t PulseFormGenerators::phaseId(std::size_t generator) {
+    return kIds.at(generator)[1];
+}
+int32_t PulseFormGenerators::delayId(std::size_t generator) {
+    return kIds.at(generator)[2];
+}
+int32_t PulseFormGenerators::widthId(std::size_t generator) {
+    return kIds.at(generator)[3];
+}
 
 double PulseFormGenerators::currentPeriodUs() const {
-    return trigger_timing::periodUs(trigger_timing::realisedFrequencyHz(core_.values().triggerFramesPerSecondHz));
+    return trigger_timing::periodUs(
+        trigger_timing::realisedFrequencyHz(core_.values().triggerFramesPerSecondHz));
 }
 
 double PulseFormGenerators::delayUs(std::size_t generator) const {
@@ -69,8 +78,8 @@ double PulseFormGenerators::widthUs(std::size_t generator) const {
 bool PulseFormGenerators::allFit(double frequencyHz) const {
     const double period = trigger_timing::periodUs(frequencyHz);
     for (std::size_t n = 0; n < kPulseFormGeneratorCount; ++n) {
-        if (!trigger_timing::generatorFits(period, core_.values().pulseFormGenerators[n].downscale, delayUs(n),
-                                           widthUs(n)))
+        if (!trigger_timing::generatorFits(period, core_.values().pulseFormGenerators[n].downscale,
+                                           delayUs(n), widthUs(n)))
             return false;
     }
     return true;
@@ -79,41 +88,51 @@ bool PulseFormGenerators::allFit(double frequencyHz) const {
 void PulseFormGenerators::setDownscale(std::size_t generator, uint32_t downscale, bool reportErrors) {
     auto& stored = core_.values().pulseFormGenerators.at(generator);
     const bool accepted = downscale >= stored.downscalePhase + 1 && downscale <= kMaxDownscale;
-    core_.apply(stored.downscale, downscale, accepted, LegacyRule::RefusedInLegacyMode, reportErrors, [&](uint32_t) {
-        if (!trigger_timing::generatorFits(currentPeriodUs(), downscale, delayUs(generator), widthUs(generator)))
-            raise(kErrDownscaleConflict);
-        core_.write(kRegisters[generator].downscale, downscale);
-        core_.context().infoNodes.setIntegerMaximum(phaseId(generator), static_cast<int32_t>(downscale - 1));
-    });
+    core_.apply(stored.downscale, downscale, accepted, LegacyRule::RefusedInLegacyMode, reportErrors,
+                [&](uint32_t) {
+                    if (!trigger_timing::generatorFits(currentPeriodUs(), downscale, delayUs(generator),
+                                                       widthUs(generator)))
+                        raise(kErrDownscaleConflict);
+                    core_.write(kRegisters[generator].downscale, downscale);
+                    core_.context().infoNodes.setIntegerMaximum(phaseId(generator),
+                                                                static_cast<int32_t>(downscale - 1));
+                });
 }
 
 void PulseFormGenerators::setPhase(std::size_t generator, uint32_t phase, bool reportErrors) {
     auto& stored = core_.values().pulseFormGenerators.at(generator);
     const bool accepted = phase < stored.downscale;
-    core_.apply(stored.downscalePhase, phase, accepted, LegacyRule::RefusedInLegacyMode, reportErrors, [&](uint32_t) {
-        core_.write(kRegisters[generator].selectedPulse, phase + 1);
-        core_.context().infoNodes.setIntegerMinimum(downscaleId(generator), static_cast<int32_t>(phase + 1));
-    });
+    core_.apply(stored.downscalePhase, phase, accepted, LegacyRule::RefusedInLegacyMode, reportErrors,
+                [&](uint32_t) {
+                    core_.write(kRegisters[generator].selectedPulse, phase + 1);
+                    core_.context().infoNodes.setIntegerMinimum(downscaleId(generator),
+                                                                static_cast<int32_t>(phase + 1));
+                });
 }
 
 void PulseFormGenerators::setDelay(std::size_t generator, double delayUsValue, bool reportErrors) {
     auto& stored = core_.values().pulseFormGenerators.at(generator);
     const bool accepted = delayUsValue >= 0.0 && delayUsValue <= kMaxDelayUs;
-    core_.apply(stored.delayUs, delayUsValue, accepted, LegacyRule::RefusedInLegacyMode, reportErrors, [&](double) {
-        if (!trigger_timing::generatorFits(currentPeriodUs(), stored.downscale, delayUsValue, widthUs(generator)))
-            raise(kErrFrequencyConflict);
-        core_.writeTicks(kRegisters[generator].delay, trigger_timing::delayTicks(delayUsValue));
-    });
+    core_.apply(stored.delayUs, delayUsValue, accepted, LegacyRule::RefusedInLegacyMode, reportErrors,
+                [&](double) {
+                    if (!trigger_timing::generatorFits(currentPeriodUs(), stored.downscale, delayUsValue,
+                                                       widthUs(generator)))
+                        raise(kErrFrequencyConflict);
+                    core_.writeTicks(kRegisters[generator].delay, trigger_timing::delayTicks(delayUsValue));
+                });
 }
 
 void PulseFormGenerators::setWidth(std::size_t generator, double widthUsValue, bool reportErrors) {
     auto& stored = core_.values().pulseFormGenerators.at(generator);
     const bool accepted = widthUsValue >= kMinWidthUs && widthUsValue <= kMaxWidthUs;
-    core_.apply(stored.widthUs, widthUsValue, accepted, LegacyRule::RefusedInLegacyMode, reportErrors, [&](double) {
-        if (!trigger_timing::generatorFits(currentPeriodUs(), stored.downscale, delayUs(generator), widthUsValue))
-            raise(kErrFrequencyConflict);
-        core_.writeTicks(kRegisters[generator].width, trigger_timing::widthTicks(generator, widthUsValue));
-    });
+    core_.apply(stored.widthUs, widthUsValue, accepted, LegacyRule::RefusedInLegacyMode, reportErrors,
+                [&](double) {
+                    if (!trigger_timing::generatorFits(currentPeriodUs(), stored.downscale,
+                                                       delayUs(generator), widthUsValue))
+                        raise(kErrFrequencyConflict);
+                    core_.writeTicks(kRegisters[generator].width,
+                                     trigger_timing::widthTicks(generator, widthUsValue));
+                });
 }
 
 void PulseFormGenerators::clearPulseGenerators() const {

@@ -30,15 +30,16 @@ void PulseGenerator::setFramesPerSecond(double frequencyHz, bool reportErrors) {
                     // The legacy interface paces its external and software modes at the shortest period.
                     const bool paced =
                         core_.legacyModeOn() && core_.values().legacyTriggerMode != kLegacyGrabberControlled;
-                    const uint64_t period = paced ? kPacingPeriodTicks : trigger_timing::minimumPeriodTicks(frequencyHz);
+                    const uint64_t period =
+                        paced ? kPacingPeriodTicks : trigger_timing::minimumPeriodTicks(frequencyHz);
                     core_.writeTicks(HostRegister::TriggerCam0GeneratorsGeneratorMinimumPeriodNumber, period);
                 });
 }
 
 void PulseGenerator::setMultiplyPulses(uint32_t pulses, bool reportErrors) {
     const bool accepted = pulses >= 1 && pulses <= kMaxMultiplyPulses;
-    core_.apply(core_.values().triggerMultiplyPulses, pulses, accepted, LegacyRule::RefusedInLegacyMode, reportErrors,
-                [&](uint32_t old) {
+    core_.apply(core_.values().triggerMultiplyPulses, pulses, accepted, LegacyRule::RefusedInLegacyMode,
+                reportErrors, [&](uint32_t old) {
                     // The selected pulse must never exceed the downscale, not even between the writes.
                     if (pulses > old) {
                         core_.write(HostRegister::TriggerCam0GeneratorsSequenceDownscale, pulses);
@@ -52,8 +53,8 @@ void PulseGenerator::setMultiplyPulses(uint32_t pulses, bool reportErrors) {
 }
 
 void PulseGenerator::setQueueMode(int32_t mode, bool reportErrors) {
-    core_.apply(core_.values().triggerQueueMode, mode, mode == 0 || mode == 1, LegacyRule::RefusedInLegacyMode,
-                reportErrors, [&](int32_t) {
+    core_.apply(core_.values().triggerQueueMode, mode, mode == 0 || mode == 1,
+                LegacyRule::RefusedInLegacyMode, reportErrors, [&](int32_t) {
                     if (core_.values().areaTriggerMode != kModeGenerator) {
                         if (mode == 0) {
                             core_.writeTicks(HostRegister::TriggerCam0GeneratorsGeneratorMinimumPeriodNumber,
@@ -62,24 +63,28 @@ void PulseGenerator::setQueueMode(int32_t mode, bool reportErrors) {
                             core_.write(HostRegister::TriggerCam0GeneratorsQueueQueueEnabledSelect, 0);
                         } else {
                             setFramesPerSecond(realisedFrequencyHz(), true);
-                            core_.write(HostRegister::TriggerCam0GeneratorsQueueQueueFullValueNumber, kQueueCapacity);
+                            core_.write(HostRegister::TriggerCam0GeneratorsQueueQueueFullValueNumber,
+                                        kQueueCapacity);
                             core_.write(HostRegister::TriggerCam0GeneratorsQueueQueueEnabledSelect, 1);
                         }
                     }
                     core_.context().infoNodes.setIntegerMaximum(
-                        ids::FG_SENDSOFTWARETRIGGER, core_.values().triggerQueueMode == 1 ? int32_t{kQueueCapacity} : 1);
+                        ids::FG_SENDSOFTWARETRIGGER,
+                        core_.values().triggerQueueMode == 1 ? int32_t{kQueueCapacity} : 1);
                 });
 }
 
 void PulseGenerator::setQueueOnThreshold(uint32_t level, bool reportErrors) {
-    core_.apply(core_.values().triggerQueueFillLevelOnThreshold, level, level >= kMinThreshold && level <= kMaxThreshold,
-                LegacyRule::RefusedInLegacyMode, reportErrors,
+    core_.apply(core_.values().triggerQueueFillLevelOnThreshold, level,
+                level >= kMinThreshold && level <= kMaxThreshold, LegacyRule::RefusedInLegacyMode,
+                reportErrors,
                 [&](uint32_t) { core_.write(HostRegister::TriggerCam0HysteresisOnLevelNumber, level); });
 }
 
 void PulseGenerator::setQueueOffThreshold(uint32_t level, bool reportErrors) {
     core_.apply(core_.values().triggerQueueFillLevelOffThreshold, level,
-                level >= kMinThreshold && level <= kMaxThreshold, LegacyRule::RefusedInLegacyMode, reportErrors,
+                level >= kMinThreshold && level <= kMaxThreshold, LegacyRule::RefusedInLegacyMode,
+                reportErrors,
                 [&](uint32_t) { core_.write(HostRegister::TriggerCam0HysteresisOffLevelNumber, level); });
 }
 
@@ -91,7 +96,9 @@ void PulseGenerator::startGenerator(uint32_t queue) {
     core_.write(HostRegister::TriggerCam0GeneratorsClearQueuePulseMode, 0);
 }
 
-void PulseGenerator::holdQueue() const { core_.write(HostRegister::TriggerCam0GeneratorsClearQueuePulseMode, 1); }
+void PulseGenerator::holdQueue() const {
+    core_.write(HostRegister::TriggerCam0GeneratorsClearQueuePulseMode, 1);
+}
 
 void PulseGenerator::clearSequencer() const {
     core_.write(HostRegister::TriggerCam0GeneratorsClearDownscaleMode, kClearPulse);

@@ -14,7 +14,8 @@ inline constexpr uint32_t kQueueCapacity = 2040;
 
 class PulseGenerator {
 public:
-    PulseGenerator(TriggerCore& core, const PulseFormGenerators& pulseForms) : core_(core), pulseForms_(pulseForms) {}
+    PulseGenerator(TriggerCore& core, const PulseFormGenerators& pulseForms)
+        : core_(core), pulseForms_(pulseForms) {}
 
     // FG_TRIGGER_FRAMESPERSECOND: 62.5 MHz / 2^32 .. 62.5 MHz / 10; kErrFrequencyConflict when a
     // pulse-form generator does not fit the new period. Writes the minimum period in every mode.

@@ -45,7 +45,8 @@ void SoftwareTrigger::send(uint32_t pulses, bool reportErrors) {
 uint32_t SoftwareTrigger::busy() const {
     if (core_.values().areaTriggerMode != kModeSoftware)
         return 0;
-    const uint32_t maximumReached = core_.read(HostRegister::TriggerCam0GeneratorsGeneratorMaximumReachedStatus);
+    const uint32_t maximumReached =
+        core_.read(HostRegister::TriggerCam0GeneratorsGeneratorMaximumReachedStatus);
     const uint32_t queued = core_.read(HostRegister::TriggerCam0GeneratorsQueueValueStatus);
     return maximumReached != 0 && queued == 0 ? 0 : 1;
 }

@@ -14,12 +14,15 @@ TriggerParameters::TriggerParameters(AppletContext& context)
       modes_(core_, outputs_, input_, generator_, pulseForms_),
       legacy_(core_, AreaTrigger{modes_, generator_, input_, monitoring_, pulseForms_, outputs_}) {}
 
-void TriggerParameters::restoreOutputSelects() { outputs_.restoreOutputs(); }
+void TriggerParameters::restoreOutputSelects() {
+    outputs_.restoreOutputs();
+}
 
 template <std::size_t... N>
 void TriggerParameters::bindIndexed(ParameterHandlerTable& table, std::index_sequence<N...>) {
     using namespace ids;
-    constexpr std::array kCc{FG_TRIGGERCC_SELECT0, FG_TRIGGERCC_SELECT1, FG_TRIGGERCC_SELECT2, FG_TRIGGERCC_SELECT3};
+    constexpr std::array kCc{FG_TRIGGERCC_SELECT0, FG_TRIGGERCC_SELECT1, FG_TRIGGERCC_SELECT2,
+                             FG_TRIGGERCC_SELECT3};
     constexpr std::array kOut{FG_TRIGGEROUT_SELECT0, FG_TRIGGEROUT_SELECT1, FG_TRIGGEROUT_SELECT2,
                               FG_TRIGGEROUT_SELECT3, FG_TRIGGEROUT_SELECT4, FG_TRIGGEROUT_SELECT5,
                               FG_TRIGGEROUT_SELECT6, FG_TRIGGEROUT_SELECT7};
@@ -34,8 +37,10 @@ void TriggerParameters::bindIndexed(ParameterHandlerTable& table, std::index_seq
             table.bindGetter<&TriggerParameters::getCcSelect<I>>(kCc[I], *this);
             table.bindSetter<&TriggerParameters::setLegacyCcSelect<I>>(kLegacyCc[I], *this);
             table.bindGetter<&TriggerParameters::getLegacyCcSelect<I>>(kLegacyCc[I], *this);
-            table.bindSetter<&TriggerParameters::setPfgDownscale<I>>(PulseFormGenerators::downscaleId(I), *this);
-            table.bindGetter<&TriggerParameters::getPfgDownscale<I>>(PulseFormGenerators::downscaleId(I), *this);
+            table.bindSetter<&TriggerParameters::setPfgDownscale<I>>(PulseFormGenerators::downscaleId(I),
+                                                                     *this);
+            table.bindGetter<&TriggerParameters::getPfgDownscale<I>>(PulseFormGenerators::downscaleId(I),
+                                                                     *this);
             table.bindSetter<&TriggerParameters::setPfgPhase<I>>(PulseFormGenerators::phaseId(I), *this);
             table.bindGetter<&TriggerParameters::getPfgPhase<I>>(PulseFormGenerators::phaseId(I), *this);
             table.bindSetter<&TriggerParameters::setPfgDelay<I>>(PulseFormGenerators::delayId(I), *this);
@@ -60,8 +65,8 @@ void TriggerParameters::bind(ParameterHandlerTable& table) {
     table.bindGetter<&Self::getStored<&V::triggerFramesPerSecondHz>>(FG_TRIGGER_FRAMESPERSECOND, *this);
     table.bindGetter<&Self::getExceededPeriodLimits>(FG_TRIGGER_EXCEEDED_PERIOD_LIMITS, *this);
     table.bindSetter<&Self::clearExceededPeriodLimits>(FG_TRIGGER_EXCEEDED_PERIOD_LIMITS_CLEAR, *this);
-    table.bindGetter<&Self::getStored<&V::triggerExceededPeriodLimitsClear>>(FG_TRIGGER_EXCEEDED_PERIOD_LIMITS_CLEAR,
-                                                                             *this);
+    table.bindGetter<&Self::getStored<&V::triggerExceededPeriodLimitsClear>>(
+        FG_TRIGGER_EXCEEDED_PERIOD_LIMITS_CLEAR, *this);
 
     table.bindSetter<&Self::setDebounce>(FG_TRIGGERIN_DEBOUNCE, *this);
     table.bindGetter<&Self::getDebounce>(FG_TRIGGERIN_DEBOUNCE, *this);
@@ -84,13 +89,14 @@ void TriggerParameters::bind(ParameterHandlerTable& table) {
 
     table.bindGetter<&Self::getInputPulseCount>(FG_TRIGGERIN_STATS_PULSECOUNT, *this);
     table.bindSetter<&Self::clearInputPulseCount>(FG_TRIGGERIN_STATS_PULSECOUNT_CLEAR, *this);
-    table.bindGetter<&Self::getStored<&V::triggerInPulseCountClear>>(FG_TRIGGERIN_STATS_PULSECOUNT_CLEAR, *this);
+    table.bindGetter<&Self::getStored<&V::triggerInPulseCountClear>>(FG_TRIGGERIN_STATS_PULSECOUNT_CLEAR,
+                                                                     *this);
     table.bindGetter<&Self::getInputFrequency>(FG_TRIGGERIN_STATS_FREQUENCY, *this);
     table.bindGetter<&Self::getInputMinFrequency>(FG_TRIGGERIN_STATS_MINFREQUENCY, *this);
     table.bindGetter<&Self::getInputMaxFrequency>(FG_TRIGGERIN_STATS_MAXFREQUENCY, *this);
     table.bindSetter<&Self::clearMinMaxFrequency>(FG_TRIGGERIN_STATS_MINMAXFREQUENCY_CLEAR, *this);
-    table.bindGetter<&Self::getStored<&V::triggerInMinMaxFrequencyClear>>(FG_TRIGGERIN_STATS_MINMAXFREQUENCY_CLEAR,
-                                                                          *this);
+    table.bindGetter<&Self::getStored<&V::triggerInMinMaxFrequencyClear>>(
+        FG_TRIGGERIN_STATS_MINMAXFREQUENCY_CLEAR, *this);
 
     table.bindSetter<&Self::setMultiplyPulses>(FG_TRIGGER_MULTIPLY_PULSES, *this);
     table.bindGetter<&Self::getStored<&V::triggerMultiplyPulses>>(FG_TRIGGER_MULTIPLY_PULSES, *this);
@@ -110,11 +116,12 @@ void TriggerParameters::bind(ParameterHandlerTable& table) {
     table.bindGetter<&Self::getStored<&V::triggerOutStatsSource>>(FG_TRIGGEROUT_STATS_SOURCE, *this);
     table.bindGetter<&Self::getOutputPulseCount>(FG_TRIGGEROUT_STATS_PULSECOUNT, *this);
     table.bindSetter<&Self::clearOutputPulseCount>(FG_TRIGGEROUT_STATS_PULSECOUNT_CLEAR, *this);
-    table.bindGetter<&Self::getStored<&V::triggerOutPulseCountClear>>(FG_TRIGGEROUT_STATS_PULSECOUNT_CLEAR, *this);
+    table.bindGetter<&Self::getStored<&V::triggerOutPulseCountClear>>(FG_TRIGGEROUT_STATS_PULSECOUNT_CLEAR,
+                                                                      *this);
     table.bindGetter<&Self::getMissingFrame>(FG_MISSING_CAMERA_FRAME_RESPONSE, *this);
     table.bindSetter<&Self::clearMissingFrame>(FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR, *this);
-    table.bindGetter<&Self::getStored<&V::missingCameraFrameResponseClear>>(FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR,
-                                                                            *this);
+    table.bindGetter<&Self::getStored<&V::missingCameraFrameResponseClear>>(
+        FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR, *this);
     table.bindSetter<&Self::setOutputEventSelect>(FG_TRIGGER_OUTPUT_EVENT_SELECT, *this);
     table.bindGetter<&Self::getStored<&V::triggerOutputEventSelect>>(FG_TRIGGER_OUTPUT_EVENT_SELECT, *this);
 

@@ -38,15 +38,9 @@ public:
     const EventTables& eventTables() const { return events_; }
 
 private:
-    template <class T>
-    static void put(void* out, T value) {
-        std::memcpy(out, &value, sizeof value);
-    }
+    template <class T> static void put(void* out, T value) { std::memcpy(out, &value, sizeof value); }
     // A getter answering from a stored field of the value block.
-    template <auto Field>
-    void getStored(void* out) {
-        put(out, context_.values.*Field);
-    }
+    template <auto Field> void getStored(void* out) { put(out, context_.values.*Field); }
 
     // Setters of the indexed parameters, one instance per index.
     template <std::size_t N> void setCcSelect(uint32_t v, bool r) { outputs_.setCcSelect(N, v, r); }
@@ -58,11 +52,17 @@ private:
     template <std::size_t N> void setLegacyCcSelect(uint32_t v, bool r) { legacy_.setCcSelect(N, v, r); }
     template <std::size_t N> void getCcSelect(void* out) { put(out, context_.values.triggerCcSelects[N]); }
     template <std::size_t N> void getOutSelect(void* out) { put(out, context_.values.triggerOutSelects[N]); }
-    template <std::size_t N> void getPfgDownscale(void* out) { put(out, context_.values.pulseFormGenerators[N].downscale); }
-    template <std::size_t N> void getPfgPhase(void* out) { put(out, context_.values.pulseFormGenerators[N].downscalePhase); }
+    template <std::size_t N> void getPfgDownscale(void* out) {
+        put(out, context_.values.pulseFormGenerators[N].downscale);
+    }
+    template <std::size_t N> void getPfgPhase(void* out) {
+        put(out, context_.values.pulseFormGenerators[N].downscalePhase);
+    }
     template <std::size_t N> void getPfgDelay(void* out) { put(out, pulseForms_.delayUs(N)); }
     template <std::size_t N> void getPfgWidth(void* out) { put(out, pulseForms_.widthUs(N)); }
-    template <std::size_t N> void getLegacyCcSelect(void* out) { put(out, context_.values.legacyCcSelects[N]); }
+    template <std::size_t N> void getLegacyCcSelect(void* out) {
+        put(out, context_.values.legacyCcSelects[N]);
+    }
 
     // Plain forwarding setters (the handler table binds members of this class).
     void setAreaTriggerMode(uint32_t v, bool r) { modes_.setAreaTriggerMode(v, r); }
@@ -112,8 +112,7 @@ private:
     void getOutputPulseCount(void* out) { put(out, monitoring_.outputPulseCount()); }
     void getMissingFrame(void* out) { put(out, monitoring_.missingCameraFrameResponse()); }
 
-    template <std::size_t... N>
-    void bindIndexed(ParameterHandlerTable& table, std::index_sequence<N...>);
+    template <std::size_t... N> void bindIndexed(ParameterHandlerTable& table, std::index_sequence<N...>);
 
     AppletContext& context_;
     TriggerCore core_;

@@ -14,8 +14,7 @@ constexpr int32_t kQueueMode = 300214;
 constexpr int32_t kSendSoftwareTrigger = 8800;
 constexpr uint32_t kPulses = 2040;
 
-template <class T>
-void mustSet(gh5::Grabber& grabber, int32_t id, T value, benchmark::State& state) {
+template <class T> void mustSet(gh5::Grabber& grabber, int32_t id, T value, benchmark::State& state) {
     if (grabber.exports().Fg_setParameterWithType(grabber.record(), id, &value, 0, 0) != 0)
         state.SkipWithError("trigger setup refused");
 }
@@ -37,8 +36,9 @@ void SoftwareTriggerPulses(benchmark::State& state) {
     }
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * kPulses);
     // Reported per pulse: the time of one iteration divided by its 2040 pulses.
-    state.counters["per_pulse"] = benchmark::Counter(static_cast<double>(state.iterations()) * kPulses,
-                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["per_pulse"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * kPulses,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     grabber.free();
 }
 BENCHMARK(SoftwareTriggerPulses)->Unit(benchmark::kMicrosecond);

@@ -47,13 +47,13 @@ int runEvents(const ToolOptions& options, const Arguments& arguments) {
     return kExitOk;
 }
 
-const CommandRegistrar registrar{Command{
-    "events", "list the event names with their masks, or print the mask of one event",
-    [](CLI::App& sub, const ToolOptions& options) {
-        auto arguments = std::make_shared<Arguments>();
-        sub.add_option("name", arguments->name, "event name, e.g. FG_OVERFLOW_CAM0");
-        return std::function<int()>([&options, arguments] { return runEvents(options, *arguments); });
-    }}};
+const CommandRegistrar registrar{
+    Command{"events", "list the event names with their masks, or print the mask of one event",
+            [](CLI::App& sub, const ToolOptions& options) {
+                auto arguments = std::make_shared<Arguments>();
+                sub.add_option("name", arguments->name, "event name, e.g. FG_OVERFLOW_CAM0");
+                return std::function<int()>([&options, arguments] { return runEvents(options, *arguments); });
+            }}};
 
 } // namespace
 } // namespace kestrel::tool

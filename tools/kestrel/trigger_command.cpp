@@ -48,7 +48,8 @@ int apply(const AppletParameters& parameters, const std::string& setting) {
         return fail("set " + name + ": " + why);
     if (code != 0) {
         const std::string range = rangeText(feature);
-        return fail(name + ": " + text + " refused: " + codeText(code) + (range.empty() ? "" : "; allowed " + range));
+        return fail(name + ": " + text + " refused: " + codeText(code) +
+                    (range.empty() ? "" : "; allowed " + range));
     }
     return kExitOk;
 }
@@ -77,17 +78,17 @@ int runTrigger(const ToolOptions& options, const Arguments& arguments) {
     std::cout << "Pulse-form generators (downscale, phase, delay us, width us)\n";
     for (int n = 0; n < 4; ++n) {
         const std::string prefix = "FG_TRIGGER_PULSEFORMGEN" + std::to_string(n) + "_";
-        row("Generator " + std::to_string(n), value(parameters, prefix + "DOWNSCALE") + ", " +
-                                                  value(parameters, prefix + "DOWNSCALE_PHASE") + ", " +
-                                                  value(parameters, prefix + "DELAY") + ", " +
-                                                  value(parameters, prefix + "WIDTH"));
+        row("Generator " + std::to_string(n),
+            value(parameters, prefix + "DOWNSCALE") + ", " + value(parameters, prefix + "DOWNSCALE_PHASE") +
+                ", " + value(parameters, prefix + "DELAY") + ", " + value(parameters, prefix + "WIDTH"));
     }
 
     std::cout << "Outputs\n";
     for (int i = 0; i < 4; ++i)
         row("CC" + std::to_string(i), value(parameters, "FG_TRIGGERCC_SELECT" + std::to_string(i)));
     for (int i = 0; i < 8; ++i)
-        row("Trigger output " + std::to_string(i), value(parameters, "FG_TRIGGEROUT_SELECT" + std::to_string(i)));
+        row("Trigger output " + std::to_string(i),
+            value(parameters, "FG_TRIGGEROUT_SELECT" + std::to_string(i)));
     return kExitOk;
 }
 

@@ -30,8 +30,8 @@ TEST(EventTables, AppletNameReplacesTheDesignNameOfTheSameBit) {
 }
 
 TEST(EventTables, InternalRecordIsReachableOnlyUnderItsAppletName) {
-    const EventTables tables =
-        buildFrom({{"Skipped", 0}, {"Device1_Process1_Trigger_Monitoring_MonitoringEvents_Cam0OutputEvent", 0}});
+    const EventTables tables = buildFrom(
+        {{"Skipped", 0}, {"Device1_Process1_Trigger_Monitoring_MonitoringEvents_Cam0OutputEvent", 0}});
     EXPECT_EQ(tables.mask("FG_TRIGGER_OUTPUT_CAM0"), std::optional<uint64_t>(2u));
     EXPECT_FALSE(tables.mask("Device1_Process1_Trigger_Monitoring_MonitoringEvents_Cam0OutputEvent"));
     EXPECT_FALSE(tables.mask("Skipped"));

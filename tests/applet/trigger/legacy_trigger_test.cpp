@@ -98,7 +98,8 @@ TEST_F(TriggerTest, ExposureMustBeAMultipleOfTenWithinRange) {
     EXPECT_EQ(applet.get<uint32_t>(kExposure), 124990u);
     // The exposure is the width of all four pulse-form generators, in microseconds.
     for (int n = 0; n < 4; ++n)
-        EXPECT_EQ(reg("PulseFormGenerators_PulseFormGenerator" + std::to_string(n) + "_Width_Width"), 7811875u);
+        EXPECT_EQ(reg("PulseFormGenerators_PulseFormGenerator" + std::to_string(n) + "_Width_Width"),
+                  7811875u);
 }
 
 TEST_F(TriggerTest, ExposureThatDoesNotFitKeepsTheOldExposure) {
@@ -110,32 +111,35 @@ TEST_F(TriggerTest, ExposureThatDoesNotFitKeepsTheOldExposure) {
 
 TEST_F(TriggerTest, DigitalOutputTwoDrivesOutputThreeLowAndSevenHigh) {
     mustSet(kLegacyMode, int32_t{1});
-    EXPECT_EQ(writesOf([&] { mustSet(kDigioOutput, uint32_t{2}); }),
-              (WriteList{"TriggerOutput_Select3_Select_Select=5", "TriggerOutput_Select3_Polarity_Invert=0",
-                         "TriggerOutput_Select7_Select_Select=5", "TriggerOutput_Select7_Polarity_Invert=1"}));
+    EXPECT_EQ(
+        writesOf([&] { mustSet(kDigioOutput, uint32_t{2}); }),
+        (WriteList{"TriggerOutput_Select3_Select_Select=5", "TriggerOutput_Select3_Polarity_Invert=0",
+                   "TriggerOutput_Select7_Select_Select=5", "TriggerOutput_Select7_Polarity_Invert=1"}));
 }
 
 TEST_F(TriggerTest, ExsyncLeavesACameraControlOnTheStrobePulseAlone) {
     mustSet(kLegacyMode, int32_t{1});
-    mustSet(kCcSel2, uint32_t{2}); // CC_STROBEPULSE
+    mustSet(kCcSel2, uint32_t{2});                             // CC_STROBEPULSE
     EXPECT_EQ(reg("CameraControl_Select2_Select_Select"), 5u); // flash off, low active: VCC
     EXPECT_EQ(reg("CameraControl_Select2_Polarity_Invert"), 1u);
     // Exposure on, low active: "not pulse generator 0" on trigger output 1 and on CC 0 (CC_EXSYNC).
-    EXPECT_EQ(writesOf([&] { mustSet(kExsyncOn, uint32_t{1}); }),
-              (WriteList{"TriggerOutput_Select1_Select_Select=0", "TriggerOutput_Select1_Polarity_Invert=1",
-                         "CameraControl_Select0_Select_Select=0", "CameraControl_Select0_Polarity_Invert=1"}));
+    EXPECT_EQ(
+        writesOf([&] { mustSet(kExsyncOn, uint32_t{1}); }),
+        (WriteList{"TriggerOutput_Select1_Select_Select=0", "TriggerOutput_Select1_Polarity_Invert=1",
+                   "CameraControl_Select0_Select_Select=0", "CameraControl_Select0_Polarity_Invert=1"}));
     EXPECT_EQ(applet.get<uint32_t>(kOutSelect1), 6u);
 }
 
 TEST_F(TriggerTest, FlashReachesEveryCameraControlThatCarriesIt) {
     mustSet(kLegacyMode, int32_t{1});
-    mustSet(kCcSel0, uint32_t{8});  // CC_NOT_STROBEPULSE
-    mustSet(kCcSel2, uint32_t{2});  // CC_STROBEPULSE
+    mustSet(kCcSel0, uint32_t{8}); // CC_NOT_STROBEPULSE
+    mustSet(kCcSel2, uint32_t{2}); // CC_STROBEPULSE
     mustSet(kFlashPolarity, uint32_t{1});
-    EXPECT_EQ(writesOf([&] { mustSet(kFlashOn, uint32_t{1}); }),
-              (WriteList{"TriggerOutput_Select0_Select_Select=1", "TriggerOutput_Select0_Polarity_Invert=0",
-                         "CameraControl_Select0_Select_Select=1", "CameraControl_Select0_Polarity_Invert=1",
-                         "CameraControl_Select2_Select_Select=1", "CameraControl_Select2_Polarity_Invert=0"}));
+    EXPECT_EQ(
+        writesOf([&] { mustSet(kFlashOn, uint32_t{1}); }),
+        (WriteList{"TriggerOutput_Select0_Select_Select=1", "TriggerOutput_Select0_Polarity_Invert=0",
+                   "CameraControl_Select0_Select_Select=1", "CameraControl_Select0_Polarity_Invert=1",
+                   "CameraControl_Select2_Select_Select=1", "CameraControl_Select2_Polarity_Invert=0"}));
     // Off and high active: the positive outputs rest on GND, the negated ones on VCC.
     mustSet(kFlashOn, uint32_t{0});
     EXPECT_EQ(applet.get<uint32_t>(kCcSelect0), 5u);

@@ -32,7 +32,8 @@ TEST_F(SoftwareTriggerTest, TwoPulsesWithTheQueueOffAreOutOfRange) {
 
 TEST_F(SoftwareTriggerTest, QueueOnSendsEachOf2040PulsesWithOneWrite) {
     startSoftwareMode(1);
-    const WriteList writes = writesOf([&] { EXPECT_EQ(applet.set(kSendSoftwareTrigger, uint32_t{2040}), 0); });
+    const WriteList writes =
+        writesOf([&] { EXPECT_EQ(applet.set(kSendSoftwareTrigger, uint32_t{2040}), 0); });
     EXPECT_EQ(writes, WriteList(2040, "TriggerMode_SoftwareTrigger_Mode=2"));
     EXPECT_EQ(applet.get<uint32_t>(kSendSoftwareTrigger), 2040u);
     EXPECT_EQ(applet.set(kSendSoftwareTrigger, uint32_t{2041}), -6000);

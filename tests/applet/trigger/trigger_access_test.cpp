@@ -33,7 +33,8 @@ const ParameterInfoNode* findIn(const ParameterInfoNode* node, int32_t id) {
 class TriggerAccessTest : public TriggerTest {
 protected:
     const ParameterInfoNode& node(int32_t id) {
-        const auto* root = static_cast<const ParameterInfoNode*>(applet.exports().Fg_getParameterInfo(applet.fg(), 0));
+        const auto* root =
+            static_cast<const ParameterInfoNode*>(applet.exports().Fg_getParameterInfo(applet.fg(), 0));
         for (; root != nullptr; root = root->nextRoot) {
             if (const ParameterInfoNode* found = findIn(root, id))
                 return *found;

@@ -22,8 +22,9 @@ protected:
 
 TEST_F(TriggerCoreTest, RejectedValueIsNeitherStoredNorActedOn) {
     bool acted = false;
-    EXPECT_THROW(core.apply(field, 9u, false, LegacyRule::RefusedInLegacyMode, true, [&](uint32_t) { acted = true; }),
-                 int32_t);
+    EXPECT_THROW(
+        core.apply(field, 9u, false, LegacyRule::RefusedInLegacyMode, true, [&](uint32_t) { acted = true; }),
+        int32_t);
     core.apply(field, 9u, false, LegacyRule::RefusedInLegacyMode, false, [&](uint32_t) { acted = true; });
     EXPECT_FALSE(acted);
     EXPECT_EQ(field, 5u);
@@ -64,9 +65,7 @@ TEST_F(TriggerCoreTest, LegacyModeRefusesUnlessALegacyUpdateRuns) {
     EXPECT_EQ(field, 6u);
     {
         const TriggerCore::LegacyUpdate update(core);
-        {
-            const TriggerCore::LegacyUpdate nested(core);
-        }
+        { const TriggerCore::LegacyUpdate nested(core); }
         // The nested update ends without ending the outer one.
         EXPECT_TRUE(core.legacyUpdateInProgress());
         core.apply(field, 7u, true, LegacyRule::RefusedInLegacyMode, true, [](uint32_t) {});
@@ -86,8 +85,9 @@ TEST_F(TriggerCoreTest, LegacyParametersAreRefusedWhileTheInterfaceIsOff) {
 TEST_F(TriggerCoreTest, StepCodeComesBeforeTheStore) {
     core.applyChecked(field, 4005u, kErrNotAligned, LegacyRule::AlwaysAllowed, false, [](uint32_t) {});
     EXPECT_EQ(field, 5u);
-    EXPECT_THROW(core.applyChecked(field, 4005u, kErrNotAligned, LegacyRule::AlwaysAllowed, true, [](uint32_t) {}),
-                 int32_t);
+    EXPECT_THROW(
+        core.applyChecked(field, 4005u, kErrNotAligned, LegacyRule::AlwaysAllowed, true, [](uint32_t) {}),
+        int32_t);
 }
 
 } // namespace

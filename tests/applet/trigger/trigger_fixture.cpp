@@ -24,7 +24,9 @@ TriggerTest::TriggerTest() : design_(DesignImage_OpenFile(KESTREL_LIB_DIR "/Kest
     }
 }
 
-TriggerTest::~TriggerTest() { DesignImage_Close(design_); }
+TriggerTest::~TriggerTest() {
+    DesignImage_Close(design_);
+}
 
 std::string TriggerTest::fullName(const std::string& tail) {
     if (tail.rfind("TriggerInput_", 0) == 0 || tail.rfind("Monitoring_", 0) == 0)
@@ -93,7 +95,8 @@ WriteList restoreOutputs() {
 WriteList clearPulseGenerators() {
     WriteList list{"Monitoring_CheckForMissingFrame_Cam0_ResetMissing_Mode=2"};
     for (int i = 0; i < 4; ++i)
-        list.push_back("PulseFormGenerators_PulseFormGenerator" + std::to_string(i) + "_ClearDownscale_Mode=2");
+        list.push_back("PulseFormGenerators_PulseFormGenerator" + std::to_string(i) +
+                       "_ClearDownscale_Mode=2");
     return list;
 }
 
@@ -104,13 +107,21 @@ WriteList startGenerator(int queue) {
             "Generators_ClearQueuePulse_Mode=0"};
 }
 
-WriteList holdQueue() { return {"Generators_ClearQueuePulse_Mode=1"}; }
+WriteList holdQueue() {
+    return {"Generators_ClearQueuePulse_Mode=1"};
+}
 
-WriteList selectExternal(int value) { return {"TriggerMode_SelectExternal_Select=" + std::to_string(value)}; }
+WriteList selectExternal(int value) {
+    return {"TriggerMode_SelectExternal_Select=" + std::to_string(value)};
+}
 
 WriteList restartSequence(bool parkFirst) {
-    return concat({parkFirst ? parkOutputs() : WriteList{}, {"Downscale_Clear_Mode=2"}, startGenerator(1),
-                   {"Generators_ClearDownscale_Mode=2"}, clearPulseGenerators(), restoreOutputs()});
+    return concat({parkFirst ? parkOutputs() : WriteList{},
+                   {"Downscale_Clear_Mode=2"},
+                   startGenerator(1),
+                   {"Generators_ClearDownscale_Mode=2"},
+                   clearPulseGenerators(),
+                   restoreOutputs()});
 }
 
 } // namespace steps

@@ -24,13 +24,14 @@ protected:
     // The register writes `action` makes, in order.
     WriteList writesOf(const std::function<void()>& action);
     // Sets a parameter and expects success.
-    template <class T>
-    void mustSet(int32_t id, T value) {
+    template <class T> void mustSet(int32_t id, T value) {
         ASSERT_EQ(applet.set(id, value), 0) << "set of " << id;
     }
     // A trigger register by its tail.
     uint64_t reg(const std::string& tail) const { return applet.reg(fullName(tail).c_str()); }
-    void forceReg(const std::string& tail, uint64_t value) const { applet.forceReg(fullName(tail).c_str(), value); }
+    void forceReg(const std::string& tail, uint64_t value) const {
+        applet.forceReg(fullName(tail).c_str(), value);
+    }
     void failWrites(const std::string& tail, int32_t code) const {
         applet.failWrites(fullName(tail).c_str(), code);
     }

@@ -157,7 +157,7 @@ TEST_F(TriggerTest, DownscaleThatNoLongerFitsIsRefusedWithItsOwnCode) {
 TEST_F(TriggerTest, FailingRegisterWriteKeepsTheOldValue) {
     failWrites("TriggerInput_Debounce8_Prescale_Period", -7777);
     EXPECT_EQ(applet.set(kDebounce, 2.0), -7777);
-    EXPECT_EQ(applet.get<double>(kDebounce) , 1.008); // the register still holds 21 units
+    EXPECT_EQ(applet.get<double>(kDebounce), 1.008); // the register still holds 21 units
     failWrites("TriggerInput_Debounce8_Prescale_Period", 0);
     mustSet(kDebounce, 2.0);
 }
@@ -178,12 +178,14 @@ TEST_F(TriggerTest, QueueModeWritesNothingInGeneratorMode) {
 
 TEST_F(TriggerTest, QueueModeOutsideGeneratorModeSetsCapacityAndPeriod) {
     mustSet(kAreaTriggerMode, uint32_t{4});
-    EXPECT_EQ(writesOf([&] { mustSet(kQueueMode, int32_t{1}); }),
-              (WriteList{"Generators_Generator_MinimumPeriod_Number=7812490",
-                         "Generators_Queue_QueueFullValue_Number=2040", "Generators_Queue_QueueEnabled_Select=1"}));
-    EXPECT_EQ(writesOf([&] { mustSet(kQueueMode, int32_t{0}); }),
-              (WriteList{"Generators_Generator_MinimumPeriod_Number=10", "Generators_Queue_QueueFullValue_Number=1",
-                         "Generators_Queue_QueueEnabled_Select=0"}));
+    EXPECT_EQ(
+        writesOf([&] { mustSet(kQueueMode, int32_t{1}); }),
+        (WriteList{"Generators_Generator_MinimumPeriod_Number=7812490",
+                   "Generators_Queue_QueueFullValue_Number=2040", "Generators_Queue_QueueEnabled_Select=1"}));
+    EXPECT_EQ(
+        writesOf([&] { mustSet(kQueueMode, int32_t{0}); }),
+        (WriteList{"Generators_Generator_MinimumPeriod_Number=10", "Generators_Queue_QueueFullValue_Number=1",
+                   "Generators_Queue_QueueEnabled_Select=0"}));
 }
 
 TEST_F(TriggerTest, TriggerOutputSelectWaitsForTheStartDuringAsyncStop) {
@@ -192,8 +194,9 @@ TEST_F(TriggerTest, TriggerOutputSelectWaitsForTheStartDuringAsyncStop) {
     EXPECT_EQ(applet.get<uint32_t>(kOutSelect3), 11u);
     EXPECT_EQ(reg("TriggerOutput_Select3_Select_Select"), 5u);
     // Camera-control outputs are written in every state.
-    EXPECT_EQ(writesOf([&] { mustSet(kCcSelect3, uint32_t{9}); }),
-              (WriteList{"CameraControl_Select3_Select_Select=3", "CameraControl_Select3_Polarity_Invert=1"}));
+    EXPECT_EQ(
+        writesOf([&] { mustSet(kCcSelect3, uint32_t{9}); }),
+        (WriteList{"CameraControl_Select3_Select_Select=3", "CameraControl_Select3_Polarity_Invert=1"}));
     mustSet(kTriggerState, uint32_t{0});
     EXPECT_EQ(reg("TriggerOutput_Select3_Select_Select"), 4u);
     EXPECT_EQ(reg("TriggerOutput_Select3_Polarity_Invert"), 1u);

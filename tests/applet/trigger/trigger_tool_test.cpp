@@ -28,7 +28,9 @@ ToolRun kestrel(const std::string& arguments) {
     return run;
 }
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
 TEST(KestrelEvents, ListsEveryNamedBitWithItsMask) {
     const ToolRun run = kestrel("events");
@@ -39,7 +41,8 @@ TEST(KestrelEvents, ListsEveryNamedBitWithItsMask) {
 }
 
 TEST(KestrelEvents, PrintsTheMaskOfOneNameOrFails) {
-    EXPECT_EQ(kestrel("events FG_TRIGGER_INPUT0_RISING").output, "FG_TRIGGER_INPUT0_RISING = 0x0000000000000008\n");
+    EXPECT_EQ(kestrel("events FG_TRIGGER_INPUT0_RISING").output,
+              "FG_TRIGGER_INPUT0_RISING = 0x0000000000000008\n");
     const ToolRun unknown = kestrel("events FG_NO_SUCH_EVENT");
     EXPECT_NE(unknown.exitCode, 0);
     EXPECT_TRUE(contains(unknown.output, "-2070")) << unknown.output;

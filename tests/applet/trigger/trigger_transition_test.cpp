@@ -20,32 +20,56 @@ struct Transition {
     WriteList (*expected)();
 };
 
-void PrintTo(const Transition& t, std::ostream* os) { *os << t.name; }
+void PrintTo(const Transition& t, std::ostream* os) {
+    *os << t.name;
+}
 
 using namespace steps;
 
 const Transition kTransitions[] = {
-    {"GeneratorSyncStopToActive", G, SS, false, A, [] { return concat({clearPulseGenerators(), startGenerator(0)}); }},
+    {"GeneratorSyncStopToActive", G, SS, false, A,
+     [] {
+         return concat({clearPulseGenerators(), startGenerator(0)});
+     }},
     {"GeneratorSyncStopToAsyncStop", G, SS, false, AS, [] { return parkOutputs(); }},
     {"GeneratorAsyncStopToActive", G, AS, false, A,
-     [] { return concat({clearPulseGenerators(), restoreOutputs(), startGenerator(0)}); }},
-    {"GeneratorActiveToExternal", G, A, true, E, [] { return concat({restartSequence(true), selectExternal(1)}); }},
+     [] {
+         return concat({clearPulseGenerators(), restoreOutputs(), startGenerator(0)});
+     }},
+    {"GeneratorActiveToExternal", G, A, true, E,
+     [] {
+         return concat({restartSequence(true), selectExternal(1)});
+     }},
     {"GeneratorActiveToSoftware", G, A, true, S, [] { return restartSequence(true); }},
-    {"GeneratorActiveToAsyncStop", G, A, false, AS, [] { return concat({parkOutputs(), holdQueue()}); }},
+    {"GeneratorActiveToAsyncStop", G, A, false, AS,
+     [] {
+         return concat({parkOutputs(), holdQueue()});
+     }},
     {"GeneratorActiveToSyncStop", G, A, false, SS, [] { return holdQueue(); }},
     {"ExternalSyncStopToGenerator", E, SS, true, G, [] { return holdQueue(); }},
-    {"ExternalSyncStopToActive", E, SS, false, A, [] { return concat({restartSequence(true), selectExternal(1)}); }},
+    {"ExternalSyncStopToActive", E, SS, false, A,
+     [] {
+         return concat({restartSequence(true), selectExternal(1)});
+     }},
     {"ExternalSyncStopToAsyncStop", E, SS, false, AS, [] { return parkOutputs(); }},
     {"ExternalAsyncStopToGenerator", E, AS, true, G, [] { return holdQueue(); }},
     {"ExternalAsyncStopToActive", E, AS, false, A,
-     [] { return concat({restartSequence(false), selectExternal(1)}); }},
+     [] {
+         return concat({restartSequence(false), selectExternal(1)});
+     }},
     {"ExternalActiveToGenerator", E, A, true, G,
      [] {
-         return concat({selectExternal(0), parkOutputs(), clearPulseGenerators(), restoreOutputs(),
-                        startGenerator(0)});
+         return concat(
+             {selectExternal(0), parkOutputs(), clearPulseGenerators(), restoreOutputs(), startGenerator(0)});
      }},
-    {"ExternalActiveToSoftware", E, A, true, S, [] { return concat({selectExternal(0), restartSequence(true)}); }},
-    {"ExternalActiveToAsyncStop", E, A, false, AS, [] { return concat({parkOutputs(), selectExternal(0)}); }},
+    {"ExternalActiveToSoftware", E, A, true, S,
+     [] {
+         return concat({selectExternal(0), restartSequence(true)});
+     }},
+    {"ExternalActiveToAsyncStop", E, A, false, AS,
+     [] {
+         return concat({parkOutputs(), selectExternal(0)});
+     }},
     {"ExternalActiveToSyncStop", E, A, false, SS, [] { return selectExternal(0); }},
     {"SoftwareSyncStopToGenerator", S, SS, true, G, [] { return holdQueue(); }},
     {"SoftwareSyncStopToActive", S, SS, false, A, [] { return restartSequence(true); }},
@@ -53,8 +77,13 @@ const Transition kTransitions[] = {
     {"SoftwareAsyncStopToGenerator", S, AS, true, G, [] { return holdQueue(); }},
     {"SoftwareAsyncStopToActive", S, AS, false, A, [] { return restartSequence(false); }},
     {"SoftwareActiveToGenerator", S, A, true, G,
-     [] { return concat({parkOutputs(), clearPulseGenerators(), restoreOutputs(), startGenerator(0)}); }},
-    {"SoftwareActiveToExternal", S, A, true, E, [] { return concat({restartSequence(true), selectExternal(1)}); }},
+     [] {
+         return concat({parkOutputs(), clearPulseGenerators(), restoreOutputs(), startGenerator(0)});
+     }},
+    {"SoftwareActiveToExternal", S, A, true, E,
+     [] {
+         return concat({restartSequence(true), selectExternal(1)});
+     }},
     {"SoftwareActiveToAsyncStop", S, A, false, AS, [] { return parkOutputs(); }},
     // Changes without a row write nothing.
     {"GeneratorSyncStopToExternal", G, SS, true, E, [] { return WriteList{}; }},
@@ -79,9 +108,8 @@ TEST_P(TriggerTransition, WritesItsStepsInOrder) {
     ASSERT_EQ(applet.get<uint32_t>(kAreaTriggerMode), t.mode);
     ASSERT_EQ(applet.get<uint32_t>(kTriggerState), t.state);
 
-    const WriteList writes = writesOf([&] {
-        EXPECT_EQ(applet.set(t.changeMode ? kAreaTriggerMode : kTriggerState, t.newValue), 0);
-    });
+    const WriteList writes = writesOf(
+        [&] { EXPECT_EQ(applet.set(t.changeMode ? kAreaTriggerMode : kTriggerState, t.newValue), 0); });
     EXPECT_EQ(writes, t.expected());
     EXPECT_EQ(applet.get<uint32_t>(t.changeMode ? kAreaTriggerMode : kTriggerState), t.newValue);
 }
