@@ -5,7 +5,9 @@
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <sstream>
+#include <string_view>
 
 namespace kestrel::tool {
 namespace {
@@ -58,6 +60,16 @@ bool parseDouble(const std::string& text, double& value) {
 
 const char* textOrEmpty(const char* text) { return text != nullptr ? text : ""; }
 
+// Joins texts by appending: GCC 12 warns falsely (-Wrestrict) on chains of "literal" + string.
+std::string concat(std::initializer_list<std::string_view> parts) {
+    std::string out;
+    for (const std::string_view part : parts)
+        out.append(part);
+    return out;
+}
+
+std::string interval(const std::string& low, const std::string& high) { return concat({"[", low, " .. ", high, "]"}); }
+
 } // namespace
 
 const Node* AppletParameters::firstRoot() const {
@@ -90,7 +102,7 @@ std::optional<std::string> AppletParameters::valueText(const Node* feature, int3
         const auto& entries = feature->kind.enumeration;
         for (int32_t i = 0; i < entries.entryCount; ++i)
             if (entries.values[i] == value && entries.symbolicNames != nullptr && entries.symbolicNames[i] != nullptr)
-                return std::string(entries.symbolicNames[i]) + " (" + std::to_string(value) + ")";
+                return concat({entries.symbolicNames[i], " (", std::to_string(value), ")"});
         return std::to_string(value);
     }
     case kestrel::kNodeString: {
@@ -98,7 +110,7 @@ std::optional<std::string> AppletParameters::valueText(const Node* feature, int3
         if (!get(buffer.data(), kTypeValue))
             return std::nullopt;
         buffer.back() = '\0';
-        return "\"" + latin1ToUtf8(buffer.data()) + "\"";
+        return concat({"\"", latin1ToUtf8(buffer.data()), "\""});
     }
     case kestrel::kNodeDouble: {
         double value = 0;
@@ -144,7 +156,7 @@ int32_t AppletParameters::setFromText(const Node* feature, int32_t id, const std
         }
         int64_t number = 0;
         if (!parseSigned(text, number) || number < INT32_MIN || number > INT32_MAX) {
-            *why = "'" + text + "' is neither an entry nor a number; entries: " + rangeText(feature);
+            *why = concat({"'", text, "' is neither an entry nor a number; entries: ", rangeText(feature)});
             return kParseError;
         }
         const int32_t value = static_cast<int32_t>(number);
@@ -155,7 +167,7 @@ int32_t AppletParameters::setFromText(const Node* feature, int32_t id, const std
     case kestrel::kNodeDouble: {
         double value = 0;
         if (!parseDouble(text, value)) {
-            *why = "'" + text + "' is not a number";
+            *why = concat({"'", text, "' is not a number"});
             return kParseError;
         }
         return set(&value);
@@ -164,7 +176,7 @@ int32_t AppletParameters::setFromText(const Node* feature, int32_t id, const std
     case kestrel::kNodeWideInteger64: {
         uint64_t value = 0;
         if (!parseUnsigned64(text, value)) {
-            *why = "'" + text + "' is not an unsigned number";
+            *why = concat({"'", text, "' is not an unsigned number"});
             return kParseError;
         }
         return set(&value);
@@ -175,7 +187,7 @@ int32_t AppletParameters::setFromText(const Node* feature, int32_t id, const std
     default: {
         int64_t number = 0;
         if (!parseSigned(text, number) || number < INT32_MIN || number > UINT32_MAX) {
-            *why = "'" + text + "' is not a 32-bit number";
+            *why = concat({"'", text, "' is not a 32-bit number"});
             return kParseError;
         }
         // Signed and unsigned 32-bit parameters share the bits.
@@ -202,24 +214,24 @@ std::string rangeText(const Node* feature) {
     case kestrel::kNodeInteger:
     case kestrel::kNodeInteger32: {
         const auto& range = feature->kind.integer;
-        std::string text = "[" + std::to_string(range.minimum) + " .. " + std::to_string(range.maximum) + "]";
+        std::string text = interval(std::to_string(range.minimum), std::to_string(range.maximum));
         if (range.increment > 1)
-            text += " step " + std::to_string(range.increment);
+            text += concat({" step ", std::to_string(range.increment)});
         return text;
     }
     case kestrel::kNodeWideInteger:
     case kestrel::kNodeWideInteger64: {
         const auto& range = feature->kind.wideInteger;
-        return "[" + std::to_string(range.minimum) + " .. " + std::to_string(range.maximum) + "]";
+        return interval(std::to_string(range.minimum), std::to_string(range.maximum));
     }
     case kestrel::kNodeDouble: {
         const auto& range = feature->kind.real;
-        return "[" + shortestDouble(range.minimum) + " .. " + shortestDouble(range.maximum) + "]";
+        return interval(shortestDouble(range.minimum), shortestDouble(range.maximum));
     }
     case kestrel::kNodeIntegerArray: {
         const auto& range = feature->kind.integerArray;
-        return std::to_string(range.elementCount) + " x [" + std::to_string(range.minimum) + " .. " +
-               std::to_string(range.maximum) + "]";
+        return concat({std::to_string(range.elementCount), " x ",
+                       interval(std::to_string(range.minimum), std::to_string(range.maximum))});
     }
     case kestrel::kNodeEnumeration: {
         const auto& entries = feature->kind.enumeration;
@@ -228,11 +240,12 @@ std::string rangeText(const Node* feature) {
             if (!text.empty())
                 text += ", ";
             const char* symbol = entries.symbolicNames != nullptr ? entries.symbolicNames[i] : nullptr;
-            text += symbol != nullptr ? std::string(symbol) + "=" : std::string();
+            if (symbol != nullptr)
+                text += concat({symbol, "="});
             text += std::to_string(entries.values[i]);
-            text += " \"" + latin1ToUtf8(textOrEmpty(entries.displayNames[i])) + "\"";
+            text += concat({" \"", latin1ToUtf8(textOrEmpty(entries.displayNames[i])), "\""});
         }
-        return "{" + text + "}";
+        return concat({"{", text, "}"});
     }
     default:
         return "";
@@ -252,6 +265,6 @@ std::string latin1ToUtf8(const char* text) {
     return out;
 }
 
-std::string codeText(int32_t code) { return std::string(gh5_error_text(code)) + " (" + std::to_string(code) + ")"; }
+std::string codeText(int32_t code) { return concat({gh5_error_text(code), " (", std::to_string(code), ")"}); }
 
 } // namespace kestrel::tool
