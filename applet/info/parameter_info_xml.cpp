@@ -78,8 +78,8 @@ std::string_view accessMode(int32_t access) {
 }
 
 bool hasDescriptionForm(int32_t type) {
-    return type == kNodeInteger || type == kNodeInteger32 || type == kNodeEnumeration || type == kNodeString ||
-           type == kNodeDouble;
+    return type == kNodeInteger || type == kNodeInteger32 || type == kNodeEnumeration ||
+           type == kNodeString || type == kNodeDouble;
 }
 
 // Visits every feature of the port in walk order: roots from the first through their next-root
@@ -291,7 +291,8 @@ void ParameterInfoBuilderXML::Private::writeDescription(const ParameterInfoNode&
 
 void ParameterInfoBuilderXML::Private::writeInteger(const ParameterInfoNode& feature,
                                                     std::string_view paramName) {
-    const int32_t lengthBytes = paramName == kWideTransferLength ? kWideIntegerLengthBytes : kIntegerLengthBytes;
+    const int32_t lengthBytes =
+        paramName == kWideTransferLength ? kWideIntegerLengthBytes : kIntegerLengthBytes;
     writeNamed("<IntReg Name=\""sv, paramName, "_Reg\">\n"sv);
     writeRegisterBlock(feature, lengthBytes);
     out.append("<Sign>Signed</Sign>\n<Endianess>LittleEndian</Endianess>\n</IntReg>\n"sv);
@@ -434,10 +435,9 @@ std::string ParameterInfoBuilderXML::buildXml() {
     d.out.clear();
     d.out.reserve(d.estimatedSize());
     d.writeHeader();
-    forEachFeature(d.tree, d.port,
-                   [&d](const ParameterInfoNode& feature, const ParameterInfoNode* parent) {
-                       d.writeFeature(feature, parent);
-                   });
+    forEachFeature(d.tree, d.port, [&d](const ParameterInfoNode& feature, const ParameterInfoNode* parent) {
+        d.writeFeature(feature, parent);
+    });
     d.root->write(d.out, true);
     d.out.append("<Port Name=\"DevicePort\"></Port>\n</RegisterDescription>\n"sv);
     return std::move(d.out);

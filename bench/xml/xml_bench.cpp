@@ -27,7 +27,8 @@ struct FixedTree {
         applyInitialReadOnlyAccess(nodes);
         document = ParameterInfoBuilderXML(tree, "Kestrel12", 0).buildXml();
         std::size_t start = 0;
-        for (std::size_t end = document.find('\n'); end != std::string::npos; end = document.find('\n', start)) {
+        for (std::size_t end = document.find('\n'); end != std::string::npos;
+             end = document.find('\n', start)) {
             lines.push_back(document.substr(start, end - start));
             start = end + 1;
         }

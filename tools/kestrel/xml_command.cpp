@@ -31,9 +31,11 @@ std::string fetchDocument(const gh5::Grabber& grabber) {
     if (exports.Fg_getParameterInfoXML == nullptr)
         throw std::runtime_error("the applet has no Fg_getParameterInfoXML");
     uint64_t size = 0;
-    gh5::check(exports.Fg_getParameterInfoXML(grabber.record(), 0, nullptr, &size), "Fg_getParameterInfoXML (size)");
+    gh5::check(exports.Fg_getParameterInfoXML(grabber.record(), 0, nullptr, &size),
+               "Fg_getParameterInfoXML (size)");
     std::vector<char> buffer(size);
-    gh5::check(exports.Fg_getParameterInfoXML(grabber.record(), 0, buffer.data(), &size), "Fg_getParameterInfoXML");
+    gh5::check(exports.Fg_getParameterInfoXML(grabber.record(), 0, buffer.data(), &size),
+               "Fg_getParameterInfoXML");
     return std::string(buffer.data());
 }
 
@@ -73,8 +75,8 @@ int checkDocument(const std::string& xml) {
         return fail("the register description lists " + std::to_string(count.missing.size()) +
                     " unknown features, the first " + count.missing.front());
     // "Root" itself is not one of the categories a reader sees.
-    std::cout << "Register description: " << xml.size() << " bytes, " << count.features.size() << " features in "
-              << count.categories.size() - 1 << " categories, read back by Aravis\n";
+    std::cout << "Register description: " << xml.size() << " bytes, " << count.features.size()
+              << " features in " << count.categories.size() - 1 << " categories, read back by Aravis\n";
     return kExitOk;
 }
 #else
@@ -107,7 +109,8 @@ const CommandRegistrar registrar{Command{
     [](CLI::App& sub, const ToolOptions& options) {
         auto xmlOptions = std::make_shared<XmlOptions>();
         sub.add_option("-o,--output", xmlOptions->outputFile, "file to write (default: standard output)");
-        sub.add_flag("--check", xmlOptions->check, "read the description back through Aravis and count its features");
+        sub.add_flag("--check", xmlOptions->check,
+                     "read the description back through Aravis and count its features");
         return [&options, xmlOptions] { return runXml(options, *xmlOptions); };
     }}};
 

@@ -42,8 +42,8 @@ bool isDescribed(const TreeFeature& feature) {
         return false;
     if (feature.parent != nullptr && std::strcmp(feature.parent->name, "Direct Register Access") == 0)
         return false;
-    return type == kNodeInteger || type == kNodeInteger32 || type == kNodeEnumeration || type == kNodeString ||
-           type == kNodeDouble;
+    return type == kNodeInteger || type == kNodeInteger32 || type == kNodeEnumeration ||
+           type == kNodeString || type == kNodeDouble;
 }
 
 // Written independently of the applet's helper, as a cross-check of the category names.
@@ -77,7 +77,8 @@ protected:
         genicam_ = arv_gc_new(nullptr, xml_.data(), xml_.size());
         ASSERT_NE(genicam_, nullptr);
 
-        const auto* root = static_cast<const ParameterInfoNode*>(applet_.exports().Fg_getParameterInfo(applet_.fg(), 0));
+        const auto* root =
+            static_cast<const ParameterInfoNode*>(applet_.exports().Fg_getParameterInfo(applet_.fg(), 0));
         ASSERT_NE(root, nullptr);
         std::vector<TreeFeature> all;
         for (const ParameterInfoNode* node = root; node != nullptr; node = node->nextRoot)
@@ -140,8 +141,10 @@ TEST_F(AravisRoundTrip, IntegerLimitsReadBackAsTheTreeHoldsThem) {
         GError* error = nullptr;
         const ParameterInfoNode::IntegerPart& limits = feature.node->kind.integer;
         // The plain integer's limits are unsigned 32-bit patterns (Downscale Phase: 0xFFFFFFFE).
-        EXPECT_EQ(arv_gc_integer_get_min(integer, &error), int64_t{static_cast<uint32_t>(limits.minimum)}) << name;
-        EXPECT_EQ(arv_gc_integer_get_max(integer, &error), int64_t{static_cast<uint32_t>(limits.maximum)}) << name;
+        EXPECT_EQ(arv_gc_integer_get_min(integer, &error), int64_t{static_cast<uint32_t>(limits.minimum)})
+            << name;
+        EXPECT_EQ(arv_gc_integer_get_max(integer, &error), int64_t{static_cast<uint32_t>(limits.maximum)})
+            << name;
         const int64_t increment = arv_gc_integer_get_inc(integer, &error);
         // An increment of 0 is not written, and a GenApi integer without one steps by 1: there
         // the description holds and Aravis reports its default.
@@ -166,8 +169,10 @@ TEST_F(AravisRoundTrip, FloatLimitsReadBackAsTheTreeHoldsThemToTwelveDigits) {
         GError* error = nullptr;
         // Doubles travel with twelve significant digits, so "Frames/Sec"'s minimum comes back as
         // 0.0145519152284, not as the tree's 0.01455191522836685.
-        EXPECT_EQ(arv_gc_float_get_min(real, &error), throughTwelveDigits(feature.node->kind.real.minimum)) << name;
-        EXPECT_EQ(arv_gc_float_get_max(real, &error), throughTwelveDigits(feature.node->kind.real.maximum)) << name;
+        EXPECT_EQ(arv_gc_float_get_min(real, &error), throughTwelveDigits(feature.node->kind.real.minimum))
+            << name;
+        EXPECT_EQ(arv_gc_float_get_max(real, &error), throughTwelveDigits(feature.node->kind.real.maximum))
+            << name;
         EXPECT_NEAR(arv_gc_float_get_min(real, &error), feature.node->kind.real.minimum,
                     1e-11 * std::fabs(feature.node->kind.real.minimum))
             << name;
@@ -197,8 +202,8 @@ TEST_F(AravisRoundTrip, EveryEnumerationEntryAndValueReadsBack) {
         // Aravis hands the entries back in an order of its own, so they are compared as a map; the
         // document's ascending order is checked on the text itself.
         std::map<int64_t, std::string> read;
-        for (const GSList* entry = arv_gc_enumeration_get_entries(ARV_GC_ENUMERATION(node(name))); entry != nullptr;
-             entry = entry->next) {
+        for (const GSList* entry = arv_gc_enumeration_get_entries(ARV_GC_ENUMERATION(node(name)));
+             entry != nullptr; entry = entry->next) {
             ASSERT_TRUE(ARV_IS_GC_ENUM_ENTRY(entry->data)) << name;
             ArvGcEnumEntry* enumEntry = ARV_GC_ENUM_ENTRY(entry->data);
             GError* error = nullptr;
@@ -226,7 +231,8 @@ TEST_F(AravisRoundTrip, EveryCategoryOfRootListsItsFeatures) {
     ArvGcNode* root = node("Root");
     ASSERT_TRUE(ARV_IS_GC_CATEGORY(root));
     std::vector<std::string> rootList;
-    for (const GSList* item = arv_gc_category_get_features(ARV_GC_CATEGORY(root)); item != nullptr; item = item->next)
+    for (const GSList* item = arv_gc_category_get_features(ARV_GC_CATEGORY(root)); item != nullptr;
+         item = item->next)
         rootList.emplace_back(static_cast<const char*>(item->data));
     EXPECT_EQ(rootList, categoryOrder);
     EXPECT_EQ(rootList, test::treeRootOrder());

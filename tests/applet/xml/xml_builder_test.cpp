@@ -32,7 +32,8 @@ const std::string kHeader = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
                             "GenApiSchema_Version_1_0.xsd\">\n";
 const std::string kFooter = "<Port Name=\"DevicePort\"></Port>\n</RegisterDescription>\n";
 
-FeatureHeader header(const char* paramName, int32_t id, int32_t access = 3, const char* displayName = "Shown") {
+FeatureHeader header(const char* paramName, int32_t id, int32_t access = 3,
+                     const char* displayName = "Shown") {
     FeatureHeader h;
     h.displayName = displayName;
     h.paramName = paramName;
@@ -48,7 +49,9 @@ std::string rootElement(const std::string& categories) {
 
 class XmlBuilder : public ::testing::Test {
 protected:
-    std::string build(int32_t port = 0) { return ParameterInfoBuilderXML(tree_, "Kestrel12", port).buildXml(); }
+    std::string build(int32_t port = 0) {
+        return ParameterInfoBuilderXML(tree_, "Kestrel12", port).buildXml();
+    }
 
     // The text between the header and the categories: the features.
     std::string features() {
@@ -157,10 +160,11 @@ TEST_F(XmlBuilder, TransferLengthIsTheOnlyEightByteIntegerRegister) {
 
 TEST_F(XmlBuilder, AccessModeFollowsTheReadAndWriteBits) {
     ParameterInfoNode* category = tree_.addCategory(0, nullptr, "C");
-    const std::vector<std::pair<int32_t, std::string>> cases = {
-        {1, "RO"}, {2, "WO"}, {3, "RW"}, {7, "RW"}, {5, "RO"}, {6, "WO"}, {0, ""}, {4, ""}};
+    const std::vector<std::pair<int32_t, std::string>> cases = {{1, "RO"}, {2, "WO"}, {3, "RW"}, {7, "RW"},
+                                                                {5, "RO"}, {6, "WO"}, {0, ""},   {4, ""}};
     for (std::size_t i = 0; i < cases.size(); ++i)
-        tree_.addIntegerFeature(category, header("FG_X", static_cast<int32_t>(i + 1), cases[i].first), 0, 1, 1);
+        tree_.addIntegerFeature(category, header("FG_X", static_cast<int32_t>(i + 1), cases[i].first), 0, 1,
+                                1);
     const std::string text = features();
     std::size_t from = 0;
     for (const auto& [access, mode] : cases) {
@@ -207,7 +211,8 @@ TEST_F(XmlBuilder, StringIsOnlyAStringRegisterOfFourKilobytes) {
 
 TEST_F(XmlBuilder, EnumerationEntriesAreSymbolicNamesByAscendingValue) {
     ParameterInfoNode* category = tree_.addCategory(0, nullptr, "Camera Link");
-    ParameterInfoNode* node = tree_.addEnumerationFeature(category, header("FG_USEDVAL", 5025, 7, "Use DVAL"), 2);
+    ParameterInfoNode* node =
+        tree_.addEnumerationFeature(category, header("FG_USEDVAL", 5025, 7, "Use DVAL"), 2);
     tree_.setEnumerationEntry(node, 0, "Yes", 1, "FG_YES");
     tree_.setEnumerationEntry(node, 1, "No", 0, "FG_NO");
     EXPECT_EQ(features(), "<Enumeration Name='FG_USEDVAL'>\n"
@@ -264,7 +269,8 @@ TEST_F(XmlBuilder, FeaturesWithoutGenApiFormAreLeftOut) {
     for (const char* name : {"FG_HIDDEN", "FG_LUT_VALUE", "FG_WIDE9", "FG_WIDE12"})
         EXPECT_EQ(xml.find(name), std::string::npos) << name;
     EXPECT_NE(xml.find("<Integer Name='FG_KEPT'>"), std::string::npos);
-    EXPECT_NE(xml.find("<Category Name='C'  >\n<pFeature>FG_KEPT</pFeature>\n</Category>\n"), std::string::npos);
+    EXPECT_NE(xml.find("<Category Name='C'  >\n<pFeature>FG_KEPT</pFeature>\n</Category>\n"),
+              std::string::npos);
 }
 
 TEST_F(XmlBuilder, DirectRegisterAccessFeaturesAreLeftOutByTheirCategorysExactName) {
@@ -332,27 +338,26 @@ TEST_F(XmlBuilder, CategoriesAreFlatUnderRootAndSharedByName) {
 
     ParameterInfoBuilderXML builder(tree_, "Kestrel12", 0);
     const std::string xml = builder.buildXml();
-    EXPECT_EQ(xml.substr(xml.find("<Category Name='Root'")),
-              "<Category Name='Root' NameSpace='Standard' >\n"
-              "<pFeature>Statistics</pFeature>\n"
-              "<pFeature>DigitalOutput</pFeature>\n"
-              "<pFeature>Trigger</pFeature>\n"
-              "<pFeature>ROI</pFeature>\n"
-              "</Category>\n"
-              "<Category Name='Statistics'  >\n"
-              "<pFeature>FG_IN_COUNT</pFeature>\n"
-              "<pFeature>FG_OUT_COUNT</pFeature>\n"
-              "</Category>\n"
-              "<Category Name='DigitalOutput'  >\n"
-              "<pFeature>FG_OUT_SELECT</pFeature>\n"
-              "</Category>\n"
-              "<Category Name='Trigger'  >\n"
-              "<pFeature>FG_MODE</pFeature>\n"
-              "</Category>\n"
-              "<Category Name='ROI'  >\n"
-              "<pFeature>FG_WIDTH</pFeature>\n"
-              "</Category>\n" +
-                  kFooter);
+    EXPECT_EQ(xml.substr(xml.find("<Category Name='Root'")), "<Category Name='Root' NameSpace='Standard' >\n"
+                                                             "<pFeature>Statistics</pFeature>\n"
+                                                             "<pFeature>DigitalOutput</pFeature>\n"
+                                                             "<pFeature>Trigger</pFeature>\n"
+                                                             "<pFeature>ROI</pFeature>\n"
+                                                             "</Category>\n"
+                                                             "<Category Name='Statistics'  >\n"
+                                                             "<pFeature>FG_IN_COUNT</pFeature>\n"
+                                                             "<pFeature>FG_OUT_COUNT</pFeature>\n"
+                                                             "</Category>\n"
+                                                             "<Category Name='DigitalOutput'  >\n"
+                                                             "<pFeature>FG_OUT_SELECT</pFeature>\n"
+                                                             "</Category>\n"
+                                                             "<Category Name='Trigger'  >\n"
+                                                             "<pFeature>FG_MODE</pFeature>\n"
+                                                             "</Category>\n"
+                                                             "<Category Name='ROI'  >\n"
+                                                             "<pFeature>FG_WIDTH</pFeature>\n"
+                                                             "</Category>\n" +
+                                                                 kFooter);
     const XmlCategory& root = builder.rootCategory();
     EXPECT_EQ(root.name(), "Root");
     ASSERT_EQ(root.subCategories().size(), 4u);
@@ -374,10 +379,10 @@ TEST_F(XmlBuilder, ParentIsListedAfterItsSubCategoryWhenItsOwnFeaturesFollowIt) 
     ParameterInfoNode* inner = tree_.addCategory(0, empty, "Inner");
     tree_.addIntegerFeature(inner, header("FG_INNER", 3), 0, 1, 1);
     EXPECT_EQ(rootElement(categories()), "<Category Name='Root' NameSpace='Standard' >\n"
-                                           "<pFeature>AppletProperties</pFeature>\n"
-                                           "<pFeature>LookupTable</pFeature>\n"
-                                           "<pFeature>Inner</pFeature>\n"
-                                           "</Category>\n");
+                                         "<pFeature>AppletProperties</pFeature>\n"
+                                         "<pFeature>LookupTable</pFeature>\n"
+                                         "<pFeature>Inner</pFeature>\n"
+                                         "</Category>\n");
 }
 
 TEST_F(XmlBuilder, FeaturesOfAnUnnamedCategoryGoToRootAfterItsSubCategories) {
@@ -427,9 +432,10 @@ TEST(XmlCategoryTest, SubCategoryIsCreatedOnceAndKeepsItsPlace) {
     EXPECT_EQ(root.subCategories()[0]->features(), (std::vector<std::string>{"FG_A1", "FG_A2"}));
     std::string out;
     root.write(out, true);
-    EXPECT_EQ(out, "<Category Name='Root' NameSpace='Standard' >\n<pFeature>A</pFeature>\n<pFeature>B</pFeature>\n"
-                   "</Category>\n<Category Name='A'  >\n<pFeature>FG_A1</pFeature>\n<pFeature>FG_A2</pFeature>\n"
-                   "</Category>\n<Category Name='B'  >\n<pFeature>FG_B</pFeature>\n</Category>\n");
+    EXPECT_EQ(out,
+              "<Category Name='Root' NameSpace='Standard' >\n<pFeature>A</pFeature>\n<pFeature>B</pFeature>\n"
+              "</Category>\n<Category Name='A'  >\n<pFeature>FG_A1</pFeature>\n<pFeature>FG_A2</pFeature>\n"
+              "</Category>\n<Category Name='B'  >\n<pFeature>FG_B</pFeature>\n</Category>\n");
 }
 
 } // namespace

@@ -35,7 +35,8 @@ inline std::size_t featureStart(const std::string& xml, const std::string& param
 
 // Checks that the feature's bytes equal the golden file and that the carriage return of the
 // feature end follows them.
-inline void expectFragment(const std::string& xml, const std::string& paramName, const std::string& fileName) {
+inline void expectFragment(const std::string& xml, const std::string& paramName,
+                           const std::string& fileName) {
     const std::string golden = goldenFragment(fileName);
     ASSERT_FALSE(golden.empty()) << fileName;
     const std::size_t start = featureStart(xml, paramName);
@@ -54,8 +55,8 @@ inline std::size_t countOf(std::string_view text, std::string_view piece) {
 
 // Features of the document: every integer, double, string and enumeration element.
 inline std::size_t featureCount(const std::string& xml) {
-    return countOf(xml, "<Integer Name='") + countOf(xml, "<Float Name=\"") + countOf(xml, "<StringReg Name=\"") +
-           countOf(xml, "<Enumeration Name='");
+    return countOf(xml, "<Integer Name='") + countOf(xml, "<Float Name=\"") +
+           countOf(xml, "<StringReg Name=\"") + countOf(xml, "<Enumeration Name='");
 }
 
 // The lines of one category element's body (its pFeature names), in order.
@@ -86,12 +87,29 @@ inline std::vector<std::string> members(const std::string& xml, const std::strin
 // "Trigger" / "Trigger Input" and "Digital Output" hold nothing but sub-categories in the tree, so
 // 23 categories remain (the second "Statistics" shares the first).
 inline const std::vector<std::string>& treeRootOrder() {
-    static const std::vector<std::string> order{
-        "Miscellaneous", "CameraSimulator",     "OutputFormat",        "Processing",          "AppletProperties",
-        "NoiseFilter",   "AutoShadingCorrection", "ImageSelector",     "Overflow",            "Legacy",
-        "External",      "SoftwareTrigger",     "Statistics",          "Sequencer",           "Queue",
-        "PulseFormGenerator0", "PulseFormGenerator1", "PulseFormGenerator2", "PulseFormGenerator3",
-        "CCSignalMapping", "OutputEvent",       "ROI",                 "CameraLink"};
+    static const std::vector<std::string> order{"Miscellaneous",
+                                                "CameraSimulator",
+                                                "OutputFormat",
+                                                "Processing",
+                                                "AppletProperties",
+                                                "NoiseFilter",
+                                                "AutoShadingCorrection",
+                                                "ImageSelector",
+                                                "Overflow",
+                                                "Legacy",
+                                                "External",
+                                                "SoftwareTrigger",
+                                                "Statistics",
+                                                "Sequencer",
+                                                "Queue",
+                                                "PulseFormGenerator0",
+                                                "PulseFormGenerator1",
+                                                "PulseFormGenerator2",
+                                                "PulseFormGenerator3",
+                                                "CCSignalMapping",
+                                                "OutputEvent",
+                                                "ROI",
+                                                "CameraLink"};
     return order;
 }
 

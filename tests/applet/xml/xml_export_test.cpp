@@ -187,7 +187,8 @@ TEST(XmlExportWithRegisterAccess, HoldsNoRegisterAccessFeature) {
     bool treeHasRegisterAccess = false;
     {
         test::AppletOnBoard applet;
-        const auto* root = static_cast<const ParameterInfoNode*>(applet.exports().Fg_getParameterInfo(applet.fg(), 0));
+        const auto* root =
+            static_cast<const ParameterInfoNode*>(applet.exports().Fg_getParameterInfo(applet.fg(), 0));
         ASSERT_NE(root, nullptr);
         treeHasRegisterAccess = std::strcmp(root->name, "Direct Register Access") == 0;
         uint64_t size = 0;

@@ -54,9 +54,9 @@ TEST_F(FixedTreeXml, RootListsTheCategoriesInWalkOrder) {
 TEST_F(FixedTreeXml, CategoriesListTheirFeaturesInWalkOrder) {
     const std::string text = build();
     EXPECT_EQ(members(text, "Miscellaneous"),
-              (std::vector<std::string>{"FG_TIMEOUT", "FG_TURBO_DMA_MODE", "FG_APPLET_VERSION", "FG_APPLET_REVISION",
-                                        "FG_APPLET_ID", "FG_HAP_FILE", "FG_DMASTATUS", "FG_CAMSTATUS",
-                                        "FG_CAMSTATUS_EXTENDED"}));
+              (std::vector<std::string>{"FG_TIMEOUT", "FG_TURBO_DMA_MODE", "FG_APPLET_VERSION",
+                                        "FG_APPLET_REVISION", "FG_APPLET_ID", "FG_HAP_FILE", "FG_DMASTATUS",
+                                        "FG_CAMSTATUS", "FG_CAMSTATUS_EXTENDED"}));
     EXPECT_EQ(members(text, "ROI"),
               (std::vector<std::string>{"FG_WIDTH", "FG_HEIGHT", "FG_XOFFSET", "FG_YOFFSET"}));
     // "LUT Values" is left out; "Load File" and "Save File" remain.
@@ -70,16 +70,27 @@ TEST_F(FixedTreeXml, CategoriesListTheirFeaturesInWalkOrder) {
 
 TEST_F(FixedTreeXml, BothStatisticsCategoriesShareOne) {
     EXPECT_EQ(members(build(), "Statistics"),
-              (std::vector<std::string>{
-                  "FG_TRIGGERIN_STATS_PULSECOUNT", "FG_TRIGGERIN_STATS_PULSECOUNT_CLEAR",
-                  "FG_TRIGGERIN_STATS_FREQUENCY", "FG_TRIGGERIN_STATS_MINFREQUENCY", "FG_TRIGGERIN_STATS_MAXFREQUENCY",
-                  "FG_TRIGGERIN_STATS_MINMAXFREQUENCY_CLEAR", "FG_TRIGGER_EXCEEDED_PERIOD_LIMITS",
-                  "FG_TRIGGER_EXCEEDED_PERIOD_LIMITS_CLEAR", "FG_TRIGGEROUT_STATS_SOURCE",
-                  "FG_TRIGGEROUT_STATS_PULSECOUNT", "FG_TRIGGEROUT_STATS_PULSECOUNT_CLEAR",
-                  "FG_MISSING_CAMERA_FRAME_RESPONSE", "FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR",
-                  "FG_TRIGGEROUT_SELECT0", "FG_TRIGGEROUT_SELECT1", "FG_TRIGGEROUT_SELECT2", "FG_TRIGGEROUT_SELECT3",
-                  "FG_TRIGGEROUT_SELECT4", "FG_TRIGGEROUT_SELECT5", "FG_TRIGGEROUT_SELECT6",
-                  "FG_TRIGGEROUT_SELECT7"}));
+              (std::vector<std::string>{"FG_TRIGGERIN_STATS_PULSECOUNT",
+                                        "FG_TRIGGERIN_STATS_PULSECOUNT_CLEAR",
+                                        "FG_TRIGGERIN_STATS_FREQUENCY",
+                                        "FG_TRIGGERIN_STATS_MINFREQUENCY",
+                                        "FG_TRIGGERIN_STATS_MAXFREQUENCY",
+                                        "FG_TRIGGERIN_STATS_MINMAXFREQUENCY_CLEAR",
+                                        "FG_TRIGGER_EXCEEDED_PERIOD_LIMITS",
+                                        "FG_TRIGGER_EXCEEDED_PERIOD_LIMITS_CLEAR",
+                                        "FG_TRIGGEROUT_STATS_SOURCE",
+                                        "FG_TRIGGEROUT_STATS_PULSECOUNT",
+                                        "FG_TRIGGEROUT_STATS_PULSECOUNT_CLEAR",
+                                        "FG_MISSING_CAMERA_FRAME_RESPONSE",
+                                        "FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR",
+                                        "FG_TRIGGEROUT_SELECT0",
+                                        "FG_TRIGGEROUT_SELECT1",
+                                        "FG_TRIGGEROUT_SELECT2",
+                                        "FG_TRIGGEROUT_SELECT3",
+                                        "FG_TRIGGEROUT_SELECT4",
+                                        "FG_TRIGGEROUT_SELECT5",
+                                        "FG_TRIGGEROUT_SELECT6",
+                                        "FG_TRIGGEROUT_SELECT7"}));
 }
 
 TEST_F(FixedTreeXml, GoldenFragmentsOfTheFixedFeatures) {
@@ -101,9 +112,11 @@ TEST_F(FixedTreeXml, WidthFragmentFollowsItsRefreshedMaximum) {
 
 TEST_F(FixedTreeXml, WideAndOddLimitsAreWrittenAsTheirPublishedValues) {
     const std::string text = build();
-    EXPECT_NE(text.find("<Integer Name='FG_TRIGGERIN_DOWNSCALE_PHASE'>\n<Description>Downscale Phase</Description>\n"
-                        "<pValue>FG_TRIGGERIN_DOWNSCALE_PHASE_Reg</pValue>\n<Min>0</Min>\n<Max>4294967294</Max>\n"),
-              std::string::npos);
+    EXPECT_NE(
+        text.find(
+            "<Integer Name='FG_TRIGGERIN_DOWNSCALE_PHASE'>\n<Description>Downscale Phase</Description>\n"
+            "<pValue>FG_TRIGGERIN_DOWNSCALE_PHASE_Reg</pValue>\n<Min>0</Min>\n<Max>4294967294</Max>\n"),
+        std::string::npos);
     EXPECT_NE(text.find("<Min>0.0145519152284</Min>\n<Max>6250000</Max>\n</Float>"), std::string::npos);
     EXPECT_NE(text.find("<Description>Gain Correction Mode </Description>"), std::string::npos);
     EXPECT_NE(text.find("<Min>-1000</Min>\n<Max>1000</Max>\n</Float>"), std::string::npos);
@@ -111,8 +124,9 @@ TEST_F(FixedTreeXml, WideAndOddLimitsAreWrittenAsTheirPublishedValues) {
 
 TEST_F(FixedTreeXml, LegacyTriggerFeaturesStartReadOnly) {
     const std::string text = build();
-    const std::string expected = "<IntReg Name=\"FG_EXPOSURE_Reg\">\n<Address>10020</Address>\n<Length>4</Length>\n"
-                                 "<AccessMode>RO</AccessMode>\n";
+    const std::string expected =
+        "<IntReg Name=\"FG_EXPOSURE_Reg\">\n<Address>10020</Address>\n<Length>4</Length>\n"
+        "<AccessMode>RO</AccessMode>\n";
     EXPECT_NE(text.find(expected), std::string::npos);
 }
 
