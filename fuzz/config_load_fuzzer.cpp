@@ -50,10 +50,18 @@ private:
     void bind(int32_t id, ParameterType type) {
         Slot& slot = slots_.emplace_back(Slot{this, id});
         switch (type) {
-        case ParameterType::UInt32: table_.bindSetter<&Slot::setU32>(id, slot); break;
-        case ParameterType::Int32: table_.bindSetter<&Slot::setI32>(id, slot); break;
-        case ParameterType::Double: table_.bindSetter<&Slot::setF64>(id, slot); break;
-        default: table_.bindSetter<&Slot::setText>(id, slot); break;
+        case ParameterType::UInt32:
+            table_.bindSetter<&Slot::setU32>(id, slot);
+            break;
+        case ParameterType::Int32:
+            table_.bindSetter<&Slot::setI32>(id, slot);
+            break;
+        case ParameterType::Double:
+            table_.bindSetter<&Slot::setF64>(id, slot);
+            break;
+        default:
+            table_.bindSetter<&Slot::setText>(id, slot);
+            break;
         }
     }
     void record(int32_t id, bool reportErrors) {

@@ -175,8 +175,8 @@ bool stage(Fg_ConfigFileParser& parser, const SavedParameter& parameter, Paramet
     return true;
 }
 
-bool apply(Fg_ConfigFileParser& parser, const SavedParameter& parameter, const ParameterHandlerTable& handlers,
-           FileValue& value) {
+bool apply(Fg_ConfigFileParser& parser, const SavedParameter& parameter,
+           const ParameterHandlerTable& handlers, FileValue& value) {
     if (!readFileValue(parser, parameter, value))
         return false;
     handlers.set(parameter.id, value.forSetter(parameter.kind), false);

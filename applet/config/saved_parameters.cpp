@@ -36,8 +36,7 @@ constexpr std::array kStagedOnly{
 // Written with what their getter computes rather than the stored field.
 constexpr std::array kWrittenFromGetter{FG_TRIGGER_FRAMESPERSECOND, FG_TRIGGERIN_DEBOUNCE};
 
-template <std::size_t N>
-constexpr bool listed(const std::array<int32_t, N>& list, int32_t id) {
+template <std::size_t N> constexpr bool listed(const std::array<int32_t, N>& list, int32_t id) {
     return std::find(list.begin(), list.end(), id) != list.end();
 }
 
@@ -86,7 +85,8 @@ std::span<const SavedParameter> savedParameters() {
 
 const SavedParameter* findSavedParameter(int32_t id) {
     const std::span<const SavedParameter> all = savedParameters();
-    const auto found = std::find_if(all.begin(), all.end(), [id](const SavedParameter& p) { return p.id == id; });
+    const auto found =
+        std::find_if(all.begin(), all.end(), [id](const SavedParameter& p) { return p.id == id; });
     return found == all.end() ? nullptr : &*found;
 }
 

@@ -37,7 +37,8 @@ const ConfigurationIdentity kIdentity{"Tarnwell GmbH", "Kestrel12", "1.2", 0};
 
 std::string scratchFile(const char* name) {
     const char* tmp = std::getenv("TMPDIR");
-    const std::string dir = tmp != nullptr && *tmp != '\0' ? tmp : (access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp");
+    const std::string dir =
+        tmp != nullptr && *tmp != '\0' ? tmp : (access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp");
     return dir + "/kestrel-config-bench-" + std::to_string(getpid()) + "-" + name;
 }
 
@@ -67,13 +68,19 @@ private:
     void bind(int32_t id, ParameterType type) {
         Slot& slot = slots_.emplace_back(Slot{this, id});
         switch (type) {
-        case ParameterType::UInt32: table_.bindSetter<&Slot::setU32>(id, slot); break;
-        case ParameterType::Int32: table_.bindSetter<&Slot::setI32>(id, slot); break;
+        case ParameterType::UInt32:
+            table_.bindSetter<&Slot::setU32>(id, slot);
+            break;
+        case ParameterType::Int32:
+            table_.bindSetter<&Slot::setI32>(id, slot);
+            break;
         case ParameterType::Double:
             table_.bindSetter<&Slot::setF64>(id, slot);
             table_.bindGetter<&Slot::getF64>(id, slot);
             break;
-        default: table_.bindSetter<&Slot::setText>(id, slot); break;
+        default:
+            table_.bindSetter<&Slot::setText>(id, slot);
+            break;
         }
     }
 
@@ -117,9 +124,10 @@ void BM_Save(benchmark::State& state) {
     ParameterValueBlock values;
     QuietHandlers handlers(values);
     for (auto _ : state) {
-        const int32_t result = saveConfigurationFile(file.c_str(), kIdentity, [&](Fg_ConfigFileParser& parser) {
-            writeSavedParameters(parser, values, handlers.table());
-        });
+        const int32_t result =
+            saveConfigurationFile(file.c_str(), kIdentity, [&](Fg_ConfigFileParser& parser) {
+                writeSavedParameters(parser, values, handlers.table());
+            });
         if (result != 0)
             state.SkipWithError("save failed");
     }
@@ -157,9 +165,10 @@ void BM_Load(benchmark::State& state) {
     ParameterValueBlock values;
     QuietHandlers handlers(values);
     for (auto _ : state) {
-        const int32_t result = loadConfigurationFile(file.c_str(), "Kestrel12", [&](Fg_ConfigFileParser& parser) {
-            return readSavedParameters(parser, values, handlers.table());
-        });
+        const int32_t result =
+            loadConfigurationFile(file.c_str(), "Kestrel12", [&](Fg_ConfigFileParser& parser) {
+                return readSavedParameters(parser, values, handlers.table());
+            });
         if (result != 0)
             state.SkipWithError("load failed");
     }

@@ -25,13 +25,13 @@ int runLoad(const ToolOptions& options, const std::string& file) {
     return kExitOk;
 }
 
-const CommandRegistrar loadRegistrar{Command{
-    "load", "check a configuration file and apply it to the applet",
-    [](CLI::App& sub, const ToolOptions& options) {
-        auto file = std::make_shared<std::string>();
-        sub.add_option("file", *file, "configuration file, e.g. settings.scf")->required();
-        return std::function<int()>([&options, file] { return runLoad(options, *file); });
-    }}};
+const CommandRegistrar loadRegistrar{
+    Command{"load", "check a configuration file and apply it to the applet",
+            [](CLI::App& sub, const ToolOptions& options) {
+                auto file = std::make_shared<std::string>();
+                sub.add_option("file", *file, "configuration file, e.g. settings.scf")->required();
+                return std::function<int()>([&options, file] { return runLoad(options, *file); });
+            }}};
 
 } // namespace
 } // namespace kestrel::tool

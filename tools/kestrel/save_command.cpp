@@ -21,13 +21,13 @@ int runSave(const ToolOptions& options, const std::string& file) {
     return kExitOk;
 }
 
-const CommandRegistrar saveRegistrar{Command{
-    "save", "write the applet's settings to a configuration file (its name must contain .scf)",
-    [](CLI::App& sub, const ToolOptions& options) {
-        auto file = std::make_shared<std::string>();
-        sub.add_option("file", *file, "configuration file, e.g. settings.scf")->required();
-        return std::function<int()>([&options, file] { return runSave(options, *file); });
-    }}};
+const CommandRegistrar saveRegistrar{
+    Command{"save", "write the applet's settings to a configuration file (its name must contain .scf)",
+            [](CLI::App& sub, const ToolOptions& options) {
+                auto file = std::make_shared<std::string>();
+                sub.add_option("file", *file, "configuration file, e.g. settings.scf")->required();
+                return std::function<int()>([&options, file] { return runSave(options, *file); });
+            }}};
 
 } // namespace
 } // namespace kestrel::tool

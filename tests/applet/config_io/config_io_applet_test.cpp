@@ -47,8 +47,12 @@ protected:
         applet_ = std::make_unique<AppletOnBoard>();
     }
 
-    int32_t saveConfig(const std::string& file) { return applet().exports().Fg_saveConfig(applet().fg(), file.c_str()); }
-    int32_t loadConfig(const std::string& file) { return applet().exports().Fg_loadConfig(applet().fg(), file.c_str()); }
+    int32_t saveConfig(const std::string& file) {
+        return applet().exports().Fg_saveConfig(applet().fg(), file.c_str());
+    }
+    int32_t loadConfig(const std::string& file) {
+        return applet().exports().Fg_loadConfig(applet().fg(), file.c_str());
+    }
 
     std::string valueText(const SavedParameter& p) {
         char buffer[4096] = {};
@@ -93,7 +97,8 @@ protected:
         for (int32_t index = 1; index <= count; ++index) {
             const char* name = DesignImage_GetRegisterName(design, index);
             uint64_t value = 0;
-            if (Board_ReadRegister(applet().boardDevice(), DesignImage_GetRegisterId(design, name), &value) == 0)
+            if (Board_ReadRegister(applet().boardDevice(), DesignImage_GetRegisterId(design, name), &value) ==
+                0)
                 snapshot[name] = value;
         }
         DesignImage_Close(design);
@@ -105,8 +110,7 @@ protected:
         return entries;
     }
 
-    template <class T>
-    void setOrFail(int32_t id, T value) {
+    template <class T> void setOrFail(int32_t id, T value) {
         ASSERT_EQ(applet().set(id, value), kOk) << "set of " << id;
     }
 
@@ -201,7 +205,8 @@ TEST_F(ConfigOnApplet, LoadAppliesInFileOrderSoTheQueueModeHasTheLastWordOnTheMi
     setOrFail<uint32_t>(FG_AREATRIGGERMODE, 2);
     setOrFail<int32_t>(FG_TRIGGERQUEUE_MODE, 0);
     setOrFail<double>(FG_TRIGGER_FRAMESPERSECOND, 25.0);
-    const char* minimumPeriod = "Device1_Process1_Trigger_TriggerCam0_Generators_Generator_MinimumPeriod_Number";
+    const char* minimumPeriod =
+        "Device1_Process1_Trigger_TriggerCam0_Generators_Generator_MinimumPeriod_Number";
     EXPECT_EQ(applet().reg(minimumPeriod), 2499991u);
     ASSERT_EQ(saveConfig(path("a.scf")), kOk);
     ASSERT_EQ(loadConfig(path("a.scf")), kOk);
@@ -256,7 +261,8 @@ TEST_F(ConfigOnApplet, ActivePortThreeLoadsLikeZero) {
 TEST_F(ConfigOnApplet, AKeyMissingInTheStagePassLeavesEarlierFieldsStagedButTheBoardUntouched) {
     changeManySettings();
     ASSERT_EQ(saveConfig(path("many.scf")), kOk);
-    const std::string broken = writeFile("broken.scf", test::withoutKey(readFile(path("many.scf")), "FG_GEN_FREQ"));
+    const std::string broken =
+        writeFile("broken.scf", test::withoutKey(readFile(path("many.scf")), "FG_GEN_FREQ"));
 
     freshApplet();
     const RegisterSnapshot registersBefore = registers();
@@ -311,7 +317,9 @@ TEST_F(ConfigOnApplet, ARejectedValueIsIgnoredByTheBoardButKeptInItsField) {
 
 // ---- locale ----
 
-bool decimalPointIsComma() { return std::strcmp(std::localeconv()->decimal_point, ",") == 0; }
+bool decimalPointIsComma() {
+    return std::strcmp(std::localeconv()->decimal_point, ",") == 0;
+}
 
 // The whole process under a locale whose decimal point is ',' (an installed one, else the one the
 // build compiled); "C" again afterwards.

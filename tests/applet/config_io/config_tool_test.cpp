@@ -30,7 +30,9 @@ ToolRun kestrel(const std::string& arguments) {
     return run;
 }
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
 class KestrelConfig : public kestrel::test::ScratchFiles {};
 

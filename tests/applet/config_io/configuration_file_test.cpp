@@ -108,7 +108,8 @@ TEST_F(ConfigurationFile, LoadNeedsTheVendorButNotItsValue) {
     const std::string vendor = "Hersteller='Tarnwell GmbH';\n";
     text.replace(text.find(vendor), vendor.size(), "Hersteller='Someone Else';\n");
     EXPECT_EQ(load(writeFile("b.scf", text)), kOk);
-    text.replace(text.find("Hersteller='Someone Else';\n"), std::string("Hersteller='Someone Else';\n").size(), "");
+    text.replace(text.find("Hersteller='Someone Else';\n"),
+                 std::string("Hersteller='Someone Else';\n").size(), "");
     EXPECT_EQ(load(writeFile("c.scf", text)), kErrConfigLoad);
     EXPECT_EQ(reads_, 2);
 }
@@ -151,7 +152,8 @@ TEST_F(ConfigurationFile, ACodeRaisedByTheParameterStepFailsTheLoad) {
 TEST_F(ConfigurationFile, NullNamesAreRefused) {
     EXPECT_EQ(saveConfigurationFile(nullptr, kIdentity, [](Fg_ConfigFileParser&) {}), kErrFileWrite);
     EXPECT_EQ(load(std::string()), kErrFileRead);
-    EXPECT_EQ(loadConfigurationFile(nullptr, "Kestrel12", [](Fg_ConfigFileParser&) { return true; }), kErrFileRead);
+    EXPECT_EQ(loadConfigurationFile(nullptr, "Kestrel12", [](Fg_ConfigFileParser&) { return true; }),
+              kErrFileRead);
 }
 
 } // namespace

@@ -51,8 +51,12 @@ private:
         RecordingHandlers* owner;
         int32_t id;
 
-        void setU32(uint32_t value, bool reportErrors) { owner->record(id, std::to_string(value), reportErrors); }
-        void setI32(int32_t value, bool reportErrors) { owner->record(id, std::to_string(value), reportErrors); }
+        void setU32(uint32_t value, bool reportErrors) {
+            owner->record(id, std::to_string(value), reportErrors);
+        }
+        void setI32(int32_t value, bool reportErrors) {
+            owner->record(id, std::to_string(value), reportErrors);
+        }
         void setF64(double value, bool reportErrors) {
             char text[40];
             std::snprintf(text, sizeof text, "%.17g", value);

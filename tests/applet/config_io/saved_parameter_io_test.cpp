@@ -139,7 +139,8 @@ TEST_F(SavedParameterIo, AComputedValueThatCannotBeHadLeavesOnlyItsKeyOut) {
     handlers.raiseOn(FG_TRIGGER_FRAMESPERSECOND, kErrInvalidArgument);
     const std::string text = readFile(save(values, handlers));
     EXPECT_EQ(text.find("FG_TRIGGER_FRAMESPERSECOND"), std::string::npos);
-    EXPECT_NE(text.find("\nFG_TRIGGERSTATE=2;\nFG_TRIGGERIN_DEBOUNCE=0;\nFG_TRIGGERIN_SRC=0;\n"), std::string::npos);
+    EXPECT_NE(text.find("\nFG_TRIGGERSTATE=2;\nFG_TRIGGERIN_DEBOUNCE=0;\nFG_TRIGGERIN_SRC=0;\n"),
+              std::string::npos);
     EXPECT_EQ(lines(text).size(), 2u + 96u);
 }
 
@@ -224,7 +225,7 @@ TEST_F(SavedParameterIo, AKeyMissingInTheStagePassStopsBeforeAnySetterAndKeepsWh
     RecordingHandlers handlers;
     EXPECT_FALSE(load(text, values, handlers));
     EXPECT_TRUE(handlers.calls().empty());
-    EXPECT_EQ(values.widthPixels, 512u);         // staged before the missing key
+    EXPECT_EQ(values.widthPixels, 512u);           // staged before the missing key
     EXPECT_EQ(values.generatorFrequencyMHz, 40.0); // the missing key itself
     EXPECT_EQ(values.generatorTaps[0], 1);         // staged after it: never reached
     EXPECT_EQ(values.lutCustomFile, "");
@@ -248,8 +249,8 @@ TEST_F(SavedParameterIo, AMissingLegacyModeStopsTheApplyPassBeforeAnySetter) {
     RecordingHandlers handlers;
     EXPECT_FALSE(load(text, values, handlers));
     EXPECT_TRUE(handlers.calls().empty());
-    EXPECT_EQ(values.legacyDigitalOutput, 3u);      // the stage pass stopped at the legacy mode
-    EXPECT_EQ(values.triggerOutSelects[7], 9u);      // but staged everything before it
+    EXPECT_EQ(values.legacyDigitalOutput, 3u);  // the stage pass stopped at the legacy mode
+    EXPECT_EQ(values.triggerOutSelects[7], 9u); // but staged everything before it
 }
 
 TEST_F(SavedParameterIo, ACodeRaisedOutsideASettersGuardEndsTheLoad) {

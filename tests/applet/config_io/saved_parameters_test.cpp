@@ -67,12 +67,12 @@ TEST(SavedParameters, ElevenLutAndShadingSettingsSkipTheApplyPass) {
     for (const SavedParameter& p : savedParameters())
         if (!p.applied)
             notApplied.insert(p.id);
-    EXPECT_EQ(notApplied, (std::set<int32_t>{FG_LUT_CUSTOM_FILE, FG_PROCESSING_OFFSET, FG_PROCESSING_GAIN,
-                                             FG_PROCESSING_GAMMA, FG_PROCESSING_INVERT,
-                                             FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE, FG_SHADING_BLACK_FILENAME,
-                                             FG_SHADING_GRAY_FILENAME, FG_SHADING_GAIN_CORRECTION_MODE,
-                                             FG_SHADING_GAIN_NORMALIZATION_VALUE,
-                                             FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD}));
+    EXPECT_EQ(notApplied,
+              (std::set<int32_t>{
+                  FG_LUT_CUSTOM_FILE, FG_PROCESSING_OFFSET, FG_PROCESSING_GAIN, FG_PROCESSING_GAMMA,
+                  FG_PROCESSING_INVERT, FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE, FG_SHADING_BLACK_FILENAME,
+                  FG_SHADING_GRAY_FILENAME, FG_SHADING_GAIN_CORRECTION_MODE,
+                  FG_SHADING_GAIN_NORMALIZATION_VALUE, FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD}));
 }
 
 TEST(SavedParameters, TheFrameRateAndDebounceAreWrittenFromTheirGetters) {
