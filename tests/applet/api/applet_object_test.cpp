@@ -104,19 +104,20 @@ TEST(AppletObject, DmaMappingSlotsAreNotImplemented) {
 }
 
 TEST(AppletObject, BaseShadingSlotsAnswerNotSupported) {
+    // The applet object overrides these slots; the qualified calls reach the base's own answers.
     FgDsWrapperImpl applet;
     kestrel::FgDsWrapper& base = applet;
     char shading = 0;
-    EXPECT_EQ(base.allocShading(1, 0), nullptr);
-    EXPECT_EQ(base.allocShading(1, 1), nullptr);
-    EXPECT_EQ(base.freeShading(&shading), -2130);
-    EXPECT_EQ(base.setSubValueLine(&shading, 0, 0, 1.0f), -2130);
-    EXPECT_EQ(base.setMultValueLine(&shading, 0, 0, 1.0f), -2130);
-    EXPECT_EQ(base.setFixedPatternNoiseLine(&shading, 0, 0, 1), -2130);
-    EXPECT_EQ(base.getMaxLine(&shading), -2130);
-    EXPECT_EQ(base.getAccess(&shading), -2130);
-    EXPECT_EQ(base.freeAccess(&shading), -2130);
-    EXPECT_EQ(base.writeActLine(&shading, 0), -2130);
+    EXPECT_EQ(base.FgDsWrapper::allocShading(1, 0), nullptr);
+    EXPECT_EQ(base.FgDsWrapper::allocShading(1, 1), nullptr);
+    EXPECT_EQ(base.FgDsWrapper::freeShading(&shading), -2130);
+    EXPECT_EQ(base.FgDsWrapper::setSubValueLine(&shading, 0, 0, 1.0f), -2130);
+    EXPECT_EQ(base.FgDsWrapper::setMultValueLine(&shading, 0, 0, 1.0f), -2130);
+    EXPECT_EQ(base.FgDsWrapper::setFixedPatternNoiseLine(&shading, 0, 0, 1), -2130);
+    EXPECT_EQ(base.FgDsWrapper::getMaxLine(&shading), -2130);
+    EXPECT_EQ(base.FgDsWrapper::getAccess(&shading), -2130);
+    EXPECT_EQ(base.FgDsWrapper::freeAccess(&shading), -2130);
+    EXPECT_EQ(base.FgDsWrapper::writeActLine(&shading, 0), -2130);
 }
 
 TEST(AppletObject, ParameterInfoRootIsNullOutsideTheFourPorts) {
