@@ -5,6 +5,7 @@
 #include "boardhw.h"
 #include "coefficient_memory.h"
 #include "design_settings.h"
+#include "events.h"
 #include "lut_memory.h"
 #include "register_file.h"
 #include "register_roles.h"
@@ -15,6 +16,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -66,6 +68,12 @@ public:
     // The acquisition engine, made on first use.
     Acquisition& acquisition();
 
+    // The design's hardware events. raiseEvent marks the event of that design name (an event record
+    // of the loaded design) as fired at timestampNs, board time since acquisition start; a name the
+    // design lacks raises nothing. Callable from any thread, also while other board calls run.
+    void raiseEvent(std::string_view designName, uint64_t timestampNs) { events_.raise(designName, timestampNs); }
+    EventHub& events() { return events_; }
+
 private:
     // The register of id, or the code that refuses access to it.
     int32_t lookup(uint32_t id, const RegisterDefinition*& definition) const;
@@ -81,6 +89,7 @@ private:
     std::unordered_map<uint32_t, std::string> texts_;
     std::array<CoefficientMemory, 2> coefficients_{CoefficientMemory(0), CoefficientMemory(4096)};
     std::atomic<uint64_t> coefficientGeneration_{0};
+    EventHub events_;
     std::once_flag acquisitionOnce_;
     std::unique_ptr<Acquisition> acquisition_;
 };

@@ -73,7 +73,12 @@ BOARDHW_API int32_t Board_GetIndex(void* board) {
 BOARDHW_API int32_t Board_LoadDesign(void* board, void* designImage) {
     return withBoard(board, [&](Board& b) {
         auto definitions = kestrel::boardhw::readRegisterTable(designImage);
-        return definitions ? b.loadDesign(std::move(*definitions)) : BOARD_ERR_INVALID_DESIGN;
+        if (!definitions)
+            return BOARD_ERR_INVALID_DESIGN;
+        const int32_t code = b.loadDesign(std::move(*definitions));
+        if (code == BOARD_OK)
+            b.events().configure(kestrel::boardhw::readEventNames(designImage));
+        return code;
     });
 }
 
@@ -90,6 +95,29 @@ BOARDHW_API int32_t Board_ForceRegister(void* board, uint32_t id, uint64_t value
 BOARDHW_API int32_t Board_FailRegisterWrites(void* board, uint32_t id, int32_t code) {
     return withBoard(board, [&](Board& b) {
         b.failWrites(id, code);
+        return BOARD_OK;
+    });
+}
+
+BOARDHW_API int32_t Board_SetCameraScene(void* board, int32_t scene, double level) {
+    using kestrel::board::SceneContent;
+    if (!(level >= 0.0 && level <= 4095.0))
+        return BOARD_ERR_INVALID_ARGUMENT;
+    SceneContent content = SceneContent::Synthetic;
+    switch (scene) {
+    case BOARD_SCENE_SYNTHETIC:
+        break;
+    case BOARD_SCENE_FLAT_FIELD:
+        content = SceneContent::FlatField;
+        break;
+    case BOARD_SCENE_LENS_CAP:
+        content = SceneContent::LensCap;
+        break;
+    default:
+        return BOARD_ERR_INVALID_ARGUMENT;
+    }
+    return withBoard(board, [&](Board& b) {
+        b.acquisition().setScene(content, level);
         return BOARD_OK;
     });
 }
