@@ -99,6 +99,16 @@ BOARDHW_API int32_t Board_ForceRegister(void* board, uint32_t id, uint64_t value
    broken register would (code 0 lifts it). Lets tests check what a failing write leaves behind. */
 BOARDHW_API int32_t Board_FailRegisterWrites(void* board, uint32_t id, int32_t code);
 
+/* Test hook: what the virtual camera looks at while the camera simulator is off, from the next
+   frame on. BOARD_SCENE_SYNTHETIC (the default) ignores level; BOARD_SCENE_FLAT_FIELD lights the
+   sensor uniformly with level grey levels (0 .. 4095) at the optical centre; BOARD_SCENE_LENS_CAP
+   lets no light in. The camera's vignetting, fixed pattern, noise and defects stay in every scene.
+   BOARD_ERR_INVALID_ARGUMENT for another scene or a level outside 0 .. 4095. */
+#define BOARD_SCENE_SYNTHETIC 0
+#define BOARD_SCENE_FLAT_FIELD 1
+#define BOARD_SCENE_LENS_CAP 2
+BOARDHW_API int32_t Board_SetCameraScene(void* board, int32_t scene, double level);
+
 /* The LUT memory: entries first .. first + count - 1 (first + count <= BOARD_LUT_ENTRIES). A write
    with any entry above 4095 is refused whole with BOARD_ERR_OUT_OF_RANGE. */
 BOARDHW_API int32_t Board_WriteLut(void* board, uint32_t first, const uint32_t* entries, uint32_t count);

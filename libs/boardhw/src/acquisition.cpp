@@ -33,10 +33,6 @@ std::shared_ptr<const board::CoefficientPlane> readPlane(const Board& board, int
     return plane;
 }
 
-bool sameScene(const board::SceneSettings& a, const board::SceneSettings& b) {
-    return a.widthPixels == b.widthPixels && a.heightLines == b.heightLines && a.bitDepth == b.bitDepth;
-}
-
 } // namespace
 
 double sourceFramePeriodSeconds(const DesignSettings& settings) {
@@ -108,11 +104,19 @@ const board::FrameSource& Acquisition::sourceFor(const DesignSettings& design) {
     scene.widthPixels = std::max<uint32_t>(kMinimumSceneSide, window.xOffsetPixels + window.widthPixels);
     scene.heightLines = std::max<uint32_t>(kMinimumSceneSide, window.yOffsetLines + window.heightLines);
     scene.bitDepth = design.cameraBitDepth();
-    if (!source_ || !sceneSettings_ || !sameScene(*sceneSettings_, scene)) {
+    scene.content = sceneContent_;
+    scene.flatLevel = flatLevel_;
+    if (!source_ || !sceneSettings_ || *sceneSettings_ != scene) {
         source_ = std::make_unique<board::SceneSource>(scene);
         sceneSettings_ = scene;
     }
     return *source_;
+}
+
+void Acquisition::setScene(board::SceneContent content, double flatLevel) {
+    std::lock_guard lock(mutex_);
+    sceneContent_ = content;
+    flatLevel_ = flatLevel;
 }
 
 int32_t Acquisition::nextFrame(std::span<std::byte> out, DeliveredFrame& delivered) {

@@ -50,6 +50,9 @@ public:
 
     // Acquisition start: the sources and the selector count from frame 0 again.
     void restart();
+    // What the camera looks at while the simulator is off (the synthetic scene until changed);
+    // `flatLevel` is the flat field's light at the optical centre. From the next frame on.
+    void setScene(board::SceneContent content, double flatLevel);
     // Produces the next frame the image selector passes into `out`; a frame larger than `out` is
     // cut to its size. BOARD_ codes.
     int32_t nextFrame(std::span<std::byte> out, DeliveredFrame& delivered);
@@ -68,6 +71,8 @@ private:
     std::shared_ptr<const board::CoefficientPlane> gains_;
     std::unique_ptr<board::FrameSource> source_;
     std::optional<board::SceneSettings> sceneSettings_;
+    board::SceneContent sceneContent_ = board::SceneContent::Synthetic;
+    double flatLevel_ = board::SceneSettings{}.flatLevel;
 };
 
 } // namespace kestrel::boardhw

@@ -52,6 +52,8 @@ SceneSource::SceneSource(const SceneSettings& settings) : settings_(settings) {
         throw std::invalid_argument("camera bit depth must be 8, 10 or 12");
     if (!(settings.noiseSigma >= 0.0))
         throw std::invalid_argument("noise deviation must not be negative");
+    if (!(settings.flatLevel >= 0.0) || !std::isfinite(settings.flatLevel))
+        throw std::invalid_argument("flat-field light must be a finite level of at least 0");
     if (settings.widthPixels == 0 || settings.heightLines == 0)
         return;
     auto place = [&](Stream stream, uint32_t i, bool hot) {
@@ -99,7 +101,7 @@ void SceneSource::renderLine(uint64_t frameNumber, uint32_t y, uint16_t* line) c
     const uint64_t frameKey = streamKey(settings_.seed, Stream::Noise, frameNumber);
 
     for (uint32_t x = 0; x < settings_.widthPixels; ++x) {
-        double light = settings_.flatLevel;
+        double light = settings_.content == SceneContent::LensCap ? 0.0 : settings_.flatLevel;
         if (synthetic) {
             const double u = width > 1 ? x / (width - 1) : 0.0;
             light = kGradientLow + kGradientSpan * (0.65 * u + 0.35 * v);

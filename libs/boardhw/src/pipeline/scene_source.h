@@ -13,6 +13,9 @@ enum class SceneContent {
     Synthetic,
     // Uniform light: only the optics and the sensor shape the image, as a flat-field target.
     FlatField,
+    // No light at all, as with the lens cap on: the dark offset, noise and defects alone, the
+    // black reference of a flat-field correction.
+    LensCap,
 };
 
 // The camera's optics and sensor act on either content the same way: vignetting (the corners
@@ -33,6 +36,8 @@ struct SceneSettings {
     uint32_t deadPixels = 6;
     // Everything random in the scene (fixed pattern, defect positions, noise) follows this seed.
     uint64_t seed = 0x4B31324B45535452ull;
+
+    friend bool operator==(const SceneSettings&, const SceneSettings&) = default;
 };
 
 struct SensorDefect {
@@ -45,7 +50,8 @@ struct SensorDefect {
 
 class SceneSource final : public FrameSource {
 public:
-    // Throws std::invalid_argument for a bit depth other than 8, 10 or 12 or negative noise.
+    // Throws std::invalid_argument for a bit depth other than 8, 10 or 12, negative noise or a
+    // negative or infinite flat-field level.
     explicit SceneSource(const SceneSettings& settings);
 
     const SceneSettings& settings() const { return settings_; }
