@@ -6,106 +6,58 @@
 namespace kestrel::regiort::test {
 namespace {
 
-TEST(ImageFileRead, ReadsTiledEightBitWithPartialEdgeTiles) {
+struct ReadCase {
+    const char* name;
+    TiffLayout layout;
+};
+
+class ImageFileRead : public testing::TestWithParam<ReadCase> {};
+
+// Every layout libtiff can write in single-sample 8/16-bit grey reads back sample for sample.
+TEST_P(ImageFileRead, ReadsTheSamplesLibtiffWrote) {
+    const TiffLayout& l = GetParam().layout;
     const TemporaryDirectory dir;
-    TiffLayout l;
-    l.width = 100;
-    l.height = 70;
-    l.tileWidth = 32;
-    l.tileHeight = 16;
-    const auto samples = pattern8(l.width, l.height);
-    ASSERT_TRUE(writeWithLibtiff(dir.file("t.tiff"), l, samples.data()));
+    const auto s8 = pattern8(l.width, l.height);
+    const auto s16 = pattern16(l.width, l.height);
+    const void* data = l.bitsPerSample == 8 ? static_cast<const void*>(s8.data()) : s16.data();
+    ASSERT_TRUE(writeWithLibtiff(dir.file("t.tiff"), l, data));
     const ReadResult r(dir.file("t.tiff"));
     ASSERT_NE(r.ok, 0);
-    EXPECT_EQ(r.width, 100);
-    EXPECT_EQ(r.height, 70);
-    EXPECT_EQ(r.as<uint8_t>(), samples);
+    EXPECT_EQ(r.width, int32_t(l.width));
+    EXPECT_EQ(r.height, int32_t(l.height));
+    EXPECT_EQ(r.bits, l.bitsPerSample);
+    EXPECT_EQ(r.samplesPerPixel, 1);
+    if (l.bitsPerSample == 8)
+        EXPECT_EQ(r.as<uint8_t>(), s8);
+    else
+        EXPECT_EQ(r.as<uint16_t>(), s16);
 }
 
-TEST(ImageFileRead, ReadsTiledSixteenBitDeflate) {
-    const TemporaryDirectory dir;
-    TiffLayout l;
-    l.width = 80;
-    l.height = 50;
-    l.bitsPerSample = 16;
-    l.tileWidth = 16;
-    l.tileHeight = 16;
-    l.compression = COMPRESSION_ADOBE_DEFLATE;
-    const auto samples = pattern16(l.width, l.height);
-    ASSERT_TRUE(writeWithLibtiff(dir.file("t.tiff"), l, samples.data()));
-    const ReadResult r(dir.file("t.tiff"));
-    ASSERT_NE(r.ok, 0);
-    EXPECT_EQ(r.bits, 16);
-    EXPECT_EQ(r.as<uint16_t>(), samples);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, ImageFileRead,
+    testing::Values(
+        ReadCase{"TiledEightBitWithPartialEdgeTiles",
+                 {.width = 100, .height = 70, .tileWidth = 32, .tileHeight = 16}},
+        ReadCase{"TiledSixteenBitDeflate",
+                 {.width = 80,
+                  .height = 50,
+                  .bitsPerSample = 16,
+                  .compression = COMPRESSION_ADOBE_DEFLATE,
+                  .tileWidth = 16,
+                  .tileHeight = 16}},
+        ReadCase{"LzwStripsEightBit", {.compression = COMPRESSION_LZW}},
+        ReadCase{"LzwStripsSixteenBit", {.bitsPerSample = 16, .compression = COMPRESSION_LZW}},
+        ReadCase{"DeflateStripsEightBit", {.compression = COMPRESSION_ADOBE_DEFLATE}},
+        ReadCase{"DeflateStripsSixteenBit", {.bitsPerSample = 16, .compression = COMPRESSION_ADOBE_DEFLATE}},
+        ReadCase{"PackBitsStripsEightBit", {.compression = COMPRESSION_PACKBITS}},
+        ReadCase{"PackBitsStripsSixteenBit", {.bitsPerSample = 16, .compression = COMPRESSION_PACKBITS}},
+        ReadCase{"StripsThatDoNotDivideTheHeight", {.height = 47, .rowsPerStrip = 5}},
+        ReadCase{"BigEndianSixteenBitIntoHostOrder", {.bitsPerSample = 16, .mode = "wb"}},
+        ReadCase{"FirstPageOfSeveral", {.pages = 3}},
+        ReadCase{"UntypedSamples", {.sampleFormat = SAMPLEFORMAT_VOID}}),
+    [](const auto& row) { return row.param.name; });
 
-TEST(ImageFileRead, ReadsCompressedStrips) {
-    for (uint16_t compression : {COMPRESSION_LZW, COMPRESSION_ADOBE_DEFLATE, COMPRESSION_PACKBITS}) {
-        for (uint16_t bits : {8, 16}) {
-            const TemporaryDirectory dir;
-            TiffLayout l;
-            l.bitsPerSample = bits;
-            l.compression = compression;
-            const auto s8 = pattern8(l.width, l.height);
-            const auto s16 = pattern16(l.width, l.height);
-            const void* data = bits == 8 ? static_cast<const void*>(s8.data()) : s16.data();
-            ASSERT_TRUE(writeWithLibtiff(dir.file("c.tiff"), l, data));
-            const ReadResult r(dir.file("c.tiff"));
-            ASSERT_NE(r.ok, 0) << compression << "/" << bits;
-            if (bits == 8)
-                EXPECT_EQ(r.as<uint8_t>(), s8) << compression;
-            else
-                EXPECT_EQ(r.as<uint16_t>(), s16) << compression;
-        }
-    }
-}
-
-TEST(ImageFileRead, ReadsStripsThatDoNotDivideTheHeight) {
-    const TemporaryDirectory dir;
-    TiffLayout l;
-    l.height = 47;
-    l.rowsPerStrip = 5;
-    const auto samples = pattern8(l.width, l.height);
-    ASSERT_TRUE(writeWithLibtiff(dir.file("s.tiff"), l, samples.data()));
-    const ReadResult r(dir.file("s.tiff"));
-    ASSERT_NE(r.ok, 0);
-    EXPECT_EQ(r.as<uint8_t>(), samples);
-}
-
-TEST(ImageFileRead, ReadsBigEndianSixteenBitIntoHostOrder) {
-    const TemporaryDirectory dir;
-    TiffLayout l;
-    l.bitsPerSample = 16;
-    l.mode = "wb";
-    const auto samples = pattern16(l.width, l.height);
-    ASSERT_TRUE(writeWithLibtiff(dir.file("be.tiff"), l, samples.data()));
-    const ReadResult r(dir.file("be.tiff"));
-    ASSERT_NE(r.ok, 0);
-    EXPECT_EQ(r.as<uint16_t>(), samples);
-}
-
-TEST(ImageFileRead, ReadsTheFirstPageOfSeveral) {
-    const TemporaryDirectory dir;
-    TiffLayout l;
-    l.pages = 3;
-    const auto samples = pattern8(l.width, l.height);
-    ASSERT_TRUE(writeWithLibtiff(dir.file("p.tiff"), l, samples.data()));
-    const ReadResult r(dir.file("p.tiff"));
-    ASSERT_NE(r.ok, 0);
-    EXPECT_EQ(r.as<uint8_t>(), samples);
-}
-
-TEST(ImageFileRead, AcceptsUntypedSamples) {
-    const TemporaryDirectory dir;
-    TiffLayout l;
-    l.sampleFormat = SAMPLEFORMAT_VOID;
-    const auto samples = pattern8(l.width, l.height);
-    ASSERT_TRUE(writeWithLibtiff(dir.file("v.tiff"), l, samples.data()));
-    const ReadResult r(dir.file("v.tiff"));
-    EXPECT_NE(r.ok, 0);
-}
-
-TEST(ImageFileRead, ReadsAHandMadeFile) {
+TEST(ImageFileReadHandMade, ReadsAFileLibtiffDidNotWrite) {
     const TemporaryDirectory dir;
     writeBytes(dir.file("h.tiff"), handMadeTiff(3, 2));
     const ReadResult r(dir.file("h.tiff"));

@@ -30,59 +30,31 @@ void expectLayoutRefused(const TiffLayout& l) {
     expectRefused(dir.file("r.tiff"));
 }
 
-TEST(ImageFileRefusal, RgbImage) {
-    TiffLayout l;
-    l.samplesPerPixel = 3;
-    l.photometric = PHOTOMETRIC_RGB;
-    expectLayoutRefused(l);
+struct LayoutCase {
+    const char* name;
+    TiffLayout layout;
+};
+
+class ImageFileLayoutRefusal : public testing::TestWithParam<LayoutCase> {};
+
+// Only single-sample grey of 8 or 16 unsigned bits, black at zero, is read.
+TEST_P(ImageFileLayoutRefusal, RefusesLayoutsOtherThanUnsignedGrey) {
+    expectLayoutRefused(GetParam().layout);
 }
 
-TEST(ImageFileRefusal, GreyWithAlpha) {
-    TiffLayout l;
-    l.samplesPerPixel = 2;
-    expectLayoutRefused(l);
-}
-
-TEST(ImageFileRefusal, ThirtyTwoBitSamples) {
-    TiffLayout l;
-    l.bitsPerSample = 32;
-    expectLayoutRefused(l);
-}
-
-TEST(ImageFileRefusal, FloatingPointSamples) {
-    TiffLayout l;
-    l.bitsPerSample = 32;
-    l.sampleFormat = SAMPLEFORMAT_IEEEFP;
-    expectLayoutRefused(l);
-}
-
-TEST(ImageFileRefusal, SignedSixteenBitSamples) {
-    TiffLayout l;
-    l.bitsPerSample = 16;
-    l.sampleFormat = SAMPLEFORMAT_INT;
-    expectLayoutRefused(l);
-}
-
-TEST(ImageFileRefusal, PaletteImage) {
-    TiffLayout l;
-    l.photometric = PHOTOMETRIC_PALETTE;
-    expectLayoutRefused(l);
-}
-
-TEST(ImageFileRefusal, MinIsWhiteImage) {
-    TiffLayout l;
-    l.photometric = PHOTOMETRIC_MINISWHITE;
-    expectLayoutRefused(l);
-}
-
-TEST(ImageFileRefusal, DepthsOtherThanEightAndSixteen) {
-    for (uint16_t bits : {1, 4, 12}) {
-        TiffLayout l;
-        l.width = 64;
-        l.bitsPerSample = bits;
-        expectLayoutRefused(l);
-    }
-}
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, ImageFileLayoutRefusal,
+    testing::Values(
+        LayoutCase{"RgbImage", {.samplesPerPixel = 3, .photometric = PHOTOMETRIC_RGB}},
+        LayoutCase{"GreyWithAlpha", {.samplesPerPixel = 2}},
+        LayoutCase{"ThirtyTwoBitSamples", {.bitsPerSample = 32}},
+        LayoutCase{"FloatingPointSamples", {.bitsPerSample = 32, .sampleFormat = SAMPLEFORMAT_IEEEFP}},
+        LayoutCase{"SignedSixteenBitSamples", {.bitsPerSample = 16, .sampleFormat = SAMPLEFORMAT_INT}},
+        LayoutCase{"PaletteImage", {.photometric = PHOTOMETRIC_PALETTE}},
+        LayoutCase{"MinIsWhiteImage", {.photometric = PHOTOMETRIC_MINISWHITE}},
+        LayoutCase{"OneBitSamples", {.bitsPerSample = 1}}, LayoutCase{"FourBitSamples", {.bitsPerSample = 4}},
+        LayoutCase{"TwelveBitSamples", {.bitsPerSample = 12}}),
+    [](const auto& row) { return row.param.name; });
 
 TEST(ImageFileRefusal, ZeroWidthOrHeight) {
     const TemporaryDirectory dir;
