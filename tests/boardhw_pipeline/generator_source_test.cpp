@@ -6,22 +6,21 @@
 namespace kestrel::board {
 namespace {
 
-TEST(GeneratorSource, FrameSizeFollowsWordCounts) {
-    const auto settings = GeneratorSettings::fromWordCounts(256, 1023, 15, 0);
+TEST(GeneratorSource, FrameSizeAndTapsFollowWordCounts) {
+    // Four pixels a word; the height count is lines less one, so all ones wraps to an empty
+    // frame; only four tap bits exist.
+    const auto settings = GeneratorSettings::fromWordCounts(256, 1023, 0xFF, 0);
     EXPECT_EQ(settings.widthPixels, 1024u);
     EXPECT_EQ(settings.heightLines, 1024u);
+    EXPECT_EQ(settings.tapMask, 0x0Fu);
+    EXPECT_EQ(GeneratorSettings::fromWordCounts(255, 0, 15, 0).widthPixels, 1020u);
+    EXPECT_EQ(GeneratorSettings::fromWordCounts(255, 0, 15, 0).heightLines, 1u);
 
     Frame12 frame;
     GeneratorSource(settings).render(0, frame);
     EXPECT_EQ(frame.widthPixels(), 1024u);
     EXPECT_EQ(frame.heightLines(), 1024u);
-}
-
-TEST(GeneratorSource, HeightCountOfAllOnesGivesAnEmptyFrame) {
-    const auto settings = GeneratorSettings::fromWordCounts(4, 0xFFFFFFFFu, 15, 0);
-    EXPECT_EQ(settings.heightLines, 0u);
-    Frame12 frame(3, 3);
-    GeneratorSource(settings).render(0, frame);
+    GeneratorSource(GeneratorSettings::fromWordCounts(4, 0xFFFFFFFFu, 15, 0)).render(0, frame);
     EXPECT_EQ(frame.pixelCount(), 0u);
 }
 
@@ -32,7 +31,7 @@ TEST(GeneratorSource, PixelIsSumOfCoordinatesModulo4096) {
     EXPECT_EQ(frame.at(0, 0), 0);
     EXPECT_EQ(frame.at(7, 2), 9);
     EXPECT_EQ(frame.at(4095, 0), 4095);
-    EXPECT_EQ(frame.at(4095, 1), 0);    // 4096 wraps
+    EXPECT_EQ(frame.at(4095, 1), 0);   // 4096 wraps
     EXPECT_EQ(frame.at(4999, 2), 905); // (4999 + 2) mod 4096
 }
 
@@ -65,12 +64,6 @@ TEST(GeneratorSource, SinglePixelQueryMatchesRenderedFrame) {
     for (uint32_t y = 0; y < 9; ++y)
         for (uint32_t x = 0; x < 40; ++x)
             ASSERT_EQ(frame.at(x, y), source.pixel(33, x, y));
-}
-
-TEST(GeneratorSource, WidthDivisionByFourIsWordCountTimesFour) {
-    EXPECT_EQ(GeneratorSettings::fromWordCounts(255, 0, 15, 0).widthPixels, 1020u);
-    EXPECT_EQ(GeneratorSettings::fromWordCounts(255, 0, 15, 0).heightLines, 1u);
-    EXPECT_EQ(GeneratorSettings::fromWordCounts(0, 0, 0xFF, 0).tapMask, 0x0F);
 }
 
 } // namespace

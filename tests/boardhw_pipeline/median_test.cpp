@@ -31,8 +31,8 @@ Frame12 medianByLines(const Frame12& image) {
     for (uint32_t y = 0; y < height; ++y) {
         const uint32_t above = y == 0 ? 0 : y - 1;
         const uint32_t below = y + 1 == height ? y : y + 1;
-        medianLine(padded[above].data() + 1, padded[y].data() + 1, padded[below].data() + 1, out.row(y), width,
-                   scratch.data());
+        medianLine(padded[above].data() + 1, padded[y].data() + 1, padded[below].data() + 1, out.row(y),
+                   width, scratch.data());
     }
     return out;
 }
@@ -60,31 +60,28 @@ TEST(MedianFilter, RemovesIsolatedHotAndDeadPixels) {
     EXPECT_EQ(filtered, Frame12(5, 5, 100));
 }
 
-TEST(MedianFilter, SinglePixelPassesUnchanged) {
-    const Frame12 image = frameOf(1, 1, {1234});
-    EXPECT_EQ(medianFilter(image), image);
-    EXPECT_EQ(medianByLines(image), image);
-}
-
-TEST(MedianFilter, SingleLineIsFilteredAlongItself) {
-    // Each neighbourhood holds its three columns three times: a running median of three.
-    const Frame12 image = frameOf(4, 1, {5, 1, 9, 2});
-    const Frame12 expected = frameOf(4, 1, {5, 5, 2, 2});
-    EXPECT_EQ(medianFilter(image), expected);
-    EXPECT_EQ(medianByLines(image), expected);
-}
-
-TEST(MedianFilter, SingleColumnIsFilteredAlongItself) {
-    const Frame12 image = frameOf(1, 4, {5, 1, 9, 2});
-    const Frame12 expected = frameOf(1, 4, {5, 5, 2, 2});
-    EXPECT_EQ(medianFilter(image), expected);
-    EXPECT_EQ(medianByLines(image), expected);
-}
-
-TEST(MedianFilter, TwoByTwoTakesMajorityOfReplicatedValues) {
-    // Around (0, 0): {a a b}{a a b}{c c d} with a=10 b=20 c=30 d=40 -> 10 10 10 10 20 20 30 30 40.
-    const Frame12 image = frameOf(2, 2, {10, 20, 30, 40});
-    EXPECT_EQ(medianFilter(image), frameOf(2, 2, {20, 20, 30, 30}));
+TEST(MedianFilter, TinyWindowsReplicateTheirBorders) {
+    struct Tiny {
+        const char* rule;
+        uint32_t width;
+        uint32_t height;
+        std::vector<uint16_t> image;
+        std::vector<uint16_t> filtered;
+    };
+    const Tiny cases[] = {
+        {"a single pixel passes unchanged", 1, 1, {1234}, {1234}},
+        // Each neighbourhood holds its three columns three times: a running median of three.
+        {"a single line is filtered along itself", 4, 1, {5, 1, 9, 2}, {5, 5, 2, 2}},
+        {"a single column is filtered along itself", 1, 4, {5, 1, 9, 2}, {5, 5, 2, 2}},
+        // Around (0, 0): {a a b}{a a b}{c c d} with a=10 b=20 c=30 d=40 -> 10 10 10 10 20 20 30 30 40.
+        {"two by two takes the majority of replicated values", 2, 2, {10, 20, 30, 40}, {20, 20, 30, 30}},
+    };
+    for (const Tiny& c : cases) {
+        SCOPED_TRACE(c.rule);
+        const Frame12 image = frameOf(c.width, c.height, c.image);
+        EXPECT_EQ(medianFilter(image), frameOf(c.width, c.height, c.filtered));
+        EXPECT_EQ(medianByLines(image), frameOf(c.width, c.height, c.filtered));
+    }
 }
 
 TEST(MedianLine, AgreesWithFrameMedianOnRandomImagesOfManySizes) {

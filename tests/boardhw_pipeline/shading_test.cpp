@@ -9,55 +9,53 @@
 namespace kestrel::board {
 namespace {
 
-TEST(ShadingPixel, HandComputedOffsetAndGain) {
-    // q = 1600 - 160 = 1440; r = (1440 * 8192 + 2048) >> 12 = 2880 (2880.5 rounds down after
-    // the shift); (2880 + 8) >> 4 = 180.
-    EXPECT_EQ(shadePixel(100, 160, 8192), 180);
+// One pixel through the shading formula: q = 16 p - o, r = (q g + 2048) >> 12 (arithmetic),
+// result (r + 8) >> 4 clamped to 0..4095; an offset of 65535 marks a defect and subtracts nothing.
+struct PixelCase {
+    const char* name;
+    uint16_t pixel;
+    uint16_t offset;
+    uint16_t gain;
+    uint16_t expected;
+};
+
+const PixelCase kPixels[] = {
+    // q = 1440; r = (1440 * 8192 + 2048) >> 12 = 2880 (2880.5 rounds down after the shift); 180.
+    {"OffsetAndDoubleGain", 100, 160, 8192, 180},
     // q = 160; r = (160 * 6144 + 2048) >> 12 = 240; (240 + 8) >> 4 = 15.
-    EXPECT_EQ(shadePixel(10, 0, 6144), 15);
-}
-
-TEST(ShadingPixel, NegativeDifferenceClampsToZero) {
-    // q = 80 - 100 = -20; r = (-81920 + 2048) >> 12 = -20 (arithmetic); (-12) >> 4 = -1 -> 0.
-    EXPECT_EQ(shadePixel(5, 100, 4096), 0);
-    EXPECT_EQ(shadePixel(0, 65534, 65535), 0);
-    // q = -8 rounds to exactly 0.
-    EXPECT_EQ(shadePixel(0, 8, 4096), 0);
-}
-
-TEST(ShadingPixel, LargeGainClampsTo4095) {
-    EXPECT_EQ(shadePixel(4095, 0, 65535), kMaxSample);
-    EXPECT_EQ(shadePixel(2048, 0, 8192), kMaxSample); // 4096 clamps
-    EXPECT_EQ(shadePixel(2047, 0, 8192), 4094);
-}
-
-TEST(ShadingPixel, OffsetOfHalfAGreyLevelRoundsUp) {
+    {"GainOfOneAndAHalf", 10, 0, 6144, 15},
+    // q = -20; r = (-81920 + 2048) >> 12 = -20; (-12) >> 4 = -1, clamped to 0.
+    {"NegativeDifferenceClampsToZero", 5, 100, 4096, 0},
+    {"LargestOffsetBelowTheMarkClampsToZero", 0, 65534, 65535, 0},
+    {"MinusHalfAGreyLevelRoundsToExactlyZero", 0, 8, 4096, 0},
+    {"LargestGainClampsTo4095", 4095, 0, 65535, 4095},
+    {"ExactlyFullScaleClampsTo4095", 2048, 0, 8192, 4095},
+    {"JustBelowFullScaleIsKept", 2047, 0, 8192, 4094},
     // Offsets are in 1/16 grey: 8 is half a level and rounds back up; 9 takes the level away.
-    EXPECT_EQ(shadePixel(100, 8, 4096), 100);
-    EXPECT_EQ(shadePixel(100, 9, 4096), 99);
-    EXPECT_EQ(shadePixel(100, 24, 4096), 99); // 98.5 rounds up
-    EXPECT_EQ(shadePixel(100, 25, 4096), 98);
-}
-
-TEST(ShadingPixel, GainShiftRoundsHalfUpForNegativeDifferencesToo) {
+    {"OffsetOfHalfAGreyLevelRoundsUp", 100, 8, 4096, 100},
+    {"OffsetJustOverHalfAGreyLevelTakesTheLevel", 100, 9, 4096, 99},
+    {"OffsetOfOneAndAHalfLevelsRoundsUp", 100, 24, 4096, 99},
+    {"OffsetJustOverOneAndAHalfLevels", 100, 25, 4096, 98},
     // q g = -2048: (-2048 + 2048) >> 12 = 0, so -0.5 rounds toward plus infinity.
-    EXPECT_EQ(shadePixel(0, 1, 2048), 0);
+    {"GainShiftRoundsHalfUpForNegativeDifferences", 0, 1, 2048, 0},
     // q = 3, g = 0.5: 1.5 rounds to 2; then (2 + 8) >> 4 = 0.
-    EXPECT_EQ(shadePixel(1, 13, 2048), 0);
+    {"GainShiftRoundsHalfUpBeforeTheGreyShift", 1, 13, 2048, 0},
+    // q = 15, g = 0.5: r = 8; (8 + 8) >> 4 = 1. One rounding of 15 x 0.5 / 16 = 0.47 would give 0.
+    {"RoundsTwiceAsTheDesignDoes", 1, 1, 2048, 1},
+    {"DefectMarkSubtractsNothing", 100, CoefficientPlane::kDefective, 4096, 100},
+};
+
+class ShadingPixel : public testing::TestWithParam<PixelCase> {};
+
+TEST_P(ShadingPixel, GivesTheHandComputedValue) {
+    const PixelCase& c = GetParam();
+    EXPECT_EQ(shadePixel(c.pixel, c.offset, c.gain), c.expected);
 }
 
-TEST(ShadingPixel, RoundsTwiceAsTheDesignDoes) {
-    // q = 15, g = 0.5: r = (30720 + 2048) >> 12 = 8; (8 + 8) >> 4 = 1. A single rounding of
-    // 15 x 0.5 / 16 = 0.47 would give 0.
-    EXPECT_EQ(shadePixel(1, 1, 2048), 1);
-}
+INSTANTIATE_TEST_SUITE_P(HandComputed, ShadingPixel, testing::ValuesIn(kPixels),
+                         [](const auto& row) { return row.param.name; });
 
-TEST(ShadingPixel, DefectMarkSubtractsNothing) {
-    EXPECT_EQ(shadePixel(100, CoefficientPlane::kDefective, 4096), 100);
-    EXPECT_EQ(shadePixel(100, 65534, 4096), 0);
-}
-
-TEST(ShadingPixel, UnityGainAndNoOffsetPassEverySampleUnchanged) {
+TEST(ShadingPixelIdentity, UnityGainAndNoOffsetPassEverySampleUnchanged) {
     for (uint16_t p = 0; p <= kMaxSample; ++p)
         ASSERT_EQ(shadePixel(p, 0, 4096), p);
 }
@@ -67,9 +65,9 @@ protected:
     ShadingFrame() {
         auto offsets = std::make_shared<CoefficientPlane>(0);
         auto gains = std::make_shared<CoefficientPlane>(4096);
-        offsets->set(12, 23, 160);      // window pixel (2, 3) with the window at (10, 20)
+        offsets->set(12, 23, 160); // window pixel (2, 3) with the window at (10, 20)
         gains->set(12, 23, 8192);
-        offsets->set(0, 20, 32);        // sensor x 4096 wraps to 0
+        offsets->set(0, 20, 32); // sensor x 4096 wraps to 0
         settings.offsets = offsets;
         settings.gains = gains;
     }
@@ -137,8 +135,8 @@ TEST_F(ShadingFrame, MissingCoefficientImagesActAsInitialised) {
 // The line kernel folds the two roundings into one shift and works in unsigned 32-bit lanes;
 // it must agree with the pixel formula for every sample and the extreme coefficients.
 TEST(ShadingLine, AgreesWithPixelFormulaForEverySampleAndExtremeCoefficients) {
-    const std::vector<uint16_t> coefficientValues = {0,     1,     7,     8,     9,     15,    16,    2047,
-                                                     2048,  4095,  4096,  4097,  8191,  8192,  30000, 32768,
+    const std::vector<uint16_t> coefficientValues = {0,     1,     7,     8,     9,     15,   16,    2047,
+                                                     2048,  4095,  4096,  4097,  8191,  8192, 30000, 32768,
                                                      65519, 65520, 65521, 65533, 65534, 65535};
     std::vector<uint16_t> samples(4096 + 37);
     for (size_t i = 0; i < samples.size(); ++i)

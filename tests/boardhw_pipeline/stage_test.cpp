@@ -23,7 +23,8 @@ Frame12 ramp(uint32_t width, uint32_t height) {
 
 TEST(RoiCut, WindowPixelIsSensorPixelAtOffset) {
     const Frame12 sensor = ramp(10, 8);
-    const Frame12 window = cutWindow(sensor.view(), {.xOffset = 3, .yOffset = 2, .widthPixels = 4, .heightLines = 5});
+    const Frame12 window =
+        cutWindow(sensor.view(), {.xOffset = 3, .yOffset = 2, .widthPixels = 4, .heightLines = 5});
     ASSERT_EQ(window.widthPixels(), 4u);
     ASSERT_EQ(window.heightLines(), 5u);
     EXPECT_EQ(window.at(0, 0), 203);
@@ -57,7 +58,8 @@ TEST(RoiCut, KeepsOnlyTwelveDataBits) {
     Frame12 sensor(2, 1);
     sensor.at(0, 0) = 0xF123;
     sensor.at(1, 0) = 0x1FFF;
-    const Frame12 window = cutWindow(sensor.view(), {.xOffset = 0, .yOffset = 0, .widthPixels = 2, .heightLines = 1});
+    const Frame12 window =
+        cutWindow(sensor.view(), {.xOffset = 0, .yOffset = 0, .widthPixels = 2, .heightLines = 1});
     EXPECT_EQ(window.at(0, 0), 0x123);
     EXPECT_EQ(window.at(1, 0), 0xFFF);
 }
@@ -92,32 +94,27 @@ TEST(PipelineSettingsCheck, OutputBytesAreWindowPixelsTimesPixelSize) {
     EXPECT_EQ(outputFrameBytes(settings), 480u);
 }
 
-TEST(LookupTable, ReplacesEachValueByItsEntry) {
-    Lut lut = identityLut();
-    for (size_t i = 0; i < kLutEntries; ++i)
-        lut[i] = uint16_t(4095 - i);
-    Frame12 image(3, 1);
-    image.at(0, 0) = 0;
-    image.at(1, 0) = 1000;
-    image.at(2, 0) = 4095;
-    applyLut(image, lut);
-    EXPECT_EQ(image.at(0, 0), 4095);
-    EXPECT_EQ(image.at(1, 0), 3095);
-    EXPECT_EQ(image.at(2, 0), 0);
-}
-
-TEST(LookupTable, IdentityIsEntryIEqualsI) {
+TEST(LookupTable, IdentityMapsEachValueToItself) {
     const Lut lut = identityLut();
     for (size_t i = 0; i < kLutEntries; ++i)
         ASSERT_EQ(lut[i], i);
 }
 
-TEST(LookupTable, EntriesKeepOnlyTwelveBits) {
+TEST(LookupTable, ReplacesEachValueByItsEntryKeepingTwelveBits) {
     Lut lut = identityLut();
+    for (size_t i = 0; i < kLutEntries; ++i)
+        lut[i] = uint16_t(4095 - i);
     lut[5] = 0x1ABC;
-    Frame12 image(1, 1, 5);
+    Frame12 image(4, 1);
+    image.at(0, 0) = 0;
+    image.at(1, 0) = 1000;
+    image.at(2, 0) = 4095;
+    image.at(3, 0) = 5;
     applyLut(image, lut);
-    EXPECT_EQ(image.at(0, 0), 0xABC);
+    EXPECT_EQ(image.at(0, 0), 4095);
+    EXPECT_EQ(image.at(1, 0), 3095);
+    EXPECT_EQ(image.at(2, 0), 0);
+    EXPECT_EQ(image.at(3, 0), 0xABC);
 }
 
 std::vector<uint8_t> formatted(const Frame12& image, OutputFormat format) {
@@ -129,26 +126,17 @@ std::vector<uint8_t> formatted(const Frame12& image, OutputFormat format) {
     return result;
 }
 
-TEST(OutputFormatStage, EightBitKeepsTheTopEightBits) {
+TEST(OutputFormatStage, WritesEachFormatLittleEndian) {
     Frame12 image(3, 1);
     image.at(0, 0) = 0x0FFF;
-    image.at(1, 0) = 0x0A5F;
-    image.at(2, 0) = 0x000F;
+    image.at(1, 0) = 0x0A5C;
+    image.at(2, 0) = 0x0001;
+    // Eight bits keep the top eight of twelve; left-aligned sixteen shift up by four.
     EXPECT_EQ(formatted(image, OutputFormat::Gray8), (std::vector<uint8_t>{0xFF, 0xA5, 0x00}));
-}
-
-TEST(OutputFormatStage, SixteenBitRightAlignedIsTheValueLittleEndian) {
-    Frame12 image(2, 1);
-    image.at(0, 0) = 0x0ABC;
-    image.at(1, 0) = 0x0001;
-    EXPECT_EQ(formatted(image, OutputFormat::Gray16), (std::vector<uint8_t>{0xBC, 0x0A, 0x01, 0x00}));
-}
-
-TEST(OutputFormatStage, SixteenBitLeftAlignedShiftsUpFour) {
-    Frame12 image(2, 1);
-    image.at(0, 0) = 0x0ABC;
-    image.at(1, 0) = 0x0FFF;
-    EXPECT_EQ(formatted(image, OutputFormat::Gray16LeftAligned), (std::vector<uint8_t>{0xC0, 0xAB, 0xF0, 0xFF}));
+    EXPECT_EQ(formatted(image, OutputFormat::Gray16),
+              (std::vector<uint8_t>{0xFF, 0x0F, 0x5C, 0x0A, 0x01, 0x00}));
+    EXPECT_EQ(formatted(image, OutputFormat::Gray16LeftAligned),
+              (std::vector<uint8_t>{0xF0, 0xFF, 0xC0, 0xA5, 0x10, 0x00}));
 }
 
 TEST(OutputFormatStage, RefusesTooSmallBuffer) {
