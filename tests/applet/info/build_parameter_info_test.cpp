@@ -108,7 +108,9 @@ TEST_F(FixedTree, TriggerSubCategoriesKeepCreationOrder) {
               (std::vector<std::string>{"Legacy", "Trigger Input", "Sequencer", "Queue",
                                         "Pulse Form Generator 0", "Pulse Form Generator 1",
                                         "Pulse Form Generator 2", "Pulse Form Generator 3",
-                                        "CC Signal Mapping", "Digital Output", "Output Event"}));
+                                        "CC Signal Mapping", "Digital Output", "Output Event",
+                                        "Area Trigger Mode", "Trigger State", "Frames/Sec",
+                                        "Trigger Legacy Mode"}));
     EXPECT_EQ(childNames(child(trigger, "Trigger Input")),
               (std::vector<std::string>{"External", "Software Trigger", "Statistics"}));
 }
@@ -127,7 +129,7 @@ TEST_F(FixedTree, DepthsIndexesAndParentNamesFollowTheNesting) {
     EXPECT_STREQ(external->parentName, "Trigger Input");
     EXPECT_EQ(external->paramName, nullptr);
     EXPECT_EQ(findRoot(tree_, "Processing")->depth, 0);
-    EXPECT_EQ(findRoot(tree_, "Lookup Table")->kind.category.childCount, 1);
+    EXPECT_EQ(findRoot(tree_, "Lookup Table")->kind.category.childCount, 5);
 }
 
 TEST_F(FixedTree, CategoriesHoldTheirFeatureCounts) {
@@ -144,11 +146,14 @@ TEST_F(FixedTree, CategoriesHoldTheirFeatureCounts) {
     EXPECT_EQ(child(child(trigger, "Trigger Input"), "Software Trigger")->kind.category.childCount, 3);
     EXPECT_EQ(child(child(trigger, "Trigger Input"), "Statistics")->kind.category.childCount, 6);
     EXPECT_EQ(child(trigger, "Pulse Form Generator 2")->kind.category.childCount, 4);
-    EXPECT_EQ(child(child(trigger, "Digital Output"), "Statistics")->kind.category.childCount, 15);
-    EXPECT_EQ(child(trigger, "Output Event")->kind.category.childCount, 5);
-    EXPECT_EQ(
-        child(findRoot(tree_, "Shading Correction"), "Auto Shading Correction")->kind.category.childCount, 9);
-    EXPECT_EQ(child(findRoot(tree_, "Lookup Table"), "Applet Properties")->kind.category.childCount, 7);
+    EXPECT_EQ(child(child(trigger, "Digital Output"), "Statistics")->kind.category.childCount, 7);
+    EXPECT_EQ(child(trigger, "Digital Output")->kind.category.childCount, 9);
+    EXPECT_EQ(child(trigger, "Output Event")->kind.category.childCount, 1);
+    EXPECT_EQ(trigger->kind.category.childCount, 15);
+    const ParameterInfoNode* shading = findRoot(tree_, "Shading Correction");
+    EXPECT_EQ(child(shading, "Auto Shading Correction")->kind.category.childCount, 6);
+    EXPECT_EQ(shading->kind.category.childCount, 4);
+    EXPECT_EQ(child(findRoot(tree_, "Lookup Table"), "Applet Properties")->kind.category.childCount, 3);
 }
 
 TEST_F(FixedTree, EveryCatalogueParameterExceptHostValuesIsPublishedOnce) {

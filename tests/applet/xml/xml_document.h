@@ -82,34 +82,20 @@ inline std::vector<std::string> members(const std::string& xml, const std::strin
     return categoryMembers(xml, "<Category Name='" + category + "'  >\n");
 }
 
-// The categories "Root" lists for the applet's own tree, in order. Only a category that holds a
-// described feature directly is listed; "Lookup Table", "Shading Correction", "Trigger" and
-// "Trigger" / "Trigger Input" and "Digital Output" hold nothing but sub-categories in the tree, so
-// 23 categories remain (the second "Statistics" shares the first).
+// The categories "Root" lists for the applet's own tree, in order: a category is listed when its
+// first own feature is written, so "Lookup Table", "Shading Correction", "Digital Output" and
+// "Trigger", whose own features follow their sub-categories, come after them; "Trigger Input" holds
+// nothing but sub-categories and is not listed, and the second "Statistics" shares the first.
 inline const std::vector<std::string>& treeRootOrder() {
-    static const std::vector<std::string> order{"Miscellaneous",
-                                                "CameraSimulator",
-                                                "OutputFormat",
-                                                "Processing",
-                                                "AppletProperties",
-                                                "NoiseFilter",
-                                                "AutoShadingCorrection",
-                                                "ImageSelector",
-                                                "Overflow",
-                                                "Legacy",
-                                                "External",
-                                                "SoftwareTrigger",
-                                                "Statistics",
-                                                "Sequencer",
-                                                "Queue",
-                                                "PulseFormGenerator0",
-                                                "PulseFormGenerator1",
-                                                "PulseFormGenerator2",
-                                                "PulseFormGenerator3",
-                                                "CCSignalMapping",
-                                                "OutputEvent",
-                                                "ROI",
-                                                "CameraLink"};
+    static const std::vector<std::string> order{
+        "Miscellaneous", "CameraSimulator", "OutputFormat", "Processing",
+        "AppletProperties", "LookupTable", "NoiseFilter", "AutoShadingCorrection",
+        "ShadingCorrection", "ImageSelector", "Overflow", "Legacy",
+        "External", "SoftwareTrigger", "Statistics", "Sequencer",
+        "Queue", "PulseFormGenerator0", "PulseFormGenerator1", "PulseFormGenerator2",
+        "PulseFormGenerator3", "CCSignalMapping", "DigitalOutput", "OutputEvent",
+        "Trigger", "ROI", "CameraLink"
+    };
     return order;
 }
 

@@ -125,10 +125,10 @@ TEST_F(XmlExport, NullHandleGivesNoApplet) {
     EXPECT_EQ(applet_.exports().Fg_getParameterInfoXML(nullptr, 0, nullptr, &size), kNoApplet);
 }
 
-TEST_F(XmlExport, HoldsEveryFeatureButTheLutValuesIn23CategoriesInRootOrder) {
+TEST_F(XmlExport, HoldsEveryFeatureButTheLutValuesIn27CategoriesInRootOrder) {
     const std::string xml = document();
     EXPECT_EQ(test::featureCount(xml), 132u);
-    EXPECT_EQ(test::countOf(xml, "<Category Name='"), 24u);
+    EXPECT_EQ(test::countOf(xml, "<Category Name='"), 28u);
     EXPECT_EQ(test::rootMembers(xml), test::treeRootOrder());
     const std::vector<std::string> misc = test::members(xml, "Miscellaneous");
     ASSERT_GE(misc.size(), 3u);

@@ -37,13 +37,13 @@ protected:
     ParameterInfoNodes nodes_;
 };
 
-// Categories come from the features registered with them, so the tree's four categories that
-// hold only sub-categories are not among them: 23 categories beside "Root".
-TEST_F(FixedTreeXml, HasAllFeaturesButTheLutValuesIn23Categories) {
+// Categories come from the features registered with them: "Trigger Input", which holds only
+// sub-categories, is not among them, and the two "Statistics" share one: 27 beside "Root".
+TEST_F(FixedTreeXml, HasAllFeaturesButTheLutValuesIn27Categories) {
     const std::string text = build();
     EXPECT_EQ(featureCount(text), 132u);
     EXPECT_EQ(text.find("FG_LUT_VALUE"), std::string::npos);
-    EXPECT_EQ(countOf(text, "<Category Name='"), 24u);
+    EXPECT_EQ(countOf(text, "<Category Name='"), 28u);
     EXPECT_EQ(countOf(text, "\n\r"), 132u);
 }
 
@@ -59,13 +59,21 @@ TEST_F(FixedTreeXml, CategoriesListTheirFeaturesInWalkOrder) {
                                         "FG_CAMSTATUS", "FG_CAMSTATUS_EXTENDED"}));
     EXPECT_EQ(members(text, "ROI"),
               (std::vector<std::string>{"FG_WIDTH", "FG_HEIGHT", "FG_XOFFSET", "FG_YOFFSET"}));
-    // "LUT Values" is left out; "Load File" and "Save File" remain.
     EXPECT_EQ(members(text, "AppletProperties"),
-              (std::vector<std::string>{"FG_LUT_IMPLEMENTATION_TYPE", "FG_LUT_IN_BITS", "FG_LUT_OUT_BITS",
-                                        "FG_LUT_TYPE", "FG_LUT_CUSTOM_FILE", "FG_LUT_SAVE_FILE"}));
-    // "Lookup Table" holds only its sub-category, and no feature of its own: it is not listed.
-    EXPECT_EQ(text.find("<Category Name='LookupTable'"), std::string::npos);
-    EXPECT_EQ(text.find("<pFeature>LookupTable</pFeature>"), std::string::npos);
+              (std::vector<std::string>{"FG_LUT_IMPLEMENTATION_TYPE", "FG_LUT_IN_BITS", "FG_LUT_OUT_BITS"}));
+    // "LUT Values" is left out; the type and the two files remain.
+    EXPECT_EQ(members(text, "LookupTable"),
+              (std::vector<std::string>{"FG_LUT_TYPE", "FG_LUT_CUSTOM_FILE", "FG_LUT_SAVE_FILE"}));
+    EXPECT_EQ(members(text, "ShadingCorrection"),
+              (std::vector<std::string>{"FG_SHADING_OFFSET_ENABLE", "FG_SHADING_GAIN_ENABLE",
+                                        "FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE"}));
+    EXPECT_EQ(members(text, "Trigger"),
+              (std::vector<std::string>{"FG_AREATRIGGERMODE", "FG_TRIGGERSTATE", "FG_TRIGGER_FRAMESPERSECOND",
+                                        "FG_TRIGGER_LEGACY_MODE"}));
+    EXPECT_EQ(members(text, "DigitalOutput"),
+              (std::vector<std::string>{"FG_TRIGGEROUT_SELECT0", "FG_TRIGGEROUT_SELECT1", "FG_TRIGGEROUT_SELECT2",
+                                        "FG_TRIGGEROUT_SELECT3", "FG_TRIGGEROUT_SELECT4", "FG_TRIGGEROUT_SELECT5",
+                                        "FG_TRIGGEROUT_SELECT6", "FG_TRIGGEROUT_SELECT7"}));
 }
 
 TEST_F(FixedTreeXml, BothStatisticsCategoriesShareOne) {
@@ -82,15 +90,7 @@ TEST_F(FixedTreeXml, BothStatisticsCategoriesShareOne) {
                                         "FG_TRIGGEROUT_STATS_PULSECOUNT",
                                         "FG_TRIGGEROUT_STATS_PULSECOUNT_CLEAR",
                                         "FG_MISSING_CAMERA_FRAME_RESPONSE",
-                                        "FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR",
-                                        "FG_TRIGGEROUT_SELECT0",
-                                        "FG_TRIGGEROUT_SELECT1",
-                                        "FG_TRIGGEROUT_SELECT2",
-                                        "FG_TRIGGEROUT_SELECT3",
-                                        "FG_TRIGGEROUT_SELECT4",
-                                        "FG_TRIGGEROUT_SELECT5",
-                                        "FG_TRIGGEROUT_SELECT6",
-                                        "FG_TRIGGEROUT_SELECT7"}));
+                                        "FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR"}));
 }
 
 TEST_F(FixedTreeXml, GoldenFragmentsOfTheFixedFeatures) {
