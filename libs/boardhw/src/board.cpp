@@ -2,6 +2,7 @@
 #include "board.h"
 
 #include "acquisition.h"
+#include "trigger/trigger_system.h"
 
 #include <cstring>
 #include <new>
@@ -9,7 +10,9 @@
 
 namespace kestrel::boardhw {
 
-Board::Board(int32_t index) : index_(index) {}
+Board::Board(int32_t index) : index_(index), trigger_(std::make_unique<TriggerSystem>(*this)) {
+    trigger_->setEventSink([this](std::string_view name, uint64_t atNs) { raiseEvent(name, atNs); });
+}
 
 int32_t Board::loadDesign(std::vector<RegisterDefinition> definitions) {
     try {
@@ -24,12 +27,14 @@ int32_t Board::loadDesign(std::vector<RegisterDefinition> definitions) {
             memory.reset();
         ++coefficientGeneration_;
         designLoaded_ = true;
-        return BOARD_OK;
     } catch (const std::invalid_argument&) {
         return BOARD_ERR_INVALID_DESIGN;
     } catch (const std::bad_alloc&) {
         return BOARD_ERR_OUT_OF_MEMORY;
     }
+    // Outside the lock: the trigger reads the new registers through the board.
+    trigger_->designLoaded();
+    return BOARD_OK;
 }
 
 bool Board::hasDesign() const {
@@ -59,10 +64,23 @@ int32_t Board::describe(uint32_t id, BoardRegisterDescription& description) cons
 }
 
 int32_t Board::write(uint32_t id, uint64_t value) {
+    int32_t code = BOARD_OK;
+    {
+        std::lock_guard lock(mutex_);
+        if (auto failing = failingWrites_.find(id); failing != failingWrites_.end())
+            return failing->second;
+        code = designLoaded_ ? registers_.write(id, value) : BOARD_ERR_NO_DESIGN;
+    }
+    // The trigger acts on the stored value (a software pulse, a clear) and forces its status
+    // registers through the board, so it runs after the board's lock is released.
+    if (code == BOARD_OK)
+        trigger_->registerWritten(id, value);
+    return code;
+}
+
+uint32_t Board::registerId(const std::string& name) const {
     std::lock_guard lock(mutex_);
-    if (auto failing = failingWrites_.find(id); failing != failingWrites_.end())
-        return failing->second;
-    return designLoaded_ ? registers_.write(id, value) : BOARD_ERR_NO_DESIGN;
+    return designLoaded_ ? registers_.idOf(name) : 0;
 }
 
 void Board::failWrites(uint32_t id, int32_t code) {

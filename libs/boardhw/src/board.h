@@ -23,6 +23,7 @@
 namespace kestrel::boardhw {
 
 class Acquisition;
+class TriggerSystem;
 
 // Every operation takes the board's mutex for its whole (short) duration, so calls from several
 // threads see each register change whole. Results are BOARD_ codes.
@@ -74,6 +75,11 @@ public:
     void raiseEvent(std::string_view designName, uint64_t timestampNs) { events_.raise(designName, timestampNs); }
     EventHub& events() { return events_; }
 
+    // The area trigger of the design. Writes of its registers reach it after they are stored.
+    TriggerSystem& trigger() { return *trigger_; }
+    // Id of the loaded design's register of that name, 0 when it has none.
+    uint32_t registerId(const std::string& name) const;
+
 private:
     // The register of id, or the code that refuses access to it.
     int32_t lookup(uint32_t id, const RegisterDefinition*& definition) const;
@@ -90,6 +96,7 @@ private:
     std::array<CoefficientMemory, 2> coefficients_{CoefficientMemory(0), CoefficientMemory(4096)};
     std::atomic<uint64_t> coefficientGeneration_{0};
     EventHub events_;
+    std::unique_ptr<TriggerSystem> trigger_;
     std::once_flag acquisitionOnce_;
     std::unique_ptr<Acquisition> acquisition_;
 };

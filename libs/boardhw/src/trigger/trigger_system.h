@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -17,8 +18,9 @@ namespace kestrel::boardhw {
 class Board;
 
 namespace trigger {
-class TriggerEngine;
-}
+enum class Reg : std::size_t;
+struct StepOutput;
+} // namespace trigger
 
 // Receives the design events the trigger raises (design event name, board time in ns).
 using TriggerEventSink = std::function<void(std::string_view designName, uint64_t atNs)>;
@@ -91,6 +93,16 @@ public:
     uint32_t triggerOutputLevels() const;
 
 private:
+    struct State;
+
+    // The helpers below expect mutex_ held.
+    uint64_t readLocked(trigger::Reg reg) const;
+    void forceLocked(trigger::Reg reg, uint64_t value);
+    // The engine takes the registers' current values (a cache of them, hence const).
+    void refreshSettingsLocked() const;
+    // Forces the status registers and hands the step's events to the sink.
+    void publishLocked(trigger::StepOutput& out);
+    void changedLocked();
     void raise(std::string_view designName, uint64_t atNs);
 
     Board& board_;
@@ -99,7 +111,7 @@ private:
     uint64_t generation_ = 0;
     uint64_t wakeCount_ = 0;
     TriggerEventSink sink_;
-    std::unique_ptr<trigger::TriggerEngine> engine_;
+    std::unique_ptr<State> state_;
 };
 
 } // namespace kestrel::boardhw

@@ -1,0 +1,397 @@
+// The whole trigger on a board: generator, software and external pulses, queue, sequencer,
+// pulse-form timing, stop states, statistics and monitoring, as the register writes set them.
+#include "trigger_fixture.h"
+
+#include <optional>
+
+namespace kestrel::boardhw::testing {
+namespace {
+
+using Times = std::vector<uint64_t>;
+
+// Every k-th multiple of periodNs in [0, endNs].
+Times every(uint64_t periodNs, uint64_t endNs, uint64_t firstNs = 0) {
+    Times t;
+    for (uint64_t at = firstNs; at <= endNs; at += periodNs)
+        t.push_back(at);
+    return t;
+}
+
+TEST_F(TriggerBoardTest, DoesNotDriveTheCameraUntilAPulseFormGeneratorIsEnabled) {
+    EXPECT_FALSE(trigger().drivesCamera());
+    cameraOnPulseForm0(true);
+    EXPECT_FALSE(trigger().drivesCamera());
+    write("PulseFormGenerators_Enable_Select", 1);
+    EXPECT_TRUE(trigger().drivesCamera());
+    write(cc(0, "Select_Select"), 5); // parked on a constant level
+    EXPECT_FALSE(trigger().drivesCamera());
+}
+
+TEST_F(TriggerBoardTest, GeneratorExposesOncePerPeriodFromTimeZero) {
+    struct Case {
+        uint64_t periodRegister;
+        uint64_t endNs;
+    };
+    for (const Case c : {Case{1, 1000}, Case{991, 100000}, Case{7812490, 1000000000}}) {
+        SCOPED_TRACE(c.periodRegister);
+        cameraOnPulseForm0();
+        startGenerator(false, c.periodRegister);
+        trigger().restart();
+        EXPECT_EQ(trigger().advanceTo(c.endNs), every(periodNs(c.periodRegister), c.endNs));
+    }
+}
+
+TEST_F(TriggerBoardTest, GeneratorPeriodFollowsARegisterChangeFromTheNextPulse) {
+    cameraOnPulseForm0();
+    startGenerator(false, 991); // 16 us
+    trigger().restart();
+    EXPECT_EQ(trigger().advanceTo(20000), (Times{0, 16000}));
+    write("Generators_Generator_MinimumPeriod_Number", 491); // 8 us from the next pulse on
+    EXPECT_EQ(trigger().advanceTo(50000), (Times{32000, 40000, 48000}));
+}
+
+TEST_F(TriggerBoardTest, SoftwarePulsesExposeOneForOne) {
+    struct Case {
+        bool queue;
+        int pulses;
+    };
+    for (const Case c : {Case{true, 1}, Case{true, 5}, Case{true, 2040}, Case{false, 1}}) {
+        SCOPED_TRACE(c.pulses);
+        cameraOnPulseForm0();
+        if (c.queue)
+            queueOn();
+        startGenerator(true, 10); // 19 ticks = 304 ns
+        trigger().restart();
+        softwarePulses(c.pulses);
+        const Times exposures = trigger().advanceTo(1000000);
+        EXPECT_EQ(exposures, every(304, 304 * uint64_t(c.pulses - 1)));
+    }
+}
+
+TEST_F(TriggerBoardTest, SoftwarePulseTakesEffectAtTheTimeLastAdvancedTo) {
+    cameraOnPulseForm0(false, 5);
+    startGenerator(true, 10);
+    trigger().restart();
+    EXPECT_TRUE(trigger().advanceTo(7000).empty());
+    softwarePulses(1);
+    EXPECT_EQ(trigger().nextActivityNs(), std::optional<uint64_t>(7000 + 5 * kTick));
+    EXPECT_EQ(trigger().advanceTo(9000), (Times{7080}));
+}
+
+TEST_F(TriggerBoardTest, SoftwarePulsesAreIgnoredUnlessTheGeneratorTakesThem) {
+    cameraOnPulseForm0();
+    startGenerator(true, 10);
+    write("TriggerMode_SelectExternal_Select", 1); // external pulses only
+    trigger().restart();
+    softwarePulses(3);
+    EXPECT_TRUE(trigger().advanceTo(1000000).empty());
+    startGenerator(false, 991); // free-running
+    trigger().restart();
+    softwarePulses(3);
+    EXPECT_EQ(trigger().advanceTo(20000), (Times{0, 16000}));
+}
+
+TEST_F(TriggerBoardTest, SequencerMultipliesEachPulse) {
+    cameraOnPulseForm0();
+    queueOn();
+    sequence(3);
+    startGenerator(true, 991);
+    trigger().restart();
+    softwarePulses(2);
+    EXPECT_EQ(trigger().advanceTo(1000000), every(16000, 5 * 16000));
+}
+
+TEST_F(TriggerBoardTest, BusyAndQueueStatusFollowThePulsesInWork) {
+    queueOn();
+    startGenerator(true, 991); // 16 us
+    trigger().restart();
+    EXPECT_EQ(read("Generators_Generator_MaximumReached_Status"), 1u);
+    softwarePulses(1);
+    EXPECT_EQ(read("Generators_Generator_MaximumReached_Status"), 0u); // in work
+    EXPECT_EQ(read("Generators_QueueValue_Status"), 0u);
+    softwarePulses(9);
+    EXPECT_EQ(read("Generators_QueueValue_Status"), 9u);
+    trigger().advanceTo(3 * 16000);
+    EXPECT_EQ(read("Generators_QueueValue_Status"), 6u);
+    trigger().advanceTo(10 * 16000 - 1);
+    EXPECT_EQ(read("Generators_QueueValue_Status"), 0u);
+    EXPECT_EQ(read("Generators_Generator_MaximumReached_Status"), 0u);
+    trigger().advanceTo(10 * 16000);
+    EXPECT_EQ(read("Generators_Generator_MaximumReached_Status"), 1u);
+}
+
+TEST_F(TriggerBoardTest, QueueFillLevelEventsHaveHysteresis) {
+    queueOn();
+    write("Hysteresis_OnLevel_Number", 5);
+    write("Hysteresis_OffLevel_Number", 2);
+    startGenerator(true, 991);
+    trigger().restart();
+    softwarePulses(10); // levels 0 (in work), 1 .. 9
+    trigger().advanceTo(1000000);
+    EXPECT_EQ(eventsNamed("HysteresisOn"),
+              (std::vector<RecordedEvent>{{"Monitoring_MonitoringEvents_Cam0HysteresisOn", 0}}));
+    // Down from 9 by one per period: 2 is reached at the seventh.
+    EXPECT_EQ(eventsNamed("HysteresisOff"),
+              (std::vector<RecordedEvent>{{"Monitoring_MonitoringEvents_Cam0HysteresisOff", 7 * 16000}}));
+}
+
+TEST_F(TriggerBoardTest, LostPulsesSetThePeriodLimitBitUntilCleared) {
+    startGenerator(true, 991); // queue off
+    trigger().restart();
+    softwarePulses(2);
+    EXPECT_EQ(read("Monitoring_ReadQueueStatus_Status") & 1, 1u);
+    EXPECT_EQ(eventsNamed("Cam0Override").size(), 1u);
+    write("Monitoring_ClearOverrideCam0_Mode", 2);
+    EXPECT_EQ(read("Monitoring_ReadQueueStatus_Status") & 1, 0u);
+}
+
+TEST_F(TriggerBoardTest, AFullQueueSetsTheQueueFullBitWhileItLasts) {
+    queueOn(3);
+    startGenerator(true, 991);
+    trigger().restart();
+    softwarePulses(5); // one in work, three waiting, one lost
+    EXPECT_EQ(read("Generators_QueueValue_Status"), 3u);
+    EXPECT_EQ(read("Monitoring_ReadQueueStatus_Status"), 0x3u);
+    EXPECT_EQ(eventsNamed("Cam0QueueFull").size(), 1u);
+    trigger().advanceTo(16000);
+    EXPECT_EQ(read("Monitoring_ReadQueueStatus_Status"), 0x1u);
+}
+
+TEST_F(TriggerBoardTest, HoldingTheQueueEmptiesIt) {
+    queueOn();
+    startGenerator(true, 991);
+    trigger().restart();
+    softwarePulses(6);
+    write("Generators_ClearQueuePulse_Mode", 1);
+    EXPECT_EQ(read("Generators_QueueValue_Status"), 0u);
+    softwarePulses(2); // held: dropped
+    write("Generators_ClearQueuePulse_Mode", 0);
+    EXPECT_EQ(read("Generators_QueueValue_Status"), 0u);
+}
+
+// External pulses on input 3: 200 ns high every 1 us from 1 us on.
+class ExternalTriggerTest : public TriggerBoardTest {
+protected:
+    void SetUp() override {
+        TriggerBoardTest::SetUp();
+        cameraOnPulseForm0();
+        queueOn();
+        write("TriggerInput_Debounce8_Prescale_Period", 2); // 96 ns
+        write("InputSelect_Select_Select", 3);
+        write("Downscale_Downscale_Downscale", 1);
+        write("Downscale_Downscale_SelectedPulse", 1);
+        write("TriggerMode_SelectExternal_Select", 1);
+        startGenerator(true, 10);
+        trigger().restart();
+    }
+    void pulses(uint32_t input, int count, uint64_t widthNs = 200) {
+        for (int k = 1; k <= count; ++k)
+            ASSERT_EQ(trigger().injectPulse(input, 1000 * uint64_t(k), widthNs), BOARD_OK);
+    }
+};
+
+TEST_F(ExternalTriggerTest, ExposesOnEachDebouncedPulseOfTheSelectedInput) {
+    pulses(3, 4);
+    pulses(2, 4); // another input: not selected
+    EXPECT_EQ(trigger().advanceTo(10000), (Times{1096, 2096, 3096, 4096}));
+}
+
+TEST_F(ExternalTriggerTest, DebounceFiltersPulsesShorterThanItsTime) {
+    pulses(3, 4, 95);
+    EXPECT_TRUE(trigger().advanceTo(10000).empty());
+    EXPECT_EQ(read("InputStatistics_ReadPulses_Status"), 0u);
+}
+
+TEST_F(ExternalTriggerTest, LowActivePolarityTriggersOnTheFallingEdge) {
+    write("InputSelect_Polarity_Invert", 1);
+    pulses(3, 2);
+    EXPECT_EQ(trigger().advanceTo(10000), (Times{1296, 2296}));
+}
+
+TEST_F(ExternalTriggerTest, DownscalerPassesTheSelectedPulseOfEachGroup) {
+    struct Case {
+        uint32_t downscale, phase;
+        Times exposures;
+    };
+    const Case cases[] = {
+        {1, 0, {1096, 2096, 3096, 4096, 5096, 6096, 7096}},
+        {3, 0, {1096, 4096, 7096}},
+        {3, 1, {2096, 5096}},
+        {3, 2, {3096, 6096}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.downscale * 10 + c.phase);
+        write("Downscale_Downscale_Downscale", c.downscale);
+        write("Downscale_Downscale_SelectedPulse", c.phase + 1);
+        write("Downscale_Clear_Mode", 2);
+        trigger().restart();
+        pulses(3, 7);
+        EXPECT_EQ(trigger().advanceTo(10000), c.exposures);
+    }
+}
+
+TEST_F(ExternalTriggerTest, InputEdgesRaiseEventsAndShowInTheInputStatus) {
+    ASSERT_EQ(trigger().injectInput(6, true, 500), BOARD_OK);
+    trigger().advanceTo(1000);
+    EXPECT_EQ(read("TriggerInput_InputStatus_Status"), 0x40u);
+    ASSERT_EQ(trigger().injectInput(6, false, 2000), BOARD_OK);
+    trigger().advanceTo(3000);
+    EXPECT_EQ(read("TriggerInput_InputStatus_Status"), 0u);
+    EXPECT_EQ(events, (std::vector<RecordedEvent>{{"TriggerInput_InputEvents_InputEvents_Pin6", 596},
+                                                  {"TriggerInput_InputEvents_InputEvents_NotPin6", 2096}}));
+    EXPECT_EQ(trigger().injectInput(8, true, 0), BOARD_ERR_INVALID_ARGUMENT);
+}
+
+TEST_F(ExternalTriggerTest, StatisticsCountPulsesAndMeasurePeriods) {
+    for (uint64_t at : {1000, 2000, 4000, 4500})
+        trigger().injectPulse(3, at, 200);
+    trigger().advanceTo(10000);
+    EXPECT_EQ(read("InputStatistics_ReadPulses_Status"), 4u);
+    EXPECT_EQ(read("InputStatistics_ReadPeriod_Status"), 500u / kTick);
+    EXPECT_EQ(read("InputStatistics_ReadMin_Status"), 500u / kTick);
+    EXPECT_EQ(read("InputStatistics_ReadMax_Status"), 2000u / kTick);
+    write("InputStatistics_ClearPulses_Mode", 2);
+    EXPECT_EQ(read("InputStatistics_ReadPulses_Status"), 0u);
+    EXPECT_EQ(read("InputStatistics_TotalPulses_Status"), 4u);
+    // The min/max clear is a toggle: a write of the same value clears nothing.
+    write("InputStatistics_ClearMinMax_Value", 0);
+    EXPECT_EQ(read("InputStatistics_ReadMax_Status"), 2000u / kTick);
+    write("InputStatistics_ClearMinMax_Value", 1);
+    EXPECT_EQ(read("InputStatistics_ReadMax_Status"), 0u);
+}
+
+TEST_F(ExternalTriggerTest, DeselectingTheExternalInputStopsItsPulses) {
+    write("TriggerMode_SelectExternal_Select", 0); // sync stop in external mode
+    pulses(3, 3);
+    EXPECT_TRUE(trigger().advanceTo(10000).empty());
+    EXPECT_EQ(read("InputStatistics_ReadPulses_Status"), 3u); // the statistics still watch the input
+}
+
+TEST_F(TriggerBoardTest, PulseFormDelayAndWidthPlaceTheExposureEdge) {
+    struct Case {
+        bool invert;
+        uint64_t delayTicks, widthTicks;
+        uint64_t exposureNs; // of a software pulse at time 0
+    };
+    const Case cases[] = {
+        {false, 0, 10, 0},
+        {false, 625, 10, 10000},
+        {true, 0, 250, 4000}, // the inverted line rises as the pulse ends
+        {true, 625, 250, 14000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.invert << " " << c.delayTicks << " " << c.widthTicks);
+        cameraOnPulseForm0(c.invert, c.delayTicks, c.widthTicks);
+        startGenerator(true, 100000);
+        trigger().restart();
+        softwarePulses(1);
+        EXPECT_EQ(trigger().advanceTo(1000000), Times{c.exposureNs});
+    }
+}
+
+TEST_F(TriggerBoardTest, PulseFormDownscaleAndPhasePickGeneratorPulses) {
+    cameraOnPulseForm0();
+    write(pfg(0, "Downscale_Downscale"), 3);
+    write(pfg(0, "Downscale_SelectedPulse"), 2); // phase 1
+    write(pfg(0, "ClearDownscale_Mode"), 2);
+    startGenerator(false, 991);
+    trigger().restart();
+    EXPECT_EQ(trigger().advanceTo(8 * 16000), (Times{16000, 4 * 16000, 7 * 16000}));
+}
+
+TEST_F(TriggerBoardTest, SyncStopLetsThePulseInFlightFinish) {
+    cameraOnPulseForm0(true, 0, 2500); // exposure as each 40 us pulse ends
+    startGenerator(false, 6241);       // 100 us
+    trigger().restart();
+    EXPECT_TRUE(trigger().advanceTo(20000).empty());
+    write("Generators_ClearQueuePulse_Mode", 1); // hold: no new pulses
+    EXPECT_EQ(trigger().advanceTo(1000000), (Times{40000}));
+}
+
+TEST_F(TriggerBoardTest, AsyncStopParksTheOutputsAtOnce) {
+    cameraOnPulseForm0(true, 0, 2500);
+    startGenerator(false, 6241);
+    trigger().restart();
+    EXPECT_TRUE(trigger().advanceTo(20000).empty());
+    write(cc(0, "Select_Select"), 5); // park: the line rests at its (inverted) idle level
+    write("Generators_ClearQueuePulse_Mode", 1);
+    EXPECT_TRUE(trigger().advanceTo(1000000).empty());
+    EXPECT_EQ(trigger().cameraControlLevels() & 1, 1u);
+}
+
+TEST_F(TriggerBoardTest, RestartFromSyncStopStartsAgainAtTimeZero) {
+    cameraOnPulseForm0();
+    startGenerator(false, 991);
+    write("Generators_ClearQueuePulse_Mode", 1);
+    trigger().restart();
+    EXPECT_TRUE(trigger().advanceTo(100000).empty());
+    EXPECT_FALSE(trigger().nextActivityNs().has_value());
+    startGenerator(false, 991);
+    EXPECT_EQ(trigger().advanceTo(120000), (Times{100000, 116000}));
+}
+
+TEST_F(TriggerBoardTest, ACameraStillBusyMissesTheEdgeAndSetsTheMonitor) {
+    cameraOnPulseForm0();
+    startGenerator(false, 991);
+    trigger().setCameraFramePeriodNs(40000); // the camera needs 2.5 periods per frame
+    trigger().restart();
+    EXPECT_EQ(trigger().advanceTo(100000), (Times{0, 48000, 96000}));
+    EXPECT_EQ(read("Monitoring_ReadQueueStatus_Status") & 4, 4u);
+    EXPECT_EQ(eventsNamed("Cam0MissingFrame").size(), 4u);
+    write("Monitoring_ClearMissingFrame_Cam0_Mode", 2);
+    EXPECT_EQ(read("Monitoring_ReadQueueStatus_Status") & 4, 0u);
+}
+
+TEST_F(TriggerBoardTest, OutputStatisticsCountTheSelectedGeneratorsPulses) {
+    write(pfg(1, "Downscale_Downscale"), 2);
+    write(pfg(1, "Downscale_SelectedPulse"), 1);
+    write(pfg(1, "Width_Width"), 10);
+    write("OutputStatistics_Select_Select", 1);
+    write("OutputEvent_Select_Select", 1);
+    startGenerator(false, 991);
+    trigger().restart();
+    trigger().advanceTo(5 * 16000); // six generator pulses
+    EXPECT_EQ(read("OutputStatistics_ReadPulses_Status"), 3u);
+    EXPECT_EQ(eventsNamed("Cam0OutputEvent").size(), 3u);
+    write("OutputStatistics_ClearPulses_Mode", 2);
+    EXPECT_EQ(read("OutputStatistics_ReadPulses_Status"), 0u);
+    EXPECT_EQ(read("OutputStatistics_TotalPulses_Status"), 3u);
+}
+
+TEST_F(TriggerBoardTest, StatusRegistersAreForcedOnlyWhenTheEmulationChangesThem) {
+    const uint32_t id = idOf("Generators_QueueValue_Status");
+    ASSERT_EQ(board.force(id, 17), BOARD_OK); // as a test of the applet's getters does
+    write("Hysteresis_OnLevel_Number", 100);  // a trigger write that changes no status
+    EXPECT_EQ(read("Generators_QueueValue_Status"), 17u);
+}
+
+TEST_F(TriggerBoardTest, ARunIsAFunctionOfItsInputs) {
+    cameraOnPulseForm0(true, 3, 40);
+    queueOn();
+    startGenerator(true, 200);
+    auto runOnce = [&] {
+        trigger().restart();
+        softwarePulses(3);
+        trigger().injectPulse(0, 5000, 100);
+        Times all = trigger().advanceTo(4000);
+        softwarePulses(2);
+        const Times more = trigger().advanceTo(100000);
+        all.insert(all.end(), more.begin(), more.end());
+        return all;
+    };
+    const Times first = runOnce();
+    EXPECT_EQ(first.size(), 5u);
+    EXPECT_EQ(runOnce(), first);
+}
+
+TEST_F(TriggerBoardTest, WritesAndInjectionsAdvanceThePulseGeneration) {
+    const uint64_t before = trigger().pulseGeneration();
+    EXPECT_FALSE(trigger().waitForPulses(before, std::chrono::nanoseconds(0)));
+    softwarePulses(1);
+    trigger().injectInput(1, true, 0);
+    EXPECT_EQ(trigger().pulseGeneration(), before + 2);
+    EXPECT_TRUE(trigger().waitForPulses(before, std::chrono::nanoseconds(0)));
+}
+
+} // namespace
+} // namespace kestrel::boardhw::testing
