@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace kestrel::designrt::test {
 namespace {
@@ -48,57 +49,58 @@ TEST(DesignDescription, RefusalNamesSourceAndLine) {
               "test.design:4: register id 1 is used twice");
 }
 
-TEST(DesignDescription, RefusesDuplicateNames) {
-    EXPECT_NE(refusal(kHead + "register 1 8 rw value A\nregister 2 8 rw value A\n").find("used twice"),
-              std::string::npos);
-    EXPECT_NE(refusal(kHead + "event 1 E\nevent 0 E\n").find("used twice"), std::string::npos);
+std::string events(int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += "event 1 E" + std::to_string(i) + "\n";
+    return text;
 }
 
-TEST(DesignDescription, RefusesHostParameterIds) {
+TEST(DesignDescription, AcceptsTheLimits) {
+    for (const std::string& text :
+         {kHead + "register 999999 8 rw value A\n",
+          kHead + "register 1 64 rw value A\nregister 2 1 rw value B\n",
+          kHead + "register 1 8 rw value " + std::string(255, 'n') + "\n", kHead + events(64)})
+        EXPECT_EQ(refusal(text), "accepted") << text;
+}
+
+TEST(DesignDescription, RefusesWhatNoImageCanHold) {
+    // Each text, and a part of the message it must be refused with ("" for any message).
+    const std::pair<std::string, const char*> refused[] = {
+        {kHead + "register 1 8 rw value A\nregister 2 8 rw value A\n", "used twice"},
+        {kHead + "event 1 E\nevent 0 E\n", "used twice"},
+        {kHead + "register 0 8 rw value A\n", "outside"},
+        {kHead + "register 1000000 8 rw value A\n", "outside"},
+        {kHead + "register 1 0 rw value A\n", ""},
+        {kHead + "register 1 65 rw value A\n", ""},
+        {kHead + "register 1 8 rw value " + std::string(256, 'n') + "\n", ""},
+        {kHead + events(65), "64 events"},
+        {"image-bytes 4096\n", "design"},
+        {"design D\n", "image-bytes"},
+        {kHead + "design E\n", "second"},
+        {"design D\nimage-bytes 10\n", ""},
+        {kHead + "register 1 8 wr value A\n", ""},
+        {kHead + "register 1 8 rw number A\n", ""},
+        {kHead + "register 1 8 rw table:0 A\n", ""},
+        {kHead + "register 1 8 rw table: A\n", ""},
+        {kHead + "register 1 8 rw value\n", ""},
+        {kHead + "register x 8 rw value A\n", ""},
+        {kHead + "register 1 8 rw value A  B\n", ""},
+        {kHead + "register 1 8 rw value A\tB\n", ""},
+        {kHead + "registers 1 8 rw value A\n", ""},
+        {kHead + "event one A\n", ""},
+        {kHead + "image-bytes 4096 extra\n", ""},
+    };
+    for (const auto& [text, says] : refused) {
+        SCOPED_TRACE(text);
+        const std::string message = refusal(text);
+        EXPECT_NE(message, "accepted");
+        EXPECT_NE(message.find(says), std::string::npos) << message;
+    }
     for (uint32_t id : design::kHostReservedIds)
         EXPECT_NE(refusal(kHead + "register " + std::to_string(id) + " 8 rw value A\n").find("host"),
                   std::string::npos)
             << id;
-}
-
-TEST(DesignDescription, RefusesIdsOutsideTheDirectAccessRange) {
-    EXPECT_NE(refusal(kHead + "register 0 8 rw value A\n").find("outside"), std::string::npos);
-    EXPECT_NE(refusal(kHead + "register 1000000 8 rw value A\n").find("outside"), std::string::npos);
-    EXPECT_EQ(refusal(kHead + "register 999999 8 rw value A\n"), "accepted");
-}
-
-TEST(DesignDescription, RefusesWidthsOutsideOneToSixtyFour) {
-    EXPECT_NE(refusal(kHead + "register 1 0 rw value A\n"), "accepted");
-    EXPECT_NE(refusal(kHead + "register 1 65 rw value A\n"), "accepted");
-}
-
-TEST(DesignDescription, RefusesMalformedLines) {
-    for (const char* line :
-         {"register 1 8 wr value A", "register 1 8 rw number A", "register 1 8 rw table:0 A",
-          "register 1 8 rw table: A", "register 1 8 rw value", "register x 8 rw value A",
-          "register 1 8 rw value A  B", "register 1 8 rw value A\tB", "registers 1 8 rw value A",
-          "event one A", "image-bytes 4096 extra"})
-        EXPECT_NE(refusal(kHead + line + "\n"), "accepted") << line;
-}
-
-TEST(DesignDescription, RefusesNamesLongerThan255Bytes) {
-    EXPECT_EQ(refusal(kHead + "register 1 8 rw value " + std::string(255, 'n') + "\n"), "accepted");
-    EXPECT_NE(refusal(kHead + "register 1 8 rw value " + std::string(256, 'n') + "\n"), "accepted");
-}
-
-TEST(DesignDescription, RefusesMoreEventsThanMaskBits) {
-    std::string text = kHead;
-    for (int i = 0; i < 64; ++i)
-        text += "event 1 E" + std::to_string(i) + "\n";
-    EXPECT_EQ(refusal(text), "accepted");
-    EXPECT_NE(refusal(text + "event 1 E64\n").find("64 events"), std::string::npos);
-}
-
-TEST(DesignDescription, RequiresDesignNameAndImageLengthOnce) {
-    EXPECT_NE(refusal("image-bytes 4096\n").find("design"), std::string::npos);
-    EXPECT_NE(refusal("design D\n").find("image-bytes"), std::string::npos);
-    EXPECT_NE(refusal(kHead + "design E\n").find("second"), std::string::npos);
-    EXPECT_NE(refusal("design D\nimage-bytes 10\n"), "accepted");
 }
 
 TEST(DesignImageBuilder, WritesExactlyTheRecordedLength) {

@@ -56,16 +56,13 @@ TEST(DesignImageOpen, KeepsItsOwnCopyOfTheTables) {
               builtDescription().registers[0].id);
 }
 
-TEST(DesignImageOpen, RefusesMissingPathsAndNonFiles) {
+TEST(DesignImageOpen, RefusesMissingPathsNonFilesAndNullMemory) {
     EXPECT_EQ(DesignImage_OpenFile(nullptr, 2626, 1), nullptr);
     EXPECT_EQ(DesignImage_OpenFile("", 2626, 1), nullptr);
     EXPECT_EQ(DesignImage_OpenFile("/nonexistent/Kestrel12.hap", 2626, 1), nullptr);
     const TemporaryDirectory dir;
     EXPECT_EQ(DesignImage_OpenFile(dir.path().c_str(), 2626, 1), nullptr);
     EXPECT_EQ(DesignImage_OpenFile("/dev/null", 2626, 1), nullptr);
-}
-
-TEST(DesignImageOpen, RefusesNullMemory) {
     EXPECT_EQ(DesignImage_OpenMemory(nullptr, builtImage().size(), 1), nullptr);
     EXPECT_EQ(DesignImage_OpenMemory(builtImage().data(), 0, 1), nullptr);
 }
