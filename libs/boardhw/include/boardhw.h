@@ -99,6 +99,19 @@ BOARDHW_API int32_t Board_ForceRegister(void* board, uint32_t id, uint64_t value
    broken register would (code 0 lifts it). Lets tests check what a failing write leaves behind. */
 BOARDHW_API int32_t Board_FailRegisterWrites(void* board, uint32_t id, int32_t code);
 
+/* ---- Trigger inputs and lines ----
+   A test or an application stands in for the signals on the eight trigger inputs (0 .. 7). Times
+   are board time in ns since acquisition start; a time already passed counts as the current board
+   time, and what it changes then happens at once. The trigger debounces the inputs as its
+   registers say. BOARD_ERR_INVALID_ARGUMENT for another input or a zero width. */
+/* The input is at level (0 low, else high) from atNs on. */
+BOARDHW_API int32_t Board_SetTriggerInput(void* board, uint32_t input, int32_t level, uint64_t atNs);
+/* A high pulse of widthNs on the input from atNs on. */
+BOARDHW_API int32_t Board_InjectTriggerPulse(void* board, uint32_t input, uint64_t atNs, uint64_t widthNs);
+/* Levels of the trigger's outputs now: bit i of *cameraControl is camera-control output i (CC1 is
+   bit 0), bit i of *outputs trigger output i. Either pointer may be NULL. */
+BOARDHW_API int32_t Board_GetTriggerLines(void* board, uint32_t* cameraControl, uint32_t* outputs);
+
 /* Test hook: what the virtual camera looks at while the camera simulator is off, from the next
    frame on. BOARD_SCENE_SYNTHETIC (the default) ignores level; BOARD_SCENE_FLAT_FIELD lights the
    sensor uniformly with level grey levels (0 .. 4095) at the optical centre; BOARD_SCENE_LENS_CAP

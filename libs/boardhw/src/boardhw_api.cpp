@@ -5,6 +5,7 @@
 #include "board_errors.h"
 #include "board_registry.h"
 #include "design_image_reader.h"
+#include "trigger/trigger_system.h"
 
 #include <exception>
 
@@ -95,6 +96,24 @@ BOARDHW_API int32_t Board_ForceRegister(void* board, uint32_t id, uint64_t value
 BOARDHW_API int32_t Board_FailRegisterWrites(void* board, uint32_t id, int32_t code) {
     return withBoard(board, [&](Board& b) {
         b.failWrites(id, code);
+        return BOARD_OK;
+    });
+}
+
+BOARDHW_API int32_t Board_SetTriggerInput(void* board, uint32_t input, int32_t level, uint64_t atNs) {
+    return withBoard(board, [&](Board& b) { return b.trigger().injectInput(input, level != 0, atNs); });
+}
+
+BOARDHW_API int32_t Board_InjectTriggerPulse(void* board, uint32_t input, uint64_t atNs, uint64_t widthNs) {
+    return withBoard(board, [&](Board& b) { return b.trigger().injectPulse(input, atNs, widthNs); });
+}
+
+BOARDHW_API int32_t Board_GetTriggerLines(void* board, uint32_t* cameraControl, uint32_t* outputs) {
+    return withBoard(board, [&](Board& b) {
+        if (cameraControl != nullptr)
+            *cameraControl = b.trigger().cameraControlLevels();
+        if (outputs != nullptr)
+            *outputs = b.trigger().triggerOutputLevels();
         return BOARD_OK;
     });
 }

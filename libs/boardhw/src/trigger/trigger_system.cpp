@@ -6,6 +6,8 @@
 #include "trigger/trigger_engine.h"
 #include "trigger/trigger_registers.h"
 
+#include <algorithm>
+
 namespace kestrel::boardhw {
 
 using trigger::Reg;
@@ -154,11 +156,17 @@ void TriggerSystem::registerWritten(uint32_t id, uint64_t value) {
     }
     // What the write started at the current time (a software pulse leaving the generator) happens
     // now, so the status the applet reads next already shows it.
+    runToNowLocked(out);
+    changedLocked();
+}
+
+void TriggerSystem::runToNowLocked(trigger::StepOutput& out) {
+    trigger::TriggerEngine& engine = state_->engine;
     engine.advanceTo(engine.nowNs(), out);
     state_->pendingExposures.insert(state_->pendingExposures.end(), out.exposures.begin(),
                                     out.exposures.end());
+    out.exposures.clear();
     publishLocked(out);
-    changedLocked();
 }
 
 void TriggerSystem::setEventSink(TriggerEventSink sink) {
@@ -236,7 +244,10 @@ int32_t TriggerSystem::injectInput(uint32_t input, bool level, uint64_t atNs) {
     if (input >= kTriggerInputs)
         return BOARD_ERR_INVALID_ARGUMENT;
     std::lock_guard lock(mutex_);
+    refreshSettingsLocked();
     state_->engine.injectInput(input, level, atNs);
+    trigger::StepOutput out;
+    runToNowLocked(out);
     changedLocked();
     return BOARD_OK;
 }
@@ -245,9 +256,12 @@ int32_t TriggerSystem::injectPulse(uint32_t input, uint64_t atNs, uint64_t width
     if (input >= kTriggerInputs || widthNs == 0)
         return BOARD_ERR_INVALID_ARGUMENT;
     std::lock_guard lock(mutex_);
+    refreshSettingsLocked();
     const uint64_t start = std::max(atNs, state_->engine.nowNs());
     state_->engine.injectInput(input, true, start);
     state_->engine.injectInput(input, false, start + widthNs);
+    trigger::StepOutput out;
+    runToNowLocked(out);
     changedLocked();
     return BOARD_OK;
 }

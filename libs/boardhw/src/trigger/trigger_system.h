@@ -84,7 +84,8 @@ public:
 
     // ---- Test and application side ----
     // Sets the level of trigger input `input` (0 .. 7) from board time atNs on; a time before
-    // nowNs() counts as nowNs(). BOARD_ codes: BOARD_ERR_INVALID_ARGUMENT for another input.
+    // nowNs() counts as nowNs(), and what that changes at nowNs() happens at once.
+    // BOARD_ codes: BOARD_ERR_INVALID_ARGUMENT for another input.
     int32_t injectInput(uint32_t input, bool level, uint64_t atNs);
     // A high pulse of widthNs (at least 1) on input from atNs on; same codes.
     int32_t injectPulse(uint32_t input, uint64_t atNs, uint64_t widthNs);
@@ -102,6 +103,8 @@ private:
     void refreshSettingsLocked() const;
     // Forces the status registers and hands the step's events to the sink.
     void publishLocked(trigger::StepOutput& out);
+    // Runs what is due at the current time (exposures kept for the next advanceTo), then publishes.
+    void runToNowLocked(trigger::StepOutput& out);
     void changedLocked();
     void raise(std::string_view designName, uint64_t atNs);
 
