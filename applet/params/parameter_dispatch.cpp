@@ -113,7 +113,7 @@ void ParameterDispatch::catalogueSet(int32_t id, const void* value, uint32_t dma
         raise(kErrInvalidArgument);
     if (row->readOnly())
         raise(kErrNotAvailable);
-    handlers_.set(id, value, true);
+    handlers_.set(*row, value, true);
 }
 
 void ParameterDispatch::catalogueGet(int32_t id, void* value, uint32_t dma) const {
@@ -135,7 +135,7 @@ void ParameterDispatch::catalogueGet(int32_t id, void* value, uint32_t dma) cons
             raise(result);
         return;
     }
-    handlers_.get(id, value);
+    handlers_.get(*row, value);
 }
 
 }  // namespace kestrel

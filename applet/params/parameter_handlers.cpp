@@ -25,17 +25,31 @@ const ParameterHandlerTable::Entry* ParameterHandlerTable::find(int32_t id) cons
 }
 
 void ParameterHandlerTable::set(int32_t id, const void* value, bool reportErrors) const {
-    const Entry* entry = find(id);
-    if (entry == nullptr || entry->set == nullptr)
+    const ParameterDefinition* row = ParameterCatalogue::byId(id);
+    if (row == nullptr)
         raise(kErrInvalidArgument);
-    entry->set(entry->owner, value, reportErrors);
+    set(*row, value, reportErrors);
+}
+
+void ParameterHandlerTable::set(const ParameterDefinition& row, const void* value, bool reportErrors) const {
+    const Entry& target = entry(row);
+    if (target.set == nullptr)
+        raise(kErrInvalidArgument);
+    target.set(target.owner, value, reportErrors);
 }
 
 void ParameterHandlerTable::get(int32_t id, void* value) const {
-    const Entry* entry = find(id);
-    if (entry == nullptr || entry->get == nullptr)
+    const ParameterDefinition* row = ParameterCatalogue::byId(id);
+    if (row == nullptr)
         raise(kErrInvalidArgument);
-    entry->get(entry->owner, value);
+    get(*row, value);
+}
+
+void ParameterHandlerTable::get(const ParameterDefinition& row, void* value) const {
+    const Entry& target = entry(row);
+    if (target.get == nullptr)
+        raise(kErrInvalidArgument);
+    target.get(target.owner, value);
 }
 
 }  // namespace kestrel

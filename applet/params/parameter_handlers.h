@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
@@ -74,11 +75,15 @@ public:
     // The entry of a catalogue id; null for ids the catalogue does not have. Entries of
     // parameters without handlers have null functions.
     const Entry* find(int32_t id) const;
+    // The entry of a row the caller already looked up, so the hot path searches the catalogue once.
+    const Entry& entry(const ParameterDefinition& row) const { return entries_[static_cast<std::size_t>(row.index)]; }
 
-    // Calls the setter of `id`; raises kErrInvalidArgument when the id has no setter.
+    // Calls the setter of `id` (or of `row`); raises kErrInvalidArgument when it has no setter.
     void set(int32_t id, const void* value, bool reportErrors) const;
-    // Calls the getter of `id`; raises kErrInvalidArgument when the id has no getter.
+    void set(const ParameterDefinition& row, const void* value, bool reportErrors) const;
+    // Calls the getter of `id` (or of `row`); raises kErrInvalidArgument when it has no getter.
     void get(int32_t id, void* value) const;
+    void get(const ParameterDefinition& row, void* value) const;
 
 private:
     template <class M> struct SetterTraits;
