@@ -24,15 +24,12 @@
 
 namespace kestrel {
 
-// Bytes of one shading coefficient image (8192 x 4096 samples of 8 bits).
-inline constexpr std::size_t kShadingCoefficientBytes = 8192u * 4096u;
-
 class FgDsWrapperImpl final : public FgDsWrapper {
 public:
     // Every parameter at its initial value, empty tables, nothing bound. Reads QUIL_ENABLE_DRA
     // and "inspect.conf" beside the library (a missing file leaves the settings empty).
     FgDsWrapperImpl();
-    // Frees the shading buffers, the tables and texts, the settings, then the object lock; the
+    // Frees the parameter groups, the tables and texts, the settings, then the object lock; the
     // base part then releases the host library and closes the design image.
     ~FgDsWrapperImpl() override;
 
@@ -92,11 +89,6 @@ public:
     ParameterValueBlock& values() { return values_; }
     const ParameterValueBlock& values() const { return values_; }
     ParameterInfoNodes& parameterInfoNodes() { return parameterInfoNodes_; }
-    // Shading coefficient images, allocated on first use (null until then).
-    std::unique_ptr<uint8_t[]>& shadingOffsetCoefficients() { return shadingOffsetCoefficients_; }
-    std::unique_ptr<uint8_t[]>& shadingGainCoefficients() { return shadingGainCoefficients_; }
-    // Set while a legacy trigger handler drives the area trigger handlers.
-    bool& legacyUpdateInProgress() { return legacyUpdateInProgress_; }
     const RegisterMap& registerMap() const { return registerMap_; }
     // Every catalogue parameter's setter and getter; configuration loading calls setters here
     // with reportErrors false.
@@ -128,9 +120,6 @@ private:
     GeneratorRegisters generatorRegisters_;
     ParameterValueBlock values_;
     ParameterInfoNodes parameterInfoNodes_;
-    std::unique_ptr<uint8_t[]> shadingOffsetCoefficients_;
-    std::unique_ptr<uint8_t[]> shadingGainCoefficients_;
-    bool legacyUpdateInProgress_ = false;
 
     // The parameter groups and the table that reaches them; built last, over the state above.
     AppletContext context_;

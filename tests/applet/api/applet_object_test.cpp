@@ -58,13 +58,10 @@ TEST(AppletObject, ModuleNameIsTheFileThatHoldsTheCodeWithoutExtension) {
     EXPECT_EQ(applet.moduleName(), "applet_api_unit_tests");
 }
 
-TEST(AppletObject, StartsWithEmptySettingsTablesAndNoShadingBuffers) {
+TEST(AppletObject, StartsWithEmptySettingsAndTables) {
     FgDsWrapperImpl applet;
     EXPECT_EQ(applet.inspectSettings().size(), 0u);
     EXPECT_EQ(applet.parameterTables().parameterCount(), 0u);
-    EXPECT_EQ(applet.shadingOffsetCoefficients(), nullptr);
-    EXPECT_EQ(applet.shadingGainCoefficients(), nullptr);
-    EXPECT_FALSE(applet.legacyUpdateInProgress());
     EXPECT_TRUE(applet.parameterProperties().empty());
     EXPECT_EQ(applet.constantZero(), 0u);
     EXPECT_EQ(applet.constantOne(), 1u);
