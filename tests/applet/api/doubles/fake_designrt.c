@@ -9,18 +9,20 @@
 
 static int gImage; /* its address is the one image handle */
 
-/* The descriptor layout the applet reads: name pointer at byte 8, kind at byte 20. */
+/* The record layout of the design runtime: size and index, name pointer at byte 8, its length at
+   byte 16, kind at byte 20. */
 typedef struct FakeEvent {
-    uint64_t reserved;
+    uint32_t size;
+    uint32_t index;
     const char* name;
-    uint32_t reserved2;
+    uint32_t nameLength;
     int32_t kind;
 } FakeEvent;
 
-static const FakeEvent kEventA = {0, "EventA", 0, 1};
-static const FakeEvent kEventC = {0, "EventC", 0, 1};
-static const FakeEvent kEventADuplicate = {0, "EventA", 0, 1};
-static const FakeEvent kEventLast = {0, "EventLast", 0, 0};
+static const FakeEvent kEventA = {24, 0, "EventA", 6, 1};
+static const FakeEvent kEventC = {24, 2, "EventC", 6, 1};
+static const FakeEvent kEventADuplicate = {24, 3, "EventA", 6, 1};
+static const FakeEvent kEventLast = {24, 63, "EventLast", 9, 0};
 
 static const char* const kGeneratorNames[] = {"AAGenEnable",    "AAGenStart",  "AAGenWidth",
                                               "AAGenLineWidth", "AAGenHeight", "AAGenActive",
