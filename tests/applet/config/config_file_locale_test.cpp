@@ -3,10 +3,9 @@
 
 #include <clocale>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
+#include "comma_locale.h"
 #include "config/config_file_parser.h"
 #include "scratch_dir.h"
 #include "support/diagnostic_log.h"
@@ -14,29 +13,13 @@
 namespace kestrel {
 namespace {
 
-bool decimalPointIsComma() { return std::strcmp(std::localeconv()->decimal_point, ",") == 0; }
-
-bool trySetNumericLocale(const char* name) {
-    return std::setlocale(LC_NUMERIC, name) != nullptr && decimalPointIsComma();
-}
-
-// Switches LC_NUMERIC to a comma-decimal locale: an installed one, else the one the build
-// compiled into its own tree. Leaves "C" behind.
+// Switches LC_NUMERIC to a comma-decimal locale; leaves "C" behind.
 class CommaLocaleTest : public test::ScratchDirTest {
 protected:
     void SetUp() override {
         test::ScratchDirTest::SetUp();
-        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8", "fr_FR.utf8"}) {
-            if (trySetNumericLocale(name)) {
-                return;
-            }
-        }
-        setenv("LOCPATH", KESTREL_TEST_LOCALE_DIR, 1);
-        if (trySetNumericLocale("de_DE.UTF-8")) {
-            return;
-        }
-        std::setlocale(LC_NUMERIC, "C");
-        GTEST_SKIP() << "no locale with ',' as decimal point can be had";
+        if (!test::useCommaLocale(LC_NUMERIC))
+            GTEST_SKIP() << "no locale with ',' as decimal point can be had";
     }
     void TearDown() override {
         std::setlocale(LC_NUMERIC, "C");
@@ -82,5 +65,5 @@ TEST_F(CommaLocaleTest, LogValuesKeepTheDecimalPoint) {
     EXPECT_EQ(readFile(file), "strataboardIV::Error >> a >> b >> 0.1;\n");
 }
 
-}  // namespace
-}  // namespace kestrel
+} // namespace
+} // namespace kestrel

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <iterator>
 #include <string>
 
 #include "scratch_dir.h"
@@ -39,12 +41,87 @@ const std::string kSaved = "[Kamerasektion]\n"
                            "FG_GEN_FREQ=0.1;\n"
                            "FG_LUT_CUSTOM_FILE='/tmp/lut.txt';\n";
 
-TEST_F(ConfigFileLookup, FindsValueOfKeyInSection) {
-    open(kSaved);
-    EXPECT_EQ(value("[Port A]", "FG_WIDTH"), "1024");
-    EXPECT_EQ(value("[Port A]", "FG_LUT_CUSTOM_FILE"), "/tmp/lut.txt");
-    EXPECT_EQ(value("[Kamerasektion]\n", "Typ"), "Kestrel12");
+// One lookup of `key` in `section` of a file holding `content`: what it answers and the text.
+struct LookupCase {
+    const char* name;
+    std::string content;
+    const char* section;
+    const char* key;
+    int32_t result;
+    std::string text;
+};
+
+LookupCase found(const char* name, std::string content, const char* section, const char* key,
+                 std::string text) {
+    return {name, std::move(content), section, key, 0, std::move(text)};
 }
+// A key that is not found answers -8000 and the text "Error".
+LookupCase missing(const char* name, std::string content, const char* section, const char* key) {
+    return {name, std::move(content), section, key, kConfigKeyMissing, "Error"};
+}
+
+const std::string kEmptyValues = "[Port A]\nQUOTED='';\nPLAIN=;\nBARE=\nLAST=";
+const std::string kCutQuotes = "[Port A]\nQ1='it's';\nQ2='a;b';\nQ3='x=y';\n";
+const char kNulContent[] = "[Port A]\nKEY=ab\0cd;\nOTHER\0=1;\n";
+const std::string kNulBytes(kNulContent, sizeof kNulContent - 1);
+
+const LookupCase kLookups[] = {
+    found("PlainValueInPortSection", kSaved, "[Port A]", "FG_WIDTH", "1024"),
+    found("QuotedValueLosesItsQuotes", kSaved, "[Port A]", "FG_LUT_CUSTOM_FILE", "/tmp/lut.txt"),
+    found("SectionTextMayHoldItsLineEnd", kSaved, "[Kamerasektion]\n", "Typ", "Kestrel12"),
+    missing("MissingKey", kSaved, "[Port A]", "FG_HEIGHT"),
+    missing("MissingSection", kSaved, "[Port B]", "FG_WIDTH"),
+    missing("LongerKeyWithTheSamePrefixDoesNotMatch", "[Port A]\nFG_WIDTH_MAX=5;\n", "[Port A]", "FG_WIDTH"),
+    missing("KeyWithLeadingBlank", "[Port A]\n FG_WIDTH=5;\n", "[Port A]", "FG_WIDTH"),
+    missing("KeyWithBlankBeforeEquals", "[Port A]\nFG_WIDTH =5;\n", "[Port A]", "FG_WIDTH"),
+    found("EmptyQuotedValue", kEmptyValues, "[Port A]", "QUOTED", ""),
+    found("EmptyPlainValue", kEmptyValues, "[Port A]", "PLAIN", ""),
+    found("NothingBehindEquals", kEmptyValues, "[Port A]", "BARE", ""),
+    found("NothingBehindEqualsAtTheEndOfTheFile", kEmptyValues, "[Port A]", "LAST", ""),
+    // A lone '\r' is no "\r\n" pair, so it is not folded, yet still reads as an empty value.
+    found("LoneCarriageReturnIsAnEmptyValue", "[Port A]\nKEY=\rtail;\n", "[Port A]", "KEY", ""),
+    found("QuotedValueIsCutAtAQuote", kCutQuotes, "[Port A]", "Q1", "it"),
+    found("QuotedValueIsCutAtASemicolon", kCutQuotes, "[Port A]", "Q2", "a"),
+    found("QuotedValueIsCutAtEquals", kCutQuotes, "[Port A]", "Q3", "x"),
+    found("LeadingSeparatorsAreSkipped", "[Port A]\nKEY==;'value';\n", "[Port A]", "KEY", "value"),
+    found("BlanksInsideAndAroundAreKept", "[Port A]\nKEY=' a b ';\n", "[Port A]", "KEY", " a b "),
+    // The value runs to the end of the line piece, and the piece holds the line end.
+    found("ValueWithoutSemicolonKeepsItsLineEnd", "[Port A]\nKEY=abc\nNEXT=1;\n", "[Port A]", "KEY", "abc\n"),
+    found("ValueOfALongLineIsCutAtThe255thCharacter", "[Port A]\nLONG=" + std::string(400, 'v') + ";\n",
+          "[Port A]", "LONG", std::string(250, 'v')),
+    // Characters 256 onwards of a long line form the next line piece, which can hold a key.
+    found("RestOfALongLineIsALineOfItsOwn", "[Port A]\n" + std::string(255, 'x') + "HIDDEN=7;\n", "[Port A]",
+          "HIDDEN", "7"),
+    found("KeyMissingFromTheSectionIsFoundInALaterOne", "[Port A]\nFG_WIDTH=1;\n\n[Port B]\nFG_HEIGHT=2;\n",
+          "[Port A]", "FG_HEIGHT", "2"),
+    missing("KeyBeforeTheSection", "FG_WIDTH=1;\n[Port A]\nFG_HEIGHT=2;\n", "[Port A]", "FG_WIDTH"),
+    found("FirstMatchingLineAfterTheSectionWins", "KEY=0;\n[Port A]\nKEY=1;\nKEY=2;\n", "[Port A]", "KEY",
+          "1"),
+    // The section text is searched anywhere in a line, so a value mentioning it opens the
+    // section early, and the section line's own key is not searched.
+    found("FirstLineHoldingTheSectionTextOpensIt", "NOTE='see [Port A]';\nKEY=1;\n[Port A]\nKEY=2;\n",
+          "[Port A]", "KEY", "1"),
+    found("WindowsLineEndReadsAsALineFeed", "[Port A]\r\nKEY=abc\r\n", "[Port A]", "KEY", "abc\n"),
+    found("NulByteEndsTheValue", kNulBytes, "[Port A]", "KEY", "ab"),
+    missing("NulByteHidesTheRestOfItsLine", kNulBytes, "[Port A]", "OTHER"),
+    found("KeyHoldingEqualsMatchesItsLine", "[Port A]\nA=B=5;\n", "[Port A]", "A=B", "5"),
+    found("ValueEndsAtTheSecondEquals", "[Port A]\nA=B=5;\n", "[Port A]", "A", "B"),
+    missing("NullSectionIsNeverFound", kSaved, nullptr, "FG_WIDTH"),
+    missing("NullKeyIsNeverFound", kSaved, "[Port A]", nullptr),
+};
+
+class ConfigFileKeyLookup : public test::ScratchDirTest, public testing::WithParamInterface<LookupCase> {};
+
+TEST_P(ConfigFileKeyLookup, AnswersResultAndText) {
+    const LookupCase& c = GetParam();
+    Fg_ConfigFileParser parser(nullptr, writeFile("lookup.scf", c.content).c_str(), true);
+    std::string text = "unset";
+    EXPECT_EQ(parser.parseKey(c.section, c.key, text), c.result);
+    EXPECT_EQ(text, c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rules, ConfigFileKeyLookup, testing::ValuesIn(kLookups),
+                         [](const auto& row) { return row.param.name; });
 
 TEST_F(ConfigFileLookup, RepeatedLookupsGiveTheSameAnswer) {
     open(kSaved);
@@ -52,105 +129,6 @@ TEST_F(ConfigFileLookup, RepeatedLookupsGiveTheSameAnswer) {
         EXPECT_EQ(value("[Port A]", "FG_GEN_FREQ"), "0.1");
         EXPECT_EQ(value("[Port A]", "FG_HEIGHT", kConfigKeyMissing), "Error");
     }
-}
-
-TEST_F(ConfigFileLookup, MissingKeyGivesErrorTextAndMinus8000) {
-    open(kSaved);
-    EXPECT_EQ(value("[Port A]", "FG_HEIGHT", kConfigKeyMissing), "Error");
-}
-
-TEST_F(ConfigFileLookup, MissingSectionGivesErrorTextAndMinus8000) {
-    open(kSaved);
-    EXPECT_EQ(value("[Port B]", "FG_WIDTH", kConfigKeyMissing), "Error");
-}
-
-TEST_F(ConfigFileLookup, KeyIsNotMatchedByLongerKeyWithTheSamePrefix) {
-    open("[Port A]\nFG_WIDTH_MAX=5;\n");
-    EXPECT_EQ(value("[Port A]", "FG_WIDTH", kConfigKeyMissing), "Error");
-}
-
-TEST_F(ConfigFileLookup, KeyWithLeadingBlankIsNotFound) {
-    open("[Port A]\n FG_WIDTH=5;\n");
-    EXPECT_EQ(value("[Port A]", "FG_WIDTH", kConfigKeyMissing), "Error");
-}
-
-TEST_F(ConfigFileLookup, KeyWithBlankBeforeEqualsIsNotFound) {
-    open("[Port A]\nFG_WIDTH =5;\n");
-    EXPECT_EQ(value("[Port A]", "FG_WIDTH", kConfigKeyMissing), "Error");
-}
-
-TEST_F(ConfigFileLookup, EmptyQuotedAndEmptyPlainValuesReadAsEmptyText) {
-    open("[Port A]\nQUOTED='';\nPLAIN=;\nBARE=\nLAST=");
-    EXPECT_EQ(value("[Port A]", "QUOTED"), "");
-    EXPECT_EQ(value("[Port A]", "PLAIN"), "");
-    EXPECT_EQ(value("[Port A]", "BARE"), "");
-    // "=" and nothing behind it at the very end of the file: found, and empty.
-    EXPECT_EQ(value("[Port A]", "LAST"), "");
-}
-
-TEST_F(ConfigFileLookup, WindowsLineEndAloneIsAnEmptyValue) {
-    // A lone '\r' (not folded, as it is no "\r\n" pair) right behind '=' still reads as empty.
-    open("[Port A]\nKEY=\rtail;\n");
-    EXPECT_EQ(value("[Port A]", "KEY"), "");
-}
-
-TEST_F(ConfigFileLookup, QuotedValueIsCutAtTheFirstQuoteSemicolonOrEquals) {
-    open("[Port A]\nQ1='it's';\nQ2='a;b';\nQ3='x=y';\n");
-    EXPECT_EQ(value("[Port A]", "Q1"), "it");
-    EXPECT_EQ(value("[Port A]", "Q2"), "a");
-    EXPECT_EQ(value("[Port A]", "Q3"), "x");
-}
-
-TEST_F(ConfigFileLookup, LeadingSeparatorsBeforeTheValueAreSkipped) {
-    open("[Port A]\nKEY==;'value';\n");
-    EXPECT_EQ(value("[Port A]", "KEY"), "value");
-}
-
-TEST_F(ConfigFileLookup, BlanksInsideAndAroundTheValueAreKept) {
-    open("[Port A]\nKEY=' a b ';\n");
-    EXPECT_EQ(value("[Port A]", "KEY"), " a b ");
-}
-
-TEST_F(ConfigFileLookup, ValueWithoutClosingSemicolonKeepsItsLineEnd) {
-    // The value runs to the end of the line piece, and the piece holds the line end.
-    open("[Port A]\nKEY=abc\nNEXT=1;\n");
-    EXPECT_EQ(value("[Port A]", "KEY"), "abc\n");
-}
-
-TEST_F(ConfigFileLookup, ValueOfLineLongerThan255CharactersIsCutAtThe255thCharacter) {
-    const std::string key = "LONG=";
-    const std::string longValue(400, 'v');
-    open("[Port A]\n" + key + longValue + ";\n");
-    EXPECT_EQ(value("[Port A]", "LONG"), std::string(255 - key.size(), 'v'));
-}
-
-TEST_F(ConfigFileLookup, RestOfLongLineIsALineOfItsOwn) {
-    // Characters 256 onwards of a long line form the next line piece, which can hold a key.
-    const std::string head(255, 'x');
-    open("[Port A]\n" + head + "HIDDEN=7;\n");
-    EXPECT_EQ(value("[Port A]", "HIDDEN"), "7");
-}
-
-TEST_F(ConfigFileLookup, KeyMissingFromPortSectionIsFoundInALaterSection) {
-    open("[Port A]\nFG_WIDTH=1;\n\n[Port B]\nFG_HEIGHT=2;\n");
-    EXPECT_EQ(value("[Port A]", "FG_HEIGHT"), "2");
-}
-
-TEST_F(ConfigFileLookup, KeyBeforeTheSectionIsNotFound) {
-    open("FG_WIDTH=1;\n[Port A]\nFG_HEIGHT=2;\n");
-    EXPECT_EQ(value("[Port A]", "FG_WIDTH", kConfigKeyMissing), "Error");
-}
-
-TEST_F(ConfigFileLookup, FirstMatchingLineAfterTheSectionWins) {
-    open("KEY=0;\n[Port A]\nKEY=1;\nKEY=2;\n");
-    EXPECT_EQ(value("[Port A]", "KEY"), "1");
-}
-
-TEST_F(ConfigFileLookup, FirstLineHoldingTheSectionTextOpensTheSection) {
-    // The section text is searched anywhere in a line, so a value mentioning it opens the
-    // section early, and the section line's own key is not searched.
-    open("NOTE='see [Port A]';\nKEY=1;\n[Port A]\nKEY=2;\n");
-    EXPECT_EQ(value("[Port A]", "KEY"), "1");
 }
 
 TEST_F(ConfigFileLookup, HeaderSectionNeedsItsLineEnd) {
@@ -163,31 +141,11 @@ TEST_F(ConfigFileLookup, HeaderSectionNeedsItsLineEnd) {
     EXPECT_EQ(a, -5);
 }
 
-TEST_F(ConfigFileLookup, WindowsLineEndsReadLikeUnixLineEnds) {
+TEST_F(ConfigFileLookup, HeaderWithWindowsLineEndsIsFound) {
     Fg_ConfigFileParser& parser = open("[Kamerasektion]\r\n\r\nAktivePort=0;\r\n\r\n[Port A]\r\nKEY=abc\r\n");
     int32_t port = -1;
     EXPECT_EQ(parser.parseIntKeyFromHeader("AktivePort", port), 0);
     EXPECT_EQ(port, 0);
-    EXPECT_EQ(value("[Port A]", "KEY"), "abc\n");
-}
-
-TEST_F(ConfigFileLookup, NulByteEndsTheTextOfItsLine) {
-    static const char kContent[] = "[Port A]\nKEY=ab\0cd;\nOTHER\0=1;\n";
-    open(std::string(kContent, sizeof kContent - 1));
-    EXPECT_EQ(value("[Port A]", "KEY"), "ab");
-    EXPECT_EQ(value("[Port A]", "OTHER", kConfigKeyMissing), "Error");
-}
-
-TEST_F(ConfigFileLookup, KeyHoldingEqualsMatchesItsLine) {
-    open("[Port A]\nA=B=5;\n");
-    EXPECT_EQ(value("[Port A]", "A=B"), "5");
-    EXPECT_EQ(value("[Port A]", "A"), "B");
-}
-
-TEST_F(ConfigFileLookup, NullSectionOrKeyIsNeverFound) {
-    open(kSaved);
-    EXPECT_EQ(value(nullptr, "FG_WIDTH", kConfigKeyMissing), "Error");
-    EXPECT_EQ(value("[Port A]", nullptr, kConfigKeyMissing), "Error");
 }
 
 TEST_F(ConfigFileLookup, ParserWithoutStreamFindsNothing) {
@@ -198,66 +156,80 @@ TEST_F(ConfigFileLookup, ParserWithoutStreamFindsNothing) {
     EXPECT_EQ(parser.parseKeyFromLine("Typ", text), kConfigKeyMissing);
 }
 
-TEST_F(ConfigFileLookup, KeyFromLineSplitsAtEqualsAndQuotes) {
-    Fg_ConfigFileParser& parser = open(kSaved);
+// parseKeyFromLine: the first line holding the key anywhere, split at '=' and quotes.
+struct LineCase {
+    const char* name;
+    std::string content;
+    const char* key;
+    int32_t result;
     std::string text;
-    EXPECT_EQ(parser.parseKeyFromLine("Typ", text), 0);
-    EXPECT_EQ(text, "Kestrel12");
-    EXPECT_EQ(parser.parseKeyFromLine("Hersteller", text), 0);
-    EXPECT_EQ(text, "Kestrel Imaging");
+};
+
+const LineCase kLineLookups[] = {
+    {"QuotedValue", kSaved, "Typ", 0, "Kestrel12"},
+    {"QuotedValueWithABlank", kSaved, "Hersteller", 0, "Kestrel Imaging"},
+    {"PlainValueKeepsSemicolonAndLineEnd", "[Kamerasektion]\nTyp=Kestrel12;\n", "Typ", 0, "Kestrel12;\n"},
+    {"KeyMatchesAnywhereInTheFirstLineHoldingIt", "OldTyp='Other';\nTyp='Kestrel12';\n", "Typ", 0, "Other"},
+    {"LineWithoutSecondPartIsMissing", "Typ\nTyp='Kestrel12';\n", "Typ", kConfigKeyMissing, "Error"},
+    {"MissingKey", kSaved, "Seriennummer", kConfigKeyMissing, "Error"},
+};
+
+class ConfigFileLineLookup : public test::ScratchDirTest, public testing::WithParamInterface<LineCase> {};
+
+TEST_P(ConfigFileLineLookup, AnswersResultAndText) {
+    const LineCase& c = GetParam();
+    Fg_ConfigFileParser parser(nullptr, writeFile("line.scf", c.content).c_str(), true);
+    std::string text = "unset";
+    EXPECT_EQ(parser.parseKeyFromLine(c.key, text), c.result);
+    EXPECT_EQ(text, c.text);
 }
 
-TEST_F(ConfigFileLookup, KeyFromLineKeepsSemicolonAndLineEndOfPlainValue) {
-    Fg_ConfigFileParser& parser = open("[Kamerasektion]\nTyp=Kestrel12;\n");
-    std::string text;
-    EXPECT_EQ(parser.parseKeyFromLine("Typ", text), 0);
-    EXPECT_EQ(text, "Kestrel12;\n");
-}
-
-TEST_F(ConfigFileLookup, KeyFromLineMatchesTheKeyAnywhereInTheFirstLineHoldingIt) {
-    Fg_ConfigFileParser& parser = open("OldTyp='Other';\nTyp='Kestrel12';\n");
-    std::string text;
-    EXPECT_EQ(parser.parseKeyFromLine("Typ", text), 0);
-    EXPECT_EQ(text, "Other");
-}
-
-TEST_F(ConfigFileLookup, KeyFromLineWithoutSecondPartIsMissing) {
-    Fg_ConfigFileParser& parser = open("Typ\nTyp='Kestrel12';\n");
-    std::string text;
-    EXPECT_EQ(parser.parseKeyFromLine("Typ", text), kConfigKeyMissing);
-    EXPECT_EQ(text, "Error");
-}
-
-TEST_F(ConfigFileLookup, KeyFromLineOfMissingKeyGivesErrorText) {
-    Fg_ConfigFileParser& parser = open(kSaved);
-    std::string text;
-    EXPECT_EQ(parser.parseKeyFromLine("Seriennummer", text), kConfigKeyMissing);
-    EXPECT_EQ(text, "Error");
-}
+INSTANTIATE_TEST_SUITE_P(Rules, ConfigFileLineLookup, testing::ValuesIn(kLineLookups),
+                         [](const auto& row) { return row.param.name; });
 
 class ConfigFileTypedLookup : public ConfigFileLookup {};
 
-TEST_F(ConfigFileTypedLookup, NonNumericValueReadsAsZeroWithoutError) {
-    Fg_ConfigFileParser& parser = open("[Port A]\nFG_WIDTH=abc;\nFG_GEN_FREQ=abc;\n");
-    int32_t width = 9;
-    EXPECT_EQ(parser.parseIntKey("[Port A]", "FG_WIDTH", width), 0);
-    EXPECT_EQ(width, 0);
-    double frequency = 9.0;
-    EXPECT_EQ(parser.parseDoubleKey("[Port A]", "FG_GEN_FREQ", frequency), 0);
-    EXPECT_EQ(frequency, 0.0);
-}
+// Value texts and what each typed lookup makes of them: atoi, strtoull and strtod rules, with
+// a decimal point, and no error for text that holds no number.
+struct NumberCase {
+    const char* text;
+    int32_t asInt;
+    uint64_t asUInt64;
+    double asDouble;
+};
 
-TEST_F(ConfigFileTypedLookup, IntegersFollowAtoiRules) {
-    Fg_ConfigFileParser& parser = open("[Port A]\nA= +12abc;\nB=-7;\nC=;\nD=3.9;\n");
-    int32_t v = 0;
-    EXPECT_EQ(parser.parseIntKey("[Port A]", "A", v), 0);
-    EXPECT_EQ(v, 12);
-    EXPECT_EQ(parser.parseIntKey("[Port A]", "B", v), 0);
-    EXPECT_EQ(v, -7);
-    EXPECT_EQ(parser.parseIntKey("[Port A]", "C", v), 0);
-    EXPECT_EQ(v, 0);
-    EXPECT_EQ(parser.parseIntKey("[Port A]", "D", v), 0);
-    EXPECT_EQ(v, 3);
+const NumberCase kNumbers[] = {
+    {"abc", 0, 0, 0.0},
+    {"", 0, 0, 0.0},
+    {" +12abc", 12, 12, 12.0},
+    {"-7", -7, UINT64_MAX - 6, -7.0},
+    {"3.9", 3, 3, 3.9},
+    {"0.1", 0, 0, 0.1},
+    {"-1e+20", -1, UINT64_MAX, -1e20},
+    {" 2.5e-3xyz", 2, 2, 2.5e-3},
+    {"0x10", 0, 0, 16.0},
+    {"18446744073709551615", -1, UINT64_MAX, 18446744073709551615.0},
+};
+
+TEST_F(ConfigFileTypedLookup, NumbersReadByTheCLibraryRules) {
+    std::string content = "[Port A]\n";
+    for (std::size_t i = 0; i < std::size(kNumbers); ++i)
+        content += "V" + std::to_string(i) + "=" + kNumbers[i].text + ";\n";
+    Fg_ConfigFileParser& parser = open(content);
+    for (std::size_t i = 0; i < std::size(kNumbers); ++i) {
+        const NumberCase& c = kNumbers[i];
+        SCOPED_TRACE(std::string("value '") + c.text + "'");
+        const std::string key = "V" + std::to_string(i);
+        int32_t asInt = 9;
+        uint64_t asUInt64 = 9;
+        double asDouble = 9;
+        EXPECT_EQ(parser.parseIntKey("[Port A]", key.c_str(), asInt), 0);
+        EXPECT_EQ(parser.parseIntKey("[Port A]", key.c_str(), asUInt64), 0);
+        EXPECT_EQ(parser.parseDoubleKey("[Port A]", key.c_str(), asDouble), 0);
+        EXPECT_EQ(asInt, c.asInt);
+        EXPECT_EQ(asUInt64, c.asUInt64);
+        EXPECT_EQ(asDouble, c.asDouble);
+    }
 }
 
 TEST_F(ConfigFileTypedLookup, MissingKeyGivesMinusOneAndLeavesTheValue) {
@@ -278,30 +250,6 @@ TEST_F(ConfigFileTypedLookup, ValueContainingErrorCountsAsMissing) {
     int32_t v = 5;
     EXPECT_EQ(parser.parseIntKey("[Port A]", "KEY", v), kConfigValueMissing);
     EXPECT_EQ(v, 5);
-}
-
-TEST_F(ConfigFileTypedLookup, DoublesReadInAnyCFormWithDecimalPoint) {
-    Fg_ConfigFileParser& parser = open("[Port A]\nA=0.1;\nB=-1e+20;\nC= 2.5e-3xyz;\nD=0x10;\n");
-    double v = 0;
-    EXPECT_EQ(parser.parseDoubleKey("[Port A]", "A", v), 0);
-    EXPECT_EQ(v, 0.1);
-    EXPECT_EQ(parser.parseDoubleKey("[Port A]", "B", v), 0);
-    EXPECT_EQ(v, -1e20);
-    EXPECT_EQ(parser.parseDoubleKey("[Port A]", "C", v), 0);
-    EXPECT_EQ(v, 2.5e-3);
-    EXPECT_EQ(parser.parseDoubleKey("[Port A]", "D", v), 0);
-    EXPECT_EQ(v, 16.0);
-}
-
-TEST_F(ConfigFileTypedLookup, UnsignedSixtyFourBitValuesReadInFull) {
-    Fg_ConfigFileParser& parser = open("[Port A]\nMAX=18446744073709551615;\nNEG=-1;\nNONE=x;\n");
-    uint64_t v = 7;
-    EXPECT_EQ(parser.parseIntKey("[Port A]", "MAX", v), 0);
-    EXPECT_EQ(v, UINT64_MAX);
-    EXPECT_EQ(parser.parseIntKey("[Port A]", "NEG", v), 0);
-    EXPECT_EQ(v, UINT64_MAX);
-    EXPECT_EQ(parser.parseIntKey("[Port A]", "NONE", v), 0);
-    EXPECT_EQ(v, 0u);
 }
 
 TEST_F(ConfigFileTypedLookup, PortFormsLookInThePortSection) {
@@ -354,5 +302,5 @@ TEST(ConfigFileConversions, AlwaysSucceedAndReadNonNumbersAsZero) {
     EXPECT_EQ(Fg_ConfigFileParser::getDoubleValue(nullptr, d), 0);
 }
 
-}  // namespace
-}  // namespace kestrel
+} // namespace
+} // namespace kestrel

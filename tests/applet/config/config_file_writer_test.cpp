@@ -16,6 +16,7 @@ namespace {
 
 class ConfigFileWriter : public test::ScratchDirTest {};
 
+// Doubles keep twelve significant digits in printf's general form.
 TEST_F(ConfigFileWriter, WritesHeaderPortSectionAndEveryKeyKindExactly) {
     const std::string file = path("saved.scf");
     {
@@ -29,6 +30,12 @@ TEST_F(ConfigFileWriter, WritesHeaderPortSectionAndEveryKeyKindExactly) {
         parser.writeConfigFileIntKey("FG_NEG", -5);
         parser.writeConfigFileUInt64Key("FG_BIG", 18446744073709551615ull);
         parser.wrtiteConfigFileDoubleKey("FG_GEN_FREQ", 0.1);
+        parser.wrtiteConfigFileDoubleKey("D_THIRD", 1.0 / 3.0);
+        parser.wrtiteConfigFileDoubleKey("D_HUGE", 1e20);
+        parser.wrtiteConfigFileDoubleKey("D_FIFTEEN_DIGITS", 123456789012345.0);
+        parser.wrtiteConfigFileDoubleKey("D_WHOLE", 62.5e6);
+        parser.wrtiteConfigFileDoubleKey("D_TINY", -0.000012);
+        parser.wrtiteConfigFileDoubleKey("D_ZERO", 0.0);
         parser.writeConfigFileValue("FG_PLAIN", "a b");
         parser.writeConfigFile("FG_QUOTED", "it's;=");
     }
@@ -43,28 +50,14 @@ TEST_F(ConfigFileWriter, WritesHeaderPortSectionAndEveryKeyKindExactly) {
                               "FG_NEG=-5;\n"
                               "FG_BIG=18446744073709551615;\n"
                               "FG_GEN_FREQ=0.1;\n"
+                              "D_THIRD=0.333333333333;\n"
+                              "D_HUGE=1e+20;\n"
+                              "D_FIFTEEN_DIGITS=1.23456789012e+14;\n"
+                              "D_WHOLE=62500000;\n"
+                              "D_TINY=-1.2e-05;\n"
+                              "D_ZERO=0;\n"
                               "FG_PLAIN=a b;\n"
                               "FG_QUOTED='it's;=';\n");
-}
-
-TEST_F(ConfigFileWriter, DoublesKeepTwelveSignificantDigitsInGeneralForm) {
-    const std::string file = path("doubles.scf");
-    {
-        Fg_ConfigFileParser parser(nullptr, nullptr, false);
-        ASSERT_TRUE(parser.setSaveFile(file.c_str()));
-        parser.wrtiteConfigFileDoubleKey("A", 1.0 / 3.0);
-        parser.wrtiteConfigFileDoubleKey("B", 1e20);
-        parser.wrtiteConfigFileDoubleKey("C", 123456789012345.0);
-        parser.wrtiteConfigFileDoubleKey("D", 62.5e6);
-        parser.wrtiteConfigFileDoubleKey("E", -0.000012);
-        parser.wrtiteConfigFileDoubleKey("F", 0.0);
-    }
-    EXPECT_EQ(readFile(file), "A=0.333333333333;\n"
-                              "B=1e+20;\n"
-                              "C=1.23456789012e+14;\n"
-                              "D=62500000;\n"
-                              "E=-1.2e-05;\n"
-                              "F=0;\n");
 }
 
 TEST_F(ConfigFileWriter, UnsignedAllOnesIsWrittenAsMinusOneAndReadsBackWithTheSameBits) {
@@ -126,20 +119,6 @@ TEST_F(ConfigFileWriter, SaveFileReplacesTheWholeContentOfAnExistingFile) {
         parser.writeConfigFileIntKey("X", 1);
     }
     EXPECT_EQ(readFile(file), "X=1;\n");
-}
-
-TEST_F(ConfigFileWriter, SaveFileRefusesNameWithoutScfAndCreatesNothing) {
-    const std::string file = path("settings.txt");
-    Fg_ConfigFileParser parser(nullptr, nullptr, false);
-    EXPECT_FALSE(parser.setSaveFile(file.c_str()));
-    EXPECT_FALSE(parser.hasStream());
-    EXPECT_FALSE(std::filesystem::exists(file));
-}
-
-TEST_F(ConfigFileWriter, SaveFileFailsWhenTheFileCannotBeCreated) {
-    Fg_ConfigFileParser parser(nullptr, nullptr, false);
-    EXPECT_FALSE(parser.setSaveFile(path("missing-dir/x.scf").c_str()));
-    EXPECT_FALSE(parser.hasStream());
 }
 
 TEST_F(ConfigFileWriter, WritesWithoutStreamOrNullTextsDoNothing) {
@@ -231,15 +210,18 @@ protected:
     std::optional<DiagnosticLog> log_;
 };
 
-TEST_F(ConfigFileLog, SaveFileNameWithoutScfIsLoggedAsInvalid) {
+TEST_F(ConfigFileLog, SaveFileRefusesNameWithoutScfCreatesNothingAndLogsInvalid) {
     Fg_ConfigFileParser parser(&*log_, nullptr, false);
     EXPECT_FALSE(parser.setSaveFile(path("settings.txt").c_str()));
+    EXPECT_FALSE(parser.hasStream());
+    EXPECT_FALSE(std::filesystem::exists(path("settings.txt")));
     EXPECT_EQ(logged(), "strataboardIV::Error >> Config File is Invalid;\n");
 }
 
-TEST_F(ConfigFileLog, SaveFileThatCannotBeCreatedIsLoggedAsFopenFailure) {
+TEST_F(ConfigFileLog, SaveFileThatCannotBeCreatedFailsAndLogsFopenFailure) {
     Fg_ConfigFileParser parser(&*log_, nullptr, false);
     EXPECT_FALSE(parser.setSaveFile(path("missing-dir/x.scf").c_str()));
+    EXPECT_FALSE(parser.hasStream());
     EXPECT_EQ(logged(), "strataboardIV::Error >> Config File: fopen failed;\n");
 }
 
@@ -260,5 +242,5 @@ TEST_F(ConfigFileLog, SuccessfulWorkAndMissingKeysWriteNothing) {
     EXPECT_EQ(logged(), "");
 }
 
-}  // namespace
-}  // namespace kestrel
+} // namespace
+} // namespace kestrel

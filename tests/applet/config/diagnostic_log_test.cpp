@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
 #include <regex>
 #include <string>
 
@@ -26,51 +28,54 @@ protected:
     std::optional<DiagnosticLog> log_;
 };
 
-TEST_F(DiagnosticLogLines, ErrorLineNamesTheText) {
-    log_->logError("Config File is Invalid");
-    EXPECT_EQ(written(), "strataboardIV::Error >> Config File is Invalid;\n");
+// One call on an open log and the exact line it writes.
+struct LineCase {
+    const char* name;
+    std::function<void(DiagnosticLog&)> write;
+    const char* line;
+};
+
+const LineCase kLines[] = {
+    {"ErrorNamesTheText", [](DiagnosticLog& log) { log.logError("Config File is Invalid"); },
+     "strataboardIV::Error >> Config File is Invalid;\n"},
+    {"InfoCarriesTextAndValue", [](DiagnosticLog& log) { log.logInfo("keys read", -42); },
+     "strataboardIV::Info >> keys read >> -42;\n"},
+    {"ErrorCodeCarriesTwoTextsAndTheCode",
+     [](DiagnosticLog& log) { log.logErrorCode("parseKey", "FG_WIDTH", -8000); },
+     "strataboardIV::Error >> parseKey >> FG_WIDTH >> -8000;\n"},
+    {"ErrorValueWritesPointOneAsThreeCharacters",
+     [](DiagnosticLog& log) { log.logErrorValue("gain", "value", 0.1); },
+     "strataboardIV::Error >> gain >> value >> 0.1;\n"},
+    {"ErrorValueWritesTenToTheTwentyInExponentForm",
+     [](DiagnosticLog& log) { log.logErrorValue("gain", "value", 1e20); },
+     "strataboardIV::Error >> gain >> value >> 1e+20;\n"},
+    {"ErrorValueKeepsTwelveSignificantDigits",
+     [](DiagnosticLog& log) { log.logErrorValue("a", "b", 2.0 / 3.0); },
+     "strataboardIV::Error >> a >> b >> 0.666666666667;\n"},
+    {"NullTextsAreWrittenAsNull", [](DiagnosticLog& log) { log.logErrorCode(nullptr, nullptr, 1); },
+     "strataboardIV::Error >> (null) >> (null) >> 1;\n"},
+    {"TraceWritesNothingEvenWithAnOpenStream",
+     [](DiagnosticLog& log) {
+         log.logTrace("Fg_ConfigFileParser::setSaveFile");
+         log.logTraceDone();
+     },
+     ""},
+};
+
+class DiagnosticLogLine : public DiagnosticLogLines, public testing::WithParamInterface<LineCase> {};
+
+TEST_P(DiagnosticLogLine, WritesExactlyTheLine) {
+    GetParam().write(*log_);
+    EXPECT_EQ(written(), GetParam().line);
 }
 
-TEST_F(DiagnosticLogLines, InfoLineCarriesTextAndValue) {
-    log_->logInfo("keys read", -42);
-    EXPECT_EQ(written(), "strataboardIV::Info >> keys read >> -42;\n");
-}
-
-TEST_F(DiagnosticLogLines, ErrorCodeLineCarriesTwoTextsAndTheCode) {
-    log_->logErrorCode("parseKey", "FG_WIDTH", -8000);
-    EXPECT_EQ(written(), "strataboardIV::Error >> parseKey >> FG_WIDTH >> -8000;\n");
-}
-
-TEST_F(DiagnosticLogLines, ErrorValueWritesPointOneAsThreeCharacters) {
-    log_->logErrorValue("gain", "value", 0.1);
-    EXPECT_EQ(written(), "strataboardIV::Error >> gain >> value >> 0.1;\n");
-}
-
-TEST_F(DiagnosticLogLines, ErrorValueWritesTenToTheTwentyInExponentForm) {
-    log_->logErrorValue("gain", "value", 1e20);
-    EXPECT_EQ(written(), "strataboardIV::Error >> gain >> value >> 1e+20;\n");
-}
-
-TEST_F(DiagnosticLogLines, ErrorValueKeepsTwelveSignificantDigits) {
-    log_->logErrorValue("a", "b", 2.0 / 3.0);
-    EXPECT_EQ(written(), "strataboardIV::Error >> a >> b >> 0.666666666667;\n");
-}
-
-TEST_F(DiagnosticLogLines, TraceWritesNothingEvenWithAnOpenStream) {
-    log_->logTrace("Fg_ConfigFileParser::setSaveFile");
-    log_->logTraceDone();
-    EXPECT_EQ(written(), "");
-}
+INSTANTIATE_TEST_SUITE_P(Lines, DiagnosticLogLine, testing::ValuesIn(kLines),
+                         [](const auto& row) { return row.param.name; });
 
 TEST_F(DiagnosticLogLines, PrintfWritesTheFormattedTextAsIs) {
     log_->logPrintf("%s=%d|", "width", 1024);
     log_->logClose();
     EXPECT_EQ(written(), "width=1024|");
-}
-
-TEST_F(DiagnosticLogLines, NullTextsAreWrittenAsNull) {
-    log_->logErrorCode(nullptr, nullptr, 1);
-    EXPECT_EQ(written(), "strataboardIV::Error >> (null) >> (null) >> 1;\n");
 }
 
 TEST_F(DiagnosticLogLines, AfterCloseNothingIsWrittenAndASecondCloseDoesNothing) {
@@ -91,8 +96,9 @@ TEST_F(DiagnosticLogLines, HeaderFramesOwnerContentsAndTimestampWithRules) {
     log_->logHeader();
     const std::string rule = std::string(73, '-') + "\n";
     const std::string text = written();
-    const std::regex layout(rule + "[^\n]+\nContents: Log details for strataboard Dll\n"
-                                   "[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}\n" +
+    const std::regex layout(rule +
+                            "[^\n]+\nContents: Log details for strataboard Dll\n"
+                            "[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}\n" +
                             rule);
     EXPECT_TRUE(std::regex_match(text, layout)) << text;
 }
@@ -114,5 +120,5 @@ TEST(DiagnosticLogTimestamp, HasTheTwentyFiveCharacterAsctimeLayout) {
     EXPECT_TRUE(std::regex_match(stamp, layout)) << stamp;
 }
 
-}  // namespace
-}  // namespace kestrel
+} // namespace
+} // namespace kestrel
