@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "api/error_codes.h"
 #include "config/config_file_parser.h"
@@ -55,20 +56,18 @@ TEST_F(ConfigurationFile, SaveWritesTheHeaderWithTheIdentityThenTheParameters) {
     EXPECT_EQ(readFile(path("a.scf")), kHeader + "\n[Port A]\nFG_WIDTH=1024;\n");
 }
 
-TEST_F(ConfigurationFile, SaveRefusesANameWithoutScfAndCreatesNoFile) {
-    EXPECT_EQ(save("settings.txt"), kErrFileWrite);
-    EXPECT_FALSE(exists("settings.txt"));
-    EXPECT_EQ(writes_, 0);
-}
-
-TEST_F(ConfigurationFile, SaveFailsWhenTheFileCannotBeCreated) {
-    EXPECT_EQ(save("no-such-folder/a.scf"), kErrFileWrite);
-    EXPECT_EQ(writes_, 0);
-}
-
-TEST_F(ConfigurationFile, SaveAcceptsScfAnywhereInTheName) {
-    EXPECT_EQ(save("x.scf.bak"), kOk);
-    EXPECT_EQ(save("config.SCF"), kErrFileWrite);
+TEST_F(ConfigurationFile, SaveWantsScfAnywhereInANameThatCanBeCreated) {
+    const std::pair<const char*, int32_t> names[] = {{"settings.txt", kErrFileWrite},
+                                                     {"config.SCF", kErrFileWrite},
+                                                     {"no-such-folder/a.scf", kErrFileWrite},
+                                                     {"x.scf.bak", kOk}};
+    for (const auto& [name, result] : names) {
+        SCOPED_TRACE(name);
+        const int writesBefore = writes_;
+        EXPECT_EQ(save(name), result);
+        EXPECT_EQ(exists(name), result == kOk);
+        EXPECT_EQ(writes_ - writesBefore, result == kOk ? 1 : 0);
+    }
 }
 
 TEST_F(ConfigurationFile, SaveOverAnExistingFileReplacesItsWholeContent) {
@@ -83,14 +82,9 @@ TEST_F(ConfigurationFile, LoadReadsWhatSaveWrote) {
     EXPECT_EQ(width_, 1024);
 }
 
-TEST_F(ConfigurationFile, LoadOfAMissingFileIsAReadFailure) {
+TEST_F(ConfigurationFile, LoadOfAMissingFileOrANameWithoutScfIsAReadFailure) {
     EXPECT_EQ(load(path("missing.scf")), kErrFileRead);
-    EXPECT_EQ(reads_, 0);
-}
-
-TEST_F(ConfigurationFile, LoadOfAnExistingFileWithoutScfInItsNameIsAReadFailure) {
-    const std::string file = writeFile("settings.txt", header() + "\n[Port A]\nFG_WIDTH=5;\n");
-    EXPECT_EQ(load(file), kErrFileRead);
+    EXPECT_EQ(load(writeFile("settings.txt", header() + "\n[Port A]\nFG_WIDTH=5;\n")), kErrFileRead);
     EXPECT_EQ(reads_, 0);
 }
 

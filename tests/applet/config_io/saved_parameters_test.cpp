@@ -54,20 +54,21 @@ TEST(SavedParameters, ValueKindFollowsTheCatalogueType) {
     EXPECT_EQ(findSavedParameter(FG_PRESCALER)->kind, SavedValueKind::Double);
 }
 
-TEST(SavedParameters, OnlyTheAreaTriggerModeAndStateSkipTheStagePass) {
-    std::set<int32_t> notStaged;
+std::set<int32_t> idsWhere(bool (*test)(const SavedParameter&)) {
+    std::set<int32_t> ids;
     for (const SavedParameter& p : savedParameters())
-        if (!p.staged)
-            notStaged.insert(p.id);
-    EXPECT_EQ(notStaged, (std::set<int32_t>{FG_AREATRIGGERMODE, FG_TRIGGERSTATE}));
+        if (test(p))
+            ids.insert(p.id);
+    return ids;
+}
+
+TEST(SavedParameters, OnlyTheAreaTriggerModeAndStateSkipTheStagePass) {
+    EXPECT_EQ(idsWhere([](const SavedParameter& p) { return !p.staged; }),
+              (std::set<int32_t>{FG_AREATRIGGERMODE, FG_TRIGGERSTATE}));
 }
 
 TEST(SavedParameters, ElevenLutAndShadingSettingsSkipTheApplyPass) {
-    std::set<int32_t> notApplied;
-    for (const SavedParameter& p : savedParameters())
-        if (!p.applied)
-            notApplied.insert(p.id);
-    EXPECT_EQ(notApplied,
+    EXPECT_EQ(idsWhere([](const SavedParameter& p) { return !p.applied; }),
               (std::set<int32_t>{
                   FG_LUT_CUSTOM_FILE, FG_PROCESSING_OFFSET, FG_PROCESSING_GAIN, FG_PROCESSING_GAMMA,
                   FG_PROCESSING_INVERT, FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE, FG_SHADING_BLACK_FILENAME,
@@ -76,11 +77,8 @@ TEST(SavedParameters, ElevenLutAndShadingSettingsSkipTheApplyPass) {
 }
 
 TEST(SavedParameters, TheFrameRateAndDebounceAreWrittenFromTheirGetters) {
-    std::set<int32_t> computed;
-    for (const SavedParameter& p : savedParameters())
-        if (p.writtenFromGetter)
-            computed.insert(p.id);
-    EXPECT_EQ(computed, (std::set<int32_t>{FG_TRIGGER_FRAMESPERSECOND, FG_TRIGGERIN_DEBOUNCE}));
+    EXPECT_EQ(idsWhere([](const SavedParameter& p) { return p.writtenFromGetter; }),
+              (std::set<int32_t>{FG_TRIGGER_FRAMESPERSECOND, FG_TRIGGERIN_DEBOUNCE}));
 }
 
 TEST(SavedParameters, FindAnswersNullForParametersThatAreNotSaved) {
