@@ -105,12 +105,11 @@ TEST_F(FixedTree, TriggerSubCategoriesKeepCreationOrder) {
     const ParameterInfoNode* trigger = findRoot(tree_, "Trigger");
     ASSERT_NE(trigger, nullptr);
     EXPECT_EQ(childNames(trigger),
-              (std::vector<std::string>{"Legacy", "Trigger Input", "Sequencer", "Queue",
-                                        "Pulse Form Generator 0", "Pulse Form Generator 1",
-                                        "Pulse Form Generator 2", "Pulse Form Generator 3",
-                                        "CC Signal Mapping", "Digital Output", "Output Event",
-                                        "Area Trigger Mode", "Trigger State", "Frames/Sec",
-                                        "Trigger Legacy Mode"}));
+              (std::vector<std::string>{
+                  "Legacy", "Trigger Input", "Sequencer", "Queue", "Pulse Form Generator 0",
+                  "Pulse Form Generator 1", "Pulse Form Generator 2", "Pulse Form Generator 3",
+                  "CC Signal Mapping", "Digital Output", "Output Event", "Area Trigger Mode", "Trigger State",
+                  "Frames/Sec", "Trigger Legacy Mode"}));
     EXPECT_EQ(childNames(child(trigger, "Trigger Input")),
               (std::vector<std::string>{"External", "Software Trigger", "Statistics"}));
 }
@@ -340,17 +339,16 @@ TEST_F(FixedTree, PostBuildPropertySettingsMarkTheirParametersReadOnly) {
     EXPECT_EQ(legacyTriggerParameterIds().back(), ids::FG_DIGIO_OUTPUT);
 }
 
-TEST_F(FixedTree, SealedPortGetsNoTree) {
-    tree_.sealPort(0);
-    build();
-    EXPECT_EQ(tree_.nextRoot(nullptr, 0), nullptr);
-    EXPECT_EQ(nodes_.size(0), 0u);
-}
-
-TEST_F(FixedTree, OtherPortsStayEmpty) {
+TEST_F(FixedTree, OnlyPortZeroGetsATreeAndASealedOneNone) {
     build();
     for (int32_t port = 1; port < 4; ++port)
         EXPECT_EQ(tree_.nextRoot(nullptr, port), nullptr);
+    ParameterInfoTree sealed;
+    ParameterInfoNodes sealedNodes;
+    sealed.sealPort(0);
+    buildParameterInfo(sealed, sealedNodes, nullptr, {});
+    EXPECT_EQ(sealed.nextRoot(nullptr, 0), nullptr);
+    EXPECT_EQ(sealedNodes.size(0), 0u);
 }
 
 class RegisterAccessTree : public FixedTree {
@@ -408,7 +406,7 @@ TEST_F(RegisterAccessTree, WiderRegistersAre64BitFeatures) {
     EXPECT_EQ(feature(1100105).kind.wideInteger.maximum, UINT64_MAX);
 }
 
-TEST_F(RegisterAccessTree, DesignWithoutRegistersGivesAnEmptyCategory) {
+TEST_F(RegisterAccessTree, DesignWithoutRegistersGivesAnEmptyCategoryAndNoSwitchNone) {
     FakeDesignRegisters none({});
     ParameterInfoSources s = sources();
     s.designRegisters = &none;
@@ -416,14 +414,14 @@ TEST_F(RegisterAccessTree, DesignWithoutRegistersGivesAnEmptyCategory) {
     const ParameterInfoNode* first = tree_.nextRoot(nullptr, 0);
     EXPECT_STREQ(first->name, "Direct Register Access");
     EXPECT_EQ(first->kind.category.childCount, 0);
-}
 
-TEST_F(RegisterAccessTree, OffWithoutTheSwitch) {
-    ParameterInfoSources s = sources();
+    ParameterInfoTree off;
+    ParameterInfoNodes offNodes;
+    s = sources();
     s.registerAccessEnabled = false;
-    build(s);
-    EXPECT_EQ(findRoot(tree_, "Direct Register Access"), nullptr);
-    EXPECT_EQ(nodes_.size(0), 133u);
+    buildParameterInfo(off, offNodes, nullptr, s);
+    EXPECT_EQ(findRoot(off, "Direct Register Access"), nullptr);
+    EXPECT_EQ(offNodes.size(0), 133u);
 }
 
 TEST(RegisterAccessTreeOfTheBuiltDesign, PublishesEveryRegisterWithItsWidth) {
@@ -545,7 +543,7 @@ TEST_F(DesignAccessTree, RecreatesHostCategoriesOnceInNameOrder) {
     EXPECT_EQ(childNames(child(ds, "Files")), (std::vector<std::string>{"Coefficients", "Counter"}));
 }
 
-TEST_F(DesignAccessTree, CopiesEveryFieldOfTheHostFeature) {
+TEST_F(DesignAccessTree, CopiesEveryFieldOfTheHostFeatureAndEnumerationEntries) {
     build(sources());
     const ParameterInfoNode& gain = feature(2000501);
     EXPECT_EQ(gain.type, kNodeInteger32);
@@ -563,10 +561,6 @@ TEST_F(DesignAccessTree, CopiesEveryFieldOfTheHostFeature) {
     EXPECT_EQ(feature(2000506).type, kNodeWideInteger64);
     EXPECT_EQ(feature(2000506).kind.wideInteger.maximum, 1ull << 40);
     EXPECT_EQ(properties_.access(0, 2000501), 3);
-}
-
-TEST_F(DesignAccessTree, CopiesEnumerationEntries) {
-    build(sources());
     const auto& e = feature(2000502).kind.enumeration;
     ASSERT_EQ(e.entryCount, 2);
     EXPECT_STREQ(e.displayNames[0], "Fast");
@@ -584,21 +578,21 @@ TEST_F(DesignAccessTree, SkipsIntegerArraysAndIdsTheHostTreeLacks) {
     EXPECT_EQ(nodes_.size(0), 133u + 5u);
 }
 
-TEST_F(DesignAccessTree, WithoutHostTreeTheCategoryStaysEmpty) {
+TEST_F(DesignAccessTree, WithoutHostTreeTheCategoryStaysEmptyAndWithTheFamilyOffIsNone) {
     ParameterInfoSources s = sources();
     s.hostParameterInfo = [] { return static_cast<const ParameterInfoNode*>(nullptr); };
     build(s);
     const ParameterInfoNode* ds = tree_.nextRoot(nullptr, 0);
     EXPECT_STREQ(ds->name, "Direct DS Access");
     EXPECT_EQ(ds->kind.category.childCount, 0);
-}
 
-TEST_F(DesignAccessTree, OffWhenTheFamilyIsOff) {
-    ParameterInfoSources s = sources();
+    ParameterInfoTree off;
+    ParameterInfoNodes offNodes;
+    s = sources();
     s.designAccessActive = false;
-    build(s);
-    EXPECT_EQ(findRoot(tree_, "Direct DS Access"), nullptr);
-    EXPECT_STREQ(tree_.nextRoot(nullptr, 0)->name, "Miscellaneous");
+    buildParameterInfo(off, offNodes, nullptr, s);
+    EXPECT_EQ(findRoot(off, "Direct DS Access"), nullptr);
+    EXPECT_STREQ(off.nextRoot(nullptr, 0)->name, "Miscellaneous");
 }
 
 } // namespace
