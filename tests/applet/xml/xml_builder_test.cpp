@@ -104,22 +104,19 @@ TEST_F(XmlBuilder, IntegerIsARegisterThenAFeatureEndingInLineFeedAndCarriageRetu
                           "</Integer>\n\r");
 }
 
-TEST_F(XmlBuilder, PlainIntegerLimitsAreWidenedWithoutSign) {
+TEST_F(XmlBuilder, IntegerLimitsAreWidenedWithoutSignForPlainIntegersAndWithSignForTheFurtherKind) {
     ParameterInfoNode* category = tree_.addCategory(0, nullptr, "C");
     tree_.addIntegerFeature(category, header("FG_PHASE", 7), -1, static_cast<int32_t>(0xFFFFFFFEu), -16);
+    tree_.addInteger32Feature(category, header("FG_SIGNED", 8), -1, 5, -2);
     const std::string text = features();
     EXPECT_NE(text.find("<Min>4294967295</Min>\n<Max>4294967294</Max>\n<Inc>4294967280</Inc>\n"),
               std::string::npos)
         << text;
-}
-
-TEST_F(XmlBuilder, FurtherIntegerKindLimitsAreWidenedWithSign) {
-    ParameterInfoNode* category = tree_.addCategory(0, nullptr, "C");
-    tree_.addInteger32Feature(category, header("FG_SIGNED", 7), -1, 5, -2);
-    const std::string text = features();
-    EXPECT_NE(text.find("<Integer Name='FG_SIGNED'>"), std::string::npos);
-    EXPECT_NE(text.find("<Min>18446744073709551615</Min>\n<Max>5</Max>\n<Inc>18446744073709551614</Inc>\n"),
-              std::string::npos)
+    EXPECT_NE(
+        text.find(
+            "<Integer Name='FG_SIGNED'>\n<Description>Shown</Description>\n<pValue>FG_SIGNED_Reg</pValue>\n"
+            "<Min>18446744073709551615</Min>\n<Max>5</Max>\n<Inc>18446744073709551614</Inc>\n"),
+        std::string::npos)
         << text;
 }
 
@@ -141,19 +138,13 @@ TEST_F(XmlBuilder, EmptyOrMissingDisplayNameHasNoDescription) {
     EXPECT_NE(text.find("<StringReg Name=\"FG_B\">\n<Address>2</Address>\n"), std::string::npos) << text;
 }
 
-TEST_F(XmlBuilder, IdZeroHasNoAddressLine) {
+TEST_F(XmlBuilder, RegisterLengthIsEightBytesOnlyForTheTransferLengthAndIdZeroHasNoAddress) {
     ParameterInfoNode* category = tree_.addCategory(0, nullptr, "C");
     tree_.addIntegerFeature(category, header("FG_ZERO", 0), 0, 1, 1);
-    const std::string text = features();
-    EXPECT_EQ(text.find("<Address>"), std::string::npos);
-    EXPECT_NE(text.find("<IntReg Name=\"FG_ZERO_Reg\">\n<Length>4</Length>\n"), std::string::npos) << text;
-}
-
-TEST_F(XmlBuilder, TransferLengthIsTheOnlyEightByteIntegerRegister) {
-    ParameterInfoNode* category = tree_.addCategory(0, nullptr, "C");
     tree_.addIntegerFeature(category, header("FG_TRANSFER_LEN", 5210), 0, 1, 1);
     tree_.addIntegerFeature(category, header("FG_TRANSFER_LEN_", 5211), 0, 1, 1);
     const std::string text = features();
+    EXPECT_NE(text.find("<IntReg Name=\"FG_ZERO_Reg\">\n<Length>4</Length>\n"), std::string::npos) << text;
     EXPECT_NE(text.find("<Address>5210</Address>\n<Length>8</Length>\n"), std::string::npos) << text;
     EXPECT_NE(text.find("<Address>5211</Address>\n<Length>4</Length>\n"), std::string::npos) << text;
 }
@@ -400,25 +391,19 @@ TEST_F(XmlBuilder, FeaturesOfAnUnnamedCategoryGoToRootAfterItsSubCategories) {
                                 kFooter);
 }
 
-TEST_F(XmlBuilder, ReflectsLimitsAndAccessChangedAfterBuilding) {
+TEST_F(XmlBuilder, BuildsTheSameDocumentTwiceAndReflectsLimitsAndAccessChangedSince) {
     ParameterInfoNode* category = tree_.addCategory(0, nullptr, "ROI");
     ParameterInfoNode* width = tree_.addIntegerFeature(category, header("FG_WIDTH", 100), 16, 4096, 16);
-    const std::string before = build();
+    ParameterInfoBuilderXML builder(tree_, "Kestrel12", 0);
+    const std::string before = builder.buildXml();
+    EXPECT_EQ(builder.buildXml(), before);
+    EXPECT_EQ(builder.rootCategory().subCategories().size(), 1u);
     width->kind.integer.maximum = 4080;
     width->access = 1;
     const std::string after = build();
     EXPECT_NE(before.find("<Max>4096</Max>"), std::string::npos);
     EXPECT_NE(after.find("<Max>4080</Max>"), std::string::npos);
     EXPECT_NE(after.find("<AccessMode>RO</AccessMode>"), std::string::npos);
-}
-
-TEST_F(XmlBuilder, BuildingTwiceGivesTheSameDocument) {
-    ParameterInfoNode* category = tree_.addCategory(0, nullptr, "ROI");
-    tree_.addIntegerFeature(category, header("FG_WIDTH", 100), 16, 4096, 16);
-    ParameterInfoBuilderXML builder(tree_, "Kestrel12", 0);
-    const std::string first = builder.buildXml();
-    EXPECT_EQ(builder.buildXml(), first);
-    EXPECT_EQ(builder.rootCategory().subCategories().size(), 1u);
 }
 
 TEST(XmlCategoryTest, SubCategoryIsCreatedOnceAndKeepsItsPlace) {

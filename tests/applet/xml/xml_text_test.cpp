@@ -5,60 +5,52 @@
 
 #include <clocale>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <limits>
 #include <string>
+#include <utility>
 
+#include "config/comma_locale.h"
 #include "info/parameter_info_tree.h"
 
 namespace kestrel {
 namespace {
 
-TEST(XmlEscape, WritesTheFiveSpecialCharactersAsEntities) {
-    EXPECT_EQ(xmlEscape("\"&'<>"), "&quot;&amp;&apos;&lt;&gt;");
-}
-
-TEST(XmlEscape, CopiesEveryOtherByteUnchanged) {
-    const std::string latin1 = "Delay \xB5s; 50% ;\t\n\r/=?";
-    EXPECT_EQ(xmlEscape(latin1), latin1);
-    EXPECT_EQ(xmlEscape(""), "");
-}
-
-TEST(XmlEscape, EscapesAtTheEdgesAndBetweenPlainRuns) {
-    EXPECT_EQ(xmlEscape("<a&b>"), "&lt;a&amp;b&gt;");
-    EXPECT_EQ(xmlEscape("FG_A&&B"), "FG_A&amp;&amp;B");
-}
-
-TEST(XmlEscape, AppendsBehindWhatIsAlreadyThere) {
+TEST(XmlEscape, WritesTheFiveSpecialCharactersAsEntitiesAndCopiesEveryOtherByte) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"\"&'<>", "&quot;&amp;&apos;&lt;&gt;"},
+        {"Delay \xB5s; 50% ;\t\n\r/=?", "Delay \xB5s; 50% ;\t\n\r/=?"},
+        {"", ""},
+        {"<a&b>", "&lt;a&amp;b&gt;"},
+        {"FG_A&&B", "FG_A&amp;&amp;B"},
+    };
+    for (const auto& [text, escaped] : cases)
+        EXPECT_EQ(xmlEscape(text), escaped) << text;
     std::string out = "x=";
     appendXmlEscaped(out, "'1'");
-    EXPECT_EQ(out, "x=&apos;1&apos;");
+    EXPECT_EQ(out, "x=&apos;1&apos;") << "appends behind what is already there";
 }
 
-TEST(XmlIdentifier, DropsBlanksAndKeepsDigitsInside) {
-    EXPECT_EQ(xmlIdentifier("Pulse Form Generator 0"), "PulseFormGenerator0");
-    EXPECT_EQ(xmlIdentifier("CC Signal Mapping"), "CCSignalMapping");
-    EXPECT_EQ(xmlIdentifier("FG_TRIGGER_PULSEFORMGEN0_DELAY"), "FG_TRIGGER_PULSEFORMGEN0_DELAY");
-}
-
-TEST(XmlIdentifier, DropsPunctuationAndNonAsciiBytes) {
-    EXPECT_EQ(xmlIdentifier("Frames/Sec"), "FramesSec");
-    EXPECT_EQ(xmlIdentifier("Gain Correction Mode "), "GainCorrectionMode");
-    EXPECT_EQ(xmlIdentifier("Delay (\xB5s)"), "Delays");
-    EXPECT_EQ(xmlIdentifier("a-b.c:d"), "abcd");
-}
-
-// Digits and '_' are refused only at the first position of the given text; a digit that comes
-// after a dropped first character is kept.
-TEST(XmlIdentifier, RefusesDigitOrUnderscoreOnlyAtTheTextsFirstPosition) {
-    EXPECT_EQ(xmlIdentifier("0abc"), "abc");
-    EXPECT_EQ(xmlIdentifier("_abc"), "abc");
-    EXPECT_EQ(xmlIdentifier("12 Bit"), "2Bit");
-    EXPECT_EQ(xmlIdentifier(" 1x"), "1x");
-    EXPECT_EQ(xmlIdentifier("a_1"), "a_1");
-    EXPECT_EQ(xmlIdentifier(""), "");
-    EXPECT_EQ(xmlIdentifier("   "), "");
+// Blanks, punctuation and non-ASCII bytes are dropped; digits and '_' are refused only at the
+// first position of the given text, so a digit that comes after a dropped first character is kept.
+TEST(XmlIdentifier, KeepsLettersDigitsAndUnderscoresThatCanStandWhereTheyAre) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Pulse Form Generator 0", "PulseFormGenerator0"},
+        {"CC Signal Mapping", "CCSignalMapping"},
+        {"FG_TRIGGER_PULSEFORMGEN0_DELAY", "FG_TRIGGER_PULSEFORMGEN0_DELAY"},
+        {"Frames/Sec", "FramesSec"},
+        {"Gain Correction Mode ", "GainCorrectionMode"},
+        {"Delay (\xB5s)", "Delays"},
+        {"a-b.c:d", "abcd"},
+        {"0abc", "abc"},
+        {"_abc", "abc"},
+        {"12 Bit", "2Bit"},
+        {" 1x", "1x"},
+        {"a_1", "a_1"},
+        {"", ""},
+        {"   ", ""},
+    };
+    for (const auto& [text, identifier] : cases)
+        EXPECT_EQ(xmlIdentifier(text), identifier) << '"' << text << '"';
 }
 
 // One double feature, to see how a value is written.
@@ -109,27 +101,12 @@ TEST(XmlNumbers, DoublesHaveTwelveSignificantDigitsAsPrintfGivesThem) {
     EXPECT_EQ(floatMinimumText(2.220446049250313e-16), "2.22044604925e-16");
 }
 
-bool decimalPointIsComma() {
-    return std::strcmp(std::localeconv()->decimal_point, ",") == 0;
-}
-
-bool trySetNumericLocale(const char* name) {
-    return std::setlocale(LC_NUMERIC, name) != nullptr && decimalPointIsComma();
-}
-
 // A process whose numeric locale writes ',' still gets '.' in the description.
 class CommaLocale : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8", "fr_FR.utf8"}) {
-            if (trySetNumericLocale(name))
-                return;
-        }
-        setenv("LOCPATH", KESTREL_TEST_LOCALE_DIR, 1);
-        if (trySetNumericLocale("de_DE.UTF-8"))
-            return;
-        std::setlocale(LC_NUMERIC, "C");
-        GTEST_SKIP() << "no locale with ',' as decimal point can be had";
+        if (!test::useCommaLocale(LC_NUMERIC))
+            GTEST_SKIP() << "no locale with ',' as decimal point can be had";
     }
     void TearDown() override { std::setlocale(LC_NUMERIC, "C"); }
 };
