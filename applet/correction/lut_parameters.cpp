@@ -14,6 +14,10 @@ namespace kestrel {
 
 namespace {
 
+// The table's transfers and file accesses raise whatever the caller asked for, so a quiet failure
+// leaves the parameter as it was.
+constexpr QuietFailure kOnQuietFailure = QuietFailure::RestoreOldValue;
+
 constexpr uint32_t kImplementationFullLut = 0;
 constexpr uint32_t kLutBits = 12;
 
@@ -31,19 +35,6 @@ void copyValue(const T& field, void* buffer) {
 
 void copyText(const std::string& text, void* buffer) {
     std::memcpy(buffer, text.c_str(), text.size() + 1);
-}
-
-// Restores a text field when the steps after storing it raise.
-template <class Steps>
-void storeTextThen(std::string& field, const char* value, Steps&& steps) {
-    std::string oldValue = field;
-    field = value;
-    try {
-        steps();
-    } catch (int32_t) {
-        field = std::move(oldValue);
-        throw;
-    }
 }
 
 }  // namespace
@@ -74,22 +65,15 @@ void LutParameters::bind(ParameterHandlerTable& table) {
 void LutParameters::setLutType(int32_t value, bool reportErrors) {
     if (value != kLutTypeProcessing && value != kLutTypeCustom)
         return refuse(kErrOutOfRange, reportErrors);
-    try {
-        storeThenWrite(context_.values.lutType, value, [&] { load(); });
-    } catch (int32_t code) {
-        return refuse(code, reportErrors);
-    }
-    applyTypeAccess();
+    if (storeThenWrite<kOnQuietFailure>(context_.values.lutType, value, reportErrors, [&] { load(); }))
+        applyTypeAccess();
 }
 
 void LutParameters::setLutValue(LutField value, bool reportErrors) {
     if (value.index >= kLutEntries || value.value > kLutMaxValue)
         return refuse(kErrOutOfRange, reportErrors);
-    try {
-        storeThenWrite(context_.values.lutValues[value.index], value.value, [&] { transferEntry(value.index); });
-    } catch (int32_t code) {
-        refuse(code, reportErrors);
-    }
+    storeThenWrite<kOnQuietFailure>(context_.values.lutValues[value.index], value.value, reportErrors,
+                                    [&] { transferEntry(value.index); });
 }
 
 void LutParameters::getLutValue(void* value) {
@@ -105,14 +89,10 @@ void LutParameters::getLutValue(void* value) {
 void LutParameters::setCustomFile(const char* value, bool reportErrors) {
     if (value == nullptr)
         return refuse(kErrOutOfRange, reportErrors);
-    try {
-        storeTextThen(context_.values.lutCustomFile, value, [&] {
-            if (context_.values.lutType == kLutTypeCustom)
-                load();
-        });
-    } catch (int32_t code) {
-        refuse(code, reportErrors);
-    }
+    storeThenWrite<kOnQuietFailure>(context_.values.lutCustomFile, std::string(value), reportErrors, [&] {
+        if (context_.values.lutType == kLutTypeCustom)
+            load();
+    });
 }
 
 void LutParameters::getCustomFile(void* value) { copyText(context_.values.lutCustomFile, value); }
@@ -120,31 +100,23 @@ void LutParameters::getCustomFile(void* value) { copyText(context_.values.lutCus
 void LutParameters::setSaveFile(const char* value, bool reportErrors) {
     if (value == nullptr)
         return refuse(kErrOutOfRange, reportErrors);
-    try {
-        storeTextThen(context_.values.lutSaveFile, value, [&] {
-            if (context_.values.lutSaveFile.empty())
-                return;
-            LutRecord record;
-            record.values.assign(context_.values.lutValues.begin(), context_.values.lutValues.end());
-            record.id = kLutFileId;
-            record.nrOfElements = static_cast<uint32_t>(kLutEntries);
-            if (writeLutFile(context_.values.lutSaveFile.c_str(), record) != kOk)
-                raise(kErrFileWrite);
-        });
-    } catch (int32_t code) {
-        refuse(code, reportErrors);
-    }
+    storeThenWrite<kOnQuietFailure>(context_.values.lutSaveFile, std::string(value), reportErrors, [&] {
+        if (context_.values.lutSaveFile.empty())
+            return;
+        LutRecord record;
+        record.values.assign(context_.values.lutValues.begin(), context_.values.lutValues.end());
+        record.id = kLutFileId;
+        record.nrOfElements = static_cast<uint32_t>(kLutEntries);
+        if (writeLutFile(context_.values.lutSaveFile.c_str(), record) != kOk)
+            raise(kErrFileWrite);
+    });
 }
 
 void LutParameters::getSaveFile(void* value) { copyText(context_.values.lutSaveFile, value); }
 
 template <class T>
 void LutParameters::storeThenRecompute(T& field, T value, bool reportErrors) {
-    try {
-        storeThenWrite(field, value, [&] { recompute(); });
-    } catch (int32_t code) {
-        refuse(code, reportErrors);
-    }
+    storeThenWrite<kOnQuietFailure>(field, value, reportErrors, [&] { recompute(); });
 }
 
 void LutParameters::setProcessingOffset(double value, bool reportErrors) {

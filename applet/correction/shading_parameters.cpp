@@ -14,6 +14,9 @@ namespace kestrel {
 
 namespace {
 
+// A write that fails quietly keeps the new value, which configuration loading reads back.
+constexpr QuietFailure kOnQuietFailure = QuietFailure::KeepNewValue;
+
 constexpr double kMaxNormalizationValue = 4095.0;
 constexpr uint32_t kMaxThreshold = 4095;
 constexpr int32_t kApply = 1;
@@ -59,7 +62,7 @@ void ShadingParameters::bind(ParameterHandlerTable& table) {
 void ShadingParameters::setOffsetEnable(int32_t value, bool reportErrors) {
     if (value != 0 && value != 1)
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite(context_.values.shadingOffsetEnable, value, [&] {
+    storeThenWrite<kOnQuietFailure>(context_.values.shadingOffsetEnable, value, reportErrors, [&] {
         context_.writeRegister(HostRegister::ShadingEnableOffsetEnableValue, static_cast<uint32_t>(value),
                                reportErrors);
     });
@@ -68,7 +71,7 @@ void ShadingParameters::setOffsetEnable(int32_t value, bool reportErrors) {
 void ShadingParameters::setGainEnable(int32_t value, bool reportErrors) {
     if (value != 0 && value != 1)
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite(context_.values.shadingGainEnable, value, [&] {
+    storeThenWrite<kOnQuietFailure>(context_.values.shadingGainEnable, value, reportErrors, [&] {
         context_.writeRegister(HostRegister::ShadingEnableGainEnableValue, static_cast<uint32_t>(value),
                                reportErrors);
     });
@@ -77,7 +80,7 @@ void ShadingParameters::setGainEnable(int32_t value, bool reportErrors) {
 void ShadingParameters::setDeadPixelInterpolationEnable(uint32_t value, bool reportErrors) {
     if (value > 1)
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite(context_.values.shadingDeadPixelInterpolationEnable, value, [&] {
+    storeThenWrite<kOnQuietFailure>(context_.values.shadingDeadPixelInterpolationEnable, value, reportErrors, [&] {
         context_.writeRegister(HostRegister::NoiseFilterEnableDeadPixelReplacementValue, value, reportErrors);
     });
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 
 #include "api/error_codes.h"
 #include "api/generator_registers.h"
@@ -29,20 +30,34 @@ struct AppletContext {
     uint32_t readRegister(HostRegister reg) const { return registers.readValue(host, reg); }
 };
 
-// The store-write-restore step every setter shares: stores `newValue` in `field`, runs `write`,
-// and when `write` raises, puts the old value back and passes the code on. Register accessors
-// raise only when the setter's `reportErrors` is set, so with it clear a failing write leaves the
-// new value stored, as configuration loading expects.
-template <class T, class Write>
-void storeThenWrite(T& field, T newValue, Write&& write) {
-    const T oldValue = field;
-    field = newValue;
+// What a setter keeps when its write fails while the caller asked for quiet (reportErrors false).
+// Each parameter group picks one for all its setters.
+enum class QuietFailure {
+    // The writes take the caller's reportErrors and stay quiet when it is clear, so a failing
+    // write leaves the new value stored, as configuration loading expects (the board is written
+    // again when the loaded values are applied). Whatever still raises puts the old value back
+    // and reaches the caller.
+    KeepNewValue,
+    // Every step raises; any failure puts the old value back, and the code reaches the caller
+    // only when reportErrors is set.
+    RestoreOldValue,
+};
+
+// The store-write-restore step every setter shares: stores `newValue` in `field` and runs `write`;
+// when `write` raises, `Policy` decides as above. True when the new value stays stored.
+template <QuietFailure Policy, class T, class Write>
+bool storeThenWrite(T& field, T newValue, bool reportErrors, Write&& write) {
+    T oldValue = std::move(field);
+    field = std::move(newValue);
     try {
         write();
     } catch (int32_t) {
-        field = oldValue;
-        throw;
+        field = std::move(oldValue);
+        if (reportErrors || Policy == QuietFailure::KeepNewValue)
+            throw;
+        return false;
     }
+    return true;
 }
 
 // Validation helper: raises `code` when `reportErrors`, and tells the caller to stop either way.

@@ -9,6 +9,9 @@ namespace kestrel {
 
 namespace {
 
+// A write that fails quietly keeps the new value, which configuration loading reads back.
+constexpr QuietFailure kOnQuietFailure = QuietFailure::KeepNewValue;
+
 // The host's own parameter ids for what it applies itself.
 constexpr int32_t kHostTimeoutId = 600;
 constexpr int32_t kHostTurboDmaModeId = 3051;
@@ -75,14 +78,14 @@ void CameraFormatParameters::setCameraLinkCamType(int32_t camType, bool reportEr
     const std::optional<uint32_t> code = cameraFormatCode(camType);
     if (!code)
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite(context_.values.cameraLinkCamType, camType,
-                   [&] { context_.writeRegister(HostRegister::CameraFormat, *code, reportErrors); });
+    storeThenWrite<kOnQuietFailure>(context_.values.cameraLinkCamType, camType,
+                   reportErrors, [&] { context_.writeRegister(HostRegister::CameraFormat, *code, reportErrors); });
 }
 
 void CameraFormatParameters::setUseDval(int32_t useDval, bool reportErrors) {
     if (!isZeroOrOne(useDval))
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite(context_.values.useDval, useDval, [&] {
+    storeThenWrite<kOnQuietFailure>(context_.values.useDval, useDval, reportErrors, [&] {
         context_.writeRegister(HostRegister::CameraUseDval, static_cast<uint32_t>(useDval), reportErrors);
     });
 }
@@ -91,7 +94,7 @@ void CameraFormatParameters::setFormat(int32_t format, bool reportErrors) {
     const std::optional<uint32_t> code = outputFormatCode(format);
     if (!code)
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite(context_.values.format, format, [&] {
+    storeThenWrite<kOnQuietFailure>(context_.values.format, format, reportErrors, [&] {
         context_.writeRegister(HostRegister::OutputFormatFGFORMATSelectSource, *code, reportErrors);
     });
 }
@@ -99,7 +102,7 @@ void CameraFormatParameters::setFormat(int32_t format, bool reportErrors) {
 void CameraFormatParameters::setBitAlignment(int32_t bitAlignment, bool reportErrors) {
     if (!isZeroOrOne(bitAlignment))
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite(context_.values.bitAlignment, bitAlignment, [&] {
+    storeThenWrite<kOnQuietFailure>(context_.values.bitAlignment, bitAlignment, reportErrors, [&] {
         context_.writeRegister(HostRegister::OutputFormatFGBITALIGNMENTValue,
                                static_cast<uint32_t>(bitAlignment), reportErrors);
     });
@@ -108,15 +111,15 @@ void CameraFormatParameters::setBitAlignment(int32_t bitAlignment, bool reportEr
 void CameraFormatParameters::setTimeout(uint32_t timeoutSeconds, bool reportErrors) {
     if (timeoutSeconds < kMinimumTimeoutSeconds || timeoutSeconds > kMaximumTimeoutSeconds)
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite(context_.values.timeoutSeconds, timeoutSeconds,
-                   [&] { forwardToHost(kHostTimeoutId, timeoutSeconds, reportErrors); });
+    storeThenWrite<kOnQuietFailure>(context_.values.timeoutSeconds, timeoutSeconds,
+                   reportErrors, [&] { forwardToHost(kHostTimeoutId, timeoutSeconds, reportErrors); });
 }
 
 void CameraFormatParameters::setTurboDmaMode(uint32_t turboDmaMode, bool reportErrors) {
     if (!isZeroOrOne(turboDmaMode))
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite(context_.values.turboDmaMode, turboDmaMode,
-                   [&] { forwardToHost(kHostTurboDmaModeId, turboDmaMode, reportErrors); });
+    storeThenWrite<kOnQuietFailure>(context_.values.turboDmaMode, turboDmaMode,
+                   reportErrors, [&] { forwardToHost(kHostTurboDmaModeId, turboDmaMode, reportErrors); });
 }
 
 void CameraFormatParameters::getCameraLinkCamType(void* value) {

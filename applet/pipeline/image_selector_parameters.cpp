@@ -9,6 +9,9 @@ namespace kestrel {
 
 namespace {
 
+// A write that fails quietly keeps the new value, which configuration loading reads back.
+constexpr QuietFailure kOnQuietFailure = QuietFailure::KeepNewValue;
+
 template <class T> void writeValue(void* value, T number) {
     std::memcpy(value, &number, sizeof number);
 }
@@ -31,7 +34,7 @@ void ImageSelectorParameters::setPeriod(uint32_t period, bool reportErrors) {
     // The selection is the other half of the pair: the period must leave room for it.
     if (period <= values.imageSelect)
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite(values.imageSelectPeriod, period, [&] {
+    storeThenWrite<kOnQuietFailure>(values.imageSelectPeriod, period, reportErrors, [&] {
         context_.writeRegister(HostRegister::ImageSelectorFGIMGSELECTPERIODDivisor, period, reportErrors);
     });
 }
@@ -42,7 +45,7 @@ void ImageSelectorParameters::setSelection(uint32_t selection, bool reportErrors
         return refuse(kErrOutOfRange, reportErrors);
     if (values.imageSelectPeriod <= selection)
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite(values.imageSelect, selection, [&] {
+    storeThenWrite<kOnQuietFailure>(values.imageSelect, selection, reportErrors, [&] {
         context_.writeRegister(HostRegister::ImageSelectorFGIMGSELECTPHASENumber, selection, reportErrors);
     });
 }
@@ -50,7 +53,7 @@ void ImageSelectorParameters::setSelection(uint32_t selection, bool reportErrors
 void ImageSelectorParameters::setNoiseFilter(int32_t on, bool reportErrors) {
     if (on != 0 && on != 1)
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite(context_.values.noiseFilter, on, [&] {
+    storeThenWrite<kOnQuietFailure>(context_.values.noiseFilter, on, reportErrors, [&] {
         context_.writeRegister(HostRegister::NoiseFilterSelectValue, static_cast<uint32_t>(on), reportErrors);
     });
 }

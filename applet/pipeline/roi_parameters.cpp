@@ -11,6 +11,9 @@ namespace kestrel {
 
 namespace {
 
+// A write that fails quietly keeps the new value, which configuration loading reads back.
+constexpr QuietFailure kOnQuietFailure = QuietFailure::KeepNewValue;
+
 // The last line a shading buffer can start at keeps at least two lines in the area.
 constexpr uint32_t kLastShadingYOffsetLines = kImageAreaSide - 2;
 // The last column a shading buffer can start at keeps one 16-pixel column in the area.
@@ -73,7 +76,7 @@ void RoiParameters::setWidth(uint32_t widthPixels, bool reportErrors) {
     if (widthPixels % kRoiColumnStepPixels != 0)
         return refuse(kErrNotAligned, reportErrors);
 
-    storeThenWrite(values.widthPixels, widthPixels, [&] {
+    storeThenWrite<kOnQuietFailure>(values.widthPixels, widthPixels, reportErrors, [&] {
         context_.writeRegister(HostRegister::Buffer0DRAMA0XLength, widthPixels, reportErrors);
         context_.writeRegister(HostRegister::Buffer0DRAMA1XLength, widthPixels, reportErrors);
         writeShadingPair(HostRegister::ShadingShadingBuffer0XLength,
@@ -88,7 +91,7 @@ void RoiParameters::setHeight(uint32_t heightLines, bool reportErrors) {
     if (heightLines < kMinimumHeightLines || heightLines > roomAfter(values.yOffsetLines))
         return refuse(kErrOutOfRange, reportErrors);
 
-    storeThenWrite(values.heightLines, heightLines, [&] {
+    storeThenWrite<kOnQuietFailure>(values.heightLines, heightLines, reportErrors, [&] {
         context_.writeRegister(HostRegister::Buffer0DRAMA0YLength, heightLines, reportErrors);
         context_.writeRegister(HostRegister::Buffer0DRAMA1YLength, heightLines, reportErrors);
         writeShadingPair(HostRegister::ShadingShadingBuffer0YLength,
@@ -105,7 +108,7 @@ void RoiParameters::setXOffset(uint32_t xOffsetPixels, bool reportErrors) {
     if (xOffsetPixels % kRoiColumnStepPixels != 0)
         return refuse(kErrNotAligned, reportErrors);
 
-    storeThenWrite(values.xOffsetPixels, xOffsetPixels, [&] {
+    storeThenWrite<kOnQuietFailure>(values.xOffsetPixels, xOffsetPixels, reportErrors, [&] {
         context_.writeRegister(HostRegister::Buffer0DRAMA0XOffset, xOffsetPixels, reportErrors);
         context_.writeRegister(HostRegister::Buffer0DRAMA1XOffset, xOffsetPixels, reportErrors);
         writeShadingPair(HostRegister::ShadingShadingBuffer0XOffset,
@@ -120,7 +123,7 @@ void RoiParameters::setYOffset(uint32_t yOffsetLines, bool reportErrors) {
     if (yOffsetLines > roomAfter(values.heightLines))
         return refuse(kErrOutOfRange, reportErrors);
 
-    storeThenWrite(values.yOffsetLines, yOffsetLines, [&] {
+    storeThenWrite<kOnQuietFailure>(values.yOffsetLines, yOffsetLines, reportErrors, [&] {
         context_.writeRegister(HostRegister::Buffer0DRAMA0YOffset, yOffsetLines, reportErrors);
         context_.writeRegister(HostRegister::Buffer0DRAMA1YOffset, yOffsetLines, reportErrors);
         const uint32_t shadingOffset = ShadingGeometry::yOffsetLines(yOffsetLines);

@@ -10,6 +10,9 @@ namespace kestrel {
 
 namespace {
 
+// A write that fails quietly keeps the new value, which configuration loading reads back.
+constexpr QuietFailure kOnQuietFailure = QuietFailure::KeepNewValue;
+
 // Half the base rate: below it no accuracy period holds a single active cycle.
 constexpr double kGeneratorHalfBaseRateMHz = kGeneratorBaseRateMHz / 2.0;
 
@@ -101,35 +104,35 @@ void SimulatorParameters::writeTiming(const GeneratorTiming& timing, bool report
 void SimulatorParameters::setEnable(uint32_t enable, bool reportErrors) {
     if (!isZeroOrOne(enable))
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite(context_.values.generatorEnable, enable,
-                   [&] { write(GeneratorRegister::Enable, enable, reportErrors); });
+    storeThenWrite<kOnQuietFailure>(context_.values.generatorEnable, enable,
+                   reportErrors, [&] { write(GeneratorRegister::Enable, enable, reportErrors); });
 }
 
 void SimulatorParameters::setStart(uint32_t start, bool reportErrors) {
     if (!isZeroOrOne(start))
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite(context_.values.generatorStart, start,
-                   [&] { write(GeneratorRegister::Start, start, reportErrors); });
+    storeThenWrite<kOnQuietFailure>(context_.values.generatorStart, start,
+                   reportErrors, [&] { write(GeneratorRegister::Start, start, reportErrors); });
 }
 
 void SimulatorParameters::setWidth(uint32_t widthPixels, bool reportErrors) {
     if (widthPixels > kGeneratorCounterMaximum)
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite(context_.values.generatorWidthPixels, widthPixels,
-                   [&] { writeLineGeometry(reportErrors); });
+    storeThenWrite<kOnQuietFailure>(context_.values.generatorWidthPixels, widthPixels,
+                   reportErrors, [&] { writeLineGeometry(reportErrors); });
 }
 
 void SimulatorParameters::setLineGap(uint32_t lineGapPixels, bool reportErrors) {
     if (lineGapPixels > kGeneratorCounterMaximum)
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite(context_.values.generatorLineGapPixels, lineGapPixels,
-                   [&] { writeLineGeometry(reportErrors); });
+    storeThenWrite<kOnQuietFailure>(context_.values.generatorLineGapPixels, lineGapPixels,
+                   reportErrors, [&] { writeLineGeometry(reportErrors); });
 }
 
 void SimulatorParameters::setHeight(uint32_t heightLines, bool reportErrors) {
     if (heightLines > kGeneratorCounterMaximum)
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite(context_.values.generatorHeightLines, heightLines, [&] {
+    storeThenWrite<kOnQuietFailure>(context_.values.generatorHeightLines, heightLines, reportErrors, [&] {
         // The line counter counts down to zero, so it takes the last line's index; the
         // subtraction stays 32 bits wide, so a height of 0 asks for the most lines it can count.
         write(GeneratorRegister::Height, static_cast<uint32_t>(heightLines - 1u), reportErrors);
@@ -139,8 +142,8 @@ void SimulatorParameters::setHeight(uint32_t heightLines, bool reportErrors) {
 void SimulatorParameters::setRoll(uint32_t roll, bool reportErrors) {
     if (roll > kGeneratorRollMaximum)
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite(context_.values.generatorRoll, roll,
-                   [&] { write(GeneratorRegister::Roll, roll, reportErrors); });
+    storeThenWrite<kOnQuietFailure>(context_.values.generatorRoll, roll,
+                   reportErrors, [&] { write(GeneratorRegister::Roll, roll, reportErrors); });
 }
 
 void SimulatorParameters::setFrequency(double frequencyMHz, bool reportErrors) {
@@ -152,7 +155,7 @@ void SimulatorParameters::setFrequency(double frequencyMHz, bool reportErrors) {
     const std::optional<GeneratorTiming> timing = generatorTiming(frequencyMHz, values.generatorAccuracy);
     if (!timing)
         return refuse(kErrInvalidPort, reportErrors);
-    storeThenWrite(values.generatorFrequencyMHz, frequencyMHz, [&] { writeTiming(*timing, reportErrors); });
+    storeThenWrite<kOnQuietFailure>(values.generatorFrequencyMHz, frequencyMHz, reportErrors, [&] { writeTiming(*timing, reportErrors); });
     context_.infoNodes.setIntegerMinimum(ids::FG_GEN_ACCURACY,
                                          static_cast<int32_t>(minimumGeneratorAccuracy(frequencyMHz)));
 }
@@ -165,7 +168,7 @@ void SimulatorParameters::setAccuracy(uint32_t accuracy, bool reportErrors) {
     const std::optional<GeneratorTiming> timing = generatorTiming(values.generatorFrequencyMHz, accuracy);
     if (!timing)
         return refuse(kErrInvalidPort, reportErrors);
-    storeThenWrite(values.generatorAccuracy, accuracy, [&] { writeTiming(*timing, reportErrors); });
+    storeThenWrite<kOnQuietFailure>(values.generatorAccuracy, accuracy, reportErrors, [&] { writeTiming(*timing, reportErrors); });
     context_.infoNodes.setDoubleMinimum(ids::FG_GEN_FREQ, minimumGeneratorFrequencyMHz(accuracy));
 }
 
@@ -175,8 +178,8 @@ void SimulatorParameters::setTapBit(int tap, int32_t on, bool reportErrors) {
     const uint64_t bit = uint64_t{1} << (tap - 1);
     const uint64_t mask = context_.generator.cachedValue(GeneratorRegister::Mask);
     const uint64_t newMask = on == 1 ? (mask | bit) : (mask & ~bit);
-    storeThenWrite(context_.values.generatorTaps[static_cast<std::size_t>(tap - 1)], on,
-                   [&] { write(GeneratorRegister::Mask, newMask, reportErrors); });
+    storeThenWrite<kOnQuietFailure>(context_.values.generatorTaps[static_cast<std::size_t>(tap - 1)], on,
+                   reportErrors, [&] { write(GeneratorRegister::Mask, newMask, reportErrors); });
 }
 
 template <int Tap> void SimulatorParameters::setTap(int32_t on, bool reportErrors) {

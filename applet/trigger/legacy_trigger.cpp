@@ -55,19 +55,13 @@ void LegacyTrigger::setLegacyMode(int32_t on, bool reportErrors) {
     int32_t& stored = core_.values().triggerLegacyMode;
     if (on == stored)
         return;
-    const int32_t old = stored;
-    try {
-        // The reset runs with the legacy interface off, so the area trigger handlers accept it.
-        stored = 0;
+    // The reset runs with the legacy interface off, so the area trigger handlers accept it.
+    storeThenWrite<TriggerCore::kOnQuietFailure>(stored, 0, reportErrors, [&] {
         resetAreaTrigger();
         storeLegacyDefaults();
         stored = on;
         publishLegacyAccess(on == 1);
-    } catch (int32_t) {
-        stored = old;
-        if (reportErrors)
-            throw;
-    }
+    });
 }
 
 void LegacyTrigger::resetAreaTrigger() {

@@ -31,6 +31,10 @@ enum class LegacyRule {
 
 class TriggerCore {
 public:
+    // Trigger steps raise whatever the caller asked for (their register access always does), so a
+    // quiet failure leaves the parameter as it was.
+    static constexpr QuietFailure kOnQuietFailure = QuietFailure::RestoreOldValue;
+
     explicit TriggerCore(AppletContext& context) : context_(context) {}
     TriggerCore(const TriggerCore&) = delete;
     TriggerCore& operator=(const TriggerCore&) = delete;
@@ -84,15 +88,10 @@ public:
             return;
         }
         const T old = field;
-        field = value;
-        try {
+        storeThenWrite<kOnQuietFailure>(field, value, reportErrors, [&] {
             checkLegacy(rule);
             act(old);
-        } catch (int32_t) {
-            field = old;
-            if (reportErrors)
-                throw;
-        }
+        });
     }
 
     // The pattern for a value that needs more than a range check before storing (a step grid):
