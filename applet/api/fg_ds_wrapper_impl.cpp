@@ -111,20 +111,7 @@ void FgDsWrapperImpl::applyPostBuildSettings() {
         markNormalizationValueReadOnly(parameterProperties());
         context_.writeRegister(HostRegister::ShadingEnableGainDefaultValue, 4096, true);
         // Every output starts on the neutral select before the stored selects go back on.
-        constexpr uint32_t kNeutralSelect = 5;
-        for (HostRegister reg : {HostRegister::TriggerCam0CameraControlSelect0SelectSelect,
-                                 HostRegister::TriggerCam0CameraControlSelect1SelectSelect,
-                                 HostRegister::TriggerCam0CameraControlSelect2SelectSelect,
-                                 HostRegister::TriggerCam0CameraControlSelect3SelectSelect,
-                                 HostRegister::TriggerCam0TriggerOutputSelect0SelectSelect,
-                                 HostRegister::TriggerCam0TriggerOutputSelect1SelectSelect,
-                                 HostRegister::TriggerCam0TriggerOutputSelect2SelectSelect,
-                                 HostRegister::TriggerCam0TriggerOutputSelect3SelectSelect,
-                                 HostRegister::TriggerCam0TriggerOutputSelect4SelectSelect,
-                                 HostRegister::TriggerCam0TriggerOutputSelect5SelectSelect,
-                                 HostRegister::TriggerCam0TriggerOutputSelect6SelectSelect,
-                                 HostRegister::TriggerCam0TriggerOutputSelect7SelectSelect})
-            context_.writeRegister(reg, kNeutralSelect, true);
+        trigger_.parkOutputs();
         context_.writeRegister(HostRegister::TriggerCam0GeneratorsClearQueuePulseMode, 1, true);
         trigger_.restoreOutputSelects();
         markLegacyTriggerReadOnly(parameterProperties());

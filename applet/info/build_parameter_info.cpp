@@ -247,17 +247,14 @@ ParameterInfoNode* copyHostFeature(ParameterInfoTree& tree, ParameterInfoNode* p
     const auto& kind = host.kind;
     switch (host.type) {
     case kNodeInteger:
-        return tree.addIntegerFeature(parent, header, kind.integer.minimum, kind.integer.maximum,
-                                      kind.integer.increment);
     case kNodeInteger32:
-        return tree.addInteger32Feature(parent, header, kind.integer.minimum, kind.integer.maximum,
-                                        kind.integer.increment);
+        return tree.addIntegerFeature(parent, header, static_cast<IntegerNodeType>(host.type),
+                                      kind.integer.minimum, kind.integer.maximum, kind.integer.increment);
     case kNodeWideInteger:
-        return tree.addWideIntegerFeature(parent, header, kind.wideInteger.minimum, kind.wideInteger.maximum,
-                                          kind.wideInteger.increment);
     case kNodeWideInteger64:
-        return tree.addWideInteger64Feature(parent, header, kind.wideInteger.minimum,
-                                            kind.wideInteger.maximum, kind.wideInteger.increment);
+        return tree.addWideIntegerFeature(parent, header, static_cast<WideIntegerNodeType>(host.type),
+                                          kind.wideInteger.minimum, kind.wideInteger.maximum,
+                                          kind.wideInteger.increment);
     case kNodeDouble:
         return tree.addDoubleFeature(parent, header, kind.real.minimum, kind.real.maximum,
                                      kind.real.increment);

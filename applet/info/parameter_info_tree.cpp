@@ -152,19 +152,9 @@ ParameterInfoTree::OwnedNode* ParameterInfoTree::newFeature(ParameterInfoNode* p
 }
 
 ParameterInfoNode* ParameterInfoTree::addIntegerFeature(ParameterInfoNode* parent,
-                                                        const FeatureHeader& header, int32_t minimum,
-                                                        int32_t maximum, int32_t increment) {
-    OwnedNode* owned = newFeature(parent, header, kNodeInteger);
-    if (owned == nullptr)
-        return nullptr;
-    owned->record.kind.integer = {minimum, maximum, increment};
-    return &owned->record;
-}
-
-ParameterInfoNode* ParameterInfoTree::addInteger32Feature(ParameterInfoNode* parent,
-                                                          const FeatureHeader& header, int32_t minimum,
-                                                          int32_t maximum, int32_t increment) {
-    OwnedNode* owned = newFeature(parent, header, kNodeInteger32);
+                                                        const FeatureHeader& header, IntegerNodeType type,
+                                                        int32_t minimum, int32_t maximum, int32_t increment) {
+    OwnedNode* owned = newFeature(parent, header, static_cast<int32_t>(type));
     if (owned == nullptr)
         return nullptr;
     owned->record.kind.integer = {minimum, maximum, increment};
@@ -246,19 +236,9 @@ ParameterInfoNode* ParameterInfoTree::addIntegerArrayFeature(ParameterInfoNode* 
 }
 
 ParameterInfoNode* ParameterInfoTree::addWideIntegerFeature(ParameterInfoNode* parent,
-                                                            const FeatureHeader& header, uint64_t minimum,
-                                                            uint64_t maximum, uint64_t increment) {
-    OwnedNode* owned = newFeature(parent, header, kNodeWideInteger);
-    if (owned == nullptr)
-        return nullptr;
-    owned->record.kind.wideInteger = {minimum, maximum, increment};
-    return &owned->record;
-}
-
-ParameterInfoNode* ParameterInfoTree::addWideInteger64Feature(ParameterInfoNode* parent,
-                                                              const FeatureHeader& header, uint64_t minimum,
-                                                              uint64_t maximum, uint64_t increment) {
-    OwnedNode* owned = newFeature(parent, header, kNodeWideInteger64);
+                                                            const FeatureHeader& header, WideIntegerNodeType type,
+                                                            uint64_t minimum, uint64_t maximum, uint64_t increment) {
+    OwnedNode* owned = newFeature(parent, header, static_cast<int32_t>(type));
     if (owned == nullptr)
         return nullptr;
     owned->record.kind.wideInteger = {minimum, maximum, increment};

@@ -25,6 +25,10 @@ struct FeatureHeader {
     int32_t port = 0;
 };
 
+// The node types that share the integer and the wide-integer record.
+enum class IntegerNodeType : int32_t { Integer = kNodeInteger, Integer32 = kNodeInteger32 };
+enum class WideIntegerNodeType : int32_t { WideInteger = kNodeWideInteger, WideInteger64 = kNodeWideInteger64 };
+
 // Owns every node it creates together with the node's texts and arrays; the host gets raw
 // pointers into them (valid until the node's port is cleared or the tree destroyed). Builders
 // return the new node, or null when nothing was created. Ports are 0..3; any other port number
@@ -47,11 +51,18 @@ public:
                                    const char* paramName = nullptr);
 
     // Features: null when the port is sealed or the parent is null or not a category of this tree.
+    // Integers of either kind (types 1 and 11 share one shape).
     ParameterInfoNode* addIntegerFeature(ParameterInfoNode* parent, const FeatureHeader& header,
-                                         int32_t minimum, int32_t maximum, int32_t increment);
-    // Type 11: an integer of the same shape as type 1.
+                                         IntegerNodeType type, int32_t minimum, int32_t maximum,
+                                         int32_t increment);
+    ParameterInfoNode* addIntegerFeature(ParameterInfoNode* parent, const FeatureHeader& header,
+                                         int32_t minimum, int32_t maximum, int32_t increment) {
+        return addIntegerFeature(parent, header, IntegerNodeType::Integer, minimum, maximum, increment);
+    }
     ParameterInfoNode* addInteger32Feature(ParameterInfoNode* parent, const FeatureHeader& header,
-                                           int32_t minimum, int32_t maximum, int32_t increment);
+                                           int32_t minimum, int32_t maximum, int32_t increment) {
+        return addIntegerFeature(parent, header, IntegerNodeType::Integer32, minimum, maximum, increment);
+    }
     // Allocates entryCount zeroed entry slots; fill them with setEnumerationEntry.
     ParameterInfoNode* addEnumerationFeature(ParameterInfoNode* parent, const FeatureHeader& header,
                                              int32_t entryCount);
@@ -63,12 +74,19 @@ public:
     ParameterInfoNode* addIntegerArrayFeature(ParameterInfoNode* parent, const FeatureHeader& header,
                                               int32_t elementCount, int32_t minimum, int32_t maximum,
                                               int32_t increment);
-    // Type 9.
+    // Wide integers of either kind (types 9 and 12 share one shape).
     ParameterInfoNode* addWideIntegerFeature(ParameterInfoNode* parent, const FeatureHeader& header,
-                                             uint64_t minimum, uint64_t maximum, uint64_t increment);
-    // Type 12: a 64-bit integer of the same shape as type 9.
+                                             WideIntegerNodeType type, uint64_t minimum, uint64_t maximum,
+                                             uint64_t increment);
+    ParameterInfoNode* addWideIntegerFeature(ParameterInfoNode* parent, const FeatureHeader& header,
+                                             uint64_t minimum, uint64_t maximum, uint64_t increment) {
+        return addWideIntegerFeature(parent, header, WideIntegerNodeType::WideInteger, minimum, maximum, increment);
+    }
     ParameterInfoNode* addWideInteger64Feature(ParameterInfoNode* parent, const FeatureHeader& header,
-                                               uint64_t minimum, uint64_t maximum, uint64_t increment);
+                                               uint64_t minimum, uint64_t maximum, uint64_t increment) {
+        return addWideIntegerFeature(parent, header, WideIntegerNodeType::WideInteger64, minimum, maximum,
+                                     increment);
+    }
 
     // Replaces entry slot `index` of an enumeration node of this tree with copies of the texts
     // (symbolicName may be null) and the value. kErrBufferTooSmall (-500) when the display name

@@ -14,6 +14,10 @@ TriggerParameters::TriggerParameters(AppletContext& context)
       modes_(core_, outputs_, input_, generator_, pulseForms_),
       legacy_(core_, AreaTrigger{modes_, generator_, input_, monitoring_, pulseForms_, outputs_}) {}
 
+void TriggerParameters::parkOutputs() const {
+    outputs_.parkOutputs();
+}
+
 void TriggerParameters::restoreOutputSelects() {
     outputs_.restoreOutputs();
 }

@@ -29,8 +29,9 @@ public:
     // Enters every setter and getter of this group in the applet's handler table.
     void bind(ParameterHandlerTable& table);
 
-    // After creation put the outputs on their neutral select: writes the stored camera-control
-    // and trigger-output selects back through their setters (errors raised).
+    // After creation: every output to its neutral select (camera control, then trigger outputs),
+    // and later the stored selects back through their setters. Both raise the host's code.
+    void parkOutputs() const;
     void restoreOutputSelects();
 
     // Builds the event name and mask tables from the design image's event records (null: none).
