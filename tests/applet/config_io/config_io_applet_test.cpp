@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "../config/comma_locale.h"
 #include "api/error_codes.h"
 #include "applet_on_board.h"
 #include "boardhw.h"
@@ -169,10 +170,13 @@ TEST_F(ConfigOnApplet, SavedFileOfAFreshAppletIsTheReviewedText) {
     EXPECT_EQ(applet().lastError(), kOk);
 }
 
-TEST_F(ConfigOnApplet, SaveToANameWithoutScfFailsAndCreatesNoFile) {
+TEST_F(ConfigOnApplet, SaveToANameWithoutScfFailsAndLoadOfAMissingFileIsAReadFailure) {
     EXPECT_EQ(saveConfig(path("settings.txt")), kErrFileWrite);
     EXPECT_EQ(applet().lastError(), kErrFileWrite);
     EXPECT_FALSE(exists("settings.txt"));
+    // The load's result names the read failure; its last error, the load failure.
+    EXPECT_EQ(loadConfig(path("missing.scf")), kErrFileRead);
+    EXPECT_EQ(applet().lastError(), kErrConfigLoad);
 }
 
 TEST_F(ConfigOnApplet, SavedPulseDelayOfOneTenthReadsAsWritten) {
@@ -222,11 +226,6 @@ TEST_F(ConfigOnApplet, LoadingItsOwnFileLeavesAnAppletAsItWas) {
     ASSERT_EQ(loadConfig(path("many.scf")), kOk);
     EXPECT_EQ(parameters(), before);
     EXPECT_EQ(registerDifferences(registersBefore, registers()), "");
-}
-
-TEST_F(ConfigOnApplet, LoadOfAMissingFileIsAReadFailureWithTheLoadErrorAsLastError) {
-    EXPECT_EQ(loadConfig(path("missing.scf")), kErrFileRead);
-    EXPECT_EQ(applet().lastError(), kErrConfigLoad);
 }
 
 TEST_F(ConfigOnApplet, LoadOfAnotherAppletsFileChangesNothing) {
@@ -317,23 +316,13 @@ TEST_F(ConfigOnApplet, ARejectedValueIsIgnoredByTheBoardButKeptInItsField) {
 
 // ---- locale ----
 
-bool decimalPointIsComma() {
-    return std::strcmp(std::localeconv()->decimal_point, ",") == 0;
-}
-
-// The whole process under a locale whose decimal point is ',' (an installed one, else the one the
-// build compiled); "C" again afterwards.
+// The whole process under a locale whose decimal point is ','; "C" again afterwards.
 class ConfigUnderCommaLocale : public ConfigOnApplet {
 protected:
     void SetUp() override {
-        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8"})
-            if (std::setlocale(LC_ALL, name) != nullptr && decimalPointIsComma())
-                return ConfigOnApplet::SetUp();
-        setenv("LOCPATH", KESTREL_TEST_LOCALE_DIR, 1);
-        if (std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr && decimalPointIsComma())
-            return ConfigOnApplet::SetUp();
-        std::setlocale(LC_ALL, "C");
-        GTEST_SKIP() << "no locale with ',' as decimal point can be had";
+        if (!test::useCommaLocale(LC_ALL))
+            GTEST_SKIP() << "no locale with ',' as decimal point can be had";
+        ConfigOnApplet::SetUp();
     }
     void TearDown() override {
         ConfigOnApplet::TearDown();
@@ -349,7 +338,7 @@ TEST_F(ConfigUnderCommaLocale, SaveWritesADecimalPoint) {
     EXPECT_NE(text.find("\nFG_TRIGGER_PULSEFORMGEN0_DELAY=0.1;\n"), std::string::npos);
     EXPECT_NE(text.find("\nFG_PROCESSING_GAMMA=1.5;\n"), std::string::npos);
     EXPECT_EQ(text.find("0,1"), std::string::npos);
-    EXPECT_TRUE(decimalPointIsComma()) << "saving must not switch the process locale";
+    EXPECT_TRUE(test::decimalPointIsComma()) << "saving must not switch the process locale";
 }
 
 TEST_F(ConfigUnderCommaLocale, LoadReadsADecimalPoint) {
@@ -362,7 +351,7 @@ TEST_F(ConfigUnderCommaLocale, LoadReadsADecimalPoint) {
     // reading would give.
     EXPECT_NEAR(applet().get<double>(FG_TRIGGER_PULSEFORMGEN0_DELAY), 0.25, 0.016);
     EXPECT_EQ(applet().get<double>(FG_PROCESSING_GAMMA), 1.75);
-    EXPECT_TRUE(decimalPointIsComma()) << "loading must not switch the process locale";
+    EXPECT_TRUE(test::decimalPointIsComma()) << "loading must not switch the process locale";
 }
 
 } // namespace

@@ -36,11 +36,14 @@ bool contains(const std::string& text, const std::string& part) {
 
 class KestrelConfig : public kestrel::test::ScratchFiles {};
 
-TEST_F(KestrelConfig, SaveWritesTheFreshAppletsConfiguration) {
-    const ToolRun run = kestrel("save " + path("fresh.scf"));
+TEST_F(KestrelConfig, SaveWritesTheFreshAppletsConfigurationAndLoadAppliesIt) {
+    ToolRun run = kestrel("save " + path("fresh.scf"));
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.output, "saved " + path("fresh.scf") + "\n");
     EXPECT_EQ(readFile(path("fresh.scf")), readFile(KESTREL_TEST_DATA_DIR "/config/fresh_applet.scf"));
+    run = kestrel("load " + path("fresh.scf"));
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.output, "loaded " + path("fresh.scf") + "\n");
 }
 
 TEST_F(KestrelConfig, SaveToANameWithoutScfFailsWithItsCode) {
@@ -49,13 +52,6 @@ TEST_F(KestrelConfig, SaveToANameWithoutScfFailsWithItsCode) {
     EXPECT_TRUE(contains(run.output, "kestrel: save " + path("settings.txt") + " failed: ")) << run.output;
     EXPECT_TRUE(contains(run.output, "(-5001)")) << run.output;
     EXPECT_FALSE(exists("settings.txt"));
-}
-
-TEST_F(KestrelConfig, LoadAppliesASavedFile) {
-    ASSERT_EQ(kestrel("save " + path("a.scf")).exitCode, 0);
-    const ToolRun run = kestrel("load " + path("a.scf"));
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_EQ(run.output, "loaded " + path("a.scf") + "\n");
 }
 
 TEST_F(KestrelConfig, LoadOfAMissingFileNamesTheReadFailure) {
