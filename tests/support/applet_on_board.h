@@ -33,15 +33,13 @@ public:
     void* boardDevice() const { return board_.device(); }
 
     // Typed set/get of any value type; the result code of the applet.
-    template <class T>
-    int32_t set(int32_t id, T value) {
+    template <class T> int32_t set(int32_t id, T value) {
         return exports().Fg_setParameterWithType(fg(), id, &value, 0, 0);
     }
     int32_t setText(int32_t id, const char* text) {
         return exports().Fg_setParameterWithType(fg(), id, text, 0, 0);
     }
-    template <class T>
-    T get(int32_t id) {
+    template <class T> T get(int32_t id) {
         T value{};
         const int32_t result = exports().Fg_getParameterWithType(fg(), id, &value, 0, 0);
         EXPECT_EQ(result, 0) << "get of " << id;
@@ -72,4 +70,4 @@ private:
     void* design_;
 };
 
-}  // namespace kestrel::test
+} // namespace kestrel::test

@@ -31,7 +31,8 @@ protected:
     }
 
     template <class T>
-    ReferenceImage image(const std::string& name, int32_t width, int32_t height, const std::vector<T>& samples) {
+    ReferenceImage image(const std::string& name, int32_t width, int32_t height,
+                         const std::vector<T>& samples) {
         const std::string path = (dir_ / name).string();
         EXPECT_EQ(ImageFile_Write(path.c_str(), samples.data(), width, height, 8 * sizeof(T), 1), 0);
         return ReferenceImage(path.c_str());
@@ -41,7 +42,9 @@ protected:
         return image(name, width, height, std::vector<T>(static_cast<std::size_t>(width) * height, value));
     }
 
-    uint16_t offsetAt(std::size_t x, std::size_t y) const { return images_.offsets()[y * kCoefficientSide + x]; }
+    uint16_t offsetAt(std::size_t x, std::size_t y) const {
+        return images_.offsets()[y * kCoefficientSide + x];
+    }
     uint16_t gainAt(std::size_t x, std::size_t y) const { return images_.gains()[y * kCoefficientSide + x]; }
 
     std::filesystem::path dir_;
@@ -56,7 +59,7 @@ TEST_F(AutomaticShading, EightBitBlackIsScaledBy256) {
     EXPECT_EQ(offsetAt(1, 0), 256);
     EXPECT_EQ(offsetAt(2, 0), 32768);
     EXPECT_EQ(offsetAt(3, 0), 65280);
-    EXPECT_EQ(offsetAt(4, 0), 0);  // outside the black image: untouched
+    EXPECT_EQ(offsetAt(4, 0), 0); // outside the black image: untouched
 }
 
 TEST_F(AutomaticShading, SixteenBitBlackIsTakenAsIsUpTo65534) {
@@ -95,9 +98,9 @@ TEST_F(AutomaticShading, DefectivePixelsNeedTheEnableAndTheGrayImage) {
     computeOffsets(black, gray, 0, false, images_.offsets());
     EXPECT_EQ(offsetAt(0, 0), 1280);
     computeOffsets(black, gray, 0, true, images_.offsets());
-    EXPECT_EQ(offsetAt(1, 0), 65535);  // inside the gray image
-    EXPECT_EQ(offsetAt(2, 0), 1280);   // right of it
-    EXPECT_EQ(offsetAt(0, 1), 1280);   // below it
+    EXPECT_EQ(offsetAt(1, 0), 65535); // inside the gray image
+    EXPECT_EQ(offsetAt(2, 0), 1280);  // right of it
+    EXPECT_EQ(offsetAt(0, 1), 1280);  // below it
 }
 
 TEST_F(AutomaticShading, MaxRangeWithHalfLevelGives8192) {
@@ -108,7 +111,7 @@ TEST_F(AutomaticShading, MaxRangeWithHalfLevelGives8192) {
     computeGains(none_, gray, target, images_.gains());
     EXPECT_EQ(gainAt(0, 0), 8192);
     EXPECT_EQ(gainAt(1, 1), 8192);
-    EXPECT_EQ(gainAt(2, 0), 4096);  // outside the gray image: untouched
+    EXPECT_EQ(gainAt(2, 0), 4096); // outside the gray image: untouched
 }
 
 TEST_F(AutomaticShading, BlackLevelIsSubtractedFromTheGrayLevel) {
@@ -117,18 +120,18 @@ TEST_F(AutomaticShading, BlackLevelIsSubtractedFromTheGrayLevel) {
     const ReferenceImage black = image<uint8_t>("black.tif", 2, 1, {0, 255});
     computeGains(black, gray, 0.5, images_.gains());
     EXPECT_EQ(gainAt(0, 0), 2048);
-    EXPECT_EQ(gainAt(1, 0), 65535);  // d = 0: infinite quotient
+    EXPECT_EQ(gainAt(1, 0), 65535); // d = 0: infinite quotient
 }
 
 TEST_F(AutomaticShading, ZeroNegativeAndUndefinedQuotientsGive65535) {
     const ReferenceImage gray = image<uint8_t>("gray.tif", 3, 1, {0, 100, 200});
     const ReferenceImage black = image<uint8_t>("black.tif", 3, 1, {0, 150, 100});
     computeGains(black, gray, 0.0, images_.gains());
-    EXPECT_EQ(gainAt(0, 0), 65535);  // 0 / 0
-    EXPECT_EQ(gainAt(1, 0), 65535);  // negative d
-    EXPECT_EQ(gainAt(2, 0), 65535);  // zero quotient
+    EXPECT_EQ(gainAt(0, 0), 65535); // 0 / 0
+    EXPECT_EQ(gainAt(1, 0), 65535); // negative d
+    EXPECT_EQ(gainAt(2, 0), 65535); // zero quotient
     computeGains(black, gray, 1.0, images_.gains());
-    EXPECT_EQ(gainAt(1, 0), 65535);  // negative quotient
+    EXPECT_EQ(gainAt(1, 0), 65535); // negative quotient
     EXPECT_EQ(gainAt(2, 0), static_cast<uint16_t>(1.0 / (200.0 / 255 - 100.0 / 255) * 4096 + 0.5));
 }
 
@@ -162,7 +165,7 @@ TEST_F(AutomaticShading, BlackCountsOnlyWhereItCoversTheGrayImage) {
 TEST_F(AutomaticShading, LargeGrayImageCountsWholeForTheTargetAndFillsOnlyTheCorner) {
     constexpr int32_t kSide = 5000;
     std::vector<uint8_t> samples(static_cast<std::size_t>(kSide) * kSide, 100);
-    samples.back() = 200;  // bottom-right, outside 4096 x 4096
+    samples.back() = 200; // bottom-right, outside 4096 x 4096
     const ReferenceImage gray = image<uint8_t>("big.tif", kSide, kSide, samples);
     const double target = gainTarget(none_, gray, GainCorrectionMode::MaxValue, 0.0);
     EXPECT_DOUBLE_EQ(target, 200.0 / 255.0);
@@ -182,5 +185,5 @@ TEST_F(AutomaticShading, ReferenceImagesOfOtherLayoutsAreRefused) {
     }
 }
 
-}  // namespace
-}  // namespace kestrel
+} // namespace
+} // namespace kestrel

@@ -105,7 +105,8 @@ protected:
     }
     std::string boardText(const char* name) {
         std::vector<char> text(4096);
-        EXPECT_EQ(Board_GetRegisterText(applet().boardDevice(), applet().registerId(name), text.data(), 4096), 0);
+        EXPECT_EQ(Board_GetRegisterText(applet().boardDevice(), applet().registerId(name), text.data(), 4096),
+                  0);
         return text.data();
     }
     // Files the applet left in its temporary directory.
@@ -208,7 +209,11 @@ TEST_F(CorrectionOnBoard, SavedTableLoadsBackInCustomMode) {
     EXPECT_EQ(textOf(FG_LUT_SAVE_FILE), file);
     std::ifstream in(file, std::ios::binary);
     const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(content.rfind("# Lut data file v1.1\n\n\n\n[gray]\n\nid=3;\nnrOfElements=4096;\nformat=0;\nnumber=0;\n0,0;\n", 0), 0u);
+    EXPECT_EQ(
+        content.rfind(
+            "# Lut data file v1.1\n\n\n\n[gray]\n\nid=3;\nnrOfElements=4096;\nformat=0;\nnumber=0;\n0,0;\n",
+            0),
+        0u);
     EXPECT_TRUE(content.ends_with("\n4095,4095;\n"));
 
     ASSERT_EQ(applet().set<int32_t>(FG_PROCESSING_INVERT, 1), 0);
@@ -238,31 +243,18 @@ TEST_F(CorrectionOnBoard, CustomFileWith100ValuesChangesOnlyTheFirst100Entries) 
     EXPECT_EQ(lut[4095], 0u);
 }
 
-TEST_F(CorrectionOnBoard, CustomFileQuirksOfTheReader) {
+// The reader's zeros reach the board: a file without a count changes nothing, a missing index
+// clears its entry and every later one up to the count.
+TEST_F(CorrectionOnBoard, CustomFileWritesEveryCountedEntryTheReaderYields) {
     ASSERT_EQ(applet().set<int32_t>(FG_LUT_TYPE, 0), 0);
-    // No nrOfElements line: no entry changes.
     ASSERT_EQ(applet().setText(FG_LUT_CUSTOM_FILE, writeText("none.lut", "[gray]\n0,9;\n1,9;\n").c_str()), 0);
     EXPECT_EQ(boardLut()[0], 0u);
-    // Five values.
-    ASSERT_EQ(applet().setText(FG_LUT_CUSTOM_FILE,
-                               writeText("five.lut", "[gray]\nnrOfElements=5;\n0,10;\n1,11;\n2,12;\n3,13;\n4,14;\n")
-                                   .c_str()),
-              0);
-    EXPECT_EQ(boardLut()[4], 14u);
-    EXPECT_EQ(boardLut()[5], 5u);
-    // A missing index stops the filling; a value without its final ';' still reads.
+    EXPECT_EQ(boardLut()[1], 1u);
     ASSERT_EQ(applet().setText(FG_LUT_CUSTOM_FILE,
                                writeText("gap.lut", "[gray]\nnrOfElements=4;\n0,5;\n2,7;\n3,4095\n").c_str()),
               0);
     const std::vector<uint32_t> lut = boardLut();
-    EXPECT_EQ(lut[0], 5u);
-    EXPECT_EQ(lut[1], 0u);
-    EXPECT_EQ(lut[2], 0u);
-    EXPECT_EQ(lut[3], 0u);
-    ASSERT_EQ(applet().setText(FG_LUT_CUSTOM_FILE,
-                               writeText("tail.lut", "[gray]\nnrOfElements=4;\n0,1;\n1,2;\n2,3;\n3,4095\n").c_str()),
-              0);
-    EXPECT_EQ(boardLut()[3], 4095u);
+    EXPECT_EQ(std::vector<uint32_t>(lut.begin(), lut.begin() + 5), (std::vector<uint32_t>{5, 0, 0, 0, 4}));
 }
 
 TEST_F(CorrectionOnBoard, MissingCustomFileIsAReadErrorAndKeepsTheOldName) {
@@ -279,8 +271,9 @@ TEST_F(CorrectionOnBoard, HostileCustomFilesGiveClearCodes) {
     EXPECT_EQ(applet().setText(FG_LUT_CUSTOM_FILE,
                                writeText("huge.lut", "[gray]\nnrOfElements=2000000000;\n0,1;\n").c_str()),
               kErrLutFile);
-    EXPECT_EQ(applet().setText(FG_LUT_CUSTOM_FILE, writeText("negative.lut", "[gray]\nnrOfElements=-5;\n").c_str()),
-              kErrLutFile);
+    EXPECT_EQ(
+        applet().setText(FG_LUT_CUSTOM_FILE, writeText("negative.lut", "[gray]\nnrOfElements=-5;\n").c_str()),
+        kErrLutFile);
     // Values the 12-bit table cannot hold: the board refuses the transfer and its code comes back.
     EXPECT_EQ(applet().setText(FG_LUT_CUSTOM_FILE,
                                writeText("wide.lut", "[gray]\nnrOfElements=2;\n0,5000;\n1,-1;\n").c_str()),
@@ -288,7 +281,7 @@ TEST_F(CorrectionOnBoard, HostileCustomFilesGiveClearCodes) {
     EXPECT_EQ(applet().setText(FG_LUT_CUSTOM_FILE,
                                writeText("garbage.lut", "[gray]\nnrOfElements=3;\n0,abc;\n1,;\n2\n").c_str()),
               0);
-    EXPECT_EQ(boardLut()[0], 0u);  // atoi of "abc"
+    EXPECT_EQ(boardLut()[0], 0u); // atoi of "abc"
     EXPECT_EQ(textOf(FG_LUT_CUSTOM_FILE), path("garbage.lut"));
 }
 
@@ -303,22 +296,27 @@ TEST_F(CorrectionOnBoard, SavingWithAnEmptyNameWritesNothingAndUnwritablePathsFa
 
 // ---- shading parameters ----
 
-TEST_F(CorrectionOnBoard, EnablesReachTheirRegisters) {
-    ASSERT_EQ(applet().set<int32_t>(FG_SHADING_OFFSET_ENABLE, 1), 0);
-    ASSERT_EQ(applet().set<int32_t>(FG_SHADING_GAIN_ENABLE, 1), 0);
-    ASSERT_EQ(applet().set<uint32_t>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE, 1), 0);
-    EXPECT_EQ(applet().reg("Device1_Process0_Shading_EnableOffset_Enable_Value"), 1u);
-    EXPECT_EQ(applet().reg("Device1_Process0_Shading_EnableGain_Enable_Value"), 1u);
-    EXPECT_EQ(applet().reg("Device1_Process0_NoiseFilter_EnableDeadPixelReplacement_Value"), 1u);
+TEST_F(CorrectionOnBoard, EnablesReachTheirRegistersAndAFailingWriteKeepsTheOldValue) {
+    const struct {
+        int32_t id;
+        const char* reg;
+    } rows[] = {
+        {FG_SHADING_OFFSET_ENABLE, "Device1_Process0_Shading_EnableOffset_Enable_Value"},
+        {FG_SHADING_GAIN_ENABLE, "Device1_Process0_Shading_EnableGain_Enable_Value"},
+        {FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE,
+         "Device1_Process0_NoiseFilter_EnableDeadPixelReplacement_Value"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.reg);
+        ASSERT_EQ(applet().set<uint32_t>(row.id, 1), 0);
+        EXPECT_EQ(applet().reg(row.reg), 1u);
+        EXPECT_EQ(applet().set<uint32_t>(row.id, 2), kErrOutOfRange);
+        applet().failWrites(row.reg, -7777);
+        EXPECT_EQ(applet().set<uint32_t>(row.id, 0), -7777);
+        EXPECT_EQ(applet().get<uint32_t>(row.id), 1u);
+        EXPECT_EQ(applet().reg(row.reg), 1u);
+    }
     EXPECT_EQ(applet().reg("Device1_Process0_Shading_EnableGain_Default_Value"), 4096u);
-    EXPECT_EQ(applet().set<int32_t>(FG_SHADING_OFFSET_ENABLE, 2), kErrOutOfRange);
-    EXPECT_EQ(applet().get<int32_t>(FG_SHADING_OFFSET_ENABLE), 1);
-}
-
-TEST_F(CorrectionOnBoard, FailingEnableWriteKeepsTheOldValue) {
-    applet().failWrites("Device1_Process0_Shading_EnableGain_Enable_Value", -7777);
-    EXPECT_EQ(applet().set<int32_t>(FG_SHADING_GAIN_ENABLE, 1), -7777);
-    EXPECT_EQ(applet().get<int32_t>(FG_SHADING_GAIN_ENABLE), 0);
 }
 
 TEST_F(CorrectionOnBoard, GainCorrectionModeSetsTheNormalizationValue) {
@@ -355,7 +353,8 @@ TEST_F(CorrectionOnBoard, ApplyUploadsExactlyTheComputedCoefficientsAndDeletesIt
         gray[i] = static_cast<uint16_t>(30000 + 20 * i);
     }
     ASSERT_EQ(applet().set<uint32_t>(FG_SHADING_GAIN_CORRECTION_MODE, 2), 0);
-    ASSERT_EQ(applyWith(image("black.tif", kWidth, kHeight, black), image("gray.tif", kWidth, kHeight, gray)), 0);
+    ASSERT_EQ(applyWith(image("black.tif", kWidth, kHeight, black), image("gray.tif", kWidth, kHeight, gray)),
+              0);
 
     const std::vector<uint16_t> offsets = boardCoefficients(BOARD_COEFFICIENT_OFFSET);
     const std::vector<uint16_t> gains = boardCoefficients(BOARD_COEFFICIENT_GAIN);
@@ -389,7 +388,7 @@ TEST_F(CorrectionOnBoard, MaxValueModePublishesTheTargetAsNormalizationValue) {
     ASSERT_EQ(applyWith("", image("gray.tif", 2, 2, gray)), 0);
     EXPECT_DOUBLE_EQ(applet().get<double>(FG_SHADING_GAIN_NORMALIZATION_VALUE), 4095.0);
     const std::vector<uint16_t> gains = boardCoefficients(BOARD_COEFFICIENT_GAIN);
-    EXPECT_EQ(gains[0], 20480);  // 1 / 0.2
+    EXPECT_EQ(gains[0], 20480); // 1 / 0.2
     EXPECT_EQ(gains[kSide + 1], 4096);
     EXPECT_EQ(boardCoefficients(BOARD_COEFFICIENT_OFFSET)[0], 0);
 }
@@ -423,8 +422,8 @@ TEST_F(CorrectionOnBoard, ApplyWithoutFileNamesDoesNothing) {
 }
 
 // Writes a TIFF with libtiff directly, in layouts the image-file library does not write.
-std::string writeTiff(const std::string& file, uint32_t width, uint32_t height, uint16_t bits, uint16_t samples,
-                      uint16_t format = SAMPLEFORMAT_UINT) {
+std::string writeTiff(const std::string& file, uint32_t width, uint32_t height, uint16_t bits,
+                      uint16_t samples, uint16_t format = SAMPLEFORMAT_UINT) {
     TIFF* tif = TIFFOpen(file.c_str(), "w");
     EXPECT_NE(tif, nullptr);
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
@@ -529,10 +528,11 @@ TEST_F(CorrectionOnBoard, BoardRefusesBadCoefficientFilesAndKeepsItsCoefficients
     const int32_t loadId = Fg_getParameterIdByName(host, kOffsetLoadRegister);
     const uint32_t one = 1;
     const std::vector<uint8_t> small(16, 0);
-    for (const std::string& file : {path("missing.tiff"), image("small.tif", 4, 4, small),
-                                    writeText("junk.tiff", "junk")}) {
+    for (const std::string& file :
+         {path("missing.tiff"), image("small.tif", 4, 4, small), writeText("junk.tiff", "junk")}) {
         ASSERT_EQ(Fg_setParameterWithType(host, fileId, file.c_str(), 0, GH5_TYPE_FILE_NAME), 0);
-        EXPECT_EQ(Fg_setParameterWithType(host, loadId, &one, 0, GH5_TYPE_UINT32), GH5_ERR_BAD_COEFFICIENT_FILE)
+        EXPECT_EQ(Fg_setParameterWithType(host, loadId, &one, 0, GH5_TYPE_UINT32),
+                  GH5_ERR_BAD_COEFFICIENT_FILE)
             << file;
         EXPECT_EQ(boardCoefficients(BOARD_COEFFICIENT_OFFSET)[0], 512);
     }
@@ -541,4 +541,4 @@ TEST_F(CorrectionOnBoard, BoardRefusesBadCoefficientFilesAndKeepsItsCoefficients
     EXPECT_EQ(Fg_setParameterWithType(host, loadId, &zero, 0, GH5_TYPE_UINT32), 0);
 }
 
-}  // namespace
+} // namespace

@@ -10,7 +10,7 @@ namespace {
 
 LutTable compute(const LutProcessingSettings& settings) {
     LutTable table{};
-    table.fill(12345);  // every entry must be overwritten
+    table.fill(12345); // every entry must be overwritten
     computeProcessingLut(settings, table);
     return table;
 }
@@ -62,14 +62,14 @@ TEST(LutProcessing, GammaZeroMapsBasesBelowOneToZeroAndOneToTheTop) {
     EXPECT_EQ(table[4094], 0u);
     EXPECT_EQ(table[4095], 4095u);
     const LutTable above = compute({0.5, 1.0, 0.0, false});
-    EXPECT_EQ(above[4095], 4095u);  // base 1.5: infinite power, clipped
+    EXPECT_EQ(above[4095], 4095u); // base 1.5: infinite power, clipped
 }
 
 TEST(LutProcessing, NegativeGammaAtBaseZeroIsClippedToTheTop) {
     const LutTable table = compute({0.0, 1.0, -1.0, false});
-    EXPECT_EQ(table[0], 4095u);     // 0^-1 is infinite
-    EXPECT_EQ(table[4095], 4095u);  // 1^-1 is 1
-    EXPECT_EQ(table[2048], 4095u);  // above 1, clipped
+    EXPECT_EQ(table[0], 4095u);    // 0^-1 is infinite
+    EXPECT_EQ(table[4095], 4095u); // 1^-1 is 1
+    EXPECT_EQ(table[2048], 4095u); // above 1, clipped
 }
 
 TEST(LutProcessing, RoundsHalfUp) {
@@ -81,5 +81,5 @@ TEST(LutProcessing, RoundsHalfUp) {
     EXPECT_EQ(table[4095], 2048u);
 }
 
-}  // namespace
-}  // namespace kestrel
+} // namespace
+} // namespace kestrel

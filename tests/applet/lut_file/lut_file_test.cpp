@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <numeric>
+#include <ostream>
 #include <string>
 
 #include "api/error_codes.h"
@@ -131,23 +132,12 @@ TEST_F(LutFile, MissingFileGivesMinusOneAndDropsOldValues) {
     EXPECT_EQ(readLutFile(nullptr, record), kErrGeneric);
 }
 
-TEST_F(LutFile, FileWithoutNrOfElementsReadsAsNoValues) {
-    const LutRecord record = read("[gray]\nid=3;\n0,5;\n1,6;\n");
-    EXPECT_EQ(record.nrOfElements, 0u);
-    EXPECT_TRUE(record.values.empty());
-}
-
 TEST_F(LutFile, MissingKeysReadAsZero) {
     const LutRecord record = read("[gray]\nnrOfElements=1;\n0,5;\n");
     EXPECT_EQ(record.id, 0u);
     EXPECT_EQ(record.format, 0u);
     EXPECT_EQ(record.number, 0u);
     EXPECT_EQ(record.values, Values{5});
-}
-
-TEST_F(LutFile, FiveValuesReadInIndexOrder) {
-    const LutRecord record = read("[gray]\nnrOfElements=5;\n0,10;\n1,11;\n2,12;\n3,13;\n4,14;\n");
-    EXPECT_EQ(record.values, (Values{10, 11, 12, 13, 14}));
 }
 
 TEST_F(LutFile, HundredValuesFillExactlyAHundredEntries) {
@@ -161,40 +151,10 @@ TEST_F(LutFile, HundredValuesFillExactlyAHundredEntries) {
     EXPECT_EQ(record.values.back(), 3996u);
 }
 
-TEST_F(LutFile, ValueLineWithoutTheFinalSemicolonStillReads) {
-    const LutRecord record = read("[gray]\nnrOfElements=4;\n0,0;\n1,1;\n2,2;\n3,4095\n");
-    EXPECT_EQ(record.values, (Values{0, 1, 2, 4095}));
-}
-
-TEST_F(LutFile, MissingIndexLeavesItAndEveryLaterEntryZero) {
-    const LutRecord record = read("[gray]\nnrOfElements=3;\n0,5;\n2,7;\n");
-    EXPECT_EQ(record.values, (Values{5, 0, 0}));
-}
-
-TEST_F(LutFile, IndexTextIsFoundInsideALongerIndex) {
-    // The line of index 11 holds the text "1," and so serves as the entry for index 1.
-    const LutRecord record = read("[gray]\nnrOfElements=2;\n0,5;\n11,9;\n");
-    EXPECT_EQ(record.values, (Values{5, 9}));
-}
-
-TEST_F(LutFile, EachLineServesAtMostOneEntry) {
-    const LutRecord record = read("[gray]\nnrOfElements=3;\n0,1,2,;\n");
-    EXPECT_EQ(record.values, (Values{1, 0, 0}));
-}
-
-TEST_F(LutFile, ValuesBeforeTheSectionAreIgnored) {
-    const LutRecord record = read("0,99;\nnrOfElements=2;\n[gray]\n0,1;\n1,2;\n");
-    EXPECT_EQ(record.values, (Values{1, 2}));
-}
-
-TEST_F(LutFile, FileWithoutTheSectionReadsAllZero) {
-    const LutRecord record = read("nrOfElements=2;\n0,1;\n1,2;\n");
-    EXPECT_EQ(record.values, (Values{0, 0}));
-}
-
 TEST_F(LutFile, OtherSectionNameCanBeAsked) {
     LutRecord record;
-    ASSERT_EQ(readLutFile(writeFile("nrOfElements=1;\n[gray]\n0,1;\n[red]\n0,2;\n").c_str(), record, "[red]"), kOk);
+    ASSERT_EQ(readLutFile(writeFile("nrOfElements=1;\n[gray]\n0,1;\n[red]\n0,2;\n").c_str(), record, "[red]"),
+              kOk);
     EXPECT_EQ(record.values, Values{2});
 }
 
@@ -205,50 +165,71 @@ TEST_F(LutFile, KeyIsReadFromTheFirstLineHoldingItsName) {
     EXPECT_EQ(record.format, 7u);
 }
 
-TEST_F(LutFile, WindowsLineEndsRead) {
-    const LutRecord record = read("# Lut data file v1.1\r\n\r\n[gray]\r\n\r\nnrOfElements=2;\r\n0,3;\r\n1,4;\r\n");
-    EXPECT_EQ(record.values, (Values{3, 4}));
-}
-
-TEST_F(LutFile, GarbageValuesReadAsAtoiReadsThem) {
-    const LutRecord record = read("[gray]\nnrOfElements=5;\n0,abc;\n1,-3;\n2, 7x;\n3,,8;\n4,\n");
-    EXPECT_EQ(record.values, (Values{0, 0xFFFFFFFDu, 7, 8, 0}));
-}
-
-TEST_F(LutFile, TruncatedFileKeepsZerosBehindItsEnd) {
-    const LutRecord record = read("[gray]\nnrOfElements=4;\n0,1;\n1,4");
-    EXPECT_EQ(record.values, (Values{1, 4, 0, 0}));
-}
-
 TEST_F(LutFile, HugeElementCountIsRefusedWithoutAllocating) {
     const LutRecord record = read("[gray]\nnrOfElements=2000000000;\n0,1;\n", kErrOutOfRange);
     EXPECT_EQ(record.nrOfElements, 2000000000u);
     EXPECT_TRUE(record.values.empty());
 }
 
-TEST_F(LutFile, NegativeElementCountIsRefused) {
-    const LutRecord record = read("[gray]\nnrOfElements=-5;\n0,1;\n", kErrOutOfRange);
-    EXPECT_TRUE(record.values.empty());
-}
-
 TEST_F(LutFile, LargestAcceptedElementCountReads) {
-    const LutRecord record = read("[gray]\nnrOfElements=" + std::to_string(kLutFileMaxElements) + ";\n0,1;\n");
+    const LutRecord record =
+        read("[gray]\nnrOfElements=" + std::to_string(kLutFileMaxElements) + ";\n0,1;\n");
     ASSERT_EQ(record.values.size(), kLutFileMaxElements);
     EXPECT_EQ(record.values[0], 1u);
     EXPECT_EQ(record.values.back(), 0u);
 }
 
-TEST_F(LutFile, LongLinesAreReadInPieces) {
+// The reader's lookups on one file each: the values it yields and its result.
+struct ReadRow {
+    const char* name;
+    std::string content;
+    Values values;
+    int32_t result = kOk;
+};
+
+void PrintTo(const ReadRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+const ReadRow kReadRows[] = {
+    {"EmptyFileGivesNoValues", "", {}},
+    {"FileWithoutNrOfElementsGivesNoValues", "[gray]\nid=3;\n0,5;\n1,6;\n", {}},
+    {"FiveValuesReadInIndexOrder",
+     "[gray]\nnrOfElements=5;\n0,10;\n1,11;\n2,12;\n3,13;\n4,14;\n",
+     {10, 11, 12, 13, 14}},
+    {"ValueLineWithoutTheFinalSemicolonStillReads",
+     "[gray]\nnrOfElements=4;\n0,0;\n1,1;\n2,2;\n3,4095\n",
+     {0, 1, 2, 4095}},
+    {"MissingIndexLeavesItAndEveryLaterEntryZero", "[gray]\nnrOfElements=3;\n0,5;\n2,7;\n", {5, 0, 0}},
+    // The line of index 11 holds the text "1," and so serves as the entry for index 1.
+    {"IndexTextIsFoundInsideALongerIndex", "[gray]\nnrOfElements=2;\n0,5;\n11,9;\n", {5, 9}},
+    {"EachLineServesAtMostOneEntry", "[gray]\nnrOfElements=3;\n0,1,2,;\n", {1, 0, 0}},
+    {"ValuesBeforeTheSectionAreIgnored", "0,99;\nnrOfElements=2;\n[gray]\n0,1;\n1,2;\n", {1, 2}},
+    {"FileWithoutTheSectionReadsAllZero", "nrOfElements=2;\n0,1;\n1,2;\n", {0, 0}},
+    {"WindowsLineEndsRead",
+     "# Lut data file v1.1\r\n\r\n[gray]\r\n\r\nnrOfElements=2;\r\n0,3;\r\n1,4;\r\n",
+     {3, 4}},
+    {"GarbageValuesReadAsAtoiReadsThem",
+     "[gray]\nnrOfElements=5;\n0,abc;\n1,-3;\n2, 7x;\n3,,8;\n4,\n",
+     {0, 0xFFFFFFFDu, 7, 8, 0}},
+    {"TruncatedFileKeepsZerosBehindItsEnd", "[gray]\nnrOfElements=4;\n0,1;\n1,4", {1, 4, 0, 0}},
     // 300 blanks and then "0,5;": the second piece of the line holds the entry.
-    const LutRecord record = read("[gray]\nnrOfElements=1;\n" + std::string(300, ' ') + "0,5;\n");
-    EXPECT_EQ(record.values, Values{5});
+    {"LongLinesAreReadInPieces", "[gray]\nnrOfElements=1;\n" + std::string(300, ' ') + "0,5;\n", {5}},
+    {"NegativeElementCountIsRefused", "[gray]\nnrOfElements=-5;\n0,1;\n", {}, kErrOutOfRange},
+};
+
+class LutFileRead : public LutFile, public ::testing::WithParamInterface<ReadRow> {};
+
+TEST_P(LutFileRead, YieldsTheExpectedValues) {
+    const LutRecord record = read(GetParam().content, GetParam().result);
+    EXPECT_EQ(record.values, GetParam().values);
+    if (GetParam().result == kOk) {
+        EXPECT_EQ(record.nrOfElements, GetParam().values.size());
+    }
 }
 
-TEST_F(LutFile, EmptyFileReadsAsNoValues) {
-    const LutRecord record = read("");
-    EXPECT_EQ(record.nrOfElements, 0u);
-    EXPECT_TRUE(record.values.empty());
-}
+INSTANTIATE_TEST_SUITE_P(EveryRow, LutFileRead, ::testing::ValuesIn(kReadRows),
+                         [](const auto& row) { return std::string(row.param.name); });
 
-}  // namespace
-}  // namespace kestrel
+} // namespace
+} // namespace kestrel

@@ -1,11 +1,10 @@
-// Image selector and noise filter through the exports: the period/selection ordering rule.
+// Image selector through the exports: the period/selection ordering rule.
 #include "pipeline_fixture.h"
 
 namespace kestrel::test {
 namespace {
 
 using ImageSelectorParameters = PipelineOnBoard;
-using NoiseFilterParameter = PipelineOnBoard;
 
 TEST_F(ImageSelectorParameters, SelectionMustStayBelowThePeriod) {
     EXPECT_EQ(applet.set<uint32_t>(FG_IMG_SELECT, 1), -6000);
@@ -25,14 +24,6 @@ TEST_F(ImageSelectorParameters, PeriodCannotShrinkToTheSelection) {
     // Moving the selection down first makes room.
     ASSERT_EQ(applet.set<uint32_t>(FG_IMG_SELECT, 1), 0);
     EXPECT_EQ(applet.set<uint32_t>(FG_IMG_SELECT_PERIOD, 2), 0);
-}
-
-TEST_F(ImageSelectorParameters, PeriodRange) {
-    EXPECT_EQ(applet.set<uint32_t>(FG_IMG_SELECT_PERIOD, 0), -6000);
-    EXPECT_EQ(applet.set<uint32_t>(FG_IMG_SELECT_PERIOD, 257), -6000);
-    EXPECT_EQ(u32(FG_IMG_SELECT_PERIOD), 1u);
-    EXPECT_EQ(applet.set<uint32_t>(FG_IMG_SELECT_PERIOD, 256), 0);
-    EXPECT_EQ(reg(names::kSelectPeriod), 256u);
 }
 
 TEST_F(ImageSelectorParameters, Selection255NeedsPeriod256) {
@@ -55,20 +46,6 @@ TEST_F(ImageSelectorParameters, FailingWriteKeepsTheOldPeriodAndSelection) {
     applet.failWrites(names::kSelectPhase, kBrokenRegister);
     EXPECT_EQ(applet.set<uint32_t>(FG_IMG_SELECT, 2), kBrokenRegister);
     EXPECT_EQ(u32(FG_IMG_SELECT), 0u);
-}
-
-TEST_F(NoiseFilterParameter, AcceptsOnAndOff) {
-    EXPECT_EQ(applet.set<int32_t>(FG_NOISEFILTER, 2), -6000);
-    EXPECT_EQ(i32(FG_NOISEFILTER), 0);
-    ASSERT_EQ(applet.set<int32_t>(FG_NOISEFILTER, 1), 0);
-    EXPECT_EQ(reg(names::kNoiseFilter), 1u);
-    EXPECT_EQ(i32(FG_NOISEFILTER), 1);
-}
-
-TEST_F(NoiseFilterParameter, FailingWriteKeepsTheOldSwitch) {
-    applet.failWrites(names::kNoiseFilter, kBrokenRegister);
-    EXPECT_EQ(applet.set<int32_t>(FG_NOISEFILTER, 1), kBrokenRegister);
-    EXPECT_EQ(i32(FG_NOISEFILTER), 0);
 }
 
 } // namespace

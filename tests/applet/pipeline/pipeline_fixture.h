@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "applet_on_board.h"
+#include "board_write_log.h"
 #include "grabhost5_host.h"
 #include "params/parameter_ids.h"
-#include "register_write_log.h"
 
 namespace kestrel::test {
 
@@ -61,6 +61,8 @@ inline constexpr const char* kGenMask = "AAGenMask";
 inline constexpr const char* kGenRoll = "AAGenRoll";
 } // namespace names
 
+using NamedWrites = std::vector<std::pair<std::string, uint64_t>>;
+
 class PipelineOnBoard : public ::testing::Test {
 protected:
     uint32_t u32(int32_t id) { return applet.get<uint32_t>(id); }
@@ -68,12 +70,14 @@ protected:
     double f64(int32_t id) { return applet.get<double>(id); }
     uint64_t reg(const char* name) const { return applet.reg(name); }
 
-    // The (name, value) pairs of the logged writes, by design name; writes of other registers
-    // show as "?".
-    std::vector<std::pair<std::string, uint64_t>> named(const std::vector<RegisterWrite>& writes,
-                                                        const std::vector<const char*>& known) const {
-        std::vector<std::pair<std::string, uint64_t>> result;
-        for (const RegisterWrite& write : writes) {
+    // The register writes `action` makes, in order, as (design name, value) pairs; writes of
+    // registers missing from `known` show as "?".
+    template <class Action>
+    NamedWrites writesOf(Action&& action, const std::vector<const char*>& known) const {
+        BoardWriteLog::start();
+        action();
+        NamedWrites result;
+        for (const BoardWrite& write : BoardWriteLog::stop()) {
             std::string name = "?";
             for (const char* candidate : known)
                 if (applet.registerId(candidate) == write.id)

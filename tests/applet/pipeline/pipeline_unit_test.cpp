@@ -1,9 +1,8 @@
 // Unit tests of the pipeline parameters on the applet core: the arithmetic of the shading
-// geometry, the register codes, the status bits and the pixel-rate model, and the setters on an
-// applet context whose host and board are missing, so every host call and board write fails.
+// geometry, the status bits and the pixel-rate model at points the board tests do not reach, and
+// the setters on an applet context whose host and board are missing, so every call to them fails.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 
 #include "api/wrapper_private.h"
@@ -11,7 +10,6 @@
 #include "params/parameter_ids.h"
 #include "pipeline/camera_format_parameters.h"
 #include "pipeline/image_selector_parameters.h"
-#include "pipeline/pipeline_parameters.h"
 #include "pipeline/pipeline_status.h"
 #include "pipeline/roi_parameters.h"
 #include "pipeline/simulator_parameters.h"
@@ -40,30 +38,6 @@ TEST(ShadingGeometry, OffsetsStopBeforeTheAreaEnds) {
     EXPECT_EQ(ShadingGeometry::yOffsetLines(7), 7u);
 }
 
-TEST(RegisterCodes, CameraTypeCodes) {
-    EXPECT_EQ(cameraFormatCode(208), 0u);
-    EXPECT_EQ(cameraFormatCode(210), 1u);
-    EXPECT_EQ(cameraFormatCode(212), 2u);
-    EXPECT_FALSE(cameraFormatCode(211).has_value());
-    EXPECT_FALSE(cameraFormatCode(0).has_value());
-}
-
-TEST(RegisterCodes, OutputFormatCodes) {
-    EXPECT_EQ(outputFormatCode(1), 0u);
-    EXPECT_EQ(outputFormatCode(3), 1u);
-    EXPECT_FALSE(outputFormatCode(2).has_value());
-}
-
-TEST(CameraStatusBits, BufferLevelQuarters) {
-    EXPECT_EQ(bufferLevelQuarter(0), 0u);
-    EXPECT_EQ(bufferLevelQuarter(24), 0u);
-    EXPECT_EQ(bufferLevelQuarter(25), 1u);
-    EXPECT_EQ(bufferLevelQuarter(50), 2u);
-    EXPECT_EQ(bufferLevelQuarter(74), 2u);
-    EXPECT_EQ(bufferLevelQuarter(75), 3u);
-    EXPECT_EQ(bufferLevelQuarter(100), 3u);
-}
-
 TEST(CameraStatusBits, ReplacesBits5To7AndKeepsTheHostsOthers) {
     EXPECT_EQ(extendedCameraStatus(0x1F, 0, 0), 0x1Fu);
     EXPECT_EQ(extendedCameraStatus(0xFF, 0, 0), 0x1Fu);
@@ -73,24 +47,10 @@ TEST(CameraStatusBits, ReplacesBits5To7AndKeepsTheHostsOthers) {
     EXPECT_EQ(extendedCameraStatus(0x00, 0, 30), 0x40u);
 }
 
-TEST(GeneratorTiming, FortyMegahertzInTwentyFiveCycles) {
-    const auto timing = generatorTiming(40.0, 25);
-    ASSERT_TRUE(timing.has_value());
-    EXPECT_EQ(timing->activeCycles, 8);
-    EXPECT_EQ(timing->passiveCycles, 17);
-}
-
 TEST(GeneratorTiming, RoundsActiveCyclesToNearest) {
     EXPECT_EQ(generatorTiming(3.0, 25)->activeCycles, 1);  // 0.6 + 0.5
     EXPECT_EQ(generatorTiming(12.4, 25)->activeCycles, 2); // 2.48 + 0.5
     EXPECT_EQ(generatorTiming(12.5, 25)->activeCycles, 3); // 2.5 + 0.5
-}
-
-TEST(GeneratorTiming, BaseRateHasNoPassiveCycle) {
-    const auto timing = generatorTiming(125.0, 25);
-    ASSERT_TRUE(timing.has_value());
-    EXPECT_EQ(timing->activeCycles, 25);
-    EXPECT_EQ(timing->passiveCycles, 0);
 }
 
 TEST(GeneratorTiming, NoActiveCycleCannotBeCounted) {
@@ -218,49 +178,6 @@ TEST_F(DetachedPipeline, SelectionCheckUsesTheStoredPeriod) {
     EXPECT_EQ(codeOf([&] { selector.setSelection(4, true); }), kErrOutOfRange);
     EXPECT_EQ(codeOf([&] { selector.setSelection(3, true); }), kErrNotAvailable);
     EXPECT_EQ(values_.imageSelect, 0u);
-}
-
-TEST_F(DetachedPipeline, BindsEveryParameterOfTheGroup) {
-    PipelineParameters pipeline(context_);
-    ParameterHandlerTable table;
-    pipeline.bind(table);
-    for (int32_t id : {ids::FG_TIMEOUT,
-                       ids::FG_TURBO_DMA_MODE,
-                       ids::FG_CAMERA_LINK_CAMTYPE,
-                       ids::FG_USEDVAL,
-                       ids::FG_WIDTH,
-                       ids::FG_HEIGHT,
-                       ids::FG_XOFFSET,
-                       ids::FG_YOFFSET,
-                       ids::FG_FORMAT,
-                       ids::FG_BITALIGNMENT,
-                       ids::FG_GEN_ENABLE,
-                       ids::FG_GEN_START,
-                       ids::FG_GEN_WIDTH,
-                       ids::FG_GEN_HEIGHT,
-                       ids::FG_GEN_LINE_GAP,
-                       ids::FG_GEN_FREQ,
-                       ids::FG_GEN_ACCURACY,
-                       ids::FG_GEN_TAP1,
-                       ids::FG_GEN_TAP2,
-                       ids::FG_GEN_TAP3,
-                       ids::FG_GEN_TAP4,
-                       ids::FG_GEN_ROLL,
-                       ids::FG_IMG_SELECT_PERIOD,
-                       ids::FG_IMG_SELECT,
-                       ids::FG_NOISEFILTER}) {
-        const ParameterHandlerTable::Entry* entry = table.find(id);
-        ASSERT_NE(entry, nullptr) << id;
-        EXPECT_NE(entry->set, nullptr) << id;
-        EXPECT_NE(entry->get, nullptr) << id;
-    }
-    for (int32_t id : {ids::FG_GEN_ACTIVE, ids::FG_GEN_PASSIVE, ids::FG_GEN_LINE_WIDTH, ids::FG_OVERFLOW,
-                       ids::FG_FILLLEVEL, ids::FG_CAMSTATUS, ids::FG_CAMSTATUS_EXTENDED}) {
-        const ParameterHandlerTable::Entry* entry = table.find(id);
-        ASSERT_NE(entry, nullptr) << id;
-        EXPECT_EQ(entry->set, nullptr) << id;
-        EXPECT_NE(entry->get, nullptr) << id;
-    }
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 // Region of interest through the exports: range before grid, the buffer and shading registers,
 // the clipping of the shading geometry, the published limits and the restore on failing writes.
+#include <ostream>
+
 #include "pipeline_fixture.h"
 
 namespace kestrel::test {
@@ -24,49 +26,10 @@ TEST_F(RoiParameters, WidthWiderThanTheRoomAfterTheOffsetIsOutOfRange) {
     EXPECT_EQ(applet.set<uint32_t>(FG_WIDTH, 1024), 0);
 }
 
-TEST_F(RoiParameters, RejectsWidthNotMultipleOf16) {
-    EXPECT_EQ(applet.set<uint32_t>(FG_WIDTH, 1000), -7080);
-    EXPECT_EQ(applet.lastError(), -7080);
-    EXPECT_EQ(u32(FG_WIDTH), 1024u);
-    EXPECT_EQ(reg(names::kBank0XLength), 1024u);
-}
-
-TEST_F(RoiParameters, ChecksTheWidthRangeBeforeTheGrid) {
-    EXPECT_EQ(applet.set<uint32_t>(FG_WIDTH, 8), -6000);
-    EXPECT_EQ(applet.set<uint32_t>(FG_WIDTH, 0), -6000);
-    EXPECT_EQ(applet.set<uint32_t>(FG_WIDTH, 4100), -6000);
-    EXPECT_EQ(applet.set<uint32_t>(FG_WIDTH, 16), 0);
-}
-
-TEST_F(RoiParameters, RejectsXOffsetOffTheGrid) {
-    EXPECT_EQ(applet.set<uint32_t>(FG_XOFFSET, 8), -7080);
-    EXPECT_EQ(u32(FG_XOFFSET), 0u);
-}
-
-TEST_F(RoiParameters, HeightNeedsTwoLinesAndAnyLineCountInRange) {
-    EXPECT_EQ(applet.set<uint32_t>(FG_HEIGHT, 1), -6000);
-    EXPECT_EQ(applet.set<uint32_t>(FG_HEIGHT, 0), -6000);
-    EXPECT_EQ(u32(FG_HEIGHT), 1024u);
-    ASSERT_EQ(applet.set<uint32_t>(FG_HEIGHT, 2), 0);
-    ASSERT_EQ(applet.set<uint32_t>(FG_YOFFSET, 1), 0);
-    EXPECT_EQ(applet.set<uint32_t>(FG_HEIGHT, 4095), 0);
-    EXPECT_EQ(applet.set<uint32_t>(FG_HEIGHT, 4096), -6000);
-    EXPECT_EQ(reg(names::kBank0YLength), 4095u);
-    EXPECT_EQ(reg(names::kBank1YLength), 4095u);
-}
-
 TEST_F(RoiParameters, YOffsetZeroIsAlwaysAccepted) {
     ASSERT_EQ(applet.set<uint32_t>(FG_HEIGHT, 4096), 0);
     EXPECT_EQ(applet.set<uint32_t>(FG_YOFFSET, 1), -6000);
     EXPECT_EQ(applet.set<uint32_t>(FG_YOFFSET, 0), 0);
-}
-
-TEST_F(RoiParameters, WidthWritesBothBanksAndQuarterWidthToBothShadingBuffers) {
-    ASSERT_EQ(applet.set<uint32_t>(FG_WIDTH, 1040), 0);
-    EXPECT_EQ(reg(names::kBank0XLength), 1040u);
-    EXPECT_EQ(reg(names::kBank1XLength), 1040u);
-    EXPECT_EQ(reg(names::kShading0XLength), 260u);
-    EXPECT_EQ(reg(names::kShading1XLength), 260u);
 }
 
 TEST_F(RoiParameters, LastXOffsetWritesItsQuarterToBothShadingBuffers) {
@@ -89,71 +52,6 @@ TEST_F(RoiParameters, YOffsetAtTheLastLinesLeavesShadingLengthsAloneWhenTheRegio
     EXPECT_EQ(reg(names::kShading1YOffset), 4094u);
     EXPECT_EQ(reg(names::kShading0YLength), 77u);
     EXPECT_EQ(reg(names::kShading1YLength), 78u);
-}
-
-TEST_F(RoiParameters, HeightWritesBothBanksAndBothShadingBuffers) {
-    ASSERT_EQ(applet.set<uint32_t>(FG_HEIGHT, 300), 0);
-    EXPECT_EQ(reg(names::kBank0YLength), 300u);
-    EXPECT_EQ(reg(names::kBank1YLength), 300u);
-    EXPECT_EQ(reg(names::kShading0YLength), 300u);
-    EXPECT_EQ(reg(names::kShading1YLength), 300u);
-}
-
-TEST_F(RoiParameters, EveryRegionChangeRaisesBothShadingUpdateFlags) {
-    applet.forceReg(names::kShading0Update, 0);
-    applet.forceReg(names::kShading1Update, 0);
-    ASSERT_EQ(applet.set<uint32_t>(FG_YOFFSET, 10), 0);
-    EXPECT_EQ(reg(names::kShading0Update), 1u);
-    EXPECT_EQ(reg(names::kShading1Update), 1u);
-}
-
-TEST_F(RoiParameters, WidthWritesInBankThenShadingOrder) {
-    RegisterWriteLog::start();
-    ASSERT_EQ(applet.set<uint32_t>(FG_WIDTH, 2048), 0);
-    const auto writes = named(RegisterWriteLog::stop(),
-                              {names::kBank0XLength, names::kBank1XLength, names::kShading0XLength,
-                               names::kShading0Update, names::kShading1XLength, names::kShading1Update});
-    const std::vector<std::pair<std::string, uint64_t>> expected{
-        {names::kBank0XLength, 2048}, {names::kBank1XLength, 2048},   {names::kShading0XLength, 512},
-        {names::kShading0Update, 1},  {names::kShading1XLength, 512}, {names::kShading1Update, 1}};
-    EXPECT_EQ(writes, expected);
-}
-
-TEST_F(RoiParameters, HeightWritesInBankThenShadingOrder) {
-    RegisterWriteLog::start();
-    ASSERT_EQ(applet.set<uint32_t>(FG_HEIGHT, 100), 0);
-    const auto writes = named(RegisterWriteLog::stop(),
-                              {names::kBank0YLength, names::kBank1YLength, names::kShading0YLength,
-                               names::kShading0Update, names::kShading1YLength, names::kShading1Update});
-    const std::vector<std::pair<std::string, uint64_t>> expected{
-        {names::kBank0YLength, 100}, {names::kBank1YLength, 100},    {names::kShading0YLength, 100},
-        {names::kShading0Update, 1}, {names::kShading1YLength, 100}, {names::kShading1Update, 1}};
-    EXPECT_EQ(writes, expected);
-}
-
-TEST_F(RoiParameters, XOffsetWritesInBankThenShadingOrder) {
-    RegisterWriteLog::start();
-    ASSERT_EQ(applet.set<uint32_t>(FG_XOFFSET, 64), 0);
-    const auto writes = named(RegisterWriteLog::stop(),
-                              {names::kBank0XOffset, names::kBank1XOffset, names::kShading0XOffset,
-                               names::kShading0Update, names::kShading1XOffset, names::kShading1Update});
-    const std::vector<std::pair<std::string, uint64_t>> expected{
-        {names::kBank0XOffset, 64},  {names::kBank1XOffset, 64},    {names::kShading0XOffset, 16},
-        {names::kShading0Update, 1}, {names::kShading1XOffset, 16}, {names::kShading1Update, 1}};
-    EXPECT_EQ(writes, expected);
-}
-
-TEST_F(RoiParameters, YOffsetWritesInBankThenShadingOrder) {
-    RegisterWriteLog::start();
-    ASSERT_EQ(applet.set<uint32_t>(FG_YOFFSET, 5), 0);
-    const auto writes = named(RegisterWriteLog::stop(),
-                              {names::kBank0YOffset, names::kBank1YOffset, names::kShading0YOffset,
-                               names::kShading0Update, names::kShading1YOffset, names::kShading1Update,
-                               names::kShading0YLength, names::kShading1YLength});
-    const std::vector<std::pair<std::string, uint64_t>> expected{
-        {names::kBank0YOffset, 5},   {names::kBank1YOffset, 5},    {names::kShading0YOffset, 5},
-        {names::kShading0Update, 1}, {names::kShading1YOffset, 5}, {names::kShading1Update, 1}};
-    EXPECT_EQ(writes, expected);
 }
 
 TEST_F(RoiParameters, PublishesTheRoomLeftForTheOppositeParameter) {
@@ -184,68 +82,142 @@ TEST_F(RoiParameters, RefusedValueLeavesThePublishedLimitAlone) {
     EXPECT_EQ(infoNode(FG_XOFFSET)->kind.integer.maximum, 2048);
 }
 
-// A failing write at each position of the width's six writes: the width keeps its old value,
-// the registers written before the broken one keep their new contents, the later ones stay.
-TEST_F(RoiParameters, FailingWriteAtAnyPositionLeavesTheWidthUnchanged) {
-    const std::vector<const char*> order{names::kBank0XLength,    names::kBank1XLength,
-                                         names::kShading0XLength, names::kShading0Update,
-                                         names::kShading1XLength, names::kShading1Update};
-    for (std::size_t broken = 0; broken < order.size(); ++broken) {
-        SCOPED_TRACE(order[broken]);
+// Range before grid: a value both out of range and off the 16-pixel grid is out of range.
+TEST_F(RoiParameters, RefusedValuesGiveTheirCodeAndChangeNothing) {
+    const struct {
+        int32_t id;
+        uint32_t value;
+        int32_t code;
+    } rows[] = {
+        {FG_WIDTH, 1000, -7080}, {FG_WIDTH, 8, -6000},  {FG_WIDTH, 0, -6000},  {FG_WIDTH, 4100, -6000},
+        {FG_XOFFSET, 8, -7080},  {FG_HEIGHT, 1, -6000}, {FG_HEIGHT, 0, -6000}, {FG_YOFFSET, 3073, -6000},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.id << " = " << row.value);
+        EXPECT_EQ(applet.set<uint32_t>(row.id, row.value), row.code);
+        EXPECT_EQ(applet.lastError(), row.code);
+    }
+    EXPECT_EQ(u32(FG_WIDTH), 1024u);
+    EXPECT_EQ(u32(FG_HEIGHT), 1024u);
+    EXPECT_EQ(u32(FG_XOFFSET), 0u);
+    EXPECT_EQ(u32(FG_YOFFSET), 0u);
+    EXPECT_EQ(reg(names::kBank0XLength), 1024u);
+    EXPECT_EQ(reg(names::kBank0YLength), 1024u);
+}
+
+TEST_F(RoiParameters, SmallestWidthAndHeightAndAnyLineCountAreAccepted) {
+    EXPECT_EQ(applet.set<uint32_t>(FG_WIDTH, 16), 0);
+    ASSERT_EQ(applet.set<uint32_t>(FG_HEIGHT, 2), 0);
+    ASSERT_EQ(applet.set<uint32_t>(FG_YOFFSET, 1), 0);
+    EXPECT_EQ(applet.set<uint32_t>(FG_HEIGHT, 4095), 0);
+    EXPECT_EQ(applet.set<uint32_t>(FG_HEIGHT, 4096), -6000);
+    EXPECT_EQ(reg(names::kBank0YLength), 4095u);
+    EXPECT_EQ(reg(names::kBank1YLength), 4095u);
+}
+
+// Each region parameter writes both buffer banks, then each shading buffer's geometry followed
+// by its update flag.
+struct GeometryRow {
+    const char* name;
+    int32_t id;
+    uint32_t value;
+    uint32_t old;
+    std::vector<const char*> registers; // in write order
+    std::vector<uint64_t> newContents;
+    std::vector<uint64_t> oldContents;
+    int32_t opposite; // the parameter whose published maximum the value sets
+    int64_t oppositeMaximum;
+};
+
+void PrintTo(const GeometryRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+const GeometryRow kGeometryRows[] = {
+    {"Width",
+     FG_WIDTH,
+     2048,
+     1024,
+     {names::kBank0XLength, names::kBank1XLength, names::kShading0XLength, names::kShading0Update,
+      names::kShading1XLength, names::kShading1Update},
+     {2048, 2048, 512, 1, 512, 1},
+     {1024, 1024, 256, 0, 256, 0},
+     FG_XOFFSET,
+     3072},
+    {"Height",
+     FG_HEIGHT,
+     100,
+     1024,
+     {names::kBank0YLength, names::kBank1YLength, names::kShading0YLength, names::kShading0Update,
+      names::kShading1YLength, names::kShading1Update},
+     {100, 100, 100, 1, 100, 1},
+     {1024, 1024, 1024, 0, 1024, 0},
+     FG_YOFFSET,
+     3072},
+    {"XOffset",
+     FG_XOFFSET,
+     64,
+     0,
+     {names::kBank0XOffset, names::kBank1XOffset, names::kShading0XOffset, names::kShading0Update,
+      names::kShading1XOffset, names::kShading1Update},
+     {64, 64, 16, 1, 16, 1},
+     {0, 0, 0, 0, 0, 0},
+     FG_WIDTH,
+     4096},
+    // The region fits, so the shading lengths are not written.
+    {"YOffset",
+     FG_YOFFSET,
+     5,
+     0,
+     {names::kBank0YOffset, names::kBank1YOffset, names::kShading0YOffset, names::kShading0Update,
+      names::kShading1YOffset, names::kShading1Update},
+     {5, 5, 5, 1, 5, 1},
+     {0, 0, 0, 0, 0, 0},
+     FG_HEIGHT,
+     4096},
+};
+
+class RegionGeometry : public PipelineOnBoard, public ::testing::WithParamInterface<GeometryRow> {
+protected:
+    void SetUp() override {
         applet.forceReg(names::kShading0Update, 0);
         applet.forceReg(names::kShading1Update, 0);
-        applet.failWrites(order[broken], kBrokenRegister);
-        EXPECT_EQ(applet.set<uint32_t>(FG_WIDTH, 2048), kBrokenRegister);
+    }
+};
+
+TEST_P(RegionGeometry, WritesBanksThenEachShadingBufferInOrder) {
+    const GeometryRow& row = GetParam();
+    std::vector<const char*> known = row.registers;
+    known.insert(known.end(), {names::kShading0YLength, names::kShading1YLength});
+    NamedWrites expected;
+    for (std::size_t i = 0; i < row.registers.size(); ++i)
+        expected.emplace_back(row.registers[i], row.newContents[i]);
+    EXPECT_EQ(writesOf([&] { ASSERT_EQ(applet.set<uint32_t>(row.id, row.value), 0); }, known), expected);
+}
+
+// The broken register and every later one keep their old contents, the earlier ones their new;
+// the parameter and the limit it publishes stay as they were.
+TEST_P(RegionGeometry, FailingWriteAtAnyPositionKeepsTheOldValue) {
+    const GeometryRow& row = GetParam();
+    for (std::size_t broken = 0; broken < row.registers.size(); ++broken) {
+        SCOPED_TRACE(row.registers[broken]);
+        applet.forceReg(names::kShading0Update, 0);
+        applet.forceReg(names::kShading1Update, 0);
+        applet.failWrites(row.registers[broken], kBrokenRegister);
+        EXPECT_EQ(applet.set<uint32_t>(row.id, row.value), kBrokenRegister);
         EXPECT_EQ(applet.lastError(), kBrokenRegister);
-        EXPECT_EQ(u32(FG_WIDTH), 1024u);
-        EXPECT_EQ(infoNode(FG_XOFFSET)->kind.integer.maximum, 3072);
-        const std::vector<uint64_t> newValues{2048, 2048, 512, 1, 512, 1};
-        const std::vector<uint64_t> oldValues{1024, 1024, 256, 0, 256, 0};
-        for (std::size_t i = 0; i < order.size(); ++i) {
-            if (i < broken)
-                EXPECT_EQ(reg(order[i]), newValues[i]) << order[i];
-            else
-                EXPECT_EQ(reg(order[i]), oldValues[i]) << order[i];
-        }
-        applet.failWrites(order[broken], 0);
-        ASSERT_EQ(applet.set<uint32_t>(FG_WIDTH, 1024), 0);
+        EXPECT_EQ(u32(row.id), row.old);
+        EXPECT_EQ(infoNode(row.opposite)->kind.integer.maximum, row.oppositeMaximum);
+        for (std::size_t i = 0; i < row.registers.size(); ++i)
+            EXPECT_EQ(reg(row.registers[i]), i < broken ? row.newContents[i] : row.oldContents[i])
+                << row.registers[i];
+        applet.failWrites(row.registers[broken], 0);
+        ASSERT_EQ(applet.set<uint32_t>(row.id, row.old), 0);
     }
 }
 
-TEST_F(RoiParameters, FailingWriteAtAnyPositionLeavesTheOtherGeometryUnchanged) {
-    struct Case {
-        int32_t id;
-        uint32_t value;
-        uint32_t old;
-        std::vector<const char*> registers;
-    };
-    const std::vector<Case> cases{
-        {FG_HEIGHT,
-         512,
-         1024,
-         {names::kBank0YLength, names::kBank1YLength, names::kShading0YLength, names::kShading0Update,
-          names::kShading1YLength, names::kShading1Update}},
-        {FG_XOFFSET,
-         32,
-         0,
-         {names::kBank0XOffset, names::kBank1XOffset, names::kShading0XOffset, names::kShading0Update,
-          names::kShading1XOffset, names::kShading1Update}},
-        {FG_YOFFSET,
-         7,
-         0,
-         {names::kBank0YOffset, names::kBank1YOffset, names::kShading0YOffset, names::kShading0Update,
-          names::kShading1YOffset, names::kShading1Update}},
-    };
-    for (const Case& c : cases) {
-        for (const char* broken : c.registers) {
-            SCOPED_TRACE(broken);
-            applet.failWrites(broken, kBrokenRegister);
-            EXPECT_EQ(applet.set<uint32_t>(c.id, c.value), kBrokenRegister);
-            EXPECT_EQ(u32(c.id), c.old);
-            applet.failWrites(broken, 0);
-        }
-    }
-}
+INSTANTIATE_TEST_SUITE_P(EveryRegionParameter, RegionGeometry, ::testing::ValuesIn(kGeometryRows),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace
 } // namespace kestrel::test

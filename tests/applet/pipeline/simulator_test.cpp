@@ -7,21 +7,11 @@ namespace {
 
 using SimulatorParameters = PipelineOnBoard;
 
-TEST_F(SimulatorParameters, CreationLeavesActive8AndPassive17) {
-    EXPECT_EQ(u32(FG_GEN_ACTIVE), 8u);
-    EXPECT_EQ(u32(FG_GEN_PASSIVE), 17u);
-    EXPECT_EQ(reg(names::kGenActive), 7u);
-    EXPECT_EQ(reg(names::kGenPassive), 16u);
-}
-
 TEST_F(SimulatorParameters, Frequency40WithAccuracy25Writes7And16) {
     ASSERT_EQ(applet.set<double>(FG_GEN_FREQ, 20.0), 0);
-    RegisterWriteLog::start();
-    ASSERT_EQ(applet.set<double>(FG_GEN_FREQ, 40.0), 0);
-    const auto writes = named(RegisterWriteLog::stop(), {names::kGenActive, names::kGenPassive});
-    const std::vector<std::pair<std::string, uint64_t>> expected{{names::kGenActive, 7},
-                                                                 {names::kGenPassive, 16}};
-    EXPECT_EQ(writes, expected);
+    EXPECT_EQ(writesOf([&] { ASSERT_EQ(applet.set<double>(FG_GEN_FREQ, 40.0), 0); },
+                       {names::kGenActive, names::kGenPassive}),
+              (NamedWrites{{names::kGenActive, 7}, {names::kGenPassive, 16}}));
     EXPECT_EQ(u32(FG_GEN_ACTIVE), 8u);
     EXPECT_EQ(u32(FG_GEN_PASSIVE), 17u);
 }
@@ -73,31 +63,29 @@ TEST_F(SimulatorParameters, PublishesTheLeastAccuracyAndFrequency) {
     EXPECT_EQ(frequency->kind.real.minimum, 4.0); // ceil(3.125)
 }
 
+// The width and line-width registers count pairs of four pixels, rounded down; the line width
+// adds the line gap, so both setters write both registers, width first.
 TEST_F(SimulatorParameters, WidthAndLineGapWriteFourPixelPairCounts) {
-    RegisterWriteLog::start();
-    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_WIDTH, 1024), 0);
-    const auto writes = named(RegisterWriteLog::stop(), {names::kGenWidth, names::kGenLineWidth});
-    const std::vector<std::pair<std::string, uint64_t>> expected{{names::kGenWidth, 256},
-                                                                 {names::kGenLineWidth, 257}};
-    EXPECT_EQ(writes, expected);
-    EXPECT_EQ(u32(FG_GEN_LINE_WIDTH), 1028u);
-}
-
-TEST_F(SimulatorParameters, WidthCountRoundsDown) {
-    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_WIDTH, 1023), 0);
-    EXPECT_EQ(reg(names::kGenWidth), 255u);
-    EXPECT_EQ(reg(names::kGenLineWidth), 256u); // 2 x 1027 / 8
-    EXPECT_EQ(u32(FG_GEN_LINE_WIDTH), 1027u);
-}
-
-TEST_F(SimulatorParameters, LineGapRewritesWidthThenLineWidth) {
-    RegisterWriteLog::start();
-    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_LINE_GAP, 100), 0);
-    const auto writes = named(RegisterWriteLog::stop(), {names::kGenWidth, names::kGenLineWidth});
-    const std::vector<std::pair<std::string, uint64_t>> expected{{names::kGenWidth, 256},
-                                                                 {names::kGenLineWidth, 281}};
-    EXPECT_EQ(writes, expected);
-    EXPECT_EQ(u32(FG_GEN_LINE_WIDTH), 1124u);
+    const struct {
+        int32_t id;
+        uint32_t value;
+        uint64_t widthCount, lineWidthCount;
+        uint32_t lineWidthPixels;
+    } rows[] = {
+        {FG_GEN_WIDTH, 1024, 256, 257, 1028},
+        {FG_GEN_WIDTH, 1023, 255, 256, 1027}, // 2 x 1027 / 8
+        {FG_GEN_LINE_GAP, 100, 256, 281, 1124},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.value);
+        EXPECT_EQ(
+            writesOf([&] { ASSERT_EQ(applet.set<uint32_t>(row.id, row.value), 0); },
+                     {names::kGenWidth, names::kGenLineWidth}),
+            (NamedWrites{{names::kGenWidth, row.widthCount}, {names::kGenLineWidth, row.lineWidthCount}}));
+        EXPECT_EQ(u32(FG_GEN_LINE_WIDTH), row.lineWidthPixels);
+        ASSERT_EQ(applet.set<uint32_t>(FG_GEN_WIDTH, 1024), 0);
+        ASSERT_EQ(applet.set<uint32_t>(FG_GEN_LINE_GAP, 4), 0);
+    }
     EXPECT_EQ(applet.set<uint32_t>(FG_GEN_LINE_GAP, 65536), -6000);
     EXPECT_EQ(applet.set<uint32_t>(FG_GEN_WIDTH, 65536), -6000);
 }
@@ -124,40 +112,6 @@ TEST_F(SimulatorParameters, FailedTapWriteKeepsTheMaskShadow) {
     // The shadow still has tap 1 set, so clearing tap 3 writes 11, not 10.
     ASSERT_EQ(applet.set<int32_t>(FG_GEN_TAP3, 0), 0);
     EXPECT_EQ(reg(names::kGenMask), 11u);
-}
-
-TEST_F(SimulatorParameters, RollAndHeightBounds) {
-    EXPECT_EQ(applet.set<uint32_t>(FG_GEN_ROLL, 256), -6000);
-    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_ROLL, 255), 0);
-    EXPECT_EQ(reg(names::kGenRoll), 255u);
-    EXPECT_EQ(applet.set<uint32_t>(FG_GEN_HEIGHT, 65536), -6000);
-    EXPECT_EQ(u32(FG_GEN_HEIGHT), 1024u);
-    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_HEIGHT, 1), 0);
-    EXPECT_EQ(reg(names::kGenHeight), 0u);
-    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_HEIGHT, 65535), 0);
-    EXPECT_EQ(reg(names::kGenHeight), 65534u);
-}
-
-TEST_F(SimulatorParameters, HeightZeroWritesTheLargest32BitCount) {
-    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_HEIGHT, 0), 0);
-    EXPECT_EQ(reg(names::kGenHeight), 4294967295u);
-}
-
-TEST_F(SimulatorParameters, EnableAndStartWriteTheirSwitches) {
-    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_ENABLE, 1), 0);
-    EXPECT_EQ(reg(names::kGenEnable), 1u);
-    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_START, 0), 0);
-    EXPECT_EQ(reg(names::kGenStart), 0u);
-    EXPECT_EQ(applet.set<uint32_t>(FG_GEN_ENABLE, 2), -6000);
-    EXPECT_EQ(applet.set<uint32_t>(FG_GEN_START, 2), -6000);
-    EXPECT_EQ(u32(FG_GEN_ENABLE), 1u);
-    EXPECT_EQ(u32(FG_GEN_START), 0u);
-}
-
-TEST_F(SimulatorParameters, ComputedParametersAreReadOnly) {
-    EXPECT_EQ(applet.set<uint32_t>(FG_GEN_ACTIVE, 1), -12);
-    EXPECT_EQ(applet.set<uint32_t>(FG_GEN_PASSIVE, 1), -12);
-    EXPECT_EQ(applet.set<uint32_t>(FG_GEN_LINE_WIDTH, 1), -12);
 }
 
 TEST_F(SimulatorParameters, FailingPassiveWriteKeepsTheNewActiveAndTheOldFrequency) {
@@ -199,23 +153,6 @@ TEST_F(SimulatorParameters, FailingWriteAtEitherPositionKeepsTheOldWidthAndGap) 
         EXPECT_EQ(u32(FG_GEN_LINE_GAP), 4u);
         EXPECT_EQ(u32(FG_GEN_LINE_WIDTH), 1028u);
         applet.failWrites(broken, 0);
-    }
-}
-
-TEST_F(SimulatorParameters, FailingSingleWritesKeepTheOldValues) {
-    struct Case {
-        int32_t id;
-        const char* reg;
-        uint32_t value;
-        uint32_t old;
-    };
-    for (const Case& c :
-         {Case{FG_GEN_ENABLE, names::kGenEnable, 1, 0}, Case{FG_GEN_START, names::kGenStart, 0, 1},
-          Case{FG_GEN_HEIGHT, names::kGenHeight, 10, 1024}, Case{FG_GEN_ROLL, names::kGenRoll, 3, 0}}) {
-        SCOPED_TRACE(c.reg);
-        applet.failWrites(c.reg, kBrokenRegister);
-        EXPECT_EQ(applet.set<uint32_t>(c.id, c.value), kBrokenRegister);
-        EXPECT_EQ(u32(c.id), c.old);
     }
 }
 

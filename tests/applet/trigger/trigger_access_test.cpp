@@ -45,12 +45,9 @@ protected:
     }
 };
 
-TEST_F(TriggerAccessTest, LegacyParametersStartReadOnly) {
+TEST_F(TriggerAccessTest, LegacySwitchSwapsTheAccessOfBothInterfaces) {
     EXPECT_EQ(node(kExposure).access, 1);
     EXPECT_EQ(node(kAreaTriggerMode).access, 7);
-}
-
-TEST_F(TriggerAccessTest, LegacySwitchSwapsTheAccessOfBothInterfaces) {
     ASSERT_EQ(applet.set(kLegacyMode, int32_t{1}), 0);
     EXPECT_EQ(node(kAreaTriggerMode).access, 1);
     EXPECT_EQ(node(kCcSelect1).access, 1);

@@ -59,46 +59,57 @@ TEST_F(TriggerTest, HighestFrequencyWritesMinimumPeriodOne) {
     EXPECT_EQ(reg("Generators_Generator_MinimumPeriod_Number"), 1u);
 }
 
-TEST_F(TriggerTest, EightHertzTruncatesBeforeSubtractingNineTicks) {
-    mustSet(kFramesPerSecond, 100.0);
-    EXPECT_EQ(reg("Generators_Generator_MinimumPeriod_Number"), 624991u);
-    mustSet(kFramesPerSecond, 8.0);
-    EXPECT_EQ(reg("Generators_Generator_MinimumPeriod_Number"), 7812490u);
+// Times convert into register ticks and read back from the register, not from the value set.
+TEST_F(TriggerTest, TimesReachTheirRegistersConverted) {
+    constexpr double kNotReadBack = -1.0;
+    const struct {
+        int32_t id;
+        double value;
+        const char* tail;
+        uint64_t written;
+        double readBack;
+    } rows[] = {
+        // The period truncates to ticks before the nine ticks of the generator come off.
+        {kFramesPerSecond, 100.0, "Generators_Generator_MinimumPeriod_Number", 624991, kNotReadBack},
+        {kFramesPerSecond, 8.0, "Generators_Generator_MinimumPeriod_Number", 7812490, kNotReadBack},
+        // Widths must fit a period of almost 69 s: they do, the defaults are at most 4 ms.
+        {kFramesPerSecond, 0.01455191522836685, "Generators_Generator_MinimumPeriod_Number", 4294967287u,
+         0.01455191522836685},
+        // Debounce in units of 48 ns, rounded.
+        {kDebounce, 0.096, "TriggerInput_Debounce8_Prescale_Period", 2, 0.096},
+        {kDebounce, 3.024, "TriggerInput_Debounce8_Prescale_Period", 63, 3.024},
+        // Ticks of 16 ns: the width of generator 0 rounds, the others truncate.
+        {kPfg1Width, 4.01, "PulseFormGenerators_PulseFormGenerator1_Width_Width", 250, 4.0},
+        {kPfg0Width, 4.01, "PulseFormGenerators_PulseFormGenerator0_Width_Width", 251, 4.016},
+        {kPfg0Delay, 1.01, "PulseFormGenerators_PulseFormGenerator0_Delay_Delay", 63, 1.008},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.id << " = " << row.value);
+        mustSet(row.id, row.value);
+        EXPECT_EQ(reg(row.tail), row.written);
+        if (row.readBack != kNotReadBack) {
+            EXPECT_DOUBLE_EQ(applet.get<double>(row.id), row.readBack);
+        }
+    }
 }
 
-TEST_F(TriggerTest, LowestFrequencyWritesTheLongestPeriod) {
-    // Widths must fit a period of almost 69 s: they do, the defaults are at most 4 ms.
-    mustSet(kFramesPerSecond, 0.01455191522836685);
-    EXPECT_EQ(reg("Generators_Generator_MinimumPeriod_Number"), 4294967287u);
-    EXPECT_EQ(applet.set(kFramesPerSecond, 0.0145), -6000);
-    EXPECT_EQ(applet.set(kFramesPerSecond, 6.26e6), -6000);
-    EXPECT_EQ(applet.get<double>(kFramesPerSecond), 0.01455191522836685);
-}
-
-TEST_F(TriggerTest, DebounceRoundsToFortyEightNanosecondUnits) {
-    mustSet(kDebounce, 0.096);
-    EXPECT_EQ(reg("TriggerInput_Debounce8_Prescale_Period"), 2u);
-    EXPECT_DOUBLE_EQ(applet.get<double>(kDebounce), 0.096);
-    mustSet(kDebounce, 3.024);
-    EXPECT_EQ(reg("TriggerInput_Debounce8_Prescale_Period"), 63u);
-    EXPECT_EQ(applet.set(kDebounce, 0.095), -6000);
-    EXPECT_EQ(applet.set(kDebounce, 3.025), -6000);
-    EXPECT_EQ(reg("TriggerInput_Debounce8_Prescale_Period"), 63u);
-}
-
-TEST_F(TriggerTest, WidthOfGeneratorZeroRoundsAndOthersTruncate) {
-    mustSet(kPfg1Width, 4.01);
-    EXPECT_EQ(reg("PulseFormGenerators_PulseFormGenerator1_Width_Width"), 250u);
-    mustSet(kPfg0Width, 4.01);
-    EXPECT_EQ(reg("PulseFormGenerators_PulseFormGenerator0_Width_Width"), 251u);
-    // Read back from the design: 251 ticks of 16 ns.
-    EXPECT_DOUBLE_EQ(applet.get<double>(kPfg0Width), 4.016);
-}
-
-TEST_F(TriggerTest, DelayRoundsToTicksAndReadsBackFromTheDesign) {
-    mustSet(kPfg0Delay, 1.01);
-    EXPECT_EQ(reg("PulseFormGenerators_PulseFormGenerator0_Delay_Delay"), 63u);
-    EXPECT_DOUBLE_EQ(applet.get<double>(kPfg0Delay), 1.008);
+TEST_F(TriggerTest, TimesOutsideTheirRangeAreRefusedAndKeepTheRegister) {
+    const struct {
+        int32_t id;
+        double value;
+        const char* tail;
+        uint64_t kept;
+    } rows[] = {
+        {kDebounce, 0.095, "TriggerInput_Debounce8_Prescale_Period", 21},
+        {kDebounce, 3.025, "TriggerInput_Debounce8_Prescale_Period", 21},
+        {kFramesPerSecond, 0.0145, "Generators_Generator_MinimumPeriod_Number", 7812490},
+        {kFramesPerSecond, 6.26e6, "Generators_Generator_MinimumPeriod_Number", 7812490},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.id << " = " << row.value);
+        EXPECT_EQ(applet.set(row.id, row.value), -6000);
+        EXPECT_EQ(reg(row.tail), row.kept);
+    }
 }
 
 TEST_F(TriggerTest, PulseFormDownscaleAboveSevenIsRefused) {
@@ -203,9 +214,12 @@ TEST_F(TriggerTest, TriggerOutputSelectWaitsForTheStartDuringAsyncStop) {
 }
 
 TEST_F(TriggerTest, OutputSourcesEncodeAsSelectAndInvert) {
+    // Pulse generators 0..3 select themselves, 6..9 their negation; the constant levels share
+    // select 5 and the input bypass is select 4.
     const struct {
         uint32_t source, select, invert;
-    } cases[] = {{0, 0, 0}, {3, 3, 0}, {4, 5, 0}, {5, 5, 1}, {6, 0, 1}, {9, 3, 1}, {10, 4, 0}, {11, 4, 1}};
+    } cases[] = {{0, 0, 0}, {1, 1, 0}, {2, 2, 0}, {3, 3, 0}, {4, 5, 0},  {5, 5, 1},
+                 {6, 0, 1}, {7, 1, 1}, {8, 2, 1}, {9, 3, 1}, {10, 4, 0}, {11, 4, 1}};
     for (const auto& c : cases) {
         mustSet(kCcSelect3, c.source);
         EXPECT_EQ(reg("CameraControl_Select3_Select_Select"), c.select) << c.source;

@@ -1,5 +1,5 @@
-// Board_WriteRegister of the test executable: the host and the applet resolve it before the board
-// library's own, so every write passes through here on its way to the board.
+// Board_WriteRegister of the test executable: the host and the applet bind it before the board
+// library's own, so every register write passes through here on its way to the board.
 #include "board_write_log.h"
 
 #include <dlfcn.h>
