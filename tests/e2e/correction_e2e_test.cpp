@@ -106,6 +106,46 @@ protected:
     ScratchFolder folder;
 };
 
+// ---- the camera's scene, as the references see it ----
+
+TEST_F(Correction, LensCapLeavesTheDarkOffsetNoiseAndHotPixels) {
+    grabber.window(0, 0, 1024, 1024);
+    grabber.format(kGray16, kRightAligned);
+    scene(BOARD_SCENE_LENS_CAP);
+    const Image frame = grabber.grab(1)[0];
+    size_t hot = 0;
+    const Spread dark = spreadOf(frame, [&](uint32_t x, uint32_t y) {
+        hot += frame.at(x, y) == 4095;
+        return frame.at(x, y) != 4095;
+    });
+    EXPECT_EQ(hot, 6u);
+    // Dark offsets of 12..28 grey levels (mean 20) and noise of 4: nothing above 28 + 6 sigma.
+    EXPECT_NEAR(dark.mean, 20.0, 0.5);
+    EXPECT_NEAR(dark.deviation, std::sqrt(16.0 * 16.0 / 12 + 4.0 * 4.0), 0.5);
+    EXPECT_LE(dark.highest, 52);
+}
+
+TEST_F(Correction, FlatFieldIsLitAtTheGivenLevelInTheCentre) {
+    grabber.window(448, 448, 128, 128);
+    grabber.format(kGray16, kRightAligned);
+    scene(BOARD_SCENE_FLAT_FIELD, 2000.0);
+    const Spread centre = spreadOf(grabber.grab(1)[0], [](uint32_t, uint32_t) { return true; });
+    // The light less a little vignetting, plus the mean dark offset of 20.
+    EXPECT_NEAR(centre.mean, 2000.0 + 20.0, 15.0);
+    EXPECT_GT(centre.mean, 2000.0);
+}
+
+TEST_F(Correction, SceneHookRefusesUnknownScenesAndLevelsOutsideTwelveBits) {
+    void* board = applet.boardDevice();
+    EXPECT_EQ(Board_SetCameraScene(board, 3, 0.0), BOARD_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(Board_SetCameraScene(board, -1, 0.0), BOARD_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(Board_SetCameraScene(board, BOARD_SCENE_FLAT_FIELD, -1.0), BOARD_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(Board_SetCameraScene(board, BOARD_SCENE_FLAT_FIELD, 4095.5), BOARD_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(Board_SetCameraScene(board, BOARD_SCENE_FLAT_FIELD, std::nan("")), BOARD_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(Board_SetCameraScene(nullptr, BOARD_SCENE_LENS_CAP, 0.0), BOARD_ERR_INVALID_HANDLE);
+    EXPECT_EQ(Board_SetCameraScene(board, BOARD_SCENE_FLAT_FIELD, 4095.0), BOARD_OK);
+}
+
 // ---- lookup table processing ----
 
 struct GammaRow {
