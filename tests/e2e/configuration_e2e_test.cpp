@@ -4,6 +4,7 @@
 
 #include "regiort.h"
 
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -116,6 +117,33 @@ TEST_F(Configuration, SimulatorSetUpComesBackByteForByteOnAFreshBoard) {
     EXPECT_TRUE(grabber->grabBytes(4) != saved);
     load();
     EXPECT_EQ(differingBytes(grabber->grabBytes(4), saved), 0u);
+}
+
+TEST_F(Configuration, CustomLookupTableFileComesBackOnAFreshBoard) {
+    // A table of the processing functions, saved to a LUT file, then the processing back to its
+    // identity and the file loaded in custom mode: only the file can bring the curve back.
+    ASSERT_EQ(applet->set<double>(FG_PROCESSING_GAMMA, 0.7), 0);
+    ASSERT_EQ(applet->set<double>(FG_PROCESSING_OFFSET, -0.1), 0);
+    ASSERT_EQ(applet->setText(FG_LUT_SAVE_FILE, folder.file("curve.lut").c_str()), 0);
+    ASSERT_EQ(applet->set<double>(FG_PROCESSING_GAMMA, 1.0), 0);
+    ASSERT_EQ(applet->set<double>(FG_PROCESSING_OFFSET, 0.0), 0);
+    ASSERT_EQ(applet->setText(FG_LUT_CUSTOM_FILE, folder.file("curve.lut").c_str()), 0);
+    ASSERT_EQ(applet->set<int32_t>(FG_LUT_TYPE, 0), 0);
+    ASSERT_EQ(applet->set<uint32_t>(FG_GEN_ENABLE, 1), 0);
+    ASSERT_EQ(applet->set<uint32_t>(FG_GEN_START, 1), 0);
+    ASSERT_EQ(applet->set<uint32_t>(FG_GEN_ROLL, 100), 0);
+    grabber->window(0, 0, 1024, 64);
+    grabber->format(kGray16, kRightAligned);
+    save();
+    const Frames saved = grabber->grabBytes(3);
+    uint16_t ramp1023 = 0; // the ramp's input 1023 at (1023, 0) of the first frame
+    std::memcpy(&ramp1023, saved[0].data() + 2 * 1023, 2);
+    EXPECT_NE(ramp1023, 1023) << "the curve must not be the identity";
+
+    freshBoard();
+    load();
+    EXPECT_EQ(applet->get<int32_t>(FG_LUT_TYPE), 0);
+    EXPECT_EQ(differingBytes(grabber->grabBytes(3), saved), 0u);
 }
 
 // A load stages the dead-pixel enable for the automatic correction, which marks the defects again,
