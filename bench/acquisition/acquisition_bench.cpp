@@ -1,0 +1,188 @@
+// Frames per second and pixels per second of whole acquisitions: Fg_AcquireEx through the host
+// SDK and the applet, the virtual board running the camera simulator's frames through shading,
+// dead-pixel replacement, the median and the lookup table into the host's buffer ring, on the
+// simulated clock (frames come as fast as they are made). Beside it, a memcpy of one output frame
+// in the same run, the floor any acquisition into host memory has to pay.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "grabhost5.hpp"
+#include "regiort.h"
+
+namespace {
+
+constexpr int32_t FG_WIDTH = 100;
+constexpr int32_t FG_HEIGHT = 200;
+constexpr int32_t FG_FORMAT = 700;
+constexpr int32_t FG_GEN_ENABLE = 30099;
+constexpr int32_t FG_GEN_START = 30113;
+constexpr int32_t FG_GEN_WIDTH = 30102;
+constexpr int32_t FG_GEN_HEIGHT = 30104;
+constexpr int32_t FG_GEN_ROLL = 30112;
+constexpr int32_t FG_NOISEFILTER = 110016;
+constexpr int32_t FG_PROCESSING_GAMMA = 300003;
+constexpr int32_t FG_SHADING_OFFSET_ENABLE = 300102;
+constexpr int32_t FG_SHADING_GAIN_ENABLE = 300100;
+constexpr int32_t FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE = 300104;
+constexpr int32_t FG_SHADING_BLACK_FILENAME = 300103;
+constexpr int32_t FG_SHADING_GRAY_FILENAME = 300101;
+constexpr int32_t FG_SHADING_GAIN_CORRECTION_MODE = 300106;
+constexpr int32_t FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD = 300105;
+constexpr int32_t FG_SHADING_APPLY_SETTINGS = 300107;
+constexpr int32_t kGray16 = 1;
+
+constexpr uint32_t kSide = 4096;
+// A picture ring of this many buffers, filled once per iteration.
+constexpr uint32_t kPicturesPerIteration = 4;
+
+// Black and gray references of the whole coefficient area, made once per process: a dark level
+// of 12..28 grey levels with a hot pixel every 10007 pixels (marked defective by the threshold),
+// and a gray level that varies by a third, so that every gain coefficient differs.
+struct References {
+    References() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "kestrel-bench-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("no temporary directory");
+        dir = pattern;
+        black = (dir / "black.tif").string();
+        gray = (dir / "gray.tif").string();
+        std::vector<uint16_t> dark(std::size_t{kSide} * kSide);
+        for (std::size_t i = 0; i < dark.size(); ++i)
+            dark[i] = i % 10007 == 5000 ? uint16_t{65520} : static_cast<uint16_t>(16 * (12 + i % 17));
+        if (ImageFile_Write(black.c_str(), dark.data(), kSide, kSide, 16, 1) != 0)
+            throw std::runtime_error("black reference not written");
+        std::vector<uint8_t> lit(std::size_t{kSide} * kSide);
+        for (std::size_t i = 0; i < lit.size(); ++i)
+            lit[i] = static_cast<uint8_t>(150 + (i * 7) % 50);
+        if (ImageFile_Write(gray.c_str(), lit.data(), kSide, kSide, 8, 1) != 0)
+            throw std::runtime_error("gray reference not written");
+    }
+    ~References() {
+        std::error_code ignored;
+        std::filesystem::remove_all(dir, ignored);
+    }
+    std::filesystem::path dir;
+    std::string black;
+    std::string gray;
+};
+
+References& references() {
+    static References instance;
+    return instance;
+}
+
+// The applet on board 0 with the simulator at side x side and every correction stage on.
+class CorrectedAcquisition {
+public:
+    explicit CorrectedAcquisition(uint32_t side)
+        : board_(gh5::Board::open(0)), grabber_(gh5::Grabber::create(board_, "Kestrel12")) {
+        const References& refs = references();
+        ok_ = set(FG_GEN_WIDTH, side) && set(FG_GEN_HEIGHT, side) && set(FG_WIDTH, side) &&
+              set(FG_HEIGHT, side) && set(FG_FORMAT, kGray16) && set(FG_GEN_ENABLE, 1u) &&
+              set(FG_GEN_START, 1u) && set(FG_GEN_ROLL, 3u) && set(FG_NOISEFILTER, 1) &&
+              set(FG_PROCESSING_GAMMA, 1.8) && set(FG_SHADING_GAIN_CORRECTION_MODE, 2u) &&
+              set(FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD, 1000u) &&
+              set(FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE, 1u) &&
+              setText(FG_SHADING_BLACK_FILENAME, refs.black) &&
+              setText(FG_SHADING_GRAY_FILENAME, refs.gray) && set(FG_SHADING_APPLY_SETTINGS, 1) &&
+              set(FG_SHADING_OFFSET_ENABLE, 1) && set(FG_SHADING_GAIN_ENABLE, 1);
+        frameBytes_ = uint64_t{side} * side * 2;
+        ok_ = ok_ &&
+              gh5_memory_alloc(grabber_.record(), kPicturesPerIteration, frameBytes_, &memory_) == GH5_OK;
+    }
+    ~CorrectedAcquisition() {
+        if (memory_ != 0)
+            gh5_memory_free(grabber_.record(), memory_);
+        grabber_.free();
+    }
+    CorrectedAcquisition(const CorrectedAcquisition&) = delete;
+    CorrectedAcquisition& operator=(const CorrectedAcquisition&) = delete;
+
+    bool ok() const { return ok_; }
+    // Acquires kPicturesPerIteration pictures and waits for the last; false on any failure.
+    bool acquire() {
+        const Gh5AppletExports& x = grabber_.exports();
+        Gh5Grabber* fg = grabber_.record();
+        if (x.Fg_AcquireEx(fg, 0, kPicturesPerIteration, GH5_ACQ_STANDARD, memory_) != 0)
+            return false;
+        const bool arrived = x.Fg_getLastPicNumberBlockingEx(fg, kPicturesPerIteration, 0, 120, memory_) ==
+                             int64_t{kPicturesPerIteration};
+        x.Fg_stopAcquireEx(fg, 0, memory_, GH5_STOP_ASYNC);
+        return arrived;
+    }
+
+private:
+    template <class T> bool set(int32_t id, T value) {
+        return grabber_.exports().Fg_setParameterWithType(grabber_.record(), id, &value, 0, 0) == 0;
+    }
+    bool setText(int32_t id, const std::string& text) {
+        return grabber_.exports().Fg_setParameterWithType(grabber_.record(), id, text.c_str(), 0, 0) == 0;
+    }
+
+    gh5::Board board_;
+    gh5::Grabber grabber_;
+    uint64_t memory_ = 0;
+    uint64_t frameBytes_ = 0;
+    bool ok_ = false;
+};
+
+void reportRates(benchmark::State& state, uint64_t framesPerIteration, uint64_t side) {
+    const double frames = double(state.iterations()) * double(framesPerIteration);
+    state.counters["frames/s"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
+    state.counters["px/s"] = benchmark::Counter(frames * double(side * side), benchmark::Counter::kIsRate,
+                                                benchmark::Counter::OneK::kIs1000);
+}
+
+void BM_CorrectedAcquisition(benchmark::State& state) {
+    const auto side = static_cast<uint32_t>(state.range(0));
+    gh5_clock_select(GH5_CLOCK_SIMULATED);
+    {
+        CorrectedAcquisition acquisition(side);
+        // The first acquisition reads the coefficient memories and starts the worker threads;
+        // that is set-up, not throughput.
+        if (!acquisition.ok() || !acquisition.acquire()) {
+            state.SkipWithError("set-up refused");
+        } else {
+            for (auto _ : state) {
+                if (!acquisition.acquire()) {
+                    state.SkipWithError("acquisition failed");
+                    break;
+                }
+            }
+        }
+    }
+    gh5_clock_select(GH5_CLOCK_REAL);
+    reportRates(state, kPicturesPerIteration, side);
+}
+
+// One 16-bit output frame from one buffer into another, as the DMA into host memory would.
+void BM_MemcpyFrame(benchmark::State& state) {
+    const auto side = static_cast<uint64_t>(state.range(0));
+    const std::size_t bytes = side * side * 2;
+    std::vector<uint8_t> from(bytes, 0x5A), to(bytes, 0);
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), bytes);
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+    reportRates(state, 1, side);
+}
+
+BENCHMARK(BM_CorrectedAcquisition)
+    ->Arg(1024)
+    ->Arg(4096)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(2.0);
+BENCHMARK(BM_MemcpyFrame)->Arg(1024)->Arg(4096)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+BENCHMARK_MAIN();
