@@ -330,6 +330,18 @@ TEST_F(TriggerBoardTest, RestartFromSyncStopStartsAgainAtTimeZero) {
     EXPECT_EQ(trigger().advanceTo(120000), (Times{100000, 116000}));
 }
 
+TEST_F(TriggerBoardTest, PulseLimitStopsTheGeneratorAfterItsCount) {
+    cameraOnPulseForm0();
+    startGenerator(false, 991);
+    write("Generators_PulseLimit_Number", 3);
+    trigger().restart();
+    EXPECT_EQ(trigger().advanceTo(100000), (Times{0, 16000, 32000}));
+    EXPECT_EQ(read("Generators_PulseLimit_Number"), 0u);
+    EXPECT_FALSE(trigger().nextActivityNs().has_value());
+    write("Generators_PulseLimit_Number", 0); // no limit: the generator runs on
+    EXPECT_EQ(trigger().advanceTo(116000), (Times{100000, 116000}));
+}
+
 TEST_F(TriggerBoardTest, ACameraStillBusyMissesTheEdgeAndSetsTheMonitor) {
     cameraOnPulseForm0();
     startGenerator(false, 991);

@@ -20,16 +20,20 @@ RequestOutcome PulseGenerator::request(uint64_t atNs, const GeneratorSettings& s
 }
 
 std::optional<uint64_t> PulseGenerator::nextEventNs(uint64_t nowNs, const GeneratorSettings& settings) const {
+    if (settings.held)
+        return std::nullopt;
     if (remaining_ > 0)
         return std::max(nextPulseNs_, nowNs);
-    if (settings.held || (!settings.freeRunning && queued_ == 0))
+    if (!settings.freeRunning && queued_ == 0)
         return std::nullopt;
     return std::max(readyNs_, nowNs);
 }
 
 bool PulseGenerator::step(uint64_t atNs, const GeneratorSettings& settings) {
+    if (settings.held)
+        return false;
     if (remaining_ == 0) {
-        if (settings.held || atNs < readyNs_)
+        if (atNs < readyNs_)
             return false;
         if (settings.freeRunning) {
             startSequence(atNs, settings);

@@ -10,7 +10,7 @@ namespace kestrel::boardhw::trigger {
 struct GeneratorSettings {
     uint64_t periodNs = 0;       // minimum distance of two pulses
     bool freeRunning = false;    // pulses without requests, one period apart
-    bool held = false;           // the queue is held cleared: nothing is emitted or accepted
+    bool held = false;           // nothing is emitted or accepted (queue held, or the pulse limit reached)
     uint32_t queueCapacity = 0;  // requests that may wait; 0 when the queue is off
     uint32_t sequenceLength = 1; // pulses per request (the sequencer)
 };

@@ -56,7 +56,7 @@ GeneratorSettings TriggerEngine::generatorSettings() const {
     GeneratorSettings g;
     g.periodNs = nsOfTicks(settings_.minimumPeriodTicks + kGeneratorOverheadTicks);
     g.freeRunning = !settings_.queueSource;
-    g.held = settings_.holdQueue;
+    g.held = settings_.holdQueue || pulsesBeforeLimit_ == uint64_t{0};
     g.queueCapacity = settings_.queueEnabled ? settings_.queueFullValue : 0;
     // Both sequencer registers carry the multiplication; the applet keeps the selected pulse
     // within the downscale, and the shorter of the two wins should they ever disagree.
@@ -113,6 +113,7 @@ TriggerStatus TriggerEngine::status() const {
     s.outputPulses = outputPulses_[settings_.outputStatsSelect];
     s.outputTotalPulses = outputTotalPulses_[settings_.outputStatsSelect];
     s.monitoring = monitoring_;
+    s.pulsesBeforeLimit = pulsesBeforeLimit_;
     return s;
 }
 
@@ -133,7 +134,6 @@ std::optional<uint64_t> TriggerEngine::nextActivityNs() const {
 void TriggerEngine::advanceTo(uint64_t nowNs, StepOutput& out) {
     if (nowNs < now_)
         return;
-    const GeneratorSettings generator = generatorSettings();
     const uint64_t debounce = debounceNs();
     for (;;) {
         std::optional<std::pair<uint64_t, Source>> due;
@@ -151,7 +151,8 @@ void TriggerEngine::advanceTo(uint64_t nowNs, StepOutput& out) {
             consider(pulseForms_[n].nextEdgeNs(), Source::PulseForm, n);
         for (std::size_t pin = 0; pin < pins_.size(); ++pin)
             consider(pins_[pin].nextEventNs(debounce), Source::Pin, pin);
-        consider(generator_.nextEventNs(now_, generator), Source::Generator, 0);
+        // Asked afresh each round: a pulse limit running out holds the generator mid-span.
+        consider(generator_.nextEventNs(now_, generatorSettings()), Source::Generator, 0);
         if (!due)
             break;
         now_ = due->first;
@@ -229,7 +230,11 @@ void TriggerEngine::stepGenerator(StepOutput& out) {
     const bool emitted = generator_.step(now_, generatorSettings());
     if (generator_.queueLevel() != queued)
         queueChanged(out);
-    if (!emitted || !settings_.pulseFormEnabled)
+    if (!emitted)
+        return;
+    if (pulsesBeforeLimit_)
+        --*pulsesBeforeLimit_;
+    if (!settings_.pulseFormEnabled)
         return;
     for (std::size_t n = 0; n < pulseForms_.size(); ++n)
         pulseForms_[n].pulse(now_, settings_.pulseForm[n]);
@@ -287,6 +292,13 @@ void TriggerEngine::restart() {
     for (PulseFormGenerator& p : pulseForms_)
         p.restart();
     lastAnsweredNs_.reset();
+}
+
+void TriggerEngine::setPulseLimit(uint64_t pulses) {
+    if (pulses == 0)
+        pulsesBeforeLimit_.reset();
+    else
+        pulsesBeforeLimit_ = pulses;
 }
 
 void TriggerEngine::injectInput(uint32_t pin, bool level, uint64_t atNs) {

@@ -44,6 +44,7 @@ struct TriggerStatus {
     uint32_t outputPulses = 0;
     uint64_t outputTotalPulses = 0;
     uint32_t monitoring = 0;
+    std::optional<uint64_t> pulsesBeforeLimit; // while a pulse limit is set
 };
 
 class TriggerEngine {
@@ -76,6 +77,9 @@ public:
     void clearOutputPulses() { outputPulses_.fill(0); }
     void clearPeriodLimits() { monitoring_ &= ~kMonitorPeriodLimits; }
     void clearMissingFrame() { monitoring_ &= ~kMonitorMissingFrame; }
+    // The generator emits `pulses` more pulses and then stops until the limit is set again;
+    // 0 lifts the limit.
+    void setPulseLimit(uint64_t pulses);
     // The missing-frame check forgets the last answered exposure.
     void resetMissingFrameCheck() { lastAnsweredNs_.reset(); }
 
@@ -112,6 +116,7 @@ private:
     uint32_t monitoring_ = 0;
     uint64_t cameraFramePeriodNs_ = 0;
     std::optional<uint64_t> lastAnsweredNs_;
+    std::optional<uint64_t> pulsesBeforeLimit_;
 };
 
 } // namespace kestrel::boardhw::trigger

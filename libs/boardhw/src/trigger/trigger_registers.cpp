@@ -40,6 +40,7 @@ std::vector<std::string> makeNames() {
     set(Reg::SequenceSelectedPulse, kCam + "Generators_Sequence_SelectedPulse");
     set(Reg::QueueFullValue, kCam + "Generators_Queue_QueueFullValue_Number");
     set(Reg::QueueEnabled, kCam + "Generators_Queue_QueueEnabled_Select");
+    set(Reg::PulseLimit, kCam + "Generators_PulseLimit_Number");
     set(Reg::HysteresisOn, kCam + "Hysteresis_OnLevel_Number");
     set(Reg::HysteresisOff, kCam + "Hysteresis_OffLevel_Number");
     set(Reg::PulseFormEnable, kCam + "PulseFormGenerators_Enable_Select");

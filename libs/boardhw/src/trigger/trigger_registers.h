@@ -41,6 +41,7 @@ enum class Reg : std::size_t {
     SequenceSelectedPulse,
     QueueFullValue,
     QueueEnabled,
+    PulseLimit,
     HysteresisOn,
     HysteresisOff,
     PulseFormEnable,

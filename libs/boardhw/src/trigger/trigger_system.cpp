@@ -71,6 +71,10 @@ void TriggerSystem::publishLocked(trigger::StepOutput& out) {
     publish(Reg::OutputPulses, s.outputPulses, p.outputPulses);
     publish(Reg::OutputTotalPulses, s.outputTotalPulses, p.outputTotalPulses);
     publish(Reg::MonitoringStatus, s.monitoring, p.monitoring);
+    // The limit counts down as the generator emits; without a limit the register keeps what was
+    // written.
+    if (s.pulsesBeforeLimit && s.pulsesBeforeLimit != p.pulsesBeforeLimit)
+        forceLocked(Reg::PulseLimit, *s.pulsesBeforeLimit);
     last = s;
     for (const trigger::StepOutput::Event& event : out.events)
         raise(event.designName, event.atNs);
@@ -143,6 +147,9 @@ void TriggerSystem::registerWritten(uint32_t id, uint64_t value) {
     case Reg::ClearMissingFrame:
         if (oneShot)
             engine.clearMissingFrame();
+        break;
+    case Reg::PulseLimit:
+        engine.setPulseLimit(readLocked(Reg::PulseLimit));
         break;
     case Reg::ResetMissing:
         if (oneShot)
