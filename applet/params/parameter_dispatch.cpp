@@ -48,54 +48,61 @@ int32_t ParameterDispatch::readDesignRegister(void* board, void* designImage, ui
     return 0;
 }
 
-int32_t ParameterDispatch::set(int32_t id, const void* value, uint32_t dma) {
+ParameterDispatch::Family ParameterDispatch::familyOf(int32_t id) const {
+    if (id > kDesignAccessBase)
+        return Family::Design;
+    if (tables_.registerAccessEnabled() && id > kRegisterAccessBase)
+        return Family::Register;
+    return Family::Catalogue;
+}
+
+template <class Step>
+int32_t ParameterDispatch::underLock(const void* value, Step&& step) {
     if (value == nullptr) {
         host_.setLastError(kErrInvalidArgument);
         return kErrInvalidArgument;
     }
-    int32_t result = 0;
-    {
-        quil::templates::platform::CriticalSectionGuard guard(lock_);
-        if (id > kDesignAccessBase) {
-            result = host_.hostSetParameter(id - kDesignAccessBase, value, dma);
-        } else if (tables_.registerAccessEnabled() && id > kRegisterAccessBase) {
-            result = writeDesignRegister(host_.boardHandle(), host_.designImage(),
-                                         static_cast<uint32_t>(id - kRegisterAccessBase), value);
-        } else {
-            try {
-                catalogueSet(id, value, dma);
-            } catch (int32_t code) {
-                result = code;
-            }
-        }
-        host_.setLastError(result);
+    quil::templates::platform::CriticalSectionGuard guard(lock_);
+    int32_t result = kOk;
+    try {
+        result = step();
+    } catch (int32_t code) {
+        result = code;
     }
+    host_.setLastError(result);
     return result;
 }
 
-int32_t ParameterDispatch::get(int32_t id, void* value, uint32_t dma) {
-    if (value == nullptr) {
-        host_.setLastError(kErrInvalidArgument);
-        return kErrInvalidArgument;
-    }
-    int32_t result = 0;
-    {
-        quil::templates::platform::CriticalSectionGuard guard(lock_);
-        if (id > kDesignAccessBase) {
-            result = host_.hostGetParameter(id - kDesignAccessBase, value, dma);
-        } else if (tables_.registerAccessEnabled() && id > kRegisterAccessBase) {
-            result = readDesignRegister(host_.boardHandle(), host_.designImage(),
-                                        static_cast<uint32_t>(id - kRegisterAccessBase), value);
-        } else {
-            try {
-                catalogueGet(id, value, dma);
-            } catch (int32_t code) {
-                result = code;
-            }
+int32_t ParameterDispatch::set(int32_t id, const void* value, uint32_t dma) {
+    return underLock(value, [&] {
+        switch (familyOf(id)) {
+        case Family::Design:
+            return host_.hostSetParameter(id - kDesignAccessBase, value, dma);
+        case Family::Register:
+            return writeDesignRegister(host_.boardHandle(), host_.designImage(),
+                                       static_cast<uint32_t>(id - kRegisterAccessBase), value);
+        case Family::Catalogue:
+            break;
         }
-        host_.setLastError(result);
-    }
-    return result;
+        catalogueSet(id, value, dma);
+        return kOk;
+    });
+}
+
+int32_t ParameterDispatch::get(int32_t id, void* value, uint32_t dma) {
+    return underLock(value, [&] {
+        switch (familyOf(id)) {
+        case Family::Design:
+            return host_.hostGetParameter(id - kDesignAccessBase, value, dma);
+        case Family::Register:
+            return readDesignRegister(host_.boardHandle(), host_.designImage(),
+                                      static_cast<uint32_t>(id - kRegisterAccessBase), value);
+        case Family::Catalogue:
+            break;
+        }
+        catalogueGet(id, value, dma);
+        return kOk;
+    });
 }
 
 void ParameterDispatch::checkDma(uint32_t dma) const {

@@ -34,6 +34,12 @@ public:
     static int32_t readDesignRegister(void* board, void* designImage, uint32_t registerId, void* value);
 
 private:
+    enum class Family { Design, Register, Catalogue };
+    Family familyOf(int32_t id) const;
+    // What set and get share: the null check before the lock, the lock, a raised code as the
+    // result, and the result as the last error.
+    template <class Step> int32_t underLock(const void* value, Step&& step);
+
     void catalogueSet(int32_t id, const void* value, uint32_t dma) const;
     void catalogueGet(int32_t id, void* value, uint32_t dma) const;
     void checkDma(uint32_t dma) const;
