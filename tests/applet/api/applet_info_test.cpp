@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sstream>
 #include <string>
+#include <utility>
 
 #include "api/embedded_blocks.h"
 
@@ -14,40 +16,90 @@ namespace {
 
 constexpr uint64_t kUntouched = 0x5a5a5a5a5a5a5a5aull;
 
-std::string textAt(uint64_t address) {
-    return reinterpret_cast<const char*>(address);
-}
-
-// Runs a query that answers a text address in out2 and checks out1 stays untouched.
-std::string textQuery(int32_t query) {
-    uint64_t out1 = kUntouched;
-    uint64_t out2 = 0;
-    EXPECT_EQ(appletInfo(query, 0, 0, &out1, &out2), 0) << query;
-    EXPECT_EQ(out1, kUntouched) << query;
-    return out2 != 0 ? textAt(out2) : std::string("<null>");
-}
-
 int32_t constantOf(const char* name) {
     return appletInfo(4352, 0, 0, const_cast<char*>(name), nullptr);
 }
 
+struct PlainRow {
+    int32_t query;
+    uint32_t a;
+    uint32_t b;
+    int32_t result;
+};
+
+// Queries that answer through their result alone: both outputs stay untouched.
+constexpr PlainRow kPlainRows[] = {
+    // fixed zeros and ones, whatever a and b are
+    {848, 7, 9, 0},
+    {1040, 7, 9, 0},
+    {2160, 7, 9, 0},
+    {2192, 7, 9, 0},
+    {2560, 7, 9, 0},
+    {3328, 7, 9, 0},
+    {1045, 7, 9, 1},
+    {1792, 7, 9, 1},
+    {1872, 7, 9, 1},
+    {1888, 7, 9, 1},
+    {2816, 7, 9, 1},
+    {3072, 7, 9, 1},
+    {4608, 7, 9, 1},
+    // numbers
+    {2048, 0, 0, 131076},
+    {2176, 0, 0, 2626},
+    // queries that check a (b is free), and a and b
+    {4624, 0, 5, 1},
+    {4624, 1, 0, -2070},
+    {4640, 0, 5, 1},
+    {4640, 1, 0, -2070},
+    {4688, 0, 5, 1},
+    {4688, 1, 0, -2070},
+    {4704, 0, 3, 9},
+    {4704, 2, 0, -2070},
+    {4656, 0, 0, 0},
+    {4656, 1, 0, -2070},
+    {4656, 0, 1, -2070},
+    {4672, 0, 0, 0},
+    {4672, 1, 0, -2070},
+    {4672, 0, 1, -2070},
+    // unknown queries
+    {5000, 0, 0, -2130},
+    {0, 0, 0, -2130},
+    {-1, 0, 0, -2130}};
+
 } // namespace
 
-TEST(AppletInfo, PlainZeroQueriesWriteNothing) {
-    for (int32_t query : {848, 1040, 2160, 2192, 2560, 3328}) {
+TEST(AppletInfo, PlainQueriesAnswerThroughTheirResultAlone) {
+    for (const PlainRow& row : kPlainRows) {
         uint64_t out1 = kUntouched, out2 = kUntouched;
-        EXPECT_EQ(appletInfo(query, 7, 9, &out1, &out2), 0) << query;
-        EXPECT_EQ(out1, kUntouched);
-        EXPECT_EQ(out2, kUntouched);
+        EXPECT_EQ(appletInfo(row.query, row.a, row.b, &out1, &out2), row.result)
+            << row.query << " a=" << row.a << " b=" << row.b;
+        EXPECT_EQ(out1, kUntouched) << row.query;
+        EXPECT_EQ(out2, kUntouched) << row.query;
+        EXPECT_EQ(appletInfo(row.query, row.a, row.b, nullptr, nullptr), row.result) << row.query;
     }
 }
 
-TEST(AppletInfo, PlainOneQueriesWriteNothing) {
-    for (int32_t query : {1045, 1792, 1872, 1888, 2816, 3072, 4608}) {
-        uint64_t out1 = kUntouched, out2 = kUntouched;
-        EXPECT_EQ(appletInfo(query, 7, 9, &out1, &out2), 1) << query;
-        EXPECT_EQ(out1, kUntouched);
-        EXPECT_EQ(out2, kUntouched);
+TEST(AppletInfo, TextQueriesAnswerAStableAddressInTheSecondOutput) {
+    const std::pair<int32_t, const char*> rows[] = {
+        {1043, "5e1b7a20-3c94-4d2f-a6e8-0f21c9d4b731"},
+        {1044, ""},
+        {4096, "Pelorus Advanced with support of Velora technology, 12Bit image processing, shading "
+               "correction, median noise filter, dead pixel interpolation and lookup table for one Camera "
+               "Link MEDIUM configuration grayscale area scan camera."},
+        {4112, "Pelorus Advanced:Area"},
+        {4128,
+         "class=standard,family=acquisition,type=single,sensortype=area,color=gray,interface=cl-medium"},
+        {4176, "Kestrel12"},
+        {4192, "2.4.1.2"},
+        {4208, "2.4.1.2.20170418.111648"}};
+    for (const auto& [query, text] : rows) {
+        uint64_t out1 = kUntouched, out2 = 0, again = 0;
+        ASSERT_EQ(appletInfo(query, 0, 0, &out1, &out2), 0) << query;
+        ASSERT_NE(out2, 0u) << query;
+        EXPECT_STREQ(reinterpret_cast<const char*>(out2), text) << query;
+        EXPECT_EQ(out1, kUntouched) << query;
+        appletInfo(query, 0, 0, nullptr, &again);
+        EXPECT_EQ(again, out2) << query;
     }
 }
 
@@ -64,37 +116,7 @@ TEST(AppletInfo, DesignImageIsTheEmbeddedBlock) {
     EXPECT_EQ(appletInfo(1042, 0, 0, &size, &address), 0);
     EXPECT_EQ(size, 2113379u);
     EXPECT_EQ(address, reinterpret_cast<uint64_t>(kestrel_embedded_design_image));
-}
-
-TEST(AppletInfo, DesignImageQueryWithNullOutputsWritesNothing) {
     EXPECT_EQ(appletInfo(1042, 0, 0, nullptr, nullptr), 0);
-}
-
-TEST(AppletInfo, TextQueries) {
-    EXPECT_EQ(textQuery(1043), "5e1b7a20-3c94-4d2f-a6e8-0f21c9d4b731");
-    EXPECT_EQ(textQuery(1044), "");
-    EXPECT_EQ(textQuery(4096),
-              "Pelorus Advanced with support of Velora technology, 12Bit image processing, shading "
-              "correction, median noise filter, dead pixel interpolation and lookup table for one Camera "
-              "Link MEDIUM configuration grayscale area scan camera.");
-    EXPECT_EQ(textQuery(4112), "Pelorus Advanced:Area");
-    EXPECT_EQ(textQuery(4128),
-              "class=standard,family=acquisition,type=single,sensortype=area,color=gray,interface=cl-medium");
-    EXPECT_EQ(textQuery(4176), "Kestrel12");
-    EXPECT_EQ(textQuery(4192), "2.4.1.2");
-    EXPECT_EQ(textQuery(4208), "2.4.1.2.20170418.111648");
-}
-
-TEST(AppletInfo, TextAddressesAreStable) {
-    uint64_t first = 0, second = 0;
-    appletInfo(4176, 0, 0, nullptr, &first);
-    appletInfo(4176, 0, 0, nullptr, &second);
-    EXPECT_EQ(first, second);
-}
-
-TEST(AppletInfo, NumericAnswers) {
-    EXPECT_EQ(appletInfo(2048, 0, 0, nullptr, nullptr), 131076);
-    EXPECT_EQ(appletInfo(2176, 0, 0, nullptr, nullptr), 2626);
 }
 
 TEST(AppletInfo, Query2304WritesA32BitZero) {
@@ -112,43 +134,6 @@ TEST(AppletInfo, LastBoardAndImageAreNullBeforeAnyCreation) {
     EXPECT_EQ(image, 0u);
 }
 
-TEST(AppletInfo, QueriesCheckingA) {
-    for (int32_t query : {4624, 4640, 4688}) {
-        EXPECT_EQ(appletInfo(query, 0, 5, nullptr, nullptr), 1) << query;
-        EXPECT_EQ(appletInfo(query, 1, 0, nullptr, nullptr), -2070) << query;
-    }
-    EXPECT_EQ(appletInfo(4704, 0, 3, nullptr, nullptr), 9);
-    EXPECT_EQ(appletInfo(4704, 2, 0, nullptr, nullptr), -2070);
-}
-
-TEST(AppletInfo, QueriesCheckingAAndB) {
-    for (int32_t query : {4656, 4672}) {
-        EXPECT_EQ(appletInfo(query, 0, 0, nullptr, nullptr), 0) << query;
-        EXPECT_EQ(appletInfo(query, 1, 0, nullptr, nullptr), -2070) << query;
-        EXPECT_EQ(appletInfo(query, 0, 1, nullptr, nullptr), -2070) << query;
-    }
-}
-
-TEST(AppletInfo, UnknownQueriesAreNotSupported) {
-    uint64_t out1 = kUntouched;
-    EXPECT_EQ(appletInfo(5000, 0, 0, &out1, nullptr), -2130);
-    EXPECT_EQ(appletInfo(0, 0, 0, nullptr, nullptr), -2130);
-    EXPECT_EQ(appletInfo(-1, 0, 0, nullptr, nullptr), -2130);
-    EXPECT_EQ(out1, kUntouched);
-}
-
-TEST(AppletInfo, EnumerationConstantsByExactName) {
-    EXPECT_EQ(constantOf("FG_CL_MEDIUM_12_BIT"), 212);
-    EXPECT_EQ(constantOf("CC_NOT_EXSYNC"), 6);
-    EXPECT_EQ(constantOf("FG_GRAY16"), 1);
-    EXPECT_EQ(constantOf("ATM_SOFTWARE"), 4);
-    EXPECT_EQ(constantOf("TRGINSRC_7"), 7);
-    EXPECT_EQ(constantOf("NOT_INPUT_BYPASS"), 11);
-    EXPECT_EQ(constantOf("ASYNC_SOFTWARE_TRIGGER"), 4);
-    EXPECT_EQ(constantOf("CC_NOT_STROBEPULSE"), 8);
-    EXPECT_EQ(constantOf("FG_NO"), 0);
-}
-
 TEST(AppletInfo, EnumerationConstantsRefuseOtherCaseUnknownAndNull) {
     EXPECT_EQ(constantOf("fg_cl_medium_12_bit"), -2070);
     EXPECT_EQ(constantOf("FG_CL_MEDIUM_14_BIT"), -2070);
@@ -157,85 +142,25 @@ TEST(AppletInfo, EnumerationConstantsRefuseOtherCaseUnknownAndNull) {
 }
 
 TEST(AppletInfo, EnumerationTableHasEverySeventyFourEntries) {
-    const char* names[] = {"FG_CL_MEDIUM_8_BIT",
-                           "FG_CL_MEDIUM_10_BIT",
-                           "FG_CL_MEDIUM_12_BIT",
-                           "FG_YES",
-                           "FG_NO",
-                           "FG_GRAY",
-                           "FG_GRAY16",
-                           "FG_LEFT_ALIGNED",
-                           "FG_RIGHT_ALIGNED",
-                           "FG_CAMPORT",
-                           "FG_GENERATOR",
-                           "FG_ON",
-                           "FG_OFF",
-                           "LUT_TYPE_PROCESSING",
-                           "LUT_TYPE_CUSTOM",
-                           "LUT_IMPLEMENTATION_FULL_LUT",
-                           "LUT_IMPLEMENTATION_KNEELUT",
-                           "FG_MAX_VALUE",
-                           "FG_MEAN_VALUE",
-                           "FG_MAX_RANGE",
-                           "FG_CUSTOM_VALUE",
-                           "FG_APPLY",
-                           "ATM_GENERATOR",
-                           "ATM_EXTERNAL",
-                           "ATM_SOFTWARE",
-                           "TS_ACTIVE",
-                           "TS_ASYNC_STOP",
-                           "TS_SYNC_STOP",
-                           "TRGINSRC_0",
-                           "TRGINSRC_1",
-                           "TRGINSRC_2",
-                           "TRGINSRC_3",
-                           "TRGINSRC_4",
-                           "TRGINSRC_5",
-                           "TRGINSRC_6",
-                           "TRGINSRC_7",
-                           "LOW_ACTIVE",
-                           "HIGH_ACTIVE",
-                           "IS_BUSY",
-                           "IS_NOT_BUSY",
-                           "CC_PULSEGEN0",
-                           "CC_PULSEGEN1",
-                           "CC_PULSEGEN2",
-                           "CC_PULSEGEN3",
-                           "CC_GND",
-                           "CC_VCC",
-                           "CC_NOT_PULSEGEN0",
-                           "CC_NOT_PULSEGEN1",
-                           "CC_NOT_PULSEGEN2",
-                           "CC_NOT_PULSEGEN3",
-                           "CC_INPUT_BYPASS",
-                           "CC_NOT_INPUT_BYPASS",
-                           "PULSEGEN0",
-                           "PULSEGEN1",
-                           "PULSEGEN2",
-                           "PULSEGEN3",
-                           "GND",
-                           "VCC",
-                           "NOT_PULSEGEN0",
-                           "NOT_PULSEGEN1",
-                           "NOT_PULSEGEN2",
-                           "NOT_PULSEGEN3",
-                           "INPUT_BYPASS",
-                           "NOT_INPUT_BYPASS",
-                           "FREE_RUN",
-                           "GRABBER_CONTROLLED",
-                           "ASYNC_TRIGGER",
-                           "ASYNC_SOFTWARE_TRIGGER",
-                           "FG_LOW",
-                           "FG_HIGH",
-                           "CC_EXSYNC",
-                           "CC_NOT_EXSYNC",
-                           "CC_STROBEPULSE",
-                           "CC_NOT_STROBEPULSE"};
-    const int32_t values[] = {208, 210, 212, 1, 0, 3,  1,  1, 0, 0, 1, 1, 0,  3,  0, 0, 1, 0, 1,
-                              2,   3,   1,   1, 2, 4,  0,  1, 2, 0, 1, 2, 3,  4,  5, 6, 7, 1, 0,
-                              1,   0,   0,   1, 2, 3,  4,  5, 6, 7, 8, 9, 10, 11, 0, 1, 2, 3, 4,
-                              5,   6,   7,   8, 9, 10, 11, 0, 1, 2, 4, 0, 1,  0,  6, 2, 8};
-    static_assert(std::size(names) == 74 && std::size(values) == 74);
-    for (std::size_t i = 0; i < std::size(names); ++i)
-        EXPECT_EQ(constantOf(names[i]), values[i]) << names[i];
+    std::istringstream constants(
+        "FG_CL_MEDIUM_8_BIT=208 FG_CL_MEDIUM_10_BIT=210 FG_CL_MEDIUM_12_BIT=212 FG_YES=1 FG_NO=0 "
+        "FG_GRAY=3 FG_GRAY16=1 FG_LEFT_ALIGNED=1 FG_RIGHT_ALIGNED=0 FG_CAMPORT=0 FG_GENERATOR=1 "
+        "FG_ON=1 FG_OFF=0 LUT_TYPE_PROCESSING=3 LUT_TYPE_CUSTOM=0 LUT_IMPLEMENTATION_FULL_LUT=0 "
+        "LUT_IMPLEMENTATION_KNEELUT=1 FG_MAX_VALUE=0 FG_MEAN_VALUE=1 FG_MAX_RANGE=2 "
+        "FG_CUSTOM_VALUE=3 FG_APPLY=1 ATM_GENERATOR=1 ATM_EXTERNAL=2 ATM_SOFTWARE=4 TS_ACTIVE=0 "
+        "TS_ASYNC_STOP=1 TS_SYNC_STOP=2 TRGINSRC_0=0 TRGINSRC_1=1 TRGINSRC_2=2 TRGINSRC_3=3 "
+        "TRGINSRC_4=4 TRGINSRC_5=5 TRGINSRC_6=6 TRGINSRC_7=7 LOW_ACTIVE=1 HIGH_ACTIVE=0 IS_BUSY=1 "
+        "IS_NOT_BUSY=0 CC_PULSEGEN0=0 CC_PULSEGEN1=1 CC_PULSEGEN2=2 CC_PULSEGEN3=3 CC_GND=4 CC_VCC=5 "
+        "CC_NOT_PULSEGEN0=6 CC_NOT_PULSEGEN1=7 CC_NOT_PULSEGEN2=8 CC_NOT_PULSEGEN3=9 "
+        "CC_INPUT_BYPASS=10 CC_NOT_INPUT_BYPASS=11 PULSEGEN0=0 PULSEGEN1=1 PULSEGEN2=2 PULSEGEN3=3 "
+        "GND=4 VCC=5 NOT_PULSEGEN0=6 NOT_PULSEGEN1=7 NOT_PULSEGEN2=8 NOT_PULSEGEN3=9 INPUT_BYPASS=10 "
+        "NOT_INPUT_BYPASS=11 FREE_RUN=0 GRABBER_CONTROLLED=1 ASYNC_TRIGGER=2 "
+        "ASYNC_SOFTWARE_TRIGGER=4 FG_LOW=0 FG_HIGH=1 CC_EXSYNC=0 CC_NOT_EXSYNC=6 CC_STROBEPULSE=2 "
+        "CC_NOT_STROBEPULSE=8 ");
+    int count = 0;
+    for (std::string entry; constants >> entry; ++count) {
+        const std::size_t equals = entry.find('=');
+        EXPECT_EQ(constantOf(entry.substr(0, equals).c_str()), std::stoi(entry.substr(equals + 1))) << entry;
+    }
+    EXPECT_EQ(count, 74);
 }

@@ -88,23 +88,20 @@ TEST_F(Creation, InitialisesTheHostHandleSlaveAwareWithImageNameBoardAndImage) {
     applet.api().Fg_FreeGrabber(&record);
 }
 
-TEST_F(Creation, NullErrorPointerStillCreates) {
-    void* object = applet.api().Std_entry(reinterpret_cast<void*>(1), nullptr, 0);
-    ASSERT_NE(object, nullptr);
-    HostRecord record{object};
-    EXPECT_EQ(applet.api().Fg_FreeGrabber(&record), 0);
-}
-
-TEST_F(Creation, NullErrorPointerStillRefuses) {
-    EXPECT_EQ(applet.api().Std_entry(nullptr, nullptr, 1), nullptr);
-}
-
 TEST_F(Creation, NonZeroFlagsRefuseWithoutLoadingTheHost) {
     int32_t error = 0;
     EXPECT_EQ(applet.api().Std_entry(nullptr, &error, 1), nullptr);
     EXPECT_EQ(error, -2070);
     EXPECT_FALSE(applet.hostLoaded());
     EXPECT_EQ(applet.state().designOpenMemoryCount + applet.state().designOpenFileCount, 0);
+}
+
+TEST_F(Creation, NullErrorPointerStillCreatesAndRefuses) {
+    EXPECT_EQ(applet.api().Std_entry(nullptr, nullptr, 1), nullptr);
+    void* object = applet.api().Std_entry(reinterpret_cast<void*>(1), nullptr, 0);
+    ASSERT_NE(object, nullptr);
+    HostRecord record{object};
+    EXPECT_EQ(applet.api().Fg_FreeGrabber(&record), 0);
 }
 
 TEST_F(Creation, ForcedExternalImageWithEmptyValueOpensTheFile) {

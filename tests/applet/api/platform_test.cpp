@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "scoped_environment.h"
 
@@ -55,20 +56,13 @@ TEST(Platform, EnvironmentValueTellsEmptyFromUnset) {
 }
 
 TEST(Platform, TemporaryDirectoryEndsInOneSeparator) {
-    {
-        ScopedEnvironment tmpdir("TMPDIR", "/var/tmp");
-        EXPECT_EQ(platform::temporaryDirectory(), "/var/tmp/");
+    // {TMPDIR (null: unset), directory}
+    const std::pair<const char*, const char*> rows[] = {
+        {"/var/tmp", "/var/tmp/"}, {"/var/tmp/", "/var/tmp/"}, {"", "/tmp/"}, {nullptr, "/tmp/"}};
+    for (const auto& [value, directory] : rows) {
+        ScopedEnvironment tmpdir("TMPDIR", value);
+        EXPECT_EQ(platform::temporaryDirectory(), directory) << (value ? value : "unset");
     }
-    {
-        ScopedEnvironment tmpdir("TMPDIR", "/var/tmp/");
-        EXPECT_EQ(platform::temporaryDirectory(), "/var/tmp/");
-    }
-    {
-        ScopedEnvironment tmpdir("TMPDIR", "");
-        EXPECT_EQ(platform::temporaryDirectory(), "/tmp/");
-    }
-    ScopedEnvironment tmpdir("TMPDIR", nullptr);
-    EXPECT_EQ(platform::temporaryDirectory(), "/tmp/");
 }
 
 TEST(Platform, ExclusiveCreateRefusesAnExistingFile) {

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <string>
 
 namespace kestrel {
@@ -39,60 +40,42 @@ TEST(InspectSettings, KeysAreCaseSensitive) {
     EXPECT_FALSE(settings.get("Kestrel12::GAIN").has_value());
 }
 
-TEST(InspectSettings, KeyWithBlanksAndTrailingCommentStoresJustTheValue) {
-    InspectSettings settings;
-    settings.readText("[Kestrel12]\n   Device1_Gain   =   On   # switched on for the lab\n");
-    EXPECT_EQ(settings.get("Kestrel12::Device1_Gain"), "On");
-    EXPECT_EQ(settings.size(), 1u);
-}
+struct SyntaxRow {
+    const char* rule;
+    const char* text;
+    std::map<std::string, std::string> entries; // everything the store holds afterwards
+};
 
-TEST(InspectSettings, LineWithoutEqualsSignIsIgnored) {
-    InspectSettings settings;
-    settings.readText("[Kestrel12]\nDevice1_Gain On\nDevice1_Offset=1\n");
-    EXPECT_EQ(settings.size(), 1u);
-    EXPECT_EQ(settings.get("Kestrel12::Device1_Offset"), "1");
-}
+const SyntaxRow kSyntaxRows[] = {
+    {"blanks around key and value, trailing comment",
+     "[Kestrel12]\n   Device1_Gain   =   On   # switched on for the lab\n",
+     {{"Kestrel12::Device1_Gain", "On"}}},
+    {"a line without '=' is ignored",
+     "[Kestrel12]\nDevice1_Gain On\nDevice1_Offset=1\n",
+     {{"Kestrel12::Device1_Offset", "1"}}},
+    {"split at the first '='", "[S]\nkey = a=b\n", {{"S::key", "a=b"}}},
+    {"comments, blank lines and carriage returns",
+     "# heading\r\n\r\n   \t\r\n[Kestrel12]\r\n# key = no\r\nkey = yes\r\nother=\r\n",
+     {{"Kestrel12::key", "yes"}, {"Kestrel12::other", ""}}},
+    {"'#' inside a value starts a comment",
+     "[S]\ncolour = #ff0000\nname = a#b\n",
+     {{"S::colour", ""}, {"S::name", "a"}}},
+    {"section lines switch the section",
+     "[First]\na=1\n  [Second]  \na=2\n[Thi rd]\na=3\n",
+     {{"First::a", "1"}, {"Second::a", "2"}, {"Thi rd::a", "3"}}},
+    {"entries before the first section and empty keys are refused",
+     "orphan = 1\n[S]\n = 2\nkept = 3\n",
+     {{"S::kept", "3"}}},
+    {"a last line without newline is read", "[S]\nlast = 9", {{"S::last", "9"}}}};
 
-TEST(InspectSettings, SplitsAtTheFirstEqualsSign) {
-    InspectSettings settings;
-    settings.readText("[S]\nkey = a=b\n");
-    EXPECT_EQ(settings.get("S::key"), "a=b");
-}
-
-TEST(InspectSettings, CommentsBlankLinesAndCarriageReturnsAreSkipped) {
-    InspectSettings settings;
-    settings.readText("# heading\r\n\r\n   \t\r\n[Kestrel12]\r\n# key = no\r\nkey = yes\r\nother=\r\n");
-    EXPECT_EQ(settings.get("Kestrel12::key"), "yes");
-    EXPECT_EQ(settings.get("Kestrel12::other"), "");
-    EXPECT_EQ(settings.size(), 2u);
-}
-
-TEST(InspectSettings, HashInsideTheValueStartsAComment) {
-    InspectSettings settings;
-    settings.readText("[S]\ncolour = #ff0000\nname = a#b\n");
-    EXPECT_EQ(settings.get("S::colour"), "");
-    EXPECT_EQ(settings.get("S::name"), "a");
-}
-
-TEST(InspectSettings, SectionLinesSwitchTheSection) {
-    InspectSettings settings;
-    settings.readText("[First]\na=1\n  [Second]  \na=2\n[Thi rd]\na=3\n");
-    EXPECT_EQ(settings.get("First::a"), "1");
-    EXPECT_EQ(settings.get("Second::a"), "2");
-    EXPECT_EQ(settings.get("Thi rd::a"), "3");
-}
-
-TEST(InspectSettings, EntriesBeforeTheFirstSectionAreRefused) {
-    InspectSettings settings;
-    settings.readText("orphan = 1\n[S]\n = 2\nkept = 3\n");
-    EXPECT_EQ(settings.size(), 1u);
-    EXPECT_EQ(settings.get("S::kept"), "3");
-}
-
-TEST(InspectSettings, LastLineWithoutNewlineIsRead) {
-    InspectSettings settings;
-    settings.readText("[S]\nlast = 9");
-    EXPECT_EQ(settings.get("S::last"), "9");
+TEST(InspectSettings, ReadsTheFileSyntax) {
+    for (const SyntaxRow& row : kSyntaxRows) {
+        InspectSettings settings;
+        settings.readText(row.text);
+        EXPECT_EQ(settings.size(), row.entries.size()) << row.rule;
+        for (const auto& [key, value] : row.entries)
+            EXPECT_EQ(settings.get(key), value) << row.rule << ": " << key;
+    }
 }
 
 TEST(InspectSettings, SectionListsItsEntriesInKeyOrderWithoutPrefix) {

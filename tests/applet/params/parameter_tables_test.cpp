@@ -236,13 +236,6 @@ TEST_F(ParameterTablesTest, DescriptionsAnswerCatalogueNamesOnly) {
     EXPECT_EQ(tables.description("DRA_Device1_Wide"), nullptr);
 }
 
-TEST_F(ParameterTablesTest, OnlyDmaIndexZeroExists) {
-    const auto tables = ParameterTables::build(sources());
-    EXPECT_EQ(tables.processIndexForDma(0), 0);
-    EXPECT_FALSE(tables.processIndexForDma(1).has_value());
-    EXPECT_FALSE(tables.processIndexForDma(0xFFFFFFFFu).has_value());
-}
-
 TEST_F(ParameterTablesTest, EventTablesAreBuiltLastWithTheNameTablesDone) {
     auto s = sources();
     int calls = 0;

@@ -4,49 +4,33 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <utility>
 
 namespace kestrel {
 namespace {
 
-TEST(TrueWords, AcceptsTheFourWordsInAnyCase) {
-    for (const char* word : {"yes", "true", "on", "1", "YES", "True", "oN", "TRUE", "On"})
-        EXPECT_TRUE(isTrueWord(word)) << word;
+// {word, true-word}: the four words in any case and nothing else, not even with a blank.
+const std::pair<const char*, bool> kWords[] = {
+    {"yes", true},         {"true", true},    {"on", true},         {"1", true},         {"YES", true},
+    {"True", true},        {"oN", true},      {"TRUE", true},       {"On", true},        {"", false},
+    {"y", false},          {"enable", false}, {"enabled", false},   {"2", false},        {"off", false},
+    {"no", false},         {"0", false},      {" on", false},       {"on ", false},      {"onn", false},
+    {"yes please", false}, {"true\n", false}, {"\xCF\x8En", false}, {"yesterday", false}};
+
+TEST(TrueWords, AreTheFourWordsInAnyCaseAndNothingElse) {
+    for (const auto& [word, expected] : kWords)
+        EXPECT_EQ(isTrueWord(word), expected) << '"' << word << '"';
 }
 
-TEST(TrueWords, RefusesEverythingElse) {
-    for (const char* word : {"", "y", "enable", "enabled", "2", "off", "no", "0", " on", "on ", "onn",
-                             "yes please", "true\n", "\xCF\x8En"})
-        EXPECT_FALSE(isTrueWord(word)) << word;
-}
-
-class EnvironmentSwitch : public ::testing::Test {
-protected:
-    static constexpr const char* kVariable = "KESTREL_TEST_SWITCH";
-    void TearDown() override { unsetenv(kVariable); }
-};
-
-TEST_F(EnvironmentSwitch, UnsetIsOff) {
+TEST(EnvironmentSwitch, IsOnExactlyForATrueWordAndOffWhenUnset) {
+    constexpr const char* kVariable = "KESTREL_TEST_SWITCH";
     unsetenv(kVariable);
     EXPECT_FALSE(environmentSwitch(kVariable));
-}
-
-TEST_F(EnvironmentSwitch, EmptyValueIsOff) {
-    setenv(kVariable, "", 1);
-    EXPECT_FALSE(environmentSwitch(kVariable));
-}
-
-TEST_F(EnvironmentSwitch, MixedCaseWordIsOn) {
-    setenv(kVariable, "On", 1);
-    EXPECT_TRUE(environmentSwitch(kVariable));
-    setenv(kVariable, "tRuE", 1);
-    EXPECT_TRUE(environmentSwitch(kVariable));
-}
-
-TEST_F(EnvironmentSwitch, WordWithTrailingBlankOrLongerTextIsOff) {
-    setenv(kVariable, "on ", 1);
-    EXPECT_FALSE(environmentSwitch(kVariable));
-    setenv(kVariable, "yesterday", 1);
-    EXPECT_FALSE(environmentSwitch(kVariable));
+    for (const auto& [word, expected] : kWords) {
+        setenv(kVariable, word, 1);
+        EXPECT_EQ(environmentSwitch(kVariable), expected) << '"' << word << '"';
+    }
+    unsetenv(kVariable);
 }
 
 } // namespace
