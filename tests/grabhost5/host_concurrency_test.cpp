@@ -14,6 +14,8 @@ class Acquiring : public ::testing::Test {
 protected:
     void SetUp() override {
         ::setenv("KESTREL_APPLET_PATH", FAKE_APPLET_DIR, 1);
+        // Stopped time: the waits below can only end by the stop or the free, never by a picture.
+        ASSERT_EQ(gh5_clock_select(GH5_CLOCK_STOPPED), GH5_OK);
         ASSERT_EQ(gh5_board_open(0, &board_), GH5_OK);
         ASSERT_EQ(gh5_grabber_create(board_, "FakeApplet", &grabber_), GH5_OK) << gh5_error_detail();
         ASSERT_EQ(gh5_memory_alloc(grabber_, 2, 64, &memory_), GH5_OK);
@@ -25,6 +27,7 @@ protected:
             EXPECT_EQ(gh5_grabber_free(grabber_), GH5_OK);
         }
         EXPECT_EQ(gh5_board_close(board_), GH5_OK);
+        gh5_clock_select(GH5_CLOCK_REAL);
     }
 
     Gh5Board* board_ = nullptr;

@@ -80,3 +80,16 @@ TEST(KestrelTool, AsksForASubcommand) {
     EXPECT_NE(run.exitCode, 0);
     EXPECT_NE(run.output.find("info"), std::string::npos) << run.output;
 }
+
+TEST(KestrelTrigger, SoftwarePulsesEachProduceOneFrameOfTheRealApplet) {
+    const ToolRun run = kestrel("", "trigger --software 3 FG_WIDTH=128 FG_HEIGHT=32");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    for (const char* line : {"pulse 1: frame 1 after", "pulse 2: frame 2 after", "pulse 3: frame 3 after"})
+        EXPECT_NE(run.output.find(line), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("3 pulses, 3 frames, 0 lost"), std::string::npos) << run.output;
+}
+
+TEST(KestrelTrigger, RefusesAPulseCountOfZero) {
+    const ToolRun run = kestrel("", "trigger --software 0");
+    EXPECT_NE(run.exitCode, 0);
+}

@@ -1,14 +1,19 @@
 // kestrel trigger: the area trigger on one screen (mode, state, frequency, the pulse-form
-// generators and what every output carries), after optional settings given as NAME=VALUE.
+// generators and what every output carries), after optional settings given as NAME=VALUE; or,
+// with --software N, N software pulses and the frames they produced.
 #include "command.h"
 #include "parameter_view.h"
 
+#include "boardhw.h"
 #include "grabhost5.hpp"
 
+#include <algorithm>
+#include <chrono>
 #include <iomanip>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace kestrel::tool {
@@ -16,7 +21,13 @@ namespace {
 
 struct Arguments {
     std::vector<std::string> settings;
+    uint32_t softwarePulses = 0;
+    int32_t timeoutSeconds = 5;
 };
+
+// The applet's refusal of a software pulse while the previous one is still in work.
+constexpr int32_t kTriggerBusy = -60;
+constexpr uint32_t kMaxRingBuffers = 64;
 
 // The value of a parameter as text, or the reason it has none.
 std::string value(const AppletParameters& parameters, const std::string& name) {
@@ -54,10 +65,74 @@ int apply(const AppletParameters& parameters, const std::string& setting) {
     return kExitOk;
 }
 
+// Sends one pulse; a trigger still busy with the last one is asked again until the time-out.
+int32_t sendPulse(const AppletParameters& parameters, int32_t id, std::chrono::steady_clock::time_point deadline) {
+    for (;;) {
+        uint32_t one = 1;
+        const int32_t code = parameters.exports().Fg_setParameterWithType(parameters.fg(), id, &one, 0, 0);
+        if (code != kTriggerBusy || std::chrono::steady_clock::now() >= deadline)
+            return code;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+// Software mode, trigger active, then the user's settings; acquires while sending the pulses one
+// at a time, each after the frame of the one before.
+int runSoftwarePulses(const gh5::Board& board, gh5::Grabber& grabber, const AppletParameters& parameters,
+                      const Arguments& arguments) {
+    for (const char* setting : {"FG_AREATRIGGERMODE=ATM_SOFTWARE", "FG_TRIGGERSTATE=TS_ACTIVE"})
+        if (const int exitCode = apply(parameters, setting); exitCode != kExitOk)
+            return exitCode;
+    for (const std::string& setting : arguments.settings)
+        if (const int exitCode = apply(parameters, setting); exitCode != kExitOk)
+            return exitCode;
+    BoardImageFormat format{};
+    if (const int32_t code = Board_GetImageFormat(board.device(), &format); code != BOARD_OK)
+        return fail("image format: " + codeText(code));
+    const uint64_t frameBytes = uint64_t{format.widthPixels} * format.heightLines * (format.bitsPerPixel / 8);
+    if (frameBytes == 0)
+        return fail("the window is empty");
+
+    const Gh5AppletExports& x = grabber.exports();
+    void* fg = grabber.record();
+    const int32_t pulseId = x.Fg_getParameterIdByName(fg, "FG_SENDSOFTWARETRIGGER");
+    gh5::Memory memory(grabber, std::min(arguments.softwarePulses, kMaxRingBuffers), frameBytes);
+    if (const int32_t code = x.Fg_AcquireEx(fg, 0, GH5_GRAB_INFINITE, GH5_ACQ_STANDARD, memory.handle()); code != 0)
+        return fail("cannot start acquisition: " + codeText(code));
+    using Clock = std::chrono::steady_clock;
+    const auto started = Clock::now();
+    uint32_t frames = 0;
+    for (uint32_t pulse = 1; pulse <= arguments.softwarePulses; ++pulse) {
+        const auto sent = Clock::now();
+        const auto deadline = sent + std::chrono::seconds(arguments.timeoutSeconds);
+        if (const int32_t code = sendPulse(parameters, pulseId, deadline); code != 0) {
+            std::cout << "pulse " << pulse << ": refused: " << codeText(code) << "\n";
+            break;
+        }
+        const int64_t last = x.Fg_getLastPicNumberBlockingEx(fg, pulse, 0, arguments.timeoutSeconds, memory.handle());
+        if (last < 0) {
+            std::cout << "pulse " << pulse << ": no frame: " << codeText(static_cast<int32_t>(last)) << "\n";
+            break;
+        }
+        frames = static_cast<uint32_t>(last);
+        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - sent).count();
+        std::cout << "pulse " << pulse << ": frame " << last << " after " << std::fixed << std::setprecision(1)
+                  << ms << " ms\n";
+    }
+    const int64_t lost = x.Fg_getStatusEx(fg, GH5_STATUS_PICTURES_LOST, 0, 0, memory.handle());
+    x.Fg_stopAcquireEx(fg, 0, memory.handle(), GH5_STOP_ASYNC);
+    const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
+    std::cout << arguments.softwarePulses << " pulses, " << frames << " frames, " << std::max<int64_t>(lost, 0)
+              << " lost, " << std::fixed << std::setprecision(2) << seconds << " s\n";
+    return frames == arguments.softwarePulses ? kExitOk : kExitFailure;
+}
+
 int runTrigger(const ToolOptions& options, const Arguments& arguments) {
     gh5::Board board = gh5::Board::open(options.board);
     gh5::Grabber grabber = gh5::Grabber::create(board, options.applet);
     const AppletParameters parameters(grabber);
+    if (arguments.softwarePulses > 0)
+        return runSoftwarePulses(board, grabber, parameters, arguments);
     for (const std::string& setting : arguments.settings) {
         if (const int exitCode = apply(parameters, setting); exitCode != kExitOk)
             return exitCode;
@@ -98,6 +173,11 @@ const CommandRegistrar registrar{Command{
         auto arguments = std::make_shared<Arguments>();
         sub.add_option("settings", arguments->settings,
                        "settings applied first, in order, e.g. FG_AREATRIGGERMODE=ATM_SOFTWARE");
+        sub.add_option("--software", arguments->softwarePulses,
+                       "send N software pulses (software mode, trigger active) and report each one's frame")
+            ->check(CLI::Range(1u, 1000000u));
+        sub.add_option("--timeout", arguments->timeoutSeconds, "seconds to wait for each pulse's frame")
+            ->check(CLI::Range(1, 3600));
         return std::function<int()>([&options, arguments] { return runTrigger(options, *arguments); });
     }}};
 

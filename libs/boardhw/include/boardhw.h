@@ -151,6 +151,8 @@ typedef struct BoardFrameInfo {
     uint64_t sourceFrame;       /* sensor frame it came from, counted from 0 at the start */
     uint64_t sourceFrames;      /* sensor frames this call consumed (the image selector drops some) */
     double framePeriodSeconds;  /* time one sensor frame takes at the current settings */
+    uint64_t exposureNs;        /* Board_TakeFrame: board time the exposure started */
+    uint64_t completedNs;       /* Board_TakeFrame: board time the frame was complete on the board */
 } BoardFrameInfo;
 
 /* Acquisition start: the sources and the image selector count from frame 0 again. */
@@ -159,6 +161,59 @@ BOARDHW_API int32_t Board_StartAcquisition(void* board);
    passes one, and writes that frame into buffer (size bytes; a larger frame is cut to size).
    info may be NULL. */
 BOARDHW_API int32_t Board_NextFrame(void* board, void* buffer, uint64_t size, BoardFrameInfo* info);
+
+/* ---- Board time: the host's DMA runs the board's clock ----
+   After Board_StartAcquisition, board time starts at 0 ns and moves only by Board_AdvanceTo. The
+   camera exposes free-running, one frame period apart from time 0, or on the trigger's exposure
+   pulses while the trigger drives it (camera-control output 0 from a pulse-form generator); a
+   frame is complete one frame period after its exposure started, and the camera reads out one
+   frame at a time. A complete frame that the image selector passes goes into the on-board buffer:
+   two DRAM banks of BOARD_ONBOARD_BANK_BYTES, written in turn. A frame the bank it is due in
+   cannot hold is lost: the overflow register reads 1 from then until the next start and the
+   overflow event fires. The fill-level registers hold each bank's fill in whole percent. The
+   design's frame start and frame end events fire at the exposure's start and end. */
+#define BOARD_ONBOARD_BANK_BYTES (UINT64_C(64) << 20)
+#define BOARD_ONBOARD_BANKS 2
+
+typedef struct BoardOnBoardStatus {
+    uint64_t nowNs;                  /* board time last advanced to */
+    uint64_t framesStored;           /* frames waiting in the on-board buffer */
+    uint64_t framesLost;             /* frames lost to a full on-board buffer since the start */
+    uint64_t framesExposed;          /* exposures since the start */
+    uint32_t fillLevelPercent[BOARD_ONBOARD_BANKS];
+    uint32_t overflow;               /* 1 once a frame was lost */
+    uint32_t reserved;
+} BoardOnBoardStatus;
+
+/* Runs board time up to nowNs (an earlier time than the last is ignored). Frames completing in
+   that span are made now, with the registers as they are now. Does a bounded amount of work per
+   call: when Board_NextActivity then answers a time at or before nowNs, call again. */
+BOARDHW_API int32_t Board_AdvanceTo(void* board, uint64_t nowNs);
+/* When something next happens by itself: *scheduled 1 and *atNs that board time, or *scheduled 0
+   when nothing will until the application or the trigger's inputs act. */
+BOARDHW_API int32_t Board_NextActivity(void* board, uint64_t* atNs, int32_t* scheduled);
+/* The DMA: moves the oldest frame of the on-board buffer into buffer (size bytes; a larger frame
+   is cut to size) and sets *taken 1; *taken 0 when the on-board buffer is empty. info may be NULL. */
+BOARDHW_API int32_t Board_TakeFrame(void* board, void* buffer, uint64_t size, BoardFrameInfo* info,
+                                    int32_t* taken);
+BOARDHW_API int32_t Board_GetOnBoardStatus(void* board, BoardOnBoardStatus* status);
+
+/* ---- Events ----
+   Record i of the loaded design's event records owns bit 2^i of a 64-bit mask (the first 64
+   records), as the applet's event tables give it. Events fold per bit until a wait takes them. */
+typedef struct BoardEventInfo {
+    uint64_t mask;        /* the waited-for bits that fired */
+    uint64_t timestampNs; /* board time of the earliest of them */
+    uint64_t missed;      /* occurrences of these bits beyond one each since they were last taken */
+} BoardEventInfo;
+/* The bit of the design event of that name in *mask, 0 when the design has none. */
+BOARDHW_API int32_t Board_GetEventMask(void* board, const char* designName, uint64_t* mask);
+/* Waits up to timeoutMs for any bit of mask; *fired 1 with info filled and those bits taken, or
+   *fired 0 on timeout. BOARD_ERR_INVALID_ARGUMENT for a zero mask or null pointers. */
+BOARDHW_API int32_t Board_WaitEvent(void* board, uint64_t mask, uint32_t timeoutMs, BoardEventInfo* info,
+                                    int32_t* fired);
+/* Test and emulation hook: raises the design event of that name at board time timestampNs. */
+BOARDHW_API int32_t Board_RaiseEvent(void* board, const char* designName, uint64_t timestampNs);
 
 /* The meaning of a BOARD_ code; "unknown board error" for any other value. Static text. */
 BOARDHW_API const char* Board_ErrorText(int32_t code);

@@ -2,10 +2,13 @@
 #include "acquisition.h"
 
 #include "board.h"
+#include "events.h"
+#include "trigger/trigger_system.h"
 #include "pipeline/generator_source.h"
 #include "pipeline/streaming_pipeline.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
@@ -32,6 +35,10 @@ std::shared_ptr<const board::CoefficientPlane> readPlane(const Board& board, int
         return nullptr;
     return plane;
 }
+
+// Completions one advanceTo runs at most, so that a source far faster than the host can render
+// still lets the caller look up (stop requests, the clock) between batches.
+constexpr int kMaxCompletionsPerAdvance = 64;
 
 } // namespace
 
@@ -64,7 +71,7 @@ board::PipelineSettings pipelineSettingsOf(const DesignSettings& s) {
     return p;
 }
 
-Acquisition::Acquisition(const Board& board)
+Acquisition::Acquisition(Board& board)
     : board_(board), pipeline_(std::make_unique<board::StreamingPipeline>()) {}
 
 Acquisition::~Acquisition() = default;
@@ -72,6 +79,17 @@ Acquisition::~Acquisition() = default;
 void Acquisition::restart() {
     std::lock_guard lock(mutex_);
     pipeline_.restart();
+    nowNs_ = 0;
+    nextFreeRunNs_ = 0;
+    cameraBusyUntilNs_ = 0;
+    inFlight_.clear();
+    onBoard_.clear();
+    framesLost_ = 0;
+    framesExposed_ = 0;
+    overflow_ = false;
+    publishBufferState();
+    board_.events().clear();
+    board_.trigger().restart();
 }
 
 void Acquisition::refreshCoefficients(board::PipelineSettings& settings, const DesignSettings& design) {
@@ -119,22 +137,29 @@ void Acquisition::setScene(board::SceneContent content, double flatLevel) {
     flatLevel_ = flatLevel;
 }
 
+int32_t Acquisition::configure(DesignSettings& design, board::PipelineSettings& settings) {
+    design = board_.settings();
+    settings = pipelineSettingsOf(design);
+    refreshCoefficients(settings, design);
+    uint32_t lut[LutMemory::kEntries];
+    if (const int32_t code = board_.readLut(0, lut, LutMemory::kEntries); code != BOARD_OK)
+        return code;
+    for (size_t i = 0; i < board::kLutEntries; ++i)
+        settings.lut[i] = static_cast<uint16_t>(lut[i] & board::kSampleMask);
+    pipeline_.configure(settings);
+    return BOARD_OK;
+}
+
 int32_t Acquisition::nextFrame(std::span<std::byte> out, DeliveredFrame& delivered) {
     std::lock_guard lock(mutex_);
     if (!board_.hasDesign())
         return BOARD_ERR_NO_DESIGN;
     const uint64_t first = pipeline_.framesSeen();
     for (;;) {
-        const DesignSettings design = board_.settings();
-        board::PipelineSettings settings = pipelineSettingsOf(design);
-        refreshCoefficients(settings, design);
-        uint32_t lut[LutMemory::kEntries];
-        if (const int32_t code = board_.readLut(0, lut, LutMemory::kEntries); code != BOARD_OK)
+        DesignSettings design;
+        board::PipelineSettings settings;
+        if (const int32_t code = configure(design, settings); code != BOARD_OK)
             return code;
-        for (size_t i = 0; i < board::kLutEntries; ++i)
-            settings.lut[i] = static_cast<uint16_t>(lut[i] & board::kSampleMask);
-        pipeline_.configure(settings);
-
         const uint64_t frame = pipeline_.framesSeen();
         const size_t bytes = pipeline_.outputBytes();
         if (!settings.selector.passes(frame)) {
@@ -156,6 +181,149 @@ int32_t Acquisition::nextFrame(std::span<std::byte> out, DeliveredFrame& deliver
         delivered.framePeriodSeconds = sourceFramePeriodSeconds(design);
         return BOARD_OK;
     }
+}
+
+uint64_t Acquisition::framePeriodNs() {
+    const double seconds = sourceFramePeriodSeconds(board_.settings());
+    return std::max<uint64_t>(1, static_cast<uint64_t>(std::llround(seconds * 1e9)));
+}
+
+bool Acquisition::triggerDrivesCamera() {
+    // The virtual camera free-runs until the trigger system drives its exposure line.
+    return board_.trigger().drivesCamera();
+}
+
+void Acquisition::startExposure(uint64_t startNs, uint64_t periodNs) {
+    // A camera reads out one frame at a time: an exposure edge during a readout waits for it.
+    const uint64_t endNs = std::max(startNs, cameraBusyUntilNs_) + periodNs;
+    cameraBusyUntilNs_ = endNs;
+    inFlight_.push_back(Exposure{startNs, endNs});
+    ++framesExposed_;
+    board_.raiseEvent(kFrameStartEvent, startNs);
+}
+
+int32_t Acquisition::complete(const Exposure& exposure) {
+    DesignSettings design;
+    board::PipelineSettings settings;
+    if (const int32_t code = configure(design, settings); code != BOARD_OK)
+        return code;
+    board_.raiseEvent(kFrameEndEvent, exposure.endNs);
+    const uint64_t frame = pipeline_.framesSeen();
+    if (!settings.selector.passes(frame)) {
+        pipeline_.process(board::FrameView{}, {});
+        return BOARD_OK;
+    }
+    const uint64_t bytes = pipeline_.outputBytes();
+    if (!onBoard_.hasRoomFor(bytes)) {
+        // No room in the bank the frame is due in: the frame is lost, which the design flags in
+        // its overflow register and its overflow event, once per lost frame.
+        pipeline_.skip();
+        ++framesLost_;
+        overflow_ = true;
+        publishBufferState();
+        board_.raiseEvent(kOverflowEvent, exposure.endNs);
+        return BOARD_OK;
+    }
+    StoredFrame stored;
+    stored.pixels = onBoard_.spare(bytes);
+    sourceFor(design).render(frame, sensor_);
+    pipeline_.process(sensor_.view(), stored.pixels);
+    stored.sourceFrame = frame;
+    stored.exposureNs = exposure.startNs;
+    stored.completedNs = exposure.endNs;
+    stored.framePeriodSeconds = sourceFramePeriodSeconds(design);
+    onBoard_.store(std::move(stored));
+    publishBufferState();
+    return BOARD_OK;
+}
+
+int32_t Acquisition::advanceTo(uint64_t nowNs) {
+    std::lock_guard lock(mutex_);
+    if (!board_.hasDesign())
+        return BOARD_ERR_NO_DESIGN;
+    nowNs = std::max(nowNs, nowNs_);
+    const uint64_t periodNs = framePeriodNs();
+    // The trigger runs whether or not it drives the camera: its outputs, queue and status
+    // registers move on board time all the same.
+    const std::vector<uint64_t> edges = board_.trigger().advanceTo(nowNs);
+    if (triggerDrivesCamera()) {
+        for (const uint64_t edgeNs : edges)
+            startExposure(edgeNs, periodNs);
+        // While triggered the free-running schedule waits for the camera to be free again.
+        nextFreeRunNs_ = std::max(nowNs, cameraBusyUntilNs_);
+    } else {
+        while (nextFreeRunNs_ <= nowNs && inFlight_.size() < kMaxCompletionsPerAdvance) {
+            startExposure(nextFreeRunNs_, periodNs);
+            nextFreeRunNs_ = cameraBusyUntilNs_;
+        }
+    }
+    int completions = 0;
+    while (!inFlight_.empty() && inFlight_.front().endNs <= nowNs && completions < kMaxCompletionsPerAdvance) {
+        const Exposure exposure = inFlight_.front();
+        inFlight_.pop_front();
+        ++completions;
+        if (const int32_t code = complete(exposure); code != BOARD_OK)
+            return code;
+    }
+    // A batch cut short leaves work due at or before nowNs; nextActivityNs() then answers "now",
+    // so the caller comes back for the rest at once.
+    nowNs_ = nowNs;
+    return BOARD_OK;
+}
+
+std::optional<uint64_t> Acquisition::nextActivityNs() {
+    std::lock_guard lock(mutex_);
+    std::optional<uint64_t> next;
+    const auto consider = [&](uint64_t at) { next = next ? std::min(*next, at) : at; };
+    if (!inFlight_.empty())
+        consider(inFlight_.front().endNs);
+    if (!triggerDrivesCamera())
+        consider(nextFreeRunNs_);
+    if (const std::optional<uint64_t> trigger = board_.trigger().nextActivityNs())
+        consider(*trigger);
+    if (next && *next < nowNs_)
+        next = nowNs_;
+    return next;
+}
+
+bool Acquisition::takeFrame(std::span<std::byte> out, DeliveredFrame& delivered) {
+    std::lock_guard lock(mutex_);
+    std::optional<StoredFrame> frame = onBoard_.take();
+    if (!frame)
+        return false;
+    const std::size_t bytes = std::min(out.size(), frame->pixels.size());
+    if (bytes > 0)
+        std::memcpy(out.data(), frame->pixels.data(), bytes);
+    delivered.bytes = frame->pixels.size();
+    delivered.sourceFrame = frame->sourceFrame;
+    delivered.sourceFrames = 1;
+    delivered.framePeriodSeconds = frame->framePeriodSeconds;
+    delivered.exposureNs = frame->exposureNs;
+    delivered.completedNs = frame->completedNs;
+    onBoard_.recycle(std::move(frame->pixels));
+    publishBufferState();
+    return true;
+}
+
+OnBoardStatus Acquisition::status() {
+    std::lock_guard lock(mutex_);
+    OnBoardStatus s;
+    s.nowNs = nowNs_;
+    s.framesStored = onBoard_.frameCount();
+    s.framesLost = framesLost_;
+    s.framesExposed = framesExposed_;
+    for (std::size_t bank = 0; bank < kOnBoardBanks; ++bank)
+        s.fillPercent[bank] = onBoard_.fillPercent(bank);
+    s.overflow = overflow_;
+    return s;
+}
+
+void Acquisition::publishBufferState() {
+    // The applet reads these registers for FG_OVERFLOW and FG_FILLLEVEL; a design without them
+    // simply has nothing to show.
+    board_.forceRole(RegisterRole::OverflowOccurred, overflow_ ? 1 : 0);
+    board_.forceRole(RegisterRole::FillLevel0, onBoard_.fillPercent(0));
+    board_.forceRole(RegisterRole::FillLevel1, onBoard_.fillPercent(1));
 }
 
 } // namespace kestrel::boardhw

@@ -96,6 +96,14 @@ int32_t Board::force(uint32_t id, uint64_t value) {
     return designLoaded_ ? registers_.force(id, value) : BOARD_ERR_NO_DESIGN;
 }
 
+int32_t Board::forceRole(RegisterRole role, uint64_t value) {
+    std::lock_guard lock(mutex_);
+    if (!designLoaded_)
+        return BOARD_ERR_NO_DESIGN;
+    const uint32_t id = roles_.id(role);
+    return id == 0 ? BOARD_OK : registers_.force(id, value);
+}
+
 int32_t Board::read(uint32_t id, uint64_t& value) const {
     std::lock_guard lock(mutex_);
     return designLoaded_ ? registers_.read(id, value) : BOARD_ERR_NO_DESIGN;

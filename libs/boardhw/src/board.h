@@ -45,6 +45,9 @@ public:
     int32_t write(uint32_t id, uint64_t value);
     int32_t force(uint32_t id, uint64_t value);
     int32_t read(uint32_t id, uint64_t& value) const;
+    // Forces the register that plays `role` (the emulation's status registers); a design without
+    // such a register ignores it.
+    int32_t forceRole(RegisterRole role, uint64_t value);
 
     int32_t writeLut(uint32_t first, const uint32_t* entries, uint32_t count);
     int32_t readLut(uint32_t first, uint32_t* entries, uint32_t count) const;

@@ -7,7 +7,9 @@
 #include "design_image_reader.h"
 #include "trigger/trigger_system.h"
 
+#include <chrono>
 #include <exception>
+#include <optional>
 
 using kestrel::boardhw::Board;
 using kestrel::boardhw::BoardRegistry;
@@ -196,9 +198,97 @@ BOARDHW_API int32_t Board_NextFrame(void* board, void* buffer, uint64_t size, Bo
         const int32_t code = b.acquisition().nextFrame(
             std::span<std::byte>(static_cast<std::byte*>(buffer), static_cast<size_t>(size)), delivered);
         if (code == BOARD_OK && info != nullptr)
-            *info = BoardFrameInfo{delivered.bytes, delivered.sourceFrame, delivered.sourceFrames,
-                                   delivered.framePeriodSeconds};
+            *info = BoardFrameInfo{delivered.bytes,
+                                   delivered.sourceFrame,
+                                   delivered.sourceFrames,
+                                   delivered.framePeriodSeconds,
+                                   delivered.exposureNs,
+                                   delivered.completedNs};
         return code;
+    });
+}
+
+BOARDHW_API int32_t Board_AdvanceTo(void* board, uint64_t nowNs) {
+    return withBoard(board, [&](Board& b) { return b.acquisition().advanceTo(nowNs); });
+}
+
+BOARDHW_API int32_t Board_NextActivity(void* board, uint64_t* atNs, int32_t* scheduled) {
+    if (atNs == nullptr || scheduled == nullptr)
+        return BOARD_ERR_INVALID_ARGUMENT;
+    return withBoard(board, [&](Board& b) {
+        const std::optional<uint64_t> next = b.acquisition().nextActivityNs();
+        *scheduled = next ? 1 : 0;
+        *atNs = next.value_or(0);
+        return BOARD_OK;
+    });
+}
+
+BOARDHW_API int32_t Board_TakeFrame(void* board, void* buffer, uint64_t size, BoardFrameInfo* info,
+                                    int32_t* taken) {
+    if ((buffer == nullptr && size > 0) || taken == nullptr)
+        return BOARD_ERR_INVALID_ARGUMENT;
+    return withBoard(board, [&](Board& b) {
+        kestrel::boardhw::DeliveredFrame delivered;
+        const bool took = b.acquisition().takeFrame(
+            std::span<std::byte>(static_cast<std::byte*>(buffer), static_cast<size_t>(size)), delivered);
+        *taken = took ? 1 : 0;
+        if (took && info != nullptr)
+            *info = BoardFrameInfo{delivered.bytes,
+                                   delivered.sourceFrame,
+                                   delivered.sourceFrames,
+                                   delivered.framePeriodSeconds,
+                                   delivered.exposureNs,
+                                   delivered.completedNs};
+        return BOARD_OK;
+    });
+}
+
+BOARDHW_API int32_t Board_GetOnBoardStatus(void* board, BoardOnBoardStatus* status) {
+    if (status == nullptr)
+        return BOARD_ERR_INVALID_ARGUMENT;
+    return withBoard(board, [&](Board& b) {
+        const kestrel::boardhw::OnBoardStatus s = b.acquisition().status();
+        *status = BoardOnBoardStatus{};
+        status->nowNs = s.nowNs;
+        status->framesStored = s.framesStored;
+        status->framesLost = s.framesLost;
+        status->framesExposed = s.framesExposed;
+        for (size_t bank = 0; bank < BOARD_ONBOARD_BANKS; ++bank)
+            status->fillLevelPercent[bank] = s.fillPercent[bank];
+        status->overflow = s.overflow ? 1 : 0;
+        return BOARD_OK;
+    });
+}
+
+BOARDHW_API int32_t Board_GetEventMask(void* board, const char* designName, uint64_t* mask) {
+    if (designName == nullptr || mask == nullptr)
+        return BOARD_ERR_INVALID_ARGUMENT;
+    return withBoard(board, [&](Board& b) {
+        *mask = b.events().maskOf(designName);
+        return BOARD_OK;
+    });
+}
+
+BOARDHW_API int32_t Board_WaitEvent(void* board, uint64_t mask, uint32_t timeoutMs, BoardEventInfo* info,
+                                    int32_t* fired) {
+    if (mask == 0 || info == nullptr || fired == nullptr)
+        return BOARD_ERR_INVALID_ARGUMENT;
+    return withBoard(board, [&](Board& b) {
+        kestrel::boardhw::EventDelivery delivery;
+        const bool got = b.events().wait(mask, std::chrono::milliseconds(timeoutMs), delivery);
+        *fired = got ? 1 : 0;
+        if (got)
+            *info = BoardEventInfo{delivery.mask, delivery.timestampNs, delivery.missed};
+        return BOARD_OK;
+    });
+}
+
+BOARDHW_API int32_t Board_RaiseEvent(void* board, const char* designName, uint64_t timestampNs) {
+    if (designName == nullptr)
+        return BOARD_ERR_INVALID_ARGUMENT;
+    return withBoard(board, [&](Board& b) {
+        b.raiseEvent(designName, timestampNs);
+        return BOARD_OK;
     });
 }
 

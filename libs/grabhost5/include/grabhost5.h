@@ -52,12 +52,17 @@ extern "C" {
 
 /* ---- Acquisition (arguments of the applet's Fg_AcquireEx ... Fg_getStatusEx) ----
    Fg_AcquireEx(fg, dma, pictureCount, flags, memory): pictureCount pictures (GH5_GRAB_INFINITE
-   for no limit) into the memory from gh5_memory_alloc; flags GH5_ACQ_STANDARD.
+   for no limit) into the memory from gh5_memory_alloc. Picture n (from 1) goes into buffer
+   (n - 1) mod bufferCount. flags GH5_ACQ_STANDARD: the ring is simply overwritten, whatever the
+   application does. GH5_ACQ_BLOCKING: a filled buffer stays the application's until it releases
+   it (gh5_buffer_release); meanwhile frames wait in the board's on-board buffer, and when that is
+   full they are lost (GH5_STATUS_PICTURES_LOST, the design's overflow register and event).
    Fg_getLastPicNumberBlockingEx(fg, picture, dma, timeoutSeconds, memory): waits until picture
    (counted from 1 since the start) has arrived; timeoutSeconds 0 only looks.
    Fg_getStatusEx(fg, selector, data, dma, memory): one of the GH5_STATUS_ selectors. */
 #define GH5_GRAB_INFINITE UINT64_MAX
 #define GH5_ACQ_STANDARD 0
+#define GH5_ACQ_BLOCKING 1
 #define GH5_STOP_ASYNC 0
 #define GH5_STATUS_PICTURES_TRANSFERRED 1 /* pictures transferred since the start */
 #define GH5_STATUS_LAST_PICTURE 2         /* number of the last transferred picture, 0: none yet */
@@ -65,15 +70,24 @@ extern "C" {
 #define GH5_STATUS_ACQUIRING 4            /* 1 while acquisition runs on the channel */
 #define GH5_STATUS_BUFFER_COUNT 5         /* buffers of the memory */
 #define GH5_STATUS_BUFFER_BYTES 6         /* bytes of each buffer of the memory */
+#define GH5_STATUS_BUFFERS_HELD 7         /* buffers the application holds (blocking mode) */
+#define GH5_STATUS_FRAMES_ON_BOARD 8      /* frames waiting in the board's on-board buffer */
+#define GH5_STATUS_BOARD_TIME_NS 9        /* board time of the acquisition, ns since its start */
 
 /* ---- Acquisition clock ----
    Real time (the default) delivers frames at the rate the board's settings give; simulated time
-   delivers each frame as soon as it is made, for fast, repeatable tests. The environment variable
-   KESTREL_CLOCK=simulated selects simulated time at start-up. Applies to acquisitions started
-   afterwards, in the whole process. */
+   jumps to whatever happens next, delivering each frame as soon as it is made, for fast,
+   repeatable tests; stopped time moves only by gh5_clock_advance, so that a test decides exactly
+   which frames exist (none until it advances). The environment variable KESTREL_CLOCK=simulated
+   or =stopped selects one at start-up. Applies to acquisitions started afterwards, in the whole
+   process. */
 #define GH5_CLOCK_REAL 0
 #define GH5_CLOCK_SIMULATED 1
+#define GH5_CLOCK_STOPPED 2
 GH5_API int32_t gh5_clock_select(int32_t mode);
+/* Moves stopped time on by nanoseconds, for every acquisition running on it, and returns once each
+   has done what fell due (frames made, transferred where a buffer is free, events raised). */
+GH5_API int32_t gh5_clock_advance(uint64_t nanoseconds);
 
 /* ---- Handles ---- */
 typedef struct Gh5Board Gh5Board;   /* an open virtual board */
@@ -194,6 +208,30 @@ GH5_API int32_t gh5_memory_alloc(Gh5Grabber* grabber, uint32_t bufferCount, uint
 GH5_API int32_t gh5_memory_free(Gh5Grabber* grabber, uint64_t memory);
 /* Address of buffer index of the memory, NULL for a bad grabber, memory or index. */
 GH5_API void* gh5_memory_buffer(Gh5Grabber* grabber, uint64_t memory, uint32_t index);
+
+/* ---- Buffer release ---- */
+
+/* Blocking acquisition: gives buffer bufferIndex of the memory back to the DMA, respectively every
+   buffer holding a picture numbered up to picture. GH5_ERR_NOT_RUNNING when the memory is not
+   being acquired into; releasing a buffer the application does not hold changes nothing. The DMA
+   fills buffers in ring order, so it waits for the next buffer in turn even when later ones are
+   free. */
+GH5_API int32_t gh5_buffer_release(Gh5Grabber* grabber, uint32_t dma, uint64_t memory, uint32_t bufferIndex);
+GH5_API int32_t gh5_buffer_release_up_to(Gh5Grabber* grabber, uint32_t dma, uint64_t memory, uint64_t picture);
+
+/* ---- Events ----
+   The board raises the design's events (frame start and end, overflow, trigger input edges,
+   trigger monitoring); an application waits for them by the masks the applet's Fg_getEventMask
+   gives. Each event of the mask folds until taken: a wait returns every waited-for bit that fired,
+   the board time of the earliest, and how many occurrences were folded beyond one per bit. */
+typedef struct Gh5EventInfo {
+    uint64_t mask;        /* the waited-for bits that fired */
+    uint64_t timestampNs; /* board time (ns since the acquisition start) of the earliest of them */
+    uint64_t missed;      /* occurrences of these bits beyond one each since they were last taken */
+} Gh5EventInfo;
+/* Waits up to timeoutMs for any event of mask. GH5_OK with *info filled, GH5_ERR_TIMEOUT when
+   none fired in time, GH5_ERR_INVALID_ARGUMENT for a zero mask or a null info. */
+GH5_API int32_t gh5_event_wait(Gh5Grabber* grabber, uint64_t mask, uint32_t timeoutMs, Gh5EventInfo* info);
 
 #ifdef __cplusplus
 }

@@ -242,6 +242,45 @@ GH5_API int32_t gh5_memory_free(Gh5Grabber* grabber, uint64_t memory) {
     });
 }
 
+GH5_API int32_t gh5_buffer_release(Gh5Grabber* grabber, uint32_t dma, uint64_t memory, uint32_t bufferIndex) {
+    return guarded([&] {
+        const auto state = ApplicationHandles::instance().grabbers.find(grabber);
+        if (!state)
+            return GH5_ERR_INVALID_HANDLE;
+        const auto host = hostOf(*state);
+        return host ? host->releaseBuffer(dma, memory, bufferIndex) : GH5_ERR_NOT_INITIALISED;
+    });
+}
+
+GH5_API int32_t gh5_buffer_release_up_to(Gh5Grabber* grabber, uint32_t dma, uint64_t memory, uint64_t picture) {
+    return guarded([&] {
+        const auto state = ApplicationHandles::instance().grabbers.find(grabber);
+        if (!state)
+            return GH5_ERR_INVALID_HANDLE;
+        const auto host = hostOf(*state);
+        return host ? host->releaseUpTo(dma, memory, picture) : GH5_ERR_NOT_INITIALISED;
+    });
+}
+
+GH5_API int32_t gh5_event_wait(Gh5Grabber* grabber, uint64_t mask, uint32_t timeoutMs, Gh5EventInfo* info) {
+    return guarded([&] {
+        if (mask == 0 || info == nullptr)
+            return GH5_ERR_INVALID_ARGUMENT;
+        const auto state = ApplicationHandles::instance().grabbers.find(grabber);
+        if (!state)
+            return GH5_ERR_INVALID_HANDLE;
+        BoardEventInfo event{};
+        int32_t fired = 0;
+        if (const int32_t code = Board_WaitEvent(state->board->device(), mask, timeoutMs, &event, &fired);
+            code != BOARD_OK)
+            return code;
+        if (fired == 0)
+            return GH5_ERR_TIMEOUT;
+        *info = Gh5EventInfo{event.mask, event.timestampNs, event.missed};
+        return GH5_OK;
+    });
+}
+
 GH5_API void* gh5_memory_buffer(Gh5Grabber* grabber, uint64_t memory, uint32_t index) {
     try {
         const auto state = ApplicationHandles::instance().grabbers.find(grabber);

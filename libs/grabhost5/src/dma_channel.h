@@ -3,6 +3,7 @@
 #pragma once
 
 #include "acquisition_memory.h"
+#include "stopped_clock.h"
 
 #include <atomic>
 #include <chrono>
@@ -10,14 +11,23 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
+#include <vector>
 
 namespace kestrel::host {
+
+// How the ring's buffers are handed to the application.
+enum class BufferMode {
+    Overwrite, // the DMA writes buffer after buffer round the ring, whatever the application does
+    Blocking,  // a filled buffer is the application's until released; the DMA waits for it
+};
 
 class DmaChannel {
 public:
     // Results are GH5_ codes; picture numbers count from 1 since the last start.
-    int32_t start(uint64_t memoryHandle, std::shared_ptr<MemoryRing> memory, uint64_t pictureCount);
+    int32_t start(uint64_t memoryHandle, std::shared_ptr<MemoryRing> memory, uint64_t pictureCount,
+                  BufferMode mode = BufferMode::Overwrite);
     int32_t stop(uint64_t memoryHandle);
     // Stops whatever runs and ends every wait with GH5_ERR_ABORTED (the handle is going away).
     void shutdown();
@@ -33,12 +43,30 @@ public:
     // the run stops first, GH5_ERR_NOT_RUNNING when nothing runs that could bring it.
     int64_t waitForPicture(uint64_t picture, uint64_t memoryHandle, std::chrono::milliseconds timeout);
 
-    // The transfer side (the emulated DMA engine): one picture completed or lost. A run that has
-    // transferred its picture count ends by itself.
+    // Blocking mode: gives buffer `index`, or every buffer holding a picture up to `picture`, back
+    // to the DMA. GH5_ERR_INVALID_MEMORY for another memory than the running one,
+    // GH5_ERR_NOT_RUNNING when nothing runs, GH5_ERR_INVALID_ARGUMENT for an index outside the ring.
+    // Releasing a buffer the application does not hold changes nothing.
+    int32_t releaseBuffer(uint64_t memoryHandle, uint32_t index);
+    int32_t releaseUpTo(uint64_t memoryHandle, uint64_t picture);
+    // Buffers the application holds (blocking mode).
+    int64_t buffersHeld(uint64_t memoryHandle) const;
+
+    // The transfer side (the emulated DMA engine). The buffer the next picture goes to, or nothing
+    // while the application still holds it (blocking mode).
+    std::optional<uint32_t> nextBuffer() const;
+    // One picture completed into `buffer` (from nextBuffer). A run that has transferred its
+    // picture count ends by itself.
+    void pictureTransferred(uint32_t buffer);
+    // As above, into the buffer the ring order gives.
     void pictureTransferred();
     void pictureLost();
+    // The board's count of frames lost since the start.
+    void setPicturesLost(uint64_t lost);
 
 private:
+    void transferredLocked(uint32_t buffer);
+
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     bool running_ = false;
@@ -49,20 +77,25 @@ private:
     uint64_t transferred_ = 0;
     uint64_t lost_ = 0;
     uint64_t run_ = 0; // counts starts, so a waiter notices a stop followed by a new start
+    BufferMode mode_ = BufferMode::Overwrite;
+    uint64_t ringSize_ = 1;
+    std::vector<uint64_t> heldPicture_; // per buffer: picture the application holds in it, 0: none
 };
 
-// How the transfer side paces frames. Real time keeps the source's frame rate; simulated time
-// delivers each frame as soon as it is made, so tests run fast and see the same frames every run.
-enum class ClockMode { Real, Simulated };
+// How the transfer side runs board time. Real time follows the wall clock; simulated time jumps
+// to whatever happens next, so tests run fast and see the same frames every run; stopped time
+// moves only when a test advances the stopped clock, so a test decides exactly which frames exist.
+enum class ClockMode { Real, Simulated, Stopped };
 
-// The process-wide choice: simulated when the environment variable KESTREL_CLOCK is "simulated",
-// until selectClock says otherwise.
+// The process-wide choice: from the environment variable KESTREL_CLOCK ("simulated" or
+// "stopped"; anything else is real time), until selectClock says otherwise.
 ClockMode currentClock();
 void selectClock(ClockMode mode);
 
-// The emulated DMA engine of one channel: while the channel runs, a thread of its own asks the
-// board for frames and writes frame k into buffer k mod count of the memory.
-class FrameTransfer {
+// The emulated DMA engine of one channel: while the channel runs, a thread of its own runs the
+// board's time on the chosen clock and moves frames from the on-board buffer into the ring, frame
+// k into buffer k mod count (in blocking mode only once the application released that buffer).
+class FrameTransfer final : private ClockFollower {
 public:
     FrameTransfer(DmaChannel& channel, void* board) : channel_(channel), board_(board) {}
     ~FrameTransfer() { shutdown(); }
@@ -70,15 +103,24 @@ public:
     FrameTransfer& operator=(const FrameTransfer&) = delete;
 
     // As DmaChannel::start and stop, with the transfer thread started and ended alongside.
-    int32_t start(uint64_t memoryHandle, std::shared_ptr<MemoryRing> memory, uint64_t pictureCount);
+    int32_t start(uint64_t memoryHandle, std::shared_ptr<MemoryRing> memory, uint64_t pictureCount,
+                  BufferMode mode = BufferMode::Overwrite);
     int32_t stop(uint64_t memoryHandle);
     void shutdown();
+    // Something the thread may be waiting for happened (a buffer released, a trigger pulse).
+    void poke();
 
 private:
-    void run(std::shared_ptr<MemoryRing> memory, uint64_t memoryHandle, ClockMode clock);
+    void run(std::shared_ptr<MemoryRing> memory, uint64_t memoryHandle, ClockMode clock,
+             std::chrono::steady_clock::time_point realStart, uint64_t stoppedStart);
     void join();
-    // Waits until `deadline` or until asked to stop; false when asked to stop.
-    bool sleepUntil(std::chrono::steady_clock::time_point deadline);
+    void clockAdvanced() override { poke(); }
+    // Moves frames from the board into free buffers; false when the board failed.
+    bool drain(MemoryRing& memory);
+    // Waits until `deadline`, a poke or a stop request, whichever comes first; false on a stop
+    // request. `seenPokes` is the poke count the caller last acted on.
+    bool sleepUntil(std::chrono::steady_clock::time_point deadline, uint64_t seenPokes);
+    uint64_t pokes();
 
     DmaChannel& channel_;
     void* const board_;
@@ -86,6 +128,7 @@ private:
     std::mutex wakeMutex_;
     std::condition_variable wake_;
     bool stopRequested_ = false;
+    uint64_t pokes_ = 0;
     std::thread worker_;
 };
 

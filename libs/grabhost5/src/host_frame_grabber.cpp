@@ -203,12 +203,35 @@ int32_t HostFrameGrabber::appletId(uint64_t value) {
 int32_t HostFrameGrabber::acquire(int32_t dma, uint64_t count, int32_t flags, uint64_t memory) {
     if (dma < 0 || static_cast<uint32_t>(dma) >= kDmaCount)
         return record(GH5_ERR_INVALID_DMA);
-    if (flags != GH5_ACQ_STANDARD || count == 0)
+    if ((flags != GH5_ACQ_STANDARD && flags != GH5_ACQ_BLOCKING) || count == 0)
         return record(GH5_ERR_INVALID_ARGUMENT);
     auto ring = memories_.find(memory);
     if (!ring)
         return record(GH5_ERR_INVALID_MEMORY);
-    return record(transfers_[static_cast<uint32_t>(dma)]->start(memory, std::move(ring), count));
+    const BufferMode mode = flags == GH5_ACQ_BLOCKING ? BufferMode::Blocking : BufferMode::Overwrite;
+    return record(transfers_[static_cast<uint32_t>(dma)]->start(memory, std::move(ring), count, mode));
+}
+
+int32_t HostFrameGrabber::releaseBuffer(uint32_t dma, uint64_t memory, uint32_t index) {
+    if (dma >= kDmaCount)
+        return record(GH5_ERR_INVALID_DMA);
+    if (!memories_.find(memory))
+        return record(GH5_ERR_INVALID_MEMORY);
+    const int32_t code = channels_[dma].releaseBuffer(memory, index);
+    if (code == GH5_OK)
+        transfers_[dma]->poke();
+    return record(code);
+}
+
+int32_t HostFrameGrabber::releaseUpTo(uint32_t dma, uint64_t memory, uint64_t picture) {
+    if (dma >= kDmaCount)
+        return record(GH5_ERR_INVALID_DMA);
+    if (!memories_.find(memory))
+        return record(GH5_ERR_INVALID_MEMORY);
+    const int32_t code = channels_[dma].releaseUpTo(memory, picture);
+    if (code == GH5_OK)
+        transfers_[dma]->poke();
+    return record(code);
 }
 
 int32_t HostFrameGrabber::stopAcquire(uint32_t dma, uint64_t memory, int32_t flags) {
@@ -269,6 +292,17 @@ int64_t HostFrameGrabber::status(int32_t selector, uint64_t data, uint32_t dma, 
     case GH5_STATUS_BUFFER_BYTES:
         value = static_cast<int64_t>(ring->bufferBytes());
         break;
+    case GH5_STATUS_BUFFERS_HELD:
+        value = channels_[dma].buffersHeld(memory);
+        break;
+    case GH5_STATUS_FRAMES_ON_BOARD:
+    case GH5_STATUS_BOARD_TIME_NS: {
+        BoardOnBoardStatus board{};
+        if (const int32_t code = Board_GetOnBoardStatus(board_, &board); code != BOARD_OK)
+            return record(code);
+        value = static_cast<int64_t>(selector == GH5_STATUS_FRAMES_ON_BOARD ? board.framesStored : board.nowNs);
+        break;
+    }
     default:
         return record(GH5_ERR_INVALID_ARGUMENT);
     }

@@ -49,6 +49,9 @@ public:
     int64_t lastPictureNumberBlocking(uint64_t picture, uint32_t dma, int32_t timeoutSeconds,
                                       uint64_t memory);
     int64_t status(int32_t selector, uint64_t data, uint32_t dma, uint64_t memory);
+    // Blocking acquisition: buffer `index` (or every buffer up to `picture`) back to the DMA.
+    int32_t releaseBuffer(uint32_t dma, uint64_t memory, uint32_t index);
+    int32_t releaseUpTo(uint32_t dma, uint64_t memory, uint64_t picture);
 
     MemoryPool& memories() { return memories_; }
     DmaChannel* channel(uint32_t dma) { return dma < kDmaCount ? &channels_[dma] : nullptr; }

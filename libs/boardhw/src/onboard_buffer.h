@@ -1,0 +1,67 @@
+// The board's on-board frame memory: two DRAM banks between the pipeline and the DMA.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace kestrel::boardhw {
+
+// Bytes of one DRAM bank. Large enough for two of the largest frames (4096 x 4096 at 16 bits) per
+// bank, small enough that a test fills it in a few hundred frames.
+inline constexpr uint64_t kOnBoardBankBytes = uint64_t{64} << 20;
+inline constexpr std::size_t kOnBoardBanks = 2;
+
+// A frame waiting for the DMA.
+struct StoredFrame {
+    std::vector<std::byte> pixels;
+    uint64_t sourceFrame = 0;  // sensor frame it came from, counted from 0 at the start
+    uint64_t exposureNs = 0;   // board time the exposure started
+    uint64_t completedNs = 0;  // board time the frame was complete in the buffer
+    double framePeriodSeconds = 0;
+};
+
+// Frames go to the banks in turn; the DMA takes them out oldest first. A frame the bank it is due
+// in cannot hold is refused (the caller counts it lost): the hardware writes a bank sequentially
+// and does not skip to the other one. Not thread-safe: the acquisition engine guards it.
+class OnBoardBuffer {
+public:
+    explicit OnBoardBuffer(uint64_t bankBytes = kOnBoardBankBytes) : bankBytes_(bankBytes) {}
+
+    // Empties both banks.
+    void clear();
+    // Whether the next frame, of `bytes`, fits the bank it is due in.
+    bool hasRoomFor(uint64_t bytes) const;
+    // A buffer of `bytes` to render the next frame into (recycled from taken frames when possible).
+    std::vector<std::byte> spare(uint64_t bytes);
+    // Stores the frame in the bank it is due in; false (frame dropped) when it does not fit.
+    bool store(StoredFrame frame);
+    // The oldest frame, or nothing when both banks are empty.
+    std::optional<StoredFrame> take();
+    // Hands a taken frame's memory back for reuse.
+    void recycle(std::vector<std::byte> pixels);
+
+    bool empty() const { return frames_.empty(); }
+    std::size_t frameCount() const { return frames_.size(); }
+    // Fill level of a bank in whole percent (rounded down), 0 .. 100.
+    uint32_t fillPercent(std::size_t bank) const;
+    uint64_t bankBytes() const { return bankBytes_; }
+
+private:
+    struct Entry {
+        StoredFrame frame;
+        std::size_t bank = 0;
+    };
+
+    uint64_t bankBytes_;
+    std::array<uint64_t, kOnBoardBanks> used_{};
+    std::size_t nextBank_ = 0;
+    std::deque<Entry> frames_;
+    std::vector<std::vector<std::byte>> spares_;
+};
+
+} // namespace kestrel::boardhw
