@@ -34,9 +34,8 @@ struct AppletContext {
 // Each parameter group picks one for all its setters.
 enum class QuietFailure {
     // The writes take the caller's reportErrors and stay quiet when it is clear, so a failing
-    // write leaves the new value stored, as configuration loading expects (the board is written
-    // again when the loaded values are applied). Whatever still raises puts the old value back
-    // and reaches the caller.
+    // write leaves the new value stored, as configuration loading expects. Whatever still raises
+    // puts the old value back and reaches the caller.
     KeepNewValue,
     // Every step raises; any failure puts the old value back, and the code reaches the caller
     // only when reportErrors is set.
