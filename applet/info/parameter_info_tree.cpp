@@ -236,8 +236,9 @@ ParameterInfoNode* ParameterInfoTree::addIntegerArrayFeature(ParameterInfoNode* 
 }
 
 ParameterInfoNode* ParameterInfoTree::addWideIntegerFeature(ParameterInfoNode* parent,
-                                                            const FeatureHeader& header, WideIntegerNodeType type,
-                                                            uint64_t minimum, uint64_t maximum, uint64_t increment) {
+                                                            const FeatureHeader& header,
+                                                            WideIntegerNodeType type, uint64_t minimum,
+                                                            uint64_t maximum, uint64_t increment) {
     OwnedNode* owned = newFeature(parent, header, static_cast<int32_t>(type));
     if (owned == nullptr)
         return nullptr;

@@ -27,7 +27,10 @@ struct FeatureHeader {
 
 // The node types that share the integer and the wide-integer record.
 enum class IntegerNodeType : int32_t { Integer = kNodeInteger, Integer32 = kNodeInteger32 };
-enum class WideIntegerNodeType : int32_t { WideInteger = kNodeWideInteger, WideInteger64 = kNodeWideInteger64 };
+enum class WideIntegerNodeType : int32_t {
+    WideInteger = kNodeWideInteger,
+    WideInteger64 = kNodeWideInteger64
+};
 
 // Owns every node it creates together with the node's texts and arrays; the host gets raw
 // pointers into them (valid until the node's port is cleared or the tree destroyed). Builders
@@ -80,7 +83,8 @@ public:
                                              uint64_t increment);
     ParameterInfoNode* addWideIntegerFeature(ParameterInfoNode* parent, const FeatureHeader& header,
                                              uint64_t minimum, uint64_t maximum, uint64_t increment) {
-        return addWideIntegerFeature(parent, header, WideIntegerNodeType::WideInteger, minimum, maximum, increment);
+        return addWideIntegerFeature(parent, header, WideIntegerNodeType::WideInteger, minimum, maximum,
+                                     increment);
     }
     ParameterInfoNode* addWideInteger64Feature(ParameterInfoNode* parent, const FeatureHeader& header,
                                                uint64_t minimum, uint64_t maximum, uint64_t increment) {

@@ -78,8 +78,9 @@ void CameraFormatParameters::setCameraLinkCamType(int32_t camType, bool reportEr
     const std::optional<uint32_t> code = cameraFormatCode(camType);
     if (!code)
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite<kOnQuietFailure>(context_.values.cameraLinkCamType, camType,
-                   reportErrors, [&] { context_.writeRegister(HostRegister::CameraFormat, *code, reportErrors); });
+    storeThenWrite<kOnQuietFailure>(context_.values.cameraLinkCamType, camType, reportErrors, [&] {
+        context_.writeRegister(HostRegister::CameraFormat, *code, reportErrors);
+    });
 }
 
 void CameraFormatParameters::setUseDval(int32_t useDval, bool reportErrors) {
@@ -111,15 +112,15 @@ void CameraFormatParameters::setBitAlignment(int32_t bitAlignment, bool reportEr
 void CameraFormatParameters::setTimeout(uint32_t timeoutSeconds, bool reportErrors) {
     if (timeoutSeconds < kMinimumTimeoutSeconds || timeoutSeconds > kMaximumTimeoutSeconds)
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite<kOnQuietFailure>(context_.values.timeoutSeconds, timeoutSeconds,
-                   reportErrors, [&] { forwardToHost(kHostTimeoutId, timeoutSeconds, reportErrors); });
+    storeThenWrite<kOnQuietFailure>(context_.values.timeoutSeconds, timeoutSeconds, reportErrors,
+                                    [&] { forwardToHost(kHostTimeoutId, timeoutSeconds, reportErrors); });
 }
 
 void CameraFormatParameters::setTurboDmaMode(uint32_t turboDmaMode, bool reportErrors) {
     if (!isZeroOrOne(turboDmaMode))
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite<kOnQuietFailure>(context_.values.turboDmaMode, turboDmaMode,
-                   reportErrors, [&] { forwardToHost(kHostTurboDmaModeId, turboDmaMode, reportErrors); });
+    storeThenWrite<kOnQuietFailure>(context_.values.turboDmaMode, turboDmaMode, reportErrors,
+                                    [&] { forwardToHost(kHostTurboDmaModeId, turboDmaMode, reportErrors); });
 }
 
 void CameraFormatParameters::getCameraLinkCamType(void* value) {

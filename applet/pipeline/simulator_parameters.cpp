@@ -104,29 +104,29 @@ void SimulatorParameters::writeTiming(const GeneratorTiming& timing, bool report
 void SimulatorParameters::setEnable(uint32_t enable, bool reportErrors) {
     if (!isZeroOrOne(enable))
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite<kOnQuietFailure>(context_.values.generatorEnable, enable,
-                   reportErrors, [&] { write(GeneratorRegister::Enable, enable, reportErrors); });
+    storeThenWrite<kOnQuietFailure>(context_.values.generatorEnable, enable, reportErrors,
+                                    [&] { write(GeneratorRegister::Enable, enable, reportErrors); });
 }
 
 void SimulatorParameters::setStart(uint32_t start, bool reportErrors) {
     if (!isZeroOrOne(start))
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite<kOnQuietFailure>(context_.values.generatorStart, start,
-                   reportErrors, [&] { write(GeneratorRegister::Start, start, reportErrors); });
+    storeThenWrite<kOnQuietFailure>(context_.values.generatorStart, start, reportErrors,
+                                    [&] { write(GeneratorRegister::Start, start, reportErrors); });
 }
 
 void SimulatorParameters::setWidth(uint32_t widthPixels, bool reportErrors) {
     if (widthPixels > kGeneratorCounterMaximum)
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite<kOnQuietFailure>(context_.values.generatorWidthPixels, widthPixels,
-                   reportErrors, [&] { writeLineGeometry(reportErrors); });
+    storeThenWrite<kOnQuietFailure>(context_.values.generatorWidthPixels, widthPixels, reportErrors,
+                                    [&] { writeLineGeometry(reportErrors); });
 }
 
 void SimulatorParameters::setLineGap(uint32_t lineGapPixels, bool reportErrors) {
     if (lineGapPixels > kGeneratorCounterMaximum)
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite<kOnQuietFailure>(context_.values.generatorLineGapPixels, lineGapPixels,
-                   reportErrors, [&] { writeLineGeometry(reportErrors); });
+    storeThenWrite<kOnQuietFailure>(context_.values.generatorLineGapPixels, lineGapPixels, reportErrors,
+                                    [&] { writeLineGeometry(reportErrors); });
 }
 
 void SimulatorParameters::setHeight(uint32_t heightLines, bool reportErrors) {
@@ -142,8 +142,8 @@ void SimulatorParameters::setHeight(uint32_t heightLines, bool reportErrors) {
 void SimulatorParameters::setRoll(uint32_t roll, bool reportErrors) {
     if (roll > kGeneratorRollMaximum)
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite<kOnQuietFailure>(context_.values.generatorRoll, roll,
-                   reportErrors, [&] { write(GeneratorRegister::Roll, roll, reportErrors); });
+    storeThenWrite<kOnQuietFailure>(context_.values.generatorRoll, roll, reportErrors,
+                                    [&] { write(GeneratorRegister::Roll, roll, reportErrors); });
 }
 
 void SimulatorParameters::setFrequency(double frequencyMHz, bool reportErrors) {
@@ -155,7 +155,8 @@ void SimulatorParameters::setFrequency(double frequencyMHz, bool reportErrors) {
     const std::optional<GeneratorTiming> timing = generatorTiming(frequencyMHz, values.generatorAccuracy);
     if (!timing)
         return refuse(kErrInvalidPort, reportErrors);
-    storeThenWrite<kOnQuietFailure>(values.generatorFrequencyMHz, frequencyMHz, reportErrors, [&] { writeTiming(*timing, reportErrors); });
+    storeThenWrite<kOnQuietFailure>(values.generatorFrequencyMHz, frequencyMHz, reportErrors,
+                                    [&] { writeTiming(*timing, reportErrors); });
     context_.infoNodes.setIntegerMinimum(ids::FG_GEN_ACCURACY,
                                          static_cast<int32_t>(minimumGeneratorAccuracy(frequencyMHz)));
 }
@@ -168,7 +169,8 @@ void SimulatorParameters::setAccuracy(uint32_t accuracy, bool reportErrors) {
     const std::optional<GeneratorTiming> timing = generatorTiming(values.generatorFrequencyMHz, accuracy);
     if (!timing)
         return refuse(kErrInvalidPort, reportErrors);
-    storeThenWrite<kOnQuietFailure>(values.generatorAccuracy, accuracy, reportErrors, [&] { writeTiming(*timing, reportErrors); });
+    storeThenWrite<kOnQuietFailure>(values.generatorAccuracy, accuracy, reportErrors,
+                                    [&] { writeTiming(*timing, reportErrors); });
     context_.infoNodes.setDoubleMinimum(ids::FG_GEN_FREQ, minimumGeneratorFrequencyMHz(accuracy));
 }
 
@@ -179,7 +181,8 @@ void SimulatorParameters::setTapBit(int tap, int32_t on, bool reportErrors) {
     const uint64_t mask = context_.generator.cachedValue(GeneratorRegister::Mask);
     const uint64_t newMask = on == 1 ? (mask | bit) : (mask & ~bit);
     storeThenWrite<kOnQuietFailure>(context_.values.generatorTaps[static_cast<std::size_t>(tap - 1)], on,
-                   reportErrors, [&] { write(GeneratorRegister::Mask, newMask, reportErrors); });
+                                    reportErrors,
+                                    [&] { write(GeneratorRegister::Mask, newMask, reportErrors); });
 }
 
 template <int Tap> void SimulatorParameters::setTap(int32_t on, bool reportErrors) {
