@@ -360,8 +360,10 @@ TEST_F(TriggerBoardTest, OutputStatisticsCountTheSelectedGeneratorsPulses) {
     write(pfg(1, "Width_Width"), 10);
     write("OutputStatistics_Select_Select", 1);
     write("OutputEvent_Select_Select", 1);
-    startGenerator(false, 991);
+    // Started after the acquisition start, so that every pulse falls into the span below (a
+    // generator started before it emits its first pulse at the standing board time already).
     trigger().restart();
+    startGenerator(false, 991);
     trigger().advanceTo(5 * 16000); // six generator pulses
     EXPECT_EQ(read("OutputStatistics_ReadPulses_Status"), 3u);
     EXPECT_EQ(eventsNamed("Cam0OutputEvent").size(), 3u);

@@ -184,6 +184,7 @@ TEST(PulseGenerator, HoldDropsTheQueueAndTheRestOfTheSequence) {
     EXPECT_EQ(run(generator, g, 0, 1000), (std::vector<uint64_t>{0, 1000}));
     generator.hold();
     EXPECT_EQ(generator.queueLevel(), 0u);
+    EXPECT_TRUE(generator.ready(1000)); // no wait for the period of the last pulse
     EXPECT_EQ(run(generator, g, 1000, 100000), std::vector<uint64_t>{});
 }
 

@@ -62,6 +62,9 @@ void PulseGenerator::startSequence(uint64_t atNs, const GeneratorSettings& setti
 void PulseGenerator::hold() {
     queued_ = 0;
     remaining_ = 0;
+    // Holding clears the generator whole, its wait for the minimum period included: the first
+    // pulse after the release goes at once.
+    readyNs_ = 0;
 }
 
 void PulseGenerator::restart() {

@@ -32,7 +32,8 @@ public:
     // and a request waits (or it runs free). True when a pulse left the generator.
     bool step(uint64_t atNs, const GeneratorSettings& settings);
 
-    // The queue held cleared: waiting requests and the rest of a running sequence are dropped.
+    // The queue held cleared: waiting requests, the rest of a running sequence and the wait for
+    // the minimum period are dropped.
     void hold();
     // Sequencer clear: the rest of a running sequence is dropped.
     void clearSequence() { remaining_ = 0; }
