@@ -69,6 +69,17 @@ TEST_F(OnStoppedTime, ASoftwareTriggerInSoftwareModeMakesExactlyOneFramePerPulse
     EXPECT_EQ(status(GH5_STATUS_PICTURES_LOST), 0);
 }
 
+TEST_F(OnStoppedTime, TheCameraSimulatorKeepsItsOwnTimingWhileTheTriggerWaitsForPulses) {
+    window(256, 64);
+    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_ENABLE, 1), 0);
+    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_START, 1), 0);
+    ASSERT_EQ(applet.set<uint32_t>(FG_AREATRIGGERMODE, kSoftwareMode), 0);
+    ASSERT_EQ(applet.set<uint32_t>(FG_TRIGGERSTATE, kActive), 0);
+    acquire(4, GH5_ACQ_STANDARD);
+    ASSERT_EQ(gh5_clock_advance(kSecondNs / 10), GH5_OK);
+    EXPECT_GT(lastPicture(), 0) << "the simulator has no exposure line for the trigger to drive";
+}
+
 TEST_F(OnStoppedTime, AFullRingWithoutReleasesRaisesOverflowTheEventAndTheFillLevel) {
     // 4 MiB frames: the on-board buffer holds 32 of them.
     window(2048, 2048);

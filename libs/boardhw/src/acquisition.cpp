@@ -189,7 +189,11 @@ uint64_t Acquisition::framePeriodNs() {
 }
 
 bool Acquisition::triggerDrivesCamera() {
-    // The virtual camera free-runs until the trigger system drives its exposure line.
+    // The virtual camera free-runs until the trigger system drives its exposure line; the camera
+    // simulator has no such line and always runs at its own timing.
+    const GeneratorSettings generator = board_.settings().generator;
+    if (generator.enabled && generator.running)
+        return false;
     return board_.trigger().drivesCamera();
 }
 
