@@ -11,6 +11,7 @@
 #include "boardhw.h"
 #include "designrt.h"
 #include "grabhost5.hpp"
+#include "grabhost5_host.h"
 
 namespace kestrel::test {
 
@@ -31,6 +32,7 @@ public:
     Gh5Grabber* fg() const { return grabber_.record(); }
     const Gh5AppletExports& exports() const { return grabber_.exports(); }
     void* boardDevice() const { return board_.device(); }
+    Gh5Board* board() const { return board_.get(); }
 
     // Typed set/get of any value type; the result code of the applet.
     template <class T> int32_t set(int32_t id, T value) {
@@ -46,6 +48,16 @@ public:
         return value;
     }
     int32_t lastError() { return exports().Fg_getLastErrorNumber(fg()); }
+
+    // The feature of the applet's information tree that publishes `id`, read in place as the host
+    // reads it (null when absent). Owned by the applet; valid until the tree is rebuilt.
+    const Gh5ParameterInfoNode* infoNode(int32_t id) const {
+        const auto* root = static_cast<const Gh5ParameterInfoNode*>(exports().Fg_getParameterInfo(fg(), 0));
+        for (; root != nullptr; root = root->nextRoot)
+            if (const Gh5ParameterInfoNode* found = findNode(root, id))
+                return found;
+        return nullptr;
+    }
 
     // Design register id of a name (0 for an unknown name).
     uint32_t registerId(const char* name) const { return DesignImage_GetRegisterId(design_, name); }
@@ -65,6 +77,17 @@ public:
     }
 
 private:
+    static const Gh5ParameterInfoNode* findNode(const Gh5ParameterInfoNode* node, int32_t id) {
+        if (node == nullptr)
+            return nullptr;
+        if (node->type != GH5_NODE_CATEGORY)
+            return node->id == id ? node : nullptr;
+        for (int32_t i = 0; i < node->kind.category.childCount; ++i)
+            if (const Gh5ParameterInfoNode* found = findNode(node->kind.category.children[i], id))
+                return found;
+        return nullptr;
+    }
+
     gh5::Board board_;
     gh5::Grabber grabber_;
     void* design_;

@@ -28,6 +28,7 @@ struct Arguments {
     std::string format = "png";
     std::string configuration;
     std::vector<std::string> settings;
+    std::vector<std::string> images;
     bool simulatedClock = false;
     int timeoutSeconds = 10;
 };
@@ -131,6 +132,15 @@ int runGrab(const ToolOptions& options, const Arguments& arguments) {
         gh5_clock_select(GH5_CLOCK_SIMULATED);
 
     gh5::Board board = gh5::Board::open(options.board);
+    if (!arguments.images.empty()) {
+        std::vector<const char*> paths;
+        for (const std::string& image : arguments.images)
+            paths.push_back(image.c_str());
+        if (const int32_t code =
+                gh5_camera_attach_images(board.get(), paths.data(), static_cast<uint32_t>(paths.size()));
+            code != GH5_OK)
+            return fail("camera images: " + codeText(code) + ": " + gh5_error_detail());
+    }
     gh5::Grabber grabber = gh5::Grabber::create(board, options.applet);
     const AppletParameters parameters(grabber);
     const Gh5AppletExports& x = grabber.exports();
@@ -208,6 +218,8 @@ const CommandRegistrar registrar{Command{
             ->capture_default_str();
         sub.add_option("--format", arguments->format, "png or tiff")->capture_default_str();
         sub.add_option("--load", arguments->configuration, "configuration file loaded first");
+        sub.add_option("--images", arguments->images,
+                       "PNG or TIFF files the camera shows in turn instead of its built-in scene");
         sub.add_option("--set", arguments->settings, "NAME=VALUE settings applied after loading, in order");
         sub.add_flag("--simulated-clock", arguments->simulatedClock,
                      "deliver frames as fast as they are made instead of at the camera's rate");

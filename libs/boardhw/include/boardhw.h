@@ -122,6 +122,15 @@ BOARDHW_API int32_t Board_GetTriggerLines(void* board, uint32_t* cameraControl, 
 #define BOARD_SCENE_LENS_CAP 2
 BOARDHW_API int32_t Board_SetCameraScene(void* board, int32_t scene, double level);
 
+/* Images the virtual camera shows instead of its scene: count images of width x height grey
+   samples at 16-bit full scale, one after the other, copied. Frame n shows image n mod count, cut
+   to the camera's bit depth (its top bits); a window reaching past the images sees 0 there. count 0
+   (samples may then be NULL) brings the scene back. BOARD_ERR_INVALID_ARGUMENT for a NULL samples
+   with images, or a side outside 1 .. BOARD_MAX_CAMERA_SIDE; the previous images stay then. */
+#define BOARD_MAX_CAMERA_SIDE 16384u
+BOARDHW_API int32_t Board_SetCameraImages(void* board, const uint16_t* samples, uint32_t width, uint32_t height,
+                                          uint32_t count);
+
 /* The LUT memory: entries first .. first + count - 1 (first + count <= BOARD_LUT_ENTRIES). A write
    with any entry above 4095 is refused whole with BOARD_ERR_OUT_OF_RANGE. */
 BOARDHW_API int32_t Board_WriteLut(void* board, uint32_t first, const uint32_t* entries, uint32_t count);

@@ -117,6 +117,14 @@ const board::FrameSource& Acquisition::sourceFor(const DesignSettings& design) {
             board::GeneratorSettings::fromWordCounts(g.widthWords, g.heightMinus1, g.tapMask, g.roll));
         return *source_;
     }
+    if (cameraImages_) {
+        sceneSettings_.reset();
+        const uint32_t depth = design.cameraBitDepth();
+        const auto* shown = dynamic_cast<const board::ImageSequenceSource*>(source_.get());
+        if (shown == nullptr || shown->images() != cameraImages_ || shown->bitDepth() != depth)
+            source_ = std::make_unique<board::ImageSequenceSource>(cameraImages_, depth);
+        return *source_;
+    }
     const Window& window = design.bankWindow[0];
     board::SceneSettings scene;
     scene.widthPixels = std::max<uint32_t>(kMinimumSceneSide, window.xOffsetPixels + window.widthPixels);
@@ -135,6 +143,11 @@ void Acquisition::setScene(board::SceneContent content, double flatLevel) {
     std::lock_guard lock(mutex_);
     sceneContent_ = content;
     flatLevel_ = flatLevel;
+}
+
+void Acquisition::setCameraImages(std::shared_ptr<const board::CameraImages> images) {
+    std::lock_guard lock(mutex_);
+    cameraImages_ = std::move(images);
 }
 
 int32_t Acquisition::configure(DesignSettings& design, board::PipelineSettings& settings) {

@@ -8,6 +8,7 @@
 #include "pipeline/coefficient_plane.h"
 #include "pipeline/frame.h"
 #include "pipeline/image_pipeline.h"
+#include "pipeline/image_sequence_source.h"
 #include "pipeline/scene_source.h"
 #include "pipeline/settings.h"
 
@@ -77,6 +78,9 @@ public:
     // What the camera looks at while the simulator is off (the synthetic scene until changed);
     // `flatLevel` is the flat field's light at the optical centre. From the next frame on.
     void setScene(board::SceneContent content, double flatLevel);
+    // Images the camera shows instead of its scene, frame n showing image n mod count; none
+    // brings the scene back. From the next frame on.
+    void setCameraImages(std::shared_ptr<const board::CameraImages> images);
     // Produces the next frame the image selector passes into `out`; a frame larger than `out` is
     // cut to its size. BOARD_ codes.
     int32_t nextFrame(std::span<std::byte> out, DeliveredFrame& delivered);
@@ -119,6 +123,7 @@ private:
     std::optional<board::SceneSettings> sceneSettings_;
     board::SceneContent sceneContent_ = board::SceneContent::Synthetic;
     double flatLevel_ = board::SceneSettings{}.flatLevel;
+    std::shared_ptr<const board::CameraImages> cameraImages_;
 
     // Board time.
     uint64_t nowNs_ = 0;

@@ -9,7 +9,9 @@
 
 #include <chrono>
 #include <exception>
+#include <memory>
 #include <optional>
+#include <vector>
 
 using kestrel::boardhw::Board;
 using kestrel::boardhw::BoardRegistry;
@@ -139,6 +141,25 @@ BOARDHW_API int32_t Board_SetCameraScene(void* board, int32_t scene, double leve
     }
     return withBoard(board, [&](Board& b) {
         b.acquisition().setScene(content, level);
+        return BOARD_OK;
+    });
+}
+
+BOARDHW_API int32_t Board_SetCameraImages(void* board, const uint16_t* samples, uint32_t width, uint32_t height,
+                                          uint32_t count) {
+    if (count == 0)
+        return withBoard(board, [](Board& b) {
+            b.acquisition().setCameraImages(nullptr);
+            return BOARD_OK;
+        });
+    if (samples == nullptr || width == 0 || height == 0 || width > BOARD_MAX_CAMERA_SIDE ||
+        height > BOARD_MAX_CAMERA_SIDE)
+        return BOARD_ERR_INVALID_ARGUMENT;
+    return withBoard(board, [&](Board& b) {
+        const size_t sampleCount = size_t{width} * height * count;
+        auto images = std::make_shared<const kestrel::board::CameraImages>(
+            width, height, std::vector<uint16_t>(samples, samples + sampleCount));
+        b.acquisition().setCameraImages(std::move(images));
         return BOARD_OK;
     });
 }

@@ -49,6 +49,7 @@ extern "C" {
 #define GH5_ERR_MEMORY_BUSY (-9044)       /* the memory is in use by a running acquisition */
 #define GH5_ERR_ABORTED (-9045)           /* a wait ended because acquisition stopped */
 #define GH5_ERR_BAD_COEFFICIENT_FILE (-9050) /* coefficient file unreadable or not 8192 x 4096 8-bit */
+#define GH5_ERR_BAD_IMAGE_FILE (-9051)       /* camera image unreadable, or of another size than the first */
 
 /* ---- Acquisition (arguments of the applet's Fg_AcquireEx ... Fg_getStatusEx) ----
    Fg_AcquireEx(fg, dma, pictureCount, flags, memory): pictureCount pictures (GH5_GRAB_INFINITE
@@ -161,6 +162,12 @@ GH5_API int32_t gh5_board_close(Gh5Board* board);
    the board is open. Tests use it to stand in for the emulation (Board_ForceRegister). */
 GH5_API void* gh5_board_device(Gh5Board* board);
 GH5_API int32_t gh5_board_index(Gh5Board* board);
+/* The board's virtual camera shows these image files, in order and then from the first again,
+   instead of its built-in scene: grey or colour PNG (colour turned grey) or grey TIFF, 8 or 16 bits,
+   all of one size. The camera keeps the top bits its bit depth allows. count 0 brings the scene
+   back. All files are read before anything changes: GH5_ERR_BAD_IMAGE_FILE (gh5_error_detail names
+   the file and the problem) leaves the camera as it was. */
+GH5_API int32_t gh5_camera_attach_images(Gh5Board* board, const char* const* paths, uint32_t count);
 
 /* ---- Applet libraries ----
    An applet is named without directory and suffix ("Kestrel12" is the file "Kestrel12.so"); a

@@ -3,12 +3,14 @@
 #include "grabhost5.h"
 
 #include "application_objects.h"
+#include "camera_images.h"
 #include "boardhw.h"
 #include "error_texts.h"
 #include "frame_grabber_registry.h"
 
 #include <new>
 #include <string>
+#include <vector>
 
 using namespace kestrel::host;
 
@@ -92,6 +94,32 @@ GH5_API int32_t gh5_board_index(Gh5Board* board) {
     return guarded([&] {
         const auto hostBoard = ApplicationHandles::instance().boards.find(board);
         return hostBoard ? hostBoard->index() : GH5_ERR_INVALID_HANDLE;
+    });
+}
+
+GH5_API int32_t gh5_camera_attach_images(Gh5Board* board, const char* const* paths, uint32_t count) {
+    return guarded([&] {
+        const auto hostBoard = ApplicationHandles::instance().boards.find(board);
+        if (!hostBoard)
+            return GH5_ERR_INVALID_HANDLE;
+        if (count == 0)
+            return Board_SetCameraImages(hostBoard->device(), nullptr, 0, 0, 0);
+        if (paths == nullptr)
+            return GH5_ERR_INVALID_ARGUMENT;
+        std::vector<std::string> files;
+        for (uint32_t i = 0; i < count; ++i) {
+            if (paths[i] == nullptr)
+                return GH5_ERR_INVALID_ARGUMENT;
+            files.emplace_back(paths[i]);
+        }
+        CameraImageSequence sequence;
+        std::string problem;
+        const int32_t rc = readCameraImages(files, sequence, problem);
+        setErrorDetail(problem);
+        if (rc != GH5_OK)
+            return rc;
+        return Board_SetCameraImages(hostBoard->device(), sequence.samples.data(), sequence.widthPixels,
+                                     sequence.heightLines, count);
     });
 }
 

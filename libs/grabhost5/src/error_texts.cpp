@@ -60,6 +60,8 @@ const char* hostText(int32_t code) {
         return "wait aborted: acquisition stopped";
     case GH5_ERR_BAD_COEFFICIENT_FILE:
         return "coefficient file unreadable or of the wrong size";
+    case GH5_ERR_BAD_IMAGE_FILE:
+        return "camera image unreadable, or of another size than the first";
     default:
         return nullptr;
     }
