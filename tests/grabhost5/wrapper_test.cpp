@@ -79,3 +79,24 @@ TEST_F(Wrapper, ReportsTheAppletsOwnCreationError) {
         EXPECT_NE(std::string(error.what()).find("initialisation failed (-100)"), std::string::npos);
     }
 }
+
+TEST_F(Wrapper, WaitsForEventsAndReleasesBuffersWithTheCodeOnFailure) {
+    gh5::Board board = gh5::Board::open(3);
+    gh5::Grabber grabber = gh5::Grabber::create(board, "FakeApplet");
+    EXPECT_FALSE(grabber.waitEvent(1, 0).has_value()) << "nothing fired before any acquisition";
+    try {
+        grabber.waitEvent(0, 0);
+        FAIL() << "an empty mask was taken";
+    } catch (const gh5::Error& error) {
+        EXPECT_EQ(error.code(), GH5_ERR_INVALID_ARGUMENT);
+    }
+    const gh5::Memory memory(grabber, 2, 64);
+    try {
+        memory.releaseBuffer(0);
+        FAIL() << "a buffer of a memory nobody acquires into was released";
+    } catch (const gh5::Error& error) {
+        EXPECT_EQ(error.code(), GH5_ERR_NOT_RUNNING);
+        EXPECT_EQ(std::string(error.what()).rfind("releasing buffer 0: ", 0), 0u) << error.what();
+    }
+    EXPECT_THROW(memory.releaseUpTo(5), gh5::Error);
+}

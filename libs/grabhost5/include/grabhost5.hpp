@@ -145,6 +145,17 @@ public:
     // Frees the applet (its Fg_FreeGrabber's result), unloads it, lets go of the board.
     int32_t free() { return owner_.reset(); }
 
+    // Waits up to timeoutMs for any event of mask (masks from the applet's Fg_getEventMask);
+    // nothing when none fired in time.
+    std::optional<Gh5EventInfo> waitEvent(uint64_t mask, uint32_t timeoutMs) const {
+        Gh5EventInfo info{};
+        const int32_t code = gh5_event_wait(owner_.get(), mask, timeoutMs, &info);
+        if (code == GH5_ERR_TIMEOUT)
+            return std::nullopt;
+        check(code, "waiting for events");
+        return info;
+    }
+
 private:
     explicit Grabber(Gh5Grabber* record) : owner_(record) {}
     detail::Owner<Gh5Grabber, gh5_grabber_free> owner_;
@@ -174,6 +185,15 @@ public:
     // The 64-bit memory value of the acquisition calls.
     uint64_t handle() const { return handle_; }
     void* buffer(uint32_t index) const { return gh5_memory_buffer(grabber_, handle_, index); }
+    // Blocking acquisition: gives buffer `index`, or every buffer up to picture `picture`, back to
+    // the DMA of channel `dma`.
+    void releaseBuffer(uint32_t index, uint32_t dma = 0) const {
+        check(gh5_buffer_release(grabber_, dma, handle_, index), "releasing buffer " + std::to_string(index));
+    }
+    void releaseUpTo(uint64_t picture, uint32_t dma = 0) const {
+        check(gh5_buffer_release_up_to(grabber_, dma, handle_, picture),
+              "releasing buffers up to picture " + std::to_string(picture));
+    }
     int32_t release() {
         if (grabber_ == nullptr)
             return GH5_OK;
