@@ -87,30 +87,9 @@ protected:
         return result;
     }
 
-    // The feature of the applet's information tree that publishes `id` (null when absent).
-    const Gh5ParameterInfoNode* infoNode(int32_t id) {
-        const auto* root =
-            static_cast<const Gh5ParameterInfoNode*>(applet.exports().Fg_getParameterInfo(applet.fg(), 0));
-        for (; root != nullptr; root = root->nextRoot)
-            if (const Gh5ParameterInfoNode* found = find(root, id))
-                return found;
-        return nullptr;
-    }
+    const Gh5ParameterInfoNode* infoNode(int32_t id) const { return applet.infoNode(id); }
 
     AppletOnBoard applet;
-
-private:
-    static const Gh5ParameterInfoNode* find(const Gh5ParameterInfoNode* node, int32_t id) {
-        if (node == nullptr)
-            return nullptr;
-        if (node->type == GH5_NODE_CATEGORY) {
-            for (int32_t i = 0; i < node->kind.category.childCount; ++i)
-                if (const Gh5ParameterInfoNode* found = find(node->kind.category.children[i], id))
-                    return found;
-            return nullptr;
-        }
-        return node->id == id ? node : nullptr;
-    }
 };
 
 } // namespace kestrel::test

@@ -1,6 +1,5 @@
 // Access words and dependent limits the trigger setters publish in the parameter-information
 // tree, read in place as the host reads them.
-#include "info/parameter_info_node.h"
 #include "trigger_fixture.h"
 
 namespace kestrel::test {
@@ -18,29 +17,13 @@ constexpr int32_t kPfg2Phase = 300225;
 constexpr int32_t kExposure = 10020;
 constexpr int32_t kCcSelect1 = 300251;
 
-const ParameterInfoNode* findIn(const ParameterInfoNode* node, int32_t id) {
-    if (node == nullptr)
-        return nullptr;
-    if (node->type != kNodeCategory)
-        return node->id == id ? node : nullptr;
-    for (int32_t i = 0; i < node->kind.category.childCount; ++i) {
-        if (const ParameterInfoNode* found = findIn(node->kind.category.children[i], id))
-            return found;
-    }
-    return nullptr;
-}
-
 class TriggerAccessTest : public TriggerTest {
 protected:
-    const ParameterInfoNode& node(int32_t id) {
-        const auto* root =
-            static_cast<const ParameterInfoNode*>(applet.exports().Fg_getParameterInfo(applet.fg(), 0));
-        for (; root != nullptr; root = root->nextRoot) {
-            if (const ParameterInfoNode* found = findIn(root, id))
-                return *found;
-        }
+    const Gh5ParameterInfoNode& node(int32_t id) {
+        if (const Gh5ParameterInfoNode* found = applet.infoNode(id))
+            return *found;
         ADD_FAILURE() << "no node for " << id;
-        static const ParameterInfoNode none{};
+        static const Gh5ParameterInfoNode none{};
         return none;
     }
 };

@@ -112,12 +112,9 @@ TEST_F(TriggerTest, TimesOutsideTheirRangeAreRefusedAndKeepTheRegister) {
     }
 }
 
-TEST_F(TriggerTest, PulseFormDownscaleAboveSevenIsRefused) {
+TEST_F(TriggerTest, PulseFormDownscaleMustStayAbovePhaseAndAtMostSeven) {
     EXPECT_EQ(applet.set(kPfg0Downscale, uint32_t{8}), -6000);
     EXPECT_EQ(applet.get<uint32_t>(kPfg0Downscale), 1u);
-}
-
-TEST_F(TriggerTest, PulseFormDownscaleMustStayAbovePhase) {
     mustSet(kPfg0Downscale, uint32_t{4});
     EXPECT_EQ(reg("PulseFormGenerators_PulseFormGenerator0_Downscale_Downscale"), 4u);
     mustSet(kPfg0Phase, uint32_t{3});
@@ -183,11 +180,9 @@ TEST_F(TriggerTest, SequencerKeepsSelectedPulseAtOrBelowDownscale) {
     EXPECT_EQ(applet.set(kMultiplyPulses, uint32_t{65536}), -6000);
 }
 
-TEST_F(TriggerTest, QueueModeWritesNothingInGeneratorMode) {
+TEST_F(TriggerTest, QueueModeSetsCapacityAndPeriodOnlyOutsideGeneratorMode) {
     EXPECT_TRUE(writesOf([&] { mustSet(kQueueMode, int32_t{1}); }).empty());
-}
-
-TEST_F(TriggerTest, QueueModeOutsideGeneratorModeSetsCapacityAndPeriod) {
+    mustSet(kQueueMode, int32_t{0});
     mustSet(kAreaTriggerMode, uint32_t{4});
     EXPECT_EQ(
         writesOf([&] { mustSet(kQueueMode, int32_t{1}); }),
