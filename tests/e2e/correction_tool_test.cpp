@@ -1,6 +1,8 @@
 // The kestrel tool's lut and shading commands as a user runs them: output, files and exit codes.
 #include <gtest/gtest.h>
 
+#include "tool_run.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -16,29 +18,9 @@
 
 namespace {
 
-struct ToolRun {
-    int exitCode = -1;
-    std::string output; // stdout and stderr together
-};
-
-ToolRun kestrel(const std::string& arguments) {
-    const std::string command = KESTREL_TOOL_PATH " " + arguments + " 2>&1";
-    ToolRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return run;
-    std::array<char, 4096> buffer{};
-    std::size_t n = 0;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.output.append(buffer.data(), n);
-    const int status = ::pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
+using tool_test::contains;
+using tool_test::kestrel;
+using tool_test::ToolRun;
 
 class CorrectionTool : public ::testing::Test {
 protected:
