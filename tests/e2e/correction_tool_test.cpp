@@ -1,6 +1,7 @@
 // The kestrel tool's lut and shading commands as a user runs them: output, files and exit codes.
 #include <gtest/gtest.h>
 
+#include "scratch_dir.h"
 #include "tool_run.h"
 
 #include <algorithm>
@@ -22,20 +23,7 @@ using tool_test::contains;
 using tool_test::kestrel;
 using tool_test::ToolRun;
 
-class CorrectionTool : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kestrel-tool-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-    std::filesystem::path dir_;
-};
+class CorrectionTool : public kestrel::test::ScratchDirTest {};
 
 TEST_F(CorrectionTool, LutShowsTheIdentityTable) {
     const ToolRun run = kestrel("lut");

@@ -45,23 +45,11 @@ int runSet(const ToolOptions& options, const Arguments& arguments) {
     gh5::Board board = gh5::Board::open(options.board);
     gh5::Grabber grabber = gh5::Grabber::create(board, options.applet);
     const AppletParameters parameters(grabber);
-    int32_t id = 0;
-    int exitCode = kExitOk;
-    if (!lookUp(parameters, arguments.name, id, exitCode))
+    if (const int exitCode = setByName(parameters, arguments.name, arguments.value); exitCode != kExitOk)
         return exitCode;
-    const Node* feature = parameters.findFeature(arguments.name);
-    std::string why;
-    const int32_t code = parameters.setFromText(feature, id, arguments.value, &why);
-    if (code == AppletParameters::kParseError)
-        return fail("set " + arguments.name + ": " + why);
-    if (code != 0) {
-        // Name the parameter, the value and, where the tree has them, the bounds it must keep.
-        const std::string range = rangeText(feature);
-        return fail(arguments.name + ": " + arguments.value + " refused: " + codeText(code) +
-                    (range.empty() ? "" : "; allowed " + range));
-    }
+    const int32_t id = parameters.exports().Fg_getParameterIdByName(parameters.fg(), arguments.name.c_str());
     int32_t readCode = 0;
-    const auto value = parameters.valueText(feature, id, &readCode);
+    const auto value = parameters.valueText(parameters.findFeature(arguments.name), id, &readCode);
     std::cout << arguments.name << " = " << (value ? *value : arguments.value) << "\n";
     return kExitOk;
 }

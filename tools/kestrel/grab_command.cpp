@@ -90,28 +90,6 @@ void showProgress(uint64_t done, uint64_t total) {
         std::cerr << "\n";
 }
 
-int applySetting(const AppletParameters& parameters, const std::string& setting) {
-    const auto equals = setting.find('=');
-    if (equals == std::string::npos)
-        return fail("setting " + setting + " is not NAME=VALUE");
-    const std::string name = setting.substr(0, equals);
-    const std::string text = setting.substr(equals + 1);
-    const int32_t id = parameters.exports().Fg_getParameterIdByName(parameters.fg(), name.c_str());
-    if (id < 0)
-        return fail("no parameter " + name + ": " + codeText(id));
-    std::string why;
-    const Node* feature = parameters.findFeature(name);
-    const int32_t code = parameters.setFromText(feature, id, text, &why);
-    if (code == AppletParameters::kParseError)
-        return fail("set " + name + ": " + why);
-    if (code != 0) {
-        const std::string range = rangeText(feature);
-        return fail(name + ": " + text + " refused: " + codeText(code) +
-                    (range.empty() ? "" : "; allowed " + range));
-    }
-    return kExitOk;
-}
-
 // A 32-bit parameter by name; the type code is ignored by the applet's catalogue parameters.
 uint32_t parameter32(const AppletParameters& parameters, const char* name) {
     const int32_t id = parameters.exports().Fg_getParameterIdByName(parameters.fg(), name);

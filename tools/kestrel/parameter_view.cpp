@@ -1,6 +1,8 @@
 // Reading and writing the applet's parameters by the kinds its information tree gives them.
 #include "parameter_view.h"
 
+#include "command.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
@@ -266,5 +268,28 @@ std::string latin1ToUtf8(const char* text) {
 }
 
 std::string codeText(int32_t code) { return concat({gh5_error_text(code), " (", std::to_string(code), ")"}); }
+
+int setByName(const AppletParameters& parameters, const std::string& name, const std::string& text) {
+    const int32_t id = parameters.exports().Fg_getParameterIdByName(parameters.fg(), name.c_str());
+    if (id < 0)
+        return fail("no parameter " + name + ": " + codeText(id));
+    std::string why;
+    const Node* feature = parameters.findFeature(name);
+    const int32_t code = parameters.setFromText(feature, id, text, &why);
+    if (code == AppletParameters::kParseError)
+        return fail("set " + name + ": " + why);
+    if (code != 0) {
+        const std::string range = rangeText(feature);
+        return fail(name + ": " + text + " refused: " + codeText(code) + (range.empty() ? "" : "; allowed " + range));
+    }
+    return kExitOk;
+}
+
+int applySetting(const AppletParameters& parameters, const std::string& setting) {
+    const auto equals = setting.find('=');
+    if (equals == std::string::npos)
+        return fail("setting " + setting + " is not NAME=VALUE");
+    return setByName(parameters, setting.substr(0, equals), setting.substr(equals + 1));
+}
 
 } // namespace kestrel::tool

@@ -67,4 +67,10 @@ std::string latin1ToUtf8(const char* text);
 // "message: text (code)" with the meaning of the applet's code.
 std::string codeText(int32_t code);
 
+// Sets a parameter by name from the text a user typed. The tool's success exit, or its failure
+// exit after a message naming the parameter, the value and, where the tree has them, the bounds.
+int setByName(const AppletParameters& parameters, const std::string& name, const std::string& text);
+// The same for one "NAME=VALUE" setting of a command line.
+int applySetting(const AppletParameters& parameters, const std::string& setting);
+
 } // namespace kestrel::tool

@@ -43,28 +43,6 @@ void row(const std::string& label, const std::string& text) {
     std::cout << "  " << std::left << std::setw(22) << label << text << "\n";
 }
 
-int apply(const AppletParameters& parameters, const std::string& setting) {
-    const auto equals = setting.find('=');
-    if (equals == std::string::npos)
-        return fail("setting " + setting + " is not NAME=VALUE");
-    const std::string name = setting.substr(0, equals);
-    const std::string text = setting.substr(equals + 1);
-    const int32_t id = parameters.exports().Fg_getParameterIdByName(parameters.fg(), name.c_str());
-    if (id < 0)
-        return fail("no parameter " + name + ": " + codeText(id));
-    std::string why;
-    const Node* feature = parameters.findFeature(name);
-    const int32_t code = parameters.setFromText(feature, id, text, &why);
-    if (code == AppletParameters::kParseError)
-        return fail("set " + name + ": " + why);
-    if (code != 0) {
-        const std::string range = rangeText(feature);
-        return fail(name + ": " + text + " refused: " + codeText(code) +
-                    (range.empty() ? "" : "; allowed " + range));
-    }
-    return kExitOk;
-}
-
 // Sends one pulse; a trigger still busy with the last one is asked again until the time-out.
 int32_t sendPulse(const AppletParameters& parameters, int32_t id, std::chrono::steady_clock::time_point deadline) {
     for (;;) {
@@ -81,10 +59,10 @@ int32_t sendPulse(const AppletParameters& parameters, int32_t id, std::chrono::s
 int runSoftwarePulses(const gh5::Board& board, gh5::Grabber& grabber, const AppletParameters& parameters,
                       const Arguments& arguments) {
     for (const char* setting : {"FG_AREATRIGGERMODE=ATM_SOFTWARE", "FG_TRIGGERSTATE=TS_ACTIVE"})
-        if (const int exitCode = apply(parameters, setting); exitCode != kExitOk)
+        if (const int exitCode = applySetting(parameters, setting); exitCode != kExitOk)
             return exitCode;
     for (const std::string& setting : arguments.settings)
-        if (const int exitCode = apply(parameters, setting); exitCode != kExitOk)
+        if (const int exitCode = applySetting(parameters, setting); exitCode != kExitOk)
             return exitCode;
     BoardImageFormat format{};
     if (const int32_t code = Board_GetImageFormat(board.device(), &format); code != BOARD_OK)
@@ -134,7 +112,7 @@ int runTrigger(const ToolOptions& options, const Arguments& arguments) {
     if (arguments.softwarePulses > 0)
         return runSoftwarePulses(board, grabber, parameters, arguments);
     for (const std::string& setting : arguments.settings) {
-        if (const int exitCode = apply(parameters, setting); exitCode != kExitOk)
+        if (const int exitCode = applySetting(parameters, setting); exitCode != kExitOk)
             return exitCode;
     }
 

@@ -17,7 +17,8 @@
 #include "config/saved_parameters.h"
 #include "designrt.h"
 #include "params/parameter_ids.h"
-#include "scratch_files.h"
+#include "config_text_edits.h"
+#include "scratch_dir.h"
 
 namespace kestrel {
 namespace {
@@ -30,15 +31,15 @@ using ParameterSnapshot = std::map<std::string, std::string>;
 // Every plain design register the board can read, by design name.
 using RegisterSnapshot = std::map<std::string, uint64_t>;
 
-class ConfigOnApplet : public test::ScratchFiles {
+class ConfigOnApplet : public test::ScratchDirTest {
 protected:
     void SetUp() override {
-        test::ScratchFiles::SetUp();
+        test::ScratchDirTest::SetUp();
         applet_ = std::make_unique<AppletOnBoard>();
     }
     void TearDown() override {
         applet_.reset();
-        test::ScratchFiles::TearDown();
+        test::ScratchDirTest::TearDown();
     }
 
     AppletOnBoard& applet() { return *applet_; }

@@ -8,7 +8,7 @@
 #include <string>
 #include <sys/wait.h>
 
-#include "scratch_files.h"
+#include "scratch_dir.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ using tool_test::contains;
 using tool_test::kestrel;
 using tool_test::ToolRun;
 
-class KestrelConfig : public kestrel::test::ScratchFiles {};
+class KestrelConfig : public kestrel::test::ScratchDirTest {};
 
 TEST_F(KestrelConfig, SaveWritesTheFreshAppletsConfigurationAndLoadAppliesIt) {
     ToolRun run = kestrel("save " + path("fresh.scf"));

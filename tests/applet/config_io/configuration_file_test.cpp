@@ -7,7 +7,7 @@
 #include "api/error_codes.h"
 #include "config/config_file_parser.h"
 #include "config/configuration_file.h"
-#include "scratch_files.h"
+#include "scratch_dir.h"
 
 namespace kestrel {
 namespace {
@@ -23,7 +23,7 @@ const std::string kHeader = "[Kamerasektion]\n"
                             "LoadAppletId=0;\n"
                             "AktivePort=0;\n";
 
-class ConfigurationFile : public test::ScratchFiles {
+class ConfigurationFile : public test::ScratchDirTest {
 protected:
     int32_t save(const std::string& name) {
         return saveConfigurationFile(path(name).c_str(), kIdentity, [this](Fg_ConfigFileParser& parser) {

@@ -13,7 +13,8 @@
 #include "config/saved_parameters.h"
 #include "params/parameter_value_block.h"
 #include "recording_handlers.h"
-#include "scratch_files.h"
+#include "config_text_edits.h"
+#include "scratch_dir.h"
 
 namespace kestrel {
 namespace {
@@ -48,7 +49,7 @@ ParameterValueBlock changedValues() {
     return v;
 }
 
-class SavedParameterIo : public test::ScratchFiles {
+class SavedParameterIo : public test::ScratchDirTest {
 protected:
     std::string save(ParameterValueBlock& values, RecordingHandlers& handlers) {
         const std::string file = path("saved.scf");

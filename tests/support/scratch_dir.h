@@ -1,4 +1,4 @@
-// A fresh directory per test for the files the configuration tests write and read.
+// A fresh directory per test for the files a test writes and reads, removed afterwards.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,7 +14,7 @@ namespace kestrel::test {
 class ScratchDirTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kestrel-config-XXXXXX").string();
+        std::string pattern = (std::filesystem::temp_directory_path() / "kestrel-test-XXXXXX").string();
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
         dir_ = pattern;
     }
@@ -24,6 +24,7 @@ protected:
     }
 
     std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    bool exists(const std::string& name) const { return std::filesystem::exists(dir_ / name); }
 
     std::string writeFile(const std::string& name, const std::string& content) const {
         const std::string full = path(name);
