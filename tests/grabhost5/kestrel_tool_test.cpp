@@ -1,6 +1,8 @@
 // The kestrel tool as a user runs it: output, messages and exit codes.
 #include <gtest/gtest.h>
 
+#include "tool_run.h"
+
 #include <array>
 #include <cstdio>
 #include <string>
@@ -8,25 +10,8 @@
 
 namespace {
 
-struct ToolRun {
-    int exitCode = -1;
-    std::string output; // stdout and stderr together
-};
-
-ToolRun kestrel(const std::string& environment, const std::string& arguments) {
-    const std::string command = environment + " " KESTREL_TOOL_PATH " " + arguments + " 2>&1";
-    ToolRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return run;
-    std::array<char, 4096> buffer{};
-    std::size_t n = 0;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.output.append(buffer.data(), n);
-    const int status = ::pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
+using tool_test::kestrel;
+using tool_test::ToolRun;
 
 const std::string kFakePath = "KESTREL_APPLET_PATH=" FAKE_APPLET_DIR;
 

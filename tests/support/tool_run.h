@@ -14,8 +14,9 @@ struct ToolRun {
     std::string output; // stdout and stderr together
 };
 
-inline ToolRun kestrel(const std::string& arguments) {
-    const std::string command = KESTREL_TOOL_PATH " " + arguments + " 2>&1";
+// `environment` is put before the command, e.g. "KESTREL_APPLET_PATH=/dir" or "env -u NAME".
+inline ToolRun kestrel(const std::string& environment, const std::string& arguments) {
+    const std::string command = environment + " " KESTREL_TOOL_PATH " " + arguments + " 2>&1";
     ToolRun run;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr)
@@ -27,6 +28,10 @@ inline ToolRun kestrel(const std::string& arguments) {
     const int status = ::pclose(pipe);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
+}
+
+inline ToolRun kestrel(const std::string& arguments) {
+    return kestrel("", arguments);
 }
 
 inline bool contains(const std::string& text, const std::string& part) {

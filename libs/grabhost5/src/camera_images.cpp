@@ -19,11 +19,17 @@ struct Image {
     std::vector<uint16_t> samples;
 };
 
-bool hasPngSignature(const std::string& path) {
+enum class FileKind { Unopenable, Png, Other };
+
+// Looks at the first bytes once: PNG has a signature of its own, anything else goes to libtiff.
+FileKind kindOf(const std::string& path) {
     std::unique_ptr<std::FILE, decltype(&std::fclose)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!file)
+        return FileKind::Unopenable;
     png_byte signature[8] = {};
-    return file && std::fread(signature, 1, sizeof signature, file.get()) == sizeof signature &&
-           png_sig_cmp(signature, 0, sizeof signature) == 0;
+    const bool png = std::fread(signature, 1, sizeof signature, file.get()) == sizeof signature &&
+                     png_sig_cmp(signature, 0, sizeof signature) == 0;
+    return png ? FileKind::Png : FileKind::Other;
 }
 
 // libpng's simplified reader: no longjmp, and it converts any colour type to grey for us. It
@@ -85,13 +91,12 @@ int32_t readCameraImages(const std::vector<std::string>& paths, CameraImageSeque
     CameraImageSequence read;
     for (const std::string& path : paths) {
         Image image;
-        std::FILE* probe = std::fopen(path.c_str(), "rb");
-        if (probe == nullptr) {
+        const FileKind kind = kindOf(path);
+        if (kind == FileKind::Unopenable) {
             problem = path + ": cannot be opened";
             return GH5_ERR_BAD_IMAGE_FILE;
         }
-        std::fclose(probe);
-        const bool ok = hasPngSignature(path) ? readPng(path, image) : readTiff(path, image);
+        const bool ok = kind == FileKind::Png ? readPng(path, image) : readTiff(path, image);
         if (!ok) {
             problem = path + ": not a readable grey or colour PNG, or grey TIFF, of 8 or 16 bits";
             return GH5_ERR_BAD_IMAGE_FILE;
