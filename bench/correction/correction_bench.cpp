@@ -6,6 +6,8 @@
 
 #include <tiffio.h>
 
+#include "bench_targets.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -137,4 +139,13 @@ void BM_LibtiffFloor(benchmark::State& state) {
 BENCHMARK(BM_LibtiffFloor)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ApplySettings)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-}  // namespace
+void summarise(const kestrel::bench::Results& results, kestrel::bench::TargetLines& lines) {
+    const double apply = results.realSeconds("BM_ApplySettings");
+    const double floor = results.realSeconds("BM_LibtiffFloor");
+    lines.atMost("FG_SHADING_APPLY_SETTINGS 4096x4096", apply < 0 || floor <= 0 ? -1.0 : apply / floor, 1.5,
+                 "x libtiff floor");
+}
+
+} // namespace
+
+int main(int argc, char** argv) { return kestrel::bench::runWithTargets(argc, argv, summarise); }

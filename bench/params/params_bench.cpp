@@ -13,13 +13,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
 
+#include "bench_targets.h"
 #include "boardhw.h"
 #include "designrt.h"
 #include "grabhost5.hpp"
@@ -143,68 +142,44 @@ void BM_LookupByName(benchmark::State& state) {
 }
 BENCHMARK(BM_LookupByName);
 
-// Keeps each benchmark's time per call and prints the summary after the usual table.
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (!run.error_occurred && run.run_type == Run::RT_Iteration)
-                // CPU time (ns, the default unit): on a shared machine the wall clock also counts
-                // the time other processes held the core.
-                nanoseconds_[run.benchmark_name()] = run.GetAdjustedCPUTime();
+// CPU time: on a shared machine the wall clock also counts the time other processes held the core.
+void summarise(const kestrel::bench::Results& results, kestrel::bench::TargetLines& lines) {
+    auto nanoseconds = [&](const char* name) {
+        const double seconds = results.cpuSeconds(name);
+        return seconds < 0 ? -1.0 : seconds * 1e9;
+    };
+    const double floor = nanoseconds("BM_Floor");
+    if (floor <= 0)
+        return;
+    char text[128];
+    std::snprintf(text, sizeof text, "floor (mutex lock/unlock + indirect call): %.1f ns, %.3g calls/s", floor,
+                  1e9 / floor);
+    lines.note(text);
+    auto ratio = [&](double ns) { return ns < 0 ? -1.0 : ns / floor; };
+    lines.atMost("stored get", ratio(nanoseconds("BM_GetStored")), 3.0, "x floor");
+    const double set = nanoseconds("BM_SetWritingOneRegister");
+    const double host = nanoseconds("BM_HostRegisterWrite");
+    if (host > 0) {
+        std::snprintf(text, sizeof text, "host's own register write: %.1f ns", host);
+        lines.note(text);
     }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const double floor = time("BM_Floor");
-        if (floor <= 0)
-            return;
-        std::printf("\nfloor (mutex lock/unlock + indirect call): %.1f ns, %.3g calls/s\n", floor, 1e9 / floor);
-        line("stored get", time("BM_GetStored"), floor, 3.0);
-        const double set = time("BM_SetWritingOneRegister");
-        const double host = time("BM_HostRegisterWrite");
-        if (set > 0 && host > 0) {
-            std::printf("host's own register write: %.1f ns\n", host);
-            line("set, host write excluded", set - host, floor, 6.0);
-        }
-        line("lookup by name", time("BM_LookupByName"), floor, 5.0);
-    }
-
-private:
-    double time(const std::string& name) const {
-        const auto found = nanoseconds_.find(name);
-        return found == nanoseconds_.end() ? -1.0 : found->second;
-    }
-    static void line(const char* what, double ns, double floor, double target) {
-        if (ns <= 0) {
-            std::printf("%-26s not measured\n", what);
-            return;
-        }
-        const double ratio = ns / floor;
-        std::printf("%-26s %8.1f ns  %10.3g calls/s  %5.2fx floor  (target <= %.0fx: %s)\n", what, ns, 1e9 / ns,
-                    ratio, target, ratio <= target ? "met" : "MISSED");
-    }
-    std::map<std::string, double> nanoseconds_;
-};
+    lines.atMost("set, host write excluded", set > 0 && host > 0 ? ratio(set - host) : -1.0, 6.0, "x floor");
+    lines.atMost("lookup by name", ratio(nanoseconds("BM_LookupByName")), 5.0, "x floor");
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
     // A second thread once in the process's life: from now on glibc's locks use atomics.
     std::thread([] {}).join();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
     try {
         auto applet = std::make_unique<Bench>();
         bench = applet.get();
-        SummaryReporter reporter;
-        benchmark::RunSpecifiedBenchmarks(&reporter);
+        const int status = kestrel::bench::runWithTargets(argc, argv, summarise);
         bench = nullptr;
+        return status;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "params_bench: %s\n", error.what());
         return 1;
     }
-    benchmark::Shutdown();
-    return 0;
 }

@@ -10,6 +10,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_targets.h"
+
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -231,5 +233,18 @@ void BM_SourceScene(benchmark::State& state) {
 }
 BENCHMARK(BM_SourceScene)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+void summarise(const bench::Results& results, bench::TargetLines& lines) {
+    // The pipeline reads the frame and two coefficient planes and writes once: about 1.75x a
+    // copy of the frame is the memory floor.
+    const double copy = results.realSeconds("BM_Memcpy");
+    const double full = results.realSeconds("BM_FullPipeline/threads:2/bytes:1");
+    lines.atMost("full pipeline 4096x4096, 2 threads, 8-bit out", full < 0 || copy <= 0 ? -1.0 : full / copy, 2.5,
+                 "x memcpy");
+    const double scene = results.counter("BM_SourceScene", "pixels");
+    lines.atLeast("built-in scene 4096x4096", scene < 0 ? -1.0 : scene / 1e9, 1.0, " Gpx/s");
+}
+
 } // namespace
 } // namespace kestrel::board
+
+int main(int argc, char** argv) { return kestrel::bench::runWithTargets(argc, argv, kestrel::board::summarise); }

@@ -8,6 +8,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_targets.h"
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -77,5 +79,14 @@ void BM_SnprintfFloor(benchmark::State& state) {
 }
 BENCHMARK(BM_SnprintfFloor);
 
+void summarise(const bench::Results& results, bench::TargetLines& lines) {
+    const double built = results.cpuSeconds("BM_BuildWholeDocument");
+    const double floor = results.cpuSeconds("BM_SnprintfFloor");
+    lines.atMost("whole register description", built < 0 || floor <= 0 ? -1.0 : built / floor, 1.5,
+                 "x snprintf floor");
+}
+
 } // namespace
 } // namespace kestrel
+
+int main(int argc, char** argv) { return kestrel::bench::runWithTargets(argc, argv, kestrel::summarise); }

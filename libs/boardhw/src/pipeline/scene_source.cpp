@@ -1,5 +1,6 @@
 // Synthetic scene of the virtual camera.
 #include "pipeline/scene_source.h"
+#include "pipeline/vector_clones.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,14 +28,24 @@ uint64_t streamKey(uint64_t seed, Stream stream, uint64_t index) {
 
 constexpr double unit16(uint64_t bits) { return double(bits & 0xFFFF) / 65535.0; }
 
-// Sum of four uniform values: close enough to a unit normal for sensor noise, cheap and bounded.
-constexpr double approxNormal(uint64_t bits) {
-    const double sum = double(bits & 0xFFFF) + double((bits >> 16) & 0xFFFF) + double((bits >> 32) & 0xFFFF) +
-                       double(bits >> 48);
-    constexpr double kMean = 4 * 65535.0 / 2;
-    constexpr double kDeviation = 37837.2; // sqrt(4 * (65536^2 - 1) / 12)
-    return (sum - kMean) / kDeviation;
+// Temporal noise is a 32-bit hash of (frame, pixel index): 32-bit lanes keep it cheap in vectors.
+// The sum of its four bytes is close enough to a normal for sensor noise, and bounded.
+[[gnu::always_inline]] inline uint32_t hash32(uint32_t x) {
+    x ^= x >> 16;
+    x *= 0x7FEB352Du;
+    x ^= x >> 15;
+    x *= 0x846CA68Bu;
+    return x ^ (x >> 16);
 }
+[[gnu::always_inline]] inline int32_t centredByteSum(uint32_t bits) {
+    const uint32_t pairs = (bits & 0x00FF00FFu) + ((bits >> 8) & 0x00FF00FFu);
+    return int32_t((pairs & 0xFFFFu) + (pairs >> 16)) - 510;
+}
+constexpr double kByteSumDeviation = 147.8005; // sqrt(4 * (256^2 - 1) / 12)
+
+// Stored light carries three fraction bits: the noise is added before rounding to a grey level.
+constexpr double kLightScale = 8.0;
+constexpr uint32_t kLightMax = 65535;
 
 constexpr double kVignetting = 0.35;
 constexpr double kGainSpread = 0.03;
@@ -45,6 +56,47 @@ constexpr double kGradientSpan = 2600.0;
 constexpr double kObjectLevel = 3900.0;
 constexpr double kFramesPerTurn = 120.0;
 
+// One run of a line: light plus noise, rounded, limited to 12 bits and cut to the camera's depth.
+// Runs go in blocks of a fixed size so the compiler vectorises them without a run-time trip
+// count, with the same arithmetic for the tail.
+constexpr size_t kBlock = 32;
+
+[[gnu::always_inline]] inline uint16_t noisySample(uint16_t light, uint32_t index, uint32_t frameKey, float scale,
+                                                   uint16_t mask) {
+    const int32_t noise = centredByteSum(hash32(index ^ frameKey));
+    float value = float(light) * float(1 / kLightScale) + float(noise) * scale + 0.5f;
+    value = value < 0.0f ? 0.0f : value;
+    value = value > float(kMaxSample) ? float(kMaxSample) : value;
+    return uint16_t(int32_t(value) & mask);
+}
+
+[[gnu::always_inline]] inline uint16_t quietSample(uint16_t light, uint16_t mask) {
+    const uint32_t level = (uint32_t{light} + 4) >> 3;
+    return uint16_t((level < kMaxSample ? level : kMaxSample) & mask);
+}
+
+KESTREL_VECTOR_CLONES void addNoise(const uint16_t* __restrict light, uint16_t* __restrict out, size_t n,
+                                    uint32_t firstIndex, uint32_t frameKey, float scale, uint16_t mask) {
+    size_t x = 0;
+    for (; x + kBlock <= n; x += kBlock) {
+        const uint32_t blockIndex = firstIndex + uint32_t(x);
+        for (size_t i = 0; i < kBlock; ++i)
+            out[x + i] = noisySample(light[x + i], blockIndex + uint32_t(i), frameKey, scale, mask);
+    }
+    for (; x < n; ++x)
+        out[x] = noisySample(light[x], firstIndex + uint32_t(x), frameKey, scale, mask);
+}
+
+KESTREL_VECTOR_CLONES void roundLight(const uint16_t* __restrict light, uint16_t* __restrict out, size_t n,
+                                      uint16_t mask) {
+    size_t x = 0;
+    for (; x + kBlock <= n; x += kBlock)
+        for (size_t i = 0; i < kBlock; ++i)
+            out[x + i] = quietSample(light[x + i], mask);
+    for (; x < n; ++x)
+        out[x] = quietSample(light[x], mask);
+}
+
 } // namespace
 
 SceneSource::SceneSource(const SceneSettings& settings) : settings_(settings) {
@@ -54,6 +106,9 @@ SceneSource::SceneSource(const SceneSettings& settings) : settings_(settings) {
         throw std::invalid_argument("noise deviation must not be negative");
     if (!(settings.flatLevel >= 0.0) || !std::isfinite(settings.flatLevel))
         throw std::invalid_argument("flat-field light must be a finite level of at least 0");
+    // Beyond a few thousand grey levels every noisy sample is clipped anyway.
+    noiseScale_ = float(std::min(settings.noiseSigma, 1e6) / kByteSumDeviation);
+    depthMask_ = uint16_t(kSampleMask & ~((1u << (12 - settings.bitDepth)) - 1));
     if (settings.widthPixels == 0 || settings.heightLines == 0)
         return;
     auto place = [&](Stream stream, uint32_t i, bool hot) {
@@ -67,60 +122,110 @@ SceneSource::SceneSource(const SceneSettings& settings) : settings_(settings) {
         place(Stream::HotPixel, i, true);
     for (uint32_t i = 0; i < settings.deadPixels; ++i)
         place(Stream::DeadPixel, i, false);
+    prepareLight();
+}
+
+void SceneSource::prepareLight() {
+    const uint32_t width = settings_.widthPixels;
+    const uint32_t heightLines = settings_.heightLines;
+    const double w = width;
+    const double height = heightLines;
+    const double centreX = (w - 1) / 2;
+    const double centreY = (height - 1) / 2;
+    const double halfDiagonalSquared = std::max(centreX * centreX + centreY * centreY, 1.0);
+    const bool synthetic = settings_.content == SceneContent::Synthetic;
+    const size_t pixels = size_t{width} * heightLines;
+    lit_.resize(pixels);
+    if (synthetic)
+        underDisc_.resize(pixels);
+    auto stored = [](double value) {
+        return uint16_t(std::clamp<long>(std::lround(value * kLightScale), 0l, long{kLightMax}));
+    };
+    for (uint32_t y = 0; y < heightLines; ++y) {
+        const double v = height > 1 ? y / (height - 1) : 0.0;
+        const double dy = y - centreY;
+        const uint64_t lineKey = uint64_t{y} << 32;
+        uint16_t* lit = lit_.data() + size_t{y} * width;
+        uint16_t* underDisc = synthetic ? underDisc_.data() + size_t{y} * width : nullptr;
+        for (uint32_t x = 0; x < width; ++x) {
+            double light = settings_.content == SceneContent::LensCap ? 0.0 : settings_.flatLevel;
+            if (synthetic) {
+                const double u = w > 1 ? x / (w - 1) : 0.0;
+                light = kGradientLow + kGradientSpan * (0.65 * u + 0.35 * v);
+            }
+            const double dx = x - centreX;
+            const double vignetting = 1.0 - kVignetting * (dx * dx + dy * dy) / halfDiagonalSquared;
+            const uint64_t pattern = streamKey(settings_.seed, Stream::FixedPattern, lineKey | x);
+            const double pixelGain = 1.0 + kGainSpread * (2 * unit16(pattern) - 1);
+            const double darkOffset = kDarkOffset + kDarkSpread * unit16(pattern >> 16);
+            lit[x] = stored(light * vignetting * pixelGain + darkOffset);
+            if (synthetic)
+                underDisc[x] = stored(kObjectLevel * vignetting * pixelGain + darkOffset);
+        }
+    }
 }
 
 void SceneSource::render(uint64_t frameNumber, Frame12& frame) const {
     frame.resize(settings_.widthPixels, settings_.heightLines);
+    const double angle = 2 * std::numbers::pi * double(frameNumber % uint64_t(kFramesPerTurn)) / kFramesPerTurn;
+    const double objectX = (settings_.widthPixels - 1.0) / 2 + 0.3 * settings_.widthPixels * std::cos(angle);
+    const double objectY = (settings_.heightLines - 1.0) / 2 + 0.3 * settings_.heightLines * std::sin(angle);
+    const auto frameKey = uint32_t(streamKey(settings_.seed, Stream::Noise, frameNumber));
     for (uint32_t y = 0; y < settings_.heightLines; ++y)
-        renderLine(frameNumber, y, frame.row(y));
+        renderLine(y, frameKey, objectX, objectY, frame.row(y));
 
-    const uint32_t shift = 12 - settings_.bitDepth;
-    const uint16_t fullScale = uint16_t(((1u << settings_.bitDepth) - 1) << shift);
+    const uint16_t fullScale = uint16_t(kMaxSample & depthMask_);
     for (const SensorDefect& defect : defects_)
         frame.at(defect.x, defect.y) = defect.hot ? fullScale : 0;
 }
 
-void SceneSource::renderLine(uint64_t frameNumber, uint32_t y, uint16_t* line) const {
-    const double width = settings_.widthPixels;
-    const double height = settings_.heightLines;
-    const double centreX = (width - 1) / 2;
-    const double centreY = (height - 1) / 2;
-    const double halfDiagonalSquared = std::max(centreX * centreX + centreY * centreY, 1.0);
-    const double v = height > 1 ? y / (height - 1) : 0.0;
-    const double dy = y - centreY;
-
-    const bool synthetic = settings_.content == SceneContent::Synthetic;
-    const double angle = 2 * std::numbers::pi * double(frameNumber % uint64_t(kFramesPerTurn)) / kFramesPerTurn;
-    const double objectX = centreX + 0.3 * width * std::cos(angle);
-    const double objectY = centreY + 0.3 * height * std::sin(angle);
-    const double objectRadius = std::max(1.0, std::min(width, height) / 8);
-    const double objectDy = y - objectY;
-
-    const uint32_t shift = 12 - settings_.bitDepth;
-    const uint64_t lineKey = uint64_t{y} << 32;
-    const uint64_t frameKey = streamKey(settings_.seed, Stream::Noise, frameNumber);
-
-    for (uint32_t x = 0; x < settings_.widthPixels; ++x) {
-        double light = settings_.content == SceneContent::LensCap ? 0.0 : settings_.flatLevel;
-        if (synthetic) {
-            const double u = width > 1 ? x / (width - 1) : 0.0;
-            light = kGradientLow + kGradientSpan * (0.65 * u + 0.35 * v);
-            const double objectDx = x - objectX;
-            if (objectDx * objectDx + objectDy * objectDy <= objectRadius * objectRadius)
-                light = kObjectLevel;
+void SceneSource::renderLine(uint32_t y, uint32_t frameKey, double objectX, double objectY, uint16_t* line) const {
+    const uint32_t width = settings_.widthPixels;
+    const size_t first = size_t{y} * width;
+    // The disc covers one run [discStart, discEnd) of the line, or none.
+    uint32_t discStart = width;
+    uint32_t discEnd = width;
+    if (!underDisc_.empty()) {
+        const double radius = std::max(1.0, std::min<double>(width, settings_.heightLines) / 8);
+        const double dy = y - objectY;
+        auto inside = [&](uint32_t x) {
+            const double dx = x - objectX;
+            return dx * dx + dy * dy <= radius * radius;
+        };
+        if (dy * dy <= radius * radius) {
+            const double half = std::sqrt(radius * radius - dy * dy);
+            // The square root only locates the run; the same test as a pixel-by-pixel walk
+            // settles its ends.
+            const double from = std::clamp(std::floor(objectX - half), 0.0, double(width));
+            uint32_t start = uint32_t(from);
+            while (start > 0 && inside(start - 1))
+                --start;
+            while (start < width && !inside(start))
+                ++start;
+            const double to = std::clamp(std::floor(objectX + half), double(start), double(width));
+            auto end = uint32_t(to);
+            while (end < width && inside(end))
+                ++end;
+            while (end > start && !inside(end - 1))
+                --end;
+            if (start < end) {
+                discStart = start;
+                discEnd = end;
+            }
         }
-        const double dx = x - centreX;
-        const double vignetting = 1.0 - kVignetting * (dx * dx + dy * dy) / halfDiagonalSquared;
-        const uint64_t pattern = streamKey(settings_.seed, Stream::FixedPattern, lineKey | x);
-        const double pixelGain = 1.0 + kGainSpread * (2 * unit16(pattern) - 1);
-        const double darkOffset = kDarkOffset + kDarkSpread * unit16(pattern >> 16);
-        double value = light * vignetting * pixelGain + darkOffset;
-        if (settings_.noiseSigma > 0)
-            value += settings_.noiseSigma * approxNormal(mix(frameKey ^ (lineKey | x)));
-        const uint32_t level = uint32_t(std::clamp(std::lround(value), 0l, long{kMaxSample}));
-        // The camera digitises at its own depth; the pipeline sees the sample at the top of 12 bits.
-        line[x] = uint16_t((level >> shift) << shift);
     }
+    auto run = [&](const std::vector<uint16_t>& light, uint32_t from, uint32_t to) {
+        if (from >= to)
+            return;
+        if (settings_.noiseSigma > 0)
+            addNoise(light.data() + first + from, line + from, to - from, uint32_t(first + from), frameKey,
+                     noiseScale_, depthMask_);
+        else
+            roundLight(light.data() + first + from, line + from, to - from, depthMask_);
+    };
+    run(lit_, 0, discStart);
+    run(underDisc_, discStart, discEnd);
+    run(lit_, discEnd, width);
 }
 
 } // namespace kestrel::board

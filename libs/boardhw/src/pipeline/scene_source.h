@@ -48,6 +48,8 @@ struct SensorDefect {
     friend bool operator==(const SensorDefect&, const SensorDefect&) = default;
 };
 
+// What stays the same from frame to frame (light, optics, fixed pattern) is worked out once, when
+// the source is made; a frame adds only the moving disc and fresh noise to it.
 class SceneSource final : public FrameSource {
 public:
     // Throws std::invalid_argument for a bit depth other than 8, 10 or 12, negative noise or a
@@ -61,10 +63,18 @@ public:
     void render(uint64_t frameNumber, Frame12& frame) const override;
 
 private:
-    void renderLine(uint64_t frameNumber, uint32_t y, uint16_t* line) const;
+    void prepareLight();
+    void renderLine(uint32_t y, uint32_t frameKey, double objectX, double objectY, uint16_t* line) const;
 
     SceneSettings settings_;
     std::vector<SensorDefect> defects_;
+    // Per pixel, in eighths of a grey level: the noiseless sample under the scene's own light and,
+    // for the synthetic scene, under the disc.
+    std::vector<uint16_t> lit_;
+    std::vector<uint16_t> underDisc_;
+    // Grey levels per unit of the noise's byte sum.
+    float noiseScale_ = 0;
+    uint16_t depthMask_ = 0;
 };
 
 } // namespace kestrel::board
