@@ -41,9 +41,10 @@ constexpr std::array<AppletEventName, 24> kAppletEvents{{
     {"FG_TRIGGER_OUTPUT_CAM0", "Device1_Process1_Trigger_Monitoring_MonitoringEvents_Cam0OutputEvent"},
 }};
 
-// Layout of a design runtime event record.
+// What a design runtime event record is known to hold: a pointer to the NUL-terminated name at
+// bytes 8..15 and the kind at bytes 20..23. Nothing else in it is read: bytes 16..19 may be left
+// zero (or hold anything) by the runtime.
 constexpr std::size_t kNameOffset = 8;
-constexpr std::size_t kNameLengthOffset = 16;
 constexpr std::size_t kKindOffset = 20;
 
 bool readRecord(void* designImage, int32_t index, EventRecord& record) {
@@ -52,11 +53,9 @@ bool readRecord(void* designImage, int32_t index, EventRecord& record) {
         return false;
     const auto* bytes = static_cast<const unsigned char*>(raw);
     const char* name = nullptr;
-    uint32_t length = 0;
     std::memcpy(&name, bytes + kNameOffset, sizeof name);
-    std::memcpy(&length, bytes + kNameLengthOffset, sizeof length);
     std::memcpy(&record.kind, bytes + kKindOffset, sizeof record.kind);
-    record.designName = name != nullptr ? std::string(name, length) : std::string();
+    record.designName = name != nullptr ? std::string(name) : std::string();
     return true;
 }
 

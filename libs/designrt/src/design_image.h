@@ -13,8 +13,9 @@
 
 namespace kestrel::designrt {
 
-// The record hosts read in place (DesignImage_GetProperty): a name pointer at bytes 8..15 and the
-// kind at bytes 20..23 are the contract; the other fields let a reader check what it holds.
+// The record hosts read in place (DesignImage_GetProperty): a pointer to the NUL-terminated name
+// at bytes 8..15 and the kind at bytes 20..23 are the whole contract. The other fields are this
+// runtime's own bookkeeping; another runtime may leave them zero, so no reader may use them.
 struct DesignEventRecord {
     uint32_t recordBytes; // sizeof(DesignEventRecord)
     uint32_t index;       // position in the image; the event's mask bit is 1 << index

@@ -9,20 +9,25 @@
 
 static int gImage; /* its address is the one image handle */
 
-/* The record layout of the design runtime: size and index, name pointer at byte 8, its length at
-   byte 16, kind at byte 20. */
+/* The record layout of the design runtime: size and index, name pointer at byte 8, a word the
+   runtime may leave as it likes at byte 16 (designEventUnreadWord), kind at byte 20. */
 typedef struct FakeEvent {
     uint32_t size;
     uint32_t index;
     const char* name;
-    uint32_t nameLength;
+    uint32_t unread;
     int32_t kind;
 } FakeEvent;
 
-static const FakeEvent kEventA = {24, 0, "EventA", 6, 1};
-static const FakeEvent kEventC = {24, 2, "EventC", 6, 1};
-static const FakeEvent kEventADuplicate = {24, 3, "EventA", 6, 1};
-static const FakeEvent kEventLast = {24, 63, "EventLast", 9, 0};
+static FakeEvent gEventA = {24, 0, "EventA", 0, 1};
+static FakeEvent gEventC = {24, 2, "EventC", 0, 1};
+static FakeEvent gEventADuplicate = {24, 3, "EventA", 0, 1};
+static FakeEvent gEventLast = {24, 63, "EventLast", 0, 0};
+
+static const void* handOut(FakeEvent* event) {
+    event->unread = kestrel_fake_state()->designEventUnreadWord;
+    return event;
+}
 
 static const char* const kGeneratorNames[] = {"AAGenEnable",    "AAGenStart",  "AAGenWidth",
                                               "AAGenLineWidth", "AAGenHeight", "AAGenActive",
@@ -105,13 +110,13 @@ FAKE_EXPORT const void* DesignImage_GetProperty(void* image, int32_t index) {
         return NULL;
     switch (index) {
     case 0:
-        return &kEventA;
+        return handOut(&gEventA);
     case 2:
-        return &kEventC;
+        return handOut(&gEventC);
     case 3:
-        return &kEventADuplicate;
+        return handOut(&gEventADuplicate);
     case 63:
-        return &kEventLast;
+        return handOut(&gEventLast);
     default:
         return NULL;
     }

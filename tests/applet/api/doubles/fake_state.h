@@ -34,6 +34,7 @@ typedef struct FakeState {
     const void* designLastStart;
     uint64_t designLastLength;
     void* designLastImage;
+    uint32_t designEventUnreadWord; /* bytes 16..19 of every event record, which no reader may use */
 
     /* board */
     int32_t boardWriteCount;
