@@ -92,10 +92,20 @@ void Fg_ConfigFileParser::logError(const char* text) const {
     }
 }
 
+bool Fg_ConfigFileParser::closeFile() {
+    const bool written = file_ && !writeFailed_;
+    const bool closed = closeWrittenFile(file_);
+    writable_ = false;
+    writeFailed_ = false;
+    index_.reset();
+    return written && closed;
+}
+
 bool Fg_ConfigFileParser::setSaveFile(const char* fileName) {
     TraceScope scope(log_, "Fg_ConfigFileParser::setSaveFile");
     file_.reset();
     writable_ = false;
+    writeFailed_ = false;
     index_.reset();
     if (!checkFileType(fileName)) {
         logError("Config File is Invalid");
@@ -132,8 +142,13 @@ void Fg_ConfigFileParser::writeText(std::string_view text) {
     if (!writable_) {
         return;
     }
-    std::fwrite(text.data(), 1, text.size(), file_.get());
     index_.reset();
+    if (writeFailed_) {
+        return;
+    }
+    if (std::fwrite(text.data(), 1, text.size(), file_.get()) != text.size() || std::fflush(file_.get()) != 0) {
+        writeFailed_ = true;
+    }
 }
 
 void Fg_ConfigFileParser::writeKeyLine(const char* key, std::string_view before, std::string_view text,

@@ -27,8 +27,9 @@ inline constexpr int32_t kConfigValueMissing = -1;
 // directly followed by '=' gives the value (later section lines do not end the search). The file
 // is read once and indexed; a write makes the next lookup read it again.
 //
-// Written lines stay in the stream's buffer until a lookup, setSaveFile() or the destructor
-// flushes them: a save writes about a hundred lines and one flush per line would triple its cost.
+// Every written line is flushed to the file at once, so a reader (or a crash) in the middle of a
+// save sees each line written so far. A failing write or flush is remembered; closeFile() reports
+// it, and after it no further line is tried.
 class Fg_ConfigFileParser {
 public:
     // Opens `fileName` only when checkFileType() and checkFileExist() pass: mode "r" when
@@ -41,6 +42,9 @@ public:
     ~Fg_ConfigFileParser();
 
     bool hasStream() const { return file_ != nullptr; }
+    // Flushes and closes the stream. True only when a stream was open and every write, every
+    // flush and the close succeeded; the parser has no stream afterwards.
+    bool closeFile();
 
     // Closes any open stream, then creates or empties `fileName` (mode "w"). False, with no
     // stream, when the name fails checkFileType() or the file cannot be created.
@@ -115,6 +119,7 @@ private:
 
     UniqueFile file_;
     bool writable_ = false;  // opened "r+" or "w"; a read-only stream ignores writes
+    bool writeFailed_ = false;  // a write or flush on the current stream failed
     DiagnosticLog* log_;
     std::optional<ConfigFileIndex> index_;  // the file as last read; reset by every write
     std::string line_;                      // reused for each written line

@@ -60,6 +60,32 @@ TEST_F(ConfigFileWriter, WritesHeaderPortSectionAndEveryKeyKindExactly) {
                               "FG_QUOTED='it's;=';\n");
 }
 
+// A reader opening the file in the middle of a save sees every line written so far.
+TEST_F(ConfigFileWriter, EveryLineIsInTheFileAsSoonAsItIsWritten) {
+    const std::string file = path("live.scf");
+    Fg_ConfigFileParser parser(nullptr, nullptr, false);
+    ASSERT_TRUE(parser.setSaveFile(file.c_str()));
+    struct Row {
+        void (*write)(Fg_ConfigFileParser&);
+        const char* fileNow;
+    };
+    const Row rows[] = {
+        {[](Fg_ConfigFileParser& p) { p.writeConfigFileHeader(); }, "[Kamerasektion]\n\nConfigFileVersion=2.0;\n"},
+        {[](Fg_ConfigFileParser& p) { p.writeConfigFile("Typ", "Kestrel12"); }, "Typ='Kestrel12';\n"},
+        {[](Fg_ConfigFileParser& p) { p.writePortHeader(0); }, "\n[Port A]\n"},
+        {[](Fg_ConfigFileParser& p) { p.writeConfigFileIntKey("FG_WIDTH", 1024); }, "FG_WIDTH=1024;\n"},
+        {[](Fg_ConfigFileParser& p) { p.wrtiteConfigFileDoubleKey("FG_GEN_FREQ", 0.1); }, "FG_GEN_FREQ=0.1;\n"},
+    };
+    std::string expected;
+    for (const Row& row : rows) {
+        row.write(parser);
+        expected += row.fileNow;
+        EXPECT_EQ(readFile(file), expected);
+    }
+    EXPECT_TRUE(parser.closeFile());
+    EXPECT_FALSE(parser.hasStream());
+}
+
 TEST_F(ConfigFileWriter, UnsignedAllOnesIsWrittenAsMinusOneAndReadsBackWithTheSameBits) {
     const std::string file = path("unsigned.scf");
     const uint32_t stored = 4294967295u;

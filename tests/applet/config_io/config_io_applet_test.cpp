@@ -2,13 +2,18 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include <sys/resource.h>
 
 #include "../config/comma_locale.h"
 #include "api/error_codes.h"
@@ -178,6 +183,72 @@ TEST_F(ConfigOnApplet, SaveToANameWithoutScfFailsAndLoadOfAMissingFileIsAReadFai
     // The load's result names the read failure; its last error, the load failure.
     EXPECT_EQ(loadConfig(path("missing.scf")), kErrFileRead);
     EXPECT_EQ(applet().lastError(), kErrConfigLoad);
+}
+
+// Lets writes of regular files fail beyond `bytes` (EFBIG, the signal ignored) while it lives.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        rlimit limited = old_;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = SIG_DFL;
+};
+
+// A full disk (a link to /dev/full) or a file-size limit makes the configuration save and the LUT
+// writer fail with -5001. The partial file goes when the name is a regular file; a link is left as
+// it is, and nothing behind it is removed (the name of /dev/full stays a character device).
+TEST_F(ConfigOnApplet, WriteFailuresOfSaveAndLutWriterAreFileWriteErrorsWithNoPartialFile) {
+    ASSERT_TRUE(std::filesystem::is_character_file("/dev/full"));
+    struct Row {
+        const char* name;
+        bool lutWriter;
+        bool linkToDevFull; // else a regular file under a size limit
+    };
+    const Row rows[] = {
+        {"full.scf", false, true},
+        {"limited.scf", false, false},
+        {"full-lut.txt", true, true},
+        {"limited-lut.txt", true, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string file = path(row.name);
+        if (row.linkToDevFull)
+            std::filesystem::create_symlink("/dev/full", file);
+        int32_t result = 0;
+        {
+            std::optional<FileSizeLimit> limit;
+            if (!row.linkToDevFull)
+                limit.emplace(64);
+            result = row.lutWriter ? applet().setText(FG_LUT_SAVE_FILE, file.c_str()) : saveConfig(file);
+        }
+        EXPECT_EQ(result, kErrFileWrite);
+        EXPECT_EQ(applet().lastError(), kErrFileWrite);
+        if (row.linkToDevFull) {
+            EXPECT_TRUE(std::filesystem::is_symlink(file));
+            EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(file)));
+        }
+        if (row.lutWriter) {
+            char stored[256] = "unchanged";
+            ASSERT_EQ(applet().exports().Fg_getParameterWithType(applet().fg(), FG_LUT_SAVE_FILE, stored, 0, 0), kOk);
+            EXPECT_STREQ(stored, "");
+        }
+    }
 }
 
 TEST_F(ConfigOnApplet, SavedPulseDelayOfOneTenthReadsAsWritten) {
