@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "correction/coefficient_images.h"
+#include "support/vector_clones.h"
 
 namespace kestrel {
 
@@ -37,38 +38,114 @@ private:
     double blackMax_;
 };
 
-uint16_t gainOf(double target, double level) {
+// Rows go through the coefficient formulas in blocks of a fixed size, so that the compiler
+// vectorises them without a run-time trip count; the tail takes the same arithmetic. IEEE
+// division is exact to the last bit in vectors too, so the gains do not depend on the lane width.
+constexpr std::size_t kBlock = 16;
+
+template <class Kernel>
+[[gnu::always_inline]] inline void inBlocks(std::size_t n, Kernel&& kernel) {
+    std::size_t x = 0;
+    for (; x + kBlock <= n; x += kBlock)
+        for (std::size_t i = 0; i < kBlock; ++i)
+            kernel(x + i);
+    for (; x < n; ++x)
+        kernel(x);
+}
+
+// trunc(target / level x 4096 + 0.5), 65535 where that is 65535 or more or the quotient is zero,
+// negative or NaN (0 / 0).
+[[gnu::always_inline]] inline uint16_t gainOf(double target, double level) {
     const double quotient = target / level;
-    if (!(quotient > 0.0))  // zero, negative, or NaN from 0 / 0
-        return 65535;
     const double t = quotient * 4096.0 + 0.5;
-    // Converted through unsigned 64 bits; anything that large is clipped first.
-    if (!(t < 65535.0))
-        return 65535;
-    return static_cast<uint16_t>(static_cast<uint64_t>(t));
+    const bool usable = quotient > 0.0 && t < 65535.0;
+    // Only usable values reach the conversion: 0 < t < 65535 fits any integer type.
+    return usable ? static_cast<uint16_t>(static_cast<int32_t>(usable ? t : 0.0)) : uint16_t{65535};
+}
+
+template <class Gray, class Black>
+KESTREL_APPLET_VECTOR_CLONES void gainRun(const Gray* __restrict gray, const Black* __restrict black,
+                                          double grayMax, double blackMax, double target,
+                                          uint16_t* __restrict gains, std::size_t n) {
+    inBlocks(n, [&](std::size_t x) {
+        gains[x] = gainOf(target, static_cast<double>(gray[x]) / grayMax - static_cast<double>(black[x]) / blackMax);
+    });
+}
+
+template <class Gray>
+KESTREL_APPLET_VECTOR_CLONES void gainRunWithoutBlack(const Gray* __restrict gray, double grayMax, double target,
+                                                      uint16_t* __restrict gains, std::size_t n) {
+    inBlocks(n, [&](std::size_t x) { gains[x] = gainOf(target, static_cast<double>(gray[x]) / grayMax); });
+}
+
+// The black level in 1/16 grey level of 12 bits: shifted up from 8 bits, rounded down from 16
+// (b x 16 + 8) / 16 == b), at most 65534.
+template <class Black>
+[[gnu::always_inline]] inline uint16_t offsetOf(Black b) {
+    const uint32_t offset = sizeof(Black) == 1 ? uint32_t{b} * 256u : uint32_t{b};
+    return static_cast<uint16_t>(offset < 65534u ? offset : 65534u);
+}
+
+template <class Black>
+KESTREL_APPLET_VECTOR_CLONES void offsetRun(const Black* __restrict black, uint16_t* __restrict offsets,
+                                            std::size_t n) {
+    inBlocks(n, [&](std::size_t x) { offsets[x] = offsetOf(black[x]); });
+}
+
+// With the defect test: a black level above `threshold` or a gray level below `grayLimit`. Both
+// limits come clamped to what a 16-bit sample can reach, which keeps the tests in 32 bits.
+template <class Black, class Gray>
+KESTREL_APPLET_VECTOR_CLONES void offsetRunMarkingDefects(const Black* __restrict black,
+                                                          const Gray* __restrict gray, int32_t threshold,
+                                                          int32_t grayLimit, uint16_t* __restrict offsets,
+                                                          std::size_t n) {
+    inBlocks(n, [&](std::size_t x) {
+        const bool defective = int32_t{black[x]} > threshold || int32_t{gray[x]} < grayLimit;
+        offsets[x] = defective ? kDefectiveOffset : offsetOf(black[x]);
+    });
+}
+
+template <class Sample>
+const Sample* rowOf(const ReferenceImage& image, int32_t y) {
+    return static_cast<const Sample*>(image.samples()) + static_cast<std::size_t>(y) * image.width();
+}
+
+// Calls f with the sample type of each image: uint8_t or uint16_t.
+template <class F>
+void withSampleType(const ReferenceImage& image, F&& f) {
+    if (image.bits() == 8)
+        f(uint8_t{});
+    else
+        f(uint16_t{});
 }
 
 }  // namespace
 
 void computeOffsets(const ReferenceImage& black, const ReferenceImage& gray, uint32_t threshold,
-                    bool markDefective, uint16_t* offsets) {
+                    bool markDefective, uint16_t* offsets, int32_t firstRow, int32_t endRow) {
     if (!black.exists())
         return;
     const int64_t grayLimit = static_cast<int64_t>(black.maxValue()) - threshold;
-    const int32_t height = std::min(black.height(), kSide);
+    const auto clampedThreshold = static_cast<int32_t>(std::min<uint32_t>(threshold, 65535u));
+    const auto clampedLimit = static_cast<int32_t>(std::clamp<int64_t>(grayLimit, 0, 65536));
+    const int32_t height = std::min({black.height(), kSide, endRow});
     const int32_t width = std::min(black.width(), kSide);
-    for (int32_t y = 0; y < height; ++y) {
-        uint16_t* row = offsets + static_cast<std::size_t>(y) * kCoefficientSide;
-        const int32_t grayWidth = markDefective && gray.exists() && y < gray.height() ? gray.width() : 0;
-        for (int32_t x = 0; x < width; ++x) {
-            const uint32_t b = black.at(x, y);
-            // b x 16 in 1/16 grey level of 12 bits: shifted up from 8 bits, rounded down from 16.
-            const uint32_t offset = black.bits() == 8 ? b * 256u : (b * 16u + 8u) / 16u;
-            row[x] = static_cast<uint16_t>(std::min<uint32_t>(offset, 65534u));
-            if (x < grayWidth && (b > threshold || static_cast<int64_t>(gray.at(x, y)) < grayLimit))
-                row[x] = kDefectiveOffset;
+    withSampleType(black, [&](auto blackSample) {
+        using Black = decltype(blackSample);
+        for (int32_t y = std::max(firstRow, 0); y < height; ++y) {
+            uint16_t* row = offsets + static_cast<std::size_t>(y) * kCoefficientSide;
+            const Black* b = rowOf<Black>(black, y);
+            const int32_t grayWidth =
+                markDefective && gray.exists() && y < gray.height() ? std::min(gray.width(), width) : 0;
+            withSampleType(gray, [&](auto graySample) {
+                using Gray = decltype(graySample);
+                if (grayWidth > 0)
+                    offsetRunMarkingDefects(b, rowOf<Gray>(gray, y), clampedThreshold, clampedLimit, row,
+                                            static_cast<std::size_t>(grayWidth));
+            });
+            offsetRun(b + grayWidth, row + grayWidth, static_cast<std::size_t>(width - grayWidth));
         }
-    }
+    });
 }
 
 double gainTarget(const ReferenceImage& black, const ReferenceImage& gray, GainCorrectionMode mode,
@@ -98,16 +175,29 @@ double gainTarget(const ReferenceImage& black, const ReferenceImage& gray, GainC
     return sum / (static_cast<double>(gray.width()) * static_cast<double>(gray.height()));
 }
 
-void computeGains(const ReferenceImage& black, const ReferenceImage& gray, double target, uint16_t* gains) {
+void computeGains(const ReferenceImage& black, const ReferenceImage& gray, double target, uint16_t* gains,
+                  int32_t firstRow, int32_t endRow) {
     const LevelSource levels(black, gray);
-    const int32_t height = std::min(gray.height(), kSide);
+    const int32_t height = std::min({gray.height(), kSide, endRow});
     const int32_t width = std::min(gray.width(), kSide);
-    for (int32_t y = 0; y < height; ++y) {
-        uint16_t* row = gains + static_cast<std::size_t>(y) * kCoefficientSide;
-        const int32_t blackWidth = levels.blackWidth(y);
-        for (int32_t x = 0; x < width; ++x)
-            row[x] = gainOf(target, levels.level(x, y, blackWidth));
-    }
+    const double grayMax = static_cast<double>(gray.maxValue());
+    const double blackMax = black.exists() ? static_cast<double>(black.maxValue()) : 1.0;
+    withSampleType(gray, [&](auto graySample) {
+        using Gray = decltype(graySample);
+        for (int32_t y = std::max(firstRow, 0); y < height; ++y) {
+            uint16_t* row = gains + static_cast<std::size_t>(y) * kCoefficientSide;
+            const Gray* g = rowOf<Gray>(gray, y);
+            const int32_t covered = std::min(levels.blackWidth(y), width);
+            if (covered > 0) {
+                withSampleType(black, [&](auto blackSample) {
+                    using Black = decltype(blackSample);
+                    gainRun(g, rowOf<Black>(black, y), grayMax, blackMax, target, row,
+                            static_cast<std::size_t>(covered));
+                });
+            }
+            gainRunWithoutBlack(g + covered, grayMax, target, row + covered, static_cast<std::size_t>(width - covered));
+        }
+    });
 }
 
 }  // namespace kestrel

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "correction/coefficient_images.h"
 #include "correction/reference_image.h"
 
 namespace kestrel {
@@ -15,8 +16,10 @@ enum class GainCorrectionMode : uint32_t { MaxValue = 0, MeanValue = 1, MaxRange
 // `markDefective`, a pixel also inside the gray image whose black level is above `threshold`, or
 // whose gray level is below 2^blackBits - 1 - threshold, gets the defective mark 65535. Nothing
 // happens without a black image; the gray image may be absent.
+// Only rows firstRow <= y < endRow are computed; the default range is the whole image.
 void computeOffsets(const ReferenceImage& black, const ReferenceImage& gray, uint32_t threshold,
-                    bool markDefective, uint16_t* offsets);
+                    bool markDefective, uint16_t* offsets, int32_t firstRow = 0,
+                    int32_t endRow = static_cast<int32_t>(kCoefficientSide));
 
 // The level d(x, y) the gains normalise: g / (2^grayBits - 1), less b / (2^blackBits - 1) where a
 // black image covers (x, y). The target over the whole gray image: the largest d (from 0.0) for
@@ -26,7 +29,8 @@ double gainTarget(const ReferenceImage& black, const ReferenceImage& gray, GainC
 
 // Fills gains[y x 4096 + x] for the part of the gray image inside 4096 x 4096 with
 // trunc(target / d x 4096 + 0.5), at most 65535; a quotient that is zero, negative or undefined
-// gives 65535. Requires a gray image.
-void computeGains(const ReferenceImage& black, const ReferenceImage& gray, double target, uint16_t* gains);
+// gives 65535. Requires a gray image. Only rows firstRow <= y < endRow, as for the offsets.
+void computeGains(const ReferenceImage& black, const ReferenceImage& gray, double target, uint16_t* gains,
+                  int32_t firstRow = 0, int32_t endRow = static_cast<int32_t>(kCoefficientSide));
 
 }  // namespace kestrel

@@ -28,6 +28,10 @@ public:
     // neutral value: offsets 0, gains 4096.
     void initialiseOffsets();
     void initialiseGains();
+    // The same, except that pixels x < width, y < height are left as they are: for a computation
+    // about to write them.
+    void initialiseOffsetsOutside(std::size_t width, std::size_t height);
+    void initialiseGainsOutside(std::size_t width, std::size_t height);
 
     // Null until initialised.
     uint16_t* offsets() { return offsets_.get(); }

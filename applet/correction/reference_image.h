@@ -20,6 +20,8 @@ public:
     ReferenceImage& operator=(const ReferenceImage&) = delete;
 
     bool exists() const { return samples_ != nullptr; }
+    // Rows of width samples, uint8_t or uint16_t by bits().
+    const void* samples() const { return samples_; }
     int32_t width() const { return width_; }
     int32_t height() const { return height_; }
     int32_t bits() const { return bits_; }

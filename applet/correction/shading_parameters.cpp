@@ -153,19 +153,28 @@ void ShadingParameters::applyAutomaticCorrection() {
     if (!v.shadingGrayFile.empty())
         gray = ReferenceImage(v.shadingGrayFile.c_str());
 
-    images_.initialiseOffsets();
-    computeOffsets(black, gray, v.shadingDeadPixelThreshold, v.shadingDeadPixelInterpolationEnable == 1,
-                   images_.offsets());
-
-    images_.initialiseGains();
+    double target = 0.0;
     if (gray.exists()) {
         const auto mode = static_cast<GainCorrectionMode>(v.shadingGainCorrectionMode);
-        const double target = gainTarget(black, gray, mode, v.shadingGainNormalizationValue);
+        target = gainTarget(black, gray, mode, v.shadingGainNormalizationValue);
         // The computed target becomes the published normalisation value; a negative mean is
         // refused there and ends the apply before anything is uploaded.
         if (mode != GainCorrectionMode::MaxRange)
             setGainNormalizationValue(target * kMaxNormalizationValue, true);
-        computeGains(black, gray, target, images_.gains());
+    }
+    // Only what the references do not cover is reset; the rest is written once, below.
+    images_.initialiseOffsetsOutside(black.exists() ? std::size_t(black.width()) : 0,
+                                     black.exists() ? std::size_t(black.height()) : 0);
+    images_.initialiseGainsOutside(gray.exists() ? std::size_t(gray.width()) : 0,
+                                   gray.exists() ? std::size_t(gray.height()) : 0);
+    // One pass over both references: bands of rows small enough to stay in the cache between
+    // the offsets and the gains.
+    constexpr int32_t kBandRows = 32;
+    for (int32_t first = 0; first < static_cast<int32_t>(kCoefficientSide); first += kBandRows) {
+        computeOffsets(black, gray, v.shadingDeadPixelThreshold, v.shadingDeadPixelInterpolationEnable == 1,
+                       images_.offsets(), first, first + kBandRows);
+        if (gray.exists())
+            computeGains(black, gray, target, images_.gains(), first, first + kBandRows);
     }
     black = ReferenceImage();
     gray = ReferenceImage();
