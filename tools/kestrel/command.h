@@ -3,7 +3,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include "grabhost5.hpp"
+
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -13,6 +16,9 @@ namespace kestrel::tool {
 struct ToolOptions {
     int board = 0;
     std::string applet = "Kestrel12";
+    // --config FILE.scf: loaded before the command when it exists; kept by commands that change
+    // settings. Empty when not given.
+    std::string config;
 };
 
 // A subcommand adds itself to the application; its callback runs when it is chosen and returns
@@ -33,8 +39,41 @@ struct CommandRegistrar {
 
 // Prints "kestrel: message" to stderr; returns the failure exit code.
 int fail(const std::string& message);
+// Prints "kestrel: message" to stderr; returns the usage exit code.
+int usageError(const std::string& message);
 
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+// A command line the tool refuses before doing anything: main reports it with the usage exit.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Loads the --config file into grabber's applet when one is given and exists; throws on failure.
+void loadConfigOption(const ToolOptions& options, gh5::Grabber& grabber);
+
+// The board and the applet created on it for one command. Unless told otherwise, the --config
+// file's settings are loaded first when the file exists; a load that fails throws.
+class Session {
+public:
+    enum class Config { Load, Later };
+    explicit Session(const ToolOptions& options, Config config = Config::Load);
+
+    gh5::Board& board() { return board_; }
+    gh5::Grabber& grabber() { return grabber_; }
+    // Loads the --config file when one is given and exists (Config::Later sessions call it).
+    void loadConfig();
+    // Writes the applet's settings back to the --config file, if one is given: the success exit,
+    // or the failure exit after a message.
+    int keepSettings();
+
+private:
+    const ToolOptions& options_;
+    gh5::Board board_;
+    gh5::Grabber grabber_;
+};
 
 } // namespace kestrel::tool

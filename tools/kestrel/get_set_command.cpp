@@ -1,4 +1,5 @@
-// kestrel get NAME and kestrel set NAME VALUE: one parameter by name, typed by the applet's tree.
+// kestrel get NAME [NAME ...] and kestrel set NAME=VALUE [NAME=VALUE ...]: parameters by name,
+// typed by the applet's tree.
 #include "command.h"
 #include "parameter_view.h"
 
@@ -7,67 +8,70 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace kestrel::tool {
 namespace {
 
-struct Arguments {
-    std::string name;
-    std::string value;
-};
-
-// The identifier of a name, or the failure exit after the message.
-bool lookUp(const AppletParameters& parameters, const std::string& name, int32_t& id, int& exitCode) {
-    id = parameters.exports().Fg_getParameterIdByName(parameters.fg(), name.c_str());
-    if (id >= 0)
-        return true;
-    exitCode = fail("no parameter " + name + ": " + codeText(id));
-    return false;
-}
-
-int runGet(const ToolOptions& options, const Arguments& arguments) {
-    gh5::Board board = gh5::Board::open(options.board);
-    gh5::Grabber grabber = gh5::Grabber::create(board, options.applet);
-    const AppletParameters parameters(grabber);
-    int32_t id = 0;
-    int exitCode = kExitOk;
-    if (!lookUp(parameters, arguments.name, id, exitCode))
-        return exitCode;
+// "NAME = value" as the applet reads it back; false after a message when it cannot be read.
+bool printValue(const AppletParameters& parameters, const std::string& name) {
+    const int32_t id = parameters.exports().Fg_getParameterIdByName(parameters.fg(), name.c_str());
+    if (id < 0) {
+        fail(unknownParameter(parameters, name, id));
+        return false;
+    }
     int32_t code = 0;
-    const auto value = parameters.valueText(parameters.findFeature(arguments.name), id, &code);
-    if (!value)
-        return fail("get " + arguments.name + " failed: " + codeText(code));
-    std::cout << arguments.name << " = " << *value << "\n";
-    return kExitOk;
+    const auto value = parameters.valueText(parameters.findFeature(name), id, &code);
+    if (!value) {
+        fail("get " + name + " failed: " + codeText(code));
+        return false;
+    }
+    std::cout << name << " = " << *value << "\n";
+    return true;
 }
 
-int runSet(const ToolOptions& options, const Arguments& arguments) {
-    gh5::Board board = gh5::Board::open(options.board);
-    gh5::Grabber grabber = gh5::Grabber::create(board, options.applet);
-    const AppletParameters parameters(grabber);
-    if (const int exitCode = setByName(parameters, arguments.name, arguments.value); exitCode != kExitOk)
-        return exitCode;
-    const int32_t id = parameters.exports().Fg_getParameterIdByName(parameters.fg(), arguments.name.c_str());
-    int32_t readCode = 0;
-    const auto value = parameters.valueText(parameters.findFeature(arguments.name), id, &readCode);
-    std::cout << arguments.name << " = " << (value ? *value : arguments.value) << "\n";
-    return kExitOk;
+int runGet(const ToolOptions& options, const std::vector<std::string>& names) {
+    Session session(options);
+    const AppletParameters parameters(session.grabber());
+    bool allRead = true;
+    for (const std::string& name : names)
+        allRead = printValue(parameters, name) && allRead;
+    return allRead ? kExitOk : kExitFailure;
 }
 
-const CommandRegistrar getRegistrar{Command{
-    "get", "print one parameter's value", [](CLI::App& sub, const ToolOptions& options) {
-        auto arguments = std::make_shared<Arguments>();
-        sub.add_option("name", arguments->name, "parameter name, e.g. FG_WIDTH")->required();
-        return std::function<int()>([&options, arguments] { return runGet(options, *arguments); });
-    }}};
+int runSet(const ToolOptions& options, const std::vector<std::string>& settings) {
+    // The old spelling "set NAME VALUE" is caught before the board is opened.
+    for (const std::string& setting : settings)
+        if (setting.find('=') == std::string::npos)
+            throw UsageError("set takes NAME=VALUE, not " + setting +
+                             (settings.size() == 2 && settings[1].find('=') == std::string::npos
+                                  ? " (kestrel set " + settings[0] + "=" + settings[1] + ")"
+                                  : ""));
+    Session session(options);
+    const AppletParameters parameters(session.grabber());
+    for (const std::string& setting : settings) {
+        // A refused setting leaves the --config file as it was.
+        if (const int exitCode = applySetting(parameters, setting); exitCode != kExitOk)
+            return exitCode;
+        if (!printValue(parameters, setting.substr(0, setting.find('='))))
+            return kExitFailure;
+    }
+    return session.keepSettings();
+}
+
+const CommandRegistrar getRegistrar{
+    Command{"get", "print parameters' values", [](CLI::App& sub, const ToolOptions& options) {
+                auto names = std::make_shared<std::vector<std::string>>();
+                sub.add_option("names", *names, "parameter names, e.g. FG_WIDTH FG_HEIGHT")->required();
+                return std::function<int()>([&options, names] { return runGet(options, *names); });
+            }}};
 
 const CommandRegistrar setRegistrar{Command{
-    "set", "set one parameter (a number, a text, or an entry such as FG_GRAY)",
+    "set", "set parameters in order, each NAME=VALUE (a number, a text, or an entry such as FG_GRAY)",
     [](CLI::App& sub, const ToolOptions& options) {
-        auto arguments = std::make_shared<Arguments>();
-        sub.add_option("name", arguments->name, "parameter name, e.g. FG_FORMAT")->required();
-        sub.add_option("value", arguments->value, "the new value")->required();
-        return std::function<int()>([&options, arguments] { return runSet(options, *arguments); });
+        auto settings = std::make_shared<std::vector<std::string>>();
+        sub.add_option("settings", *settings, "NAME=VALUE settings, e.g. FG_FORMAT=FG_GRAY16")->required();
+        return std::function<int()>([&options, settings] { return runSet(options, *settings); });
     }}};
 
 } // namespace

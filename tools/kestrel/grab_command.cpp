@@ -1,6 +1,7 @@
 // kestrel grab: acquires N frames with the applet on the board and writes them as PNG or TIFF
 // files, after an optional configuration file and NAME=VALUE settings.
 #include "command.h"
+#include "config_file.h"
 #include "parameter_view.h"
 
 #include "grabhost5.hpp"
@@ -123,10 +124,9 @@ int runGrab(const ToolOptions& options, const Arguments& arguments) {
     const AppletParameters parameters(grabber);
     const Gh5AppletExports& x = grabber.exports();
     void* fg = grabber.record();
-    if (!arguments.configuration.empty()) {
-        if (const int32_t code = x.Fg_loadConfig(fg, arguments.configuration.c_str()); code != 0)
-            return fail("loading " + arguments.configuration + ": " + codeText(code));
-    }
+    loadConfigOption(options, grabber);
+    if (!arguments.configuration.empty())
+        loadConfiguration(parameters, arguments.configuration);
     for (const std::string& setting : arguments.settings)
         if (const int exitCode = applySetting(parameters, setting); exitCode != kExitOk)
             return exitCode;

@@ -1,5 +1,6 @@
 // kestrel load FILE.scf: checks a configuration file and applies it to a freshly created applet.
 #include "command.h"
+#include "config_file.h"
 #include "parameter_view.h"
 
 #include "grabhost5.hpp"
@@ -12,26 +13,19 @@ namespace kestrel::tool {
 namespace {
 
 int runLoad(const ToolOptions& options, const std::string& file) {
-    gh5::Board board = gh5::Board::open(options.board);
-    gh5::Grabber grabber = gh5::Grabber::create(board, options.applet);
-    const int32_t code = grabber.exports().Fg_loadConfig(grabber.record(), file.c_str());
-    if (code != 0) {
-        // A file that opens but does not load: wrong applet, a missing key, a broken header.
-        const std::string why = code == -2076 ? "the file cannot be read or its name has no .scf"
-                                              : "the file is not a complete configuration of this applet";
-        return fail("load " + file + " failed: " + codeText(code) + "; " + why);
-    }
+    Session session(options);
+    loadConfiguration(AppletParameters(session.grabber()), file);
     std::cout << "loaded " << file << "\n";
-    return kExitOk;
+    return session.keepSettings();
 }
 
-const CommandRegistrar loadRegistrar{
-    Command{"load", "check a configuration file and apply it to the applet",
-            [](CLI::App& sub, const ToolOptions& options) {
-                auto file = std::make_shared<std::string>();
-                sub.add_option("file", *file, "configuration file, e.g. settings.scf")->required();
-                return std::function<int()>([&options, file] { return runLoad(options, *file); });
-            }}};
+const CommandRegistrar loadRegistrar{Command{
+    "load", "check a configuration file and apply it to the applet (entry names allowed for enumerations)",
+    [](CLI::App& sub, const ToolOptions& options) {
+        auto file = std::make_shared<std::string>();
+        sub.add_option("file", *file, "configuration file, e.g. settings.scf")->required();
+        return std::function<int()>([&options, file] { return runLoad(options, *file); });
+    }}};
 
 } // namespace
 } // namespace kestrel::tool

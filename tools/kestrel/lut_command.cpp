@@ -82,8 +82,8 @@ private:
 };
 
 int run(const ToolOptions& options, const Arguments& arguments) {
-    gh5::Board board = gh5::Board::open(options.board);
-    gh5::Grabber grabber = gh5::Grabber::create(board, options.applet);
+    Session session(options);
+    gh5::Grabber& grabber = session.grabber();
     Lut lut(grabber);
     if (arguments.offset && !lut.set("FG_PROCESSING_OFFSET", FG_PROCESSING_OFFSET, *arguments.offset))
         return kExitFailure;
@@ -105,9 +105,9 @@ int run(const ToolOptions& options, const Arguments& arguments) {
             return kExitFailure;
         std::cout << "saved " << arguments.save << "\n";
     }
-    if (arguments.show || (arguments.load.empty() && arguments.save.empty()))
-        return lut.print() ? kExitOk : kExitFailure;
-    return kExitOk;
+    if ((arguments.show || (arguments.load.empty() && arguments.save.empty())) && !lut.print())
+        return kExitFailure;
+    return session.keepSettings();
 }
 
 const CommandRegistrar registrar{Command{

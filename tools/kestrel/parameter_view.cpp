@@ -2,6 +2,7 @@
 #include "parameter_view.h"
 
 #include "command.h"
+#include "suggest.h"
 
 #include <cerrno>
 #include <charconv>
@@ -90,6 +91,15 @@ const Node* AppletParameters::findFeature(const std::string& name) const {
     return found;
 }
 
+std::vector<std::string> AppletParameters::names() const {
+    std::vector<std::string> all;
+    walkTree(firstRoot(), [&](const Node* node, int) {
+        if (node->type != kestrel::kNodeCategory && node->paramName != nullptr)
+            all.emplace_back(node->paramName);
+    });
+    return all;
+}
+
 std::optional<std::string> AppletParameters::valueText(const Node* feature, int32_t id, int32_t* code) const {
     const int32_t type = feature != nullptr ? feature->type : kestrel::kNodeInteger;
     auto get = [&](void* value, int32_t typeCode) {
@@ -147,15 +157,8 @@ int32_t AppletParameters::setFromText(const Node* feature, int32_t id, const std
     const int32_t type = feature != nullptr ? feature->type : kestrel::kNodeInteger;
     switch (type) {
     case kestrel::kNodeEnumeration: {
-        const auto& entries = feature->kind.enumeration;
-        for (int32_t i = 0; i < entries.entryCount; ++i) {
-            const bool bySymbol = entries.symbolicNames != nullptr && entries.symbolicNames[i] != nullptr &&
-                                  text == entries.symbolicNames[i];
-            const bool byDisplay = entries.displayNames != nullptr && entries.displayNames[i] != nullptr &&
-                                   text == entries.displayNames[i];
-            if (bySymbol || byDisplay)
-                return set(&entries.values[i]);
-        }
+        if (const auto entry = entryValue(feature, text))
+            return set(&*entry);
         int64_t number = 0;
         if (!parseSigned(text, number) || number < INT32_MIN || number > INT32_MAX) {
             *why = concat({"'", text, "' is neither an entry nor a number; entries: ", rangeText(feature)});
@@ -197,6 +200,21 @@ int32_t AppletParameters::setFromText(const Node* feature, int32_t id, const std
         return set(&value);
     }
     }
+}
+
+std::optional<int32_t> entryValue(const Node* enumeration, const std::string& text) {
+    if (enumeration == nullptr || enumeration->type != kestrel::kNodeEnumeration)
+        return std::nullopt;
+    const auto& entries = enumeration->kind.enumeration;
+    for (int32_t i = 0; i < entries.entryCount; ++i) {
+        const bool bySymbol = entries.symbolicNames != nullptr && entries.symbolicNames[i] != nullptr &&
+                              text == entries.symbolicNames[i];
+        const bool byDisplay =
+            entries.displayNames != nullptr && entries.displayNames[i] != nullptr && text == entries.displayNames[i];
+        if (bySymbol || byDisplay)
+            return entries.values[i];
+    }
+    return std::nullopt;
 }
 
 std::string accessText(int32_t access) {
@@ -269,10 +287,14 @@ std::string latin1ToUtf8(const char* text) {
 
 std::string codeText(int32_t code) { return concat({gh5_error_text(code), " (", std::to_string(code), ")"}); }
 
+std::string unknownParameter(const AppletParameters& parameters, const std::string& name, int32_t code) {
+    return "no parameter " + name + ": " + codeText(code) + didYouMean(name, parameters.names());
+}
+
 int setByName(const AppletParameters& parameters, const std::string& name, const std::string& text) {
     const int32_t id = parameters.exports().Fg_getParameterIdByName(parameters.fg(), name.c_str());
     if (id < 0)
-        return fail("no parameter " + name + ": " + codeText(id));
+        return fail(unknownParameter(parameters, name, id));
     std::string why;
     const Node* feature = parameters.findFeature(name);
     const int32_t code = parameters.setFromText(feature, id, text, &why);

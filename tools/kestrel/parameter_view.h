@@ -26,6 +26,8 @@ public:
     const Node* firstRoot() const;
     // The feature node of a parameter name anywhere in the tree, or null.
     const Node* findFeature(const std::string& name) const;
+    // Every parameter name of the tree, in tree order.
+    std::vector<std::string> names() const;
 
     // The current value as text: enumeration entries by symbol, doubles in shortest form, strings as
     // they are. Nothing on failure; the code then is in *code.
@@ -58,6 +60,9 @@ void walkTree(const Node* root, Fn&& fn) {
         walker.visit(r, 0);
 }
 
+// The value of the enumeration entry whose symbol or display name is text; nothing when none is.
+std::optional<int32_t> entryValue(const Node* enumeration, const std::string& text);
+
 // "readable and writable", "read only", ... for an access word.
 std::string accessText(int32_t access);
 // The range or entries of a feature, one line of text ("" when it has none).
@@ -66,6 +71,9 @@ std::string rangeText(const Node* feature);
 std::string latin1ToUtf8(const char* text);
 // "message: text (code)" with the meaning of the applet's code.
 std::string codeText(int32_t code);
+
+// "no parameter NAME: <code>; did you mean ...?" for a name the applet does not know.
+std::string unknownParameter(const AppletParameters& parameters, const std::string& name, int32_t code);
 
 // Sets a parameter by name from the text a user typed. The tool's success exit, or its failure
 // exit after a message naming the parameter, the value and, where the tree has them, the bounds.

@@ -1,5 +1,7 @@
-// kestrel save FILE.scf: writes the settings of a freshly created applet to a configuration file.
+// kestrel save FILE.scf: writes the applet's settings (the fresh ones, or those of --config) to a
+// configuration file.
 #include "command.h"
+#include "config_file.h"
 #include "parameter_view.h"
 
 #include "grabhost5.hpp"
@@ -12,11 +14,8 @@ namespace kestrel::tool {
 namespace {
 
 int runSave(const ToolOptions& options, const std::string& file) {
-    gh5::Board board = gh5::Board::open(options.board);
-    gh5::Grabber grabber = gh5::Grabber::create(board, options.applet);
-    const int32_t code = grabber.exports().Fg_saveConfig(grabber.record(), file.c_str());
-    if (code != 0)
-        return fail("save " + file + " failed: " + codeText(code));
+    Session session(options);
+    saveConfiguration(AppletParameters(session.grabber()), file);
     std::cout << "saved " << file << "\n";
     return kExitOk;
 }

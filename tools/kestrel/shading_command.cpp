@@ -41,8 +41,8 @@ struct Arguments {
 };
 
 int run(const ToolOptions& options, const Arguments& arguments) {
-    gh5::Board board = gh5::Board::open(options.board);
-    gh5::Grabber grabber = gh5::Grabber::create(board, options.applet);
+    Session session(options);
+    gh5::Grabber& grabber = session.grabber();
     const Gh5AppletExports& ex = grabber.exports();
     Gh5Grabber* fg = grabber.record();
     const auto check = [](const char* name, int32_t code) {
@@ -90,7 +90,7 @@ int run(const ToolOptions& options, const Arguments& arguments) {
     double normalization = 0.0;
     ex.Fg_getParameterWithType(fg, FG_SHADING_GAIN_NORMALIZATION_VALUE, &normalization, 0, 0);
     std::cout << "FG_SHADING_GAIN_NORMALIZATION_VALUE = " << normalization << "\n";
-    return kExitOk;
+    return session.keepSettings();
 }
 
 const CommandRegistrar registrar{Command{

@@ -106,11 +106,11 @@ int runSoftwarePulses(const gh5::Board& board, gh5::Grabber& grabber, const Appl
 }
 
 int runTrigger(const ToolOptions& options, const Arguments& arguments) {
-    gh5::Board board = gh5::Board::open(options.board);
-    gh5::Grabber grabber = gh5::Grabber::create(board, options.applet);
+    Session session(options);
+    gh5::Grabber& grabber = session.grabber();
     const AppletParameters parameters(grabber);
     if (arguments.softwarePulses > 0)
-        return runSoftwarePulses(board, grabber, parameters, arguments);
+        return runSoftwarePulses(session.board(), grabber, parameters, arguments);
     for (const std::string& setting : arguments.settings) {
         if (const int exitCode = applySetting(parameters, setting); exitCode != kExitOk)
             return exitCode;

@@ -86,8 +86,8 @@ int checkDocument(const std::string&) {
 #endif
 
 int runXml(const ToolOptions& options, const XmlOptions& xmlOptions) {
-    gh5::Board board = gh5::Board::open(options.board);
-    gh5::Grabber grabber = gh5::Grabber::create(board, options.applet);
+    Session session(options);
+    gh5::Grabber& grabber = session.grabber();
     const std::string xml = fetchDocument(grabber);
     if (xmlOptions.check)
         return checkDocument(xml);

@@ -1,0 +1,25 @@
+// Configuration files from the tool's side: the applet's own reader and writer do the work; the
+// tool adds entry names for enumerations and the operating system's reason when a file fails.
+#pragma once
+
+#include "parameter_view.h"
+
+#include <string>
+
+namespace kestrel::tool {
+
+// Why path cannot be read ("No such file or directory", ...), or "" when it can.
+std::string whyNotReadable(const std::string& path);
+// Why path cannot be created or replaced, or "" when nothing stands in the way.
+std::string whyNotWritable(const std::string& path);
+
+// Loads a configuration file into the applet. Enumeration values written by entry name
+// ("FG_FORMAT=FG_GRAY16;") are turned into the numbers the applet's reader takes, through a copy;
+// the user's file is never changed. Throws std::runtime_error with a message naming the file and
+// the reason.
+void loadConfiguration(const AppletParameters& parameters, const std::string& path);
+
+// Writes the applet's current settings to path; throws std::runtime_error naming the reason.
+void saveConfiguration(const AppletParameters& parameters, const std::string& path);
+
+} // namespace kestrel::tool

@@ -1,0 +1,36 @@
+// One command's board and applet, with the --config file loaded before and kept after.
+#include "command.h"
+#include "config_file.h"
+#include "parameter_view.h"
+
+#include <filesystem>
+
+namespace kestrel::tool {
+
+Session::Session(const ToolOptions& options, Config config)
+    : options_(options), board_(gh5::Board::open(options.board)),
+      grabber_(gh5::Grabber::create(board_, options.applet)) {
+    if (config == Config::Load)
+        loadConfig();
+}
+
+void loadConfigOption(const ToolOptions& options, gh5::Grabber& grabber) {
+    // A file that does not exist yet is where the first changing command will keep its result.
+    std::error_code error;
+    if (options.config.empty() || !std::filesystem::exists(options.config, error))
+        return;
+    loadConfiguration(AppletParameters(grabber), options.config);
+}
+
+void Session::loadConfig() {
+    loadConfigOption(options_, grabber_);
+}
+
+int Session::keepSettings() {
+    if (options_.config.empty())
+        return kExitOk;
+    saveConfiguration(AppletParameters(grabber_), options_.config);
+    return kExitOk;
+}
+
+} // namespace kestrel::tool
