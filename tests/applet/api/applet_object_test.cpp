@@ -51,40 +51,6 @@ TEST(AppletObject, ModuleNameIsTheFileThatHoldsTheCodeWithoutExtension) {
     EXPECT_EQ(applet.moduleName(), "applet_api_unit_tests");
 }
 
-TEST(AppletObject, StartsWithEmptySettingsAndTables) {
-    FgDsWrapperImpl applet;
-    EXPECT_EQ(applet.inspectSettings().size(), 0u);
-    EXPECT_EQ(applet.parameterTables().parameterCount(), 0u);
-    EXPECT_TRUE(applet.parameterProperties().empty());
-    EXPECT_EQ(applet.constantZero(), 0u);
-    EXPECT_EQ(applet.constantOne(), 1u);
-    EXPECT_EQ(applet.wrapperPrivate().lastError(), 0);
-    EXPECT_EQ(applet.wrapperPrivate().hostFgHandle(), nullptr);
-    EXPECT_EQ(applet.wrapperPrivate().boardHandle(), nullptr);
-    EXPECT_EQ(applet.wrapperPrivate().designImage(), nullptr);
-    EXPECT_FALSE(applet.objectLock().isLocked());
-}
-
-TEST(AppletObject, StartsWithTheInitialParameterValues) {
-    FgDsWrapperImpl applet;
-    const kestrel::ParameterValueBlock& values = applet.values();
-    EXPECT_EQ(values.timeoutSeconds, 1000000u);
-    EXPECT_EQ(values.cameraLinkCamType, 208);
-    EXPECT_EQ(values.widthPixels, 1024u);
-    EXPECT_EQ(values.lutValues[4095], 0u);
-    EXPECT_TRUE(values.lutCustomFile.empty());
-    EXPECT_EQ(values.triggerOutSelects[1], 7u);
-    EXPECT_EQ(values.legacyDigitalOutput, 3u);
-}
-
-TEST(AppletObject, IdentityTexts) {
-    FgDsWrapperImpl applet;
-    EXPECT_STREQ(applet.getVendorName(), "Tarnwell GmbH");
-    EXPECT_STREQ(applet.getAppletName(), "Kestrel12");
-    EXPECT_STREQ(applet.getAppletVersion(), "1.2");
-    EXPECT_EQ(applet.getLoadAppletId(), 0);
-}
-
 TEST(AppletObject, DmaMappingSlotsAreNotImplemented) {
     EXPECT_EQ(runtimeErrorText(&FgDsWrapperImpl::processChannelToDma),
               "processChannelToDma() is not implemented.");
@@ -142,23 +108,6 @@ TEST(UnboundHost, HelpersAnswerNotAvailableNoIdAndNoTree) {
     EXPECT_EQ(record.hostParameterInfo(), nullptr);
     EXPECT_EQ(record.queryHostLastError(), -12);
     EXPECT_EQ(record.lastError(), 0);
-}
-
-TEST(GeneratorRegisters, CacheStartsAtThePowerUpValues) {
-    kestrel::GeneratorRegisters registers;
-    using kestrel::GeneratorRegister;
-    EXPECT_EQ(registers.cachedValue(GeneratorRegister::Enable), 0u);
-    EXPECT_EQ(registers.cachedValue(GeneratorRegister::Start), 1u);
-    EXPECT_EQ(registers.cachedValue(GeneratorRegister::Width), 2048u);
-    EXPECT_EQ(registers.cachedValue(GeneratorRegister::LineWidth), 2080u);
-    EXPECT_EQ(registers.cachedValue(GeneratorRegister::Height), 1024u);
-    EXPECT_EQ(registers.cachedValue(GeneratorRegister::Active), 3u);
-    EXPECT_EQ(registers.cachedValue(GeneratorRegister::Passive), 29u);
-    EXPECT_EQ(registers.cachedValue(GeneratorRegister::Mask), 15u);
-    EXPECT_EQ(registers.cachedValue(GeneratorRegister::Roll), 1u);
-    uint64_t mask = 0;
-    registers.readCachedMask(&mask, true);
-    EXPECT_EQ(mask, 15u);
 }
 
 TEST(GeneratorRegisters, CachedMaskIntoNullRaisesOnlyWhenReporting) {

@@ -150,18 +150,6 @@ TEST_F(Creation, HostInitialisationFailureReportsTheHostErrorAndClosesTheImage) 
     EXPECT_FALSE(applet.hostLoaded());
 }
 
-TEST_F(Creation, WritesZeroToTheNineSimulatorRegistersInOrder) {
-    HostRecord record;
-    ASSERT_EQ(applet.create(record), 0);
-    const FakeState& s = applet.state();
-    ASSERT_GE(s.boardWriteCount, 9);
-    for (int i = 0; i < 9; ++i) {
-        EXPECT_EQ(s.boardWrites[i].id, FAKE_GENERATOR_ID_BASE + static_cast<uint32_t>(i)) << i;
-        EXPECT_EQ(s.boardWrites[i].value, 0u) << i;
-    }
-    applet.api().Fg_FreeGrabber(&record);
-}
-
 TEST_F(Creation, ARefusedSimulatorWriteDoesNotFailCreation) {
     applet.state().boardFailId = FAKE_GENERATOR_ID_BASE + 3;
     applet.state().boardFailCode = -7001;

@@ -79,19 +79,6 @@ TEST(Platform, ExclusiveCreateRefusesAnExistingFile) {
     std::filesystem::remove_all(directory);
 }
 
-TEST(Platform, ClocksNeverRunBackwards) {
-    const uint64_t firstNs = platform::monotonicNs();
-    const uint64_t firstMs = platform::tickCountMs();
-    EXPECT_GE(platform::monotonicNs(), firstNs);
-    EXPECT_GE(platform::tickCountMs(), firstMs);
-}
-
-TEST(Platform, SleepWaitsAtLeastTheGivenTime) {
-    const uint64_t start = platform::monotonicNs();
-    platform::sleepNs(2000000);
-    EXPECT_GE(platform::monotonicNs() - start, 2000000u);
-}
-
 TEST(NativeMutex, OwnerMayTakeItAgain) {
     platform::NativeMutex mutex;
     mutex.lock();

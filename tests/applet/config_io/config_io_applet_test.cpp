@@ -168,14 +168,6 @@ std::string registerDifferences(const RegisterSnapshot& expected, const Register
 
 // ---- saving ----
 
-TEST_F(ConfigOnApplet, SavedFileOfAFreshAppletIsTheReviewedText) {
-    const std::string golden = readFile(KESTREL_TEST_DATA_DIR "/config/fresh_applet.scf");
-    ASSERT_FALSE(golden.empty()) << "golden file missing";
-    ASSERT_EQ(saveConfig(path("fresh.scf")), kOk);
-    EXPECT_EQ(readFile(path("fresh.scf")), golden);
-    EXPECT_EQ(applet().lastError(), kOk);
-}
-
 TEST_F(ConfigOnApplet, SaveToANameWithoutScfFailsAndLoadOfAMissingFileIsAReadFailure) {
     EXPECT_EQ(saveConfig(path("settings.txt")), kErrFileWrite);
     EXPECT_EQ(applet().lastError(), kErrFileWrite);
@@ -251,29 +243,7 @@ TEST_F(ConfigOnApplet, WriteFailuresOfSaveAndLutWriterAreFileWriteErrorsWithNoPa
     }
 }
 
-TEST_F(ConfigOnApplet, SavedPulseDelayOfOneTenthReadsAsWritten) {
-    setOrFail<double>(FG_TRIGGER_PULSEFORMGEN0_DELAY, 0.1);
-    ASSERT_EQ(saveConfig(path("a.scf")), kOk);
-    EXPECT_NE(readFile(path("a.scf")).find("\nFG_TRIGGER_PULSEFORMGEN0_DELAY=0.1;\n"), std::string::npos);
-}
-
 // ---- loading ----
-
-TEST_F(ConfigOnApplet, SaveThenLoadOntoAFreshAppletRestoresEverySavedValueAndTheBoard) {
-    changeManySettings();
-    ASSERT_EQ(saveConfig(path("many.scf")), kOk);
-    const ParameterSnapshot savedParameters = parameters();
-    const RegisterSnapshot savedRegisters = registers();
-    const std::vector<uint32_t> savedLut = lut();
-
-    freshApplet();
-    ASSERT_NE(parameters(), savedParameters) << "a fresh applet should differ from the changed one";
-    ASSERT_EQ(loadConfig(path("many.scf")), kOk);
-    EXPECT_EQ(applet().lastError(), kOk);
-    EXPECT_EQ(parameters(), savedParameters);
-    EXPECT_EQ(registerDifferences(savedRegisters, registers()), "");
-    EXPECT_EQ(lut(), savedLut);
-}
 
 TEST_F(ConfigOnApplet, LoadAppliesInFileOrderSoTheQueueModeHasTheLastWordOnTheMinimumPeriod) {
     // Set last, the frequency leaves its own minimum period; a load applies the frequency before
@@ -298,82 +268,6 @@ TEST_F(ConfigOnApplet, LoadingItsOwnFileLeavesAnAppletAsItWas) {
     ASSERT_EQ(loadConfig(path("many.scf")), kOk);
     EXPECT_EQ(parameters(), before);
     EXPECT_EQ(registerDifferences(registersBefore, registers()), "");
-}
-
-TEST_F(ConfigOnApplet, LoadOfAnotherAppletsFileChangesNothing) {
-    changeManySettings();
-    ASSERT_EQ(saveConfig(path("many.scf")), kOk);
-    std::string text = readFile(path("many.scf"));
-    text.replace(text.find("Typ='Kestrel12'"), 15, "Typ='Kestrel11'");
-    const std::string other = writeFile("other.scf", text);
-
-    freshApplet();
-    const ParameterSnapshot before = parameters();
-    const RegisterSnapshot registersBefore = registers();
-    EXPECT_EQ(loadConfig(other), kErrConfigLoad);
-    EXPECT_EQ(applet().lastError(), kErrConfigLoad);
-    EXPECT_EQ(parameters(), before);
-    EXPECT_EQ(registerDifferences(registersBefore, registers()), "");
-}
-
-TEST_F(ConfigOnApplet, ActivePortThreeLoadsLikeZero) {
-    changeManySettings();
-    ASSERT_EQ(saveConfig(path("many.scf")), kOk);
-    const ParameterSnapshot saved = parameters();
-    std::string text = readFile(path("many.scf"));
-    text.replace(text.find("AktivePort=0;"), 13, "AktivePort=3;");
-    const std::string three = writeFile("three.scf", text);
-
-    freshApplet();
-    EXPECT_EQ(loadConfig(three), kOk);
-    EXPECT_EQ(parameters(), saved);
-}
-
-TEST_F(ConfigOnApplet, AKeyMissingInTheStagePassLeavesEarlierFieldsStagedButTheBoardUntouched) {
-    changeManySettings();
-    ASSERT_EQ(saveConfig(path("many.scf")), kOk);
-    const std::string broken =
-        writeFile("broken.scf", test::withoutKey(readFile(path("many.scf")), "FG_GEN_FREQ"));
-
-    freshApplet();
-    const RegisterSnapshot registersBefore = registers();
-    EXPECT_EQ(loadConfig(broken), kErrConfigLoad);
-    EXPECT_EQ(applet().lastError(), kErrConfigLoad);
-    // FG_WIDTH comes before the missing key: its field holds the file's value, yet no setter ran.
-    EXPECT_EQ(applet().get<uint32_t>(FG_WIDTH), 512u);
-    EXPECT_EQ(registerDifferences(registersBefore, registers()), "");
-    // A key after the missing one was never read.
-    EXPECT_EQ(applet().get<int32_t>(FG_NOISEFILTER), 0);
-}
-
-TEST_F(ConfigOnApplet, AKeyMissingInTheApplyPassKeepsWhatWasAppliedBeforeIt) {
-    changeManySettings();
-    ASSERT_EQ(saveConfig(path("many.scf")), kOk);
-    const std::string broken =
-        writeFile("broken.scf", test::withoutKey(readFile(path("many.scf")), "FG_AREATRIGGERMODE"));
-    const uint64_t savedWidthRegister = applet().reg("Device1_Process0_Buffer_0_DRAM_A_0_XLength");
-
-    freshApplet();
-    const uint64_t freshWidthRegister = applet().reg("Device1_Process0_Buffer_0_DRAM_A_0_XLength");
-    ASSERT_NE(freshWidthRegister, savedWidthRegister);
-    EXPECT_EQ(loadConfig(broken), kErrConfigLoad);
-    // The width is applied before the area trigger mode: its register follows the file.
-    EXPECT_EQ(applet().reg("Device1_Process0_Buffer_0_DRAM_A_0_XLength"), savedWidthRegister);
-    // The mode itself and every setter after it did not run: their registers are a fresh
-    // applet's. The stage pass had completed, so the staged-only settings hold the file's values.
-    EXPECT_EQ(applet().get<uint32_t>(FG_AREATRIGGERMODE), 1u);
-    EXPECT_EQ(applet().reg("Device1_Process1_Trigger_TriggerCam0_InputSelect_Polarity_Invert"), 0u);
-    EXPECT_EQ(applet().get<double>(FG_PROCESSING_GAMMA), 1.5);
-}
-
-TEST_F(ConfigOnApplet, TheLargestUnsignedValueIsWrittenAsMinusOneAndReadBack) {
-    ASSERT_EQ(saveConfig(path("a.scf")), kOk);
-    const std::string file = writeFile("b.scf", test::withValue(readFile(path("a.scf")), "FG_TIMEOUT", "-1"));
-    // The timeout's setter refuses 4294967295; the field keeps the staged value all the same.
-    ASSERT_EQ(loadConfig(file), kOk);
-    EXPECT_EQ(applet().get<uint32_t>(FG_TIMEOUT), 4294967295u);
-    ASSERT_EQ(saveConfig(path("c.scf")), kOk);
-    EXPECT_NE(readFile(path("c.scf")).find("\nFG_TIMEOUT=-1;\n"), std::string::npos);
 }
 
 TEST_F(ConfigOnApplet, ARejectedValueIsIgnoredByTheBoardButKeptInItsField) {

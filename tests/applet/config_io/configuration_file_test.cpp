@@ -51,11 +51,6 @@ protected:
     int32_t width_ = -1;
 };
 
-TEST_F(ConfigurationFile, SaveWritesTheHeaderWithTheIdentityThenTheParameters) {
-    EXPECT_EQ(save("a.scf"), kOk);
-    EXPECT_EQ(readFile(path("a.scf")), kHeader + "\n[Port A]\nFG_WIDTH=1024;\n");
-}
-
 TEST_F(ConfigurationFile, SaveWantsScfAnywhereInANameThatCanBeCreated) {
     const std::pair<const char*, int32_t> names[] = {{"settings.txt", kErrFileWrite},
                                                      {"config.SCF", kErrFileWrite},

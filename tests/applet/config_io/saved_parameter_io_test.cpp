@@ -89,15 +89,6 @@ protected:
 
 // ---- writing ----
 
-TEST_F(SavedParameterIo, WritesThePortSectionThenEveryKeyInFileOrder) {
-    const std::vector<std::string> written = lines(savedText(ParameterValueBlock{}));
-    ASSERT_EQ(written.size(), 2u + 97u);
-    EXPECT_EQ(written[0], "");
-    EXPECT_EQ(written[1], "[Port A]");
-    for (std::size_t i = 0; i < 97; ++i)
-        EXPECT_EQ(written[2 + i].substr(0, written[2 + i].find('=')), savedParameters()[i].key);
-}
-
 TEST_F(SavedParameterIo, WritesEachKindInItsLineForm) {
     ParameterValueBlock values;
     values.timeoutSeconds = 4294967295u;

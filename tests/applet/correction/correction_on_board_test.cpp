@@ -141,22 +141,6 @@ protected:
 
 // ---- lookup table ----
 
-TEST_F(CorrectionOnBoard, BoardHoldsTheIdentityTableAfterCreation) {
-    const std::vector<uint32_t> lut = boardLut();
-    for (uint32_t i = 0; i < 4096; ++i)
-        ASSERT_EQ(lut[i], i) << i;
-    EXPECT_EQ(applet().get<int32_t>(FG_LUT_TYPE), 3);
-    EXPECT_EQ(applet().get<uint32_t>(FG_LUT_IMPLEMENTATION_TYPE), 0u);
-    EXPECT_EQ(applet().get<uint32_t>(FG_LUT_IN_BITS), 12u);
-}
-
-TEST_F(CorrectionOnBoard, InvertTransfersTheInvertedTable) {
-    ASSERT_EQ(applet().set<int32_t>(FG_PROCESSING_INVERT, 1), 0);
-    const std::vector<uint32_t> lut = boardLut();
-    for (uint32_t i = 0; i < 4096; ++i)
-        ASSERT_EQ(lut[i], 4095 - i) << i;
-}
-
 TEST_F(CorrectionOnBoard, ProcessingSettingsReachTheBoard) {
     ASSERT_EQ(applet().set<double>(FG_PROCESSING_GAMMA, 2.0), 0);
     EXPECT_EQ(boardLut()[1024], 2048u);
@@ -171,18 +155,6 @@ TEST_F(CorrectionOnBoard, ProcessingSettingsReachTheBoard) {
     const std::vector<uint32_t> zero = boardLut();
     EXPECT_EQ(zero[0], 0u);
     EXPECT_EQ(zero[4095], 0u);
-}
-
-TEST_F(CorrectionOnBoard, OutOfRangeSettingsAreRefusedAndKeepTheTable) {
-    EXPECT_EQ(applet().set<double>(FG_PROCESSING_OFFSET, 1.5), kErrOutOfRange);
-    EXPECT_EQ(applet().set<double>(FG_PROCESSING_GAIN, -0.1), kErrOutOfRange);
-    EXPECT_EQ(applet().set<double>(FG_PROCESSING_GAIN, 4096.5), kErrOutOfRange);
-    EXPECT_EQ(applet().set<double>(FG_PROCESSING_GAMMA, 1000.5), kErrOutOfRange);
-    EXPECT_EQ(applet().set<int32_t>(FG_PROCESSING_INVERT, 2), kErrOutOfRange);
-    EXPECT_EQ(applet().set<int32_t>(FG_LUT_TYPE, 1), kErrOutOfRange);
-    EXPECT_EQ(applet().get<double>(FG_PROCESSING_OFFSET), 0.0);
-    EXPECT_EQ(applet().get<double>(FG_PROCESSING_GAIN), 1.0);
-    EXPECT_EQ(boardLut()[100], 100u);
 }
 
 TEST_F(CorrectionOnBoard, LutValueSetsOneEntry) {
@@ -201,32 +173,6 @@ TEST_F(CorrectionOnBoard, LutValueIndex4096IsRefusedOnSetAndGet) {
     EXPECT_EQ(applet().exports().Fg_getParameterWithType(applet().fg(), FG_LUT_VALUE, &field, 0, 0),
               kErrInvalidArgument);
     EXPECT_EQ(boardLut()[0], 0u);
-}
-
-TEST_F(CorrectionOnBoard, SavedTableLoadsBackInCustomMode) {
-    const std::string file = path("identity.lut");
-    ASSERT_EQ(applet().setText(FG_LUT_SAVE_FILE, file.c_str()), 0);
-    EXPECT_EQ(textOf(FG_LUT_SAVE_FILE), file);
-    std::ifstream in(file, std::ios::binary);
-    const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(
-        content.rfind(
-            "# Lut data file v1.1\n\n\n\n[gray]\n\nid=3;\nnrOfElements=4096;\nformat=0;\nnumber=0;\n0,0;\n",
-            0),
-        0u);
-    EXPECT_TRUE(content.ends_with("\n4095,4095;\n"));
-
-    ASSERT_EQ(applet().set<int32_t>(FG_PROCESSING_INVERT, 1), 0);
-    // In processing mode the custom file is only stored.
-    ASSERT_EQ(applet().setText(FG_LUT_CUSTOM_FILE, file.c_str()), 0);
-    EXPECT_EQ(boardLut()[0], 4095u);
-    ASSERT_EQ(applet().set<int32_t>(FG_LUT_TYPE, 0), 0);
-    const std::vector<uint32_t> lut = boardLut();
-    for (uint32_t i = 0; i < 4096; ++i)
-        ASSERT_EQ(lut[i], i) << i;
-    // Processing settings no longer recompute in custom mode.
-    ASSERT_EQ(applet().set<double>(FG_PROCESSING_GAMMA, 2.0), 0);
-    EXPECT_EQ(boardLut()[1024], 1024u);
 }
 
 TEST_F(CorrectionOnBoard, CustomFileWith100ValuesChangesOnlyTheFirst100Entries) {
@@ -296,29 +242,6 @@ TEST_F(CorrectionOnBoard, SavingWithAnEmptyNameWritesNothingAndUnwritablePathsFa
 
 // ---- shading parameters ----
 
-TEST_F(CorrectionOnBoard, EnablesReachTheirRegistersAndAFailingWriteKeepsTheOldValue) {
-    const struct {
-        int32_t id;
-        const char* reg;
-    } rows[] = {
-        {FG_SHADING_OFFSET_ENABLE, "Device1_Process0_Shading_EnableOffset_Enable_Value"},
-        {FG_SHADING_GAIN_ENABLE, "Device1_Process0_Shading_EnableGain_Enable_Value"},
-        {FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE,
-         "Device1_Process0_NoiseFilter_EnableDeadPixelReplacement_Value"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.reg);
-        ASSERT_EQ(applet().set<uint32_t>(row.id, 1), 0);
-        EXPECT_EQ(applet().reg(row.reg), 1u);
-        EXPECT_EQ(applet().set<uint32_t>(row.id, 2), kErrOutOfRange);
-        applet().failWrites(row.reg, -7777);
-        EXPECT_EQ(applet().set<uint32_t>(row.id, 0), -7777);
-        EXPECT_EQ(applet().get<uint32_t>(row.id), 1u);
-        EXPECT_EQ(applet().reg(row.reg), 1u);
-    }
-    EXPECT_EQ(applet().reg("Device1_Process0_Shading_EnableGain_Default_Value"), 4096u);
-}
-
 TEST_F(CorrectionOnBoard, GainCorrectionModeSetsTheNormalizationValue) {
     ASSERT_EQ(applet().set<double>(FG_SHADING_GAIN_NORMALIZATION_VALUE, 1000.0), 0);
     ASSERT_EQ(applet().set<uint32_t>(FG_SHADING_GAIN_CORRECTION_MODE, 2), 0);
@@ -333,12 +256,6 @@ TEST_F(CorrectionOnBoard, GainCorrectionModeSetsTheNormalizationValue) {
     EXPECT_EQ(applet().set<uint32_t>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD, 4096), kErrOutOfRange);
     EXPECT_EQ(applet().set<int32_t>(FG_SHADING_APPLY_SETTINGS, 0), kErrOutOfRange);
     EXPECT_EQ(applet().get<uint32_t>(FG_SHADING_GAIN_CORRECTION_MODE), 3u);
-}
-
-TEST_F(CorrectionOnBoard, FileNamesAreStoredOnly) {
-    ASSERT_EQ(applet().setText(FG_SHADING_BLACK_FILENAME, "/no/such/black.tif"), 0);
-    EXPECT_EQ(textOf(FG_SHADING_BLACK_FILENAME), "/no/such/black.tif");
-    EXPECT_EQ(textOf(FG_SHADING_GRAY_FILENAME), "");
 }
 
 // ---- automatic correction and upload ----

@@ -60,37 +60,6 @@ protected:
 
 // ---- enumeration ----
 
-TEST_F(Dispatch, EnumeratesExactlyTheCatalogueInListOrder) {
-    EXPECT_EQ(count(), 140);
-    EXPECT_STREQ(nameAt(0), "FG_TIMEOUT");
-    EXPECT_EQ(idAt(0), kTimeout);
-    EXPECT_EQ(idAt(18), kWidth);
-    EXPECT_STREQ(nameAt(139), "FG_DIGIO_OUTPUT");
-    for (int32_t outside : {140, -1, -5}) {
-        EXPECT_EQ(nameAt(outside), nullptr) << outside;
-        EXPECT_EQ(applet.lastError(), kErrInvalidArgument) << outside;
-        EXPECT_EQ(idAt(outside), kErrInvalidArgument) << outside;
-        EXPECT_EQ(applet.lastError(), kErrInvalidArgument) << outside;
-    }
-}
-
-TEST_F(Dispatch, EveryIndexNamesAParameterWhoseNameGivesBackItsIdentifier) {
-    for (int32_t index = 0; index < 140; ++index) {
-        const char* name = nameAt(index);
-        ASSERT_NE(name, nullptr) << index;
-        EXPECT_EQ(idByName(name), idAt(index)) << name;
-    }
-}
-
-TEST_F(Dispatch, NamesAreCaseSensitiveAndNeverEmpty) {
-    EXPECT_EQ(idByName("FG_WIDTH"), kWidth);
-    EXPECT_EQ(idByName("fg_width"), kErrInvalidArgument);
-    EXPECT_EQ(idByName("FG_Width"), kErrInvalidArgument);
-    EXPECT_EQ(idByName("FG_WIDTH "), kErrInvalidArgument);
-    EXPECT_EQ(idByName(""), kErrInvalidArgument);
-    EXPECT_EQ(idByName(nullptr), kErrInvalidArgument);
-}
-
 TEST_F(Dispatch, EnumerationOperationsWriteTheLastErrorExceptTheCount) {
     provokeError();
     EXPECT_EQ(idByName("FG_HEIGHT"), 200);
@@ -110,13 +79,6 @@ TEST_F(Dispatch, EnumerationOperationsWriteTheLastErrorExceptTheCount) {
 
     EXPECT_EQ(idByName("NO_SUCH_NAME"), kErrInvalidArgument);
     EXPECT_EQ(applet.lastError(), kErrInvalidArgument);
-}
-
-TEST_F(Dispatch, NameTextsStayValidAcrossLaterCalls) {
-    const char* first = nameAt(18);
-    nameAt(19);
-    idByName("FG_HEIGHT");
-    EXPECT_STREQ(first, "FG_WIDTH");
 }
 
 // ---- null values and the handle ----
@@ -177,33 +139,6 @@ TEST_F(Dispatch, OnlyDmaIndexZeroExists) {
     EXPECT_EQ(depth, 12u);
 }
 
-TEST_F(Dispatch, RejectedSetReportsItsCodeAndKeepsTheOldValue) {
-    const uint32_t before = applet.get<uint32_t>(kWidth);
-    EXPECT_EQ(applet.set(kWidth, uint32_t{1000}), -7080);
-    EXPECT_EQ(applet.lastError(), -7080);
-    EXPECT_EQ(applet.get<uint32_t>(kWidth), before);
-    EXPECT_EQ(applet.lastError(), 0) << "a successful get clears the last error";
-}
-
-TEST_F(Dispatch, SimulatorShadowsKeepTheirValuesWhenTheBoardRefusesAWrite) {
-    constexpr int32_t kGenFrequency = 30106;
-    constexpr int32_t kGenActive = 30101;
-    const uint32_t active = applet.get<uint32_t>(kGenActive);
-    const double frequency = applet.get<double>(kGenFrequency);
-    const uint64_t onBoard = applet.reg("AAGenActive");
-
-    applet.failWrites("AAGenActive", -4711);
-    EXPECT_EQ(applet.set(kGenFrequency, 62.5), -4711);
-    EXPECT_EQ(applet.get<uint32_t>(kGenActive), active) << "the shadow still holds the last value written";
-    EXPECT_EQ(applet.reg("AAGenActive"), onBoard);
-    EXPECT_EQ(applet.get<double>(kGenFrequency), frequency);
-
-    applet.failWrites("AAGenActive", 0);
-    ASSERT_EQ(applet.set(kGenFrequency, 62.5), 0);
-    EXPECT_NE(applet.get<uint32_t>(kGenActive), active);
-    EXPECT_EQ(applet.get<uint32_t>(kGenActive), applet.reg("AAGenActive") + 1);
-}
-
 // ---- read-only and constant parameters ----
 
 TEST_F(Dispatch, ReadOnlyParametersRefuseSetsWithMinusTwelve) {
@@ -215,17 +150,6 @@ TEST_F(Dispatch, ReadOnlyParametersRefuseSetsWithMinusTwelve) {
         EXPECT_EQ(setWithDma(id, value, 0), kErrReadOnly) << id;
         EXPECT_EQ(applet.lastError(), kErrReadOnly) << id;
     }
-}
-
-TEST_F(Dispatch, ConstantParametersReadTheirFixedValues) {
-    EXPECT_EQ(applet.get<uint32_t>(kPixelDepth), 12u);
-    EXPECT_EQ(applet.get<uint32_t>(kAppletVersion), 2u);
-    EXPECT_EQ(applet.get<uint32_t>(kAppletRevision), 4u);
-    EXPECT_EQ(applet.get<uint32_t>(kAppletId), 0u);
-    EXPECT_EQ(applet.lastError(), 0);
-    uint32_t depth = 7;
-    EXPECT_EQ(applet.set(kPixelDepth, depth), kErrReadOnly);
-    EXPECT_EQ(applet.get<uint32_t>(kPixelDepth), 12u);
 }
 
 TEST_F(Dispatch, HapFileIsTheImageNameWithItsTerminator) {

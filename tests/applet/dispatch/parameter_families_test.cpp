@@ -117,25 +117,6 @@ protected:
 
 // ---- register access ----
 
-TEST_F(ParameterFamilies, RegisterAccessAddsOneNamePerDesignRegister) {
-    ScopedEnvironment on("QUIL_ENABLE_DRA", "On");
-    const auto applet = create();
-    const int32_t registers = DesignImage_GetRegisterCount(applet->design());
-    ASSERT_GT(registers, 0);
-    EXPECT_EQ(applet->count(), 140 + registers);
-    EXPECT_STREQ(applet->nameAt(139), "FG_DIGIO_OUTPUT");
-    const std::string first = std::string("DRA_") + DesignImage_GetRegisterName(applet->design(), 1);
-    EXPECT_STREQ(applet->nameAt(140), first.c_str());
-    const std::string last = std::string("DRA_") + DesignImage_GetRegisterName(applet->design(), registers);
-    EXPECT_STREQ(applet->nameAt(139 + registers), last.c_str());
-    EXPECT_EQ(applet->nameAt(140 + registers), nullptr);
-
-    const uint32_t formatId = applet->registerId("Device1_Process0_Camera_Format");
-    EXPECT_EQ(applet->idByName("DRA_Device1_Process0_Camera_Format"), kRegisterAccessBase + int32_t(formatId));
-    EXPECT_EQ(applet->idAt(140), applet->idByName(first.c_str()));
-    EXPECT_EQ(applet->idByName("dra_Device1_Process0_Camera_Format"), kErrInvalidArgument);
-}
-
 class RegisterAccess : public ParameterFamilies {
 protected:
     void SetUp() override {
@@ -220,39 +201,6 @@ TEST_F(RegisterAccess, IdentifierOneMillionItselfIsNoRegister) {
 }
 
 // ---- design access ----
-
-TEST_F(ParameterFamilies, SwitchedOnDesignParametersAreCountedAndNamedButHaveNoIdentifierByIndex) {
-    dir.writeSettings("# design parameters reachable by name\n"
-                      "[Other]\n"
-                      "Device1_Process0_Camera_UseDval = on\n"
-                      "[Kestrel12]\n"
-                      "  Device1_Process0_Camera_Format   =   On   # the port's pixel format\n"
-                      "Device1_Process0_Buffer_0_DRAM_A_0_XLength = TRUE\n"
-                      "Device1_Process0_Buffer_0_DRAM_A_0_YLength = 1\n"
-                      "Device1_Process0_Camera_UseDval = off\n"
-                      "Device1_Process0_Buffer_0_DRAM_A_0_XOffset = 2\n"
-                      "Device1_Process0_Buffer_0_DRAM_A_0_YOffset = enabled\n"
-                      "No_Such_Design_Parameter = on\n"
-                      "Device1_Process0_Overflow_OverflowOccurred\n");
-    const auto applet = create();
-    ASSERT_EQ(applet->count(), 143);
-    // Accepted in key order.
-    EXPECT_STREQ(applet->nameAt(140), "DDSA_Device1_Process0_Buffer_0_DRAM_A_0_XLength");
-    EXPECT_STREQ(applet->nameAt(141), "DDSA_Device1_Process0_Buffer_0_DRAM_A_0_YLength");
-    EXPECT_STREQ(applet->nameAt(142), "DDSA_Device1_Process0_Camera_Format");
-    EXPECT_EQ(applet->lastError(), 0);
-    EXPECT_EQ(applet->idAt(140), kErrInvalidArgument);
-    EXPECT_EQ(applet->lastError(), kErrInvalidArgument);
-    EXPECT_EQ(applet->idByName("DDSA_Device1_Process0_Camera_Format"), kErrInvalidArgument);
-
-    // Their identifiers reach the host's parameter, that is the design register.
-    const int32_t formatId = kDesignAccessBase + int32_t(applet->registerId("Device1_Process0_Camera_Format"));
-    const uint32_t format = 2;
-    ASSERT_EQ(applet->set(formatId, &format), 0);
-    uint32_t readBack = 0;
-    ASSERT_EQ(applet->get(formatId, &readBack), 0);
-    EXPECT_EQ(readBack, 2u);
-}
 
 TEST_F(ParameterFamilies, BothFamiliesTogetherPutDesignAccessNamesLast) {
     dir.writeSettings("[Kestrel12]\nDevice1_Process0_Camera_Format=yes\n");

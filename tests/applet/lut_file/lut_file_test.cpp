@@ -64,26 +64,6 @@ protected:
 
 using Values = std::vector<uint32_t>;
 
-// The header is written as "# Lut data file v1.1\n\n", "\n\n", "[gray]", "\n\n": the first line
-// feed ends the title line, so three empty lines separate it from "[gray]".
-TEST_F(LutFile, WriterProducesTheExactText) {
-    LutRecord record = identity(3);
-    record.values = {7, 4095, 0};
-    const std::string file = path("small.lut");
-    ASSERT_EQ(writeLutFile(file.c_str(), record), kOk);
-    EXPECT_EQ(readFile(file), "# Lut data file v1.1\n"
-                              "\n\n\n"
-                              "[gray]\n"
-                              "\n"
-                              "id=3;\n"
-                              "nrOfElements=3;\n"
-                              "format=0;\n"
-                              "number=0;\n"
-                              "0,7;\n"
-                              "1,4095;\n"
-                              "2,0;\n");
-}
-
 TEST_F(LutFile, IdentityTableRoundTrips) {
     const std::string file = path("identity.lut");
     ASSERT_EQ(writeLutFile(file.c_str(), identity(4096)), kOk);

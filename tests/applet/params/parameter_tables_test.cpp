@@ -91,27 +91,6 @@ protected:
     FakeHost host_;
 };
 
-TEST_F(ParameterTablesTest, EmptyTablesPublishNothing) {
-    const ParameterTables tables;
-    EXPECT_EQ(tables.parameterCount(), 0u);
-    EXPECT_FALSE(tables.idByName("FG_WIDTH").has_value());
-    EXPECT_EQ(tables.nameByIndex(0), nullptr);
-    EXPECT_EQ(tables.description("FG_WIDTH"), nullptr);
-    EXPECT_FALSE(tables.processIndexForDma(0).has_value());
-}
-
-TEST_F(ParameterTablesTest, WithoutFamiliesCountIs140AndIndex139IsTheLast) {
-    const auto tables = ParameterTables::build(sources());
-    EXPECT_EQ(tables.parameterCount(), 140u);
-    EXPECT_STREQ(tables.nameByIndex(139), "FG_DIGIO_OUTPUT");
-    EXPECT_EQ(tables.nameByIndex(140), nullptr);
-    EXPECT_EQ(tables.nameByIndex(-1), nullptr);
-    EXPECT_EQ(tables.idByIndex(18), 100);
-    EXPECT_FALSE(tables.idByIndex(140).has_value());
-    EXPECT_FALSE(tables.designAccessActive());
-    EXPECT_FALSE(tables.registerAccessEnabled());
-}
-
 TEST_F(ParameterTablesTest, NameLookupIsExactAndCaseSensitive) {
     const auto tables = ParameterTables::build(sources());
     EXPECT_EQ(tables.idByName("FG_WIDTH"), 100);
@@ -242,18 +221,6 @@ TEST_F(ParameterTablesTest, EventTablesAreBuiltLastWithTheNameTablesDone) {
     s.buildEventTables = [&calls] { ++calls; };
     ParameterTables::build(s);
     EXPECT_EQ(calls, 1);
-}
-
-TEST_F(ParameterTablesTest, TablesSurviveAMove) {
-    auto s = sources();
-    s.registerAccessEnabled = true;
-    settings_.set("Kestrel12::Device1_Gain", "on");
-    ParameterTables tables;
-    tables = ParameterTables::build(s);
-    ParameterTables moved(std::move(tables));
-    EXPECT_STREQ(moved.nameByIndex(142), "DRA_Device1_Wide");
-    EXPECT_EQ(moved.idByName("DRA_Device1_Wide"), 1100902);
-    EXPECT_STREQ(moved.nameByIndex(143), "DDSA_Device1_Gain");
 }
 
 TEST(ParameterTablesWithDesignImage, PublishesEveryRegisterOfTheBuiltDesign) {

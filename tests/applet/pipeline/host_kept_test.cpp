@@ -12,17 +12,6 @@ uint32_t hostValue(AppletOnBoard& applet, int32_t hostId) {
     return value;
 }
 
-TEST_F(HostKeptParameters, TimeoutBoundsAreTwoAndOneBelowTheLargestInt) {
-    EXPECT_EQ(applet.set<uint32_t>(FG_TIMEOUT, 1), -6000);
-    EXPECT_EQ(applet.set<uint32_t>(FG_TIMEOUT, 2147483647u), -6000);
-    EXPECT_EQ(applet.set<uint32_t>(FG_TIMEOUT, 0), -6000);
-    EXPECT_EQ(u32(FG_TIMEOUT), 1000000u);
-    ASSERT_EQ(applet.set<uint32_t>(FG_TIMEOUT, 2147483646u), 0);
-    EXPECT_EQ(u32(FG_TIMEOUT), 2147483646u);
-    ASSERT_EQ(applet.set<uint32_t>(FG_TIMEOUT, 2), 0);
-    EXPECT_EQ(u32(FG_TIMEOUT), 2u);
-}
-
 TEST_F(HostKeptParameters, TimeoutReachesTheHostFromCreationOn) {
     EXPECT_EQ(hostValue(applet, GH5_PARAM_TIMEOUT), 1000000u);
     ASSERT_EQ(applet.set<uint32_t>(FG_TIMEOUT, 2), 0);

@@ -26,12 +26,6 @@ TEST_F(RoiParameters, WidthWiderThanTheRoomAfterTheOffsetIsOutOfRange) {
     EXPECT_EQ(applet.set<uint32_t>(FG_WIDTH, 1024), 0);
 }
 
-TEST_F(RoiParameters, YOffsetZeroIsAlwaysAccepted) {
-    ASSERT_EQ(applet.set<uint32_t>(FG_HEIGHT, 4096), 0);
-    EXPECT_EQ(applet.set<uint32_t>(FG_YOFFSET, 1), -6000);
-    EXPECT_EQ(applet.set<uint32_t>(FG_YOFFSET, 0), 0);
-}
-
 TEST_F(RoiParameters, LastXOffsetWritesItsQuarterToBothShadingBuffers) {
     ASSERT_EQ(applet.set<uint32_t>(FG_WIDTH, 16), 0);
     ASSERT_EQ(applet.set<uint32_t>(FG_XOFFSET, 4080), 0);
@@ -74,45 +68,6 @@ TEST_F(RoiParameters, PublishesTheRoomLeftForTheOppositeParameter) {
     const Gh5ParameterInfoNode* height = infoNode(FG_HEIGHT);
     ASSERT_NE(height, nullptr);
     EXPECT_EQ(height->kind.integer.maximum, 4000);
-}
-
-TEST_F(RoiParameters, RefusedValueLeavesThePublishedLimitAlone) {
-    ASSERT_EQ(applet.set<uint32_t>(FG_WIDTH, 2048), 0);
-    EXPECT_EQ(applet.set<uint32_t>(FG_WIDTH, 1000), -7080);
-    EXPECT_EQ(infoNode(FG_XOFFSET)->kind.integer.maximum, 2048);
-}
-
-// Range before grid: a value both out of range and off the 16-pixel grid is out of range.
-TEST_F(RoiParameters, RefusedValuesGiveTheirCodeAndChangeNothing) {
-    const struct {
-        int32_t id;
-        uint32_t value;
-        int32_t code;
-    } rows[] = {
-        {FG_WIDTH, 1000, -7080}, {FG_WIDTH, 8, -6000},  {FG_WIDTH, 0, -6000},  {FG_WIDTH, 4100, -6000},
-        {FG_XOFFSET, 8, -7080},  {FG_HEIGHT, 1, -6000}, {FG_HEIGHT, 0, -6000}, {FG_YOFFSET, 3073, -6000},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(testing::Message() << row.id << " = " << row.value);
-        EXPECT_EQ(applet.set<uint32_t>(row.id, row.value), row.code);
-        EXPECT_EQ(applet.lastError(), row.code);
-    }
-    EXPECT_EQ(u32(FG_WIDTH), 1024u);
-    EXPECT_EQ(u32(FG_HEIGHT), 1024u);
-    EXPECT_EQ(u32(FG_XOFFSET), 0u);
-    EXPECT_EQ(u32(FG_YOFFSET), 0u);
-    EXPECT_EQ(reg(names::kBank0XLength), 1024u);
-    EXPECT_EQ(reg(names::kBank0YLength), 1024u);
-}
-
-TEST_F(RoiParameters, SmallestWidthAndHeightAndAnyLineCountAreAccepted) {
-    EXPECT_EQ(applet.set<uint32_t>(FG_WIDTH, 16), 0);
-    ASSERT_EQ(applet.set<uint32_t>(FG_HEIGHT, 2), 0);
-    ASSERT_EQ(applet.set<uint32_t>(FG_YOFFSET, 1), 0);
-    EXPECT_EQ(applet.set<uint32_t>(FG_HEIGHT, 4095), 0);
-    EXPECT_EQ(applet.set<uint32_t>(FG_HEIGHT, 4096), -6000);
-    EXPECT_EQ(reg(names::kBank0YLength), 4095u);
-    EXPECT_EQ(reg(names::kBank1YLength), 4095u);
 }
 
 // Each region parameter writes both buffer banks, then each shading buffer's geometry followed
@@ -193,27 +148,6 @@ TEST_P(RegionGeometry, WritesBanksThenEachShadingBufferInOrder) {
     for (std::size_t i = 0; i < row.registers.size(); ++i)
         expected.emplace_back(row.registers[i], row.newContents[i]);
     EXPECT_EQ(writesOf([&] { ASSERT_EQ(applet.set<uint32_t>(row.id, row.value), 0); }, known), expected);
-}
-
-// The broken register and every later one keep their old contents, the earlier ones their new;
-// the parameter and the limit it publishes stay as they were.
-TEST_P(RegionGeometry, FailingWriteAtAnyPositionKeepsTheOldValue) {
-    const GeometryRow& row = GetParam();
-    for (std::size_t broken = 0; broken < row.registers.size(); ++broken) {
-        SCOPED_TRACE(row.registers[broken]);
-        applet.forceReg(names::kShading0Update, 0);
-        applet.forceReg(names::kShading1Update, 0);
-        applet.failWrites(row.registers[broken], kBrokenRegister);
-        EXPECT_EQ(applet.set<uint32_t>(row.id, row.value), kBrokenRegister);
-        EXPECT_EQ(applet.lastError(), kBrokenRegister);
-        EXPECT_EQ(u32(row.id), row.old);
-        EXPECT_EQ(infoNode(row.opposite)->kind.integer.maximum, row.oppositeMaximum);
-        for (std::size_t i = 0; i < row.registers.size(); ++i)
-            EXPECT_EQ(reg(row.registers[i]), i < broken ? row.newContents[i] : row.oldContents[i])
-                << row.registers[i];
-        applet.failWrites(row.registers[broken], 0);
-        ASSERT_EQ(applet.set<uint32_t>(row.id, row.old), 0);
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryRegionParameter, RegionGeometry, ::testing::ValuesIn(kGeometryRows),

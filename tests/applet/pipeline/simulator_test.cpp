@@ -125,15 +125,6 @@ TEST_F(SimulatorParameters, FailingPassiveWriteKeepsTheNewActiveAndTheOldFrequen
     EXPECT_EQ(infoNode(FG_GEN_ACCURACY)->kind.integer.minimum, 2);
 }
 
-TEST_F(SimulatorParameters, FailingActiveWriteKeepsEverythingOld) {
-    applet.failWrites(names::kGenActive, kBrokenRegister);
-    EXPECT_EQ(applet.set<uint32_t>(FG_GEN_ACCURACY, 50), kBrokenRegister);
-    EXPECT_EQ(u32(FG_GEN_ACCURACY), 25u);
-    EXPECT_EQ(u32(FG_GEN_ACTIVE), 8u);
-    EXPECT_EQ(u32(FG_GEN_PASSIVE), 17u);
-    EXPECT_EQ(reg(names::kGenPassive), 16u);
-}
-
 TEST_F(SimulatorParameters, FailingPassiveWriteKeepsTheOldAccuracyAndTheNewActive) {
     applet.failWrites(names::kGenPassive, kBrokenRegister);
     EXPECT_EQ(applet.set<uint32_t>(FG_GEN_ACCURACY, 50), kBrokenRegister);
@@ -141,19 +132,6 @@ TEST_F(SimulatorParameters, FailingPassiveWriteKeepsTheOldAccuracyAndTheNewActiv
     EXPECT_EQ(u32(FG_GEN_ACTIVE), 16u);
     EXPECT_EQ(u32(FG_GEN_PASSIVE), 17u);
     EXPECT_EQ(infoNode(FG_GEN_FREQ)->kind.real.minimum, 3.0);
-}
-
-TEST_F(SimulatorParameters, FailingWriteAtEitherPositionKeepsTheOldWidthAndGap) {
-    for (const char* broken : {names::kGenWidth, names::kGenLineWidth}) {
-        SCOPED_TRACE(broken);
-        applet.failWrites(broken, kBrokenRegister);
-        EXPECT_EQ(applet.set<uint32_t>(FG_GEN_WIDTH, 2048), kBrokenRegister);
-        EXPECT_EQ(u32(FG_GEN_WIDTH), 1024u);
-        EXPECT_EQ(applet.set<uint32_t>(FG_GEN_LINE_GAP, 8), kBrokenRegister);
-        EXPECT_EQ(u32(FG_GEN_LINE_GAP), 4u);
-        EXPECT_EQ(u32(FG_GEN_LINE_WIDTH), 1028u);
-        applet.failWrites(broken, 0);
-    }
 }
 
 } // namespace

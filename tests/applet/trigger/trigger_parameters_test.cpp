@@ -30,25 +30,6 @@ constexpr int32_t kOutSelect3 = 300235;
 constexpr int32_t kMissingFrame = 300248;
 constexpr int32_t kExposure = 10020;
 
-TEST_F(TriggerTest, CreationLeavesTheDefaultsOnTheBoard) {
-    EXPECT_EQ(reg("Generators_Generator_MinimumPeriod_Number"), 7812490u);
-    EXPECT_EQ(reg("TriggerInput_Debounce8_Prescale_Period"), 21u); // 1.0 us
-    EXPECT_EQ(reg("PulseFormGenerators_PulseFormGenerator0_Width_Width"), 250000u);
-    EXPECT_EQ(reg("PulseFormGenerators_PulseFormGenerator1_Width_Width"), 250u);
-    EXPECT_EQ(reg("CameraControl_Select0_Select_Select"), 0u);
-    EXPECT_EQ(reg("CameraControl_Select0_Polarity_Invert"), 1u);
-    EXPECT_EQ(reg("TriggerOutput_Select1_Select_Select"), 1u);
-    EXPECT_EQ(reg("TriggerOutput_Select7_Select_Select"), 5u);
-    EXPECT_EQ(reg("TriggerOutput_Select7_Polarity_Invert"), 1u);
-    EXPECT_EQ(reg("Hysteresis_OnLevel_Number"), 2047u);
-    EXPECT_EQ(reg("Hysteresis_OffLevel_Number"), 2u);
-    EXPECT_EQ(reg("Generators_ClearQueuePulse_Mode"), 1u);
-    EXPECT_EQ(applet.get<uint32_t>(kAreaTriggerMode), 1u);
-    EXPECT_EQ(applet.get<uint32_t>(kTriggerState), 2u);
-    // The legacy parameters were refused while their interface is off.
-    EXPECT_EQ(applet.get<uint32_t>(kExposure), 4000u);
-}
-
 TEST_F(TriggerTest, HighestFrequencyWritesMinimumPeriodOne) {
     // A period of 0.16 us fits only the shortest widths at the highest downscale.
     for (int32_t n = 0; n < 4; ++n) {
@@ -93,49 +74,6 @@ TEST_F(TriggerTest, TimesReachTheirRegistersConverted) {
     }
 }
 
-TEST_F(TriggerTest, TimesOutsideTheirRangeAreRefusedAndKeepTheRegister) {
-    const struct {
-        int32_t id;
-        double value;
-        const char* tail;
-        uint64_t kept;
-    } rows[] = {
-        {kDebounce, 0.095, "TriggerInput_Debounce8_Prescale_Period", 21},
-        {kDebounce, 3.025, "TriggerInput_Debounce8_Prescale_Period", 21},
-        {kFramesPerSecond, 0.0145, "Generators_Generator_MinimumPeriod_Number", 7812490},
-        {kFramesPerSecond, 6.26e6, "Generators_Generator_MinimumPeriod_Number", 7812490},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(testing::Message() << row.id << " = " << row.value);
-        EXPECT_EQ(applet.set(row.id, row.value), -6000);
-        EXPECT_EQ(reg(row.tail), row.kept);
-    }
-}
-
-TEST_F(TriggerTest, PulseFormDownscaleMustStayAbovePhaseAndAtMostSeven) {
-    EXPECT_EQ(applet.set(kPfg0Downscale, uint32_t{8}), -6000);
-    EXPECT_EQ(applet.get<uint32_t>(kPfg0Downscale), 1u);
-    mustSet(kPfg0Downscale, uint32_t{4});
-    EXPECT_EQ(reg("PulseFormGenerators_PulseFormGenerator0_Downscale_Downscale"), 4u);
-    mustSet(kPfg0Phase, uint32_t{3});
-    EXPECT_EQ(reg("PulseFormGenerators_PulseFormGenerator0_Downscale_SelectedPulse"), 4u);
-    EXPECT_EQ(applet.set(kPfg0Downscale, uint32_t{3}), -6000);
-    EXPECT_EQ(applet.set(kPfg0Phase, uint32_t{4}), -6000);
-    mustSet(kPfg0Downscale, uint32_t{4});
-    EXPECT_EQ(applet.get<uint32_t>(kPfg0Downscale), 4u);
-    EXPECT_EQ(applet.get<uint32_t>(kPfg0Phase), 3u);
-}
-
-TEST_F(TriggerTest, InputDownscaleAndPhaseLimitEachOther) {
-    mustSet(kInputDownscale, uint32_t{8});
-    mustSet(kInputPhase, uint32_t{7});
-    EXPECT_EQ(reg("Downscale_Downscale_Downscale"), 8u);
-    EXPECT_EQ(reg("Downscale_Downscale_SelectedPulse"), 8u);
-    EXPECT_EQ(applet.set(kInputDownscale, uint32_t{7}), -6000);
-    EXPECT_EQ(applet.set(kInputPhase, uint32_t{8}), -6000);
-    EXPECT_EQ(applet.set(kInputDownscale, uint32_t{2147483648u}), -6000);
-}
-
 TEST_F(TriggerTest, FrequencyTooFastForAWidthIsRefusedAndKeepsTheOldFrequency) {
     // Generator 0 is 4000 us wide: 250 Hz (4000 us) is too fast, 249 Hz fits.
     EXPECT_EQ(applet.set(kFramesPerSecond, 250.0), -2079);
@@ -160,14 +98,6 @@ TEST_F(TriggerTest, DownscaleThatNoLongerFitsIsRefusedWithItsOwnCode) {
     EXPECT_EQ(applet.set(kPfg0Downscale, uint32_t{1}), -2078);
     EXPECT_EQ(applet.get<uint32_t>(kPfg0Downscale), 2u);
     EXPECT_EQ(reg("PulseFormGenerators_PulseFormGenerator0_Downscale_Downscale"), 2u);
-}
-
-TEST_F(TriggerTest, FailingRegisterWriteKeepsTheOldValue) {
-    failWrites("TriggerInput_Debounce8_Prescale_Period", -7777);
-    EXPECT_EQ(applet.set(kDebounce, 2.0), -7777);
-    EXPECT_EQ(applet.get<double>(kDebounce), 1.008); // the register still holds 21 units
-    failWrites("TriggerInput_Debounce8_Prescale_Period", 0);
-    mustSet(kDebounce, 2.0);
 }
 
 TEST_F(TriggerTest, SequencerKeepsSelectedPulseAtOrBelowDownscale) {

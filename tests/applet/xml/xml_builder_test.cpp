@@ -82,28 +82,6 @@ TEST_F(XmlBuilder, ModelNameIsEscaped) {
     EXPECT_NE(xml.find("\nModelName=\"A&amp;B &quot;x&quot;\"\nVendorName"), std::string::npos) << xml;
 }
 
-TEST_F(XmlBuilder, IntegerIsARegisterThenAFeatureEndingInLineFeedAndCarriageReturn) {
-    ParameterInfoNode* roi = tree_.addCategory(0, nullptr, "ROI");
-    FeatureHeader h = header("FG_WIDTH", 100, 3, "Width");
-    h.unit = "pixel";
-    tree_.addIntegerFeature(roi, h, 16, 4096, 16);
-    EXPECT_EQ(features(), "<IntReg Name=\"FG_WIDTH_Reg\">\n"
-                          "<Address>100</Address>\n"
-                          "<Length>4</Length>\n"
-                          "<AccessMode>RW</AccessMode>\n"
-                          "<pPort>DevicePort</pPort>\n"
-                          "<Sign>Signed</Sign>\n"
-                          "<Endianess>LittleEndian</Endianess>\n"
-                          "</IntReg>\n"
-                          "<Integer Name='FG_WIDTH'>\n"
-                          "<Description>Width</Description>\n"
-                          "<pValue>FG_WIDTH_Reg</pValue>\n"
-                          "<Min>16</Min>\n"
-                          "<Max>4096</Max>\n"
-                          "<Inc>16</Inc>\n"
-                          "</Integer>\n\r");
-}
-
 TEST_F(XmlBuilder, IntegerLimitsAreWidenedWithoutSignForPlainIntegersAndWithSignForTheFurtherKind) {
     ParameterInfoNode* category = tree_.addCategory(0, nullptr, "C");
     tree_.addIntegerFeature(category, header("FG_PHASE", 7), -1, static_cast<int32_t>(0xFFFFFFFEu), -16);
@@ -118,14 +96,6 @@ TEST_F(XmlBuilder, IntegerLimitsAreWidenedWithoutSignForPlainIntegersAndWithSign
             "<Min>18446744073709551615</Min>\n<Max>5</Max>\n<Inc>18446744073709551614</Inc>\n"),
         std::string::npos)
         << text;
-}
-
-TEST_F(XmlBuilder, ZeroIncrementHasNoIncLine) {
-    ParameterInfoNode* category = tree_.addCategory(0, nullptr, "C");
-    tree_.addIntegerFeature(category, header("FG_APPLET_ID", 24010, 1), 0, 0, 0);
-    const std::string text = features();
-    EXPECT_NE(text.find("<Min>0</Min>\n<Max>0</Max>\n</Integer>\n\r"), std::string::npos) << text;
-    EXPECT_EQ(text.find("<Inc>"), std::string::npos);
 }
 
 TEST_F(XmlBuilder, EmptyOrMissingDisplayNameHasNoDescription) {
@@ -147,84 +117,6 @@ TEST_F(XmlBuilder, RegisterLengthIsEightBytesOnlyForTheTransferLengthAndIdZeroHa
     EXPECT_NE(text.find("<IntReg Name=\"FG_ZERO_Reg\">\n<Length>4</Length>\n"), std::string::npos) << text;
     EXPECT_NE(text.find("<Address>5210</Address>\n<Length>8</Length>\n"), std::string::npos) << text;
     EXPECT_NE(text.find("<Address>5211</Address>\n<Length>4</Length>\n"), std::string::npos) << text;
-}
-
-TEST_F(XmlBuilder, AccessModeFollowsTheReadAndWriteBits) {
-    ParameterInfoNode* category = tree_.addCategory(0, nullptr, "C");
-    const std::vector<std::pair<int32_t, std::string>> cases = {{1, "RO"}, {2, "WO"}, {3, "RW"}, {7, "RW"},
-                                                                {5, "RO"}, {6, "WO"}, {0, ""},   {4, ""}};
-    for (std::size_t i = 0; i < cases.size(); ++i)
-        tree_.addIntegerFeature(category, header("FG_X", static_cast<int32_t>(i + 1), cases[i].first), 0, 1,
-                                1);
-    const std::string text = features();
-    std::size_t from = 0;
-    for (const auto& [access, mode] : cases) {
-        const std::size_t at = text.find("<AccessMode>", from);
-        ASSERT_NE(at, std::string::npos);
-        const std::size_t end = text.find("</AccessMode>", at);
-        EXPECT_EQ(text.substr(at + 12, end - at - 12), mode) << "access word " << access;
-        from = end;
-    }
-}
-
-TEST_F(XmlBuilder, DoubleIsAFloatRegisterAndAFloatWithoutIncrement) {
-    ParameterInfoNode* category = tree_.addCategory(0, nullptr, "Legacy");
-    FeatureHeader h = header("FG_PRESCALER", 10050, 1, "FG_PRESCALER");
-    h.unit = "\xB5s";
-    tree_.addDoubleFeature(category, h, 0.032, 1048.56, 0.016);
-    EXPECT_EQ(features(), "<FloatReg Name=\"FG_PRESCALER_Reg\">\n"
-                          "<Address>10050</Address>\n"
-                          "<Length>8</Length>\n"
-                          "<AccessMode>RO</AccessMode>\n"
-                          "<pPort>DevicePort</pPort>\n"
-                          "<Endianess>LittleEndian</Endianess>\n"
-                          "</FloatReg>\n"
-                          "<Float Name=\"FG_PRESCALER\">\n"
-                          "<Description>FG_PRESCALER</Description>\n"
-                          "<pValue>FG_PRESCALER_Reg</pValue>\n"
-                          "<Min>0.032</Min>\n"
-                          "<Max>1048.56</Max>\n"
-                          "</Float>\n\r");
-}
-
-TEST_F(XmlBuilder, StringIsOnlyAStringRegisterOfFourKilobytes) {
-    ParameterInfoNode* category = tree_.addCategory(0, nullptr, "Auto Shading Correction");
-    tree_.addStringFeature(category, header("FG_SHADING_BLACK_FILENAME", 300103, 7, "Black Image"),
-                           "*.tif *.tiff");
-    EXPECT_EQ(features(), "<StringReg Name=\"FG_SHADING_BLACK_FILENAME\">\n"
-                          "<Description>Black Image</Description>\n"
-                          "<Address>300103</Address>\n"
-                          "<Length>4096</Length>\n"
-                          "<AccessMode>RW</AccessMode>\n"
-                          "<pPort>DevicePort</pPort>\n"
-                          "</StringReg>\n\r");
-}
-
-TEST_F(XmlBuilder, EnumerationEntriesAreSymbolicNamesByAscendingValue) {
-    ParameterInfoNode* category = tree_.addCategory(0, nullptr, "Camera Link");
-    ParameterInfoNode* node =
-        tree_.addEnumerationFeature(category, header("FG_USEDVAL", 5025, 7, "Use DVAL"), 2);
-    tree_.setEnumerationEntry(node, 0, "Yes", 1, "FG_YES");
-    tree_.setEnumerationEntry(node, 1, "No", 0, "FG_NO");
-    EXPECT_EQ(features(), "<Enumeration Name='FG_USEDVAL'>\n"
-                          "<Description>Use DVAL</Description>\n"
-                          "<EnumEntry Name=\"FG_NO\">\n"
-                          "<Value>0</Value>\n"
-                          "</EnumEntry>\n"
-                          "<EnumEntry Name=\"FG_YES\">\n"
-                          "<Value>1</Value>\n"
-                          "</EnumEntry>\n"
-                          "<pValue>FG_USEDVAL_Reg</pValue>\n"
-                          "</Enumeration>\n"
-                          "\n"
-                          "<IntReg Name=\"FG_USEDVAL_Reg\">\n"
-                          "<Address>5025</Address>\n"
-                          "<Length>4</Length>\n"
-                          "<AccessMode>RW</AccessMode>\n"
-                          "<pPort>DevicePort</pPort>\n"
-                          "<Sign>Unsigned</Sign>\n"
-                          "<Endianess>LittleEndian</Endianess>\n"
-                          "</IntReg>\n\r");
 }
 
 TEST_F(XmlBuilder, LaterEntryOfTheSameValueNamesItAndUnnamedEntriesAreLeftOut) {
@@ -292,72 +184,6 @@ TEST_F(XmlBuilder, NamesAreEscapedInElementsAndReducedToIdentifiersInCategories)
         << xml;
 }
 
-TEST_F(XmlBuilder, EveryFeatureEndsWithLineFeedAndCarriageReturn) {
-    ParameterInfoNode* category = tree_.addCategory(0, nullptr, "C");
-    tree_.addIntegerFeature(category, header("FG_I", 1), 0, 1, 1);
-    ParameterInfoNode* e = tree_.addEnumerationFeature(category, header("FG_E", 2), 1);
-    tree_.setEnumerationEntry(e, 0, "On", 1, "FG_ON");
-    tree_.addStringFeature(category, header("FG_S", 3), nullptr);
-    tree_.addDoubleFeature(category, header("FG_D", 4), 0, 1, 0.5);
-    const std::string text = features();
-    std::size_t count = 0;
-    for (std::size_t at = text.find('\r'); at != std::string::npos; at = text.find('\r', at + 1)) {
-        ++count;
-        ASSERT_GT(at, 0u);
-        EXPECT_EQ(text[at - 1], '\n');
-    }
-    EXPECT_EQ(count, 4u);
-    EXPECT_EQ(text.substr(text.size() - 2), "\n\r");
-    EXPECT_NE(text.find("</Integer>\n\r<Enumeration"), std::string::npos);
-    EXPECT_NE(text.find("</IntReg>\n\r<StringReg"), std::string::npos);
-    EXPECT_NE(text.find("</StringReg>\n\r<FloatReg"), std::string::npos);
-}
-
-TEST_F(XmlBuilder, CategoriesAreFlatUnderRootAndSharedByName) {
-    // Roots list newest first: "Trigger" is walked before "ROI".
-    ParameterInfoNode* roi = tree_.addCategory(0, nullptr, "ROI");
-    tree_.addIntegerFeature(roi, header("FG_WIDTH", 100), 16, 4096, 16);
-    ParameterInfoNode* trigger = tree_.addCategory(0, nullptr, "Trigger");
-    ParameterInfoNode* input = tree_.addCategory(0, trigger, "Trigger Input");
-    ParameterInfoNode* inputStats = tree_.addCategory(0, input, "Statistics");
-    tree_.addIntegerFeature(inputStats, header("FG_IN_COUNT", 1), 0, 1, 1);
-    ParameterInfoNode* output = tree_.addCategory(0, trigger, "Digital Output");
-    ParameterInfoNode* outputStats = tree_.addCategory(0, output, "Statistics");
-    tree_.addIntegerFeature(outputStats, header("FG_OUT_COUNT", 2), 0, 1, 1);
-    tree_.addIntegerFeature(output, header("FG_OUT_SELECT", 3), 0, 1, 1);
-    tree_.addIntegerFeature(trigger, header("FG_MODE", 4), 0, 1, 1);
-
-    ParameterInfoBuilderXML builder(tree_, "Kestrel12", 0);
-    const std::string xml = builder.buildXml();
-    EXPECT_EQ(xml.substr(xml.find("<Category Name='Root'")), "<Category Name='Root' NameSpace='Standard' >\n"
-                                                             "<pFeature>Statistics</pFeature>\n"
-                                                             "<pFeature>DigitalOutput</pFeature>\n"
-                                                             "<pFeature>Trigger</pFeature>\n"
-                                                             "<pFeature>ROI</pFeature>\n"
-                                                             "</Category>\n"
-                                                             "<Category Name='Statistics'  >\n"
-                                                             "<pFeature>FG_IN_COUNT</pFeature>\n"
-                                                             "<pFeature>FG_OUT_COUNT</pFeature>\n"
-                                                             "</Category>\n"
-                                                             "<Category Name='DigitalOutput'  >\n"
-                                                             "<pFeature>FG_OUT_SELECT</pFeature>\n"
-                                                             "</Category>\n"
-                                                             "<Category Name='Trigger'  >\n"
-                                                             "<pFeature>FG_MODE</pFeature>\n"
-                                                             "</Category>\n"
-                                                             "<Category Name='ROI'  >\n"
-                                                             "<pFeature>FG_WIDTH</pFeature>\n"
-                                                             "</Category>\n" +
-                                                                 kFooter);
-    const XmlCategory& root = builder.rootCategory();
-    EXPECT_EQ(root.name(), "Root");
-    ASSERT_EQ(root.subCategories().size(), 4u);
-    for (const auto& category : root.subCategories())
-        EXPECT_TRUE(category->subCategories().empty()) << category->name();
-    // "Trigger Input" holds no feature of its own, so it is not listed.
-    EXPECT_EQ(xml.find("TriggerInput"), std::string::npos);
-}
-
 // A category is listed when its first own feature is written, so a parent whose own features
 // follow its sub-category comes after that sub-category, and a parent with no own feature at all
 // is not listed.
@@ -389,21 +215,6 @@ TEST_F(XmlBuilder, FeaturesOfAnUnnamedCategoryGoToRootAfterItsSubCategories) {
                             "<pFeature>FG_HELD</pFeature>\n"
                             "</Category>\n" +
                                 kFooter);
-}
-
-TEST_F(XmlBuilder, BuildsTheSameDocumentTwiceAndReflectsLimitsAndAccessChangedSince) {
-    ParameterInfoNode* category = tree_.addCategory(0, nullptr, "ROI");
-    ParameterInfoNode* width = tree_.addIntegerFeature(category, header("FG_WIDTH", 100), 16, 4096, 16);
-    ParameterInfoBuilderXML builder(tree_, "Kestrel12", 0);
-    const std::string before = builder.buildXml();
-    EXPECT_EQ(builder.buildXml(), before);
-    EXPECT_EQ(builder.rootCategory().subCategories().size(), 1u);
-    width->kind.integer.maximum = 4080;
-    width->access = 1;
-    const std::string after = build();
-    EXPECT_NE(before.find("<Max>4096</Max>"), std::string::npos);
-    EXPECT_NE(after.find("<Max>4080</Max>"), std::string::npos);
-    EXPECT_NE(after.find("<AccessMode>RO</AccessMode>"), std::string::npos);
 }
 
 TEST(XmlCategoryTest, SubCategoryIsCreatedOnceAndKeepsItsPlace) {

@@ -116,49 +116,6 @@ TEST_F(XmlExport, NullHandleGivesNoApplet) {
     EXPECT_EQ(applet_.exports().Fg_getParameterInfoXML(nullptr, 0, nullptr, &size), kNoApplet);
 }
 
-TEST_F(XmlExport, HoldsEveryFeatureButTheLutValuesIn27CategoriesInRootOrder) {
-    const std::string xml = document();
-    EXPECT_EQ(test::featureCount(xml), 132u);
-    EXPECT_EQ(test::countOf(xml, "<Category Name='"), 28u);
-    EXPECT_EQ(test::rootMembers(xml), test::treeRootOrder());
-    const std::vector<std::string> misc = test::members(xml, "Miscellaneous");
-    ASSERT_GE(misc.size(), 3u);
-    EXPECT_EQ(misc[0], "FG_TIMEOUT");
-    EXPECT_EQ(misc[1], "FG_TURBO_DMA_MODE");
-    EXPECT_EQ(misc[2], "FG_APPLET_VERSION");
-}
-
-TEST_F(XmlExport, StartsWithTheDeclarationAndTheModelName) {
-    const std::string xml = document();
-    EXPECT_EQ(xml.rfind("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n\n<RegisterDescription\n"
-                        "ModelName=\"Kestrel12\"\nVendorName=\"Tarnwell\"\n",
-                        0),
-              0u);
-    const std::string end = "</Category>\n<Port Name=\"DevicePort\"></Port>\n</RegisterDescription>\n";
-    ASSERT_GT(xml.size(), end.size());
-    EXPECT_EQ(xml.substr(xml.size() - end.size()), end);
-}
-
-TEST_F(XmlExport, GoldenFragmentsAtCreation) {
-    const std::string xml = document();
-    test::expectFragment(xml, "FG_WIDTH", "fg_width.xml");
-    test::expectFragment(xml, "FG_DIGIO_INPUT", "fg_digio_input.xml");
-    test::expectFragment(xml, "FG_PRESCALER", "fg_prescaler.xml");
-    test::expectFragment(xml, "FG_SHADING_BLACK_FILENAME", "fg_shading_black_filename.xml");
-    test::expectFragment(xml, "FG_USEDVAL", "fg_usedval.xml");
-}
-
-TEST_F(XmlExport, WidthMaximumFollowsTheXOffset) {
-    const uint32_t width = applet_.get<uint32_t>(kFgWidth);
-    if (width > 4080u) {
-        ASSERT_EQ(applet_.set<uint32_t>(kFgWidth, 4080u), kOk);
-    }
-    ASSERT_EQ(applet_.set<uint32_t>(kFgXOffset, 16u), kOk);
-    test::expectFragment(document(), "FG_WIDTH", "fg_width_xoffset16.xml");
-    ASSERT_EQ(applet_.set<uint32_t>(kFgXOffset, 0u), kOk);
-    test::expectFragment(document(), "FG_WIDTH", "fg_width.xml");
-}
-
 // Access words change at run time; the description is built from the words current at the call.
 TEST_F(XmlExport, AccessModesFollowTheLegacyTriggerSwitch) {
     const std::string prescalerReadOnly = "<FloatReg Name=\"FG_PRESCALER_Reg\">\n<Address>10050</Address>\n"
@@ -170,30 +127,6 @@ TEST_F(XmlExport, AccessModesFollowTheLegacyTriggerSwitch) {
     EXPECT_NE(document().find(prescalerReadWrite), std::string::npos);
     ASSERT_EQ(applet_.set<uint32_t>(kFgTriggerLegacyMode, 0u), kOk);
     EXPECT_NE(document().find(prescalerReadOnly), std::string::npos);
-}
-
-TEST(XmlExportWithRegisterAccess, HoldsNoRegisterAccessFeature) {
-    ASSERT_EQ(setenv("QUIL_ENABLE_DRA", "1", 1), 0);
-    std::string xml;
-    bool treeHasRegisterAccess = false;
-    {
-        test::AppletOnBoard applet;
-        const auto* root =
-            static_cast<const ParameterInfoNode*>(applet.exports().Fg_getParameterInfo(applet.fg(), 0));
-        ASSERT_NE(root, nullptr);
-        treeHasRegisterAccess = std::strcmp(root->name, "Direct Register Access") == 0;
-        uint64_t size = 0;
-        ASSERT_EQ(applet.exports().Fg_getParameterInfoXML(applet.fg(), 0, nullptr, &size), kOk);
-        std::vector<char> buffer(size);
-        ASSERT_EQ(applet.exports().Fg_getParameterInfoXML(applet.fg(), 0, buffer.data(), &size), kOk);
-        xml = buffer.data();
-    }
-    unsetenv("QUIL_ENABLE_DRA");
-    ASSERT_TRUE(treeHasRegisterAccess) << "the switch did not reach the applet; the test proves nothing";
-    EXPECT_EQ(xml.find("DRA_"), std::string::npos);
-    EXPECT_EQ(xml.find("DirectRegisterAccess"), std::string::npos);
-    EXPECT_EQ(test::featureCount(xml), 132u);
-    EXPECT_EQ(test::rootMembers(xml), test::treeRootOrder());
 }
 
 } // namespace
