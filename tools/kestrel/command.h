@@ -55,6 +55,10 @@ public:
 // Loads the --config file into grabber's applet when one is given and exists; throws on failure.
 void loadConfigOption(const ToolOptions& options, gh5::Grabber& grabber);
 
+// A file name that a setting keeps (a reference image, a LUT file): absolute when --config will
+// store it, so that the configuration works from any directory; unchanged otherwise.
+std::string pathForConfig(const ToolOptions& options, const std::string& path);
+
 // The board and the applet created on it for one command. Unless told otherwise, the --config
 // file's settings are loaded first when the file exists; a load that fails throws.
 class Session {

@@ -95,7 +95,7 @@ int run(const ToolOptions& options, const Arguments& arguments) {
         return kExitFailure;
     if (!arguments.load.empty()) {
         // The file name first, so that switching to custom mode loads it once.
-        if (!lut.setText("FG_LUT_CUSTOM_FILE", FG_LUT_CUSTOM_FILE, arguments.load) ||
+        if (!lut.setText("FG_LUT_CUSTOM_FILE", FG_LUT_CUSTOM_FILE, pathForConfig(options, arguments.load)) ||
             !lut.set("FG_LUT_TYPE", FG_LUT_TYPE, kLutTypeCustom))
             return kExitFailure;
         std::cout << "loaded " << arguments.load << "\n";

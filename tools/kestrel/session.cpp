@@ -22,6 +22,14 @@ void loadConfigOption(const ToolOptions& options, gh5::Grabber& grabber) {
     loadConfiguration(AppletParameters(grabber), options.config);
 }
 
+std::string pathForConfig(const ToolOptions& options, const std::string& path) {
+    if (options.config.empty() || path.empty())
+        return path;
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.lexically_normal().string();
+}
+
 void Session::loadConfig() {
     loadConfigOption(options_, grabber_);
 }

@@ -69,8 +69,8 @@ int run(const ToolOptions& options, const Arguments& arguments) {
     if (arguments.deadPixels && !setValue("FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE",
                                           FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE, uint32_t{1}))
         return kExitFailure;
-    if (!setText("FG_SHADING_BLACK_FILENAME", FG_SHADING_BLACK_FILENAME, arguments.black) ||
-        !setText("FG_SHADING_GRAY_FILENAME", FG_SHADING_GRAY_FILENAME, arguments.gray))
+    if (!setText("FG_SHADING_BLACK_FILENAME", FG_SHADING_BLACK_FILENAME, pathForConfig(options, arguments.black)) ||
+        !setText("FG_SHADING_GRAY_FILENAME", FG_SHADING_GRAY_FILENAME, pathForConfig(options, arguments.gray)))
         return kExitFailure;
 
     std::cout << "shading: reading references, computing and uploading coefficients ..." << std::flush;
