@@ -30,15 +30,6 @@ std::vector<RegisterDefinition> roleDesign() {
 
 } // namespace
 
-TEST(RegisterRoles, KnowTheTableAndTextRegistersByName) {
-    EXPECT_EQ(kindOfName("Device1_Process0_LookupTable_LookupTable_LUTcontent"), RegisterKind::Table);
-    EXPECT_EQ(kindOfName("Device1_Process0_Shading_ShadingBuffer_1_CoefficientFile 0"), RegisterKind::Text);
-    EXPECT_EQ(kindOfName("Device1_Process0_Shading_ShadingBuffer_1_CoefficientFile"), RegisterKind::Value);
-    EXPECT_EQ(kindOfName("AAGenRoll"), RegisterKind::Value);
-    EXPECT_EQ(roleOfName("AAGenRoll"), RegisterRole::GeneratorRoll);
-    EXPECT_FALSE(roleOfName("aagenroll").has_value());
-}
-
 TEST(RegisterRoles, MapEveryRoleToTheLoadedDesignsId) {
     const RegisterFile file(roleDesign());
     const RoleMap roles(file);

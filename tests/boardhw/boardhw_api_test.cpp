@@ -43,36 +43,6 @@ protected:
 
 } // namespace
 
-TEST_F(OpenBoard, TakesEveryRegisterOfTheKestrelDesignWithItsWidthAndAccess) {
-    const DesignImageHandle image = kestrel::testing::openKestrelDesign();
-    load(image);
-    const int32_t count = DesignImage_GetRegisterCount(image.get());
-    ASSERT_GT(count, 127);
-    for (int32_t i = 1; i <= count; ++i) {
-        const char* name = DesignImage_GetRegisterName(image.get(), i);
-        const uint32_t id = DesignImage_GetRegisterId(image.get(), name);
-        BoardRegisterDescription d{};
-        ASSERT_EQ(Board_DescribeRegister(board_, id, &d), BOARD_OK) << name;
-        EXPECT_EQ(d.id, id);
-        EXPECT_EQ(d.widthBits, DesignImage_GetRegisterWidth(image.get(), id)) << name;
-        EXPECT_EQ(d.writable != 0, DesignImage_GetRegisterInfo(image.get(), id) != 0) << name;
-    }
-}
-
-TEST_F(OpenBoard, KnowsTheLutAndCoefficientFileRegistersOfTheKestrelDesign) {
-    const DesignImageHandle image = kestrel::testing::openKestrelDesign();
-    load(image);
-    auto kindOf = [&](const char* name) {
-        BoardRegisterDescription d{};
-        EXPECT_EQ(Board_DescribeRegister(board_, DesignImage_GetRegisterId(image.get(), name), &d), BOARD_OK);
-        return d.kind;
-    };
-    EXPECT_EQ(kindOf("Device1_Process0_LookupTable_LookupTable_LUTcontent"), BOARD_REGISTER_TABLE);
-    EXPECT_EQ(kindOf("Device1_Process0_Shading_ShadingBuffer_0_CoefficientFile 0"), BOARD_REGISTER_TEXT);
-    EXPECT_EQ(kindOf("Device1_Process0_Shading_ShadingBuffer_1_CoefficientFile 0"), BOARD_REGISTER_TEXT);
-    EXPECT_EQ(kindOf("AAGenMask"), BOARD_REGISTER_VALUE);
-}
-
 TEST_F(OpenBoard, MasksApplicationWritesToTheRegisterWidth) {
     load(kestrel::testing::openSmallDesign());
     uint64_t value = 0;
@@ -176,10 +146,6 @@ TEST_F(OpenBoard, RefusesANullDesignImage) {
     EXPECT_EQ(Board_WriteRegister(board_, kCameraFormat, 1), BOARD_ERR_NO_DESIGN);
 }
 
-TEST_F(OpenBoard, ReportsItsIndex) {
-    EXPECT_EQ(Board_GetIndex(board_), 0);
-}
-
 TEST(BoardHandles, NullAndClosedHandlesAreRefusedEverywhere) {
     int32_t error = 0;
     void* board = Board_Open(1, &error);
@@ -215,15 +181,4 @@ TEST(BoardHandles, OpenReportsWhyItFailed) {
     EXPECT_EQ(Board_Open(3, &error), nullptr);
     EXPECT_EQ(error, BOARD_ERR_BOARD_IN_USE);
     EXPECT_EQ(Board_Close(board), BOARD_OK);
-}
-
-TEST(BoardErrors, EveryCodeHasItsOwnText) {
-    std::set<std::string> texts;
-    for (int32_t code = BOARD_ERR_BUFFER_TOO_SMALL; code <= BOARD_ERR_INVALID_HANDLE; ++code) {
-        const std::string text = Board_ErrorText(code);
-        EXPECT_NE(text, "unknown board error") << code;
-        EXPECT_TRUE(texts.insert(text).second) << text;
-    }
-    EXPECT_STREQ(Board_ErrorText(-7080), "unknown board error");
-    EXPECT_STREQ(Board_ErrorText(BOARD_OK), "success");
 }

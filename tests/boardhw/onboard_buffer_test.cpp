@@ -30,6 +30,10 @@ TEST(OnBoardBuffer, WritesTheBanksInTurnAndReportsEachBanksFill) {
     EXPECT_EQ(buffer.fillPercent(1), 30u) << "frame 1";
     EXPECT_EQ(buffer.fillPercent(2), 0u) << "no third bank";
     EXPECT_EQ(buffer.frameCount(), 3u);
+    // A bank beyond the last reads nothing of the buffer's other state, whatever it holds.
+    OnBoardBuffer small(10);
+    ASSERT_TRUE(small.store(frameOf(5, 0)));
+    EXPECT_EQ(small.fillPercent(2), 0u);
 }
 
 TEST(OnBoardBuffer, RefusesAFrameItsBankCannotHoldEvenWhenTheOtherHasRoom) {

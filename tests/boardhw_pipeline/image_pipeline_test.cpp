@@ -101,24 +101,6 @@ TEST_P(WholePipeline, DeadPixelsTakeShadedNeighboursThenTheMedianSmooths) {
     EXPECT_EQ(pixels[8 + 2], 190);
 }
 
-TEST_P(WholePipeline, DefectMarkIsOffsetZeroWithoutReplacementAndReplacedEvenWithOffsetCorrectionOff) {
-    const Frame12 sensor(4, 1, 200);
-    auto offsets = std::make_shared<CoefficientPlane>(160);
-    offsets->set(1, 0, CoefficientPlane::kDefective);
-    PipelineSettings settings;
-    settings.roi = {.xOffset = 0, .yOffset = 0, .widthPixels = 4, .heightLines = 1};
-    settings.shading.offsetEnabled = true;
-    settings.shading.offsets = offsets;
-    settings.format = OutputFormat::Gray16;
-    EXPECT_EQ(run16(settings, sensor), (std::vector<uint16_t>{190, 200, 190, 190}));
-
-    settings.shading.offsetEnabled = false;
-    settings.deadPixelReplacement = true;
-    Frame12 marked = sensor;
-    marked.at(1, 0) = 4000;
-    EXPECT_EQ(run16(settings, marked), (std::vector<uint16_t>{200, 200, 200, 200}));
-}
-
 INSTANTIATE_TEST_SUITE_P(BothImplementations, WholePipeline,
                          testing::Values(Flavour::Reference, Flavour::Streaming),
                          [](const testing::TestParamInfo<Flavour>& flavour) {
@@ -141,25 +123,6 @@ TEST(ImagePipeline, SelectorPassesOneFrameInEachPeriod) {
     }
     EXPECT_EQ(passed, (std::vector<bool>{false, true, false, false, true, false, false}));
     EXPECT_EQ(pipeline.framesSeen(), 7u);
-}
-
-TEST(ImagePipeline, ChangingThePeriodKeepsTheCountAndRestartCountsFromZero) {
-    ImagePipeline pipeline(std::make_unique<ReferencePipeline>());
-    PipelineSettings settings;
-    settings.roi = {.xOffset = 0, .yOffset = 0, .widthPixels = 1, .heightLines = 1};
-    pipeline.configure(settings);
-    const Frame12 sensor(1, 1, 0);
-    std::vector<std::byte> out(1);
-    for (int k = 0; k < 5; ++k)
-        EXPECT_TRUE(pipeline.process(sensor.view(), out));
-    settings.selector = {.period = 4, .phase = 1};
-    pipeline.configure(settings);
-    EXPECT_TRUE(pipeline.process(sensor.view(), out)); // frame 5: 5 mod 4 = 1
-    EXPECT_FALSE(pipeline.process(sensor.view(), out));
-    pipeline.restart();
-    EXPECT_EQ(pipeline.framesSeen(), 0u);
-    EXPECT_FALSE(pipeline.process(sensor.view(), out)); // frame 0 again
-    EXPECT_TRUE(pipeline.process(sensor.view(), out));
 }
 
 TEST(ImagePipeline, RefusesMissingPixelPipeline) {

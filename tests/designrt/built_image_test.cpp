@@ -1,6 +1,5 @@
 // The image the build makes from the repository's description: complete, as described, reproducible.
 #include "image_test_support.h"
-#include "required_registers.h"
 
 #include <gtest/gtest.h>
 
@@ -33,17 +32,6 @@ TEST_F(BuiltImage, HasTheLengthTheAppletEmbeds) {
     EXPECT_EQ(builtImage().size(), 2113379u);
 }
 
-TEST_F(BuiltImage, ResolvesEveryRegisterTheAppletUses) {
-    for (std::string_view name : kHostPublishedRegisters) {
-        const std::string n(name);
-        const uint32_t id = DesignImage_GetRegisterId(image(), n.c_str());
-        EXPECT_NE(id, 0u) << n;
-        EXPECT_GT(DesignImage_GetRegisterWidth(image(), id), 0) << n;
-    }
-    for (std::string_view name : kSimulatorRegisters)
-        EXPECT_NE(DesignImage_GetRegisterId(image(), std::string(name).c_str()), 0u) << name;
-}
-
 TEST_F(BuiltImage, NamesEndingInBlankAndIndexResolveOnlyWithTheBlank) {
     EXPECT_NE(
         DesignImage_GetRegisterId(image(), "Device1_Process0_Shading_ShadingBuffer_0_CoefficientFile 0"), 0u);
@@ -65,22 +53,6 @@ TEST_F(BuiltImage, EveryRegisterMatchesItsDescription) {
         EXPECT_EQ(DesignImage_GetRegisterWidth(image(), r.id), static_cast<int32_t>(r.widthBits)) << r.name;
         EXPECT_EQ(DesignImage_GetRegisterInfo(image(), r.id), r.writable ? 1 : 0) << r.name;
     }
-}
-
-TEST_F(BuiltImage, StatusRegistersAreReadOnlyAndTheOthersTheAppletUsesWritable) {
-    const std::set<std::string_view> status(kStatusRegisters.begin(), kStatusRegisters.end());
-    const auto access = [&](std::string_view name) {
-        return DesignImage_GetRegisterInfo(image(),
-                                           DesignImage_GetRegisterId(image(), std::string(name).c_str()));
-    };
-    for (std::string_view name : kStatusRegisters) {
-        ASSERT_NE(DesignImage_GetRegisterId(image(), std::string(name).c_str()), 0u) << name;
-        EXPECT_EQ(access(name), 0) << name;
-    }
-    for (std::string_view name : kHostPublishedRegisters)
-        EXPECT_EQ(access(name), status.count(name) == 0 ? 1 : 0) << name;
-    for (std::string_view name : kSimulatorRegisters)
-        EXPECT_EQ(access(name), 1) << name;
 }
 
 TEST_F(BuiltImage, WidthsHoldTheValuesTheAppletWrites) {
@@ -115,16 +87,6 @@ TEST_F(BuiltImage, IdsAreUniqueClearOfHostIdsAndOfferEveryDirectAccessWidth) {
         EXPECT_EQ(ids.count(reserved), 0u) << reserved;
     for (int32_t w : {1, 24, 32, 40, 48, 64})
         EXPECT_EQ(widths.count(w), 1u) << w;
-}
-
-TEST_F(BuiltImage, PublishesEveryAppletEventWithKindOne) {
-    std::set<std::string> published;
-    for (int32_t i = 0; const void* record = DesignImage_GetProperty(image(), i); ++i) {
-        if (eventKind(record) == 1)
-            published.insert(eventName(record));
-    }
-    for (std::string_view name : kAppletEvents)
-        EXPECT_EQ(published.count(std::string(name)), 1u) << name;
 }
 
 TEST_F(BuiltImage, EventRecordsMatchTheDescriptionAndEndAfterTheLast) {

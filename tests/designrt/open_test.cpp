@@ -67,22 +67,6 @@ TEST(DesignImageOpen, RefusesMissingPathsNonFilesAndNullMemory) {
     EXPECT_EQ(DesignImage_OpenMemory(builtImage().data(), 0, 1), nullptr);
 }
 
-TEST(DesignImageOpen, OpensACopiedFileAnywhere) {
-    const TemporaryDirectory dir;
-    writeFile(dir / "Kestrel12.hap", builtImage());
-    const ImageHandle image(DesignImage_OpenFile((dir / "Kestrel12.hap").c_str(), 2626, 1));
-    EXPECT_NE(image, nullptr);
-}
-
-TEST(DesignImageOpen, OpensTheSameImageTwiceIndependently) {
-    ImageHandle first = openMemory(builtImage());
-    const ImageHandle second = openMemory(builtImage());
-    ASSERT_NE(first, nullptr);
-    ASSERT_NE(second, nullptr);
-    first.reset();
-    EXPECT_GT(DesignImage_GetRegisterCount(second.get()), 0);
-}
-
 TEST(DesignImageQueries, AnswerUnknownForANullImage) {
     DesignImage_Close(nullptr);
     EXPECT_EQ(DesignImage_GetRegisterCount(nullptr), 0);

@@ -184,6 +184,7 @@ TEST(ParameterTree, GivesEachRegisterKindItsFeatureType) {
     const Gh5ParameterInfoNode* stamp = child(child(process, "Timestamp"), "Counter_Value");
     ASSERT_NE(stamp, nullptr);
     EXPECT_EQ(stamp->type, GH5_NODE_INTEGER64);
+    EXPECT_EQ(stamp->kind.integer64.minimum, 0u);
     EXPECT_EQ(stamp->kind.integer64.maximum, 0xFFFFFFFFFFFFull);
     const Gh5ParameterInfoNode* file = child(child(process, "Shading"), "ShadingBuffer_0_CoefficientFile 0");
     ASSERT_NE(file, nullptr);

@@ -103,26 +103,12 @@ TEST(AppletInfo, TextQueriesAnswerAStableAddressInTheSecondOutput) {
     }
 }
 
-TEST(AppletInfo, IconIsA2992BytePng) {
-    uint64_t size = 0, address = 0;
-    EXPECT_EQ(appletInfo(1041, 5, 6, &size, &address), 0);
-    EXPECT_EQ(size, 2992u);
-    ASSERT_NE(address, 0u);
-    EXPECT_EQ(std::memcmp(reinterpret_cast<const void*>(address), "\x89PNG\r\n\x1a\n", 8), 0);
-}
-
 TEST(AppletInfo, DesignImageIsTheEmbeddedBlock) {
     uint64_t size = 0, address = 0;
     EXPECT_EQ(appletInfo(1042, 0, 0, &size, &address), 0);
     EXPECT_EQ(size, 2113379u);
     EXPECT_EQ(address, reinterpret_cast<uint64_t>(kestrel_embedded_design_image));
     EXPECT_EQ(appletInfo(1042, 0, 0, nullptr, nullptr), 0);
-}
-
-TEST(AppletInfo, Query2304WritesA32BitZero) {
-    uint64_t out1 = kUntouched;
-    EXPECT_EQ(appletInfo(2304, 0, 0, &out1, nullptr), 0);
-    EXPECT_EQ(out1, 0x5a5a5a5a00000000ull);
 }
 
 TEST(AppletInfo, LastBoardAndImageAreNullBeforeAnyCreation) {

@@ -83,10 +83,6 @@ TEST_F(Exports, HandleWithoutAppletGivesEveryBadHandleValue) {
     EXPECT_EQ(host().hostLastCall[0], '\0');
 }
 
-TEST_F(Exports, LastErrorStartsAtZero) {
-    EXPECT_EQ(lastError(), 0);
-}
-
 TEST_F(Exports, AcquireExPassesTheHostHandleAndEveryArgumentUnchanged) {
     host().hostNextResult = 0;
     EXPECT_EQ(api().Fg_AcquireEx(&record, 3, 0x1122334455667788ull, -9, 0xabcdef0123456789ull), 0);

@@ -81,6 +81,22 @@ TEST(TempFileName, ATakenNameAdvancesTheCounterBy7777) {
     EXPECT_EQ(tempNameCounter(), first + 7777);
 }
 
+// Every attempt counts: with all names but the last attempt's taken, that one is still made.
+TEST(TempFileName, TheLastAttemptIsStillMade) {
+    TempDirectory directory;
+    std::filesystem::create_directories(directory.path());
+    const uint64_t tick = 9000;
+    const uint64_t first = tick + tempNameCounter();
+    for (int attempt = 0; attempt + 1 < kestrel::kTempFileAttempts; ++attempt) {
+        std::FILE* file = std::fopen((directory.path() + "/c" + base62(first + 7777u * attempt)).c_str(), "w");
+        ASSERT_NE(file, nullptr);
+        std::fclose(file);
+    }
+    std::string name = directory.path() + "/cXXXXXX";
+    ASSERT_TRUE(fillTemplateAndCreate(name, 0, tick));
+    EXPECT_EQ(name, directory.path() + "/c" + base62(first + 7777u * (kestrel::kTempFileAttempts - 1)));
+}
+
 TEST(TempFileName, TemplateWithoutSixXBeforeTheSuffixIsRefusedUnchanged) {
     std::string name = "/tmp/coef-XXXXX.tiff";
     EXPECT_FALSE(fillTemplateAndCreate(name, 5, 1));

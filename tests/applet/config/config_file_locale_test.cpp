@@ -56,14 +56,5 @@ TEST_F(CommaLocaleTest, DoublesWithADecimalPointReadInFull) {
     EXPECT_EQ(b, 1.0);
 }
 
-TEST_F(CommaLocaleTest, LogValuesKeepTheDecimalPoint) {
-    const std::string file = path("comma.log");
-    {
-        DiagnosticLog log(std::fopen(file.c_str(), "w"));
-        log.logErrorValue("a", "b", 0.1);
-    }
-    EXPECT_EQ(readFile(file), "strataboardIV::Error >> a >> b >> 0.1;\n");
-}
-
 } // namespace
 } // namespace kestrel

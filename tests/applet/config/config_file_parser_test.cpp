@@ -123,14 +123,6 @@ TEST_P(ConfigFileKeyLookup, AnswersResultAndText) {
 INSTANTIATE_TEST_SUITE_P(Rules, ConfigFileKeyLookup, testing::ValuesIn(kLookups),
                          [](const auto& row) { return row.param.name; });
 
-TEST_F(ConfigFileLookup, RepeatedLookupsGiveTheSameAnswer) {
-    open(kSaved);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(value("[Port A]", "FG_GEN_FREQ"), "0.1");
-        EXPECT_EQ(value("[Port A]", "FG_HEIGHT", kConfigKeyMissing), "Error");
-    }
-}
-
 TEST_F(ConfigFileLookup, HeaderSectionNeedsItsLineEnd) {
     Fg_ConfigFileParser& parser = open("X='[Kamerasektion]';\nA=1;\n[Kamerasektion]\nAktivePort=3;\n");
     int32_t port = -5;

@@ -102,41 +102,6 @@ TEST_F(ConfigFileWriter, UnsignedAllOnesIsWrittenAsMinusOneAndReadsBackWithTheSa
     EXPECT_EQ(static_cast<uint32_t>(read), stored);
 }
 
-TEST_F(ConfigFileWriter, WrittenValuesReadBackThroughEveryLookup) {
-    const std::string file = path("roundtrip.scf");
-    {
-        Fg_ConfigFileParser parser(nullptr, nullptr, false);
-        ASSERT_TRUE(parser.setSaveFile(file.c_str()));
-        parser.writeConfigFileHeader();
-        parser.writeConfigFile("Hersteller", "Vendor");
-        parser.writeConfigFileIntKey("AktivePort", 2);
-        parser.writePortHeader(0);
-        parser.writeConfigFileIntKey("I", std::numeric_limits<int32_t>::min());
-        parser.writeConfigFileUInt64Key("U", 1234567890123ull);
-        parser.wrtiteConfigFileDoubleKey("D", 2.5e-7);
-        parser.writeConfigFile("T", "/data/black.tif");
-    }
-    Fg_ConfigFileParser reader(nullptr, file.c_str(), true);
-    ASSERT_TRUE(reader.hasStream());
-    std::string text;
-    EXPECT_EQ(reader.parseKeyFromLine("Hersteller", text), 0);
-    EXPECT_EQ(text, "Vendor");
-    int32_t port = 0;
-    EXPECT_EQ(reader.parseIntKeyFromHeader("AktivePort", port), 0);
-    EXPECT_EQ(port, 2);
-    int32_t i = 0;
-    EXPECT_EQ(reader.parseIntKey(0, "I", i), 0);
-    EXPECT_EQ(i, std::numeric_limits<int32_t>::min());
-    uint64_t u = 0;
-    EXPECT_EQ(reader.parseIntKey(0, "U", u), 0);
-    EXPECT_EQ(u, 1234567890123ull);
-    double d = 0;
-    EXPECT_EQ(reader.parseDoubleKey(0, "D", d), 0);
-    EXPECT_EQ(d, 2.5e-7);
-    EXPECT_EQ(reader.parseKey(0, "T", text), 0);
-    EXPECT_EQ(text, "/data/black.tif");
-}
-
 TEST_F(ConfigFileWriter, SaveFileReplacesTheWholeContentOfAnExistingFile) {
     const std::string file = writeFile("old.scf", "[Port A]\nFG_WIDTH=1;\nFG_HEIGHT=2;\n");
     {
@@ -162,15 +127,6 @@ TEST_F(ConfigFileWriter, WritesWithoutStreamOrNullTextsDoNothing) {
         parser.writeConfigFileIntKey(nullptr, 1);
     }
     EXPECT_EQ(readFile(file), "");
-}
-
-TEST_F(ConfigFileWriter, SaveStreamIsWriteOnlySoLookupsFindNothing) {
-    Fg_ConfigFileParser parser(nullptr, nullptr, false);
-    ASSERT_TRUE(parser.setSaveFile(path("w.scf").c_str()));
-    parser.writePortHeader(0);
-    parser.writeConfigFileIntKey("A", 1);
-    int32_t v = 0;
-    EXPECT_EQ(parser.parseIntKey(0, "A", v), kConfigValueMissing);
 }
 
 TEST_F(ConfigFileWriter, UpdatingParserSeesItsOwnWrites) {
@@ -249,23 +205,6 @@ TEST_F(ConfigFileLog, SaveFileThatCannotBeCreatedFailsAndLogsFopenFailure) {
     EXPECT_FALSE(parser.setSaveFile(path("missing-dir/x.scf").c_str()));
     EXPECT_FALSE(parser.hasStream());
     EXPECT_EQ(logged(), "strataboardIV::Error >> Config File: fopen failed;\n");
-}
-
-TEST_F(ConfigFileLog, SuccessfulWorkAndMissingKeysWriteNothing) {
-    const std::string file = path("quiet.scf");
-    {
-        Fg_ConfigFileParser parser(&*log_, nullptr, false);
-        ASSERT_TRUE(parser.setSaveFile(file.c_str()));
-        parser.writeConfigFileHeader();
-        parser.writePortHeader(0);
-        parser.writeConfigFileIntKey("A", 1);
-    }
-    Fg_ConfigFileParser reader(&*log_, file.c_str(), true);
-    int32_t v = 0;
-    EXPECT_EQ(reader.parseIntKey(0, "A", v), 0);
-    EXPECT_EQ(reader.parseIntKey(0, "B", v), kConfigValueMissing);
-    Fg_ConfigFileParser absent(&*log_, path("absent.scf").c_str(), true);
-    EXPECT_EQ(logged(), "");
 }
 
 } // namespace

@@ -78,20 +78,6 @@ TEST_F(DiagnosticLogLines, PrintfWritesTheFormattedTextAsIs) {
     EXPECT_EQ(written(), "width=1024|");
 }
 
-TEST_F(DiagnosticLogLines, AfterCloseNothingIsWrittenAndASecondCloseDoesNothing) {
-    log_->logError("before");
-    log_->logClose();
-    EXPECT_FALSE(log_->isOpen());
-    log_->logError("after");
-    log_->logInfo("after", 1);
-    log_->logErrorCode("after", "x", 1);
-    log_->logErrorValue("after", "x", 1.0);
-    log_->logPrintf("after");
-    log_->logHeader();
-    log_->logClose();
-    EXPECT_EQ(written(), "strataboardIV::Error >> before;\n");
-}
-
 TEST_F(DiagnosticLogLines, HeaderFramesOwnerContentsAndTimestampWithRules) {
     log_->logHeader();
     const std::string rule = std::string(73, '-') + "\n";

@@ -189,20 +189,6 @@ TEST_F(CorrectionOnBoard, CustomFileWith100ValuesChangesOnlyTheFirst100Entries) 
     EXPECT_EQ(lut[4095], 0u);
 }
 
-// The reader's zeros reach the board: a file without a count changes nothing, a missing index
-// clears its entry and every later one up to the count.
-TEST_F(CorrectionOnBoard, CustomFileWritesEveryCountedEntryTheReaderYields) {
-    ASSERT_EQ(applet().set<int32_t>(FG_LUT_TYPE, 0), 0);
-    ASSERT_EQ(applet().setText(FG_LUT_CUSTOM_FILE, writeText("none.lut", "[gray]\n0,9;\n1,9;\n").c_str()), 0);
-    EXPECT_EQ(boardLut()[0], 0u);
-    EXPECT_EQ(boardLut()[1], 1u);
-    ASSERT_EQ(applet().setText(FG_LUT_CUSTOM_FILE,
-                               writeText("gap.lut", "[gray]\nnrOfElements=4;\n0,5;\n2,7;\n3,4095\n").c_str()),
-              0);
-    const std::vector<uint32_t> lut = boardLut();
-    EXPECT_EQ(std::vector<uint32_t>(lut.begin(), lut.begin() + 5), (std::vector<uint32_t>{5, 0, 0, 0, 4}));
-}
-
 TEST_F(CorrectionOnBoard, MissingCustomFileIsAReadErrorAndKeepsTheOldName) {
     ASSERT_EQ(applet().set<int32_t>(FG_LUT_TYPE, 0), 0);
     const std::string good = writeText("good.lut", "[gray]\nnrOfElements=1;\n0,3;\n");
@@ -330,12 +316,6 @@ TEST_F(CorrectionOnBoard, DeadPixelsAreMarkedWithThresholdZero) {
     EXPECT_EQ(offsets[0], 0);
     EXPECT_EQ(offsets[1], 65535);
     EXPECT_EQ(offsets[2], 0);
-}
-
-TEST_F(CorrectionOnBoard, ApplyWithoutFileNamesDoesNothing) {
-    EXPECT_EQ(applet().set<int32_t>(FG_SHADING_APPLY_SETTINGS, 1), 0);
-    EXPECT_EQ(boardText(kOffsetFileRegister), "");
-    EXPECT_EQ(leftoverTempFiles(), 0u);
 }
 
 // Writes a TIFF with libtiff directly, in layouts the image-file library does not write.

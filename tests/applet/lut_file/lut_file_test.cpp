@@ -64,19 +64,6 @@ protected:
 
 using Values = std::vector<uint32_t>;
 
-TEST_F(LutFile, IdentityTableRoundTrips) {
-    const std::string file = path("identity.lut");
-    ASSERT_EQ(writeLutFile(file.c_str(), identity(4096)), kOk);
-    EXPECT_TRUE(readFile(file).ends_with("\n4095,4095;\n"));
-    LutRecord back;
-    ASSERT_EQ(readLutFile(file.c_str(), back), kOk);
-    EXPECT_EQ(back.id, 3u);
-    EXPECT_EQ(back.nrOfElements, 4096u);
-    EXPECT_EQ(back.format, 0u);
-    EXPECT_EQ(back.number, 0u);
-    EXPECT_EQ(back.values, identity(4096).values);
-}
-
 TEST_F(LutFile, ValuesAboveInt32MaxAreWrittenSignedAndReadBackWithTheSameBits) {
     LutRecord record = identity(2);
     record.values = {0xFFFFFFFFu, 0x80000000u};
@@ -129,13 +116,6 @@ TEST_F(LutFile, HundredValuesFillExactlyAHundredEntries) {
     ASSERT_EQ(record.values.size(), 100u);
     EXPECT_EQ(record.values.front(), 4095u);
     EXPECT_EQ(record.values.back(), 3996u);
-}
-
-TEST_F(LutFile, OtherSectionNameCanBeAsked) {
-    LutRecord record;
-    ASSERT_EQ(readLutFile(writeFile("nrOfElements=1;\n[gray]\n0,1;\n[red]\n0,2;\n").c_str(), record, "[red]"),
-              kOk);
-    EXPECT_EQ(record.values, Values{2});
 }
 
 TEST_F(LutFile, KeyIsReadFromTheFirstLineHoldingItsName) {

@@ -19,13 +19,6 @@ TEST_F(RoiParameters, FullWidthLeavesNoRoomForAnXOffsetUntilTheWidthShrinks) {
     EXPECT_EQ(reg(names::kBank0XOffset), 16u);
 }
 
-TEST_F(RoiParameters, WidthWiderThanTheRoomAfterTheOffsetIsOutOfRange) {
-    ASSERT_EQ(applet.set<uint32_t>(FG_WIDTH, 1024), 0);
-    ASSERT_EQ(applet.set<uint32_t>(FG_XOFFSET, 3072), 0);
-    EXPECT_EQ(applet.set<uint32_t>(FG_WIDTH, 1040), -6000);
-    EXPECT_EQ(applet.set<uint32_t>(FG_WIDTH, 1024), 0);
-}
-
 TEST_F(RoiParameters, LastXOffsetWritesItsQuarterToBothShadingBuffers) {
     ASSERT_EQ(applet.set<uint32_t>(FG_WIDTH, 16), 0);
     ASSERT_EQ(applet.set<uint32_t>(FG_XOFFSET, 4080), 0);
@@ -46,28 +39,6 @@ TEST_F(RoiParameters, YOffsetAtTheLastLinesLeavesShadingLengthsAloneWhenTheRegio
     EXPECT_EQ(reg(names::kShading1YOffset), 4094u);
     EXPECT_EQ(reg(names::kShading0YLength), 77u);
     EXPECT_EQ(reg(names::kShading1YLength), 78u);
-}
-
-TEST_F(RoiParameters, PublishesTheRoomLeftForTheOppositeParameter) {
-    ASSERT_EQ(applet.set<uint32_t>(FG_WIDTH, 2048), 0);
-    const Gh5ParameterInfoNode* xOffset = infoNode(FG_XOFFSET);
-    ASSERT_NE(xOffset, nullptr);
-    EXPECT_EQ(xOffset->kind.integer.maximum, 2048);
-
-    ASSERT_EQ(applet.set<uint32_t>(FG_XOFFSET, 1024), 0);
-    const Gh5ParameterInfoNode* width = infoNode(FG_WIDTH);
-    ASSERT_NE(width, nullptr);
-    EXPECT_EQ(width->kind.integer.maximum, 3072);
-
-    ASSERT_EQ(applet.set<uint32_t>(FG_HEIGHT, 1000), 0);
-    const Gh5ParameterInfoNode* yOffset = infoNode(FG_YOFFSET);
-    ASSERT_NE(yOffset, nullptr);
-    EXPECT_EQ(yOffset->kind.integer.maximum, 3096);
-
-    ASSERT_EQ(applet.set<uint32_t>(FG_YOFFSET, 96), 0);
-    const Gh5ParameterInfoNode* height = infoNode(FG_HEIGHT);
-    ASSERT_NE(height, nullptr);
-    EXPECT_EQ(height->kind.integer.maximum, 4000);
 }
 
 // Each region parameter writes both buffer banks, then each shading buffer's geometry followed

@@ -16,14 +16,6 @@ TEST_F(SimulatorParameters, Frequency40WithAccuracy25Writes7And16) {
     EXPECT_EQ(u32(FG_GEN_PASSIVE), 17u);
 }
 
-TEST_F(SimulatorParameters, FrequencyBoundsFollowTheAccuracy) {
-    EXPECT_EQ(applet.set<double>(FG_GEN_FREQ, 3.0), 0);
-    EXPECT_EQ(applet.set<double>(FG_GEN_FREQ, 2.9), -6000);
-    EXPECT_EQ(applet.set<double>(FG_GEN_FREQ, 125.1), -6000);
-    EXPECT_EQ(f64(FG_GEN_FREQ), 3.0);
-    EXPECT_EQ(applet.set<double>(FG_GEN_FREQ, 125.0), 0);
-}
-
 TEST_F(SimulatorParameters, FrequencyAtTheBaseRateLeavesNoPassiveCycle) {
     ASSERT_EQ(applet.set<double>(FG_GEN_FREQ, 125.0), 0);
     EXPECT_EQ(u32(FG_GEN_ACTIVE), 25u);
@@ -47,20 +39,6 @@ TEST_F(SimulatorParameters, AccuracyBelowHalfTheBaseRateOverFrequencyIsRefused) 
     EXPECT_EQ(u32(FG_GEN_ACCURACY), 25u);
     EXPECT_EQ(applet.set<uint32_t>(FG_GEN_ACCURACY, 2), 0);
     EXPECT_EQ(applet.set<uint32_t>(FG_GEN_ACCURACY, 65535), 0);
-}
-
-TEST_F(SimulatorParameters, PublishesTheLeastAccuracyAndFrequency) {
-    ASSERT_EQ(applet.set<double>(FG_GEN_FREQ, 40.0), 0);
-    const Gh5ParameterInfoNode* accuracy = infoNode(FG_GEN_ACCURACY);
-    ASSERT_NE(accuracy, nullptr);
-    EXPECT_EQ(accuracy->kind.integer.minimum, 2);
-    ASSERT_EQ(applet.set<double>(FG_GEN_FREQ, 10.0), 0);
-    EXPECT_EQ(accuracy->kind.integer.minimum, 7); // ceil(6.25)
-
-    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_ACCURACY, 20), 0);
-    const Gh5ParameterInfoNode* frequency = infoNode(FG_GEN_FREQ);
-    ASSERT_NE(frequency, nullptr);
-    EXPECT_EQ(frequency->kind.real.minimum, 4.0); // ceil(3.125)
 }
 
 // The width and line-width registers count pairs of four pixels, rounded down; the line width

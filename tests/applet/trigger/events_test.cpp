@@ -37,16 +37,6 @@ TEST_F(EventsTest, ListedEventsTakeTheBitOfTheirRecord) {
     EXPECT_EQ(name(uint64_t{1} << 23), "FG_TRIGGER_OUTPUT_CAM0");
 }
 
-TEST_F(EventsTest, UnlistedPublishedEventKeepsItsDesignName) {
-    EXPECT_EQ(name(uint64_t{1} << 24), "Device1_Process1_Trigger_Monitoring_MonitoringEvents_Cam0QueueFull");
-}
-
-TEST_F(EventsTest, InternalEventIsNotPublished) {
-    EXPECT_EQ(mask("Device1_Process0_Dma_0_TransferEnd"), 0u);
-    EXPECT_EQ(applet.lastError(), -2070);
-    EXPECT_EQ(name(uint64_t{1} << 25), "<null>");
-}
-
 TEST_F(EventsTest, TwoBitMasksAndUnknownNamesHaveNoEntry) {
     EXPECT_EQ(name(3), "<null>");
     EXPECT_EQ(applet.lastError(), -2070);

@@ -28,15 +28,6 @@ constexpr int32_t kCcSel0 = 14001;
 constexpr int32_t kCcSel2 = 14003;
 constexpr int32_t kDigioOutput = 14020;
 
-TEST_F(TriggerTest, LegacyParametersAreRefusedWhileTheInterfaceIsOff) {
-    EXPECT_EQ(applet.set(kExposure, uint32_t{1000}), -2070);
-    EXPECT_EQ(applet.set(kDigioOutput, uint32_t{0}), -2070);
-    EXPECT_EQ(applet.get<uint32_t>(kExposure), 4000u);
-    EXPECT_EQ(applet.get<uint32_t>(kDigioOutput), 3u);
-    // Out-of-range values are refused before the interface is looked at.
-    EXPECT_EQ(applet.set(kDigioOutput, uint32_t{4}), -6000);
-}
-
 TEST_F(TriggerTest, LegacyModeRefusesAreaTriggerParametersButKeepsTheSharedOnes) {
     mustSet(kLegacyMode, int32_t{1});
     EXPECT_EQ(applet.set(kAreaTriggerMode, uint32_t{2}), -2070);
@@ -75,31 +66,6 @@ TEST_F(TriggerTest, SwitchingLegacyOnAndOffLeavesEveryTriggerSettingAtItsDefault
     EXPECT_EQ(reg("Generators_Generator_MinimumPeriod_Number"), 7812490u);
     EXPECT_EQ(reg("CameraControl_Select2_Select_Select"), 5u);
     EXPECT_EQ(applet.set(kExposure, uint32_t{1000}), -2070);
-}
-
-TEST_F(TriggerTest, SettingLegacyModeToItsValueChangesNothing) {
-    mustSet(kFramesPerSecond, 10.0);
-    EXPECT_TRUE(writesOf([&] { mustSet(kLegacyMode, int32_t{0}); }).empty());
-    EXPECT_EQ(applet.get<double>(kFramesPerSecond), 10.0);
-    mustSet(kLegacyMode, int32_t{1});
-    mustSet(kExposure, uint32_t{1000});
-    EXPECT_TRUE(writesOf([&] { mustSet(kLegacyMode, int32_t{1}); }).empty());
-    EXPECT_EQ(applet.get<uint32_t>(kExposure), 1000u);
-    EXPECT_EQ(applet.set(kLegacyMode, int32_t{2}), -6000);
-}
-
-TEST_F(TriggerTest, ExposureMustBeAMultipleOfTenWithinRange) {
-    mustSet(kLegacyMode, int32_t{1});
-    EXPECT_EQ(applet.set(kExposure, uint32_t{4005}), -7080);
-    EXPECT_EQ(applet.get<uint32_t>(kExposure), 4000u);
-    mustSet(kExposure, uint32_t{124990});
-    EXPECT_EQ(applet.set(kExposure, uint32_t{125000}), -6000);
-    EXPECT_EQ(applet.set(kExposure, uint32_t{0}), -6000);
-    EXPECT_EQ(applet.get<uint32_t>(kExposure), 124990u);
-    // The exposure is the width of all four pulse-form generators, in microseconds.
-    for (int n = 0; n < 4; ++n)
-        EXPECT_EQ(reg("PulseFormGenerators_PulseFormGenerator" + std::to_string(n) + "_Width_Width"),
-                  7811875u);
 }
 
 TEST_F(TriggerTest, ExposureThatDoesNotFitKeepsTheOldExposure) {

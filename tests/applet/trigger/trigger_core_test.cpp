@@ -82,13 +82,5 @@ TEST_F(TriggerCoreTest, LegacyParametersAreRefusedWhileTheInterfaceIsOff) {
     EXPECT_EQ(field, 7u);
 }
 
-TEST_F(TriggerCoreTest, StepCodeComesBeforeTheStore) {
-    core.applyChecked(field, 4005u, kErrNotAligned, LegacyRule::AlwaysAllowed, false, [](uint32_t) {});
-    EXPECT_EQ(field, 5u);
-    EXPECT_THROW(
-        core.applyChecked(field, 4005u, kErrNotAligned, LegacyRule::AlwaysAllowed, true, [](uint32_t) {}),
-        int32_t);
-}
-
 } // namespace
 } // namespace kestrel

@@ -77,11 +77,6 @@ TEST_F(XmlBuilder, PortWithoutTreeGivesTheFrameAndAnEmptyRoot) {
                             kFooter);
 }
 
-TEST_F(XmlBuilder, ModelNameIsEscaped) {
-    const std::string xml = ParameterInfoBuilderXML(tree_, "A&B \"x\"", 0).buildXml();
-    EXPECT_NE(xml.find("\nModelName=\"A&amp;B &quot;x&quot;\"\nVendorName"), std::string::npos) << xml;
-}
-
 TEST_F(XmlBuilder, IntegerLimitsAreWidenedWithoutSignForPlainIntegersAndWithSignForTheFurtherKind) {
     ParameterInfoNode* category = tree_.addCategory(0, nullptr, "C");
     tree_.addIntegerFeature(category, header("FG_PHASE", 7), -1, static_cast<int32_t>(0xFFFFFFFEu), -16);
