@@ -50,12 +50,17 @@ constexpr int32_t kGray16 = 1;
 constexpr int32_t kGray8 = 3;
 
 constexpr uint32_t kSide = 4096;
+// A pixel is defective where its black level is above this, or its gray level below the black
+// reference's full scale less this: with 16-bit references, only the hot pixels.
+constexpr uint32_t kDeadPixelThreshold = 4000;
 // A picture ring of this many buffers, filled once per iteration.
 constexpr uint32_t kPicturesPerIteration = 4;
 
 // Black and gray references of the whole coefficient area, made once per process: a dark level
 // of 12..28 grey levels with a hot pixel every 10007 pixels (marked defective by the threshold),
-// and a gray level that varies by a third, so that every gain coefficient differs.
+// and a bright gray level that varies by 5 %, so that every gain coefficient differs. (An 8-bit
+// gray beside the 16-bit black would fall below the defect limit everywhere and mark every pixel
+// defective.)
 struct References {
     References() {
         std::string pattern = (std::filesystem::temp_directory_path() / "kestrel-bench-XXXXXX").string();
@@ -69,10 +74,10 @@ struct References {
             dark[i] = i % 10007 == 5000 ? uint16_t{65520} : static_cast<uint16_t>(16 * (12 + i % 17));
         if (ImageFile_Write(black.c_str(), dark.data(), kSide, kSide, 16, 1) != 0)
             throw std::runtime_error("black reference not written");
-        std::vector<uint8_t> lit(std::size_t{kSide} * kSide);
+        std::vector<uint16_t> lit(std::size_t{kSide} * kSide);
         for (std::size_t i = 0; i < lit.size(); ++i)
-            lit[i] = static_cast<uint8_t>(150 + (i * 7) % 50);
-        if (ImageFile_Write(gray.c_str(), lit.data(), kSide, kSide, 8, 1) != 0)
+            lit[i] = static_cast<uint16_t>(62000 + (i * 7) % 3000);
+        if (ImageFile_Write(gray.c_str(), lit.data(), kSide, kSide, 16, 1) != 0)
             throw std::runtime_error("gray reference not written");
     }
     ~References() {
@@ -111,7 +116,7 @@ public:
         ok_ = source && set(FG_WIDTH, side) && set(FG_HEIGHT, side) && set(FG_FORMAT, setup.format) &&
               set(FG_NOISEFILTER, 1) &&
               set(FG_PROCESSING_GAMMA, 1.8) && set(FG_SHADING_GAIN_CORRECTION_MODE, 2u) &&
-              set(FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD, 1000u) &&
+              set(FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD, kDeadPixelThreshold) &&
               set(FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE, 1u) &&
               setText(FG_SHADING_BLACK_FILENAME, refs.black) &&
               setText(FG_SHADING_GRAY_FILENAME, refs.gray) && set(FG_SHADING_APPLY_SETTINGS, 1) &&

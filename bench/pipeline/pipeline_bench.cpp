@@ -233,6 +233,20 @@ void BM_SourceScene(benchmark::State& state) {
 }
 BENCHMARK(BM_SourceScene)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// What a settings change costs the scene: light, optics and fixed pattern of every pixel.
+void BM_SceneSettingsChange(benchmark::State& state) {
+    SceneSettings scene;
+    scene.widthPixels = kSide;
+    scene.heightLines = kSide;
+    for (auto _ : state) {
+        ++scene.seed;
+        const SceneSource source(scene);
+        benchmark::DoNotOptimize(&source);
+    }
+    countPixels(state, kPixels);
+}
+BENCHMARK(BM_SceneSettingsChange)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void summarise(const bench::Results& results, bench::TargetLines& lines) {
     // The pipeline reads the frame and two coefficient planes and writes once: about 1.75x a
     // copy of the frame is the memory floor.

@@ -58,6 +58,13 @@ constexpr size_t kBlock = 32;
     return any != 0;
 }
 
+[[gnu::always_inline]] inline bool blockAllDefects(const uint16_t* offsets) {
+    uint16_t all = 1;
+    for (size_t i = 0; i < kBlock; ++i)
+        all &= offsets[i] == CoefficientPlane::kDefective ? 1 : 0;
+    return all != 0;
+}
+
 KESTREL_VECTOR_CLONES bool anyDefect(const uint16_t* offsets, size_t n) {
     size_t x = 0;
     for (; x + kBlock <= n; x += kBlock)
@@ -84,6 +91,12 @@ KESTREL_VECTOR_CLONES void replaceRuns(uint16_t* line, const uint16_t* offsets, 
         if (x == blockEnd)
             continue;
         const size_t runStart = x;
+        // Long runs (a whole broken column block, or a reference that marks everything) go a
+        // block at a time.
+        while (x < n && offsets[x] == CoefficientPlane::kDefective && x % kBlock != 0)
+            ++x;
+        while (x + kBlock <= n && blockAllDefects(offsets + x))
+            x += kBlock;
         while (x < n && offsets[x] == CoefficientPlane::kDefective)
             ++x;
         const bool hasLeft = runStart > 0;

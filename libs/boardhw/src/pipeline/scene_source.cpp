@@ -22,7 +22,7 @@ constexpr uint64_t mix(uint64_t z) {
 
 enum class Stream : uint64_t { FixedPattern = 1, Noise = 2, HotPixel = 3, DeadPixel = 4 };
 
-uint64_t streamKey(uint64_t seed, Stream stream, uint64_t index) {
+[[gnu::always_inline]] inline uint64_t streamKey(uint64_t seed, Stream stream, uint64_t index) {
     return mix(seed ^ mix(uint64_t(stream) * 0xD1B54A32D192ED03ull + index));
 }
 
@@ -97,6 +97,53 @@ KESTREL_VECTOR_CLONES void roundLight(const uint16_t* __restrict light, uint16_t
         out[x] = quietSample(light[x], mask);
 }
 
+// What one line of the scene looks like without noise, worked out once per settings change.
+struct LineLight {
+    uint64_t seed = 0;
+    uint64_t lineKey = 0;
+    // light = flat + slope x, the gradient along the line (slope 0 for uniform light).
+    double flat = 0;
+    double slope = 0;
+    double centreX = 0;
+    double dySquared = 0;
+    double halfDiagonalSquared = 1;
+};
+
+[[gnu::always_inline]] inline uint16_t stored(double value) {
+    // Never negative: the dark offset alone is at least 12 grey levels.
+    const double scaled = value * kLightScale + 0.5;
+    return uint16_t(scaled < double(kLightMax) ? int32_t(scaled) : int32_t(kLightMax));
+}
+
+[[gnu::always_inline]] inline void lightPixel(const LineLight& l, size_t x, uint16_t* lit, uint16_t* underDisc) {
+    const double light = l.flat + l.slope * double(x);
+    const double dx = double(x) - l.centreX;
+    const double vignetting = 1.0 - kVignetting * (dx * dx + l.dySquared) / l.halfDiagonalSquared;
+    const uint64_t pattern = streamKey(l.seed, Stream::FixedPattern, l.lineKey | x);
+    const double pixelGain = 1.0 + kGainSpread * (2 * unit16(pattern) - 1);
+    const double darkOffset = kDarkOffset + kDarkSpread * unit16(pattern >> 16);
+    lit[x] = stored(light * vignetting * pixelGain + darkOffset);
+    if (underDisc != nullptr)
+        underDisc[x] = stored(kObjectLevel * vignetting * pixelGain + darkOffset);
+}
+
+// underDisc may be null (no disc in the scene).
+KESTREL_VECTOR_CLONES void lightLine(const LineLight& l, uint16_t* __restrict lit, uint16_t* __restrict underDisc,
+                                     size_t n) {
+    size_t x = 0;
+    if (underDisc != nullptr) {
+        for (; x + kBlock <= n; x += kBlock)
+            for (size_t i = 0; i < kBlock; ++i)
+                lightPixel(l, x + i, lit, underDisc);
+    } else {
+        for (; x + kBlock <= n; x += kBlock)
+            for (size_t i = 0; i < kBlock; ++i)
+                lightPixel(l, x + i, lit, nullptr);
+    }
+    for (; x < n; ++x)
+        lightPixel(l, x, lit, underDisc);
+}
+
 } // namespace
 
 SceneSource::SceneSource(const SceneSettings& settings) : settings_(settings) {
@@ -130,38 +177,29 @@ void SceneSource::prepareLight() {
     const uint32_t heightLines = settings_.heightLines;
     const double w = width;
     const double height = heightLines;
-    const double centreX = (w - 1) / 2;
     const double centreY = (height - 1) / 2;
-    const double halfDiagonalSquared = std::max(centreX * centreX + centreY * centreY, 1.0);
     const bool synthetic = settings_.content == SceneContent::Synthetic;
     const size_t pixels = size_t{width} * heightLines;
     lit_.resize(pixels);
     if (synthetic)
         underDisc_.resize(pixels);
-    auto stored = [](double value) {
-        return uint16_t(std::clamp<long>(std::lround(value * kLightScale), 0l, long{kLightMax}));
-    };
+    LineLight line;
+    line.seed = settings_.seed;
+    line.centreX = (w - 1) / 2;
+    line.halfDiagonalSquared = std::max(line.centreX * line.centreX + centreY * centreY, 1.0);
     for (uint32_t y = 0; y < heightLines; ++y) {
         const double v = height > 1 ? y / (height - 1) : 0.0;
         const double dy = y - centreY;
-        const uint64_t lineKey = uint64_t{y} << 32;
-        uint16_t* lit = lit_.data() + size_t{y} * width;
-        uint16_t* underDisc = synthetic ? underDisc_.data() + size_t{y} * width : nullptr;
-        for (uint32_t x = 0; x < width; ++x) {
-            double light = settings_.content == SceneContent::LensCap ? 0.0 : settings_.flatLevel;
-            if (synthetic) {
-                const double u = w > 1 ? x / (w - 1) : 0.0;
-                light = kGradientLow + kGradientSpan * (0.65 * u + 0.35 * v);
-            }
-            const double dx = x - centreX;
-            const double vignetting = 1.0 - kVignetting * (dx * dx + dy * dy) / halfDiagonalSquared;
-            const uint64_t pattern = streamKey(settings_.seed, Stream::FixedPattern, lineKey | x);
-            const double pixelGain = 1.0 + kGainSpread * (2 * unit16(pattern) - 1);
-            const double darkOffset = kDarkOffset + kDarkSpread * unit16(pattern >> 16);
-            lit[x] = stored(light * vignetting * pixelGain + darkOffset);
-            if (synthetic)
-                underDisc[x] = stored(kObjectLevel * vignetting * pixelGain + darkOffset);
+        line.dySquared = dy * dy;
+        line.lineKey = uint64_t{y} << 32;
+        line.flat = settings_.content == SceneContent::LensCap ? 0.0 : settings_.flatLevel;
+        line.slope = 0.0;
+        if (synthetic) {
+            line.flat = kGradientLow + kGradientSpan * 0.35 * v;
+            line.slope = w > 1 ? kGradientSpan * 0.65 / (w - 1) : 0.0;
         }
+        lightLine(line, lit_.data() + size_t{y} * width, synthetic ? underDisc_.data() + size_t{y} * width : nullptr,
+                  width);
     }
 }
 
