@@ -40,13 +40,14 @@ const SmokeCase kSmokeCases[] = {
     {"get FG_WIDHT", 1, "(-2070); did you mean FG_WIDTH?"},
     {"set FG_FORMAT=FG_GRAY16 FG_WIDTH=512", 0, "FG_FORMAT = FG_GRAY16 (1)\nFG_WIDTH = 512\n"},
     {"params FG_FORMAT", 0,
-     "  FG_FORMAT = FG_GRAY (3)  RW  \"Output Format\"\n      FG_GRAY = 3  \"Gray 8bit\"\n"},
+     "  FG_FORMAT = FG_GRAY (3)  RW  \"Output Format\"\n    Pixel format of the output image.\n"
+     "      FG_GRAY = 3  \"Gray 8bit\"\n"},
     {"params 'fg_gen_w*'", 0, "Camera Simulator\n  FG_GEN_WIDTH = 1024 pixel  [0 .. 65535]  RW  \"Width\"\n"},
     {"params FG_FORMAT --json", 0,
-     "{\"parameters\":[\n{\"name\":\"FG_FORMAT\",\"description\":\"Output Format\",\"category\":\"Output "
-     "Format\","
+     "{\"parameters\":[\n{\"name\":\"FG_FORMAT\",\"displayName\":\"Output Format\","
+     "\"description\":\"Pixel format of the output image.\",\"category\":\"Output Format\","
      "\"type\":\"enumeration\",\"access\":\"RW\",\"unit\":\"\",\"value\":\"FG_GRAY\",\"default\":\"FG_GRAY\","
-     "\"entries\":[{\"name\":\"FG_GRAY\",\"value\":3,\"description\":\"Gray 8bit\"},"},
+     "\"entries\":[{\"name\":\"FG_GRAY\",\"value\":3,\"displayName\":\"Gray 8bit\"},"},
     {"params --changed", 0, ""},
     {"params FG_WIDHT", 1, "no parameter matches FG_WIDHT; did you mean FG_WIDTH?"},
     {"events --watch -n 2", 0, "FG_START_OF_FRAME_CAM_PORT_0  0x0000000000000002  0.000000 s\n"},

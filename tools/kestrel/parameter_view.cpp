@@ -4,6 +4,7 @@
 #include "command.h"
 #include "suggest.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
@@ -98,6 +99,19 @@ std::vector<std::string> AppletParameters::names() const {
             all.emplace_back(node->paramName);
     });
     return all;
+}
+
+std::string AppletParameters::description(const std::string& name) const {
+    // The query takes the name in the buffer and answers over it; the longest text is 226 bytes.
+    constexpr int32_t kDescriptionQuery = 24114;
+    std::vector<char> buffer(1024, '\0');
+    if (name.size() >= buffer.size())
+        return "";
+    std::copy(name.begin(), name.end(), buffer.begin());
+    if (exports().Fg_getParameterWithType(fg(), kDescriptionQuery, buffer.data(), 0, kTypeValue) != 0)
+        return "";
+    buffer.back() = '\0';
+    return latin1ToUtf8(buffer.data());
 }
 
 std::optional<std::string> AppletParameters::valueText(const Node* feature, int32_t id, int32_t* code) const {

@@ -32,6 +32,8 @@ public:
     // The current value as text: enumeration entries by symbol, doubles in shortest form, strings as
     // they are. Nothing on failure; the code then is in *code.
     std::optional<std::string> valueText(const Node* feature, int32_t id, int32_t* code) const;
+    // The description text the applet keeps for a parameter name; "" when it has none.
+    std::string description(const std::string& name) const;
     // Parses `text` for the feature's kind (an enumeration also takes the symbol or display name of
     // an entry) and sets it. 0 or the applet's code; kParseError when the text does not fit.
     int32_t setFromText(const Node* feature, int32_t id, const std::string& text, std::string* why) const;

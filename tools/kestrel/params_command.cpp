@@ -13,6 +13,7 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,11 +27,16 @@ struct Arguments {
 };
 
 // One feature as the command shows it.
+std::string paramName(const Node* node) {
+    return node->paramName != nullptr ? node->paramName : "";
+}
+
 struct Row {
     const Node* node = nullptr;
     std::string category; // "Trigger / Trigger Input / External"
     std::string value;    // as valueText gives it, or "(reason)" when it cannot be read
     std::string defaultValue;
+    std::string description; // the applet's text for the name; often empty
     bool readable = false;
 };
 
@@ -95,11 +101,25 @@ const char* kindName(int32_t type) {
     }
 }
 
-std::string paramName(const Node* node) {
-    return node->paramName != nullptr ? node->paramName : "";
-}
-
 // ---- text ----
+
+// A description under its feature, broken between words to stay readable in a terminal.
+void printWrapped(const std::string& text) {
+    constexpr std::size_t kWidth = 96;
+    const std::string indent = "    ";
+    std::istringstream words(text);
+    std::string word;
+    std::string line;
+    while (words >> word) {
+        if (!line.empty() && indent.size() + line.size() + 1 + word.size() > kWidth) {
+            std::cout << indent << line << "\n";
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+    }
+    if (!line.empty())
+        std::cout << indent << line << "\n";
+}
 
 void printText(const std::vector<Row>& rows) {
     std::string category;
@@ -119,6 +139,8 @@ void printText(const std::vector<Row>& rows) {
                 std::cout << "  " << range;
         }
         std::cout << "  " << accessText(node->access) << "  \"" << latin1ToUtf8(node->name) << "\"\n";
+        if (!row.description.empty() && row.description != paramName(node))
+            printWrapped(row.description);
         if (node->type != kestrel::kNodeEnumeration)
             continue;
         const auto& entries = node->kind.enumeration;
@@ -230,7 +252,7 @@ std::string jsonLimits(const Node* node) {
             out += std::string(i == 0 ? "" : ",") +
                    "{\"name\":" + (symbol != nullptr ? jsonString(symbol) : "null") +
                    ",\"value\":" + number(entries.values[i]) +
-                   ",\"description\":" + jsonString(latin1ToUtf8(display)) + "}";
+                   ",\"displayName\":" + jsonString(latin1ToUtf8(display)) + "}";
         }
         return out + "]";
     }
@@ -245,7 +267,8 @@ void printJson(const std::vector<Row>& rows) {
     for (const Row& row : rows) {
         const Node* node = row.node;
         std::cout << (first ? "\n" : ",\n") << "{\"name\":" << jsonString(paramName(node))
-                  << ",\"description\":" << jsonString(latin1ToUtf8(node->name))
+                  << ",\"displayName\":" << jsonString(latin1ToUtf8(node->name))
+                  << ",\"description\":" << jsonString(row.description)
                   << ",\"category\":" << jsonString(row.category)
                   << ",\"type\":" << jsonString(kindName(node->type))
                   << ",\"access\":" << jsonString(accessText(node->access))
@@ -276,6 +299,7 @@ int runParams(const ToolOptions& options, const Arguments& arguments) {
             continue;
         if (arguments.changed && row.value == row.defaultValue)
             continue;
+        row.description = parameters.description(paramName(row.node));
         rows.push_back(std::move(row));
     }
     if (rows.empty() && !arguments.changed)
