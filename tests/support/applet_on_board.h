@@ -8,12 +8,27 @@
 #include <cstring>
 #include <string>
 
+#include "api/generator_registers.h"
 #include "boardhw.h"
 #include "designrt.h"
+#include "device/register_map.h"
 #include "grabhost5.hpp"
 #include "grabhost5_host.h"
 
 namespace kestrel::test {
+
+// Design names from the applet's own register map, so that no test keeps a copy of them.
+constexpr const char* designName(HostRegister reg) {
+    constexpr const char* kNames[] = {
+#define KESTREL_TEST_REGISTER_NAME(id, name) name,
+        KESTREL_HOST_REGISTERS(KESTREL_TEST_REGISTER_NAME)
+#undef KESTREL_TEST_REGISTER_NAME
+    };
+    return kNames[static_cast<std::size_t>(reg)];
+}
+constexpr const char* designName(GeneratorRegister reg) {
+    return kGeneratorRegisterNames[static_cast<std::size_t>(reg)];
+}
 
 class AppletOnBoard {
 public:

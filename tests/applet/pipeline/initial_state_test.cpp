@@ -9,26 +9,26 @@ namespace {
 using PipelineInitialState = PipelineOnBoard;
 
 TEST_F(PipelineInitialState, RegionAndSelectorRegistersMatchTheInitialValues) {
-    EXPECT_EQ(reg(names::kBank0XLength), 1024u);
-    EXPECT_EQ(reg(names::kBank1XLength), 1024u);
-    EXPECT_EQ(reg(names::kBank0YLength), 1024u);
-    EXPECT_EQ(reg(names::kBank1YLength), 1024u);
-    EXPECT_EQ(reg(names::kBank0XOffset), 0u);
-    EXPECT_EQ(reg(names::kBank0YOffset), 0u);
-    EXPECT_EQ(reg(names::kShading0XLength), 256u);
-    EXPECT_EQ(reg(names::kShading1XLength), 256u);
-    EXPECT_EQ(reg(names::kShading0YLength), 1024u);
-    EXPECT_EQ(reg(names::kShading1YLength), 1024u);
-    EXPECT_EQ(reg(names::kShading0Update), 1u);
-    EXPECT_EQ(reg(names::kSelectPhase), 0u);
+    EXPECT_EQ(reg(designName(HostRegister::Buffer0DRAMA0XLength)), 1024u);
+    EXPECT_EQ(reg(designName(HostRegister::Buffer0DRAMA1XLength)), 1024u);
+    EXPECT_EQ(reg(designName(HostRegister::Buffer0DRAMA0YLength)), 1024u);
+    EXPECT_EQ(reg(designName(HostRegister::Buffer0DRAMA1YLength)), 1024u);
+    EXPECT_EQ(reg(designName(HostRegister::Buffer0DRAMA0XOffset)), 0u);
+    EXPECT_EQ(reg(designName(HostRegister::Buffer0DRAMA0YOffset)), 0u);
+    EXPECT_EQ(reg(designName(HostRegister::ShadingShadingBuffer0XLength)), 256u);
+    EXPECT_EQ(reg(designName(HostRegister::ShadingShadingBuffer1XLength)), 256u);
+    EXPECT_EQ(reg(designName(HostRegister::ShadingShadingBuffer0YLength)), 1024u);
+    EXPECT_EQ(reg(designName(HostRegister::ShadingShadingBuffer1YLength)), 1024u);
+    EXPECT_EQ(reg(designName(HostRegister::ShadingShadingBuffer0UpdateROI)), 1u);
+    EXPECT_EQ(reg(designName(HostRegister::ImageSelectorFGIMGSELECTPHASENumber)), 0u);
 }
 
 TEST_F(PipelineInitialState, GeneratorRegistersMatchTheInitialValues) {
-    EXPECT_EQ(reg(names::kGenWidth), 256u);
-    EXPECT_EQ(reg(names::kGenLineWidth), 257u);
-    EXPECT_EQ(reg(names::kGenActive), 7u);
-    EXPECT_EQ(reg(names::kGenPassive), 16u);
-    EXPECT_EQ(reg(names::kGenMask), 15u);
+    EXPECT_EQ(reg(designName(GeneratorRegister::Width)), 256u);
+    EXPECT_EQ(reg(designName(GeneratorRegister::LineWidth)), 257u);
+    EXPECT_EQ(reg(designName(GeneratorRegister::Active)), 7u);
+    EXPECT_EQ(reg(designName(GeneratorRegister::Passive)), 16u);
+    EXPECT_EQ(reg(designName(GeneratorRegister::Mask)), 15u);
 }
 
 } // namespace

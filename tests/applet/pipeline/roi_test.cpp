@@ -16,29 +16,29 @@ TEST_F(RoiParameters, FullWidthLeavesNoRoomForAnXOffsetUntilTheWidthShrinks) {
     ASSERT_EQ(applet.set<uint32_t>(FG_WIDTH, 4080), 0);
     EXPECT_EQ(applet.set<uint32_t>(FG_XOFFSET, 16), 0);
     EXPECT_EQ(u32(FG_XOFFSET), 16u);
-    EXPECT_EQ(reg(names::kBank0XOffset), 16u);
+    EXPECT_EQ(reg(designName(HostRegister::Buffer0DRAMA0XOffset)), 16u);
 }
 
 TEST_F(RoiParameters, LastXOffsetWritesItsQuarterToBothShadingBuffers) {
     ASSERT_EQ(applet.set<uint32_t>(FG_WIDTH, 16), 0);
     ASSERT_EQ(applet.set<uint32_t>(FG_XOFFSET, 4080), 0);
-    EXPECT_EQ(reg(names::kBank0XOffset), 4080u);
-    EXPECT_EQ(reg(names::kBank1XOffset), 4080u);
-    EXPECT_EQ(reg(names::kShading0XOffset), 1020u);
-    EXPECT_EQ(reg(names::kShading1XOffset), 1020u);
+    EXPECT_EQ(reg(designName(HostRegister::Buffer0DRAMA0XOffset)), 4080u);
+    EXPECT_EQ(reg(designName(HostRegister::Buffer0DRAMA1XOffset)), 4080u);
+    EXPECT_EQ(reg(designName(HostRegister::ShadingShadingBuffer0XOffset)), 1020u);
+    EXPECT_EQ(reg(designName(HostRegister::ShadingShadingBuffer1XOffset)), 1020u);
 }
 
 TEST_F(RoiParameters, YOffsetAtTheLastLinesLeavesShadingLengthsAloneWhenTheRegionFits) {
     ASSERT_EQ(applet.set<uint32_t>(FG_HEIGHT, 2), 0);
-    applet.forceReg(names::kShading0YLength, 77);
-    applet.forceReg(names::kShading1YLength, 78);
+    applet.forceReg(designName(HostRegister::ShadingShadingBuffer0YLength), 77);
+    applet.forceReg(designName(HostRegister::ShadingShadingBuffer1YLength), 78);
     ASSERT_EQ(applet.set<uint32_t>(FG_YOFFSET, 4094), 0);
-    EXPECT_EQ(reg(names::kBank0YOffset), 4094u);
-    EXPECT_EQ(reg(names::kBank1YOffset), 4094u);
-    EXPECT_EQ(reg(names::kShading0YOffset), 4094u);
-    EXPECT_EQ(reg(names::kShading1YOffset), 4094u);
-    EXPECT_EQ(reg(names::kShading0YLength), 77u);
-    EXPECT_EQ(reg(names::kShading1YLength), 78u);
+    EXPECT_EQ(reg(designName(HostRegister::Buffer0DRAMA0YOffset)), 4094u);
+    EXPECT_EQ(reg(designName(HostRegister::Buffer0DRAMA1YOffset)), 4094u);
+    EXPECT_EQ(reg(designName(HostRegister::ShadingShadingBuffer0YOffset)), 4094u);
+    EXPECT_EQ(reg(designName(HostRegister::ShadingShadingBuffer1YOffset)), 4094u);
+    EXPECT_EQ(reg(designName(HostRegister::ShadingShadingBuffer0YLength)), 77u);
+    EXPECT_EQ(reg(designName(HostRegister::ShadingShadingBuffer1YLength)), 78u);
 }
 
 // Each region parameter writes both buffer banks, then each shading buffer's geometry followed
@@ -64,8 +64,8 @@ const GeometryRow kGeometryRows[] = {
      FG_WIDTH,
      2048,
      1024,
-     {names::kBank0XLength, names::kBank1XLength, names::kShading0XLength, names::kShading0Update,
-      names::kShading1XLength, names::kShading1Update},
+     {designName(HostRegister::Buffer0DRAMA0XLength), designName(HostRegister::Buffer0DRAMA1XLength), designName(HostRegister::ShadingShadingBuffer0XLength), designName(HostRegister::ShadingShadingBuffer0UpdateROI),
+      designName(HostRegister::ShadingShadingBuffer1XLength), designName(HostRegister::ShadingShadingBuffer1UpdateROI)},
      {2048, 2048, 512, 1, 512, 1},
      {1024, 1024, 256, 0, 256, 0},
      FG_XOFFSET,
@@ -74,8 +74,8 @@ const GeometryRow kGeometryRows[] = {
      FG_HEIGHT,
      100,
      1024,
-     {names::kBank0YLength, names::kBank1YLength, names::kShading0YLength, names::kShading0Update,
-      names::kShading1YLength, names::kShading1Update},
+     {designName(HostRegister::Buffer0DRAMA0YLength), designName(HostRegister::Buffer0DRAMA1YLength), designName(HostRegister::ShadingShadingBuffer0YLength), designName(HostRegister::ShadingShadingBuffer0UpdateROI),
+      designName(HostRegister::ShadingShadingBuffer1YLength), designName(HostRegister::ShadingShadingBuffer1UpdateROI)},
      {100, 100, 100, 1, 100, 1},
      {1024, 1024, 1024, 0, 1024, 0},
      FG_YOFFSET,
@@ -84,8 +84,8 @@ const GeometryRow kGeometryRows[] = {
      FG_XOFFSET,
      64,
      0,
-     {names::kBank0XOffset, names::kBank1XOffset, names::kShading0XOffset, names::kShading0Update,
-      names::kShading1XOffset, names::kShading1Update},
+     {designName(HostRegister::Buffer0DRAMA0XOffset), designName(HostRegister::Buffer0DRAMA1XOffset), designName(HostRegister::ShadingShadingBuffer0XOffset), designName(HostRegister::ShadingShadingBuffer0UpdateROI),
+      designName(HostRegister::ShadingShadingBuffer1XOffset), designName(HostRegister::ShadingShadingBuffer1UpdateROI)},
      {64, 64, 16, 1, 16, 1},
      {0, 0, 0, 0, 0, 0},
      FG_WIDTH,
@@ -95,8 +95,8 @@ const GeometryRow kGeometryRows[] = {
      FG_YOFFSET,
      5,
      0,
-     {names::kBank0YOffset, names::kBank1YOffset, names::kShading0YOffset, names::kShading0Update,
-      names::kShading1YOffset, names::kShading1Update},
+     {designName(HostRegister::Buffer0DRAMA0YOffset), designName(HostRegister::Buffer0DRAMA1YOffset), designName(HostRegister::ShadingShadingBuffer0YOffset), designName(HostRegister::ShadingShadingBuffer0UpdateROI),
+      designName(HostRegister::ShadingShadingBuffer1YOffset), designName(HostRegister::ShadingShadingBuffer1UpdateROI)},
      {5, 5, 5, 1, 5, 1},
      {0, 0, 0, 0, 0, 0},
      FG_HEIGHT,
@@ -106,15 +106,15 @@ const GeometryRow kGeometryRows[] = {
 class RegionGeometry : public PipelineOnBoard, public ::testing::WithParamInterface<GeometryRow> {
 protected:
     void SetUp() override {
-        applet.forceReg(names::kShading0Update, 0);
-        applet.forceReg(names::kShading1Update, 0);
+        applet.forceReg(designName(HostRegister::ShadingShadingBuffer0UpdateROI), 0);
+        applet.forceReg(designName(HostRegister::ShadingShadingBuffer1UpdateROI), 0);
     }
 };
 
 TEST_P(RegionGeometry, WritesBanksThenEachShadingBufferInOrder) {
     const GeometryRow& row = GetParam();
     std::vector<const char*> known = row.registers;
-    known.insert(known.end(), {names::kShading0YLength, names::kShading1YLength});
+    known.insert(known.end(), {designName(HostRegister::ShadingShadingBuffer0YLength), designName(HostRegister::ShadingShadingBuffer1YLength)});
     NamedWrites expected;
     for (std::size_t i = 0; i < row.registers.size(); ++i)
         expected.emplace_back(row.registers[i], row.newContents[i]);

@@ -10,8 +10,8 @@ using SimulatorParameters = PipelineOnBoard;
 TEST_F(SimulatorParameters, Frequency40WithAccuracy25Writes7And16) {
     ASSERT_EQ(applet.set<double>(FG_GEN_FREQ, 20.0), 0);
     EXPECT_EQ(writesOf([&] { ASSERT_EQ(applet.set<double>(FG_GEN_FREQ, 40.0), 0); },
-                       {names::kGenActive, names::kGenPassive}),
-              (NamedWrites{{names::kGenActive, 7}, {names::kGenPassive, 16}}));
+                       {designName(GeneratorRegister::Active), designName(GeneratorRegister::Passive)}),
+              (NamedWrites{{designName(GeneratorRegister::Active), 7}, {designName(GeneratorRegister::Passive), 16}}));
     EXPECT_EQ(u32(FG_GEN_ACTIVE), 8u);
     EXPECT_EQ(u32(FG_GEN_PASSIVE), 17u);
 }
@@ -20,16 +20,16 @@ TEST_F(SimulatorParameters, FrequencyAtTheBaseRateLeavesNoPassiveCycle) {
     ASSERT_EQ(applet.set<double>(FG_GEN_FREQ, 125.0), 0);
     EXPECT_EQ(u32(FG_GEN_ACTIVE), 25u);
     EXPECT_EQ(u32(FG_GEN_PASSIVE), 0u);
-    EXPECT_EQ(reg(names::kGenActive), 24u);
-    EXPECT_EQ(reg(names::kGenPassive), 0xFFFFu); // all bits of the 16-bit counter
+    EXPECT_EQ(reg(designName(GeneratorRegister::Active)), 24u);
+    EXPECT_EQ(reg(designName(GeneratorRegister::Passive)), 0xFFFFu); // all bits of the 16-bit counter
 }
 
 TEST_F(SimulatorParameters, AccuracyResplitsTheStoredFrequency) {
     ASSERT_EQ(applet.set<uint32_t>(FG_GEN_ACCURACY, 125), 0);
     EXPECT_EQ(u32(FG_GEN_ACTIVE), 40u);
     EXPECT_EQ(u32(FG_GEN_PASSIVE), 85u);
-    EXPECT_EQ(reg(names::kGenActive), 39u);
-    EXPECT_EQ(reg(names::kGenPassive), 84u);
+    EXPECT_EQ(reg(designName(GeneratorRegister::Active)), 39u);
+    EXPECT_EQ(reg(designName(GeneratorRegister::Passive)), 84u);
 }
 
 TEST_F(SimulatorParameters, AccuracyBelowHalfTheBaseRateOverFrequencyIsRefused) {
@@ -58,8 +58,8 @@ TEST_F(SimulatorParameters, WidthAndLineGapWriteFourPixelPairCounts) {
         SCOPED_TRACE(row.value);
         EXPECT_EQ(
             writesOf([&] { ASSERT_EQ(applet.set<uint32_t>(row.id, row.value), 0); },
-                     {names::kGenWidth, names::kGenLineWidth}),
-            (NamedWrites{{names::kGenWidth, row.widthCount}, {names::kGenLineWidth, row.lineWidthCount}}));
+                     {designName(GeneratorRegister::Width), designName(GeneratorRegister::LineWidth)}),
+            (NamedWrites{{designName(GeneratorRegister::Width), row.widthCount}, {designName(GeneratorRegister::LineWidth), row.lineWidthCount}}));
         EXPECT_EQ(u32(FG_GEN_LINE_WIDTH), row.lineWidthPixels);
         ASSERT_EQ(applet.set<uint32_t>(FG_GEN_WIDTH, 1024), 0);
         ASSERT_EQ(applet.set<uint32_t>(FG_GEN_LINE_GAP, 4), 0);
@@ -69,42 +69,42 @@ TEST_F(SimulatorParameters, WidthAndLineGapWriteFourPixelPairCounts) {
 }
 
 TEST_F(SimulatorParameters, TapsChangeTheirBitOfTheMask) {
-    ASSERT_EQ(reg(names::kGenMask), 15u);
+    ASSERT_EQ(reg(designName(GeneratorRegister::Mask)), 15u);
     ASSERT_EQ(applet.set<int32_t>(FG_GEN_TAP2, 0), 0);
-    EXPECT_EQ(reg(names::kGenMask), 13u);
+    EXPECT_EQ(reg(designName(GeneratorRegister::Mask)), 13u);
     EXPECT_EQ(i32(FG_GEN_TAP2), 0);
     ASSERT_EQ(applet.set<int32_t>(FG_GEN_TAP4, 0), 0);
-    EXPECT_EQ(reg(names::kGenMask), 5u);
+    EXPECT_EQ(reg(designName(GeneratorRegister::Mask)), 5u);
     ASSERT_EQ(applet.set<int32_t>(FG_GEN_TAP2, 1), 0);
-    EXPECT_EQ(reg(names::kGenMask), 7u);
+    EXPECT_EQ(reg(designName(GeneratorRegister::Mask)), 7u);
     ASSERT_EQ(applet.set<int32_t>(FG_GEN_TAP4, 1), 0);
-    EXPECT_EQ(reg(names::kGenMask), 15u);
+    EXPECT_EQ(reg(designName(GeneratorRegister::Mask)), 15u);
     EXPECT_EQ(applet.set<int32_t>(FG_GEN_TAP1, 2), -6000);
 }
 
 TEST_F(SimulatorParameters, FailedTapWriteKeepsTheMaskShadow) {
-    applet.failWrites(names::kGenMask, kBrokenRegister);
+    applet.failWrites(designName(GeneratorRegister::Mask), kBrokenRegister);
     EXPECT_EQ(applet.set<int32_t>(FG_GEN_TAP1, 0), kBrokenRegister);
     EXPECT_EQ(i32(FG_GEN_TAP1), 1);
-    applet.failWrites(names::kGenMask, 0);
+    applet.failWrites(designName(GeneratorRegister::Mask), 0);
     // The shadow still has tap 1 set, so clearing tap 3 writes 11, not 10.
     ASSERT_EQ(applet.set<int32_t>(FG_GEN_TAP3, 0), 0);
-    EXPECT_EQ(reg(names::kGenMask), 11u);
+    EXPECT_EQ(reg(designName(GeneratorRegister::Mask)), 11u);
 }
 
 TEST_F(SimulatorParameters, FailingPassiveWriteKeepsTheNewActiveAndTheOldFrequency) {
-    applet.failWrites(names::kGenPassive, kBrokenRegister);
+    applet.failWrites(designName(GeneratorRegister::Passive), kBrokenRegister);
     EXPECT_EQ(applet.set<double>(FG_GEN_FREQ, 50.0), kBrokenRegister);
     EXPECT_EQ(f64(FG_GEN_FREQ), 40.0);
     EXPECT_EQ(u32(FG_GEN_ACTIVE), 10u); // written before the broken register
     EXPECT_EQ(u32(FG_GEN_PASSIVE), 17u);
-    EXPECT_EQ(reg(names::kGenActive), 9u);
-    EXPECT_EQ(reg(names::kGenPassive), 16u);
+    EXPECT_EQ(reg(designName(GeneratorRegister::Active)), 9u);
+    EXPECT_EQ(reg(designName(GeneratorRegister::Passive)), 16u);
     EXPECT_EQ(infoNode(FG_GEN_ACCURACY)->kind.integer.minimum, 2);
 }
 
 TEST_F(SimulatorParameters, FailingPassiveWriteKeepsTheOldAccuracyAndTheNewActive) {
-    applet.failWrites(names::kGenPassive, kBrokenRegister);
+    applet.failWrites(designName(GeneratorRegister::Passive), kBrokenRegister);
     EXPECT_EQ(applet.set<uint32_t>(FG_GEN_ACCURACY, 50), kBrokenRegister);
     EXPECT_EQ(u32(FG_GEN_ACCURACY), 25u);
     EXPECT_EQ(u32(FG_GEN_ACTIVE), 16u);

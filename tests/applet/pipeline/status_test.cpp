@@ -11,18 +11,18 @@ constexpr uint32_t kOverflowBit = 1u << 5;
 constexpr uint32_t kBufferLevelBits = 3u << 6;
 
 TEST_F(PipelineStatusReadouts, FillLevelIsTheFullerBankWithoutOverflow) {
-    applet.forceReg(names::kOverflow, 0);
-    applet.forceReg(names::kBank0FillLevel, 30);
-    applet.forceReg(names::kBank1FillLevel, 80);
+    applet.forceReg(designName(HostRegister::OverflowOverflowOccurred), 0);
+    applet.forceReg(designName(HostRegister::Buffer0DRAMA0FillLevel), 30);
+    applet.forceReg(designName(HostRegister::Buffer0DRAMA1FillLevel), 80);
     EXPECT_EQ(u32(FG_FILLLEVEL), 80u);
-    applet.forceReg(names::kBank0FillLevel, 90);
+    applet.forceReg(designName(HostRegister::Buffer0DRAMA0FillLevel), 90);
     EXPECT_EQ(u32(FG_FILLLEVEL), 90u);
 }
 
 TEST_F(PipelineStatusReadouts, OverflowReadsAsAFullBufferAndSetsBit5) {
-    applet.forceReg(names::kOverflow, 1);
-    applet.forceReg(names::kBank0FillLevel, 10);
-    applet.forceReg(names::kBank1FillLevel, 10);
+    applet.forceReg(designName(HostRegister::OverflowOverflowOccurred), 1);
+    applet.forceReg(designName(HostRegister::Buffer0DRAMA0FillLevel), 10);
+    applet.forceReg(designName(HostRegister::Buffer0DRAMA1FillLevel), 10);
     EXPECT_EQ(u32(FG_OVERFLOW), 1u);
     EXPECT_EQ(u32(FG_FILLLEVEL), 100u);
     const uint32_t status = u32(FG_CAMSTATUS_EXTENDED);
@@ -31,12 +31,12 @@ TEST_F(PipelineStatusReadouts, OverflowReadsAsAFullBufferAndSetsBit5) {
 }
 
 TEST_F(PipelineStatusReadouts, BufferLevelCountsQuarters) {
-    applet.forceReg(names::kOverflow, 0);
-    applet.forceReg(names::kBank1FillLevel, 0);
+    applet.forceReg(designName(HostRegister::OverflowOverflowOccurred), 0);
+    applet.forceReg(designName(HostRegister::Buffer0DRAMA1FillLevel), 0);
     const std::vector<std::pair<uint64_t, uint32_t>> cases{{0, 0},  {24, 0}, {25, 1}, {49, 1}, {50, 2},
                                                            {74, 2}, {75, 3}, {80, 3}, {100, 3}};
     for (const auto& [fill, quarter] : cases) {
-        applet.forceReg(names::kBank0FillLevel, fill);
+        applet.forceReg(designName(HostRegister::Buffer0DRAMA0FillLevel), fill);
         const uint32_t status = u32(FG_CAMSTATUS_EXTENDED);
         EXPECT_EQ(status & kBufferLevelBits, quarter << 6) << "fill level " << fill;
         EXPECT_EQ(status & kOverflowBit, 0u) << "fill level " << fill;
@@ -44,9 +44,9 @@ TEST_F(PipelineStatusReadouts, BufferLevelCountsQuarters) {
 }
 
 TEST_F(PipelineStatusReadouts, KeepsTheHostsCameraBits) {
-    applet.forceReg(names::kOverflow, 0);
-    applet.forceReg(names::kBank0FillLevel, 0);
-    applet.forceReg(names::kBank1FillLevel, 0);
+    applet.forceReg(designName(HostRegister::OverflowOverflowOccurred), 0);
+    applet.forceReg(designName(HostRegister::Buffer0DRAMA0FillLevel), 0);
+    applet.forceReg(designName(HostRegister::Buffer0DRAMA1FillLevel), 0);
     // The virtual camera's pixel clock always runs; nothing acquires, so no line or frame valid.
     EXPECT_EQ(u32(FG_CAMSTATUS_EXTENDED), 1u);
     EXPECT_EQ(u32(FG_CAMSTATUS), 1u);
