@@ -87,22 +87,5 @@ TEST_F(TriggerOnBoardTest, DefaultOutputsRestAtTheirIdleLevels) {
     EXPECT_EQ(outputLines(), 0xF7u);
 }
 
-TEST_F(TriggerOnBoardTest, AsyncStopParksTriggerOutputsUntilTheNextStart) {
-    undebounced();
-    mustSet(FG_TRIGGEROUT_SELECT3, 10); // INPUT_BYPASS, input 0 by default
-    input(0, true);
-    EXPECT_EQ(outputLines() & 0x8, 0x8u);
-    mustSet(FG_TRIGGERSTATE, kAsyncStop);
-    EXPECT_EQ(outputLines() & 0x8, 0u); // parked at its idle (not inverted) level
-    input(0, false);
-    mustSet(FG_TRIGGEROUT_SELECT3, 11); // NOT_INPUT_BYPASS: held back while stopped
-    EXPECT_EQ(outputLines() & 0x8, 0u);
-    mustSet(FG_TRIGGERCC_SELECT3, 11); // a camera-control output takes it at once
-    EXPECT_EQ(cameraControlLines() & 0x8, 0x8u);
-    mustSet(FG_AREATRIGGERMODE, kGenerator);
-    mustSet(FG_TRIGGERSTATE, kActive);
-    EXPECT_EQ(outputLines() & 0x8, 0x8u);
-}
-
 } // namespace
 } // namespace kestrel::test

@@ -91,16 +91,6 @@ TEST_F(TriggerBoardTest, SoftwarePulsesAreIgnoredUnlessTheGeneratorTakesThem) {
     EXPECT_EQ(trigger().advanceTo(20000), (Times{0, 16000}));
 }
 
-TEST_F(TriggerBoardTest, SequencerMultipliesEachPulse) {
-    cameraOnPulseForm0();
-    queueOn();
-    sequence(3);
-    startGenerator(true, 991);
-    trigger().restart();
-    softwarePulses(2);
-    EXPECT_EQ(trigger().advanceTo(1000000), every(16000, 5 * 16000));
-}
-
 TEST_F(TriggerBoardTest, BusyAndQueueStatusFollowThePulsesInWork) {
     queueOn();
     startGenerator(true, 991); // 16 us
@@ -118,21 +108,6 @@ TEST_F(TriggerBoardTest, BusyAndQueueStatusFollowThePulsesInWork) {
     EXPECT_EQ(read("Generators_Generator_MaximumReached_Status"), 0u);
     trigger().advanceTo(10 * 16000);
     EXPECT_EQ(read("Generators_Generator_MaximumReached_Status"), 1u);
-}
-
-TEST_F(TriggerBoardTest, QueueFillLevelEventsHaveHysteresis) {
-    queueOn();
-    write("Hysteresis_OnLevel_Number", 5);
-    write("Hysteresis_OffLevel_Number", 2);
-    startGenerator(true, 991);
-    trigger().restart();
-    softwarePulses(10); // levels 0 (in work), 1 .. 9
-    trigger().advanceTo(1000000);
-    EXPECT_EQ(eventsNamed("HysteresisOn"),
-              (std::vector<RecordedEvent>{{"Monitoring_MonitoringEvents_Cam0HysteresisOn", 0}}));
-    // Down from 9 by one per period: 2 is reached at the seventh.
-    EXPECT_EQ(eventsNamed("HysteresisOff"),
-              (std::vector<RecordedEvent>{{"Monitoring_MonitoringEvents_Cam0HysteresisOff", 7 * 16000}}));
 }
 
 TEST_F(TriggerBoardTest, LostPulsesSetThePeriodLimitBitUntilCleared) {
@@ -155,18 +130,6 @@ TEST_F(TriggerBoardTest, AFullQueueSetsTheQueueFullBitWhileItLasts) {
     EXPECT_EQ(eventsNamed("Cam0QueueFull").size(), 1u);
     trigger().advanceTo(16000);
     EXPECT_EQ(read("Monitoring_ReadQueueStatus_Status"), 0x1u);
-}
-
-TEST_F(TriggerBoardTest, HoldingTheQueueEmptiesIt) {
-    queueOn();
-    startGenerator(true, 991);
-    trigger().restart();
-    softwarePulses(6);
-    write("Generators_ClearQueuePulse_Mode", 1);
-    EXPECT_EQ(read("Generators_QueueValue_Status"), 0u);
-    softwarePulses(2); // held: dropped
-    write("Generators_ClearQueuePulse_Mode", 0);
-    EXPECT_EQ(read("Generators_QueueValue_Status"), 0u);
 }
 
 // External pulses on input 3: 200 ns high every 1 us from 1 us on.
@@ -196,38 +159,10 @@ TEST_F(ExternalTriggerTest, ExposesOnEachDebouncedPulseOfTheSelectedInput) {
     EXPECT_EQ(trigger().advanceTo(10000), (Times{1096, 2096, 3096, 4096}));
 }
 
-TEST_F(ExternalTriggerTest, DebounceFiltersPulsesShorterThanItsTime) {
-    pulses(3, 4, 95);
-    EXPECT_TRUE(trigger().advanceTo(10000).empty());
-    EXPECT_EQ(read("InputStatistics_ReadPulses_Status"), 0u);
-}
-
 TEST_F(ExternalTriggerTest, LowActivePolarityTriggersOnTheFallingEdge) {
     write("InputSelect_Polarity_Invert", 1);
     pulses(3, 2);
     EXPECT_EQ(trigger().advanceTo(10000), (Times{1296, 2296}));
-}
-
-TEST_F(ExternalTriggerTest, DownscalerPassesTheSelectedPulseOfEachGroup) {
-    struct Case {
-        uint32_t downscale, phase;
-        Times exposures;
-    };
-    const Case cases[] = {
-        {1, 0, {1096, 2096, 3096, 4096, 5096, 6096, 7096}},
-        {3, 0, {1096, 4096, 7096}},
-        {3, 1, {2096, 5096}},
-        {3, 2, {3096, 6096}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.downscale * 10 + c.phase);
-        write("Downscale_Downscale_Downscale", c.downscale);
-        write("Downscale_Downscale_SelectedPulse", c.phase + 1);
-        write("Downscale_Clear_Mode", 2);
-        trigger().restart();
-        pulses(3, 7);
-        EXPECT_EQ(trigger().advanceTo(10000), c.exposures);
-    }
 }
 
 TEST_F(ExternalTriggerTest, InputEdgesRaiseEventsAndShowInTheInputStatus) {
@@ -242,51 +177,11 @@ TEST_F(ExternalTriggerTest, InputEdgesRaiseEventsAndShowInTheInputStatus) {
     EXPECT_EQ(trigger().injectInput(8, true, 0), BOARD_ERR_INVALID_ARGUMENT);
 }
 
-TEST_F(ExternalTriggerTest, StatisticsCountPulsesAndMeasurePeriods) {
-    for (uint64_t at : {1000, 2000, 4000, 4500})
-        trigger().injectPulse(3, at, 200);
-    trigger().advanceTo(10000);
-    EXPECT_EQ(read("InputStatistics_ReadPulses_Status"), 4u);
-    EXPECT_EQ(read("InputStatistics_ReadPeriod_Status"), 500u / kTick);
-    EXPECT_EQ(read("InputStatistics_ReadMin_Status"), 500u / kTick);
-    EXPECT_EQ(read("InputStatistics_ReadMax_Status"), 2000u / kTick);
-    write("InputStatistics_ClearPulses_Mode", 2);
-    EXPECT_EQ(read("InputStatistics_ReadPulses_Status"), 0u);
-    EXPECT_EQ(read("InputStatistics_TotalPulses_Status"), 4u);
-    // The min/max clear is a toggle: a write of the same value clears nothing.
-    write("InputStatistics_ClearMinMax_Value", 0);
-    EXPECT_EQ(read("InputStatistics_ReadMax_Status"), 2000u / kTick);
-    write("InputStatistics_ClearMinMax_Value", 1);
-    EXPECT_EQ(read("InputStatistics_ReadMax_Status"), 0u);
-}
-
 TEST_F(ExternalTriggerTest, DeselectingTheExternalInputStopsItsPulses) {
     write("TriggerMode_SelectExternal_Select", 0); // sync stop in external mode
     pulses(3, 3);
     EXPECT_TRUE(trigger().advanceTo(10000).empty());
     EXPECT_EQ(read("InputStatistics_ReadPulses_Status"), 3u); // the statistics still watch the input
-}
-
-TEST_F(TriggerBoardTest, PulseFormDelayAndWidthPlaceTheExposureEdge) {
-    struct Case {
-        bool invert;
-        uint64_t delayTicks, widthTicks;
-        uint64_t exposureNs; // of a software pulse at time 0
-    };
-    const Case cases[] = {
-        {false, 0, 10, 0},
-        {false, 625, 10, 10000},
-        {true, 0, 250, 4000}, // the inverted line rises as the pulse ends
-        {true, 625, 250, 14000},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.invert << " " << c.delayTicks << " " << c.widthTicks);
-        cameraOnPulseForm0(c.invert, c.delayTicks, c.widthTicks);
-        startGenerator(true, 100000);
-        trigger().restart();
-        softwarePulses(1);
-        EXPECT_EQ(trigger().advanceTo(1000000), Times{c.exposureNs});
-    }
 }
 
 TEST_F(TriggerBoardTest, PulseFormDownscaleAndPhasePickGeneratorPulses) {

@@ -327,51 +327,6 @@ void walkCategory(const void* category, int32_t depth, Walk& walk) {
 
 } // namespace
 
-TEST(HostParameterTree, PublishesEveryRegisterOfTheKestrelDesignOnce) {
-    void* board = Board_Open(1, nullptr);
-    ASSERT_NE(board, nullptr);
-    const DesignImageHandle image = kestrel::testing::openKestrelDesign();
-    void* hostFg = Fg_InitHandle("Kestrel12.hap", board, image.get());
-    ASSERT_NE(hostFg, nullptr);
-
-    Walk walk;
-    const void* previous = nullptr;
-    std::vector<std::string> roots;
-    for (const void* root = Fg_getParameterInfo(hostFg, 0); root != nullptr;
-         root = at<const void*>(root, 80)) {
-        EXPECT_EQ(at<int32_t>(root, 0), GH5_NODE_CATEGORY);
-        EXPECT_EQ(at<const void*>(root, 88), previous);
-        roots.push_back(textAt(root, 8));
-        walkCategory(root, 0, walk);
-        previous = root;
-    }
-    EXPECT_TRUE(walk.sound);
-    EXPECT_EQ(roots, (std::vector<std::string>{"Device1", "TopLevel", "Host"}));
-
-    const int32_t count = DesignImage_GetRegisterCount(image.get());
-    EXPECT_EQ(walk.features.size(), static_cast<std::size_t>(count) + 11) << "registers plus host parameters";
-    for (int32_t i = 1; i <= count; ++i) {
-        const char* name = DesignImage_GetRegisterName(image.get(), i);
-        const auto id = static_cast<int32_t>(DesignImage_GetRegisterId(image.get(), name));
-        ASSERT_EQ(walk.features.count(id), 1u) << name;
-        EXPECT_EQ(walk.features[id], name);
-        EXPECT_EQ(Fg_getParameterIdByName(hostFg, name), id);
-        const int32_t width = DesignImage_GetRegisterWidth(image.get(), static_cast<uint32_t>(id));
-        if (walk.types[id] == GH5_NODE_INTEGER) {
-            EXPECT_LE(width, 32) << name;
-        }
-        if (walk.types[id] == GH5_NODE_INTEGER64) {
-            EXPECT_GT(width, 32) << name;
-        }
-    }
-    EXPECT_EQ(
-        walk.types[Fg_getParameterIdByName(hostFg, "Device1_Process0_LookupTable_LookupTable_LUTcontent")],
-        GH5_NODE_INTEGER_ARRAY);
-    EXPECT_EQ(walk.features[GH5_PARAM_TRANSFER_LEN], "FG_TRANSFER_LEN");
-    EXPECT_EQ(Fg_FreeGrabber(hostFg), GH5_OK);
-    EXPECT_EQ(Board_Close(board), BOARD_OK);
-}
-
 TEST(HostInitialisation, ReportsWhyItFailedPerThread) {
     void* board = Board_Open(2, nullptr);
     ASSERT_NE(board, nullptr);

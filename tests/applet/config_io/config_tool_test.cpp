@@ -36,20 +36,4 @@ TEST_F(KestrelConfig, SaveToANameWithoutScfFailsWithItsCode) {
     EXPECT_FALSE(exists("settings.txt"));
 }
 
-TEST_F(KestrelConfig, LoadOfAMissingFileNamesTheReadFailure) {
-    const ToolRun run = kestrel("load " + path("missing.scf"));
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(contains(run.output, "(-2076)")) << run.output;
-    EXPECT_TRUE(contains(run.output, "cannot be read")) << run.output;
-}
-
-TEST_F(KestrelConfig, LoadOfAnIncompleteFileNamesTheLoadFailure) {
-    const std::string file = writeFile("partial.scf", "[Kamerasektion]\nHersteller='x';\nTyp='Kestrel12';\n"
-                                                      "AktivePort=0;\n\n[Port A]\nFG_TIMEOUT=5;\n");
-    const ToolRun run = kestrel("load " + file);
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(contains(run.output, "(-5000)")) << run.output;
-    EXPECT_TRUE(contains(run.output, "not a complete configuration")) << run.output;
-}
-
 } // namespace

@@ -22,14 +22,6 @@ TEST(KestrelEvents, ListsEveryNamedBitWithItsMask) {
     EXPECT_FALSE(contains(run.output, "TransferEnd")) << run.output;
 }
 
-TEST(KestrelEvents, PrintsTheMaskOfOneNameOrFails) {
-    EXPECT_EQ(kestrel("events FG_TRIGGER_INPUT0_RISING").output,
-              "FG_TRIGGER_INPUT0_RISING = 0x0000000000000008\n");
-    const ToolRun unknown = kestrel("events FG_NO_SUCH_EVENT");
-    EXPECT_NE(unknown.exitCode, 0);
-    EXPECT_TRUE(contains(unknown.output, "-2070")) << unknown.output;
-}
-
 TEST(KestrelTrigger, ShowsTheTriggerAfterTheGivenSettings) {
     const ToolRun run = kestrel("trigger FG_AREATRIGGERMODE=ATM_SOFTWARE FG_TRIGGEROUT_SELECT3=INPUT_BYPASS");
     EXPECT_EQ(run.exitCode, 0) << run.output;

@@ -11,7 +11,6 @@
 
 #include "applet_on_board.h"
 #include "info/parameter_info_node.h"
-#include "xml_document.h"
 
 namespace kestrel {
 namespace {
