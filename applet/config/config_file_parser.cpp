@@ -92,20 +92,10 @@ void Fg_ConfigFileParser::logError(const char* text) const {
     }
 }
 
-bool Fg_ConfigFileParser::closeFile() {
-    const bool written = file_ && !writeFailed_;
-    const bool closed = closeWrittenFile(file_);
-    writable_ = false;
-    writeFailed_ = false;
-    index_.reset();
-    return written && closed;
-}
-
 bool Fg_ConfigFileParser::setSaveFile(const char* fileName) {
     TraceScope scope(log_, "Fg_ConfigFileParser::setSaveFile");
     file_.reset();
     writable_ = false;
-    writeFailed_ = false;
     index_.reset();
     if (!checkFileType(fileName)) {
         logError("Config File is Invalid");
@@ -143,12 +133,9 @@ void Fg_ConfigFileParser::writeText(std::string_view text) {
         return;
     }
     index_.reset();
-    if (writeFailed_) {
-        return;
-    }
-    if (std::fwrite(text.data(), 1, text.size(), file_.get()) != text.size() || std::fflush(file_.get()) != 0) {
-        writeFailed_ = true;
-    }
+    // Stream errors are not reported: the save's result speaks only of creating the file.
+    std::fwrite(text.data(), 1, text.size(), file_.get());
+    std::fflush(file_.get());
 }
 
 void Fg_ConfigFileParser::writeKeyLine(const char* key, std::string_view before, std::string_view text,

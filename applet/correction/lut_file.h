@@ -27,10 +27,9 @@ inline constexpr std::string_view kLutGraySection = "[gray]";
 // Creates or truncates `path` and writes the record: "# Lut data file v1.1", three empty lines
 // (the title's "\n\n", then "\n\n"), "[gray]", an empty line, the "id=", "nrOfElements=",
 // "format=" and "number=" lines, then "k,values[k];" for k from 0 to nrOfElements - 1, every
-// number as a signed decimal. Results: 0; kErrGeneric (-1) when the file cannot be created or a
-// write, the flush or the close fails (a full disk; the partial file is then removed when the path
-// is a regular file, never through a symbolic link); kErrInvalidArgument when the record holds
-// fewer than nrOfElements values (nothing is created).
+// number as a signed decimal. Results: 0; kErrGeneric (-1) when the file cannot be created;
+// kErrInvalidArgument when the record holds fewer than nrOfElements values (nothing is
+// created). Write errors are not detected.
 int32_t writeLutFile(const char* path, const LutRecord& record);
 
 // Reads a LUT file into `record`, replacing its values. Keys are found in the first line holding

@@ -54,12 +54,6 @@ bool createFileExclusive(const char* path);
 // Deletes a file; false when it could not be removed.
 bool removeFile(const char* path);
 
-// Deletes `path` only when the name itself is a regular file. A symbolic link is neither followed
-// nor removed, and a device or other special file is left alone, so cleaning up after a failed
-// write can never take away /dev/full, a file elsewhere that a link names, or the link itself.
-// False when nothing was removed.
-bool removeRegularFile(const char* path);
-
 // Milliseconds of a clock that never jumps; wraps as a 64-bit count.
 uint64_t tickCountMs();
 

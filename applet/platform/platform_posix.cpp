@@ -9,7 +9,6 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <pthread.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kestrel::platform {
@@ -89,13 +88,6 @@ bool createFileExclusive(const char* path) {
 }
 
 bool removeFile(const char* path) {
-    return ::unlink(path) == 0;
-}
-
-bool removeRegularFile(const char* path) {
-    struct stat status {};
-    if (path == nullptr || ::lstat(path, &status) != 0 || !S_ISREG(status.st_mode))
-        return false;
     return ::unlink(path) == 0;
 }
 
