@@ -35,6 +35,7 @@ TEST(DmaChannel, CountsPicturesOfTheCurrentRun) {
     EXPECT_EQ(channel.lastPicture(7), 2);
     EXPECT_EQ(channel.picturesLost(7), 1);
     EXPECT_EQ(channel.lastPicture(8), 0);
+    EXPECT_EQ(channel.picturesLost(8), 0);
 }
 
 TEST(DmaChannel, EndsARunWhenItsPictureCountIsReached) {

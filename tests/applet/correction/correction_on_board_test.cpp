@@ -18,35 +18,16 @@
 #include "applet_on_board.h"
 #include "grabhost5_host.h"
 #include "regiort.h"
+#include "api/error_codes.h"
+#include "params/parameter_ids.h"
 
 namespace {
 
+using namespace kestrel::ids;
+
 using kestrel::test::AppletOnBoard;
 
-constexpr int32_t kErrInvalidArgument = -2070;
-constexpr int32_t kErrFileRead = -2076;
-constexpr int32_t kErrLutFile = -5001;
-constexpr int32_t kErrOutOfRange = -6000;
 
-constexpr int32_t FG_LUT_TYPE = 110017;
-constexpr int32_t FG_LUT_VALUE = 300001;
-constexpr int32_t FG_LUT_CUSTOM_FILE = 300000;
-constexpr int32_t FG_LUT_SAVE_FILE = 110021;
-constexpr int32_t FG_LUT_IMPLEMENTATION_TYPE = 300006;
-constexpr int32_t FG_LUT_IN_BITS = 300007;
-constexpr int32_t FG_PROCESSING_OFFSET = 300004;
-constexpr int32_t FG_PROCESSING_GAIN = 300002;
-constexpr int32_t FG_PROCESSING_GAMMA = 300003;
-constexpr int32_t FG_PROCESSING_INVERT = 300005;
-constexpr int32_t FG_SHADING_OFFSET_ENABLE = 300102;
-constexpr int32_t FG_SHADING_GAIN_ENABLE = 300100;
-constexpr int32_t FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE = 300104;
-constexpr int32_t FG_SHADING_BLACK_FILENAME = 300103;
-constexpr int32_t FG_SHADING_GRAY_FILENAME = 300101;
-constexpr int32_t FG_SHADING_GAIN_CORRECTION_MODE = 300106;
-constexpr int32_t FG_SHADING_GAIN_NORMALIZATION_VALUE = 300108;
-constexpr int32_t FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD = 300105;
-constexpr int32_t FG_SHADING_APPLY_SETTINGS = 300107;
 
 constexpr const char* kLutRegister = "Device1_Process0_LookupTable_LookupTable_LUTcontent";
 constexpr const char* kOffsetFileRegister = "Device1_Process0_Shading_ShadingBuffer_0_CoefficientFile 0";
@@ -167,11 +148,11 @@ TEST_F(CorrectionOnBoard, LutValueSetsOneEntry) {
 }
 
 TEST_F(CorrectionOnBoard, LutValueIndex4096IsRefusedOnSetAndGet) {
-    EXPECT_EQ(applet().set(FG_LUT_VALUE, LutField{1, 4096}), kErrOutOfRange);
-    EXPECT_EQ(applet().set(FG_LUT_VALUE, LutField{4096, 0}), kErrOutOfRange);
+    EXPECT_EQ(applet().set(FG_LUT_VALUE, LutField{1, 4096}), kestrel::kErrOutOfRange);
+    EXPECT_EQ(applet().set(FG_LUT_VALUE, LutField{4096, 0}), kestrel::kErrOutOfRange);
     LutField field{0, 4096};
     EXPECT_EQ(applet().exports().Fg_getParameterWithType(applet().fg(), FG_LUT_VALUE, &field, 0, 0),
-              kErrInvalidArgument);
+              kestrel::kErrInvalidArgument);
     EXPECT_EQ(boardLut()[0], 0u);
 }
 
@@ -193,8 +174,8 @@ TEST_F(CorrectionOnBoard, MissingCustomFileIsAReadErrorAndKeepsTheOldName) {
     ASSERT_EQ(applet().set<int32_t>(FG_LUT_TYPE, 0), 0);
     const std::string good = writeText("good.lut", "[gray]\nnrOfElements=1;\n0,3;\n");
     ASSERT_EQ(applet().setText(FG_LUT_CUSTOM_FILE, good.c_str()), 0);
-    EXPECT_EQ(applet().setText(FG_LUT_CUSTOM_FILE, path("missing.lut").c_str()), kErrFileRead);
-    EXPECT_EQ(applet().lastError(), kErrFileRead);
+    EXPECT_EQ(applet().setText(FG_LUT_CUSTOM_FILE, path("missing.lut").c_str()), kestrel::kErrFileRead);
+    EXPECT_EQ(applet().lastError(), kestrel::kErrFileRead);
     EXPECT_EQ(textOf(FG_LUT_CUSTOM_FILE), good);
 }
 
@@ -202,10 +183,10 @@ TEST_F(CorrectionOnBoard, HostileCustomFilesGiveClearCodes) {
     ASSERT_EQ(applet().set<int32_t>(FG_LUT_TYPE, 0), 0);
     EXPECT_EQ(applet().setText(FG_LUT_CUSTOM_FILE,
                                writeText("huge.lut", "[gray]\nnrOfElements=2000000000;\n0,1;\n").c_str()),
-              kErrLutFile);
+              kestrel::kErrFileWrite);
     EXPECT_EQ(
         applet().setText(FG_LUT_CUSTOM_FILE, writeText("negative.lut", "[gray]\nnrOfElements=-5;\n").c_str()),
-        kErrLutFile);
+        kestrel::kErrFileWrite);
     // Values the 12-bit table cannot hold: the board refuses the transfer and its code comes back.
     EXPECT_EQ(applet().setText(FG_LUT_CUSTOM_FILE,
                                writeText("wide.lut", "[gray]\nnrOfElements=2;\n0,5000;\n1,-1;\n").c_str()),
@@ -222,7 +203,7 @@ TEST_F(CorrectionOnBoard, SavingWithAnEmptyNameWritesNothingAndUnwritablePathsFa
     EXPECT_EQ(textOf(FG_LUT_SAVE_FILE), "");
     const std::string good = path("saved.lut");
     ASSERT_EQ(applet().setText(FG_LUT_SAVE_FILE, good.c_str()), 0);
-    EXPECT_EQ(applet().setText(FG_LUT_SAVE_FILE, path("no/such/dir/x.lut").c_str()), kErrLutFile);
+    EXPECT_EQ(applet().setText(FG_LUT_SAVE_FILE, path("no/such/dir/x.lut").c_str()), kestrel::kErrFileWrite);
     EXPECT_EQ(textOf(FG_LUT_SAVE_FILE), good);
 }
 
@@ -237,10 +218,10 @@ TEST_F(CorrectionOnBoard, GainCorrectionModeSetsTheNormalizationValue) {
     ASSERT_EQ(applet().set<double>(FG_SHADING_GAIN_NORMALIZATION_VALUE, 1234.0), 0);
     ASSERT_EQ(applet().set<uint32_t>(FG_SHADING_GAIN_CORRECTION_MODE, 3), 0);
     EXPECT_EQ(applet().get<double>(FG_SHADING_GAIN_NORMALIZATION_VALUE), 1234.0);
-    EXPECT_EQ(applet().set<uint32_t>(FG_SHADING_GAIN_CORRECTION_MODE, 4), kErrOutOfRange);
-    EXPECT_EQ(applet().set<double>(FG_SHADING_GAIN_NORMALIZATION_VALUE, 4095.5), kErrOutOfRange);
-    EXPECT_EQ(applet().set<uint32_t>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD, 4096), kErrOutOfRange);
-    EXPECT_EQ(applet().set<int32_t>(FG_SHADING_APPLY_SETTINGS, 0), kErrOutOfRange);
+    EXPECT_EQ(applet().set<uint32_t>(FG_SHADING_GAIN_CORRECTION_MODE, 4), kestrel::kErrOutOfRange);
+    EXPECT_EQ(applet().set<double>(FG_SHADING_GAIN_NORMALIZATION_VALUE, 4095.5), kestrel::kErrOutOfRange);
+    EXPECT_EQ(applet().set<uint32_t>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD, 4096), kestrel::kErrOutOfRange);
+    EXPECT_EQ(applet().set<int32_t>(FG_SHADING_APPLY_SETTINGS, 0), kestrel::kErrOutOfRange);
     EXPECT_EQ(applet().get<uint32_t>(FG_SHADING_GAIN_CORRECTION_MODE), 3u);
 }
 
@@ -300,7 +281,7 @@ TEST_F(CorrectionOnBoard, NegativeMeanFailsTheApplyAndUploadsNothing) {
     ASSERT_EQ(applet().set<uint32_t>(FG_SHADING_GAIN_CORRECTION_MODE, 1), 0);
     const std::vector<uint8_t> black = {200, 200};
     const std::vector<uint8_t> gray = {100, 100};
-    EXPECT_EQ(applyWith(image("black.tif", 2, 1, black), image("gray.tif", 2, 1, gray)), kErrOutOfRange);
+    EXPECT_EQ(applyWith(image("black.tif", 2, 1, black), image("gray.tif", 2, 1, gray)), kestrel::kErrOutOfRange);
     EXPECT_EQ(boardCoefficients(BOARD_COEFFICIENT_OFFSET)[0], 0);
     EXPECT_EQ(boardText(kOffsetFileRegister), "");
     EXPECT_EQ(leftoverTempFiles(), 0u);
@@ -360,9 +341,9 @@ TEST_F(CorrectionOnBoard, HostileReferenceImagesAreReadErrorsWithoutUpload) {
         writeTiff(path("zero.tif"), 0, 0, 8, 1),
     };
     for (const std::string& file : files) {
-        EXPECT_EQ(applyWith(file, ""), kErrFileRead) << file;
-        EXPECT_EQ(applyWith("", file), kErrFileRead) << file;
-        EXPECT_EQ(applyWith(goodFile, file), kErrFileRead) << file;
+        EXPECT_EQ(applyWith(file, ""), kestrel::kErrFileRead) << file;
+        EXPECT_EQ(applyWith("", file), kestrel::kErrFileRead) << file;
+        EXPECT_EQ(applyWith(goodFile, file), kestrel::kErrFileRead) << file;
     }
     EXPECT_EQ(boardText(kOffsetFileRegister), "");
     EXPECT_EQ(leftoverTempFiles(), 0u);
@@ -385,8 +366,8 @@ TEST_F(CorrectionOnBoard, LineAccessUploadsWhenAccessIsWithdrawn) {
     void* shading = ex.Fg_AllocShading(fg, 0, 0);
     ASSERT_NE(shading, nullptr);
     EXPECT_EQ(applet().lastError(), 0);
-    EXPECT_EQ(ex.Shad_SetSubValueLine(fg, shading, 0, 0, 1.0f), kErrInvalidArgument);
-    EXPECT_EQ(applet().lastError(), kErrInvalidArgument);
+    EXPECT_EQ(ex.Shad_SetSubValueLine(fg, shading, 0, 0, 1.0f), kestrel::kErrInvalidArgument);
+    EXPECT_EQ(applet().lastError(), kestrel::kErrInvalidArgument);
     ASSERT_EQ(ex.Shad_GetAccess(fg, shading), 0);
     EXPECT_EQ(ex.Shad_GetMaxLine(fg, shading), 4096);
     EXPECT_EQ(applet().lastError(), 4096);
@@ -405,7 +386,7 @@ TEST_F(CorrectionOnBoard, LineAccessUploadsWhenAccessIsWithdrawn) {
     EXPECT_EQ(offsets[4095 * kSide + 7], 0);
     EXPECT_EQ(gains[0], 4096);
     EXPECT_EQ(ex.Fg_FreeShading(fg, shading), 0);
-    EXPECT_EQ(ex.Fg_FreeShading(fg, shading), kErrInvalidArgument);
+    EXPECT_EQ(ex.Fg_FreeShading(fg, shading), kestrel::kErrInvalidArgument);
     EXPECT_EQ(ex.Fg_AllocShading(fg, 0, 1), nullptr);
     EXPECT_EQ(applet().lastError(), -1);
 }

@@ -12,17 +12,15 @@
 #include <vector>
 
 #include "applet_on_board.h"
+#include "api/error_codes.h"
+#include "params/parameter_ids.h"
 
 namespace {
 
+using namespace kestrel::ids;
+
 using kestrel::test::AppletOnBoard;
 
-constexpr int32_t kErrReadOnly = -12;
-constexpr int32_t kPixelDepth = 4000;
-constexpr int32_t kNrOfDmas = 3050;
-constexpr int32_t kDescriptionQuery = 24114;
-constexpr int32_t kWidth = 100;
-constexpr int32_t kHeight = 200;
 
 constexpr int kThreads = 4;
 constexpr int kRounds = 400;
@@ -56,26 +54,26 @@ void mixedWork(AppletOnBoard& applet, int thread, int32_t ownId, Failures& failu
         failures.check(back == mine);
 
         uint32_t depth = 0;
-        failures.check(exports.Fg_getParameterWithType(fg, kPixelDepth, &depth, 0, 0) == 0 && depth == 12);
-        failures.check(exports.Fg_setParameterWithType(fg, kPixelDepth, &depth, 0, 0) == kErrReadOnly);
+        failures.check(exports.Fg_getParameterWithType(fg, FG_PIXELDEPTH, &depth, 0, 0) == 0 && depth == 12);
+        failures.check(exports.Fg_setParameterWithType(fg, FG_PIXELDEPTH, &depth, 0, 0) == kestrel::kErrNotAvailable);
         uint64_t dmas = ~uint64_t{0};
-        failures.check(exports.Fg_getParameterWithType(fg, kNrOfDmas, &dmas, 0, 4) == 0 && dmas == 1);
+        failures.check(exports.Fg_getParameterWithType(fg, FG_NR_OF_DMAS, &dmas, 0, 4) == 0 && dmas == 1);
 
         char text[256] = "FG_HEIGHT";
-        failures.check(exports.Fg_getParameterWithType(fg, kDescriptionQuery, text, 0, 0) == 0 &&
+        failures.check(exports.Fg_getParameterWithType(fg, kestrel::ids::kDescriptionQuery, text, 0, 0) == 0 &&
                        std::strcmp(text, "Image height of the acquisition ROI.") == 0);
 
         // Sets of a parameter the other threads change too: valid values only, so every one succeeds.
         const uint32_t width = 64u + 16u * static_cast<uint32_t>((round + thread) % 8);
-        failures.check(exports.Fg_setParameterWithType(fg, kWidth, &width, 0, 0) == 0);
+        failures.check(exports.Fg_setParameterWithType(fg, FG_WIDTH, &width, 0, 0) == 0);
         uint32_t height = 0;
-        failures.check(exports.Fg_getParameterWithType(fg, kHeight, &height, 0, 0) == 0 && height == 1024);
+        failures.check(exports.Fg_getParameterWithType(fg, FG_HEIGHT, &height, 0, 0) == 0 && height == 1024);
 
         failures.check(exports.Fg_getNrOfParameter(fg) == 140);
-        failures.check(exports.Fg_getParameterIdByName(fg, "FG_WIDTH") == kWidth);
+        failures.check(exports.Fg_getParameterIdByName(fg, "FG_WIDTH") == FG_WIDTH);
         const char* name = exports.Fg_getParameterName(fg, (round * 7 + thread) % 140);
         failures.check(name != nullptr && std::strncmp(name, "FG_", 3) == 0);
-        failures.check(exports.Fg_getParameterId(fg, 18) == kWidth);
+        failures.check(exports.Fg_getParameterId(fg, 18) == FG_WIDTH);
         (void)exports.Fg_getLastErrorNumber(fg);
     }
 }

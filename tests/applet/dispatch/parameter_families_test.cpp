@@ -20,15 +20,14 @@
 #include "designrt.h"
 #include "grabhost5.hpp"
 #include "scoped_environment.h"
+#include "api/error_codes.h"
+#include "params/parameter_ids.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using kestrel::test::ScopedEnvironment;
 
-constexpr int32_t kErrInvalidArgument = -2070;
-constexpr int32_t kRegisterAccessBase = 1000000;
-constexpr int32_t kDesignAccessBase = 2000000;
 
 // The 118 registers the applet resolves through the host by name, as the applet lists them.
 constexpr const char* kHostRegisterNames[] = {
@@ -128,7 +127,7 @@ protected:
         applet.reset();
         unsetenv("QUIL_ENABLE_DRA");
     }
-    int32_t idOf(const char* name) const { return kRegisterAccessBase + int32_t(applet->registerId(name)); }
+    int32_t idOf(const char* name) const { return kestrel::ids::kRegisterAccessBase + int32_t(applet->registerId(name)); }
     uint64_t boardValue(const char* name) const {
         uint64_t value = 0;
         EXPECT_EQ(Board_ReadRegister(applet->board(), applet->registerId(name), &value), 0);
@@ -188,7 +187,7 @@ TEST_F(RegisterAccess, BoardFailuresPassThroughAndLeaveTheBufferAlone) {
 
     // A register id the design does not have: the board refuses the read.
     uint32_t out = 0xDEADBEEF;
-    const int32_t result = applet->get(kRegisterAccessBase + 999999, &out);
+    const int32_t result = applet->get(kestrel::ids::kRegisterAccessBase + 999999, &out);
     EXPECT_NE(result, 0);
     EXPECT_EQ(applet->lastError(), result);
     EXPECT_EQ(out, 0xDEADBEEFu);
@@ -196,8 +195,8 @@ TEST_F(RegisterAccess, BoardFailuresPassThroughAndLeaveTheBufferAlone) {
 
 TEST_F(RegisterAccess, IdentifierOneMillionItselfIsNoRegister) {
     uint32_t value = 0;
-    EXPECT_EQ(applet->get(kRegisterAccessBase, &value), kErrInvalidArgument);
-    EXPECT_EQ(applet->set(kRegisterAccessBase, &value), kErrInvalidArgument);
+    EXPECT_EQ(applet->get(kestrel::ids::kRegisterAccessBase, &value), kestrel::kErrInvalidArgument);
+    EXPECT_EQ(applet->set(kestrel::ids::kRegisterAccessBase, &value), kestrel::kErrInvalidArgument);
 }
 
 // ---- design access ----
