@@ -89,32 +89,6 @@ protected:
 
 // ---- writing ----
 
-TEST_F(SavedParameterIo, WritesEachKindInItsLineForm) {
-    ParameterValueBlock values;
-    values.timeoutSeconds = 4294967295u;
-    values.generatorFrequencyMHz = 33.25;
-    values.generatorTaps[0] = 2;
-    values.processingOffset = -0.5;
-    values.shadingBlackFile = "black.tif";
-    values.shadingGrayFile = std::string(1500, 'g');
-    values.pulseFormGenerators[0].delayUs = 0.1;
-    values.triggerOutSelects[7] = 9;
-    const std::string text = savedText(values);
-    const std::string expected[] = {
-        "FG_TIMEOUT=-1;",             // the largest unsigned value
-        "FG_GEN_FREQ=33.25;",         // a double
-        "FG_GEN_TAP1=2;",             // an indexed integer
-        "FG_LUT_CUSTOM_FILE='';",     // an empty text: two quotes
-        "FG_PROCESSING_OFFSET=-0.5;", // a negative double
-        "FG_SHADING_BLACK_FILENAME='black.tif';",
-        "FG_SHADING_GRAY_FILENAME='" + std::string(1023, 'g') + "';", // cut to 1023 characters
-        "FG_TRIGGER_PULSEFORMGEN0_DELAY=0.1;",
-        "FG_TRIGGEROUT_SELECT7=9;",
-    };
-    for (const std::string& line : expected)
-        EXPECT_NE(text.find("\n" + line + "\n"), std::string::npos) << line;
-}
-
 TEST_F(SavedParameterIo, WritesTheComputedValuesFromTheirGettersNotTheFields) {
     ParameterValueBlock values;
     values.triggerFramesPerSecondHz = 8.0;

@@ -196,28 +196,6 @@ TEST_F(Dispatch, DescriptionQueryHasNoNameAndNoIndex) {
 
 // ---- 64-bit requests ----
 
-TEST_F(Dispatch, GetWithTypeThreeOrFourZeroExtendsA32BitAnswer) {
-    for (int32_t type : {3, 4}) {
-        uint64_t value = ~uint64_t{0};
-        ASSERT_EQ(getWithType(FG_PIXELDEPTH, &value, type), 0);
-        EXPECT_EQ(value, 12u) << "type " << type;
-    }
-    uint64_t value = ~uint64_t{0};
-    ASSERT_EQ(getWithType(FG_PIXELDEPTH, &value, 2), 0);
-    EXPECT_EQ(value, 0xFFFFFFFF0000000Cu) << "other types leave the upper half alone";
-}
-
-TEST_F(Dispatch, GetWithTypeThreeAndANullBufferIsRefused) {
-    EXPECT_EQ(getWithType(FG_PIXELDEPTH, nullptr, 3), kestrel::kErrInvalidArgument);
-    EXPECT_EQ(applet.lastError(), kestrel::kErrInvalidArgument);
-}
-
-TEST_F(Dispatch, GetWithTypeThreeClearsTheBufferEvenWhenTheGetFails) {
-    uint64_t value = ~uint64_t{0};
-    EXPECT_EQ(getWithType(300239, &value, 3), kestrel::kErrInvalidArgument);
-    EXPECT_EQ(value, 0u);
-}
-
 // ---- design-access family without any switched-on parameter ----
 
 TEST_F(Dispatch, DesignAccessIdentifiersGoToTheHost) {

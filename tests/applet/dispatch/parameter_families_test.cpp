@@ -157,26 +157,6 @@ TEST_F(RegisterAccess, RegistersOfAtMost32BitsTakeAndGiveFourBytes) {
     }
 }
 
-TEST_F(RegisterAccess, RegistersWiderThan32BitsTakeAndGiveEightBytes) {
-    for (const char* name : {k40Bit, k48Bit}) {
-        ASSERT_GT(DesignImage_GetRegisterWidth(applet->design(), applet->registerId(name)), 32) << name;
-        const uint64_t value = 0x0000'00AB'1234'5678u;
-        ASSERT_EQ(applet->set(idOf(name), &value), 0) << name;
-        EXPECT_EQ(boardValue(name), value) << name;
-        uint64_t readBack = 0;
-        ASSERT_EQ(applet->get(idOf(name), &readBack), 0) << name;
-        EXPECT_EQ(readBack, value) << name;
-    }
-}
-
-TEST_F(RegisterAccess, NarrowRegisterReadWithType3IsZeroExtended) {
-    const uint32_t value = 0xABCDEF;
-    ASSERT_EQ(applet->set(idOf(k24Bit), &value), 0);
-    uint64_t wide = ~uint64_t{0};
-    ASSERT_EQ(applet->get(idOf(k24Bit), &wide, 3), 0);
-    EXPECT_EQ(wide, 0xABCDEFu);
-}
-
 TEST_F(RegisterAccess, BoardFailuresPassThroughAndLeaveTheBufferAlone) {
     const uint32_t id = applet->registerId(k32Bit);
     ASSERT_EQ(Board_FailRegisterWrites(applet->board(), id, -4242), 0);

@@ -149,33 +149,6 @@ TEST_F(RegisterAccessTree, DesignWithoutRegistersGivesAnEmptyCategoryAndNoSwitch
     EXPECT_EQ(offNodes.size(0), 133u);
 }
 
-TEST(RegisterAccessTreeOfTheBuiltDesign, PublishesEveryRegisterWithItsWidth) {
-    void* image = DesignImage_OpenFile(KESTREL_DESIGN_IMAGE_PATH, 2626, 1);
-    ASSERT_NE(image, nullptr) << KESTREL_DESIGN_IMAGE_PATH;
-    const std::unique_ptr<void, void (*)(void*)> closer(image, DesignImage_Close);
-    const DesignImageRegisters registers(image);
-    ParameterInfoTree tree;
-    ParameterInfoNodes nodes;
-    ParameterInfoSources s;
-    s.registerAccessEnabled = true;
-    s.designRegisters = &registers;
-    buildParameterInfo(tree, nodes, nullptr, s);
-    const ParameterInfoNode* category = tree.nextRoot(nullptr, 0);
-    const int32_t count = DesignImage_GetRegisterCount(image);
-    ASSERT_EQ(category->kind.category.childCount, count);
-    for (int32_t i = 1; i <= count; ++i) {
-        const char* name = DesignImage_GetRegisterName(image, i);
-        const uint32_t id = DesignImage_GetRegisterId(image, name);
-        const int32_t width = DesignImage_GetRegisterWidth(image, id);
-        const ParameterInfoNode* node = category->kind.category.children[i - 1];
-        EXPECT_EQ(node->id, static_cast<int32_t>(id) + ids::kRegisterAccessBase) << name;
-        EXPECT_EQ(std::string(node->name), std::string(name) + " (" + std::to_string(width) + ")");
-        EXPECT_EQ(node->type, width > 32 ? kNodeWideInteger : kNodeInteger) << name;
-        EXPECT_EQ(node->access, DesignImage_GetRegisterInfo(image, id) ? 7 : 1) << name;
-        EXPECT_EQ(nodes.find(0, node->id), node) << name;
-    }
-}
-
 // A host tree: the host builds it with the same record layout.
 class DesignAccessTree : public FixedTree {
 protected:

@@ -223,29 +223,5 @@ TEST_F(ParameterTablesTest, EventTablesAreBuiltLastWithTheNameTablesDone) {
     EXPECT_EQ(calls, 1);
 }
 
-TEST(ParameterTablesWithDesignImage, PublishesEveryRegisterOfTheBuiltDesign) {
-    void* image = DesignImage_OpenFile(KESTREL_DESIGN_IMAGE_PATH, 2626, 1);
-    ASSERT_NE(image, nullptr) << KESTREL_DESIGN_IMAGE_PATH;
-    const std::unique_ptr<void, void (*)(void*)> closer(image, DesignImage_Close);
-    const DesignImageRegisters registers(image);
-    InspectSettings settings;
-    CatalogueSources s;
-    s.designRegisters = &registers;
-    s.registerAccessEnabled = true;
-    s.settings = &settings;
-    const auto tables = ParameterTables::build(s);
-    const int32_t count = DesignImage_GetRegisterCount(image);
-    ASSERT_GT(count, 0);
-    EXPECT_EQ(tables.parameterCount(), 140u + static_cast<uint32_t>(count));
-    const std::string first = DesignImage_GetRegisterName(image, 1);
-    EXPECT_EQ(tables.nameByIndex(140), "DRA_" + first);
-    for (int32_t i = 1; i <= count; ++i) {
-        const char* name = DesignImage_GetRegisterName(image, i);
-        EXPECT_EQ(tables.idByName(std::string("DRA_") + name),
-                  static_cast<int32_t>(DesignImage_GetRegisterId(image, name)) + ids::kRegisterAccessBase)
-            << name;
-    }
-}
-
 } // namespace
 } // namespace kestrel

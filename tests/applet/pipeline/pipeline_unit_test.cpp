@@ -138,13 +138,6 @@ TEST_F(DetachedPipeline, FailingWritesWithoutReportErrorsKeepTheNewValue) {
     EXPECT_EQ(values_.timeoutSeconds, 7u);
 }
 
-TEST_F(DetachedPipeline, FailingRegisterWriteRestoresAndLeavesTheLimit) {
-    RoiParameters roi(context_);
-    EXPECT_EQ(codeOf([&] { roi.setWidth(2048, true); }), kErrNotAvailable);
-    EXPECT_EQ(values_.widthPixels, 1024u);
-    EXPECT_EQ(xOffsetNode_.kind.integer.maximum, 3072);
-}
-
 TEST_F(DetachedPipeline, FailingBoardWriteRestoresTheFrequencyAndKeepsTheShadows) {
     SimulatorParameters simulator(context_);
     const int32_t code = codeOf([&] { simulator.setFrequency(50.0, true); });
