@@ -117,10 +117,10 @@ TEST_F(KestrelCli, HandWrittenConfigurationTakesEntryNames) {
     EXPECT_TRUE(contains(run.output, "named.scf:19: FG_FORMAT: no entry FG_PURPLE")) << run.output;
 }
 
-TEST_F(KestrelCli, JsonEscapesTexts) {
-    ASSERT_EQ(withConfig("set FG_SHADING_BLACK_FILENAME=a\\\"b\\\\c").exitCode, 0);
+TEST_F(KestrelCli, JsonEscapesTextsAndKeepsUtf8) {
+    ASSERT_EQ(withConfig("set FG_SHADING_BLACK_FILENAME=a\\\"b\\\\c\xC3\xA9").exitCode, 0);
     const ToolRun run = withConfig("params FG_SHADING_BLACK_FILENAME --json");
-    EXPECT_TRUE(contains(run.output, "\"value\":\"a\\\"b\\\\c\",\"default\":\"\"")) << run.output;
+    EXPECT_TRUE(contains(run.output, "\"value\":\"a\\\"b\\\\c\xC3\xA9\",\"default\":\"\"")) << run.output;
 }
 
 } // namespace

@@ -104,9 +104,9 @@ uint32_t parameter32(const AppletParameters& parameters, const char* name) {
 
 int runGrab(const ToolOptions& options, const Arguments& arguments) {
     if (arguments.format != "png" && arguments.format != "tiff")
-        return fail("--format is png or tiff, not " + arguments.format);
+        throw UsageError("--format is png or tiff, not " + arguments.format);
     if (arguments.frames == 0)
-        return fail("-n needs at least one frame");
+        throw UsageError("-n needs at least one frame");
     if (arguments.simulatedClock)
         gh5_clock_select(GH5_CLOCK_SIMULATED);
 

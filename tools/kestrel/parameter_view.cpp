@@ -136,7 +136,7 @@ std::optional<std::string> AppletParameters::valueText(const Node* feature, int3
         if (!get(buffer.data(), kTypeValue))
             return std::nullopt;
         buffer.back() = '\0';
-        return concat({"\"", latin1ToUtf8(buffer.data()), "\""});
+        return concat({"\"", textToUtf8(buffer.data()), "\""});
     }
     case kestrel::kNodeDouble: {
         double value = 0;
@@ -284,6 +284,23 @@ std::string rangeText(const Node* feature) {
     default:
         return "";
     }
+}
+
+std::string textToUtf8(const char* text) {
+    // Values a user set from a UTF-8 terminal are already UTF-8; anything else is taken as Latin-1.
+    const std::string bytes = textOrEmpty(text);
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        const std::size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+        if (length == 0 || i + length > bytes.size())
+            return latin1ToUtf8(text);
+        for (std::size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(bytes[i + k]) >> 6) != 0x2)
+                return latin1ToUtf8(text);
+        i += length;
+    }
+    return bytes;
 }
 
 std::string latin1ToUtf8(const char* text) {

@@ -71,6 +71,8 @@ std::string accessText(int32_t access);
 std::string rangeText(const Node* feature);
 // Latin-1 text of the tree as UTF-8 for the terminal.
 std::string latin1ToUtf8(const char* text);
+// A text value as UTF-8: kept when it already is (a path typed on a UTF-8 terminal), else Latin-1.
+std::string textToUtf8(const char* text);
 // "message: text (code)" with the meaning of the applet's code.
 std::string codeText(int32_t code);
 
