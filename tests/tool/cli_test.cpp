@@ -6,6 +6,7 @@
 #include "tool_run.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -121,6 +122,14 @@ TEST_F(KestrelCli, JsonEscapesTextsAndKeepsUtf8) {
     ASSERT_EQ(withConfig("set FG_SHADING_BLACK_FILENAME=a\\\"b\\\\c\xC3\xA9").exitCode, 0);
     const ToolRun run = withConfig("params FG_SHADING_BLACK_FILENAME --json");
     EXPECT_TRUE(contains(run.output, "\"value\":\"a\\\"b\\\\c\xC3\xA9\",\"default\":\"\"")) << run.output;
+}
+
+TEST_F(KestrelCli, SaveReportsAWriteTheDeviceRefuses) {
+    // The applet's writer only reports a file it cannot create; the tool checks what follows.
+    std::filesystem::create_symlink("/dev/full", path("full.scf"));
+    const ToolRun run = kestrel("save " + path("full.scf"));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(contains(run.output, "No space left on device")) << run.output;
 }
 
 } // namespace

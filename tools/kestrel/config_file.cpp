@@ -11,6 +11,7 @@
 #include <optional>
 #include <sstream>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kestrel::tool {
@@ -28,30 +29,69 @@ bool isNumber(const std::string& text) {
     return errno == 0 && end != text.c_str() && *end == '\0';
 }
 
-// A copy of the user's file with entry names replaced by their values; removed with the object.
-class TranslatedCopy {
+// A fresh, empty file whose name the applet accepts (it ends in .scf), removed with the object.
+class TemporaryScf {
 public:
-    TranslatedCopy(const TranslatedCopy&) = delete;
-    TranslatedCopy& operator=(const TranslatedCopy&) = delete;
-    explicit TranslatedCopy(const std::string& content) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kestrel-config-XXXXXX.scf").string();
+    explicit TemporaryScf(const std::filesystem::path& directory) {
+        std::string pattern = (directory / ".kestrel-XXXXXX.scf").string();
         const int fd = ::mkstemps(pattern.data(), 4);
         if (fd < 0)
-            throw std::runtime_error("cannot create a temporary configuration file: " +
-                                     std::string(std::strerror(errno)));
-        path_ = pattern;
-        const bool written =
-            ::write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size());
+            throw std::runtime_error("cannot create a temporary file in " + directory.string() + ": " +
+                                     std::strerror(errno));
         ::close(fd);
-        if (!written)
-            throw std::runtime_error("cannot write the temporary configuration file " + path_);
+        path_ = pattern;
     }
-    ~TranslatedCopy() { std::remove(path_.c_str()); }
+    TemporaryScf(const TemporaryScf&) = delete;
+    TemporaryScf& operator=(const TemporaryScf&) = delete;
+    ~TemporaryScf() { std::remove(path_.c_str()); }
     const std::string& path() const { return path_; }
 
 private:
     std::string path_;
 };
+
+// A copy of the user's file with entry names replaced by their values.
+class TranslatedCopy {
+public:
+    explicit TranslatedCopy(const std::string& content) : file_(std::filesystem::temp_directory_path()) {
+        std::ofstream out(file_.path(), std::ios::binary);
+        out << content;
+        out.close();
+        if (!out)
+            throw std::runtime_error("cannot write the temporary configuration file " + file_.path());
+    }
+    const std::string& path() const { return file_.path(); }
+
+private:
+    TemporaryScf file_;
+};
+
+// Copies a finished file onto a target that is no regular file (a device, a pipe), checking
+// every step: the applet's writer does not report errors after the file is open.
+void copyOnto(const std::string& from, const std::string& to) {
+    std::ifstream in(from, std::ios::binary);
+    const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::FILE* out = std::fopen(to.c_str(), "wb");
+    if (out == nullptr)
+        throw std::runtime_error("save " + to + " failed: " + std::strerror(errno));
+    const bool written =
+        std::fwrite(content.data(), 1, content.size(), out) == content.size() && std::fflush(out) == 0;
+    const int writeError = errno;
+    if (std::fclose(out) != 0 || !written)
+        throw std::runtime_error("save " + to + " failed: " + std::strerror(written ? errno : writeError));
+}
+
+// Gives a new file the permissions an ordinary create would, or those of the file it replaces.
+void matchPermissions(const std::string& file, const std::filesystem::path& replaced) {
+    std::error_code error;
+    auto permissions = std::filesystem::status(replaced, error).permissions();
+    if (error || permissions == std::filesystem::perms::unknown) {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        permissions = static_cast<std::filesystem::perms>(0666 & ~mask);
+    }
+    std::filesystem::permissions(file, permissions, error);
+}
 
 // Replaces "KEY=NAME;" by "KEY=VALUE;" for every enumeration KEY whose value is an entry name.
 // Returns whether anything changed; throws naming the line of an unknown entry.
@@ -137,13 +177,43 @@ void loadConfiguration(const AppletParameters& parameters, const std::string& pa
 }
 
 void saveConfiguration(const AppletParameters& parameters, const std::string& path) {
-    const int32_t code = parameters.exports().Fg_saveConfig(parameters.fg(), path.c_str());
-    if (code == 0)
-        return;
-    std::string why = whyNotWritable(path);
+    const auto refused = [&](int32_t code, const std::string& why) {
+        return std::runtime_error("save " + path + " failed: " + codeText(code) +
+                                  (why.empty() ? "" : "; " + why));
+    };
     if (path.find(kConfigMark) == std::string::npos)
-        why = "a configuration file's name must contain .scf";
-    throw std::runtime_error("save " + path + " failed: " + codeText(code) + (why.empty() ? "" : "; " + why));
+        throw refused(parameters.exports().Fg_saveConfig(parameters.fg(), path.c_str()),
+                      "a configuration file's name must contain .scf");
+    // The applet writes into a file beside the target, which replaces the target only once it
+    // is complete: a full disk never leaves half a configuration where a whole one was. A target
+    // that is no regular file gets the finished file copied onto it.
+    std::error_code error;
+    std::filesystem::path target = path;
+    if (std::filesystem::is_symlink(target, error))
+        target = std::filesystem::weakly_canonical(target, error);
+    const auto status = std::filesystem::status(target, error);
+    const bool regular = !std::filesystem::exists(status) || std::filesystem::is_regular_file(status);
+    if (regular && !whyNotWritable(target.string()).empty())
+        throw refused(parameters.exports().Fg_saveConfig(parameters.fg(), path.c_str()),
+                      whyNotWritable(target.string()));
+    const std::filesystem::path parent = target.parent_path().empty() ? "." : target.parent_path();
+    const TemporaryScf written(regular ? parent : std::filesystem::temp_directory_path());
+    if (const int32_t code = parameters.exports().Fg_saveConfig(parameters.fg(), written.path().c_str());
+        code != 0)
+        throw refused(code, "");
+    // Reading the file back is the one check that every key arrived: the applet's reader refuses
+    // a file that lacks any of them.
+    if (const int32_t code = parameters.exports().Fg_loadConfig(parameters.fg(), written.path().c_str());
+        code != 0)
+        throw std::runtime_error("save " + path + " failed: the file came out incomplete (" + codeText(code) +
+                                 "); is the disk full?");
+    if (!regular) {
+        copyOnto(written.path(), path);
+        return;
+    }
+    matchPermissions(written.path(), target);
+    if (std::rename(written.path().c_str(), target.c_str()) != 0)
+        throw std::runtime_error("save " + path + " failed: " + std::strerror(errno));
 }
 
 } // namespace kestrel::tool
