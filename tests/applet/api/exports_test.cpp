@@ -83,6 +83,23 @@ TEST_F(Exports, HandleWithoutAppletGivesEveryBadHandleValue) {
     EXPECT_EQ(host().hostLastCall[0], '\0');
 }
 
+// The host clears nothing but the first field: a freed record is a record without applet.
+TEST_F(Exports, FreedRecordGivesEveryBadHandleValueAndReachesNoHost) {
+    HostRecord freed = record;
+    ASSERT_EQ(api().Fg_FreeGrabber(&freed), 0);
+    record.applet = nullptr;
+    FakeState& s = host();
+    s.hostLastCall[0] = '\0';
+    const FakeState before = s;
+    expectBadHandleValues(api(), &freed);
+    EXPECT_EQ(s.hostLastCall[0], '\0');
+    EXPECT_EQ(s.hostWriteCount, before.hostWriteCount);
+    EXPECT_EQ(s.hostLookupCount, before.hostLookupCount);
+    EXPECT_EQ(s.hostFreeGrabberCalls, before.hostFreeGrabberCalls);
+    EXPECT_EQ(s.boardWriteCalls, before.boardWriteCalls);
+    EXPECT_EQ(s.designCloseCount, before.designCloseCount);
+}
+
 TEST_F(Exports, AcquireExPassesTheHostHandleAndEveryArgumentUnchanged) {
     host().hostNextResult = 0;
     EXPECT_EQ(api().Fg_AcquireEx(&record, 3, 0x1122334455667788ull, -9, 0xabcdef0123456789ull), 0);
