@@ -37,7 +37,7 @@ function(kestrel_fuzz_target_inputs target name)
   elseif(name STREQUAL "reference_image")
     target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/libs/regiort/include
                                ${PROJECT_SOURCE_DIR}/libs/regiort/src ${PROJECT_SOURCE_DIR}/libs/grabhost5/include
-                               ${PROJECT_SOURCE_DIR}/libs/grabhost5/src)
+                               ${PROJECT_SOURCE_DIR}/libs/grabhost5/src ${PROJECT_SOURCE_DIR}/libs/boardhw/include)
     find_package(PNG REQUIRED)
     target_link_libraries(${target} PRIVATE PkgConfig::TIFF PNG::PNG)
   elseif(name STREQUAL "inspect_conf")

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "api/error_codes.h"
+#include "boardhw.h"
 #include "camera_images.h"
 #include "correction/automatic_shading.h"
 #include "correction/reference_image.h"
@@ -69,6 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(sequence.widthPixels > 0 && sequence.heightLines > 0, "empty camera image");
         FUZZ_CHECK(sequence.samples.size() == std::size_t{sequence.widthPixels} * sequence.heightLines,
                    "camera samples do not fill the image");
+        FUZZ_CHECK(sequence.widthPixels <= BOARD_MAX_CAMERA_SIDE &&
+                       sequence.heightLines <= BOARD_MAX_CAMERA_SIDE,
+                   "camera image larger than the camera shows");
     } else {
         FUZZ_CHECK(!problem.empty(), "camera refusal without a reason");
     }
@@ -76,8 +80,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
     const bool png = size >= 8 && std::equal(data, data + 8, kPngSignature);
     if (!png) {
-        // Anything but PNG goes through the image-file library on both sides.
-        FUZZ_CHECK(reference == (camera == GH5_OK), "camera and shading disagree on a TIFF file");
+        // Anything but PNG goes through the image-file library on both sides; the camera shows
+        // no more than its largest image.
+        const bool fits = width <= static_cast<int32_t>(BOARD_MAX_CAMERA_SIDE) &&
+                          height <= static_cast<int32_t>(BOARD_MAX_CAMERA_SIDE);
+        FUZZ_CHECK((reference && fits) == (camera == GH5_OK), "camera and shading disagree on a TIFF file");
         if (reference)
             FUZZ_CHECK(sequence.widthPixels == static_cast<uint32_t>(width) &&
                            sequence.heightLines == static_cast<uint32_t>(height),

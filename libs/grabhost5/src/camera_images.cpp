@@ -1,6 +1,7 @@
 // Reading the images shown to the virtual camera.
 #include "camera_images.h"
 
+#include "boardhw.h"
 #include "grabhost5.h"
 #include "regiort.h"
 
@@ -18,6 +19,10 @@ struct Image {
     uint32_t height = 0;
     std::vector<uint16_t> samples;
 };
+
+bool fitsCamera(const Image& image) {
+    return image.width <= BOARD_MAX_CAMERA_SIDE && image.height <= BOARD_MAX_CAMERA_SIDE;
+}
 
 enum class FileKind { Unopenable, Png, Other };
 
@@ -44,6 +49,12 @@ bool readPng(const std::string& path, Image& image) {
     png.format = sixteenBit ? PNG_FORMAT_LINEAR_Y : PNG_FORMAT_GRAY;
     image.width = png.width;
     image.height = png.height;
+    // The header alone may claim a million pixels a side: nothing is allocated for an image the
+    // camera could not show anyway.
+    if (!fitsCamera(image)) {
+        png_image_free(&png);
+        return false;
+    }
     const size_t pixels = size_t{png.width} * png.height;
     bool ok = false;
     if (sixteenBit) {
@@ -68,6 +79,8 @@ bool readTiff(const std::string& path, Image& image) {
     std::unique_ptr<void, decltype(&ImageFile_Release)> owned(samples, &ImageFile_Release);
     image.width = static_cast<uint32_t>(width);
     image.height = static_cast<uint32_t>(height);
+    if (!fitsCamera(image))
+        return false;
     const size_t pixels = size_t{image.width} * image.height;
     image.samples.resize(pixels);
     if (bits == 16) {
@@ -97,6 +110,11 @@ int32_t readCameraImages(const std::vector<std::string>& paths, CameraImageSeque
             return GH5_ERR_BAD_IMAGE_FILE;
         }
         const bool ok = kind == FileKind::Png ? readPng(path, image) : readTiff(path, image);
+        if (!fitsCamera(image)) {
+            problem = path + ": " + std::to_string(image.width) + " x " + std::to_string(image.height) +
+                      ", more than the camera's " + std::to_string(BOARD_MAX_CAMERA_SIDE) + " pixels a side";
+            return GH5_ERR_BAD_IMAGE_FILE;
+        }
         if (!ok) {
             problem = path + ": not a readable grey or colour PNG, or grey TIFF, of 8 or 16 bits";
             return GH5_ERR_BAD_IMAGE_FILE;
