@@ -7,6 +7,8 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -122,4 +124,7 @@ TEST_F(ConfigLoadUnderFaults, EachWriteOfTheLoadFailing) {
     for (int32_t k = 1; k <= boardWrites; ++k)
         run("board write " + std::to_string(k) + " of " + std::to_string(boardWrites), true, k);
     RecordProperty("fault_points", hostWrites + boardWrites);
+    std::printf("%s: %d fault points tried\n",
+                ::testing::UnitTest::GetInstance()->current_test_info()->name(),
+                static_cast<int>(hostWrites + boardWrites));
 }

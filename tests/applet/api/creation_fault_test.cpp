@@ -6,6 +6,8 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <cstring>
 #include <sstream>
 #include <string>
@@ -109,6 +111,8 @@ TEST_F(CreationUnderFaults, EachMissingHostEntryPoint) {
         dlclose(host);
         EXPECT_FALSE(hostLibraryLoaded()) << "the host stayed loaded after Fg_FreeGrabber without " << entry;
     }
+    std::printf("%s: %zu fault points tried\n",
+                ::testing::UnitTest::GetInstance()->current_test_info()->name(), hostEntryPoints().size());
 }
 
 TEST_F(CreationUnderFaults, DesignImageAndHostInitialisationRefusing) {
@@ -133,6 +137,8 @@ TEST_F(CreationUnderFaults, DesignImageAndHostInitialisationRefusing) {
         EXPECT_EQ(s.hostFreeGrabberCalls, 0) << row.what;
         EXPECT_FALSE(applet.hostLoaded()) << row.what;
     }
+    std::printf("%s: %zu fault points tried\n",
+                ::testing::UnitTest::GetInstance()->current_test_info()->name(), std::size(rows));
 }
 
 TEST_F(CreationUnderFaults, EachRegisterIdLookUpAnsweringZero) {
@@ -152,6 +158,9 @@ TEST_F(CreationUnderFaults, EachRegisterIdLookUpAnsweringZero) {
         EXPECT_EQ(createAndFree("design look-up " + std::to_string(k)), 0);
     }
     RecordProperty("fault_points", hostLookups + designLookups);
+    std::printf("%s: %d fault points tried\n",
+                ::testing::UnitTest::GetInstance()->current_test_info()->name(),
+                static_cast<int>(hostLookups + designLookups));
 }
 
 // The post-build settings end at their first failing write; the initial hardware state ignores
@@ -198,6 +207,9 @@ TEST_F(CreationUnderFaults, EachHostWriteFailing) {
         }
     }
     RecordProperty("fault_points", static_cast<int>(clean.size()));
+    std::printf("%s: %d fault points tried\n",
+                ::testing::UnitTest::GetInstance()->current_test_info()->name(),
+                static_cast<int>(static_cast<int>(clean.size())));
     RecordProperty("post_build_writes", static_cast<int>(initialBegin - postBuildBegin));
 }
 
@@ -212,4 +224,7 @@ TEST_F(CreationUnderFaults, EachBoardWriteFailing) {
         EXPECT_EQ(applet.state().boardWriteCalls, boardWrites) << "board writes stopped after failure " << k;
     }
     RecordProperty("fault_points", boardWrites);
+    std::printf("%s: %d fault points tried\n",
+                ::testing::UnitTest::GetInstance()->current_test_info()->name(),
+                static_cast<int>(boardWrites));
 }
