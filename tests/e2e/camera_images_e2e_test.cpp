@@ -81,7 +81,9 @@ protected:
         EXPECT_EQ(gh5_memory_alloc(applet.fg(), count, bytes, &memory), GH5_OK);
         const auto& x = applet.exports();
         EXPECT_EQ(x.Fg_AcquireEx(applet.fg(), 0, count, GH5_ACQ_STANDARD, memory), 0);
-        EXPECT_EQ(x.Fg_getLastPicNumberBlockingEx(applet.fg(), count, 0, 60, memory), int64_t{count});
+        EXPECT_EQ(x.Fg_getLastPicNumberBlockingEx(applet.fg(), count, 0, kestrel::test::pictureWaitSeconds(),
+                                                  memory),
+                  int64_t{count});
         std::vector<std::vector<uint16_t>> frames;
         for (uint32_t i = 0; i < count; ++i) {
             std::vector<uint16_t> frame(kWidth * kHeight);

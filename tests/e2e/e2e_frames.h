@@ -59,7 +59,9 @@ public:
         EXPECT_EQ(gh5_memory_alloc(applet_.fg(), count, bytes, &memory), GH5_OK);
         const auto& x = applet_.exports();
         EXPECT_EQ(x.Fg_AcquireEx(applet_.fg(), 0, count, GH5_ACQ_STANDARD, memory), 0);
-        EXPECT_EQ(x.Fg_getLastPicNumberBlockingEx(applet_.fg(), count, 0, 60, memory), int64_t{count});
+        EXPECT_EQ(x.Fg_getLastPicNumberBlockingEx(applet_.fg(), count, 0, kestrel::test::pictureWaitSeconds(),
+                                                  memory),
+                  int64_t{count});
         std::vector<std::vector<uint8_t>> frames;
         for (uint32_t i = 0; i < count; ++i) {
             const auto* data = static_cast<const uint8_t*>(gh5_memory_buffer(applet_.fg(), memory, i));

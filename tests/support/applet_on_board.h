@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -28,6 +29,14 @@ constexpr const char* designName(HostRegister reg) {
 }
 constexpr const char* designName(GeneratorRegister reg) {
     return kGeneratorRegisterNames[static_cast<std::size_t>(reg)];
+}
+
+// How long a test waits for pictures: 60 s, times KESTREL_TEST_WAIT_SCALE when that is set, since
+// under valgrind the board's pipeline runs tens of times slower.
+inline int32_t pictureWaitSeconds() {
+    const char* scale = std::getenv("KESTREL_TEST_WAIT_SCALE");
+    const int factor = scale != nullptr ? std::atoi(scale) : 1;
+    return 60 * (factor > 0 ? factor : 1);
 }
 
 class AppletOnBoard {
