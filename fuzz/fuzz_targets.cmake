@@ -6,7 +6,8 @@ set(_applet ${PROJECT_SOURCE_DIR}/applet)
 set(_libs ${PROJECT_SOURCE_DIR}/libs)
 set(_readers ${_applet}/config/config_file_index.cpp ${_applet}/config/config_file_parser.cpp
              ${_applet}/config/line_pieces.cpp ${_applet}/config/text_numbers.cpp
-             ${_applet}/correction/lut_file.cpp ${_applet}/support/diagnostic_log.cpp)
+             ${_applet}/correction/lut_file.cpp ${_applet}/support/diagnostic_log.cpp
+             ${_applet}/platform/platform_posix.cpp)
 file(GLOB _designrt ${_libs}/designrt/src/*.cpp)
 file(GLOB _regiort ${_libs}/regiort/src/*.cpp)
 
@@ -40,7 +41,7 @@ function(kestrel_fuzz_target_inputs target name)
                                ${PROJECT_SOURCE_DIR}/libs/grabhost5/src ${PROJECT_SOURCE_DIR}/libs/boardhw/include)
     find_package(PNG REQUIRED)
     target_link_libraries(${target} PRIVATE PkgConfig::TIFF PNG::PNG)
-  elseif(name STREQUAL "inspect_conf")
-    target_link_libraries(${target} PRIVATE Threads::Threads ${CMAKE_DL_LIBS})
   endif()
+  # The applet's platform layer: threads and the dynamic loader.
+  target_link_libraries(${target} PRIVATE Threads::Threads ${CMAKE_DL_LIBS})
 endfunction()

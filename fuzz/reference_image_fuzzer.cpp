@@ -85,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const bool fits = width <= static_cast<int32_t>(BOARD_MAX_CAMERA_SIDE) &&
                           height <= static_cast<int32_t>(BOARD_MAX_CAMERA_SIDE);
         FUZZ_CHECK((reference && fits) == (camera == GH5_OK), "camera and shading disagree on a TIFF file");
-        if (reference)
+        if (camera == GH5_OK)
             FUZZ_CHECK(sequence.widthPixels == static_cast<uint32_t>(width) &&
                            sequence.heightLines == static_cast<uint32_t>(height),
                        "camera and shading read other sizes");

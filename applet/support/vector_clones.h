@@ -4,8 +4,9 @@
 // A function marked with this is compiled once per listed instruction set, and the loader picks
 // the best one the processor has. The resolver runs before any constructor; the thread sanitizer
 // instruments it and crashes there because its runtime is not up yet, so such builds keep the
-// single default version.
-#if defined(__SANITIZE_THREAD__)
+// single default version. Clang (the fuzzing build) clones no function templates, so it keeps
+// the default version too.
+#if defined(__SANITIZE_THREAD__) || defined(__clang__)
 #define KESTREL_APPLET_VECTOR_CLONES
 #elif defined(__has_feature)
 #if __has_feature(thread_sanitizer)
