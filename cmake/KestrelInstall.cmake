@@ -19,6 +19,10 @@ set(KESTREL_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/Kestrel12)
 file(RELATIVE_PATH kestrel_bin_to_lib ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
 
 set(kestrel_installed_targets designrt regiort boardhw grabhost5 Kestrel12)
+# The libraries that find their neighbours through RUNPATH $ORIGIN are linked with it as it will be
+# installed: nothing to rewrite at install time, and the build tree's RUNPATH stays exactly
+# "$ORIGIN" (rewritable RUNPATHs get padding such as "$ORIGIN:").
+set_target_properties(Kestrel12 grabhost5 boardhw PROPERTIES BUILD_WITH_INSTALL_RPATH ON)
 set_target_properties(Kestrel12 PROPERTIES EXPORT_NAME applet)
 if(TARGET kestrel)
   set_target_properties(kestrel PROPERTIES INSTALL_RPATH "$ORIGIN/${kestrel_bin_to_lib}")
