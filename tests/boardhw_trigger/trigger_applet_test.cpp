@@ -11,7 +11,7 @@ namespace {
 
 using namespace kestrel::ids;
 
-constexpr uint32_t kGenerator = 1, kSoftware = 4;
+constexpr uint32_t kSoftware = 4;
 constexpr uint32_t kActive = 0, kAsyncStop = 1;
 constexpr int32_t kErrBusy = -60;
 

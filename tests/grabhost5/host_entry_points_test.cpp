@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -280,52 +279,6 @@ TEST_F(HostHandle, OffersParameterInformationOnPortZeroOnly) {
     EXPECT_EQ(Fg_getLastErrorNumber(hostFg_), GH5_ERR_INVALID_PORT);
     EXPECT_EQ(Fg_getParameterInfo(hostFg_, -1), nullptr);
 }
-
-namespace {
-
-// The record as raw bytes, read at the offsets the layout fixes.
-template <typename T> T at(const void* node, std::size_t offset) {
-    T value;
-    std::memcpy(&value, static_cast<const char*>(node) + offset, sizeof value);
-    return value;
-}
-
-std::string textAt(const void* node, std::size_t offset) {
-    const char* text = at<const char*>(node, offset);
-    return text == nullptr ? std::string() : std::string(text);
-}
-
-struct Walk {
-    std::map<int32_t, std::string> features; // id -> parameter name
-    std::map<int32_t, int32_t> types;
-    int categories = 0;
-    bool sound = true;
-};
-
-// Walks categories through the child arrays as the applet does, checking each link on the way.
-void walkCategory(const void* category, int32_t depth, Walk& walk) {
-    ++walk.categories;
-    walk.sound &= at<int32_t>(category, 96) == depth;
-    const int32_t count = at<int32_t>(category, 40);
-    walk.sound &= at<int32_t>(category, 56) == count;
-    const auto* children = at<void* const*>(category, 48);
-    for (int32_t i = 0; i < count; ++i) {
-        const void* child = children[i];
-        walk.sound &= at<int32_t>(child, 4) == i;
-        walk.sound &= at<int32_t>(child, 120) == 0;
-        if (at<int32_t>(child, 0) == GH5_NODE_CATEGORY) {
-            walk.sound &= textAt(child, 104) == textAt(category, 8);
-            walkCategory(child, depth + 1, walk);
-        } else {
-            const int32_t id = at<int32_t>(child, 36);
-            walk.features[id] = textAt(child, 16);
-            walk.types[id] = at<int32_t>(child, 0);
-            walk.sound &= at<int32_t>(child, 32) == 1;
-        }
-    }
-}
-
-} // namespace
 
 TEST(HostInitialisation, ReportsWhyItFailedPerThread) {
     void* board = Board_Open(2, nullptr);

@@ -29,7 +29,6 @@ using kestrel::test::AppletOnBoard;
 
 
 
-constexpr const char* kLutRegister = "Device1_Process0_LookupTable_LookupTable_LUTcontent";
 constexpr const char* kOffsetFileRegister = "Device1_Process0_Shading_ShadingBuffer_0_CoefficientFile 0";
 constexpr const char* kGainFileRegister = "Device1_Process0_Shading_ShadingBuffer_1_CoefficientFile 0";
 constexpr const char* kOffsetLoadRegister = "Device1_Process0_Shading_ShadingBuffer_0_LoadCoefficients";

@@ -139,8 +139,6 @@ protected:
 
 constexpr const char* k24Bit = "Device1_Process0_Camera_FrameTimeout_Ticks";
 constexpr const char* k32Bit = "Device1_Process1_Trigger_TriggerCam0_PulseFormGenerators_PulseFormGenerator0_Width_Width";
-constexpr const char* k40Bit = "Device1_Process1_Trigger_TriggerCam0_Generators_PulseLimit_Number";
-constexpr const char* k48Bit = "Device1_Process0_Timestamp_Preset_Value";
 
 TEST_F(RegisterAccess, RegistersOfAtMost32BitsTakeAndGiveFourBytes) {
     for (const char* name : {k24Bit, k32Bit}) {

@@ -11,8 +11,6 @@ constexpr int32_t kFramesPerSecond = 90;
 constexpr int32_t kExceededPeriodLimits = 300202;
 constexpr int32_t kDebounce = 300204;
 constexpr int32_t kDigioInput = 14010;
-constexpr int32_t kInputDownscale = 300205;
-constexpr int32_t kInputPhase = 300206;
 constexpr int32_t kPulseCount = 300207;
 constexpr int32_t kFrequency = 300209;
 constexpr int32_t kMinFrequency = 300210;
@@ -21,14 +19,12 @@ constexpr int32_t kMinMaxClear = 300212;
 constexpr int32_t kMultiplyPulses = 300213;
 constexpr int32_t kQueueMode = 300214;
 constexpr int32_t kPfg0Downscale = 300216;
-constexpr int32_t kPfg0Phase = 300217;
 constexpr int32_t kPfg0Delay = 300218;
 constexpr int32_t kPfg0Width = 300219;
 constexpr int32_t kPfg1Width = 300223;
 constexpr int32_t kCcSelect3 = 300253;
 constexpr int32_t kOutSelect3 = 300235;
 constexpr int32_t kMissingFrame = 300248;
-constexpr int32_t kExposure = 10020;
 
 TEST_F(TriggerTest, HighestFrequencyWritesMinimumPeriodOne) {
     // A period of 0.16 us fits only the shortest widths at the highest downscale.
