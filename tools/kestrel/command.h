@@ -53,7 +53,9 @@ public:
 };
 
 // Loads the --config file into grabber's applet when one is given and exists; throws on failure.
-void loadConfigOption(const ToolOptions& options, gh5::Grabber& grabber);
+// Commands that only look at or change settings warn about what the file asked for and the board
+// did not take; commands that acquire (strict) refuse to go on.
+void loadConfigOption(const ToolOptions& options, gh5::Grabber& grabber, bool strict = false);
 
 // A file name that a setting keeps (a reference image, a LUT file): absolute when --config will
 // store it, so that the configuration works from any directory; unchanged otherwise.

@@ -1,6 +1,8 @@
 // Loading and saving configuration files through the applet, with entry names and OS reasons.
 #include "config_file.h"
 
+#include "configuration_check.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -153,7 +155,7 @@ std::string whyNotWritable(const std::string& path) {
     return ::access(directory.c_str(), W_OK | X_OK) == 0 ? "" : std::strerror(errno);
 }
 
-void loadConfiguration(const AppletParameters& parameters, const std::string& path) {
+void loadConfiguration(const AppletParameters& parameters, const std::string& path, bool problemsAsWarnings) {
     // An unreadable file or a name the reader refuses still goes to the applet, so that the
     // message carries its code; the reason is added from here.
     std::optional<TranslatedCopy> copy;
@@ -166,8 +168,14 @@ void loadConfiguration(const AppletParameters& parameters, const std::string& pa
     }
     const std::string& loaded = copy ? copy->path() : path;
     const int32_t code = parameters.exports().Fg_loadConfig(parameters.fg(), loaded.c_str());
-    if (code == 0)
+    if (code == 0) {
+        // The applet passes over refused values and missing files without a word.
+        if (const int problems = reportConfigurationProblems(parameters, path, problemsAsWarnings);
+            problems > 0 && !problemsAsWarnings)
+            throw std::runtime_error(path + ": " + std::to_string(problems) +
+                                     (problems == 1 ? " setting was" : " settings were") + " not taken");
         return;
+    }
     std::string why = "the file is not a complete configuration of this applet";
     if (!unreadable.empty())
         why = "the file cannot be read: " + unreadable;

@@ -17,7 +17,10 @@ std::string whyNotWritable(const std::string& path);
 // ("FG_FORMAT=FG_GRAY16;") are turned into the numbers the applet's reader takes, through a copy;
 // the user's file is never changed. Throws std::runtime_error with a message naming the file and
 // the reason.
-void loadConfiguration(const AppletParameters& parameters, const std::string& path);
+// A value the applet's setter refused or a reference or LUT file that is missing fails the load
+// too; with problemsAsWarnings they are only printed.
+void loadConfiguration(const AppletParameters& parameters, const std::string& path,
+                       bool problemsAsWarnings = false);
 
 // Writes the applet's current settings to path; throws std::runtime_error naming the reason.
 void saveConfiguration(const AppletParameters& parameters, const std::string& path);

@@ -2,7 +2,10 @@
 // files, after an optional configuration file and NAME=VALUE settings.
 #include "command.h"
 #include "config_file.h"
+#include "file_checks.h"
 #include "parameter_view.h"
+
+#include "boardhw.h"
 
 #include "grabhost5.hpp"
 #include "regiort.h"
@@ -10,12 +13,15 @@
 #include <png.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <iomanip>
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -24,7 +30,7 @@ namespace kestrel::tool {
 namespace {
 
 struct Arguments {
-    uint64_t frames = 8;
+    int64_t frames = 8;
     std::string directory = "frames";
     std::string format = "png";
     std::string configuration;
@@ -36,7 +42,9 @@ struct Arguments {
 
 // Bytes of all buffers together at most; larger grabs reuse a ring of fewer buffers.
 constexpr uint64_t kRingBytesLimit = uint64_t{1} << 30;
-constexpr uint32_t kFormatGray8 = 3;
+// Frame numbers and file names keep their order up to here; more is a typing error.
+constexpr int64_t kMaxFrames = 1'000'000'000;
+constexpr int kMaxTimeoutSeconds = 86'400;
 
 // libpng reports errors through longjmp; this writer keeps that to one function.
 bool writePng(const std::string& path, const void* pixels, uint32_t width, uint32_t height, int bits) {
@@ -68,11 +76,33 @@ bool writePng(const std::string& path, const void* pixels, uint32_t width, uint3
     return ok;
 }
 
-bool writeFrame(const Arguments& arguments, const std::string& path, const void* pixels, uint32_t width,
-                uint32_t height, int bits) {
-    if (arguments.format == "tiff")
-        return ImageFile_Write(path.c_str(), pixels, int32_t(width), int32_t(height), bits, 1) == 0;
-    return writePng(path, pixels, width, height, bits);
+// "" or why the frame could not be written (the OS reason where there is one).
+std::string writeFrame(const Arguments& arguments, const std::string& path, const void* pixels, uint32_t width,
+                       uint32_t height, int bits) {
+    errno = 0;
+    const bool written = arguments.format == "tiff"
+                             ? ImageFile_Write(path.c_str(), pixels, int32_t(width), int32_t(height), bits, 1) == 0
+                             : writePng(path, pixels, width, height, bits);
+    if (written)
+        return "";
+    return errno != 0 ? osReason(errno) : std::string("write failed");
+}
+
+// Width and height of an image file the camera can show; nothing when it cannot be read here.
+std::optional<std::pair<uint32_t, uint32_t>> imageSize(const std::string& path) {
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_file(&png, path.c_str()) != 0) {
+        const std::pair<uint32_t, uint32_t> size{png.width, png.height};
+        png_image_free(&png);
+        return size;
+    }
+    void* samples = nullptr;
+    int32_t width = 0, height = 0, bits = 0, perPixel = 0;
+    if (ImageFile_Read(path.c_str(), &samples, &width, &height, &bits, &perPixel) == 0)
+        return std::nullopt;
+    ImageFile_Release(samples);
+    return std::pair<uint32_t, uint32_t>{uint32_t(width), uint32_t(height)};
 }
 
 std::string frameFileName(const Arguments& arguments, uint64_t picture) {
@@ -91,22 +121,9 @@ void showProgress(uint64_t done, uint64_t total) {
         std::cerr << "\n";
 }
 
-// A 32-bit parameter by name; the type code is ignored by the applet's catalogue parameters.
-uint32_t parameter32(const AppletParameters& parameters, const char* name) {
-    const int32_t id = parameters.exports().Fg_getParameterIdByName(parameters.fg(), name);
-    uint32_t value = 0;
-    const int32_t code =
-        id < 0 ? id : parameters.exports().Fg_getParameterWithType(parameters.fg(), id, &value, 0, 2);
-    if (code != 0)
-        throw std::runtime_error(std::string("cannot read ") + name + ": " + codeText(code));
-    return value;
-}
-
 int runGrab(const ToolOptions& options, const Arguments& arguments) {
     if (arguments.format != "png" && arguments.format != "tiff")
         throw UsageError("--format is png or tiff, not " + arguments.format);
-    if (arguments.frames == 0)
-        throw UsageError("-n needs at least one frame");
     if (arguments.simulatedClock)
         gh5_clock_select(GH5_CLOCK_SIMULATED);
 
@@ -124,21 +141,32 @@ int runGrab(const ToolOptions& options, const Arguments& arguments) {
     const AppletParameters parameters(grabber);
     const Gh5AppletExports& x = grabber.exports();
     void* fg = grabber.record();
-    loadConfigOption(options, grabber);
+    loadConfigOption(options, grabber, true);
     if (!arguments.configuration.empty())
         loadConfiguration(parameters, arguments.configuration);
     for (const std::string& setting : arguments.settings)
         if (const int exitCode = applySetting(parameters, setting); exitCode != kExitOk)
             return exitCode;
 
-    const uint32_t width = parameter32(parameters, "FG_WIDTH");
-    const uint32_t height = parameter32(parameters, "FG_HEIGHT");
-    const int bits = parameter32(parameters, "FG_FORMAT") == kFormatGray8 ? 8 : 16;
+    // What the board delivers, whatever the parameters claim.
+    BoardImageFormat format{};
+    if (const int32_t code = Board_GetImageFormat(board.device(), &format); code != BOARD_OK)
+        return fail("image format: " + codeText(code));
+    const uint32_t width = format.widthPixels;
+    const uint32_t height = format.heightLines;
+    const int bits = int(format.bitsPerPixel);
     const uint64_t frameBytes = uint64_t{width} * height * uint64_t(bits / 8);
     if (frameBytes == 0)
         return fail("the window is empty");
+    if (!arguments.images.empty()) {
+        const auto size = imageSize(arguments.images.front());
+        if (size && (size->first != width || size->second != height))
+            return fail("--images: " + arguments.images.front() + " is " + std::to_string(size->first) + " x " +
+                        std::to_string(size->second) + " but the frames are " + std::to_string(width) + " x " +
+                        std::to_string(height) + "; set FG_WIDTH and FG_HEIGHT to the images' size");
+    }
     const uint32_t ring =
-        uint32_t(std::clamp<uint64_t>(std::min(arguments.frames, kRingBytesLimit / frameBytes), 2, 1024));
+        uint32_t(std::clamp<uint64_t>(std::min(uint64_t(arguments.frames), kRingBytesLimit / frameBytes), 2, 1024));
     std::error_code error;
     std::filesystem::create_directories(arguments.directory, error);
     if (error)
@@ -146,14 +174,15 @@ int runGrab(const ToolOptions& options, const Arguments& arguments) {
 
     gh5::Memory memory(grabber, ring, frameBytes);
     const auto started = std::chrono::steady_clock::now();
-    if (const int32_t code = x.Fg_AcquireEx(fg, 0, arguments.frames, GH5_ACQ_STANDARD, memory.handle());
+    if (const int32_t code = x.Fg_AcquireEx(fg, 0, uint64_t(arguments.frames), GH5_ACQ_STANDARD, memory.handle());
         code != 0)
         return fail("starting acquisition: " + codeText(code));
 
     uint64_t received = 0;
     uint64_t lost = 0;
     auto lastArrival = started;
-    for (uint64_t picture = 1; picture <= arguments.frames; ++picture) {
+    const uint64_t total = uint64_t(arguments.frames);
+    for (uint64_t picture = 1; picture <= total; ++picture) {
         const int64_t last =
             x.Fg_getLastPicNumberBlockingEx(fg, picture, 0, arguments.timeoutSeconds, memory.handle());
         if (last < 0) {
@@ -164,18 +193,22 @@ int runGrab(const ToolOptions& options, const Arguments& arguments) {
         // A picture whose buffer the ring has already reused is gone.
         if (uint64_t(last) - picture >= ring) {
             ++lost;
-            showProgress(picture, arguments.frames);
+            showProgress(picture, total);
             continue;
         }
         const void* pixels = memory.buffer(uint32_t((picture - 1) % ring));
-        if (!writeFrame(arguments, frameFileName(arguments, picture), pixels, width, height, bits))
-            return fail("cannot write " + frameFileName(arguments, picture));
+        if (const std::string reason = writeFrame(arguments, frameFileName(arguments, picture), pixels, width,
+                                                  height, bits);
+            !reason.empty()) {
+            x.Fg_stopAcquireEx(fg, 0, memory.handle(), GH5_STOP_ASYNC);
+            return fail("cannot write " + frameFileName(arguments, picture) + ": " + reason);
+        }
         // Overwritten while it was being written: the file may mix two frames.
         if (uint64_t(x.Fg_getLastPicNumberEx(fg, 0, memory.handle())) - picture >= ring)
             ++lost;
         else
             ++received;
-        showProgress(picture, arguments.frames);
+        showProgress(picture, total);
     }
     const double seconds = std::chrono::duration<double>(lastArrival - started).count();
     std::cout << "Frames received: " << received << "\n"
@@ -191,7 +224,9 @@ const CommandRegistrar registrar{Command{
     "grab", "acquire frames and write them as PNG or TIFF files",
     [](CLI::App& sub, const ToolOptions& options) {
         auto arguments = std::make_shared<Arguments>();
-        sub.add_option("-n,--frames", arguments->frames, "number of frames")->capture_default_str();
+        sub.add_option("-n,--frames", arguments->frames, "number of frames")
+            ->check(CLI::Range(int64_t{1}, kMaxFrames))
+            ->capture_default_str();
         sub.add_option("-o,--output", arguments->directory, "directory for the frames")
             ->capture_default_str();
         sub.add_option("--format", arguments->format, "png or tiff")->capture_default_str();
@@ -202,6 +237,7 @@ const CommandRegistrar registrar{Command{
         sub.add_flag("--simulated-clock", arguments->simulatedClock,
                      "deliver frames as fast as they are made instead of at the camera's rate");
         sub.add_option("--timeout", arguments->timeoutSeconds, "seconds to wait for each frame")
+            ->check(CLI::Range(1, kMaxTimeoutSeconds))
             ->capture_default_str();
         return std::function<int()>([&options, arguments] { return runGrab(options, *arguments); });
     }}};

@@ -1,16 +1,21 @@
 // kestrel lut: the applet's lookup table: processing settings, loading a LUT file, saving the
 // table to one, and printing it.
 #include "command.h"
+#include "config_file.h"
+#include "file_checks.h"
 #include "parameter_view.h"
 
 #include "grabhost5.hpp"
 
+#include <cerrno>
 #include <cstdint>
 #include <iomanip>
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
+#include <utility>
 
 namespace kestrel::tool {
 namespace {
@@ -19,11 +24,11 @@ constexpr int32_t FG_LUT_TYPE = 110017;
 constexpr int32_t FG_LUT_VALUE = 300001;
 constexpr int32_t FG_LUT_CUSTOM_FILE = 300000;
 constexpr int32_t FG_LUT_SAVE_FILE = 110021;
-constexpr int32_t FG_PROCESSING_OFFSET = 300004;
-constexpr int32_t FG_PROCESSING_GAIN = 300002;
-constexpr int32_t FG_PROCESSING_GAMMA = 300003;
 constexpr int32_t FG_PROCESSING_INVERT = 300005;
 constexpr int32_t kLutTypeCustom = 0;
+// The applet's code for a LUT file its reader or writer cannot use.
+constexpr int32_t kLutReaderFailed = -5001;
+constexpr int32_t kLutUnreadable = -2076;
 constexpr uint32_t kEntries = 4096;
 constexpr uint32_t kEntriesPerLine = 16;
 
@@ -81,19 +86,37 @@ private:
     gh5::Grabber& grabber_;
 };
 
+// A number as the text that parses back to it exactly.
+std::string exactText(double value) {
+    std::ostringstream out;
+    out.precision(17);
+    out << value;
+    return out.str();
+}
+
 int run(const ToolOptions& options, const Arguments& arguments) {
     Session session(options);
     gh5::Grabber& grabber = session.grabber();
+    const AppletParameters parameters(grabber);
     Lut lut(grabber);
-    if (arguments.offset && !lut.set("FG_PROCESSING_OFFSET", FG_PROCESSING_OFFSET, *arguments.offset))
-        return kExitFailure;
-    if (arguments.gain && !lut.set("FG_PROCESSING_GAIN", FG_PROCESSING_GAIN, *arguments.gain))
-        return kExitFailure;
-    if (arguments.gamma && !lut.set("FG_PROCESSING_GAMMA", FG_PROCESSING_GAMMA, *arguments.gamma))
-        return kExitFailure;
+    // By name, so that a refusal names the allowed range.
+    const std::pair<const char*, const std::optional<double>*> settings[] = {
+        {"FG_PROCESSING_OFFSET", &arguments.offset},
+        {"FG_PROCESSING_GAIN", &arguments.gain},
+        {"FG_PROCESSING_GAMMA", &arguments.gamma}};
+    for (const auto& [name, value] : settings)
+        if (value->has_value())
+            if (const int exitCode = setByName(parameters, name, exactText(**value)); exitCode != kExitOk)
+                return exitCode;
     if (arguments.invert && !lut.set("FG_PROCESSING_INVERT", FG_PROCESSING_INVERT, int32_t{1}))
         return kExitFailure;
     if (!arguments.load.empty()) {
+        // The applet's reader takes any content (missing values stay 0); only a LUT file is loaded.
+        const std::string unreadable = whyNotReadable(arguments.load);
+        const std::string problem = unreadable.empty() ? lutFileProblem(arguments.load) : unreadable;
+        if (!problem.empty())
+            return fail("lut --load " + arguments.load + ": " + problem + " (" +
+                        std::to_string(unreadable.empty() ? kLutReaderFailed : kLutUnreadable) + ")");
         // The file name first, so that switching to custom mode loads it once.
         if (!lut.setText("FG_LUT_CUSTOM_FILE", FG_LUT_CUSTOM_FILE, pathForConfig(options, arguments.load)) ||
             !lut.set("FG_LUT_TYPE", FG_LUT_TYPE, kLutTypeCustom))
@@ -101,8 +124,12 @@ int run(const ToolOptions& options, const Arguments& arguments) {
         std::cout << "loaded " << arguments.load << "\n";
     }
     if (!arguments.save.empty()) {
-        if (!lut.setText("FG_LUT_SAVE_FILE", FG_LUT_SAVE_FILE, arguments.save))
-            return kExitFailure;
+        errno = 0;
+        const int32_t code = grabber.exports().Fg_setParameterWithType(grabber.record(), FG_LUT_SAVE_FILE,
+                                                                       arguments.save.c_str(), 0, 0);
+        const std::string reason = osReason(errno);
+        if (code != 0)
+            return fail("lut --save " + arguments.save + ": " + codeText(code) + (reason.empty() ? "" : ": " + reason));
         std::cout << "saved " << arguments.save << "\n";
     }
     if ((arguments.show || (arguments.load.empty() && arguments.save.empty())) && !lut.print())

@@ -6,6 +6,7 @@
 
 #include "grabhost5.hpp"
 
+#include <cerrno>
 #include <iostream>
 #include <memory>
 #include <string>

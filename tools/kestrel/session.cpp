@@ -14,12 +14,12 @@ Session::Session(const ToolOptions& options, Config config)
         loadConfig();
 }
 
-void loadConfigOption(const ToolOptions& options, gh5::Grabber& grabber) {
+void loadConfigOption(const ToolOptions& options, gh5::Grabber& grabber, bool strict) {
     // A file that does not exist yet is where the first changing command will keep its result.
     std::error_code error;
     if (options.config.empty() || !std::filesystem::exists(options.config, error))
         return;
-    loadConfiguration(AppletParameters(grabber), options.config);
+    loadConfiguration(AppletParameters(grabber), options.config, !strict);
 }
 
 std::string pathForConfig(const ToolOptions& options, const std::string& path) {

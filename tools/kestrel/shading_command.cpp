@@ -4,13 +4,16 @@
 #include "parameter_view.h"
 
 #include "grabhost5.hpp"
+#include "regiort.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <iostream>
 #include <map>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 
 namespace kestrel::tool {
@@ -36,9 +39,52 @@ struct Arguments {
     std::string gray;
     std::string mode = "max-value";
     std::optional<double> value;
-    std::optional<uint32_t> threshold;
+    std::optional<int64_t> threshold;
     bool deadPixels = false;
 };
+
+// A reference image as the applet reads it; empty when it cannot be read here.
+class Reference {
+public:
+    explicit Reference(const std::string& path) {
+        if (!path.empty() && ImageFile_Read(path.c_str(), &samples_, &width_, &height_, &bits_, &perPixel_) == 0)
+            samples_ = nullptr;
+    }
+    ~Reference() { ImageFile_Release(samples_); }
+    Reference(const Reference&) = delete;
+    Reference& operator=(const Reference&) = delete;
+
+    bool exists() const { return samples_ != nullptr && perPixel_ == 1 && (bits_ == 8 || bits_ == 16); }
+    int32_t width() const { return width_; }
+    int32_t height() const { return height_; }
+    uint32_t maxValue() const { return (1u << bits_) - 1u; }
+    uint32_t at(int32_t x, int32_t y) const {
+        const size_t index = size_t(y) * size_t(width_) + size_t(x);
+        return bits_ == 8 ? static_cast<const uint8_t*>(samples_)[index] : static_cast<const uint16_t*>(samples_)[index];
+    }
+
+private:
+    void* samples_ = nullptr;
+    int32_t width_ = 0, height_ = 0, bits_ = 0, perPixel_ = 0;
+};
+
+// The applet marks a pixel inside both references defective when its black level is above the
+// threshold T or its gray level below full scale less T: the count it will have marked.
+uint64_t deadPixelCount(const Reference& black, const Reference& gray, uint32_t threshold) {
+    constexpr int32_t kSide = 4096;
+    const int64_t grayLimit = int64_t(black.maxValue()) - threshold;
+    uint64_t marked = 0;
+    for (int32_t y = 0; y < std::min({black.height(), gray.height(), kSide}); ++y)
+        for (int32_t x = 0; x < std::min({black.width(), gray.width(), kSide}); ++x)
+            marked += black.at(x, y) > threshold || int64_t(gray.at(x, y)) < grayLimit;
+    return marked;
+}
+
+// Threshold 0 marks every pixel of a real dark frame; half of the references' full scale marks hot
+// pixels brighter than half scale in the dark and dead ones darker than half scale in the light.
+uint32_t defaultThreshold(const Reference& black) {
+    return std::min<uint32_t>(4095, black.exists() ? black.maxValue() / 2 : 127);
+}
 
 int run(const ToolOptions& options, const Arguments& arguments) {
     Session session(options);
@@ -60,11 +106,21 @@ int run(const ToolOptions& options, const Arguments& arguments) {
     const uint32_t mode = kModes.at(arguments.mode);
     if (!setValue("FG_SHADING_GAIN_CORRECTION_MODE", FG_SHADING_GAIN_CORRECTION_MODE, mode))
         return kExitFailure;
-    if (arguments.value &&
-        !setValue("FG_SHADING_GAIN_NORMALIZATION_VALUE", FG_SHADING_GAIN_NORMALIZATION_VALUE, *arguments.value))
-        return kExitFailure;
-    if (arguments.threshold && !setValue("FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD",
-                                         FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD, *arguments.threshold))
+    const AppletParameters parameters(grabber);
+    if (arguments.value) {
+        std::ostringstream text;
+        text.precision(17);
+        text << *arguments.value;
+        if (const int exitCode = setByName(parameters, "FG_SHADING_GAIN_NORMALIZATION_VALUE", text.str());
+            exitCode != kExitOk)
+            return exitCode;
+    }
+    const Reference black(arguments.deadPixels ? arguments.black : std::string());
+    const Reference gray(arguments.deadPixels ? arguments.gray : std::string());
+    const uint32_t threshold = arguments.threshold ? uint32_t(*arguments.threshold) : defaultThreshold(black);
+    if ((arguments.threshold || arguments.deadPixels) &&
+        !setValue("FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD", FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD,
+                  threshold))
         return kExitFailure;
     if (arguments.deadPixels && !setValue("FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE",
                                           FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE, uint32_t{1}))
@@ -90,6 +146,19 @@ int run(const ToolOptions& options, const Arguments& arguments) {
     double normalization = 0.0;
     ex.Fg_getParameterWithType(fg, FG_SHADING_GAIN_NORMALIZATION_VALUE, &normalization, 0, 0);
     std::cout << "FG_SHADING_GAIN_NORMALIZATION_VALUE = " << normalization << "\n";
+    if (arguments.deadPixels && black.exists() && gray.exists()) {
+        const uint64_t marked = deadPixelCount(black, gray, threshold);
+        const uint64_t pixels = uint64_t(std::min({black.width(), gray.width(), 4096})) *
+                                uint64_t(std::min({black.height(), gray.height(), 4096}));
+        std::cout << "dead pixels: " << marked << " of " << pixels << " marked (threshold " << threshold << ")\n";
+        if (marked * 100 > pixels)
+            std::cerr << "kestrel: warning: more than 1% of the pixels are marked dead: a pixel is marked when its "
+                         "black level is above "
+                      << threshold << " or its gray level below " << black.maxValue() - std::min(threshold, black.maxValue())
+                      << "; set --threshold\n";
+    } else if (arguments.deadPixels) {
+        std::cout << "dead pixels: marked only with both a black and a gray reference\n";
+    }
     return session.keepSettings();
 }
 
@@ -103,7 +172,10 @@ const CommandRegistrar registrar{Command{
             ->check(CLI::IsMember({"max-value", "mean", "max-range", "custom"}))
             ->capture_default_str();
         sub.add_option("--value", arguments->value, "normalization value for --mode custom, 0 .. 4095");
-        sub.add_option("--threshold", arguments->threshold, "dead-pixel threshold, 0 .. 4095");
+        sub.add_option("--threshold", arguments->threshold,
+                       "dead-pixel threshold, 0 .. 4095 (default with --dead-pixels: half the references' full "
+                       "scale, at most 4095)")
+            ->check(CLI::Range(int64_t{0}, int64_t{4095}));
         sub.add_flag("--dead-pixels", arguments->deadPixels, "mark and replace dead pixels");
         return std::function<int()>([&options, arguments] { return run(options, *arguments); });
     }}};

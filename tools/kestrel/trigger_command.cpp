@@ -80,17 +80,22 @@ int runSoftwarePulses(const gh5::Board& board, gh5::Grabber& grabber, const Appl
     using Clock = std::chrono::steady_clock;
     const auto started = Clock::now();
     uint32_t frames = 0;
+    uint32_t sentPulses = 0;
+    uint32_t refused = 0;
     for (uint32_t pulse = 1; pulse <= arguments.softwarePulses; ++pulse) {
         const auto sent = Clock::now();
         const auto deadline = sent + std::chrono::seconds(arguments.timeoutSeconds);
         if (const int32_t code = sendPulse(parameters, pulseId, deadline); code != 0) {
-            std::cout << "pulse " << pulse << ": refused: " << codeText(code) << "\n";
-            break;
+            std::cerr << "kestrel: pulse " << pulse << ": refused: " << codeText(code) << "\n";
+            ++refused;
+            continue;
         }
-        const int64_t last = x.Fg_getLastPicNumberBlockingEx(fg, pulse, 0, arguments.timeoutSeconds, memory.handle());
+        ++sentPulses;
+        const int64_t last =
+            x.Fg_getLastPicNumberBlockingEx(fg, sentPulses, 0, arguments.timeoutSeconds, memory.handle());
         if (last < 0) {
-            std::cout << "pulse " << pulse << ": no frame: " << codeText(static_cast<int32_t>(last)) << "\n";
-            break;
+            std::cerr << "kestrel: pulse " << pulse << ": no frame: " << codeText(static_cast<int32_t>(last)) << "\n";
+            continue;
         }
         frames = static_cast<uint32_t>(last);
         const double ms = std::chrono::duration<double, std::milli>(Clock::now() - sent).count();
@@ -100,9 +105,9 @@ int runSoftwarePulses(const gh5::Board& board, gh5::Grabber& grabber, const Appl
     const int64_t lost = x.Fg_getStatusEx(fg, GH5_STATUS_PICTURES_LOST, 0, 0, memory.handle());
     x.Fg_stopAcquireEx(fg, 0, memory.handle(), GH5_STOP_ASYNC);
     const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
-    std::cout << arguments.softwarePulses << " pulses, " << frames << " frames, " << std::max<int64_t>(lost, 0)
-              << " lost, " << std::fixed << std::setprecision(2) << seconds << " s\n";
-    return frames == arguments.softwarePulses ? kExitOk : kExitFailure;
+    std::cout << sentPulses << " pulses sent, " << refused << " refused, " << frames << " frames, "
+              << std::max<int64_t>(lost, 0) << " lost, " << std::fixed << std::setprecision(2) << seconds << " s\n";
+    return refused == 0 && frames == sentPulses ? kExitOk : kExitFailure;
 }
 
 int runTrigger(const ToolOptions& options, const Arguments& arguments) {

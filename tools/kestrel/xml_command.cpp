@@ -1,6 +1,7 @@
 // kestrel xml: the applet's register description (GenICam GenApi), written out or read back
 // through Aravis's GenICam parser as a check.
 #include "command.h"
+#include "file_checks.h"
 
 #include "grabhost5.hpp"
 
@@ -9,7 +10,6 @@
 #endif
 
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <set>
@@ -89,18 +89,17 @@ int runXml(const ToolOptions& options, const XmlOptions& xmlOptions) {
     Session session(options);
     gh5::Grabber& grabber = session.grabber();
     const std::string xml = fetchDocument(grabber);
+    if (!xmlOptions.outputFile.empty()) {
+        if (const std::string reason = writeWholeFile(xmlOptions.outputFile, xml); !reason.empty())
+            return fail("cannot write " + xmlOptions.outputFile + ": " + reason);
+        std::cerr << "Wrote " << xml.size() << " bytes to " << xmlOptions.outputFile << "\n";
+    }
     if (xmlOptions.check)
         return checkDocument(xml);
     if (xmlOptions.outputFile.empty()) {
         std::fwrite(xml.data(), 1, xml.size(), stdout);
         return std::fflush(stdout) == 0 ? kExitOk : fail("writing the register description failed");
     }
-    std::ofstream file(xmlOptions.outputFile, std::ios::binary);
-    file.write(xml.data(), static_cast<std::streamsize>(xml.size()));
-    file.close();
-    if (!file)
-        return fail("cannot write " + xmlOptions.outputFile);
-    std::cerr << "Wrote " << xml.size() << " bytes to " << xmlOptions.outputFile << "\n";
     return kExitOk;
 }
 

@@ -1,0 +1,134 @@
+// Reading a configuration file back against the applet that loaded it.
+#include "configuration_check.h"
+
+#include "command.h"
+#include "config_file.h"
+#include "file_checks.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <set>
+#include <utility>
+#include <vector>
+
+namespace kestrel::tool {
+namespace {
+
+constexpr int32_t kWritable = 2;
+
+// The "KEY=VALUE;" lines of the "[Port A]" section, quotes of texts taken off.
+std::vector<std::pair<std::string, std::string>> portKeys(const std::string& file) {
+    std::vector<std::pair<std::string, std::string>> keys;
+    std::ifstream in(file);
+    std::string line;
+    bool inPort = false;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty() && line.front() == '[') {
+            inPort = line == "[Port A]";
+            continue;
+        }
+        const auto equals = line.find('=');
+        if (!inPort || equals == std::string::npos)
+            continue;
+        std::string value = line.substr(equals + 1);
+        if (!value.empty() && value.back() == ';')
+            value.pop_back();
+        if (value.size() >= 2 && value.front() == '\'' && value.back() == '\'')
+            value = value.substr(1, value.size() - 2);
+        keys.emplace_back(line.substr(0, equals), value);
+    }
+    return keys;
+}
+
+// Keys a load keeps without their setter; the LUT type and the final shading apply use them.
+const std::set<std::string> kStagedOnly = {"FG_PROCESSING_OFFSET",
+                                           "FG_PROCESSING_GAIN",
+                                           "FG_PROCESSING_GAMMA",
+                                           "FG_PROCESSING_INVERT",
+                                           "FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE",
+                                           "FG_SHADING_GAIN_CORRECTION_MODE",
+                                           "FG_SHADING_GAIN_NORMALIZATION_VALUE",
+                                           "FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD"};
+
+// Whether a number (or entry name) lies within the feature's published limits.
+bool withinRange(const Node* feature, const std::string& text) {
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    const bool number = end != text.c_str() && *end == '\0';
+    switch (feature->type) {
+    case kestrel::kNodeInteger:
+    case kestrel::kNodeInteger32:
+        return number && value >= double(feature->kind.integer.minimum) &&
+               value <= double(feature->kind.integer.maximum);
+    case kestrel::kNodeDouble:
+        return number && value >= feature->kind.real.minimum && value <= feature->kind.real.maximum;
+    case kestrel::kNodeEnumeration: {
+        const auto& entries = feature->kind.enumeration;
+        for (int32_t i = 0; i < entries.entryCount; ++i)
+            if ((number && value == double(entries.values[i])) ||
+                (entries.symbolicNames != nullptr && entries.symbolicNames[i] != nullptr &&
+                 text == entries.symbolicNames[i]))
+                return true;
+        return false;
+    }
+    default:
+        return true;
+    }
+}
+
+const std::set<std::string> kFileKeys = {"FG_SHADING_BLACK_FILENAME", "FG_SHADING_GRAY_FILENAME",
+                                         "FG_LUT_CUSTOM_FILE"};
+
+} // namespace
+
+int reportConfigurationProblems(const AppletParameters& parameters, const std::string& file,
+                                bool asWarnings) {
+    int problems = 0;
+    const auto report = [&](const std::string& message) {
+        std::cerr << "kestrel: " << (asWarnings ? "warning: " : "") << file << ": " << message << "\n";
+        ++problems;
+    };
+    for (const auto& [key, text] : portKeys(file)) {
+        if (kFileKeys.count(key) != 0) {
+            if (text.empty())
+                continue;
+            const std::string reason =
+                key == "FG_LUT_CUSTOM_FILE" ? lutFileProblem(text) : whyNotReadable(text);
+            if (!reason.empty())
+                report(key + ": " + text + ": " + reason +
+                       " (relative names are taken from the current directory, " +
+                       std::filesystem::current_path().string() + ")");
+            continue;
+        }
+        const int32_t id = parameters.exports().Fg_getParameterIdByName(parameters.fg(), key.c_str());
+        const Node* feature = parameters.findFeature(key);
+        // Staged fields read back what the file says even where the board refused it, so each
+        // writable value is set again: its setter's code is the answer. An entry given by name is
+        // taken here.
+        if (id < 0 || feature == nullptr || (feature->access & kWritable) == 0 ||
+            feature->type == kestrel::kNodeString || feature->type == kestrel::kNodeIntegerArray)
+            continue;
+        if (kStagedOnly.count(key) != 0) {
+            // Setting these again would redo the LUT or the shading apply with other results.
+            if (!withinRange(feature, text))
+                report(key + "=" + text + " is outside the allowed range " + rangeText(feature));
+            continue;
+        }
+        std::string why;
+        const int32_t code = parameters.setFromText(feature, id, text, &why);
+        if (code == AppletParameters::kParseError)
+            report(key + "=" + text + " refused: " + why);
+        else if (code != 0) {
+            const std::string range = rangeText(feature);
+            report(key + "=" + text + " refused: " + codeText(code) +
+                   (range.empty() ? "" : "; allowed " + range));
+        }
+    }
+    return problems;
+}
+
+} // namespace kestrel::tool
