@@ -71,7 +71,7 @@ TEST(KestrelTrigger, SoftwarePulsesEachProduceOneFrameOfTheRealApplet) {
     EXPECT_EQ(run.exitCode, 0) << run.output;
     for (const char* line : {"pulse 1: frame 1 after", "pulse 2: frame 2 after", "pulse 3: frame 3 after"})
         EXPECT_NE(run.output.find(line), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("3 pulses, 3 frames, 0 lost"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("3 pulses sent, 0 refused, 3 frames, 0 lost"), std::string::npos) << run.output;
 }
 
 TEST(KestrelTrigger, RefusesAPulseCountOfZero) {
