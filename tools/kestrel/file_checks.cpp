@@ -9,7 +9,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
+#include <stdexcept>
+#include <unistd.h>
 
 namespace kestrel::tool {
 
@@ -60,6 +63,24 @@ std::string writeWholeFile(const std::string& path, std::string_view content) {
     if (std::filesystem::is_regular_file(path, ignored))
         std::filesystem::remove(path, ignored);
     return osReason(error);
+}
+
+TemporaryFile::TemporaryFile(const std::string& suffix) {
+    std::string pattern = (std::filesystem::temp_directory_path() / ("kestrel-XXXXXX" + suffix)).string();
+    const int fd = ::mkstemps(pattern.data(), int(suffix.size()));
+    if (fd < 0)
+        throw std::runtime_error("cannot create a temporary file: " + osReason(errno));
+    ::close(fd);
+    path_ = pattern;
+}
+
+TemporaryFile::~TemporaryFile() {
+    std::remove(path_.c_str());
+}
+
+std::string TemporaryFile::content() const {
+    std::ifstream in(path_, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 } // namespace kestrel::tool

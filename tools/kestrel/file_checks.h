@@ -19,4 +19,21 @@ std::string osReason(int error);
 // reason and removes what was written of a regular file (a device such as /dev/full stays).
 std::string writeWholeFile(const std::string& path, std::string_view content);
 
+// An empty file of its own in the temporary directory, removed with the object: where the applet
+// writes a file that the tool then copies to the user's name with every write checked (the
+// applet's writers only report a file that cannot be created).
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const std::string& suffix);
+    ~TemporaryFile();
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string content() const;
+
+private:
+    std::string path_;
+};
+
 } // namespace kestrel::tool

@@ -26,7 +26,7 @@ constexpr int32_t FG_LUT_CUSTOM_FILE = 300000;
 constexpr int32_t FG_LUT_SAVE_FILE = 110021;
 constexpr int32_t FG_PROCESSING_INVERT = 300005;
 constexpr int32_t kLutTypeCustom = 0;
-// The applet's code for a LUT file its reader or writer cannot use.
+// The applet's code for a LUT file its reader or writer cannot use; the tool's own writes too.
 constexpr int32_t kLutReaderFailed = -5001;
 constexpr int32_t kLutUnreadable = -2076;
 constexpr uint32_t kEntries = 4096;
@@ -124,12 +124,11 @@ int run(const ToolOptions& options, const Arguments& arguments) {
         std::cout << "loaded " << arguments.load << "\n";
     }
     if (!arguments.save.empty()) {
-        errno = 0;
-        const int32_t code = grabber.exports().Fg_setParameterWithType(grabber.record(), FG_LUT_SAVE_FILE,
-                                                                       arguments.save.c_str(), 0, 0);
-        const std::string reason = osReason(errno);
-        if (code != 0)
-            return fail("lut --save " + arguments.save + ": " + codeText(code) + (reason.empty() ? "" : ": " + reason));
+        const TemporaryFile written(".lut");
+        if (!lut.setText("FG_LUT_SAVE_FILE", FG_LUT_SAVE_FILE, written.path()))
+            return kExitFailure;
+        if (const std::string reason = writeWholeFile(arguments.save, written.content()); !reason.empty())
+            return fail("lut --save " + arguments.save + ": " + codeText(kLutReaderFailed) + "; " + reason);
         std::cout << "saved " << arguments.save << "\n";
     }
     if ((arguments.show || (arguments.load.empty() && arguments.save.empty())) && !lut.print())
