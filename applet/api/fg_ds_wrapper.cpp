@@ -47,17 +47,14 @@ const void* FgDsWrapper::parameterInfoRoot(int32_t port) const {
 int32_t FgDsWrapper::saveConfig(void* /*hostFg*/, const char* fileName) {
     const ConfigurationIdentity identity{getVendorName(), getAppletName(), getAppletVersion(), getLoadAppletId()};
     const int32_t result =
-        saveConfigurationFile(fileName, identity, [this](Fg_ConfigFileParser& parser) {
-            underObjectLock([&] { saveParameters(parser); });
-        });
+        saveConfigurationFile(fileName, identity, [this](Fg_ConfigFileParser& parser) { saveParameters(parser); });
     private_->setLastError(result);
     return result;
 }
 // Every failed load leaves kErrConfigLoad as the last error, also when the result is kErrFileRead.
 int32_t FgDsWrapper::loadConfig(void* /*hostFg*/, const char* fileName) {
-    const int32_t result = loadConfigurationFile(fileName, getAppletName(), [this](Fg_ConfigFileParser& parser) {
-        return underObjectLock([&] { return loadParameters(parser); });
-    });
+    const int32_t result = loadConfigurationFile(fileName, getAppletName(),
+                                                 [this](Fg_ConfigFileParser& parser) { return loadParameters(parser); });
     private_->setLastError(result == kOk ? kOk : kErrConfigLoad);
     return result;
 }
@@ -76,7 +73,7 @@ int32_t FgDsWrapper::getParameterInfoXML(void* /*fg*/, int32_t port, char* buffe
 
     const char* appletName = getAppletName();
     ParameterInfoBuilderXML builder(private_->parameterInfo(), appletName != nullptr ? appletName : "", port);
-    const std::string text = underObjectLock([&] { return builder.buildXml(); });
+    const std::string text = builder.buildXml();
     if (buffer != nullptr) {
         if (text.size() >= *size)
             return result(kErrBufferTooSmall);

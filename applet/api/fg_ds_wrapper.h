@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "params/parameter_properties.h"
-#include "support/locks.h"
 
 namespace kestrel {
 
@@ -85,22 +84,9 @@ public:
 protected:
     FgDsWrapper();
     void setRegisterAccessEnabled(bool enabled) { registerAccessEnabled_ = enabled; }
-    // The lock the typed sets and gets hold. Configuration save and load and the XML export take
-    // it too, so that no thread reads or changes the values and the information tree while another
-    // one is half-way through a change: without it they race with every typed set.
-    void shareObjectLock(quil::templates::patterns::GenericLock& lock) { objectLock_ = &lock; }
 
 private:
-    // Runs `step` holding the shared object lock (when there is one).
-    template <class Step> auto underObjectLock(Step&& step) {
-        if (objectLock_ == nullptr)
-            return step();
-        quil::templates::patterns::GenericLockGuard guard(*objectLock_);
-        return step();
-    }
-
     std::unique_ptr<WrapperPrivate> private_;
-    quil::templates::patterns::GenericLock* objectLock_ = nullptr;
     ParameterPropertyMap parameterProperties_;
     bool registerAccessEnabled_ = false;
 };

@@ -26,7 +26,6 @@ FgDsWrapperImpl::FgDsWrapperImpl()
       correction_(context_),
       trigger_(context_),
       dispatch_(wrapperPrivate(), parameterTables_, handlers_, *objectLock_) {
-    shareObjectLock(*objectLock_);
     setRegisterAccessEnabled(environmentSwitch("QUIL_ENABLE_DRA"));
     readModuleSettings();
     fixed_.bind(handlers_);
