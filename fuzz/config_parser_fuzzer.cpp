@@ -33,7 +33,8 @@ public:
                 continue;
             }
             std::string token;
-            if (!strtokToken(line.substr(key.size()), "=;'", 0, token) || token[0] == '\r' || token[0] == '\n') {
+            if (!strtokToken(line.substr(key.size()), "=;'", 0, token) || token[0] == '\r' ||
+                token[0] == '\n') {
                 token.clear();
             }
             value = token;
@@ -76,9 +77,13 @@ private:
     std::vector<std::string> pieces_;
 };
 
-std::string cString(const std::string& text) { return text.substr(0, text.find('\0')); }
+std::string cString(const std::string& text) {
+    return text.substr(0, text.find('\0'));
+}
 
-bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool sameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 void checkLookups(Fg_ConfigFileParser& parser, const ReferenceParser& reference, const std::string& section,
                   const std::string& key) {
@@ -90,13 +95,16 @@ void checkLookups(Fg_ConfigFileParser& parser, const ReferenceParser& reference,
 
     const bool usable = expected.find("Error") == std::string::npos;
     int32_t i = 12345;
-    FUZZ_CHECK(parser.parseIntKey(section.c_str(), key.c_str(), i) == (usable ? 0 : -1), "parseIntKey result");
+    FUZZ_CHECK(parser.parseIntKey(section.c_str(), key.c_str(), i) == (usable ? 0 : -1),
+               "parseIntKey result");
     FUZZ_CHECK(i == (usable ? std::atoi(expected.c_str()) : 12345), "parseIntKey value");
     uint64_t u = 12345;
-    FUZZ_CHECK(parser.parseIntKey(section.c_str(), key.c_str(), u) == (usable ? 0 : -1), "parseIntKey 64 result");
+    FUZZ_CHECK(parser.parseIntKey(section.c_str(), key.c_str(), u) == (usable ? 0 : -1),
+               "parseIntKey 64 result");
     FUZZ_CHECK(u == (usable ? std::strtoull(expected.c_str(), nullptr, 10) : 12345u), "parseIntKey 64 value");
     double d = 0.5;
-    FUZZ_CHECK(parser.parseDoubleKey(section.c_str(), key.c_str(), d) == (usable ? 0 : -1), "parseDoubleKey result");
+    FUZZ_CHECK(parser.parseDoubleKey(section.c_str(), key.c_str(), d) == (usable ? 0 : -1),
+               "parseDoubleKey result");
     FUZZ_CHECK(sameBits(d, usable ? std::strtod(expected.c_str(), nullptr) : 0.5), "parseDoubleKey value");
 }
 
@@ -105,7 +113,8 @@ void checkPortLookups(Fg_ConfigFileParser& parser, const ReferenceParser& refere
     const std::string section = Fg_ConfigFileParser::portSectionName(port);
     std::string got;
     std::string expected;
-    FUZZ_CHECK(parser.parseKey(port, key.c_str(), got) == reference.parseKey(section, key, expected), "port parseKey");
+    FUZZ_CHECK(parser.parseKey(port, key.c_str(), got) == reference.parseKey(section, key, expected),
+               "port parseKey");
     FUZZ_CHECK(got == expected, "port parseKey value");
     int32_t i = 0;
     uint64_t u = 0;
@@ -159,8 +168,8 @@ std::string printfLine(const char* format, const std::string& key, const char* v
     return text.data();
 }
 
-void checkWriting(const ScratchFile& file, const std::string& key, const std::string& text, int32_t i, uint64_t u,
-                  double d, int32_t port) {
+void checkWriting(const ScratchFile& file, const std::string& key, const std::string& text, int32_t i,
+                  uint64_t u, double d, int32_t port) {
     std::string expected = "[Kamerasektion]\n\nConfigFileVersion=2.0;\n";
     char number[64];
     {
@@ -210,8 +219,8 @@ void checkWriting(const ScratchFile& file, const std::string& key, const std::st
     }
 }
 
-}  // namespace
-}  // namespace kestrel::fuzz
+} // namespace
+} // namespace kestrel::fuzz
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace kestrel::fuzz;
@@ -225,7 +234,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int32_t i = input.ConsumeIntegral<int32_t>();
     const uint64_t u = input.ConsumeIntegral<uint64_t>();
     const uint64_t doubleBits = input.ConsumeIntegral<uint64_t>();
-    double d;  // any bit pattern: denormals, infinities and NaNs included
+    double d; // any bit pattern: denormals, infinities and NaNs included
     std::memcpy(&d, &doubleBits, sizeof d);
     const std::string content = input.ConsumeRemainingBytesAsString();
 

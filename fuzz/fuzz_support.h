@@ -13,12 +13,12 @@
 namespace kestrel::fuzz {
 
 // Stops the run with a message: libFuzzer keeps the input that got here.
-#define FUZZ_CHECK(condition, what)                                                                      \
-    do {                                                                                                 \
-        if (!(condition)) {                                                                              \
-            std::fprintf(stderr, "fuzz check failed: %s (%s:%d)\n", what, __FILE__, __LINE__);            \
-            std::abort();                                                                                \
-        }                                                                                                \
+#define FUZZ_CHECK(condition, what)                                                                          \
+    do {                                                                                                     \
+        if (!(condition)) {                                                                                  \
+            std::fprintf(stderr, "fuzz check failed: %s (%s:%d)\n", what, __FILE__, __LINE__);               \
+            std::abort();                                                                                    \
+        }                                                                                                    \
     } while (0)
 
 // One file in the temporary folder for the whole run, removed at exit.
@@ -28,7 +28,8 @@ public:
         // A memory file system when there is one: a disk one may write truncated-and-rewritten
         // files through at close, which would slow each run down to the disk's pace.
         const char* tmp = std::getenv("TMPDIR");
-        std::string dir = tmp != nullptr && *tmp != '\0' ? tmp : (access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp");
+        std::string dir =
+            tmp != nullptr && *tmp != '\0' ? tmp : (access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp");
         path_ = dir + "/kestrel-fuzz-XXXXXX" + suffix;
         const int fd = mkstemps(path_.data(), static_cast<int>(std::strlen(suffix)));
         FUZZ_CHECK(fd >= 0, "scratch file not created");
@@ -74,7 +75,7 @@ inline std::vector<std::string> fgetsPieces(const std::string& text) {
     FUZZ_CHECK(stream != nullptr, "fmemopen failed");
     char line[256];
     while (std::fgets(line, sizeof line, stream) != nullptr) {
-        pieces.emplace_back(line);  // as C string functions see it: up to the first NUL
+        pieces.emplace_back(line); // as C string functions see it: up to the first NUL
     }
     std::fclose(stream);
     return pieces;
@@ -96,4 +97,4 @@ inline bool strtokToken(const std::string& text, const char* delimiters, int ind
     return true;
 }
 
-}  // namespace kestrel::fuzz
+} // namespace kestrel::fuzz

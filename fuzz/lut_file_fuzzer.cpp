@@ -32,7 +32,8 @@ void checkRead(const ScratchFile& file, const std::string& content, const std::s
 
     const std::vector<std::string> pieces = fgetsPieces(foldWindowsLineEnds(content));
     FUZZ_CHECK(record.id == static_cast<uint32_t>(referenceKey(pieces, "id")), "id");
-    FUZZ_CHECK(record.nrOfElements == static_cast<uint32_t>(referenceKey(pieces, "nrOfElements")), "nrOfElements");
+    FUZZ_CHECK(record.nrOfElements == static_cast<uint32_t>(referenceKey(pieces, "nrOfElements")),
+               "nrOfElements");
     FUZZ_CHECK(record.format == static_cast<uint32_t>(referenceKey(pieces, "format")), "format");
     FUZZ_CHECK(record.number == static_cast<uint8_t>(referenceKey(pieces, "number")), "number");
     if (record.nrOfElements > kLutFileMaxElements) {
@@ -53,7 +54,8 @@ void checkRead(const ScratchFile& file, const std::string& content, const std::s
             continue;
         }
         std::string part;
-        expected[k] = static_cast<uint32_t>(strtokToken(pieces[i], ",", 1, part) ? std::atoi(part.c_str()) : 0);
+        expected[k] =
+            static_cast<uint32_t>(strtokToken(pieces[i], ",", 1, part) ? std::atoi(part.c_str()) : 0);
         ++k;
     }
     FUZZ_CHECK(record.values == expected, "values");
@@ -76,8 +78,8 @@ void checkRoundTrip(const ScratchFile& file, FuzzedDataProvider& input) {
                "written table did not read back");
 }
 
-}  // namespace
-}  // namespace kestrel::fuzz
+} // namespace
+} // namespace kestrel::fuzz
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace kestrel::fuzz;

@@ -45,16 +45,17 @@ const void* FgDsWrapper::parameterInfoRoot(int32_t port) const {
 // Neither operation changes the process locale: the parser writes and reads numbers with '.'
 // whatever the locale says.
 int32_t FgDsWrapper::saveConfig(void* /*hostFg*/, const char* fileName) {
-    const ConfigurationIdentity identity{getVendorName(), getAppletName(), getAppletVersion(), getLoadAppletId()};
-    const int32_t result =
-        saveConfigurationFile(fileName, identity, [this](Fg_ConfigFileParser& parser) { saveParameters(parser); });
+    const ConfigurationIdentity identity{getVendorName(), getAppletName(), getAppletVersion(),
+                                         getLoadAppletId()};
+    const int32_t result = saveConfigurationFile(
+        fileName, identity, [this](Fg_ConfigFileParser& parser) { saveParameters(parser); });
     private_->setLastError(result);
     return result;
 }
 // Every failed load leaves kErrConfigLoad as the last error, also when the result is kErrFileRead.
 int32_t FgDsWrapper::loadConfig(void* /*hostFg*/, const char* fileName) {
-    const int32_t result = loadConfigurationFile(fileName, getAppletName(),
-                                                 [this](Fg_ConfigFileParser& parser) { return loadParameters(parser); });
+    const int32_t result = loadConfigurationFile(
+        fileName, getAppletName(), [this](Fg_ConfigFileParser& parser) { return loadParameters(parser); });
     private_->setLastError(result == kOk ? kOk : kErrConfigLoad);
     return result;
 }

@@ -9,8 +9,8 @@
 #include "config/saved_parameter_io.h"
 #include "info/build_parameter_info.h"
 #include "info/parameter_info_node.h"
-#include "params/initial_values.h"
 #include "params/design_registers.h"
+#include "params/initial_values.h"
 #include "params/module_location.h"
 #include "params/true_words.h"
 #include "platform/platform.h"
@@ -19,12 +19,9 @@ namespace kestrel {
 
 FgDsWrapperImpl::FgDsWrapperImpl()
     : objectLock_(std::make_unique<quil::templates::platform::CriticalSection>()),
-      moduleName_(kUnknownModuleName),
-      context_{wrapperPrivate(), registerMap_, generatorRegisters_, values_, parameterInfoNodes_, parameterProperties()},
-      fixed_(context_),
-      pipeline_(context_),
-      correction_(context_),
-      trigger_(context_),
+      moduleName_(kUnknownModuleName), context_{wrapperPrivate(), registerMap_,        generatorRegisters_,
+                                                values_,          parameterInfoNodes_, parameterProperties()},
+      fixed_(context_), pipeline_(context_), correction_(context_), trigger_(context_),
       dispatch_(wrapperPrivate(), parameterTables_, handlers_, *objectLock_) {
     setRegisterAccessEnabled(environmentSwitch("QUIL_ENABLE_DRA"));
     readModuleSettings();

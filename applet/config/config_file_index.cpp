@@ -13,7 +13,7 @@ ConfigFileIndex::ConfigFileIndex(std::FILE* stream) {
     while (const auto piece = reader.next()) {
         const std::string_view visible = cStringView(*piece);
         if (text_.size() + visible.size() > std::numeric_limits<uint32_t>::max()) {
-            break;  // beyond any configuration file; the rest stays unread
+            break; // beyond any configuration file; the rest stays unread
         }
         pieces_.push_back(Span{static_cast<uint32_t>(text_.size()), static_cast<uint32_t>(visible.size())});
         text_.append(visible);
@@ -26,7 +26,8 @@ void ConfigFileIndex::buildKeyIndex() {
     for (std::size_t i = 0; i < pieces_.size(); ++i) {
         const std::size_t equals = piece(i).find('=');
         if (equals != std::string_view::npos) {
-            keys_.push_back(KeyEntry{Span{pieces_[i].offset, static_cast<uint32_t>(equals)}, static_cast<uint32_t>(i)});
+            keys_.push_back(
+                KeyEntry{Span{pieces_[i].offset, static_cast<uint32_t>(equals)}, static_cast<uint32_t>(i)});
         }
     }
     std::sort(keys_.begin(), keys_.end(), [this](const KeyEntry& a, const KeyEntry& b) {
@@ -35,7 +36,9 @@ void ConfigFileIndex::buildKeyIndex() {
     });
 }
 
-std::string_view ConfigFileIndex::piece(std::size_t index) const { return text(pieces_[index]); }
+std::string_view ConfigFileIndex::piece(std::size_t index) const {
+    return text(pieces_[index]);
+}
 
 std::optional<std::size_t> ConfigFileIndex::findPieceContaining(std::string_view needle) {
     for (const auto& [cached, answer] : containingCache_) {
@@ -54,7 +57,8 @@ std::optional<std::size_t> ConfigFileIndex::findPieceContaining(std::string_view
     return answer;
 }
 
-std::optional<std::string_view> ConfigFileIndex::findKeyLine(std::string_view key, std::size_t firstPiece) const {
+std::optional<std::string_view> ConfigFileIndex::findKeyLine(std::string_view key,
+                                                             std::size_t firstPiece) const {
     if (key.find('=') != std::string_view::npos) {
         // A key holding '=' itself never equals the text before a piece's first '=': scan.
         for (std::size_t i = firstPiece; i < pieces_.size(); ++i) {
@@ -77,4 +81,4 @@ std::optional<std::string_view> ConfigFileIndex::findKeyLine(std::string_view ke
     return piece(found->piece);
 }
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -41,18 +41,20 @@ private:
         uint32_t length;
     };
     struct KeyEntry {
-        Span key;  // the text before the piece's first '='
+        Span key; // the text before the piece's first '='
         uint32_t piece;
     };
 
-    std::string_view text(Span span) const { return std::string_view(text_).substr(span.offset, span.length); }
+    std::string_view text(Span span) const {
+        return std::string_view(text_).substr(span.offset, span.length);
+    }
     void buildKeyIndex();
 
     std::string text_;
     std::vector<Span> pieces_;
-    std::vector<KeyEntry> keys_;  // sorted by key text, then by piece
+    std::vector<KeyEntry> keys_; // sorted by key text, then by piece
     // Sections are looked up once per key with the same few texts; their answers are kept.
     std::vector<std::pair<std::string, std::optional<std::size_t>>> containingCache_;
 };
 
-}  // namespace kestrel
+} // namespace kestrel

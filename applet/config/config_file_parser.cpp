@@ -51,9 +51,10 @@ std::string_view valueText(std::string_view behindKey) {
     return value;
 }
 
-}  // namespace
+} // namespace
 
-Fg_ConfigFileParser::Fg_ConfigFileParser(DiagnosticLog* log, const char* fileName, bool readOnly) : log_(log) {
+Fg_ConfigFileParser::Fg_ConfigFileParser(DiagnosticLog* log, const char* fileName, bool readOnly)
+    : log_(log) {
     TraceScope scope(log_, "Fg_ConfigFileParser::Fg_ConfigFileParser");
     if (!checkFileType(fileName)) {
         return;
@@ -338,4 +339,4 @@ int32_t Fg_ConfigFileParser::getDoubleValue(const char* text, double& value) {
     return 0;
 }
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -108,17 +108,18 @@ public:
 private:
     void trace(const char* text) const;
     void logError(const char* text) const;
-    void writeKeyLine(const char* key, std::string_view before, std::string_view text, std::string_view after);
+    void writeKeyLine(const char* key, std::string_view before, std::string_view text,
+                      std::string_view after);
     void writeText(std::string_view text);
     ConfigFileIndex& index();
     // parseKey into a local text; true when it holds a value that is no "Error".
     bool lookupNumberText(const char* section, const char* key, std::string& text);
 
     UniqueFile file_;
-    bool writable_ = false;  // opened "r+" or "w"; a read-only stream ignores writes
+    bool writable_ = false; // opened "r+" or "w"; a read-only stream ignores writes
     DiagnosticLog* log_;
-    std::optional<ConfigFileIndex> index_;  // the file as last read; reset by every write
-    std::string line_;                      // reused for each written line
+    std::optional<ConfigFileIndex> index_; // the file as last read; reset by every write
+    std::string line_;                     // reused for each written line
 };
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::size_t kReadBlockBytes = 64 * 1024;
 
-}  // namespace
+} // namespace
 
 LinePieceReader::LinePieceReader(std::FILE* stream)
     : stream_(stream), buffer_(std::make_unique_for_overwrite<char[]>(kReadBlockBytes + 1)) {}
@@ -61,12 +61,14 @@ std::optional<std::string_view> LinePieceReader::next() {
             break;
         }
         if (begin_ == end_) {
-            continue;  // only a carried '\r' so far
+            continue; // only a carried '\r' so far
         }
         const std::size_t want = std::min(kLinePieceMax - length, end_ - begin_);
         const char* start = buffer_.get() + begin_;
         const void* newline = std::memchr(start, '\n', want);
-        const std::size_t take = newline != nullptr ? static_cast<std::size_t>(static_cast<const char*>(newline) - start) + 1 : want;
+        const std::size_t take = newline != nullptr
+                                     ? static_cast<std::size_t>(static_cast<const char*>(newline) - start) + 1
+                                     : want;
         std::memcpy(piece_.data() + length, start, take);
         length += take;
         begin_ += take;
@@ -80,7 +82,8 @@ std::optional<std::string_view> LinePieceReader::next() {
     return std::string_view(piece_.data(), length);
 }
 
-std::optional<std::string_view> nthToken(std::string_view text, std::string_view delimiters, std::size_t index) {
+std::optional<std::string_view> nthToken(std::string_view text, std::string_view delimiters,
+                                         std::size_t index) {
     std::size_t position = 0;
     for (std::size_t found = 0;; ++found) {
         const std::size_t start = text.find_first_not_of(delimiters, position);
@@ -98,4 +101,4 @@ std::optional<std::string_view> nthToken(std::string_view text, std::string_view
     }
 }
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -33,10 +33,10 @@ private:
     bool refill();
 
     std::FILE* stream_;
-    std::unique_ptr<char[]> buffer_;  // one read block and a carried '\r'
+    std::unique_ptr<char[]> buffer_; // one read block and a carried '\r'
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
-    bool carriedReturn_ = false;  // a '\r' that ended the last block, waiting for its '\n'
+    bool carriedReturn_ = false; // a '\r' that ended the last block, waiting for its '\n'
     bool endOfFile_ = false;
     std::array<char, kLinePieceMax> piece_{};
 };
@@ -44,7 +44,8 @@ private:
 // The token with index `index` (0 first) of a text split as strtok splits it: tokens are the
 // maximal runs of characters that are not in `delimiters`, so neighbouring delimiters give no
 // empty tokens. Nothing when the text has fewer tokens.
-std::optional<std::string_view> nthToken(std::string_view text, std::string_view delimiters, std::size_t index);
+std::optional<std::string_view> nthToken(std::string_view text, std::string_view delimiters,
+                                         std::size_t index);
 
 // The part of a text before its first NUL byte: what C string functions see of it.
 inline std::string_view cStringView(std::string_view text) {
@@ -52,4 +53,4 @@ inline std::string_view cStringView(std::string_view text) {
     return nul == std::string_view::npos ? text : text.substr(0, nul);
 }
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -14,7 +14,9 @@ bool isCSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 struct SignedDigits {
     bool negative = false;
@@ -53,7 +55,7 @@ locale_t cNumericLocale() {
     return locale;
 }
 
-}  // namespace
+} // namespace
 
 int32_t atoiValue(std::string_view text) {
     const SignedDigits digits = scanSignedDigits(text);
@@ -94,14 +96,16 @@ double atofValue(const char* text) {
 
 NumberText NumberText::ofInt(int32_t value) {
     NumberText result;
-    const auto [end, ec] = std::to_chars(result.text_.data(), result.text_.data() + result.text_.size(), value);
+    const auto [end, ec] =
+        std::to_chars(result.text_.data(), result.text_.data() + result.text_.size(), value);
     result.size_ = ec == std::errc() ? static_cast<std::size_t>(end - result.text_.data()) : 0;
     return result;
 }
 
 NumberText NumberText::ofUInt64(uint64_t value) {
     NumberText result;
-    const auto [end, ec] = std::to_chars(result.text_.data(), result.text_.data() + result.text_.size(), value);
+    const auto [end, ec] =
+        std::to_chars(result.text_.data(), result.text_.data() + result.text_.size(), value);
     result.size_ = ec == std::errc() ? static_cast<std::size_t>(end - result.text_.data()) : 0;
     return result;
 }
@@ -111,10 +115,10 @@ NumberText NumberText::ofDouble(double value) {
     // lookup; the longest %.12g text ("-1.23456789012e-308") fits the buffer.
     constexpr int kPrecision = 12;
     NumberText result;
-    const auto [end, ec] = std::to_chars(result.text_.data(), result.text_.data() + result.text_.size(), value,
-                                         std::chars_format::general, kPrecision);
+    const auto [end, ec] = std::to_chars(result.text_.data(), result.text_.data() + result.text_.size(),
+                                         value, std::chars_format::general, kPrecision);
     result.size_ = ec == std::errc() ? static_cast<std::size_t>(end - result.text_.data()) : 0;
     return result;
 }
 
-}  // namespace kestrel
+} // namespace kestrel

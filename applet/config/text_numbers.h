@@ -41,4 +41,4 @@ private:
     std::size_t size_ = 0;
 };
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -17,4 +17,4 @@ inline UniqueFile openFile(const char* fileName, const char* mode) {
     return UniqueFile(fileName != nullptr ? std::fopen(fileName, mode) : nullptr);
 }
 
-}  // namespace kestrel
+} // namespace kestrel

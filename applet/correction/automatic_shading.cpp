@@ -43,8 +43,7 @@ private:
 // division is exact to the last bit in vectors too, so the gains do not depend on the lane width.
 constexpr std::size_t kBlock = 16;
 
-template <class Kernel>
-[[gnu::always_inline]] inline void inBlocks(std::size_t n, Kernel&& kernel) {
+template <class Kernel> [[gnu::always_inline]] inline void inBlocks(std::size_t n, Kernel&& kernel) {
     std::size_t x = 0;
     for (; x + kBlock <= n; x += kBlock)
         for (std::size_t i = 0; i < kBlock; ++i)
@@ -68,20 +67,21 @@ KESTREL_APPLET_VECTOR_CLONES void gainRun(const Gray* __restrict gray, const Bla
                                           double grayMax, double blackMax, double target,
                                           uint16_t* __restrict gains, std::size_t n) {
     inBlocks(n, [&](std::size_t x) {
-        gains[x] = gainOf(target, static_cast<double>(gray[x]) / grayMax - static_cast<double>(black[x]) / blackMax);
+        gains[x] =
+            gainOf(target, static_cast<double>(gray[x]) / grayMax - static_cast<double>(black[x]) / blackMax);
     });
 }
 
 template <class Gray>
-KESTREL_APPLET_VECTOR_CLONES void gainRunWithoutBlack(const Gray* __restrict gray, double grayMax, double target,
-                                                      uint16_t* __restrict gains, std::size_t n) {
+KESTREL_APPLET_VECTOR_CLONES void gainRunWithoutBlack(const Gray* __restrict gray, double grayMax,
+                                                      double target, uint16_t* __restrict gains,
+                                                      std::size_t n) {
     inBlocks(n, [&](std::size_t x) { gains[x] = gainOf(target, static_cast<double>(gray[x]) / grayMax); });
 }
 
 // The black level in 1/16 grey level of 12 bits: shifted up from 8 bits, rounded down from 16
 // (b x 16 + 8) / 16 == b), at most 65534.
-template <class Black>
-[[gnu::always_inline]] inline uint16_t offsetOf(Black b) {
+template <class Black> [[gnu::always_inline]] inline uint16_t offsetOf(Black b) {
     const uint32_t offset = sizeof(Black) == 1 ? uint32_t{b} * 256u : uint32_t{b};
     return static_cast<uint16_t>(offset < 65534u ? offset : 65534u);
 }
@@ -95,31 +95,28 @@ KESTREL_APPLET_VECTOR_CLONES void offsetRun(const Black* __restrict black, uint1
 // With the defect test: a black level above `threshold` or a gray level below `grayLimit`. Both
 // limits come clamped to what a 16-bit sample can reach, which keeps the tests in 32 bits.
 template <class Black, class Gray>
-KESTREL_APPLET_VECTOR_CLONES void offsetRunMarkingDefects(const Black* __restrict black,
-                                                          const Gray* __restrict gray, int32_t threshold,
-                                                          int32_t grayLimit, uint16_t* __restrict offsets,
-                                                          std::size_t n) {
+KESTREL_APPLET_VECTOR_CLONES void
+offsetRunMarkingDefects(const Black* __restrict black, const Gray* __restrict gray, int32_t threshold,
+                        int32_t grayLimit, uint16_t* __restrict offsets, std::size_t n) {
     inBlocks(n, [&](std::size_t x) {
         const bool defective = int32_t{black[x]} > threshold || int32_t{gray[x]} < grayLimit;
         offsets[x] = defective ? kDefectiveOffset : offsetOf(black[x]);
     });
 }
 
-template <class Sample>
-const Sample* rowOf(const ReferenceImage& image, int32_t y) {
+template <class Sample> const Sample* rowOf(const ReferenceImage& image, int32_t y) {
     return static_cast<const Sample*>(image.samples()) + static_cast<std::size_t>(y) * image.width();
 }
 
 // Calls f with the sample type of each image: uint8_t or uint16_t.
-template <class F>
-void withSampleType(const ReferenceImage& image, F&& f) {
+template <class F> void withSampleType(const ReferenceImage& image, F&& f) {
     if (image.bits() == 8)
         f(uint8_t{});
     else
         f(uint16_t{});
 }
 
-}  // namespace
+} // namespace
 
 void computeOffsets(const ReferenceImage& black, const ReferenceImage& gray, uint32_t threshold,
                     bool markDefective, uint16_t* offsets, int32_t firstRow, int32_t endRow) {
@@ -195,9 +192,10 @@ void computeGains(const ReferenceImage& black, const ReferenceImage& gray, doubl
                             static_cast<std::size_t>(covered));
                 });
             }
-            gainRunWithoutBlack(g + covered, grayMax, target, row + covered, static_cast<std::size_t>(width - covered));
+            gainRunWithoutBlack(g + covered, grayMax, target, row + covered,
+                                static_cast<std::size_t>(width - covered));
         }
     });
 }
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -33,4 +33,4 @@ double gainTarget(const ReferenceImage& black, const ReferenceImage& gray, GainC
 void computeGains(const ReferenceImage& black, const ReferenceImage& gray, double target, uint16_t* gains,
                   int32_t firstRow = 0, int32_t endRow = static_cast<int32_t>(kCoefficientSide));
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -25,11 +25,15 @@ void initialise(std::unique_ptr<uint16_t[]>& image, uint16_t value, std::size_t 
     std::fill(image.get() + height * kCoefficientSide, image.get() + kCoefficientCount, value);
 }
 
-}  // namespace
+} // namespace
 
-void CoefficientImages::initialiseOffsets() { initialise(offsets_, kNeutralOffset, 0, 0); }
+void CoefficientImages::initialiseOffsets() {
+    initialise(offsets_, kNeutralOffset, 0, 0);
+}
 
-void CoefficientImages::initialiseGains() { initialise(gains_, kNeutralGain, 0, 0); }
+void CoefficientImages::initialiseGains() {
+    initialise(gains_, kNeutralGain, 0, 0);
+}
 
 void CoefficientImages::initialiseOffsetsOutside(std::size_t width, std::size_t height) {
     initialise(offsets_, kNeutralOffset, width, height);
@@ -39,4 +43,4 @@ void CoefficientImages::initialiseGainsOutside(std::size_t width, std::size_t he
     initialise(gains_, kNeutralGain, width, height);
 }
 
-}  // namespace kestrel
+} // namespace kestrel

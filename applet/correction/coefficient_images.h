@@ -8,7 +8,7 @@
 
 namespace kestrel {
 
-inline constexpr std::size_t kCoefficientSide = 4096;  // pixels per line and lines
+inline constexpr std::size_t kCoefficientSide = 4096; // pixels per line and lines
 inline constexpr std::size_t kCoefficientCount = kCoefficientSide * kCoefficientSide;
 // Offsets count 1/16 grey level; this one marks a defective pixel.
 inline constexpr uint16_t kDefectiveOffset = 65535;
@@ -44,4 +44,4 @@ private:
     std::unique_ptr<uint16_t[]> gains_;
 };
 
-}  // namespace kestrel
+} // namespace kestrel

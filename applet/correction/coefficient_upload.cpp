@@ -51,7 +51,7 @@ void handOver(const AppletContext& context, const TemporaryFile& file, HostRegis
     context.writeRegister(loadRegister, 1, true);
 }
 
-}  // namespace
+} // namespace
 
 void uploadCoefficients(const AppletContext& context, const CoefficientImages& images) {
     // Declared in this order so that the gain file is deleted first.
@@ -65,4 +65,4 @@ void uploadCoefficients(const AppletContext& context, const CoefficientImages& i
              HostRegister::ShadingShadingBuffer1LoadCoefficients);
 }
 
-}  // namespace kestrel
+} // namespace kestrel

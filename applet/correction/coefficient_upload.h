@@ -18,4 +18,4 @@ inline constexpr int32_t kCoefficientFileHeight = 4096;
 // the gain file first.
 void uploadCoefficients(const AppletContext& context, const CoefficientImages& images);
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -18,4 +18,4 @@ void CorrectionParameters::bind(ParameterHandlerTable& table) {
     shading_.bind(table);
 }
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -32,4 +32,4 @@ private:
     ShadingLineAccess lineAccess_;
 };
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -76,7 +76,7 @@ void readValues(std::FILE* stream, std::string_view section, std::vector<uint32_
     }
 }
 
-}  // namespace
+} // namespace
 
 int32_t writeLutFile(const char* path, const LutRecord& record) {
     if (record.values.size() < record.nrOfElements) {
@@ -124,4 +124,4 @@ int32_t readLutFile(const char* path, LutRecord& record, std::string_view sectio
     return kOk;
 }
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -10,11 +10,11 @@ namespace kestrel {
 
 // A lookup table as a LUT file carries it.
 struct LutRecord {
-    std::vector<uint32_t> values;  // the reader makes it nrOfElements entries long
-    uint32_t id = 0;               // the applet writes 3
-    uint32_t nrOfElements = 0;     // number of values; the applet writes 4096
-    uint32_t format = 0;           // the applet writes 0
-    uint8_t number = 0;            // the applet writes 0
+    std::vector<uint32_t> values; // the reader makes it nrOfElements entries long
+    uint32_t id = 0;              // the applet writes 3
+    uint32_t nrOfElements = 0;    // number of values; the applet writes 4096
+    uint32_t format = 0;          // the applet writes 0
+    uint8_t number = 0;           // the applet writes 0
 };
 
 // The largest table the reader accepts. A file naming more entries is refused rather than
@@ -41,4 +41,4 @@ int32_t writeLutFile(const char* path, const LutRecord& record);
 // above kLutFileMaxElements (the record's values are then empty, the keys are stored).
 int32_t readLutFile(const char* path, LutRecord& record, std::string_view section = kLutGraySection);
 
-}  // namespace kestrel
+} // namespace kestrel

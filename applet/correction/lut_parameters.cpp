@@ -6,8 +6,8 @@
 #include <string>
 
 #include "config/unique_file.h"
-#include "info/parameter_info_node.h"
 #include "correction/lut_file.h"
+#include "info/parameter_info_node.h"
 #include "params/parameter_ids.h"
 
 namespace kestrel {
@@ -25,11 +25,10 @@ constexpr uint32_t kLutBits = 12;
 constexpr uint32_t kLutFileId = 3;
 
 bool inRange(double value, double low, double high) {
-    return value >= low && value <= high;  // false for NaN as well
+    return value >= low && value <= high; // false for NaN as well
 }
 
-template <class T>
-void copyValue(const T& field, void* buffer) {
+template <class T> void copyValue(const T& field, void* buffer) {
     std::memcpy(buffer, &field, sizeof field);
 }
 
@@ -37,7 +36,7 @@ void copyText(const std::string& text, void* buffer) {
     std::memcpy(buffer, text.c_str(), text.size() + 1);
 }
 
-}  // namespace
+} // namespace
 
 void LutParameters::bind(ParameterHandlerTable& table) {
     using namespace ids;
@@ -95,7 +94,9 @@ void LutParameters::setCustomFile(const char* value, bool reportErrors) {
     });
 }
 
-void LutParameters::getCustomFile(void* value) { copyText(context_.values.lutCustomFile, value); }
+void LutParameters::getCustomFile(void* value) {
+    copyText(context_.values.lutCustomFile, value);
+}
 
 void LutParameters::setSaveFile(const char* value, bool reportErrors) {
     if (value == nullptr)
@@ -112,10 +113,11 @@ void LutParameters::setSaveFile(const char* value, bool reportErrors) {
     });
 }
 
-void LutParameters::getSaveFile(void* value) { copyText(context_.values.lutSaveFile, value); }
+void LutParameters::getSaveFile(void* value) {
+    copyText(context_.values.lutSaveFile, value);
+}
 
-template <class T>
-void LutParameters::storeThenRecompute(T& field, T value, bool reportErrors) {
+template <class T> void LutParameters::storeThenRecompute(T& field, T value, bool reportErrors) {
     storeThenWrite<kOnQuietFailure>(field, value, reportErrors, [&] { recompute(); });
 }
 
@@ -143,17 +145,29 @@ void LutParameters::setProcessingInvert(int32_t value, bool reportErrors) {
     storeThenRecompute(context_.values.processingInvert, value, reportErrors);
 }
 
-void LutParameters::getLutType(void* value) { copyValue(context_.values.lutType, value); }
-void LutParameters::getProcessingOffset(void* value) { copyValue(context_.values.processingOffset, value); }
-void LutParameters::getProcessingGain(void* value) { copyValue(context_.values.processingGain, value); }
-void LutParameters::getProcessingGamma(void* value) { copyValue(context_.values.processingGamma, value); }
-void LutParameters::getProcessingInvert(void* value) { copyValue(context_.values.processingInvert, value); }
+void LutParameters::getLutType(void* value) {
+    copyValue(context_.values.lutType, value);
+}
+void LutParameters::getProcessingOffset(void* value) {
+    copyValue(context_.values.processingOffset, value);
+}
+void LutParameters::getProcessingGain(void* value) {
+    copyValue(context_.values.processingGain, value);
+}
+void LutParameters::getProcessingGamma(void* value) {
+    copyValue(context_.values.processingGamma, value);
+}
+void LutParameters::getProcessingInvert(void* value) {
+    copyValue(context_.values.processingInvert, value);
+}
 
 void LutParameters::getImplementationType(void* value) {
     std::memcpy(value, &kImplementationFullLut, sizeof kImplementationFullLut);
 }
 
-void LutParameters::getInOutBits(void* value) { std::memcpy(value, &kLutBits, sizeof kLutBits); }
+void LutParameters::getInOutBits(void* value) {
+    std::memcpy(value, &kLutBits, sizeof kLutBits);
+}
 
 void LutParameters::recompute() {
     if (context_.values.lutType != kLutTypeProcessing)
@@ -209,4 +223,4 @@ void LutParameters::applyTypeAccess() {
         context_.infoNodes.setAccess(id, processingAccess);
 }
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -67,10 +67,9 @@ private:
     void transferTable();
     void transferEntry(uint32_t index);
     void applyTypeAccess();
-    template <class T>
-    void storeThenRecompute(T& field, T value, bool reportErrors);
+    template <class T> void storeThenRecompute(T& field, T value, bool reportErrors);
 
     AppletContext& context_;
 };
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -27,4 +27,4 @@ void computeProcessingLut(const LutProcessingSettings& settings, LutTable& table
     }
 }
 
-}  // namespace kestrel
+} // namespace kestrel

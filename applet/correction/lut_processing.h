@@ -12,10 +12,10 @@ namespace kestrel {
 inline constexpr uint32_t kLutMaxValue = 4095;
 
 struct LutProcessingSettings {
-    double offset = 0.0;  // added to the normalised input (-1.0 .. 1.0)
-    double gain = 1.0;    // multiplies the shifted input (0.0 .. 4096.0)
-    double gamma = 1.0;   // the curve is base^(1/gamma); 0 makes the exponent infinite
-    bool invert = false;  // 4095 - v instead of v
+    double offset = 0.0; // added to the normalised input (-1.0 .. 1.0)
+    double gain = 1.0;   // multiplies the shifted input (0.0 .. 4096.0)
+    double gamma = 1.0;  // the curve is base^(1/gamma); 0 makes the exponent infinite
+    bool invert = false; // 4095 - v instead of v
 };
 
 using LutTable = std::array<uint32_t, kLutEntries>;
@@ -25,4 +25,4 @@ using LutTable = std::array<uint32_t, kLutEntries>;
 // 0 .. 4095 however large it grows. Computed in double with the library power function.
 void computeProcessingLut(const LutProcessingSettings& settings, LutTable& table);
 
-}  // namespace kestrel
+} // namespace kestrel

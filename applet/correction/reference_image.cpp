@@ -16,7 +16,7 @@ ReferenceImage::ReferenceImage(const char* path) {
     int32_t samplesPerPixel = 0;
     if (ImageFile_Read(path, &samples, &width, &height, &bits, &samplesPerPixel) == 0)
         raise(kErrFileRead);
-    samples_ = samples;  // owned from here, so every refusal below releases it
+    samples_ = samples; // owned from here, so every refusal below releases it
     width_ = width;
     height_ = height;
     bits_ = bits;
@@ -26,7 +26,9 @@ ReferenceImage::ReferenceImage(const char* path) {
     }
 }
 
-ReferenceImage::~ReferenceImage() { release(); }
+ReferenceImage::~ReferenceImage() {
+    release();
+}
 
 ReferenceImage::ReferenceImage(ReferenceImage&& other) noexcept
     : samples_(std::exchange(other.samples_, nullptr)), width_(other.width_), height_(other.height_),
@@ -49,4 +51,4 @@ void ReferenceImage::release() {
     samples_ = nullptr;
 }
 
-}  // namespace kestrel
+} // namespace kestrel

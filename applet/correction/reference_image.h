@@ -29,8 +29,8 @@ public:
     uint32_t maxValue() const { return (1u << bits_) - 1u; }
     // Sample (x, y) with row stride width.
     uint32_t at(int32_t x, int32_t y) const {
-        const std::size_t index = static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
-                                  static_cast<std::size_t>(x);
+        const std::size_t index =
+            static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x);
         return bits_ == 8 ? static_cast<const uint8_t*>(samples_)[index]
                           : static_cast<const uint16_t*>(samples_)[index];
     }
@@ -38,10 +38,10 @@ public:
 private:
     void release();
 
-    void* samples_ = nullptr;  // owned; from ImageFile_Read
+    void* samples_ = nullptr; // owned; from ImageFile_Read
     int32_t width_ = 0;
     int32_t height_ = 0;
     int32_t bits_ = 0;
 };
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -18,17 +18,17 @@ struct ShadingLineAccess::Allocation {
 namespace {
 
 constexpr uint32_t kLineWidth = static_cast<uint32_t>(kCoefficientSide);
-constexpr float kOffsetScale = 16.0f;   // 4 fraction bits
-constexpr float kGainScale = 4096.0f;   // 12 fraction bits
+constexpr float kOffsetScale = 16.0f; // 4 fraction bits
+constexpr float kGainScale = 4096.0f; // 12 fraction bits
 
-}  // namespace
+} // namespace
 
 uint16_t fixedPointCoefficient(float value, float scale) {
-    const float product = value * scale;  // single precision, as the coefficient format expects
+    const float product = value * scale; // single precision, as the coefficient format expects
     const double t = static_cast<double>(product) + 0.5;
     if (t >= 65536.0)
         return 65535;
-    if (!(t >= 0.0))  // negative, and NaN too
+    if (!(t >= 0.0)) // negative, and NaN too
         return 0;
     return static_cast<uint16_t>(std::trunc(t));
 }
@@ -92,11 +92,12 @@ int32_t ShadingLineAccess::freeShading(void* handle) {
 
 ShadingLineEntry* ShadingLineAccess::entry(void* handle, int32_t x, int32_t channel) const {
     const ShadingHandle* h = find(handle);
-    if (h == nullptr || h->accessGranted == 0 || x < 0 || static_cast<uint32_t>(x) >= h->width || channel < 0 ||
-        static_cast<uint32_t>(channel) >= h->channels)
+    if (h == nullptr || h->accessGranted == 0 || x < 0 || static_cast<uint32_t>(x) >= h->width ||
+        channel < 0 || static_cast<uint32_t>(channel) >= h->channels)
         return nullptr;
     // Channels of one pixel are stored last channel first.
-    const auto index = static_cast<std::size_t>(x) * h->channels + (h->channels - 1 - static_cast<uint32_t>(channel));
+    const auto index =
+        static_cast<std::size_t>(x) * h->channels + (h->channels - 1 - static_cast<uint32_t>(channel));
     return &h->lineEntries[index];
 }
 
@@ -176,4 +177,4 @@ int32_t ShadingLineAccess::writeActLine(void* handle, int32_t line) {
     return kOk;
 }
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -15,9 +15,9 @@ namespace kestrel {
 
 // One pixel's pending values of the current line.
 struct ShadingLineEntry {
-    float offset;          // in 12-bit grey levels
-    float gainFactor;      // 1.0 is neutral
-    uint8_t defective;     // 1 when the fixed-pattern value given was non-zero
+    float offset;      // in 12-bit grey levels
+    float gainFactor;  // 1.0 is neutral
+    uint8_t defective; // 1 when the fixed-pattern value given was non-zero
     uint8_t offsetSet;
     uint8_t gainSet;
     uint8_t defectiveSet;
@@ -28,17 +28,17 @@ static_assert(offsetof(ShadingLineEntry, gainFactor) == 4 && offsetof(ShadingLin
 
 // The record a caller holds between allocation and release.
 struct ShadingHandle {
-    uint32_t width;             // pixels per line: 4096
-    uint32_t maxLine;           // 4096
-    uint32_t channels;          // 1
-    uint32_t subBits;           // offset coefficient width: 16
-    uint32_t subFractionBits;   // 4
-    uint32_t multBits;          // gain coefficient width: 16
-    uint32_t multFractionBits;  // 12
-    uint16_t* offsetBuffer;     // the applet's coefficient images
+    uint32_t width;            // pixels per line: 4096
+    uint32_t maxLine;          // 4096
+    uint32_t channels;         // 1
+    uint32_t subBits;          // offset coefficient width: 16
+    uint32_t subFractionBits;  // 4
+    uint32_t multBits;         // gain coefficient width: 16
+    uint32_t multFractionBits; // 12
+    uint16_t* offsetBuffer;    // the applet's coefficient images
     uint16_t* gainBuffer;
-    ShadingLineEntry* lineEntries;       // `maxLine` entries
-    int32_t (*upload)(void* object);     // the coefficient upload, run when access is withdrawn
+    ShadingLineEntry* lineEntries;   // `maxLine` entries
+    int32_t (*upload)(void* object); // the coefficient upload, run when access is withdrawn
     void* uploadObject;
     uint8_t accessGranted;
 };
@@ -89,4 +89,4 @@ private:
 // product formed in single precision; 65535 from 65536 up, 0 below 0.
 uint16_t fixedPointCoefficient(float value, float scale);
 
-}  // namespace kestrel
+} // namespace kestrel

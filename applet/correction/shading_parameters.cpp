@@ -21,12 +21,13 @@ constexpr double kMaxNormalizationValue = 4095.0;
 constexpr uint32_t kMaxThreshold = 4095;
 constexpr int32_t kApply = 1;
 
-template <class T>
-void copyValue(const T& field, void* buffer) {
+template <class T> void copyValue(const T& field, void* buffer) {
     std::memcpy(buffer, &field, sizeof field);
 }
 
-void copyText(const std::string& text, void* buffer) { std::memcpy(buffer, text.c_str(), text.size() + 1); }
+void copyText(const std::string& text, void* buffer) {
+    std::memcpy(buffer, text.c_str(), text.size() + 1);
+}
 
 // The normalisation value is only the user's to set in the custom mode.
 void setNormalizationAccess(AppletContext& context, int32_t access) {
@@ -34,7 +35,7 @@ void setNormalizationAccess(AppletContext& context, int32_t access) {
     context.properties.setAccess(0, ids::FG_SHADING_GAIN_NORMALIZATION_VALUE, access);
 }
 
-}  // namespace
+} // namespace
 
 void ShadingParameters::bind(ParameterHandlerTable& table) {
     using namespace ids;
@@ -80,9 +81,11 @@ void ShadingParameters::setGainEnable(int32_t value, bool reportErrors) {
 void ShadingParameters::setDeadPixelInterpolationEnable(uint32_t value, bool reportErrors) {
     if (value > 1)
         return refuse(kErrOutOfRange, reportErrors);
-    storeThenWrite<kOnQuietFailure>(context_.values.shadingDeadPixelInterpolationEnable, value, reportErrors, [&] {
-        context_.writeRegister(HostRegister::NoiseFilterEnableDeadPixelReplacementValue, value, reportErrors);
-    });
+    storeThenWrite<kOnQuietFailure>(
+        context_.values.shadingDeadPixelInterpolationEnable, value, reportErrors, [&] {
+            context_.writeRegister(HostRegister::NoiseFilterEnableDeadPixelReplacementValue, value,
+                                   reportErrors);
+        });
 }
 
 void ShadingParameters::setBlackFile(const char* value, bool reportErrors) {
@@ -181,15 +184,25 @@ void ShadingParameters::applyAutomaticCorrection() {
     upload();
 }
 
-void ShadingParameters::upload() { uploadCoefficients(context_, images_); }
+void ShadingParameters::upload() {
+    uploadCoefficients(context_, images_);
+}
 
-void ShadingParameters::getOffsetEnable(void* value) { copyValue(context_.values.shadingOffsetEnable, value); }
-void ShadingParameters::getGainEnable(void* value) { copyValue(context_.values.shadingGainEnable, value); }
+void ShadingParameters::getOffsetEnable(void* value) {
+    copyValue(context_.values.shadingOffsetEnable, value);
+}
+void ShadingParameters::getGainEnable(void* value) {
+    copyValue(context_.values.shadingGainEnable, value);
+}
 void ShadingParameters::getDeadPixelInterpolationEnable(void* value) {
     copyValue(context_.values.shadingDeadPixelInterpolationEnable, value);
 }
-void ShadingParameters::getBlackFile(void* value) { copyText(context_.values.shadingBlackFile, value); }
-void ShadingParameters::getGrayFile(void* value) { copyText(context_.values.shadingGrayFile, value); }
+void ShadingParameters::getBlackFile(void* value) {
+    copyText(context_.values.shadingBlackFile, value);
+}
+void ShadingParameters::getGrayFile(void* value) {
+    copyText(context_.values.shadingGrayFile, value);
+}
 void ShadingParameters::getGainCorrectionMode(void* value) {
     copyValue(context_.values.shadingGainCorrectionMode, value);
 }
@@ -199,6 +212,8 @@ void ShadingParameters::getGainNormalizationValue(void* value) {
 void ShadingParameters::getDeadPixelThreshold(void* value) {
     copyValue(context_.values.shadingDeadPixelThreshold, value);
 }
-void ShadingParameters::getApplySettings(void* value) { copyValue(context_.values.shadingApplySettings, value); }
+void ShadingParameters::getApplySettings(void* value) {
+    copyValue(context_.values.shadingApplySettings, value);
+}
 
-}  // namespace kestrel
+} // namespace kestrel

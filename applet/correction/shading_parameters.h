@@ -12,7 +12,8 @@ namespace kestrel {
 
 class ShadingParameters {
 public:
-    ShadingParameters(AppletContext& context, CoefficientImages& images) : context_(context), images_(images) {}
+    ShadingParameters(AppletContext& context, CoefficientImages& images)
+        : context_(context), images_(images) {}
     ShadingParameters(const ShadingParameters&) = delete;
     ShadingParameters& operator=(const ShadingParameters&) = delete;
 
@@ -54,4 +55,4 @@ private:
     CoefficientImages& images_;
 };
 
-}  // namespace kestrel
+} // namespace kestrel

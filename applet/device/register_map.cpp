@@ -14,9 +14,11 @@ constexpr std::array<const char*, kHostRegisterCount> kHostRegisterNames{
 #undef KESTREL_HOST_REGISTER_NAME
 };
 
-}  // namespace
+} // namespace
 
-const char* hostRegisterName(HostRegister reg) { return kHostRegisterNames[static_cast<std::size_t>(reg)]; }
+const char* hostRegisterName(HostRegister reg) {
+    return kHostRegisterNames[static_cast<std::size_t>(reg)];
+}
 
 void RegisterMap::resolve(const WrapperPrivate& host) {
     for (std::size_t i = 0; i < kHostRegisterCount; ++i)
@@ -47,4 +49,4 @@ void RegisterMap::read(const WrapperPrivate& host, HostRegister reg, void* value
         raise(result);
 }
 
-}  // namespace kestrel
+} // namespace kestrel

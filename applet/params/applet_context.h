@@ -16,12 +16,12 @@
 namespace kestrel {
 
 struct AppletContext {
-    WrapperPrivate& host;              // host calls, board handle, design image, temp files
-    const RegisterMap& registers;      // host-published design registers
-    GeneratorRegisters& generator;     // simulator registers written on the board
-    ParameterValueBlock& values;       // stored parameter values
-    ParameterInfoNodes& infoNodes;     // published limits and access words
-    ParameterPropertyMap& properties;  // per-port access values
+    WrapperPrivate& host;             // host calls, board handle, design image, temp files
+    const RegisterMap& registers;     // host-published design registers
+    GeneratorRegisters& generator;    // simulator registers written on the board
+    ParameterValueBlock& values;      // stored parameter values
+    ParameterInfoNodes& infoNodes;    // published limits and access words
+    ParameterPropertyMap& properties; // per-port access values
 
     // Writes one 32-bit value to a host-published register (type 2, DMA 0).
     void writeRegister(HostRegister reg, uint32_t value, bool reportErrors) const {
@@ -66,4 +66,4 @@ inline void refuse(int32_t code, bool reportErrors) {
         raise(code);
 }
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -12,14 +12,16 @@ namespace {
 // The host's own id for the DMA status it keeps.
 constexpr int32_t kHostDmaStatusId = 24092;
 
-void writeUInt32(void* value, uint32_t number) { std::memcpy(value, &number, sizeof number); }
+void writeUInt32(void* value, uint32_t number) {
+    std::memcpy(value, &number, sizeof number);
+}
 
 // The constant a read-only row of the catalogue always reads.
 uint32_t catalogueConstant(int32_t id) {
     return static_cast<uint32_t>(ParameterCatalogue::byId(id)->defaultValue.number);
 }
 
-}  // namespace
+} // namespace
 
 void FixedParameters::bind(ParameterHandlerTable& table) {
     table.bindGetter<&FixedParameters::getAppletVersion>(ids::FG_APPLET_VERSION, *this);
@@ -30,10 +32,18 @@ void FixedParameters::bind(ParameterHandlerTable& table) {
     table.bindGetter<&FixedParameters::getDmaStatus>(ids::FG_DMASTATUS, *this);
 }
 
-void FixedParameters::getAppletVersion(void* value) { writeUInt32(value, catalogueConstant(ids::FG_APPLET_VERSION)); }
-void FixedParameters::getAppletRevision(void* value) { writeUInt32(value, catalogueConstant(ids::FG_APPLET_REVISION)); }
-void FixedParameters::getAppletId(void* value) { writeUInt32(value, catalogueConstant(ids::FG_APPLET_ID)); }
-void FixedParameters::getPixelDepth(void* value) { writeUInt32(value, catalogueConstant(ids::FG_PIXELDEPTH)); }
+void FixedParameters::getAppletVersion(void* value) {
+    writeUInt32(value, catalogueConstant(ids::FG_APPLET_VERSION));
+}
+void FixedParameters::getAppletRevision(void* value) {
+    writeUInt32(value, catalogueConstant(ids::FG_APPLET_REVISION));
+}
+void FixedParameters::getAppletId(void* value) {
+    writeUInt32(value, catalogueConstant(ids::FG_APPLET_ID));
+}
+void FixedParameters::getPixelDepth(void* value) {
+    writeUInt32(value, catalogueConstant(ids::FG_PIXELDEPTH));
+}
 
 void FixedParameters::getHapFile(void* value) {
     const char* name = ParameterCatalogue::byId(ids::FG_HAP_FILE)->defaultValue.text;
@@ -46,4 +56,4 @@ void FixedParameters::getDmaStatus(void* value) {
         raise(result);
 }
 
-}  // namespace kestrel
+} // namespace kestrel

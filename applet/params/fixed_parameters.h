@@ -28,4 +28,4 @@ private:
     AppletContext& context_;
 };
 
-}  // namespace kestrel
+} // namespace kestrel

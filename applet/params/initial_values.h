@@ -17,4 +17,4 @@ std::span<const int32_t> initialStateParameterIds();
 // ignored, as they are for every step of the initial state.
 void applyInitialValues(const ParameterHandlerTable& handlers);
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -19,7 +19,7 @@ namespace {
 // Registers wider than this many bits are read and written as 64-bit values.
 constexpr int32_t kNarrowRegisterBits = 32;
 
-}  // namespace
+} // namespace
 
 int32_t ParameterDispatch::writeDesignRegister(void* board, void* designImage, uint32_t registerId,
                                                const void* value) {
@@ -34,11 +34,12 @@ int32_t ParameterDispatch::writeDesignRegister(void* board, void* designImage, u
     return Board_WriteRegister(board, registerId, newValue);
 }
 
-int32_t ParameterDispatch::readDesignRegister(void* board, void* designImage, uint32_t registerId, void* value) {
+int32_t ParameterDispatch::readDesignRegister(void* board, void* designImage, uint32_t registerId,
+                                              void* value) {
     uint64_t number = 0;
     const int32_t result = Board_ReadRegister(board, registerId, &number);
     if (result != 0)
-        return result;  // the caller's buffer stays untouched
+        return result; // the caller's buffer stays untouched
     if (DesignImage_GetRegisterWidth(designImage, registerId) > kNarrowRegisterBits) {
         std::memcpy(value, &number, sizeof number);
     } else {
@@ -56,8 +57,7 @@ ParameterDispatch::Family ParameterDispatch::familyOf(int32_t id) const {
     return Family::Catalogue;
 }
 
-template <class Step>
-int32_t ParameterDispatch::underLock(const void* value, Step&& step) {
+template <class Step> int32_t ParameterDispatch::underLock(const void* value, Step&& step) {
     if (value == nullptr) {
         host_.setLastError(kErrInvalidArgument);
         return kErrInvalidArgument;
@@ -145,4 +145,4 @@ void ParameterDispatch::catalogueGet(int32_t id, void* value, uint32_t dma) cons
     handlers_.get(*row, value);
 }
 
-}  // namespace kestrel
+} // namespace kestrel

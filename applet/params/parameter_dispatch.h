@@ -19,8 +19,8 @@ inline constexpr int32_t kDesignAccessBase = 2000000;
 
 class ParameterDispatch {
 public:
-    ParameterDispatch(WrapperPrivate& host, const ParameterTables& tables, const ParameterHandlerTable& handlers,
-                      quil::templates::platform::CriticalSection& lock)
+    ParameterDispatch(WrapperPrivate& host, const ParameterTables& tables,
+                      const ParameterHandlerTable& handlers, quil::templates::platform::CriticalSection& lock)
         : host_(host), tables_(tables), handlers_(handlers), lock_(lock) {}
 
     // 0 or an error code; either way also the applet's last error. A null value is refused
@@ -30,7 +30,8 @@ public:
 
     // Direct register access on the board, sized by the register's width in the design image:
     // above 32 bits the caller's buffer holds 64 bits, otherwise 32. The board's result.
-    static int32_t writeDesignRegister(void* board, void* designImage, uint32_t registerId, const void* value);
+    static int32_t writeDesignRegister(void* board, void* designImage, uint32_t registerId,
+                                       const void* value);
     static int32_t readDesignRegister(void* board, void* designImage, uint32_t registerId, void* value);
 
 private:
@@ -50,4 +51,4 @@ private:
     quil::templates::platform::CriticalSection& lock_;
 };
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -11,7 +11,8 @@ namespace kestrel {
 ParameterHandlerTable::Entry& ParameterHandlerTable::entryFor(int32_t id) {
     const ParameterDefinition* row = ParameterCatalogue::byId(id);
     if (row == nullptr)
-        throw std::logic_error("handler bound to id " + std::to_string(id) + ", which the catalogue does not have");
+        throw std::logic_error("handler bound to id " + std::to_string(id) +
+                               ", which the catalogue does not have");
     return entries_[static_cast<std::size_t>(row->index)];
 }
 
@@ -52,4 +53,4 @@ void ParameterHandlerTable::get(const ParameterDefinition& row, void* value) con
     target.get(target.owner, value);
 }
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -36,21 +36,20 @@ public:
     // Binds `Setter`, a member `void (Owner::*)(T value, bool reportErrors)`, to the catalogue
     // parameter `id`. T is the parameter's value type: uint32_t, int32_t, double, const char*
     // (a NUL-terminated text) or LutField.
-    template <auto Setter, class Owner>
-    void bindSetter(int32_t id, Owner& owner) {
+    template <auto Setter, class Owner> void bindSetter(int32_t id, Owner& owner) {
         Entry& entry = entryFor(id);
         if (entry.owner != nullptr && entry.owner != &owner)
             bindingConflict(id);
         entry.owner = &owner;
         entry.set = [](void* self, const void* value, bool reportErrors) {
-            (static_cast<Owner*>(self)->*Setter)(readValue<SetterValue<decltype(Setter)>>(value), reportErrors);
+            (static_cast<Owner*>(self)->*Setter)(readValue<SetterValue<decltype(Setter)>>(value),
+                                                 reportErrors);
         };
     }
 
     // Binds `Getter`, a member `void (Owner::*)(void* value)` that writes the value in the
     // parameter's type. The buffer is never null here.
-    template <auto Getter, class Owner>
-    void bindGetter(int32_t id, Owner& owner) {
+    template <auto Getter, class Owner> void bindGetter(int32_t id, Owner& owner) {
         Entry& entry = entryFor(id);
         if (entry.owner != nullptr && entry.owner != &owner)
             bindingConflict(id);
@@ -60,8 +59,7 @@ public:
 
     // A getter that copies a stored field of the owner: `Field` is a member pointer to a
     // uint32_t, int32_t or double member.
-    template <auto Field, class Owner>
-    void bindStoredGetter(int32_t id, Owner& owner) {
+    template <auto Field, class Owner> void bindStoredGetter(int32_t id, Owner& owner) {
         Entry& entry = entryFor(id);
         if (entry.owner != nullptr && entry.owner != &owner)
             bindingConflict(id);
@@ -76,7 +74,9 @@ public:
     // parameters without handlers have null functions.
     const Entry* find(int32_t id) const;
     // The entry of a row the caller already looked up, so the hot path searches the catalogue once.
-    const Entry& entry(const ParameterDefinition& row) const { return entries_[static_cast<std::size_t>(row.index)]; }
+    const Entry& entry(const ParameterDefinition& row) const {
+        return entries_[static_cast<std::size_t>(row.index)];
+    }
 
     // Calls the setter of `id` (or of `row`); raises kErrInvalidArgument when it has no setter.
     void set(int32_t id, const void* value, bool reportErrors) const;
@@ -90,14 +90,13 @@ private:
     template <class Owner, class T> struct SetterTraits<void (Owner::*)(T, bool)> { using Value = T; };
     template <class M> using SetterValue = typename SetterTraits<M>::Value;
 
-    template <class T>
-    static T readValue(const void* value) {
+    template <class T> static T readValue(const void* value) {
         if constexpr (std::is_same_v<T, const char*>) {
             return static_cast<const char*>(value);
         } else {
             static_assert(std::is_trivially_copyable_v<T>);
             T result;
-            std::memcpy(&result, value, sizeof result);  // the caller's buffer may be unaligned
+            std::memcpy(&result, value, sizeof result); // the caller's buffer may be unaligned
             return result;
         }
     }
@@ -108,4 +107,4 @@ private:
     std::array<Entry, kCatalogueSize> entries_{};
 };
 
-}  // namespace kestrel
+} // namespace kestrel

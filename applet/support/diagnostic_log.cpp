@@ -9,15 +9,19 @@
 namespace kestrel {
 namespace {
 
-const char* orNull(const char* text) { return text != nullptr ? text : "(null)"; }
+const char* orNull(const char* text) {
+    return text != nullptr ? text : "(null)";
+}
 
 const std::string kRule = std::string(73, '-') + "\n";
 
-}  // namespace
+} // namespace
 
 DiagnosticLog::DiagnosticLog(std::FILE* stream) : stream_(stream) {}
 
-DiagnosticLog::~DiagnosticLog() { logClose(); }
+DiagnosticLog::~DiagnosticLog() {
+    logClose();
+}
 
 void DiagnosticLog::writeLine(const std::string& line) {
     if (!stream_) {
@@ -106,4 +110,4 @@ std::string DiagnosticLog::timestampText() {
     return text;
 }
 
-}  // namespace kestrel
+} // namespace kestrel

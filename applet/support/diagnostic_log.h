@@ -55,4 +55,4 @@ private:
     std::unique_ptr<std::FILE, StreamCloser> stream_;
 };
 
-}  // namespace kestrel
+} // namespace kestrel

@@ -109,13 +109,13 @@ public:
         : board_(gh5::Board::open(0)), grabber_(gh5::Grabber::create(board_, "Kestrel12")) {
         const References& refs = references();
         const uint32_t side = setup.side;
-        const bool source = setup.simulator ? set(FG_GEN_WIDTH, side) && set(FG_GEN_HEIGHT, side) &&
-                                                  set(FG_GEN_ENABLE, 1u) && set(FG_GEN_START, 1u) &&
-                                                  set(FG_GEN_ROLL, 3u)
-                                            : true;
+        const bool source = setup.simulator
+                                ? set(FG_GEN_WIDTH, side) && set(FG_GEN_HEIGHT, side) &&
+                                      set(FG_GEN_ENABLE, 1u) && set(FG_GEN_START, 1u) && set(FG_GEN_ROLL, 3u)
+                                : true;
         ok_ = source && set(FG_WIDTH, side) && set(FG_HEIGHT, side) && set(FG_FORMAT, setup.format) &&
-              set(FG_NOISEFILTER, 1) &&
-              set(FG_PROCESSING_GAMMA, 1.8) && set(FG_SHADING_GAIN_CORRECTION_MODE, 2u) &&
+              set(FG_NOISEFILTER, 1) && set(FG_PROCESSING_GAMMA, 1.8) &&
+              set(FG_SHADING_GAIN_CORRECTION_MODE, 2u) &&
               set(FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD, kDeadPixelThreshold) &&
               set(FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE, 1u) &&
               setText(FG_SHADING_BLACK_FILENAME, refs.black) &&
@@ -261,8 +261,8 @@ private:
         const void* pixels = gh5_memory_buffer(acquisition_.fg(), acquisition_.memory(), index);
         char name[32];
         std::snprintf(name, sizeof name, "frame_%02u.tif", unsigned(picture % 16));
-        const bool written = pixels != nullptr && ImageFile_Write((dir_ / name).c_str(), pixels, int32_t(side_),
-                                                                  int32_t(side_), 8, 1) == 0;
+        const bool written = pixels != nullptr && ImageFile_Write((dir_ / name).c_str(), pixels,
+                                                                  int32_t(side_), int32_t(side_), 8, 1) == 0;
         return gh5_buffer_release(acquisition_.fg(), 0, acquisition_.memory(), index) == GH5_OK && written;
     }
 
@@ -287,7 +287,8 @@ void BM_GrabToFiles(benchmark::State& state) {
     std::filesystem::create_directories(dir);
     gh5_clock_select(GH5_CLOCK_SIMULATED);
     {
-        CorrectedAcquisition acquisition({.side = side, .simulator = false, .format = kGray8, .buffers = kRing});
+        CorrectedAcquisition acquisition(
+            {.side = side, .simulator = false, .format = kGray8, .buffers = kRing});
         const Gh5AppletExports& x = acquisition.exports();
         Gh5Grabber* fg = acquisition.fg();
         const uint64_t memory = acquisition.memory();
@@ -348,4 +349,6 @@ void summarise(const kestrel::bench::Results& results, kestrel::bench::TargetLin
 
 } // namespace
 
-int main(int argc, char** argv) { return kestrel::bench::runWithTargets(argc, argv, summarise); }
+int main(int argc, char** argv) {
+    return kestrel::bench::runWithTargets(argc, argv, summarise);
+}

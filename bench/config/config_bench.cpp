@@ -236,4 +236,6 @@ void summarise(const kestrel::bench::Results& results, kestrel::bench::TargetLin
     lines.atMost("load", ratio("BM_Load", "BM_LoadFloor"), 3.0, "x stdio floor");
 }
 
-int main(int argc, char** argv) { return kestrel::bench::runWithTargets(argc, argv, summarise); }
+int main(int argc, char** argv) {
+    return kestrel::bench::runWithTargets(argc, argv, summarise);
+}

@@ -53,7 +53,9 @@ Bench* bench = nullptr;
 
 std::mutex floorMutex;
 int floorCounter = 0;
-void floorCall() { ++floorCounter; }
+void floorCall() {
+    ++floorCounter;
+}
 void (*volatile floorTarget)() = floorCall;
 
 void BM_Floor(benchmark::State& state) {
@@ -72,7 +74,7 @@ BENCHMARK(BM_Floor);
 int32_t storedGetId() {
     uint32_t value = 0;
     return bench->exports().Fg_getParameterWithType(bench->fg(), kUseDval, &value, 0, 2) == 0 ? kUseDval
-                                                                                                : kPixelDepth;
+                                                                                              : kPixelDepth;
 }
 
 void BM_GetStored(benchmark::State& state) {
@@ -131,9 +133,10 @@ void BM_LookupByName(benchmark::State& state) {
     const auto byName = bench->exports().Fg_getParameterIdByName;
     void* fg = bench->fg();
     // Names spread over the table, long and short.
-    const char* names[] = {"FG_WIDTH", "FG_TRIGGER_PULSEFORMGEN3_DOWNSCALE_PHASE", "FG_TIMEOUT",
-                           "FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD", "FG_DIGIO_OUTPUT", "FG_LUT_VALUE",
-                           "FG_GEN_TAP3", "FG_TRIGGEROUT_SELECT7"};
+    const char* names[] = {"FG_WIDTH",        "FG_TRIGGER_PULSEFORMGEN3_DOWNSCALE_PHASE",
+                           "FG_TIMEOUT",      "FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD",
+                           "FG_DIGIO_OUTPUT", "FG_LUT_VALUE",
+                           "FG_GEN_TAP3",     "FG_TRIGGEROUT_SELECT7"};
     std::size_t i = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(byName(fg, names[i]));
@@ -152,8 +155,8 @@ void summarise(const kestrel::bench::Results& results, kestrel::bench::TargetLin
     if (floor <= 0)
         return;
     char text[128];
-    std::snprintf(text, sizeof text, "floor (mutex lock/unlock + indirect call): %.1f ns, %.3g calls/s", floor,
-                  1e9 / floor);
+    std::snprintf(text, sizeof text, "floor (mutex lock/unlock + indirect call): %.1f ns, %.3g calls/s",
+                  floor, 1e9 / floor);
     lines.note(text);
     auto ratio = [&](double ns) { return ns < 0 ? -1.0 : ns / floor; };
     lines.atMost("stored get", ratio(nanoseconds("BM_GetStored")), 3.0, "x floor");

@@ -25,8 +25,8 @@ constexpr uint32_t kSide = 4096;
 constexpr size_t kPixels = size_t{kSide} * kSide;
 
 void countPixels(benchmark::State& state, size_t pixelsPerIteration) {
-    state.counters["pixels"] =
-        benchmark::Counter(double(pixelsPerIteration) * double(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["pixels"] = benchmark::Counter(double(pixelsPerIteration) * double(state.iterations()),
+                                                  benchmark::Counter::kIsRate);
 }
 
 // Inputs shared by all benchmarks, built once: a scene frame, realistic coefficients (offsets
@@ -37,7 +37,8 @@ struct Inputs {
     std::shared_ptr<CoefficientPlane> gains;
     Lut gamma;
 
-    Inputs() : offsets(std::make_shared<CoefficientPlane>(0)), gains(std::make_shared<CoefficientPlane>(4096)) {
+    Inputs()
+        : offsets(std::make_shared<CoefficientPlane>(0)), gains(std::make_shared<CoefficientPlane>(4096)) {
         SceneSettings scene;
         scene.widthPixels = kSide;
         scene.heightLines = kSide;
@@ -57,8 +58,11 @@ struct Inputs {
     PipelineSettings everythingOn(OutputFormat format) const {
         PipelineSettings settings;
         settings.roi = {.xOffset = 0, .yOffset = 0, .widthPixels = kSide, .heightLines = kSide};
-        settings.shading = {.offsetEnabled = true, .gainEnabled = true, .defaultGain = 4096,
-                            .offsets = offsets, .gains = gains};
+        settings.shading = {.offsetEnabled = true,
+                            .gainEnabled = true,
+                            .defaultGain = 4096,
+                            .offsets = offsets,
+                            .gains = gains};
         settings.deadPixelReplacement = true;
         settings.medianFilter = true;
         settings.lut = gamma;
@@ -178,8 +182,8 @@ void BM_StageMedian(benchmark::State& state) {
         for (uint32_t y = 0; y < kSide; ++y) {
             const uint32_t above = y == 0 ? 0 : y - 1;
             const uint32_t below = y + 1 == kSide ? y : y + 1;
-            medianLine(padded[above].data() + 1, padded[y].data() + 1, padded[below].data() + 1, out.data(), kSide,
-                       scratch.data());
+            medianLine(padded[above].data() + 1, padded[y].data() + 1, padded[below].data() + 1, out.data(),
+                       kSide, scratch.data());
             benchmark::DoNotOptimize(out.data());
         }
     }
@@ -202,10 +206,16 @@ void BM_StageLutAndOutput(benchmark::State& state) {
     }
     countPixels(state, kPixels);
 }
-BENCHMARK(BM_StageLutAndOutput)->ArgName("bytes")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_StageLutAndOutput)
+    ->ArgName("bytes")
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_SourceGenerator(benchmark::State& state) {
-    const GeneratorSource source({.widthPixels = kSide, .heightLines = kSide, .tapMask = 15, .rollPerFrame = 1});
+    const GeneratorSource source(
+        {.widthPixels = kSide, .heightLines = kSide, .tapMask = 15, .rollPerFrame = 1});
     Frame12 frame;
     source.render(0, frame); // the first render also pays for the frame's pages
     uint64_t n = 1;
@@ -252,8 +262,8 @@ void summarise(const bench::Results& results, bench::TargetLines& lines) {
     // copy of the frame is the memory floor.
     const double copy = results.realSeconds("BM_Memcpy");
     const double full = results.realSeconds("BM_FullPipeline/threads:2/bytes:1");
-    lines.atMost("full pipeline 4096x4096, 2 threads, 8-bit out", full < 0 || copy <= 0 ? -1.0 : full / copy, 2.5,
-                 "x memcpy");
+    lines.atMost("full pipeline 4096x4096, 2 threads, 8-bit out", full < 0 || copy <= 0 ? -1.0 : full / copy,
+                 2.5, "x memcpy");
     const double scene = results.counter("BM_SourceScene", "pixels");
     lines.atLeast("built-in scene 4096x4096", scene < 0 ? -1.0 : scene / 1e9, 1.0, " Gpx/s");
 }
@@ -261,4 +271,6 @@ void summarise(const bench::Results& results, bench::TargetLines& lines) {
 } // namespace
 } // namespace kestrel::board
 
-int main(int argc, char** argv) { return kestrel::bench::runWithTargets(argc, argv, kestrel::board::summarise); }
+int main(int argc, char** argv) {
+    return kestrel::bench::runWithTargets(argc, argv, kestrel::board::summarise);
+}

@@ -55,4 +55,6 @@ void summarise(const kestrel::bench::Results& results, kestrel::bench::TargetLin
 
 } // namespace
 
-int main(int argc, char** argv) { return kestrel::bench::runWithTargets(argc, argv, summarise); }
+int main(int argc, char** argv) {
+    return kestrel::bench::runWithTargets(argc, argv, summarise);
+}

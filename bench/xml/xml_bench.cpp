@@ -89,4 +89,6 @@ void summarise(const bench::Results& results, bench::TargetLines& lines) {
 } // namespace
 } // namespace kestrel
 
-int main(int argc, char** argv) { return kestrel::bench::runWithTargets(argc, argv, kestrel::summarise); }
+int main(int argc, char** argv) {
+    return kestrel::bench::runWithTargets(argc, argv, kestrel::summarise);
+}

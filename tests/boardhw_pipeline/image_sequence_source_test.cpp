@@ -12,8 +12,9 @@ namespace {
 // Two 3 x 2 images at 16-bit full scale whose samples use every bit.
 std::shared_ptr<const CameraImages> twoImages() {
     return std::make_shared<CameraImages>(3, 2,
-                                          std::vector<uint16_t>{0x0000, 0xFFFF, 0x1234, 0xABCD, 0x8001, 0x7FFE,
-                                                                0x0010, 0x00FF, 0xFF00, 0x0F0F, 0xF0F0, 0x5555});
+                                          std::vector<uint16_t>{0x0000, 0xFFFF, 0x1234, 0xABCD, 0x8001,
+                                                                0x7FFE, 0x0010, 0x00FF, 0xFF00, 0x0F0F,
+                                                                0xF0F0, 0x5555});
 }
 
 TEST(ImageSequenceSource, QuantisesToTheCameraDepthAndPlacesTheBitsAtTheTopOfTwelve) {

@@ -98,7 +98,8 @@ PipelineSettings randomSettings(std::mt19937_64& random, uint32_t sensorWidth, u
         for (uint16_t& entry : settings.lut)
             entry = uint16_t(random() % 4096);
     }
-    const OutputFormat formats[] = {OutputFormat::Gray8, OutputFormat::Gray16, OutputFormat::Gray16LeftAligned};
+    const OutputFormat formats[] = {OutputFormat::Gray8, OutputFormat::Gray16,
+                                    OutputFormat::Gray16LeftAligned};
     settings.format = formats[random() % 3];
     return settings;
 }
@@ -137,7 +138,8 @@ TEST(StreamingPipeline, MatchesReferenceOnRandomSmallFrames) {
         const Frame12 sensor = randomSensor(random, width, height);
         const PipelineSettings settings = randomSettings(random, width, height);
         // Tiny bands so that even small frames are split over the threads.
-        StreamingPipeline streaming({.threads = unsigned(1 + trial % 3), .minPixelsPerBand = pick(random, 1, 64)});
+        StreamingPipeline streaming(
+            {.threads = unsigned(1 + trial % 3), .minPixelsPerBand = pick(random, 1, 64)});
         expectSameOutput(settings, sensor, streaming, "trial " + std::to_string(trial));
         if (HasFatalFailure())
             return;
@@ -167,7 +169,8 @@ TEST(StreamingPipeline, ReconfiguringBetweenFramesTakesEffect) {
     StreamingPipeline streaming({.threads = 2, .minPixelsPerBand = 16});
     const Frame12 sensor = randomSensor(random, 64, 32);
     for (int trial = 0; trial < 40; ++trial) {
-        expectSameOutput(randomSettings(random, 64, 32), sensor, streaming, "reconfigure " + std::to_string(trial));
+        expectSameOutput(randomSettings(random, 64, 32), sensor, streaming,
+                         "reconfigure " + std::to_string(trial));
         if (HasFatalFailure())
             return;
     }

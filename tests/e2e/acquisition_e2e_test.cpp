@@ -208,9 +208,8 @@ TEST_F(Acquisition, EndlessAcquisitionRunsUntilStopped) {
     ASSERT_EQ(gh5_memory_alloc(applet.fg(), 4, bytes, &memory), GH5_OK);
     const auto& x = applet.exports();
     ASSERT_EQ(x.Fg_AcquireEx(applet.fg(), 0, GH5_GRAB_INFINITE, GH5_ACQ_STANDARD, memory), 0);
-    EXPECT_GE(x.Fg_getLastPicNumberBlockingEx(applet.fg(), 10, 0, kestrel::test::pictureWaitSeconds(),
-                                              memory),
-              10);
+    EXPECT_GE(
+        x.Fg_getLastPicNumberBlockingEx(applet.fg(), 10, 0, kestrel::test::pictureWaitSeconds(), memory), 10);
     EXPECT_EQ(x.Fg_stopAcquireEx(applet.fg(), 0, memory, GH5_STOP_ASYNC), 0);
     const int64_t last = x.Fg_getLastPicNumberEx(applet.fg(), 0, memory);
     EXPECT_GE(last, 10);

@@ -40,8 +40,8 @@ class CameraImages : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(gh5_clock_select(GH5_CLOCK_SIMULATED), GH5_OK);
-        directory_ = std::filesystem::temp_directory_path() /
-                     ("kestrel_camera_images_" + std::to_string(::getpid()));
+        directory_ =
+            std::filesystem::temp_directory_path() / ("kestrel_camera_images_" + std::to_string(::getpid()));
         std::filesystem::create_directories(directory_);
         tiff_ = (directory_ / "ramp16.tif").string();
         png_ = (directory_ / "ramp8.png").string();

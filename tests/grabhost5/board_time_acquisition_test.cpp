@@ -42,8 +42,8 @@ protected:
         gh5_clock_select(GH5_CLOCK_REAL);
     }
     void write(const std::string& name, uint64_t value) {
-        ASSERT_EQ(Board_WriteRegister(gh5_board_device(board_), DesignImage_GetRegisterId(design_, name.c_str()),
-                                      value),
+        ASSERT_EQ(Board_WriteRegister(gh5_board_device(board_),
+                                      DesignImage_GetRegisterId(design_, name.c_str()), value),
                   BOARD_OK)
             << name;
     }

@@ -41,4 +41,4 @@ private:
     std::filesystem::path dir_;
 };
 
-}  // namespace kestrel::test
+} // namespace kestrel::test

@@ -21,9 +21,9 @@
 #include <iostream>
 #include <memory>
 #include <optional>
-#include <utility>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kestrel::tool {
@@ -77,12 +77,12 @@ bool writePng(const std::string& path, const void* pixels, uint32_t width, uint3
 }
 
 // "" or why the frame could not be written (the OS reason where there is one).
-std::string writeFrame(const Arguments& arguments, const std::string& path, const void* pixels, uint32_t width,
-                       uint32_t height, int bits) {
+std::string writeFrame(const Arguments& arguments, const std::string& path, const void* pixels,
+                       uint32_t width, uint32_t height, int bits) {
     errno = 0;
-    const bool written = arguments.format == "tiff"
-                             ? ImageFile_Write(path.c_str(), pixels, int32_t(width), int32_t(height), bits, 1) == 0
-                             : writePng(path, pixels, width, height, bits);
+    const bool written = arguments.format == "tiff" ? ImageFile_Write(path.c_str(), pixels, int32_t(width),
+                                                                      int32_t(height), bits, 1) == 0
+                                                    : writePng(path, pixels, width, height, bits);
     if (written)
         return "";
     return errno != 0 ? osReason(errno) : std::string("write failed");
@@ -161,12 +161,13 @@ int runGrab(const ToolOptions& options, const Arguments& arguments) {
     if (!arguments.images.empty()) {
         const auto size = imageSize(arguments.images.front());
         if (size && (size->first != width || size->second != height))
-            return fail("--images: " + arguments.images.front() + " is " + std::to_string(size->first) + " x " +
-                        std::to_string(size->second) + " but the frames are " + std::to_string(width) + " x " +
-                        std::to_string(height) + "; set FG_WIDTH and FG_HEIGHT to the images' size");
+            return fail("--images: " + arguments.images.front() + " is " + std::to_string(size->first) +
+                        " x " + std::to_string(size->second) + " but the frames are " +
+                        std::to_string(width) + " x " + std::to_string(height) +
+                        "; set FG_WIDTH and FG_HEIGHT to the images' size");
     }
-    const uint32_t ring =
-        uint32_t(std::clamp<uint64_t>(std::min(uint64_t(arguments.frames), kRingBytesLimit / frameBytes), 2, 1024));
+    const uint32_t ring = uint32_t(
+        std::clamp<uint64_t>(std::min(uint64_t(arguments.frames), kRingBytesLimit / frameBytes), 2, 1024));
     std::error_code error;
     std::filesystem::create_directories(arguments.directory, error);
     if (error)
@@ -174,7 +175,8 @@ int runGrab(const ToolOptions& options, const Arguments& arguments) {
 
     gh5::Memory memory(grabber, ring, frameBytes);
     const auto started = std::chrono::steady_clock::now();
-    if (const int32_t code = x.Fg_AcquireEx(fg, 0, uint64_t(arguments.frames), GH5_ACQ_STANDARD, memory.handle());
+    if (const int32_t code =
+            x.Fg_AcquireEx(fg, 0, uint64_t(arguments.frames), GH5_ACQ_STANDARD, memory.handle());
         code != 0)
         return fail("starting acquisition: " + codeText(code));
 
@@ -197,8 +199,8 @@ int runGrab(const ToolOptions& options, const Arguments& arguments) {
             continue;
         }
         const void* pixels = memory.buffer(uint32_t((picture - 1) % ring));
-        if (const std::string reason = writeFrame(arguments, frameFileName(arguments, picture), pixels, width,
-                                                  height, bits);
+        if (const std::string reason =
+                writeFrame(arguments, frameFileName(arguments, picture), pixels, width, height, bits);
             !reason.empty()) {
             x.Fg_stopAcquireEx(fg, 0, memory.handle(), GH5_STOP_ASYNC);
             return fail("cannot write " + frameFileName(arguments, picture) + ": " + reason);

@@ -52,8 +52,7 @@ public:
     explicit Lut(gh5::Grabber& grabber) : grabber_(grabber) {}
 
     // Sets one parameter; false (after the message) when the applet refuses it.
-    template <class T>
-    bool set(const char* name, int32_t id, const T& value) {
+    template <class T> bool set(const char* name, int32_t id, const T& value) {
         return check(name, grabber_.exports().Fg_setParameterWithType(grabber_.record(), id, &value, 0, 0));
     }
     bool setText(const char* name, int32_t id, const std::string& text) {

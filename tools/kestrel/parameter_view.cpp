@@ -62,7 +62,9 @@ bool parseDouble(const std::string& text, double& value) {
     return errno == 0 && end != text.c_str() && *end == '\0';
 }
 
-const char* textOrEmpty(const char* text) { return text != nullptr ? text : ""; }
+const char* textOrEmpty(const char* text) {
+    return text != nullptr ? text : "";
+}
 
 // Joins texts by appending: GCC 12 warns falsely (-Wrestrict) on chains of "literal" + string.
 std::string concat(std::initializer_list<std::string_view> parts) {
@@ -72,7 +74,9 @@ std::string concat(std::initializer_list<std::string_view> parts) {
     return out;
 }
 
-std::string interval(const std::string& low, const std::string& high) { return concat({"[", low, " .. ", high, "]"}); }
+std::string interval(const std::string& low, const std::string& high) {
+    return concat({"[", low, " .. ", high, "]"});
+}
 
 } // namespace
 
@@ -127,7 +131,8 @@ std::optional<std::string> AppletParameters::valueText(const Node* feature, int3
             return std::nullopt;
         const auto& entries = feature->kind.enumeration;
         for (int32_t i = 0; i < entries.entryCount; ++i)
-            if (entries.values[i] == value && entries.symbolicNames != nullptr && entries.symbolicNames[i] != nullptr)
+            if (entries.values[i] == value && entries.symbolicNames != nullptr &&
+                entries.symbolicNames[i] != nullptr)
                 return concat({entries.symbolicNames[i], " (", std::to_string(value), ")"});
         return std::to_string(value);
     }
@@ -167,7 +172,9 @@ std::optional<std::string> AppletParameters::valueText(const Node* feature, int3
 
 int32_t AppletParameters::setFromText(const Node* feature, int32_t id, const std::string& text,
                                       std::string* why) const {
-    auto set = [&](const void* value) { return exports().Fg_setParameterWithType(fg(), id, value, 0, kTypeValue); };
+    auto set = [&](const void* value) {
+        return exports().Fg_setParameterWithType(fg(), id, value, 0, kTypeValue);
+    };
     const int32_t type = feature != nullptr ? feature->type : kestrel::kNodeInteger;
     switch (type) {
     case kestrel::kNodeEnumeration: {
@@ -223,8 +230,8 @@ std::optional<int32_t> entryValue(const Node* enumeration, const std::string& te
     for (int32_t i = 0; i < entries.entryCount; ++i) {
         const bool bySymbol = entries.symbolicNames != nullptr && entries.symbolicNames[i] != nullptr &&
                               text == entries.symbolicNames[i];
-        const bool byDisplay =
-            entries.displayNames != nullptr && entries.displayNames[i] != nullptr && text == entries.displayNames[i];
+        const bool byDisplay = entries.displayNames != nullptr && entries.displayNames[i] != nullptr &&
+                               text == entries.displayNames[i];
         if (bySymbol || byDisplay)
             return entries.values[i];
     }
@@ -292,7 +299,11 @@ std::string textToUtf8(const char* text) {
     std::size_t i = 0;
     while (i < bytes.size()) {
         const auto c = static_cast<unsigned char>(bytes[i]);
-        const std::size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+        const std::size_t length = c < 0x80           ? 1
+                                   : (c >> 5) == 0x6  ? 2
+                                   : (c >> 4) == 0xE  ? 3
+                                   : (c >> 3) == 0x1E ? 4
+                                                      : 0;
         if (length == 0 || i + length > bytes.size())
             return latin1ToUtf8(text);
         for (std::size_t k = 1; k < length; ++k)
@@ -316,7 +327,9 @@ std::string latin1ToUtf8(const char* text) {
     return out;
 }
 
-std::string codeText(int32_t code) { return concat({gh5_error_text(code), " (", std::to_string(code), ")"}); }
+std::string codeText(int32_t code) {
+    return concat({gh5_error_text(code), " (", std::to_string(code), ")"});
+}
 
 std::string unknownParameter(const AppletParameters& parameters, const std::string& name, int32_t code) {
     return "no parameter " + name + ": " + codeText(code) + didYouMean(name, parameters.names());
@@ -333,7 +346,8 @@ int setByName(const AppletParameters& parameters, const std::string& name, const
         return fail("set " + name + ": " + why);
     if (code != 0) {
         const std::string range = rangeText(feature);
-        return fail(name + ": " + text + " refused: " + codeText(code) + (range.empty() ? "" : "; allowed " + range));
+        return fail(name + ": " + text + " refused: " + codeText(code) +
+                    (range.empty() ? "" : "; allowed " + range));
     }
     return kExitOk;
 }

@@ -45,8 +45,7 @@ private:
 };
 
 // Visits every node depth first in the order of the tree: fn(node, depth).
-template <class Fn>
-void walkTree(const Node* root, Fn&& fn) {
+template <class Fn> void walkTree(const Node* root, Fn&& fn) {
     struct Walker {
         Fn& fn;
         void visit(const Node* node, int depth) {

@@ -47,7 +47,8 @@ struct Arguments {
 class Reference {
 public:
     explicit Reference(const std::string& path) {
-        if (!path.empty() && ImageFile_Read(path.c_str(), &samples_, &width_, &height_, &bits_, &perPixel_) == 0)
+        if (!path.empty() &&
+            ImageFile_Read(path.c_str(), &samples_, &width_, &height_, &bits_, &perPixel_) == 0)
             samples_ = nullptr;
     }
     ~Reference() { ImageFile_Release(samples_); }
@@ -60,7 +61,8 @@ public:
     uint32_t maxValue() const { return (1u << bits_) - 1u; }
     uint32_t at(int32_t x, int32_t y) const {
         const size_t index = size_t(y) * size_t(width_) + size_t(x);
-        return bits_ == 8 ? static_cast<const uint8_t*>(samples_)[index] : static_cast<const uint16_t*>(samples_)[index];
+        return bits_ == 8 ? static_cast<const uint8_t*>(samples_)[index]
+                          : static_cast<const uint16_t*>(samples_)[index];
     }
 
 private:
@@ -119,14 +121,16 @@ int run(const ToolOptions& options, const Arguments& arguments) {
     const Reference gray(arguments.deadPixels ? arguments.gray : std::string());
     const uint32_t threshold = arguments.threshold ? uint32_t(*arguments.threshold) : defaultThreshold(black);
     if ((arguments.threshold || arguments.deadPixels) &&
-        !setValue("FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD", FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD,
-                  threshold))
+        !setValue("FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD",
+                  FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD, threshold))
         return kExitFailure;
     if (arguments.deadPixels && !setValue("FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE",
                                           FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE, uint32_t{1}))
         return kExitFailure;
-    if (!setText("FG_SHADING_BLACK_FILENAME", FG_SHADING_BLACK_FILENAME, pathForConfig(options, arguments.black)) ||
-        !setText("FG_SHADING_GRAY_FILENAME", FG_SHADING_GRAY_FILENAME, pathForConfig(options, arguments.gray)))
+    if (!setText("FG_SHADING_BLACK_FILENAME", FG_SHADING_BLACK_FILENAME,
+                 pathForConfig(options, arguments.black)) ||
+        !setText("FG_SHADING_GRAY_FILENAME", FG_SHADING_GRAY_FILENAME,
+                 pathForConfig(options, arguments.gray)))
         return kExitFailure;
 
     std::cout << "shading: reading references, computing and uploading coefficients ..." << std::flush;
@@ -150,12 +154,14 @@ int run(const ToolOptions& options, const Arguments& arguments) {
         const uint64_t marked = deadPixelCount(black, gray, threshold);
         const uint64_t pixels = uint64_t(std::min({black.width(), gray.width(), 4096})) *
                                 uint64_t(std::min({black.height(), gray.height(), 4096}));
-        std::cout << "dead pixels: " << marked << " of " << pixels << " marked (threshold " << threshold << ")\n";
+        std::cout << "dead pixels: " << marked << " of " << pixels << " marked (threshold " << threshold
+                  << ")\n";
         if (marked * 100 > pixels)
-            std::cerr << "kestrel: warning: more than 1% of the pixels are marked dead: a pixel is marked when its "
-                         "black level is above "
-                      << threshold << " or its gray level below " << black.maxValue() - std::min(threshold, black.maxValue())
-                      << "; set --threshold\n";
+            std::cerr
+                << "kestrel: warning: more than 1% of the pixels are marked dead: a pixel is marked when its "
+                   "black level is above "
+                << threshold << " or its gray level below "
+                << black.maxValue() - std::min(threshold, black.maxValue()) << "; set --threshold\n";
     } else if (arguments.deadPixels) {
         std::cout << "dead pixels: marked only with both a black and a gray reference\n";
     }
@@ -172,9 +178,10 @@ const CommandRegistrar registrar{Command{
             ->check(CLI::IsMember({"max-value", "mean", "max-range", "custom"}))
             ->capture_default_str();
         sub.add_option("--value", arguments->value, "normalization value for --mode custom, 0 .. 4095");
-        sub.add_option("--threshold", arguments->threshold,
-                       "dead-pixel threshold, 0 .. 4095 (default with --dead-pixels: half the references' full "
-                       "scale, at most 4095)")
+        sub.add_option(
+               "--threshold", arguments->threshold,
+               "dead-pixel threshold, 0 .. 4095 (default with --dead-pixels: half the references' full "
+               "scale, at most 4095)")
             ->check(CLI::Range(int64_t{0}, int64_t{4095}));
         sub.add_flag("--dead-pixels", arguments->deadPixels, "mark and replace dead pixels");
         return std::function<int()>([&options, arguments] { return run(options, *arguments); });

@@ -44,7 +44,8 @@ void row(const std::string& label, const std::string& text) {
 }
 
 // Sends one pulse; a trigger still busy with the last one is asked again until the time-out.
-int32_t sendPulse(const AppletParameters& parameters, int32_t id, std::chrono::steady_clock::time_point deadline) {
+int32_t sendPulse(const AppletParameters& parameters, int32_t id,
+                  std::chrono::steady_clock::time_point deadline) {
     for (;;) {
         uint32_t one = 1;
         const int32_t code = parameters.exports().Fg_setParameterWithType(parameters.fg(), id, &one, 0, 0);
@@ -75,7 +76,8 @@ int runSoftwarePulses(const gh5::Board& board, gh5::Grabber& grabber, const Appl
     void* fg = grabber.record();
     const int32_t pulseId = x.Fg_getParameterIdByName(fg, "FG_SENDSOFTWARETRIGGER");
     gh5::Memory memory(grabber, std::min(arguments.softwarePulses, kMaxRingBuffers), frameBytes);
-    if (const int32_t code = x.Fg_AcquireEx(fg, 0, GH5_GRAB_INFINITE, GH5_ACQ_STANDARD, memory.handle()); code != 0)
+    if (const int32_t code = x.Fg_AcquireEx(fg, 0, GH5_GRAB_INFINITE, GH5_ACQ_STANDARD, memory.handle());
+        code != 0)
         return fail("cannot start acquisition: " + codeText(code));
     using Clock = std::chrono::steady_clock;
     const auto started = Clock::now();
@@ -94,19 +96,21 @@ int runSoftwarePulses(const gh5::Board& board, gh5::Grabber& grabber, const Appl
         const int64_t last =
             x.Fg_getLastPicNumberBlockingEx(fg, sentPulses, 0, arguments.timeoutSeconds, memory.handle());
         if (last < 0) {
-            std::cerr << "kestrel: pulse " << pulse << ": no frame: " << codeText(static_cast<int32_t>(last)) << "\n";
+            std::cerr << "kestrel: pulse " << pulse << ": no frame: " << codeText(static_cast<int32_t>(last))
+                      << "\n";
             continue;
         }
         frames = static_cast<uint32_t>(last);
         const double ms = std::chrono::duration<double, std::milli>(Clock::now() - sent).count();
-        std::cout << "pulse " << pulse << ": frame " << last << " after " << std::fixed << std::setprecision(1)
-                  << ms << " ms\n";
+        std::cout << "pulse " << pulse << ": frame " << last << " after " << std::fixed
+                  << std::setprecision(1) << ms << " ms\n";
     }
     const int64_t lost = x.Fg_getStatusEx(fg, GH5_STATUS_PICTURES_LOST, 0, 0, memory.handle());
     x.Fg_stopAcquireEx(fg, 0, memory.handle(), GH5_STOP_ASYNC);
     const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
     std::cout << sentPulses << " pulses sent, " << refused << " refused, " << frames << " frames, "
-              << std::max<int64_t>(lost, 0) << " lost, " << std::fixed << std::setprecision(2) << seconds << " s\n";
+              << std::max<int64_t>(lost, 0) << " lost, " << std::fixed << std::setprecision(2) << seconds
+              << " s\n";
     return refused == 0 && frames == sentPulses ? kExitOk : kExitFailure;
 }
 

@@ -128,8 +128,8 @@ BOARDHW_API int32_t Board_SetCameraScene(void* board, int32_t scene, double leve
    (samples may then be NULL) brings the scene back. BOARD_ERR_INVALID_ARGUMENT for a NULL samples
    with images, or a side outside 1 .. BOARD_MAX_CAMERA_SIDE; the previous images stay then. */
 #define BOARD_MAX_CAMERA_SIDE 16384u
-BOARDHW_API int32_t Board_SetCameraImages(void* board, const uint16_t* samples, uint32_t width, uint32_t height,
-                                          uint32_t count);
+BOARDHW_API int32_t Board_SetCameraImages(void* board, const uint16_t* samples, uint32_t width,
+                                          uint32_t height, uint32_t count);
 
 /* The LUT memory: entries first .. first + count - 1 (first + count <= BOARD_LUT_ENTRIES). A write
    with any entry above 4095 is refused whole with BOARD_ERR_OUT_OF_RANGE. */
@@ -156,12 +156,12 @@ BOARDHW_API int32_t Board_GetImageFormat(void* board, BoardImageFormat* format);
 
 /* What Board_NextFrame delivered. */
 typedef struct BoardFrameInfo {
-    uint64_t bytes;             /* size of the whole formatted frame */
-    uint64_t sourceFrame;       /* sensor frame it came from, counted from 0 at the start */
-    uint64_t sourceFrames;      /* sensor frames this call consumed (the image selector drops some) */
-    double framePeriodSeconds;  /* time one sensor frame takes at the current settings */
-    uint64_t exposureNs;        /* Board_TakeFrame: board time the exposure started */
-    uint64_t completedNs;       /* Board_TakeFrame: board time the frame was complete on the board */
+    uint64_t bytes;            /* size of the whole formatted frame */
+    uint64_t sourceFrame;      /* sensor frame it came from, counted from 0 at the start */
+    uint64_t sourceFrames;     /* sensor frames this call consumed (the image selector drops some) */
+    double framePeriodSeconds; /* time one sensor frame takes at the current settings */
+    uint64_t exposureNs;       /* Board_TakeFrame: board time the exposure started */
+    uint64_t completedNs;      /* Board_TakeFrame: board time the frame was complete on the board */
 } BoardFrameInfo;
 
 /* Acquisition start: the sources and the image selector count from frame 0 again. */
@@ -185,12 +185,12 @@ BOARDHW_API int32_t Board_NextFrame(void* board, void* buffer, uint64_t size, Bo
 #define BOARD_ONBOARD_BANKS 2
 
 typedef struct BoardOnBoardStatus {
-    uint64_t nowNs;                  /* board time last advanced to */
-    uint64_t framesStored;           /* frames waiting in the on-board buffer */
-    uint64_t framesLost;             /* frames lost to a full on-board buffer since the start */
-    uint64_t framesExposed;          /* exposures since the start */
+    uint64_t nowNs;         /* board time last advanced to */
+    uint64_t framesStored;  /* frames waiting in the on-board buffer */
+    uint64_t framesLost;    /* frames lost to a full on-board buffer since the start */
+    uint64_t framesExposed; /* exposures since the start */
     uint32_t fillLevelPercent[BOARD_ONBOARD_BANKS];
-    uint32_t overflow;               /* 1 once a frame was lost */
+    uint32_t overflow; /* 1 once a frame was lost */
     uint32_t reserved;
 } BoardOnBoardStatus;
 
@@ -218,7 +218,7 @@ typedef struct BoardEventInfo {
 /* The bit of the design event of that name in *mask, 0 when the design has none. */
 BOARDHW_API int32_t Board_GetEventMask(void* board, const char* designName, uint64_t* mask);
 /* Waits up to timeoutMs for any bit of mask; *fired 1 with info filled and those bits taken, or
-   *fired 0 on timeout. BOARD_ERR_INVALID_ARGUMENT for a zero mask or null pointers. */
+ *fired 0 on timeout. BOARD_ERR_INVALID_ARGUMENT for a zero mask or null pointers. */
 BOARDHW_API int32_t Board_WaitEvent(void* board, uint64_t mask, uint32_t timeoutMs, BoardEventInfo* info,
                                     int32_t* fired);
 /* Test and emulation hook: raises the design event of that name at board time timestampNs. */

@@ -3,9 +3,9 @@
 
 #include "board.h"
 #include "events.h"
-#include "trigger/trigger_system.h"
 #include "pipeline/generator_source.h"
 #include "pipeline/streaming_pipeline.h"
+#include "trigger/trigger_system.h"
 
 #include <algorithm>
 #include <cmath>
@@ -275,7 +275,8 @@ int32_t Acquisition::advanceTo(uint64_t nowNs) {
         }
     }
     int completions = 0;
-    while (!inFlight_.empty() && inFlight_.front().endNs <= nowNs && completions < kMaxCompletionsPerAdvance) {
+    while (!inFlight_.empty() && inFlight_.front().endNs <= nowNs &&
+           completions < kMaxCompletionsPerAdvance) {
         const Exposure exposure = inFlight_.front();
         inFlight_.pop_front();
         ++completions;

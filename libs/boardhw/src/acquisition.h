@@ -36,10 +36,10 @@ struct DeliveredFrame {
 
 // The state of the on-board side of an acquisition.
 struct OnBoardStatus {
-    uint64_t nowNs = 0;          // board time last advanced to
-    uint64_t framesStored = 0;   // frames waiting in the on-board buffer for the DMA
-    uint64_t framesLost = 0;     // frames the full on-board buffer could not take, since the start
-    uint64_t framesExposed = 0;  // exposures since the start
+    uint64_t nowNs = 0;         // board time last advanced to
+    uint64_t framesStored = 0;  // frames waiting in the on-board buffer for the DMA
+    uint64_t framesLost = 0;    // frames the full on-board buffer could not take, since the start
+    uint64_t framesExposed = 0; // exposures since the start
     std::array<uint32_t, kOnBoardBanks> fillPercent{};
     bool overflow = false;
 };

@@ -75,7 +75,9 @@ public:
     // The design's hardware events. raiseEvent marks the event of that design name (an event record
     // of the loaded design) as fired at timestampNs, board time since acquisition start; a name the
     // design lacks raises nothing. Callable from any thread, also while other board calls run.
-    void raiseEvent(std::string_view designName, uint64_t timestampNs) { events_.raise(designName, timestampNs); }
+    void raiseEvent(std::string_view designName, uint64_t timestampNs) {
+        events_.raise(designName, timestampNs);
+    }
     EventHub& events() { return events_; }
 
     // The area trigger of the design. Writes of its registers reach it after they are stored.

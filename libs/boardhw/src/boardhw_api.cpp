@@ -145,8 +145,8 @@ BOARDHW_API int32_t Board_SetCameraScene(void* board, int32_t scene, double leve
     });
 }
 
-BOARDHW_API int32_t Board_SetCameraImages(void* board, const uint16_t* samples, uint32_t width, uint32_t height,
-                                          uint32_t count) {
+BOARDHW_API int32_t Board_SetCameraImages(void* board, const uint16_t* samples, uint32_t width,
+                                          uint32_t height, uint32_t count) {
     if (count == 0)
         return withBoard(board, [](Board& b) {
             b.acquisition().setCameraImages(nullptr);
@@ -219,12 +219,9 @@ BOARDHW_API int32_t Board_NextFrame(void* board, void* buffer, uint64_t size, Bo
         const int32_t code = b.acquisition().nextFrame(
             std::span<std::byte>(static_cast<std::byte*>(buffer), static_cast<size_t>(size)), delivered);
         if (code == BOARD_OK && info != nullptr)
-            *info = BoardFrameInfo{delivered.bytes,
-                                   delivered.sourceFrame,
-                                   delivered.sourceFrames,
-                                   delivered.framePeriodSeconds,
-                                   delivered.exposureNs,
-                                   delivered.completedNs};
+            *info = BoardFrameInfo{delivered.bytes,        delivered.sourceFrame,
+                                   delivered.sourceFrames, delivered.framePeriodSeconds,
+                                   delivered.exposureNs,   delivered.completedNs};
         return code;
     });
 }
@@ -254,12 +251,9 @@ BOARDHW_API int32_t Board_TakeFrame(void* board, void* buffer, uint64_t size, Bo
             std::span<std::byte>(static_cast<std::byte*>(buffer), static_cast<size_t>(size)), delivered);
         *taken = took ? 1 : 0;
         if (took && info != nullptr)
-            *info = BoardFrameInfo{delivered.bytes,
-                                   delivered.sourceFrame,
-                                   delivered.sourceFrames,
-                                   delivered.framePeriodSeconds,
-                                   delivered.exposureNs,
-                                   delivered.completedNs};
+            *info = BoardFrameInfo{delivered.bytes,        delivered.sourceFrame,
+                                   delivered.sourceFrames, delivered.framePeriodSeconds,
+                                   delivered.exposureNs,   delivered.completedNs};
         return BOARD_OK;
     });
 }

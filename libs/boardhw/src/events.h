@@ -15,8 +15,10 @@ namespace kestrel::boardhw {
 // Design names of the events the acquisition raises; the trigger system raises its own by their
 // design names (input edges, queue hysteresis, monitoring).
 inline constexpr std::string_view kOverflowEvent = "Device1_Process0_Overflow_Overflow";
-inline constexpr std::string_view kFrameStartEvent = "Device1_Process1_Trigger_Monitoring_FVALEvents_Cam0_FrameStart";
-inline constexpr std::string_view kFrameEndEvent = "Device1_Process1_Trigger_Monitoring_FVALEvents_Cam0_FrameEnd";
+inline constexpr std::string_view kFrameStartEvent =
+    "Device1_Process1_Trigger_Monitoring_FVALEvents_Cam0_FrameStart";
+inline constexpr std::string_view kFrameEndEvent =
+    "Device1_Process1_Trigger_Monitoring_FVALEvents_Cam0_FrameEnd";
 
 // What one wait took out of the pending events.
 struct EventDelivery {

@@ -19,9 +19,9 @@ inline constexpr std::size_t kOnBoardBanks = 2;
 // A frame waiting for the DMA.
 struct StoredFrame {
     std::vector<std::byte> pixels;
-    uint64_t sourceFrame = 0;  // sensor frame it came from, counted from 0 at the start
-    uint64_t exposureNs = 0;   // board time the exposure started
-    uint64_t completedNs = 0;  // board time the frame was complete in the buffer
+    uint64_t sourceFrame = 0; // sensor frame it came from, counted from 0 at the start
+    uint64_t exposureNs = 0;  // board time the exposure started
+    uint64_t completedNs = 0; // board time the frame was complete in the buffer
     double framePeriodSeconds = 0;
 };
 

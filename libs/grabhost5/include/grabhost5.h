@@ -29,25 +29,25 @@ extern "C" {
 #define GH5_ERR_INVALID_HANDLE (-9001)   /* null, freed or foreign handle */
 #define GH5_ERR_INVALID_ARGUMENT (-9002) /* null pointer, empty name, unknown flag or selector */
 #define GH5_ERR_OUT_OF_MEMORY (-9003)
-#define GH5_ERR_APPLET_NOT_FOUND (-9010)  /* no applet library of that name on the applet path */
-#define GH5_ERR_APPLET_NOT_LOADED (-9011) /* the file exists but the dynamic loader refused it */
-#define GH5_ERR_APPLET_INCOMPLETE (-9012) /* the library lacks Std_entry, Info or Fg_FreeGrabber */
-#define GH5_ERR_APPLET_REFUSED (-9013)    /* Std_entry returned no object and no code */
-#define GH5_ERR_NOT_INITIALISED (-9014)   /* the applet never initialised the host's handle */
-#define GH5_ERR_BOARD_BUSY (-9020)        /* a design already runs on that board */
-#define GH5_ERR_NO_DESIGN (-9021)         /* initialisation without a design image */
-#define GH5_ERR_UNKNOWN_PARAMETER (-9030) /* neither a host parameter nor a design register */
-#define GH5_ERR_READ_ONLY (-9031)         /* the parameter cannot be set */
-#define GH5_ERR_OUT_OF_RANGE (-9032)      /* value outside the parameter's range */
-#define GH5_ERR_WRONG_TYPE (-9033)        /* type code unknown or not fitting the register */
-#define GH5_ERR_INVALID_DMA (-9034)       /* DMA index not below the number of DMA channels */
-#define GH5_ERR_INVALID_PORT (-9035)      /* no parameter information on that port */
-#define GH5_ERR_NOT_RUNNING (-9040)       /* no acquisition on that DMA channel */
-#define GH5_ERR_ALREADY_RUNNING (-9041)   /* acquisition already running on that DMA channel */
-#define GH5_ERR_TIMEOUT (-9042)           /* the picture did not arrive in time */
-#define GH5_ERR_INVALID_MEMORY (-9043)    /* memory handle unknown or not the one acquiring */
-#define GH5_ERR_MEMORY_BUSY (-9044)       /* the memory is in use by a running acquisition */
-#define GH5_ERR_ABORTED (-9045)           /* a wait ended because acquisition stopped */
+#define GH5_ERR_APPLET_NOT_FOUND (-9010)     /* no applet library of that name on the applet path */
+#define GH5_ERR_APPLET_NOT_LOADED (-9011)    /* the file exists but the dynamic loader refused it */
+#define GH5_ERR_APPLET_INCOMPLETE (-9012)    /* the library lacks Std_entry, Info or Fg_FreeGrabber */
+#define GH5_ERR_APPLET_REFUSED (-9013)       /* Std_entry returned no object and no code */
+#define GH5_ERR_NOT_INITIALISED (-9014)      /* the applet never initialised the host's handle */
+#define GH5_ERR_BOARD_BUSY (-9020)           /* a design already runs on that board */
+#define GH5_ERR_NO_DESIGN (-9021)            /* initialisation without a design image */
+#define GH5_ERR_UNKNOWN_PARAMETER (-9030)    /* neither a host parameter nor a design register */
+#define GH5_ERR_READ_ONLY (-9031)            /* the parameter cannot be set */
+#define GH5_ERR_OUT_OF_RANGE (-9032)         /* value outside the parameter's range */
+#define GH5_ERR_WRONG_TYPE (-9033)           /* type code unknown or not fitting the register */
+#define GH5_ERR_INVALID_DMA (-9034)          /* DMA index not below the number of DMA channels */
+#define GH5_ERR_INVALID_PORT (-9035)         /* no parameter information on that port */
+#define GH5_ERR_NOT_RUNNING (-9040)          /* no acquisition on that DMA channel */
+#define GH5_ERR_ALREADY_RUNNING (-9041)      /* acquisition already running on that DMA channel */
+#define GH5_ERR_TIMEOUT (-9042)              /* the picture did not arrive in time */
+#define GH5_ERR_INVALID_MEMORY (-9043)       /* memory handle unknown or not the one acquiring */
+#define GH5_ERR_MEMORY_BUSY (-9044)          /* the memory is in use by a running acquisition */
+#define GH5_ERR_ABORTED (-9045)              /* a wait ended because acquisition stopped */
 #define GH5_ERR_BAD_COEFFICIENT_FILE (-9050) /* coefficient file unreadable or not 8192 x 4096 8-bit */
 #define GH5_ERR_BAD_IMAGE_FILE (-9051)       /* camera image unreadable, or of another size than the first */
 
@@ -224,7 +224,8 @@ GH5_API void* gh5_memory_buffer(Gh5Grabber* grabber, uint64_t memory, uint32_t i
    fills buffers in ring order, so it waits for the next buffer in turn even when later ones are
    free. */
 GH5_API int32_t gh5_buffer_release(Gh5Grabber* grabber, uint32_t dma, uint64_t memory, uint32_t bufferIndex);
-GH5_API int32_t gh5_buffer_release_up_to(Gh5Grabber* grabber, uint32_t dma, uint64_t memory, uint64_t picture);
+GH5_API int32_t gh5_buffer_release_up_to(Gh5Grabber* grabber, uint32_t dma, uint64_t memory,
+                                         uint64_t picture);
 
 /* ---- Events ----
    The board raises the design's events (frame start and end, overflow, trigger input edges,

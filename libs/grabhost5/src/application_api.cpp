@@ -3,8 +3,8 @@
 #include "grabhost5.h"
 
 #include "application_objects.h"
-#include "camera_images.h"
 #include "boardhw.h"
+#include "camera_images.h"
 #include "error_texts.h"
 #include "frame_grabber_registry.h"
 
@@ -280,7 +280,8 @@ GH5_API int32_t gh5_buffer_release(Gh5Grabber* grabber, uint32_t dma, uint64_t m
     });
 }
 
-GH5_API int32_t gh5_buffer_release_up_to(Gh5Grabber* grabber, uint32_t dma, uint64_t memory, uint64_t picture) {
+GH5_API int32_t gh5_buffer_release_up_to(Gh5Grabber* grabber, uint32_t dma, uint64_t memory,
+                                         uint64_t picture) {
     return guarded([&] {
         const auto state = ApplicationHandles::instance().grabbers.find(grabber);
         if (!state)

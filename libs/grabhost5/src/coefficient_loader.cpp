@@ -63,7 +63,8 @@ int32_t loadCoefficientsOnCommand(void* board, const HostRegisterTable& register
         ImageFile_Read(fileName.data(), &samples, &width, &height, &bits, &samplesPerPixel) == 0)
         return GH5_ERR_BAD_COEFFICIENT_FILE;
     const std::unique_ptr<void, SamplesReleaser> owned(samples);
-    if (width != kCoefficientFileWidth || height != kCoefficientFileHeight || bits != 8 || samplesPerPixel != 1)
+    if (width != kCoefficientFileWidth || height != kCoefficientFileHeight || bits != 8 ||
+        samplesPerPixel != 1)
         return GH5_ERR_BAD_COEFFICIENT_FILE;
 
     // The file's bytes are little-endian uint16 coefficients; the board takes host-order ones.

@@ -300,7 +300,8 @@ int64_t HostFrameGrabber::status(int32_t selector, uint64_t data, uint32_t dma, 
         BoardOnBoardStatus board{};
         if (const int32_t code = Board_GetOnBoardStatus(board_, &board); code != BOARD_OK)
             return record(code);
-        value = static_cast<int64_t>(selector == GH5_STATUS_FRAMES_ON_BOARD ? board.framesStored : board.nowNs);
+        value =
+            static_cast<int64_t>(selector == GH5_STATUS_FRAMES_ON_BOARD ? board.framesStored : board.nowNs);
         break;
     }
     default:

@@ -88,7 +88,8 @@ TEST(TempFileName, TheLastAttemptIsStillMade) {
     const uint64_t tick = 9000;
     const uint64_t first = tick + tempNameCounter();
     for (int attempt = 0; attempt + 1 < kestrel::kTempFileAttempts; ++attempt) {
-        std::FILE* file = std::fopen((directory.path() + "/c" + base62(first + 7777u * attempt)).c_str(), "w");
+        std::FILE* file =
+            std::fopen((directory.path() + "/c" + base62(first + 7777u * attempt)).c_str(), "w");
         ASSERT_NE(file, nullptr);
         std::fclose(file);
     }

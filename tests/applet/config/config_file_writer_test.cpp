@@ -70,11 +70,13 @@ TEST_F(ConfigFileWriter, EveryLineIsInTheFileAsSoonAsItIsWritten) {
         const char* fileNow;
     };
     const Row rows[] = {
-        {[](Fg_ConfigFileParser& p) { p.writeConfigFileHeader(); }, "[Kamerasektion]\n\nConfigFileVersion=2.0;\n"},
+        {[](Fg_ConfigFileParser& p) { p.writeConfigFileHeader(); },
+         "[Kamerasektion]\n\nConfigFileVersion=2.0;\n"},
         {[](Fg_ConfigFileParser& p) { p.writeConfigFile("Typ", "Kestrel12"); }, "Typ='Kestrel12';\n"},
         {[](Fg_ConfigFileParser& p) { p.writePortHeader(0); }, "\n[Port A]\n"},
         {[](Fg_ConfigFileParser& p) { p.writeConfigFileIntKey("FG_WIDTH", 1024); }, "FG_WIDTH=1024;\n"},
-        {[](Fg_ConfigFileParser& p) { p.wrtiteConfigFileDoubleKey("FG_GEN_FREQ", 0.1); }, "FG_GEN_FREQ=0.1;\n"},
+        {[](Fg_ConfigFileParser& p) { p.wrtiteConfigFileDoubleKey("FG_GEN_FREQ", 0.1); },
+         "FG_GEN_FREQ=0.1;\n"},
     };
     std::string expected;
     for (const Row& row : rows) {

@@ -30,8 +30,8 @@ TEST(LinePieceReader, PiecesEndAfterTheirLineFeed) {
 
 TEST(LinePieceReader, LongLineArrivesIn255CharacterPieces) {
     const std::string line(600, 'x');
-    EXPECT_EQ(piecesOf(line + "\n"),
-              (std::vector<std::string>{std::string(255, 'x'), std::string(255, 'x'), std::string(90, 'x') + "\n"}));
+    EXPECT_EQ(piecesOf(line + "\n"), (std::vector<std::string>{std::string(255, 'x'), std::string(255, 'x'),
+                                                               std::string(90, 'x') + "\n"}));
 }
 
 TEST(LinePieceReader, LineOfExactly255CharactersLeavesItsLineFeedAsAPiece) {
@@ -58,7 +58,9 @@ TEST(LinePieceReader, LineEndSplitAcrossReadBlocksIsStillFolded) {
     EXPECT_EQ(pieces.back(), "end\n");
 }
 
-TEST(LinePieceReader, EmptyFileHasNoPieces) { EXPECT_TRUE(piecesOf("").empty()); }
+TEST(LinePieceReader, EmptyFileHasNoPieces) {
+    EXPECT_TRUE(piecesOf("").empty());
+}
 
 TEST(LinePieceReader, NulBytesStayInThePieceButEndItsCStringView) {
     const std::string content("ab\0cd\n", 6);
@@ -78,5 +80,5 @@ TEST(NthToken, SkipsNeighbouringDelimitersAsStrtokDoes) {
     EXPECT_EQ(nthToken("abc", ",", 0), "abc");
 }
 
-}  // namespace
-}  // namespace kestrel
+} // namespace
+} // namespace kestrel

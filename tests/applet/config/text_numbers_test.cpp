@@ -12,12 +12,38 @@
 namespace kestrel {
 namespace {
 
-const char* const kIntegerTexts[] = {
-    "0", "42", "-42", "+7", "  \t\n\v\f\r12", "12abc", "abc", "", "-", "+", "+-1", " - 1", "007",
-    "2147483647", "2147483648", "-2147483648", "-2147483649", "4294967295", "4294967296", "4294967297",
-    "9223372036854775807", "9223372036854775808", "-9223372036854775808", "-9223372036854775809",
-    "18446744073709551615", "18446744073709551616", "99999999999999999999999", "-99999999999999999999999",
-    "3.9", "1e3", "0x1F", ";5"};
+const char* const kIntegerTexts[] = {"0",
+                                     "42",
+                                     "-42",
+                                     "+7",
+                                     "  \t\n\v\f\r12",
+                                     "12abc",
+                                     "abc",
+                                     "",
+                                     "-",
+                                     "+",
+                                     "+-1",
+                                     " - 1",
+                                     "007",
+                                     "2147483647",
+                                     "2147483648",
+                                     "-2147483648",
+                                     "-2147483649",
+                                     "4294967295",
+                                     "4294967296",
+                                     "4294967297",
+                                     "9223372036854775807",
+                                     "9223372036854775808",
+                                     "-9223372036854775808",
+                                     "-9223372036854775809",
+                                     "18446744073709551615",
+                                     "18446744073709551616",
+                                     "99999999999999999999999",
+                                     "-99999999999999999999999",
+                                     "3.9",
+                                     "1e3",
+                                     "0x1F",
+                                     ";5"};
 
 TEST(AtoiValue, MatchesTheCLibrary) {
     for (const char* text : kIntegerTexts) {
@@ -25,9 +51,13 @@ TEST(AtoiValue, MatchesTheCLibrary) {
     }
 }
 
-TEST(AtoiValue, ReadsUnsignedAllOnesAsMinusOne) { EXPECT_EQ(atoiValue("4294967295"), -1); }
+TEST(AtoiValue, ReadsUnsignedAllOnesAsMinusOne) {
+    EXPECT_EQ(atoiValue("4294967295"), -1);
+}
 
-TEST(AtoiValue, StopsAtTheEndOfTheView) { EXPECT_EQ(atoiValue(std::string_view("12345", 2)), 12); }
+TEST(AtoiValue, StopsAtTheEndOfTheView) {
+    EXPECT_EQ(atoiValue(std::string_view("12345", 2)), 12);
+}
 
 TEST(UnsignedDecimalValue, MatchesStrtoull) {
     for (const char* text : kIntegerTexts) {
@@ -53,11 +83,28 @@ std::string printfG12(double value) {
 }
 
 TEST(NumberTextOfDouble, MatchesPrintfWithPrecisionTwelve) {
-    const double values[] = {0.0,     -0.0,   0.1,          1.0 / 3.0,   2.0 / 3.0, 1e20,     -1e20, 1e-5, 1e-4,
-                             123456789012.0,  1234567890123.0,  999999999999.5,       0.000123456789012345,
-                             62.5e6,  48e-3,  5e-324,       1.7976931348623157e308,  -123.456,
-                             std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
-                             std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::quiet_NaN()};
+    const double values[] = {0.0,
+                             -0.0,
+                             0.1,
+                             1.0 / 3.0,
+                             2.0 / 3.0,
+                             1e20,
+                             -1e20,
+                             1e-5,
+                             1e-4,
+                             123456789012.0,
+                             1234567890123.0,
+                             999999999999.5,
+                             0.000123456789012345,
+                             62.5e6,
+                             48e-3,
+                             5e-324,
+                             1.7976931348623157e308,
+                             -123.456,
+                             std::numeric_limits<double>::infinity(),
+                             -std::numeric_limits<double>::infinity(),
+                             std::numeric_limits<double>::quiet_NaN(),
+                             -std::numeric_limits<double>::quiet_NaN()};
     for (const double value : values) {
         EXPECT_EQ(NumberText::ofDouble(value).view(), printfG12(value)) << value;
     }
@@ -75,5 +122,5 @@ TEST(NumberTextOfIntegers, WritesDecimals) {
     EXPECT_EQ(NumberText::ofUInt64(18446744073709551615ull).view(), "18446744073709551615");
 }
 
-}  // namespace
-}  // namespace kestrel
+} // namespace
+} // namespace kestrel

@@ -16,9 +16,9 @@
 #include "applet_on_board.h"
 #include "boardhw.h"
 #include "config/saved_parameters.h"
+#include "config_text_edits.h"
 #include "designrt.h"
 #include "params/parameter_ids.h"
-#include "config_text_edits.h"
 #include "scratch_dir.h"
 
 namespace kestrel {
@@ -183,7 +183,8 @@ TEST_F(ConfigOnApplet, WriteErrorsAfterTheFileIsCreatedAreNotReported) {
         SCOPED_TRACE(lutWriter ? "LUT writer" : "configuration save");
         const std::string file = path(lutWriter ? "full-lut.txt" : "full.scf");
         std::filesystem::create_symlink("/dev/full", file);
-        const int32_t result = lutWriter ? applet().setText(FG_LUT_SAVE_FILE, file.c_str()) : saveConfig(file);
+        const int32_t result =
+            lutWriter ? applet().setText(FG_LUT_SAVE_FILE, file.c_str()) : saveConfig(file);
         EXPECT_EQ(result, kOk);
         EXPECT_EQ(applet().lastError(), kOk);
         EXPECT_TRUE(std::filesystem::is_symlink(file));

@@ -11,9 +11,9 @@
 #include "config/config_file_parser.h"
 #include "config/saved_parameter_io.h"
 #include "config/saved_parameters.h"
+#include "config_text_edits.h"
 #include "params/parameter_value_block.h"
 #include "recording_handlers.h"
-#include "config_text_edits.h"
 #include "scratch_dir.h"
 
 namespace kestrel {

@@ -15,19 +15,17 @@
 #include <string>
 #include <vector>
 
+#include "api/error_codes.h"
 #include "applet_on_board.h"
 #include "grabhost5_host.h"
-#include "regiort.h"
-#include "api/error_codes.h"
 #include "params/parameter_ids.h"
+#include "regiort.h"
 
 namespace {
 
 using namespace kestrel::ids;
 
 using kestrel::test::AppletOnBoard;
-
-
 
 constexpr const char* kOffsetFileRegister = "Device1_Process0_Shading_ShadingBuffer_0_CoefficientFile 0";
 constexpr const char* kGainFileRegister = "Device1_Process0_Shading_ShadingBuffer_1_CoefficientFile 0";
@@ -219,7 +217,8 @@ TEST_F(CorrectionOnBoard, GainCorrectionModeSetsTheNormalizationValue) {
     EXPECT_EQ(applet().get<double>(FG_SHADING_GAIN_NORMALIZATION_VALUE), 1234.0);
     EXPECT_EQ(applet().set<uint32_t>(FG_SHADING_GAIN_CORRECTION_MODE, 4), kestrel::kErrOutOfRange);
     EXPECT_EQ(applet().set<double>(FG_SHADING_GAIN_NORMALIZATION_VALUE, 4095.5), kestrel::kErrOutOfRange);
-    EXPECT_EQ(applet().set<uint32_t>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD, 4096), kestrel::kErrOutOfRange);
+    EXPECT_EQ(applet().set<uint32_t>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD, 4096),
+              kestrel::kErrOutOfRange);
     EXPECT_EQ(applet().set<int32_t>(FG_SHADING_APPLY_SETTINGS, 0), kestrel::kErrOutOfRange);
     EXPECT_EQ(applet().get<uint32_t>(FG_SHADING_GAIN_CORRECTION_MODE), 3u);
 }
@@ -280,7 +279,8 @@ TEST_F(CorrectionOnBoard, NegativeMeanFailsTheApplyAndUploadsNothing) {
     ASSERT_EQ(applet().set<uint32_t>(FG_SHADING_GAIN_CORRECTION_MODE, 1), 0);
     const std::vector<uint8_t> black = {200, 200};
     const std::vector<uint8_t> gray = {100, 100};
-    EXPECT_EQ(applyWith(image("black.tif", 2, 1, black), image("gray.tif", 2, 1, gray)), kestrel::kErrOutOfRange);
+    EXPECT_EQ(applyWith(image("black.tif", 2, 1, black), image("gray.tif", 2, 1, gray)),
+              kestrel::kErrOutOfRange);
     EXPECT_EQ(boardCoefficients(BOARD_COEFFICIENT_OFFSET)[0], 0);
     EXPECT_EQ(boardText(kOffsetFileRegister), "");
     EXPECT_EQ(leftoverTempFiles(), 0u);

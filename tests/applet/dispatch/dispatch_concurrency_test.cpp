@@ -11,8 +11,8 @@
 #include <thread>
 #include <vector>
 
-#include "applet_on_board.h"
 #include "api/error_codes.h"
+#include "applet_on_board.h"
 #include "params/parameter_ids.h"
 
 namespace {
@@ -20,7 +20,6 @@ namespace {
 using namespace kestrel::ids;
 
 using kestrel::test::AppletOnBoard;
-
 
 constexpr int kThreads = 4;
 constexpr int kRounds = 400;
@@ -55,12 +54,14 @@ void mixedWork(AppletOnBoard& applet, int thread, int32_t ownId, Failures& failu
 
         uint32_t depth = 0;
         failures.check(exports.Fg_getParameterWithType(fg, FG_PIXELDEPTH, &depth, 0, 0) == 0 && depth == 12);
-        failures.check(exports.Fg_setParameterWithType(fg, FG_PIXELDEPTH, &depth, 0, 0) == kestrel::kErrNotAvailable);
+        failures.check(exports.Fg_setParameterWithType(fg, FG_PIXELDEPTH, &depth, 0, 0) ==
+                       kestrel::kErrNotAvailable);
         uint64_t dmas = ~uint64_t{0};
         failures.check(exports.Fg_getParameterWithType(fg, FG_NR_OF_DMAS, &dmas, 0, 4) == 0 && dmas == 1);
 
         char text[256] = "FG_HEIGHT";
-        failures.check(exports.Fg_getParameterWithType(fg, kestrel::ids::kDescriptionQuery, text, 0, 0) == 0 &&
+        failures.check(exports.Fg_getParameterWithType(fg, kestrel::ids::kDescriptionQuery, text, 0, 0) ==
+                           0 &&
                        std::strcmp(text, "Image height of the acquisition ROI.") == 0);
 
         // Sets of a parameter the other threads change too: valid values only, so every one succeeds.
@@ -100,7 +101,8 @@ TEST(DispatchConcurrency, DirectRegisterAccessFromSeveralThreadsKeepsWideAndNarr
     setenv("QUIL_ENABLE_DRA", "1", 1);
     AppletOnBoard applet;
     unsetenv("QUIL_ENABLE_DRA");
-    const int32_t wide = 1000000 + static_cast<int32_t>(applet.registerId("Device1_Process0_Timestamp_Preset_Value"));
+    const int32_t wide =
+        1000000 + static_cast<int32_t>(applet.registerId("Device1_Process0_Timestamp_Preset_Value"));
     const int32_t narrow =
         1000000 + static_cast<int32_t>(applet.registerId("Device1_Process0_Camera_FrameTimeout_Ticks"));
     Failures failures;
@@ -121,10 +123,12 @@ TEST(DispatchConcurrency, DirectRegisterAccessFromSeveralThreadsKeepsWideAndNarr
         readers.emplace_back([&] {
             while (!stop.load(std::memory_order_acquire)) {
                 uint64_t value = 0;
-                failures.check(applet.exports().Fg_getParameterWithType(applet.fg(), wide, &value, 0, 0) == 0);
+                failures.check(applet.exports().Fg_getParameterWithType(applet.fg(), wide, &value, 0, 0) ==
+                               0);
                 failures.check((value >> 24) == (value & 0xFFFFFF));
                 uint64_t small = ~uint64_t{0};
-                failures.check(applet.exports().Fg_getParameterWithType(applet.fg(), narrow, &small, 0, 3) == 0);
+                failures.check(applet.exports().Fg_getParameterWithType(applet.fg(), narrow, &small, 0, 3) ==
+                               0);
                 failures.check(small <= kRounds);
             }
         });

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "applet_on_board.h"
 #include "api/error_codes.h"
+#include "applet_on_board.h"
 #include "params/parameter_ids.h"
 
 namespace {
@@ -17,8 +17,6 @@ namespace {
 using namespace kestrel::ids;
 
 using kestrel::test::AppletOnBoard;
-
-
 
 class Dispatch : public ::testing::Test {
 protected:

@@ -15,19 +15,18 @@
 #include <string>
 #include <unistd.h>
 
-#include "boardhw.h"
-#include "device/register_map.h"
-#include "designrt.h"
-#include "grabhost5.hpp"
-#include "scoped_environment.h"
 #include "api/error_codes.h"
+#include "boardhw.h"
+#include "designrt.h"
+#include "device/register_map.h"
+#include "grabhost5.hpp"
 #include "params/parameter_ids.h"
+#include "scoped_environment.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using kestrel::test::ScopedEnvironment;
-
 
 // The 118 registers the applet resolves through the host by name, as the applet lists them.
 constexpr const char* kHostRegisterNames[] = {
@@ -127,7 +126,9 @@ protected:
         applet.reset();
         unsetenv("QUIL_ENABLE_DRA");
     }
-    int32_t idOf(const char* name) const { return kestrel::ids::kRegisterAccessBase + int32_t(applet->registerId(name)); }
+    int32_t idOf(const char* name) const {
+        return kestrel::ids::kRegisterAccessBase + int32_t(applet->registerId(name));
+    }
     uint64_t boardValue(const char* name) const {
         uint64_t value = 0;
         EXPECT_EQ(Board_ReadRegister(applet->board(), applet->registerId(name), &value), 0);
@@ -138,7 +139,8 @@ protected:
 };
 
 constexpr const char* k24Bit = "Device1_Process0_Camera_FrameTimeout_Ticks";
-constexpr const char* k32Bit = "Device1_Process1_Trigger_TriggerCam0_PulseFormGenerators_PulseFormGenerator0_Width_Width";
+constexpr const char* k32Bit =
+    "Device1_Process1_Trigger_TriggerCam0_PulseFormGenerators_PulseFormGenerator0_Width_Width";
 
 TEST_F(RegisterAccess, RegistersOfAtMost32BitsTakeAndGiveFourBytes) {
     for (const char* name : {k24Bit, k32Bit}) {

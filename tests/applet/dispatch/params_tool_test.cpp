@@ -76,7 +76,8 @@ TEST(KestrelParams, PrintsCategoriesFeaturesValuesRangesAndAccess) {
     EXPECT_TRUE(contains(run.output, "      FG_GRAY = 3  \"Gray 8bit\"\n")); // one entry per line
     EXPECT_TRUE(contains(run.output, "  RW  \""));
     // Categories stand on lines of their own, as their path, with the features indented below them.
-    EXPECT_TRUE(contains(run.output, "\nTrigger / Trigger Input / External\n  ")) << run.output.substr(0, 2000);
+    EXPECT_TRUE(contains(run.output, "\nTrigger / Trigger Input / External\n  "))
+        << run.output.substr(0, 2000);
     // The microsecond unit arrives as UTF-8.
     EXPECT_TRUE(contains(run.output, "\xC2\xB5s")) << "no µs unit";
 }

@@ -21,7 +21,6 @@ using namespace kestrel::ids;
 // The code a broken register answers in these tests; the board passes it on unchanged.
 inline constexpr int32_t kBrokenRegister = -7042;
 
-
 using NamedWrites = std::vector<std::pair<std::string, uint64_t>>;
 
 class PipelineOnBoard : public ::testing::Test {

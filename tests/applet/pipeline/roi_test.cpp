@@ -64,8 +64,11 @@ const GeometryRow kGeometryRows[] = {
      FG_WIDTH,
      2048,
      1024,
-     {designName(HostRegister::Buffer0DRAMA0XLength), designName(HostRegister::Buffer0DRAMA1XLength), designName(HostRegister::ShadingShadingBuffer0XLength), designName(HostRegister::ShadingShadingBuffer0UpdateROI),
-      designName(HostRegister::ShadingShadingBuffer1XLength), designName(HostRegister::ShadingShadingBuffer1UpdateROI)},
+     {designName(HostRegister::Buffer0DRAMA0XLength), designName(HostRegister::Buffer0DRAMA1XLength),
+      designName(HostRegister::ShadingShadingBuffer0XLength),
+      designName(HostRegister::ShadingShadingBuffer0UpdateROI),
+      designName(HostRegister::ShadingShadingBuffer1XLength),
+      designName(HostRegister::ShadingShadingBuffer1UpdateROI)},
      {2048, 2048, 512, 1, 512, 1},
      {1024, 1024, 256, 0, 256, 0},
      FG_XOFFSET,
@@ -74,8 +77,11 @@ const GeometryRow kGeometryRows[] = {
      FG_HEIGHT,
      100,
      1024,
-     {designName(HostRegister::Buffer0DRAMA0YLength), designName(HostRegister::Buffer0DRAMA1YLength), designName(HostRegister::ShadingShadingBuffer0YLength), designName(HostRegister::ShadingShadingBuffer0UpdateROI),
-      designName(HostRegister::ShadingShadingBuffer1YLength), designName(HostRegister::ShadingShadingBuffer1UpdateROI)},
+     {designName(HostRegister::Buffer0DRAMA0YLength), designName(HostRegister::Buffer0DRAMA1YLength),
+      designName(HostRegister::ShadingShadingBuffer0YLength),
+      designName(HostRegister::ShadingShadingBuffer0UpdateROI),
+      designName(HostRegister::ShadingShadingBuffer1YLength),
+      designName(HostRegister::ShadingShadingBuffer1UpdateROI)},
      {100, 100, 100, 1, 100, 1},
      {1024, 1024, 1024, 0, 1024, 0},
      FG_YOFFSET,
@@ -84,8 +90,11 @@ const GeometryRow kGeometryRows[] = {
      FG_XOFFSET,
      64,
      0,
-     {designName(HostRegister::Buffer0DRAMA0XOffset), designName(HostRegister::Buffer0DRAMA1XOffset), designName(HostRegister::ShadingShadingBuffer0XOffset), designName(HostRegister::ShadingShadingBuffer0UpdateROI),
-      designName(HostRegister::ShadingShadingBuffer1XOffset), designName(HostRegister::ShadingShadingBuffer1UpdateROI)},
+     {designName(HostRegister::Buffer0DRAMA0XOffset), designName(HostRegister::Buffer0DRAMA1XOffset),
+      designName(HostRegister::ShadingShadingBuffer0XOffset),
+      designName(HostRegister::ShadingShadingBuffer0UpdateROI),
+      designName(HostRegister::ShadingShadingBuffer1XOffset),
+      designName(HostRegister::ShadingShadingBuffer1UpdateROI)},
      {64, 64, 16, 1, 16, 1},
      {0, 0, 0, 0, 0, 0},
      FG_WIDTH,
@@ -95,8 +104,11 @@ const GeometryRow kGeometryRows[] = {
      FG_YOFFSET,
      5,
      0,
-     {designName(HostRegister::Buffer0DRAMA0YOffset), designName(HostRegister::Buffer0DRAMA1YOffset), designName(HostRegister::ShadingShadingBuffer0YOffset), designName(HostRegister::ShadingShadingBuffer0UpdateROI),
-      designName(HostRegister::ShadingShadingBuffer1YOffset), designName(HostRegister::ShadingShadingBuffer1UpdateROI)},
+     {designName(HostRegister::Buffer0DRAMA0YOffset), designName(HostRegister::Buffer0DRAMA1YOffset),
+      designName(HostRegister::ShadingShadingBuffer0YOffset),
+      designName(HostRegister::ShadingShadingBuffer0UpdateROI),
+      designName(HostRegister::ShadingShadingBuffer1YOffset),
+      designName(HostRegister::ShadingShadingBuffer1UpdateROI)},
      {5, 5, 5, 1, 5, 1},
      {0, 0, 0, 0, 0, 0},
      FG_HEIGHT,
@@ -114,7 +126,8 @@ protected:
 TEST_P(RegionGeometry, WritesBanksThenEachShadingBufferInOrder) {
     const GeometryRow& row = GetParam();
     std::vector<const char*> known = row.registers;
-    known.insert(known.end(), {designName(HostRegister::ShadingShadingBuffer0YLength), designName(HostRegister::ShadingShadingBuffer1YLength)});
+    known.insert(known.end(), {designName(HostRegister::ShadingShadingBuffer0YLength),
+                               designName(HostRegister::ShadingShadingBuffer1YLength)});
     NamedWrites expected;
     for (std::size_t i = 0; i < row.registers.size(); ++i)
         expected.emplace_back(row.registers[i], row.newContents[i]);

@@ -11,7 +11,8 @@ TEST_F(SimulatorParameters, Frequency40WithAccuracy25Writes7And16) {
     ASSERT_EQ(applet.set<double>(FG_GEN_FREQ, 20.0), 0);
     EXPECT_EQ(writesOf([&] { ASSERT_EQ(applet.set<double>(FG_GEN_FREQ, 40.0), 0); },
                        {designName(GeneratorRegister::Active), designName(GeneratorRegister::Passive)}),
-              (NamedWrites{{designName(GeneratorRegister::Active), 7}, {designName(GeneratorRegister::Passive), 16}}));
+              (NamedWrites{{designName(GeneratorRegister::Active), 7},
+                           {designName(GeneratorRegister::Passive), 16}}));
     EXPECT_EQ(u32(FG_GEN_ACTIVE), 8u);
     EXPECT_EQ(u32(FG_GEN_PASSIVE), 17u);
 }
@@ -56,10 +57,10 @@ TEST_F(SimulatorParameters, WidthAndLineGapWriteFourPixelPairCounts) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.value);
-        EXPECT_EQ(
-            writesOf([&] { ASSERT_EQ(applet.set<uint32_t>(row.id, row.value), 0); },
-                     {designName(GeneratorRegister::Width), designName(GeneratorRegister::LineWidth)}),
-            (NamedWrites{{designName(GeneratorRegister::Width), row.widthCount}, {designName(GeneratorRegister::LineWidth), row.lineWidthCount}}));
+        EXPECT_EQ(writesOf([&] { ASSERT_EQ(applet.set<uint32_t>(row.id, row.value), 0); },
+                           {designName(GeneratorRegister::Width), designName(GeneratorRegister::LineWidth)}),
+                  (NamedWrites{{designName(GeneratorRegister::Width), row.widthCount},
+                               {designName(GeneratorRegister::LineWidth), row.lineWidthCount}}));
         EXPECT_EQ(u32(FG_GEN_LINE_WIDTH), row.lineWidthPixels);
         ASSERT_EQ(applet.set<uint32_t>(FG_GEN_WIDTH, 1024), 0);
         ASSERT_EQ(applet.set<uint32_t>(FG_GEN_LINE_GAP, 4), 0);

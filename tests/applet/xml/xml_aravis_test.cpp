@@ -25,18 +25,35 @@ namespace {
 // "Trigger", whose own features follow their sub-categories, come after them; "Trigger Input" holds
 // nothing but sub-categories and is not listed, and the second "Statistics" shares the first.
 const std::vector<std::string>& treeRootOrder() {
-    static const std::vector<std::string> order{
-        "Miscellaneous", "CameraSimulator", "OutputFormat", "Processing",
-        "AppletProperties", "LookupTable", "NoiseFilter", "AutoShadingCorrection",
-        "ShadingCorrection", "ImageSelector", "Overflow", "Legacy",
-        "External", "SoftwareTrigger", "Statistics", "Sequencer",
-        "Queue", "PulseFormGenerator0", "PulseFormGenerator1", "PulseFormGenerator2",
-        "PulseFormGenerator3", "CCSignalMapping", "DigitalOutput", "OutputEvent",
-        "Trigger", "ROI", "CameraLink"
-    };
+    static const std::vector<std::string> order{"Miscellaneous",
+                                                "CameraSimulator",
+                                                "OutputFormat",
+                                                "Processing",
+                                                "AppletProperties",
+                                                "LookupTable",
+                                                "NoiseFilter",
+                                                "AutoShadingCorrection",
+                                                "ShadingCorrection",
+                                                "ImageSelector",
+                                                "Overflow",
+                                                "Legacy",
+                                                "External",
+                                                "SoftwareTrigger",
+                                                "Statistics",
+                                                "Sequencer",
+                                                "Queue",
+                                                "PulseFormGenerator0",
+                                                "PulseFormGenerator1",
+                                                "PulseFormGenerator2",
+                                                "PulseFormGenerator3",
+                                                "CCSignalMapping",
+                                                "DigitalOutput",
+                                                "OutputEvent",
+                                                "Trigger",
+                                                "ROI",
+                                                "CameraLink"};
     return order;
 }
-
 
 // A feature of the tree as the description publishes it, with its direct parent category.
 struct TreeFeature {

@@ -9,14 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "api/error_codes.h"
 #include "applet_on_board.h"
 #include "info/parameter_info_node.h"
-#include "api/error_codes.h"
 #include "params/parameter_ids.h"
 
 namespace kestrel {
 namespace {
-
 
 class XmlExport : public ::testing::Test {
 protected:

@@ -28,9 +28,7 @@ public:
     static CoefficientPlane fromElements(std::span<const uint16_t> elements);
 
     // Wrapped sensor coordinates.
-    uint16_t at(uint64_t sensorX, uint64_t sensorY) const {
-        return values_[index(sensorX, sensorY)];
-    }
+    uint16_t at(uint64_t sensorX, uint64_t sensorY) const { return values_[index(sensorX, sensorY)]; }
     void set(uint64_t sensorX, uint64_t sensorY, uint16_t value) { values_[index(sensorX, sensorY)] = value; }
 
     // Line y (0..4095) as 4096 contiguous elements.

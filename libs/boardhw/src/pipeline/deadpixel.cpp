@@ -114,8 +114,12 @@ KESTREL_VECTOR_CLONES void replaceRuns(uint16_t* line, const uint16_t* offsets, 
 
 } // namespace
 
-bool lineHasDefects(const uint16_t* offsets, size_t n) { return anyDefect(offsets, n); }
+bool lineHasDefects(const uint16_t* offsets, size_t n) {
+    return anyDefect(offsets, n);
+}
 
-void replaceDeadPixelsInLine(uint16_t* line, const uint16_t* offsets, size_t n) { replaceRuns(line, offsets, n); }
+void replaceDeadPixelsInLine(uint16_t* line, const uint16_t* offsets, size_t n) {
+    replaceRuns(line, offsets, n);
+}
 
 } // namespace kestrel::board

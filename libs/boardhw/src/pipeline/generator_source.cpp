@@ -14,8 +14,8 @@ uint32_t rollShift(uint64_t frameNumber, uint32_t roll) {
 
 } // namespace
 
-GeneratorSettings GeneratorSettings::fromWordCounts(uint32_t widthWords, uint32_t heightMinusOne, uint32_t tapMask,
-                                                    uint32_t roll) {
+GeneratorSettings GeneratorSettings::fromWordCounts(uint32_t widthWords, uint32_t heightMinusOne,
+                                                    uint32_t tapMask, uint32_t roll) {
     GeneratorSettings settings;
     settings.widthPixels = uint32_t(std::min<uint64_t>(uint64_t{widthWords} * 4, 0xFFFFFFFCu));
     settings.heightLines = heightMinusOne + 1; // 32-bit: 0xFFFFFFFF wraps to 0 lines

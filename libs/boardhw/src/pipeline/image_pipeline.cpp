@@ -10,7 +10,9 @@ ImagePipeline::ImagePipeline(std::unique_ptr<PixelPipeline> pixels) : pixels_(st
         throw std::invalid_argument("image pipeline needs a pixel pipeline");
 }
 
-void ImagePipeline::configure(const PipelineSettings& settings) { pixels_->configure(settings); }
+void ImagePipeline::configure(const PipelineSettings& settings) {
+    pixels_->configure(settings);
+}
 
 bool ImagePipeline::process(FrameView sensor, std::span<std::byte> out) {
     // Counted before the pixel work: a frame whose processing fails has still reached the selector.

@@ -37,13 +37,18 @@ namespace {
 constexpr size_t kBlock = 32;
 constexpr size_t kChunkPixels = 512;
 
-[[gnu::always_inline]] inline uint16_t min16(uint16_t a, uint16_t b) { return a < b ? a : b; }
-[[gnu::always_inline]] inline uint16_t max16(uint16_t a, uint16_t b) { return a < b ? b : a; }
+[[gnu::always_inline]] inline uint16_t min16(uint16_t a, uint16_t b) {
+    return a < b ? a : b;
+}
+[[gnu::always_inline]] inline uint16_t max16(uint16_t a, uint16_t b) {
+    return a < b ? b : a;
+}
 [[gnu::always_inline]] inline uint16_t median3(uint16_t a, uint16_t b, uint16_t c) {
     return max16(min16(a, b), min16(max16(a, b), c));
 }
 
-[[gnu::always_inline]] inline void sortColumn(const uint16_t* __restrict above, const uint16_t* __restrict centre,
+[[gnu::always_inline]] inline void sortColumn(const uint16_t* __restrict above,
+                                              const uint16_t* __restrict centre,
                                               const uint16_t* __restrict below, uint16_t* __restrict lo,
                                               uint16_t* __restrict mid, uint16_t* __restrict hi, size_t i) {
     const uint16_t t = min16(above[i], centre[i]);
@@ -54,7 +59,8 @@ constexpr size_t kChunkPixels = 512;
     hi[i] = max16(u, v);
 }
 
-[[gnu::always_inline]] inline void combineColumns(const uint16_t* __restrict lo, const uint16_t* __restrict mid,
+[[gnu::always_inline]] inline void combineColumns(const uint16_t* __restrict lo,
+                                                  const uint16_t* __restrict mid,
                                                   const uint16_t* __restrict hi, uint16_t* __restrict out,
                                                   size_t x) {
     const uint16_t largestLow = max16(max16(lo[x], lo[x + 1]), lo[x + 2]);
@@ -63,11 +69,9 @@ constexpr size_t kChunkPixels = 512;
     out[x] = median3(largestLow, middle, smallestHigh);
 }
 
-KESTREL_VECTOR_CLONES void sortColumns(const uint16_t* __restrict above,
-                                                           const uint16_t* __restrict centre,
-                                                           const uint16_t* __restrict below,
-                                                           uint16_t* __restrict lo, uint16_t* __restrict mid,
-                                                           uint16_t* __restrict hi, size_t columns) {
+KESTREL_VECTOR_CLONES void sortColumns(const uint16_t* __restrict above, const uint16_t* __restrict centre,
+                                       const uint16_t* __restrict below, uint16_t* __restrict lo,
+                                       uint16_t* __restrict mid, uint16_t* __restrict hi, size_t columns) {
     size_t i = 0;
     for (; i + kBlock <= columns; i += kBlock)
         for (size_t k = 0; k < kBlock; ++k)
@@ -76,10 +80,8 @@ KESTREL_VECTOR_CLONES void sortColumns(const uint16_t* __restrict above,
         sortColumn(above, centre, below, lo, mid, hi, i);
 }
 
-KESTREL_VECTOR_CLONES void combine(const uint16_t* __restrict lo,
-                                                       const uint16_t* __restrict mid,
-                                                       const uint16_t* __restrict hi, uint16_t* __restrict out,
-                                                       size_t n) {
+KESTREL_VECTOR_CLONES void combine(const uint16_t* __restrict lo, const uint16_t* __restrict mid,
+                                   const uint16_t* __restrict hi, uint16_t* __restrict out, size_t n) {
     size_t x = 0;
     for (; x + kBlock <= n; x += kBlock)
         for (size_t k = 0; k < kBlock; ++k)

@@ -18,7 +18,9 @@ namespace kestrel::board {
 Frame12 medianFilter(const Frame12& image);
 
 // Elements of scratch `medianLine` needs for a line of n pixels.
-constexpr size_t medianScratchElements(size_t n) { return 3 * (n + 2); }
+constexpr size_t medianScratchElements(size_t n) {
+    return 3 * (n + 2);
+}
 
 // One output line of n pixels from the three input lines around it. Each input line is padded:
 // elements [-1] and [n] must hold the replicated edge pixels. `out` must not overlap the inputs.

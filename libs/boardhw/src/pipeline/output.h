@@ -17,7 +17,9 @@ enum class OutputFormat {
     Gray16LeftAligned, // v << 4
 };
 
-constexpr size_t bytesPerPixel(OutputFormat format) { return format == OutputFormat::Gray8 ? 1 : 2; }
+constexpr size_t bytesPerPixel(OutputFormat format) {
+    return format == OutputFormat::Gray8 ? 1 : 2;
+}
 
 // 16-bit pixels are written in the host's byte order (little endian), rows packed.
 

@@ -26,7 +26,9 @@ enum class Stream : uint64_t { FixedPattern = 1, Noise = 2, HotPixel = 3, DeadPi
     return mix(seed ^ mix(uint64_t(stream) * 0xD1B54A32D192ED03ull + index));
 }
 
-constexpr double unit16(uint64_t bits) { return double(bits & 0xFFFF) / 65535.0; }
+constexpr double unit16(uint64_t bits) {
+    return double(bits & 0xFFFF) / 65535.0;
+}
 
 // Temporal noise is a 32-bit hash of (frame, pixel index): 32-bit lanes keep it cheap in vectors.
 // The sum of its four bytes is close enough to a normal for sensor noise, and bounded.
@@ -61,8 +63,8 @@ constexpr double kFramesPerTurn = 120.0;
 // count, with the same arithmetic for the tail.
 constexpr size_t kBlock = 32;
 
-[[gnu::always_inline]] inline uint16_t noisySample(uint16_t light, uint32_t index, uint32_t frameKey, float scale,
-                                                   uint16_t mask) {
+[[gnu::always_inline]] inline uint16_t noisySample(uint16_t light, uint32_t index, uint32_t frameKey,
+                                                   float scale, uint16_t mask) {
     const int32_t noise = centredByteSum(hash32(index ^ frameKey));
     float value = float(light) * float(1 / kLightScale) + float(noise) * scale + 0.5f;
     value = value < 0.0f ? 0.0f : value;
@@ -115,7 +117,8 @@ struct LineLight {
     return uint16_t(scaled < double(kLightMax) ? int32_t(scaled) : int32_t(kLightMax));
 }
 
-[[gnu::always_inline]] inline void lightPixel(const LineLight& l, size_t x, uint16_t* lit, uint16_t* underDisc) {
+[[gnu::always_inline]] inline void lightPixel(const LineLight& l, size_t x, uint16_t* lit,
+                                              uint16_t* underDisc) {
     const double light = l.flat + l.slope * double(x);
     const double dx = double(x) - l.centreX;
     const double vignetting = 1.0 - kVignetting * (dx * dx + l.dySquared) / l.halfDiagonalSquared;
@@ -128,8 +131,8 @@ struct LineLight {
 }
 
 // underDisc may be null (no disc in the scene).
-KESTREL_VECTOR_CLONES void lightLine(const LineLight& l, uint16_t* __restrict lit, uint16_t* __restrict underDisc,
-                                     size_t n) {
+KESTREL_VECTOR_CLONES void lightLine(const LineLight& l, uint16_t* __restrict lit,
+                                     uint16_t* __restrict underDisc, size_t n) {
     size_t x = 0;
     if (underDisc != nullptr) {
         for (; x + kBlock <= n; x += kBlock)
@@ -198,14 +201,15 @@ void SceneSource::prepareLight() {
             line.flat = kGradientLow + kGradientSpan * 0.35 * v;
             line.slope = w > 1 ? kGradientSpan * 0.65 / (w - 1) : 0.0;
         }
-        lightLine(line, lit_.data() + size_t{y} * width, synthetic ? underDisc_.data() + size_t{y} * width : nullptr,
-                  width);
+        lightLine(line, lit_.data() + size_t{y} * width,
+                  synthetic ? underDisc_.data() + size_t{y} * width : nullptr, width);
     }
 }
 
 void SceneSource::render(uint64_t frameNumber, Frame12& frame) const {
     frame.resize(settings_.widthPixels, settings_.heightLines);
-    const double angle = 2 * std::numbers::pi * double(frameNumber % uint64_t(kFramesPerTurn)) / kFramesPerTurn;
+    const double angle =
+        2 * std::numbers::pi * double(frameNumber % uint64_t(kFramesPerTurn)) / kFramesPerTurn;
     const double objectX = (settings_.widthPixels - 1.0) / 2 + 0.3 * settings_.widthPixels * std::cos(angle);
     const double objectY = (settings_.heightLines - 1.0) / 2 + 0.3 * settings_.heightLines * std::sin(angle);
     const auto frameKey = uint32_t(streamKey(settings_.seed, Stream::Noise, frameNumber));
@@ -217,7 +221,8 @@ void SceneSource::render(uint64_t frameNumber, Frame12& frame) const {
         frame.at(defect.x, defect.y) = defect.hot ? fullScale : 0;
 }
 
-void SceneSource::renderLine(uint32_t y, uint32_t frameKey, double objectX, double objectY, uint16_t* line) const {
+void SceneSource::renderLine(uint32_t y, uint32_t frameKey, double objectX, double objectY,
+                             uint16_t* line) const {
     const uint32_t width = settings_.widthPixels;
     const size_t first = size_t{y} * width;
     // The disc covers one run [discStart, discEnd) of the line, or none.

@@ -42,9 +42,9 @@ template <bool kOffsets, bool kGainLine>
 }
 
 template <bool kOffsets, bool kGainLine>
-[[gnu::always_inline]] inline void shadeKernel(const uint16_t* __restrict samples, const uint16_t* __restrict offsets,
-                                               const uint16_t* __restrict gains, uint16_t constantGain,
-                                               uint16_t* __restrict out, size_t n) {
+[[gnu::always_inline]] inline void
+shadeKernel(const uint16_t* __restrict samples, const uint16_t* __restrict offsets,
+            const uint16_t* __restrict gains, uint16_t constantGain, uint16_t* __restrict out, size_t n) {
     size_t x = 0;
     for (; x + kBlock <= n; x += kBlock) {
         for (size_t i = 0; i < kBlock; ++i)
@@ -56,25 +56,23 @@ template <bool kOffsets, bool kGainLine>
                                                kGainLine ? gains[x] : constantGain);
 }
 
-KESTREL_VECTOR_CLONES void shadeWithOffsetsAndGains(const uint16_t* samples,
-                                                                        const uint16_t* offsets,
-                                                                        const uint16_t* gains, uint16_t*out,
-                                                                        size_t n) {
+KESTREL_VECTOR_CLONES void shadeWithOffsetsAndGains(const uint16_t* samples, const uint16_t* offsets,
+                                                    const uint16_t* gains, uint16_t* out, size_t n) {
     shadeKernel<true, true>(samples, offsets, gains, 0, out, n);
 }
 
 KESTREL_VECTOR_CLONES void shadeWithOffsets(const uint16_t* samples, const uint16_t* offsets,
-                                                                uint16_t constantGain, uint16_t* out, size_t n) {
+                                            uint16_t constantGain, uint16_t* out, size_t n) {
     shadeKernel<true, false>(samples, offsets, nullptr, constantGain, out, n);
 }
 
-KESTREL_VECTOR_CLONES void shadeWithGains(const uint16_t* samples, const uint16_t* gains,
-                                                              uint16_t* out, size_t n) {
+KESTREL_VECTOR_CLONES void shadeWithGains(const uint16_t* samples, const uint16_t* gains, uint16_t* out,
+                                          size_t n) {
     shadeKernel<false, true>(samples, nullptr, gains, 0, out, n);
 }
 
-KESTREL_VECTOR_CLONES void shadeUniform(const uint16_t* samples, uint16_t constantGain,
-                                                            uint16_t* out, size_t n) {
+KESTREL_VECTOR_CLONES void shadeUniform(const uint16_t* samples, uint16_t constantGain, uint16_t* out,
+                                        size_t n) {
     shadeKernel<false, false>(samples, nullptr, nullptr, constantGain, out, n);
 }
 

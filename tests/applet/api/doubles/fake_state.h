@@ -83,14 +83,14 @@ typedef struct FakeState {
     int32_t hostLookupFailAt;    /* that call answers 0 */
     int32_t hostNameCount;
     char hostNames[FAKE_MAX_HOST_NAMES][96];
-    int32_t hostWriteCount;    /* Fg_setParameter and Fg_setParameterWithType calls */
-    int32_t hostWriteFailAt;   /* that call answers hostWriteFailCode */
+    int32_t hostWriteCount;  /* Fg_setParameter and Fg_setParameterWithType calls */
+    int32_t hostWriteFailAt; /* that call answers hostWriteFailCode */
     int32_t hostWriteFailCode;
     FakeHostWrite hostWrites[FAKE_MAX_HOST_WRITES];
-    int32_t designLookupCount;  /* DesignImage_GetRegisterId calls */
-    int32_t designLookupFailAt; /* that call answers 0 */
-    int32_t boardWriteCalls;    /* Board_WriteRegister calls, failed ones included */
-    int32_t boardWriteFailAt;   /* that call answers -1 */
+    int32_t designLookupCount;      /* DesignImage_GetRegisterId calls */
+    int32_t designLookupFailAt;     /* that call answers 0 */
+    int32_t boardWriteCalls;        /* Board_WriteRegister calls, failed ones included */
+    int32_t boardWriteFailAt;       /* that call answers -1 */
     int32_t boardFirstGeneratorSeq; /* callSequence of the first write to a simulator register */
 } FakeState;
 
