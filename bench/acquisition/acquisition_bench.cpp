@@ -6,27 +6,28 @@
 //
 // BM_GrabToFiles is what `kestrel grab --format tiff` does: the built-in scene, every correction,
 // the applet's default 8-bit output, each frame written as an uncompressed TIFF by a writer
-// thread while the board fills the next buffers of a small blocking ring.
+// thread (the tool's own frame writer) while the board fills the next buffers of a small blocking
+// ring.
 #include <benchmark/benchmark.h>
 
-#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <filesystem>
-#include <mutex>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "bench_targets.h"
+#include "frame_writer.h"
 #include "grabhost5.hpp"
 #include "regiort.h"
 
 namespace {
+
+using kestrel::tool::FrameFormat;
+using kestrel::tool::FrameWriter;
 
 constexpr int32_t FG_WIDTH = 100;
 constexpr int32_t FG_HEIGHT = 200;
@@ -206,79 +207,6 @@ void BM_MemcpyFrame(benchmark::State& state) {
     reportRates(state, 1, side);
 }
 
-// Frames handed from the acquiring thread to the writer thread, which writes each buffer as a
-// TIFF and gives it back to the board.
-class FrameWriter {
-public:
-    FrameWriter(CorrectedAcquisition& acquisition, std::filesystem::path dir, uint32_t side, uint32_t buffers)
-        : acquisition_(acquisition), dir_(std::move(dir)), side_(side), buffers_(buffers),
-          thread_([this] { run(); }) {}
-    ~FrameWriter() {
-        {
-            std::lock_guard lock(mutex_);
-            stopping_ = true;
-        }
-        changed_.notify_all();
-        thread_.join();
-    }
-    FrameWriter(const FrameWriter&) = delete;
-    FrameWriter& operator=(const FrameWriter&) = delete;
-
-    void write(uint64_t picture) {
-        {
-            std::lock_guard lock(mutex_);
-            queue_.push_back(picture);
-        }
-        changed_.notify_all();
-    }
-    // Waits until every queued frame is on disk; false if one failed.
-    bool drain() {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return queue_.empty() && !busy_; });
-        return !failed_;
-    }
-
-private:
-    void run() {
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            changed_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
-            if (queue_.empty())
-                return;
-            const uint64_t picture = queue_.front();
-            queue_.pop_front();
-            busy_ = true;
-            lock.unlock();
-            const bool ok = writeOne(picture);
-            lock.lock();
-            busy_ = false;
-            failed_ = failed_ || !ok;
-            changed_.notify_all();
-        }
-    }
-    bool writeOne(uint64_t picture) {
-        const auto index = uint32_t((picture - 1) % buffers_);
-        const void* pixels = gh5_memory_buffer(acquisition_.fg(), acquisition_.memory(), index);
-        char name[32];
-        std::snprintf(name, sizeof name, "frame_%02u.tif", unsigned(picture % 16));
-        const bool written = pixels != nullptr && ImageFile_Write((dir_ / name).c_str(), pixels,
-                                                                  int32_t(side_), int32_t(side_), 8, 1) == 0;
-        return gh5_buffer_release(acquisition_.fg(), 0, acquisition_.memory(), index) == GH5_OK && written;
-    }
-
-    CorrectedAcquisition& acquisition_;
-    std::filesystem::path dir_;
-    uint32_t side_;
-    uint32_t buffers_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<uint64_t> queue_;
-    bool busy_ = false;
-    bool failed_ = false;
-    bool stopping_ = false;
-    std::thread thread_;
-};
-
 void BM_GrabToFiles(benchmark::State& state) {
     constexpr uint32_t kRing = 4;
     constexpr uint64_t kFramesPerIteration = 8;
@@ -299,15 +227,22 @@ void BM_GrabToFiles(benchmark::State& state) {
             ++picture;
             if (x.Fg_getLastPicNumberBlockingEx(fg, picture, 0, 120, memory) < int64_t(picture))
                 return false;
-            writer.write(picture);
+            const auto index = uint32_t((picture - 1) % kRing);
+            char name[32];
+            std::snprintf(name, sizeof name, "frame_%02u.tif", unsigned(picture % 16));
+            writer.write({(dir / name).string(),
+                          {gh5_memory_buffer(fg, memory, index), side, side, 8},
+                          [fg, memory, index] { gh5_buffer_release(fg, 0, memory, index); }});
             return true;
         };
         if (!acquisition.ok() || x.Fg_AcquireEx(fg, 0, GH5_GRAB_INFINITE, GH5_ACQ_BLOCKING, memory) != 0) {
             state.SkipWithError("set-up refused");
         } else {
-            FrameWriter writer(acquisition, dir, side, kRing);
+            // The writer kestrel grab uses for TIFF: one thread, uncompressed files.
+            FrameWriter writer(FrameFormat::Tiff, 1);
             // The first frame reads the coefficients, starts the workers and prepares the scene.
-            bool ok = next(writer) && writer.drain();
+            bool ok = next(writer);
+            writer.drain();
             for (auto _ : state) {
                 for (uint64_t i = 0; ok && i < kFramesPerIteration; ++i)
                     ok = next(writer);
@@ -316,7 +251,9 @@ void BM_GrabToFiles(benchmark::State& state) {
                     break;
                 }
             }
-            ok = writer.drain() && ok;
+            writer.drain();
+            if (ok && !writer.failure().empty())
+                state.SkipWithError(writer.failure().c_str());
             state.counters["lost"] = double(x.Fg_getStatusEx(fg, GH5_STATUS_PICTURES_LOST, 0, 0, memory));
             x.Fg_stopAcquireEx(fg, 0, memory, GH5_STOP_ASYNC);
         }

@@ -78,7 +78,8 @@ constexpr const char* kSimulator =
     " --simulated-clock --set FG_GEN_ENABLE=1 --set FG_WIDTH=256 --set FG_HEIGHT=64 ";
 
 TEST_F(GrabTool, WritesEightBitPngFramesOfTheSimulatorPattern) {
-    const ToolRun run = kestrel("grab -n 3 -o " + directory.string() + kSimulator + "--set FG_GEN_ROLL=16");
+    const ToolRun run =
+        kestrel("grab -n 3 --format png -o " + directory.string() + kSimulator + "--set FG_GEN_ROLL=16");
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find("Frames received: 3"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("Frames lost: 0"), std::string::npos) << run.output;

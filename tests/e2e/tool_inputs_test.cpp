@@ -93,7 +93,7 @@ TEST_F(ToolInputs, LoadNamesEveryRefusedKeyAndMissingFileAndGrabWritesNothing) {
             << run.output;
         EXPECT_FALSE(contains(run.output, "loaded")) << run.output;
     }
-    EXPECT_FALSE(exists("frames/frame_0001.png"));
+    EXPECT_FALSE(exists("frames/frame_0001.tif"));
 }
 
 TEST_F(ToolInputs, FramesHaveTheGeometryAndDepthTheBoardDelivers) {

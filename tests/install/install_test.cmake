@@ -52,7 +52,7 @@ run("the find_package consumer" ${WORK_DIR}/cmake/consumer)
 expect_installed_applet("find_package")
 
 # The installed tool grabs a frame with no help from the environment.
-run("installed kestrel grab" ${prefix}/${BINDIR}/kestrel grab -n 1 -o ${WORK_DIR}/frames)
+run("installed kestrel grab" ${prefix}/${BINDIR}/kestrel grab -n 1 --format png -o ${WORK_DIR}/frames)
 if(NOT EXISTS ${WORK_DIR}/frames/frame_0001.png)
   message(FATAL_ERROR "the installed tool wrote no frame:\n${out}")
 endif()

@@ -86,7 +86,7 @@ TEST_F(KestrelCli, SettingsLastAcrossCommandsThroughTheConfigFile) {
     run = withConfig("params --changed FG_FORMAT");
     EXPECT_TRUE(contains(run.output, "FG_FORMAT = FG_GRAY16 (1) (default FG_GRAY (3))")) << run.output;
 
-    run = withConfig("grab -n 1 -o " + path("frames"));
+    run = withConfig("grab -n 1 --format png -o " + path("frames"));
     ASSERT_EQ(run.exitCode, 0) << run.output;
     const std::string frame = readFile(path("frames/frame_0001.png"));
     EXPECT_EQ(pngSize(frame), std::make_pair(256u, 64u));

@@ -1,15 +1,14 @@
 // kestrel events: the design's event names with their 64-bit masks, the mask of one name, or,
 // with --watch, the events as they fire during an acquisition.
 #include "command.h"
+#include "interrupt.h"
 #include "parameter_view.h"
 #include "suggest.h"
 
 #include "boardhw.h"
 #include "grabhost5.hpp"
 
-#include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <iomanip>
 #include <iostream>
@@ -30,11 +29,6 @@ struct Arguments {
 
 constexpr uint32_t kWatchBuffers = 4;
 constexpr uint32_t kPollMs = 100;
-
-std::atomic<bool> interrupted{false};
-extern "C" void onInterrupt(int) {
-    interrupted = true;
-}
 
 std::string hexMask(uint64_t mask) {
     std::ostringstream text;
@@ -89,13 +83,12 @@ int watch(Session& session, const Arguments& arguments) {
     if (const int32_t code = x.Fg_AcquireEx(fg, 0, GH5_GRAB_INFINITE, GH5_ACQ_STANDARD, memory.handle());
         code != 0)
         return fail("cannot start acquisition: " + codeText(code));
-    std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
+    const InterruptGuard interruptGuard;
 
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::seconds(arguments.timeoutSeconds);
     uint64_t printed = 0;
-    while (!interrupted && (arguments.count == 0 || printed < arguments.count) &&
+    while (!InterruptGuard::requested() && (arguments.count == 0 || printed < arguments.count) &&
            (arguments.timeoutSeconds == 0 || Clock::now() < deadline)) {
         const auto info = grabber.waitEvent(watched, kPollMs);
         if (!info)
@@ -113,8 +106,7 @@ int watch(Session& session, const Arguments& arguments) {
         }
     }
     x.Fg_stopAcquireEx(fg, 0, memory.handle(), GH5_STOP_ASYNC);
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    const bool interrupted = InterruptGuard::requested();
     std::cout << printed << (printed == 1 ? " event" : " events") << (interrupted ? ", interrupted" : "")
               << "\n";
     if (arguments.count != 0 && printed < arguments.count && !interrupted)

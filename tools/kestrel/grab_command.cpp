@@ -1,28 +1,31 @@
-// kestrel grab: acquires N frames with the applet on the board and writes them as PNG or TIFF
-// files, after an optional configuration file and NAME=VALUE settings.
+// kestrel grab: acquires N frames with the applet on the board and writes them as TIFF or PNG files
+// on writer threads while the board fills the next buffers of a small ring, after an optional
+// configuration file and NAME=VALUE settings.
 #include "command.h"
 #include "config_file.h"
-#include "file_checks.h"
+#include "frame_writer.h"
+#include "interrupt.h"
 #include "parameter_view.h"
 
 #include "boardhw.h"
-
 #include "grabhost5.hpp"
 #include "regiort.h"
 
 #include <png.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
+#include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <iomanip>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -32,61 +35,31 @@ namespace {
 struct Arguments {
     int64_t frames = 8;
     std::string directory = "frames";
-    std::string format = "png";
+    std::string format = "tiff";
     std::string configuration;
     std::vector<std::string> settings;
     std::vector<std::string> images;
+    std::string scene;
+    std::optional<double> softwareTriggerHz;
     bool simulatedClock = false;
     int timeoutSeconds = 10;
+    int64_t buffers = 4;
+    bool quiet = false;
+    bool stats = false;
 };
 
-// Bytes of all buffers together at most; larger grabs reuse a ring of fewer buffers.
-constexpr uint64_t kRingBytesLimit = uint64_t{1} << 30;
 // Frame numbers and file names keep their order up to here; more is a typing error.
 constexpr int64_t kMaxFrames = 1'000'000'000;
 constexpr int kMaxTimeoutSeconds = 86'400;
-
-// libpng reports errors through longjmp; this writer keeps that to one function.
-bool writePng(const std::string& path, const void* pixels, uint32_t width, uint32_t height, int bits) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr)
-        return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-    bool ok = false;
-    if (info != nullptr && setjmp(png_jmpbuf(png)) == 0) {
-        png_init_io(png, file);
-        png_set_IHDR(png, info, width, height, bits, PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE,
-                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-        png_set_compression_level(png, 1); // speed over size: frames arrive in real time
-        png_write_info(png, info);
-        if (bits == 16)
-            png_set_swap(png); // PNG stores big-endian samples; ours are in host (little) order
-        const auto* rows = static_cast<const png_byte*>(pixels);
-        const size_t stride = size_t{width} * (bits / 8);
-        for (uint32_t y = 0; y < height; ++y)
-            png_write_row(png, rows + y * stride);
-        png_write_end(png, nullptr);
-        ok = true;
-    }
-    png_destroy_write_struct(&png, info != nullptr ? &info : nullptr);
-    ok = std::fclose(file) == 0 && ok;
-    if (!ok)
-        std::remove(path.c_str());
-    return ok;
-}
-
-// "" or why the frame could not be written (the OS reason where there is one).
-std::string writeFrame(const Arguments& arguments, const std::string& path, const void* pixels,
-                       uint32_t width, uint32_t height, int bits) {
-    errno = 0;
-    const bool written = arguments.format == "tiff" ? ImageFile_Write(path.c_str(), pixels, int32_t(width),
-                                                                      int32_t(height), bits, 1) == 0
-                                                    : writePng(path, pixels, width, height, bits);
-    if (written)
-        return "";
-    return errno != 0 ? osReason(errno) : std::string("write failed");
-}
+constexpr int64_t kMaxBuffers = 1024;
+constexpr double kMinTriggerHz = 0.1;
+constexpr double kMaxTriggerHz = 10'000.0;
+// The flat field lights the optical centre at three quarters of full scale: bright enough for the
+// gray reference of a shading correction, with room for the gain to lift the vignetted corners.
+constexpr double kFlatFieldLevel = 3072.0;
+const std::map<std::string, int32_t> kScenes = {{"default", BOARD_SCENE_SYNTHETIC},
+                                                {"lens-cap", BOARD_SCENE_LENS_CAP},
+                                                {"flat-field", BOARD_SCENE_FLAT_FIELD}};
 
 // Width and height of an image file the camera can show; nothing when it cannot be read here.
 std::optional<std::pair<uint32_t, uint32_t>> imageSize(const std::string& path) {
@@ -105,38 +78,136 @@ std::optional<std::pair<uint32_t, uint32_t>> imageSize(const std::string& path) 
     return std::pair<uint32_t, uint32_t>{uint32_t(width), uint32_t(height)};
 }
 
-std::string frameFileName(const Arguments& arguments, uint64_t picture) {
+std::string frameFileName(const std::string& directory, FrameFormat format, uint64_t picture) {
     std::ostringstream name;
-    name << "frame_" << std::setw(4) << std::setfill('0') << picture
-         << (arguments.format == "tiff" ? ".tif" : ".png");
-    return (std::filesystem::path(arguments.directory) / name.str()).string();
+    name << "frame_" << std::setw(4) << std::setfill('0') << picture << frameExtension(format);
+    return (std::filesystem::path(directory) / name.str()).string();
 }
 
-void showProgress(uint64_t done, uint64_t total) {
-    constexpr int kBarWidth = 30;
-    const int filled = total == 0 ? kBarWidth : int(done * kBarWidth / total);
-    std::cerr << "\r[" << std::string(size_t(filled), '#') << std::string(size_t(kBarWidth - filled), ' ')
-              << "] " << done << "/" << total << std::flush;
-    if (done == total)
-        std::cerr << "\n";
+// A bar on standard error, redrawn in place; only on a terminal, so that logs get no carriage
+// returns.
+class Progress {
+public:
+    Progress(uint64_t total, bool quiet) : total_(total), shown_(!quiet && isatty(STDERR_FILENO) != 0) {}
+    void update(uint64_t done) {
+        if (!shown_)
+            return;
+        constexpr int kBarWidth = 30;
+        const int filled = int(done * kBarWidth / total_);
+        std::cerr << "\r[" << std::string(size_t(filled), '#') << std::string(size_t(kBarWidth - filled), ' ')
+                  << "] " << done << "/" << total_ << std::flush;
+        open_ = true;
+    }
+    void finish() {
+        if (open_)
+            std::cerr << "\n";
+        open_ = false;
+    }
+
+private:
+    uint64_t total_;
+    bool shown_;
+    bool open_ = false;
+};
+
+void printStats(uint64_t picture, const FrameImage& image) {
+    const size_t count = size_t(image.width) * image.height;
+    uint32_t low = UINT32_MAX, high = 0;
+    uint64_t sum = 0;
+    const auto scan = [&](const auto* samples) {
+        for (size_t i = 0; i < count; ++i) {
+            const uint32_t v = samples[i];
+            low = std::min(low, v);
+            high = std::max(high, v);
+            sum += v;
+        }
+    };
+    if (image.bits == 8)
+        scan(static_cast<const uint8_t*>(image.pixels));
+    else
+        scan(static_cast<const uint16_t*>(image.pixels));
+    std::cout << "frame " << picture << ": min " << low << " mean " << std::fixed << std::setprecision(1)
+              << double(sum) / double(count) << " max " << high << "\n";
+}
+
+// Software trigger pulses at a fixed rate on a thread of their own while the grab runs.
+class PulseTrain {
+public:
+    PulseTrain(const AppletParameters& parameters, double hz)
+        : parameters_(parameters),
+          id_(parameters.exports().Fg_getParameterIdByName(parameters.fg(), "FG_SENDSOFTWARETRIGGER")),
+          period_(std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / hz))),
+          thread_([this] { run(); }) {}
+    ~PulseTrain() {
+        stop_.store(true);
+        thread_.join();
+    }
+    PulseTrain(const PulseTrain&) = delete;
+    PulseTrain& operator=(const PulseTrain&) = delete;
+
+    uint64_t sent() const { return sent_.load(); }
+    uint64_t refused() const { return refused_.load(); }
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    void run() {
+        auto next = Clock::now();
+        while (!stop_.load()) {
+            uint32_t one = 1;
+            const int32_t code =
+                parameters_.exports().Fg_setParameterWithType(parameters_.fg(), id_, &one, 0, 0);
+            (code == 0 ? sent_ : refused_).fetch_add(1);
+            next += period_;
+            // Short steps, so that a slow rate does not hold up the end of the grab.
+            while (!stop_.load() && Clock::now() < next)
+                std::this_thread::sleep_for(
+                    std::min<Clock::duration>(next - Clock::now(), std::chrono::milliseconds(20)));
+        }
+    }
+
+    const AppletParameters& parameters_;
+    int32_t id_;
+    Clock::duration period_;
+    std::atomic<bool> stop_{false};
+    std::atomic<uint64_t> sent_{0};
+    std::atomic<uint64_t> refused_{0};
+    std::thread thread_;
+};
+
+// Waits for picture in steps of a second so that Ctrl-C is seen; the picture number, or a code.
+int64_t waitForPicture(const Gh5AppletExports& x, void* fg, uint64_t picture, const gh5::Memory& memory,
+                       int timeoutSeconds) {
+    for (int waited = 0;; ++waited) {
+        const int64_t last = x.Fg_getLastPicNumberBlockingEx(fg, picture, 0, 1, memory.handle());
+        if (last != GH5_ERR_TIMEOUT || InterruptGuard::requested() || waited + 1 >= timeoutSeconds)
+            return last;
+    }
+}
+
+// The camera's images instead of its scene; "" or why they were refused.
+std::string attachImages(gh5::Board& board, const std::vector<std::string>& images) {
+    if (images.empty())
+        return "";
+    std::vector<const char*> paths;
+    for (const std::string& image : images)
+        paths.push_back(image.c_str());
+    if (const int32_t code = gh5_camera_attach_images(board.get(), paths.data(), uint32_t(paths.size()));
+        code != GH5_OK)
+        return "camera images: " + codeText(code) + ": " + gh5_error_detail();
+    return "";
 }
 
 int runGrab(const ToolOptions& options, const Arguments& arguments) {
     if (arguments.format != "png" && arguments.format != "tiff")
         throw UsageError("--format is png or tiff, not " + arguments.format);
+    const FrameFormat format = arguments.format == "tiff" ? FrameFormat::Tiff : FrameFormat::Png;
     if (arguments.simulatedClock)
         gh5_clock_select(GH5_CLOCK_SIMULATED);
 
     gh5::Board board = gh5::Board::open(options.board);
-    if (!arguments.images.empty()) {
-        std::vector<const char*> paths;
-        for (const std::string& image : arguments.images)
-            paths.push_back(image.c_str());
-        if (const int32_t code =
-                gh5_camera_attach_images(board.get(), paths.data(), static_cast<uint32_t>(paths.size()));
-            code != GH5_OK)
-            return fail("camera images: " + codeText(code) + ": " + gh5_error_detail());
-    }
+    if (const std::string problem = attachImages(board, arguments.images); !problem.empty())
+        return fail(problem);
     gh5::Grabber grabber = gh5::Grabber::create(board, options.applet);
     const AppletParameters parameters(grabber);
     const Gh5AppletExports& x = grabber.exports();
@@ -144,17 +215,26 @@ int runGrab(const ToolOptions& options, const Arguments& arguments) {
     loadConfigOption(options, grabber, true);
     if (!arguments.configuration.empty())
         loadConfiguration(parameters, arguments.configuration);
+    if (arguments.softwareTriggerHz)
+        for (const char* setting : {"FG_AREATRIGGERMODE=ATM_SOFTWARE", "FG_TRIGGERSTATE=TS_ACTIVE"})
+            if (const int exitCode = applySetting(parameters, setting); exitCode != kExitOk)
+                return exitCode;
     for (const std::string& setting : arguments.settings)
         if (const int exitCode = applySetting(parameters, setting); exitCode != kExitOk)
             return exitCode;
+    if (!arguments.scene.empty())
+        if (const int32_t code =
+                Board_SetCameraScene(board.device(), kScenes.at(arguments.scene), kFlatFieldLevel);
+            code != BOARD_OK)
+            return fail("--scene " + arguments.scene + ": " + codeText(code));
 
     // What the board delivers, whatever the parameters claim.
-    BoardImageFormat format{};
-    if (const int32_t code = Board_GetImageFormat(board.device(), &format); code != BOARD_OK)
+    BoardImageFormat delivered{};
+    if (const int32_t code = Board_GetImageFormat(board.device(), &delivered); code != BOARD_OK)
         return fail("image format: " + codeText(code));
-    const uint32_t width = format.widthPixels;
-    const uint32_t height = format.heightLines;
-    const int bits = int(format.bitsPerPixel);
+    const uint32_t width = delivered.widthPixels;
+    const uint32_t height = delivered.heightLines;
+    const int bits = int(delivered.bitsPerPixel);
     const uint64_t frameBytes = uint64_t{width} * height * uint64_t(bits / 8);
     if (frameBytes == 0)
         return fail("the window is empty");
@@ -166,64 +246,96 @@ int runGrab(const ToolOptions& options, const Arguments& arguments) {
                         std::to_string(width) + " x " + std::to_string(height) +
                         "; set FG_WIDTH and FG_HEIGHT to the images' size");
     }
-    const uint32_t ring = uint32_t(
-        std::clamp<uint64_t>(std::min(uint64_t(arguments.frames), kRingBytesLimit / frameBytes), 2, 1024));
     std::error_code error;
     std::filesystem::create_directories(arguments.directory, error);
     if (error)
         return fail("cannot create " + arguments.directory + ": " + error.message());
 
-    gh5::Memory memory(grabber, ring, frameBytes);
-    const auto started = std::chrono::steady_clock::now();
-    if (const int32_t code =
-            x.Fg_AcquireEx(fg, 0, uint64_t(arguments.frames), GH5_ACQ_STANDARD, memory.handle());
-        code != 0)
-        return fail("starting acquisition: " + codeText(code));
-
-    uint64_t received = 0;
-    uint64_t lost = 0;
-    auto lastArrival = started;
     const uint64_t total = uint64_t(arguments.frames);
-    for (uint64_t picture = 1; picture <= total; ++picture) {
-        const int64_t last =
-            x.Fg_getLastPicNumberBlockingEx(fg, picture, 0, arguments.timeoutSeconds, memory.handle());
-        if (last < 0) {
-            x.Fg_stopAcquireEx(fg, 0, memory.handle(), GH5_STOP_ASYNC);
-            return fail("waiting for frame " + std::to_string(picture) + ": " + codeText(int32_t(last)));
-        }
-        lastArrival = std::chrono::steady_clock::now();
-        // A picture whose buffer the ring has already reused is gone.
-        if (uint64_t(last) - picture >= ring) {
-            ++lost;
-            showProgress(picture, total);
-            continue;
-        }
-        const void* pixels = memory.buffer(uint32_t((picture - 1) % ring));
-        if (const std::string reason =
-                writeFrame(arguments, frameFileName(arguments, picture), pixels, width, height, bits);
-            !reason.empty()) {
-            x.Fg_stopAcquireEx(fg, 0, memory.handle(), GH5_STOP_ASYNC);
-            return fail("cannot write " + frameFileName(arguments, picture) + ": " + reason);
-        }
-        // Overwritten while it was being written: the file may mix two frames.
-        if (uint64_t(x.Fg_getLastPicNumberEx(fg, 0, memory.handle())) - picture >= ring)
-            ++lost;
-        else
-            ++received;
-        showProgress(picture, total);
+    const auto ring =
+        uint32_t(std::clamp<uint64_t>(uint64_t(arguments.buffers), 2, std::max<uint64_t>(total, 2)));
+    gh5::Memory memory(grabber, ring, frameBytes);
+    const InterruptGuard interruptGuard;
+    // The ring holds the board back while the writers are behind: nothing is overwritten while it
+    // is written, and what the board cannot keep is counted as lost.
+    if (const int32_t code = x.Fg_AcquireEx(fg, 0, total, GH5_ACQ_BLOCKING, memory.handle()); code != 0)
+        return fail("starting acquisition: " + codeText(code));
+    const auto started = std::chrono::steady_clock::now();
+    std::optional<PulseTrain> pulses;
+    // A slow pulse rate stretches the wait for each frame by one period.
+    int timeoutSeconds = arguments.timeoutSeconds;
+    if (arguments.softwareTriggerHz) {
+        pulses.emplace(parameters, *arguments.softwareTriggerHz);
+        timeoutSeconds += int(1.0 / *arguments.softwareTriggerHz) + 1;
     }
-    const double seconds = std::chrono::duration<double>(lastArrival - started).count();
+
+    Progress progress(total, arguments.quiet);
+    std::string failure;
+    uint64_t received = 0;
+    // PNG compresses on both cores; uncompressed TIFF waits for the disk, and one writer is enough.
+    FrameWriter writer(format, format == FrameFormat::Png ? 2 : 1);
+    Gh5Grabber* record = grabber.record();
+    const uint64_t memoryHandle = memory.handle();
+    for (uint64_t picture = 1; picture <= total && !InterruptGuard::requested(); ++picture) {
+        const int64_t last = waitForPicture(x, fg, picture, memory, timeoutSeconds);
+        if (InterruptGuard::requested())
+            break;
+        if (last < 0) {
+            failure = "waiting for frame " + std::to_string(picture) + ": " + codeText(int32_t(last));
+            break;
+        }
+        if (failure = writer.failure(); !failure.empty())
+            break;
+        ++received;
+        const auto index = uint32_t((picture - 1) % ring);
+        const FrameImage image{memory.buffer(index), width, height, bits};
+        if (arguments.stats)
+            printStats(picture, image);
+        // The buffer goes back to the board once its file is whole; after a stop there is no
+        // acquisition to give it to, which the release then only reports.
+        writer.write({frameFileName(arguments.directory, format, picture), image,
+                      [record, memoryHandle, index] { gh5_buffer_release(record, 0, memoryHandle, index); }});
+        progress.update(picture);
+    }
+    std::string pulseSummary;
+    if (pulses) {
+        pulseSummary = "Software pulses: " + std::to_string(pulses->sent()) + " sent, " +
+                       std::to_string(pulses->refused()) + " refused\n";
+        if (pulses->refused() != 0)
+            std::cerr << "kestrel: warning: the trigger refused pulses while it was busy with the one "
+                         "before; frames come at most as fast as the camera makes them (a lower "
+                         "--software-trigger rate)\n";
+    }
+    pulses.reset();
+    // Cut short, the board is stopped first so that it lets go of the ring; the writers then finish
+    // the frames they hold, before the buffers go.
+    if (received < total)
+        x.Fg_stopAcquireEx(fg, 0, memory.handle(), GH5_STOP_ASYNC);
+    writer.drain();
+    if (failure.empty())
+        failure = writer.failure();
+    progress.finish();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const int64_t lost = x.Fg_getStatusEx(fg, GH5_STATUS_PICTURES_LOST, 0, 0, memory.handle());
+    if (received == total)
+        x.Fg_stopAcquireEx(fg, 0, memory.handle(), GH5_STOP_ASYNC);
+    const uint64_t written = writer.written();
+    if (InterruptGuard::requested())
+        std::cout << "Grab interrupted after " << written << " frames\n";
     std::cout << "Frames received: " << received << "\n"
-              << "Frames lost: " << lost << "\n"
-              << "Frame rate: " << std::fixed << std::setprecision(1)
-              << (seconds > 0 ? double(arguments.frames) / seconds : 0.0) << " frames/s\n"
-              << "Written to " << arguments.directory << " (" << width << " x " << height << ", " << bits
-              << "-bit " << arguments.format << ")\n";
-    return kExitOk;
+              << "Frames lost: " << std::max<int64_t>(lost, 0) << "\n";
+    std::cout << pulseSummary;
+    std::cout << "Frame rate: " << std::fixed << std::setprecision(1)
+              << (seconds > 0 ? double(written) / seconds : 0.0) << " frames/s\n"
+              << "Written to " << arguments.directory << " (" << written << " frames, " << width << " x "
+              << height << ", " << bits << "-bit " << arguments.format << ")\n";
+    if (!failure.empty())
+        return fail(failure);
+    return InterruptGuard::requested() ? kExitInterrupted : kExitOk;
 }
 
 const CommandRegistrar registrar{Command{
-    "grab", "acquire frames and write them as PNG or TIFF files",
+    "grab", "acquire frames and write them as TIFF or PNG files",
     [](CLI::App& sub, const ToolOptions& options) {
         auto arguments = std::make_shared<Arguments>();
         sub.add_option("-n,--frames", arguments->frames, "number of frames")
@@ -231,16 +343,32 @@ const CommandRegistrar registrar{Command{
             ->capture_default_str();
         sub.add_option("-o,--output", arguments->directory, "directory for the frames")
             ->capture_default_str();
-        sub.add_option("--format", arguments->format, "png or tiff")->capture_default_str();
+        sub.add_option("--format", arguments->format, "tiff (uncompressed, fast) or png (compressed)")
+            ->capture_default_str();
+        sub.add_option("--buffers", arguments->buffers, "buffers in the acquisition ring, 2 .. 1024")
+            ->check(CLI::Range(int64_t{2}, kMaxBuffers))
+            ->capture_default_str();
         sub.add_option("--load", arguments->configuration, "configuration file loaded first");
-        sub.add_option("--images", arguments->images,
-                       "PNG or TIFF files the camera shows in turn instead of its built-in scene");
+        auto* images =
+            sub.add_option("--images", arguments->images,
+                           "PNG or TIFF files the camera shows in turn instead of its built-in scene");
+        sub.add_option("--scene", arguments->scene,
+                       "what the virtual camera looks at: default, lens-cap (black reference) or flat-field "
+                       "(gray reference, three quarters of full scale at the centre)")
+            ->check(CLI::IsMember({"default", "lens-cap", "flat-field"}))
+            ->excludes(images);
         sub.add_option("--set", arguments->settings, "NAME=VALUE settings applied after loading, in order");
+        sub.add_option("--software-trigger", arguments->softwareTriggerHz,
+                       "expose on software trigger pulses sent at this rate, 0.1 .. 10000 Hz")
+            ->check(CLI::Range(kMinTriggerHz, kMaxTriggerHz));
         sub.add_flag("--simulated-clock", arguments->simulatedClock,
                      "deliver frames as fast as they are made instead of at the camera's rate");
-        sub.add_option("--timeout", arguments->timeoutSeconds, "seconds to wait for each frame")
+        sub.add_option("--timeout", arguments->timeoutSeconds, "seconds to wait for each frame, 1 .. 86400")
             ->check(CLI::Range(1, kMaxTimeoutSeconds))
             ->capture_default_str();
+        sub.add_flag("-q,--quiet", arguments->quiet,
+                     "no progress bar (it is only drawn on a terminal anyway)");
+        sub.add_flag("--stats", arguments->stats, "print the minimum, mean and maximum of every frame");
         return std::function<int()>([&options, arguments] { return runGrab(options, *arguments); });
     }}};
 
