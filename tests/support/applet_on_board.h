@@ -41,8 +41,9 @@ inline int32_t pictureWaitSeconds() {
 
 class AppletOnBoard {
 public:
-    AppletOnBoard()
-        : board_(gh5::Board::open(0)), grabber_(gh5::Grabber::create(board_, "Kestrel12")),
+    // `applet`: the library's name, or its path (see gh5_applet_open).
+    explicit AppletOnBoard(const std::string& applet = "Kestrel12")
+        : board_(gh5::Board::open(0)), grabber_(gh5::Grabber::create(board_, applet)),
           design_(DesignImage_OpenFile(KESTREL_LIB_DIR "/Kestrel12.hap", 2626, 1)) {}
     // The applet goes first, then the board.
     ~AppletOnBoard() {

@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <string>
 
+#include "applet_export_names.h"
 #include "doubles/fake_state.h"
+#include "grabhost5.h"
 #include "scoped_environment.h"
 
 namespace kestrel::test {
@@ -20,39 +22,7 @@ struct HostRecord {
     uint64_t hostData = 0xfeedfacecafebeefull;
 };
 
-struct AppletExports {
-    void* (*Std_entry)(void*, int32_t*, int32_t);
-    int32_t (*Info)(int32_t, uint32_t, uint32_t, void*, void*);
-    int32_t (*Fg_setParameterWithType)(void*, int32_t, const void*, uint32_t, int32_t);
-    int32_t (*Fg_getParameterWithType)(void*, int32_t, void*, uint32_t, int32_t);
-    int32_t (*Fg_getParameterIdByName)(void*, const char*);
-    const char* (*Fg_getParameterName)(void*, int32_t);
-    int32_t (*Fg_getParameterId)(void*, int32_t);
-    int32_t (*Fg_getNrOfParameter)(void*);
-    uint64_t (*Fg_getEventMask)(void*, const char*);
-    const char* (*Fg_getEventName)(void*, uint64_t);
-    int32_t (*Fg_saveConfig)(void*, const char*);
-    int32_t (*Fg_loadConfig)(void*, const char*);
-    int32_t (*Fg_getParameterInfoXML)(void*, int32_t, char*, uint64_t*);
-    void* (*Fg_getParameterInfo)(void*, int32_t);
-    void* (*Fg_AllocShading)(void*, int32_t, int32_t);
-    int32_t (*Fg_FreeShading)(void*, void*);
-    int32_t (*Shad_SetSubValueLine)(void*, void*, int32_t, int32_t, float);
-    int32_t (*Shad_SetMultValueLine)(void*, void*, int32_t, int32_t, float);
-    int32_t (*Shad_SetFixedPatternNoiseLine)(void*, void*, int32_t, int32_t, int32_t);
-    int32_t (*Shad_GetMaxLine)(void*, void*);
-    int32_t (*Shad_GetAccess)(void*, void*);
-    int32_t (*Shad_FreeAccess)(void*, void*);
-    int32_t (*Shad_WriteActLine)(void*, void*, int32_t);
-    int32_t (*Fg_getAppletId)(void*, uint64_t);
-    int64_t (*Fg_getStatusEx)(void*, int32_t, uint64_t, uint32_t, uint64_t);
-    int32_t (*Fg_AcquireEx)(void*, int32_t, uint64_t, int32_t, uint64_t);
-    int32_t (*Fg_stopAcquireEx)(void*, uint32_t, uint64_t, int32_t);
-    int64_t (*Fg_getLastPicNumberEx)(void*, uint32_t, uint64_t);
-    int64_t (*Fg_getLastPicNumberBlockingEx)(void*, uint64_t, uint32_t, int32_t, uint64_t);
-    int32_t (*Fg_getLastErrorNumber)(void*);
-    int32_t (*Fg_FreeGrabber)(void*);
-};
+using AppletExports = Gh5AppletExports;
 
 // One fake board directory; the test doubles' shared record is reset on load.
 class AppletUnderTest {
@@ -63,7 +33,13 @@ public:
             ADD_FAILURE() << "cannot load the applet: " << dlerror();
             return;
         }
-        bindExports();
+        // Gh5AppletExports is the exports' pointers in the order of their names, nothing else.
+        const auto names = appletExportNames();
+        static_assert(sizeof(AppletExports) == 31 * sizeof(void*));
+        auto* slots = reinterpret_cast<void**>(&exports_);
+        for (std::size_t i = 0; i < names.size(); ++i)
+            if ((slots[i] = dlsym(library_, names[i].c_str())) == nullptr)
+                ADD_FAILURE() << "the applet does not export " << names[i];
         void* board = dlopen((directory_ + "/libboardhw.so").c_str(), RTLD_NOW | RTLD_NOLOAD);
         if (board == nullptr) {
             ADD_FAILURE() << "the fake board library is not the applet's board library";
@@ -101,48 +77,6 @@ public:
     }
 
 private:
-    template <typename Function> void bind(Function& entry, const char* name) {
-        entry = reinterpret_cast<Function>(dlsym(library_, name));
-        if (entry == nullptr)
-            ADD_FAILURE() << "the applet does not export " << name;
-    }
-
-    void bindExports() {
-#define KESTREL_BIND(name) bind(exports_.name, #name)
-        KESTREL_BIND(Std_entry);
-        KESTREL_BIND(Info);
-        KESTREL_BIND(Fg_setParameterWithType);
-        KESTREL_BIND(Fg_getParameterWithType);
-        KESTREL_BIND(Fg_getParameterIdByName);
-        KESTREL_BIND(Fg_getParameterName);
-        KESTREL_BIND(Fg_getParameterId);
-        KESTREL_BIND(Fg_getNrOfParameter);
-        KESTREL_BIND(Fg_getEventMask);
-        KESTREL_BIND(Fg_getEventName);
-        KESTREL_BIND(Fg_saveConfig);
-        KESTREL_BIND(Fg_loadConfig);
-        KESTREL_BIND(Fg_getParameterInfoXML);
-        KESTREL_BIND(Fg_getParameterInfo);
-        KESTREL_BIND(Fg_AllocShading);
-        KESTREL_BIND(Fg_FreeShading);
-        KESTREL_BIND(Shad_SetSubValueLine);
-        KESTREL_BIND(Shad_SetMultValueLine);
-        KESTREL_BIND(Shad_SetFixedPatternNoiseLine);
-        KESTREL_BIND(Shad_GetMaxLine);
-        KESTREL_BIND(Shad_GetAccess);
-        KESTREL_BIND(Shad_FreeAccess);
-        KESTREL_BIND(Shad_WriteActLine);
-        KESTREL_BIND(Fg_getAppletId);
-        KESTREL_BIND(Fg_getStatusEx);
-        KESTREL_BIND(Fg_AcquireEx);
-        KESTREL_BIND(Fg_stopAcquireEx);
-        KESTREL_BIND(Fg_getLastPicNumberEx);
-        KESTREL_BIND(Fg_getLastPicNumberBlockingEx);
-        KESTREL_BIND(Fg_getLastErrorNumber);
-        KESTREL_BIND(Fg_FreeGrabber);
-#undef KESTREL_BIND
-    }
-
     std::string directory_;
     void* library_ = nullptr;
     AppletExports exports_{};

@@ -4,17 +4,13 @@
 // leaves or, where a setter failed, the value staged from the file; the two parameters applied
 // without staging hold the clean load's or their previous value. The two saved values computed
 // from the board are left out.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
+#include <tuple>
 
 #include "applet_under_test.h"
 
@@ -23,18 +19,6 @@ using kestrel::test::HostRecord;
 
 namespace {
 
-// Key to value text of a saved configuration's lines.
-std::map<std::string, std::string> savedValues(const std::filesystem::path& file) {
-    std::map<std::string, std::string> values;
-    std::ifstream in(file);
-    for (std::string line; std::getline(in, line);) {
-        const std::size_t equals = line.find('=');
-        if (equals != std::string::npos)
-            values[line.substr(0, equals)] = line.substr(equals + 1);
-    }
-    return values;
-}
-
 class ConfigLoadUnderFaults : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -42,9 +26,8 @@ protected:
         char pattern[] = "/tmp/kestrel-load-faults-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         directory = pattern;
-        FakeState& s = applet.state();
-        s.hostResolveAllNames = 1;
-        s.hostWriteFailCode = -4242;
+        applet.state().hostResolveAllNames = 1;
+        applet.state().hostWriteFailCode = -4242;
         ASSERT_EQ(applet.create(record), 0);
     }
     void TearDown() override {
@@ -54,9 +37,19 @@ protected:
     }
 
     std::string path(const char* name) const { return (directory / name).string(); }
-    int32_t id(const char* name) { return applet.api().Fg_getParameterIdByName(&record, name); }
     template <class T> void set(const char* name, T value) {
-        ASSERT_EQ(applet.api().Fg_setParameterWithType(&record, id(name), &value, 0, 0), 0) << name;
+        const int32_t id = applet.api().Fg_getParameterIdByName(&record, name);
+        ASSERT_EQ(applet.api().Fg_setParameterWithType(&record, id, &value, 0, 0), 0) << name;
+    }
+    // Key to value text of the configuration saved now.
+    std::map<std::string, std::string> saved(const char* name) {
+        EXPECT_EQ(applet.api().Fg_saveConfig(&record, path(name).c_str()), 0);
+        std::map<std::string, std::string> values;
+        std::ifstream in(path(name));
+        for (std::string line; std::getline(in, line);)
+            if (const std::size_t equals = line.find('='); equals != std::string::npos)
+                values[line.substr(0, equals)] = line.substr(equals + 1);
+        return values;
     }
 
     AppletUnderTest applet{KESTREL_FAKE_APPLET_DIR};
@@ -68,48 +61,45 @@ protected:
 
 TEST_F(ConfigLoadUnderFaults, EachWriteOfTheLoadFailing) {
     const auto& api = applet.api();
-    ASSERT_EQ(api.Fg_saveConfig(&record, path("initial.scf").c_str()), 0);
-    set<uint32_t>("FG_WIDTH", 512);
-    set<uint32_t>("FG_HEIGHT", 256);
-    set<uint32_t>("FG_XOFFSET", 32);
-    set<uint32_t>("FG_GEN_ENABLE", 1);
-    set<double>("FG_GEN_FREQ", 20.0);
-    set<double>("FG_PROCESSING_GAIN", 2.0);
-    set<uint32_t>("FG_PROCESSING_INVERT", 1);
-    set<uint32_t>("FG_TRIGGERIN_POLARITY", 1);
-    set<double>("FG_TRIGGER_PULSEFORMGEN0_WIDTH", 100.0);
-    set<uint32_t>("FG_TRIGGEROUT_SELECT2", 1);
-    set<uint32_t>("FG_TRIGGER_LEGACY_MODE", 1);
-    set<uint32_t>("FG_DIGIO_OUTPUT", 0);
-    ASSERT_EQ(api.Fg_saveConfig(&record, path("changed.scf").c_str()), 0);
+    const auto initial = saved("initial.scf");
+    // {name, value, whether a double}, in an order every set is accepted in.
+    const std::tuple<const char*, double, bool> changes[] = {{"FG_WIDTH", 512, false},
+                                                             {"FG_HEIGHT", 256, false},
+                                                             {"FG_XOFFSET", 32, false},
+                                                             {"FG_GEN_ENABLE", 1, false},
+                                                             {"FG_GEN_FREQ", 20.0, true},
+                                                             {"FG_PROCESSING_GAIN", 2.0, true},
+                                                             {"FG_PROCESSING_INVERT", 1, false},
+                                                             {"FG_TRIGGERIN_POLARITY", 1, false},
+                                                             {"FG_TRIGGER_PULSEFORMGEN0_WIDTH", 100.0, true},
+                                                             {"FG_TRIGGEROUT_SELECT2", 1, false},
+                                                             {"FG_TRIGGER_LEGACY_MODE", 1, false},
+                                                             {"FG_DIGIO_OUTPUT", 0, false}};
+    for (const auto& [name, value, real] : changes)
+        real ? set<double>(name, value) : set<uint32_t>(name, static_cast<uint32_t>(value));
+    const auto file = saved("changed.scf");
 
     // A clean load of each file, counting the writes of the changed one.
     FakeState& s = applet.state();
     ASSERT_EQ(api.Fg_loadConfig(&record, path("initial.scf").c_str()), 0);
-    const int32_t hostBefore = s.hostWriteCount;
-    const int32_t boardBefore = s.boardWriteCalls;
+    const int32_t hostBefore = s.hostWriteCount, boardBefore = s.boardWriteCalls;
     ASSERT_EQ(api.Fg_loadConfig(&record, path("changed.scf").c_str()), 0);
-    const int32_t hostWrites = s.hostWriteCount - hostBefore;
-    const int32_t boardWrites = s.boardWriteCalls - boardBefore;
-    ASSERT_EQ(api.Fg_saveConfig(&record, path("expected.scf").c_str()), 0);
-    const auto expected = savedValues(path("expected.scf"));
-    const auto initial = savedValues(path("initial.scf"));
-    const auto file = savedValues(path("changed.scf"));
+    const int32_t hostWrites = s.hostWriteCount - hostBefore, boardWrites = s.boardWriteCalls - boardBefore;
+    const auto expected = saved("expected.scf");
     ASSERT_GT(hostWrites, 50);
 
-    const auto run = [&](const std::string& what, bool board, int32_t k) {
-        SCOPED_TRACE(what);
+    for (int32_t k = 1; k <= hostWrites + boardWrites; ++k) {
+        const bool board = k > hostWrites;
+        SCOPED_TRACE((board ? "board write " : "host write ") + std::to_string(board ? k - hostWrites : k));
         ASSERT_EQ(api.Fg_loadConfig(&record, path("initial.scf").c_str()), 0);
         if (board)
-            s.boardWriteFailAt = s.boardWriteCalls + k;
+            s.boardWriteFailAt = s.boardWriteCalls + k - hostWrites;
         else
             s.hostWriteFailAt = s.hostWriteCount + k;
         EXPECT_EQ(api.Fg_loadConfig(&record, path("changed.scf").c_str()), 0);
         EXPECT_EQ(api.Fg_getLastErrorNumber(&record), 0);
-        s.boardWriteFailAt = 0;
-        s.hostWriteFailAt = 0;
-        ASSERT_EQ(api.Fg_saveConfig(&record, path("faulted.scf").c_str()), 0);
-        const auto faulted = savedValues(path("faulted.scf"));
+        s.boardWriteFailAt = s.hostWriteFailAt = 0;
+        const auto faulted = saved("faulted.scf");
         ASSERT_EQ(faulted.size(), expected.size());
         for (const auto& [key, value] : expected) {
             if (key == "FG_TRIGGER_FRAMESPERSECOND" || key == "FG_TRIGGERIN_DEBOUNCE")
@@ -118,13 +108,5 @@ TEST_F(ConfigLoadUnderFaults, EachWriteOfTheLoadFailing) {
             EXPECT_TRUE(faulted.at(key) == value || faulted.at(key) == before.at(key))
                 << key << " is " << faulted.at(key) << ", neither " << value << " nor " << before.at(key);
         }
-    };
-    for (int32_t k = 1; k <= hostWrites; ++k)
-        run("host write " + std::to_string(k) + " of " + std::to_string(hostWrites), false, k);
-    for (int32_t k = 1; k <= boardWrites; ++k)
-        run("board write " + std::to_string(k) + " of " + std::to_string(boardWrites), true, k);
-    RecordProperty("fault_points", hostWrites + boardWrites);
-    std::printf("%s: %d fault points tried\n",
-                ::testing::UnitTest::GetInstance()->current_test_info()->name(),
-                static_cast<int>(hostWrites + boardWrites));
+    }
 }

@@ -12,7 +12,6 @@
 
 extern "C" {
 int32_t Fg_setParameterWithType(void* fg, int32_t id, const void* value, uint32_t dma, int32_t type);
-int32_t Fg_getParameterWithType(void* fg, int32_t id, void* value, uint32_t dma, int32_t type);
 int32_t Fg_getParameterIdByName(void* fg, const char* name);
 const char* Fg_getParameterName(void* fg, int32_t index);
 int32_t Fg_getNrOfParameter(void* fg);
@@ -26,22 +25,6 @@ int32_t Fg_FreeGrabber(void* fg);
 namespace {
 
 enum class Failure { None, Code, OutOfMemory, Runtime, LockMisuse };
-
-void fail(Failure failure) {
-    switch (failure) {
-    case Failure::None:
-        return;
-    case Failure::Code:
-        kestrel::raise(-6000);
-    case Failure::OutOfMemory:
-        throw std::bad_alloc();
-    case Failure::Runtime:
-        throw std::runtime_error("runtime");
-    case Failure::LockMisuse:
-        throw quil::templates::patterns::LockUseError(
-            "GenericLock object got lock but is already marked as locked");
-    }
-}
 
 // An applet whose operations throw what the test asks for.
 class ThrowingApplet final : public kestrel::FgDsWrapper {
@@ -58,21 +41,12 @@ public:
     int32_t setParameterWithType(int32_t, const void*, uint32_t, int32_t) override { return answer(0); }
     int32_t getParameterWithType(int32_t, void*, uint32_t, int32_t) override { return answer(0); }
     int32_t getParameterIdByName(const char*) override { return answer(100); }
-    const char* getParameterName(int32_t) override {
-        fail(failure);
-        return "FG_WIDTH";
-    }
+    const char* getParameterName(int32_t) override { return answer(0) == 0 ? "FG_WIDTH" : nullptr; }
     int32_t getParameterId(int32_t) override { return answer(100); }
     int32_t getNrOfParameter() override { return answer(140); }
-    void* allocShading(int32_t, int32_t) override {
-        fail(failure);
-        return this;
-    }
+    void* allocShading(int32_t, int32_t) override { return answer(0) == 0 ? this : nullptr; }
     int32_t getMaxLine(void*) override { return answer(4096); }
-    uint64_t getEventMask(const char*) override {
-        fail(failure);
-        return 1;
-    }
+    uint64_t getEventMask(const char*) override { return static_cast<uint64_t>(answer(1)); }
     const char* getVendorName() override { return "test"; }
     const char* getAppletName() override { return "test"; }
     const char* getAppletVersion() override { return "0"; }
@@ -80,7 +54,19 @@ public:
 
 private:
     int32_t answer(int32_t value) {
-        fail(failure);
+        switch (failure) {
+        case Failure::None:
+            return value;
+        case Failure::Code:
+            kestrel::raise(kestrel::kErrOutOfRange);
+        case Failure::OutOfMemory:
+            throw std::bad_alloc();
+        case Failure::Runtime:
+            throw std::runtime_error("runtime");
+        case Failure::LockMisuse:
+            throw quil::templates::patterns::LockUseError(
+                "GenericLock object got lock but is already marked as locked");
+        }
         return value;
     }
 };
@@ -97,30 +83,28 @@ protected:
 
 } // namespace
 
-TEST_F(ExportShield, ThrownCodeBecomesTheResult) {
-    applet->failure = Failure::Code;
-    uint32_t value = 0;
-    EXPECT_EQ(Fg_setParameterWithType(record, 100, &value, 0, 2), -6000);
-    EXPECT_EQ(Fg_getParameterIdByName(record, "FG_WIDTH"), -6000);
-    EXPECT_EQ(Fg_getParameterName(record, 0), nullptr);
-    EXPECT_EQ(Fg_getEventMask(record, "x"), 0u);
-}
-
-TEST_F(ExportShield, ExhaustedMemoryBecomesMinus2020OrTheFailureValue) {
-    applet->failure = Failure::OutOfMemory;
-    uint32_t value = 0;
-    EXPECT_EQ(Fg_getParameterWithType(record, 100, &value, 0, 2), -2020);
-    EXPECT_EQ(Fg_getNrOfParameter(record), -2020);
-    EXPECT_EQ(Fg_AllocShading(record, 1, 0), nullptr);
-    EXPECT_EQ(Fg_getLastErrorNumber(record), -1);
-}
-
-TEST_F(ExportShield, OtherExceptionsBecomeAGenericFailure) {
-    applet->failure = Failure::Runtime;
-    uint32_t value = 0;
-    EXPECT_EQ(Fg_setParameterWithType(record, 100, &value, 0, 2), -1);
-    EXPECT_EQ(Shad_GetMaxLine(record, applet), -1);
-    EXPECT_EQ(Fg_getLastErrorNumber(record), -1);
+// A code-returning export returns a thrown code, -2020 for exhausted memory and -1 for anything
+// else; the others return their failure value. The last error is set only by exports that set it.
+TEST_F(ExportShield, ThrownFailuresBecomeResults) {
+    struct Row {
+        Failure failure;
+        int32_t code;
+    };
+    for (const Row row :
+         {Row{Failure::Code, kestrel::kErrOutOfRange}, Row{Failure::OutOfMemory, kestrel::kErrOutOfMemory},
+          Row{Failure::Runtime, kestrel::kErrGeneric}}) {
+        applet->failure = row.failure;
+        uint32_t value = 0;
+        EXPECT_EQ(Fg_setParameterWithType(record, 100, &value, 0, 2), row.code);
+        EXPECT_EQ(Fg_getParameterIdByName(record, "FG_WIDTH"), row.code);
+        EXPECT_EQ(Fg_getNrOfParameter(record), row.code);
+        EXPECT_EQ(Fg_getParameterName(record, 0), nullptr);
+        EXPECT_EQ(Fg_getEventMask(record, "x"), 0u);
+        EXPECT_EQ(Fg_AllocShading(record, 1, 0), nullptr);
+        EXPECT_EQ(Fg_getLastErrorNumber(record), kestrel::kErrGeneric) << "a failed allocation leaves -1";
+        EXPECT_EQ(Shad_GetMaxLine(record, applet), row.code);
+        EXPECT_EQ(Fg_getLastErrorNumber(record), row.code);
+    }
 }
 
 TEST_F(ExportShield, LockMisusePassesThrough) {
@@ -130,12 +114,10 @@ TEST_F(ExportShield, LockMisusePassesThrough) {
     EXPECT_THROW(Fg_getParameterName(record, 0), std::logic_error);
 }
 
-TEST_F(ExportShield, PositiveShadingResultIsLeftAsLastError) {
+// Shading calls leave their result as the last error, a positive one too; an allocation clears it.
+TEST_F(ExportShield, ShadingResultsBecomeTheLastError) {
     EXPECT_EQ(Shad_GetMaxLine(record, applet), 4096);
     EXPECT_EQ(Fg_getLastErrorNumber(record), 4096);
-}
-
-TEST_F(ExportShield, AllocatedShadingClearsTheLastError) {
     applet->wrapperPrivate().setLastError(-77);
     EXPECT_EQ(Fg_AllocShading(record, 1, 0), applet);
     EXPECT_EQ(Fg_getLastErrorNumber(record), 0);

@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "api/error_codes.h"
 #include "applet_under_test.h"
 
 using kestrel::test::AppletUnderTest;
@@ -11,24 +12,19 @@ using kestrel::test::HostRecord;
 
 namespace {
 
-constexpr std::string_view kVariant = KESTREL_FAKE_HOST_VARIANT;
-
 // Each suite runs only in the executable built for its host; CMake also filters by suite name.
 template <const char* Variant> class HostVariant : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (kVariant != std::string_view(Variant))
+        if (std::string_view(KESTREL_FAKE_HOST_VARIANT) != Variant)
             GTEST_SKIP() << "needs the " << Variant << " host";
         ASSERT_TRUE(applet.loaded());
     }
     AppletUnderTest applet{KESTREL_FAKE_APPLET_DIR};
 };
 
-constexpr char kNoHost[] = "no_host";
-constexpr char kNoInit[] = "no_init";
-constexpr char kThreeArg[] = "three_arg";
-constexpr char kMinimal[] = "minimal";
-
+constexpr char kNoHost[] = "no_host", kNoInit[] = "no_init", kThreeArg[] = "three_arg",
+               kMinimal[] = "minimal";
 using WithoutHostLibrary = HostVariant<kNoHost>;
 using HostWithoutInitialisation = HostVariant<kNoInit>;
 using HostWithThreeArgumentInitialisation = HostVariant<kThreeArg>;
@@ -36,16 +32,16 @@ using MinimalHost = HostVariant<kMinimal>;
 
 } // namespace
 
-TEST_F(WithoutHostLibrary, CreationFailsWithMinus2031AndOpensNoImage) {
+TEST_F(WithoutHostLibrary, CreationFailsAndOpensNoImage) {
     HostRecord record;
-    EXPECT_EQ(applet.create(record), -2031);
+    EXPECT_EQ(applet.create(record), kestrel::kErrHostUnusable);
     EXPECT_EQ(record.applet, nullptr);
     EXPECT_EQ(applet.state().designOpenMemoryCount, 0);
 }
 
-TEST_F(HostWithoutInitialisation, CreationFailsWithMinus2031ClosesTheImageAndUnloadsTheHost) {
+TEST_F(HostWithoutInitialisation, CreationFailsClosesTheImageAndUnloadsTheHost) {
     HostRecord record;
-    EXPECT_EQ(applet.create(record), -2031);
+    EXPECT_EQ(applet.create(record), kestrel::kErrHostUnusable);
     EXPECT_EQ(record.applet, nullptr);
     EXPECT_EQ(applet.state().designOpenMemoryCount, 1);
     EXPECT_EQ(applet.state().designCloseCount, 1);
@@ -66,53 +62,37 @@ TEST_F(HostWithThreeArgumentInitialisation, InitialisesThroughTheThreeArgumentEn
     EXPECT_FALSE(applet.hostLoaded());
 }
 
-TEST_F(MinimalHost, FailedInitialisationWithoutErrorNumberEntryGivesMinus100) {
+TEST_F(MinimalHost, FailedInitialisationWithoutErrorNumberEntryGivesInitFailed) {
     applet.state().hostInitFails = 1;
     HostRecord record;
-    EXPECT_EQ(applet.create(record), -100);
+    EXPECT_EQ(applet.create(record), kestrel::kErrInitFailed);
     EXPECT_EQ(record.applet, nullptr);
     EXPECT_EQ(applet.state().designCloseCount, 1);
     EXPECT_FALSE(applet.hostLoaded());
 }
 
-TEST_F(MinimalHost, MissingForwardedEntryPointGivesMinus12AsResultAndLastError) {
+// Only Fg_AcquireEx is there to forward to; without Fg_getLastErrorNumber a failure's last error
+// stays "not available", and without Fg_FreeGrabber teardown still succeeds.
+TEST_F(MinimalHost, MissingEntryPointsAnswerNotAvailable) {
     HostRecord record;
     ASSERT_EQ(applet.create(record), 0);
     const auto& api = applet.api();
-    EXPECT_EQ(api.Fg_getStatusEx(&record, 0, 0, 0, 0), -12);
-    EXPECT_EQ(api.Fg_getLastErrorNumber(&record), -12);
-    EXPECT_EQ(api.Fg_getAppletId(&record, 0), -12);
-    EXPECT_EQ(api.Fg_stopAcquireEx(&record, 0, 0, 0), -12);
-    EXPECT_EQ(api.Fg_getLastPicNumberEx(&record, 0, 0), -12);
-    EXPECT_EQ(api.Fg_getLastPicNumberBlockingEx(&record, 0, 0, 0, 0), -12);
-
+    constexpr int32_t na = kestrel::kErrNotAvailable;
+    EXPECT_EQ(api.Fg_getStatusEx(&record, 0, 0, 0, 0), na);
+    EXPECT_EQ(api.Fg_getLastErrorNumber(&record), na);
+    EXPECT_EQ(api.Fg_getAppletId(&record, 0), na);
+    EXPECT_EQ(api.Fg_stopAcquireEx(&record, 0, 0, 0), na);
+    EXPECT_EQ(api.Fg_getLastPicNumberEx(&record, 0, 0), na);
+    EXPECT_EQ(api.Fg_getLastPicNumberBlockingEx(&record, 0, 0, 0, 0), na);
+    for (int32_t port = 0; port < 4; ++port)
+        EXPECT_EQ(api.Fg_getParameterInfo(&record, port), nullptr);
     applet.state().hostNextResult = 0;
     EXPECT_EQ(api.Fg_AcquireEx(&record, 0, 1, 0, 0), 0);
     EXPECT_EQ(api.Fg_getLastErrorNumber(&record), 0);
-    api.Fg_FreeGrabber(&record);
-}
-
-TEST_F(MinimalHost, NegativeResultWithoutHostErrorEntryLeavesMinus12) {
-    HostRecord record;
-    ASSERT_EQ(applet.create(record), 0);
     applet.state().hostNextResult = -20;
-    EXPECT_EQ(applet.api().Fg_AcquireEx(&record, 0, 1, 0, 0), -20);
-    EXPECT_EQ(applet.api().Fg_getLastErrorNumber(&record), -12);
-    applet.api().Fg_FreeGrabber(&record);
-}
-
-TEST_F(MinimalHost, WithoutHostParameterInfoEntryTheTreeIsNotHandedOut) {
-    HostRecord record;
-    ASSERT_EQ(applet.create(record), 0);
-    for (int32_t port = 0; port < 4; ++port)
-        EXPECT_EQ(applet.api().Fg_getParameterInfo(&record, port), nullptr);
-    applet.api().Fg_FreeGrabber(&record);
-}
-
-TEST_F(MinimalHost, WithoutHostFreeGrabberTeardownReturnsZeroAndClearsTheRecord) {
-    HostRecord record;
-    ASSERT_EQ(applet.create(record), 0);
-    EXPECT_EQ(applet.api().Fg_FreeGrabber(&record), 0);
+    EXPECT_EQ(api.Fg_AcquireEx(&record, 0, 1, 0, 0), -20);
+    EXPECT_EQ(api.Fg_getLastErrorNumber(&record), na);
+    EXPECT_EQ(api.Fg_FreeGrabber(&record), 0);
     EXPECT_EQ(record.applet, nullptr);
     EXPECT_EQ(applet.state().designCloseCount, 1);
     EXPECT_FALSE(applet.hostLoaded());

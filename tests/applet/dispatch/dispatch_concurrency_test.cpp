@@ -13,6 +13,7 @@
 
 #include "api/error_codes.h"
 #include "applet_on_board.h"
+#include "params/parameter_catalogue.h"
 #include "params/parameter_ids.h"
 
 namespace {
@@ -70,9 +71,9 @@ void mixedWork(AppletOnBoard& applet, int thread, int32_t ownId, Failures& failu
         uint32_t height = 0;
         failures.check(exports.Fg_getParameterWithType(fg, FG_HEIGHT, &height, 0, 0) == 0 && height == 1024);
 
-        failures.check(exports.Fg_getNrOfParameter(fg) == 140);
+        failures.check(exports.Fg_getNrOfParameter(fg) == kestrel::kCatalogueSize);
         failures.check(exports.Fg_getParameterIdByName(fg, "FG_WIDTH") == FG_WIDTH);
-        const char* name = exports.Fg_getParameterName(fg, (round * 7 + thread) % 140);
+        const char* name = exports.Fg_getParameterName(fg, (round * 7 + thread) % kestrel::kCatalogueSize);
         failures.check(name != nullptr && std::strncmp(name, "FG_", 3) == 0);
         failures.check(exports.Fg_getParameterId(fg, 18) == FG_WIDTH);
         (void)exports.Fg_getLastErrorNumber(fg);

@@ -38,7 +38,7 @@ int32_t raisedCode(const std::function<void()>& action) {
 
 class UnboundDispatch : public ::testing::Test {
 protected:
-    WrapperPrivate host;
+    WrapperPrivate host; // no host library: every host call answers kErrNotAvailable
     ParameterTables tables;
     ParameterHandlerTable handlers;
     // Behind a pointer, as in the applet object: the lock's destructor may throw, a fixture's not.
@@ -56,51 +56,44 @@ TEST_F(UnboundDispatch, NullValueIsRefusedBeforeTheLockIsTaken) {
     host.setLastError(0);
     EXPECT_EQ(dispatch.get(ids::FG_WIDTH, nullptr, 0), kErrInvalidArgument);
     EXPECT_EQ(host.lastError(), kErrInvalidArgument);
-
     uint32_t value = 0;
     EXPECT_THROW(dispatch.get(ids::FG_WIDTH, &value, 0), LockUseError);
     lock.leave();
 }
 
-TEST_F(UnboundDispatch, LockIsGivenBackAfterEveryOutcome) {
+TEST_F(UnboundDispatch, TheLockIsGivenBackAfterEveryOutcome) {
     uint32_t value = 0;
     EXPECT_EQ(dispatch.get(ids::FG_WIDTH, &value, 0), kErrInvalidArgument); // no DMA channel yet
     EXPECT_FALSE(lock.isLocked());
     EXPECT_EQ(dispatch.set(2000000 + 5, &value, 0), kErrNotAvailable); // no host bound
     EXPECT_FALSE(lock.isLocked());
     EXPECT_EQ(host.lastError(), kErrNotAvailable);
-}
-
-TEST_F(UnboundDispatch, HandlerLogicErrorsLeaveAsExceptionsAndFreeTheLock) {
+    // A handler that takes the lock again leaves as the lock's exception, and the lock is free.
     struct Reentrant {
         ParameterDispatch* dispatch = nullptr;
-        void get(void* value) { dispatch->get(ids::FG_WIDTH, value, 0); }
-    } reentrant{&dispatch};
+        void get(void* out) { dispatch->get(ids::FG_WIDTH, out, 0); }
+    } reentrant;
     ParameterHandlerTable table;
     table.bindGetter<&Reentrant::get>(ids::FG_PIXELDEPTH, reentrant);
-    // Tables with the DMA channel: the unit tables of the catalogue build need no host.
     CatalogueSources sources;
     InspectSettings settings;
     sources.settings = &settings;
     ParameterTables built = ParameterTables::build(sources);
     ParameterDispatch withHandler{host, built, table, lock};
     reentrant.dispatch = &withHandler;
-    uint32_t value = 0;
     EXPECT_THROW(withHandler.get(ids::FG_PIXELDEPTH, &value, 0), LockUseError);
     EXPECT_FALSE(lock.isLocked());
 }
 
-// ---- handler table ----
-
 struct WidthOwner {
     uint32_t width = 1024;
-    bool lastReport = false;
+    double offset = 0;
+    bool lastReport = true;
     void setWidth(uint32_t value, bool reportErrors) {
         width = value;
         lastReport = reportErrors;
     }
     void setOffset(double value, bool) { offset = value; }
-    double offset = 0;
 };
 
 TEST(HandlerTable, CallsTheBoundSetterWithTheValueInItsTypeFromAnUnalignedBuffer) {
@@ -109,7 +102,6 @@ TEST(HandlerTable, CallsTheBoundSetterWithTheValueInItsTypeFromAnUnalignedBuffer
     table.bindSetter<&WidthOwner::setWidth>(ids::FG_WIDTH, owner);
     table.bindStoredGetter<&WidthOwner::width>(ids::FG_WIDTH, owner);
     table.bindSetter<&WidthOwner::setOffset>(ids::FG_PROCESSING_OFFSET, owner);
-
     alignas(8) unsigned char buffer[16] = {};
     const uint32_t width = 2048;
     std::memcpy(buffer + 1, &width, sizeof width);
@@ -120,30 +112,18 @@ TEST(HandlerTable, CallsTheBoundSetterWithTheValueInItsTypeFromAnUnalignedBuffer
     std::memcpy(buffer + 3, &offset, sizeof offset);
     table.set(ids::FG_PROCESSING_OFFSET, buffer + 3, true);
     EXPECT_EQ(owner.offset, -1.5);
-
     uint32_t out = 0;
     table.get(ids::FG_WIDTH, &out);
     EXPECT_EQ(out, 2048u);
+    // A missing handler is an invalid argument.
+    for (int32_t id : {ids::FG_HEIGHT, 300239, 0})
+        EXPECT_EQ(raisedCode([&] { table.set(id, &out, true); }), kErrInvalidArgument) << id;
+    EXPECT_EQ(raisedCode([&] { table.get(ids::FG_PROCESSING_OFFSET, &out); }), kErrInvalidArgument);
 }
 
-TEST(HandlerTable, IdsWithoutHandlersRaiseInvalidArgument) {
+TEST(HandlerTable, RefusesToBindOneParameterToTwoOwnersOrAnUnknownId) {
     ParameterHandlerTable table;
-    WidthOwner owner;
-    table.bindStoredGetter<&WidthOwner::width>(ids::FG_WIDTH, owner);
-    uint32_t value = 0;
-    for (int32_t id : {ids::FG_WIDTH, ids::FG_HEIGHT, 300239, 0}) {
-        EXPECT_EQ(raisedCode([&] { table.set(id, &value, true); }), kErrInvalidArgument) << id;
-    }
-    EXPECT_THROW(table.get(ids::FG_HEIGHT, &value), int32_t);
-    EXPECT_EQ(table.find(300239), nullptr);
-    ASSERT_NE(table.find(ids::FG_HEIGHT), nullptr);
-    EXPECT_EQ(table.find(ids::FG_HEIGHT)->set, nullptr);
-}
-
-TEST(HandlerTable, RefusesToBindOneParameterToTwoOwners) {
-    ParameterHandlerTable table;
-    WidthOwner first;
-    WidthOwner second;
+    WidthOwner first, second;
     table.bindSetter<&WidthOwner::setWidth>(ids::FG_WIDTH, first);
     EXPECT_THROW(table.bindStoredGetter<&WidthOwner::width>(ids::FG_WIDTH, second), std::logic_error);
     ParameterHandlerTable other;
@@ -152,60 +132,26 @@ TEST(HandlerTable, RefusesToBindOneParameterToTwoOwners) {
     EXPECT_THROW(other.bindSetter<&WidthOwner::setWidth>(300239, first), std::logic_error);
 }
 
-// ---- host register accessors ----
-
-class RegisterAccessors : public ::testing::Test {
-protected:
-    WrapperPrivate host; // no host library: every host call answers kErrNotAvailable
+// Null values raise only when errors are reported, before the host is asked; host failures likewise.
+TEST(RegisterAccessors, RaiseOnlyWhenReportingAndLeaveTheBufferOnAFailedRead) {
+    WrapperPrivate host;
     RegisterMap map;
-};
-
-TEST_F(RegisterAccessors, NullValueWithReportErrorsRaisesInvalidArgumentWithoutAskingTheHost) {
-    // The host would have answered kErrNotAvailable.
-    EXPECT_EQ(
-        raisedCode([&] { map.write(host, HostRegister::CameraFormat, nullptr, kRegisterTypeValue, true); }),
-        kErrInvalidArgument);
-    EXPECT_EQ(
-        raisedCode([&] { map.read(host, HostRegister::CameraFormat, nullptr, kRegisterTypeValue, true); }),
-        kErrInvalidArgument);
-}
-
-TEST_F(RegisterAccessors, NullValueWithoutReportErrorsDoesNothing) {
-    EXPECT_NO_THROW(map.write(host, HostRegister::CameraFormat, nullptr, kRegisterTypeValue, false));
-    EXPECT_NO_THROW(map.read(host, HostRegister::CameraFormat, nullptr, kRegisterTypeValue, false));
-}
-
-TEST_F(RegisterAccessors, HostFailuresAreRaisedOnlyWhenReported) {
+    const auto reg = HostRegister::CameraFormat;
+    EXPECT_EQ(raisedCode([&] { map.write(host, reg, nullptr, kRegisterTypeValue, true); }),
+              kErrInvalidArgument);
+    EXPECT_EQ(raisedCode([&] { map.read(host, reg, nullptr, kRegisterTypeValue, true); }),
+              kErrInvalidArgument);
+    EXPECT_NO_THROW(map.write(host, reg, nullptr, kRegisterTypeValue, false));
+    EXPECT_NO_THROW(map.read(host, reg, nullptr, kRegisterTypeValue, false));
     uint32_t value = 7;
-    EXPECT_EQ(
-        raisedCode([&] { map.write(host, HostRegister::CameraFormat, &value, kRegisterTypeValue, true); }),
-        kErrNotAvailable);
-    EXPECT_NO_THROW(map.writeValue(host, HostRegister::CameraFormat, 7, false));
-    EXPECT_NO_THROW(map.read(host, HostRegister::CameraFormat, &value, kRegisterTypeValue, false));
-    EXPECT_EQ(value, 7u) << "a failed read leaves the buffer";
-    EXPECT_THROW(map.readValue(host, HostRegister::CameraFormat), int32_t);
+    EXPECT_EQ(raisedCode([&] { map.write(host, reg, &value, kRegisterTypeValue, true); }), kErrNotAvailable);
+    EXPECT_NO_THROW(map.writeValue(host, reg, 7, false));
+    EXPECT_NO_THROW(map.read(host, reg, &value, kRegisterTypeValue, false));
+    EXPECT_EQ(value, 7u);
+    EXPECT_THROW(map.readValue(host, reg), int32_t);
 }
 
-TEST(RegisterMapNames, ListTheRegistersInResolutionOrder) {
-    EXPECT_STREQ(hostRegisterName(HostRegister::LookupTableLookupTableLUTcontent),
-                 "Device1_Process0_LookupTable_LookupTable_LUTcontent");
-    EXPECT_STREQ(hostRegisterName(HostRegister::ShadingShadingBuffer0CoefficientFile0),
-                 "Device1_Process0_Shading_ShadingBuffer_0_CoefficientFile 0");
-    EXPECT_STREQ(hostRegisterName(HostRegister::TriggerCam0OutputEventSelectSelect),
-                 "Device1_Process1_Trigger_TriggerCam0_OutputEvent_Select_Select");
-    EXPECT_EQ(static_cast<std::size_t>(HostRegister::TriggerCam0OutputEventSelectSelect), 117u);
-    EXPECT_EQ(static_cast<std::size_t>(HostRegister::CameraFormat), 29u);
-}
-
-TEST(RegisterMapIds, StayZeroUntilResolved) {
-    RegisterMap map;
-    for (std::size_t i = 0; i < kHostRegisterCount; ++i)
-        EXPECT_EQ(map.id(static_cast<HostRegister>(i)), 0);
-}
-
-// ---- simulator registers on a board ----
-
-class GeneratorRegistersOnBoard : public ::testing::Test {
+class OnBoard : public ::testing::Test {
 protected:
     void SetUp() override {
         design = DesignImage_OpenFile(KESTREL_DESIGN_IMAGE_PATH, 2626, 1);
@@ -222,66 +168,40 @@ protected:
         if (design != nullptr)
             DesignImage_Close(design);
     }
-
     void* design = nullptr;
     void* board = nullptr;
     GeneratorRegisters registers;
 };
 
-TEST_F(GeneratorRegistersOnBoard, StartWithThePowerUpShadows) {
-    for (std::size_t i = 0; i < kGeneratorRegisterCount; ++i) {
-        const auto reg = static_cast<GeneratorRegister>(i);
-        EXPECT_EQ(registers.cachedValue(reg), kGeneratorRegisterPowerUpValues[i]);
-        EXPECT_EQ(registers.id(reg), DesignImage_GetRegisterId(design, kGeneratorRegisterNames[i]));
-        EXPECT_NE(registers.id(reg), 0u) << kGeneratorRegisterNames[i];
-    }
-}
-
-TEST_F(GeneratorRegistersOnBoard, SuccessfulWritesUpdateTheShadowAndTheBoard) {
-    EXPECT_EQ(registers.write(board, GeneratorRegister::Width, 640, true), 0);
-    EXPECT_EQ(registers.cachedValue(GeneratorRegister::Width), 640u);
-    uint64_t onBoard = 0;
-    ASSERT_EQ(Board_ReadRegister(board, registers.id(GeneratorRegister::Width), &onBoard), 0);
-    EXPECT_EQ(onBoard, 640u);
-}
-
-TEST_F(GeneratorRegistersOnBoard, FailingWritesKeepTheShadowAndRaiseOnlyWhenReported) {
+TEST_F(OnBoard, SimulatorWritesUpdateTheShadowOnlyWhenTheBoardTakesThem) {
     const uint32_t id = registers.id(GeneratorRegister::Mask);
     ASSERT_EQ(registers.write(board, GeneratorRegister::Mask, 9, true), 0);
+    uint64_t onBoard = 0;
+    ASSERT_EQ(Board_ReadRegister(board, id, &onBoard), 0);
+    EXPECT_EQ(onBoard, 9u);
     ASSERT_EQ(Board_FailRegisterWrites(board, id, -777), 0);
-
     EXPECT_EQ(registers.write(board, GeneratorRegister::Mask, 3, false), -777);
-    EXPECT_EQ(registers.cachedValue(GeneratorRegister::Mask), 9u);
     EXPECT_EQ(raisedCode([&] { registers.write(board, GeneratorRegister::Mask, 5, true); }), -777);
-    EXPECT_EQ(registers.cachedValue(GeneratorRegister::Mask), 9u);
     uint64_t mask = 0;
     registers.readCachedMask(&mask, true);
     EXPECT_EQ(mask, 9u);
+    EXPECT_NO_THROW(registers.readCachedMask(nullptr, false));
+    EXPECT_EQ(raisedCode([&] { registers.readCachedMask(nullptr, true); }), kErrInvalidArgument);
 }
 
-// ---- direct register access sizing ----
-
-TEST_F(GeneratorRegistersOnBoard, DirectAccessSizesTheBufferByTheRegisterWidth) {
+TEST_F(OnBoard, DirectAccessSizesTheBufferByTheRegisterWidth) {
     const uint32_t narrow = DesignImage_GetRegisterId(design, "Device1_Process0_Camera_FrameTimeout_Ticks");
     const uint32_t wide = DesignImage_GetRegisterId(design, "Device1_Process0_Timestamp_Preset_Value");
-    unsigned char buffer[8] = {0x01, 0x02, 0x03, 0x00, 0x11, 0x22, 0x33, 0x44};
-    ASSERT_EQ(ParameterDispatch::writeDesignRegister(board, design, narrow, buffer), 0);
-    ASSERT_EQ(ParameterDispatch::writeDesignRegister(board, design, wide, buffer), 0);
-
+    const unsigned char in[8] = {0x01, 0x02, 0x03, 0x00, 0x11, 0x22, 0x33, 0x44};
+    ASSERT_EQ(ParameterDispatch::writeDesignRegister(board, design, narrow, in), 0);
+    ASSERT_EQ(ParameterDispatch::writeDesignRegister(board, design, wide, in), 0);
     unsigned char out[8];
-    std::fill(std::begin(out), std::end(out), 0xEE);
+    std::memset(out, 0xEE, sizeof out);
     ASSERT_EQ(ParameterDispatch::readDesignRegister(board, design, narrow, out), 0);
-    EXPECT_EQ(out[0], 0x01);
-    EXPECT_EQ(out[2], 0x03);
-    EXPECT_EQ(out[3], 0x00);
-    EXPECT_EQ(out[4], 0xEE) << "four bytes only";
-
-    std::fill(std::begin(out), std::end(out), 0xEE);
+    EXPECT_EQ(0, std::memcmp(out, "\x01\x02\x03\x00\xEE\xEE\xEE\xEE", 8)) << "four bytes only";
     ASSERT_EQ(ParameterDispatch::readDesignRegister(board, design, wide, out), 0);
-    EXPECT_EQ(out[4], 0x11);
-    EXPECT_EQ(out[5], 0x22);
-    EXPECT_EQ(out[6], 0x00) << "48 bits: the top two bytes are masked";
-    EXPECT_EQ(out[7], 0x00);
+    EXPECT_EQ(0, std::memcmp(out, "\x01\x02\x03\x00\x11\x22\x00\x00", 8))
+        << "48 bits: the top two bytes are 0";
 }
 
 } // namespace

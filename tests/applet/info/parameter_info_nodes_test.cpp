@@ -37,28 +37,29 @@ TEST_F(ParameterInfoNodesTest, FindsNodesByPortAndId) {
     EXPECT_EQ(nodes_.find(0, 301), nullptr);
     EXPECT_EQ(nodes_.size(0), 3u);
     EXPECT_EQ(nodes_.size(1), 0u);
+    nodes_.enter(0, 9, nullptr);
+    EXPECT_EQ(nodes_.size(0), 3u) << "a null node is not entered";
 }
 
-TEST_F(ParameterInfoNodesTest, RewritesIntegerLimits) {
+TEST_F(ParameterInfoNodesTest, RewritesLimitsOfEachKind) {
     nodes_.setIntegerMaximum(300, 3072);
     nodes_.setIntegerMinimum(300, 16);
     EXPECT_EQ(integer_->kind.integer.maximum, 3072);
     EXPECT_EQ(integer_->kind.integer.minimum, 16);
     EXPECT_EQ(integer_->kind.integer.increment, 16);
-}
-
-TEST_F(ParameterInfoNodesTest, RewritesDoubleLimits) {
     nodes_.setDoubleMinimum(30106, 2.5);
     nodes_.setDoubleMaximum(30106, 100.0);
     EXPECT_EQ(real_->kind.real.minimum, 2.5);
     EXPECT_EQ(real_->kind.real.maximum, 100.0);
-}
-
-TEST_F(ParameterInfoNodesTest, IntegerArrayMinimumIsKeptInBothPlaces) {
+    // An integer array keeps its minimum in two places.
     nodes_.setIntegerMinimum(300001, 1);
     EXPECT_EQ(array_->kind.integerArray.minimum, 1);
     EXPECT_EQ(array_->kind.integerArray.minimumAgain, 1);
     EXPECT_EQ(array_->kind.integerArray.elementCount, 4096);
+    nodes_.setAccess(300, kNodeAccessReadOnly);
+    EXPECT_EQ(integer_->access, 1);
+    nodes_.setAccess(300, kNodeAccessReadWriteBit2);
+    EXPECT_EQ(integer_->access, 7);
 }
 
 TEST_F(ParameterInfoNodesTest, UpdatesOfTheWrongKindOrAMissingIdDoNothing) {
@@ -71,18 +72,6 @@ TEST_F(ParameterInfoNodesTest, UpdatesOfTheWrongKindOrAMissingIdDoNothing) {
     nodes_.setAccess(12345, 1);
     nodes_.setIntegerMaximum(300, 1, 1);
     EXPECT_EQ(integer_->kind.integer.maximum, 4080);
-}
-
-TEST_F(ParameterInfoNodesTest, SwitchesAccessWords) {
-    nodes_.setAccess(300, kNodeAccessReadOnly);
-    EXPECT_EQ(integer_->access, 1);
-    nodes_.setAccess(300, kNodeAccessReadWriteBit2);
-    EXPECT_EQ(integer_->access, 7);
-}
-
-TEST_F(ParameterInfoNodesTest, NullNodeIsNotEntered) {
-    nodes_.enter(0, 9, nullptr);
-    EXPECT_EQ(nodes_.size(0), 3u);
 }
 
 } // namespace

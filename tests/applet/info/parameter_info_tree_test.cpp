@@ -32,18 +32,6 @@ TEST(ParameterInfoTree, PortsKeepSeparateRoots) {
     EXPECT_EQ(tree.addCategory(4, nullptr, "Nowhere"), nullptr);
 }
 
-TEST(ParameterInfoTree, ChildArrayIsReallocatedForEveryChild) {
-    ParameterInfoTree tree;
-    ParameterInfoNode* root = tree.addCategory(0, nullptr, "Root");
-    ParameterInfoNode* first = tree.addIntegerFeature(root, header("A", 1), 0, 1, 1);
-    ParameterInfoNode** before = root->kind.category.children;
-    ParameterInfoNode* second = tree.addIntegerFeature(root, header("B", 2), 0, 1, 1);
-    EXPECT_NE(root->kind.category.children, before);
-    EXPECT_EQ(root->kind.category.children[0], first);
-    EXPECT_EQ(root->kind.category.children[1], second);
-    EXPECT_EQ(second->index, 1);
-}
-
 TEST(ParameterInfoTree, CategoryUnderAFeatureIsRefusedButAdvancesItsIndexField) {
     ParameterInfoTree tree;
     ParameterInfoNode* root = tree.addCategory(0, nullptr, "Root");
@@ -84,19 +72,11 @@ TEST(ParameterInfoTree, TextsAreCopiesOwnedByTheNode) {
     EXPECT_STREQ(root->name, "Category");
     EXPECT_STREQ(node->name, "Width");
     EXPECT_STREQ(node->unit, "pixel");
-}
-
-TEST(ParameterInfoTree, EmptyUnitIsAnEmptyTextAndNoUnitIsNull) {
-    ParameterInfoTree tree;
-    ParameterInfoNode* root = tree.addCategory(0, nullptr, "C");
-    FeatureHeader h = header("A", 1);
+    // An empty unit is an empty text, no unit is null.
     h.unit = "";
-    ParameterInfoNode* empty = tree.addIntegerFeature(root, h, 0, 1, 1);
+    EXPECT_STREQ(tree.addIntegerFeature(root, h, 0, 1, 1)->unit, "");
     h.unit = nullptr;
-    ParameterInfoNode* none = tree.addIntegerFeature(root, h, 0, 1, 1);
-    ASSERT_NE(empty->unit, nullptr);
-    EXPECT_STREQ(empty->unit, "");
-    EXPECT_EQ(none->unit, nullptr);
+    EXPECT_EQ(tree.addIntegerFeature(root, h, 0, 1, 1)->unit, nullptr);
 }
 
 TEST(ParameterInfoTree, SealedPortCreatesNothing) {
@@ -128,18 +108,6 @@ TEST(ParameterInfoTree, ClearPortFreesItsNodesAndUnseals) {
     EXPECT_NE(tree.nextRoot(nullptr, 1), nullptr);
     // A node of the cleared port is no longer a parent this tree knows.
     EXPECT_NE(tree.addCategory(0, nullptr, "Again"), nullptr);
-}
-
-TEST(ParameterInfoTree, NodesAreListedInCreationOrder) {
-    ParameterInfoTree tree;
-    ParameterInfoNode* a = tree.addCategory(0, nullptr, "A");
-    ParameterInfoNode* b = tree.addIntegerFeature(a, header("B", 1), 0, 1, 1);
-    ParameterInfoNode* c = tree.addCategory(0, nullptr, "C");
-    const auto nodes = tree.nodes(0);
-    ASSERT_EQ(nodes.size(), 3u);
-    EXPECT_EQ(nodes[0], a);
-    EXPECT_EQ(nodes[1], b);
-    EXPECT_EQ(nodes[2], c);
 }
 
 } // namespace

@@ -15,10 +15,13 @@
 #include "params/design_registers.h"
 #include "params/fake_design_registers.h"
 #include "params/inspect_settings.h"
+#include "params/parameter_catalogue.h"
 #include "params/parameter_ids.h"
 
 namespace kestrel {
 namespace {
+
+constexpr std::size_t kFixed = kCatalogueSize;
 
 using testing::FakeDesignRegisters;
 
@@ -103,11 +106,11 @@ TEST_F(ParameterTablesTest, RegisterAccessAddsOneNamePerRegisterInDesignOrder) {
     auto s = sources();
     s.registerAccessEnabled = true;
     const auto tables = ParameterTables::build(s);
-    EXPECT_EQ(tables.parameterCount(), 143u);
-    EXPECT_STREQ(tables.nameByIndex(140), "DRA_Device1_Process0_Camera_Format");
-    EXPECT_STREQ(tables.nameByIndex(142), "DRA_Device1_Wide");
+    EXPECT_EQ(tables.parameterCount(), kFixed + 3);
+    EXPECT_STREQ(tables.nameByIndex(kFixed), "DRA_Device1_Process0_Camera_Format");
+    EXPECT_STREQ(tables.nameByIndex(kFixed + 2), "DRA_Device1_Wide");
     EXPECT_EQ(tables.idByName("DRA_Device1_Process0_Camera_Format"), 1100101);
-    EXPECT_EQ(tables.idByIndex(141), 1100901);
+    EXPECT_EQ(tables.idByIndex(kFixed + 1), 1100901);
     EXPECT_FALSE(tables.idByName("DRA_device1_wide").has_value());
     EXPECT_FALSE(tables.idByName("Device1_Wide").has_value());
     EXPECT_TRUE(tables.registerAccessEnabled());
@@ -119,9 +122,9 @@ TEST_F(ParameterTablesTest, RepeatedRegisterNameKeepsTheFirstIdButBothIndexes) {
     s.registerAccessEnabled = true;
     s.designRegisters = &twice;
     const auto tables = ParameterTables::build(s);
-    EXPECT_EQ(tables.parameterCount(), 142u);
-    EXPECT_EQ(tables.idByIndex(140), 1100001);
-    EXPECT_EQ(tables.idByIndex(141), 1100001);
+    EXPECT_EQ(tables.parameterCount(), kFixed + 2);
+    EXPECT_EQ(tables.idByIndex(kFixed), 1100001);
+    EXPECT_EQ(tables.idByIndex(kFixed + 1), 1100001);
 }
 
 TEST_F(ParameterTablesTest, SwitchedOnDesignParametersThatTheHostKnowsFollowTheRegisters) {
@@ -131,11 +134,11 @@ TEST_F(ParameterTablesTest, SwitchedOnDesignParametersThatTheHostKnowsFollowTheR
     auto s = sources();
     s.registerAccessEnabled = true;
     const auto tables = ParameterTables::build(s);
-    ASSERT_EQ(tables.parameterCount(), 146u);
+    ASSERT_EQ(tables.parameterCount(), kFixed + 6);
     // Key order of the section: Device1_Gain, Device1_Mode, Device1_Offset.
-    EXPECT_STREQ(tables.nameByIndex(143), "DDSA_Device1_Gain");
-    EXPECT_STREQ(tables.nameByIndex(144), "DDSA_Device1_Mode");
-    EXPECT_STREQ(tables.nameByIndex(145), "DDSA_Device1_Offset");
+    EXPECT_STREQ(tables.nameByIndex(kFixed + 3), "DDSA_Device1_Gain");
+    EXPECT_STREQ(tables.nameByIndex(kFixed + 4), "DDSA_Device1_Mode");
+    EXPECT_STREQ(tables.nameByIndex(kFixed + 5), "DDSA_Device1_Offset");
     const std::map<std::string, int32_t> expected{
         {"DDSA_Device1_Gain", 2000501}, {"DDSA_Device1_Mode", 2000504}, {"DDSA_Device1_Offset", 2000502}};
     EXPECT_EQ(tables.designParameterIds(), expected);
@@ -145,9 +148,9 @@ TEST_F(ParameterTablesTest, SwitchedOnDesignParametersThatTheHostKnowsFollowTheR
 TEST_F(ParameterTablesTest, DesignAccessNamesHaveNoIdByNameOrIndex) {
     settings_.set("Kestrel12::Device1_Gain", "on");
     const auto tables = ParameterTables::build(sources());
-    ASSERT_EQ(tables.parameterCount(), 141u);
-    EXPECT_STREQ(tables.nameByIndex(140), "DDSA_Device1_Gain");
-    EXPECT_FALSE(tables.idByIndex(140).has_value());
+    ASSERT_EQ(tables.parameterCount(), kFixed + 1);
+    EXPECT_STREQ(tables.nameByIndex(kFixed), "DDSA_Device1_Gain");
+    EXPECT_FALSE(tables.idByIndex(kFixed).has_value());
     EXPECT_FALSE(tables.idByName("DDSA_Device1_Gain").has_value());
 }
 
@@ -155,7 +158,7 @@ TEST_F(ParameterTablesTest, OnlyTheFourTrueWordsSwitchOnAndOnlyKnownNamesCount) 
     settings_.readText("[Kestrel12]\nDevice1_Gain = off\nDevice1_Mode = 2\nDevice1_Offset = enabled\n"
                        "Unknown = on\n");
     const auto tables = ParameterTables::build(sources());
-    EXPECT_EQ(tables.parameterCount(), 140u);
+    EXPECT_EQ(tables.parameterCount(), kFixed);
     EXPECT_TRUE(tables.designParameterIds().empty());
     EXPECT_FALSE(tables.designAccessActive());
     // Only the switched-on name was asked for.
@@ -172,20 +175,11 @@ TEST_F(ParameterTablesTest, EnvironmentSwitchTurnsOnEveryMirrorableHostFeature) 
     // Integer arrays are never mirrored; categories are walked, not switched on.
     EXPECT_FALSE(settings_.contains("Kestrel12::Device1_Table"));
     EXPECT_FALSE(settings_.contains("Kestrel12::Inner"));
-    EXPECT_EQ(tables.parameterCount(), 143u);
+    EXPECT_EQ(tables.parameterCount(), kFixed + 3);
     EXPECT_TRUE(tables.designAccessActive());
 }
 
-TEST_F(ParameterTablesTest, EnvironmentSwitchWithoutHostTreeStillMarksTheFamilyActive) {
-    auto s = sources();
-    s.designAccessSwitch = true;
-    s.hostParameterInfo = [] { return static_cast<const ParameterInfoNode*>(nullptr); };
-    const auto tables = ParameterTables::build(s);
-    EXPECT_EQ(tables.parameterCount(), 140u);
-    EXPECT_TRUE(tables.designAccessActive());
-}
-
-TEST_F(ParameterTablesTest, HostTreeIsNotAskedForWithoutTheSwitch) {
+TEST_F(ParameterTablesTest, HostTreeIsAskedForOnlyWithTheSwitchAndItsAbsenceStillMarksTheFamily) {
     auto s = sources();
     bool asked = false;
     s.hostParameterInfo = [&asked] {
@@ -194,15 +188,20 @@ TEST_F(ParameterTablesTest, HostTreeIsNotAskedForWithoutTheSwitch) {
     };
     ParameterTables::build(s);
     EXPECT_FALSE(asked);
+    s.designAccessSwitch = true;
+    const auto tables = ParameterTables::build(s);
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(tables.parameterCount(), kFixed);
+    EXPECT_TRUE(tables.designAccessActive());
 }
 
 TEST_F(ParameterTablesTest, DesignAccessReadsTheModuleSectionOnly) {
     settings_.set("none::Device1_Gain", "on");
     auto s = sources();
     s.moduleName = "none";
-    EXPECT_EQ(ParameterTables::build(s).parameterCount(), 141u);
+    EXPECT_EQ(ParameterTables::build(s).parameterCount(), kFixed + 1);
     s.moduleName = "Kestrel12";
-    EXPECT_EQ(ParameterTables::build(s).parameterCount(), 140u);
+    EXPECT_EQ(ParameterTables::build(s).parameterCount(), kFixed);
 }
 
 TEST_F(ParameterTablesTest, DescriptionsAnswerCatalogueNamesOnly) {
@@ -213,14 +212,6 @@ TEST_F(ParameterTablesTest, DescriptionsAnswerCatalogueNamesOnly) {
     EXPECT_STREQ(tables.description("FG_GEN_FREQ"), "");
     EXPECT_EQ(tables.description("fg_width"), nullptr);
     EXPECT_EQ(tables.description("DRA_Device1_Wide"), nullptr);
-}
-
-TEST_F(ParameterTablesTest, EventTablesAreBuiltLastWithTheNameTablesDone) {
-    auto s = sources();
-    int calls = 0;
-    s.buildEventTables = [&calls] { ++calls; };
-    ParameterTables::build(s);
-    EXPECT_EQ(calls, 1);
 }
 
 } // namespace

@@ -22,7 +22,6 @@ protected:
     int32_t query(int32_t port, char* buffer, uint64_t* size) {
         return applet_.exports().Fg_getParameterInfoXML(applet_.fg(), port, buffer, size);
     }
-    // The document as a caller gets it: the size first, then the text.
     std::string document() {
         uint64_t size = 0;
         EXPECT_EQ(query(0, nullptr, &size), kestrel::kOk);
@@ -34,77 +33,52 @@ protected:
     test::AppletOnBoard applet_;
 };
 
-TEST_F(XmlExport, SizeQueryWithoutBufferGivesTheTextLengthPlusOneWhateverLengthWasGiven) {
-    uint64_t size = 12345;
+// The size query answers the text's length plus one whatever length was given; the text then
+// fills a buffer of that size exactly, and a larger one is zeroed after it.
+TEST_F(XmlExport, SizeQueryThenText) {
+    uint64_t size = UINT64_MAX;
     ASSERT_EQ(query(0, nullptr, &size), kestrel::kOk);
     EXPECT_EQ(applet_.lastError(), kestrel::kOk);
-    std::vector<char> buffer(size, 'x');
-    uint64_t given = size;
-    ASSERT_EQ(query(0, buffer.data(), &given), kestrel::kOk);
-    EXPECT_EQ(given, size);
-    EXPECT_EQ(std::strlen(buffer.data()) + 1, size);
-    EXPECT_EQ(std::string(buffer.data()).rfind("</RegisterDescription>\n"), size - 1 - 23);
-    // The length given before a size query does not matter.
-    uint64_t again = UINT64_MAX;
-    ASSERT_EQ(query(0, nullptr, &again), kestrel::kOk);
-    EXPECT_EQ(again, size);
-    EXPECT_GT(size, 50000u);
-}
-
-TEST_F(XmlExport, BufferOneByteShortIsRefusedAndLeftUntouched) {
-    uint64_t size = 0;
-    ASSERT_EQ(query(0, nullptr, &size), kestrel::kOk);
-    std::vector<char> buffer(size, 'x');
-    uint64_t shortSize = size - 1; // room for the text, none for its terminator
-    EXPECT_EQ(query(0, buffer.data(), &shortSize), kestrel::kErrBufferTooSmall);
-    EXPECT_EQ(applet_.lastError(), kestrel::kErrBufferTooSmall);
-    EXPECT_EQ(shortSize, size - 1);
-    EXPECT_EQ(std::string(buffer.begin(), buffer.end()), std::string(size, 'x'));
-}
-
-TEST_F(XmlExport, ZeroLengthBufferIsRefused) {
-    char buffer[4] = {'x', 'x', 'x', 'x'};
-    uint64_t size = 0;
-    EXPECT_EQ(query(0, buffer, &size), kestrel::kErrBufferTooSmall);
-    EXPECT_EQ(applet_.lastError(), kestrel::kErrBufferTooSmall);
-    EXPECT_EQ(size, 0u);
-    EXPECT_EQ(buffer[0], 'x');
-    EXPECT_EQ(query(1, buffer, &size), kestrel::kErrBufferTooSmall) << "even on a port without tree";
-}
-
-TEST_F(XmlExport, LargerBufferIsZeroedAfterTheText) {
-    uint64_t size = 0;
-    ASSERT_EQ(query(0, nullptr, &size), kestrel::kOk);
     std::vector<char> buffer(size + 64, 'x');
     uint64_t given = size + 64;
     ASSERT_EQ(query(0, buffer.data(), &given), kestrel::kOk);
     EXPECT_EQ(given, size);
+    EXPECT_EQ(std::strlen(buffer.data()) + 1, size);
+    EXPECT_EQ(std::string(buffer.data()).rfind("</RegisterDescription>\n"), size - 1 - 23);
     for (std::size_t i = size - 1; i < buffer.size(); ++i)
         ASSERT_EQ(buffer[i], '\0') << "byte " << i;
 }
 
-TEST_F(XmlExport, PortsWithoutTreeGiveInvalidPort) {
-    for (int32_t port : {1, 2, 3, 4, -1}) {
-        uint64_t size = 77;
-        EXPECT_EQ(query(port, nullptr, &size), kestrel::kErrInvalidPort) << port;
-        EXPECT_EQ(applet_.lastError(), kestrel::kErrInvalidPort) << port;
-        EXPECT_EQ(size, 77u) << port;
+// A buffer without room for the terminator, an empty one, no length pointer, a port without tree:
+// refused with the code as the last error, buffer and length untouched.
+TEST_F(XmlExport, RefusalsLeaveBufferAndLengthAlone) {
+    uint64_t size = 0;
+    ASSERT_EQ(query(0, nullptr, &size), kestrel::kOk);
+    struct Row {
+        int32_t port;
+        uint64_t length; // UINT64_MAX: no length pointer
+        bool buffer;
+        int32_t code;
+    };
+    const Row rows[] = {{0, size - 1, true, kestrel::kErrBufferTooSmall},
+                        {0, 0, true, kestrel::kErrBufferTooSmall},
+                        {1, 0, true, kestrel::kErrBufferTooSmall},
+                        {0, UINT64_MAX, true, kestrel::kErrInvalidArgument},
+                        {0, UINT64_MAX, false, kestrel::kErrInvalidArgument},
+                        {1, 77, false, kestrel::kErrInvalidPort},
+                        {4, 77, false, kestrel::kErrInvalidPort},
+                        {-1, 77, false, kestrel::kErrInvalidPort}};
+    for (const Row& row : rows) {
+        std::vector<char> buffer(size, 'x');
+        uint64_t length = row.length;
+        EXPECT_EQ(query(row.port, row.buffer ? buffer.data() : nullptr,
+                        row.length == UINT64_MAX ? nullptr : &length),
+                  row.code)
+            << row.port << " " << row.length;
+        EXPECT_EQ(applet_.lastError(), row.code);
+        EXPECT_EQ(length, row.length);
+        EXPECT_EQ(std::string(buffer.begin(), buffer.end()), std::string(size, 'x'));
     }
-    uint64_t size = 0;
-    EXPECT_EQ(query(0, nullptr, &size), kestrel::kOk);
-    EXPECT_EQ(applet_.lastError(), kestrel::kOk);
-}
-
-// The length travels through the pointer both ways; without it there is nothing to answer.
-TEST_F(XmlExport, MissingLengthPointerIsAnInvalidArgument) {
-    char buffer[16] = {};
-    EXPECT_EQ(query(0, buffer, nullptr), kestrel::kErrInvalidArgument);
-    EXPECT_EQ(applet_.lastError(), kestrel::kErrInvalidArgument);
-    EXPECT_EQ(query(0, nullptr, nullptr), kestrel::kErrInvalidArgument);
-}
-
-TEST_F(XmlExport, NullHandleGivesNoApplet) {
-    uint64_t size = 0;
     EXPECT_EQ(applet_.exports().Fg_getParameterInfoXML(nullptr, 0, nullptr, &size), kestrel::kErrNoApplet);
 }
 

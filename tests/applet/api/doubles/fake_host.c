@@ -1,34 +1,10 @@
-/* Test double of libgrabhost5.so, built in several variants that lack chosen entry points
-   (besides these, FAKE_HOST_WITHOUT_<entry point> leaves out that one entry point):
-     FAKE_HOST_FULL        every entry point
-     FAKE_HOST_THREE_ARG   Fg_InitHandle but no Fg_InitHandleSlaveAware
-     FAKE_HOST_NO_INIT     neither initialisation entry point
-     FAKE_HOST_MINIMAL     only Fg_InitHandleSlaveAware and Fg_AcquireEx
-   Every call is recorded in the shared fake record; forwarded calls answer hostNextResult. */
+/* Test double of libgrabhost5.so. Its variants lack chosen entry points, hidden by a version script
+   at link time (see CMakeLists.txt). Every call is recorded in the shared fake record; forwarded
+   calls answer hostNextResult. */
 #include <stdio.h>
 #include <string.h>
 
 #include "fake_state.h"
-
-#if defined(FAKE_HOST_FULL)
-#define HAS_SLAVE_AWARE_INIT 1
-#define HAS_INIT 1
-#define HAS_OTHERS 1
-#elif defined(FAKE_HOST_THREE_ARG)
-#define HAS_SLAVE_AWARE_INIT 0
-#define HAS_INIT 1
-#define HAS_OTHERS 1
-#elif defined(FAKE_HOST_NO_INIT)
-#define HAS_SLAVE_AWARE_INIT 0
-#define HAS_INIT 0
-#define HAS_OTHERS 1
-#elif defined(FAKE_HOST_MINIMAL)
-#define HAS_SLAVE_AWARE_INIT 1
-#define HAS_INIT 0
-#define HAS_OTHERS 0
-#else
-#error "choose a fake host variant"
-#endif
 
 static void record(const char* name, void* handle, uint64_t a0, uint64_t a1, uint64_t a2, uint64_t a3) {
     FakeState* state = kestrel_fake_state();
@@ -40,7 +16,7 @@ static void record(const char* name, void* handle, uint64_t a0, uint64_t a1, uin
     state->hostLastArgs[3] = a3;
 }
 
-__attribute__((unused)) static void* initialise(const char* imageName, void* boardHandle, void* designImage) {
+static void* initialise(const char* imageName, void* boardHandle, void* designImage) {
     FakeState* state = kestrel_fake_state();
     snprintf(state->hostInitImageName, sizeof state->hostInitImageName, "%s",
              imageName ? imageName : "(null)");
@@ -49,8 +25,6 @@ __attribute__((unused)) static void* initialise(const char* imageName, void* boa
     return state->hostInitFails ? NULL : state->hostHandle;
 }
 
-#if HAS_SLAVE_AWARE_INIT
-#if !defined(FAKE_HOST_WITHOUT_Fg_InitHandleSlaveAware)
 FAKE_EXPORT void* Fg_InitHandleSlaveAware(const char* imageName, void* boardHandle, void* designImage,
                                           int32_t slaveAware) {
     FakeState* state = kestrel_fake_state();
@@ -58,34 +32,22 @@ FAKE_EXPORT void* Fg_InitHandleSlaveAware(const char* imageName, void* boardHand
     state->hostInitSlaveAware = slaveAware;
     return initialise(imageName, boardHandle, designImage);
 }
-#endif
-#endif
 
-#if HAS_INIT
-#if !defined(FAKE_HOST_WITHOUT_Fg_InitHandle)
 FAKE_EXPORT void* Fg_InitHandle(const char* imageName, void* boardHandle, void* designImage) {
     ++kestrel_fake_state()->hostInitCalls;
     return initialise(imageName, boardHandle, designImage);
 }
-#endif
-#endif
 
-#if !defined(FAKE_HOST_WITHOUT_Fg_AcquireEx)
 FAKE_EXPORT int32_t Fg_AcquireEx(void* hostFg, int32_t dma, uint64_t count, int32_t flags, uint64_t memory) {
     record("Fg_AcquireEx", hostFg, (uint64_t)(int64_t)dma, count, (uint64_t)(int64_t)flags, memory);
     return (int32_t)kestrel_fake_state()->hostNextResult;
 }
-#endif
 
-#if HAS_OTHERS
-#if !defined(FAKE_HOST_WITHOUT_Fg_getLastErrorNumber)
 FAKE_EXPORT int32_t Fg_getLastErrorNumber(void* hostFg) {
     FakeState* state = kestrel_fake_state();
     return hostFg == NULL ? state->hostInitErrorNumber : state->hostLastErrorNumber;
 }
-#endif
 
-#if !defined(FAKE_HOST_WITHOUT_Fg_getParameterIdByName)
 FAKE_EXPORT int32_t Fg_getParameterIdByName(void* hostFg, const char* name) {
     (void)hostFg;
     FakeState* state = kestrel_fake_state();
@@ -103,7 +65,6 @@ FAKE_EXPORT int32_t Fg_getParameterIdByName(void* hostFg, const char* name) {
     snprintf(state->hostNames[state->hostNameCount], sizeof state->hostNames[0], "%s", name);
     return FAKE_HOST_ID_BASE + state->hostNameCount++;
 }
-#endif
 
 /* Counts and logs a parameter write; its result under the fault plan, else hostNextResult. */
 static int32_t hostWrite(int32_t id, const void* value, int32_t type) {
@@ -121,88 +82,65 @@ static int32_t hostWrite(int32_t id, const void* value, int32_t type) {
     return (int32_t)state->hostNextResult;
 }
 
-#if !defined(FAKE_HOST_WITHOUT_Fg_setParameter)
 FAKE_EXPORT int32_t Fg_setParameter(void* hostFg, int32_t id, const void* value, uint32_t dma) {
     record("Fg_setParameter", hostFg, (uint64_t)(int64_t)id, (uint64_t)(uintptr_t)value, dma, 0);
     return hostWrite(id, value, 0);
 }
-#endif
 
-#if !defined(FAKE_HOST_WITHOUT_Fg_getParameter)
 FAKE_EXPORT int32_t Fg_getParameter(void* hostFg, int32_t id, void* value, uint32_t dma) {
     record("Fg_getParameter", hostFg, (uint64_t)(int64_t)id, (uint64_t)(uintptr_t)value, dma, 0);
     return (int32_t)kestrel_fake_state()->hostNextResult;
 }
-#endif
 
-#if !defined(FAKE_HOST_WITHOUT_Fg_setParameterWithType)
 FAKE_EXPORT int32_t Fg_setParameterWithType(void* hostFg, int32_t id, const void* value, uint32_t dma,
                                             int32_t type) {
     record("Fg_setParameterWithType", hostFg, (uint64_t)(int64_t)id, (uint64_t)(uintptr_t)value, dma,
            (uint64_t)(int64_t)type);
     return hostWrite(id, value, type);
 }
-#endif
 
-#if !defined(FAKE_HOST_WITHOUT_Fg_getParameterWithType)
 FAKE_EXPORT int32_t Fg_getParameterWithType(void* hostFg, int32_t id, void* value, uint32_t dma,
                                             int32_t type) {
     record("Fg_getParameterWithType", hostFg, (uint64_t)(int64_t)id, (uint64_t)(uintptr_t)value, dma,
            (uint64_t)(int64_t)type);
     return (int32_t)kestrel_fake_state()->hostNextResult;
 }
-#endif
 
-#if !defined(FAKE_HOST_WITHOUT_Fg_getParameterInfo)
 FAKE_EXPORT void* Fg_getParameterInfo(void* hostFg, int32_t port) {
     record("Fg_getParameterInfo", hostFg, (uint64_t)(int64_t)port, 0, 0, 0);
     return NULL;
 }
-#endif
 
-#if !defined(FAKE_HOST_WITHOUT_Fg_FreeGrabber)
 FAKE_EXPORT int32_t Fg_FreeGrabber(void* hostFg) {
     FakeState* state = kestrel_fake_state();
     ++state->hostFreeGrabberCalls;
     record("Fg_FreeGrabber", hostFg, 0, 0, 0, 0);
     return state->hostFreeGrabberResult;
 }
-#endif
 
-#if !defined(FAKE_HOST_WITHOUT_Fg_getAppletId)
 FAKE_EXPORT int32_t Fg_getAppletId(void* hostFg, uint64_t value) {
     record("Fg_getAppletId", hostFg, value, 0, 0, 0);
     return (int32_t)kestrel_fake_state()->hostNextResult;
 }
-#endif
 
-#if !defined(FAKE_HOST_WITHOUT_Fg_getStatusEx)
 FAKE_EXPORT int64_t Fg_getStatusEx(void* hostFg, int32_t param, uint64_t data, uint32_t dma,
                                    uint64_t memory) {
     record("Fg_getStatusEx", hostFg, (uint64_t)(int64_t)param, data, dma, memory);
     return kestrel_fake_state()->hostNextResult;
 }
-#endif
 
-#if !defined(FAKE_HOST_WITHOUT_Fg_stopAcquireEx)
 FAKE_EXPORT int32_t Fg_stopAcquireEx(void* hostFg, uint32_t dma, uint64_t memory, int32_t flags) {
     record("Fg_stopAcquireEx", hostFg, dma, memory, (uint64_t)(int64_t)flags, 0);
     return (int32_t)kestrel_fake_state()->hostNextResult;
 }
-#endif
 
-#if !defined(FAKE_HOST_WITHOUT_Fg_getLastPicNumberEx)
 FAKE_EXPORT int64_t Fg_getLastPicNumberEx(void* hostFg, uint32_t dma, uint64_t memory) {
     record("Fg_getLastPicNumberEx", hostFg, dma, memory, 0, 0);
     return kestrel_fake_state()->hostNextResult;
 }
-#endif
 
-#if !defined(FAKE_HOST_WITHOUT_Fg_getLastPicNumberBlockingEx)
 FAKE_EXPORT int64_t Fg_getLastPicNumberBlockingEx(void* hostFg, uint64_t picture, uint32_t dma,
                                                   int32_t timeout, uint64_t memory) {
     record("Fg_getLastPicNumberBlockingEx", hostFg, picture, dma, (uint64_t)(int64_t)timeout, memory);
     return kestrel_fake_state()->hostNextResult;
 }
-#endif
-#endif
