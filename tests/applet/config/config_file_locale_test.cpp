@@ -1,24 +1,33 @@
-// Configuration files and the log keep '.' as decimal point under a locale that uses ','.
+// Configuration files keep '.' as decimal point under a locale that uses ',', and leave the
+// process's locale as it was.
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
-#include "comma_locale.h"
 #include "config/config_file_parser.h"
 #include "scratch_dir.h"
-#include "support/diagnostic_log.h"
 
 namespace kestrel {
 namespace {
 
-// Switches LC_NUMERIC to a comma-decimal locale; leaves "C" behind.
+bool decimalPointIsComma() {
+    return std::strcmp(std::localeconv()->decimal_point, ",") == 0;
+}
+
+// LC_NUMERIC of a comma-decimal locale: an installed one, else the one the build compiled into its
+// own tree; "C" again afterwards.
 class CommaLocaleTest : public test::ScratchDirTest {
 protected:
     void SetUp() override {
         test::ScratchDirTest::SetUp();
-        if (!test::useCommaLocale(LC_NUMERIC))
+        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8"})
+            if (std::setlocale(LC_NUMERIC, name) != nullptr && decimalPointIsComma())
+                return;
+        setenv("LOCPATH", KESTREL_TEST_LOCALE_DIR, 1);
+        if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr || !decimalPointIsComma())
             GTEST_SKIP() << "no locale with ',' as decimal point can be had";
     }
     void TearDown() override {
@@ -26,12 +35,6 @@ protected:
         test::ScratchDirTest::TearDown();
     }
 };
-
-TEST_F(CommaLocaleTest, TheLocaleReallyWritesCommas) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%g", 0.5);
-    EXPECT_STREQ(text, "0,5");
-}
 
 TEST_F(CommaLocaleTest, DoublesAreWrittenWithADecimalPoint) {
     const std::string file = path("comma.scf");
@@ -42,18 +45,19 @@ TEST_F(CommaLocaleTest, DoublesAreWrittenWithADecimalPoint) {
         parser.wrtiteConfigFileDoubleKey("FG_GEN_FREQ", 1234.5678);
     }
     EXPECT_EQ(readFile(file), "FG_TRIGGER_PULSEFORMGEN0_DELAY=0.1;\nFG_GEN_FREQ=1234.5678;\n");
+    EXPECT_TRUE(decimalPointIsComma());
 }
 
+// A comma is no decimal point in these files, whatever the locale says.
 TEST_F(CommaLocaleTest, DoublesWithADecimalPointReadInFull) {
-    const std::string file = writeFile("point.scf", "[Port A]\nA=0.25;\nB=1,5;\n");
-    Fg_ConfigFileParser parser(nullptr, file.c_str(), true);
+    Fg_ConfigFileParser parser(nullptr, writeFile("point.scf", "[Port A]\nA=0.25;\nB=1,5;\n").c_str(), true);
     double a = 0;
     double b = 0;
     EXPECT_EQ(parser.parseDoubleKey(0, "A", a), 0);
-    EXPECT_EQ(a, 0.25);
-    // A comma is no decimal point in these files, whatever the locale says.
     EXPECT_EQ(parser.parseDoubleKey(0, "B", b), 0);
+    EXPECT_EQ(a, 0.25);
     EXPECT_EQ(b, 1.0);
+    EXPECT_TRUE(decimalPointIsComma());
 }
 
 } // namespace

@@ -20,12 +20,6 @@ protected:
         return *parser_;
     }
 
-    std::string value(const char* section, const char* key, int32_t expectedResult = 0) {
-        std::string text = "unset";
-        EXPECT_EQ(parser_->parseKey(section, key, text), expectedResult) << key;
-        return text;
-    }
-
     std::optional<Fg_ConfigFileParser> parser_;
 };
 
@@ -60,9 +54,9 @@ LookupCase missing(const char* name, std::string content, const char* section, c
     return {name, std::move(content), section, key, kConfigKeyMissing, "Error"};
 }
 
-const std::string kEmptyValues = "[Port A]\nQUOTED='';\nPLAIN=;\nBARE=\nLAST=";
+const std::string kEmptyValues = "[Port A]\nQUOTED='';\nLAST=";
 const std::string kCutQuotes = "[Port A]\nQ1='it's';\nQ2='a;b';\nQ3='x=y';\n";
-const char kNulContent[] = "[Port A]\nKEY=ab\0cd;\nOTHER\0=1;\n";
+const char kNulContent[] = "[Port A]\nKEY=ab\0cd;\n";
 const std::string kNulBytes(kNulContent, sizeof kNulContent - 1);
 
 const LookupCase kLookups[] = {
@@ -73,10 +67,7 @@ const LookupCase kLookups[] = {
     missing("MissingSection", kSaved, "[Port B]", "FG_WIDTH"),
     missing("LongerKeyWithTheSamePrefixDoesNotMatch", "[Port A]\nFG_WIDTH_MAX=5;\n", "[Port A]", "FG_WIDTH"),
     missing("KeyWithLeadingBlank", "[Port A]\n FG_WIDTH=5;\n", "[Port A]", "FG_WIDTH"),
-    missing("KeyWithBlankBeforeEquals", "[Port A]\nFG_WIDTH =5;\n", "[Port A]", "FG_WIDTH"),
     found("EmptyQuotedValue", kEmptyValues, "[Port A]", "QUOTED", ""),
-    found("EmptyPlainValue", kEmptyValues, "[Port A]", "PLAIN", ""),
-    found("NothingBehindEquals", kEmptyValues, "[Port A]", "BARE", ""),
     found("NothingBehindEqualsAtTheEndOfTheFile", kEmptyValues, "[Port A]", "LAST", ""),
     // A lone '\r' is no "\r\n" pair, so it is not folded, yet still reads as an empty value.
     found("LoneCarriageReturnIsAnEmptyValue", "[Port A]\nKEY=\rtail;\n", "[Port A]", "KEY", ""),
@@ -89,9 +80,6 @@ const LookupCase kLookups[] = {
     found("ValueWithoutSemicolonKeepsItsLineEnd", "[Port A]\nKEY=abc\nNEXT=1;\n", "[Port A]", "KEY", "abc\n"),
     found("ValueOfALongLineIsCutAtThe255thCharacter", "[Port A]\nLONG=" + std::string(400, 'v') + ";\n",
           "[Port A]", "LONG", std::string(250, 'v')),
-    // Characters 256 onwards of a long line form the next line piece, which can hold a key.
-    found("RestOfALongLineIsALineOfItsOwn", "[Port A]\n" + std::string(255, 'x') + "HIDDEN=7;\n", "[Port A]",
-          "HIDDEN", "7"),
     found("KeyMissingFromTheSectionIsFoundInALaterOne", "[Port A]\nFG_WIDTH=1;\n\n[Port B]\nFG_HEIGHT=2;\n",
           "[Port A]", "FG_HEIGHT", "2"),
     missing("KeyBeforeTheSection", "FG_WIDTH=1;\n[Port A]\nFG_HEIGHT=2;\n", "[Port A]", "FG_WIDTH"),
@@ -101,9 +89,7 @@ const LookupCase kLookups[] = {
     // section early, and the section line's own key is not searched.
     found("FirstLineHoldingTheSectionTextOpensIt", "NOTE='see [Port A]';\nKEY=1;\n[Port A]\nKEY=2;\n",
           "[Port A]", "KEY", "1"),
-    found("WindowsLineEndReadsAsALineFeed", "[Port A]\r\nKEY=abc\r\n", "[Port A]", "KEY", "abc\n"),
     found("NulByteEndsTheValue", kNulBytes, "[Port A]", "KEY", "ab"),
-    missing("NulByteHidesTheRestOfItsLine", kNulBytes, "[Port A]", "OTHER"),
     found("KeyHoldingEqualsMatchesItsLine", "[Port A]\nA=B=5;\n", "[Port A]", "A=B", "5"),
     found("ValueEndsAtTheSecondEquals", "[Port A]\nA=B=5;\n", "[Port A]", "A", "B"),
     missing("NullSectionIsNeverFound", kSaved, nullptr, "FG_WIDTH"),
@@ -131,13 +117,6 @@ TEST_F(ConfigFileLookup, HeaderSectionNeedsItsLineEnd) {
     int32_t a = -5;
     EXPECT_EQ(parser.parseIntKeyFromHeader("A", a), kConfigValueMissing);
     EXPECT_EQ(a, -5);
-}
-
-TEST_F(ConfigFileLookup, HeaderWithWindowsLineEndsIsFound) {
-    Fg_ConfigFileParser& parser = open("[Kamerasektion]\r\n\r\nAktivePort=0;\r\n\r\n[Port A]\r\nKEY=abc\r\n");
-    int32_t port = -1;
-    EXPECT_EQ(parser.parseIntKeyFromHeader("AktivePort", port), 0);
-    EXPECT_EQ(port, 0);
 }
 
 TEST_F(ConfigFileLookup, ParserWithoutStreamFindsNothing) {
@@ -181,8 +160,8 @@ INSTANTIATE_TEST_SUITE_P(Rules, ConfigFileLineLookup, testing::ValuesIn(kLineLoo
 
 class ConfigFileTypedLookup : public ConfigFileLookup {};
 
-// Value texts and what each typed lookup makes of them: atoi, strtoull and strtod rules, with
-// a decimal point, and no error for text that holds no number.
+// Value texts and what each typed lookup makes of them: atoi, strtoull and strtod rules (the number
+// texts own them), and no error for text that holds no number.
 struct NumberCase {
     const char* text;
     int32_t asInt;
@@ -191,16 +170,8 @@ struct NumberCase {
 };
 
 const NumberCase kNumbers[] = {
-    {"abc", 0, 0, 0.0},
-    {"", 0, 0, 0.0},
-    {" +12abc", 12, 12, 12.0},
-    {"-7", -7, UINT64_MAX - 6, -7.0},
-    {"3.9", 3, 3, 3.9},
-    {"0.1", 0, 0, 0.1},
-    {"-1e+20", -1, UINT64_MAX, -1e20},
-    {" 2.5e-3xyz", 2, 2, 2.5e-3},
-    {"0x10", 0, 0, 16.0},
-    {"18446744073709551615", -1, UINT64_MAX, 18446744073709551615.0},
+    {"abc", 0, 0, 0.0}, {" +12abc", 12, 12, 12.0}, {"-7", -7, UINT64_MAX - 6, -7.0},
+    {"3.9", 3, 3, 3.9}, {"0x10", 0, 0, 16.0},
 };
 
 TEST_F(ConfigFileTypedLookup, NumbersReadByTheCLibraryRules) {
@@ -272,12 +243,6 @@ TEST_F(ConfigFileTypedLookup, PortFormsWithNullKeyGiveMinusOne) {
     EXPECT_EQ(parser.parseIntKey(0, nullptr, u), kConfigValueMissing);
     EXPECT_EQ(parser.parseDoubleKey(0, nullptr, d), kConfigValueMissing);
     EXPECT_EQ(text, "kept");
-}
-
-TEST(ConfigFileSections, PortSectionNamesCountFromA) {
-    EXPECT_EQ(Fg_ConfigFileParser::portSectionName(0), "[Port A]");
-    EXPECT_EQ(Fg_ConfigFileParser::portSectionName(1), "[Port B]");
-    EXPECT_EQ(Fg_ConfigFileParser::portSectionName(3), "[Port D]");
 }
 
 TEST(ConfigFileConversions, AlwaysSucceedAndReadNonNumbersAsZero) {

@@ -24,23 +24,22 @@ std::vector<std::string> piecesOf(const std::string& content) {
     return pieces;
 }
 
-TEST(LinePieceReader, PiecesEndAfterTheirLineFeed) {
-    EXPECT_EQ(piecesOf("a=1;\n\nb"), (std::vector<std::string>{"a=1;\n", "\n", "b"}));
-}
-
-TEST(LinePieceReader, LongLineArrivesIn255CharacterPieces) {
-    const std::string line(600, 'x');
-    EXPECT_EQ(piecesOf(line + "\n"), (std::vector<std::string>{std::string(255, 'x'), std::string(255, 'x'),
-                                                               std::string(90, 'x') + "\n"}));
-}
-
-TEST(LinePieceReader, LineOfExactly255CharactersLeavesItsLineFeedAsAPiece) {
-    EXPECT_EQ(piecesOf(std::string(255, 'y') + "\nz\n"),
-              (std::vector<std::string>{std::string(255, 'y'), "\n", "z\n"}));
-}
-
-TEST(LinePieceReader, WindowsLineEndsReadAsLineFeeds) {
-    EXPECT_EQ(piecesOf("a\r\nb\rc\r\n\r"), (std::vector<std::string>{"a\n", "b\rc\n", "\r"}));
+// Pieces end after their line feed or at 255 characters; "\r\n" reads as "\n", a lone '\r' stays.
+TEST(LinePieceReader, PiecesAsFgetsReadsThem) {
+    using Pieces = std::vector<std::string>;
+    const std::string x255(255, 'x');
+    const struct {
+        std::string content;
+        Pieces pieces;
+    } rows[] = {
+        {"a=1;\n\nb", {"a=1;\n", "\n", "b"}},
+        {std::string(600, 'x') + "\n", {x255, x255, std::string(90, 'x') + "\n"}},
+        {x255 + "\nz\n", {x255, "\n", "z\n"}},
+        {"a\r\nb\rc\r\n\r", {"a\n", "b\rc\n", "\r"}},
+        {"", {}},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(piecesOf(row.content), row.pieces) << row.content.substr(0, 20);
 }
 
 TEST(LinePieceReader, LineEndSplitAcrossReadBlocksIsStillFolded) {
@@ -56,10 +55,6 @@ TEST(LinePieceReader, LineEndSplitAcrossReadBlocksIsStillFolded) {
     EXPECT_EQ(pieces[pieces.size() - 2].back(), '\n');
     EXPECT_EQ(pieces[pieces.size() - 2].find('\r'), std::string::npos);
     EXPECT_EQ(pieces.back(), "end\n");
-}
-
-TEST(LinePieceReader, EmptyFileHasNoPieces) {
-    EXPECT_TRUE(piecesOf("").empty());
 }
 
 TEST(LinePieceReader, NulBytesStayInThePieceButEndItsCStringView) {

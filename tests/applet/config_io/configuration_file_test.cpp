@@ -1,8 +1,7 @@
-// Whole configuration files: the header, the refusals and the result codes of save and load.
+// Whole configuration files: the header a load needs, and the result codes of save and load.
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 
 #include "api/error_codes.h"
 #include "config/config_file_parser.h"
@@ -13,15 +12,6 @@ namespace kestrel {
 namespace {
 
 const ConfigurationIdentity kIdentity{"Tarnwell GmbH", "Kestrel12", "1.2", 0};
-
-const std::string kHeader = "[Kamerasektion]\n"
-                            "\n"
-                            "ConfigFileVersion=2.0;\n"
-                            "Hersteller='Tarnwell GmbH';\n"
-                            "Typ='Kestrel12';\n"
-                            "Version='1.2';\n"
-                            "LoadAppletId=0;\n"
-                            "AktivePort=0;\n";
 
 class ConfigurationFile : public test::ScratchDirTest {
 protected:
@@ -41,108 +31,74 @@ protected:
             return answer;
         });
     }
-    std::string header(const std::string& typ = "Kestrel12", const std::string& port = "0") const {
-        return "[Kamerasektion]\n\nConfigFileVersion=2.0;\nHersteller='Tarnwell GmbH';\nTyp='" + typ +
-               "';\nVersion='1.2';\nLoadAppletId=0;\nAktivePort=" + port + ";\n";
-    }
 
     int writes_ = 0;
     int reads_ = 0;
     int32_t width_ = -1;
 };
 
-TEST_F(ConfigurationFile, SaveWantsScfAnywhereInANameThatCanBeCreated) {
-    const std::pair<const char*, int32_t> names[] = {{"settings.txt", kErrFileWrite},
-                                                     {"config.SCF", kErrFileWrite},
-                                                     {"no-such-folder/a.scf", kErrFileWrite},
-                                                     {"x.scf.bak", kOk}};
-    for (const auto& [name, result] : names) {
-        SCOPED_TRACE(name);
-        const int writesBefore = writes_;
-        EXPECT_EQ(save(name), result);
-        EXPECT_EQ(exists(name), result == kOk);
-        EXPECT_EQ(writes_ - writesBefore, result == kOk ? 1 : 0);
+std::string header(const std::string& typ, const std::string& vendor = "Hersteller='Tarnwell GmbH';\n",
+                   const std::string& port = "AktivePort=0;\n") {
+    return "[Kamerasektion]\n\nConfigFileVersion=2.0;\n" + vendor + "Typ='" + typ +
+           "';\nVersion='1.2';\nLoadAppletId=0;\n" + port +
+           "\n[Port A]\nFG_WIDTH=5;\n\n[Port D]\nFG_WIDTH=7;\n";
+}
+
+// The load needs the applet's own type and the vendor and active-port keys, whatever their values;
+// the versions and the applet id are not read. A refused file reaches no parameter.
+TEST_F(ConfigurationFile, LoadChecksTheHeaderBeforeAnyParameter) {
+    const struct {
+        const char* what;
+        std::string text;
+        int32_t result;
+    } rows[] = {
+        {"own file", header("Kestrel12"), kOk},
+        {"another vendor", header("Kestrel12", "Hersteller='Someone Else';\n"), kOk},
+        {"active port three reads port A", header("Kestrel12", "Hersteller='x';\n", "AktivePort=3;\n"), kOk},
+        {"no versions",
+         "[Kamerasektion]\nHersteller='x';\nTyp='Kestrel12';\nAktivePort=0;\n[Port A]\nFG_WIDTH=5;\n", kOk},
+        // The lookup runs on past later section lines, as every section lookup does.
+        {"active port in a later section", header("Kestrel12", "Hersteller='x';\n", "") + "AktivePort=0;\n",
+         kOk},
+        {"no vendor", header("Kestrel12", ""), kErrConfigLoad},
+        {"no active port", header("Kestrel12", "Hersteller='x';\n", ""), kErrConfigLoad},
+        {"older applet", header("Kestrel11"), kErrConfigLoad},
+        {"prefix of the name", header("Kestrel1"), kErrConfigLoad},
+        {"longer name", header("Kestrel12x"), kErrConfigLoad},
+        {"other case", header("kestrel12"), kErrConfigLoad},
+        {"empty type", header(""), kErrConfigLoad},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const int readsBefore = reads_;
+        width_ = -1;
+        EXPECT_EQ(load(writeFile("a.scf", row.text)), row.result);
+        EXPECT_EQ(reads_ - readsBefore, row.result == kOk ? 1 : 0);
+        EXPECT_EQ(width_, row.result == kOk ? 5 : -1);
     }
 }
 
-TEST_F(ConfigurationFile, SaveOverAnExistingFileReplacesItsWholeContent) {
-    writeFile("a.scf", std::string(5000, 'x'));
-    EXPECT_EQ(save("a.scf"), kOk);
-    EXPECT_EQ(readFile(path("a.scf")), kHeader + "\n[Port A]\nFG_WIDTH=1024;\n");
-}
-
-TEST_F(ConfigurationFile, LoadReadsWhatSaveWrote) {
-    ASSERT_EQ(save("a.scf"), kOk);
-    EXPECT_EQ(load(path("a.scf")), kOk);
-    EXPECT_EQ(width_, 1024);
-}
-
-TEST_F(ConfigurationFile, LoadOfAMissingFileOrANameWithoutScfIsAReadFailure) {
+TEST_F(ConfigurationFile, FilesThatCannotBeHadAreReadOrWriteFailures) {
+    EXPECT_EQ(save("settings.txt"), kErrFileWrite);
+    EXPECT_EQ(save("no-such-folder/a.scf"), kErrFileWrite);
+    EXPECT_FALSE(exists("settings.txt"));
+    EXPECT_EQ(writes_, 0);
     EXPECT_EQ(load(path("missing.scf")), kErrFileRead);
-    EXPECT_EQ(load(writeFile("settings.txt", header() + "\n[Port A]\nFG_WIDTH=5;\n")), kErrFileRead);
-    EXPECT_EQ(reads_, 0);
-}
-
-TEST_F(ConfigurationFile, LoadRefusesAFileOfAnotherAppletBeforeAnyParameter) {
-    for (const char* typ : {"Kestrel11", "Kestrel1", "Kestrel12x", "kestrel12", ""}) {
-        const std::string file = writeFile("other.scf", header(typ) + "\n[Port A]\nFG_WIDTH=5;\n");
-        EXPECT_EQ(load(file), kErrConfigLoad) << typ;
-    }
-    EXPECT_EQ(reads_, 0);
-}
-
-TEST_F(ConfigurationFile, LoadNeedsTheVendorButNotItsValue) {
-    std::string text = header() + "\n[Port A]\nFG_WIDTH=5;\n";
-    EXPECT_EQ(load(writeFile("a.scf", text)), kOk);
-    const std::string vendor = "Hersteller='Tarnwell GmbH';\n";
-    text.replace(text.find(vendor), vendor.size(), "Hersteller='Someone Else';\n");
-    EXPECT_EQ(load(writeFile("b.scf", text)), kOk);
-    text.replace(text.find("Hersteller='Someone Else';\n"),
-                 std::string("Hersteller='Someone Else';\n").size(), "");
-    EXPECT_EQ(load(writeFile("c.scf", text)), kErrConfigLoad);
-    EXPECT_EQ(reads_, 2);
-}
-
-TEST_F(ConfigurationFile, LoadNeedsTheActivePortInTheHeader) {
-    std::string text = header() + "\n[Port A]\nFG_WIDTH=5;\n";
-    text.replace(text.find("AktivePort=0;\n"), 14, "");
-    EXPECT_EQ(load(writeFile("a.scf", text)), kErrConfigLoad);
-    // The lookup runs on past later section lines, as every section lookup does.
-    EXPECT_EQ(load(writeFile("b.scf", text + "[Port B]\nAktivePort=0;\n")), kOk);
-    EXPECT_EQ(reads_, 1);
-}
-
-TEST_F(ConfigurationFile, ActivePortThreeLoadsExactlyLikeZero) {
-    const std::string rest = "\n[Port A]\nFG_WIDTH=5;\n\n[Port D]\nFG_WIDTH=7;\n";
-    EXPECT_EQ(load(writeFile("zero.scf", header("Kestrel12", "0") + rest)), kOk);
-    EXPECT_EQ(width_, 5);
-    EXPECT_EQ(load(writeFile("three.scf", header("Kestrel12", "3") + rest)), kOk);
-    EXPECT_EQ(width_, 5);
-}
-
-TEST_F(ConfigurationFile, TheVersionsAndAppletIdAreNotRead) {
-    const std::string text = "[Kamerasektion]\nHersteller='x';\nTyp='Kestrel12';\nAktivePort=0;\n[Port A]\n";
-    EXPECT_EQ(load(writeFile("a.scf", text)), kOk);
-}
-
-TEST_F(ConfigurationFile, AFailedParameterStepFailsTheLoad) {
-    ASSERT_EQ(save("a.scf"), kOk);
-    EXPECT_EQ(load(path("a.scf"), false), kErrConfigLoad);
-    EXPECT_EQ(reads_, 1);
-}
-
-TEST_F(ConfigurationFile, ACodeRaisedByTheParameterStepFailsTheLoad) {
-    ASSERT_EQ(save("a.scf"), kOk);
-    const int32_t result = loadConfigurationFile(path("a.scf").c_str(), "Kestrel12",
-                                                 [](Fg_ConfigFileParser&) -> bool { throw kErrOutOfRange; });
-    EXPECT_EQ(result, kErrConfigLoad);
-}
-
-TEST_F(ConfigurationFile, NullNamesAreRefused) {
+    EXPECT_EQ(load(writeFile("settings.txt", header("Kestrel12"))), kErrFileRead);
     EXPECT_EQ(saveConfigurationFile(nullptr, kIdentity, [](Fg_ConfigFileParser&) {}), kErrFileWrite);
-    EXPECT_EQ(load(std::string()), kErrFileRead);
     EXPECT_EQ(loadConfigurationFile(nullptr, "Kestrel12", [](Fg_ConfigFileParser&) { return true; }),
               kErrFileRead);
+    EXPECT_EQ(reads_, 0);
+}
+
+TEST_F(ConfigurationFile, LoadReadsWhatSaveWroteAndFailsWithItsParameterStep) {
+    ASSERT_EQ(save("x.scf.bak"), kOk);
+    EXPECT_EQ(load(path("x.scf.bak")), kOk);
+    EXPECT_EQ(width_, 1024);
+    EXPECT_EQ(load(path("x.scf.bak"), false), kErrConfigLoad);
+    const int32_t result = loadConfigurationFile(path("x.scf.bak").c_str(), "Kestrel12",
+                                                 [](Fg_ConfigFileParser&) -> bool { throw kErrOutOfRange; });
+    EXPECT_EQ(result, kErrConfigLoad);
 }
 
 } // namespace

@@ -15,70 +15,38 @@ LutTable compute(const LutProcessingSettings& settings) {
     return table;
 }
 
-TEST(LutProcessing, DefaultSettingsGiveTheIdentity) {
-    const LutTable table = compute({});
-    for (uint32_t i = 0; i < kLutEntries; ++i)
-        ASSERT_EQ(table[i], i) << i;
-}
-
-TEST(LutProcessing, InvertGives4095MinusInput) {
-    const LutTable table = compute({0.0, 1.0, 1.0, true});
-    for (uint32_t i = 0; i < kLutEntries; ++i)
-        ASSERT_EQ(table[i], 4095 - i) << i;
-}
-
-TEST(LutProcessing, OffsetMinusOneGivesZeroEverywhereIncludingTheLastEntry) {
-    const LutTable table = compute({-1.0, 1.0, 1.0, false});
-    for (uint32_t i = 0; i < kLutEntries; ++i)
-        ASSERT_EQ(table[i], 0u) << i;
-}
-
-TEST(LutProcessing, NegativeBaseInvertedGivesTheTopValue) {
-    const LutTable table = compute({-1.0, 1.0, 1.0, true});
-    EXPECT_EQ(table[0], 4095u);
-    EXPECT_EQ(table[4094], 4095u);
-}
-
-TEST(LutProcessing, HugeResultsAreClippedTo4095) {
-    // (i/4095 + 1) x 4096 x 4095 is far beyond 4095, and for gamma 0.1 beyond 32 bits.
-    for (double gamma : {1.0, 0.1}) {
-        const LutTable table = compute({1.0, 4096.0, gamma, false});
-        for (uint32_t i = 0; i < kLutEntries; ++i)
-            ASSERT_EQ(table[i], 4095u) << i << " gamma " << gamma;
+TEST(LutProcessing, DefaultGivesTheIdentityAndInvertItsMirror) {
+    const LutTable identity = compute({});
+    const LutTable inverted = compute({0.0, 1.0, 1.0, true});
+    for (uint32_t i = 0; i < kLutEntries; ++i) {
+        ASSERT_EQ(identity[i], i) << i;
+        ASSERT_EQ(inverted[i], 4095 - i) << i;
     }
 }
 
-TEST(LutProcessing, GammaTwoGivesASquareRootCurve) {
-    const LutTable table = compute({0.0, 1.0, 2.0, false});
-    EXPECT_EQ(table[1024], 2048u);
-    EXPECT_EQ(table[0], 0u);
-    EXPECT_EQ(table[4095], 4095u);
-    EXPECT_EQ(table[1], static_cast<uint32_t>(std::trunc(std::sqrt(1.0 / 4095.0) * 4095.0 + 0.5)));
-}
-
-TEST(LutProcessing, GammaZeroMapsBasesBelowOneToZeroAndOneToTheTop) {
-    const LutTable table = compute({0.0, 1.0, 0.0, false});
-    EXPECT_EQ(table[0], 0u);
-    EXPECT_EQ(table[4094], 0u);
-    EXPECT_EQ(table[4095], 4095u);
-    const LutTable above = compute({0.5, 1.0, 0.0, false});
-    EXPECT_EQ(above[4095], 4095u); // base 1.5: infinite power, clipped
-}
-
-TEST(LutProcessing, NegativeGammaAtBaseZeroIsClippedToTheTop) {
-    const LutTable table = compute({0.0, 1.0, -1.0, false});
-    EXPECT_EQ(table[0], 4095u);    // 0^-1 is infinite
-    EXPECT_EQ(table[4095], 4095u); // 1^-1 is 1
-    EXPECT_EQ(table[2048], 4095u); // above 1, clipped
-}
-
-TEST(LutProcessing, RoundsHalfUp) {
-    // Gain 0.5: i = 1 gives 0.5 + 0.5 -> 1; i = 2 gives 1.5 -> 2.
-    const LutTable table = compute({0.0, 0.5, 1.0, false});
-    EXPECT_EQ(table[1], 1u);
-    EXPECT_EQ(table[2], 1u);
-    EXPECT_EQ(table[3], 2u);
-    EXPECT_EQ(table[4095], 2048u);
+TEST(LutProcessing, EntriesAtChosenSettings) {
+    const struct {
+        const char* what;
+        LutProcessingSettings settings;
+        uint32_t index, value;
+    } rows[] = {
+        {"offset -1 reaches even the last entry", {-1.0, 1.0, 1.0, false}, 4095, 0},
+        {"a negative base inverted is the top", {-1.0, 1.0, 1.0, true}, 4094, 4095},
+        {"far beyond 4095 is clipped", {1.0, 4096.0, 1.0, false}, 0, 4095},
+        {"beyond 32 bits is clipped", {1.0, 4096.0, 0.1, false}, 4095, 4095},
+        {"gamma 2 is a square root", {0.0, 1.0, 2.0, false}, 1024, 2048},
+        {"gamma 2 at the first step", {0.0, 1.0, 2.0, false}, 1, 64},
+        {"gamma 0 maps a base below one to 0", {0.0, 1.0, 0.0, false}, 4094, 0},
+        {"gamma 0 maps one to the top", {0.0, 1.0, 0.0, false}, 4095, 4095},
+        {"gamma 0 above one is clipped", {0.5, 1.0, 0.0, false}, 4095, 4095},
+        {"a negative gamma at base 0 is clipped", {0.0, 1.0, -1.0, false}, 0, 4095},
+        {"a negative gamma at base 1", {0.0, 1.0, -1.0, false}, 4095, 4095},
+        {"half rounds up", {0.0, 0.5, 1.0, false}, 1, 1},
+        {"1.5 rounds up", {0.0, 0.5, 1.0, false}, 3, 2},
+        {"1 stays", {0.0, 0.5, 1.0, false}, 2, 1},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(compute(row.settings)[row.index], row.value) << row.what;
 }
 
 } // namespace

@@ -4,146 +4,129 @@
 namespace kestrel::test {
 namespace {
 
-constexpr int32_t kLegacyMode = 300254;
-constexpr int32_t kAreaTriggerMode = 300200;
-constexpr int32_t kTriggerState = 300201;
-constexpr int32_t kFramesPerSecond = 90;
-constexpr int32_t kDebounce = 300204;
-constexpr int32_t kTriggerInSource = 8110;
-constexpr int32_t kPfg0Width = 300219;
-constexpr int32_t kPfg0Delay = 300218;
-constexpr int32_t kCcSelect0 = 300250;
-constexpr int32_t kCcSelect2 = 300252;
-constexpr int32_t kOutSelect1 = 300233;
-constexpr int32_t kQueueMode = 300214;
-constexpr int32_t kTriggerMode = 8100;
-constexpr int32_t kExsyncOn = 8300;
-constexpr int32_t kFlashOn = 8600;
-constexpr int32_t kExposure = 10020;
-constexpr int32_t kExsyncDelay = 8400;
-constexpr int32_t kExsyncPolarity = 8420;
-constexpr int32_t kFlashPolarity = 24060;
-constexpr int32_t kPrescaler = 10050;
-constexpr int32_t kCcSel0 = 14001;
-constexpr int32_t kCcSel2 = 14003;
-constexpr int32_t kDigioOutput = 14020;
+class LegacyTriggerTest : public TriggerTest {
+protected:
+    void SetUp() override { mustSet(FG_TRIGGER_LEGACY_MODE, int32_t{1}); }
+    // An output's select and polarity registers, e.g. output("CameraControl_Select2").
+    std::pair<uint64_t, uint64_t> output(const std::string& name) {
+        return {reg(name + "_Select_Select"), reg(name + "_Polarity_Invert")};
+    }
+    using Output = std::pair<uint64_t, uint64_t>;
+};
 
-TEST_F(TriggerTest, LegacyModeRefusesAreaTriggerParametersButKeepsTheSharedOnes) {
-    mustSet(kLegacyMode, int32_t{1});
-    EXPECT_EQ(applet.set(kAreaTriggerMode, uint32_t{2}), -2070);
-    EXPECT_EQ(applet.set(kDebounce, 2.0), -2070);
-    EXPECT_EQ(applet.set(kCcSelect0, uint32_t{4}), -2070);
-    EXPECT_EQ(applet.get<uint32_t>(kAreaTriggerMode), 1u);
-    mustSet(kFramesPerSecond, 10.0);
-    mustSet(kTriggerInSource, uint32_t{3});
-    mustSet(kPrescaler, 20.0);
+TEST_F(LegacyTriggerTest, RefusesAreaTriggerParametersButKeepsTheSharedOnes) {
+    EXPECT_EQ(applet.set(FG_AREATRIGGERMODE, uint32_t{2}), -2070);
+    EXPECT_EQ(applet.set(FG_TRIGGERCC_SELECT0, uint32_t{4}), -2070);
+    EXPECT_EQ(applet.get<uint32_t>(FG_AREATRIGGERMODE), 1u);
+    mustSet(FG_TRIGGER_FRAMESPERSECOND, 10.0);
+    mustSet(FG_TRIGGERIN_SRC, uint32_t{3});
+    // An exposure that does not fit the period keeps the old one.
+    EXPECT_EQ(applet.set(FG_EXPOSURE, uint32_t{100000}), -2079);
+    EXPECT_EQ(applet.get<uint32_t>(FG_EXPOSURE), 4000u);
 }
 
 TEST_F(TriggerTest, SwitchingLegacyOnAndOffLeavesEveryTriggerSettingAtItsDefault) {
-    mustSet(kFramesPerSecond, 10.0);
-    mustSet(kDebounce, 2.0);
-    mustSet(kPfg0Delay, 5.0);
-    mustSet(kCcSelect2, uint32_t{0});
-    mustSet(kQueueMode, int32_t{1});
-    mustSet(kAreaTriggerMode, uint32_t{4});
-    mustSet(kTriggerState, uint32_t{0});
+    mustSet(FG_TRIGGER_FRAMESPERSECOND, 10.0);
+    mustSet(FG_TRIGGERIN_DEBOUNCE, 2.0);
+    mustSet(FG_TRIGGER_PULSEFORMGEN0_DELAY, 5.0);
+    mustSet(FG_TRIGGERCC_SELECT2, uint32_t{0});
+    mustSet(FG_TRIGGERQUEUE_MODE, int32_t{1});
+    mustSet(FG_AREATRIGGERMODE, uint32_t{4});
+    mustSet(FG_TRIGGERSTATE, uint32_t{0});
+    mustSet(FG_TRIGGER_LEGACY_MODE, int32_t{1});
+    mustSet(FG_EXPOSURE, uint32_t{1000});
+    mustSet(FG_PRESCALER, 20.0);
+    mustSet(FG_TRIGGER_LEGACY_MODE, int32_t{0});
 
-    mustSet(kLegacyMode, int32_t{1});
-    mustSet(kExposure, uint32_t{1000});
-    mustSet(kPrescaler, 20.0);
-    mustSet(kLegacyMode, int32_t{0});
-
-    EXPECT_EQ(applet.get<double>(kFramesPerSecond), 8.0);
-    EXPECT_DOUBLE_EQ(applet.get<double>(kDebounce), 1.008);
-    EXPECT_EQ(applet.get<double>(kPfg0Delay), 0.0);
-    EXPECT_DOUBLE_EQ(applet.get<double>(kPfg0Width), 4000.0);
-    EXPECT_EQ(applet.get<uint32_t>(kCcSelect2), 5u);
-    EXPECT_EQ(applet.get<int32_t>(kQueueMode), 0);
-    EXPECT_EQ(applet.get<uint32_t>(kAreaTriggerMode), 1u);
-    EXPECT_EQ(applet.get<uint32_t>(kTriggerState), 2u);
-    EXPECT_EQ(applet.get<uint32_t>(kExposure), 4000u);
-    EXPECT_EQ(applet.get<double>(kPrescaler), 10.0);
+    EXPECT_EQ(applet.get<double>(FG_TRIGGER_FRAMESPERSECOND), 8.0);
+    EXPECT_DOUBLE_EQ(applet.get<double>(FG_TRIGGERIN_DEBOUNCE), 1.008);
+    EXPECT_EQ(applet.get<double>(FG_TRIGGER_PULSEFORMGEN0_DELAY), 0.0);
+    EXPECT_EQ(applet.get<uint32_t>(FG_TRIGGERCC_SELECT2), 5u);
+    EXPECT_EQ(applet.get<int32_t>(FG_TRIGGERQUEUE_MODE), 0);
+    EXPECT_EQ(applet.get<uint32_t>(FG_AREATRIGGERMODE), 1u);
+    EXPECT_EQ(applet.get<uint32_t>(FG_TRIGGERSTATE), 2u);
+    EXPECT_EQ(applet.get<uint32_t>(FG_EXPOSURE), 4000u);
+    EXPECT_EQ(applet.get<double>(FG_PRESCALER), 10.0);
     EXPECT_EQ(reg("Generators_Generator_MinimumPeriod_Number"), 7812490u);
     EXPECT_EQ(reg("CameraControl_Select2_Select_Select"), 5u);
-    EXPECT_EQ(applet.set(kExposure, uint32_t{1000}), -2070);
+    EXPECT_EQ(applet.set(FG_EXPOSURE, uint32_t{1000}), -2070);
 }
 
-TEST_F(TriggerTest, ExposureThatDoesNotFitKeepsTheOldExposure) {
-    mustSet(kLegacyMode, int32_t{1});
-    mustSet(kFramesPerSecond, 10.0); // 100000 us
-    EXPECT_EQ(applet.set(kExposure, uint32_t{100000}), -2079);
-    EXPECT_EQ(applet.get<uint32_t>(kExposure), 4000u);
+// Switching swaps which interface is writable; switching off reopens a shorter list than switching
+// on closed, and the reset's trigger mode republishes the rest (the input downscaler among them).
+TEST_F(TriggerTest, LegacySwitchSwapsTheAccessOfBothInterfaces) {
+    const auto access = [&](int32_t id) { return applet.infoNode(id)->access; };
+    EXPECT_EQ(access(FG_EXPOSURE), 1);
+    mustSet(FG_TRIGGER_LEGACY_MODE, int32_t{1});
+    EXPECT_EQ(access(FG_AREATRIGGERMODE), 1);
+    EXPECT_EQ(access(FG_TRIGGERCC_SELECT1), 1);
+    EXPECT_EQ(access(FG_TRIGGERIN_DOWNSCALE), 1);
+    EXPECT_EQ(access(FG_TRIGGERIN_SRC), 7);
+    EXPECT_EQ(access(FG_EXPOSURE), 7);
+    mustSet(FG_TRIGGER_LEGACY_MODE, int32_t{0});
+    EXPECT_EQ(access(FG_AREATRIGGERMODE), 7);
+    EXPECT_EQ(access(FG_TRIGGERCC_SELECT1), 7);
+    EXPECT_EQ(access(FG_EXPOSURE), 1);
+    EXPECT_EQ(access(FG_TRIGGERIN_DOWNSCALE), 7);
 }
 
-TEST_F(TriggerTest, DigitalOutputTwoDrivesOutputThreeLowAndSevenHigh) {
-    mustSet(kLegacyMode, int32_t{1});
-    EXPECT_EQ(
-        writesOf([&] { mustSet(kDigioOutput, uint32_t{2}); }),
-        (WriteList{"TriggerOutput_Select3_Select_Select=5", "TriggerOutput_Select3_Polarity_Invert=0",
-                   "TriggerOutput_Select7_Select_Select=5", "TriggerOutput_Select7_Polarity_Invert=1"}));
+TEST_F(LegacyTriggerTest, DigitalOutputTwoDrivesOutputThreeLowAndSevenHigh) {
+    mustSet(FG_DIGIO_OUTPUT, uint32_t{2});
+    EXPECT_EQ(output("TriggerOutput_Select3"), Output(5, 0));
+    EXPECT_EQ(output("TriggerOutput_Select7"), Output(5, 1));
 }
 
-TEST_F(TriggerTest, ExsyncLeavesACameraControlOnTheStrobePulseAlone) {
-    mustSet(kLegacyMode, int32_t{1});
-    mustSet(kCcSel2, uint32_t{2});                             // CC_STROBEPULSE
-    EXPECT_EQ(reg("CameraControl_Select2_Select_Select"), 5u); // flash off, low active: VCC
-    EXPECT_EQ(reg("CameraControl_Select2_Polarity_Invert"), 1u);
+TEST_F(LegacyTriggerTest, ExsyncLeavesACameraControlOnTheStrobePulseAlone) {
+    mustSet(FG_CCSEL2, uint32_t{2});                          // CC_STROBEPULSE
+    EXPECT_EQ(output("CameraControl_Select2"), Output(5, 1)); // flash off, low active: VCC
     // Exposure on, low active: "not pulse generator 0" on trigger output 1 and on CC 0 (CC_EXSYNC).
-    EXPECT_EQ(
-        writesOf([&] { mustSet(kExsyncOn, uint32_t{1}); }),
-        (WriteList{"TriggerOutput_Select1_Select_Select=0", "TriggerOutput_Select1_Polarity_Invert=1",
-                   "CameraControl_Select0_Select_Select=0", "CameraControl_Select0_Polarity_Invert=1"}));
-    EXPECT_EQ(applet.get<uint32_t>(kOutSelect1), 6u);
+    mustSet(FG_EXSYNCON, uint32_t{1});
+    EXPECT_EQ(output("TriggerOutput_Select1"), Output(0, 1));
+    EXPECT_EQ(output("CameraControl_Select0"), Output(0, 1));
+    EXPECT_EQ(output("CameraControl_Select2"), Output(5, 1));
+    EXPECT_EQ(applet.get<uint32_t>(FG_TRIGGEROUT_SELECT1), 6u);
+    mustSet(FG_EXSYNCPOLARITY, uint32_t{1});
+    EXPECT_EQ(applet.get<uint32_t>(FG_TRIGGEROUT_SELECT1), 0u);
+    EXPECT_EQ(applet.get<uint32_t>(FG_TRIGGERCC_SELECT0), 0u);
 }
 
-TEST_F(TriggerTest, FlashReachesEveryCameraControlThatCarriesIt) {
-    mustSet(kLegacyMode, int32_t{1});
-    mustSet(kCcSel0, uint32_t{8}); // CC_NOT_STROBEPULSE
-    mustSet(kCcSel2, uint32_t{2}); // CC_STROBEPULSE
-    mustSet(kFlashPolarity, uint32_t{1});
-    EXPECT_EQ(
-        writesOf([&] { mustSet(kFlashOn, uint32_t{1}); }),
-        (WriteList{"TriggerOutput_Select0_Select_Select=1", "TriggerOutput_Select0_Polarity_Invert=0",
-                   "CameraControl_Select0_Select_Select=1", "CameraControl_Select0_Polarity_Invert=1",
-                   "CameraControl_Select2_Select_Select=1", "CameraControl_Select2_Polarity_Invert=0"}));
+TEST_F(LegacyTriggerTest, FlashReachesEveryCameraControlThatCarriesIt) {
+    mustSet(FG_CCSEL0, uint32_t{8}); // CC_NOT_STROBEPULSE
+    mustSet(FG_CCSEL2, uint32_t{2}); // CC_STROBEPULSE
+    mustSet(FG_FLASH_POLARITY, uint32_t{1});
+    mustSet(FG_FLASHON, uint32_t{1});
+    EXPECT_EQ(output("TriggerOutput_Select0"), Output(1, 0));
+    EXPECT_EQ(output("CameraControl_Select0"), Output(1, 1));
+    EXPECT_EQ(output("CameraControl_Select2"), Output(1, 0));
     // Off and high active: the positive outputs rest on GND, the negated ones on VCC.
-    mustSet(kFlashOn, uint32_t{0});
-    EXPECT_EQ(applet.get<uint32_t>(kCcSelect0), 5u);
-    EXPECT_EQ(applet.get<uint32_t>(kCcSelect2), 4u);
-    EXPECT_EQ(applet.set(kCcSel0, uint32_t{1}), -6000);
+    mustSet(FG_FLASHON, uint32_t{0});
+    EXPECT_EQ(applet.get<uint32_t>(FG_TRIGGERCC_SELECT0), 5u);
+    EXPECT_EQ(applet.get<uint32_t>(FG_TRIGGERCC_SELECT2), 4u);
 }
 
-TEST_F(TriggerTest, ExsyncPolarityFlipsTheExposureOutputs) {
-    mustSet(kLegacyMode, int32_t{1});
-    mustSet(kExsyncOn, uint32_t{1});
-    mustSet(kExsyncPolarity, uint32_t{1});
-    EXPECT_EQ(applet.get<uint32_t>(kOutSelect1), 0u);
-    EXPECT_EQ(applet.get<uint32_t>(kCcSelect0), 0u);
-}
-
-TEST_F(TriggerTest, FreeRunStopsAsynchronouslyAndKeepsTheMode) {
-    mustSet(kLegacyMode, int32_t{1});
-    mustSet(kTriggerMode, uint32_t{2}); // external trigger: active
-    EXPECT_EQ(applet.get<uint32_t>(kAreaTriggerMode), 2u);
-    EXPECT_EQ(applet.get<uint32_t>(kTriggerState), 0u);
+TEST_F(LegacyTriggerTest, FreeRunStopsAsynchronouslyAndKeepsTheMode) {
+    mustSet(FG_TRIGGERMODE, uint32_t{2}); // external trigger: active
+    EXPECT_EQ(applet.get<uint32_t>(FG_AREATRIGGERMODE), 2u);
+    EXPECT_EQ(applet.get<uint32_t>(FG_TRIGGERSTATE), 0u);
     // The external and software modes pace the generator at its shortest period.
     EXPECT_EQ(reg("Generators_Generator_MinimumPeriod_Number"), 10u);
-    mustSet(kTriggerMode, uint32_t{0});
-    EXPECT_EQ(applet.get<uint32_t>(kAreaTriggerMode), 2u);
-    EXPECT_EQ(applet.get<uint32_t>(kTriggerState), 1u);
-    mustSet(kTriggerMode, uint32_t{1}); // grabber controlled
-    EXPECT_EQ(applet.get<uint32_t>(kAreaTriggerMode), 1u);
+    mustSet(FG_TRIGGERMODE, uint32_t{0});
+    EXPECT_EQ(applet.get<uint32_t>(FG_AREATRIGGERMODE), 2u);
+    EXPECT_EQ(applet.get<uint32_t>(FG_TRIGGERSTATE), 1u);
+    mustSet(FG_TRIGGERMODE, uint32_t{1}); // grabber controlled
+    EXPECT_EQ(applet.get<uint32_t>(FG_AREATRIGGERMODE), 1u);
     EXPECT_EQ(reg("Generators_Generator_MinimumPeriod_Number"), 7812490u);
-    EXPECT_EQ(applet.set(kTriggerMode, uint32_t{3}), -6000);
 }
 
-TEST_F(TriggerTest, LegacyDelaysDriveTheTwoSignalGenerators) {
-    mustSet(kLegacyMode, int32_t{1});
-    mustSet(kExsyncDelay, 1.01);
-    mustSet(8700, 2.0);
+TEST_F(LegacyTriggerTest, LegacyDelaysDriveTheTwoSignalGeneratorsUpTo10230Us) {
+    mustSet(FG_EXSYNCDELAY, 1.01);
+    mustSet(FG_STROBEPULSEDELAY, 2.0);
     EXPECT_EQ(reg("PulseFormGenerators_PulseFormGenerator0_Delay_Delay"), 63u);
     EXPECT_EQ(reg("PulseFormGenerators_PulseFormGenerator1_Delay_Delay"), 125u);
-    EXPECT_EQ(applet.set(kExsyncDelay, 10230.5), -6000);
+    for (const int32_t id : {FG_EXSYNCDELAY, FG_STROBEPULSEDELAY}) {
+        EXPECT_EQ(applet.set(id, 10230.5), -6000) << id;
+        EXPECT_EQ(applet.set(id, 10230.0), 0) << id;
+    }
 }
 
 } // namespace

@@ -9,8 +9,11 @@
 #include <vector>
 
 #include "applet_on_board.h"
+#include "params/parameter_ids.h"
 
 namespace kestrel::test {
+
+using namespace kestrel::ids;
 
 // Writes as "<register tail>=<value>", the tail being the design name after
 // "Device1_Process1_Trigger_" and, for the camera's trigger, after "TriggerCam0_".

@@ -6,8 +6,6 @@
 namespace kestrel::test {
 namespace {
 
-constexpr int32_t kAreaTriggerMode = 300200;
-constexpr int32_t kTriggerState = 300201;
 constexpr uint32_t G = 1, E = 2, S = 4;
 constexpr uint32_t A = 0, AS = 1, SS = 2;
 
@@ -102,39 +100,39 @@ class TriggerTransition : public TriggerTest, public ::testing::WithParamInterfa
 TEST_P(TriggerTransition, WritesItsStepsInOrder) {
     const Transition& t = GetParam();
     // From (generator, sync stop) a mode change writes nothing, so the mode goes first.
-    mustSet(kAreaTriggerMode, t.mode);
+    mustSet(FG_AREATRIGGERMODE, t.mode);
     if (t.state != SS)
-        mustSet(kTriggerState, t.state);
-    ASSERT_EQ(applet.get<uint32_t>(kAreaTriggerMode), t.mode);
-    ASSERT_EQ(applet.get<uint32_t>(kTriggerState), t.state);
+        mustSet(FG_TRIGGERSTATE, t.state);
+    ASSERT_EQ(applet.get<uint32_t>(FG_AREATRIGGERMODE), t.mode);
+    ASSERT_EQ(applet.get<uint32_t>(FG_TRIGGERSTATE), t.state);
 
     const WriteList writes = writesOf(
-        [&] { EXPECT_EQ(applet.set(t.changeMode ? kAreaTriggerMode : kTriggerState, t.newValue), 0); });
+        [&] { EXPECT_EQ(applet.set(t.changeMode ? FG_AREATRIGGERMODE : FG_TRIGGERSTATE, t.newValue), 0); });
     EXPECT_EQ(writes, t.expected());
-    EXPECT_EQ(applet.get<uint32_t>(t.changeMode ? kAreaTriggerMode : kTriggerState), t.newValue);
+    EXPECT_EQ(applet.get<uint32_t>(t.changeMode ? FG_AREATRIGGERMODE : FG_TRIGGERSTATE), t.newValue);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryRow, TriggerTransition, ::testing::ValuesIn(kTransitions),
                          [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(TriggerTest, FailingWriteInTransitionKeepsOldModeAndEarlierWrites) {
-    mustSet(kTriggerState, A);
+    mustSet(FG_TRIGGERSTATE, A);
     failWrites("Generators_EnableQueue_Select", -7777);
-    EXPECT_EQ(applet.set(kAreaTriggerMode, S), -7777);
+    EXPECT_EQ(applet.set(FG_AREATRIGGERMODE, S), -7777);
     EXPECT_EQ(applet.lastError(), -7777);
-    EXPECT_EQ(applet.get<uint32_t>(kAreaTriggerMode), G);
+    EXPECT_EQ(applet.get<uint32_t>(FG_AREATRIGGERMODE), G);
     // parkOutputs ran before the failing write and stays written.
     EXPECT_EQ(reg("TriggerOutput_Select0_Select_Select"), 5u);
 }
 
 TEST_F(TriggerTest, RejectsUnknownModeAndStateWithoutWriting) {
     const WriteList writes = writesOf([&] {
-        EXPECT_EQ(applet.set(kAreaTriggerMode, uint32_t{3}), -6000);
-        EXPECT_EQ(applet.set(kTriggerState, uint32_t{3}), -6000);
+        EXPECT_EQ(applet.set(FG_AREATRIGGERMODE, uint32_t{3}), -6000);
+        EXPECT_EQ(applet.set(FG_TRIGGERSTATE, uint32_t{3}), -6000);
     });
     EXPECT_TRUE(writes.empty());
-    EXPECT_EQ(applet.get<uint32_t>(kAreaTriggerMode), G);
-    EXPECT_EQ(applet.get<uint32_t>(kTriggerState), SS);
+    EXPECT_EQ(applet.get<uint32_t>(FG_AREATRIGGERMODE), G);
+    EXPECT_EQ(applet.get<uint32_t>(FG_TRIGGERSTATE), SS);
 }
 
 } // namespace

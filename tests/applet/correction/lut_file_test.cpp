@@ -3,50 +3,25 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <numeric>
 #include <ostream>
 #include <string>
 
 #include "api/error_codes.h"
+#include "scratch_dir.h"
 
 namespace kestrel {
 namespace {
 
-class LutFile : public ::testing::Test {
+class LutFile : public kestrel::test::ScratchDirTest {
 protected:
-    void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kestrel-lut-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
-
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-
-    std::string writeFile(const std::string& content) const {
-        const std::string full = path("table.lut");
-        std::ofstream(full, std::ios::binary) << content;
-        return full;
-    }
-
-    static std::string readFile(const std::string& full) {
-        std::ifstream in(full, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-
     // Reads a file of the given content; the record starts as the applet presets it.
     LutRecord read(const std::string& content, int32_t expectedResult = kOk) {
         LutRecord record;
         record.id = 3;
         record.nrOfElements = 4096;
-        EXPECT_EQ(readLutFile(writeFile(content).c_str(), record), expectedResult);
+        EXPECT_EQ(readLutFile(writeFile("table.lut", content).c_str(), record), expectedResult);
         return record;
     }
 
@@ -58,8 +33,6 @@ protected:
         std::iota(record.values.begin(), record.values.end(), 0u);
         return record;
     }
-
-    std::filesystem::path dir_;
 };
 
 using Values = std::vector<uint32_t>;
@@ -87,12 +60,9 @@ TEST_F(LutFile, WriterRefusesARecordShorterThanItsCountAndCreatesNothing) {
     EXPECT_FALSE(std::filesystem::exists(file));
 }
 
-TEST_F(LutFile, WriterFailsWithMinusOneWhenTheFileCannotBeCreated) {
+TEST_F(LutFile, FilesThatCannotBeOpenedGiveMinusOneAndDropOldValues) {
     EXPECT_EQ(writeLutFile(path("missing-dir/x.lut").c_str(), identity(1)), kErrGeneric);
     EXPECT_EQ(writeLutFile(nullptr, identity(1)), kErrGeneric);
-}
-
-TEST_F(LutFile, MissingFileGivesMinusOneAndDropsOldValues) {
     LutRecord record = identity(4);
     EXPECT_EQ(readLutFile(path("absent.lut").c_str(), record), kErrGeneric);
     EXPECT_TRUE(record.values.empty());
@@ -105,17 +75,6 @@ TEST_F(LutFile, MissingKeysReadAsZero) {
     EXPECT_EQ(record.format, 0u);
     EXPECT_EQ(record.number, 0u);
     EXPECT_EQ(record.values, Values{5});
-}
-
-TEST_F(LutFile, HundredValuesFillExactlyAHundredEntries) {
-    std::string content = "[gray]\nnrOfElements=100;\n";
-    for (int k = 0; k < 100; ++k) {
-        content += std::to_string(k) + "," + std::to_string(4095 - k) + ";\n";
-    }
-    const LutRecord record = read(content);
-    ASSERT_EQ(record.values.size(), 100u);
-    EXPECT_EQ(record.values.front(), 4095u);
-    EXPECT_EQ(record.values.back(), 3996u);
 }
 
 TEST_F(LutFile, KeyIsReadFromTheFirstLineHoldingItsName) {
