@@ -245,18 +245,18 @@ TEST_F(ConfigFileTypedLookup, PortFormsWithNullKeyGiveMinusOne) {
     EXPECT_EQ(text, "kept");
 }
 
-TEST(ConfigFileConversions, AlwaysSucceedAndReadNonNumbersAsZero) {
-    int32_t i = 5;
-    uint64_t u = 5;
-    double d = 5;
-    EXPECT_EQ(Fg_ConfigFileParser::getIntValue("abc", i), 0);
-    EXPECT_EQ(Fg_ConfigFileParser::getIntValue("abc", u), 0);
-    EXPECT_EQ(Fg_ConfigFileParser::getDoubleValue("abc", d), 0);
-    EXPECT_EQ(i, 0);
-    EXPECT_EQ(u, 0u);
-    EXPECT_EQ(d, 0.0);
-    EXPECT_EQ(Fg_ConfigFileParser::getIntValue(nullptr, i), 0);
-    EXPECT_EQ(Fg_ConfigFileParser::getDoubleValue(nullptr, d), 0);
+TEST(ConfigFileConversions, AlwaysSucceedAndReadNonNumbersAndNullAsZero) {
+    for (const char* text : {"abc", static_cast<const char*>(nullptr)}) {
+        int32_t i = 5;
+        uint64_t u = 5;
+        double d = 5;
+        EXPECT_EQ(Fg_ConfigFileParser::getIntValue(text, i), 0);
+        EXPECT_EQ(Fg_ConfigFileParser::getIntValue(text, u), 0);
+        EXPECT_EQ(Fg_ConfigFileParser::getDoubleValue(text, d), 0);
+        EXPECT_EQ(i, 0);
+        EXPECT_EQ(u, 0u);
+        EXPECT_EQ(d, 0.0);
+    }
 }
 
 } // namespace

@@ -176,12 +176,14 @@ TEST_F(TriggerTest, ModesPublishAccessAndLimitsInTheTree) {
     // Downscale and phase publish each other's limits.
     mustSet(FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE, uint32_t{5});
     EXPECT_EQ(node(FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE_PHASE).kind.integer.maximum, 4);
+    EXPECT_EQ(applet.set(FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE_PHASE, uint32_t{5}), -6000);
     mustSet(FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE_PHASE, uint32_t{2});
     EXPECT_EQ(node(FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE).kind.integer.minimum, 3);
     mustSet(FG_TRIGGERIN_DOWNSCALE, uint32_t{10});
     EXPECT_EQ(node(FG_TRIGGERIN_DOWNSCALE_PHASE).kind.integer.maximum, 9);
     mustSet(FG_TRIGGERIN_DOWNSCALE_PHASE, uint32_t{4});
     EXPECT_EQ(node(FG_TRIGGERIN_DOWNSCALE).kind.integer.minimum, 5);
+    EXPECT_EQ(reg("Downscale_Downscale_SelectedPulse"), 5u); // the register counts from one
 }
 
 TEST_F(TriggerTest, EventNamesAndMasksOfTheDesign) {
