@@ -3,31 +3,23 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
+#include "comma_locale.h"
 #include "config/config_file_parser.h"
 #include "scratch_dir.h"
 
 namespace kestrel {
 namespace {
 
-bool decimalPointIsComma() {
-    return std::strcmp(std::localeconv()->decimal_point, ",") == 0;
-}
+using test::decimalPointIsComma;
 
-// LC_NUMERIC of a comma-decimal locale: an installed one, else the one the build compiled into its
-// own tree; "C" again afterwards.
+// LC_NUMERIC of a comma-decimal locale; "C" again afterwards.
 class CommaLocaleTest : public test::ScratchDirTest {
 protected:
     void SetUp() override {
         test::ScratchDirTest::SetUp();
-        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8"})
-            if (std::setlocale(LC_NUMERIC, name) != nullptr && decimalPointIsComma())
-                return;
-        setenv("LOCPATH", KESTREL_TEST_LOCALE_DIR, 1);
-        if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr || !decimalPointIsComma())
+        if (!test::useCommaLocale(LC_NUMERIC))
             GTEST_SKIP() << "no locale with ',' as decimal point can be had";
     }
     void TearDown() override {
