@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 namespace kestrel::tool {
 namespace {
@@ -48,6 +49,21 @@ bool writePng(const std::string& path, const FrameImage& image) {
 
 const char* frameExtension(FrameFormat format) {
     return format == FrameFormat::Tiff ? ".tif" : ".png";
+}
+
+std::optional<FrameFormat> frameFormat(const std::string& name) {
+    if (name == "tiff")
+        return FrameFormat::Tiff;
+    if (name == "png")
+        return FrameFormat::Png;
+    return std::nullopt;
+}
+
+std::string frameFilePath(const std::string& directory, FrameFormat format, uint64_t picture) {
+    char name[40];
+    std::snprintf(name, sizeof name, "frame_%04llu%s", static_cast<unsigned long long>(picture),
+                  frameExtension(format));
+    return (std::filesystem::path(directory) / name).string();
 }
 
 std::string writeFrameFile(const std::string& path, FrameFormat format, const FrameImage& image) {
@@ -126,7 +142,7 @@ void FrameWriter::run() {
         if (reason.empty())
             ++written_;
         else if (failure_.empty())
-            failure_ = frame.path + ": " + reason;
+            failure_ = "cannot write " + frame.path + ": " + reason;
         changed_.notify_all();
     }
 }

@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,6 +18,10 @@ enum class FrameFormat { Tiff, Png };
 
 // ".tif" or ".png".
 const char* frameExtension(FrameFormat format);
+// "tiff" or "png" by name; nothing for any other.
+std::optional<FrameFormat> frameFormat(const std::string& name);
+// directory/frame_0001.tif ...: numbered by picture, in order up to 9999 and wider beyond.
+std::string frameFilePath(const std::string& directory, FrameFormat format, uint64_t picture);
 
 // Grey samples in host byte order, rows without padding.
 struct FrameImage {
@@ -52,7 +57,7 @@ public:
     // Waits until every frame given so far is written or has failed.
     void drain();
     uint64_t written() const;
-    // "path: reason" of the first failure, "" when none.
+    // "cannot write path: reason" of the first failure, "" when none.
     std::string failure() const;
 
 private:

@@ -23,7 +23,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <utility>
@@ -76,12 +75,6 @@ std::optional<std::pair<uint32_t, uint32_t>> imageSize(const std::string& path) 
         return std::nullopt;
     ImageFile_Release(samples);
     return std::pair<uint32_t, uint32_t>{uint32_t(width), uint32_t(height)};
-}
-
-std::string frameFileName(const std::string& directory, FrameFormat format, uint64_t picture) {
-    std::ostringstream name;
-    name << "frame_" << std::setw(4) << std::setfill('0') << picture << frameExtension(format);
-    return (std::filesystem::path(directory) / name.str()).string();
 }
 
 // A bar on standard error, redrawn in place; only on a terminal, so that logs get no carriage
@@ -199,9 +192,10 @@ std::string attachImages(gh5::Board& board, const std::vector<std::string>& imag
 }
 
 int runGrab(const ToolOptions& options, const Arguments& arguments) {
-    if (arguments.format != "png" && arguments.format != "tiff")
+    const std::optional<FrameFormat> chosen = frameFormat(arguments.format);
+    if (!chosen)
         throw UsageError("--format is png or tiff, not " + arguments.format);
-    const FrameFormat format = arguments.format == "tiff" ? FrameFormat::Tiff : FrameFormat::Png;
+    const FrameFormat format = *chosen;
     if (arguments.simulatedClock)
         gh5_clock_select(GH5_CLOCK_SIMULATED);
 
@@ -293,7 +287,7 @@ int runGrab(const ToolOptions& options, const Arguments& arguments) {
             printStats(picture, image);
         // The buffer goes back to the board once its file is whole; after a stop there is no
         // acquisition to give it to, which the release then only reports.
-        writer.write({frameFileName(arguments.directory, format, picture), image,
+        writer.write({frameFilePath(arguments.directory, format, picture), image,
                       [record, memoryHandle, index] { gh5_buffer_release(record, 0, memoryHandle, index); }});
         progress.update(picture);
     }

@@ -2,6 +2,8 @@
 // generators and what every output carries), after optional settings given as NAME=VALUE; or,
 // with --software N, N software pulses and the frames they produced.
 #include "command.h"
+#include "frame_writer.h"
+#include "interrupt.h"
 #include "parameter_view.h"
 
 #include "boardhw.h"
@@ -9,9 +11,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <iomanip>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,6 +27,9 @@ struct Arguments {
     std::vector<std::string> settings;
     uint32_t softwarePulses = 0;
     int32_t timeoutSeconds = 5;
+    // Where the pulses' frames go; empty: they are only counted.
+    std::string directory;
+    std::string format = "tiff";
 };
 
 // The applet's refusal of a software pulse while the previous one is still in work.
@@ -55,6 +62,47 @@ int32_t sendPulse(const AppletParameters& parameters, int32_t id,
     }
 }
 
+// The frames of the pulses as files, written while the next pulses go out. The ring is blocking
+// then: a buffer goes back to the board only when its file is whole.
+class FrameSaver {
+public:
+    FrameSaver(const Arguments& arguments, const gh5::Memory& memory, Gh5Grabber* record, uint32_t ring,
+               const BoardImageFormat& format)
+        : directory_(arguments.directory), format_(*frameFormat(arguments.format)), memory_(memory),
+          record_(record),
+          ring_(ring), image_{nullptr, format.widthPixels, format.heightLines, int(format.bitsPerPixel)},
+          writer_(format_, 1) {}
+
+    // Queues every picture after the last one saved up to picture.
+    void saveUpTo(uint64_t picture) {
+        for (; saved_ < picture; ++saved_) {
+            const auto index = uint32_t(saved_ % ring_);
+            FrameImage image = image_;
+            image.pixels = memory_.buffer(index);
+            writer_.write({frameFilePath(directory_, format_, saved_ + 1), image,
+                           [record = record_, handle = memory_.handle(), index] {
+                               gh5_buffer_release(record, 0, handle, index);
+                           }});
+        }
+    }
+    // Waits for the files; "" or the first failure.
+    std::string finish() {
+        writer_.drain();
+        return writer_.failure();
+    }
+    uint64_t written() const { return writer_.written(); }
+
+private:
+    std::string directory_;
+    FrameFormat format_;
+    const gh5::Memory& memory_;
+    Gh5Grabber* record_;
+    uint32_t ring_;
+    FrameImage image_;
+    uint64_t saved_ = 0;
+    FrameWriter writer_;
+};
+
 // Software mode, trigger active, then the user's settings; acquires while sending the pulses one
 // at a time, each after the frame of the one before.
 int runSoftwarePulses(const gh5::Board& board, gh5::Grabber& grabber, const AppletParameters& parameters,
@@ -75,16 +123,29 @@ int runSoftwarePulses(const gh5::Board& board, gh5::Grabber& grabber, const Appl
     const Gh5AppletExports& x = grabber.exports();
     void* fg = grabber.record();
     const int32_t pulseId = x.Fg_getParameterIdByName(fg, "FG_SENDSOFTWARETRIGGER");
-    gh5::Memory memory(grabber, std::min(arguments.softwarePulses, kMaxRingBuffers), frameBytes);
-    if (const int32_t code = x.Fg_AcquireEx(fg, 0, GH5_GRAB_INFINITE, GH5_ACQ_STANDARD, memory.handle());
+    const bool saving = !arguments.directory.empty();
+    if (saving) {
+        std::error_code error;
+        std::filesystem::create_directories(arguments.directory, error);
+        if (error)
+            return fail("cannot create " + arguments.directory + ": " + error.message());
+    }
+    const uint32_t ring = std::clamp(arguments.softwarePulses, saving ? 2u : 1u, kMaxRingBuffers);
+    gh5::Memory memory(grabber, ring, frameBytes);
+    if (const int32_t code = x.Fg_AcquireEx(fg, 0, GH5_GRAB_INFINITE,
+                                            saving ? GH5_ACQ_BLOCKING : GH5_ACQ_STANDARD, memory.handle());
         code != 0)
         return fail("cannot start acquisition: " + codeText(code));
+    std::optional<FrameSaver> saver;
+    if (saving)
+        saver.emplace(arguments, memory, grabber.record(), ring, format);
+    const InterruptGuard interruptGuard;
     using Clock = std::chrono::steady_clock;
     const auto started = Clock::now();
     uint32_t frames = 0;
     uint32_t sentPulses = 0;
     uint32_t refused = 0;
-    for (uint32_t pulse = 1; pulse <= arguments.softwarePulses; ++pulse) {
+    for (uint32_t pulse = 1; pulse <= arguments.softwarePulses && !InterruptGuard::requested(); ++pulse) {
         const auto sent = Clock::now();
         const auto deadline = sent + std::chrono::seconds(arguments.timeoutSeconds);
         if (const int32_t code = sendPulse(parameters, pulseId, deadline); code != 0) {
@@ -101,20 +162,37 @@ int runSoftwarePulses(const gh5::Board& board, gh5::Grabber& grabber, const Appl
             continue;
         }
         frames = static_cast<uint32_t>(last);
+        if (saver)
+            saver->saveUpTo(uint64_t(last));
         const double ms = std::chrono::duration<double, std::milli>(Clock::now() - sent).count();
         std::cout << "pulse " << pulse << ": frame " << last << " after " << std::fixed
                   << std::setprecision(1) << ms << " ms\n";
     }
+    const std::string failure = saver ? saver->finish() : std::string();
     const int64_t lost = x.Fg_getStatusEx(fg, GH5_STATUS_PICTURES_LOST, 0, 0, memory.handle());
     x.Fg_stopAcquireEx(fg, 0, memory.handle(), GH5_STOP_ASYNC);
     const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
     std::cout << sentPulses << " pulses sent, " << refused << " refused, " << frames << " frames, "
               << std::max<int64_t>(lost, 0) << " lost, " << std::fixed << std::setprecision(2) << seconds
               << " s\n";
+    if (saver)
+        std::cout << "Written to " << arguments.directory << " (" << saver->written() << " frames, "
+                  << format.widthPixels << " x " << format.heightLines << ", " << format.bitsPerPixel
+                  << "-bit " << arguments.format << ")\n";
+    if (!failure.empty())
+        return fail(failure);
+    if (InterruptGuard::requested()) {
+        std::cout << "Trigger interrupted after " << sentPulses << " pulses\n";
+        return kExitInterrupted;
+    }
     return refused == 0 && frames == sentPulses ? kExitOk : kExitFailure;
 }
 
 int runTrigger(const ToolOptions& options, const Arguments& arguments) {
+    if (!frameFormat(arguments.format))
+        throw UsageError("--format is png or tiff, not " + arguments.format);
+    if (!arguments.directory.empty() && arguments.softwarePulses == 0)
+        throw UsageError("-o saves the frames of --software N pulses; give --software N");
     Session session(options);
     gh5::Grabber& grabber = session.grabber();
     const AppletParameters parameters(grabber);
@@ -161,10 +239,16 @@ const CommandRegistrar registrar{Command{
         sub.add_option("settings", arguments->settings,
                        "settings applied first, in order, e.g. FG_AREATRIGGERMODE=ATM_SOFTWARE");
         sub.add_option("--software", arguments->softwarePulses,
-                       "send N software pulses (software mode, trigger active) and report each one's frame")
+                       "send N software pulses (software mode, trigger active) and report each one's frame, "
+                       "1 .. 1000000")
             ->check(CLI::Range(1u, 1000000u));
-        sub.add_option("--timeout", arguments->timeoutSeconds, "seconds to wait for each pulse's frame")
+        sub.add_option("--timeout", arguments->timeoutSeconds,
+                       "seconds to wait for each pulse's frame, 1 .. 3600")
             ->check(CLI::Range(1, 3600));
+        sub.add_option("-o,--output", arguments->directory,
+                       "with --software: write the pulses' frames into this directory as frame_0001.tif ...");
+        sub.add_option("--format", arguments->format, "with -o: tiff (uncompressed, fast) or png")
+            ->capture_default_str();
         return std::function<int()>([&options, arguments] { return runTrigger(options, *arguments); });
     }}};
 

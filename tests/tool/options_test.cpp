@@ -1,5 +1,5 @@
-// kestrel grab's options as a user meets them: each option once, and Ctrl-C in the middle of a
-// grab leaving only whole frames behind.
+// The options of grab, trigger and shading as a user meets them: each option once, and Ctrl-C in
+// the middle of a grab leaving only whole frames behind.
 #include <gtest/gtest.h>
 
 #include "scratch_dir.h"
@@ -15,7 +15,7 @@ using tool_test::contains;
 using tool_test::kestrel;
 using tool_test::ToolRun;
 
-class KestrelGrab : public kestrel::test::ScratchDirTest {
+class KestrelOptions : public kestrel::test::ScratchDirTest {
 protected:
     // Frame files in the output folder; anything else there is counted in *others.
     int frameFiles(const std::string& extension, int* others) const {
@@ -27,28 +27,32 @@ protected:
     }
 };
 
-struct GrabCase {
+struct OptionCase {
     const char* arguments;
     int exitCode;
     const char* part;
 };
 
-// Usage errors name the option and its allowed values; the defaults write TIFF frames.
-const GrabCase kGrabCases[] = {
-    {"-n 2 --buffers 2 --simulated-clock --quiet", 0,
+// Usage errors name the option and its allowed values; the defaults write TIFF frames. "@/" is the
+// test's own folder.
+const OptionCase kOptionCases[] = {
+    {"grab -o @/frames -n 2 --buffers 2 --simulated-clock --quiet", 0,
      "Written to @/frames (2 frames, 1024 x 1024, 8-bit tiff)"},
-    {"-n 1 --buffers 1", 2, "--buffers: Value 1 not in range 2 to 1024"},
-    {"-n 1 --scene lens-cap --stats --simulated-clock", 0, "frame 1: min 0 mean 0."},
-    {"-n 1 --scene flat-field --stats --simulated-clock", 0, "mean 17"},
-    {"-n 1 --scene dark", 2, "--scene: dark not in {default,lens-cap,flat-field}"},
-    {"-n 1 --scene lens-cap --images a.png", 2, "--images excludes --scene"},
-    {"-n 2 --software-trigger 5", 0, "Software pulses: "},
-    {"-n 1 --software-trigger 0", 2, "--software-trigger: Value 0 not in range 0.1"},
+    {"grab -n 1 --buffers 1", 2, "--buffers: Value 1 not in range 2 to 1024"},
+    {"grab -o @/frames -n 1 --scene lens-cap --stats --simulated-clock", 0, "frame 1: min 0 mean 0."},
+    {"grab -o @/frames -n 1 --scene flat-field --stats --simulated-clock", 0, "mean 17"},
+    {"grab -n 1 --scene dark", 2, "--scene: dark not in {default,lens-cap,flat-field}"},
+    {"grab -n 1 --scene lens-cap --images a.png", 2, "--images excludes --scene"},
+    {"grab -o @/frames -n 2 --software-trigger 5", 0, "Software pulses: "},
+    {"grab -n 1 --software-trigger 0", 2, "--software-trigger: Value 0 not in range 0.1"},
+    {"trigger --software 2 -o @/frames --format png", 0,
+     "Written to @/frames (2 frames, 1024 x 1024, 8-bit png)"},
+    {"trigger -o @/frames", 2, "-o saves the frames of --software N pulses"},
 };
 
-TEST_F(KestrelGrab, EachOptionOnce) {
-    for (const GrabCase& c : kGrabCases) {
-        const ToolRun run = kestrel("grab -o " + path("frames") + " " + c.arguments);
+TEST_F(KestrelOptions, EachOptionOnce) {
+    for (const OptionCase& c : kOptionCases) {
+        const ToolRun run = kestrel(std::regex_replace(c.arguments, std::regex("@/"), path("")));
         const std::string part = std::regex_replace(c.part, std::regex("@/"), path(""));
         EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments << "\n" << run.output;
         EXPECT_TRUE(contains(run.output, part)) << c.arguments << ": no '" << part << "' in\n" << run.output;
@@ -57,7 +61,7 @@ TEST_F(KestrelGrab, EachOptionOnce) {
     }
 }
 
-TEST_F(KestrelGrab, InterruptFinishesTheFramesOnTheirWayAndSaysSo) {
+TEST_F(KestrelOptions, InterruptFinishesTheFramesOnTheirWayAndSaysSo) {
     const ToolRun run = kestrel("timeout --preserve-status -s INT 2",
                                 "grab -n 1000 --set FG_WIDTH=512 --set FG_HEIGHT=512 -o " + path("frames"));
     EXPECT_EQ(run.exitCode, 130) << run.output;
