@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <iomanip>
 #include <iostream>
@@ -103,24 +104,29 @@ private:
     bool open_ = false;
 };
 
+// Minimum, mean and maximum, and the standard deviation that says how flat the frame is.
 void printStats(uint64_t picture, const FrameImage& image) {
     const size_t count = size_t(image.width) * image.height;
     uint32_t low = UINT32_MAX, high = 0;
     uint64_t sum = 0;
+    double squares = 0.0;
     const auto scan = [&](const auto* samples) {
         for (size_t i = 0; i < count; ++i) {
             const uint32_t v = samples[i];
             low = std::min(low, v);
             high = std::max(high, v);
             sum += v;
+            squares += double(v) * double(v);
         }
     };
     if (image.bits == 8)
         scan(static_cast<const uint8_t*>(image.pixels));
     else
         scan(static_cast<const uint16_t*>(image.pixels));
+    const double mean = double(sum) / double(count);
+    const double spread = std::sqrt(std::max(0.0, squares / double(count) - mean * mean));
     std::cout << "frame " << picture << ": min " << low << " mean " << std::fixed << std::setprecision(1)
-              << double(sum) / double(count) << " max " << high << "\n";
+              << mean << " max " << high << " sd " << std::setprecision(2) << spread << "\n";
 }
 
 // Software trigger pulses at a fixed rate on a thread of their own while the grab runs.
@@ -362,7 +368,8 @@ const CommandRegistrar registrar{Command{
             ->capture_default_str();
         sub.add_flag("-q,--quiet", arguments->quiet,
                      "no progress bar (it is only drawn on a terminal anyway)");
-        sub.add_flag("--stats", arguments->stats, "print the minimum, mean and maximum of every frame");
+        sub.add_flag("--stats", arguments->stats,
+                     "print the minimum, mean, maximum and standard deviation of every frame");
         return std::function<int()>([&options, arguments] { return runGrab(options, *arguments); });
     }}};
 

@@ -1,20 +1,26 @@
 // kestrel shading: the automatic shading correction from a black and a gray reference image,
 // computed by the applet and loaded into the board's coefficient memories.
 #include "command.h"
+#include "interrupt.h"
 #include "parameter_view.h"
+#include "reference_file.h"
 
+#include "boardhw.h"
 #include "grabhost5.hpp"
-#include "regiort.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
+#include <iomanip>
 #include <iostream>
 #include <map>
 #include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace kestrel::tool {
 namespace {
@@ -43,49 +49,64 @@ struct Arguments {
     bool deadPixels = false;
 };
 
-// A reference image as the applet reads it; empty when it cannot be read here.
-class Reference {
-public:
-    explicit Reference(const std::string& path) {
-        if (!path.empty() &&
-            ImageFile_Read(path.c_str(), &samples_, &width_, &height_, &bits_, &perPixel_) == 0)
-            samples_ = nullptr;
-    }
-    ~Reference() { ImageFile_Release(samples_); }
-    Reference(const Reference&) = delete;
-    Reference& operator=(const Reference&) = delete;
-
-    bool exists() const { return samples_ != nullptr && perPixel_ == 1 && (bits_ == 8 || bits_ == 16); }
-    int32_t width() const { return width_; }
-    int32_t height() const { return height_; }
-    uint32_t maxValue() const { return (1u << bits_) - 1u; }
-    uint32_t at(int32_t x, int32_t y) const {
-        const size_t index = size_t(y) * size_t(width_) + size_t(x);
-        return bits_ == 8 ? static_cast<const uint8_t*>(samples_)[index]
-                          : static_cast<const uint16_t*>(samples_)[index];
-    }
-
-private:
-    void* samples_ = nullptr;
-    int32_t width_ = 0, height_ = 0, bits_ = 0, perPixel_ = 0;
-};
-
-// The applet marks a pixel inside both references defective when its black level is above the
-// threshold T or its gray level below full scale less T: the count it will have marked.
-uint64_t deadPixelCount(const Reference& black, const Reference& gray, uint32_t threshold) {
-    constexpr int32_t kSide = 4096;
-    const int64_t grayLimit = int64_t(black.maxValue()) - threshold;
-    uint64_t marked = 0;
-    for (int32_t y = 0; y < std::min({black.height(), gray.height(), kSide}); ++y)
-        for (int32_t x = 0; x < std::min({black.width(), gray.width(), kSide}); ++x)
-            marked += black.at(x, y) > threshold || int64_t(gray.at(x, y)) < grayLimit;
-    return marked;
+// Where a PNG reference's TIFF copy is kept for the --config file: beside it, named after it.
+std::string keptCopy(const ToolOptions& options, const std::string& role) {
+    if (options.config.empty())
+        return "";
+    std::filesystem::path kept(pathForConfig(options, options.config));
+    const std::string stem = kept.stem().string();
+    return kept.replace_filename(stem + "-" + role + ".tif").string();
 }
 
 // Threshold 0 marks every pixel of a real dark frame; half of the references' full scale marks hot
 // pixels brighter than half scale in the dark and dead ones darker than half scale in the light.
-uint32_t defaultThreshold(const Reference& black) {
-    return std::min<uint32_t>(4095, black.exists() ? black.maxValue() / 2 : 127);
+uint32_t defaultThreshold(const ReferenceFile& black) {
+    return std::min<uint32_t>(4095, black.bits() == 8 || black.bits() == 16 ? ((1u << black.bits()) - 1u) / 2
+                                                                            : 127);
+}
+
+// What the applet computed, read back from the board's coefficient memories: the gains over the
+// gray reference (pixels marked defective left out, they are replaced anyway) and the marks.
+struct CoefficientSummary {
+    uint16_t minGain = UINT16_MAX;
+    uint16_t maxGain = 0;
+    double meanGain = 0.0;
+    uint64_t gainPixels = 0;
+    uint64_t defective = 0;
+};
+
+std::optional<CoefficientSummary> summarise(void* board, uint32_t grayWidth, uint32_t grayHeight) {
+    constexpr uint32_t kSide = BOARD_COEFFICIENT_SIDE;
+    constexpr uint32_t kLinesAtOnce = 256;
+    constexpr uint16_t kDefective = 65535;
+    const uint32_t width = std::min(grayWidth, kSide);
+    const uint32_t height = std::min(grayHeight, kSide);
+    std::vector<uint16_t> offsets(size_t{kSide} * kLinesAtOnce), gains(size_t{kSide} * kLinesAtOnce);
+    CoefficientSummary summary;
+    uint64_t gainSum = 0;
+    for (uint32_t first = 0; first < kSide; first += kLinesAtOnce) {
+        if (Board_ReadCoefficientLines(board, BOARD_COEFFICIENT_OFFSET, first, kLinesAtOnce,
+                                       offsets.data()) != BOARD_OK ||
+            Board_ReadCoefficientLines(board, BOARD_COEFFICIENT_GAIN, first, kLinesAtOnce, gains.data()) !=
+                BOARD_OK)
+            return std::nullopt;
+        for (uint32_t line = 0; line < kLinesAtOnce; ++line) {
+            for (uint32_t x = 0; x < kSide; ++x) {
+                const size_t at = size_t{line} * kSide + x;
+                const bool marked = offsets[at] == kDefective;
+                summary.defective += marked;
+                if (marked || first + line >= height || x >= width)
+                    continue;
+                summary.minGain = std::min(summary.minGain, gains[at]);
+                summary.maxGain = std::max(summary.maxGain, gains[at]);
+                gainSum += gains[at];
+                ++summary.gainPixels;
+            }
+        }
+    }
+    if (summary.gainPixels != 0)
+        summary.meanGain = double(gainSum) / double(summary.gainPixels);
+    return summary;
 }
 
 int run(const ToolOptions& options, const Arguments& arguments) {
@@ -117,8 +138,14 @@ int run(const ToolOptions& options, const Arguments& arguments) {
             exitCode != kExitOk)
             return exitCode;
     }
-    const Reference black(arguments.deadPixels ? arguments.black : std::string());
-    const Reference gray(arguments.deadPixels ? arguments.gray : std::string());
+    const ReferenceFile black(arguments.black, keptCopy(options, "black"));
+    const ReferenceFile gray(arguments.gray, keptCopy(options, "gray"));
+    for (const auto& [reference, given] :
+         {std::pair(&black, &arguments.black), std::pair(&gray, &arguments.gray)})
+        if (reference->converted())
+            std::cout << *given << ": PNG, handed to the applet as the TIFF "
+                      << (options.config.empty() ? "copy " : "copy kept in ") << reference->appletPath()
+                      << "\n";
     const uint32_t threshold = arguments.threshold ? uint32_t(*arguments.threshold) : defaultThreshold(black);
     if ((arguments.threshold || arguments.deadPixels) &&
         !setValue("FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD",
@@ -128,14 +155,23 @@ int run(const ToolOptions& options, const Arguments& arguments) {
                                           FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE, uint32_t{1}))
         return kExitFailure;
     if (!setText("FG_SHADING_BLACK_FILENAME", FG_SHADING_BLACK_FILENAME,
-                 pathForConfig(options, arguments.black)) ||
+                 pathForConfig(options, black.appletPath())) ||
         !setText("FG_SHADING_GRAY_FILENAME", FG_SHADING_GRAY_FILENAME,
-                 pathForConfig(options, arguments.gray)))
+                 pathForConfig(options, gray.appletPath())))
         return kExitFailure;
 
     std::cout << "shading: reading references, computing and uploading coefficients ..." << std::flush;
     const auto start = std::chrono::steady_clock::now();
-    const int32_t code = ex.Fg_setParameterWithType(fg, FG_SHADING_APPLY_SETTINGS, &kApplyValue, 0, 0);
+    int32_t code = 0;
+    {
+        // Ctrl-C waits for the applet, which removes its temporary coefficient files on every path.
+        const InterruptGuard interruptGuard;
+        code = ex.Fg_setParameterWithType(fg, FG_SHADING_APPLY_SETTINGS, &kApplyValue, 0, 0);
+        if (InterruptGuard::requested()) {
+            std::cout << " interrupted; nothing kept\n";
+            return kExitInterrupted;
+        }
+    }
     const auto elapsed =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     std::cout << (code == 0 ? " done" : " failed") << " (" << elapsed.count() << " ms)\n";
@@ -150,21 +186,31 @@ int run(const ToolOptions& options, const Arguments& arguments) {
     double normalization = 0.0;
     ex.Fg_getParameterWithType(fg, FG_SHADING_GAIN_NORMALIZATION_VALUE, &normalization, 0, 0);
     std::cout << "FG_SHADING_GAIN_NORMALIZATION_VALUE = " << normalization << "\n";
-    if (arguments.deadPixels && black.exists() && gray.exists()) {
-        const uint64_t marked = deadPixelCount(black, gray, threshold);
-        const uint64_t pixels = uint64_t(std::min({black.width(), gray.width(), 4096})) *
-                                uint64_t(std::min({black.height(), gray.height(), 4096}));
-        std::cout << "dead pixels: " << marked << " of " << pixels << " marked (threshold " << threshold
-                  << ")\n";
-        if (marked * 100 > pixels)
-            std::cerr
-                << "kestrel: warning: more than 1% of the pixels are marked dead: a pixel is marked when its "
-                   "black level is above "
-                << threshold << " or its gray level below "
-                << black.maxValue() - std::min(threshold, black.maxValue()) << "; set --threshold\n";
-    } else if (arguments.deadPixels) {
-        std::cout << "dead pixels: marked only with both a black and a gray reference\n";
+    if (gray.width() > 0) {
+        const auto summary =
+            summarise(session.board().device(), uint32_t(gray.width()), uint32_t(gray.height()));
+        if (!summary)
+            return fail("cannot read the coefficients back from the board");
+        std::cout << std::fixed << std::setprecision(3) << "gain: minimum " << summary->minGain / 4096.0
+                  << ", mean " << summary->meanGain / 4096.0 << ", maximum " << summary->maxGain / 4096.0
+                  << " (" << summary->gainPixels << " pixels"
+                  << (summary->defective != 0 ? ", those marked defective left out" : "") << ")\n";
+        std::cout.unsetf(std::ios::floatfield);
+        if (arguments.deadPixels && black.width() > 0) {
+            const uint64_t pixels = uint64_t(std::min({black.width(), gray.width(), 4096})) *
+                                    uint64_t(std::min({black.height(), gray.height(), 4096}));
+            std::cout << "dead pixels: " << summary->defective << " of " << pixels << " marked (threshold "
+                      << threshold << ")\n";
+            if (summary->defective * 100 > pixels)
+                std::cerr
+                    << "kestrel: warning: more than 1% of the pixels are marked dead: a pixel is marked when "
+                       "its black level is above "
+                    << threshold << " or its gray level below full scale less " << threshold
+                    << "; set --threshold\n";
+        }
     }
+    if (arguments.deadPixels && (black.width() == 0 || gray.width() == 0))
+        std::cout << "dead pixels: marked only with both a black and a gray reference\n";
     return session.keepSettings();
 }
 
@@ -172,8 +218,8 @@ const CommandRegistrar registrar{Command{
     "shading", "compute shading coefficients from reference images and load them",
     [](CLI::App& sub, const ToolOptions& options) {
         auto arguments = std::make_shared<Arguments>();
-        sub.add_option("--black", arguments->black, "black reference image (8- or 16-bit TIFF)");
-        sub.add_option("--gray", arguments->gray, "gray reference image (8- or 16-bit TIFF)");
+        sub.add_option("--black", arguments->black, "black reference image (8- or 16-bit TIFF or PNG)");
+        sub.add_option("--gray", arguments->gray, "gray reference image (8- or 16-bit TIFF or PNG)");
         sub.add_option("--mode", arguments->mode, "gain target: max-value, mean, max-range or custom")
             ->check(CLI::IsMember({"max-value", "mean", "max-range", "custom"}))
             ->capture_default_str();
