@@ -29,38 +29,33 @@ std::vector<uint16_t> replaced(std::vector<uint16_t> line, const std::vector<uin
     return line;
 }
 
-TEST(DeadPixel, TakesRoundedMeanOfBothNeighbours) {
-    EXPECT_EQ(replaced({10, 99, 30}, {0, kDead, 0}), (std::vector<uint16_t>{10, 20, 30}));
-    EXPECT_EQ(replaced({10, 99, 11}, {0, kDead, 0}), (std::vector<uint16_t>{10, 11, 11})); // 10.5 up
-}
+struct LineRow {
+    const char* rule;
+    std::vector<uint16_t> line, marks, replaced;
+};
 
-TEST(DeadPixel, AtLineStartTakesRightNeighbour) {
-    EXPECT_EQ(replaced({99, 50, 60}, {kDead, 0, 0}), (std::vector<uint16_t>{50, 50, 60}));
-}
-
-TEST(DeadPixel, AtLineEndTakesLeftNeighbour) {
-    EXPECT_EQ(replaced({50, 60, 99}, {0, 0, kDead}), (std::vector<uint16_t>{50, 60, 60}));
-}
-
-TEST(DeadPixel, RunTakesMeanOfTheGoodPixelsAroundIt) {
-    EXPECT_EQ(replaced({10, 1, 2, 3, 31, 5}, {0, kDead, kDead, kDead, 0, 0}),
-              (std::vector<uint16_t>{10, 21, 21, 21, 31, 5}));
-    EXPECT_EQ(replaced({1, 2, 3, 40}, {kDead, kDead, kDead, 0}), (std::vector<uint16_t>{40, 40, 40, 40}));
-    EXPECT_EQ(replaced({40, 2, 3, 4}, {0, kDead, kDead, kDead}), (std::vector<uint16_t>{40, 40, 40, 40}));
-}
-
-TEST(DeadPixel, WholeLineDefectiveGivesZero) {
-    EXPECT_EQ(replaced({5, 6, 7}, {kDead, kDead, kDead}), (std::vector<uint16_t>{0, 0, 0}));
-    EXPECT_EQ(replaced({5}, {kDead}), (std::vector<uint16_t>{0}));
-}
-
-TEST(DeadPixel, OnlyTheDefectMarkCounts) {
-    EXPECT_EQ(replaced({1, 2, 3}, {65534, 1, 0}), (std::vector<uint16_t>{1, 2, 3}));
-}
-
-TEST(DeadPixel, SeveralRunsInOneLineAreIndependent) {
-    EXPECT_EQ(replaced({9, 0, 4, 0, 0, 8, 0}, {kDead, 0, 0, kDead, kDead, 0, kDead}),
-              (std::vector<uint16_t>{0, 0, 4, 6, 6, 8, 8}));
+TEST(DeadPixel, ReplacesEachRunByTheGoodPixelsAroundIt) {
+    const LineRow rows[] = {
+        {"rounded mean of both neighbours", {10, 99, 30}, {0, kDead, 0}, {10, 20, 30}},
+        {"half rounds up", {10, 99, 11}, {0, kDead, 0}, {10, 11, 11}},
+        {"at the line start the right one", {99, 50, 60}, {kDead, 0, 0}, {50, 50, 60}},
+        {"at the line end the left one", {50, 60, 99}, {0, 0, kDead}, {50, 60, 60}},
+        {"a run takes the mean of its ends",
+         {10, 1, 2, 3, 31, 5},
+         {0, kDead, kDead, kDead, 0, 0},
+         {10, 21, 21, 21, 31, 5}},
+        {"a run at the start", {1, 2, 3, 40}, {kDead, kDead, kDead, 0}, {40, 40, 40, 40}},
+        {"a run at the end", {40, 2, 3, 4}, {0, kDead, kDead, kDead}, {40, 40, 40, 40}},
+        {"a whole defective line is 0", {5, 6, 7}, {kDead, kDead, kDead}, {0, 0, 0}},
+        {"a single defective pixel is 0", {5}, {kDead}, {0}},
+        {"only the defect mark counts", {1, 2, 3}, {65534, 1, 0}, {1, 2, 3}},
+        {"runs are independent",
+         {9, 0, 4, 0, 0, 8, 0},
+         {kDead, 0, 0, kDead, kDead, 0, kDead},
+         {0, 0, 4, 6, 6, 8, 8}},
+    };
+    for (const LineRow& row : rows)
+        EXPECT_EQ(replaced(row.line, row.marks), row.replaced) << row.rule;
 }
 
 TEST(DeadPixel, NeighbourSearchStaysInsideTheWindow) {

@@ -47,13 +47,6 @@ TEST(RoiCut, BeyondTheSensorIsBlack) {
     EXPECT_EQ(std::vector<uint16_t>(line, line + 4), (std::vector<uint16_t>{0, 0, 0, 0}));
 }
 
-TEST(RoiCut, LineInsideTheSensorIsReadInPlace) {
-    const Frame12 sensor = ramp(10, 8);
-    std::vector<uint16_t> scratch(4);
-    const RoiWindow roi{.xOffset = 2, .yOffset = 1, .widthPixels = 4, .heightLines = 2};
-    EXPECT_EQ(windowLine(sensor.view(), roi, 1, scratch.data()), sensor.row(2) + 2);
-}
-
 TEST(RoiCut, KeepsOnlyTwelveDataBits) {
     Frame12 sensor(2, 1);
     sensor.at(0, 0) = 0xF123;
@@ -83,21 +76,6 @@ TEST(PipelineSettingsCheck, RefusesSelectorPhaseNotBelowPeriod) {
     EXPECT_THROW(validate(settings), std::invalid_argument);
     settings.selector = {.period = 256, .phase = 255};
     EXPECT_NO_THROW(validate(settings));
-}
-
-TEST(PipelineSettingsCheck, OutputBytesAreWindowPixelsTimesPixelSize) {
-    PipelineSettings settings;
-    settings.roi = {.xOffset = 0, .yOffset = 0, .widthPixels = 48, .heightLines = 5};
-    settings.format = OutputFormat::Gray8;
-    EXPECT_EQ(outputFrameBytes(settings), 240u);
-    settings.format = OutputFormat::Gray16LeftAligned;
-    EXPECT_EQ(outputFrameBytes(settings), 480u);
-}
-
-TEST(LookupTable, IdentityMapsEachValueToItself) {
-    const Lut lut = identityLut();
-    for (size_t i = 0; i < kLutEntries; ++i)
-        ASSERT_EQ(lut[i], i);
 }
 
 TEST(LookupTable, ReplacesEachValueByItsEntryKeepingTwelveBits) {

@@ -157,6 +157,17 @@ TEST(PulseGenerator, LosesARequestWhileBusyWithTheQueueOffOrFull) {
     EXPECT_EQ(small.request(0, queued(1)), RequestOutcome::Lost);
 }
 
+TEST(PulseGenerator, StartsAQueuedRequestExactlyWhenReadyAndNothingWithoutOne) {
+    PulseGenerator generator;
+    const GeneratorSettings g = queued(10);
+    generator.request(0, g);
+    generator.request(0, g);
+    EXPECT_TRUE(generator.step(0, g));
+    EXPECT_FALSE(generator.step(999, g)) << "the period has not passed";
+    EXPECT_TRUE(generator.step(1000, g)) << "the one queued request starts";
+    EXPECT_FALSE(generator.step(5000, g)) << "nothing queued, nothing to start";
+}
+
 TEST(PulseGenerator, TurnsEachRequestIntoASequenceOnePeriodApart) {
     PulseGenerator generator;
     const GeneratorSettings g = queued(10, 3);

@@ -131,5 +131,14 @@ TEST(DesignImageQueries, DesignWithoutRegistersOrEventsOpens) {
     EXPECT_EQ(DesignImage_GetProperty(image.get(), 0), nullptr);
 }
 
+TEST(DesignImageOpen, AnEmptyTableOverlapsNothingWhereverItLies) {
+    Bytes image = design::buildDesignImage(parseText("design D\nimage-bytes 4096\nregister 1 1 rw value A\n"
+                                                     "register 2 1 rw value B\n"));
+    setField32(image, format::header::kEventTableOffset,
+               field32(image, format::header::kRegisterTableOffset) + format::kRegisterEntryBytes);
+    reseal(image);
+    EXPECT_NE(openMemory(image), nullptr);
+}
+
 } // namespace
 } // namespace kestrel::designrt::test

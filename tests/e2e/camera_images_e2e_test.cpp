@@ -1,15 +1,11 @@
 // Image files shown to the virtual camera, acquired through the applet's exports.
-#include "applet_on_board.h"
-#include "params/parameter_ids.h"
+#include "e2e_frames.h"
 #include "regiort.h"
+#include "scratch_dir.h"
 
 #include <png.h>
 
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace kestrel::test {
@@ -36,25 +32,21 @@ std::vector<uint8_t> ramp8() {
     return samples;
 }
 
-class CameraImages : public ::testing::Test {
+class CameraImages : public ScratchDirTest {
 protected:
     void SetUp() override {
+        ScratchDirTest::SetUp();
         ASSERT_EQ(gh5_clock_select(GH5_CLOCK_SIMULATED), GH5_OK);
-        directory_ =
-            std::filesystem::temp_directory_path() / ("kestrel_camera_images_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(directory_);
-        tiff_ = (directory_ / "ramp16.tif").string();
-        png_ = (directory_ / "ramp8.png").string();
+        tiff_ = path("ramp16.tif");
+        png_ = path("ramp8.png");
         ASSERT_EQ(ImageFile_Write(tiff_.c_str(), ramp16().data(), kWidth, kHeight, 16, 1), 0);
         writePng(png_, ramp8(), kWidth, kHeight);
-        ASSERT_EQ(applet.set<uint32_t>(FG_WIDTH, kWidth), 0);
-        ASSERT_EQ(applet.set<uint32_t>(FG_HEIGHT, kHeight), 0);
-        ASSERT_EQ(applet.set<int32_t>(FG_FORMAT, 1), 0);       // 16 bit
-        ASSERT_EQ(applet.set<int32_t>(FG_BITALIGNMENT, 0), 0); // right aligned: the 12-bit value
+        grabber.window(0, 0, kWidth, kHeight);
+        grabber.format(kGray16, kRightAligned); // the 12-bit value
     }
     void TearDown() override {
         gh5_clock_select(GH5_CLOCK_REAL);
-        std::filesystem::remove_all(directory_);
+        ScratchDirTest::TearDown();
     }
 
     static void writePng(const std::string& path, const std::vector<uint8_t>& samples, uint32_t width,
@@ -74,28 +66,8 @@ protected:
         return gh5_camera_attach_images(applet.board(), paths.data(), static_cast<uint32_t>(paths.size()));
     }
 
-    // The 12-bit values of `count` acquired pictures.
-    std::vector<std::vector<uint16_t>> grab(uint32_t count) {
-        const uint64_t bytes = uint64_t{kWidth} * kHeight * 2;
-        uint64_t memory = 0;
-        EXPECT_EQ(gh5_memory_alloc(applet.fg(), count, bytes, &memory), GH5_OK);
-        const auto& x = applet.exports();
-        EXPECT_EQ(x.Fg_AcquireEx(applet.fg(), 0, count, GH5_ACQ_STANDARD, memory), 0);
-        EXPECT_EQ(x.Fg_getLastPicNumberBlockingEx(applet.fg(), count, 0, kestrel::test::pictureWaitSeconds(),
-                                                  memory),
-                  int64_t{count});
-        std::vector<std::vector<uint16_t>> frames;
-        for (uint32_t i = 0; i < count; ++i) {
-            std::vector<uint16_t> frame(kWidth * kHeight);
-            std::memcpy(frame.data(), gh5_memory_buffer(applet.fg(), memory, i), bytes);
-            frames.push_back(std::move(frame));
-        }
-        EXPECT_EQ(gh5_memory_free(applet.fg(), memory), GH5_OK);
-        return frames;
-    }
-
     AppletOnBoard applet;
-    std::filesystem::path directory_;
+    FrameGrabber grabber{applet};
     std::string tiff_;
     std::string png_;
 };
@@ -111,14 +83,14 @@ TEST_F(CameraImages, TheCameraShowsTheFilesInTurnAtItsBitDepth) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.depth);
         ASSERT_EQ(applet.set<int32_t>(FG_CAMERA_LINK_CAMTYPE, row.cameraFormat), 0);
-        const auto frames = grab(3);
+        const auto frames = grabber.grab(3);
         // The camera keeps its top bits and places them at the top of the 12-bit sample.
         const auto camera = [&](uint16_t full) {
             return static_cast<uint16_t>((full >> (16 - row.depth)) << (12 - row.depth));
         };
         for (size_t i = 0; i < sixteen.size(); ++i) {
-            ASSERT_EQ(frames[0][i], camera(sixteen[i])) << "pixel " << i;
-            ASSERT_EQ(frames[1][i], camera(static_cast<uint16_t>(eight[i] * 257))) << "pixel " << i;
+            ASSERT_EQ(frames[0].samples[i], camera(sixteen[i])) << "pixel " << i;
+            ASSERT_EQ(frames[1].samples[i], camera(static_cast<uint16_t>(eight[i] * 257))) << "pixel " << i;
         }
         EXPECT_EQ(frames[2], frames[0]);
     }
@@ -126,19 +98,19 @@ TEST_F(CameraImages, TheCameraShowsTheFilesInTurnAtItsBitDepth) {
 
 TEST_F(CameraImages, RefusedFilesLeaveTheCameraAsItWasAndNoneBringsTheSceneBack) {
     ASSERT_EQ(attach({tiff_}), GH5_OK);
-    const auto shown = grab(1);
+    const auto shown = grabber.grab(1);
 
-    const std::string missing = (directory_ / "missing.png").string();
+    const std::string missing = path("missing.png");
     EXPECT_EQ(attach({png_, missing}), GH5_ERR_BAD_IMAGE_FILE);
     EXPECT_NE(std::string(gh5_error_detail()).find(missing), std::string::npos);
-    const std::string small = (directory_ / "small.png").string();
+    const std::string small = path("small.png");
     writePng(small, std::vector<uint8_t>(16 * 16, 9), 16, 16);
     EXPECT_EQ(attach({png_, small}), GH5_ERR_BAD_IMAGE_FILE);
     EXPECT_NE(std::string(gh5_error_detail()).find("but the first image is 64 x 32"), std::string::npos);
-    EXPECT_EQ(grab(1), shown);
+    EXPECT_EQ(grabber.grab(1), shown);
 
     EXPECT_EQ(gh5_camera_attach_images(applet.board(), nullptr, 0), GH5_OK);
-    EXPECT_NE(grab(1), shown);
+    EXPECT_NE(grabber.grab(1), shown);
     EXPECT_EQ(gh5_camera_attach_images(nullptr, nullptr, 0), GH5_ERR_INVALID_HANDLE);
     EXPECT_EQ(gh5_camera_attach_images(applet.board(), nullptr, 1), GH5_ERR_INVALID_ARGUMENT);
 }

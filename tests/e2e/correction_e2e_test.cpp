@@ -2,12 +2,12 @@
 // flat-field correction from black and gray references the applet acquired itself, and dead-pixel
 // interpolation of the pixels those references mark.
 #include "e2e_frames.h"
+#include "scratch_dir.h"
 
 #include "regiort.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <vector>
 
 namespace kestrel::test {
@@ -82,14 +82,17 @@ Image meanOf(const std::vector<Image>& frames, size_t first, size_t count) {
     return mean;
 }
 
-class Correction : public ::testing::Test {
+class Correction : public ScratchDirTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(folder.ok());
+        ScratchDirTest::SetUp();
         ASSERT_EQ(gh5_clock_select(GH5_CLOCK_SIMULATED), GH5_OK);
         ASSERT_EQ(applet.set<int32_t>(FG_CAMERA_LINK_CAMTYPE, kMediumTwelveBitCamera), 0);
     }
-    void TearDown() override { gh5_clock_select(GH5_CLOCK_REAL); }
+    void TearDown() override {
+        gh5_clock_select(GH5_CLOCK_REAL);
+        ScratchDirTest::TearDown();
+    }
 
     void scene(int32_t content, double level = 0) {
         ASSERT_EQ(Board_SetCameraScene(applet.boardDevice(), content, level), 0);
@@ -103,48 +106,7 @@ protected:
 
     AppletOnBoard applet;
     FrameGrabber grabber{applet};
-    ScratchFolder folder;
 };
-
-// ---- the camera's scene, as the references see it ----
-
-TEST_F(Correction, LensCapLeavesTheDarkOffsetNoiseAndHotPixels) {
-    grabber.window(0, 0, 1024, 1024);
-    grabber.format(kGray16, kRightAligned);
-    scene(BOARD_SCENE_LENS_CAP);
-    const Image frame = grabber.grab(1)[0];
-    size_t hot = 0;
-    const Spread dark = spreadOf(frame, [&](uint32_t x, uint32_t y) {
-        hot += frame.at(x, y) == 4095;
-        return frame.at(x, y) != 4095;
-    });
-    EXPECT_EQ(hot, 6u);
-    // Dark offsets of 12..28 grey levels (mean 20) and noise of 4: nothing above 28 + 6 sigma.
-    EXPECT_NEAR(dark.mean, 20.0, 0.5);
-    EXPECT_NEAR(dark.deviation, std::sqrt(16.0 * 16.0 / 12 + 4.0 * 4.0), 0.5);
-    EXPECT_LE(dark.highest, 52);
-}
-
-TEST_F(Correction, FlatFieldIsLitAtTheGivenLevelInTheCentre) {
-    grabber.window(448, 448, 128, 128);
-    grabber.format(kGray16, kRightAligned);
-    scene(BOARD_SCENE_FLAT_FIELD, 2000.0);
-    const Spread centre = spreadOf(grabber.grab(1)[0], [](uint32_t, uint32_t) { return true; });
-    // The light less a little vignetting, plus the mean dark offset of 20.
-    EXPECT_NEAR(centre.mean, 2000.0 + 20.0, 15.0);
-    EXPECT_GT(centre.mean, 2000.0);
-}
-
-TEST_F(Correction, SceneHookRefusesUnknownScenesAndLevelsOutsideTwelveBits) {
-    void* board = applet.boardDevice();
-    EXPECT_EQ(Board_SetCameraScene(board, 3, 0.0), BOARD_ERR_INVALID_ARGUMENT);
-    EXPECT_EQ(Board_SetCameraScene(board, -1, 0.0), BOARD_ERR_INVALID_ARGUMENT);
-    EXPECT_EQ(Board_SetCameraScene(board, BOARD_SCENE_FLAT_FIELD, -1.0), BOARD_ERR_INVALID_ARGUMENT);
-    EXPECT_EQ(Board_SetCameraScene(board, BOARD_SCENE_FLAT_FIELD, 4095.5), BOARD_ERR_INVALID_ARGUMENT);
-    EXPECT_EQ(Board_SetCameraScene(board, BOARD_SCENE_FLAT_FIELD, std::nan("")), BOARD_ERR_INVALID_ARGUMENT);
-    EXPECT_EQ(Board_SetCameraScene(nullptr, BOARD_SCENE_LENS_CAP, 0.0), BOARD_ERR_INVALID_HANDLE);
-    EXPECT_EQ(Board_SetCameraScene(board, BOARD_SCENE_FLAT_FIELD, 4095.0), BOARD_OK);
-}
 
 // ---- lookup table processing ----
 
@@ -198,20 +160,6 @@ INSTANTIATE_TEST_SUITE_P(
                       GammaRow{"DisplayGammaWithOffsetGainAndInvert", -0.05, 1.25, 2.2, 1}),
     [](const auto& row) { return std::string(row.param.name); });
 
-TEST_F(Correction, GammaTwoBrightensTheMidTonesOnly) {
-    // The square-root curve: 1024 (a quarter of full scale) leaves as 2048, the ends stay put.
-    EXPECT_EQ(processed(1024, 0, 1, 2.0, false), 2048);
-    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_ENABLE, 1), 0);
-    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_START, 1), 0);
-    ASSERT_EQ(applet.set<double>(FG_PROCESSING_GAMMA, 2.0), 0);
-    grabber.window(512, 512, 16, 2); // the ramp's inputs 1024 .. 1039 in the first line
-    grabber.format(kGray16, kRightAligned);
-    const Image frame = grabber.grab(1)[0];
-    EXPECT_EQ(frame.at(0, 0), 2048);
-    for (uint32_t x = 0; x < 16; ++x)
-        EXPECT_GT(frame.at(x, 0), 1024 + x);
-}
-
 // ---- flat-field correction ----
 
 // The camera's optics darken the corners by 35 % and every pixel has its own gain (+/-3 %) and dark
@@ -227,8 +175,8 @@ TEST_F(Correction, FlatFieldFromAcquiredReferencesFlattensAUniformlyLitScene) {
     const Image black = grabber.grabMean(8);
     scene(BOARD_SCENE_FLAT_FIELD, 3000.0);
     const Image gray = grabber.grabMean(8);
-    writeReference(folder.file("black.tif"), black, 16);
-    writeReference(folder.file("gray.tif"), gray, 16);
+    writeReference(path("black.tif"), black, 16);
+    writeReference(path("gray.tif"), gray, 16);
     const auto good = [&](uint32_t x, uint32_t y) {
         return black.at(x, y) >> 4 < 200 && gray.at(x, y) >> 4 > 1000;
     };
@@ -237,7 +185,7 @@ TEST_F(Correction, FlatFieldFromAcquiredReferencesFlattensAUniformlyLitScene) {
     grabber.format(kGray16, kRightAligned);
     const auto raw = grabber.grab(16);
     ASSERT_EQ(applet.set<uint32_t>(FG_SHADING_GAIN_CORRECTION_MODE, 0), 0); // to the brightest pixel
-    applyReferences(folder.file("black.tif"), folder.file("gray.tif"));
+    applyReferences(path("black.tif"), path("gray.tif"));
     ASSERT_EQ(applet.set<int32_t>(FG_SHADING_OFFSET_ENABLE, 1), 0);
     ASSERT_EQ(applet.set<int32_t>(FG_SHADING_GAIN_ENABLE, 1), 0);
     const auto corrected = grabber.grab(16);
@@ -246,13 +194,6 @@ TEST_F(Correction, FlatFieldFromAcquiredReferencesFlattensAUniformlyLitScene) {
     const Spread after = spreadOf(corrected[8], good);
     const Spread afterMean = spreadOf(meanOf(corrected, 8, 8), good);
     const double target = applet.get<double>(FG_SHADING_GAIN_NORMALIZATION_VALUE);
-    std::printf("flat field of %zu good pixels, target %.1f:\n"
-                "  before:          mean %.1f  deviation %.2f  range %u .. %u\n"
-                "  after:           mean %.1f  deviation %.2f  range %u .. %u\n"
-                "  after, 8 frames: mean %.1f  deviation %.2f  range %u .. %u\n",
-                after.pixels, target, before.mean, before.deviation, before.lowest, before.highest,
-                after.mean, after.deviation, after.lowest, after.highest, afterMean.mean, afterMean.deviation,
-                afterMean.lowest, afterMean.highest);
     ASSERT_GT(after.pixels, 1024u * 1024u - 20u);
 
     // Vignetting alone spreads the raw frame over hundreds of grey levels.
@@ -312,8 +253,8 @@ TEST_F(Correction, InterpolationReplacesThePixelsTheReferencesMarkWithTheMeanOfT
     const Image black = grabber.grabMean(4);
     scene(BOARD_SCENE_FLAT_FIELD, 4095.0);
     const Image gray = grabber.grabMean(4);
-    writeReference(folder.file("black.tif"), black, 8);
-    writeReference(folder.file("gray.tif"), gray, 8);
+    writeReference(path("black.tif"), black, 8);
+    writeReference(path("gray.tif"), gray, 8);
     Marks marks{1024, std::vector<bool>(size_t{1024} * 1024)};
     size_t hot = 0, dead = 0;
     for (uint32_t y = 0; y < 1024; ++y)
@@ -333,7 +274,7 @@ TEST_F(Correction, InterpolationReplacesThePixelsTheReferencesMarkWithTheMeanOfT
     const Image raw = grabber.grab(1)[0];
     ASSERT_EQ(applet.set<uint32_t>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD, kThreshold), 0);
     ASSERT_EQ(applet.set<uint32_t>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE, 1), 0);
-    applyReferences(folder.file("black.tif"), folder.file("gray.tif"));
+    applyReferences(path("black.tif"), path("gray.tif"));
     const Image repaired = grabber.grab(1)[0];
 
     size_t replaced = 0, wrong = 0, disturbed = 0;
@@ -360,23 +301,6 @@ TEST_F(Correction, InterpolationReplacesThePixelsTheReferencesMarkWithTheMeanOfT
     // Off again: the defects are back, the marks stay in the coefficients for the next time.
     ASSERT_EQ(applet.set<uint32_t>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE, 0), 0);
     EXPECT_TRUE(grabber.grab(1)[0] == raw);
-}
-
-// The same comparison with 16-bit references: a gray sample is set against 65535 - T, so with a
-// threshold of at most 4095 every gray sample below 61440 (12-bit 3840) marks its pixel. A field
-// lit at mid scale marks them all, and a line without a single good pixel interpolates to 0.
-TEST_F(Correction, SixteenBitGrayReferenceBelowFullScaleLessTheThresholdMarksEveryPixel) {
-    grabber.window(0, 0, 256, 32);
-    grabber.format(kGray16, kLeftAligned);
-    scene(BOARD_SCENE_LENS_CAP);
-    writeReference(folder.file("black.tif"), grabber.grab(1)[0], 16);
-    scene(BOARD_SCENE_FLAT_FIELD, 2000.0);
-    writeReference(folder.file("gray.tif"), grabber.grab(1)[0], 16);
-    ASSERT_EQ(applet.set<uint32_t>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD, 4095), 0);
-    ASSERT_EQ(applet.set<uint32_t>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE, 1), 0);
-    applyReferences(folder.file("black.tif"), folder.file("gray.tif"));
-    const Image frame = grabber.grab(1)[0];
-    EXPECT_EQ(std::count(frame.samples.begin(), frame.samples.end(), 0), 256 * 32);
 }
 
 } // namespace

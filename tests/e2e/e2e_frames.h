@@ -1,5 +1,5 @@
 // Frames acquired through the applet's exports, as plain images the end-to-end tests can average,
-// compare and write as reference files; and a scratch folder for those files.
+// compare and write as reference files.
 #pragma once
 
 #include "applet_on_board.h"
@@ -8,10 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <string>
 #include <vector>
 
 namespace kestrel::test {
@@ -107,29 +104,6 @@ public:
 
 private:
     AppletOnBoard& applet_;
-};
-
-// A folder of its own under the temporary directory, removed with everything in it.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kestrel-e2e-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr)
-            path_ = pattern;
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        if (!path_.empty())
-            std::filesystem::remove_all(path_, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    bool ok() const { return !path_.empty(); }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
 };
 
 } // namespace kestrel::test

@@ -17,6 +17,7 @@
 #define FAKE_MODE_REFUSES 2    // Std_entry returns null and leaves the code at 0
 #define FAKE_MODE_FAILS_LATE 3 // initialises the host, then fails with -2031
 #define FAKE_MODE_NO_ENTRY 4   // has no Std_entry at all
+#define FAKE_MODE_NO_FREE 5    // has no Fg_FreeGrabber: the host must refuse it as well
 
 namespace {
 
@@ -171,6 +172,7 @@ FAKE_API int32_t Info(int32_t query, uint32_t, uint32_t, void* out1, void* out2)
     return 0;
 }
 
+#if FAKE_APPLET_MODE != FAKE_MODE_NO_FREE
 FAKE_API int32_t Fg_FreeGrabber(void* fg) {
     FakeApplet* applet = appletOf(fg);
     if (applet == nullptr)
@@ -180,6 +182,7 @@ FAKE_API int32_t Fg_FreeGrabber(void* fg) {
     *static_cast<FakeApplet**>(fg) = nullptr;
     return rc;
 }
+#endif
 
 FAKE_API int32_t Fg_getNrOfParameter(void* fg) {
     return appletOf(fg) == nullptr ? -2001 : 3;

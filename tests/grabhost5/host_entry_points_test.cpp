@@ -24,7 +24,6 @@ constexpr int32_t kCoefficientFile0 = 100501;
 constexpr int32_t kOutputFormat = 100801;
 constexpr int32_t kLut = 100901;
 constexpr int32_t kOverflow = 101101;
-constexpr int32_t kTimestamp = 101201;
 constexpr int32_t kPreset = 101202;
 
 class HostHandle : public ::testing::Test {
@@ -60,12 +59,6 @@ TEST_F(HostHandle, OutlivesTheDesignImageItWasMadeFrom) {
     uint32_t format = 2;
     EXPECT_EQ(Fg_setParameterWithType(hostFg_, kCameraFormat, &format, 0, GH5_TYPE_UINT32), GH5_OK);
     EXPECT_EQ(Fg_getParameterIdByName(hostFg_, "Device1_Process0_Camera_Format"), kCameraFormat);
-}
-
-TEST_F(HostHandle, LoadsTheDesignIntoTheBoard) {
-    BoardRegisterDescription d{};
-    ASSERT_EQ(Board_DescribeRegister(board_, kTimestamp, &d), BOARD_OK);
-    EXPECT_EQ(d.widthBits, 48);
 }
 
 TEST_F(HostHandle, ClaimsTheBoardUntilFreed) {
