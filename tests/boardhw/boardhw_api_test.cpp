@@ -105,7 +105,7 @@ TEST_F(OpenBoard, LetsTheEmulationSideSetStatusRegisters) {
     ASSERT_EQ(Board_ForceRegister(board_, kOverflow, 1), BOARD_OK);
     ASSERT_EQ(Board_ForceRegister(board_, kFillLevel, 80), BOARD_OK);
     ASSERT_EQ(Board_ForceRegister(board_, kTimestamp, 0x1234567890ABull), BOARD_OK);
-    for (const auto [id, expected] :
+    for (const auto& [id, expected] :
          {std::pair{kOverflow, uint64_t{1}}, {kFillLevel, uint64_t{80}}, {kTimestamp, 0x1234567890ABull}}) {
         uint64_t value = 0;
         ASSERT_EQ(Board_ReadRegister(board_, id, &value), BOARD_OK);

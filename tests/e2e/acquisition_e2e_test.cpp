@@ -73,8 +73,9 @@ TEST_F(Acquisition, EveryPixelIsTheSimulatorPatternThroughWindowInvertAndFormat)
                       0u)
                 << "frame " << n;
         }
-        if (row.frames == 16)
+        if (row.frames == 16) {
             EXPECT_EQ(highest, 4095);
+        }
     }
 }
 

@@ -148,10 +148,6 @@ TEST_P(GammaOnTheRamp, EveryGreyLevelLeavesAsTheProcessingFormulaSays) {
         }
     EXPECT_EQ(wrong, 0u);
     EXPECT_EQ(std::count(seen.begin(), seen.end(), -1), 0) << "not every input level was acquired";
-    // A few levels spelled out, so a failure names them.
-    for (const uint32_t level : {0u, 512u, 1024u, 2048u, 3072u, 4095u})
-        EXPECT_EQ(seen[level], processed(level, row.offset, row.gain, row.gamma, row.invert != 0))
-            << "input " << level;
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -157,8 +157,9 @@ TEST_F(ToolE2e, CommandsExitWithTheirCodeAndSayWhatTheyDidOrRefused) {
         for (const std::string& part : row.said)
             EXPECT_TRUE(contains(run.output, expand(part))) << row.arguments << ": no '" << part << "' in\n"
                                                             << run.output;
-        if (row.exitCode != 0)
+        if (row.exitCode != 0) {
             EXPECT_FALSE(contains(run.output, "saved") || contains(run.output, "loaded")) << row.arguments;
+        }
     }
     EXPECT_FALSE(exists("frames")) << "nothing is grabbed after a refusal";
 }
