@@ -127,5 +127,44 @@ TEST(SceneSource, NoiseHasRoughlyTheAskedDeviation) {
     EXPECT_NEAR(std::sqrt(sumSquares / n - mean * mean), 8.0, 0.8);
 }
 
+// The camera model the flat-field references rely on: dark offsets of 12..28 (mean 20) with noise
+// of 4 under the lens cap, and the flat field's light less a little vignetting in the centre.
+TEST(SceneSource, LensCapShowsTheDarkOffsetAndFlatFieldItsLevel) {
+    SceneSettings settings; // the camera's full 1024 x 1024 sensor
+    settings.content = SceneContent::LensCap;
+    const SceneSource dark(settings);
+    Frame12 frame;
+    dark.render(0, frame);
+    double sum = 0, squares = 0;
+    uint16_t highest = 0;
+    size_t count = 0;
+    for (uint32_t y = 0; y < frame.heightLines(); ++y)
+        for (uint32_t x = 0; x < frame.widthPixels(); ++x) {
+            if (isDefect(dark, x, y))
+                continue;
+            const double v = frame.at(x, y);
+            sum += v;
+            squares += v * v;
+            highest = std::max(highest, frame.at(x, y));
+            ++count;
+        }
+    const double mean = sum / double(count);
+    EXPECT_NEAR(mean, 20.0, 0.5);
+    EXPECT_NEAR(std::sqrt(squares / double(count) - mean * mean), std::sqrt(16.0 * 16.0 / 12 + 4.0 * 4.0),
+                0.5);
+    EXPECT_LE(highest, 52); // 28 + 6 sigma
+
+    settings.content = SceneContent::FlatField;
+    settings.flatLevel = 2000.0;
+    SceneSource(settings).render(0, frame);
+    double centre = 0;
+    for (uint32_t y = 448; y < 576; ++y)
+        for (uint32_t x = 448; x < 576; ++x)
+            centre += frame.at(x, y);
+    centre /= 128.0 * 128.0;
+    EXPECT_NEAR(centre, 2000.0 + 20.0, 15.0);
+    EXPECT_GT(centre, 2000.0);
+}
+
 } // namespace
 } // namespace kestrel::board
