@@ -5,6 +5,8 @@
 
 #include <png.h>
 
+#include <filesystem>
+
 #include <string>
 #include <vector>
 
@@ -49,13 +51,14 @@ protected:
         ScratchDirTest::TearDown();
     }
 
-    static void writePng(const std::string& path, const std::vector<uint8_t>& samples, uint32_t width,
+    template <class Sample>
+    static void writePng(const std::string& path, const std::vector<Sample>& samples, uint32_t width,
                          uint32_t height) {
         png_image image{};
         image.version = PNG_IMAGE_VERSION;
         image.width = width;
         image.height = height;
-        image.format = PNG_FORMAT_GRAY;
+        image.format = sizeof(Sample) == 2 ? PNG_FORMAT_LINEAR_Y : PNG_FORMAT_GRAY;
         ASSERT_NE(png_image_write_to_file(&image, path.c_str(), 0, samples.data(), 0, nullptr), 0);
     }
 
@@ -73,7 +76,9 @@ protected:
 };
 
 TEST_F(CameraImages, TheCameraShowsTheFilesInTurnAtItsBitDepth) {
-    ASSERT_EQ(attach({tiff_, png_}), GH5_OK);
+    const std::string png16 = path("ramp16.png");
+    writePng(png16, ramp16(), kWidth, kHeight);
+    ASSERT_EQ(attach({tiff_, png_, png16}), GH5_OK);
     const struct {
         int32_t cameraFormat;
         uint32_t depth;
@@ -83,7 +88,7 @@ TEST_F(CameraImages, TheCameraShowsTheFilesInTurnAtItsBitDepth) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.depth);
         ASSERT_EQ(applet.set<int32_t>(FG_CAMERA_LINK_CAMTYPE, row.cameraFormat), 0);
-        const auto frames = grabber.grab(3);
+        const auto frames = grabber.grab(4);
         // The camera keeps its top bits and places them at the top of the 12-bit sample.
         const auto camera = [&](uint16_t full) {
             return static_cast<uint16_t>((full >> (16 - row.depth)) << (12 - row.depth));
@@ -92,7 +97,8 @@ TEST_F(CameraImages, TheCameraShowsTheFilesInTurnAtItsBitDepth) {
             ASSERT_EQ(frames[0].samples[i], camera(sixteen[i])) << "pixel " << i;
             ASSERT_EQ(frames[1].samples[i], camera(static_cast<uint16_t>(eight[i] * 257))) << "pixel " << i;
         }
-        EXPECT_EQ(frames[2], frames[0]);
+        EXPECT_EQ(frames[2], frames[0]) << "a 16-bit PNG reads as the 16-bit TIFF";
+        EXPECT_EQ(frames[3], frames[0]) << "and round again";
     }
 }
 
@@ -107,6 +113,10 @@ TEST_F(CameraImages, RefusedFilesLeaveTheCameraAsItWasAndNoneBringsTheSceneBack)
     writePng(small, std::vector<uint8_t>(16 * 16, 9), 16, 16);
     EXPECT_EQ(attach({png_, small}), GH5_ERR_BAD_IMAGE_FILE);
     EXPECT_NE(std::string(gh5_error_detail()).find("but the first image is 64 x 32"), std::string::npos);
+    const std::string cut = path("cut.png");
+    std::filesystem::copy_file(png_, cut);
+    std::filesystem::resize_file(cut, std::filesystem::file_size(cut) - 20);
+    EXPECT_EQ(attach({cut}), GH5_ERR_BAD_IMAGE_FILE) << "pixel data cut off";
     EXPECT_EQ(grabber.grab(1), shown);
 
     EXPECT_EQ(gh5_camera_attach_images(applet.board(), nullptr, 0), GH5_OK);

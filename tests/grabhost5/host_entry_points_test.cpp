@@ -266,8 +266,33 @@ TEST_F(HostHandle, NamesItsDesignWithAStablePositiveId) {
     EXPECT_EQ(Fg_getAppletId(hostFg_, 1), GH5_ERR_INVALID_ARGUMENT);
 }
 
+// The feature publishing `id` anywhere under `node` and its siblings, or null.
+const Gh5ParameterInfoNode* feature(const Gh5ParameterInfoNode* node, int32_t id) {
+    for (; node != nullptr; node = node->nextRoot) {
+        if (node->type != GH5_NODE_CATEGORY) {
+            if (node->id == id)
+                return node;
+            continue;
+        }
+        for (int32_t i = 0; i < node->kind.category.childCount; ++i) {
+            const Gh5ParameterInfoNode* child = node->kind.category.children[i];
+            if (const Gh5ParameterInfoNode* found = child->type == GH5_NODE_CATEGORY ? feature(child, id)
+                                                    : child->id == id                ? child
+                                                                                     : nullptr)
+                return found;
+        }
+    }
+    return nullptr;
+}
+
 TEST_F(HostHandle, OffersParameterInformationOnPortZeroOnly) {
-    EXPECT_NE(Fg_getParameterInfo(hostFg_, 0), nullptr);
+    const auto* root = static_cast<const Gh5ParameterInfoNode*>(Fg_getParameterInfo(hostFg_, 0));
+    ASSERT_NE(root, nullptr);
+    // Access as the board describes each register.
+    ASSERT_NE(feature(root, kOverflow), nullptr);
+    EXPECT_EQ(feature(root, kOverflow)->access, GH5_ACCESS_READ_ONLY);
+    ASSERT_NE(feature(root, kCameraFormat), nullptr);
+    EXPECT_EQ(feature(root, kCameraFormat)->access, GH5_ACCESS_READ_WRITE);
     EXPECT_EQ(Fg_getParameterInfo(hostFg_, 1), nullptr);
     EXPECT_EQ(Fg_getLastErrorNumber(hostFg_), GH5_ERR_INVALID_PORT);
     EXPECT_EQ(Fg_getParameterInfo(hostFg_, -1), nullptr);
