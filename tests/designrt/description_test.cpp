@@ -108,10 +108,12 @@ TEST(DesignImageBuilder, RefusesTablesLargerThanTheImage) {
                  design::DescriptionError);
 }
 
-TEST(DesignImageBuilder, RefusesImagesBeyondTheReaderLimit) {
+TEST(DesignImageBuilder, BuildsAndOpensImagesUpToTheReaderLimit) {
     auto d = parseText("design D\nimage-bytes 100\n");
     d.imageBytes = format::kMaxImageBytes + 1;
     EXPECT_THROW(design::buildDesignImage(d), design::DescriptionError);
+    d.imageBytes = format::kMaxImageBytes;
+    EXPECT_NE(openMemory(design::buildDesignImage(d)), nullptr);
 }
 
 TEST(DesignImageBuilder, IsDeterministicAndFillsWithNoise) {
