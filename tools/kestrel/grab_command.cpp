@@ -54,9 +54,10 @@ constexpr int kMaxTimeoutSeconds = 86'400;
 constexpr int64_t kMaxBuffers = 1024;
 constexpr double kMinTriggerHz = 0.1;
 constexpr double kMaxTriggerHz = 10'000.0;
-// The flat field lights the optical centre at three quarters of full scale: bright enough for the
-// gray reference of a shading correction, with room for the gain to lift the vignetted corners.
-constexpr double kFlatFieldLevel = 3072.0;
+// The flat field lights the optical centre at seven eighths of full scale: the vignetted corners of
+// the gray reference then stay above half scale, where the default dead-pixel threshold would mark
+// them, and the centre keeps room for the noise below full scale.
+constexpr double kFlatFieldLevel = 3584.0;
 const std::map<std::string, int32_t> kScenes = {{"default", BOARD_SCENE_SYNTHETIC},
                                                 {"lens-cap", BOARD_SCENE_LENS_CAP},
                                                 {"flat-field", BOARD_SCENE_FLAT_FIELD}};
@@ -354,7 +355,7 @@ const CommandRegistrar registrar{Command{
                            "PNG or TIFF files the camera shows in turn instead of its built-in scene");
         sub.add_option("--scene", arguments->scene,
                        "what the virtual camera looks at: default, lens-cap (black reference) or flat-field "
-                       "(gray reference, three quarters of full scale at the centre)")
+                       "(gray reference, seven eighths of full scale at the centre)")
             ->check(CLI::IsMember({"default", "lens-cap", "flat-field"}))
             ->excludes(images);
         sub.add_option("--set", arguments->settings, "NAME=VALUE settings applied after loading, in order");
