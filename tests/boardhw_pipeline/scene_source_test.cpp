@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <vector>
 
 namespace kestrel::board {
 namespace {
@@ -81,6 +82,14 @@ TEST(SceneSource, HotAndDeadPixelsSitWhereTheSourceSays) {
         for (const SensorDefect& d : source.defects())
             EXPECT_EQ(frame.at(d.x, d.y), d.hot ? kMaxSample : 0) << d.x << "," << d.y;
     }
+}
+
+TEST(SceneSource, DefectsLandingOnOnePlaceLeaveOneAndDeadWins) {
+    SceneSettings settings = smallScene();
+    settings.widthPixels = settings.heightLines = 1;
+    settings.hotPixels = 2;
+    settings.deadPixels = 1;
+    EXPECT_EQ(SceneSource(settings).defects(), (std::vector<SensorDefect>{{0, 0, false}}));
 }
 
 TEST(SceneSource, DefectsStayPutFromFrameToFrameAndOthersAreNotStuck) {
