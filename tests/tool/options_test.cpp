@@ -56,7 +56,8 @@ const OptionCase kOptionCases[] = {
      "gain: minimum 1.000, mean 1.177, maximum 1.638 (1048564 pixels, those marked defective left out)\n"
      "dead pixels: 12 of 1048576 marked (threshold 127)\n"},
     {"--config @/ff.scf get FG_SHADING_GRAY_FILENAME", 0, "FG_SHADING_GRAY_FILENAME = \"@/ff-gray.tif\"\n"},
-    {"--config @/ff.scf grab -o @/flat -n 1 --scene flat-field --stats --simulated-clock", 0, "mean 231.0"},
+    {"--config @/ff.scf grab -o @/flat -n 1 --scene flat-field --stats --simulated-clock", 0,
+     "min 231 mean 231.0 max 231 sd 0.00"},
     {"shading --black @/gray/frame_0001.png --threshold 4096", 2,
      "--threshold: Value 4096 not in range 0 to 4095"},
 };

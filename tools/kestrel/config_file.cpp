@@ -132,6 +132,19 @@ bool translateEntryNames(const AppletParameters& parameters, const std::string& 
     return changed;
 }
 
+// The applet's load stores the dead-pixel switch and marks defective pixels by it, but leaves the
+// design's replacement switch as its setter last wrote it: off on the board a command opens. Set
+// again, the loaded value reaches the design, so that a kept configuration replaces dead pixels as
+// it did where it was made.
+void followDeadPixelSwitch(const AppletParameters& parameters) {
+    const Gh5AppletExports& x = parameters.exports();
+    const int32_t id =
+        x.Fg_getParameterIdByName(parameters.fg(), "FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE");
+    uint32_t value = 0;
+    if (id >= 0 && x.Fg_getParameterWithType(parameters.fg(), id, &value, 0, 0) == 0)
+        x.Fg_setParameterWithType(parameters.fg(), id, &value, 0, 0);
+}
+
 } // namespace
 
 std::string whyNotReadable(const std::string& path) {
@@ -169,6 +182,7 @@ void loadConfiguration(const AppletParameters& parameters, const std::string& pa
     const std::string& loaded = copy ? copy->path() : path;
     const int32_t code = parameters.exports().Fg_loadConfig(parameters.fg(), loaded.c_str());
     if (code == 0) {
+        followDeadPixelSwitch(parameters);
         // The applet passes over refused values and missing files without a word.
         if (const int problems = reportConfigurationProblems(parameters, path, problemsAsWarnings);
             problems > 0 && !problemsAsWarnings)
