@@ -40,6 +40,12 @@ TEST_F(Creation, OpensTheEmbeddedImageAndInitialisesTheHostSlaveAware) {
     EXPECT_EQ(s.hostInitBoard, board);
     EXPECT_EQ(s.hostInitImage, s.designLastImage);
     EXPECT_EQ(s.hostInitSlaveAware, 0);
+    // The simulator starts stopped and zeroed: the board's first writes are its nine registers, 0 each.
+    ASSERT_GE(s.boardWriteCount, 9);
+    for (uint32_t i = 0; i < 9; ++i) {
+        EXPECT_EQ(s.boardWrites[i].id, FAKE_GENERATOR_ID_BASE + i);
+        EXPECT_EQ(s.boardWrites[i].value, 0u) << i;
+    }
     // The last board and image are recorded process-wide.
     uint64_t lastBoard = 0, lastImage = 0;
     applet.api().Info(4144, 0, 0, &lastBoard, nullptr);

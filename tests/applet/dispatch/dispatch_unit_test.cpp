@@ -151,7 +151,7 @@ TEST(RegisterAccessors, RaiseOnlyWhenReportingAndLeaveTheBufferOnAFailedRead) {
     EXPECT_THROW(map.readValue(host, reg), int32_t);
 }
 
-class OnBoard : public ::testing::Test {
+class GeneratorRegistersOnBoard : public ::testing::Test {
 protected:
     void SetUp() override {
         design = DesignImage_OpenFile(KESTREL_DESIGN_IMAGE_PATH, 2626, 1);
@@ -173,7 +173,7 @@ protected:
     GeneratorRegisters registers;
 };
 
-TEST_F(OnBoard, SimulatorWritesUpdateTheShadowOnlyWhenTheBoardTakesThem) {
+TEST_F(GeneratorRegistersOnBoard, SimulatorWritesUpdateTheShadowOnlyWhenTheBoardTakesThem) {
     const uint32_t id = registers.id(GeneratorRegister::Mask);
     ASSERT_EQ(registers.write(board, GeneratorRegister::Mask, 9, true), 0);
     uint64_t onBoard = 0;
@@ -189,7 +189,7 @@ TEST_F(OnBoard, SimulatorWritesUpdateTheShadowOnlyWhenTheBoardTakesThem) {
     EXPECT_EQ(raisedCode([&] { registers.readCachedMask(nullptr, true); }), kErrInvalidArgument);
 }
 
-TEST_F(OnBoard, DirectAccessSizesTheBufferByTheRegisterWidth) {
+TEST_F(GeneratorRegistersOnBoard, DirectAccessSizesTheBufferByTheRegisterWidth) {
     const uint32_t narrow = DesignImage_GetRegisterId(design, "Device1_Process0_Camera_FrameTimeout_Ticks");
     const uint32_t wide = DesignImage_GetRegisterId(design, "Device1_Process0_Timestamp_Preset_Value");
     const unsigned char in[8] = {0x01, 0x02, 0x03, 0x00, 0x11, 0x22, 0x33, 0x44};

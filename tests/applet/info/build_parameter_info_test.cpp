@@ -113,6 +113,8 @@ TEST_F(RegisterAccessTree, FeaturesAreSizedByTheRegisterWidth) {
     EXPECT_EQ(twelve.kind.integer.maximum, 4095);
     EXPECT_EQ(twelve.kind.integer.increment, 1);
     EXPECT_EQ(twelve.access, 7);
+    EXPECT_EQ(twelve.hostAttribute, 1);
+    EXPECT_EQ(twelve.published, 1);
     EXPECT_EQ(twelve.unit, nullptr);
     EXPECT_EQ(static_cast<uint32_t>(feature(1100102).kind.integer.maximum), 0xFFFFFFFFu);
     EXPECT_EQ(feature(1100102).access, 1);
@@ -148,44 +150,28 @@ protected:
     void SetUp() override {
         ParameterInfoNode* sensor = host_.addCategory(0, nullptr, "Sensor", "SensorPath");
         ParameterInfoNode* inner = host_.addCategory(0, sensor, "Inner");
-        FeatureHeader h;
-        h.displayName = "Gain";
-        h.paramName = "Device1_Gain";
-        h.id = 501;
-        h.access = 3;
-        h.hostAttribute = 2;
-        h.unit = "dB";
-        host_.addInteger32Feature(inner, h, -3, 30, 3);
-        h = {};
-        h.displayName = "Mode";
-        h.paramName = "Device1_Mode";
-        h.id = 502;
-        ParameterInfoNode* mode = host_.addEnumerationFeature(inner, h, 2);
+        ParameterInfoNode* files = host_.addCategory(0, nullptr, "Files");
+        const auto h = [](const char* display, const char* name, int32_t id) {
+            FeatureHeader header;
+            header.displayName = display;
+            header.paramName = name;
+            header.id = id;
+            return header;
+        };
+        FeatureHeader gain = h("Gain", "Device1_Gain", 501);
+        gain.access = 3;
+        gain.hostAttribute = 2;
+        gain.unit = "dB";
+        host_.addInteger32Feature(inner, gain, -3, 30, 3);
+        ParameterInfoNode* mode = host_.addEnumerationFeature(inner, h("Mode", "Device1_Mode", 502), 2);
         host_.setEnumerationEntry(mode, 0, "Fast", 4, "MODE_FAST");
         host_.setEnumerationEntry(mode, 1, "Slow", 9, nullptr);
-        h = {};
-        h.displayName = "Offset";
-        h.paramName = "Device1_Offset";
-        h.id = 503;
-        h.published = 0;
-        host_.addDoubleFeature(sensor, h, -1.0, 1.0, 0.125);
-        h = {};
-        h.displayName = "Table";
-        h.paramName = "Device1_Table";
-        h.id = 504;
-        host_.addIntegerArrayFeature(sensor, h, 16, 0, 255, 1);
-        ParameterInfoNode* files = host_.addCategory(0, nullptr, "Files");
-        h = {};
-        h.displayName = "Coefficients";
-        h.paramName = "Device1_Coefficients";
-        h.id = 505;
-        host_.addStringFeature(files, h, "*.tiff");
-        h = {};
-        h.displayName = "Counter";
-        h.paramName = "Device1_Counter";
-        h.id = 506;
-        host_.addWideInteger64Feature(files, h, 0, 1ull << 40, 1);
-
+        FeatureHeader offset = h("Offset", "Device1_Offset", 503);
+        offset.published = 0;
+        host_.addDoubleFeature(sensor, offset, -1.0, 1.0, 0.125);
+        host_.addIntegerArrayFeature(sensor, h("Table", "Device1_Table", 504), 16, 0, 255, 1);
+        host_.addStringFeature(files, h("Coefficients", "Device1_Coefficients", 505), "*.tiff");
+        host_.addWideInteger64Feature(files, h("Counter", "Device1_Counter", 506), 0, 1ull << 40, 1);
         designIds_ = {{"DDSA_Device1_Gain", 2000501},         {"DDSA_Device1_Mode", 2000502},
                       {"DDSA_Device1_Offset", 2000503},       {"DDSA_Device1_Table", 2000504},
                       {"DDSA_Device1_Coefficients", 2000505}, {"DDSA_Device1_Counter", 2000506},

@@ -94,14 +94,6 @@ protected:
     FakeHost host_;
 };
 
-TEST_F(ParameterTablesTest, NameLookupIsExactAndCaseSensitive) {
-    const auto tables = ParameterTables::build(sources());
-    EXPECT_EQ(tables.idByName("FG_WIDTH"), 100);
-    EXPECT_FALSE(tables.idByName("fg_width").has_value());
-    EXPECT_FALSE(tables.idByName("").has_value());
-    EXPECT_FALSE(tables.idByName("DRA_Device1_Process0_Camera_Format").has_value());
-}
-
 TEST_F(ParameterTablesTest, RegisterAccessAddsOneNamePerRegisterInDesignOrder) {
     auto s = sources();
     s.registerAccessEnabled = true;
@@ -112,19 +104,10 @@ TEST_F(ParameterTablesTest, RegisterAccessAddsOneNamePerRegisterInDesignOrder) {
     EXPECT_EQ(tables.idByName("DRA_Device1_Process0_Camera_Format"), 1100101);
     EXPECT_EQ(tables.idByIndex(kFixed + 1), 1100901);
     EXPECT_FALSE(tables.idByName("DRA_device1_wide").has_value());
+    EXPECT_FALSE(tables.idByName("fg_width").has_value());
+    EXPECT_EQ(tables.idByName("FG_WIDTH"), 100);
     EXPECT_FALSE(tables.idByName("Device1_Wide").has_value());
     EXPECT_TRUE(tables.registerAccessEnabled());
-}
-
-TEST_F(ParameterTablesTest, RepeatedRegisterNameKeepsTheFirstIdButBothIndexes) {
-    FakeDesignRegisters twice({{"Same", 100001, 8, true}, {"Same", 100002, 8, true}});
-    auto s = sources();
-    s.registerAccessEnabled = true;
-    s.designRegisters = &twice;
-    const auto tables = ParameterTables::build(s);
-    EXPECT_EQ(tables.parameterCount(), kFixed + 2);
-    EXPECT_EQ(tables.idByIndex(kFixed), 1100001);
-    EXPECT_EQ(tables.idByIndex(kFixed + 1), 1100001);
 }
 
 TEST_F(ParameterTablesTest, SwitchedOnDesignParametersThatTheHostKnowsFollowTheRegisters) {
