@@ -43,6 +43,8 @@ const OptionCase kOptionCases[] = {
     {"grab -o @/frames -n 1 --scene flat-field --stats --simulated-clock", 0, "mean 198.6 max 255 sd 16.9"},
     {"grab -n 1 --scene dark", 2, "--scene: dark not in {default,lens-cap,flat-field}"},
     {"grab -n 1 --scene lens-cap --images a.png", 2, "--images excludes --scene"},
+    {"grab -o @/frames -n 1 --scene lens-cap --set FG_GEN_ENABLE=1", 1,
+     "--scene lens-cap: the camera simulator is on"},
     {"grab -o @/frames -n 2 --software-trigger 5", 0, "Software pulses: "},
     {"grab -n 1 --software-trigger 0", 2, "--software-trigger: Value 0 not in range 0.1"},
     {"trigger --software 2 -o @/frames --format png", 0,

@@ -185,6 +185,14 @@ int64_t waitForPicture(const Gh5AppletExports& x, void* fg, uint64_t picture, co
     }
 }
 
+// Whether the camera simulator, rather than the virtual camera, feeds the pipeline.
+bool simulatorOn(const AppletParameters& parameters) {
+    const int32_t id = parameters.exports().Fg_getParameterIdByName(parameters.fg(), "FG_GEN_ENABLE");
+    uint32_t on = 0;
+    return id >= 0 && parameters.exports().Fg_getParameterWithType(parameters.fg(), id, &on, 0, 0) == 0 &&
+           on != 0;
+}
+
 // The camera's images instead of its scene; "" or why they were refused.
 std::string attachImages(gh5::Board& board, const std::vector<std::string>& images) {
     if (images.empty())
@@ -223,6 +231,11 @@ int runGrab(const ToolOptions& options, const Arguments& arguments) {
     for (const std::string& setting : arguments.settings)
         if (const int exitCode = applySetting(parameters, setting); exitCode != kExitOk)
             return exitCode;
+    if (!arguments.scene.empty() && simulatorOn(parameters))
+        return fail(
+            "--scene " + arguments.scene +
+            ": the camera simulator is on (FG_GEN_ENABLE=1) and shows its pattern instead of what the "
+            "camera looks at; set FG_GEN_ENABLE=0");
     if (!arguments.scene.empty())
         if (const int32_t code =
                 Board_SetCameraScene(board.device(), kScenes.at(arguments.scene), kFlatFieldLevel);
