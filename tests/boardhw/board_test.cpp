@@ -30,17 +30,6 @@ std::vector<RegisterDefinition> roleDesign() {
 
 } // namespace
 
-TEST(RegisterRoles, MapEveryRoleToTheLoadedDesignsId) {
-    const RegisterFile file(roleDesign());
-    const RoleMap roles(file);
-    for (std::size_t i = 0; i < kRoleCount; ++i) {
-        const auto role = static_cast<RegisterRole>(i);
-        EXPECT_EQ(roles.id(role), idOf(role)) << roleRegisterName(role);
-        EXPECT_EQ(roles.roleOf(idOf(role)), role);
-    }
-    EXPECT_FALSE(roles.roleOf(0).has_value());
-}
-
 TEST(DesignSettings, ReadRegisterValuesInTheirPhysicalUnits) {
     RegisterFile file(roleDesign());
     const RoleMap roles(file);

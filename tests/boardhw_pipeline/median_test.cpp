@@ -52,14 +52,6 @@ TEST(MedianFilter, CornerUsesReplicatedBorder) {
     EXPECT_EQ(medianByLines(image), medianFilter(image));
 }
 
-TEST(MedianFilter, RemovesIsolatedHotAndDeadPixels) {
-    Frame12 image(5, 5, 100);
-    image.at(2, 2) = 4095;
-    image.at(0, 4) = 0;
-    const Frame12 filtered = medianFilter(image);
-    EXPECT_EQ(filtered, Frame12(5, 5, 100));
-}
-
 TEST(MedianFilter, TinyWindowsReplicateTheirBorders) {
     struct Tiny {
         const char* rule;
