@@ -138,6 +138,11 @@ TEST(DesignImageOpen, AnEmptyTableOverlapsNothingWhereverItLies) {
                field32(image, format::header::kRegisterTableOffset) + format::kRegisterEntryBytes);
     reseal(image);
     EXPECT_NE(openMemory(image), nullptr);
+    image = design::buildDesignImage(parseText("design D\nimage-bytes 4096\nevent 1 A\nevent 1 B\n"));
+    setField32(image, format::header::kRegisterTableOffset,
+               field32(image, format::header::kEventTableOffset) + format::kEventEntryBytes);
+    reseal(image);
+    EXPECT_NE(openMemory(image), nullptr);
 }
 
 } // namespace
