@@ -35,7 +35,8 @@ install(TARGETS ${kestrel_installed_targets}
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
         INCLUDES DESTINATION ${KESTREL_INSTALL_INCLUDEDIR})
 install(FILES ${KESTREL_DESIGN_IMAGE} DESTINATION ${CMAKE_INSTALL_LIBDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/libs/grabhost5/include/grabhost5.h
+install(FILES ${PROJECT_SOURCE_DIR}/applet/include/kestrel12.h
+              ${PROJECT_SOURCE_DIR}/libs/grabhost5/include/grabhost5.h
               ${PROJECT_SOURCE_DIR}/libs/grabhost5/include/grabhost5.hpp
               ${PROJECT_SOURCE_DIR}/libs/boardhw/include/boardhw.h
               ${PROJECT_SOURCE_DIR}/libs/designrt/include/designrt.h

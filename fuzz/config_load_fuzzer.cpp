@@ -10,12 +10,12 @@
 #include <variant>
 #include <vector>
 
-#include "api/error_codes.h"
 #include "config/config_file_parser.h"
 #include "config/configuration_file.h"
 #include "config/saved_parameter_io.h"
 #include "config/saved_parameters.h"
 #include "config/value_block_fields.h"
+#include "core/error_codes.h"
 #include "fuzz_support.h"
 #include "params/parameter_handlers.h"
 #include "params/parameter_ids.h"

@@ -7,7 +7,7 @@ set(_libs ${PROJECT_SOURCE_DIR}/libs)
 set(_readers ${_applet}/config/config_file_index.cpp ${_applet}/config/config_file_parser.cpp
              ${_applet}/config/line_pieces.cpp ${_applet}/config/text_numbers.cpp
              ${_applet}/correction/lut_file.cpp ${_applet}/support/diagnostic_log.cpp
-             ${_applet}/platform/platform_posix.cpp)
+             ${_applet}/core/number_text.cpp ${_applet}/platform/platform_posix.cpp)
 file(GLOB _designrt ${_libs}/designrt/src/*.cpp)
 file(GLOB _regiort ${_libs}/regiort/src/*.cpp)
 
@@ -18,13 +18,13 @@ set(KESTREL_FUZZ_lut_file_SOURCES ${_readers})
 set(KESTREL_FUZZ_config_load_SOURCES ${_readers} ${_applet}/config/configuration_file.cpp
     ${_applet}/config/saved_parameter_io.cpp ${_applet}/config/saved_parameters.cpp
     ${_applet}/config/value_block_fields.cpp ${_applet}/params/parameter_catalogue.cpp
-    ${_applet}/params/parameter_handlers.cpp ${_applet}/api/error_codes.cpp)
+    ${_applet}/params/parameter_handlers.cpp ${_applet}/core/error_codes.cpp)
 set(KESTREL_FUZZ_design_image_SOURCES ${_designrt})
 # Shading references through the image-file library and the automatic correction; camera images
 # through the PNG reader or the image-file library.
 set(KESTREL_FUZZ_reference_image_SOURCES ${_regiort} ${_libs}/grabhost5/src/camera_images.cpp
     ${_applet}/correction/reference_image.cpp ${_applet}/correction/automatic_shading.cpp
-    ${_applet}/correction/coefficient_images.cpp ${_applet}/api/error_codes.cpp)
+    ${_applet}/correction/coefficient_images.cpp ${_applet}/core/error_codes.cpp)
 set(KESTREL_FUZZ_inspect_conf_SOURCES ${_applet}/params/inspect_settings.cpp ${_applet}/support/locks.cpp
     ${_applet}/platform/platform_posix.cpp)
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "api/error_codes.h"
+#include "core/error_codes.h"
 #include "correction/lut_file.h"
 #include "fuzz_support.h"
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "api/error_codes.h"
 #include "boardhw.h"
 #include "camera_images.h"
+#include "core/error_codes.h"
 #include "correction/automatic_shading.h"
 #include "correction/reference_image.h"
 #include "fuzz_support.h"

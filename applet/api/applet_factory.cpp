@@ -6,11 +6,11 @@
 
 #include <designrt.h>
 
-#include "api/design_image_handle.h"
 #include "api/embedded_blocks.h"
-#include "api/error_codes.h"
 #include "api/fg_ds_wrapper_impl.h"
 #include "api/wrapper_private.h"
+#include "core/error_codes.h"
+#include "device/design_image_handle.h"
 #include "platform/platform.h"
 
 namespace kestrel {
@@ -29,7 +29,7 @@ DesignImageHandle openDesignImage() {
 }
 
 // The host made a handle for an object that will not be returned: nobody else could free it.
-void returnHostHandle(WrapperPrivate& host) {
+void returnHostHandle(const HostBinding& host) {
     if (host.hostFunctions().freeGrabber != nullptr && host.hostFgHandle() != nullptr)
         host.hostFunctions().freeGrabber(host.hostFgHandle());
 }
@@ -61,7 +61,7 @@ std::unique_ptr<FgDsWrapperImpl> createApplet(void* boardHandle, int32_t& error,
         return nullptr;
     }
 
-    host.recordBoard(boardHandle, std::move(image));
+    host.host().recordBoard(boardHandle, std::move(image));
 
     try {
         applet->build();
@@ -73,7 +73,7 @@ std::unique_ptr<FgDsWrapperImpl> createApplet(void* boardHandle, int32_t& error,
         error = kErrGeneric;
     }
     if (error != kOk) {
-        returnHostHandle(host);
+        returnHostHandle(host.host());
         return nullptr;
     }
     return applet;

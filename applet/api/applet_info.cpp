@@ -7,8 +7,8 @@
 
 #include "api/applet_identity.h"
 #include "api/embedded_blocks.h"
-#include "api/error_codes.h"
 #include "api/wrapper_private.h"
+#include "core/error_codes.h"
 
 namespace kestrel {
 

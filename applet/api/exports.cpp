@@ -7,13 +7,14 @@
 
 #include "api/applet_factory.h"
 #include "api/applet_info.h"
-#include "api/error_codes.h"
 #include "api/fg_ds_wrapper.h"
 #include "api/fg_ds_wrapper_impl.h"
 #include "api/wrapper_private.h"
+#include "core/error_codes.h"
+#include "include/kestrel12.h"
 #include "support/locks.h"
 
-#define KESTREL_EXPORT extern "C" __attribute__((visibility("default")))
+#define KESTREL_EXPORT extern "C" KESTREL12_API
 
 namespace kestrel {
 namespace {
@@ -32,25 +33,40 @@ void clearApplet(void* fg) {
     std::memcpy(fg, &none, sizeof none);
 }
 
+template <typename Result>
+constexpr bool kResultIsCode = std::is_integral_v<Result>&& std::is_signed_v<Result>;
+
 // Runs an export's body. A thrown code or exhausted memory becomes the result where the result is
 // a code; anything else the export's failure value. Lock misuse passes through.
 template <typename Result, typename Body> Result shielded(Result failure, Body&& body) {
-    constexpr bool kResultIsCode = std::is_integral_v<Result> && std::is_signed_v<Result>;
     try {
         return body();
     } catch (const quil::templates::patterns::LockUseError&) {
         throw;
     } catch (int32_t code) {
-        if constexpr (kResultIsCode)
+        if constexpr (kResultIsCode<Result>)
             return code;
         return failure;
     } catch (const std::bad_alloc&) {
-        if constexpr (kResultIsCode)
+        if constexpr (kResultIsCode<Result>)
             return kErrOutOfMemory;
         return failure;
     } catch (...) {
         return failure;
     }
+}
+
+// The one way from a handle to its applet: `badHandle` when the record or its first field is
+// null; otherwise the body on the applet, shielded. Whatever else escapes the body becomes
+// kErrGeneric where the result is a code and `badHandle` (null, 0) where it is not.
+template <typename Result, typename Body> Result onApplet(void* fg, Result badHandle, Body&& body) {
+    FgDsWrapper* applet = appletOf(fg);
+    if (applet == nullptr)
+        return badHandle;
+    Result failure = badHandle;
+    if constexpr (kResultIsCode<Result>)
+        failure = kErrGeneric;
+    return shielded<Result>(failure, [&] { return body(*applet); });
 }
 
 // Calls the host's entry point of the same name with the host's own handle. The last error
@@ -59,182 +75,165 @@ template <typename Result, typename Body> Result shielded(Result failure, Body&&
 template <typename Entry, typename... Args>
 auto forwardToHost(void* fg, Entry HostFunctionTable::*entry, Args... args) {
     using Result = std::invoke_result_t<Entry, void*, Args...>;
-    FgDsWrapper* applet = appletOf(fg);
-    if (applet == nullptr)
-        return Result{kErrNoApplet};
-    WrapperPrivate& host = applet->wrapperPrivate();
-    const Entry function = host.hostFunctions().*entry;
-    if (function == nullptr || host.hostFgHandle() == nullptr) {
-        host.setLastError(kErrNotAvailable);
-        return Result{kErrNotAvailable};
-    }
-    const Result result = function(host.hostFgHandle(), args...);
-    host.setLastError(result < 0 ? host.queryHostLastError() : kOk);
-    return result;
+    return onApplet(fg, Result{kErrNoApplet}, [&](FgDsWrapper& applet) {
+        WrapperPrivate& record = applet.wrapperPrivate();
+        const HostBinding& host = record.host();
+        const Entry function = host.hostFunctions().*entry;
+        if (function == nullptr || host.hostFgHandle() == nullptr) {
+            record.setLastError(kErrNotAvailable);
+            return Result{kErrNotAvailable};
+        }
+        const Result result = function(host.hostFgHandle(), args...);
+        record.setLastError(result < 0 ? host.queryHostLastError() : kOk);
+        return result;
+    });
 }
 
 // Shading operations leave their result as the last error, whatever its sign.
 template <typename Body> int32_t shadingCall(void* fg, Body&& body) {
-    FgDsWrapper* applet = appletOf(fg);
-    if (applet == nullptr)
-        return kErrNoApplet;
-    const int32_t result = shielded<int32_t>(kErrGeneric, [&] { return body(*applet); });
-    applet->wrapperPrivate().setLastError(result);
+    return onApplet(fg, kErrNoApplet, [&](FgDsWrapper& applet) {
+        const int32_t result = shielded<int32_t>(kErrGeneric, [&] { return body(applet); });
+        applet.wrapperPrivate().setLastError(result);
+        return result;
+    });
+}
+
+// The two 64-bit integer types: a 32-bit answer must not leave the upper half undefined.
+int32_t getClearingWideBuffers(FgDsWrapper& applet, int32_t id, void* value, uint32_t dma, int32_t type) {
+    if ((type == KESTREL12_TYPE_INT64 || type == KESTREL12_TYPE_UINT64) && value != nullptr)
+        std::memset(value, 0, sizeof(uint64_t));
+    return applet.getParameterWithType(id, value, dma, type);
+}
+
+// The new object as the host keeps it, or null with the reason in `*error` (which may be null).
+void* newAppletObject(void* boardHandle, int32_t* error, int32_t flags) {
+    int32_t discarded = 0;
+    int32_t& code = error != nullptr ? *error : discarded;
+    try {
+        auto applet = createApplet(boardHandle, code, flags);
+        return applet ? static_cast<FgDsWrapper*>(applet.release()) : nullptr;
+    } catch (const std::bad_alloc&) {
+        code = kErrOutOfMemory;
+    } catch (...) {
+        code = kErrGeneric;
+    }
+    return nullptr;
+}
+
+// The host's handle is released before the object goes; the host's result (0 when it has no
+// Fg_FreeGrabber or no handle was made).
+int32_t freeGrabber(void* fg, FgDsWrapper& applet) {
+    const HostBinding& host = applet.wrapperPrivate().host();
+    int32_t result = kOk;
+    if (host.hostFunctions().freeGrabber != nullptr && host.hostFgHandle() != nullptr)
+        result = host.hostFunctions().freeGrabber(host.hostFgHandle());
+    delete &applet;
+    clearApplet(fg);
     return result;
+}
+
+// Only while the host offers its own tree through a handle: the applet's root of that port.
+void* parameterInfoRoot(FgDsWrapper& applet, int32_t port) {
+    const HostBinding& host = applet.wrapperPrivate().host();
+    if (host.hostFunctions().getParameterInfo == nullptr || host.hostFgHandle() == nullptr)
+        return nullptr;
+    return const_cast<void*>(applet.parameterInfoRoot(port));
+}
+
+void* allocShading(FgDsWrapper& applet, int32_t a, int32_t b) {
+    void* shading = shielded<void*>(nullptr, [&] { return applet.allocShading(a, b); });
+    applet.wrapperPrivate().setLastError(shading != nullptr ? kOk : kErrGeneric);
+    return shading;
 }
 
 } // namespace
 } // namespace kestrel
 
-using kestrel::appletOf;
 using kestrel::FgDsWrapper;
 using kestrel::HostFunctionTable;
 using kestrel::kErrNoApplet;
-using kestrel::shielded;
+using kestrel::onApplet;
 
-// ---- creation and properties ----
+// ---- creation and properties (no handle yet) ----
 
-// Returns the new applet object (owned by the caller until Fg_FreeGrabber) or null.
 KESTREL_EXPORT void* Std_entry(void* boardHandle, int32_t* error, int32_t flags) {
-    int32_t discarded = 0;
-    int32_t& code = error != nullptr ? *error : discarded;
-    return shielded<void*>(nullptr, [&]() -> void* {
-        try {
-            auto applet = kestrel::createApplet(boardHandle, code, flags);
-            return applet ? static_cast<FgDsWrapper*>(applet.release()) : nullptr;
-        } catch (const std::bad_alloc&) {
-            code = kestrel::kErrOutOfMemory;
-        } catch (...) {
-            code = kestrel::kErrGeneric;
-        }
-        return nullptr;
-    });
+    return kestrel::shielded<void*>(nullptr,
+                                    [&] { return kestrel::newAppletObject(boardHandle, error, flags); });
 }
 
 KESTREL_EXPORT int32_t Info(int32_t query, uint32_t a, uint32_t b, void* out1, void* out2) {
-    return shielded<int32_t>(kestrel::kErrGeneric,
-                             [&] { return kestrel::appletInfo(query, a, b, out1, out2); });
+    return kestrel::shielded<int32_t>(kestrel::kErrGeneric,
+                                      [&] { return kestrel::appletInfo(query, a, b, out1, out2); });
 }
 
 // ---- parameters ----
 
 KESTREL_EXPORT int32_t Fg_setParameterWithType(void* fg, int32_t id, const void* value, uint32_t dma,
                                                int32_t type) {
-    FgDsWrapper* applet = appletOf(fg);
-    if (applet == nullptr)
-        return kErrNoApplet;
-    return shielded<int32_t>(kestrel::kErrGeneric,
-                             [&] { return applet->setParameterWithType(id, value, dma, type); });
+    return onApplet(fg, kErrNoApplet,
+                    [&](FgDsWrapper& a) { return a.setParameterWithType(id, value, dma, type); });
 }
 
 KESTREL_EXPORT int32_t Fg_getParameterWithType(void* fg, int32_t id, void* value, uint32_t dma,
                                                int32_t type) {
-    FgDsWrapper* applet = appletOf(fg);
-    if (applet == nullptr)
-        return kErrNoApplet;
-    // The two 64-bit integer types: a 32-bit answer must not leave the upper half undefined.
-    if ((type == 3 || type == 4) && value != nullptr)
-        std::memset(value, 0, sizeof(uint64_t));
-    return shielded<int32_t>(kestrel::kErrGeneric,
-                             [&] { return applet->getParameterWithType(id, value, dma, type); });
+    return onApplet(fg, kErrNoApplet,
+                    [&](FgDsWrapper& a) { return kestrel::getClearingWideBuffers(a, id, value, dma, type); });
 }
 
 KESTREL_EXPORT int32_t Fg_getParameterIdByName(void* fg, const char* name) {
-    FgDsWrapper* applet = appletOf(fg);
-    if (applet == nullptr)
-        return kErrNoApplet;
-    return shielded<int32_t>(kestrel::kErrGeneric, [&] { return applet->getParameterIdByName(name); });
+    return onApplet(fg, kErrNoApplet, [&](FgDsWrapper& a) { return a.getParameterIdByName(name); });
 }
 
-// Owned by the applet; valid until Fg_FreeGrabber.
 KESTREL_EXPORT const char* Fg_getParameterName(void* fg, int32_t index) {
-    FgDsWrapper* applet = appletOf(fg);
-    if (applet == nullptr)
-        return nullptr;
-    return shielded<const char*>(nullptr, [&] { return applet->getParameterName(index); });
+    return onApplet<const char*>(fg, nullptr, [&](FgDsWrapper& a) { return a.getParameterName(index); });
 }
 
 KESTREL_EXPORT int32_t Fg_getParameterId(void* fg, int32_t index) {
-    FgDsWrapper* applet = appletOf(fg);
-    if (applet == nullptr)
-        return kErrNoApplet;
-    return shielded<int32_t>(kestrel::kErrGeneric, [&] { return applet->getParameterId(index); });
+    return onApplet(fg, kErrNoApplet, [&](FgDsWrapper& a) { return a.getParameterId(index); });
 }
 
 KESTREL_EXPORT int32_t Fg_getNrOfParameter(void* fg) {
-    FgDsWrapper* applet = appletOf(fg);
-    if (applet == nullptr)
-        return kErrNoApplet;
-    return shielded<int32_t>(kestrel::kErrGeneric, [&] { return applet->getNrOfParameter(); });
+    return onApplet(fg, kErrNoApplet, [&](FgDsWrapper& a) { return a.getNrOfParameter(); });
 }
 
 // ---- events ----
 
 KESTREL_EXPORT uint64_t Fg_getEventMask(void* fg, const char* name) {
-    FgDsWrapper* applet = appletOf(fg);
-    if (applet == nullptr)
-        return 0;
-    return shielded<uint64_t>(0, [&] { return applet->getEventMask(name); });
+    return onApplet<uint64_t>(fg, 0, [&](FgDsWrapper& a) { return a.getEventMask(name); });
 }
 
-// Owned by the applet (or its design image); valid until Fg_FreeGrabber.
 KESTREL_EXPORT const char* Fg_getEventName(void* fg, uint64_t mask) {
-    FgDsWrapper* applet = appletOf(fg);
-    if (applet == nullptr)
-        return nullptr;
-    return shielded<const char*>(nullptr, [&] { return applet->getEventName(mask); });
+    return onApplet<const char*>(fg, nullptr, [&](FgDsWrapper& a) { return a.getEventName(mask); });
 }
 
 // ---- configuration files and descriptions ----
 
 KESTREL_EXPORT int32_t Fg_saveConfig(void* fg, const char* fileName) {
-    FgDsWrapper* applet = appletOf(fg);
-    if (applet == nullptr)
-        return kErrNoApplet;
-    return shielded<int32_t>(kestrel::kErrGeneric, [&] {
-        return applet->saveConfig(applet->wrapperPrivate().hostFgHandle(), fileName);
+    return onApplet(fg, kErrNoApplet, [&](FgDsWrapper& a) {
+        return a.saveConfig(a.wrapperPrivate().host().hostFgHandle(), fileName);
     });
 }
 
 KESTREL_EXPORT int32_t Fg_loadConfig(void* fg, const char* fileName) {
-    FgDsWrapper* applet = appletOf(fg);
-    if (applet == nullptr)
-        return kErrNoApplet;
-    return shielded<int32_t>(kestrel::kErrGeneric, [&] {
-        return applet->loadConfig(applet->wrapperPrivate().hostFgHandle(), fileName);
+    return onApplet(fg, kErrNoApplet, [&](FgDsWrapper& a) {
+        return a.loadConfig(a.wrapperPrivate().host().hostFgHandle(), fileName);
     });
 }
 
 KESTREL_EXPORT int32_t Fg_getParameterInfoXML(void* fg, int32_t port, char* buffer, uint64_t* size) {
-    FgDsWrapper* applet = appletOf(fg);
-    if (applet == nullptr)
-        return kErrNoApplet;
-    return shielded<int32_t>(kestrel::kErrGeneric,
-                             [&] { return applet->getParameterInfoXML(fg, port, buffer, size); });
+    return onApplet(fg, kErrNoApplet,
+                    [&](FgDsWrapper& a) { return a.getParameterInfoXML(fg, port, buffer, size); });
 }
 
-// The first root node of the port's tree, read in place by the host; owned by the applet and
-// valid until Fg_FreeGrabber.
 KESTREL_EXPORT void* Fg_getParameterInfo(void* fg, int32_t port) {
-    FgDsWrapper* applet = appletOf(fg);
-    if (applet == nullptr)
-        return nullptr;
-    const kestrel::WrapperPrivate& host = applet->wrapperPrivate();
-    if (host.hostFunctions().getParameterInfo == nullptr || host.hostFgHandle() == nullptr)
-        return nullptr;
-    return const_cast<void*>(applet->parameterInfoRoot(port));
+    return onApplet<void*>(fg, nullptr, [&](FgDsWrapper& a) { return kestrel::parameterInfoRoot(a, port); });
 }
 
 // ---- shading ----
 
-// The shading handle is owned by the applet; release it with Fg_FreeShading.
 KESTREL_EXPORT void* Fg_AllocShading(void* fg, int32_t a, int32_t b) {
-    FgDsWrapper* applet = appletOf(fg);
-    if (applet == nullptr)
-        return nullptr;
-    void* shading = shielded<void*>(nullptr, [&] { return applet->allocShading(a, b); });
-    applet->wrapperPrivate().setLastError(shading != nullptr ? kestrel::kOk : kestrel::kErrGeneric);
-    return shading;
+    return onApplet<void*>(fg, nullptr,
+                           [&](FgDsWrapper& applet) { return kestrel::allocShading(applet, a, b); });
 }
 
 KESTREL_EXPORT int32_t Fg_FreeShading(void* fg, void* shading) {
@@ -306,23 +305,9 @@ KESTREL_EXPORT int64_t Fg_getLastPicNumberBlockingEx(void* fg, uint64_t picture,
 // ---- last error and teardown ----
 
 KESTREL_EXPORT int32_t Fg_getLastErrorNumber(void* fg) {
-    FgDsWrapper* applet = appletOf(fg);
-    if (applet == nullptr)
-        return kErrNoApplet;
-    return applet->wrapperPrivate().lastError();
+    return onApplet(fg, kErrNoApplet, [](FgDsWrapper& a) { return a.wrapperPrivate().lastError(); });
 }
 
-// Lets the host release its handle, destroys the applet object and clears the record's first
-// field; the host's result (0 when it has no Fg_FreeGrabber or no handle was made).
 KESTREL_EXPORT int32_t Fg_FreeGrabber(void* fg) {
-    FgDsWrapper* applet = appletOf(fg);
-    if (applet == nullptr)
-        return kErrNoApplet;
-    const kestrel::WrapperPrivate& host = applet->wrapperPrivate();
-    int32_t result = kestrel::kOk;
-    if (host.hostFunctions().freeGrabber != nullptr && host.hostFgHandle() != nullptr)
-        result = host.hostFunctions().freeGrabber(host.hostFgHandle());
-    delete applet;
-    kestrel::clearApplet(fg);
-    return result;
+    return onApplet(fg, kErrNoApplet, [&](FgDsWrapper& a) { return kestrel::freeGrabber(fg, a); });
 }

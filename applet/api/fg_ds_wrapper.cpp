@@ -7,9 +7,9 @@
 
 #include <designrt.h>
 
-#include "api/error_codes.h"
 #include "api/wrapper_private.h"
 #include "config/configuration_file.h"
+#include "core/error_codes.h"
 #include "info/parameter_info_xml.h"
 
 namespace kestrel {
@@ -119,7 +119,7 @@ int32_t FgDsWrapper::writeActLine(void* /*shading*/, int32_t /*line*/) {
 uint64_t FgDsWrapper::getEventMask(const char* name) {
     if (name == nullptr)
         return 0;
-    void* image = private_->designImage();
+    void* image = private_->host().designImage();
     for (int32_t index = 0; index < kEventDescriptorCount; ++index) {
         const void* descriptor = DesignImage_GetProperty(image, index);
         if (descriptor == nullptr)
@@ -132,7 +132,7 @@ uint64_t FgDsWrapper::getEventMask(const char* name) {
 }
 
 const char* FgDsWrapper::getEventName(uint64_t mask) {
-    void* image = private_->designImage();
+    void* image = private_->host().designImage();
     for (int32_t index = 0; index < kEventDescriptorCount; ++index) {
         const void* descriptor = DesignImage_GetProperty(image, index);
         if (descriptor != nullptr && (uint64_t{1} << index) == mask)

@@ -4,12 +4,12 @@
 #include <stdexcept>
 
 #include "api/applet_identity.h"
-#include "api/error_codes.h"
 #include "api/wrapper_private.h"
 #include "config/saved_parameter_io.h"
+#include "core/error_codes.h"
+#include "device/design_registers.h"
+#include "device/parameter_info_node.h"
 #include "info/build_parameter_info.h"
-#include "info/parameter_info_node.h"
-#include "params/design_registers.h"
 #include "params/initial_values.h"
 #include "params/module_location.h"
 #include "params/true_words.h"
@@ -19,10 +19,12 @@ namespace kestrel {
 
 FgDsWrapperImpl::FgDsWrapperImpl()
     : objectLock_(std::make_unique<quil::templates::platform::CriticalSection>()),
-      moduleName_(kUnknownModuleName), context_{wrapperPrivate(), registerMap_,        generatorRegisters_,
-                                                values_,          parameterInfoNodes_, parameterProperties()},
+      moduleName_(kUnknownModuleName), context_{wrapperPrivate().host(), registerMap_,
+                                                generatorRegisters_,     values_,
+                                                parameterInfoNodes_,     parameterProperties()},
       fixed_(context_), pipeline_(context_), correction_(context_), trigger_(context_),
-      dispatch_(wrapperPrivate(), parameterTables_, handlers_, *objectLock_) {
+      dispatch_(wrapperPrivate().host(), wrapperPrivate().lastErrorSlot(), parameterTables_, handlers_,
+                *objectLock_) {
     setRegisterAccessEnabled(environmentSwitch("QUIL_ENABLE_DRA"));
     readModuleSettings();
     fixed_.bind(handlers_);
@@ -50,7 +52,7 @@ void FgDsWrapperImpl::build() {
 }
 
 void FgDsWrapperImpl::buildCatalogue() {
-    WrapperPrivate& host = wrapperPrivate();
+    const HostBinding& host = wrapperPrivate().host();
     const DesignImageRegisters designRegisters(host.designImage());
     CatalogueSources sources;
     sources.designRegisters = &designRegisters;
@@ -67,7 +69,7 @@ void FgDsWrapperImpl::buildCatalogue() {
 }
 
 void FgDsWrapperImpl::buildEventTables() {
-    trigger_.buildEventTables(wrapperPrivate().designImage());
+    trigger_.buildEventTables(wrapperPrivate().host().designImage());
 }
 
 uint64_t FgDsWrapperImpl::getEventMask(const char* name) {
@@ -83,12 +85,13 @@ const char* FgDsWrapperImpl::getEventName(uint64_t mask) {
 }
 
 void FgDsWrapperImpl::resolveRegisterMap() {
-    registerMap_.resolve(wrapperPrivate());
-    generatorRegisters_.resolve(wrapperPrivate().designImage());
+    registerMap_.resolve(wrapperPrivate().host());
+    generatorRegisters_.resolve(wrapperPrivate().host().designImage());
 }
 
 void FgDsWrapperImpl::buildParameterInfo() {
-    WrapperPrivate& host = wrapperPrivate();
+    WrapperPrivate& record = wrapperPrivate();
+    const HostBinding& host = record.host();
     const DesignImageRegisters designRegisters(host.designImage());
     ParameterInfoSources sources;
     sources.designRegisters = &designRegisters;
@@ -98,7 +101,7 @@ void FgDsWrapperImpl::buildParameterInfo() {
     sources.hostParameterInfo = [&host] {
         return static_cast<const ParameterInfoNode*>(host.hostParameterInfo());
     };
-    kestrel::buildParameterInfo(host.parameterInfo(), parameterInfoNodes_, &parameterProperties(), sources);
+    kestrel::buildParameterInfo(record.parameterInfo(), parameterInfoNodes_, &parameterProperties(), sources);
     applyInitialReadOnlyAccess(parameterInfoNodes_);
 }
 
@@ -118,7 +121,7 @@ void FgDsWrapperImpl::applyPostBuildSettings() {
 
 void FgDsWrapperImpl::applyInitialHardwareState() {
     // The simulator starts stopped and zeroed; a failed write keeps the power-up cache value.
-    void* board = wrapperPrivate().boardHandle();
+    void* board = wrapperPrivate().host().boardHandle();
     for (std::size_t i = 0; i < kGeneratorRegisterCount; ++i)
         generatorRegisters_.write(board, static_cast<GeneratorRegister>(i), 0, false);
     applyInitialValues(handlers_);

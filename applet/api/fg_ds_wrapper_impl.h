@@ -7,8 +7,8 @@
 #include <string>
 
 #include "api/fg_ds_wrapper.h"
-#include "api/generator_registers.h"
 #include "correction/correction_parameters.h"
+#include "device/generator_registers.h"
 #include "device/register_map.h"
 #include "info/parameter_info_nodes.h"
 #include "params/applet_context.h"
@@ -75,28 +75,8 @@ public:
     const char* getAppletVersion() override;
     int32_t getLoadAppletId() override;
 
-    // ---- state for the parameter handlers ----
-    // The parameter lock: typed set and get hold it from routing to return.
-    quil::templates::platform::CriticalSection& objectLock() { return *objectLock_; }
-    InspectSettings& inspectSettings() { return inspectSettings_; }
+    // The module name "inspect.conf" is read under ("none" when unknown).
     const std::string& moduleName() const { return moduleName_; }
-    // Values written to mode, enable and load registers; they live as long as the object, so
-    // their addresses can be handed to the host's typed write.
-    const uint32_t& constantZero() const { return constantZero_; }
-    const uint32_t& constantOne() const { return constantOne_; }
-    const ParameterTables& parameterTables() const { return parameterTables_; }
-    GeneratorRegisters& generatorRegisters() { return generatorRegisters_; }
-    ParameterValueBlock& values() { return values_; }
-    const ParameterValueBlock& values() const { return values_; }
-    ParameterInfoNodes& parameterInfoNodes() { return parameterInfoNodes_; }
-    const RegisterMap& registerMap() const { return registerMap_; }
-    // Every catalogue parameter's setter and getter; configuration loading calls setters here
-    // with reportErrors false.
-    const ParameterHandlerTable& parameterHandlers() const { return handlers_; }
-    AppletContext& context() { return context_; }
-    PipelineParameters& pipelineParameters() { return pipeline_; }
-    TriggerParameters& triggerParameters() { return trigger_; }
-    CorrectionParameters& correctionParameters() { return correction_; }
 
 private:
     // Build steps, in the order build() runs them.
@@ -113,8 +93,6 @@ private:
     std::unique_ptr<quil::templates::platform::CriticalSection> objectLock_;
     InspectSettings inspectSettings_;
     std::string moduleName_ = "none";
-    const uint32_t constantZero_ = 0;
-    const uint32_t constantOne_ = 1;
     ParameterTables parameterTables_;
     RegisterMap registerMap_;
     GeneratorRegisters generatorRegisters_;

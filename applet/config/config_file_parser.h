@@ -7,7 +7,7 @@
 #include <string>
 
 #include "config/config_file_index.h"
-#include "config/unique_file.h"
+#include "core/unique_file.h"
 
 namespace kestrel {
 

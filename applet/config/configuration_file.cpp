@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string>
 
-#include "api/error_codes.h"
 #include "config/config_file_parser.h"
+#include "core/error_codes.h"
 
 namespace kestrel {
 

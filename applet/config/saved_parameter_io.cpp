@@ -6,10 +6,10 @@
 #include <stdexcept>
 #include <string>
 
-#include "api/error_codes.h"
 #include "config/config_file_parser.h"
 #include "config/saved_parameters.h"
 #include "config/value_block_fields.h"
+#include "core/error_codes.h"
 #include "params/parameter_handlers.h"
 #include "params/parameter_ids.h"
 

@@ -15,11 +15,11 @@ namespace {
 using namespace ids;
 
 // Applied without being staged: their fields change only when their setters accept the value.
-constexpr std::array kAppliedOnly{FG_AREATRIGGERMODE, FG_TRIGGERSTATE};
+constexpr std::array<int32_t, 2> kAppliedOnly{FG_AREATRIGGERMODE, FG_TRIGGERSTATE};
 
 // Staged only: they take effect through the setter of FG_LUT_TYPE and the final shading apply,
 // which read them from their fields.
-constexpr std::array kStagedOnly{
+constexpr auto kStagedOnly = std::to_array<int32_t>({
     FG_LUT_CUSTOM_FILE,
     FG_PROCESSING_OFFSET,
     FG_PROCESSING_GAIN,
@@ -31,10 +31,10 @@ constexpr std::array kStagedOnly{
     FG_SHADING_GAIN_CORRECTION_MODE,
     FG_SHADING_GAIN_NORMALIZATION_VALUE,
     FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD,
-};
+});
 
 // Written with what their getter computes rather than the stored field.
-constexpr std::array kWrittenFromGetter{FG_TRIGGER_FRAMESPERSECOND, FG_TRIGGERIN_DEBOUNCE};
+constexpr std::array<int32_t, 2> kWrittenFromGetter{FG_TRIGGER_FRAMESPERSECOND, FG_TRIGGERIN_DEBOUNCE};
 
 template <std::size_t N> constexpr bool listed(const std::array<int32_t, N>& list, int32_t id) {
     return std::find(list.begin(), list.end(), id) != list.end();

@@ -1,11 +1,11 @@
-// Number texts of the configuration and LUT files: C-library reading and writing rules, always
-// with '.' as decimal point whatever the process locale says.
+// Number texts of the configuration and LUT files: C-library reading rules, always with '.' as
+// decimal point whatever the process locale says (writing is core/number_text.h).
 #pragma once
 
-#include <array>
-#include <cstddef>
 #include <cstdint>
 #include <string_view>
+
+#include "core/number_text.h"
 
 namespace kestrel {
 
@@ -22,23 +22,5 @@ uint64_t unsignedDecimalValue(std::string_view text);
 // The value C `atof` gives for a NUL-terminated text in the "C" locale (decimal, hexadecimal,
 // inf and nan forms); 0.0 for a null pointer or a text without a number.
 double atofValue(const char* text);
-
-// A number formatted the way the files store it, in a 32-character buffer.
-class NumberText {
-public:
-    // printf "%d".
-    static NumberText ofInt(int32_t value);
-    // printf "%llu".
-    static NumberText ofUInt64(uint64_t value);
-    // printf "%.*g" with precision 12: at most 12 significant digits, fixed or exponent form as
-    // %g chooses ("0.1", "1e+20", "inf", "-nan").
-    static NumberText ofDouble(double value);
-
-    std::string_view view() const { return {text_.data(), size_}; }
-
-private:
-    std::array<char, 32> text_{};
-    std::size_t size_ = 0;
-};
 
 } // namespace kestrel

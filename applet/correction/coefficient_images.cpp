@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <new>
 
-#include "api/error_codes.h"
+#include "core/error_codes.h"
 
 namespace kestrel {
 

@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "api/error_codes.h"
+#include "core/error_codes.h"
+#include "core/temp_file_name.h"
 #include "regiort.h"
 
 namespace kestrel {
@@ -16,18 +17,17 @@ namespace {
 // A temporary file name that deletes its file when it goes out of scope.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(const WrapperPrivate& host) : host_(host), name_(host.makeTempFileName()) {
+    TemporaryFile() : name_(makeTempFileName()) {
         if (!name_)
             raise(kErrInvalidArgument);
     }
-    ~TemporaryFile() { host_.removeTempFile(*name_); }
+    ~TemporaryFile() { removeTempFile(*name_); }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
     const char* name() const { return name_->c_str(); }
 
 private:
-    const WrapperPrivate& host_;
     std::optional<std::string> name_;
 };
 
@@ -55,11 +55,11 @@ void handOver(const AppletContext& context, const TemporaryFile& file, HostRegis
 
 void uploadCoefficients(const AppletContext& context, const CoefficientImages& images) {
     // Declared in this order so that the gain file is deleted first.
-    TemporaryFile offsetFile(context.host);
+    TemporaryFile offsetFile;
     writeCoefficientFile(offsetFile.name(), images.offsets());
     handOver(context, offsetFile, HostRegister::ShadingShadingBuffer0CoefficientFile0,
              HostRegister::ShadingShadingBuffer0LoadCoefficients);
-    TemporaryFile gainFile(context.host);
+    TemporaryFile gainFile;
     writeCoefficientFile(gainFile.name(), images.gains());
     handOver(context, gainFile, HostRegister::ShadingShadingBuffer1CoefficientFile0,
              HostRegister::ShadingShadingBuffer1LoadCoefficients);

@@ -6,10 +6,10 @@
 #include <optional>
 #include <string>
 
-#include "api/error_codes.h"
 #include "config/line_pieces.h"
 #include "config/text_numbers.h"
-#include "config/unique_file.h"
+#include "core/error_codes.h"
+#include "core/unique_file.h"
 
 namespace kestrel {
 namespace {

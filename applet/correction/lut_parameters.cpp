@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
-#include "config/unique_file.h"
+#include "core/unique_file.h"
 #include "correction/lut_file.h"
-#include "info/parameter_info_node.h"
+#include "device/parameter_info_node.h"
 #include "params/parameter_ids.h"
 
 namespace kestrel {
@@ -217,10 +217,10 @@ void LutParameters::applyTypeAccess() {
     const bool custom = context_.values.lutType == kLutTypeCustom;
     const int32_t fileAccess = custom ? kNodeAccessReadWriteBit2 : kNodeAccessReadOnly;
     const int32_t processingAccess = custom ? kNodeAccessReadOnly : kNodeAccessReadWriteBit2;
-    context_.infoNodes.setAccess(ids::FG_LUT_CUSTOM_FILE, fileAccess);
+    context_.limits.publishAccess(ids::FG_LUT_CUSTOM_FILE, fileAccess);
     for (int32_t id : {ids::FG_PROCESSING_GAIN, ids::FG_PROCESSING_GAMMA, ids::FG_PROCESSING_OFFSET,
                        ids::FG_PROCESSING_INVERT})
-        context_.infoNodes.setAccess(id, processingAccess);
+        context_.limits.publishAccess(id, processingAccess);
 }
 
 } // namespace kestrel

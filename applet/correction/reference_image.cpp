@@ -3,7 +3,7 @@
 
 #include <utility>
 
-#include "api/error_codes.h"
+#include "core/error_codes.h"
 #include "regiort.h"
 
 namespace kestrel {

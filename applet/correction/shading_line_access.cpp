@@ -6,7 +6,7 @@
 #include <new>
 #include <utility>
 
-#include "api/error_codes.h"
+#include "core/error_codes.h"
 
 namespace kestrel {
 

@@ -7,7 +7,7 @@
 #include "correction/automatic_shading.h"
 #include "correction/coefficient_upload.h"
 #include "correction/reference_image.h"
-#include "info/parameter_info_node.h"
+#include "device/parameter_info_node.h"
 #include "params/parameter_ids.h"
 
 namespace kestrel {
@@ -31,7 +31,7 @@ void copyText(const std::string& text, void* buffer) {
 
 // The normalisation value is only the user's to set in the custom mode.
 void setNormalizationAccess(AppletContext& context, int32_t access) {
-    context.infoNodes.setAccess(ids::FG_SHADING_GAIN_NORMALIZATION_VALUE, access);
+    context.limits.publishAccess(ids::FG_SHADING_GAIN_NORMALIZATION_VALUE, access);
     context.properties.setAccess(0, ids::FG_SHADING_GAIN_NORMALIZATION_VALUE, access);
 }
 

@@ -1,8 +1,8 @@
 // Resolution of the host-published register names and the typed accessors over them.
 #include "device/register_map.h"
 
-#include "api/error_codes.h"
-#include "api/wrapper_private.h"
+#include "core/error_codes.h"
+#include "device/host_binding.h"
 
 namespace kestrel {
 
@@ -20,12 +20,12 @@ const char* hostRegisterName(HostRegister reg) {
     return kHostRegisterNames[static_cast<std::size_t>(reg)];
 }
 
-void RegisterMap::resolve(const WrapperPrivate& host) {
+void RegisterMap::resolve(const HostBinding& host) {
     for (std::size_t i = 0; i < kHostRegisterCount; ++i)
         ids_[i] = host.hostParameterIdByName(kHostRegisterNames[i]);
 }
 
-void RegisterMap::write(const WrapperPrivate& host, HostRegister reg, const void* value, int32_t type,
+void RegisterMap::write(const HostBinding& host, HostRegister reg, const void* value, int32_t type,
                         bool reportErrors) const {
     if (value == nullptr) {
         if (reportErrors)
@@ -37,7 +37,7 @@ void RegisterMap::write(const WrapperPrivate& host, HostRegister reg, const void
         raise(result);
 }
 
-void RegisterMap::read(const WrapperPrivate& host, HostRegister reg, void* value, int32_t type,
+void RegisterMap::read(const HostBinding& host, HostRegister reg, void* value, int32_t type,
                        bool reportErrors) const {
     if (value == nullptr) {
         if (reportErrors)

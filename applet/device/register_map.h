@@ -6,9 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "include/kestrel12.h"
+
 namespace kestrel {
 
-class WrapperPrivate;
+class HostBinding;
 
 // Every host-published register, in the order the map resolves them. One row per register:
 // X(enumerator, design name).
@@ -226,33 +228,32 @@ static_assert(kHostRegisterCount == 118, "the design publishes 118 registers to 
 const char* hostRegisterName(HostRegister reg);
 
 // Type codes of the host's typed register access.
-inline constexpr int32_t kRegisterTypeValue = 2;       // one uint32
-inline constexpr int32_t kRegisterTypeFileName = 6;    // NUL-terminated file name
-inline constexpr int32_t kRegisterTypeLutTable = 4096; // the whole lookup table
-inline constexpr int32_t kRegisterTypeLutEntry = 4098; // one (value, index) pair
+inline constexpr int32_t kRegisterTypeValue = KESTREL12_TYPE_UINT32;
+inline constexpr int32_t kRegisterTypeFileName = KESTREL12_TYPE_STRING;
+inline constexpr int32_t kRegisterTypeLutTable = KESTREL12_TYPE_LUT_TABLE;
+inline constexpr int32_t kRegisterTypeLutEntry = KESTREL12_TYPE_LUT_ENTRY;
 
 // Host ids of the 118 registers. Ids stay 0 until resolve(); a name the host does not know keeps
 // whatever id the host answered, and accesses through it then fail with the host's own code.
 class RegisterMap {
 public:
-    void resolve(const WrapperPrivate& host);
+    void resolve(const HostBinding& host);
     int32_t id(HostRegister reg) const { return ids_[static_cast<std::size_t>(reg)]; }
 
     // Typed host write and read on DMA index 0. A null value raises kErrInvalidArgument and a
     // non-zero host result raises that result, both only when `reportErrors` is set; otherwise
     // they are ignored (and a null value calls nothing).
-    void write(const WrapperPrivate& host, HostRegister reg, const void* value, int32_t type,
+    void write(const HostBinding& host, HostRegister reg, const void* value, int32_t type,
                bool reportErrors) const;
-    void read(const WrapperPrivate& host, HostRegister reg, void* value, int32_t type,
-              bool reportErrors) const;
+    void read(const HostBinding& host, HostRegister reg, void* value, int32_t type, bool reportErrors) const;
 
     // The common case: one 32-bit register value (type 2). The value lives on the caller's stack
     // for the duration of the host call only.
-    void writeValue(const WrapperPrivate& host, HostRegister reg, uint32_t value, bool reportErrors) const {
+    void writeValue(const HostBinding& host, HostRegister reg, uint32_t value, bool reportErrors) const {
         write(host, reg, &value, kRegisterTypeValue, reportErrors);
     }
     // Reads one 32-bit register value (type 2); raises the host's code when it fails.
-    uint32_t readValue(const WrapperPrivate& host, HostRegister reg) const {
+    uint32_t readValue(const HostBinding& host, HostRegister reg) const {
         uint32_t value = 0;
         read(host, reg, &value, kRegisterTypeValue, true);
         return value;

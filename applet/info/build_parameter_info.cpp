@@ -9,11 +9,11 @@
 #include <unordered_set>
 #include <vector>
 
-#include "api/error_codes.h"
+#include "core/error_codes.h"
+#include "device/design_registers.h"
 #include "info/fixed_tree_table.h"
 #include "info/parameter_info_nodes.h"
 #include "info/parameter_info_tree.h"
-#include "params/design_registers.h"
 #include "params/parameter_catalogue.h"
 #include "params/parameter_ids.h"
 #include "params/parameter_properties.h"

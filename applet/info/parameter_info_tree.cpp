@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "api/error_codes.h"
+#include "core/error_codes.h"
 
 namespace kestrel {
 namespace {

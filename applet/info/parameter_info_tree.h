@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "info/parameter_info_node.h"
+#include "device/parameter_info_node.h"
 
 namespace kestrel {
 

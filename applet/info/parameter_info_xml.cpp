@@ -3,10 +3,10 @@
 #include "info/parameter_info_xml.h"
 
 #include <algorithm>
-#include <charconv>
 #include <utility>
 
-#include "info/parameter_info_node.h"
+#include "core/number_text.h"
+#include "device/parameter_info_node.h"
 #include "info/parameter_info_tree.h"
 
 namespace kestrel {
@@ -23,8 +23,6 @@ constexpr int32_t kIntegerLengthBytes = 4;
 constexpr int32_t kWideIntegerLengthBytes = 8;
 constexpr int32_t kDoubleLengthBytes = 8;
 constexpr int32_t kStringLengthBytes = 4096;
-// Significant digits of every double in the description.
-constexpr int kDoubleDigits = 12;
 // After each feature: a line feed and a carriage return.
 constexpr std::string_view kFeatureEnd = "\n\r"sv;
 
@@ -46,23 +44,16 @@ bool isAsciiDigit(char c) {
 }
 
 void appendUnsigned(std::string& out, uint64_t value) {
-    char digits[24];
-    const auto result = std::to_chars(digits, digits + sizeof digits, value);
-    out.append(digits, result.ptr);
+    out.append(NumberText::ofUInt64(value).view());
 }
 
 void appendSigned(std::string& out, int64_t value) {
-    char digits[24];
-    const auto result = std::to_chars(digits, digits + sizeof digits, value);
-    out.append(digits, result.ptr);
+    out.append(NumberText::ofInt(value).view());
 }
 
 // The text "%.12g" gives in the "C" locale, whatever locale the process runs in.
 void appendDouble(std::string& out, double value) {
-    char digits[64];
-    const auto result =
-        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, kDoubleDigits);
-    out.append(digits, result.ptr);
+    out.append(NumberText::ofDouble(value).view());
 }
 
 std::string_view accessMode(int32_t access) {

@@ -5,22 +5,22 @@
 #include <cstdint>
 #include <utility>
 
-#include "api/error_codes.h"
-#include "api/generator_registers.h"
-#include "api/wrapper_private.h"
+#include "core/error_codes.h"
+#include "device/generator_registers.h"
+#include "device/host_binding.h"
 #include "device/register_map.h"
-#include "info/parameter_info_nodes.h"
 #include "params/parameter_properties.h"
 #include "params/parameter_value_block.h"
+#include "params/published_limits.h"
 
 namespace kestrel {
 
 struct AppletContext {
-    WrapperPrivate& host;             // host calls, board handle, design image, temp files
+    HostBinding& host;                // host calls, board handle, design image
     const RegisterMap& registers;     // host-published design registers
     GeneratorRegisters& generator;    // simulator registers written on the board
     ParameterValueBlock& values;      // stored parameter values
-    ParameterInfoNodes& infoNodes;    // published limits and access words
+    PublishedLimits& limits;          // published limits and access words
     ParameterPropertyMap& properties; // per-port access values
 
     // Writes one 32-bit value to a host-published register (type 2, DMA 0).

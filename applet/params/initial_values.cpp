@@ -14,7 +14,7 @@ namespace {
 
 using namespace ids;
 
-constexpr std::array kInitialStateIds{
+constexpr auto kInitialStateIds = std::to_array<int32_t>({
     FG_TIMEOUT,
     FG_TURBO_DMA_MODE,
     FG_CAMERA_LINK_CAMTYPE,
@@ -111,7 +111,7 @@ constexpr std::array kInitialStateIds{
     FG_CCSEL2,
     FG_CCSEL3,
     FG_DIGIO_OUTPUT,
-};
+});
 
 // The 8 bytes a setter reads its initial value from, in the parameter's own type.
 union InitialValue {

@@ -3,10 +3,11 @@
 
 #include <cstring>
 
-#include "api/error_codes.h"
-#include "api/wrapper_private.h"
 #include "boardhw.h"
+#include "core/error_codes.h"
+#include "core/last_error.h"
 #include "designrt.h"
+#include "device/host_binding.h"
 #include "params/parameter_catalogue.h"
 #include "params/parameter_handlers.h"
 #include "params/parameter_ids.h"
@@ -59,7 +60,7 @@ ParameterDispatch::Family ParameterDispatch::familyOf(int32_t id) const {
 
 template <class Step> int32_t ParameterDispatch::underLock(const void* value, Step&& step) {
     if (value == nullptr) {
-        host_.setLastError(kErrInvalidArgument);
+        lastError_.set(kErrInvalidArgument);
         return kErrInvalidArgument;
     }
     quil::templates::platform::CriticalSectionGuard guard(lock_);
@@ -69,7 +70,7 @@ template <class Step> int32_t ParameterDispatch::underLock(const void* value, St
     } catch (int32_t code) {
         result = code;
     }
-    host_.setLastError(result);
+    lastError_.set(result);
     return result;
 }
 

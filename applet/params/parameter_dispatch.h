@@ -4,24 +4,26 @@
 
 #include <cstdint>
 
+#include "params/parameter_ids.h"
 #include "support/locks.h"
 
 namespace kestrel {
 
+class HostBinding;
+class LastError;
 class ParameterHandlerTable;
 class ParameterTables;
-class WrapperPrivate;
 
 // Identifier families: above kDesignAccessBase design access (host parameters), above
 // kRegisterAccessBase direct register access (while enabled), everything else the catalogue.
-inline constexpr int32_t kRegisterAccessBase = 1000000;
-inline constexpr int32_t kDesignAccessBase = 2000000;
+using ids::kDesignAccessBase;
+using ids::kRegisterAccessBase;
 
 class ParameterDispatch {
 public:
-    ParameterDispatch(WrapperPrivate& host, const ParameterTables& tables,
+    ParameterDispatch(const HostBinding& host, LastError& lastError, const ParameterTables& tables,
                       const ParameterHandlerTable& handlers, quil::templates::platform::CriticalSection& lock)
-        : host_(host), tables_(tables), handlers_(handlers), lock_(lock) {}
+        : host_(host), lastError_(lastError), tables_(tables), handlers_(handlers), lock_(lock) {}
 
     // 0 or an error code; either way also the applet's last error. A null value is refused
     // without taking the lock.
@@ -45,7 +47,8 @@ private:
     void catalogueGet(int32_t id, void* value, uint32_t dma) const;
     void checkDma(uint32_t dma) const;
 
-    WrapperPrivate& host_;
+    const HostBinding& host_;
+    LastError& lastError_;
     const ParameterTables& tables_;
     const ParameterHandlerTable& handlers_;
     quil::templates::platform::CriticalSection& lock_;

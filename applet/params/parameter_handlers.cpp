@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "api/error_codes.h"
+#include "core/error_codes.h"
 
 namespace kestrel {
 

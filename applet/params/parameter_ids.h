@@ -1,159 +1,23 @@
-// Identifiers of the catalogue parameters, under the frame-grabber SDK's names.
+// Identifiers of the catalogue parameters, under the frame-grabber SDK's names, from the public
+// header.
 #pragma once
 
 #include <cstdint>
 
+#include "include/kestrel12.h"
+
 namespace kestrel::ids {
 
-// Catalogue parameters, in list-index order.
-inline constexpr int32_t FG_TIMEOUT = 600;
-inline constexpr int32_t FG_TURBO_DMA_MODE = 3051;
-inline constexpr int32_t FG_APPLET_VERSION = 24020;
-inline constexpr int32_t FG_APPLET_REVISION = 24030;
-inline constexpr int32_t FG_APPLET_ID = 24010;
-inline constexpr int32_t FG_HAP_FILE = 24108;
-inline constexpr int32_t FG_DMASTATUS = 24092;
-inline constexpr int32_t FG_CAMSTATUS = 2000;
-inline constexpr int32_t FG_CAMSTATUS_EXTENDED = 2050;
-inline constexpr int32_t FG_TRANSFER_LEN = 5210;
-inline constexpr int32_t FG_NR_OF_PROCESSES = 3070;
-inline constexpr int32_t FG_NR_OF_DMAS = 3050;
-inline constexpr int32_t FG_NR_OF_CAMS = 3060;
-inline constexpr int32_t FG_DMA_PORT = 3080;
-inline constexpr int32_t FG_CAM_PORT = 3090;
-inline constexpr int32_t FG_APC_STOP_TIMEOUT = 601;
-inline constexpr int32_t FG_CAMERA_LINK_CAMTYPE = 11011;
-inline constexpr int32_t FG_USEDVAL = 5025;
-inline constexpr int32_t FG_WIDTH = 100;
-inline constexpr int32_t FG_HEIGHT = 200;
-inline constexpr int32_t FG_XOFFSET = 300;
-inline constexpr int32_t FG_YOFFSET = 400;
-inline constexpr int32_t FG_FILLLEVEL = 110086;
-inline constexpr int32_t FG_OVERFLOW = 110087;
-inline constexpr int32_t FG_FORMAT = 700;
-inline constexpr int32_t FG_BITALIGNMENT = 4010;
-inline constexpr int32_t FG_PIXELDEPTH = 4000;
-inline constexpr int32_t FG_GEN_ENABLE = 30099;
-inline constexpr int32_t FG_GEN_START = 30113;
-inline constexpr int32_t FG_GEN_WIDTH = 30102;
-inline constexpr int32_t FG_GEN_HEIGHT = 30104;
-inline constexpr int32_t FG_GEN_LINE_GAP = 30105;
-inline constexpr int32_t FG_GEN_FREQ = 30106;
-inline constexpr int32_t FG_GEN_ACCURACY = 30107;
-inline constexpr int32_t FG_GEN_TAP1 = 30108;
-inline constexpr int32_t FG_GEN_TAP2 = 30109;
-inline constexpr int32_t FG_GEN_TAP3 = 30110;
-inline constexpr int32_t FG_GEN_TAP4 = 30111;
-inline constexpr int32_t FG_GEN_ROLL = 30112;
-inline constexpr int32_t FG_GEN_ACTIVE = 30101;
-inline constexpr int32_t FG_GEN_PASSIVE = 30100;
-inline constexpr int32_t FG_GEN_LINE_WIDTH = 30103;
-inline constexpr int32_t FG_IMG_SELECT_PERIOD = 25110;
-inline constexpr int32_t FG_IMG_SELECT = 25111;
-inline constexpr int32_t FG_NOISEFILTER = 110016;
-inline constexpr int32_t FG_LUT_TYPE = 110017;
-inline constexpr int32_t FG_LUT_IMPLEMENTATION_TYPE = 300006;
-inline constexpr int32_t FG_LUT_IN_BITS = 300007;
-inline constexpr int32_t FG_LUT_OUT_BITS = 300008;
-inline constexpr int32_t FG_LUT_VALUE = 300001;
-inline constexpr int32_t FG_LUT_CUSTOM_FILE = 300000;
-inline constexpr int32_t FG_LUT_SAVE_FILE = 110021;
-inline constexpr int32_t FG_PROCESSING_OFFSET = 300004;
-inline constexpr int32_t FG_PROCESSING_GAIN = 300002;
-inline constexpr int32_t FG_PROCESSING_GAMMA = 300003;
-inline constexpr int32_t FG_PROCESSING_INVERT = 300005;
-inline constexpr int32_t FG_SHADING_OFFSET_ENABLE = 300102;
-inline constexpr int32_t FG_SHADING_GAIN_ENABLE = 300100;
-inline constexpr int32_t FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE = 300104;
-inline constexpr int32_t FG_SHADING_BLACK_FILENAME = 300103;
-inline constexpr int32_t FG_SHADING_GRAY_FILENAME = 300101;
-inline constexpr int32_t FG_SHADING_GAIN_CORRECTION_MODE = 300106;
-inline constexpr int32_t FG_SHADING_GAIN_NORMALIZATION_VALUE = 300108;
-inline constexpr int32_t FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD = 300105;
-inline constexpr int32_t FG_SHADING_APPLY_SETTINGS = 300107;
-inline constexpr int32_t FG_AREATRIGGERMODE = 300200;
-inline constexpr int32_t FG_TRIGGERSTATE = 300201;
-inline constexpr int32_t FG_TRIGGER_FRAMESPERSECOND = 90;
-inline constexpr int32_t FG_TRIGGER_EXCEEDED_PERIOD_LIMITS = 300202;
-inline constexpr int32_t FG_TRIGGER_EXCEEDED_PERIOD_LIMITS_CLEAR = 300203;
-inline constexpr int32_t FG_TRIGGERIN_DEBOUNCE = 300204;
-inline constexpr int32_t FG_DIGIO_INPUT = 14010;
-inline constexpr int32_t FG_TRIGGERIN_SRC = 8110;
-inline constexpr int32_t FG_TRIGGERIN_POLARITY = 8116;
-inline constexpr int32_t FG_TRIGGERIN_DOWNSCALE = 300205;
-inline constexpr int32_t FG_TRIGGERIN_DOWNSCALE_PHASE = 300206;
-inline constexpr int32_t FG_TRIGGERIN_BYPASS_SRC = 300243;
-inline constexpr int32_t FG_SENDSOFTWARETRIGGER = 8800;
-inline constexpr int32_t FG_SOFTWARETRIGGER_IS_BUSY = 110075;
-inline constexpr int32_t FG_SOFTWARETRIGGER_QUEUE_FILLLEVEL = 8802;
-inline constexpr int32_t FG_TRIGGERIN_STATS_PULSECOUNT = 300207;
-inline constexpr int32_t FG_TRIGGERIN_STATS_PULSECOUNT_CLEAR = 300208;
-inline constexpr int32_t FG_TRIGGERIN_STATS_FREQUENCY = 300209;
-inline constexpr int32_t FG_TRIGGERIN_STATS_MINFREQUENCY = 300210;
-inline constexpr int32_t FG_TRIGGERIN_STATS_MAXFREQUENCY = 300211;
-inline constexpr int32_t FG_TRIGGERIN_STATS_MINMAXFREQUENCY_CLEAR = 300212;
-inline constexpr int32_t FG_TRIGGER_MULTIPLY_PULSES = 300213;
-inline constexpr int32_t FG_TRIGGERQUEUE_MODE = 300214;
-inline constexpr int32_t FG_TRIGGERQUEUE_FILLLEVEL = 300215;
-inline constexpr int32_t FG_TRIGGER_QUEUE_FILLLEVEL_EVENT_ON_THRESHOLD = 300240;
-inline constexpr int32_t FG_TRIGGER_QUEUE_FILLLEVEL_EVENT_OFF_THRESHOLD = 300241;
-inline constexpr int32_t FG_TRIGGER_PULSEFORMGEN0_DOWNSCALE = 300216;
-inline constexpr int32_t FG_TRIGGER_PULSEFORMGEN0_DOWNSCALE_PHASE = 300217;
-inline constexpr int32_t FG_TRIGGER_PULSEFORMGEN0_DELAY = 300218;
-inline constexpr int32_t FG_TRIGGER_PULSEFORMGEN0_WIDTH = 300219;
-inline constexpr int32_t FG_TRIGGER_PULSEFORMGEN1_DOWNSCALE = 300220;
-inline constexpr int32_t FG_TRIGGER_PULSEFORMGEN1_DOWNSCALE_PHASE = 300221;
-inline constexpr int32_t FG_TRIGGER_PULSEFORMGEN1_DELAY = 300222;
-inline constexpr int32_t FG_TRIGGER_PULSEFORMGEN1_WIDTH = 300223;
-inline constexpr int32_t FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE = 300224;
-inline constexpr int32_t FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE_PHASE = 300225;
-inline constexpr int32_t FG_TRIGGER_PULSEFORMGEN2_DELAY = 300226;
-inline constexpr int32_t FG_TRIGGER_PULSEFORMGEN2_WIDTH = 300227;
-inline constexpr int32_t FG_TRIGGER_PULSEFORMGEN3_DOWNSCALE = 300228;
-inline constexpr int32_t FG_TRIGGER_PULSEFORMGEN3_DOWNSCALE_PHASE = 300229;
-inline constexpr int32_t FG_TRIGGER_PULSEFORMGEN3_DELAY = 300230;
-inline constexpr int32_t FG_TRIGGER_PULSEFORMGEN3_WIDTH = 300231;
-inline constexpr int32_t FG_TRIGGERCC_SELECT0 = 300250;
-inline constexpr int32_t FG_TRIGGERCC_SELECT1 = 300251;
-inline constexpr int32_t FG_TRIGGERCC_SELECT2 = 300252;
-inline constexpr int32_t FG_TRIGGERCC_SELECT3 = 300253;
-inline constexpr int32_t FG_TRIGGEROUT_SELECT0 = 300232;
-inline constexpr int32_t FG_TRIGGEROUT_SELECT1 = 300233;
-inline constexpr int32_t FG_TRIGGEROUT_SELECT2 = 300234;
-inline constexpr int32_t FG_TRIGGEROUT_SELECT3 = 300235;
-inline constexpr int32_t FG_TRIGGEROUT_SELECT4 = 300244;
-inline constexpr int32_t FG_TRIGGEROUT_SELECT5 = 300245;
-inline constexpr int32_t FG_TRIGGEROUT_SELECT6 = 300246;
-inline constexpr int32_t FG_TRIGGEROUT_SELECT7 = 300247;
-inline constexpr int32_t FG_TRIGGEROUT_STATS_SOURCE = 300236;
-inline constexpr int32_t FG_TRIGGEROUT_STATS_PULSECOUNT = 300237;
-inline constexpr int32_t FG_TRIGGEROUT_STATS_PULSECOUNT_CLEAR = 300238;
-inline constexpr int32_t FG_MISSING_CAMERA_FRAME_RESPONSE = 300248;
-inline constexpr int32_t FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR = 300249;
-inline constexpr int32_t FG_TRIGGER_OUTPUT_EVENT_SELECT = 300242;
-inline constexpr int32_t FG_TRIGGER_LEGACY_MODE = 300254;
-inline constexpr int32_t FG_TRIGGERMODE = 8100;
-inline constexpr int32_t FG_EXSYNCON = 8300;
-inline constexpr int32_t FG_FLASHON = 8600;
-inline constexpr int32_t FG_EXPOSURE = 10020;
-inline constexpr int32_t FG_EXSYNCDELAY = 8400;
-inline constexpr int32_t FG_EXSYNCPOLARITY = 8420;
-inline constexpr int32_t FG_STROBEPULSEDELAY = 8700;
-inline constexpr int32_t FG_FLASH_POLARITY = 24060;
-inline constexpr int32_t FG_PRESCALER = 10050;
-inline constexpr int32_t FG_CCSEL0 = 14001;
-inline constexpr int32_t FG_CCSEL1 = 14002;
-inline constexpr int32_t FG_CCSEL2 = 14003;
-inline constexpr int32_t FG_CCSEL3 = 14004;
-inline constexpr int32_t FG_DIGIO_OUTPUT = 14020;
+// The catalogue's identifiers, FG_TIMEOUT to FG_DIGIO_OUTPUT, as ids::FG_...
+using enum Kestrel12ParameterId;
 
 // Get only: the caller's buffer holds a parameter name and receives its description text.
 // It has no name and no list index.
-inline constexpr int32_t kDescriptionQuery = 24114;
+inline constexpr int32_t kDescriptionQuery = KESTREL12_DESCRIPTION_QUERY;
 
 // The two optional families start above these bases: register id + 1000000 for direct register
 // access ("DRA_" names), host design-parameter id + 2000000 for design access ("DDSA_" names).
-inline constexpr int32_t kRegisterAccessBase = 1000000;
-inline constexpr int32_t kDesignAccessBase = 2000000;
+inline constexpr int32_t kRegisterAccessBase = KESTREL12_REGISTER_ACCESS_BASE;
+inline constexpr int32_t kDesignAccessBase = KESTREL12_DESIGN_ACCESS_BASE;
 
 } // namespace kestrel::ids

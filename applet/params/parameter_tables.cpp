@@ -4,8 +4,8 @@
 #include <deque>
 #include <unordered_set>
 
-#include "info/parameter_info_node.h"
-#include "params/design_registers.h"
+#include "device/design_registers.h"
+#include "device/parameter_info_node.h"
 #include "params/inspect_settings.h"
 #include "params/parameter_catalogue.h"
 #include "params/parameter_ids.h"

@@ -83,7 +83,8 @@ void RoiParameters::setWidth(uint32_t widthPixels, bool reportErrors) {
                          HostRegister::ShadingShadingBuffer1XLength,
                          ShadingGeometry::xLengthGroups(widthPixels, values.xOffsetPixels), reportErrors);
     });
-    context_.infoNodes.setIntegerMaximum(ids::FG_XOFFSET, static_cast<int32_t>(kImageAreaSide - widthPixels));
+    context_.limits.publishIntegerMaximum(ids::FG_XOFFSET,
+                                          static_cast<int32_t>(kImageAreaSide - widthPixels));
 }
 
 void RoiParameters::setHeight(uint32_t heightLines, bool reportErrors) {
@@ -98,7 +99,8 @@ void RoiParameters::setHeight(uint32_t heightLines, bool reportErrors) {
                          HostRegister::ShadingShadingBuffer1YLength,
                          ShadingGeometry::yLengthLines(heightLines, values.yOffsetLines), reportErrors);
     });
-    context_.infoNodes.setIntegerMaximum(ids::FG_YOFFSET, static_cast<int32_t>(kImageAreaSide - heightLines));
+    context_.limits.publishIntegerMaximum(ids::FG_YOFFSET,
+                                          static_cast<int32_t>(kImageAreaSide - heightLines));
 }
 
 void RoiParameters::setXOffset(uint32_t xOffsetPixels, bool reportErrors) {
@@ -115,7 +117,8 @@ void RoiParameters::setXOffset(uint32_t xOffsetPixels, bool reportErrors) {
                          HostRegister::ShadingShadingBuffer1XOffset,
                          ShadingGeometry::xOffsetGroups(xOffsetPixels), reportErrors);
     });
-    context_.infoNodes.setIntegerMaximum(ids::FG_WIDTH, static_cast<int32_t>(kImageAreaSide - xOffsetPixels));
+    context_.limits.publishIntegerMaximum(ids::FG_WIDTH,
+                                          static_cast<int32_t>(kImageAreaSide - xOffsetPixels));
 }
 
 void RoiParameters::setYOffset(uint32_t yOffsetLines, bool reportErrors) {
@@ -137,7 +140,8 @@ void RoiParameters::setYOffset(uint32_t yOffsetLines, bool reportErrors) {
         writeShadingPair(HostRegister::ShadingShadingBuffer0YOffset,
                          HostRegister::ShadingShadingBuffer1YOffset, shadingOffset, reportErrors);
     });
-    context_.infoNodes.setIntegerMaximum(ids::FG_HEIGHT, static_cast<int32_t>(kImageAreaSide - yOffsetLines));
+    context_.limits.publishIntegerMaximum(ids::FG_HEIGHT,
+                                          static_cast<int32_t>(kImageAreaSide - yOffsetLines));
 }
 
 void RoiParameters::getWidth(void* value) {

@@ -157,8 +157,8 @@ void SimulatorParameters::setFrequency(double frequencyMHz, bool reportErrors) {
         return refuse(kErrInvalidPort, reportErrors);
     storeThenWrite<kOnQuietFailure>(values.generatorFrequencyMHz, frequencyMHz, reportErrors,
                                     [&] { writeTiming(*timing, reportErrors); });
-    context_.infoNodes.setIntegerMinimum(ids::FG_GEN_ACCURACY,
-                                         static_cast<int32_t>(minimumGeneratorAccuracy(frequencyMHz)));
+    context_.limits.publishIntegerMinimum(ids::FG_GEN_ACCURACY,
+                                          static_cast<int32_t>(minimumGeneratorAccuracy(frequencyMHz)));
 }
 
 void SimulatorParameters::setAccuracy(uint32_t accuracy, bool reportErrors) {
@@ -171,7 +171,7 @@ void SimulatorParameters::setAccuracy(uint32_t accuracy, bool reportErrors) {
         return refuse(kErrInvalidPort, reportErrors);
     storeThenWrite<kOnQuietFailure>(values.generatorAccuracy, accuracy, reportErrors,
                                     [&] { writeTiming(*timing, reportErrors); });
-    context_.infoNodes.setDoubleMinimum(ids::FG_GEN_FREQ, minimumGeneratorFrequencyMHz(accuracy));
+    context_.limits.publishDoubleMinimum(ids::FG_GEN_FREQ, minimumGeneratorFrequencyMHz(accuracy));
 }
 
 void SimulatorParameters::setTapBit(int tap, int32_t on, bool reportErrors) {

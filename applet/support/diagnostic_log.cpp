@@ -4,7 +4,7 @@
 #include <cstdarg>
 #include <ctime>
 
-#include "config/text_numbers.h"
+#include "core/number_text.h"
 
 namespace kestrel {
 namespace {

@@ -58,8 +58,8 @@ void InputStage::setDownscale(uint32_t downscale, bool reportErrors) {
     core_.apply(core_.values().triggerInDownscale, downscale, accepted, LegacyRule::RefusedInLegacyMode,
                 reportErrors, [&](uint32_t) {
                     core_.write(HostRegister::TriggerCam0DownscaleDownscaleDownscale, downscale);
-                    core_.context().infoNodes.setIntegerMaximum(ids::FG_TRIGGERIN_DOWNSCALE_PHASE,
-                                                                static_cast<int32_t>(downscale - 1));
+                    core_.context().limits.publishIntegerMaximum(ids::FG_TRIGGERIN_DOWNSCALE_PHASE,
+                                                                 static_cast<int32_t>(downscale - 1));
                 });
 }
 
@@ -68,8 +68,8 @@ void InputStage::setPhase(uint32_t phase, bool reportErrors) {
     core_.apply(core_.values().triggerInDownscalePhase, phase, accepted, LegacyRule::RefusedInLegacyMode,
                 reportErrors, [&](uint32_t) {
                     core_.write(HostRegister::TriggerCam0DownscaleDownscaleSelectedPulse, phase + 1);
-                    core_.context().infoNodes.setIntegerMinimum(ids::FG_TRIGGERIN_DOWNSCALE,
-                                                                static_cast<int32_t>(phase + 1));
+                    core_.context().limits.publishIntegerMinimum(ids::FG_TRIGGERIN_DOWNSCALE,
+                                                                 static_cast<int32_t>(phase + 1));
                 });
 }
 

@@ -94,8 +94,8 @@ void PulseFormGenerators::setDownscale(std::size_t generator, uint32_t downscale
                                                        widthUs(generator)))
                         raise(kErrDownscaleConflict);
                     core_.write(kRegisters[generator].downscale, downscale);
-                    core_.context().infoNodes.setIntegerMaximum(phaseId(generator),
-                                                                static_cast<int32_t>(downscale - 1));
+                    core_.context().limits.publishIntegerMaximum(phaseId(generator),
+                                                                 static_cast<int32_t>(downscale - 1));
                 });
 }
 
@@ -105,8 +105,8 @@ void PulseFormGenerators::setPhase(std::size_t generator, uint32_t phase, bool r
     core_.apply(stored.downscalePhase, phase, accepted, LegacyRule::RefusedInLegacyMode, reportErrors,
                 [&](uint32_t) {
                     core_.write(kRegisters[generator].selectedPulse, phase + 1);
-                    core_.context().infoNodes.setIntegerMinimum(downscaleId(generator),
-                                                                static_cast<int32_t>(phase + 1));
+                    core_.context().limits.publishIntegerMinimum(downscaleId(generator),
+                                                                 static_cast<int32_t>(phase + 1));
                 });
 }
 

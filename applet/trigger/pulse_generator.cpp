@@ -68,7 +68,7 @@ void PulseGenerator::setQueueMode(int32_t mode, bool reportErrors) {
                             core_.write(HostRegister::TriggerCam0GeneratorsQueueQueueEnabledSelect, 1);
                         }
                     }
-                    core_.context().infoNodes.setIntegerMaximum(
+                    core_.context().limits.publishIntegerMaximum(
                         ids::FG_SENDSOFTWARETRIGGER,
                         core_.values().triggerQueueMode == 1 ? int32_t{kQueueCapacity} : 1);
                 });

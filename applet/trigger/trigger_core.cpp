@@ -16,7 +16,7 @@ uint64_t TriggerCore::readWide(HostRegister reg) const {
 }
 
 void TriggerCore::publishAccess(int32_t id, int32_t access) const {
-    context_.infoNodes.setAccess(id, access);
+    context_.limits.publishAccess(id, access);
     context_.properties.setAccess(0, id, access);
 }
 

@@ -6,7 +6,7 @@
 #include <initializer_list>
 #include <utility>
 
-#include "api/error_codes.h"
+#include "core/error_codes.h"
 #include "params/applet_context.h"
 
 namespace kestrel {

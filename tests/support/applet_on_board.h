@@ -9,9 +9,9 @@
 #include <cstring>
 #include <string>
 
-#include "api/generator_registers.h"
 #include "boardhw.h"
 #include "designrt.h"
+#include "device/generator_registers.h"
 #include "device/register_map.h"
 #include "grabhost5.hpp"
 #include "grabhost5_host.h"

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "api/embedded_blocks.h"
-#include "api/error_codes.h"
+#include "core/error_codes.h"
 
 using kestrel::appletInfo;
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "api/error_codes.h"
+#include "core/error_codes.h"
 #include "applet_under_test.h"
 
 using kestrel::test::AppletUnderTest;

@@ -5,9 +5,9 @@
 #include <new>
 #include <stdexcept>
 
-#include "api/error_codes.h"
 #include "api/fg_ds_wrapper.h"
 #include "api/wrapper_private.h"
+#include "core/error_codes.h"
 #include "support/locks.h"
 
 extern "C" {

@@ -5,7 +5,7 @@
 #include <array>
 #include <functional>
 
-#include "api/error_codes.h"
+#include "core/error_codes.h"
 #include "applet_under_test.h"
 
 using kestrel::test::AppletUnderTest;

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "api/error_codes.h"
+#include "core/error_codes.h"
 #include "applet_under_test.h"
 
 using kestrel::test::AppletUnderTest;

@@ -1,5 +1,5 @@
 // Temporary coefficient file names: base-62 digits, counter steps, exclusive creation, limits.
-#include "api/temp_file_name.h"
+#include "core/temp_file_name.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -5,7 +5,7 @@
 #include <map>
 #include <string>
 
-#include "api/error_codes.h"
+#include "core/error_codes.h"
 #include "applet_on_board.h"
 #include "config/saved_parameters.h"
 #include "config_text_edits.h"

@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "api/error_codes.h"
 #include "config/config_file_parser.h"
 #include "config/configuration_file.h"
+#include "core/error_codes.h"
 #include "scratch_dir.h"
 
 namespace kestrel {

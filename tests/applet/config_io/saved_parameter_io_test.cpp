@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "api/error_codes.h"
+#include "core/error_codes.h"
 #include "config/config_file_parser.h"
 #include "config/saved_parameter_io.h"
 #include "config/saved_parameters.h"

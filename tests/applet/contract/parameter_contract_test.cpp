@@ -15,10 +15,10 @@
 #include <utility>
 #include <vector>
 
-#include "api/error_codes.h"
 #include "applet_on_board.h"
 #include "board_write_log.h"
 #include "boardhw.h"
+#include "core/error_codes.h"
 #include "grabhost5_host.h"
 #include "params/parameter_ids.h"
 #include "scratch_dir.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "api/error_codes.h"
 #include "applet_on_board.h"
+#include "core/error_codes.h"
 #include "grabhost5_host.h"
 #include "params/parameter_ids.h"
 #include "regiort.h"

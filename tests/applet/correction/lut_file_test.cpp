@@ -8,7 +8,7 @@
 #include <ostream>
 #include <string>
 
-#include "api/error_codes.h"
+#include "core/error_codes.h"
 #include "scratch_dir.h"
 
 namespace kestrel {

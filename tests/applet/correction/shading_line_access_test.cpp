@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "api/error_codes.h"
+#include "core/error_codes.h"
 
 namespace kestrel {
 namespace {

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "api/error_codes.h"
+#include "core/error_codes.h"
 #include "applet_on_board.h"
 #include "params/parameter_catalogue.h"
 #include "params/parameter_ids.h"

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "api/error_codes.h"
+#include "core/error_codes.h"
 #include "applet_on_board.h"
 #include "params/parameter_catalogue.h"
 #include "params/parameter_ids.h"

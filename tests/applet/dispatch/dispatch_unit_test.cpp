@@ -8,11 +8,11 @@
 #include <memory>
 #include <stdexcept>
 
-#include "api/error_codes.h"
-#include "api/generator_registers.h"
 #include "api/wrapper_private.h"
 #include "boardhw.h"
+#include "core/error_codes.h"
 #include "designrt.h"
+#include "device/generator_registers.h"
 #include "device/register_map.h"
 #include "params/inspect_settings.h"
 #include "params/parameter_dispatch.h"
@@ -45,7 +45,7 @@ protected:
     std::unique_ptr<quil::templates::platform::CriticalSection> ownedLock =
         std::make_unique<quil::templates::platform::CriticalSection>();
     quil::templates::platform::CriticalSection& lock = *ownedLock;
-    ParameterDispatch dispatch{host, tables, handlers, lock};
+    ParameterDispatch dispatch{host.host(), host.lastErrorSlot(), tables, handlers, lock};
 };
 
 TEST_F(UnboundDispatch, NullValueIsRefusedBeforeTheLockIsTaken) {
@@ -79,7 +79,7 @@ TEST_F(UnboundDispatch, TheLockIsGivenBackAfterEveryOutcome) {
     InspectSettings settings;
     sources.settings = &settings;
     ParameterTables built = ParameterTables::build(sources);
-    ParameterDispatch withHandler{host, built, table, lock};
+    ParameterDispatch withHandler{host.host(), host.lastErrorSlot(), built, table, lock};
     reentrant.dispatch = &withHandler;
     EXPECT_THROW(withHandler.get(ids::FG_PIXELDEPTH, &value, 0), LockUseError);
     EXPECT_FALSE(lock.isLocked());
@@ -116,7 +116,7 @@ TEST(HandlerTable, CallsTheBoundSetterWithTheValueInItsTypeFromAnUnalignedBuffer
     table.get(ids::FG_WIDTH, &out);
     EXPECT_EQ(out, 2048u);
     // A missing handler is an invalid argument.
-    for (int32_t id : {ids::FG_HEIGHT, 300239, 0})
+    for (int32_t id : std::initializer_list<int32_t>{ids::FG_HEIGHT, 300239, 0})
         EXPECT_EQ(raisedCode([&] { table.set(id, &out, true); }), kErrInvalidArgument) << id;
     EXPECT_EQ(raisedCode([&] { table.get(ids::FG_PROCESSING_OFFSET, &out); }), kErrInvalidArgument);
 }
@@ -134,7 +134,7 @@ TEST(HandlerTable, RefusesToBindOneParameterToTwoOwnersOrAnUnknownId) {
 
 // Null values raise only when errors are reported, before the host is asked; host failures likewise.
 TEST(RegisterAccessors, RaiseOnlyWhenReportingAndLeaveTheBufferOnAFailedRead) {
-    WrapperPrivate host;
+    HostBinding host;
     RegisterMap map;
     const auto reg = HostRegister::CameraFormat;
     EXPECT_EQ(raisedCode([&] { map.write(host, reg, nullptr, kRegisterTypeValue, true); }),

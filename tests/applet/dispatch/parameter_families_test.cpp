@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "api/error_codes.h"
+#include "core/error_codes.h"
 #include "applet_on_board.h"
 #include "device/register_map.h"
 #include "params/parameter_catalogue.h"

@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "device/design_registers.h"
 #include "info/parameter_info_nodes.h"
 #include "info/parameter_info_tree.h"
-#include "params/design_registers.h"
 #include "params/enumerations.h"
 #include "params/fake_design_registers.h"
 #include "params/parameter_catalogue.h"

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "api/error_codes.h"
+#include "core/error_codes.h"
 
 namespace kestrel {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "params/design_registers.h"
+#include "device/design_registers.h"
 
 namespace kestrel::testing {
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "device/design_registers.h"
 #include "info/parameter_info_tree.h"
-#include "params/design_registers.h"
 #include "params/fake_design_registers.h"
 #include "params/inspect_settings.h"
 #include "params/parameter_catalogue.h"

@@ -5,7 +5,7 @@
 
 #include <limits>
 
-#include "api/wrapper_private.h"
+#include "device/host_binding.h"
 #include "info/parameter_info_nodes.h"
 #include "params/parameter_ids.h"
 #include "pipeline/camera_format_parameters.h"
@@ -74,7 +74,7 @@ protected:
         nodes_.enter(0, ids::FG_GEN_ACCURACY, &accuracyNode_);
     }
 
-    WrapperPrivate host_;
+    HostBinding host_;
     RegisterMap registers_;
     GeneratorRegisters generator_;
     ParameterValueBlock values_;

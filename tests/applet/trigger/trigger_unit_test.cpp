@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "api/wrapper_private.h"
+#include "device/host_binding.h"
+#include "info/parameter_info_nodes.h"
 #include "trigger/event_tables.h"
 #include "trigger/trigger_core.h"
 #include "trigger/trigger_timing.h"
@@ -44,7 +45,7 @@ protected:
         return 0;
     }
 
-    WrapperPrivate host;
+    HostBinding host;
     RegisterMap registers;
     GeneratorRegisters generator;
     ParameterValueBlock values;

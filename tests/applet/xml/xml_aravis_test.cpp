@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "applet_on_board.h"
-#include "info/parameter_info_node.h"
+#include "device/parameter_info_node.h"
 
 namespace kestrel {
 namespace {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "api/error_codes.h"
 #include "applet_on_board.h"
-#include "info/parameter_info_node.h"
+#include "core/error_codes.h"
+#include "device/parameter_info_node.h"
 #include "params/parameter_ids.h"
 
 namespace kestrel {

@@ -1,5 +1,5 @@
 // Temporary coefficient file names: a base-62 rendering of the tick count plus a counter.
-#include "api/temp_file_name.h"
+#include "core/temp_file_name.h"
 
 #include <atomic>
 #include <string_view>

@@ -1,10 +1,10 @@
 // Simulator register ids from the design image; writes through the board library.
-#include "api/generator_registers.h"
+#include "device/generator_registers.h"
 
 #include <boardhw.h>
 #include <designrt.h>
 
-#include "api/error_codes.h"
+#include "core/error_codes.h"
 
 namespace kestrel {
 

@@ -1,5 +1,5 @@
 // Texts for the applet's error codes and the one place that throws them.
-#include "api/error_codes.h"
+#include "core/error_codes.h"
 
 namespace kestrel {
 

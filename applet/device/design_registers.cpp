@@ -1,5 +1,5 @@
 // Register enumeration through the design runtime.
-#include "params/design_registers.h"
+#include "device/design_registers.h"
 
 #include <designrt.h>
 

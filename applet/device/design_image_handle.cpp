@@ -1,5 +1,5 @@
 // Closing a design image through the design runtime.
-#include "api/design_image_handle.h"
+#include "device/design_image_handle.h"
 
 #include <designrt.h>
 
