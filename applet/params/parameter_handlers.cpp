@@ -16,8 +16,24 @@ ParameterHandlerTable::Entry& ParameterHandlerTable::entryFor(int32_t id) {
     return entries_[static_cast<std::size_t>(row->index)];
 }
 
-void ParameterHandlerTable::bindingConflict(int32_t id) {
-    throw std::logic_error("handlers of id " + std::to_string(id) + " bound to two owners");
+void ParameterHandlerTable::bindingConflict(int32_t id, const char* role) {
+    throw std::logic_error(std::string(role) + " of id " + std::to_string(id) + " bound twice");
+}
+
+void ParameterHandlerTable::bindSetFn(int32_t id, void* owner, SetFn setter) {
+    Entry& entry = entryFor(id);
+    if (entry.set != nullptr)
+        bindingConflict(id, "setter");
+    entry.setOwner = owner;
+    entry.set = setter;
+}
+
+void ParameterHandlerTable::bindGetFn(int32_t id, void* owner, GetFn getter) {
+    Entry& entry = entryFor(id);
+    if (entry.get != nullptr)
+        bindingConflict(id, "getter");
+    entry.getOwner = owner;
+    entry.get = getter;
 }
 
 const ParameterHandlerTable::Entry* ParameterHandlerTable::find(int32_t id) const {
@@ -36,7 +52,7 @@ void ParameterHandlerTable::set(const ParameterDefinition& row, const void* valu
     const Entry& target = entry(row);
     if (target.set == nullptr)
         raise(kErrInvalidArgument);
-    target.set(target.owner, value, reportErrors);
+    target.set(target.setOwner, value, reportErrors);
 }
 
 void ParameterHandlerTable::get(int32_t id, void* value) const {
@@ -50,7 +66,7 @@ void ParameterHandlerTable::get(const ParameterDefinition& row, void* value) con
     const Entry& target = entry(row);
     if (target.get == nullptr)
         raise(kErrInvalidArgument);
-    target.get(target.owner, value);
+    target.get(target.getOwner, value);
 }
 
 } // namespace kestrel

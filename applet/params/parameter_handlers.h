@@ -27,47 +27,67 @@ public:
     // Writes the current value into the caller's (non-null) buffer; raises on failure.
     using GetFn = void (*)(void* owner, void* value);
 
+    // A setter and its getter may belong to different owners.
     struct Entry {
-        void* owner = nullptr;
+        void* setOwner = nullptr;
         SetFn set = nullptr;
+        void* getOwner = nullptr;
         GetFn get = nullptr;
     };
 
     // Binds `Setter`, a member `void (Owner::*)(T value, bool reportErrors)`, to the catalogue
     // parameter `id`. T is the parameter's value type: uint32_t, int32_t, double, const char*
-    // (a NUL-terminated text) or LutField.
+    // (a NUL-terminated text) or LutField. Every binding below raises std::logic_error for an id
+    // the catalogue does not have and for a role (setter, getter) bound twice.
     template <auto Setter, class Owner> void bindSetter(int32_t id, Owner& owner) {
-        Entry& entry = entryFor(id);
-        if (entry.owner != nullptr && entry.owner != &owner)
-            bindingConflict(id);
-        entry.owner = &owner;
-        entry.set = [](void* self, const void* value, bool reportErrors) {
+        bindSetFn(id, &owner, [](void* self, const void* value, bool reportErrors) {
             (static_cast<Owner*>(self)->*Setter)(readValue<SetterValue<decltype(Setter)>>(value),
                                                  reportErrors);
-        };
+        });
+    }
+
+    // Binds `Setter`, a member `void (Owner::*)(std::size_t index, T value, bool reportErrors)`,
+    // with its index fixed to `Index`: one of a row of like parameters.
+    template <auto Setter, std::size_t Index, class Owner> void bindIndexedSetter(int32_t id, Owner& owner) {
+        bindSetFn(id, &owner, [](void* self, const void* value, bool reportErrors) {
+            (static_cast<Owner*>(self)->*Setter)(
+                Index, readValue<IndexedSetterValue<decltype(Setter)>>(value), reportErrors);
+        });
     }
 
     // Binds `Getter`, a member `void (Owner::*)(void* value)` that writes the value in the
     // parameter's type. The buffer is never null here.
     template <auto Getter, class Owner> void bindGetter(int32_t id, Owner& owner) {
-        Entry& entry = entryFor(id);
-        if (entry.owner != nullptr && entry.owner != &owner)
-            bindingConflict(id);
-        entry.owner = &owner;
-        entry.get = [](void* self, void* value) { (static_cast<Owner*>(self)->*Getter)(value); };
+        bindGetFn(id, &owner, [](void* self, void* value) { (static_cast<Owner*>(self)->*Getter)(value); });
     }
 
     // A getter that copies a stored field of the owner: `Field` is a member pointer to a
     // uint32_t, int32_t or double member.
     template <auto Field, class Owner> void bindStoredGetter(int32_t id, Owner& owner) {
-        Entry& entry = entryFor(id);
-        if (entry.owner != nullptr && entry.owner != &owner)
-            bindingConflict(id);
-        entry.owner = &owner;
-        entry.get = [](void* self, void* value) {
-            const auto& field = static_cast<Owner*>(self)->*Field;
-            std::memcpy(value, &field, sizeof field);
-        };
+        bindGetFn(id, &owner,
+                  [](void* self, void* value) { writeValue(value, static_cast<Owner*>(self)->*Field); });
+    }
+
+    // A getter that copies element `Index` of a stored array of the owner.
+    template <auto Array, std::size_t Index, class Owner>
+    void bindStoredElementGetter(int32_t id, Owner& owner) {
+        bindGetFn(id, &owner, [](void* self, void* value) {
+            writeValue(value, (static_cast<Owner*>(self)->*Array)[Index]);
+        });
+    }
+
+    // A getter that copies what `Getter`, a member `R (Owner::*)() const`, computes.
+    template <auto Getter, class Owner> void bindValueGetter(int32_t id, Owner& owner) {
+        bindGetFn(id, &owner,
+                  [](void* self, void* value) { writeValue(value, (static_cast<Owner*>(self)->*Getter)()); });
+    }
+
+    // As bindValueGetter for `R (Owner::*)(std::size_t index) const`, with the index fixed.
+    template <auto Getter, std::size_t Index, class Owner>
+    void bindIndexedValueGetter(int32_t id, Owner& owner) {
+        bindGetFn(id, &owner, [](void* self, void* value) {
+            writeValue(value, (static_cast<Owner*>(self)->*Getter)(Index));
+        });
     }
 
     // The entry of a catalogue id; null for ids the catalogue does not have. Entries of
@@ -89,6 +109,11 @@ private:
     template <class M> struct SetterTraits;
     template <class Owner, class T> struct SetterTraits<void (Owner::*)(T, bool)> { using Value = T; };
     template <class M> using SetterValue = typename SetterTraits<M>::Value;
+    template <class M> struct IndexedSetterTraits;
+    template <class Owner, class T> struct IndexedSetterTraits<void (Owner::*)(std::size_t, T, bool)> {
+        using Value = T;
+    };
+    template <class M> using IndexedSetterValue = typename IndexedSetterTraits<M>::Value;
 
     template <class T> static T readValue(const void* value) {
         if constexpr (std::is_same_v<T, const char*>) {
@@ -101,8 +126,15 @@ private:
         }
     }
 
+    template <class T> static void writeValue(void* out, const T& value) {
+        static_assert(std::is_trivially_copyable_v<T>);
+        std::memcpy(out, &value, sizeof value); // the caller's buffer may be unaligned
+    }
+
+    void bindSetFn(int32_t id, void* owner, SetFn setter);
+    void bindGetFn(int32_t id, void* owner, GetFn getter);
     Entry& entryFor(int32_t id);
-    [[noreturn]] static void bindingConflict(int32_t id);
+    [[noreturn]] static void bindingConflict(int32_t id, const char* role);
 
     std::array<Entry, kCatalogueSize> entries_{};
 };

@@ -25,32 +25,36 @@ void TriggerParameters::restoreOutputSelects() {
 template <std::size_t... N>
 void TriggerParameters::bindIndexed(ParameterHandlerTable& table, std::index_sequence<N...>) {
     using namespace ids;
-    constexpr std::array kCc{FG_TRIGGERCC_SELECT0, FG_TRIGGERCC_SELECT1, FG_TRIGGERCC_SELECT2,
-                             FG_TRIGGERCC_SELECT3};
-    constexpr std::array kOut{FG_TRIGGEROUT_SELECT0, FG_TRIGGEROUT_SELECT1, FG_TRIGGEROUT_SELECT2,
-                              FG_TRIGGEROUT_SELECT3, FG_TRIGGEROUT_SELECT4, FG_TRIGGEROUT_SELECT5,
-                              FG_TRIGGEROUT_SELECT6, FG_TRIGGEROUT_SELECT7};
-    constexpr std::array kLegacyCc{FG_CCSEL0, FG_CCSEL1, FG_CCSEL2, FG_CCSEL3};
+    constexpr std::array<int32_t, 4> kCc{FG_TRIGGERCC_SELECT0, FG_TRIGGERCC_SELECT1, FG_TRIGGERCC_SELECT2,
+                                         FG_TRIGGERCC_SELECT3};
+    constexpr std::array<int32_t, 8> kOut{FG_TRIGGEROUT_SELECT0, FG_TRIGGEROUT_SELECT1, FG_TRIGGEROUT_SELECT2,
+                                          FG_TRIGGEROUT_SELECT3, FG_TRIGGEROUT_SELECT4, FG_TRIGGEROUT_SELECT5,
+                                          FG_TRIGGEROUT_SELECT6, FG_TRIGGEROUT_SELECT7};
+    constexpr std::array<int32_t, 4> kLegacyCc{FG_CCSEL0, FG_CCSEL1, FG_CCSEL2, FG_CCSEL3};
+    using V = ParameterValueBlock;
+    ParameterValueBlock& values = context_.values;
     // Eight trigger outputs; the four-wide parameters bind only their first four indexes.
-    ((table.bindSetter<&TriggerParameters::setOutSelect<N>>(kOut[N], *this),
-      table.bindGetter<&TriggerParameters::getOutSelect<N>>(kOut[N], *this)),
+    ((table.bindIndexedSetter<&OutputSelects::setTriggerOutSelect, N>(kOut[N], outputs_),
+      table.bindStoredElementGetter<&V::triggerOutSelects, N>(kOut[N], values)),
      ...);
     auto bindFour = [&]<std::size_t I>() {
         if constexpr (I < 4) {
-            table.bindSetter<&TriggerParameters::setCcSelect<I>>(kCc[I], *this);
-            table.bindGetter<&TriggerParameters::getCcSelect<I>>(kCc[I], *this);
-            table.bindSetter<&TriggerParameters::setLegacyCcSelect<I>>(kLegacyCc[I], *this);
-            table.bindGetter<&TriggerParameters::getLegacyCcSelect<I>>(kLegacyCc[I], *this);
-            table.bindSetter<&TriggerParameters::setPfgDownscale<I>>(PulseFormGenerators::downscaleId(I),
-                                                                     *this);
-            table.bindGetter<&TriggerParameters::getPfgDownscale<I>>(PulseFormGenerators::downscaleId(I),
-                                                                     *this);
-            table.bindSetter<&TriggerParameters::setPfgPhase<I>>(PulseFormGenerators::phaseId(I), *this);
-            table.bindGetter<&TriggerParameters::getPfgPhase<I>>(PulseFormGenerators::phaseId(I), *this);
-            table.bindSetter<&TriggerParameters::setPfgDelay<I>>(PulseFormGenerators::delayId(I), *this);
-            table.bindGetter<&TriggerParameters::getPfgDelay<I>>(PulseFormGenerators::delayId(I), *this);
-            table.bindSetter<&TriggerParameters::setPfgWidth<I>>(PulseFormGenerators::widthId(I), *this);
-            table.bindGetter<&TriggerParameters::getPfgWidth<I>>(PulseFormGenerators::widthId(I), *this);
+            table.bindIndexedSetter<&OutputSelects::setCcSelect, I>(kCc[I], outputs_);
+            table.bindStoredElementGetter<&V::triggerCcSelects, I>(kCc[I], values);
+            table.bindIndexedSetter<&LegacyTrigger::setCcSelect, I>(kLegacyCc[I], legacy_);
+            table.bindStoredElementGetter<&V::legacyCcSelects, I>(kLegacyCc[I], values);
+            const int32_t downscale = PulseFormGenerators::downscaleId(I);
+            table.bindIndexedSetter<&PulseFormGenerators::setDownscale, I>(downscale, pulseForms_);
+            table.bindIndexedValueGetter<&PulseFormGenerators::downscale, I>(downscale, pulseForms_);
+            const int32_t phase = PulseFormGenerators::phaseId(I);
+            table.bindIndexedSetter<&PulseFormGenerators::setPhase, I>(phase, pulseForms_);
+            table.bindIndexedValueGetter<&PulseFormGenerators::phase, I>(phase, pulseForms_);
+            const int32_t delay = PulseFormGenerators::delayId(I);
+            table.bindIndexedSetter<&PulseFormGenerators::setDelay, I>(delay, pulseForms_);
+            table.bindIndexedValueGetter<&PulseFormGenerators::delayUs, I>(delay, pulseForms_);
+            const int32_t width = PulseFormGenerators::widthId(I);
+            table.bindIndexedSetter<&PulseFormGenerators::setWidth, I>(width, pulseForms_);
+            table.bindIndexedValueGetter<&PulseFormGenerators::widthUs, I>(width, pulseForms_);
         }
     };
     (bindFour.template operator()<N>(), ...);
@@ -58,99 +62,106 @@ void TriggerParameters::bindIndexed(ParameterHandlerTable& table, std::index_seq
 
 void TriggerParameters::bind(ParameterHandlerTable& table) {
     using namespace ids;
-    using Self = TriggerParameters;
     using V = ParameterValueBlock;
 
-    table.bindSetter<&Self::setAreaTriggerMode>(FG_AREATRIGGERMODE, *this);
-    table.bindGetter<&Self::getStored<&V::areaTriggerMode>>(FG_AREATRIGGERMODE, *this);
-    table.bindSetter<&Self::setTriggerState>(FG_TRIGGERSTATE, *this);
-    table.bindGetter<&Self::getStored<&V::triggerState>>(FG_TRIGGERSTATE, *this);
-    table.bindSetter<&Self::setFramesPerSecond>(FG_TRIGGER_FRAMESPERSECOND, *this);
-    table.bindGetter<&Self::getStored<&V::triggerFramesPerSecondHz>>(FG_TRIGGER_FRAMESPERSECOND, *this);
-    table.bindGetter<&Self::getExceededPeriodLimits>(FG_TRIGGER_EXCEEDED_PERIOD_LIMITS, *this);
-    table.bindSetter<&Self::clearExceededPeriodLimits>(FG_TRIGGER_EXCEEDED_PERIOD_LIMITS_CLEAR, *this);
-    table.bindGetter<&Self::getStored<&V::triggerExceededPeriodLimitsClear>>(
-        FG_TRIGGER_EXCEEDED_PERIOD_LIMITS_CLEAR, *this);
+    table.bindSetter<&TriggerModes::setAreaTriggerMode>(FG_AREATRIGGERMODE, modes_);
+    table.bindStoredGetter<&V::areaTriggerMode>(FG_AREATRIGGERMODE, context_.values);
+    table.bindSetter<&TriggerModes::setTriggerState>(FG_TRIGGERSTATE, modes_);
+    table.bindStoredGetter<&V::triggerState>(FG_TRIGGERSTATE, context_.values);
+    table.bindSetter<&PulseGenerator::setFramesPerSecond>(FG_TRIGGER_FRAMESPERSECOND, generator_);
+    table.bindStoredGetter<&V::triggerFramesPerSecondHz>(FG_TRIGGER_FRAMESPERSECOND, context_.values);
+    table.bindValueGetter<&TriggerMonitoring::exceededPeriodLimits>(FG_TRIGGER_EXCEEDED_PERIOD_LIMITS,
+                                                                    monitoring_);
+    table.bindSetter<&TriggerMonitoring::clearExceededPeriodLimits>(FG_TRIGGER_EXCEEDED_PERIOD_LIMITS_CLEAR,
+                                                                    monitoring_);
+    table.bindStoredGetter<&V::triggerExceededPeriodLimitsClear>(FG_TRIGGER_EXCEEDED_PERIOD_LIMITS_CLEAR,
+                                                                 context_.values);
 
-    table.bindSetter<&Self::setDebounce>(FG_TRIGGERIN_DEBOUNCE, *this);
-    table.bindGetter<&Self::getDebounce>(FG_TRIGGERIN_DEBOUNCE, *this);
-    table.bindGetter<&Self::getInputLevels>(FG_DIGIO_INPUT, *this);
-    table.bindSetter<&Self::setInputSource>(FG_TRIGGERIN_SRC, *this);
-    table.bindGetter<&Self::getStored<&V::triggerInSource>>(FG_TRIGGERIN_SRC, *this);
-    table.bindSetter<&Self::setInputPolarity>(FG_TRIGGERIN_POLARITY, *this);
-    table.bindGetter<&Self::getStored<&V::triggerInPolarity>>(FG_TRIGGERIN_POLARITY, *this);
-    table.bindSetter<&Self::setInputDownscale>(FG_TRIGGERIN_DOWNSCALE, *this);
-    table.bindGetter<&Self::getStored<&V::triggerInDownscale>>(FG_TRIGGERIN_DOWNSCALE, *this);
-    table.bindSetter<&Self::setInputPhase>(FG_TRIGGERIN_DOWNSCALE_PHASE, *this);
-    table.bindGetter<&Self::getStored<&V::triggerInDownscalePhase>>(FG_TRIGGERIN_DOWNSCALE_PHASE, *this);
-    table.bindSetter<&Self::setBypassSource>(FG_TRIGGERIN_BYPASS_SRC, *this);
-    table.bindGetter<&Self::getStored<&V::triggerInBypassSource>>(FG_TRIGGERIN_BYPASS_SRC, *this);
+    table.bindSetter<&InputStage::setDebounce>(FG_TRIGGERIN_DEBOUNCE, input_);
+    table.bindValueGetter<&InputStage::debounceUs>(FG_TRIGGERIN_DEBOUNCE, input_);
+    table.bindValueGetter<&InputStage::inputLevels>(FG_DIGIO_INPUT, input_);
+    table.bindSetter<&InputStage::setSource>(FG_TRIGGERIN_SRC, input_);
+    table.bindStoredGetter<&V::triggerInSource>(FG_TRIGGERIN_SRC, context_.values);
+    table.bindSetter<&InputStage::setPolarity>(FG_TRIGGERIN_POLARITY, input_);
+    table.bindStoredGetter<&V::triggerInPolarity>(FG_TRIGGERIN_POLARITY, context_.values);
+    table.bindSetter<&InputStage::setDownscale>(FG_TRIGGERIN_DOWNSCALE, input_);
+    table.bindStoredGetter<&V::triggerInDownscale>(FG_TRIGGERIN_DOWNSCALE, context_.values);
+    table.bindSetter<&InputStage::setPhase>(FG_TRIGGERIN_DOWNSCALE_PHASE, input_);
+    table.bindStoredGetter<&V::triggerInDownscalePhase>(FG_TRIGGERIN_DOWNSCALE_PHASE, context_.values);
+    table.bindSetter<&InputStage::setBypassSource>(FG_TRIGGERIN_BYPASS_SRC, input_);
+    table.bindStoredGetter<&V::triggerInBypassSource>(FG_TRIGGERIN_BYPASS_SRC, context_.values);
 
-    table.bindSetter<&Self::sendSoftwareTrigger>(FG_SENDSOFTWARETRIGGER, *this);
-    table.bindGetter<&Self::getStored<&V::sendSoftwareTriggerPulses>>(FG_SENDSOFTWARETRIGGER, *this);
-    table.bindGetter<&Self::getSoftwareTriggerBusy>(FG_SOFTWARETRIGGER_IS_BUSY, *this);
-    table.bindGetter<&Self::getSoftwareQueueFillLevel>(FG_SOFTWARETRIGGER_QUEUE_FILLLEVEL, *this);
+    table.bindSetter<&SoftwareTrigger::send>(FG_SENDSOFTWARETRIGGER, software_);
+    table.bindStoredGetter<&V::sendSoftwareTriggerPulses>(FG_SENDSOFTWARETRIGGER, context_.values);
+    table.bindValueGetter<&SoftwareTrigger::busy>(FG_SOFTWARETRIGGER_IS_BUSY, software_);
+    table.bindValueGetter<&SoftwareTrigger::softwareQueueFillLevel>(FG_SOFTWARETRIGGER_QUEUE_FILLLEVEL,
+                                                                    software_);
 
-    table.bindGetter<&Self::getInputPulseCount>(FG_TRIGGERIN_STATS_PULSECOUNT, *this);
-    table.bindSetter<&Self::clearInputPulseCount>(FG_TRIGGERIN_STATS_PULSECOUNT_CLEAR, *this);
-    table.bindGetter<&Self::getStored<&V::triggerInPulseCountClear>>(FG_TRIGGERIN_STATS_PULSECOUNT_CLEAR,
-                                                                     *this);
-    table.bindGetter<&Self::getInputFrequency>(FG_TRIGGERIN_STATS_FREQUENCY, *this);
-    table.bindGetter<&Self::getInputMinFrequency>(FG_TRIGGERIN_STATS_MINFREQUENCY, *this);
-    table.bindGetter<&Self::getInputMaxFrequency>(FG_TRIGGERIN_STATS_MAXFREQUENCY, *this);
-    table.bindSetter<&Self::clearMinMaxFrequency>(FG_TRIGGERIN_STATS_MINMAXFREQUENCY_CLEAR, *this);
-    table.bindGetter<&Self::getStored<&V::triggerInMinMaxFrequencyClear>>(
-        FG_TRIGGERIN_STATS_MINMAXFREQUENCY_CLEAR, *this);
+    table.bindValueGetter<&InputStage::pulseCount>(FG_TRIGGERIN_STATS_PULSECOUNT, input_);
+    table.bindSetter<&InputStage::clearPulseCount>(FG_TRIGGERIN_STATS_PULSECOUNT_CLEAR, input_);
+    table.bindStoredGetter<&V::triggerInPulseCountClear>(FG_TRIGGERIN_STATS_PULSECOUNT_CLEAR,
+                                                         context_.values);
+    table.bindValueGetter<&InputStage::frequencyHz>(FG_TRIGGERIN_STATS_FREQUENCY, input_);
+    table.bindValueGetter<&InputStage::minFrequencyHz>(FG_TRIGGERIN_STATS_MINFREQUENCY, input_);
+    table.bindValueGetter<&InputStage::maxFrequencyHz>(FG_TRIGGERIN_STATS_MAXFREQUENCY, input_);
+    table.bindSetter<&InputStage::clearMinMaxFrequency>(FG_TRIGGERIN_STATS_MINMAXFREQUENCY_CLEAR, input_);
+    table.bindStoredGetter<&V::triggerInMinMaxFrequencyClear>(FG_TRIGGERIN_STATS_MINMAXFREQUENCY_CLEAR,
+                                                              context_.values);
 
-    table.bindSetter<&Self::setMultiplyPulses>(FG_TRIGGER_MULTIPLY_PULSES, *this);
-    table.bindGetter<&Self::getStored<&V::triggerMultiplyPulses>>(FG_TRIGGER_MULTIPLY_PULSES, *this);
-    table.bindSetter<&Self::setQueueMode>(FG_TRIGGERQUEUE_MODE, *this);
-    table.bindGetter<&Self::getStored<&V::triggerQueueMode>>(FG_TRIGGERQUEUE_MODE, *this);
-    table.bindGetter<&Self::getQueueFillLevel>(FG_TRIGGERQUEUE_FILLLEVEL, *this);
-    table.bindSetter<&Self::setQueueOnThreshold>(FG_TRIGGER_QUEUE_FILLLEVEL_EVENT_ON_THRESHOLD, *this);
-    table.bindGetter<&Self::getStored<&V::triggerQueueFillLevelOnThreshold>>(
-        FG_TRIGGER_QUEUE_FILLLEVEL_EVENT_ON_THRESHOLD, *this);
-    table.bindSetter<&Self::setQueueOffThreshold>(FG_TRIGGER_QUEUE_FILLLEVEL_EVENT_OFF_THRESHOLD, *this);
-    table.bindGetter<&Self::getStored<&V::triggerQueueFillLevelOffThreshold>>(
-        FG_TRIGGER_QUEUE_FILLLEVEL_EVENT_OFF_THRESHOLD, *this);
+    table.bindSetter<&PulseGenerator::setMultiplyPulses>(FG_TRIGGER_MULTIPLY_PULSES, generator_);
+    table.bindStoredGetter<&V::triggerMultiplyPulses>(FG_TRIGGER_MULTIPLY_PULSES, context_.values);
+    table.bindSetter<&PulseGenerator::setQueueMode>(FG_TRIGGERQUEUE_MODE, generator_);
+    table.bindStoredGetter<&V::triggerQueueMode>(FG_TRIGGERQUEUE_MODE, context_.values);
+    table.bindValueGetter<&SoftwareTrigger::queueFillLevel>(FG_TRIGGERQUEUE_FILLLEVEL, software_);
+    table.bindSetter<&PulseGenerator::setQueueOnThreshold>(FG_TRIGGER_QUEUE_FILLLEVEL_EVENT_ON_THRESHOLD,
+                                                           generator_);
+    table.bindStoredGetter<&V::triggerQueueFillLevelOnThreshold>(
+        FG_TRIGGER_QUEUE_FILLLEVEL_EVENT_ON_THRESHOLD, context_.values);
+    table.bindSetter<&PulseGenerator::setQueueOffThreshold>(FG_TRIGGER_QUEUE_FILLLEVEL_EVENT_OFF_THRESHOLD,
+                                                            generator_);
+    table.bindStoredGetter<&V::triggerQueueFillLevelOffThreshold>(
+        FG_TRIGGER_QUEUE_FILLLEVEL_EVENT_OFF_THRESHOLD, context_.values);
 
     bindIndexed(table, std::make_index_sequence<kTriggerOutputCount>{});
 
-    table.bindSetter<&Self::setOutputStatsSource>(FG_TRIGGEROUT_STATS_SOURCE, *this);
-    table.bindGetter<&Self::getStored<&V::triggerOutStatsSource>>(FG_TRIGGEROUT_STATS_SOURCE, *this);
-    table.bindGetter<&Self::getOutputPulseCount>(FG_TRIGGEROUT_STATS_PULSECOUNT, *this);
-    table.bindSetter<&Self::clearOutputPulseCount>(FG_TRIGGEROUT_STATS_PULSECOUNT_CLEAR, *this);
-    table.bindGetter<&Self::getStored<&V::triggerOutPulseCountClear>>(FG_TRIGGEROUT_STATS_PULSECOUNT_CLEAR,
-                                                                      *this);
-    table.bindGetter<&Self::getMissingFrame>(FG_MISSING_CAMERA_FRAME_RESPONSE, *this);
-    table.bindSetter<&Self::clearMissingFrame>(FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR, *this);
-    table.bindGetter<&Self::getStored<&V::missingCameraFrameResponseClear>>(
-        FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR, *this);
-    table.bindSetter<&Self::setOutputEventSelect>(FG_TRIGGER_OUTPUT_EVENT_SELECT, *this);
-    table.bindGetter<&Self::getStored<&V::triggerOutputEventSelect>>(FG_TRIGGER_OUTPUT_EVENT_SELECT, *this);
+    table.bindSetter<&TriggerMonitoring::setOutputStatsSource>(FG_TRIGGEROUT_STATS_SOURCE, monitoring_);
+    table.bindStoredGetter<&V::triggerOutStatsSource>(FG_TRIGGEROUT_STATS_SOURCE, context_.values);
+    table.bindValueGetter<&TriggerMonitoring::outputPulseCount>(FG_TRIGGEROUT_STATS_PULSECOUNT, monitoring_);
+    table.bindSetter<&TriggerMonitoring::clearOutputPulseCount>(FG_TRIGGEROUT_STATS_PULSECOUNT_CLEAR,
+                                                                monitoring_);
+    table.bindStoredGetter<&V::triggerOutPulseCountClear>(FG_TRIGGEROUT_STATS_PULSECOUNT_CLEAR,
+                                                          context_.values);
+    table.bindValueGetter<&TriggerMonitoring::missingCameraFrameResponse>(FG_MISSING_CAMERA_FRAME_RESPONSE,
+                                                                          monitoring_);
+    table.bindSetter<&TriggerMonitoring::clearMissingCameraFrameResponse>(
+        FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR, monitoring_);
+    table.bindStoredGetter<&V::missingCameraFrameResponseClear>(FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR,
+                                                                context_.values);
+    table.bindSetter<&TriggerMonitoring::setOutputEventSelect>(FG_TRIGGER_OUTPUT_EVENT_SELECT, monitoring_);
+    table.bindStoredGetter<&V::triggerOutputEventSelect>(FG_TRIGGER_OUTPUT_EVENT_SELECT, context_.values);
 
-    table.bindSetter<&Self::setLegacyMode>(FG_TRIGGER_LEGACY_MODE, *this);
-    table.bindGetter<&Self::getStored<&V::triggerLegacyMode>>(FG_TRIGGER_LEGACY_MODE, *this);
-    table.bindSetter<&Self::setLegacyTriggerMode>(FG_TRIGGERMODE, *this);
-    table.bindGetter<&Self::getStored<&V::legacyTriggerMode>>(FG_TRIGGERMODE, *this);
-    table.bindSetter<&Self::setExsyncOn>(FG_EXSYNCON, *this);
-    table.bindGetter<&Self::getStored<&V::legacyExsyncOn>>(FG_EXSYNCON, *this);
-    table.bindSetter<&Self::setFlashOn>(FG_FLASHON, *this);
-    table.bindGetter<&Self::getStored<&V::legacyFlashOn>>(FG_FLASHON, *this);
-    table.bindSetter<&Self::setExposure>(FG_EXPOSURE, *this);
-    table.bindGetter<&Self::getStored<&V::legacyExposureUs>>(FG_EXPOSURE, *this);
-    table.bindSetter<&Self::setExsyncDelay>(FG_EXSYNCDELAY, *this);
-    table.bindGetter<&Self::getStored<&V::legacyExsyncDelayUs>>(FG_EXSYNCDELAY, *this);
-    table.bindSetter<&Self::setExsyncPolarity>(FG_EXSYNCPOLARITY, *this);
-    table.bindGetter<&Self::getStored<&V::legacyExsyncPolarity>>(FG_EXSYNCPOLARITY, *this);
-    table.bindSetter<&Self::setStrobePulseDelay>(FG_STROBEPULSEDELAY, *this);
-    table.bindGetter<&Self::getStored<&V::legacyStrobePulseDelayUs>>(FG_STROBEPULSEDELAY, *this);
-    table.bindSetter<&Self::setFlashPolarity>(FG_FLASH_POLARITY, *this);
-    table.bindGetter<&Self::getStored<&V::legacyFlashPolarity>>(FG_FLASH_POLARITY, *this);
-    table.bindSetter<&Self::setPrescaler>(FG_PRESCALER, *this);
-    table.bindGetter<&Self::getStored<&V::legacyPrescalerUs>>(FG_PRESCALER, *this);
-    table.bindSetter<&Self::setDigitalOutput>(FG_DIGIO_OUTPUT, *this);
-    table.bindGetter<&Self::getStored<&V::legacyDigitalOutput>>(FG_DIGIO_OUTPUT, *this);
+    table.bindSetter<&LegacyTrigger::setLegacyMode>(FG_TRIGGER_LEGACY_MODE, legacy_);
+    table.bindStoredGetter<&V::triggerLegacyMode>(FG_TRIGGER_LEGACY_MODE, context_.values);
+    table.bindSetter<&LegacyTrigger::setTriggerMode>(FG_TRIGGERMODE, legacy_);
+    table.bindStoredGetter<&V::legacyTriggerMode>(FG_TRIGGERMODE, context_.values);
+    table.bindSetter<&LegacyTrigger::setExsyncOn>(FG_EXSYNCON, legacy_);
+    table.bindStoredGetter<&V::legacyExsyncOn>(FG_EXSYNCON, context_.values);
+    table.bindSetter<&LegacyTrigger::setFlashOn>(FG_FLASHON, legacy_);
+    table.bindStoredGetter<&V::legacyFlashOn>(FG_FLASHON, context_.values);
+    table.bindSetter<&LegacyTrigger::setExposure>(FG_EXPOSURE, legacy_);
+    table.bindStoredGetter<&V::legacyExposureUs>(FG_EXPOSURE, context_.values);
+    table.bindSetter<&LegacyTrigger::setExsyncDelay>(FG_EXSYNCDELAY, legacy_);
+    table.bindStoredGetter<&V::legacyExsyncDelayUs>(FG_EXSYNCDELAY, context_.values);
+    table.bindSetter<&LegacyTrigger::setExsyncPolarity>(FG_EXSYNCPOLARITY, legacy_);
+    table.bindStoredGetter<&V::legacyExsyncPolarity>(FG_EXSYNCPOLARITY, context_.values);
+    table.bindSetter<&LegacyTrigger::setStrobePulseDelay>(FG_STROBEPULSEDELAY, legacy_);
+    table.bindStoredGetter<&V::legacyStrobePulseDelayUs>(FG_STROBEPULSEDELAY, context_.values);
+    table.bindSetter<&LegacyTrigger::setFlashPolarity>(FG_FLASH_POLARITY, legacy_);
+    table.bindStoredGetter<&V::legacyFlashPolarity>(FG_FLASH_POLARITY, context_.values);
+    table.bindSetter<&LegacyTrigger::setPrescaler>(FG_PRESCALER, legacy_);
+    table.bindStoredGetter<&V::legacyPrescalerUs>(FG_PRESCALER, context_.values);
+    table.bindSetter<&LegacyTrigger::setDigitalOutput>(FG_DIGIO_OUTPUT, legacy_);
+    table.bindStoredGetter<&V::legacyDigitalOutput>(FG_DIGIO_OUTPUT, context_.values);
 }
 
 } // namespace kestrel

@@ -121,15 +121,21 @@ TEST(HandlerTable, CallsTheBoundSetterWithTheValueInItsTypeFromAnUnalignedBuffer
     EXPECT_EQ(raisedCode([&] { table.get(ids::FG_PROCESSING_OFFSET, &out); }), kErrInvalidArgument);
 }
 
-TEST(HandlerTable, RefusesToBindOneParameterToTwoOwnersOrAnUnknownId) {
+TEST(HandlerTable, SetterAndGetterMayHaveDifferentOwnersButEachRoleIsBoundOnceToAKnownId) {
     ParameterHandlerTable table;
-    WidthOwner first, second;
-    table.bindSetter<&WidthOwner::setWidth>(ids::FG_WIDTH, first);
-    EXPECT_THROW(table.bindStoredGetter<&WidthOwner::width>(ids::FG_WIDTH, second), std::logic_error);
-    ParameterHandlerTable other;
-    other.bindStoredGetter<&WidthOwner::width>(ids::FG_WIDTH, first);
-    EXPECT_THROW(other.bindSetter<&WidthOwner::setWidth>(ids::FG_WIDTH, second), std::logic_error);
-    EXPECT_THROW(other.bindSetter<&WidthOwner::setWidth>(300239, first), std::logic_error);
+    WidthOwner setterOwner, getterOwner;
+    getterOwner.width = 7;
+    table.bindSetter<&WidthOwner::setWidth>(ids::FG_WIDTH, setterOwner);
+    table.bindStoredGetter<&WidthOwner::width>(ids::FG_WIDTH, getterOwner);
+    const uint32_t value = 64;
+    table.set(ids::FG_WIDTH, &value, true);
+    uint32_t read = 0;
+    table.get(ids::FG_WIDTH, &read);
+    EXPECT_EQ(setterOwner.width, 64u);
+    EXPECT_EQ(read, 7u);
+    EXPECT_THROW(table.bindSetter<&WidthOwner::setWidth>(ids::FG_WIDTH, getterOwner), std::logic_error);
+    EXPECT_THROW(table.bindStoredGetter<&WidthOwner::width>(ids::FG_WIDTH, setterOwner), std::logic_error);
+    EXPECT_THROW(table.bindSetter<&WidthOwner::setWidth>(300239, setterOwner), std::logic_error);
 }
 
 // Null values raise only when errors are reported, before the host is asked; host failures likewise.
