@@ -9,8 +9,8 @@ namespace kestrel {
 
 namespace {
 
-// The host's own id for the DMA status it keeps.
-constexpr int32_t kHostDmaStatusId = 24092;
+// The host keeps the DMA status under the applet's own id.
+constexpr int32_t kHostDmaStatusId = ids::FG_DMASTATUS;
 
 void writeUInt32(void* value, uint32_t number) {
     std::memcpy(value, &number, sizeof number);

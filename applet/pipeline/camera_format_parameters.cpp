@@ -12,9 +12,9 @@ namespace {
 // A write that fails quietly keeps the new value, which configuration loading reads back.
 constexpr QuietFailure kOnQuietFailure = QuietFailure::KeepNewValue;
 
-// The host's own parameter ids for what it applies itself.
-constexpr int32_t kHostTimeoutId = 600;
-constexpr int32_t kHostTurboDmaModeId = 3051;
+// The host applies these itself, under the applet's own ids.
+constexpr int32_t kHostTimeoutId = ids::FG_TIMEOUT;
+constexpr int32_t kHostTurboDmaModeId = ids::FG_TURBO_DMA_MODE;
 
 constexpr uint32_t kMinimumTimeoutSeconds = 2;
 constexpr uint32_t kMaximumTimeoutSeconds = 2147483646;

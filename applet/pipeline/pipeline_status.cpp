@@ -10,8 +10,8 @@ namespace kestrel {
 
 namespace {
 
-// The host's own id for the camera status word it keeps.
-constexpr int32_t kHostCameraStatusExtendedId = 2050;
+// The host keeps the camera status word under the applet's own id.
+constexpr int32_t kHostCameraStatusExtendedId = ids::FG_CAMSTATUS_EXTENDED;
 
 constexpr uint32_t kOverflowBit = 5;
 constexpr uint32_t kBufferLevelShift = 6;
