@@ -22,6 +22,7 @@
 #include "bench_targets.h"
 #include "frame_writer.h"
 #include "grabhost5.hpp"
+#include "kestrel12.h"
 #include "regiort.h"
 
 namespace {
@@ -29,24 +30,6 @@ namespace {
 using kestrel::tool::FrameFormat;
 using kestrel::tool::FrameWriter;
 
-constexpr int32_t FG_WIDTH = 100;
-constexpr int32_t FG_HEIGHT = 200;
-constexpr int32_t FG_FORMAT = 700;
-constexpr int32_t FG_GEN_ENABLE = 30099;
-constexpr int32_t FG_GEN_START = 30113;
-constexpr int32_t FG_GEN_WIDTH = 30102;
-constexpr int32_t FG_GEN_HEIGHT = 30104;
-constexpr int32_t FG_GEN_ROLL = 30112;
-constexpr int32_t FG_NOISEFILTER = 110016;
-constexpr int32_t FG_PROCESSING_GAMMA = 300003;
-constexpr int32_t FG_SHADING_OFFSET_ENABLE = 300102;
-constexpr int32_t FG_SHADING_GAIN_ENABLE = 300100;
-constexpr int32_t FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE = 300104;
-constexpr int32_t FG_SHADING_BLACK_FILENAME = 300103;
-constexpr int32_t FG_SHADING_GRAY_FILENAME = 300101;
-constexpr int32_t FG_SHADING_GAIN_CORRECTION_MODE = 300106;
-constexpr int32_t FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD = 300105;
-constexpr int32_t FG_SHADING_APPLY_SETTINGS = 300107;
 constexpr int32_t kGray16 = 1;
 constexpr int32_t kGray8 = 3;
 

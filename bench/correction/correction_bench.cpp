@@ -16,14 +16,10 @@
 #include <vector>
 
 #include "grabhost5.hpp"
+#include "kestrel12.h"
 #include "regiort.h"
 
 namespace {
-
-constexpr int32_t FG_SHADING_BLACK_FILENAME = 300103;
-constexpr int32_t FG_SHADING_GRAY_FILENAME = 300101;
-constexpr int32_t FG_SHADING_GAIN_CORRECTION_MODE = 300106;
-constexpr int32_t FG_SHADING_APPLY_SETTINGS = 300107;
 
 constexpr uint32_t kSide = 4096;
 constexpr uint32_t kCoefficientFileWidth = 8192;

@@ -23,12 +23,13 @@
 #include "designrt.h"
 #include "grabhost5.hpp"
 #include "grabhost5_host.h"
+#include "kestrel12.h"
 
 namespace {
 
-constexpr int32_t kUseDval = 5025;
-constexpr int32_t kBitAlignment = 4010;
-constexpr int32_t kPixelDepth = 4000;
+constexpr int32_t kUseDval = FG_USEDVAL;
+constexpr int32_t kBitAlignment = FG_BITALIGNMENT;
+constexpr int32_t kPixelDepth = FG_PIXELDEPTH;
 
 // The applet on board 0 for the whole run, plus what the benchmarks chose to measure.
 struct Bench {

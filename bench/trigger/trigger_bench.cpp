@@ -7,13 +7,14 @@
 #include <cstdint>
 
 #include "grabhost5.hpp"
+#include "kestrel12.h"
 
 namespace {
 
-constexpr int32_t kAreaTriggerMode = 300200;
-constexpr int32_t kTriggerState = 300201;
-constexpr int32_t kQueueMode = 300214;
-constexpr int32_t kSendSoftwareTrigger = 8800;
+constexpr int32_t kAreaTriggerMode = FG_AREATRIGGERMODE;
+constexpr int32_t kTriggerState = FG_TRIGGERSTATE;
+constexpr int32_t kQueueMode = FG_TRIGGERQUEUE_MODE;
+constexpr int32_t kSendSoftwareTrigger = FG_SENDSOFTWARETRIGGER;
 constexpr uint32_t kPulses = 2040;
 
 template <class T> void mustSet(gh5::Grabber& grabber, int32_t id, T value, benchmark::State& state) {

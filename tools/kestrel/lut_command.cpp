@@ -6,6 +6,7 @@
 #include "parameter_view.h"
 
 #include "grabhost5.hpp"
+#include "kestrel12.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -20,15 +21,10 @@
 namespace kestrel::tool {
 namespace {
 
-constexpr int32_t FG_LUT_TYPE = 110017;
-constexpr int32_t FG_LUT_VALUE = 300001;
-constexpr int32_t FG_LUT_CUSTOM_FILE = 300000;
-constexpr int32_t FG_LUT_SAVE_FILE = 110021;
-constexpr int32_t FG_PROCESSING_INVERT = 300005;
 constexpr int32_t kLutTypeCustom = 0;
 // The applet's code for a LUT file its reader or writer cannot use; the tool's own writes too.
-constexpr int32_t kLutReaderFailed = -5001;
-constexpr int32_t kLutUnreadable = -2076;
+constexpr int32_t kLutReaderFailed = KESTREL12_ERR_FILE_WRITE;
+constexpr int32_t kLutUnreadable = KESTREL12_ERR_FILE_READ;
 constexpr uint32_t kEntries = 4096;
 constexpr uint32_t kEntriesPerLine = 16;
 

@@ -4,6 +4,8 @@
 #include "command.h"
 #include "suggest.h"
 
+#include "kestrel12.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -19,8 +21,8 @@ namespace {
 // A string get copies without a length: room for any text the applet keeps.
 constexpr std::size_t kTextBuffer = 64 * 1024;
 // Type codes of the exported typed get: 4 clears 64 bits before the applet writes its value.
-constexpr int32_t kTypeValue = 2;
-constexpr int32_t kTypeWide = 4;
+constexpr int32_t kTypeValue = KESTREL12_TYPE_UINT32;
+constexpr int32_t kTypeWide = KESTREL12_TYPE_UINT64;
 
 std::string shortestDouble(double value) {
     std::ostringstream out;
@@ -107,7 +109,7 @@ std::vector<std::string> AppletParameters::names() const {
 
 std::string AppletParameters::description(const std::string& name) const {
     // The query takes the name in the buffer and answers over it; the longest text is 226 bytes.
-    constexpr int32_t kDescriptionQuery = 24114;
+    constexpr int32_t kDescriptionQuery = KESTREL12_DESCRIPTION_QUERY;
     std::vector<char> buffer(1024, '\0');
     if (name.size() >= buffer.size())
         return "";

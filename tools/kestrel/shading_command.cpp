@@ -7,6 +7,7 @@
 
 #include "boardhw.h"
 #include "grabhost5.hpp"
+#include "kestrel12.h"
 
 #include <algorithm>
 #include <chrono>
@@ -24,16 +25,6 @@
 
 namespace kestrel::tool {
 namespace {
-
-constexpr int32_t FG_SHADING_OFFSET_ENABLE = 300102;
-constexpr int32_t FG_SHADING_GAIN_ENABLE = 300100;
-constexpr int32_t FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE = 300104;
-constexpr int32_t FG_SHADING_BLACK_FILENAME = 300103;
-constexpr int32_t FG_SHADING_GRAY_FILENAME = 300101;
-constexpr int32_t FG_SHADING_GAIN_CORRECTION_MODE = 300106;
-constexpr int32_t FG_SHADING_GAIN_NORMALIZATION_VALUE = 300108;
-constexpr int32_t FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD = 300105;
-constexpr int32_t FG_SHADING_APPLY_SETTINGS = 300107;
 
 constexpr int32_t kApplyValue = 1;
 

@@ -8,6 +8,7 @@
 
 #include "boardhw.h"
 #include "grabhost5.hpp"
+#include "kestrel12.h"
 
 #include <algorithm>
 #include <chrono>
@@ -33,7 +34,7 @@ struct Arguments {
 };
 
 // The applet's refusal of a software pulse while the previous one is still in work.
-constexpr int32_t kTriggerBusy = -60;
+constexpr int32_t kTriggerBusy = KESTREL12_ERR_BUSY;
 constexpr uint32_t kMaxRingBuffers = 64;
 
 // The value of a parameter as text, or the reason it has none.
