@@ -8,6 +8,7 @@
 #include "core/unique_file.h"
 #include "correction/lut_file.h"
 #include "device/parameter_info_node.h"
+#include "params/enumerations.h"
 #include "params/parameter_ids.h"
 
 namespace kestrel {
@@ -140,7 +141,7 @@ void LutParameters::setProcessingGamma(double value, bool reportErrors) {
 }
 
 void LutParameters::setProcessingInvert(int32_t value, bool reportErrors) {
-    if (value != 0 && value != 1)
+    if (!enumerationContains(kOnOffEntries, value))
         return refuse(kErrOutOfRange, reportErrors);
     storeThenRecompute(context_.values.processingInvert, value, reportErrors);
 }

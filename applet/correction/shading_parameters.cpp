@@ -8,6 +8,7 @@
 #include "correction/coefficient_upload.h"
 #include "correction/reference_image.h"
 #include "device/parameter_info_node.h"
+#include "params/enumerations.h"
 #include "params/parameter_ids.h"
 
 namespace kestrel {
@@ -61,7 +62,7 @@ void ShadingParameters::bind(ParameterHandlerTable& table) {
 }
 
 void ShadingParameters::setOffsetEnable(int32_t value, bool reportErrors) {
-    if (value != 0 && value != 1)
+    if (!enumerationContains(kOnOffEntries, value))
         return refuse(kErrOutOfRange, reportErrors);
     storeThenWrite<kOnQuietFailure>(context_.values.shadingOffsetEnable, value, reportErrors, [&] {
         context_.writeRegister(HostRegister::ShadingEnableOffsetEnableValue, static_cast<uint32_t>(value),
@@ -70,7 +71,7 @@ void ShadingParameters::setOffsetEnable(int32_t value, bool reportErrors) {
 }
 
 void ShadingParameters::setGainEnable(int32_t value, bool reportErrors) {
-    if (value != 0 && value != 1)
+    if (!enumerationContains(kOnOffEntries, value))
         return refuse(kErrOutOfRange, reportErrors);
     storeThenWrite<kOnQuietFailure>(context_.values.shadingGainEnable, value, reportErrors, [&] {
         context_.writeRegister(HostRegister::ShadingEnableGainEnableValue, static_cast<uint32_t>(value),

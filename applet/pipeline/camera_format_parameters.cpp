@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "params/enumerations.h"
 #include "params/parameter_ids.h"
 
 namespace kestrel {
@@ -84,7 +85,7 @@ void CameraFormatParameters::setCameraLinkCamType(int32_t camType, bool reportEr
 }
 
 void CameraFormatParameters::setUseDval(int32_t useDval, bool reportErrors) {
-    if (!isZeroOrOne(useDval))
+    if (!enumerationContains(kYesNoEntries, useDval))
         return refuse(kErrOutOfRange, reportErrors);
     storeThenWrite<kOnQuietFailure>(context_.values.useDval, useDval, reportErrors, [&] {
         context_.writeRegister(HostRegister::CameraUseDval, static_cast<uint32_t>(useDval), reportErrors);
@@ -101,7 +102,7 @@ void CameraFormatParameters::setFormat(int32_t format, bool reportErrors) {
 }
 
 void CameraFormatParameters::setBitAlignment(int32_t bitAlignment, bool reportErrors) {
-    if (!isZeroOrOne(bitAlignment))
+    if (!enumerationContains(kBitAlignmentEntries, bitAlignment))
         return refuse(kErrOutOfRange, reportErrors);
     storeThenWrite<kOnQuietFailure>(context_.values.bitAlignment, bitAlignment, reportErrors, [&] {
         context_.writeRegister(HostRegister::OutputFormatFGBITALIGNMENTValue,

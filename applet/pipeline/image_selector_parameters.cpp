@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "params/enumerations.h"
 #include "params/parameter_ids.h"
 
 namespace kestrel {
@@ -51,7 +52,7 @@ void ImageSelectorParameters::setSelection(uint32_t selection, bool reportErrors
 }
 
 void ImageSelectorParameters::setNoiseFilter(int32_t on, bool reportErrors) {
-    if (on != 0 && on != 1)
+    if (!enumerationContains(kOnOffEntries, on))
         return refuse(kErrOutOfRange, reportErrors);
     storeThenWrite<kOnQuietFailure>(context_.values.noiseFilter, on, reportErrors, [&] {
         context_.writeRegister(HostRegister::NoiseFilterSelectValue, static_cast<uint32_t>(on), reportErrors);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "params/enumerations.h"
 #include "params/parameter_ids.h"
 
 namespace kestrel {
@@ -15,10 +16,6 @@ constexpr QuietFailure kOnQuietFailure = QuietFailure::KeepNewValue;
 
 // Half the base rate: below it no accuracy period holds a single active cycle.
 constexpr double kGeneratorHalfBaseRateMHz = kGeneratorBaseRateMHz / 2.0;
-
-bool isZeroOrOne(int64_t value) {
-    return value == 0 || value == 1;
-}
 
 template <class T> void writeValue(void* value, T number) {
     std::memcpy(value, &number, sizeof number);
@@ -102,14 +99,14 @@ void SimulatorParameters::writeTiming(const GeneratorTiming& timing, bool report
 }
 
 void SimulatorParameters::setEnable(uint32_t enable, bool reportErrors) {
-    if (!isZeroOrOne(enable))
+    if (!enumerationContains(kImageSourceEntries, enable))
         return refuse(kErrOutOfRange, reportErrors);
     storeThenWrite<kOnQuietFailure>(context_.values.generatorEnable, enable, reportErrors,
                                     [&] { write(GeneratorRegister::Enable, enable, reportErrors); });
 }
 
 void SimulatorParameters::setStart(uint32_t start, bool reportErrors) {
-    if (!isZeroOrOne(start))
+    if (!enumerationContains(kOnOffEntries, start))
         return refuse(kErrOutOfRange, reportErrors);
     storeThenWrite<kOnQuietFailure>(context_.values.generatorStart, start, reportErrors,
                                     [&] { write(GeneratorRegister::Start, start, reportErrors); });
@@ -175,7 +172,7 @@ void SimulatorParameters::setAccuracy(uint32_t accuracy, bool reportErrors) {
 }
 
 void SimulatorParameters::setTapBit(int tap, int32_t on, bool reportErrors) {
-    if (!isZeroOrOne(on))
+    if (!enumerationContains(kOnOffEntries, on))
         return refuse(kErrOutOfRange, reportErrors);
     const uint64_t bit = uint64_t{1} << (tap - 1);
     const uint64_t mask = context_.generator.cachedValue(GeneratorRegister::Mask);

@@ -1,6 +1,7 @@
 // Legacy trigger interface and the switch between the two interfaces.
 #include "trigger/legacy_trigger.h"
 
+#include "params/enumerations.h"
 #include "params/parameter_ids.h"
 #include "params/parameter_properties.h"
 
@@ -48,7 +49,7 @@ bool isBinary(uint32_t value) {
 // ---- the switch ----
 
 void LegacyTrigger::setLegacyMode(int32_t on, bool reportErrors) {
-    if (on != 0 && on != 1) {
+    if (!enumerationContains(kOnOffEntries, on)) {
         refuse(kErrOutOfRange, reportErrors);
         return;
     }
