@@ -5,12 +5,14 @@
 #include <map>
 #include <optional>
 
+#include "device/parameter_info_node.h"
+
 namespace kestrel {
 
-// Access values, shared with the information tree's access words.
-inline constexpr int32_t kAccessReadOnly = 1;
-inline constexpr int32_t kAccessReadWrite = 3;
-inline constexpr int32_t kAccessReadWriteBit2 = 7;
+// Access values: the information tree's access words.
+inline constexpr int32_t kAccessReadOnly = kNodeAccessReadOnly;
+inline constexpr int32_t kAccessReadWrite = kNodeAccessReadWrite;
+inline constexpr int32_t kAccessReadWriteBit2 = kNodeAccessReadWriteBit2;
 
 struct ParameterProperty {
     int32_t access = kAccessReadWriteBit2;
