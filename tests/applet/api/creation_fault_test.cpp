@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "core/error_codes.h"
 #include "applet_under_test.h"
+#include "core/error_codes.h"
 
 using kestrel::test::AppletUnderTest;
 using kestrel::test::HostRecord;

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "core/error_codes.h"
 #include "applet_under_test.h"
+#include "core/error_codes.h"
 
 using kestrel::test::AppletUnderTest;
 using kestrel::test::HostRecord;

@@ -4,8 +4,8 @@
 
 #include <string_view>
 
-#include "core/error_codes.h"
 #include "applet_under_test.h"
+#include "core/error_codes.h"
 
 using kestrel::test::AppletUnderTest;
 using kestrel::test::HostRecord;

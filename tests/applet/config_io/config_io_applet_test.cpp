@@ -5,10 +5,10 @@
 #include <map>
 #include <string>
 
-#include "core/error_codes.h"
 #include "applet_on_board.h"
 #include "config/saved_parameters.h"
 #include "config_text_edits.h"
+#include "core/error_codes.h"
 #include "params/parameter_ids.h"
 #include "scratch_dir.h"
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "core/error_codes.h"
 #include "config/config_file_parser.h"
 #include "config/saved_parameter_io.h"
 #include "config/saved_parameters.h"
 #include "config_text_edits.h"
+#include "core/error_codes.h"
 #include "params/parameter_handlers.h"
 #include "params/parameter_ids.h"
 #include "params/parameter_value_block.h"

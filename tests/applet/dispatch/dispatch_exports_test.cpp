@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "core/error_codes.h"
 #include "applet_on_board.h"
+#include "core/error_codes.h"
 #include "params/parameter_catalogue.h"
 #include "params/parameter_ids.h"
 

@@ -11,8 +11,8 @@
 #include <memory>
 #include <string>
 
-#include "core/error_codes.h"
 #include "applet_on_board.h"
+#include "core/error_codes.h"
 #include "device/register_map.h"
 #include "params/parameter_catalogue.h"
 #include "params/parameter_ids.h"
