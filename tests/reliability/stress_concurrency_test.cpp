@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "applet_on_board.h"
+#include "kestrel12.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ using kestrel::test::AppletOnBoard;
 constexpr int kThreads = 8;
 constexpr int kCallsPerThread = 10000;
 
-constexpr int32_t kWidth = 100;
+constexpr int32_t kWidth = FG_WIDTH;
 constexpr uint32_t kInitialWidth = 1024;
 constexpr uint32_t kWidths[] = {64, 128, 256, 512};
 constexpr double kInitialOffset = 0.0;

@@ -8,19 +8,8 @@
 #include "api/fg_ds_wrapper.h"
 #include "api/wrapper_private.h"
 #include "core/error_codes.h"
+#include "kestrel12.h"
 #include "support/locks.h"
-
-extern "C" {
-int32_t Fg_setParameterWithType(void* fg, int32_t id, const void* value, uint32_t dma, int32_t type);
-int32_t Fg_getParameterIdByName(void* fg, const char* name);
-const char* Fg_getParameterName(void* fg, int32_t index);
-int32_t Fg_getNrOfParameter(void* fg);
-uint64_t Fg_getEventMask(void* fg, const char* name);
-void* Fg_AllocShading(void* fg, int32_t a, int32_t b);
-int32_t Shad_GetMaxLine(void* fg, void* shading);
-int32_t Fg_getLastErrorNumber(void* fg);
-int32_t Fg_FreeGrabber(void* fg);
-}
 
 namespace {
 

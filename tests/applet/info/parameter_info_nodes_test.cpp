@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "info/parameter_info_tree.h"
+#include "params/parameter_ids.h"
 
 namespace kestrel {
 namespace {
@@ -15,13 +16,13 @@ protected:
         FeatureHeader h;
         h.id = 300;
         integer_ = tree_.addIntegerFeature(root, h, 0, 4080, 16);
-        h.id = 30106;
+        h.id = ids::FG_GEN_FREQ;
         real_ = tree_.addDoubleFeature(root, h, 3, 125, 1);
-        h.id = 300001;
+        h.id = ids::FG_LUT_VALUE;
         array_ = tree_.addIntegerArrayFeature(root, h, 4096, 0, 4095, 1);
         nodes_.enter(0, 300, integer_);
-        nodes_.enter(0, 30106, real_);
-        nodes_.enter(0, 300001, array_);
+        nodes_.enter(0, ids::FG_GEN_FREQ, real_);
+        nodes_.enter(0, ids::FG_LUT_VALUE, array_);
     }
 
     ParameterInfoTree tree_;
@@ -47,12 +48,12 @@ TEST_F(ParameterInfoNodesTest, RewritesLimitsOfEachKind) {
     EXPECT_EQ(integer_->kind.integer.maximum, 3072);
     EXPECT_EQ(integer_->kind.integer.minimum, 16);
     EXPECT_EQ(integer_->kind.integer.increment, 16);
-    nodes_.setDoubleMinimum(30106, 2.5);
-    nodes_.setDoubleMaximum(30106, 100.0);
+    nodes_.setDoubleMinimum(ids::FG_GEN_FREQ, 2.5);
+    nodes_.setDoubleMaximum(ids::FG_GEN_FREQ, 100.0);
     EXPECT_EQ(real_->kind.real.minimum, 2.5);
     EXPECT_EQ(real_->kind.real.maximum, 100.0);
     // An integer array keeps its minimum in two places.
-    nodes_.setIntegerMinimum(300001, 1);
+    nodes_.setIntegerMinimum(ids::FG_LUT_VALUE, 1);
     EXPECT_EQ(array_->kind.integerArray.minimum, 1);
     EXPECT_EQ(array_->kind.integerArray.minimumAgain, 1);
     EXPECT_EQ(array_->kind.integerArray.elementCount, 4096);
@@ -66,7 +67,7 @@ TEST_F(ParameterInfoNodesTest, UpdatesOfTheWrongKindOrAMissingIdDoNothing) {
     nodes_.setDoubleMaximum(300, 1.0);
     EXPECT_EQ(integer_->kind.integer.minimum, 0);
     EXPECT_EQ(integer_->kind.integer.maximum, 4080);
-    nodes_.setIntegerMaximum(30106, 1);
+    nodes_.setIntegerMaximum(ids::FG_GEN_FREQ, 1);
     EXPECT_EQ(real_->kind.real.minimum, 3.0);
     nodes_.setIntegerMaximum(12345, 1);
     nodes_.setAccess(12345, 1);
