@@ -14,6 +14,7 @@
 #include "info/fixed_tree_table.h"
 #include "info/parameter_info_nodes.h"
 #include "info/parameter_info_tree.h"
+#include "params/enumerations.h"
 #include "params/parameter_catalogue.h"
 #include "params/parameter_ids.h"
 #include "params/parameter_properties.h"
@@ -113,11 +114,13 @@ void buildFixedFeatures(ParameterInfoTree& tree, FeatureIndex& index) {
                                           static_cast<int32_t>(limits.integerMaximum),
                                           static_cast<int32_t>(limits.integerIncrement));
             break;
-        case FixedFeatureKind::Enumeration:
-            node = tree.addEnumerationFeature(parent, header, static_cast<int32_t>(limits.entries.size()));
+        case FixedFeatureKind::Enumeration: {
+            const EnumerationTable entries = enumerationOf(feature.id);
+            node = tree.addEnumerationFeature(parent, header, static_cast<int32_t>(entries.size()));
             if (node != nullptr)
-                fillFixedEntries(tree, node, limits.entries);
+                fillFixedEntries(tree, node, entries);
             break;
+        }
         case FixedFeatureKind::String:
             node = tree.addStringFeature(parent, header, limits.filter);
             break;

@@ -7,8 +7,6 @@
 #include <span>
 #include <string_view>
 
-#include "params/enumerations.h"
-
 namespace kestrel {
 
 enum class FixedFeatureKind { Integer, Enumeration, String, Double, IntegerArray };
@@ -24,7 +22,6 @@ struct FixedFeatureLimits {
     double doubleMinimum = 0.0;
     double doubleMaximum = 0.0;
     double doubleIncrement = 0.0;
-    EnumerationTable entries{};
     const char* filter = nullptr;
 };
 
