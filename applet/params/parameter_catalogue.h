@@ -5,6 +5,8 @@
 #include <span>
 #include <string_view>
 
+#include "params/enumerations.h"
+
 namespace kestrel {
 
 // How a parameter's value sits in the caller's buffer.
@@ -41,6 +43,9 @@ struct ParameterDefinition {
     ParameterDefault defaultValue;
     bool saved;              // stored in configuration files
     const char* description; // answer of the description query; may be empty
+    // Enumerated parameters: the values the setter accepts, with the names the information tree
+    // and the register description publish. Empty for every other parameter.
+    EnumerationTable entries{};
 
     constexpr bool readOnly() const { return access == ParameterAccess::ReadOnly; }
 };
