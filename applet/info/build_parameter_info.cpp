@@ -14,7 +14,6 @@
 #include "info/fixed_tree_table.h"
 #include "info/parameter_info_nodes.h"
 #include "info/parameter_info_tree.h"
-#include "params/enumerations.h"
 #include "params/parameter_catalogue.h"
 #include "params/parameter_ids.h"
 #include "params/parameter_properties.h"
@@ -94,41 +93,44 @@ void fillFixedEntries(ParameterInfoTree& tree, ParameterInfoNode* node, Enumerat
 void buildFixedFeatures(ParameterInfoTree& tree, FeatureIndex& index) {
     FixedCategories categories(tree);
     for (const FixedFeature& feature : fixedFeatures()) {
-        ParameterInfoNode* parent = categories.categoryFor(feature.categoryPath);
+        // Every fixed feature is a catalogue parameter; its row gives the name, kind and limits.
         const ParameterDefinition* row = ParameterCatalogue::byId(feature.id);
+        if (row == nullptr)
+            continue;
+        ParameterInfoNode* parent = categories.categoryFor(feature.categoryPath);
         FeatureHeader header;
         header.displayName = feature.displayName;
-        header.paramName = row != nullptr ? row->name : nullptr;
+        header.paramName = row->name;
         header.access = feature.access;
         header.hostAttribute = feature.hostAttribute;
         header.published = 1;
         header.unit = feature.unit;
         header.id = feature.id;
         header.port = kPort;
-        const FixedFeatureLimits& limits = feature.limits;
+        const ParameterLimits& limits = row->limits;
         ParameterInfoNode* node = nullptr;
         switch (limits.kind) {
-        case FixedFeatureKind::Integer:
+        case LimitKind::None:
+            break;
+        case LimitKind::Integer:
             // The node holds 32-bit limits; larger published values keep their low 32 bits.
             node = tree.addIntegerFeature(parent, header, static_cast<int32_t>(limits.integerMinimum),
                                           static_cast<int32_t>(limits.integerMaximum),
                                           static_cast<int32_t>(limits.integerIncrement));
             break;
-        case FixedFeatureKind::Enumeration: {
-            const EnumerationTable entries = enumerationOf(feature.id);
-            node = tree.addEnumerationFeature(parent, header, static_cast<int32_t>(entries.size()));
+        case LimitKind::Enumeration:
+            node = tree.addEnumerationFeature(parent, header, static_cast<int32_t>(limits.entries.size()));
             if (node != nullptr)
-                fillFixedEntries(tree, node, entries);
+                fillFixedEntries(tree, node, limits.entries);
             break;
-        }
-        case FixedFeatureKind::String:
+        case LimitKind::String:
             node = tree.addStringFeature(parent, header, limits.filter);
             break;
-        case FixedFeatureKind::Double:
+        case LimitKind::Double:
             node = tree.addDoubleFeature(parent, header, limits.doubleMinimum, limits.doubleMaximum,
                                          limits.doubleIncrement);
             break;
-        case FixedFeatureKind::IntegerArray:
+        case LimitKind::IntegerArray:
             node = tree.addIntegerArrayFeature(parent, header, static_cast<int32_t>(limits.integerIncrement),
                                                static_cast<int32_t>(limits.integerMinimum),
                                                static_cast<int32_t>(limits.integerMaximum), 1);

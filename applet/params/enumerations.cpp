@@ -7,7 +7,7 @@ namespace kestrel {
 
 EnumerationTable enumerationOf(int32_t parameterId) {
     const ParameterDefinition* row = ParameterCatalogue::byId(parameterId);
-    return row != nullptr ? row->entries : EnumerationTable{};
+    return row != nullptr ? row->limits.entries : EnumerationTable{};
 }
 
 } // namespace kestrel

@@ -5,7 +5,7 @@
 #include <span>
 #include <string_view>
 
-#include "params/enumerations.h"
+#include "params/parameter_limits.h"
 
 namespace kestrel {
 
@@ -43,9 +43,9 @@ struct ParameterDefinition {
     ParameterDefault defaultValue;
     bool saved;              // stored in configuration files
     const char* description; // answer of the description query; may be empty
-    // Enumerated parameters: the values the setter accepts, with the names the information tree
-    // and the register description publish. Empty for every other parameter.
-    EnumerationTable entries{};
+    // Range and step, enumeration entries, text filter or array shape, as the information tree
+    // publishes them; kind None for the parameters the tree leaves out.
+    ParameterLimits limits{};
 
     constexpr bool readOnly() const { return access == ParameterAccess::ReadOnly; }
 };
