@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/error_codes.h"
+#include "params/limit_check.h"
 
 namespace kestrel {
 
@@ -52,6 +53,14 @@ void ParameterHandlerTable::set(const ParameterDefinition& row, const void* valu
     const Entry& target = entry(row);
     if (target.set == nullptr)
         raise(kErrInvalidArgument);
+    if (target.checked) {
+        const int32_t code = checkLimits(row, value, published_);
+        if (code != kOk) {
+            if (reportErrors)
+                raise(code);
+            return;
+        }
+    }
     target.set(target.setOwner, value, reportErrors);
 }
 

@@ -10,6 +10,7 @@
 #include <type_traits>
 
 #include "params/parameter_catalogue.h"
+#include "params/published_limits.h"
 
 namespace kestrel {
 
@@ -33,6 +34,8 @@ public:
         SetFn set = nullptr;
         void* getOwner = nullptr;
         GetFn get = nullptr;
+        // The table checks the value against the row's limits and the published ones first.
+        bool checked = false;
     };
 
     // Binds `Setter`, a member `void (Owner::*)(T value, bool reportErrors)`, to the catalogue
@@ -45,6 +48,20 @@ public:
                                                  reportErrors);
         });
     }
+
+    // As bindSetter, for a setter that leaves range, step and enumeration membership to the table:
+    // the value reaches it only when it lies within the limits published for `id` at that moment
+    // (the row's own where nothing is published) and on the row's step grid, and, for an
+    // enumerated parameter, is one of the row's entries. Otherwise the table refuses it, with
+    // kErrOutOfRange before kErrNotAligned, raising only when `reportErrors` is set.
+    template <auto Setter, class Owner> void bindCheckedSetter(int32_t id, Owner& owner) {
+        bindSetter<Setter>(id, owner);
+        entryFor(id).checked = true;
+    }
+
+    // Where checked setters find the limits published at the moment of the call; none (the rows'
+    // own limits) until this is called. Not owned; must outlive the table's use.
+    void usePublishedLimits(const PublishedLimits* published) { published_ = published; }
 
     // Binds `Setter`, a member `void (Owner::*)(std::size_t index, T value, bool reportErrors)`,
     // with its index fixed to `Index`: one of a row of like parameters.
@@ -137,6 +154,7 @@ private:
     [[noreturn]] static void bindingConflict(int32_t id, const char* role);
 
     std::array<Entry, kCatalogueSize> entries_{};
+    const PublishedLimits* published_ = nullptr;
 };
 
 } // namespace kestrel

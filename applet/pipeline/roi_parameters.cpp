@@ -18,8 +18,6 @@ constexpr QuietFailure kOnQuietFailure = QuietFailure::KeepNewValue;
 constexpr uint32_t kLastShadingYOffsetLines = kImageAreaSide - 2;
 // The last column a shading buffer can start at keeps one 16-pixel column in the area.
 constexpr uint32_t kLastShadingXOffsetPixels = kImageAreaSide - kRoiColumnStepPixels;
-constexpr uint32_t kMinimumWidthPixels = 16;
-constexpr uint32_t kMinimumHeightLines = 2;
 
 // Room left in the image area after an offset; offsets never exceed the side, but a wrapped
 // subtraction must not turn a bad offset into a large room.
@@ -50,13 +48,13 @@ uint32_t ShadingGeometry::yOffsetLines(uint32_t yOffsetLines) {
 }
 
 void RoiParameters::bind(ParameterHandlerTable& table) {
-    table.bindSetter<&RoiParameters::setWidth>(ids::FG_WIDTH, *this);
+    table.bindCheckedSetter<&RoiParameters::setWidth>(ids::FG_WIDTH, *this);
     table.bindGetter<&RoiParameters::getWidth>(ids::FG_WIDTH, *this);
-    table.bindSetter<&RoiParameters::setHeight>(ids::FG_HEIGHT, *this);
+    table.bindCheckedSetter<&RoiParameters::setHeight>(ids::FG_HEIGHT, *this);
     table.bindGetter<&RoiParameters::getHeight>(ids::FG_HEIGHT, *this);
-    table.bindSetter<&RoiParameters::setXOffset>(ids::FG_XOFFSET, *this);
+    table.bindCheckedSetter<&RoiParameters::setXOffset>(ids::FG_XOFFSET, *this);
     table.bindGetter<&RoiParameters::getXOffset>(ids::FG_XOFFSET, *this);
-    table.bindSetter<&RoiParameters::setYOffset>(ids::FG_YOFFSET, *this);
+    table.bindCheckedSetter<&RoiParameters::setYOffset>(ids::FG_YOFFSET, *this);
     table.bindGetter<&RoiParameters::getYOffset>(ids::FG_YOFFSET, *this);
 }
 
@@ -70,11 +68,6 @@ void RoiParameters::writeShadingPair(HostRegister buffer0, HostRegister buffer1,
 
 void RoiParameters::setWidth(uint32_t widthPixels, bool reportErrors) {
     ParameterValueBlock& values = context_.values;
-    // The range decides before the grid: 8 is too small, not off the grid.
-    if (widthPixels < kMinimumWidthPixels || widthPixels > roomAfter(values.xOffsetPixels))
-        return refuse(kErrOutOfRange, reportErrors);
-    if (widthPixels % kRoiColumnStepPixels != 0)
-        return refuse(kErrNotAligned, reportErrors);
 
     storeThenWrite<kOnQuietFailure>(values.widthPixels, widthPixels, reportErrors, [&] {
         context_.writeRegister(HostRegister::Buffer0DRAMA0XLength, widthPixels, reportErrors);
@@ -89,8 +82,6 @@ void RoiParameters::setWidth(uint32_t widthPixels, bool reportErrors) {
 
 void RoiParameters::setHeight(uint32_t heightLines, bool reportErrors) {
     ParameterValueBlock& values = context_.values;
-    if (heightLines < kMinimumHeightLines || heightLines > roomAfter(values.yOffsetLines))
-        return refuse(kErrOutOfRange, reportErrors);
 
     storeThenWrite<kOnQuietFailure>(values.heightLines, heightLines, reportErrors, [&] {
         context_.writeRegister(HostRegister::Buffer0DRAMA0YLength, heightLines, reportErrors);
@@ -105,10 +96,6 @@ void RoiParameters::setHeight(uint32_t heightLines, bool reportErrors) {
 
 void RoiParameters::setXOffset(uint32_t xOffsetPixels, bool reportErrors) {
     ParameterValueBlock& values = context_.values;
-    if (xOffsetPixels > roomAfter(values.widthPixels))
-        return refuse(kErrOutOfRange, reportErrors);
-    if (xOffsetPixels % kRoiColumnStepPixels != 0)
-        return refuse(kErrNotAligned, reportErrors);
 
     storeThenWrite<kOnQuietFailure>(values.xOffsetPixels, xOffsetPixels, reportErrors, [&] {
         context_.writeRegister(HostRegister::Buffer0DRAMA0XOffset, xOffsetPixels, reportErrors);
@@ -123,8 +110,6 @@ void RoiParameters::setXOffset(uint32_t xOffsetPixels, bool reportErrors) {
 
 void RoiParameters::setYOffset(uint32_t yOffsetLines, bool reportErrors) {
     ParameterValueBlock& values = context_.values;
-    if (yOffsetLines > roomAfter(values.heightLines))
-        return refuse(kErrOutOfRange, reportErrors);
 
     storeThenWrite<kOnQuietFailure>(values.yOffsetLines, yOffsetLines, reportErrors, [&] {
         context_.writeRegister(HostRegister::Buffer0DRAMA0YOffset, yOffsetLines, reportErrors);

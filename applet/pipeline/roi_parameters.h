@@ -29,11 +29,11 @@ struct ShadingGeometry {
     static uint32_t yOffsetLines(uint32_t yOffsetLines);
 };
 
-// FG_WIDTH, FG_HEIGHT, FG_XOFFSET, FG_YOFFSET. Every setter checks the new value against the
-// stored opposite value (offset + size <= 4096), raises -6000 for a value out of range and -7080
-// for a width or x offset off the 16-pixel grid, writes both DRAM banks then both shading buffers
-// (each followed by its update register), and after success publishes the opposite parameter's new
-// maximum in the information tree.
+// FG_WIDTH, FG_HEIGHT, FG_XOFFSET, FG_YOFFSET. The handler table checks each value first against
+// the range published for it (the opposite value leaves room for it: offset + size <= 4096) and
+// the 16-pixel grid of width and x offset (-6000, then -7080). Every setter writes both DRAM banks
+// then both shading buffers (each followed by its update register), and after success publishes
+// the opposite parameter's new maximum in the information tree.
 class RoiParameters {
 public:
     explicit RoiParameters(AppletContext& context) : context_(context) {}

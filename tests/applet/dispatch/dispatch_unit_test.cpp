@@ -6,6 +6,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include "api/wrapper_private.h"
@@ -19,6 +20,7 @@
 #include "params/parameter_handlers.h"
 #include "params/parameter_ids.h"
 #include "params/parameter_tables.h"
+#include "params/published_limits.h"
 #include "support/locks.h"
 
 namespace kestrel {
@@ -136,6 +138,34 @@ TEST(HandlerTable, SetterAndGetterMayHaveDifferentOwnersButEachRoleIsBoundOnceTo
     EXPECT_THROW(table.bindSetter<&WidthOwner::setWidth>(ids::FG_WIDTH, getterOwner), std::logic_error);
     EXPECT_THROW(table.bindStoredGetter<&WidthOwner::width>(ids::FG_WIDTH, setterOwner), std::logic_error);
     EXPECT_THROW(table.bindSetter<&WidthOwner::setWidth>(300239, setterOwner), std::logic_error);
+}
+
+// Checked setters see only values within the range published now and on the row's grid; the range
+// decides first, and a refusal raises only when errors are reported.
+TEST(HandlerTable, CheckedSetterSeesOnlyValuesWithinThePublishedRangeAndOnTheGrid) {
+    struct XOffsetRoom final : PublishedLimits {
+        std::optional<IntegerBounds> integerBounds(int32_t id) const override {
+            return id == ids::FG_WIDTH ? std::optional<IntegerBounds>(IntegerBounds{16, 1024}) : std::nullopt;
+        }
+        void publishIntegerMinimum(int32_t, int32_t) override {}
+        void publishIntegerMaximum(int32_t, int32_t) override {}
+        void publishDoubleMinimum(int32_t, double) override {}
+        void publishAccess(int32_t, int32_t) override {}
+    } published;
+    ParameterHandlerTable table;
+    WidthOwner owner;
+    table.bindCheckedSetter<&WidthOwner::setWidth>(ids::FG_WIDTH, owner);
+    table.usePublishedLimits(&published);
+    struct Row {
+        uint32_t value;
+        int32_t code;
+    };
+    for (const Row row :
+         {Row{8, kErrOutOfRange}, Row{1040, kErrOutOfRange}, Row{1000, kErrNotAligned}, Row{512, 0}}) {
+        EXPECT_EQ(raisedCode([&] { table.set(ids::FG_WIDTH, &row.value, true); }), row.code) << row.value;
+        EXPECT_EQ(raisedCode([&] { table.set(ids::FG_WIDTH, &row.value, false); }), 0) << row.value;
+        EXPECT_EQ(owner.width, row.code == 0 ? row.value : 1024u) << row.value;
+    }
 }
 
 // Null values raise only when errors are reported, before the host is asked; host failures likewise.
