@@ -3,7 +3,6 @@
 
 #include <cstring>
 
-#include "params/enumerations.h"
 #include "params/parameter_ids.h"
 
 namespace kestrel {
@@ -16,13 +15,6 @@ constexpr QuietFailure kOnQuietFailure = QuietFailure::KeepNewValue;
 // The host applies these itself, under the applet's own ids.
 constexpr int32_t kHostTimeoutId = ids::FG_TIMEOUT;
 constexpr int32_t kHostTurboDmaModeId = ids::FG_TURBO_DMA_MODE;
-
-constexpr uint32_t kMinimumTimeoutSeconds = 2;
-constexpr uint32_t kMaximumTimeoutSeconds = 2147483646;
-
-bool isZeroOrOne(int64_t value) {
-    return value == 0 || value == 1;
-}
 
 template <class T> void writeValue(void* value, T number) {
     std::memcpy(value, &number, sizeof number);
@@ -57,15 +49,15 @@ std::optional<uint32_t> outputFormatCode(int32_t format) {
 void CameraFormatParameters::bind(ParameterHandlerTable& table) {
     table.bindSetter<&CameraFormatParameters::setCameraLinkCamType>(ids::FG_CAMERA_LINK_CAMTYPE, *this);
     table.bindGetter<&CameraFormatParameters::getCameraLinkCamType>(ids::FG_CAMERA_LINK_CAMTYPE, *this);
-    table.bindSetter<&CameraFormatParameters::setUseDval>(ids::FG_USEDVAL, *this);
+    table.bindCheckedSetter<&CameraFormatParameters::setUseDval>(ids::FG_USEDVAL, *this);
     table.bindGetter<&CameraFormatParameters::getUseDval>(ids::FG_USEDVAL, *this);
     table.bindSetter<&CameraFormatParameters::setFormat>(ids::FG_FORMAT, *this);
     table.bindGetter<&CameraFormatParameters::getFormat>(ids::FG_FORMAT, *this);
-    table.bindSetter<&CameraFormatParameters::setBitAlignment>(ids::FG_BITALIGNMENT, *this);
+    table.bindCheckedSetter<&CameraFormatParameters::setBitAlignment>(ids::FG_BITALIGNMENT, *this);
     table.bindGetter<&CameraFormatParameters::getBitAlignment>(ids::FG_BITALIGNMENT, *this);
-    table.bindSetter<&CameraFormatParameters::setTimeout>(ids::FG_TIMEOUT, *this);
+    table.bindCheckedSetter<&CameraFormatParameters::setTimeout>(ids::FG_TIMEOUT, *this);
     table.bindGetter<&CameraFormatParameters::getTimeout>(ids::FG_TIMEOUT, *this);
-    table.bindSetter<&CameraFormatParameters::setTurboDmaMode>(ids::FG_TURBO_DMA_MODE, *this);
+    table.bindCheckedSetter<&CameraFormatParameters::setTurboDmaMode>(ids::FG_TURBO_DMA_MODE, *this);
     table.bindGetter<&CameraFormatParameters::getTurboDmaMode>(ids::FG_TURBO_DMA_MODE, *this);
 }
 
@@ -85,8 +77,6 @@ void CameraFormatParameters::setCameraLinkCamType(int32_t camType, bool reportEr
 }
 
 void CameraFormatParameters::setUseDval(int32_t useDval, bool reportErrors) {
-    if (!enumerationContains(kYesNoEntries, useDval))
-        return refuse(kErrOutOfRange, reportErrors);
     storeThenWrite<kOnQuietFailure>(context_.values.useDval, useDval, reportErrors, [&] {
         context_.writeRegister(HostRegister::CameraUseDval, static_cast<uint32_t>(useDval), reportErrors);
     });
@@ -102,8 +92,6 @@ void CameraFormatParameters::setFormat(int32_t format, bool reportErrors) {
 }
 
 void CameraFormatParameters::setBitAlignment(int32_t bitAlignment, bool reportErrors) {
-    if (!enumerationContains(kBitAlignmentEntries, bitAlignment))
-        return refuse(kErrOutOfRange, reportErrors);
     storeThenWrite<kOnQuietFailure>(context_.values.bitAlignment, bitAlignment, reportErrors, [&] {
         context_.writeRegister(HostRegister::OutputFormatFGBITALIGNMENTValue,
                                static_cast<uint32_t>(bitAlignment), reportErrors);
@@ -111,15 +99,11 @@ void CameraFormatParameters::setBitAlignment(int32_t bitAlignment, bool reportEr
 }
 
 void CameraFormatParameters::setTimeout(uint32_t timeoutSeconds, bool reportErrors) {
-    if (timeoutSeconds < kMinimumTimeoutSeconds || timeoutSeconds > kMaximumTimeoutSeconds)
-        return refuse(kErrOutOfRange, reportErrors);
     storeThenWrite<kOnQuietFailure>(context_.values.timeoutSeconds, timeoutSeconds, reportErrors,
                                     [&] { forwardToHost(kHostTimeoutId, timeoutSeconds, reportErrors); });
 }
 
 void CameraFormatParameters::setTurboDmaMode(uint32_t turboDmaMode, bool reportErrors) {
-    if (!isZeroOrOne(turboDmaMode))
-        return refuse(kErrOutOfRange, reportErrors);
     storeThenWrite<kOnQuietFailure>(context_.values.turboDmaMode, turboDmaMode, reportErrors,
                                     [&] { forwardToHost(kHostTurboDmaModeId, turboDmaMode, reportErrors); });
 }

@@ -3,7 +3,6 @@
 
 #include <cstring>
 
-#include "params/enumerations.h"
 #include "params/parameter_ids.h"
 
 namespace kestrel {
@@ -20,18 +19,16 @@ template <class T> void writeValue(void* value, T number) {
 } // namespace
 
 void ImageSelectorParameters::bind(ParameterHandlerTable& table) {
-    table.bindSetter<&ImageSelectorParameters::setPeriod>(ids::FG_IMG_SELECT_PERIOD, *this);
+    table.bindCheckedSetter<&ImageSelectorParameters::setPeriod>(ids::FG_IMG_SELECT_PERIOD, *this);
     table.bindGetter<&ImageSelectorParameters::getPeriod>(ids::FG_IMG_SELECT_PERIOD, *this);
-    table.bindSetter<&ImageSelectorParameters::setSelection>(ids::FG_IMG_SELECT, *this);
+    table.bindCheckedSetter<&ImageSelectorParameters::setSelection>(ids::FG_IMG_SELECT, *this);
     table.bindGetter<&ImageSelectorParameters::getSelection>(ids::FG_IMG_SELECT, *this);
-    table.bindSetter<&ImageSelectorParameters::setNoiseFilter>(ids::FG_NOISEFILTER, *this);
+    table.bindCheckedSetter<&ImageSelectorParameters::setNoiseFilter>(ids::FG_NOISEFILTER, *this);
     table.bindGetter<&ImageSelectorParameters::getNoiseFilter>(ids::FG_NOISEFILTER, *this);
 }
 
 void ImageSelectorParameters::setPeriod(uint32_t period, bool reportErrors) {
     ParameterValueBlock& values = context_.values;
-    if (period == 0 || period > kImageSelectPeriodMaximum)
-        return refuse(kErrOutOfRange, reportErrors);
     // The selection is the other half of the pair: the period must leave room for it.
     if (period <= values.imageSelect)
         return refuse(kErrOutOfRange, reportErrors);
@@ -42,8 +39,6 @@ void ImageSelectorParameters::setPeriod(uint32_t period, bool reportErrors) {
 
 void ImageSelectorParameters::setSelection(uint32_t selection, bool reportErrors) {
     ParameterValueBlock& values = context_.values;
-    if (selection > kImageSelectMaximum)
-        return refuse(kErrOutOfRange, reportErrors);
     if (values.imageSelectPeriod <= selection)
         return refuse(kErrOutOfRange, reportErrors);
     storeThenWrite<kOnQuietFailure>(values.imageSelect, selection, reportErrors, [&] {
@@ -52,8 +47,6 @@ void ImageSelectorParameters::setSelection(uint32_t selection, bool reportErrors
 }
 
 void ImageSelectorParameters::setNoiseFilter(int32_t on, bool reportErrors) {
-    if (!enumerationContains(kOnOffEntries, on))
-        return refuse(kErrOutOfRange, reportErrors);
     storeThenWrite<kOnQuietFailure>(context_.values.noiseFilter, on, reportErrors, [&] {
         context_.writeRegister(HostRegister::NoiseFilterSelectValue, static_cast<uint32_t>(on), reportErrors);
     });

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "params/enumerations.h"
 #include "params/parameter_ids.h"
 
 namespace kestrel {
@@ -50,29 +49,29 @@ uint64_t generatorWidthCount(uint64_t pixels) {
 }
 
 void SimulatorParameters::bind(ParameterHandlerTable& table) {
-    table.bindSetter<&SimulatorParameters::setEnable>(ids::FG_GEN_ENABLE, *this);
+    table.bindCheckedSetter<&SimulatorParameters::setEnable>(ids::FG_GEN_ENABLE, *this);
     table.bindGetter<&SimulatorParameters::getEnable>(ids::FG_GEN_ENABLE, *this);
-    table.bindSetter<&SimulatorParameters::setStart>(ids::FG_GEN_START, *this);
+    table.bindCheckedSetter<&SimulatorParameters::setStart>(ids::FG_GEN_START, *this);
     table.bindGetter<&SimulatorParameters::getStart>(ids::FG_GEN_START, *this);
-    table.bindSetter<&SimulatorParameters::setWidth>(ids::FG_GEN_WIDTH, *this);
+    table.bindCheckedSetter<&SimulatorParameters::setWidth>(ids::FG_GEN_WIDTH, *this);
     table.bindGetter<&SimulatorParameters::getWidth>(ids::FG_GEN_WIDTH, *this);
-    table.bindSetter<&SimulatorParameters::setHeight>(ids::FG_GEN_HEIGHT, *this);
+    table.bindCheckedSetter<&SimulatorParameters::setHeight>(ids::FG_GEN_HEIGHT, *this);
     table.bindGetter<&SimulatorParameters::getHeight>(ids::FG_GEN_HEIGHT, *this);
-    table.bindSetter<&SimulatorParameters::setLineGap>(ids::FG_GEN_LINE_GAP, *this);
+    table.bindCheckedSetter<&SimulatorParameters::setLineGap>(ids::FG_GEN_LINE_GAP, *this);
     table.bindGetter<&SimulatorParameters::getLineGap>(ids::FG_GEN_LINE_GAP, *this);
     table.bindSetter<&SimulatorParameters::setFrequency>(ids::FG_GEN_FREQ, *this);
     table.bindGetter<&SimulatorParameters::getFrequency>(ids::FG_GEN_FREQ, *this);
     table.bindSetter<&SimulatorParameters::setAccuracy>(ids::FG_GEN_ACCURACY, *this);
     table.bindGetter<&SimulatorParameters::getAccuracy>(ids::FG_GEN_ACCURACY, *this);
-    table.bindSetter<&SimulatorParameters::setTap<1>>(ids::FG_GEN_TAP1, *this);
+    table.bindCheckedSetter<&SimulatorParameters::setTap<1>>(ids::FG_GEN_TAP1, *this);
     table.bindGetter<&SimulatorParameters::getTap<1>>(ids::FG_GEN_TAP1, *this);
-    table.bindSetter<&SimulatorParameters::setTap<2>>(ids::FG_GEN_TAP2, *this);
+    table.bindCheckedSetter<&SimulatorParameters::setTap<2>>(ids::FG_GEN_TAP2, *this);
     table.bindGetter<&SimulatorParameters::getTap<2>>(ids::FG_GEN_TAP2, *this);
-    table.bindSetter<&SimulatorParameters::setTap<3>>(ids::FG_GEN_TAP3, *this);
+    table.bindCheckedSetter<&SimulatorParameters::setTap<3>>(ids::FG_GEN_TAP3, *this);
     table.bindGetter<&SimulatorParameters::getTap<3>>(ids::FG_GEN_TAP3, *this);
-    table.bindSetter<&SimulatorParameters::setTap<4>>(ids::FG_GEN_TAP4, *this);
+    table.bindCheckedSetter<&SimulatorParameters::setTap<4>>(ids::FG_GEN_TAP4, *this);
     table.bindGetter<&SimulatorParameters::getTap<4>>(ids::FG_GEN_TAP4, *this);
-    table.bindSetter<&SimulatorParameters::setRoll>(ids::FG_GEN_ROLL, *this);
+    table.bindCheckedSetter<&SimulatorParameters::setRoll>(ids::FG_GEN_ROLL, *this);
     table.bindGetter<&SimulatorParameters::getRoll>(ids::FG_GEN_ROLL, *this);
     table.bindGetter<&SimulatorParameters::getActive>(ids::FG_GEN_ACTIVE, *this);
     table.bindGetter<&SimulatorParameters::getPassive>(ids::FG_GEN_PASSIVE, *this);
@@ -99,36 +98,26 @@ void SimulatorParameters::writeTiming(const GeneratorTiming& timing, bool report
 }
 
 void SimulatorParameters::setEnable(uint32_t enable, bool reportErrors) {
-    if (!enumerationContains(kImageSourceEntries, enable))
-        return refuse(kErrOutOfRange, reportErrors);
     storeThenWrite<kOnQuietFailure>(context_.values.generatorEnable, enable, reportErrors,
                                     [&] { write(GeneratorRegister::Enable, enable, reportErrors); });
 }
 
 void SimulatorParameters::setStart(uint32_t start, bool reportErrors) {
-    if (!enumerationContains(kOnOffEntries, start))
-        return refuse(kErrOutOfRange, reportErrors);
     storeThenWrite<kOnQuietFailure>(context_.values.generatorStart, start, reportErrors,
                                     [&] { write(GeneratorRegister::Start, start, reportErrors); });
 }
 
 void SimulatorParameters::setWidth(uint32_t widthPixels, bool reportErrors) {
-    if (widthPixels > kGeneratorCounterMaximum)
-        return refuse(kErrOutOfRange, reportErrors);
     storeThenWrite<kOnQuietFailure>(context_.values.generatorWidthPixels, widthPixels, reportErrors,
                                     [&] { writeLineGeometry(reportErrors); });
 }
 
 void SimulatorParameters::setLineGap(uint32_t lineGapPixels, bool reportErrors) {
-    if (lineGapPixels > kGeneratorCounterMaximum)
-        return refuse(kErrOutOfRange, reportErrors);
     storeThenWrite<kOnQuietFailure>(context_.values.generatorLineGapPixels, lineGapPixels, reportErrors,
                                     [&] { writeLineGeometry(reportErrors); });
 }
 
 void SimulatorParameters::setHeight(uint32_t heightLines, bool reportErrors) {
-    if (heightLines > kGeneratorCounterMaximum)
-        return refuse(kErrOutOfRange, reportErrors);
     storeThenWrite<kOnQuietFailure>(context_.values.generatorHeightLines, heightLines, reportErrors, [&] {
         // The line counter counts down to zero, so it takes the last line's index; the
         // subtraction stays 32 bits wide, so a height of 0 asks for the most lines it can count.
@@ -137,8 +126,6 @@ void SimulatorParameters::setHeight(uint32_t heightLines, bool reportErrors) {
 }
 
 void SimulatorParameters::setRoll(uint32_t roll, bool reportErrors) {
-    if (roll > kGeneratorRollMaximum)
-        return refuse(kErrOutOfRange, reportErrors);
     storeThenWrite<kOnQuietFailure>(context_.values.generatorRoll, roll, reportErrors,
                                     [&] { write(GeneratorRegister::Roll, roll, reportErrors); });
 }
@@ -172,8 +159,6 @@ void SimulatorParameters::setAccuracy(uint32_t accuracy, bool reportErrors) {
 }
 
 void SimulatorParameters::setTapBit(int tap, int32_t on, bool reportErrors) {
-    if (!enumerationContains(kOnOffEntries, on))
-        return refuse(kErrOutOfRange, reportErrors);
     const uint64_t bit = uint64_t{1} << (tap - 1);
     const uint64_t mask = context_.generator.cachedValue(GeneratorRegister::Mask);
     const uint64_t newMask = on == 1 ? (mask | bit) : (mask & ~bit);

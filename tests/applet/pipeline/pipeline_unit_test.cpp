@@ -102,13 +102,15 @@ TEST_F(DetachedPipeline, ReportErrorsDecidesWhetherAFailureRestores) {
     RoiParameters roi(context_);
     EXPECT_EQ(codeOf([&] { cameraFormat.setTimeout(5, true); }), kErrNotAvailable);
     EXPECT_EQ(values_.timeoutSeconds, 1000000u);
-    EXPECT_EQ(codeOf([&] { cameraFormat.setTimeout(1, false); }), 0);
     // The handler table refuses a width off the grid before the setter sees it.
     ParameterHandlerTable table;
     table.usePublishedLimits(&nodes_);
     roi.bind(table);
+    cameraFormat.bind(table);
     const uint32_t offGrid = 1000;
     EXPECT_EQ(codeOf([&] { table.set(ids::FG_WIDTH, &offGrid, false); }), 0);
+    const uint32_t tooShort = 1;
+    EXPECT_EQ(codeOf([&] { table.set(ids::FG_TIMEOUT, &tooShort, false); }), 0);
     EXPECT_EQ(values_.timeoutSeconds, 1000000u);
     EXPECT_EQ(values_.widthPixels, 1024u);
     EXPECT_EQ(codeOf([&] { roi.setWidth(2048, false); }), 0);
