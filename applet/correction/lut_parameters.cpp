@@ -8,7 +8,6 @@
 #include "core/unique_file.h"
 #include "correction/lut_file.h"
 #include "device/parameter_info_node.h"
-#include "params/enumerations.h"
 #include "params/parameter_ids.h"
 
 namespace kestrel {
@@ -41,7 +40,7 @@ void copyText(const std::string& text, void* buffer) {
 
 void LutParameters::bind(ParameterHandlerTable& table) {
     using namespace ids;
-    table.bindSetter<&LutParameters::setLutType>(FG_LUT_TYPE, *this);
+    table.bindCheckedSetter<&LutParameters::setLutType>(FG_LUT_TYPE, *this);
     table.bindGetter<&LutParameters::getImplementationType>(FG_LUT_IMPLEMENTATION_TYPE, *this);
     table.bindGetter<&LutParameters::getInOutBits>(FG_LUT_IN_BITS, *this);
     table.bindGetter<&LutParameters::getInOutBits>(FG_LUT_OUT_BITS, *this);
@@ -54,7 +53,7 @@ void LutParameters::bind(ParameterHandlerTable& table) {
     table.bindSetter<&LutParameters::setProcessingOffset>(FG_PROCESSING_OFFSET, *this);
     table.bindSetter<&LutParameters::setProcessingGain>(FG_PROCESSING_GAIN, *this);
     table.bindSetter<&LutParameters::setProcessingGamma>(FG_PROCESSING_GAMMA, *this);
-    table.bindSetter<&LutParameters::setProcessingInvert>(FG_PROCESSING_INVERT, *this);
+    table.bindCheckedSetter<&LutParameters::setProcessingInvert>(FG_PROCESSING_INVERT, *this);
     table.bindGetter<&LutParameters::getLutType>(FG_LUT_TYPE, *this);
     table.bindGetter<&LutParameters::getProcessingOffset>(FG_PROCESSING_OFFSET, *this);
     table.bindGetter<&LutParameters::getProcessingGain>(FG_PROCESSING_GAIN, *this);
@@ -63,8 +62,6 @@ void LutParameters::bind(ParameterHandlerTable& table) {
 }
 
 void LutParameters::setLutType(int32_t value, bool reportErrors) {
-    if (value != kLutTypeProcessing && value != kLutTypeCustom)
-        return refuse(kErrOutOfRange, reportErrors);
     if (storeThenWrite<kOnQuietFailure>(context_.values.lutType, value, reportErrors, [&] { load(); }))
         applyTypeAccess();
 }
@@ -141,8 +138,6 @@ void LutParameters::setProcessingGamma(double value, bool reportErrors) {
 }
 
 void LutParameters::setProcessingInvert(int32_t value, bool reportErrors) {
-    if (!enumerationContains(kOnOffEntries, value))
-        return refuse(kErrOutOfRange, reportErrors);
     storeThenRecompute(context_.values.processingInvert, value, reportErrors);
 }
 

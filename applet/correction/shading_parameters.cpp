@@ -8,7 +8,6 @@
 #include "correction/coefficient_upload.h"
 #include "correction/reference_image.h"
 #include "device/parameter_info_node.h"
-#include "params/enumerations.h"
 #include "params/parameter_ids.h"
 
 namespace kestrel {
@@ -19,7 +18,6 @@ namespace {
 constexpr QuietFailure kOnQuietFailure = QuietFailure::KeepNewValue;
 
 constexpr double kMaxNormalizationValue = 4095.0;
-constexpr uint32_t kMaxThreshold = 4095;
 constexpr int32_t kApply = 1;
 
 template <class T> void copyValue(const T& field, void* buffer) {
@@ -41,11 +39,12 @@ void setNormalizationAccess(AppletContext& context, int32_t access) {
 void ShadingParameters::bind(ParameterHandlerTable& table) {
     using namespace ids;
     using S = ShadingParameters;
-    table.bindSetter<&S::setOffsetEnable>(FG_SHADING_OFFSET_ENABLE, *this);
+    table.bindCheckedSetter<&S::setOffsetEnable>(FG_SHADING_OFFSET_ENABLE, *this);
     table.bindGetter<&S::getOffsetEnable>(FG_SHADING_OFFSET_ENABLE, *this);
-    table.bindSetter<&S::setGainEnable>(FG_SHADING_GAIN_ENABLE, *this);
+    table.bindCheckedSetter<&S::setGainEnable>(FG_SHADING_GAIN_ENABLE, *this);
     table.bindGetter<&S::getGainEnable>(FG_SHADING_GAIN_ENABLE, *this);
-    table.bindSetter<&S::setDeadPixelInterpolationEnable>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE, *this);
+    table.bindCheckedSetter<&S::setDeadPixelInterpolationEnable>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE,
+                                                                 *this);
     table.bindGetter<&S::getDeadPixelInterpolationEnable>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE, *this);
     table.bindSetter<&S::setBlackFile>(FG_SHADING_BLACK_FILENAME, *this);
     table.bindGetter<&S::getBlackFile>(FG_SHADING_BLACK_FILENAME, *this);
@@ -55,15 +54,13 @@ void ShadingParameters::bind(ParameterHandlerTable& table) {
     table.bindGetter<&S::getGainCorrectionMode>(FG_SHADING_GAIN_CORRECTION_MODE, *this);
     table.bindSetter<&S::setGainNormalizationValue>(FG_SHADING_GAIN_NORMALIZATION_VALUE, *this);
     table.bindGetter<&S::getGainNormalizationValue>(FG_SHADING_GAIN_NORMALIZATION_VALUE, *this);
-    table.bindSetter<&S::setDeadPixelThreshold>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD, *this);
+    table.bindCheckedSetter<&S::setDeadPixelThreshold>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD, *this);
     table.bindGetter<&S::getDeadPixelThreshold>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD, *this);
     table.bindSetter<&S::setApplySettings>(FG_SHADING_APPLY_SETTINGS, *this);
     table.bindGetter<&S::getApplySettings>(FG_SHADING_APPLY_SETTINGS, *this);
 }
 
 void ShadingParameters::setOffsetEnable(int32_t value, bool reportErrors) {
-    if (!enumerationContains(kOnOffEntries, value))
-        return refuse(kErrOutOfRange, reportErrors);
     storeThenWrite<kOnQuietFailure>(context_.values.shadingOffsetEnable, value, reportErrors, [&] {
         context_.writeRegister(HostRegister::ShadingEnableOffsetEnableValue, static_cast<uint32_t>(value),
                                reportErrors);
@@ -71,8 +68,6 @@ void ShadingParameters::setOffsetEnable(int32_t value, bool reportErrors) {
 }
 
 void ShadingParameters::setGainEnable(int32_t value, bool reportErrors) {
-    if (!enumerationContains(kOnOffEntries, value))
-        return refuse(kErrOutOfRange, reportErrors);
     storeThenWrite<kOnQuietFailure>(context_.values.shadingGainEnable, value, reportErrors, [&] {
         context_.writeRegister(HostRegister::ShadingEnableGainEnableValue, static_cast<uint32_t>(value),
                                reportErrors);
@@ -80,8 +75,6 @@ void ShadingParameters::setGainEnable(int32_t value, bool reportErrors) {
 }
 
 void ShadingParameters::setDeadPixelInterpolationEnable(uint32_t value, bool reportErrors) {
-    if (value > 1)
-        return refuse(kErrOutOfRange, reportErrors);
     storeThenWrite<kOnQuietFailure>(
         context_.values.shadingDeadPixelInterpolationEnable, value, reportErrors, [&] {
             context_.writeRegister(HostRegister::NoiseFilterEnableDeadPixelReplacementValue, value,
@@ -128,9 +121,7 @@ void ShadingParameters::setGainNormalizationValue(double value, bool reportError
     context_.values.shadingGainNormalizationValue = value;
 }
 
-void ShadingParameters::setDeadPixelThreshold(uint32_t value, bool reportErrors) {
-    if (value > kMaxThreshold)
-        return refuse(kErrOutOfRange, reportErrors);
+void ShadingParameters::setDeadPixelThreshold(uint32_t value, bool /*reportErrors*/) {
     context_.values.shadingDeadPixelThreshold = value;
 }
 

@@ -18,7 +18,9 @@ std::optional<uint32_t> outputFormatCode(int32_t format);
 
 // FG_CAMERA_LINK_CAMTYPE, FG_USEDVAL, FG_FORMAT, FG_BITALIGNMENT (one register each, -6000 for a
 // value outside the enumeration) and FG_TIMEOUT (2 .. 2147483646 s), FG_TURBO_DMA_MODE (0, 1),
-// which the host applies: a failing host call restores the stored value.
+// which the host applies: a failing host call restores the stored value. The handler table
+// checks every range and enumeration but the camera type's and the format's, whose setters look
+// the register code up.
 class CameraFormatParameters {
 public:
     explicit CameraFormatParameters(AppletContext& context) : context_(context) {}

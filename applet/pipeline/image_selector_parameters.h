@@ -11,10 +11,10 @@ namespace kestrel {
 inline constexpr uint32_t kImageSelectPeriodMaximum = 256;
 inline constexpr uint32_t kImageSelectMaximum = 255;
 
-// FG_IMG_SELECT_PERIOD (1 .. 256), FG_IMG_SELECT (0 .. 255) and FG_NOISEFILTER (0, 1). The
-// selection always stays below the period: a period not above the stored selection, or a
-// selection not below the stored period, is refused with -6000, so a new pair is set by enlarging
-// the period before moving the selection up and moving the selection down before shrinking it.
+// FG_IMG_SELECT_PERIOD (1 .. 256), FG_IMG_SELECT (0 .. 255) and FG_NOISEFILTER (0, 1), ranges the
+// handler table checks. The selection always stays below the period: a period not above the stored selection,
+// or a selection not below the stored period, is refused with -6000, so a new pair is set by enlarging the
+// period before moving the selection up and moving the selection down before shrinking it.
 class ImageSelectorParameters {
 public:
     explicit ImageSelectorParameters(AppletContext& context) : context_(context) {}

@@ -32,8 +32,10 @@ double minimumGeneratorFrequencyMHz(uint32_t accuracy);
 // What the generator's width registers count: pairs of 4-pixel groups per line, rounded down.
 uint64_t generatorWidthCount(uint64_t pixels);
 
-// FG_GEN_ENABLE .. FG_GEN_LINE_WIDTH. Setters raise -6000 for a value out of range, -2075 for a
-// frequency/accuracy pair the generator cannot count, and the board's code for a failing write;
+// FG_GEN_ENABLE .. FG_GEN_LINE_WIDTH. The handler table refuses values outside the catalogue
+// row's range or entries (-6000) before the enable, start, size, tap and roll setters see them;
+// frequency and accuracy check their pair themselves (-6000, -2075 for a pair the generator
+// cannot count). A failing write raises the board's code;
 // the shadow of a register changes only when its write succeeds.
 class SimulatorParameters {
 public:
