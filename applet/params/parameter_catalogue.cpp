@@ -31,6 +31,12 @@ constexpr ParameterDefault initialNumber(double value) {
 constexpr ParameterDefault initialText(const char* text) {
     return {DefaultKind::Initial, 0.0, text};
 }
+constexpr ParameterDefault storedNumber(double value) {
+    return {DefaultKind::Stored, value, nullptr};
+}
+constexpr ParameterDefault storedText(const char* text) {
+    return {DefaultKind::Stored, 0.0, text};
+}
 constexpr ParameterDefault constantNumber(double value) {
     return {DefaultKind::Constant, value, nullptr};
 }
@@ -154,12 +160,12 @@ constexpr std::array<ParameterDefinition, kCatalogueSize> kCatalogue{{
      constantNumber(12), false, "Pixel bit depth at LUT input.", integer(0, 0, 0)},
     {48, KESTREL_ID_AND_NAME(FG_LUT_OUT_BITS), ParameterType::UInt32, ParameterAccess::ReadOnly,
      constantNumber(12), false, "Pixel bit depth at LUT output.", integer(0, 0, 0)},
-    {49, KESTREL_ID_AND_NAME(FG_LUT_VALUE), ParameterType::Field, ParameterAccess::ReadWrite,
-     initialNumber(0), false, "Field with LUT Values.", integerArray(4096, 0, 4095)},
+    {49, KESTREL_ID_AND_NAME(FG_LUT_VALUE), ParameterType::Field, ParameterAccess::ReadWrite, storedNumber(0),
+     false, "Field with LUT Values.", integerArray(4096, 0, 4095)},
     {50, KESTREL_ID_AND_NAME(FG_LUT_CUSTOM_FILE), ParameterType::String, ParameterAccess::ReadWrite,
-     initialText(""), true, "Filename with custom lookup table values.", text("*.lut")},
+     storedText(""), true, "Filename with custom lookup table values.", text("*.lut")},
     {51, KESTREL_ID_AND_NAME(FG_LUT_SAVE_FILE), ParameterType::String, ParameterAccess::ReadWrite,
-     initialText(""), false, "Save current LUT configuration.", text("*.lut")},
+     storedText(""), false, "Save current LUT configuration.", text("*.lut")},
     {52, KESTREL_ID_AND_NAME(FG_PROCESSING_OFFSET), ParameterType::Double, ParameterAccess::ReadWrite,
      initialNumber(0.0), true, "Offset correction value. Available when LUT functionality is enabled.",
      real(-1, 1, kEpsilon)},
@@ -180,9 +186,9 @@ constexpr std::array<ParameterDefinition, kCatalogueSize> kCatalogue{{
      ParameterAccess::ReadWrite, initialNumber(0), true, "Enables the dead pixel interpolation.",
      enumeration(kOnOffEntries)},
     {59, KESTREL_ID_AND_NAME(FG_SHADING_BLACK_FILENAME), ParameterType::String, ParameterAccess::ReadWrite,
-     initialText(""), true, "Filename with black image for auto offset correction.", text("*.tif *.tiff")},
+     storedText(""), true, "Filename with black image for auto offset correction.", text("*.tif *.tiff")},
     {60, KESTREL_ID_AND_NAME(FG_SHADING_GRAY_FILENAME), ParameterType::String, ParameterAccess::ReadWrite,
-     initialText(""), true, "Filename with gray image for auto gain correction.", text("*.tif *.tiff")},
+     storedText(""), true, "Filename with gray image for auto gain correction.", text("*.tif *.tiff")},
     {61, KESTREL_ID_AND_NAME(FG_SHADING_GAIN_CORRECTION_MODE), ParameterType::UInt32,
      ParameterAccess::ReadWrite, initialNumber(0), true,
      "Select the mode to determine the automatic gain correction values. ",
@@ -208,7 +214,7 @@ constexpr std::array<ParameterDefinition, kCatalogueSize> kCatalogue{{
      ParameterAccess::ReadOnly, kNoDefault, false,
      "The trigger input signal frequency exceeds the allowed output frequency.", enumeration(kYesNoEntries)},
     {69, KESTREL_ID_AND_NAME(FG_TRIGGER_EXCEEDED_PERIOD_LIMITS_CLEAR), ParameterType::Int32,
-     ParameterAccess::ReadWrite, initialNumber(1), false, "Clear the exceeded period limits register.",
+     ParameterAccess::ReadWrite, storedNumber(1), false, "Clear the exceeded period limits register.",
      enumeration(kApplyEntries)},
     {70, KESTREL_ID_AND_NAME(FG_TRIGGERIN_DEBOUNCE), ParameterType::Double, ParameterAccess::ReadWrite,
      initialNumber(1.0), true, "Set the debounce time for trigger input signals.", real(0.096, 3.024, 0.048)},
@@ -227,7 +233,7 @@ constexpr std::array<ParameterDefinition, kCatalogueSize> kCatalogue{{
      initialNumber(0), true, "Select the trigger input source for external trigger mode.",
      enumeration(kTriggerInSourceEntries)},
     {77, KESTREL_ID_AND_NAME(FG_SENDSOFTWARETRIGGER), ParameterType::UInt32, ParameterAccess::ReadWrite,
-     initialNumber(1), false, "Add pulses to trigger queue.", integer(1, 1, 1)},
+     storedNumber(1), false, "Add pulses to trigger queue.", integer(1, 1, 1)},
     {78, KESTREL_ID_AND_NAME(FG_SOFTWARETRIGGER_IS_BUSY), ParameterType::UInt32, ParameterAccess::ReadOnly,
      kNoDefault, false, "Check if the trigger system is still processing software trigger pulses.",
      enumeration(kSoftwareTriggerBusyEntries)},
@@ -248,7 +254,7 @@ constexpr std::array<ParameterDefinition, kCatalogueSize> kCatalogue{{
      ParameterAccess::ReadOnly, kNoDefault, false, "The detected maximum input frequency.",
      real(0, 62500000, kEpsilon)},
     {85, KESTREL_ID_AND_NAME(FG_TRIGGERIN_STATS_MINMAXFREQUENCY_CLEAR), ParameterType::UInt32,
-     ParameterAccess::ReadWrite, initialNumber(1), false, "Clear minimum and maximum frequency measurement.",
+     ParameterAccess::ReadWrite, storedNumber(1), false, "Clear minimum and maximum frequency measurement.",
      enumeration(kApplyEntries)},
     {86, KESTREL_ID_AND_NAME(FG_TRIGGER_MULTIPLY_PULSES), ParameterType::UInt32, ParameterAccess::ReadWrite,
      initialNumber(1), true,
@@ -351,12 +357,12 @@ constexpr std::array<ParameterDefinition, kCatalogueSize> kCatalogue{{
     {120, KESTREL_ID_AND_NAME(FG_TRIGGEROUT_STATS_PULSECOUNT), ParameterType::UInt32,
      ParameterAccess::ReadOnly, kNoDefault, false, "Pulse count.", integer(0, 65535, 1)},
     {121, KESTREL_ID_AND_NAME(FG_TRIGGEROUT_STATS_PULSECOUNT_CLEAR), ParameterType::Int32,
-     ParameterAccess::ReadWrite, initialNumber(1), false, "Clear pulse counter.", enumeration(kApplyEntries)},
+     ParameterAccess::ReadWrite, storedNumber(1), false, "Clear pulse counter.", enumeration(kApplyEntries)},
     {122, KESTREL_ID_AND_NAME(FG_MISSING_CAMERA_FRAME_RESPONSE), ParameterType::UInt32,
      ParameterAccess::ReadOnly, kNoDefault, false, "Frame grabber received no frame for trigger pulse.",
      enumeration(kYesNoEntries)},
     {123, KESTREL_ID_AND_NAME(FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR), ParameterType::Int32,
-     ParameterAccess::ReadWrite, initialNumber(1), false, "Clear Missing Camera Frame Response Register.",
+     ParameterAccess::ReadWrite, storedNumber(1), false, "Clear Missing Camera Frame Response Register.",
      enumeration(kApplyEntries)},
     {124, KESTREL_ID_AND_NAME(FG_TRIGGER_OUTPUT_EVENT_SELECT), ParameterType::Int32,
      ParameterAccess::ReadWrite, initialNumber(0), true,

@@ -23,7 +23,8 @@ enum class ParameterAccess { ReadWrite, ReadOnly };
 
 enum class DefaultKind {
     None,     // status or host value: nothing to start from
-    Initial,  // the value a new applet stores
+    Initial,  // the value a new applet stores, and its setter runs with it at the end of creation
+    Stored,   // the value a new applet stores; its setter does not run at creation
     Constant, // what the read-only parameter always reads
 };
 
@@ -48,6 +49,8 @@ struct ParameterDefinition {
     ParameterLimits limits{};
 
     constexpr bool readOnly() const { return access == ParameterAccess::ReadOnly; }
+    // Whether the initial hardware state calls this parameter's setter with its initial value.
+    constexpr bool appliedAtCreation() const { return defaultValue.kind == DefaultKind::Initial; }
 };
 
 inline constexpr int32_t kCatalogueSize = 140;
