@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "params/parameter_limits.h"
+#include "params/parameter_value_block.h"
 
 namespace kestrel {
 
@@ -47,6 +48,8 @@ struct ParameterDefinition {
     // Range and step, enumeration entries, text filter or array shape, as the information tree
     // publishes them; kind None for the parameters the tree leaves out.
     ParameterLimits limits{};
+    // Saved parameters: the value-block field that configuration files save and load.
+    ValueFieldOf field = nullptr;
 
     constexpr bool readOnly() const { return access == ParameterAccess::ReadOnly; }
     // Whether the initial hardware state calls this parameter's setter with its initial value.

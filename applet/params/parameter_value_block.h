@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <variant>
 
 namespace kestrel {
 
@@ -125,5 +126,11 @@ struct ParameterValueBlock {
     std::array<uint32_t, 4> legacyCcSelects{0, 5, 5, 5}; // FG_CCSEL0..3
     uint32_t legacyDigitalOutput = 3;                    // FG_DIGIO_OUTPUT
 };
+
+// A field of one value block, in its own type; monostate for a parameter without a field.
+using ValueField = std::variant<std::monostate, uint32_t*, int32_t*, double*, std::string*>;
+
+// Where a saved parameter's value lives in a value block; the catalogue row holds it.
+using ValueFieldOf = ValueField (*)(ParameterValueBlock& values);
 
 } // namespace kestrel
