@@ -5,6 +5,7 @@
 #include <array>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "params/parameter_ids.h"
 
@@ -55,31 +56,21 @@ SavedValueKind kindOf(const ParameterDefinition& row) {
     throw std::logic_error(std::string("saved parameter ") + row.name + " has no file form");
 }
 
-std::array<SavedParameter, kSavedParameterCount> buildSavedParameters() {
-    std::array<SavedParameter, kSavedParameterCount> table{};
-    std::size_t count = 0;
+std::vector<SavedParameter> buildSavedParameters() {
+    std::vector<SavedParameter> table;
     for (const ParameterDefinition& row : ParameterCatalogue::all()) {
         if (!row.saved)
             continue;
-        if (count == table.size())
-            throw std::logic_error("the catalogue saves more parameters than a configuration holds");
-        table[count++] = SavedParameter{row.id,
-                                        row.name,
-                                        row.type,
-                                        kindOf(row),
-                                        !listed(kAppliedOnly, row.id),
-                                        !listed(kStagedOnly, row.id),
-                                        listed(kWrittenFromGetter, row.id)};
+        table.push_back(SavedParameter{row.id, row.name, row.type, kindOf(row), !listed(kAppliedOnly, row.id),
+                                       !listed(kStagedOnly, row.id), listed(kWrittenFromGetter, row.id)});
     }
-    if (count != table.size())
-        throw std::logic_error("the catalogue saves fewer parameters than a configuration holds");
     return table;
 }
 
 } // namespace
 
 std::span<const SavedParameter> savedParameters() {
-    static const std::array<SavedParameter, kSavedParameterCount> table = buildSavedParameters();
+    static const std::vector<SavedParameter> table = buildSavedParameters();
     return table;
 }
 

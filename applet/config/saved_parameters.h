@@ -28,7 +28,7 @@ struct SavedParameter {
     bool writtenFromGetter; // saving asks the getter (which may compute or read the board)
 };
 
-// The kSavedParameterCount saved catalogue rows in catalogue order, which is the file order.
+// The saved catalogue rows in catalogue order, which is the file order.
 // Static storage, built on first use.
 std::span<const SavedParameter> savedParameters();
 

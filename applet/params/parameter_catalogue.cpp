@@ -445,14 +445,6 @@ constexpr bool indexesMatchPositions() {
 }
 static_assert(indexesMatchPositions(), "catalogue rows must be in list-index order");
 
-constexpr bool savedCountMatches() {
-    int32_t saved = 0;
-    for (const auto& row : kCatalogue)
-        saved += row.saved ? 1 : 0;
-    return saved == kSavedParameterCount;
-}
-static_assert(savedCountMatches());
-
 // Configuration files save and load exactly the rows that name a value-block field.
 constexpr bool savedRowsHaveFields() {
     for (const auto& row : kCatalogue)

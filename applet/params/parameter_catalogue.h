@@ -57,7 +57,6 @@ struct ParameterDefinition {
 };
 
 inline constexpr int32_t kCatalogueSize = 140;
-inline constexpr int32_t kSavedParameterCount = 97;
 
 // Read-only lookups over the one static table; no lock needed, no allocation. Pointers refer to
 // static storage.
