@@ -70,7 +70,7 @@ TEST_F(AutomaticShading, DarkGrayPixelIsDefectiveBelowTheLimitFromTheBlackDepth)
 }
 
 TEST_F(AutomaticShading, DefectivePixelsNeedTheEnableAndTheGrayImage) {
-    const ReferenceImage black = uniform<uint8_t>("black.tif", 4, 2, 5);
+    const ReferenceImage black = image<uint8_t>("black.tif", 4, 2, {5, 5, 6, 7, 5, 5, 5, 5});
     const ReferenceImage gray = uniform<uint8_t>("gray.tif", 2, 1, 255);
     computeOffsets(black, none_, 0, true, images_.offsets());
     EXPECT_EQ(offsetAt(0, 0), 1280);
@@ -78,8 +78,9 @@ TEST_F(AutomaticShading, DefectivePixelsNeedTheEnableAndTheGrayImage) {
     EXPECT_EQ(offsetAt(0, 0), 1280);
     computeOffsets(black, gray, 0, true, images_.offsets());
     EXPECT_EQ(offsetAt(1, 0), 65535); // inside the gray image
-    EXPECT_EQ(offsetAt(2, 0), 1280);  // right of it
-    EXPECT_EQ(offsetAt(0, 1), 1280);  // below it
+    EXPECT_EQ(offsetAt(2, 0), 1536);  // right of it, from the black pixel in the same column
+    EXPECT_EQ(offsetAt(3, 0), 1792);
+    EXPECT_EQ(offsetAt(0, 1), 1280); // below it
 }
 
 TEST_F(AutomaticShading, ZeroNegativeAndUndefinedQuotientsGive65535) {

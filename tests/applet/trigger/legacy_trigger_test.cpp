@@ -29,6 +29,7 @@ TEST_F(TriggerTest, SwitchingLegacyOnAndOffLeavesEveryTriggerSettingAtItsDefault
     mustSet(FG_TRIGGER_FRAMESPERSECOND, 10.0);
     mustSet(FG_TRIGGERIN_DEBOUNCE, 2.0);
     mustSet(FG_TRIGGER_PULSEFORMGEN0_DELAY, 5.0);
+    mustSet(FG_TRIGGER_PULSEFORMGEN1_WIDTH, 10.0);
     mustSet(FG_TRIGGERCC_SELECT2, uint32_t{0});
     mustSet(FG_TRIGGERQUEUE_MODE, int32_t{1});
     mustSet(FG_AREATRIGGERMODE, uint32_t{4});
@@ -41,6 +42,8 @@ TEST_F(TriggerTest, SwitchingLegacyOnAndOffLeavesEveryTriggerSettingAtItsDefault
     EXPECT_EQ(applet.get<double>(FG_TRIGGER_FRAMESPERSECOND), 8.0);
     EXPECT_DOUBLE_EQ(applet.get<double>(FG_TRIGGERIN_DEBOUNCE), 1.008);
     EXPECT_EQ(applet.get<double>(FG_TRIGGER_PULSEFORMGEN0_DELAY), 0.0);
+    EXPECT_DOUBLE_EQ(applet.get<double>(FG_TRIGGER_PULSEFORMGEN0_WIDTH), 4000.0);
+    EXPECT_DOUBLE_EQ(applet.get<double>(FG_TRIGGER_PULSEFORMGEN1_WIDTH), 4.0);
     EXPECT_EQ(applet.get<uint32_t>(FG_TRIGGERCC_SELECT2), 5u);
     EXPECT_EQ(applet.get<int32_t>(FG_TRIGGERQUEUE_MODE), 0);
     EXPECT_EQ(applet.get<uint32_t>(FG_AREATRIGGERMODE), 1u);
