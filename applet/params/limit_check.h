@@ -2,17 +2,73 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+#include <optional>
 
+#include "core/error_codes.h"
 #include "params/parameter_catalogue.h"
 #include "params/published_limits.h"
 
 namespace kestrel {
+namespace limit_check_detail {
+
+// The value as a 64-bit integer, read in the parameter's own type; nullopt for other types.
+inline std::optional<int64_t> integerValue(ParameterType type, const void* value) {
+    if (type == ParameterType::UInt32) {
+        uint32_t number = 0;
+        std::memcpy(&number, value, sizeof number);
+        return number;
+    }
+    if (type == ParameterType::Int32) {
+        int32_t number = 0;
+        std::memcpy(&number, value, sizeof number);
+        return number;
+    }
+    return std::nullopt;
+}
+
+// Published bounds are 32-bit node fields: an unsigned parameter's bounds are their bit patterns.
+inline int64_t asParameterType(ParameterType type, int64_t bound) {
+    return type == ParameterType::UInt32 ? int64_t{static_cast<uint32_t>(static_cast<int32_t>(bound))}
+                                         : bound;
+}
+
+} // namespace limit_check_detail
 
 // kOk when the value in the caller's buffer (read in the row's type) is acceptable: within the
 // range `published` shows for the row's parameter now (the row's own range where it shows none),
 // on the row's step grid counted from the row's minimum, and one of the row's enumeration entries
 // for an enumerated parameter. Otherwise kErrOutOfRange for a value outside the range or the
 // entries, then kErrNotAligned for one off the grid. Rows of other kinds are always accepted.
-int32_t checkLimits(const ParameterDefinition& row, const void* value, const PublishedLimits* published);
+// Inline: it sits on every checked set.
+inline int32_t checkLimits(const ParameterDefinition& row, const void* value,
+                           const PublishedLimits* published) {
+    const ParameterLimits& limits = row.limits;
+    const std::optional<int64_t> number = limit_check_detail::integerValue(row.type, value);
+    if (!number)
+        return kOk;
+    switch (limits.kind) {
+    case LimitKind::Enumeration:
+        return enumerationContains(limits.entries, *number) ? kOk : kErrOutOfRange;
+    case LimitKind::Integer: {
+        int64_t minimum = limits.integerMinimum;
+        int64_t maximum = limits.integerMaximum;
+        if (published != nullptr) {
+            if (const std::optional<IntegerBounds> shown = published->integerBounds(row.id)) {
+                minimum = limit_check_detail::asParameterType(row.type, shown->minimum);
+                maximum = limit_check_detail::asParameterType(row.type, shown->maximum);
+            }
+        }
+        // The range decides before the grid: a value too small is out of range, not off the grid.
+        if (*number < minimum || *number > maximum)
+            return kErrOutOfRange;
+        if (limits.integerIncrement > 1 && (*number - limits.integerMinimum) % limits.integerIncrement != 0)
+            return kErrNotAligned;
+        return kOk;
+    }
+    default:
+        return kOk;
+    }
+}
 
 } // namespace kestrel

@@ -1,6 +1,7 @@
 // Lookup and invocation of the catalogue's parameter handlers.
 #include "params/parameter_handlers.h"
 
+#include <cstring>
 #include <stdexcept>
 #include <string>
 
@@ -19,6 +20,21 @@ ParameterHandlerTable::Entry& ParameterHandlerTable::entryFor(int32_t id) {
 
 void ParameterHandlerTable::bindingConflict(int32_t id, const char* role) {
     throw std::logic_error(std::string(role) + " of id " + std::to_string(id) + " bound twice");
+}
+
+void ParameterHandlerTable::markChecked(int32_t id) {
+    Entry& entry = entryFor(id);
+    entry.checked = true;
+    const ParameterDefinition& row = *ParameterCatalogue::byId(id);
+    if (row.limits.kind != LimitKind::Enumeration)
+        return;
+    uint64_t accepted = 0;
+    for (const EnumerationEntry& member : row.limits.entries) {
+        if (member.value < 0 || member.value > 63)
+            return;
+        accepted |= uint64_t{1} << member.value;
+    }
+    entry.acceptedValues = accepted;
 }
 
 void ParameterHandlerTable::bindSetFn(int32_t id, void* owner, SetFn setter) {
@@ -54,7 +70,16 @@ void ParameterHandlerTable::set(const ParameterDefinition& row, const void* valu
     if (target.set == nullptr)
         raise(kErrInvalidArgument);
     if (target.checked) {
-        const int32_t code = checkLimits(row, value, published_);
+        int32_t code = kOk;
+        if (target.acceptedValues != 0) {
+            // Enumerated values are 32 bits wide; a negative one reads as far above 63.
+            uint32_t number = 0;
+            std::memcpy(&number, value, sizeof number);
+            if (number > 63 || ((target.acceptedValues >> number) & 1) == 0)
+                code = kErrOutOfRange;
+        } else {
+            code = checkLimits(row, value, published_);
+        }
         if (code != kOk) {
             if (reportErrors)
                 raise(code);

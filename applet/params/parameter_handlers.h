@@ -36,6 +36,9 @@ public:
         GetFn get = nullptr;
         // The table checks the value against the row's limits and the published ones first.
         bool checked = false;
+        // A checked enumeration whose values all lie in 0..63: bit v set for each accepted v, so
+        // the check on the hot path is one test. 0 for every other parameter.
+        uint64_t acceptedValues = 0;
     };
 
     // Binds `Setter`, a member `void (Owner::*)(T value, bool reportErrors)`, to the catalogue
@@ -56,7 +59,7 @@ public:
     // kErrOutOfRange before kErrNotAligned, raising only when `reportErrors` is set.
     template <auto Setter, class Owner> void bindCheckedSetter(int32_t id, Owner& owner) {
         bindSetter<Setter>(id, owner);
-        entryFor(id).checked = true;
+        markChecked(id);
     }
 
     // Where checked setters find the limits published at the moment of the call; none (the rows'
@@ -148,6 +151,7 @@ private:
         std::memcpy(out, &value, sizeof value); // the caller's buffer may be unaligned
     }
 
+    void markChecked(int32_t id);
     void bindSetFn(int32_t id, void* owner, SetFn setter);
     void bindGetFn(int32_t id, void* owner, GetFn getter);
     Entry& entryFor(int32_t id);
