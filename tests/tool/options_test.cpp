@@ -87,4 +87,10 @@ TEST_F(KestrelOptions, InterruptFinishesTheFramesOnTheirWayAndSaysSo) {
     EXPECT_EQ(others, 0) << "partial files left";
 }
 
+TEST_F(KestrelOptions, InterruptedWatchSaysSoAndExits130) {
+    const ToolRun run = kestrel("timeout --preserve-status -s INT 1", "events --watch");
+    EXPECT_EQ(run.exitCode, 130) << run.output;
+    EXPECT_TRUE(contains(run.output, ", interrupted")) << run.output;
+}
+
 } // namespace

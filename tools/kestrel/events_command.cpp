@@ -112,7 +112,7 @@ int watch(Session& session, const Arguments& arguments) {
     if (arguments.count != 0 && printed < arguments.count && !interrupted)
         return fail("time-out after " + std::to_string(printed) + " of " + std::to_string(arguments.count) +
                     " events");
-    return kExitOk;
+    return interrupted ? kExitInterrupted : kExitOk;
 }
 
 int runEvents(const ToolOptions& options, const Arguments& arguments) {
