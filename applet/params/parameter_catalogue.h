@@ -5,58 +5,12 @@
 #include <span>
 #include <string_view>
 
-#include "params/parameter_limits.h"
-#include "params/parameter_value_block.h"
+#include "params/catalogue_rows.h"
+#include "params/parameter_definition.h"
 
 namespace kestrel {
 
-// How a parameter's value sits in the caller's buffer.
-enum class ParameterType {
-    UInt32,    // 32-bit unsigned
-    Int32,     // 32-bit signed
-    Double,    // IEEE double
-    String,    // NUL-terminated bytes; gets copy without a length check
-    Field,     // two uint32, value then index (only FG_LUT_VALUE)
-    HostValue, // answered by the host library with the same id and DMA index
-};
-
-enum class ParameterAccess { ReadWrite, ReadOnly };
-
-enum class DefaultKind {
-    None,     // status or host value: nothing to start from
-    Initial,  // the value a new applet stores, and its setter runs with it at the end of creation
-    Stored,   // the value a new applet stores; its setter does not run at creation
-    Constant, // what the read-only parameter always reads
-};
-
-struct ParameterDefault {
-    DefaultKind kind = DefaultKind::None;
-    double number = 0.0;        // numeric parameters; every default is an exact double
-    const char* text = nullptr; // string parameters; static storage
-};
-
-// One catalogue row. Texts have static storage duration.
-struct ParameterDefinition {
-    int32_t index; // list index, 0..139
-    int32_t id;
-    const char* name; // FG_ name, case-sensitive
-    ParameterType type;
-    ParameterAccess access;
-    ParameterDefault defaultValue;
-    bool saved;              // stored in configuration files
-    const char* description; // answer of the description query; may be empty
-    // Range and step, enumeration entries, text filter or array shape, as the information tree
-    // publishes them; kind None for the parameters the tree leaves out.
-    ParameterLimits limits{};
-    // Saved parameters: the value-block field that configuration files save and load.
-    ValueFieldOf field = nullptr;
-
-    constexpr bool readOnly() const { return access == ParameterAccess::ReadOnly; }
-    // Whether the initial hardware state calls this parameter's setter with its initial value.
-    constexpr bool appliedAtCreation() const { return defaultValue.kind == DefaultKind::Initial; }
-};
-
-inline constexpr int32_t kCatalogueSize = 140;
+inline constexpr int32_t kCatalogueSize = static_cast<int32_t>(kCatalogueRows.size());
 
 // Read-only lookups over the one static table; no lock needed, no allocation. Pointers refer to
 // static storage.
@@ -65,7 +19,7 @@ public:
     // Every row in list-index order.
     static std::span<const ParameterDefinition> all();
 
-    // Row at list index 0..139, or null.
+    // Row at list index 0..kCatalogueSize-1, or null.
     static const ParameterDefinition* byIndex(int32_t index);
 
     // Row with this identifier, or null (binary search over a sorted id table).

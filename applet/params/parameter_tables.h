@@ -57,7 +57,7 @@ public:
     const char* nameByIndex(int32_t index) const;
     // Id of the name at list index; nothing for indexes without a name or holding DDSA_ names.
     std::optional<int32_t> idByIndex(int32_t index) const;
-    // Entries of the list index: 140 + DRA_ names + DDSA_ names.
+    // Entries of the list index: the catalogue rows + DRA_ names + DDSA_ names.
     uint32_t parameterCount() const { return static_cast<uint32_t>(indexNames_.size()); }
     // Description text of a catalogue name (possibly empty), or null for any other name.
     const char* description(std::string_view name) const;
