@@ -11,7 +11,6 @@
 
 #include "core/error_codes.h"
 #include "device/design_registers.h"
-#include "info/fixed_tree_table.h"
 #include "info/parameter_info_nodes.h"
 #include "info/parameter_info_tree.h"
 #include "params/parameter_catalogue.h"
@@ -90,54 +89,59 @@ void fillFixedEntries(ParameterInfoTree& tree, ParameterInfoNode* node, Enumerat
     }
 }
 
+// The feature of one published row: its tree columns place it, the rest of the row gives its name,
+// kind and limits.
+void buildFixedFeature(ParameterInfoTree& tree, FixedCategories& categories, FeatureIndex& index,
+                       const ParameterDefinition& row) {
+    ParameterInfoNode* parent = categories.categoryFor(row.tree.categoryPath());
+    FeatureHeader header;
+    header.displayName = row.tree.displayName;
+    header.paramName = row.name;
+    header.access = row.tree.access;
+    header.hostAttribute = row.tree.hostAttribute;
+    header.published = 1;
+    header.unit = row.tree.unit;
+    header.id = row.id;
+    header.port = kPort;
+    const ParameterLimits& limits = row.limits;
+    ParameterInfoNode* node = nullptr;
+    switch (limits.kind) {
+    case LimitKind::None:
+        break;
+    case LimitKind::Integer:
+        // The node holds 32-bit limits; larger published values keep their low 32 bits.
+        node = tree.addIntegerFeature(parent, header, static_cast<int32_t>(limits.integerMinimum),
+                                      static_cast<int32_t>(limits.integerMaximum),
+                                      static_cast<int32_t>(limits.integerIncrement));
+        break;
+    case LimitKind::Enumeration:
+        node = tree.addEnumerationFeature(parent, header, static_cast<int32_t>(limits.entries.size()));
+        if (node != nullptr)
+            fillFixedEntries(tree, node, limits.entries);
+        break;
+    case LimitKind::String:
+        node = tree.addStringFeature(parent, header, limits.filter);
+        break;
+    case LimitKind::Double:
+        node = tree.addDoubleFeature(parent, header, limits.doubleMinimum, limits.doubleMaximum,
+                                     limits.doubleIncrement);
+        break;
+    case LimitKind::IntegerArray:
+        node = tree.addIntegerArrayFeature(parent, header, static_cast<int32_t>(limits.integerIncrement),
+                                           static_cast<int32_t>(limits.integerMinimum),
+                                           static_cast<int32_t>(limits.integerMaximum), 1);
+        break;
+    }
+    index.enter(node);
+}
+
+// Publication order: group by group, and within a group in list-index order.
 void buildFixedFeatures(ParameterInfoTree& tree, FeatureIndex& index) {
     FixedCategories categories(tree);
-    for (const FixedFeature& feature : fixedFeatures()) {
-        // Every fixed feature is a catalogue parameter; its row gives the name, kind and limits.
-        const ParameterDefinition* row = ParameterCatalogue::byId(feature.id);
-        if (row == nullptr)
-            continue;
-        ParameterInfoNode* parent = categories.categoryFor(feature.categoryPath);
-        FeatureHeader header;
-        header.displayName = feature.displayName;
-        header.paramName = row->name;
-        header.access = feature.access;
-        header.hostAttribute = feature.hostAttribute;
-        header.published = 1;
-        header.unit = feature.unit;
-        header.id = feature.id;
-        header.port = kPort;
-        const ParameterLimits& limits = row->limits;
-        ParameterInfoNode* node = nullptr;
-        switch (limits.kind) {
-        case LimitKind::None:
-            break;
-        case LimitKind::Integer:
-            // The node holds 32-bit limits; larger published values keep their low 32 bits.
-            node = tree.addIntegerFeature(parent, header, static_cast<int32_t>(limits.integerMinimum),
-                                          static_cast<int32_t>(limits.integerMaximum),
-                                          static_cast<int32_t>(limits.integerIncrement));
-            break;
-        case LimitKind::Enumeration:
-            node = tree.addEnumerationFeature(parent, header, static_cast<int32_t>(limits.entries.size()));
-            if (node != nullptr)
-                fillFixedEntries(tree, node, limits.entries);
-            break;
-        case LimitKind::String:
-            node = tree.addStringFeature(parent, header, limits.filter);
-            break;
-        case LimitKind::Double:
-            node = tree.addDoubleFeature(parent, header, limits.doubleMinimum, limits.doubleMaximum,
-                                         limits.doubleIncrement);
-            break;
-        case LimitKind::IntegerArray:
-            node = tree.addIntegerArrayFeature(parent, header, static_cast<int32_t>(limits.integerIncrement),
-                                               static_cast<int32_t>(limits.integerMinimum),
-                                               static_cast<int32_t>(limits.integerMaximum), 1);
-            break;
-        }
-        index.enter(node);
-    }
+    for (std::size_t group = 0; group < kTreeGroupCount; ++group)
+        for (const ParameterDefinition& row : ParameterCatalogue::all())
+            if (static_cast<std::size_t>(row.tree.group) == group)
+                buildFixedFeature(tree, categories, index, row);
 }
 
 // 2^width - 1 computed in double precision, as the register's published maximum. Conversion to

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstddef>
 
+#include "device/parameter_info_node.h"
+
 namespace kestrel {
 namespace {
 
@@ -16,6 +18,19 @@ constexpr bool savedRowsHaveFields() {
     return true;
 }
 static_assert(savedRowsHaveFields(), "a saved parameter names its value-block field, and only it");
+
+// The tree publishes a feature for every row that has limits, with an access word that agrees
+// with the row's access.
+constexpr bool treeColumnsAgree() {
+    for (const auto& row : kCatalogueRows) {
+        if (row.tree.published() != (row.limits.kind != LimitKind::None))
+            return false;
+        if (row.tree.published() && row.readOnly() != (row.tree.access == kNodeAccessReadOnly))
+            return false;
+    }
+    return true;
+}
+static_assert(treeColumnsAgree(), "a row with limits has a feature in the tree, and its access word fits");
 
 // Identifier lookup: (id, index) pairs sorted by id.
 struct IdSlot {

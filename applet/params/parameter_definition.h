@@ -6,6 +6,7 @@
 
 #include "params/parameter_limits.h"
 #include "params/parameter_value_block.h"
+#include "params/tree_columns.h"
 
 namespace kestrel {
 
@@ -46,6 +47,8 @@ struct ParameterDefinition {
     // Range and step, enumeration entries, text filter or array shape, as the information tree
     // publishes them; kind None for the parameters the tree leaves out.
     ParameterLimits limits{};
+    // The parameter's feature in the information tree; unpublished exactly when limits are None.
+    TreeColumns tree{};
     // Saved parameters: the value-block field that configuration files save and load.
     ValueFieldOf field = nullptr;
     // List index: the row's position in the catalogue, set there, never written in a row.
