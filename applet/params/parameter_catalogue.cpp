@@ -10,15 +10,6 @@
 namespace kestrel {
 namespace {
 
-// Configuration files save and load exactly the rows that name a value-block field.
-constexpr bool savedRowsHaveFields() {
-    for (const auto& row : kCatalogueRows)
-        if (row.saved != (row.field != nullptr))
-            return false;
-    return true;
-}
-static_assert(savedRowsHaveFields(), "a saved parameter names its value-block field, and only it");
-
 // The tree publishes a feature for every row that has limits, with an access word that agrees
 // with the row's access.
 constexpr bool treeColumnsAgree() {
