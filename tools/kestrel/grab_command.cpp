@@ -4,14 +4,13 @@
 #include "command.h"
 #include "config_file.h"
 #include "frame_writer.h"
+#include "image_header.h"
 #include "interrupt.h"
 #include "parameter_view.h"
 
 #include "boardhw.h"
 #include "grabhost5.hpp"
-#include "regiort.h"
 
-#include <png.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -61,23 +60,6 @@ constexpr double kFlatFieldLevel = 3584.0;
 const std::map<std::string, int32_t> kScenes = {{"default", BOARD_SCENE_SYNTHETIC},
                                                 {"lens-cap", BOARD_SCENE_LENS_CAP},
                                                 {"flat-field", BOARD_SCENE_FLAT_FIELD}};
-
-// Width and height of an image file the camera can show; nothing when it cannot be read here.
-std::optional<std::pair<uint32_t, uint32_t>> imageSize(const std::string& path) {
-    png_image png{};
-    png.version = PNG_IMAGE_VERSION;
-    if (png_image_begin_read_from_file(&png, path.c_str()) != 0) {
-        const std::pair<uint32_t, uint32_t> size{png.width, png.height};
-        png_image_free(&png);
-        return size;
-    }
-    void* samples = nullptr;
-    int32_t width = 0, height = 0, bits = 0, perPixel = 0;
-    if (ImageFile_Read(path.c_str(), &samples, &width, &height, &bits, &perPixel) == 0)
-        return std::nullopt;
-    ImageFile_Release(samples);
-    return std::pair<uint32_t, uint32_t>{uint32_t(width), uint32_t(height)};
-}
 
 // A bar on standard error, redrawn in place; only on a terminal, so that logs get no carriage
 // returns.
@@ -253,10 +235,10 @@ int runGrab(const ToolOptions& options, const Arguments& arguments) {
     if (frameBytes == 0)
         return fail("the window is empty");
     if (!arguments.images.empty()) {
-        const auto size = imageSize(arguments.images.front());
-        if (size && (size->first != width || size->second != height))
-            return fail("--images: " + arguments.images.front() + " is " + std::to_string(size->first) +
-                        " x " + std::to_string(size->second) + " but the frames are " +
+        const auto size = readImageHeader(arguments.images.front());
+        if (size && (uint32_t(size->width) != width || uint32_t(size->height) != height))
+            return fail("--images: " + arguments.images.front() + " is " + std::to_string(size->width) +
+                        " x " + std::to_string(size->height) + " but the frames are " +
                         std::to_string(width) + " x " + std::to_string(height) +
                         "; set FG_WIDTH and FG_HEIGHT to the images' size");
     }

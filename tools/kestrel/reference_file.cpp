@@ -1,6 +1,8 @@
 // PNG references copied to TIFF through libpng and libregiort; TIFF references passed on as they are.
 #include "reference_file.h"
 
+#include "image_header.h"
+
 #include "regiort.h"
 
 #include <png.h>
@@ -34,7 +36,11 @@ ReferenceFile::ReferenceFile(const std::string& path, const std::string& keptAs)
     if (path.empty())
         return;
     if (!isPng(path)) {
-        readTiffHeader(path);
+        if (const auto header = readImageHeader(path)) {
+            width_ = header->width;
+            height_ = header->height;
+            bits_ = header->bits;
+        }
         return;
     }
     if (keptAs.empty()) {
@@ -45,14 +51,6 @@ ReferenceFile::ReferenceFile(const std::string& path, const std::string& keptAs)
     }
     copyPng(path, appletPath_);
     converted_ = true;
-}
-
-void ReferenceFile::readTiffHeader(const std::string& path) {
-    void* samples = nullptr;
-    int32_t perPixel = 0;
-    if (ImageFile_Read(path.c_str(), &samples, &width_, &height_, &bits_, &perPixel) == 0)
-        return;
-    ImageFile_Release(samples);
 }
 
 // libpng's simplified reader turns any colour type to grey. It takes 8-bit files as sRGB and 16-bit

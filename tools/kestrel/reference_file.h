@@ -27,7 +27,6 @@ public:
     int32_t bits() const { return bits_; }
 
 private:
-    void readTiffHeader(const std::string& path);
     void copyPng(const std::string& path, const std::string& to);
 
     std::string appletPath_;
