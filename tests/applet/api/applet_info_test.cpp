@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <utility>
+#include <vector>
 
 #include "api/embedded_blocks.h"
 #include "core/error_codes.h"
@@ -15,50 +16,32 @@ namespace {
 constexpr uint64_t kUntouched = 0x5a5a5a5a5a5a5a5aull;
 constexpr int32_t kInvalid = kestrel::kErrInvalidArgument;
 
-// Queries that answer through their result alone, both outputs untouched: {query, a, b, result}.
+// Queries that answer through their result alone, both outputs untouched: {result, a, b, queries}.
 // Fixed answers whatever a and b are, numbers, queries that check a (b is free) or a and b, unknown.
-constexpr int32_t kPlainRows[][4] = {{848, 7, 9, 0},
-                                     {1040, 7, 9, 0},
-                                     {2160, 7, 9, 0},
-                                     {2192, 7, 9, 0},
-                                     {2560, 7, 9, 0},
-                                     {3328, 7, 9, 0},
-                                     {1045, 7, 9, 1},
-                                     {1792, 7, 9, 1},
-                                     {1872, 7, 9, 1},
-                                     {1888, 7, 9, 1},
-                                     {2816, 7, 9, 1},
-                                     {3072, 7, 9, 1},
-                                     {4608, 7, 9, 1},
-                                     {2048, 0, 0, 131076},
-                                     {2176, 0, 0, 2626},
-                                     {4624, 0, 5, 1},
-                                     {4624, 1, 0, kInvalid},
-                                     {4640, 0, 5, 1},
-                                     {4640, 1, 0, kInvalid},
-                                     {4688, 0, 5, 1},
-                                     {4688, 1, 0, kInvalid},
-                                     {4704, 0, 3, 9},
-                                     {4704, 2, 0, kInvalid},
-                                     {4656, 0, 0, 0},
-                                     {4656, 1, 0, kInvalid},
-                                     {4656, 0, 1, kInvalid},
-                                     {4672, 0, 0, 0},
-                                     {4672, 1, 0, kInvalid},
-                                     {4672, 0, 1, kInvalid},
-                                     {5000, 0, 0, kestrel::kErrNotSupported},
-                                     {0, 0, 0, kestrel::kErrNotSupported},
-                                     {-1, 0, 0, kestrel::kErrNotSupported}};
+const struct {
+    int32_t result;
+    uint32_t a, b;
+    std::vector<int32_t> queries;
+} kPlainRows[] = {{0, 7, 9, {848, 1040, 2160, 2192, 2560, 3328}},
+                  {1, 7, 9, {1045, 1792, 1872, 1888, 2816, 3072, 4608}},
+                  {131076, 0, 0, {2048}},
+                  {2626, 0, 0, {2176}},
+                  {1, 0, 5, {4624, 4640, 4688}},
+                  {kInvalid, 1, 0, {4624, 4640, 4688, 4656, 4672}},
+                  {9, 0, 3, {4704}},
+                  {kInvalid, 2, 0, {4704}},
+                  {0, 0, 0, {4656, 4672}},
+                  {kInvalid, 0, 1, {4656, 4672}},
+                  {kestrel::kErrNotSupported, 0, 0, {5000, 0, -1}}};
 
 TEST(AppletInfo, PlainQueriesAnswerThroughTheirResultAlone) {
-    for (const auto& [query, a, b, result] : kPlainRows) {
-        uint64_t out1 = kUntouched, out2 = kUntouched;
-        const auto ua = static_cast<uint32_t>(a), ub = static_cast<uint32_t>(b);
-        EXPECT_EQ(appletInfo(query, ua, ub, &out1, &out2), result) << query << " a=" << a << " b=" << b;
-        EXPECT_EQ(out1, kUntouched) << query;
-        EXPECT_EQ(out2, kUntouched) << query;
-        EXPECT_EQ(appletInfo(query, ua, ub, nullptr, nullptr), result) << query;
-    }
+    for (const auto& [result, a, b, queries] : kPlainRows)
+        for (const int32_t query : queries) {
+            uint64_t out1 = kUntouched, out2 = kUntouched;
+            EXPECT_EQ(appletInfo(query, a, b, &out1, &out2), result) << query << " a=" << a << " b=" << b;
+            EXPECT_EQ(std::pair(out1, out2), std::pair(kUntouched, kUntouched)) << query;
+            EXPECT_EQ(appletInfo(query, a, b, nullptr, nullptr), result) << query;
+        }
 }
 
 TEST(AppletInfo, TextQueriesAnswerAStableAddressInTheSecondOutput) {

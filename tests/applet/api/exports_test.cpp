@@ -1,5 +1,5 @@
 // The exports on a created applet: bad handles, forwarding to the host with its own handle, the
-// last-error rules, events, typed-get clearing and the shading answers.
+// last-error rules, events and typed-get clearing.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -182,22 +182,6 @@ TEST_F(Exports, EventTablesHoldTheRecordsBeforeTheFirstGap) {
         EXPECT_EQ(api().Fg_getEventName(&record, mask), nullptr) << mask;
         EXPECT_EQ(lastError(), kestrel::kErrInvalidArgument) << mask;
     }
-}
-
-TEST_F(Exports, ShadingCallsLeaveTheirResultAsLastError) {
-    EXPECT_EQ(api().Fg_AllocShading(&record, 1, 1), nullptr);
-    EXPECT_EQ(lastError(), kestrel::kErrGeneric);
-    // A handle the applet never gave out is refused; the refusal is the last error.
-    char shading = 0;
-    const int32_t maxLine = api().Shad_GetMaxLine(&record, &shading);
-    EXPECT_LT(maxLine, 0);
-    EXPECT_EQ(lastError(), maxLine);
-    host().hostNextResult = 1;
-    api().Fg_AcquireEx(&record, 0, 1, 0, 0);
-    ASSERT_EQ(lastError(), 0);
-    const int32_t freed = api().Fg_FreeShading(&record, &shading);
-    EXPECT_LT(freed, 0);
-    EXPECT_EQ(lastError(), freed);
 }
 
 TEST_F(Exports, ParameterInfoHandsOutTheTreeOfPortZeroOnly) {

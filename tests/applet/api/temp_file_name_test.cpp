@@ -10,11 +10,13 @@
 
 #include "platform/platform.h"
 #include "scoped_environment.h"
+#include "scratch_dir.h"
 
 using kestrel::fillTemplateAndCreate;
 using kestrel::makeTempFileName;
 using kestrel::tempNameCounter;
 using kestrel::test::ScopedEnvironment;
+using TempFileName = kestrel::test::ScratchDirTest;
 
 namespace {
 
@@ -27,80 +29,60 @@ std::string base62(uint64_t value) {
     return digits;
 }
 
-class TempFileName : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/kestrel-temp-XXXXXX";
-        dir = mkdtemp(pattern);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    void touch(const std::string& name) const { std::fclose(std::fopen((dir + "/" + name).c_str(), "w")); }
-    std::string dir;
-};
-
 } // namespace
 
 // The digits are the tick plus the counter, which keeps that sum; a taken name advances the counter
-// by 7777 and tries again.
+// by 7777 and tries again. Where no file can be made, every attempt steps the counter, and the name
+// is emptied; a template without six X is refused unchanged.
 TEST_F(TempFileName, DigitsAreTheTickPlusTheCounterAndATakenNameStepsBy7777) {
     const uint64_t first = 9000 + tempNameCounter();
-    touch("coef-" + base62(first) + ".tiff");
-    std::string name = dir + "/coef-XXXXXX.tiff";
+    writeFile("coef-" + base62(first) + ".tiff", "");
+    std::string name = path("coef-XXXXXX.tiff");
     ASSERT_TRUE(fillTemplateAndCreate(name, 5, 9000));
-    EXPECT_EQ(name, dir + "/coef-" + base62(first + 7777) + ".tiff");
+    EXPECT_EQ(name, path("coef-" + base62(first + 7777) + ".tiff"));
     EXPECT_EQ(tempNameCounter(), first + 7777);
     EXPECT_TRUE(std::filesystem::exists(name));
-    // Two names in the same millisecond differ.
-    std::string again = dir + "/coef-XXXXXX.tiff";
+    std::string again = path("coef-XXXXXX.tiff");
     ASSERT_TRUE(fillTemplateAndCreate(again, 5, 9000));
-    EXPECT_NE(again, name);
-}
+    EXPECT_NE(again, name) << "two names in the same millisecond";
 
-// Where no file can be made, every one of the attempts steps the counter, and the name is emptied.
-TEST_F(TempFileName, AllAttemptsAreMadeBeforeGivingUp) {
-    const uint64_t first = 5 + tempNameCounter();
-    std::string name = "/nonexistent-kestrel-directory/coef-XXXXXX.tiff";
-    EXPECT_FALSE(fillTemplateAndCreate(name, 5, 5));
-    EXPECT_TRUE(name.empty());
-    EXPECT_EQ(tempNameCounter(), first + 7777u * kestrel::kTempFileAttempts);
-}
-
-TEST_F(TempFileName, TemplatesWithoutSixXAreRefusedUnchanged) {
+    const uint64_t before = 5 + tempNameCounter();
+    std::string nowhere = "/nonexistent-kestrel-directory/coef-XXXXXX.tiff";
+    EXPECT_FALSE(fillTemplateAndCreate(nowhere, 5, 5));
+    EXPECT_TRUE(nowhere.empty());
+    EXPECT_EQ(tempNameCounter(), before + 7777u * kestrel::kTempFileAttempts);
     for (std::string bad : {"/tmp/coef-XXXXX.tiff", "XXXXX"}) {
-        std::string name = bad;
-        EXPECT_FALSE(fillTemplateAndCreate(name, 5, 1));
-        EXPECT_EQ(name, bad) << "left unchanged";
+        std::string refused = bad;
+        EXPECT_FALSE(fillTemplateAndCreate(refused, 5, 1));
+        EXPECT_EQ(refused, bad);
     }
 }
 
+// An empty owner-only file in TMPDIR (with one separator) or /tmp; the directory may hold at most
+// 242 characters with its separator.
 TEST_F(TempFileName, MadeInTmpdirAsAnEmptyOwnerOnlyFile) {
-    ScopedEnvironment tmpdir("TMPDIR", dir.c_str());
-    const std::optional<std::string> name = makeTempFileName();
-    ASSERT_TRUE(name.has_value());
-    EXPECT_EQ(name->rfind(dir + "/coef-", 0), 0u);
-    EXPECT_EQ(name->size(), dir.size() + 1 + 16);
-    EXPECT_EQ(name->substr(name->size() - 5), ".tiff");
-    struct stat info {};
-    ASSERT_EQ(stat(name->c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
-    EXPECT_EQ(info.st_size, 0);
-    kestrel::removeTempFile(*name);
-    EXPECT_FALSE(std::filesystem::exists(*name));
-}
-
-TEST_F(TempFileName, TheDirectoryIsTmpdirWithOneSeparatorOrTmp) {
-    // {TMPDIR (null: unset), directory}
+    const std::string dir = path("");
+    {
+        ScopedEnvironment tmpdir("TMPDIR", dir.substr(0, dir.size() - 1).c_str());
+        const std::optional<std::string> name = makeTempFileName();
+        ASSERT_TRUE(name.has_value());
+        EXPECT_EQ(name->rfind(dir + "coef-", 0), 0u);
+        EXPECT_EQ(name->size(), dir.size() + 16);
+        EXPECT_EQ(name->substr(name->size() - 5), ".tiff");
+        struct stat info {};
+        ASSERT_EQ(stat(name->c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0600u);
+        EXPECT_EQ(info.st_size, 0);
+        kestrel::removeTempFile(*name);
+        EXPECT_FALSE(std::filesystem::exists(*name));
+    }
     const std::pair<const char*, const char*> rows[] = {
         {"/var/tmp", "/var/tmp/"}, {"/var/tmp/", "/var/tmp/"}, {"", "/tmp/"}, {nullptr, "/tmp/"}};
     for (const auto& [value, directory] : rows) {
         ScopedEnvironment tmpdir("TMPDIR", value);
         EXPECT_EQ(kestrel::platform::temporaryDirectory(), directory) << (value ? value : "unset");
     }
-}
-
-// The directory may hold at most 242 characters with its separator.
-TEST_F(TempFileName, DirectoryOf242CharactersIsTheLongestThatGivesAName) {
-    std::string directory = dir + "/";
+    std::string directory = dir;
     while (directory.size() < 242) {
         const std::size_t room = 242 - directory.size();
         directory.append(room > 100 ? 99 : room - 1, 'e');

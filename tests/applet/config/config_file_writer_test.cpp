@@ -1,25 +1,27 @@
-// Writing configuration files, the file name rules and the parser's log messages.
-#include "config/config_file_parser.h"
-
+// Writing configuration files, the file name rules, the parser's log messages, and the decimal
+// point files keep under a locale that uses ','.
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
 
+#include "comma_locale.h"
+#include "config/config_file_parser.h"
 #include "scratch_dir.h"
 #include "support/diagnostic_log.h"
 
 namespace kestrel {
 namespace {
 
-class ConfigFileWriter : public test::ScratchDirTest {};
+using ConfigFileWriter = test::ScratchDirTest;
 
 // Every line is in the file as soon as it is written: a reader opening the file in the middle of a
-// save sees it.
+// save sees it. A save file loses whatever it held before.
 TEST_F(ConfigFileWriter, WritesEveryKeyKindAndFlushesEachLine) {
-    const std::string file = path("saved.scf");
+    const std::string file = writeFile("saved.scf", "[Port A]\nFG_WIDTH=1;\nFG_HEIGHT=2;\n");
     Fg_ConfigFileParser parser(nullptr, nullptr, false);
     ASSERT_TRUE(parser.setSaveFile(file.c_str()));
     parser.writeConfigFileHeader();
@@ -33,6 +35,11 @@ TEST_F(ConfigFileWriter, WritesEveryKeyKindAndFlushesEachLine) {
     parser.writeConfigFile("FG_QUOTED", "it's;=");
     // An unsigned field of all ones is written as the int it is and reads back with the same bits.
     parser.writeConfigFileIntKey("FG_FIELD", static_cast<int32_t>(4294967295u));
+    for (const char* key : {static_cast<const char*>(nullptr), "K"}) {
+        parser.writeConfigFile(key, key == nullptr ? "x" : nullptr);
+        parser.writeConfigFileValue(key, nullptr);
+    }
+    parser.writeConfigFileIntKey(nullptr, 1);
     EXPECT_EQ(readFile(file),
               "[Kamerasektion]\n\nConfigFileVersion=2.0;\nTyp='Kestrel12';\n\n[Port A]\n"
               "FG_NEG=-5;\nFG_BIG=18446744073709551615;\nD_THIRD=0.333333333333;\nFG_PLAIN=a b;\n"
@@ -41,77 +48,60 @@ TEST_F(ConfigFileWriter, WritesEveryKeyKindAndFlushesEachLine) {
     int32_t read = 0;
     ASSERT_EQ(reader.parseIntKey(0, "FG_FIELD", read), 0);
     EXPECT_EQ(static_cast<uint32_t>(read), 4294967295u);
-}
-
-TEST_F(ConfigFileWriter, SaveFileReplacesTheWholeContentOfAnExistingFile) {
-    const std::string file = writeFile("old.scf", "[Port A]\nFG_WIDTH=1;\nFG_HEIGHT=2;\n");
-    {
-        Fg_ConfigFileParser parser(nullptr, nullptr, false);
-        ASSERT_TRUE(parser.setSaveFile(file.c_str()));
-        parser.writeConfigFileIntKey("X", 1);
-    }
-    EXPECT_EQ(readFile(file), "X=1;\n");
-}
-
-TEST_F(ConfigFileWriter, WritesWithoutStreamOrNullTextsDoNothing) {
     Fg_ConfigFileParser none(nullptr, nullptr, false);
     none.writeConfigFileHeader();
     none.writeConfigFileIntKey("A", 1);
-    const std::string file = path("nulls.scf");
-    {
-        Fg_ConfigFileParser parser(nullptr, nullptr, false);
-        ASSERT_TRUE(parser.setSaveFile(file.c_str()));
-        parser.writeConfigFile(nullptr, "x");
-        parser.writeConfigFile("K", nullptr);
-        parser.writeConfigFileValue("K", nullptr);
-        parser.writeConfigFileIntKey(nullptr, 1);
-    }
-    EXPECT_EQ(readFile(file), "");
 }
 
-using ConfigFileNames = ConfigFileWriter;
-
-TEST_F(ConfigFileNames, TypeCheckWantsScfAnywhereCaseSensitive) {
+TEST_F(ConfigFileWriter, FileNamesWantScfAnywhereCaseSensitiveAndAnExistingFileToRead) {
     Fg_ConfigFileParser parser(nullptr, nullptr, true);
-    EXPECT_TRUE(parser.checkFileType("camera.scf"));
-    EXPECT_TRUE(parser.checkFileType("x.scf.bak"));
-    EXPECT_TRUE(parser.checkFileType("dir.scf/settings"));
-    EXPECT_FALSE(parser.checkFileType("config.SCF"));
-    EXPECT_FALSE(parser.checkFileType("config.scx"));
-    EXPECT_FALSE(parser.checkFileType(nullptr));
+    for (const char* name : {"camera.scf", "x.scf.bak", "dir.scf/settings"})
+        EXPECT_TRUE(parser.checkFileType(name)) << name;
+    for (const char* name : {"config.SCF", "config.scx", static_cast<const char*>(nullptr)})
+        EXPECT_FALSE(parser.checkFileType(name)) << (name ? name : "null");
     EXPECT_TRUE(parser.checkFileExist(writeFile("here.txt", "").c_str()));
     EXPECT_FALSE(parser.checkFileExist(path("absent.scf").c_str()));
     EXPECT_FALSE(parser.checkFileExist(nullptr));
-}
-
-TEST_F(ConfigFileNames, ReadingParserOpensOnlyExistingScfFiles) {
     EXPECT_TRUE(Fg_ConfigFileParser(nullptr, writeFile("b.scf.bak", "x").c_str(), true).hasStream());
     EXPECT_FALSE(Fg_ConfigFileParser(nullptr, writeFile("d.SCF", "x").c_str(), true).hasStream());
     EXPECT_FALSE(Fg_ConfigFileParser(nullptr, path("e.scf").c_str(), true).hasStream());
 }
 
-class ConfigFileLog : public test::ScratchDirTest {
-protected:
-    void SetUp() override {
-        test::ScratchDirTest::SetUp();
-        logFile_ = path("parser.log");
-        log_.emplace(std::fopen(logFile_.c_str(), "w"));
-        ASSERT_TRUE(log_->isOpen());
+TEST_F(ConfigFileWriter, SaveFileRefusesNamesWithoutScfAndFilesThatCannotBeCreatedAndLogsWhy) {
+    const std::string logFile = path("parser.log");
+    {
+        DiagnosticLog log(std::fopen(logFile.c_str(), "w"));
+        ASSERT_TRUE(log.isOpen());
+        Fg_ConfigFileParser parser(&log, nullptr, false);
+        EXPECT_FALSE(parser.setSaveFile(path("settings.txt").c_str()));
+        EXPECT_FALSE(exists("settings.txt"));
+        EXPECT_FALSE(parser.setSaveFile(path("missing-dir/x.scf").c_str()));
+        EXPECT_FALSE(parser.hasStream());
     }
-    std::string logged() { return readFile(logFile_); }
+    EXPECT_EQ(readFile(logFile), "strataboardIV::Error >> Config File is Invalid;\n"
+                                 "strataboardIV::Error >> Config File: fopen failed;\n");
+}
 
-    std::string logFile_;
-    std::optional<DiagnosticLog> log_;
-};
-
-TEST_F(ConfigFileLog, SaveFileRefusesNamesWithoutScfAndFilesThatCannotBeCreated) {
-    Fg_ConfigFileParser parser(&*log_, nullptr, false);
-    EXPECT_FALSE(parser.setSaveFile(path("settings.txt").c_str()));
-    EXPECT_FALSE(std::filesystem::exists(path("settings.txt")));
-    EXPECT_FALSE(parser.setSaveFile(path("missing-dir/x.scf").c_str()));
-    EXPECT_FALSE(parser.hasStream());
-    EXPECT_EQ(logged(), "strataboardIV::Error >> Config File is Invalid;\n"
-                        "strataboardIV::Error >> Config File: fopen failed;\n");
+// A comma is no decimal point in these files, whatever the locale says; the locale stays as it was.
+TEST_F(ConfigFileWriter, DoublesKeepTheDecimalPointUnderACommaLocale) {
+    if (!test::useCommaLocale(LC_NUMERIC))
+        GTEST_SKIP() << "no locale with ',' as decimal point can be had";
+    const std::string file = path("comma.scf");
+    {
+        Fg_ConfigFileParser parser(nullptr, nullptr, false);
+        ASSERT_TRUE(parser.setSaveFile(file.c_str()));
+        parser.wrtiteConfigFileDoubleKey("FG_TRIGGER_PULSEFORMGEN0_DELAY", 0.1);
+        parser.wrtiteConfigFileDoubleKey("FG_GEN_FREQ", 1234.5678);
+    }
+    EXPECT_EQ(readFile(file), "FG_TRIGGER_PULSEFORMGEN0_DELAY=0.1;\nFG_GEN_FREQ=1234.5678;\n");
+    Fg_ConfigFileParser parser(nullptr, writeFile("point.scf", "[Port A]\nA=0.25;\nB=1,5;\n").c_str(), true);
+    double a = 0, b = 0;
+    EXPECT_EQ(parser.parseDoubleKey(0, "A", a), 0);
+    EXPECT_EQ(parser.parseDoubleKey(0, "B", b), 0);
+    EXPECT_EQ(a, 0.25);
+    EXPECT_EQ(b, 1.0);
+    EXPECT_TRUE(test::decimalPointIsComma());
+    std::setlocale(LC_NUMERIC, "C");
 }
 
 } // namespace

@@ -1,4 +1,5 @@
-// Number texts: the C library's reading rules and printf's %.12g, independent of the locale.
+// Number texts: the C library's reading rules and printf's %.12g, independent of the locale; line
+// pieces as fgets with a 256-byte buffer reads them, and strtok-style tokens.
 #include "config/text_numbers.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,9 @@
 #include <cstdlib>
 #include <limits>
 #include <string>
+#include <vector>
+
+#include "config/line_pieces.h"
 
 namespace kestrel {
 namespace {
@@ -22,24 +26,17 @@ const char* const kIntegerTexts[][5] = {
      "18446744073709551616"},
 };
 
-TEST(AtoiValue, MatchesTheCLibrary) {
+TEST(TextNumbers, IntegersMatchAtoiAndStrtoull) {
     for (const auto& row : kIntegerTexts)
-        for (const char* text : row)
+        for (const char* text : row) {
             EXPECT_EQ(atoiValue(text), std::atoi(text)) << '"' << text << '"';
-}
-
-TEST(AtoiValue, ReadsUnsignedAllOnesAsMinusOneAndStopsAtTheEndOfTheView) {
+            EXPECT_EQ(unsignedDecimalValue(text), std::strtoull(text, nullptr, 10)) << '"' << text << '"';
+        }
     EXPECT_EQ(atoiValue("4294967295"), -1);
     EXPECT_EQ(atoiValue(std::string_view("12345", 2)), 12);
 }
 
-TEST(UnsignedDecimalValue, MatchesStrtoull) {
-    for (const auto& row : kIntegerTexts)
-        for (const char* text : row)
-            EXPECT_EQ(unsignedDecimalValue(text), std::strtoull(text, nullptr, 10)) << '"' << text << '"';
-}
-
-TEST(AtofValue, ReadsEveryCForm) {
+TEST(TextNumbers, AtofReadsEveryCForm) {
     EXPECT_EQ(atofValue("0.1"), 0.1);
     EXPECT_EQ(atofValue(" -2.5e3;"), -2500.0);
     EXPECT_EQ(atofValue("0x1p4"), 16.0);
@@ -50,13 +47,7 @@ TEST(AtofValue, ReadsEveryCForm) {
     EXPECT_EQ(atofValue(nullptr), 0.0);
 }
 
-std::string printfG12(double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*g", 12, value);
-    return text;
-}
-
-TEST(NumberTextOfDouble, MatchesPrintfWithPrecisionTwelve) {
+TEST(TextNumbers, WrittenAsPrintfWithPrecisionTwelveAndDecimals) {
     constexpr double kInf = std::numeric_limits<double>::infinity();
     constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
     const double values[][5] = {
@@ -65,14 +56,66 @@ TEST(NumberTextOfDouble, MatchesPrintfWithPrecisionTwelve) {
         {123456789012.0, 1234567890123.0, 999999999999.5, 0.000123456789012345, 5e-324},
         {1.7976931348623157e308, kInf, -kInf, kNaN, -kNaN}};
     for (const auto& row : values)
-        for (const double value : row)
-            EXPECT_EQ(NumberText::ofDouble(value).view(), printfG12(value)) << value;
-}
-
-TEST(NumberTextOfIntegers, WritesDecimals) {
+        for (const double value : row) {
+            char text[64];
+            std::snprintf(text, sizeof text, "%.*g", 12, value);
+            EXPECT_EQ(NumberText::ofDouble(value).view(), text) << value;
+        }
     EXPECT_EQ(NumberText::ofInt(-2147483647 - 1).view(), "-2147483648");
     EXPECT_EQ(NumberText::ofInt(0).view(), "0");
     EXPECT_EQ(NumberText::ofUInt64(18446744073709551615ull).view(), "18446744073709551615");
+}
+
+std::vector<std::string> piecesOf(const std::string& content) {
+    std::FILE* stream = std::tmpfile();
+    std::fwrite(content.data(), 1, content.size(), stream);
+    std::rewind(stream);
+    std::vector<std::string> pieces;
+    LinePieceReader reader(stream);
+    while (const auto piece = reader.next())
+        pieces.emplace_back(*piece);
+    std::fclose(stream);
+    return pieces;
+}
+
+// Pieces end after their line feed or at 255 characters; "\r\n" reads as "\n", a lone '\r' stays,
+// also where the pair straddles the reader's 64 KiB blocks.
+TEST(LinePieceReader, PiecesAsFgetsReadsThem) {
+    const std::string x255(255, 'x');
+    std::string straddling;
+    while (straddling.size() < 65535 - 3)
+        straddling += "ab\n";
+    straddling.resize(65535, 'q');
+    const struct {
+        std::string content;
+        std::vector<std::string> lastPieces;
+    } rows[] = {
+        {"a=1;\n\nb", {"a=1;\n", "\n", "b"}},
+        {std::string(600, 'x') + "\n", {x255, x255, std::string(90, 'x') + "\n"}},
+        {x255 + "\nz\n", {x255, "\n", "z\n"}},
+        {"a\r\nb\rc\r\n\r", {"a\n", "b\rc\n", "\r"}},
+        {"", {}},
+        {straddling + "\r\nend\n", {std::string(65535 - 65532, 'q') + "\n", "end\n"}},
+        {std::string("ab\0cd\n", 6), {std::string("ab\0cd\n", 6)}},
+    };
+    for (const auto& row : rows) {
+        const auto pieces = piecesOf(row.content);
+        ASSERT_GE(pieces.size(), row.lastPieces.size());
+        EXPECT_EQ(std::vector(pieces.end() - row.lastPieces.size(), pieces.end()), row.lastPieces)
+            << row.content.substr(0, 20);
+    }
+    EXPECT_EQ(piecesOf("a\nb\n").size(), 2u);
+    EXPECT_EQ(cStringView(std::string("ab\0cd\n", 6)), "ab");
+}
+
+TEST(NthToken, SkipsNeighbouringDelimitersAsStrtokDoes) {
+    EXPECT_EQ(nthToken("Typ='Kestrel12';\n", "='", 1), "Kestrel12");
+    EXPECT_EQ(nthToken("Typ='Kestrel12';\n", "='", 2), ";\n");
+    EXPECT_EQ(nthToken(",0,5", ",", 1), "5");
+    EXPECT_EQ(nthToken("0,,7;", ",", 1), "7;");
+    EXPECT_EQ(nthToken("0,", ",", 1), std::nullopt);
+    EXPECT_EQ(nthToken("", ",", 0), std::nullopt);
+    EXPECT_EQ(nthToken("abc", ",", 0), "abc");
 }
 
 } // namespace

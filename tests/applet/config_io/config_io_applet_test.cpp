@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <map>
+#include <sstream>
 #include <string>
 
 #include "applet_on_board.h"
@@ -98,32 +99,19 @@ TEST_F(ConfigOnApplet, LoadAppliesInFileOrderSoTheQueueModeHasTheLastWordOnTheMi
 // Settings that differ from a new applet's in every group of parameters, made in file order: a
 // load applies them in that order, so the board ends as it was.
 TEST_F(ConfigOnApplet, LoadingItsOwnFileLeavesAnAppletAsItWas) {
-    const std::pair<int32_t, double> settings[] = {{FG_TIMEOUT, 300},
-                                                   {FG_WIDTH, 512},
-                                                   {FG_HEIGHT, 256},
-                                                   {FG_XOFFSET, 64},
-                                                   {FG_YOFFSET, 8},
-                                                   {FG_FORMAT, 1},
-                                                   {FG_BITALIGNMENT, 0},
-                                                   {FG_GEN_WIDTH, 2048},
-                                                   {FG_GEN_LINE_GAP, 12},
-                                                   {FG_IMG_SELECT_PERIOD, 4},
-                                                   {FG_IMG_SELECT, 2},
-                                                   {FG_NOISEFILTER, 1},
-                                                   {FG_PROCESSING_GAIN, 1.25},
-                                                   {FG_PROCESSING_GAMMA, 1.5},
-                                                   {FG_PROCESSING_INVERT, 1},
-                                                   {FG_AREATRIGGERMODE, 2},
-                                                   {FG_TRIGGER_FRAMESPERSECOND, 25.0},
-                                                   {FG_TRIGGERIN_POLARITY, 1},
-                                                   {FG_TRIGGERIN_DOWNSCALE, 3},
-                                                   {FG_TRIGGERQUEUE_MODE, 0},
-                                                   {FG_TRIGGER_PULSEFORMGEN0_DELAY, 0.1},
-                                                   {FG_TRIGGER_PULSEFORMGEN1_WIDTH, 20.0},
-                                                   {FG_TRIGGERCC_SELECT2, 1},
-                                                   {FG_TRIGGEROUT_SELECT3, 0}};
-    for (const auto& [id, value] : settings)
-        mustSet(id, value);
+    std::istringstream settings(
+        "FG_TIMEOUT=300 FG_WIDTH=512 FG_HEIGHT=256 FG_XOFFSET=64 FG_YOFFSET=8 FG_FORMAT=1 FG_BITALIGNMENT=0 "
+        "FG_GEN_WIDTH=2048 FG_GEN_LINE_GAP=12 FG_IMG_SELECT_PERIOD=4 FG_IMG_SELECT=2 FG_NOISEFILTER=1 "
+        "FG_PROCESSING_GAIN=1.25 FG_PROCESSING_GAMMA=1.5 FG_PROCESSING_INVERT=1 FG_AREATRIGGERMODE=2 "
+        "FG_TRIGGER_FRAMESPERSECOND=25 FG_TRIGGERIN_POLARITY=1 FG_TRIGGERIN_DOWNSCALE=3 "
+        "FG_TRIGGERQUEUE_MODE=0 "
+        "FG_TRIGGER_PULSEFORMGEN0_DELAY=0.1 FG_TRIGGER_PULSEFORMGEN1_WIDTH=20 FG_TRIGGERCC_SELECT2=1 "
+        "FG_TRIGGEROUT_SELECT3=0");
+    for (std::string setting; settings >> setting;) {
+        const std::size_t equals = setting.find('=');
+        mustSet(applet.exports().Fg_getParameterIdByName(applet.fg(), setting.substr(0, equals).c_str()),
+                std::stod(setting.substr(equals + 1)));
+    }
     ASSERT_EQ(saveConfig(path("many.scf")), kOk);
     const auto parametersBefore = parameters();
     const auto registersBefore = registers();

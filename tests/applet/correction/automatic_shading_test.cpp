@@ -3,38 +3,30 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "correction/coefficient_images.h"
 #include "correction/reference_image.h"
 #include "regiort.h"
+#include "scratch_dir.h"
 
 namespace kestrel {
 namespace {
 
-class AutomaticShading : public ::testing::Test {
+class AutomaticShading : public test::ScratchDirTest {
 protected:
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kestrel-shading-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
+        ScratchDirTest::SetUp();
         images_.initialiseOffsets();
         images_.initialiseGains();
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
     }
 
     template <class T>
     ReferenceImage image(const std::string& name, int32_t width, int32_t height,
                          const std::vector<T>& samples) {
-        const std::string path = (dir_ / name).string();
-        EXPECT_EQ(ImageFile_Write(path.c_str(), samples.data(), width, height, 8 * sizeof(T), 1), 0);
-        return ReferenceImage(path.c_str());
+        EXPECT_EQ(ImageFile_Write(path(name).c_str(), samples.data(), width, height, 8 * sizeof(T), 1), 0);
+        return ReferenceImage(path(name).c_str());
     }
     template <class T>
     ReferenceImage uniform(const std::string& name, int32_t width, int32_t height, T value) {
@@ -46,27 +38,21 @@ protected:
     }
     uint16_t gainAt(std::size_t x, std::size_t y) const { return images_.gains()[y * kCoefficientSide + x]; }
 
-    std::filesystem::path dir_;
     CoefficientImages images_;
     ReferenceImage none_;
 };
 
-TEST_F(AutomaticShading, SixteenBitBlackIsTakenAsIsUpTo65534) {
-    const ReferenceImage black = image<uint16_t>("black16.tif", 3, 1, {7, 65534, 65535});
-    computeOffsets(black, none_, 0, false, images_.offsets());
-    EXPECT_EQ(offsetAt(0, 0), 7);
-    EXPECT_EQ(offsetAt(1, 0), 65534);
-    EXPECT_EQ(offsetAt(2, 0), 65534);
-}
-
-TEST_F(AutomaticShading, DarkGrayPixelIsDefectiveBelowTheLimitFromTheBlackDepth) {
-    // Limit 255 - 10 = 245: gray 244 is defective, 245 is not.
-    const ReferenceImage black = uniform<uint8_t>("black.tif", 3, 1, 0);
-    const ReferenceImage gray = image<uint8_t>("gray.tif", 3, 1, {244, 245, 255});
-    computeOffsets(black, gray, 10, true, images_.offsets());
-    EXPECT_EQ(offsetAt(0, 0), 65535);
-    EXPECT_EQ(offsetAt(1, 0), 0);
-    EXPECT_EQ(offsetAt(2, 0), 0);
+// A 16-bit black is taken as is up to 65534; with the black depth 10 the defect limit is 255 - 10:
+// gray 244 is defective, 245 is not.
+TEST_F(AutomaticShading, SixteenBitBlackAndTheDefectLimitFromTheBlackDepth) {
+    computeOffsets(image<uint16_t>("black16.tif", 3, 1, {7, 65534, 65535}), none_, 0, false,
+                   images_.offsets());
+    EXPECT_EQ((std::vector{offsetAt(0, 0), offsetAt(1, 0), offsetAt(2, 0)}),
+              (std::vector<uint16_t>{7, 65534, 65534}));
+    computeOffsets(uniform<uint8_t>("black.tif", 3, 1, 0), image<uint8_t>("gray.tif", 3, 1, {244, 245, 255}),
+                   10, true, images_.offsets());
+    EXPECT_EQ((std::vector{offsetAt(0, 0), offsetAt(1, 0), offsetAt(2, 0)}),
+              (std::vector<uint16_t>{65535, 0, 0}));
 }
 
 TEST_F(AutomaticShading, DefectivePixelsNeedTheEnableAndTheGrayImage) {
@@ -95,6 +81,7 @@ TEST_F(AutomaticShading, ZeroNegativeAndUndefinedQuotientsGive65535) {
     EXPECT_EQ(gainAt(2, 0), static_cast<uint16_t>(1.0 / (200.0 / 255 - 100.0 / 255) * 4096 + 0.5));
 }
 
+// Max value starts from zero and the mean may be negative.
 TEST_F(AutomaticShading, TargetsOfTheFourModes) {
     const ReferenceImage gray = image<uint8_t>("gray.tif", 2, 2, {51, 102, 153, 204});
     EXPECT_DOUBLE_EQ(gainTarget(none_, gray, GainCorrectionMode::MaxValue, 0.0), 204.0 / 255.0);
@@ -102,13 +89,10 @@ TEST_F(AutomaticShading, TargetsOfTheFourModes) {
                      (51.0 / 255 + 102.0 / 255 + 153.0 / 255 + 204.0 / 255) / 4.0);
     EXPECT_DOUBLE_EQ(gainTarget(none_, gray, GainCorrectionMode::MaxRange, 0.0), 1.0);
     EXPECT_DOUBLE_EQ(gainTarget(none_, gray, GainCorrectionMode::CustomValue, 2047.5), 0.5);
-}
-
-TEST_F(AutomaticShading, MaxValueStartsFromZeroAndMeanMayBeNegative) {
-    const ReferenceImage gray = uniform<uint8_t>("gray.tif", 2, 1, 10);
+    const ReferenceImage dim = uniform<uint8_t>("dim.tif", 2, 1, 10);
     const ReferenceImage black = uniform<uint8_t>("black.tif", 2, 1, 20);
-    EXPECT_DOUBLE_EQ(gainTarget(black, gray, GainCorrectionMode::MaxValue, 0.0), 0.0);
-    EXPECT_LT(gainTarget(black, gray, GainCorrectionMode::MeanValue, 0.0), 0.0);
+    EXPECT_DOUBLE_EQ(gainTarget(black, dim, GainCorrectionMode::MaxValue, 0.0), 0.0);
+    EXPECT_LT(gainTarget(black, dim, GainCorrectionMode::MeanValue, 0.0), 0.0);
 }
 
 TEST_F(AutomaticShading, BlackCountsOnlyWhereItCoversTheGrayImage) {

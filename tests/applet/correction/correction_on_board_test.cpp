@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -15,6 +14,7 @@
 #include "grabhost5_host.h"
 #include "params/parameter_ids.h"
 #include "regiort.h"
+#include "scoped_environment.h"
 #include "scratch_dir.h"
 
 namespace {
@@ -39,17 +39,12 @@ protected:
         ScratchDirTest::SetUp();
         tempDir_ = path("tmp");
         std::filesystem::create_directory(tempDir_);
-        const char* old = std::getenv("TMPDIR");
-        oldTmpDir_ = old != nullptr ? std::make_unique<std::string>(old) : nullptr;
-        setenv("TMPDIR", tempDir_.c_str(), 1);
+        tmpdir_ = std::make_unique<kestrel::test::ScopedEnvironment>("TMPDIR", tempDir_.c_str());
         applet_ = std::make_unique<AppletOnBoard>();
     }
     void TearDown() override {
         applet_.reset();
-        if (oldTmpDir_ != nullptr)
-            setenv("TMPDIR", oldTmpDir_->c_str(), 1);
-        else
-            unsetenv("TMPDIR");
+        tmpdir_.reset();
         ScratchDirTest::TearDown();
     }
 
@@ -88,7 +83,7 @@ protected:
     }
 
     std::string tempDir_;
-    std::unique_ptr<std::string> oldTmpDir_;
+    std::unique_ptr<kestrel::test::ScopedEnvironment> tmpdir_;
     std::unique_ptr<AppletOnBoard> applet_;
 };
 
@@ -168,8 +163,7 @@ TEST_F(CorrectionOnBoard, GainCorrectionModeSetsTheNormalizationValue) {
 // ---- automatic correction and upload ----
 
 TEST_F(CorrectionOnBoard, ApplyUploadsExactlyTheComputedCoefficientsAndDeletesItsFiles) {
-    constexpr int32_t kWidth = 40;
-    constexpr int32_t kHeight = 30;
+    constexpr int32_t kWidth = 40, kHeight = 30;
     std::vector<uint8_t> black(kWidth * kHeight);
     std::vector<uint16_t> gray(kWidth * kHeight);
     for (int32_t i = 0; i < kWidth * kHeight; ++i) {
@@ -182,10 +176,9 @@ TEST_F(CorrectionOnBoard, ApplyUploadsExactlyTheComputedCoefficientsAndDeletesIt
 
     const std::vector<uint16_t> offsets = boardCoefficients(BOARD_COEFFICIENT_OFFSET);
     const std::vector<uint16_t> gains = boardCoefficients(BOARD_COEFFICIENT_GAIN);
-    for (std::size_t y = 0; y < kSide; ++y) {
+    for (std::size_t y = 0; y < kSide; ++y)
         for (std::size_t x = 0; x < kSide; ++x) {
-            uint16_t offset = 0;
-            uint16_t gain = 4096;
+            uint16_t offset = 0, gain = 4096;
             if (x < static_cast<std::size_t>(kWidth) && y < static_cast<std::size_t>(kHeight)) {
                 const std::size_t i = y * kWidth + x;
                 offset = static_cast<uint16_t>(black[i] * 256);
@@ -195,7 +188,6 @@ TEST_F(CorrectionOnBoard, ApplyUploadsExactlyTheComputedCoefficientsAndDeletesIt
             ASSERT_EQ(offsets[y * kSide + x], offset) << x << "," << y;
             ASSERT_EQ(gains[y * kSide + x], gain) << x << "," << y;
         }
-    }
     EXPECT_TRUE(tempDirEmpty());
     // The design was handed two names from the temporary directory, now gone.
     const std::string offsetName = boardText(kOffsetFileRegister);
@@ -219,9 +211,8 @@ TEST_F(CorrectionOnBoard, MaxValueModePublishesTheTargetAsNormalizationValue) {
 
 TEST_F(CorrectionOnBoard, NegativeMeanFailsTheApplyAndUploadsNothing) {
     ASSERT_EQ(applet().set<uint32_t>(FG_SHADING_GAIN_CORRECTION_MODE, 1), 0);
-    const std::vector<uint8_t> black = {200, 200};
-    const std::vector<uint8_t> gray = {100, 100};
-    EXPECT_EQ(applyWith(image("black.tif", 2, 1, black), image("gray.tif", 2, 1, gray)),
+    EXPECT_EQ(applyWith(image("black.tif", 2, 1, std::vector<uint8_t>(2, 200)),
+                        image("gray.tif", 2, 1, std::vector<uint8_t>(2, 100))),
               kestrel::kErrOutOfRange);
     EXPECT_EQ(boardCoefficients(BOARD_COEFFICIENT_OFFSET)[0], 0);
     EXPECT_EQ(boardText(kOffsetFileRegister), "");
@@ -242,8 +233,7 @@ TEST_F(CorrectionOnBoard, UnreadableReferenceImagesAreReadErrorsWithoutUpload) {
 
 TEST_F(CorrectionOnBoard, RefusedFileHandOverPassesTheCodeAndLeavesNoFiles) {
     applet().failWrites(kGainFileRegister, -7777);
-    const std::vector<uint8_t> black(4, 1);
-    EXPECT_EQ(applyWith(image("black.tif", 2, 2, black), ""), -7777);
+    EXPECT_EQ(applyWith(image("black.tif", 2, 2, std::vector<uint8_t>(4, 1)), ""), -7777);
     EXPECT_TRUE(tempDirEmpty());
     // The offsets were already loaded when the gain name was refused.
     EXPECT_EQ(boardCoefficients(BOARD_COEFFICIENT_OFFSET)[0], 256);
@@ -281,26 +271,23 @@ TEST_F(CorrectionOnBoard, LineAccessUploadsWhenAccessIsWithdrawn) {
 // ---- the board's coefficient loader, driven through the host ----
 
 TEST_F(CorrectionOnBoard, BoardRefusesBadCoefficientFilesAndKeepsItsCoefficients) {
-    // Put known coefficients on the board first.
-    const std::vector<uint8_t> black(4, 2);
-    ASSERT_EQ(applyWith(image("black.tif", 2, 2, black), ""), 0);
+    ASSERT_EQ(applyWith(image("black.tif", 2, 2, std::vector<uint8_t>(4, 2)), ""), 0);
     ASSERT_EQ(boardCoefficients(BOARD_COEFFICIENT_OFFSET)[0], 512);
 
     void* host = gh5_grabber_host(applet().fg());
     const int32_t fileId = Fg_getParameterIdByName(host, kOffsetFileRegister);
     const int32_t loadId = Fg_getParameterIdByName(host, kOffsetLoadRegister);
     const uint32_t one = 1;
-    const std::vector<uint8_t> small(16, 0);
     for (const std::string& file :
-         {path("missing.tiff"), image("small.tif", 4, 4, small), writeFile("junk.tiff", "junk")}) {
+         {path("missing.tiff"), image("small.tif", 4, 4, std::vector<uint8_t>(16, 0)),
+          writeFile("junk.tiff", "junk")}) {
         ASSERT_EQ(Fg_setParameterWithType(host, fileId, file.c_str(), 0, GH5_TYPE_FILE_NAME), 0);
         EXPECT_EQ(Fg_setParameterWithType(host, loadId, &one, 0, GH5_TYPE_UINT32),
                   GH5_ERR_BAD_COEFFICIENT_FILE)
             << file;
         EXPECT_EQ(boardCoefficients(BOARD_COEFFICIENT_OFFSET)[0], 512);
     }
-    // A zero command loads nothing.
-    const uint32_t zero = 0;
+    const uint32_t zero = 0; // loads nothing
     EXPECT_EQ(Fg_setParameterWithType(host, loadId, &zero, 0, GH5_TYPE_UINT32), 0);
 }
 

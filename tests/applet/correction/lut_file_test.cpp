@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <numeric>
-#include <ostream>
 #include <string>
 
 #include "core/error_codes.h"
@@ -69,86 +68,54 @@ TEST_F(LutFile, FilesThatCannotBeOpenedGiveMinusOneAndDropOldValues) {
     EXPECT_EQ(readLutFile(nullptr, record), kErrGeneric);
 }
 
-TEST_F(LutFile, MissingKeysReadAsZero) {
-    const LutRecord record = read("[gray]\nnrOfElements=1;\n0,5;\n");
-    EXPECT_EQ(record.id, 0u);
-    EXPECT_EQ(record.format, 0u);
-    EXPECT_EQ(record.number, 0u);
-    EXPECT_EQ(record.values, Values{5});
-}
-
-TEST_F(LutFile, KeyIsReadFromTheFirstLineHoldingItsName) {
-    const LutRecord record = read("# id='12' first\nid=3;\nnrOfElements=0;\nnumber=300;\nformat = 7\n");
+// Keys are read from the first line holding their name; missing ones read as zero.
+TEST_F(LutFile, KeysAreReadFromTheFirstLineHoldingTheirName) {
+    LutRecord record = read("[gray]\nnrOfElements=1;\n0,5;\n");
+    EXPECT_EQ(record.id + record.format + record.number, 0u);
+    record = read("# id='12' first\nid=3;\nnrOfElements=0;\nnumber=300;\nformat = 7\n");
     EXPECT_EQ(record.id, 12u);
     EXPECT_EQ(record.number, static_cast<uint8_t>(300));
     EXPECT_EQ(record.format, 7u);
 }
 
-TEST_F(LutFile, HugeElementCountIsRefusedWithoutAllocating) {
-    const LutRecord record = read("[gray]\nnrOfElements=2000000000;\n0,1;\n", kErrOutOfRange);
-    EXPECT_EQ(record.nrOfElements, 2000000000u);
-    EXPECT_TRUE(record.values.empty());
-}
-
-TEST_F(LutFile, LargestAcceptedElementCountReads) {
-    const LutRecord record =
-        read("[gray]\nnrOfElements=" + std::to_string(kLutFileMaxElements) + ";\n0,1;\n");
-    ASSERT_EQ(record.values.size(), kLutFileMaxElements);
-    EXPECT_EQ(record.values[0], 1u);
-    EXPECT_EQ(record.values.back(), 0u);
-}
-
-// The reader's lookups on one file each: the values it yields and its result.
-struct ReadRow {
-    const char* name;
-    std::string content;
-    Values values;
-    int32_t result = kOk;
-};
-
-void PrintTo(const ReadRow& row, std::ostream* os) {
-    *os << row.name;
-}
-
-const ReadRow kReadRows[] = {
-    {"EmptyFileGivesNoValues", "", {}},
-    {"FileWithoutNrOfElementsGivesNoValues", "[gray]\nid=3;\n0,5;\n1,6;\n", {}},
-    {"FiveValuesReadInIndexOrder",
-     "[gray]\nnrOfElements=5;\n0,10;\n1,11;\n2,12;\n3,13;\n4,14;\n",
-     {10, 11, 12, 13, 14}},
-    {"ValueLineWithoutTheFinalSemicolonStillReads",
-     "[gray]\nnrOfElements=4;\n0,0;\n1,1;\n2,2;\n3,4095\n",
-     {0, 1, 2, 4095}},
-    {"MissingIndexLeavesItAndEveryLaterEntryZero", "[gray]\nnrOfElements=3;\n0,5;\n2,7;\n", {5, 0, 0}},
-    // The line of index 11 holds the text "1," and so serves as the entry for index 1.
-    {"IndexTextIsFoundInsideALongerIndex", "[gray]\nnrOfElements=2;\n0,5;\n11,9;\n", {5, 9}},
-    {"EachLineServesAtMostOneEntry", "[gray]\nnrOfElements=3;\n0,1,2,;\n", {1, 0, 0}},
-    {"ValuesBeforeTheSectionAreIgnored", "0,99;\nnrOfElements=2;\n[gray]\n0,1;\n1,2;\n", {1, 2}},
-    {"FileWithoutTheSectionReadsAllZero", "nrOfElements=2;\n0,1;\n1,2;\n", {0, 0}},
-    {"WindowsLineEndsRead",
-     "# Lut data file v1.1\r\n\r\n[gray]\r\n\r\nnrOfElements=2;\r\n0,3;\r\n1,4;\r\n",
-     {3, 4}},
-    {"GarbageValuesReadAsAtoiReadsThem",
-     "[gray]\nnrOfElements=5;\n0,abc;\n1,-3;\n2, 7x;\n3,,8;\n4,\n",
-     {0, 0xFFFFFFFDu, 7, 8, 0}},
-    {"TruncatedFileKeepsZerosBehindItsEnd", "[gray]\nnrOfElements=4;\n0,1;\n1,4", {1, 4, 0, 0}},
-    // 300 blanks and then "0,5;": the second piece of the line holds the entry.
-    {"LongLinesAreReadInPieces", "[gray]\nnrOfElements=1;\n" + std::string(300, ' ') + "0,5;\n", {5}},
-    {"NegativeElementCountIsRefused", "[gray]\nnrOfElements=-5;\n0,1;\n", {}, kErrOutOfRange},
-};
-
-class LutFileRead : public LutFile, public ::testing::WithParamInterface<ReadRow> {};
-
-TEST_P(LutFileRead, YieldsTheExpectedValues) {
-    const LutRecord record = read(GetParam().content, GetParam().result);
-    EXPECT_EQ(record.values, GetParam().values);
-    if (GetParam().result == kOk) {
-        EXPECT_EQ(record.nrOfElements, GetParam().values.size());
+// The values each file yields and the reader's result.
+TEST_F(LutFile, ReadsValuesByIndexFromTheGraySection) {
+    const std::string largest = std::to_string(kLutFileMaxElements);
+    Values largestValues(kLutFileMaxElements, 0);
+    largestValues[0] = 1;
+    const struct {
+        std::string content;
+        Values values;
+        int32_t result = kOk;
+    } rows[] = {
+        {"", {}},
+        {"[gray]\nid=3;\n0,5;\n1,6;\n", {}},
+        {"[gray]\nnrOfElements=5;\n0,10;\n1,11;\n2,12;\n3,13;\n4,14;\n", {10, 11, 12, 13, 14}},
+        {"[gray]\nnrOfElements=4;\n0,0;\n1,1;\n2,2;\n3,4095\n", {0, 1, 2, 4095}},
+        {"[gray]\nnrOfElements=3;\n0,5;\n2,7;\n", {5, 0, 0}},
+        // The line of index 11 holds the text "1," and so serves as the entry for index 1.
+        {"[gray]\nnrOfElements=2;\n0,5;\n11,9;\n", {5, 9}},
+        {"[gray]\nnrOfElements=3;\n0,1,2,;\n", {1, 0, 0}},
+        {"0,99;\nnrOfElements=2;\n[gray]\n0,1;\n1,2;\n", {1, 2}},
+        {"nrOfElements=2;\n0,1;\n1,2;\n", {0, 0}},
+        {"# Lut data file v1.1\r\n\r\n[gray]\r\n\r\nnrOfElements=2;\r\n0,3;\r\n1,4;\r\n", {3, 4}},
+        {"[gray]\nnrOfElements=5;\n0,abc;\n1,-3;\n2, 7x;\n3,,8;\n4,\n", {0, 0xFFFFFFFDu, 7, 8, 0}},
+        {"[gray]\nnrOfElements=4;\n0,1;\n1,4", {1, 4, 0, 0}},
+        // 300 blanks and then "0,5;": the second piece of the line holds the entry.
+        {"[gray]\nnrOfElements=1;\n" + std::string(300, ' ') + "0,5;\n", {5}},
+        {"[gray]\nnrOfElements=" + largest + ";\n0,1;\n", largestValues},
+        // Refused without allocating.
+        {"[gray]\nnrOfElements=-5;\n0,1;\n", {}, kErrOutOfRange},
+        {"[gray]\nnrOfElements=2000000000;\n0,1;\n", {}, kErrOutOfRange},
+    };
+    for (const auto& row : rows) {
+        const LutRecord record = read(row.content, row.result);
+        EXPECT_EQ(record.values, row.values) << row.content.substr(0, 60);
+        if (row.result == kOk) {
+            EXPECT_EQ(record.nrOfElements, row.values.size()) << row.content.substr(0, 60);
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(EveryRow, LutFileRead, ::testing::ValuesIn(kReadRows),
-                         [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace
 } // namespace kestrel

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -48,9 +47,6 @@ protected:
         return std::make_unique<AppletOnBoard>((dir_ / "Kestrel12.so").string());
     }
     static int32_t count(const AppletOnBoard& a) { return a.exports().Fg_getNrOfParameter(a.fg()); }
-    static const char* nameAt(const AppletOnBoard& a, int32_t i) {
-        return a.exports().Fg_getParameterName(a.fg(), i);
-    }
 
     fs::path dir_;
 };
@@ -73,15 +69,6 @@ TEST_F(ParameterFamilies, RegisterAccessPassesBoardFailuresThroughAndHasNoRegist
     EXPECT_EQ(applet->set(kestrel::ids::kRegisterAccessBase, uint32_t{0}), kestrel::kErrInvalidArgument);
 }
 
-TEST_F(ParameterFamilies, BothFamiliesTogetherPutDesignAccessNamesLast) {
-    ScopedEnvironment on("QUIL_ENABLE_DRA", "true");
-    const auto applet = create("[Kestrel12]\nDevice1_Process0_Camera_Format=yes\n");
-    const int32_t last = count(*applet) - 1;
-    EXPECT_GT(last, kCatalogueSize + 100) << "no register-access names";
-    EXPECT_STREQ(nameAt(*applet, last), "DDSA_Device1_Process0_Camera_Format");
-    EXPECT_EQ(std::strncmp(nameAt(*applet, last - 1), "DRA_", 4), 0);
-}
-
 // A switched-on name becomes a design-access entry only when the host gives it an id other than 0:
 // so the count shows that the host knows all of the applet's register names.
 TEST_F(ParameterFamilies, EveryRegisterTheAppletResolvesIsKnownToTheRealHost) {
@@ -89,14 +76,6 @@ TEST_F(ParameterFamilies, EveryRegisterTheAppletResolvesIsKnownToTheRealHost) {
     for (std::size_t i = 0; i < kestrel::kHostRegisterCount; ++i)
         settings += std::string(kestrel::test::designName(static_cast<kestrel::HostRegister>(i))) + " = on\n";
     EXPECT_EQ(count(*create(settings)), kCatalogueSize + int32_t(kestrel::kHostRegisterCount));
-}
-
-TEST_F(ParameterFamilies, TheDesignAccessSwitchMirrorsTheHostsFeatures) {
-    ScopedEnvironment on("QUIL_ENABLE_DDSA", "ON");
-    const auto applet = create();
-    EXPECT_GT(count(*applet), kCatalogueSize);
-    for (int32_t index = kCatalogueSize; index < count(*applet); ++index)
-        EXPECT_EQ(std::strncmp(nameAt(*applet, index), "DDSA_", 5), 0) << index;
 }
 
 } // namespace

@@ -6,13 +6,9 @@
 
 #include <designrt.h>
 
-#include <bit>
-#include <cstring>
-#include <functional>
 #include <map>
-#include <memory>
-#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "device/design_registers.h"
@@ -91,7 +87,9 @@ protected:
     }
 };
 
-TEST_F(RegisterAccessTree, IsTheNewestRootWithOneFeaturePerRegister) {
+// The newest root, one feature per register. Up to 32 bits an integer feature, wider a 64-bit one;
+// 2^64 - 1 rounds to 2^64 in double precision, which no 64-bit value holds: all bits set.
+TEST_F(RegisterAccessTree, IsTheNewestRootWithOneFeatureSizedByEachRegister) {
     build(sources());
     const ParameterInfoNode* first = tree_.nextRoot(nullptr, 0);
     ASSERT_NE(first, nullptr);
@@ -100,22 +98,13 @@ TEST_F(RegisterAccessTree, IsTheNewestRootWithOneFeaturePerRegister) {
     EXPECT_EQ(childNames(first),
               (std::vector<std::string>{"Device1_Twelve (12)", "Device1_Status (32)", "Device1_Forty (40)",
                                         "Device1_Flag (1)", "Device1_SixtyFour (64)"}));
-}
-
-// Up to 32 bits an integer feature, wider a 64-bit one; 2^64 - 1 rounds to 2^64 in double
-// precision, which no 64-bit value holds: all bits set.
-TEST_F(RegisterAccessTree, FeaturesAreSizedByTheRegisterWidth) {
-    build(sources());
     const ParameterInfoNode& twelve = feature(1100101);
-    EXPECT_EQ(twelve.type, kNodeInteger);
     EXPECT_STREQ(twelve.paramName, "DRA_Device1_Twelve");
-    EXPECT_EQ(twelve.kind.integer.minimum, 0);
-    EXPECT_EQ(twelve.kind.integer.maximum, 4095);
-    EXPECT_EQ(twelve.kind.integer.increment, 1);
-    EXPECT_EQ(twelve.access, 7);
-    EXPECT_EQ(twelve.hostAttribute, 1);
-    EXPECT_EQ(twelve.published, 1);
     EXPECT_EQ(twelve.unit, nullptr);
+    EXPECT_EQ(std::tuple(twelve.type, twelve.kind.integer.minimum, twelve.kind.integer.maximum,
+                         twelve.kind.integer.increment, twelve.access, twelve.hostAttribute,
+                         twelve.published),
+              std::tuple(kNodeInteger, 0, 4095, 1, 7, 1, 1));
     EXPECT_EQ(static_cast<uint32_t>(feature(1100102).kind.integer.maximum), 0xFFFFFFFFu);
     EXPECT_EQ(feature(1100102).access, 1);
     EXPECT_EQ(feature(1100104).kind.integer.maximum, 1);
@@ -204,7 +193,9 @@ TEST_F(DesignAccessTree, IsTheNewestRootAboveRegisterAccess) {
     EXPECT_STREQ(first->nextRoot->nextRoot->name, "Miscellaneous");
 }
 
-TEST_F(DesignAccessTree, RecreatesHostCategoriesOnceInNameOrder) {
+// Host categories are recreated once, in name order; every field of a host feature and its
+// enumeration entries are copied; integer arrays and ids the host tree lacks are skipped.
+TEST_F(DesignAccessTree, RecreatesHostCategoriesAndCopiesEveryFieldOfTheHostFeatures) {
     build(sources());
     const ParameterInfoNode* ds = findRoot(tree_, "Direct DS Access");
     ASSERT_NE(ds, nullptr);
@@ -217,20 +208,14 @@ TEST_F(DesignAccessTree, RecreatesHostCategoriesOnceInNameOrder) {
     EXPECT_EQ(childNames(sensor), (std::vector<std::string>{"Inner", "Offset"}));
     EXPECT_EQ(childNames(child(sensor, "Inner")), (std::vector<std::string>{"Gain", "Mode"}));
     EXPECT_EQ(childNames(child(ds, "Files")), (std::vector<std::string>{"Coefficients", "Counter"}));
-}
 
-TEST_F(DesignAccessTree, CopiesEveryFieldOfTheHostFeatureAndEnumerationEntries) {
-    build(sources());
     const ParameterInfoNode& gain = feature(2000501);
-    EXPECT_EQ(gain.type, kNodeInteger32);
     EXPECT_STREQ(gain.name, "Gain");
     EXPECT_STREQ(gain.paramName, "DDSA_Device1_Gain");
-    EXPECT_EQ(gain.kind.integer.minimum, -3);
-    EXPECT_EQ(gain.kind.integer.maximum, 30);
-    EXPECT_EQ(gain.kind.integer.increment, 3);
-    EXPECT_EQ(gain.access, 3);
-    EXPECT_EQ(gain.hostAttribute, 2);
     EXPECT_STREQ(gain.unit, "dB");
+    EXPECT_EQ(std::tuple(gain.type, gain.kind.integer.minimum, gain.kind.integer.maximum,
+                         gain.kind.integer.increment, gain.access, gain.hostAttribute),
+              std::tuple(kNodeInteger32, -3, 30, 3, 3, 2));
     EXPECT_EQ(properties_.access(0, 2000501), 3);
     EXPECT_EQ(feature(2000503).published, 0);
     EXPECT_EQ(feature(2000503).kind.real.increment, 0.125);
@@ -243,10 +228,7 @@ TEST_F(DesignAccessTree, CopiesEveryFieldOfTheHostFeatureAndEnumerationEntries) 
     EXPECT_EQ(e.values[1], 9);
     EXPECT_STREQ(e.symbolicNames[0], "MODE_FAST");
     EXPECT_EQ(e.symbolicNames[1], nullptr);
-}
 
-TEST_F(DesignAccessTree, SkipsIntegerArraysAndIdsTheHostTreeLacks) {
-    build(sources());
     EXPECT_EQ(nodes_.find(0, 2000504), nullptr);
     EXPECT_EQ(nodes_.find(0, 2000999), nullptr);
     EXPECT_EQ(nodes_.size(0), fixedFeatureCount() + 5u);

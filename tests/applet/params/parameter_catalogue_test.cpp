@@ -1,10 +1,17 @@
-// The catalogue table's invariants: unique identifiers and names, every row found by each key.
+// The catalogue table's invariants (unique identifiers and names, every row found by each key), the
+// four true-words and the environment switches built on them, and splitting the applet's own path
+// into the directory of "inspect.conf" and the module name.
 #include "params/parameter_catalogue.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <set>
 #include <string>
+#include <utility>
+
+#include "params/module_location.h"
+#include "params/true_words.h"
 
 namespace kestrel {
 namespace {
@@ -32,6 +39,56 @@ TEST(ParameterCatalogue, NameLookupIsCaseSensitiveAndExact) {
     for (std::string_view name : {"fg_width", "FG_Width", "FG_WIDTH ", "FG_WIDT", ""})
         EXPECT_EQ(ParameterCatalogue::byName(name), nullptr) << name;
     EXPECT_EQ(ParameterCatalogue::byName(std::string_view("FG_WIDTH\0", 9)), nullptr);
+}
+
+// {word, true-word}: the four words in any case and nothing else, not even with a blank.
+const std::pair<const char*, bool> kWords[] = {
+    {"yes", true},         {"true", true},    {"on", true},         {"1", true},         {"YES", true},
+    {"True", true},        {"oN", true},      {"TRUE", true},       {"On", true},        {"", false},
+    {"y", false},          {"enable", false}, {"enabled", false},   {"2", false},        {"off", false},
+    {"no", false},         {"0", false},      {" on", false},       {"on ", false},      {"onn", false},
+    {"yes please", false}, {"true\n", false}, {"\xCF\x8En", false}, {"yesterday", false}};
+
+TEST(TrueWords, AreTheFourWordsInAnyCaseAndNothingElse) {
+    for (const auto& [word, expected] : kWords)
+        EXPECT_EQ(isTrueWord(word), expected) << '"' << word << '"';
+}
+
+TEST(EnvironmentSwitch, IsOnExactlyForATrueWordAndOffWhenUnset) {
+    constexpr const char* kVariable = "KESTREL_TEST_SWITCH";
+    unsetenv(kVariable);
+    EXPECT_FALSE(environmentSwitch(kVariable));
+    for (const auto& [word, expected] : kWords) {
+        setenv(kVariable, word, 1);
+        EXPECT_EQ(environmentSwitch(kVariable), expected) << '"' << word << '"';
+    }
+    unsetenv(kVariable);
+}
+
+TEST(ModuleLocation, SplitsDirectoryAndNameWithoutTheLastExtension) {
+    // {path, directory, module name}; either separator counts.
+    const char* const rows[][3] = {
+        {"/opt/kestrel/lib/Kestrel12.so", "/opt/kestrel/lib", "Kestrel12"},
+        {"C:\\Program Files\\Kestrel\\Kestrel12.dll", "C:\\Program Files\\Kestrel", "Kestrel12"},
+        {"/lib/Kestrel12.so.2", "/lib", "Kestrel12.so"},
+        {"/lib.d/Kestrel12", "/lib.d", "Kestrel12"}};
+    for (const auto& [path, directory, name] : rows) {
+        const auto location = splitModulePath(path);
+        ASSERT_TRUE(location.has_value()) << path;
+        EXPECT_EQ(location->directory, directory);
+        EXPECT_EQ(location->moduleName, name);
+    }
+    EXPECT_EQ(inspectFilePath(*splitModulePath("/opt/lib/Kestrel12.so")), "/opt/lib/inspect.conf");
+    for (const char* path : {"Kestrel12.so", "/Kestrel12.so", "/lib/.so", "/lib/", ""})
+        EXPECT_FALSE(splitModulePath(path).has_value()) << path;
+}
+
+TEST(ModuleLocation, PathIsReadThroughA261CharacterBuffer) {
+    const std::string directory = "/" + std::string(250, 'd');
+    const auto location = splitModulePath(directory + "/Kestrel12.so"); // 264 characters
+    ASSERT_TRUE(location.has_value());
+    EXPECT_EQ(location->moduleName, "Kestrel1");
+    EXPECT_EQ(location->directory.size() + 1 + location->moduleName.size(), 260u);
 }
 
 } // namespace

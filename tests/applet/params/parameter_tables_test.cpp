@@ -25,21 +25,24 @@ constexpr std::size_t kFixed = kCatalogueSize;
 
 using testing::FakeDesignRegisters;
 
+FeatureHeader header(const char* name, int32_t id) {
+    FeatureHeader h;
+    h.displayName = name;
+    h.paramName = name;
+    h.id = id;
+    return h;
+}
+
 // A host that knows a few design parameters by name and publishes them in its own tree.
 class FakeHost {
 public:
     FakeHost() {
         ParameterInfoNode* root = tree_.addCategory(0, nullptr, "Sensor");
         ParameterInfoNode* inner = tree_.addCategory(0, root, "Inner");
-        addFeature(root, "Device1_Gain", 501, kNodeInteger);
-        addFeature(inner, "Device1_Offset", 502, kNodeDouble);
-        addFeature(inner, "Device1_Table", 503, kNodeIntegerArray); // never switched on
-        ParameterInfoNode* second = tree_.addCategory(0, nullptr, "Second");
-        addFeature(second, "Device1_Mode", 504, kNodeEnumeration);
-        ids_["Device1_Gain"] = 501;
-        ids_["Device1_Offset"] = 502;
-        ids_["Device1_Table"] = 503;
-        ids_["Device1_Mode"] = 504;
+        tree_.addIntegerFeature(root, header("Device1_Gain", 501), 0, 10, 1);
+        tree_.addDoubleFeature(inner, header("Device1_Offset", 502), 0, 1, 0.5);
+        tree_.addIntegerArrayFeature(inner, header("Device1_Table", 503), 4, 0, 1, 1); // never switched on
+        tree_.addEnumerationFeature(tree_.addCategory(0, nullptr, "Second"), header("Device1_Mode", 504), 0);
     }
 
     const ParameterInfoNode* root() const { return tree_.nextRoot(nullptr, 0); }
@@ -51,28 +54,9 @@ public:
     int idQueries = 0;
 
 private:
-    void addFeature(ParameterInfoNode* parent, const char* name, int32_t id, int32_t type) {
-        FeatureHeader header;
-        header.displayName = name;
-        header.paramName = name;
-        header.id = id;
-        switch (type) {
-        case kNodeInteger:
-            tree_.addIntegerFeature(parent, header, 0, 10, 1);
-            break;
-        case kNodeDouble:
-            tree_.addDoubleFeature(parent, header, 0, 1, 0.5);
-            break;
-        case kNodeIntegerArray:
-            tree_.addIntegerArrayFeature(parent, header, 4, 0, 1, 1);
-            break;
-        case kNodeEnumeration:
-            tree_.addEnumerationFeature(parent, header, 0);
-            break;
-        }
-    }
     ParameterInfoTree tree_;
-    std::map<std::string, int32_t> ids_;
+    std::map<std::string, int32_t> ids_{
+        {"Device1_Gain", 501}, {"Device1_Offset", 502}, {"Device1_Table", 503}, {"Device1_Mode", 504}};
 };
 
 class ParameterTablesTest : public ::testing::Test {
@@ -137,15 +121,19 @@ TEST_F(ParameterTablesTest, DesignAccessNamesHaveNoIdByNameOrIndex) {
     EXPECT_FALSE(tables.idByName("DDSA_Device1_Gain").has_value());
 }
 
+// Only the four true words switch a name on, only names the host knows count, and only the module's
+// own section is read; only a switched-on name is asked for.
 TEST_F(ParameterTablesTest, OnlyTheFourTrueWordsSwitchOnAndOnlyKnownNamesCount) {
     settings_.readText("[Kestrel12]\nDevice1_Gain = off\nDevice1_Mode = 2\nDevice1_Offset = enabled\n"
-                       "Unknown = on\n");
+                       "Unknown = on\n[none]\nDevice1_Gain = on\n");
     const auto tables = ParameterTables::build(sources());
     EXPECT_EQ(tables.parameterCount(), kFixed);
     EXPECT_TRUE(tables.designParameterIds().empty());
     EXPECT_FALSE(tables.designAccessActive());
-    // Only the switched-on name was asked for.
     EXPECT_EQ(host_.idQueries, 1);
+    auto s = sources();
+    s.moduleName = "none";
+    EXPECT_EQ(ParameterTables::build(s).parameterCount(), kFixed + 1);
 }
 
 TEST_F(ParameterTablesTest, EnvironmentSwitchTurnsOnEveryMirrorableHostFeature) {
@@ -176,15 +164,6 @@ TEST_F(ParameterTablesTest, HostTreeIsAskedForOnlyWithTheSwitchAndItsAbsenceStil
     EXPECT_TRUE(asked);
     EXPECT_EQ(tables.parameterCount(), kFixed);
     EXPECT_TRUE(tables.designAccessActive());
-}
-
-TEST_F(ParameterTablesTest, DesignAccessReadsTheModuleSectionOnly) {
-    settings_.set("none::Device1_Gain", "on");
-    auto s = sources();
-    s.moduleName = "none";
-    EXPECT_EQ(ParameterTables::build(s).parameterCount(), kFixed + 1);
-    s.moduleName = "Kestrel12";
-    EXPECT_EQ(ParameterTables::build(s).parameterCount(), kFixed);
 }
 
 TEST_F(ParameterTablesTest, DescriptionsAnswerCatalogueNamesOnly) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "applet_on_board.h"
 #include "grabhost5_host.h"
@@ -12,6 +13,8 @@
 namespace kestrel::test {
 
 using namespace kestrel::ids;
+using H = HostRegister;
+using G = GeneratorRegister;
 
 // The code a broken register answers in these tests; the board passes it on unchanged.
 inline constexpr int32_t kBrokenRegister = -7042;

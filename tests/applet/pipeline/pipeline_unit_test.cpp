@@ -9,7 +9,6 @@
 #include "info/parameter_info_nodes.h"
 #include "params/parameter_ids.h"
 #include "pipeline/camera_format_parameters.h"
-#include "pipeline/image_selector_parameters.h"
 #include "pipeline/pipeline_status.h"
 #include "pipeline/roi_parameters.h"
 #include "pipeline/simulator_parameters.h"
@@ -120,7 +119,7 @@ TEST_F(DetachedPipeline, ReportErrorsDecidesWhetherAFailureRestores) {
     EXPECT_EQ(values_.timeoutSeconds, 7u);
 }
 
-TEST_F(DetachedPipeline, FailingBoardWriteRestoresTheFrequencyAndKeepsTheShadows) {
+TEST_F(DetachedPipeline, FailingBoardWriteOrNaNKeepsTheFrequencyAndTheShadows) {
     SimulatorParameters simulator(context_);
     const int32_t code = codeOf([&] { simulator.setFrequency(50.0, true); });
     EXPECT_NE(code, 0);
@@ -128,21 +127,9 @@ TEST_F(DetachedPipeline, FailingBoardWriteRestoresTheFrequencyAndKeepsTheShadows
     EXPECT_EQ(generator_.cachedValue(GeneratorRegister::Active), 3u);
     EXPECT_EQ(generator_.cachedValue(GeneratorRegister::Passive), 29u);
     EXPECT_EQ(accuracyNode_.kind.integer.minimum, 2);
-}
-
-TEST_F(DetachedPipeline, NaNFrequencyIsOutOfRange) {
-    SimulatorParameters simulator(context_);
     EXPECT_EQ(codeOf([&] { simulator.setFrequency(std::numeric_limits<double>::quiet_NaN(), true); }),
               kErrOutOfRange);
     EXPECT_EQ(values_.generatorFrequencyMHz, 40.0);
-}
-
-TEST_F(DetachedPipeline, SelectionCheckUsesTheStoredPeriod) {
-    ImageSelectorParameters selector(context_);
-    values_.imageSelectPeriod = 4;
-    EXPECT_EQ(codeOf([&] { selector.setSelection(4, true); }), kErrOutOfRange);
-    EXPECT_EQ(codeOf([&] { selector.setSelection(3, true); }), kErrNotAvailable);
-    EXPECT_EQ(values_.imageSelect, 0u);
 }
 
 } // namespace

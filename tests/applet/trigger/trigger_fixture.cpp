@@ -1,4 +1,4 @@
-// Register-name bookkeeping of the trigger tests and the expected step sequences.
+// Register-name bookkeeping of the trigger tests.
 #include "trigger_fixture.h"
 
 #include "board_write_log.h"
@@ -45,85 +45,5 @@ WriteList TriggerTest::writesOf(const std::function<void()>& action) {
     }
     return list;
 }
-
-namespace steps {
-
-namespace {
-std::string cc(int output, const char* what, int value) {
-    return "CameraControl_Select" + std::to_string(output) + "_" + what + "=" + std::to_string(value);
-}
-std::string out(int output, const char* what, int value) {
-    return "TriggerOutput_Select" + std::to_string(output) + "_" + what + "=" + std::to_string(value);
-}
-} // namespace
-
-WriteList concat(std::initializer_list<WriteList> parts) {
-    WriteList all;
-    for (const WriteList& part : parts)
-        all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
-
-WriteList parkOutputs() {
-    WriteList list;
-    for (int i = 0; i < 4; ++i)
-        list.push_back(cc(i, "Select_Select", 5));
-    for (int i = 0; i < 8; ++i)
-        list.push_back(out(i, "Select_Select", 5));
-    return list;
-}
-
-// Defaults: CC 0 on "not pulse generator 0", CC 1..3 on VCC; trigger output 0 on "not pulse
-// generator 0", 1 on "not pulse generator 1", 2..7 on VCC.
-WriteList restoreOutputs() {
-    WriteList list{cc(0, "Select_Select", 0), cc(0, "Polarity_Invert", 1)};
-    for (int i = 1; i < 4; ++i) {
-        list.push_back(cc(i, "Select_Select", 5));
-        list.push_back(cc(i, "Polarity_Invert", 1));
-    }
-    list.push_back(out(0, "Select_Select", 0));
-    list.push_back(out(0, "Polarity_Invert", 1));
-    list.push_back(out(1, "Select_Select", 1));
-    list.push_back(out(1, "Polarity_Invert", 1));
-    for (int i = 2; i < 8; ++i) {
-        list.push_back(out(i, "Select_Select", 5));
-        list.push_back(out(i, "Polarity_Invert", 1));
-    }
-    return list;
-}
-
-WriteList clearPulseGenerators() {
-    WriteList list{"Monitoring_CheckForMissingFrame_Cam0_ResetMissing_Mode=2"};
-    for (int i = 0; i < 4; ++i)
-        list.push_back("PulseFormGenerators_PulseFormGenerator" + std::to_string(i) +
-                       "_ClearDownscale_Mode=2");
-    return list;
-}
-
-// At 8 Hz, converted to ticks and back, the minimum period is still 7812490 ticks.
-WriteList startGenerator(int queue) {
-    return {"Generators_ClearQueuePulse_Mode=1", "Generators_EnableQueue_Select=" + std::to_string(queue),
-            "Generators_Generator_MinimumPeriod_Number=7812490", "PulseFormGenerators_Enable_Select=1",
-            "Generators_ClearQueuePulse_Mode=0"};
-}
-
-WriteList holdQueue() {
-    return {"Generators_ClearQueuePulse_Mode=1"};
-}
-
-WriteList selectExternal(int value) {
-    return {"TriggerMode_SelectExternal_Select=" + std::to_string(value)};
-}
-
-WriteList restartSequence(bool parkFirst) {
-    return concat({parkFirst ? parkOutputs() : WriteList{},
-                   {"Downscale_Clear_Mode=2"},
-                   startGenerator(1),
-                   {"Generators_ClearDownscale_Mode=2"},
-                   clearPulseGenerators(),
-                   restoreOutputs()});
-}
-
-} // namespace steps
 
 } // namespace kestrel::test

@@ -48,18 +48,4 @@ private:
     std::map<uint32_t, std::string> tails_;
 };
 
-// Expected write sequences of the trigger steps with every setting at its default.
-namespace steps {
-WriteList parkOutputs();
-WriteList restoreOutputs();
-WriteList clearPulseGenerators();
-WriteList startGenerator(int queue);
-WriteList holdQueue();
-WriteList selectExternal(int value);
-// parkOutputs (when parkFirst), clearInputDownscaler, startGenerator(1), clearSequencer,
-// clearPulseGenerators, restoreOutputs.
-WriteList restartSequence(bool parkFirst);
-WriteList concat(std::initializer_list<WriteList> parts);
-} // namespace steps
-
 } // namespace kestrel::test

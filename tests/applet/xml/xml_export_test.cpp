@@ -3,15 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "applet_on_board.h"
 #include "core/error_codes.h"
-#include "device/parameter_info_node.h"
 #include "params/parameter_ids.h"
 
 namespace kestrel {
@@ -54,21 +51,20 @@ TEST_F(XmlExport, SizeQueryThenText) {
 TEST_F(XmlExport, RefusalsLeaveBufferAndLengthAlone) {
     uint64_t size = 0;
     ASSERT_EQ(query(0, nullptr, &size), kestrel::kOk);
-    struct Row {
+    const struct {
         int32_t port;
         uint64_t length; // UINT64_MAX: no length pointer
         bool buffer;
         int32_t code;
-    };
-    const Row rows[] = {{0, size - 1, true, kestrel::kErrBufferTooSmall},
-                        {0, 0, true, kestrel::kErrBufferTooSmall},
-                        {1, 0, true, kestrel::kErrBufferTooSmall},
-                        {0, UINT64_MAX, true, kestrel::kErrInvalidArgument},
-                        {0, UINT64_MAX, false, kestrel::kErrInvalidArgument},
-                        {1, 77, false, kestrel::kErrInvalidPort},
-                        {4, 77, false, kestrel::kErrInvalidPort},
-                        {-1, 77, false, kestrel::kErrInvalidPort}};
-    for (const Row& row : rows) {
+    } rows[] = {{0, size - 1, true, kestrel::kErrBufferTooSmall},
+                {0, 0, true, kestrel::kErrBufferTooSmall},
+                {1, 0, true, kestrel::kErrBufferTooSmall},
+                {0, UINT64_MAX, true, kestrel::kErrInvalidArgument},
+                {0, UINT64_MAX, false, kestrel::kErrInvalidArgument},
+                {1, 77, false, kestrel::kErrInvalidPort},
+                {4, 77, false, kestrel::kErrInvalidPort},
+                {-1, 77, false, kestrel::kErrInvalidPort}};
+    for (const auto& row : rows) {
         std::vector<char> buffer(size, 'x');
         uint64_t length = row.length;
         EXPECT_EQ(query(row.port, row.buffer ? buffer.data() : nullptr,
@@ -84,15 +80,12 @@ TEST_F(XmlExport, RefusalsLeaveBufferAndLengthAlone) {
 
 // Access words change at run time; the description is built from the words current at the call.
 TEST_F(XmlExport, AccessModesFollowTheLegacyTriggerSwitch) {
-    const std::string prescalerReadOnly = "<FloatReg Name=\"FG_PRESCALER_Reg\">\n<Address>10050</Address>\n"
-                                          "<Length>8</Length>\n<AccessMode>RO</AccessMode>\n";
-    const std::string prescalerReadWrite = "<FloatReg Name=\"FG_PRESCALER_Reg\">\n<Address>10050</Address>\n"
-                                           "<Length>8</Length>\n<AccessMode>RW</AccessMode>\n";
-    EXPECT_NE(document().find(prescalerReadOnly), std::string::npos);
-    ASSERT_EQ(applet_.set<uint32_t>(ids::FG_TRIGGER_LEGACY_MODE, 1u), kestrel::kOk);
-    EXPECT_NE(document().find(prescalerReadWrite), std::string::npos);
-    ASSERT_EQ(applet_.set<uint32_t>(ids::FG_TRIGGER_LEGACY_MODE, 0u), kestrel::kOk);
-    EXPECT_NE(document().find(prescalerReadOnly), std::string::npos);
+    const std::string prescaler = "<FloatReg Name=\"FG_PRESCALER_Reg\">\n<Address>10050</Address>\n"
+                                  "<Length>8</Length>\n<AccessMode>";
+    for (const uint32_t legacy : {0u, 1u, 0u}) {
+        ASSERT_EQ(applet_.set<uint32_t>(ids::FG_TRIGGER_LEGACY_MODE, legacy), kestrel::kOk);
+        EXPECT_NE(document().find(prescaler + (legacy ? "RW" : "RO")), std::string::npos) << legacy;
+    }
 }
 
 } // namespace

@@ -1,4 +1,6 @@
-// The text helpers of the register description: entity escaping, identifiers and number forms.
+// The register description's text helpers (entity escaping, identifiers, number forms), and the
+// description of small hand-built trees, for what the applet's own tree (compared whole in the golden
+// test) does not show: limits as written, features left out, odd names.
 #include "info/parameter_info_xml.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +10,7 @@
 #include <limits>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "config/comma_locale.h"
 #include "info/parameter_info_tree.h"
@@ -63,29 +66,117 @@ std::string floatMinimumText(double minimum) {
     header.id = 1;
     tree.addDoubleFeature(category, header, minimum, 0.0, 0.0);
     const std::string xml = ParameterInfoBuilderXML(tree, "M", 0).buildXml();
-    const std::size_t start = xml.find("<Min>");
-    const std::size_t end = xml.find("</Min>");
-    if (start == std::string::npos || end == std::string::npos)
-        return "(no Min)";
-    return xml.substr(start + 5, end - start - 5);
+    const std::size_t start = xml.find("<Min>") + 5;
+    return xml.substr(start, xml.find("</Min>") - start);
 }
 
 // A process whose numeric locale writes ',' still gets '.' in the description.
-class CommaLocale : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!test::useCommaLocale(LC_NUMERIC))
-            GTEST_SKIP() << "no locale with ',' as decimal point can be had";
-    }
-    void TearDown() override { std::setlocale(LC_NUMERIC, "C"); }
-};
-
-TEST_F(CommaLocale, DoublesKeepTheDecimalPoint) {
+TEST(XmlNumbers, DoublesKeepTheDecimalPointUnderACommaLocale) {
+    if (!test::useCommaLocale(LC_NUMERIC))
+        GTEST_SKIP() << "no locale with ',' as decimal point can be had";
     char printed[16];
     std::snprintf(printed, sizeof printed, "%g", 0.5);
     ASSERT_STREQ(printed, "0,5") << "the locale does not write commas, the test would prove nothing";
     EXPECT_EQ(floatMinimumText(1048.56), "1048.56");
     EXPECT_EQ(floatMinimumText(0.032), "0.032");
+    std::setlocale(LC_NUMERIC, "C");
+}
+
+FeatureHeader header(const char* paramName, int32_t id, const char* displayName = "Shown") {
+    FeatureHeader h;
+    h.displayName = displayName;
+    h.paramName = paramName;
+    h.access = 3;
+    h.id = id;
+    return h;
+}
+
+class XmlBuilder : public ::testing::Test {
+protected:
+    std::string build() { return ParameterInfoBuilderXML(tree_, "Kestrel12", 0).buildXml(); }
+    void expectIn(const std::string& fragment) {
+        EXPECT_NE(build().find(fragment), std::string::npos) << fragment << "\nnot in\n" << build();
+    }
+    void expectNotIn(const std::string& fragment) {
+        EXPECT_EQ(build().find(fragment), std::string::npos) << fragment;
+    }
+
+    ParameterInfoTree tree_;
+    ParameterInfoNode* category_ = tree_.addCategory(0, nullptr, "C");
+};
+
+// Plain integers are widened without sign, the further integer kind with sign.
+TEST_F(XmlBuilder, IntegerLimitsAreWrittenAsUnsignedNumbers) {
+    tree_.addIntegerFeature(category_, header("FG_PHASE", 7), -1, static_cast<int32_t>(0xFFFFFFFEu), -16);
+    tree_.addInteger32Feature(category_, header("FG_SIGNED", 8), -1, 5, -2);
+    expectIn("<Min>4294967295</Min>\n<Max>4294967294</Max>\n<Inc>4294967280</Inc>\n");
+    expectIn("<pValue>FG_SIGNED_Reg</pValue>\n<Min>18446744073709551615</Min>\n<Max>5</Max>\n"
+             "<Inc>18446744073709551614</Inc>\n");
+}
+
+// Only the transfer length, by its exact name, has an 8-byte register; id 0 has no address.
+TEST_F(XmlBuilder, RegistersAndDescriptions) {
+    tree_.addIntegerFeature(category_, header("FG_ZERO", 0, ""), 0, 1, 1);
+    tree_.addIntegerFeature(category_, header("FG_TRANSFER_LEN", 5210), 0, 1, 1);
+    tree_.addIntegerFeature(category_, header("FG_TRANSFER_LEN_", 5211), 0, 1, 1);
+    tree_.addStringFeature(category_, header("FG_B", 2, nullptr), nullptr);
+    expectIn("<IntReg Name=\"FG_ZERO_Reg\">\n<Length>4</Length>\n");
+    expectIn("<Address>5210</Address>\n<Length>8</Length>\n");
+    expectIn("<Address>5211</Address>\n<Length>4</Length>\n");
+    // An empty or missing display name gives no description.
+    expectIn("<Integer Name='FG_ZERO'>\n<pValue>FG_ZERO_Reg</pValue>\n");
+    expectIn("<StringReg Name=\"FG_B\">\n<Address>2</Address>\n");
+}
+
+TEST_F(XmlBuilder, LaterEntryOfTheSameValueNamesItAndUnnamedEntriesAreLeftOut) {
+    ParameterInfoNode* node = tree_.addEnumerationFeature(category_, header("FG_E", 9), 5);
+    tree_.setEnumerationEntry(node, 0, "first", 4, "FIRST_FOUR");
+    tree_.setEnumerationEntry(node, 1, "negative", -3, "MINUS_THREE");
+    tree_.setEnumerationEntry(node, 2, "unnamed", 2, nullptr);
+    tree_.setEnumerationEntry(node, 3, "second", 4, "SECOND_FOUR");
+    tree_.setEnumerationEntry(node, 4, "quote", 5, "A<B");
+    expectIn("<Description>Shown</Description>\n"
+             "<EnumEntry Name=\"MINUS_THREE\">\n<Value>-3</Value>\n</EnumEntry>\n"
+             "<EnumEntry Name=\"SECOND_FOUR\">\n<Value>4</Value>\n</EnumEntry>\n"
+             "<EnumEntry Name=\"A&lt;B\">\n<Value>5</Value>\n</EnumEntry>\n"
+             "<pValue>FG_E_Reg</pValue>\n");
+    expectNotIn("FIRST_FOUR");
+    expectNotIn("<Value>2</Value>");
+}
+
+// Unpublished features, kinds without GenApi form and the features directly in a category named
+// exactly "Direct Register Access" are left out.
+TEST_F(XmlBuilder, FeaturesWithoutGenApiFormAreLeftOut) {
+    FeatureHeader hidden = header("FG_HIDDEN", 1);
+    hidden.published = 0;
+    tree_.addIntegerFeature(category_, hidden, 0, 1, 1);
+    tree_.addIntegerArrayFeature(category_, header("FG_LUT_VALUE", 2), 4096, 0, 4095, 1);
+    tree_.addWideIntegerFeature(category_, header("FG_WIDE9", 3), 0, 1, 1);
+    tree_.addWideInteger64Feature(category_, header("FG_WIDE12", 4), 0, 1, 1);
+    tree_.addIntegerFeature(category_, header("FG_KEPT", 5), 0, 1, 1);
+    ParameterInfoNode* dra = tree_.addCategory(0, nullptr, "Direct Register Access");
+    tree_.addIntegerFeature(dra, header("DRA_Device1_X", 1000001), 0, 4095, 1);
+    ParameterInfoNode* similar = tree_.addCategory(0, nullptr, "Direct Register Access ");
+    tree_.addIntegerFeature(similar, header("DRA_Device1_Y", 1000002), 0, 4095, 1);
+    tree_.addIntegerFeature(tree_.addCategory(0, dra, "Inner"), header("DRA_Device1_Z", 1000003), 0, 4095, 1);
+    for (const char* name : {"FG_HIDDEN", "FG_LUT_VALUE", "FG_WIDE9", "FG_WIDE12", "DRA_Device1_X"})
+        expectNotIn(name);
+    expectIn("<Category Name='C'  >\n<pFeature>FG_KEPT</pFeature>\n</Category>\n");
+    expectIn("<Integer Name='DRA_Device1_Y'>");
+    expectIn("<Integer Name='DRA_Device1_Z'>");
+}
+
+TEST(XmlBuilderRoot, FeaturesOfAnUnnamedCategoryGoToRootAfterItsSubCategories) {
+    ParameterInfoTree tree;
+    tree.addIntegerFeature(tree.addCategory(0, nullptr, ""), header("FG_LOOSE", 1), 0, 1, 1);
+    tree.addIntegerFeature(tree.addCategory(0, nullptr, "Named"), header("FG_HELD", 2), 0, 1, 1);
+    const std::string xml = ParameterInfoBuilderXML(tree, "Kestrel12", 0).buildXml();
+    EXPECT_NE(xml.find("<Category Name='Root' NameSpace='Standard' >\n<pFeature>Named</pFeature>\n"
+                       "<pFeature>FG_LOOSE</pFeature>\n</Category>\n<Category Name='Named'  >\n"
+                       "<pFeature>FG_HELD</pFeature>\n</Category>\n<Port Name=\"DevicePort\"></Port>\n"
+                       "</RegisterDescription>\n"),
+              std::string::npos)
+        << xml;
 }
 
 } // namespace
