@@ -1,11 +1,19 @@
-// A board as the host and the applet see it: design loading, roles, settings, texts, registry.
+// The board's C++ core on its own: register file and memories, design settings, the board, the
+// registry, the on-board frame memory and pending events.
 #include "board.h"
 #include "board_registry.h"
+#include "coefficient_memory.h"
 #include "design_settings.h"
+#include "events.h"
+#include "lut_memory.h"
+#include "onboard_buffer.h"
+#include "register_file.h"
 #include "register_roles.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -13,42 +21,119 @@ using namespace kestrel::boardhw;
 
 namespace {
 
+using Defs = std::vector<RegisterDefinition>;
+
+TEST(RegisterFile, MasksToTheWidthAndRefusesWhatTheRegisterDoesNotAllow) {
+    RegisterFile file({{1, "Narrow", 2, true, RegisterKind::Value},
+                       {2, "Status", 7, false, RegisterKind::Value},
+                       {3, "Wide", 48, true, RegisterKind::Value},
+                       {4, "Full", 64, true, RegisterKind::Value},
+                       {5, "Table", 12, true, RegisterKind::Table},
+                       {6, "Text", 16, true, RegisterKind::Text}});
+    for (const auto& [id, written, kept] : {std::tuple{1u, uint64_t{7}, uint64_t{3}},
+                                            {3u, ~uint64_t{0}, 0xFFFFFFFFFFFFull},
+                                            {4u, ~uint64_t{0}, ~uint64_t{0}}}) {
+        uint64_t value = 0;
+        ASSERT_EQ(file.write(id, written), BOARD_OK);
+        ASSERT_EQ(file.read(id, value), BOARD_OK);
+        EXPECT_EQ(value, kept) << id;
+    }
+    ASSERT_EQ(file.force(2, 0x1FF), BOARD_OK);
+    EXPECT_EQ(file.valueOr0(2), 0x7Fu) << "forced writes are masked too";
+    EXPECT_EQ(file.write(2, 5), BOARD_ERR_READ_ONLY);
+    EXPECT_EQ(file.valueOr0(2), 0x7Fu);
+    uint64_t value = 99;
+    EXPECT_EQ(file.write(77, 1), BOARD_ERR_UNKNOWN_REGISTER);
+    EXPECT_EQ(file.read(77, value), BOARD_ERR_UNKNOWN_REGISTER);
+    EXPECT_EQ(file.write(5, 1), BOARD_ERR_WRONG_KIND);
+    EXPECT_EQ(file.force(6, 1), BOARD_ERR_WRONG_KIND);
+    EXPECT_EQ(file.read(6, value), BOARD_ERR_WRONG_KIND);
+    EXPECT_EQ(value, 99u);
+    EXPECT_EQ(file.idOf("Wide"), 3u);
+    EXPECT_EQ(file.idOf("wide"), 0u);
+    ASSERT_NE(file.find(5), nullptr);
+    EXPECT_EQ(file.find(5)->kind, RegisterKind::Table);
+    EXPECT_EQ(file.find(0), nullptr);
+    for (const Defs& unusable :
+         {Defs{{0, "Zero", 8, true}}, Defs{{1, "NoBits", 0, true}}, Defs{{1, "TooWide", 65, true}},
+          Defs{{1, "A", 8, true}, {1, "B", 8, true}}, Defs{{1, "A", 8, true}, {2, "A", 8, true}}})
+        EXPECT_THROW(RegisterFile{unusable}, std::invalid_argument) << unusable.back().name;
+}
+
+TEST(LutMemory, KeepsRangesAndRefusesOversizedEntriesAndRangesOutsideWhole) {
+    LutMemory lut;
+    const std::vector<uint32_t> entries = {1, 2, 4095};
+    ASSERT_EQ(lut.write(4093, entries.data(), 3), BOARD_OK);
+    std::vector<uint32_t> back(3);
+    ASSERT_EQ(lut.read(4093, back.data(), 3), BOARD_OK);
+    EXPECT_EQ(back, entries);
+    const std::vector<uint32_t> oversized = {7, 4096, 9};
+    EXPECT_EQ(lut.write(0, oversized.data(), 3), BOARD_ERR_OUT_OF_RANGE);
+    EXPECT_EQ(lut.at(0), 0u);
+    uint32_t entry = 1;
+    EXPECT_EQ(lut.write(4096, &entry, 1), BOARD_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(lut.read(4095, &entry, 2), BOARD_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(lut.write(0xFFFFFFFFu, &entry, 2), BOARD_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(lut.write(0, nullptr, 1), BOARD_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(lut.write(4096, nullptr, 0), BOARD_OK);
+}
+
+TEST(CoefficientMemory, ReadsItsResetValueUntilWrittenAndRefusesLinesOutside) {
+    CoefficientMemory gain(4096);
+    std::vector<uint16_t> lines(2 * CoefficientMemory::kSide, 1);
+    ASSERT_EQ(gain.readLines(4095, 1, lines.data()), BOARD_OK);
+    EXPECT_EQ(lines.front(), 4096);
+    EXPECT_EQ(lines[CoefficientMemory::kSide - 1], 4096);
+    EXPECT_FALSE(gain.allocated());
+    CoefficientMemory offset(0);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        lines[i] = static_cast<uint16_t>(i);
+    ASSERT_EQ(offset.writeLines(10, 2, lines.data()), BOARD_OK);
+    EXPECT_TRUE(offset.allocated());
+    EXPECT_EQ(offset.at(5, 10), 5);
+    EXPECT_EQ(offset.at(5, 11), 4096 + 5);
+    EXPECT_EQ(offset.at(5, 12), 0);
+    offset.reset();
+    EXPECT_FALSE(offset.allocated());
+    EXPECT_EQ(offset.at(5, 10), 0);
+    EXPECT_EQ(offset.writeLines(4096, 1, lines.data()), BOARD_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(offset.readLines(4095, 2, lines.data()), BOARD_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(offset.writeLines(0, 1, nullptr), BOARD_ERR_INVALID_ARGUMENT);
+}
+
 uint32_t idOf(RegisterRole role) {
     return 1000 + static_cast<uint32_t>(role);
 }
 
 // Every role register, plain 16-bit and writable unless its name makes it a table or a text.
-std::vector<RegisterDefinition> roleDesign() {
-    std::vector<RegisterDefinition> definitions;
+Defs roleDesign() {
+    Defs definitions;
     for (std::size_t i = 0; i < kRoleCount; ++i) {
-        const auto role = static_cast<RegisterRole>(i);
-        const std::string name(roleRegisterName(role));
-        definitions.push_back({idOf(role), name, 16, true, kindOfName(name)});
+        const std::string name(roleRegisterName(static_cast<RegisterRole>(i)));
+        definitions.push_back({idOf(static_cast<RegisterRole>(i)), name, 16, true, kindOfName(name)});
     }
     return definitions;
 }
 
-} // namespace
-
-TEST(DesignSettings, ReadRegisterValuesInTheirPhysicalUnits) {
+TEST(DesignSettings, ReadRegisterValuesInTheirPhysicalUnitsAndMissingOnesAsZero) {
     RegisterFile file(roleDesign());
-    const RoleMap roles(file);
-    auto set = [&](RegisterRole role, uint64_t value) { ASSERT_EQ(file.force(idOf(role), value), 0); };
-    set(RegisterRole::GeneratorEnable, 1);
-    set(RegisterRole::GeneratorWidth, 256);
-    set(RegisterRole::GeneratorLineWidth, 260);
-    set(RegisterRole::GeneratorHeight, 1023);
-    set(RegisterRole::GeneratorActive, 7); // 8 of 25 clocks active: 40 MHz
-    set(RegisterRole::GeneratorPassive, 16);
-    set(RegisterRole::BankXLength1, 640);
-    set(RegisterRole::ShadingXOffset0, 4);
-    set(RegisterRole::ShadingXLength0, 160);
-    set(RegisterRole::OutputFormatSelect, 1);
-    set(RegisterRole::CameraFormat, 1);
-    set(RegisterRole::NoiseFilterSelect, 1);
-    set(RegisterRole::FillLevel1, 80);
-
-    const DesignSettings s = readDesignSettings(file, roles);
+    using R = RegisterRole;
+    // 8 of 25 clocks active: 40 MHz.
+    for (const auto& [role, value] : {std::pair{R::GeneratorEnable, 1},
+                                      {R::GeneratorWidth, 256},
+                                      {R::GeneratorLineWidth, 260},
+                                      {R::GeneratorHeight, 1023},
+                                      {R::GeneratorActive, 7},
+                                      {R::GeneratorPassive, 16},
+                                      {R::BankXLength1, 640},
+                                      {R::ShadingXOffset0, 4},
+                                      {R::ShadingXLength0, 160},
+                                      {R::OutputFormatSelect, 1},
+                                      {R::CameraFormat, 1},
+                                      {R::NoiseFilterSelect, 1},
+                                      {R::FillLevel1, 80}})
+        ASSERT_EQ(file.force(idOf(role), static_cast<uint64_t>(value)), 0);
+    const DesignSettings s = readDesignSettings(file, RoleMap(file));
     EXPECT_TRUE(s.generator.enabled);
     EXPECT_EQ(s.generator.frameWidthPixels(), 1024u);
     EXPECT_EQ(s.generator.lineLengthClocks(), 1040u);
@@ -63,27 +148,28 @@ TEST(DesignSettings, ReadRegisterValuesInTheirPhysicalUnits) {
     EXPECT_EQ(s.cameraBitDepth(), 10u);
     EXPECT_TRUE(s.noiseFilter);
     EXPECT_EQ(s.fillLevelPercent[1], 80u);
+
+    const RegisterFile unrelated({{1, "Unrelated", 8, true}});
+    const DesignSettings none = readDesignSettings(unrelated, RoleMap(unrelated));
+    EXPECT_FALSE(none.generator.enabled);
+    EXPECT_EQ(none.bankWindow[0].heightLines, 0u);
+    EXPECT_EQ(none.bitsPerOutputPixel(), 16u);
 }
 
-TEST(DesignSettings, ReadMissingRegistersAsZero) {
-    const RegisterFile file({{1, "Unrelated", 8, true}});
-    const DesignSettings s = readDesignSettings(file, RoleMap(file));
-    EXPECT_FALSE(s.generator.enabled);
-    EXPECT_EQ(s.bankWindow[0].heightLines, 0u);
-    EXPECT_EQ(s.bitsPerOutputPixel(), 16u);
-}
-
-TEST(Board, RefusesEverythingBeforeADesignIsLoaded) {
+TEST(Board, RefusesEverythingBeforeADesignAndKeepsItsDesignWhenANewOneIsUnusable) {
     Board board(0);
     uint64_t value = 0;
     uint32_t entry = 0;
     BoardImageFormat format{};
     EXPECT_FALSE(board.hasDesign());
-    EXPECT_EQ(board.write(1, 1), BOARD_ERR_NO_DESIGN);
-    EXPECT_EQ(board.read(1, value), BOARD_ERR_NO_DESIGN);
-    EXPECT_EQ(board.force(1, 1), BOARD_ERR_NO_DESIGN);
-    EXPECT_EQ(board.writeLut(0, &entry, 1), BOARD_ERR_NO_DESIGN);
-    EXPECT_EQ(board.imageFormat(format), BOARD_ERR_NO_DESIGN);
+    for (const int32_t code : {board.write(1, 1), board.read(1, value), board.force(1, 1),
+                               board.writeLut(0, &entry, 1), board.imageFormat(format)})
+        EXPECT_EQ(code, BOARD_ERR_NO_DESIGN);
+    ASSERT_EQ(board.loadDesign({{5, "Kept", 8, true}}), BOARD_OK);
+    ASSERT_EQ(board.write(5, 3), BOARD_OK);
+    EXPECT_EQ(board.loadDesign({{5, "A", 8, true}, {5, "B", 8, true}}), BOARD_ERR_INVALID_DESIGN);
+    ASSERT_EQ(board.read(5, value), BOARD_OK);
+    EXPECT_EQ(value, 3u);
 }
 
 TEST(Board, LoadingADesignResetsRegistersAndMemories) {
@@ -92,7 +178,7 @@ TEST(Board, LoadingADesignResetsRegistersAndMemories) {
     const uint32_t xLength = idOf(RegisterRole::BankXLength0);
     const uint32_t file0 = idOf(RegisterRole::CoefficientFile0);
     ASSERT_EQ(board.write(xLength, 512), BOARD_OK);
-    const uint32_t entry = 7;
+    uint32_t entry = 7;
     ASSERT_EQ(board.writeLut(3, &entry, 1), BOARD_OK);
     ASSERT_EQ(board.setText(file0, "/tmp/coef.tiff"), BOARD_OK);
     std::vector<uint16_t> line(BOARD_COEFFICIENT_SIDE, 9);
@@ -102,9 +188,8 @@ TEST(Board, LoadingADesignResetsRegistersAndMemories) {
     uint64_t value = 1;
     ASSERT_EQ(board.read(xLength, value), BOARD_OK);
     EXPECT_EQ(value, 0u);
-    uint32_t back = 1;
-    ASSERT_EQ(board.readLut(3, &back, 1), BOARD_OK);
-    EXPECT_EQ(back, 0u);
+    ASSERT_EQ(board.readLut(3, &entry, 1), BOARD_OK);
+    EXPECT_EQ(entry, 0u);
     char text[8] = "x";
     ASSERT_EQ(board.getText(file0, text, sizeof text), BOARD_OK);
     EXPECT_STREQ(text, "");
@@ -112,29 +197,32 @@ TEST(Board, LoadingADesignResetsRegistersAndMemories) {
     EXPECT_EQ(line[0], 4096);
 }
 
-TEST(Board, KeepsItsDesignWhenANewOneIsUnusable) {
-    Board board(0);
-    ASSERT_EQ(board.loadDesign({{5, "Kept", 8, true}}), BOARD_OK);
-    ASSERT_EQ(board.write(5, 3), BOARD_OK);
-    EXPECT_EQ(board.loadDesign({{5, "A", 8, true}, {5, "B", 8, true}}), BOARD_ERR_INVALID_DESIGN);
-    uint64_t value = 0;
-    ASSERT_EQ(board.read(5, value), BOARD_OK);
-    EXPECT_EQ(value, 3u);
-}
-
-TEST(Board, DescribesRegisterKindsWidthsAndAccess) {
+TEST(Board, DescribesRegistersAndReportsTheImageFormatOfBankZero) {
     Board board(0);
     ASSERT_EQ(board.loadDesign(roleDesign()), BOARD_OK);
     BoardRegisterDescription d{};
-    ASSERT_EQ(board.describe(idOf(RegisterRole::LutContent), d), BOARD_OK);
-    EXPECT_EQ(d.kind, BOARD_REGISTER_TABLE);
-    ASSERT_EQ(board.describe(idOf(RegisterRole::CoefficientFile1), d), BOARD_OK);
-    EXPECT_EQ(d.kind, BOARD_REGISTER_TEXT);
-    ASSERT_EQ(board.describe(idOf(RegisterRole::GeneratorRoll), d), BOARD_OK);
-    EXPECT_EQ(d.kind, BOARD_REGISTER_VALUE);
+    for (const auto& [role, kind] : {std::pair{RegisterRole::LutContent, BOARD_REGISTER_TABLE},
+                                     {RegisterRole::CoefficientFile1, BOARD_REGISTER_TEXT},
+                                     {RegisterRole::GeneratorRoll, BOARD_REGISTER_VALUE}}) {
+        ASSERT_EQ(board.describe(idOf(role), d), BOARD_OK);
+        EXPECT_EQ(d.kind, kind);
+    }
     EXPECT_EQ(d.widthBits, 16);
     EXPECT_EQ(d.writable, 1);
     EXPECT_EQ(board.describe(1, d), BOARD_ERR_UNKNOWN_REGISTER);
+
+    using R = RegisterRole;
+    for (const auto& [role, value] : {std::pair{R::BankXLength0, 1024},
+                                      {R::BankYLength0, 768},
+                                      {R::BankXOffset0, 16},
+                                      {R::OutputBitAlignment, 1},
+                                      {R::GeneratorEnable, 1}})
+        ASSERT_EQ(board.write(idOf(role), static_cast<uint64_t>(value)), BOARD_OK);
+    BoardImageFormat f{};
+    ASSERT_EQ(board.imageFormat(f), BOARD_OK);
+    EXPECT_EQ(std::tuple(f.widthPixels, f.heightLines, f.xOffsetPixels, f.bitsPerPixel, f.leftAligned,
+                         f.generatorSource),
+              std::tuple(1024u, 768u, 16u, 16u, 1u, 1u));
 }
 
 TEST(Board, KeepsTextRegistersWithinTheirLimits) {
@@ -156,25 +244,7 @@ TEST(Board, KeepsTextRegistersWithinTheirLimits) {
               BOARD_ERR_BUFFER_TOO_SMALL);
 }
 
-TEST(Board, ReportsTheImageFormatOfBankZero) {
-    Board board(0);
-    ASSERT_EQ(board.loadDesign(roleDesign()), BOARD_OK);
-    ASSERT_EQ(board.write(idOf(RegisterRole::BankXLength0), 1024), BOARD_OK);
-    ASSERT_EQ(board.write(idOf(RegisterRole::BankYLength0), 768), BOARD_OK);
-    ASSERT_EQ(board.write(idOf(RegisterRole::BankXOffset0), 16), BOARD_OK);
-    ASSERT_EQ(board.write(idOf(RegisterRole::OutputBitAlignment), 1), BOARD_OK);
-    ASSERT_EQ(board.write(idOf(RegisterRole::GeneratorEnable), 1), BOARD_OK);
-    BoardImageFormat f{};
-    ASSERT_EQ(board.imageFormat(f), BOARD_OK);
-    EXPECT_EQ(f.widthPixels, 1024u);
-    EXPECT_EQ(f.heightLines, 768u);
-    EXPECT_EQ(f.xOffsetPixels, 16u);
-    EXPECT_EQ(f.bitsPerPixel, 16u);
-    EXPECT_EQ(f.leftAligned, 1u);
-    EXPECT_EQ(f.generatorSource, 1u);
-}
-
-TEST(BoardRegistry, OpensEachBoardOnceAndNeverReusesAHandle) {
+TEST(BoardRegistry, OpensEachBoardOnceNeverReusesAHandleAndRefusesIndexesOutside) {
     BoardRegistry& registry = BoardRegistry::instance();
     int32_t error = 1;
     void* first = registry.open(2, error);
@@ -191,12 +261,89 @@ TEST(BoardRegistry, OpensEachBoardOnceAndNeverReusesAHandle) {
     ASSERT_NE(registry.find(second), nullptr);
     EXPECT_EQ(registry.find(second)->index(), 2);
     EXPECT_EQ(registry.close(second), BOARD_OK);
+    for (int32_t index : {-1, int32_t{BoardRegistry::kBoardCount}}) {
+        EXPECT_EQ(registry.open(index, error), nullptr);
+        EXPECT_EQ(error, BOARD_ERR_NO_SUCH_BOARD);
+    }
 }
 
-TEST(BoardRegistry, RefusesIndexesOutsideTheMachine) {
-    int32_t error = 0;
-    EXPECT_EQ(BoardRegistry::instance().open(-1, error), nullptr);
-    EXPECT_EQ(error, BOARD_ERR_NO_SUCH_BOARD);
-    EXPECT_EQ(BoardRegistry::instance().open(BoardRegistry::kBoardCount, error), nullptr);
-    EXPECT_EQ(error, BOARD_ERR_NO_SUCH_BOARD);
+StoredFrame frameOf(uint64_t bytes, uint64_t number) {
+    StoredFrame frame;
+    frame.pixels.assign(static_cast<std::size_t>(bytes), std::byte{static_cast<unsigned char>(number)});
+    frame.sourceFrame = number;
+    return frame;
 }
+
+TEST(OnBoardBuffer, WritesTheBanksInTurnAndRefusesAFrameItsBankCannotHold) {
+    OnBoardBuffer buffer(1000);
+    for (uint64_t n = 0; n < 3; ++n)
+        ASSERT_TRUE(buffer.store(frameOf(300, n)));
+    EXPECT_EQ(buffer.fillPercent(0), 60u) << "frames 0 and 2";
+    EXPECT_EQ(buffer.fillPercent(1), 30u) << "frame 1";
+    EXPECT_EQ(buffer.fillPercent(2), 0u) << "no third bank";
+    EXPECT_EQ(buffer.frameCount(), 3u);
+    ASSERT_TRUE(buffer.store(frameOf(100, 3))); // bank 1 at 40 %
+    EXPECT_FALSE(buffer.hasRoomFor(500)) << "due in bank 0, which has 400 bytes left";
+    EXPECT_FALSE(buffer.store(frameOf(500, 4)));
+    EXPECT_TRUE(buffer.store(frameOf(400, 5))) << "a frame that fits still goes to bank 0";
+    EXPECT_EQ(buffer.fillPercent(0), 100u);
+    EXPECT_EQ(buffer.frameCount(), 5u);
+    buffer.clear();
+    EXPECT_TRUE(buffer.empty());
+    EXPECT_EQ(buffer.fillPercent(0), 0u);
+    ASSERT_TRUE(buffer.store(frameOf(200, 1)));
+    EXPECT_EQ(buffer.fillPercent(0), 20u) << "a cleared buffer starts at the first bank again";
+}
+
+TEST(OnBoardBuffer, GivesFramesOldestFirstAndFreesTheirBank) {
+    OnBoardBuffer buffer(1000);
+    for (uint64_t n = 0; n < 4; ++n)
+        ASSERT_TRUE(buffer.store(frameOf(500, n)));
+    EXPECT_FALSE(buffer.hasRoomFor(1));
+    for (uint64_t n = 0; n < 4; ++n) {
+        auto frame = buffer.take();
+        ASSERT_TRUE(frame.has_value());
+        EXPECT_EQ(frame->sourceFrame, n);
+        EXPECT_EQ(frame->pixels.front(), std::byte{static_cast<unsigned char>(n)});
+        buffer.recycle(std::move(frame->pixels));
+    }
+    EXPECT_FALSE(buffer.take().has_value());
+    EXPECT_EQ(buffer.fillPercent(0), 0u);
+    EXPECT_EQ(buffer.fillPercent(1), 0u);
+    EXPECT_EQ(buffer.spare(700).size(), 700u) << "a recycled buffer comes back at the asked size";
+}
+
+TEST(EventHub, FoldsOccurrencesPerBitOfTheRecordsPositionUntilAWaitTakesThem) {
+    EventHub hub;
+    hub.configure({std::string(kOverflowEvent), "", std::string(kFrameStartEvent)});
+    EXPECT_EQ(hub.maskOf(kOverflowEvent), 1u);
+    EXPECT_EQ(hub.maskOf(kFrameStartEvent), 4u);
+    EXPECT_EQ(hub.maskOf(kFrameEndEvent), 0u) << "not a record of this design";
+    EXPECT_EQ(hub.maskOf(""), 0u) << "a record without a name is nobody's";
+
+    hub.configure({std::string(kOverflowEvent), std::string(kFrameStartEvent), std::string(kFrameEndEvent)});
+    hub.raise(kFrameStartEvent, 500);
+    hub.raise(kFrameStartEvent, 900);
+    hub.raise(kFrameEndEvent, 700);
+    hub.raise(kOverflowEvent, 100);
+    hub.raise("Device1_NoSuchEvent", 1);
+    EventDelivery delivery;
+    ASSERT_TRUE(hub.wait(2 | 4, std::chrono::milliseconds(0), delivery));
+    EXPECT_EQ(delivery.mask, 6u);
+    EXPECT_EQ(delivery.timestampNs, 500u) << "the earliest of the bits taken";
+    EXPECT_EQ(delivery.missed, 1u) << "the second frame start folded into the first";
+    EXPECT_FALSE(hub.wait(2 | 4, std::chrono::milliseconds(0), delivery)) << "taken bits are gone";
+    ASSERT_TRUE(hub.wait(~uint64_t{0}, std::chrono::milliseconds(0), delivery));
+    EXPECT_EQ(delivery.mask, 1u) << "the overflow stayed pending for another wait";
+    EXPECT_EQ(delivery.timestampNs, 100u);
+    EXPECT_EQ(delivery.missed, 0u);
+
+    delivery = {7, 8, 9};
+    EXPECT_FALSE(hub.wait(1, std::chrono::milliseconds(1), delivery));
+    EXPECT_EQ(delivery.mask, 7u) << "a timed-out wait leaves the delivery alone";
+    hub.raise(kOverflowEvent, 5);
+    hub.clear();
+    EXPECT_FALSE(hub.wait(1, std::chrono::milliseconds(0), delivery));
+}
+
+} // namespace

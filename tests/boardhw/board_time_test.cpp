@@ -42,11 +42,17 @@ protected:
     }
     // The camera's window, 8-bit output: frames of width x height bytes.
     void window(uint32_t width, uint32_t height) const {
-        for (const char* bank : {"0", "1"}) {
-            write((std::string("Device1_Process0_Buffer_0_DRAM_A_") + bank + "_XLength").c_str(), width);
-            write((std::string("Device1_Process0_Buffer_0_DRAM_A_") + bank + "_YLength").c_str(), height);
-        }
+        write("Device1_Process0_Buffer_0_DRAM_A_0_XLength", width);
+        write("Device1_Process0_Buffer_0_DRAM_A_1_XLength", width);
+        write("Device1_Process0_Buffer_0_DRAM_A_0_YLength", height);
+        write("Device1_Process0_Buffer_0_DRAM_A_1_YLength", height);
         write("Device1_Process0_OutputFormat_FG_FORMAT_SelectSource", 1);
+    }
+    // Fill levels of both banks and the overflow flag.
+    std::tuple<unsigned, unsigned, unsigned> levels() const {
+        return {unsigned(read("Device1_Process0_Buffer_0_DRAM_A_0_FillLevel")),
+                unsigned(read("Device1_Process0_Buffer_0_DRAM_A_1_FillLevel")),
+                unsigned(read("Device1_Process0_Overflow_OverflowOccurred"))};
     }
     uint64_t mask(const char* name) const {
         uint64_t m = 0;
@@ -96,10 +102,8 @@ TEST_F(BoardTime, TheFreeRunningCameraCompletesAFrameOnePeriodAfterItsExposure) 
     int32_t taken = 0;
     ASSERT_EQ(Board_TakeFrame(board_, pixels.data(), pixels.size(), &info, &taken), BOARD_OK);
     ASSERT_EQ(taken, 1);
-    EXPECT_EQ(info.bytes, 64u * 16u);
-    EXPECT_EQ(info.sourceFrame, 0u);
-    EXPECT_EQ(info.exposureNs, 0u);
-    EXPECT_EQ(info.completedNs, kCameraPeriodNs);
+    EXPECT_EQ(std::tuple(info.bytes, info.sourceFrame, info.exposureNs, info.completedNs),
+              std::tuple(uint64_t{64 * 16}, uint64_t{0}, uint64_t{0}, kCameraPeriodNs));
     ASSERT_EQ(Board_TakeFrame(board_, pixels.data(), pixels.size(), &info, &taken), BOARD_OK);
     EXPECT_EQ(info.exposureNs, kCameraPeriodNs);
     ASSERT_EQ(Board_TakeFrame(board_, pixels.data(), pixels.size(), &info, &taken), BOARD_OK);
@@ -134,18 +138,13 @@ TEST_F(BoardTime, AFullOnBoardBufferLosesFramesSetsOverflowAndFiresItsEvent) {
     ASSERT_EQ(perBank, 16u);
     ASSERT_EQ(Board_StartAcquisition(board_), BOARD_OK);
     runTo(perBank * kCameraPeriodNs);
-    EXPECT_EQ(read("Device1_Process0_Buffer_0_DRAM_A_0_FillLevel"), 50u);
-    EXPECT_EQ(read("Device1_Process0_Buffer_0_DRAM_A_1_FillLevel"), 50u);
-    EXPECT_EQ(read("Device1_Process0_Overflow_OverflowOccurred"), 0u);
+    EXPECT_EQ(levels(), std::tuple(50u, 50u, 0u));
 
     runTo((2 * perBank + 3) * kCameraPeriodNs);
     const BoardOnBoardStatus full = status();
-    EXPECT_EQ(full.framesStored, 2 * perBank);
-    EXPECT_EQ(full.framesLost, 3u);
-    EXPECT_EQ(full.overflow, 1u);
-    EXPECT_EQ(read("Device1_Process0_Buffer_0_DRAM_A_0_FillLevel"), 100u);
-    EXPECT_EQ(read("Device1_Process0_Buffer_0_DRAM_A_1_FillLevel"), 100u);
-    EXPECT_EQ(read("Device1_Process0_Overflow_OverflowOccurred"), 1u);
+    EXPECT_EQ(std::tuple(full.framesStored, full.framesLost, full.overflow),
+              std::tuple(2 * perBank, uint64_t{3}, 1u));
+    EXPECT_EQ(levels(), std::tuple(100u, 100u, 1u));
     BoardEventInfo info{};
     int32_t fired = 0;
     ASSERT_EQ(Board_WaitEvent(board_, mask(kOverflow), 0, &info, &fired), BOARD_OK);
@@ -157,12 +156,10 @@ TEST_F(BoardTime, AFullOnBoardBufferLosesFramesSetsOverflowAndFiresItsEvent) {
     int32_t taken = 0;
     ASSERT_EQ(Board_TakeFrame(board_, nullptr, 0, nullptr, &taken), BOARD_OK);
     ASSERT_EQ(taken, 1);
-    EXPECT_EQ(read("Device1_Process0_Buffer_0_DRAM_A_0_FillLevel"), 93u);
-    EXPECT_EQ(read("Device1_Process0_Overflow_OverflowOccurred"), 1u);
+    EXPECT_EQ(levels(), std::tuple(93u, 100u, 1u));
 
     ASSERT_EQ(Board_StartAcquisition(board_), BOARD_OK);
-    EXPECT_EQ(read("Device1_Process0_Overflow_OverflowOccurred"), 0u);
-    EXPECT_EQ(read("Device1_Process0_Buffer_0_DRAM_A_0_FillLevel"), 0u);
+    EXPECT_EQ(levels(), std::tuple(0u, 0u, 0u));
     EXPECT_EQ(status().framesLost, 0u);
     ASSERT_EQ(Board_WaitEvent(board_, mask(kOverflow), 0, &info, &fired), BOARD_OK);
     EXPECT_EQ(fired, 0) << "events of the last run are dropped at the start";

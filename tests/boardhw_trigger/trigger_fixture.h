@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -26,10 +27,6 @@ struct RecordedEvent {
     uint64_t atNs = 0;
     bool operator==(const RecordedEvent&) const = default;
 };
-
-inline std::ostream& operator<<(std::ostream& out, const RecordedEvent& e) {
-    return out << e.name << "@" << e.atNs;
-}
 
 class TriggerBoardTest : public ::testing::Test {
 protected:
@@ -115,13 +112,9 @@ protected:
     // Generator period in ns for a minimum-period register value.
     static uint64_t periodNs(uint64_t periodRegister) { return (periodRegister + kOverheadTicks) * kTick; }
 
-    std::vector<RecordedEvent> eventsNamed(std::string_view suffix) const {
-        std::vector<RecordedEvent> found;
-        for (const RecordedEvent& e : events)
-            if (e.name.size() >= suffix.size() &&
-                e.name.compare(e.name.size() - suffix.size(), suffix.size(), suffix) == 0)
-                found.push_back(e);
-        return found;
+    std::size_t eventsNamed(std::string_view suffix) const {
+        return std::ranges::count_if(events,
+                                     [&](const RecordedEvent& e) { return e.name.ends_with(suffix); });
     }
 
     Board board{0};

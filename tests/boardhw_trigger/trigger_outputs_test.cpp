@@ -50,39 +50,28 @@ protected:
     }
     // Levels while the sources are high (right after the pulse) and after they fell.
     std::pair<uint32_t, uint32_t> levelsHighThenLow(bool cameraControl) {
+        const auto levels = [&] {
+            return cameraControl ? trigger().cameraControlLevels() : trigger().triggerOutputLevels();
+        };
         trigger().injectPulse(2, 0, 1000);
         softwarePulses(1);
         trigger().advanceTo(50);
-        const uint32_t high =
-            cameraControl ? trigger().cameraControlLevels() : trigger().triggerOutputLevels();
+        const uint32_t high = levels();
         trigger().advanceTo(2000);
-        const uint32_t low =
-            cameraControl ? trigger().cameraControlLevels() : trigger().triggerOutputLevels();
-        return {high, low};
+        return {high, levels()};
     }
 };
 
-TEST_F(OutputSelectionTest, EveryCameraControlSourceGivesItsLevelWithItsInversion) {
-    for (uint32_t v = 0; v < 12; ++v) {
-        SCOPED_TRACE(v);
-        const int n = int(v % 4);
-        select(true, n, v);
-        trigger().restart();
-        const auto [high, low] = levelsHighThenLow(true);
-        EXPECT_EQ((high >> n) & 1, expectedLevel(v, true) ? 1u : 0u);
-        EXPECT_EQ((low >> n) & 1, expectedLevel(v, false) ? 1u : 0u);
-    }
-}
-
-TEST_F(OutputSelectionTest, EveryTriggerOutputSourceGivesItsLevelWithItsInversion) {
-    for (uint32_t v = 0; v < 12; ++v) {
-        SCOPED_TRACE(v);
-        const int n = int(v % 8);
-        select(false, n, v);
-        trigger().restart();
-        const auto [high, low] = levelsHighThenLow(false);
-        EXPECT_EQ((high >> n) & 1, expectedLevel(v, true) ? 1u : 0u);
-        EXPECT_EQ((low >> n) & 1, expectedLevel(v, false) ? 1u : 0u);
+TEST_F(OutputSelectionTest, EveryCameraControlAndTriggerOutputSourceGivesItsLevelWithItsInversion) {
+    for (bool cameraControl : {true, false}) {
+        for (uint32_t v = 0; v < 12; ++v) {
+            const int n = int(v % (cameraControl ? 4 : 8));
+            select(cameraControl, n, v);
+            trigger().restart();
+            const auto [high, low] = levelsHighThenLow(cameraControl);
+            EXPECT_EQ((high >> n) & 1, expectedLevel(v, true) ? 1u : 0u) << cameraControl << " " << v;
+            EXPECT_EQ((low >> n) & 1, expectedLevel(v, false) ? 1u : 0u) << cameraControl << " " << v;
+        }
     }
 }
 
@@ -100,12 +89,11 @@ TEST_F(OutputSelectionTest, CameraExposesOnRisingEdgesOfItsLineWhateverTheSource
         {5, {}},      // VCC
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.v);
         select(true, 0, c.v);
         trigger().restart();
         trigger().injectPulse(2, 0, 1000);
         softwarePulses(1);
-        EXPECT_EQ(trigger().advanceTo(5000), c.exposures);
+        EXPECT_EQ(trigger().advanceTo(5000), c.exposures) << c.v;
     }
 }
 

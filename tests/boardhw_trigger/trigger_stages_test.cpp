@@ -11,47 +11,35 @@
 
 using namespace kestrel::boardhw::trigger;
 
-namespace {
-
-// Debounced levels of a pin stepped through every change up to endNs.
-std::vector<std::pair<uint64_t, bool>> debouncedChanges(InputPin& pin, uint64_t debounceNs, uint64_t endNs) {
-    std::vector<std::pair<uint64_t, bool>> changes;
-    while (auto t = pin.nextEventNs(debounceNs)) {
-        if (*t > endNs)
-            break;
-        if (auto level = pin.step(*t, debounceNs))
-            changes.push_back({*t, *level});
-    }
-    return changes;
-}
-
-} // namespace
-
 TEST(InputPin, TakesALevelOnceItHasBeenStableForTheDebounceTime) {
-    InputPin pin;
-    pin.schedule(true, 1000);
-    pin.schedule(false, 5000);
-    const auto changes = debouncedChanges(pin, 96, 10000);
-    EXPECT_EQ(changes, (std::vector<std::pair<uint64_t, bool>>{{1096, true}, {5096, false}}));
-    EXPECT_FALSE(pin.level());
-}
-
-TEST(InputPin, IgnoresAPulseShorterThanTheDebounceTime) {
-    InputPin pin;
-    pin.schedule(true, 1000);
-    pin.schedule(false, 1095); // one ns short of the 96 ns debounce
-    pin.schedule(true, 2000);
-    pin.schedule(false, 2096); // stable for exactly the debounce time: it counts
-    const auto changes = debouncedChanges(pin, 96, 10000);
-    EXPECT_EQ(changes, (std::vector<std::pair<uint64_t, bool>>{{2096, true}, {2192, false}}));
-}
-
-TEST(InputPin, WithoutDebounceFollowsEveryEdgeAtItsTime) {
-    InputPin pin;
-    pin.schedule(false, 300); // out of order: kept sorted
-    pin.schedule(true, 100);
-    const auto changes = debouncedChanges(pin, 0, 1000);
-    EXPECT_EQ(changes, (std::vector<std::pair<uint64_t, bool>>{{100, true}, {300, false}}));
+    using Changes = std::vector<std::pair<uint64_t, bool>>;
+    struct Row {
+        const char* rule;
+        Changes scheduled;
+        uint64_t debounceNs;
+        Changes debounced;
+    };
+    const Row rows[] = {
+        {"stable levels", {{1000, true}, {5000, false}}, 96, {{1096, true}, {5096, false}}},
+        // 95 ns is one short of the debounce; 96 ns counts.
+        {"short pulses",
+         {{1000, true}, {1095, false}, {2000, true}, {2096, false}},
+         96,
+         {{2096, true}, {2192, false}}},
+        {"no debounce, out of order", {{300, false}, {100, true}}, 0, {{100, true}, {300, false}}},
+    };
+    for (const Row& row : rows) {
+        InputPin pin;
+        for (const auto& [at, level] : row.scheduled)
+            pin.schedule(level, at);
+        Changes changes;
+        while (auto t = pin.nextEventNs(row.debounceNs)) {
+            if (auto level = pin.step(*t, row.debounceNs))
+                changes.push_back({*t, *level});
+        }
+        EXPECT_EQ(changes, row.debounced) << row.rule;
+        EXPECT_FALSE(pin.level()) << row.rule;
+    }
 }
 
 TEST(Downscaler, PassesTheSelectedPulseOfEachGroup) {
@@ -75,9 +63,7 @@ TEST(Downscaler, PassesTheSelectedPulseOfEachGroup) {
                 passed.push_back(pulse);
         EXPECT_EQ(passed, c.passed) << c.downscale << "/" << c.selected;
     }
-}
-
-TEST(Downscaler, ClearStartsTheGroupAtTheNextPulse) {
+    // A clear starts the group at the next pulse.
     Downscaler d;
     EXPECT_TRUE(d.pass(3, 1));
     EXPECT_FALSE(d.pass(3, 1));
@@ -147,25 +133,19 @@ TEST(PulseGenerator, StartsARequestAtOnceWhenReadyAndQueuesTheRestWhileBusy) {
     EXPECT_TRUE(generator.ready(3000));
 }
 
-TEST(PulseGenerator, LosesARequestWhileBusyWithTheQueueOffOrFull) {
+TEST(PulseGenerator, LosesARequestWhileBusyWithTheQueueOffOrFullAndStartsAQueuedOneExactlyWhenReady) {
     PulseGenerator off;
     EXPECT_EQ(off.request(0, queued(0)), RequestOutcome::Started);
     EXPECT_EQ(off.request(10, queued(0)), RequestOutcome::Lost);
     PulseGenerator small;
-    EXPECT_EQ(small.request(0, queued(1)), RequestOutcome::Started);
-    EXPECT_EQ(small.request(0, queued(1)), RequestOutcome::Queued);
-    EXPECT_EQ(small.request(0, queued(1)), RequestOutcome::Lost);
-}
-
-TEST(PulseGenerator, StartsAQueuedRequestExactlyWhenReadyAndNothingWithoutOne) {
-    PulseGenerator generator;
-    const GeneratorSettings g = queued(10);
-    generator.request(0, g);
-    generator.request(0, g);
-    EXPECT_TRUE(generator.step(0, g));
-    EXPECT_FALSE(generator.step(999, g)) << "the period has not passed";
-    EXPECT_TRUE(generator.step(1000, g)) << "the one queued request starts";
-    EXPECT_FALSE(generator.step(5000, g)) << "nothing queued, nothing to start";
+    const GeneratorSettings g = queued(1);
+    EXPECT_EQ(small.request(0, g), RequestOutcome::Started);
+    EXPECT_EQ(small.request(0, g), RequestOutcome::Queued);
+    EXPECT_EQ(small.request(0, g), RequestOutcome::Lost);
+    EXPECT_TRUE(small.step(0, g));
+    EXPECT_FALSE(small.step(999, g)) << "the period has not passed";
+    EXPECT_TRUE(small.step(1000, g)) << "the one queued request starts";
+    EXPECT_FALSE(small.step(5000, g)) << "nothing queued, nothing to start";
 }
 
 TEST(PulseGenerator, TurnsEachRequestIntoASequenceOnePeriodApart) {
@@ -222,26 +202,20 @@ TEST(PulseFormGenerator, DelaysAndWidensEachPassedPulseInTicks) {
     EXPECT_EQ(p.nextEdgeNs(), std::optional<uint64_t>(1240));
     EXPECT_EQ(p.step(1240), PulseFormGenerator::Edge::Falling);
     EXPECT_FALSE(p.nextEdgeNs().has_value());
-}
 
-TEST(PulseFormGenerator, ShowsBothEdgesOfBackToBackPulses) {
-    PulseFormGenerator p;
-    PulseFormSettings s;
+    // Back-to-back pulses show both edges of each.
+    s = {};
     s.widthTicks = 10;
-    p.pulse(0, s);
-    p.pulse(160, s); // starts as the first ends
+    p.pulse(2000, s);
+    p.pulse(2160, s);
     std::vector<PulseFormGenerator::Edge> edges;
     while (auto t = p.nextEdgeNs())
         edges.push_back(p.step(*t));
     using E = PulseFormGenerator::Edge;
     EXPECT_EQ(edges, (std::vector<E>{E::Rising, E::Falling, E::Rising, E::Falling}));
-}
 
-TEST(PulseFormGenerator, ZeroWidthStillGivesAOneTickPulse) {
-    PulseFormGenerator p;
-    PulseFormSettings s;
-    s.widthTicks = 0;
-    p.pulse(0, s);
-    EXPECT_EQ(p.step(0), PulseFormGenerator::Edge::Rising);
-    EXPECT_EQ(p.nextEdgeNs(), std::optional<uint64_t>(16));
+    s.widthTicks = 0; // still a one-tick pulse
+    p.pulse(5000, s);
+    EXPECT_EQ(p.step(5000), PulseFormGenerator::Edge::Rising);
+    EXPECT_EQ(p.nextEdgeNs(), std::optional<uint64_t>(5016));
 }

@@ -39,7 +39,7 @@ TEST(ConcurrentLookup, ThreadsOpenAndCloseTheirOwnImages) {
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&] {
             for (int round = 0; round < 5; ++round) {
-                const ImageHandle image(DesignImage_OpenFile(builtImagePath(), 2626, 1));
+                const ImageHandle image(DesignImage_OpenFile(KESTREL_DESIGN_IMAGE_PATH, 2626, 1));
                 if (!image || DesignImage_GetRegisterCount(image.get()) == 0)
                     ++failures;
             }

@@ -31,24 +31,14 @@ inline ImageHandle openMemory(const Bytes& bytes, int32_t flags = DESIGNRT_OPEN_
     return ImageHandle(DesignImage_OpenMemory(bytes.data(), bytes.size(), flags));
 }
 
-inline Bytes readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    Bytes out(std::filesystem::file_size(path));
-    in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size()));
-    return out;
-}
-
-inline void writeFile(const std::filesystem::path& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
 // The image the build made from the repository's description, and that description.
-inline const char* builtImagePath() {
-    return KESTREL_DESIGN_IMAGE_PATH;
-}
 inline const Bytes& builtImage() {
-    static const Bytes image = readFile(KESTREL_DESIGN_IMAGE_PATH);
+    static const Bytes image = [] {
+        std::ifstream in(KESTREL_DESIGN_IMAGE_PATH, std::ios::binary);
+        Bytes out(std::filesystem::file_size(KESTREL_DESIGN_IMAGE_PATH));
+        in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size()));
+        return out;
+    }();
     return image;
 }
 inline const design::DesignDescription& builtDescription() {

@@ -22,30 +22,21 @@
 namespace {
 
 using InitHandle = void* (*)(const char*, void*, void*);
-using GetLastError = int32_t (*)(void*);
-using FreeGrabber = int32_t (*)(void*);
-using SetTyped = int32_t (*)(void*, int32_t, const void*, uint32_t, int32_t);
-using GetTyped = int32_t (*)(void*, int32_t, void*, uint32_t, int32_t);
-using GetAppletId = int32_t (*)(void*, uint64_t);
-using GetStatus = int64_t (*)(void*, int32_t, uint64_t, uint32_t, uint64_t);
-using Acquire = int32_t (*)(void*, int32_t, uint64_t, int32_t, uint64_t);
-using StopAcquire = int32_t (*)(void*, uint32_t, uint64_t, int32_t);
-using LastPicture = int64_t (*)(void*, uint32_t, uint64_t);
-using LastPictureBlocking = int64_t (*)(void*, uint64_t, uint32_t, int32_t, uint64_t);
 
+// The host's entry points, bound by name as the real applet binds them.
 struct Host {
     void* module = nullptr;
     InitHandle init = nullptr;
-    GetLastError lastError = nullptr;
-    FreeGrabber freeGrabber = nullptr;
-    SetTyped setTyped = nullptr;
-    GetTyped getTyped = nullptr;
-    GetAppletId appletId = nullptr;
-    GetStatus status = nullptr;
-    Acquire acquire = nullptr;
-    StopAcquire stop = nullptr;
-    LastPicture lastPicture = nullptr;
-    LastPictureBlocking lastPictureBlocking = nullptr;
+    int32_t (*lastError)(void*) = nullptr;
+    int32_t (*freeGrabber)(void*) = nullptr;
+    int32_t (*setTyped)(void*, int32_t, const void*, uint32_t, int32_t) = nullptr;
+    int32_t (*getTyped)(void*, int32_t, void*, uint32_t, int32_t) = nullptr;
+    int32_t (*appletId)(void*, uint64_t) = nullptr;
+    int64_t (*status)(void*, int32_t, uint64_t, uint32_t, uint64_t) = nullptr;
+    int32_t (*acquire)(void*, int32_t, uint64_t, int32_t, uint64_t) = nullptr;
+    int32_t (*stop)(void*, uint32_t, uint64_t, int32_t) = nullptr;
+    int64_t (*lastPicture)(void*, uint32_t, uint64_t) = nullptr;
+    int64_t (*lastPictureBlocking)(void*, uint64_t, uint32_t, int32_t, uint64_t) = nullptr;
 };
 
 struct FakeApplet {
@@ -78,6 +69,13 @@ template <typename Fn> void bind(void* module, const char* name, Fn& slot) {
 
 FakeApplet* appletOf(void* fg) {
     return fg == nullptr ? nullptr : *static_cast<FakeApplet**>(fg);
+}
+
+// Calls the host's entry point in `slot` with the applet's host handle, or answers -2001.
+template <auto slot, typename... Args> auto forward(void* fg, Args... args) {
+    FakeApplet* a = appletOf(fg);
+    return a == nullptr ? decltype((a->host.*slot)(nullptr, args...))(-2001)
+                        : (a->host.*slot)(a->hostFg, args...);
 }
 
 void destroy(FakeApplet* applet) {
@@ -144,27 +142,17 @@ FAKE_API void* Std_entry(void* boardHandle, int32_t* error, int32_t flags) {
 #endif
 
 FAKE_API int32_t Info(int32_t query, uint32_t, uint32_t, void* out1, void* out2) {
-    const char* text = nullptr;
-    switch (query) {
-    case 4176:
-        text = kName;
-        break;
-    case 4192:
-    case 4208:
-        text = kVersion;
-        break;
-    case 4112:
-        text = kTitle;
-        break;
-    case 1042:
-        if (out1 != nullptr) {
-            const uint64_t bytes = 4242;
-            std::memcpy(out1, &bytes, sizeof bytes);
-        }
+    const uint64_t designBytes = 4242;
+    if (query == 1042 && out1 != nullptr)
+        std::memcpy(out1, &designBytes, sizeof designBytes);
+    if (query == 1042)
         return 0;
-    default:
+    const char* text = query == 4176                    ? kName
+                       : query == 4192 || query == 4208 ? kVersion
+                       : query == 4112                  ? kTitle
+                                                        : nullptr;
+    if (text == nullptr)
         return -2130;
-    }
     if (out2 != nullptr) {
         const auto address = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(text));
         std::memcpy(out2, &address, sizeof address);
@@ -190,47 +178,30 @@ FAKE_API int32_t Fg_getNrOfParameter(void* fg) {
 
 FAKE_API int32_t Fg_setParameterWithType(void* fg, int32_t id, const void* value, uint32_t dma,
                                          int32_t type) {
-    FakeApplet* a = appletOf(fg);
-    return a == nullptr ? -2001 : a->host.setTyped(a->hostFg, id, value, dma, type);
+    return forward<&Host::setTyped>(fg, id, value, dma, type);
 }
-
 FAKE_API int32_t Fg_getParameterWithType(void* fg, int32_t id, void* value, uint32_t dma, int32_t type) {
-    FakeApplet* a = appletOf(fg);
-    return a == nullptr ? -2001 : a->host.getTyped(a->hostFg, id, value, dma, type);
+    return forward<&Host::getTyped>(fg, id, value, dma, type);
 }
-
 FAKE_API int32_t Fg_getAppletId(void* fg, uint64_t value) {
-    FakeApplet* a = appletOf(fg);
-    return a == nullptr ? -2001 : a->host.appletId(a->hostFg, value);
+    return forward<&Host::appletId>(fg, value);
 }
-
 FAKE_API int64_t Fg_getStatusEx(void* fg, int32_t param, uint64_t data, uint32_t dma, uint64_t memory) {
-    FakeApplet* a = appletOf(fg);
-    return a == nullptr ? -2001 : a->host.status(a->hostFg, param, data, dma, memory);
+    return forward<&Host::status>(fg, param, data, dma, memory);
 }
-
 FAKE_API int32_t Fg_AcquireEx(void* fg, int32_t dma, uint64_t count, int32_t flags, uint64_t memory) {
-    FakeApplet* a = appletOf(fg);
-    return a == nullptr ? -2001 : a->host.acquire(a->hostFg, dma, count, flags, memory);
+    return forward<&Host::acquire>(fg, dma, count, flags, memory);
 }
-
 FAKE_API int32_t Fg_stopAcquireEx(void* fg, uint32_t dma, uint64_t memory, int32_t flags) {
-    FakeApplet* a = appletOf(fg);
-    return a == nullptr ? -2001 : a->host.stop(a->hostFg, dma, memory, flags);
+    return forward<&Host::stop>(fg, dma, memory, flags);
 }
-
 FAKE_API int64_t Fg_getLastPicNumberEx(void* fg, uint32_t dma, uint64_t memory) {
-    FakeApplet* a = appletOf(fg);
-    return a == nullptr ? -2001 : a->host.lastPicture(a->hostFg, dma, memory);
+    return forward<&Host::lastPicture>(fg, dma, memory);
 }
-
 FAKE_API int64_t Fg_getLastPicNumberBlockingEx(void* fg, uint64_t picture, uint32_t dma, int32_t timeout,
                                                uint64_t memory) {
-    FakeApplet* a = appletOf(fg);
-    return a == nullptr ? -2001 : a->host.lastPictureBlocking(a->hostFg, picture, dma, timeout, memory);
+    return forward<&Host::lastPictureBlocking>(fg, picture, dma, timeout, memory);
 }
-
 FAKE_API int32_t Fg_getLastErrorNumber(void* fg) {
-    FakeApplet* a = appletOf(fg);
-    return a == nullptr ? -2001 : a->host.lastError(a->hostFg);
+    return forward<&Host::lastError>(fg);
 }

@@ -23,34 +23,36 @@ std::shared_ptr<MemoryRing> ring() {
 
 } // namespace
 
-TEST(DmaChannel, CountsPicturesOfTheCurrentRun) {
+TEST(DmaChannel, CountsPicturesOfTheCurrentRunUntilItsCountIsReached) {
     DmaChannel channel;
+    EXPECT_EQ(channel.waitForPicture(1, 7, 0ms), GH5_ERR_NOT_RUNNING) << "never started";
+    EXPECT_EQ(channel.lastPicture(7), 0);
     ASSERT_EQ(channel.start(7, ring(), 10), GH5_OK);
     EXPECT_TRUE(channel.running());
     EXPECT_TRUE(channel.acquiresInto(7));
     EXPECT_FALSE(channel.acquiresInto(8));
+    EXPECT_EQ(channel.waitForPicture(1, 7, 0ms), GH5_ERR_TIMEOUT) << "a wait without time left only looks";
     channel.pictureTransferred();
+    EXPECT_EQ(channel.waitForPicture(1, 7, 0ms), 1);
+    EXPECT_EQ(channel.waitForPicture(0, 7, 0ms), GH5_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(channel.waitForPicture(1, 8, 0ms), GH5_ERR_INVALID_MEMORY);
     channel.pictureTransferred();
     channel.pictureLost();
-    EXPECT_EQ(channel.lastPicture(7), 2);
-    EXPECT_EQ(channel.picturesLost(7), 1);
-    EXPECT_EQ(channel.lastPicture(8), 0);
-    EXPECT_EQ(channel.picturesLost(8), 0);
-}
-
-TEST(DmaChannel, EndsARunWhenItsPictureCountIsReached) {
-    DmaChannel channel;
+    EXPECT_EQ(std::pair(channel.lastPicture(7), channel.picturesLost(7)), std::pair(int64_t{2}, int64_t{1}));
+    EXPECT_EQ(std::pair(channel.lastPicture(8), channel.picturesLost(8)), std::pair(int64_t{0}, int64_t{0}));
+    ASSERT_EQ(channel.stop(7), GH5_OK);
     ASSERT_EQ(channel.start(7, ring(), 2), GH5_OK);
+    EXPECT_EQ(channel.lastPicture(7), 0) << "a new run counts from zero";
     channel.pictureTransferred();
     channel.pictureTransferred();
-    EXPECT_FALSE(channel.running());
+    EXPECT_FALSE(channel.running()) << "two pictures asked for";
     channel.pictureTransferred();
     EXPECT_EQ(channel.lastPicture(7), 2);
     EXPECT_EQ(channel.waitForPicture(2, 7, 0ms), 2);
     EXPECT_EQ(channel.waitForPicture(3, 7, 0ms), GH5_ERR_NOT_RUNNING);
 }
 
-TEST(DmaChannel, RefusesASecondStartAndAStopOfAnotherMemory) {
+TEST(DmaChannel, RefusesASecondStartAStopOfAnotherMemoryAndRunsAfterShutdown) {
     DmaChannel channel;
     ASSERT_EQ(channel.start(7, ring(), 1), GH5_OK);
     EXPECT_EQ(channel.start(8, ring(), 1), GH5_ERR_ALREADY_RUNNING);
@@ -59,42 +61,13 @@ TEST(DmaChannel, RefusesASecondStartAndAStopOfAnotherMemory) {
     EXPECT_EQ(channel.stop(7), GH5_ERR_NOT_RUNNING);
     EXPECT_EQ(channel.start(7, ring(), 0), GH5_ERR_INVALID_ARGUMENT);
     EXPECT_EQ(channel.start(7, nullptr, 1), GH5_ERR_INVALID_ARGUMENT);
-}
-
-TEST(DmaChannel, RestartingClearsTheCounters) {
-    DmaChannel channel;
-    ASSERT_EQ(channel.start(7, ring(), 5), GH5_OK);
-    channel.pictureTransferred();
-    ASSERT_EQ(channel.stop(7), GH5_OK);
-    ASSERT_EQ(channel.start(7, ring(), 5), GH5_OK);
-    EXPECT_EQ(channel.lastPicture(7), 0);
-}
-
-TEST(DmaChannel, AWaitWithoutTimeLeftOnlyLooks) {
-    DmaChannel channel;
-    ASSERT_EQ(channel.start(7, ring(), 5), GH5_OK);
-    EXPECT_EQ(channel.waitForPicture(1, 7, 0ms), GH5_ERR_TIMEOUT);
-    channel.pictureTransferred();
-    EXPECT_EQ(channel.waitForPicture(1, 7, 0ms), 1);
-    EXPECT_EQ(channel.waitForPicture(0, 7, 0ms), GH5_ERR_INVALID_ARGUMENT);
-    EXPECT_EQ(channel.waitForPicture(1, 8, 0ms), GH5_ERR_INVALID_MEMORY);
-}
-
-TEST(DmaChannel, NeverStartedChannelHasNothingToWaitFor) {
-    DmaChannel channel;
-    EXPECT_EQ(channel.waitForPicture(1, 7, 0ms), GH5_ERR_NOT_RUNNING);
-    EXPECT_EQ(channel.lastPicture(7), 0);
-}
-
-TEST(DmaChannel, ShutdownStopsAndRefusesNewRuns) {
-    DmaChannel channel;
     ASSERT_EQ(channel.start(7, ring(), 5), GH5_OK);
     channel.shutdown();
     EXPECT_FALSE(channel.running());
     EXPECT_EQ(channel.start(7, ring(), 5), GH5_ERR_INVALID_HANDLE);
 }
 
-TEST(MemoryPool, HandsOutDistinctNonZeroHandles) {
+TEST(MemoryPool, HandsOutDistinctNonZeroHandlesAndRefusesEmptyAndImpossibleMemories) {
     MemoryPool pool;
     uint64_t first = 0;
     uint64_t second = 0;
@@ -111,16 +84,12 @@ TEST(MemoryPool, HandsOutDistinctNonZeroHandles) {
     EXPECT_NE(pool.release(first), nullptr);
     EXPECT_EQ(pool.find(first), nullptr);
     EXPECT_EQ(pool.release(first), nullptr);
-}
-
-TEST(MemoryPool, RefusesEmptyAndImpossibleMemories) {
-    MemoryPool pool;
-    uint64_t handle = 0;
-    EXPECT_EQ(pool.allocate(0, 100, handle), GH5_ERR_INVALID_ARGUMENT);
-    EXPECT_EQ(pool.allocate(1, 0, handle), GH5_ERR_INVALID_ARGUMENT);
-    EXPECT_EQ(pool.allocate(1, GH5_MAX_BUFFER_BYTES + 1, handle), GH5_ERR_INVALID_ARGUMENT);
-    EXPECT_EQ(pool.allocate(17, GH5_MAX_BUFFER_BYTES, handle), GH5_ERR_OUT_OF_MEMORY);
-    EXPECT_EQ(pool.allocate(UINT32_MAX, GH5_MAX_BUFFER_BYTES, handle), GH5_ERR_OUT_OF_MEMORY);
+    for (const auto& [count, bytes, code] : {std::tuple{0u, uint64_t{100}, GH5_ERR_INVALID_ARGUMENT},
+                                             {1u, uint64_t{0}, GH5_ERR_INVALID_ARGUMENT},
+                                             {1u, GH5_MAX_BUFFER_BYTES + 1, GH5_ERR_INVALID_ARGUMENT},
+                                             {17u, GH5_MAX_BUFFER_BYTES, GH5_ERR_OUT_OF_MEMORY},
+                                             {UINT32_MAX, GH5_MAX_BUFFER_BYTES, GH5_ERR_OUT_OF_MEMORY}})
+        EXPECT_EQ(pool.allocate(count, bytes, first), code) << count << " x " << bytes;
 }
 
 namespace {
@@ -178,28 +147,21 @@ TEST(ParameterTree, GivesEachRegisterKindItsFeatureType) {
     const ParameterTree tree(registers);
     const Gh5ParameterInfoNode* process = child(tree.root(), "Process0");
     const Gh5ParameterInfoNode* fill = child(child(process, "Buffer"), "0_DRAM_A_0_FillLevel");
-    ASSERT_NE(fill, nullptr);
-    EXPECT_EQ(fill->type, GH5_NODE_INTEGER);
-    EXPECT_EQ(fill->kind.integer.maximum, 127);
-    EXPECT_EQ(fill->access, GH5_ACCESS_READ_ONLY);
     const Gh5ParameterInfoNode* stamp = child(child(process, "Timestamp"), "Counter_Value");
-    ASSERT_NE(stamp, nullptr);
-    EXPECT_EQ(stamp->type, GH5_NODE_INTEGER64);
-    EXPECT_EQ(stamp->kind.integer64.minimum, 0u);
-    EXPECT_EQ(stamp->kind.integer64.maximum, 0xFFFFFFFFFFFFull);
     const Gh5ParameterInfoNode* file = child(child(process, "Shading"), "ShadingBuffer_0_CoefficientFile 0");
-    ASSERT_NE(file, nullptr);
+    const Gh5ParameterInfoNode* lut = child(child(process, "LookupTable"), "LookupTable_LUTcontent");
+    const Gh5ParameterInfoNode* wide = child(child(tree.root(), "Process1"), "Wide");
+    ASSERT_TRUE(fill && stamp && file && lut && wide);
+    EXPECT_EQ(std::tuple(fill->type, fill->kind.integer.maximum, fill->access),
+              std::tuple(GH5_NODE_INTEGER, 127, GH5_ACCESS_READ_ONLY));
+    EXPECT_EQ(std::tuple(stamp->type, stamp->kind.integer64.minimum, stamp->kind.integer64.maximum),
+              std::tuple(GH5_NODE_INTEGER64, uint64_t{0}, uint64_t{0xFFFFFFFFFFFF}));
     EXPECT_EQ(file->type, GH5_NODE_STRING);
     EXPECT_STREQ(file->kind.string.filter, "*.tiff *.tif");
-    const Gh5ParameterInfoNode* lut = child(child(process, "LookupTable"), "LookupTable_LUTcontent");
-    ASSERT_NE(lut, nullptr);
-    EXPECT_EQ(lut->type, GH5_NODE_INTEGER_ARRAY);
-    EXPECT_EQ(lut->kind.integerArray.elementCount, 4096);
-    EXPECT_EQ(lut->kind.integerArray.maximum, 4095);
-    const Gh5ParameterInfoNode* wideFeature = child(child(tree.root(), "Process1"), "Wide");
-    ASSERT_NE(wideFeature, nullptr);
-    EXPECT_EQ(wideFeature->type, GH5_NODE_INTEGER);
-    EXPECT_EQ(static_cast<uint32_t>(wideFeature->kind.integer.maximum), 0xFFFFFFFFu);
+    EXPECT_EQ(std::tuple(lut->type, lut->kind.integerArray.elementCount, lut->kind.integerArray.maximum),
+              std::tuple(GH5_NODE_INTEGER_ARRAY, 4096, 4095));
+    EXPECT_EQ(wide->type, GH5_NODE_INTEGER);
+    EXPECT_EQ(static_cast<uint32_t>(wide->kind.integer.maximum), 0xFFFFFFFFu);
 }
 
 TEST(ParameterTree, ListsRootsInCreationOrderWithTheHostParametersLast) {
@@ -231,13 +193,10 @@ TEST(ParameterTree, ListsRootsInCreationOrderWithTheHostParametersLast) {
     EXPECT_EQ(timeout->access, GH5_ACCESS_READ_WRITE);
 }
 
-TEST(AppletNames, AddTheLibrarySuffixOnce) {
+TEST(AppletNames, AddTheLibrarySuffixOnceAndSearchTheEnvironmentPathInOrderSkippingEmptyEntries) {
     EXPECT_EQ(appletFileName("Kestrel12"), "Kestrel12.so");
     EXPECT_EQ(appletFileName("Kestrel12.so"), "Kestrel12.so");
     EXPECT_EQ(appletFileName(".so"), ".so.so");
-}
-
-TEST(AppletNames, SearchTheEnvironmentPathInOrderSkippingEmptyEntries) {
     ::setenv("KESTREL_APPLET_PATH", "/first::/second:", 1);
     EXPECT_EQ(appletSearchPath(), (std::vector<std::string>{"/first", "/second"}));
     ::setenv("KESTREL_APPLET_PATH", "", 1);

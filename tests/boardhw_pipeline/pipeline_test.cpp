@@ -1,16 +1,23 @@
-// The streaming pipeline against the reference, bit for bit, on random frames and settings.
+// The whole pipeline: formula oracles through both implementations, the streaming one against the
+// reference bit for bit on random frames and settings, frame selection, the worker pool.
+#include "pipeline/generator_source.h"
+#include "pipeline/image_pipeline.h"
 #include "pipeline/reference_pipeline.h"
 #include "pipeline/streaming_pipeline.h"
+#include "pipeline/worker_pool.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <random>
+#include <set>
+#include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace kestrel::board {
 namespace {
-
 // Coefficient images are 32 MiB each: the random ones are made once and shared by all cases,
 // which reach different parts of them through random windows.
 struct SharedCoefficients {
@@ -197,6 +204,163 @@ TEST(StreamingPipeline, RefusesTooSmallOutputAndInvalidSettings) {
     invalid.selector = {.period = 2, .phase = 2};
     EXPECT_THROW(streaming.configure(invalid), std::invalid_argument);
     EXPECT_EQ(streaming.settings().selector, ImageSelector{}); // the old settings stay
+}
+
+// Both implementations through the image pipeline, 16-bit output read back as samples.
+std::vector<std::vector<uint16_t>> run16(const PipelineSettings& settings, const Frame12& sensor) {
+    std::vector<std::vector<uint16_t>> results;
+    for (bool streaming : {false, true}) {
+        ImagePipeline pipeline(streaming ? std::unique_ptr<PixelPipeline>(std::make_unique<StreamingPipeline>(
+                                               StreamingOptions{.threads = 2, .minPixelsPerBand = 8}))
+                                         : std::make_unique<ReferencePipeline>());
+        pipeline.configure(settings);
+        std::vector<std::byte> bytes(pipeline.outputBytes());
+        EXPECT_TRUE(pipeline.process(sensor.view(), bytes));
+        std::vector<uint16_t>& pixels = results.emplace_back(bytes.size() / 2);
+        for (size_t i = 0; i < pixels.size(); ++i)
+            pixels[i] = uint16_t(uint16_t(bytes[2 * i]) | uint16_t(bytes[2 * i + 1]) << 8);
+    }
+    return results;
+}
+TEST(WholePipeline, GeneratorRampThroughWindowOffsetGainTableAndFormat) {
+    // Ramp p = x + y + 2 n (roll 2, frame 5); window at (100, 50), 16 x 4.
+    GeneratorSource source({.widthPixels = 256, .heightLines = 64, .tapMask = 15, .rollPerFrame = 2});
+    Frame12 sensor;
+    source.render(5, sensor);
+
+    auto offsets = std::make_shared<CoefficientPlane>(32); // 2 grey levels everywhere
+    auto gains = std::make_shared<CoefficientPlane>(4096);
+    for (uint32_t y = 50; y < 54; ++y)
+        for (uint32_t x = 108; x < 116; ++x)
+            gains->set(x, y, 6144); // x 1.5 on the right half of the window
+
+    PipelineSettings settings;
+    settings.roi = {.xOffset = 100, .yOffset = 50, .widthPixels = 16, .heightLines = 4};
+    settings.shading = {
+        .offsetEnabled = true, .gainEnabled = true, .defaultGain = 4096, .offsets = offsets, .gains = gains};
+    for (size_t i = 0; i < kLutEntries; ++i)
+        settings.lut[i] = uint16_t(4095 - i); // inverting table
+    settings.format = OutputFormat::Gray16LeftAligned;
+
+    for (const std::vector<uint16_t>& pixels : run16(settings, sensor)) {
+        for (uint32_t y = 0; y < 4; ++y) {
+            for (uint32_t x = 0; x < 16; ++x) {
+                const uint32_t p = (x + 100) + (y + 50) + 10;
+                // q = 16 p - 32; with gain 1.5: r = 1.5 q exactly (q even), result (r + 8) >> 4.
+                const uint32_t shaded = x < 8 ? p - 2 : (24 * p - 48 + 8) >> 4;
+                ASSERT_EQ(pixels[y * 16 + x], uint16_t((4095 - shaded) << 4)) << x << "," << y;
+            }
+        }
+        // Two pixels by hand: (0, 0): p = 160, 158, inverted 3937, left aligned 62992.
+        EXPECT_EQ(pixels[0], 62992);
+        // (15, 3): p = 178, q = 2816, r = 4224, (4232 >> 4) = 264, inverted 3831 -> 61296.
+        EXPECT_EQ(pixels[3 * 16 + 15], 61296);
+    }
+}
+
+TEST(WholePipeline, DeadPixelsTakeShadedNeighboursThenTheMedianSmooths) {
+    // Flat sensor 200 with offset 160 (10 levels): shaded 190 everywhere but where gains differ.
+    const Frame12 sensor(8, 3, 200);
+    auto offsets = std::make_shared<CoefficientPlane>(160);
+    auto gains = std::make_shared<CoefficientPlane>(4096);
+    offsets->set(3, 1, CoefficientPlane::kDefective);
+    offsets->set(4, 1, CoefficientPlane::kDefective);
+    gains->set(2, 1, 8192); // left neighbour of the run: 2 x (3200 - 160) / 16 = 380
+    offsets->set(0, 0, CoefficientPlane::kDefective); // at the line start: takes x 1
+
+    PipelineSettings settings;
+    settings.roi = {.xOffset = 0, .yOffset = 0, .widthPixels = 8, .heightLines = 3};
+    settings.shading = {
+        .offsetEnabled = true, .gainEnabled = true, .defaultGain = 4096, .offsets = offsets, .gains = gains};
+    settings.deadPixelReplacement = true;
+    settings.format = OutputFormat::Gray16;
+
+    // (3, 1) and (4, 1) take (380 + 190 + 1) >> 1.
+    for (const std::vector<uint16_t>& pixels : run16(settings, sensor))
+        EXPECT_EQ((std::vector<uint16_t>{pixels[0], pixels[10], pixels[11], pixels[12], pixels[13]}),
+                  (std::vector<uint16_t>{190, 380, 285, 285, 190}));
+    // The median sees the repaired line: at (3, 1) its neighbourhood holds 380, 285, 285 and six 190s.
+    settings.medianFilter = true;
+    for (const std::vector<uint16_t>& pixels : run16(settings, sensor))
+        EXPECT_EQ(std::pair(pixels[11], pixels[10]), std::pair(uint16_t{190}, uint16_t{190}));
+}
+
+TEST(ImagePipeline, SelectorPassesOneFrameInEachPeriodAndAPixelPipelineIsNeeded) {
+    ImagePipeline pipeline(std::make_unique<StreamingPipeline>());
+    PipelineSettings settings;
+    settings.roi = {.xOffset = 0, .yOffset = 0, .widthPixels = 2, .heightLines = 2};
+    settings.selector = {.period = 3, .phase = 1};
+    pipeline.configure(settings);
+    const Frame12 sensor(2, 2, 0x123);
+    std::vector<bool> passed;
+    for (int k = 0; k < 7; ++k) {
+        std::vector<std::byte> out(4, std::byte{0});
+        passed.push_back(pipeline.process(sensor.view(), out));
+        // A dropped frame leaves the buffer alone; a passed one holds 0x123 >> 4.
+        EXPECT_EQ(out[0], passed.back() ? std::byte{0x12} : std::byte{0});
+    }
+    EXPECT_EQ(passed, (std::vector<bool>{false, true, false, false, true, false, false}));
+    EXPECT_EQ(pipeline.framesSeen(), 7u);
+    EXPECT_THROW(ImagePipeline(nullptr), std::invalid_argument);
+}
+
+TEST(WorkerPool, RunsEveryTaskExactlyOnceCountingTheCallerAmongItsThreads) {
+    WorkerPool pool(2);
+    std::vector<std::atomic<int>> calls(17);
+    pool.run(17, [&](unsigned i) { ++calls[i]; });
+    for (const auto& count : calls)
+        EXPECT_EQ(count.load(), 1);
+    pool.run(0, [](unsigned) { FAIL(); });
+    EXPECT_EQ(WorkerPool(1).threadCount(), 1u);
+    EXPECT_EQ(WorkerPool(3).threadCount(), 3u);
+    EXPECT_GE(WorkerPool(0).threadCount(), 1u);
+}
+
+TEST(WorkerPool, ServesManyRunsWithTheSameThreads) {
+    WorkerPool pool(3);
+    std::mutex mutex;
+    std::set<std::thread::id> threads;
+    std::atomic<long> total = 0;
+    for (int run = 0; run < 2000; ++run) {
+        pool.run(3, [&](unsigned i) {
+            total += i + 1;
+            std::lock_guard lock(mutex);
+            threads.insert(std::this_thread::get_id());
+        });
+    }
+    EXPECT_EQ(total.load(), 2000 * 6);
+    EXPECT_LE(threads.size(), 3u); // never a thread per run
+}
+
+TEST(WorkerPool, RethrowsATaskErrorAfterTheOtherTasksFinish) {
+    WorkerPool pool(2);
+    std::atomic<int> finished = 0;
+    EXPECT_THROW(pool.run(8,
+                          [&](unsigned i) {
+                              if (i == 3)
+                                  throw std::runtime_error("task failed");
+                              ++finished;
+                          }),
+                 std::runtime_error);
+    EXPECT_EQ(finished.load(), 7);
+    // The pool still works afterwards.
+    finished = 0;
+    pool.run(4, [&](unsigned) { ++finished; });
+    EXPECT_EQ(finished.load(), 4);
+}
+
+TEST(WorkerPool, CallersOnSeveralThreadsAreServedInTurn) {
+    WorkerPool pool(2);
+    std::atomic<long> total = 0;
+    std::vector<std::thread> callers;
+    for (int c = 0; c < 3; ++c)
+        callers.emplace_back([&] {
+            for (int run = 0; run < 300; ++run)
+                pool.run(4, [&](unsigned i) { total += i; });
+        });
+    for (auto& caller : callers)
+        caller.join();
+    EXPECT_EQ(total.load(), 3 * 300 * 6);
 }
 
 } // namespace
