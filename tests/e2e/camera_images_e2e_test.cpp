@@ -6,7 +6,6 @@
 #include <png.h>
 
 #include <filesystem>
-
 #include <string>
 #include <vector>
 
@@ -15,87 +14,63 @@ namespace {
 
 using namespace kestrel::ids;
 
-constexpr uint32_t kWidth = 64;
-constexpr uint32_t kHeight = 32;
-
-// Sixteen-bit samples that use every bit somewhere in the image.
-std::vector<uint16_t> ramp16() {
-    std::vector<uint16_t> samples(kWidth * kHeight);
-    for (uint32_t y = 0; y < kHeight; ++y)
-        for (uint32_t x = 0; x < kWidth; ++x)
-            samples[y * kWidth + x] = static_cast<uint16_t>(x * 1021u + y * 2039u + 7u);
-    return samples;
-}
-
-std::vector<uint8_t> ramp8() {
-    std::vector<uint8_t> samples(kWidth * kHeight);
-    for (uint32_t i = 0; i < samples.size(); ++i)
-        samples[i] = static_cast<uint8_t>(255 - i % 256);
-    return samples;
-}
-
 class CameraImages : public ScratchDirTest {
 protected:
     void SetUp() override {
         ScratchDirTest::SetUp();
         ASSERT_EQ(gh5_clock_select(GH5_CLOCK_SIMULATED), GH5_OK);
-        tiff_ = path("ramp16.tif");
-        png_ = path("ramp8.png");
-        ASSERT_EQ(ImageFile_Write(tiff_.c_str(), ramp16().data(), kWidth, kHeight, 16, 1), 0);
-        writePng(png_, ramp8(), kWidth, kHeight);
-        grabber.window(0, 0, kWidth, kHeight);
-        grabber.format(kGray16, kRightAligned); // the 12-bit value
+        for (uint32_t i = 0; i < sixteen.size(); ++i) { // every bit used somewhere
+            sixteen[i] = uint16_t((i % 64) * 1021u + (i / 64) * 2039u + 7u);
+            eight[i] = uint8_t(255 - i % 256);
+        }
+        ASSERT_EQ(ImageFile_Write(path("16.tif").c_str(), sixteen.data(), 64, 32, 16, 1), 0);
+        writePng("8.png", eight.data(), PNG_FORMAT_GRAY, 64, 32);
+        writePng("16.png", sixteen.data(), PNG_FORMAT_LINEAR_Y, 64, 32);
+        grabber.shape(0, 0, 64, 32, kGray16, kRightAligned); // the 12-bit value
     }
     void TearDown() override {
         gh5_clock_select(GH5_CLOCK_REAL);
         ScratchDirTest::TearDown();
     }
 
-    template <class Sample>
-    static void writePng(const std::string& path, const std::vector<Sample>& samples, uint32_t width,
-                         uint32_t height) {
+    void writePng(const std::string& name, const void* samples, uint32_t format, uint32_t width,
+                  uint32_t height) {
         png_image image{};
         image.version = PNG_IMAGE_VERSION;
         image.width = width;
         image.height = height;
-        image.format = sizeof(Sample) == 2 ? PNG_FORMAT_LINEAR_Y : PNG_FORMAT_GRAY;
-        ASSERT_NE(png_image_write_to_file(&image, path.c_str(), 0, samples.data(), 0, nullptr), 0);
+        image.format = format;
+        ASSERT_NE(png_image_write_to_file(&image, path(name).c_str(), 0, samples, 0, nullptr), 0);
     }
-
-    int32_t attach(const std::vector<std::string>& files) {
+    int32_t attach(const std::vector<std::string>& names) {
+        std::vector<std::string> full;
         std::vector<const char*> paths;
-        for (const std::string& file : files)
+        for (const std::string& name : names)
+            full.push_back(path(name));
+        for (const std::string& file : full)
             paths.push_back(file.c_str());
-        return gh5_camera_attach_images(applet.board(), paths.data(), static_cast<uint32_t>(paths.size()));
+        return gh5_camera_attach_images(applet.board(), paths.data(), uint32_t(paths.size()));
     }
 
+    std::vector<uint16_t> sixteen = std::vector<uint16_t>(64 * 32);
+    std::vector<uint8_t> eight = std::vector<uint8_t>(64 * 32);
     AppletOnBoard applet;
     FrameGrabber grabber{applet};
-    std::string tiff_;
-    std::string png_;
 };
 
 TEST_F(CameraImages, TheCameraShowsTheFilesInTurnAtItsBitDepth) {
-    const std::string png16 = path("ramp16.png");
-    writePng(png16, ramp16(), kWidth, kHeight);
-    ASSERT_EQ(attach({tiff_, png_, png16}), GH5_OK);
-    const struct {
-        int32_t cameraFormat;
-        uint32_t depth;
-    } rows[] = {{212, 12}, {208, 8}};
-    const std::vector<uint16_t> sixteen = ramp16();
-    const std::vector<uint8_t> eight = ramp8();
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.depth);
-        ASSERT_EQ(applet.set<int32_t>(FG_CAMERA_LINK_CAMTYPE, row.cameraFormat), 0);
+    ASSERT_EQ(attach({"16.tif", "8.png", "16.png"}), GH5_OK);
+    for (const auto& [cameraFormat, depth] : {std::pair{212, 12u}, std::pair{208, 8u}}) {
+        ASSERT_EQ(applet.set<int32_t>(FG_CAMERA_LINK_CAMTYPE, cameraFormat), 0);
         const auto frames = grabber.grab(4);
         // The camera keeps its top bits and places them at the top of the 12-bit sample.
-        const auto camera = [&](uint16_t full) {
-            return static_cast<uint16_t>((full >> (16 - row.depth)) << (12 - row.depth));
+        const auto camera = [depth](uint16_t full) {
+            return uint16_t((full >> (16 - depth)) << (12 - depth));
         };
         for (size_t i = 0; i < sixteen.size(); ++i) {
-            ASSERT_EQ(frames[0].samples[i], camera(sixteen[i])) << "pixel " << i;
-            ASSERT_EQ(frames[1].samples[i], camera(static_cast<uint16_t>(eight[i] * 257))) << "pixel " << i;
+            ASSERT_EQ(frames[0].samples[i], camera(sixteen[i])) << depth << " bits, pixel " << i;
+            ASSERT_EQ(frames[1].samples[i], camera(uint16_t(eight[i] * 257)))
+                << depth << " bits, pixel " << i;
         }
         EXPECT_EQ(frames[2], frames[0]) << "a 16-bit PNG reads as the 16-bit TIFF";
         EXPECT_EQ(frames[3], frames[0]) << "and round again";
@@ -103,22 +78,21 @@ TEST_F(CameraImages, TheCameraShowsTheFilesInTurnAtItsBitDepth) {
 }
 
 TEST_F(CameraImages, RefusedFilesLeaveTheCameraAsItWasAndNoneBringsTheSceneBack) {
-    ASSERT_EQ(attach({tiff_}), GH5_OK);
+    ASSERT_EQ(attach({"16.tif"}), GH5_OK);
     const auto shown = grabber.grab(1);
-
-    const std::string missing = path("missing.png");
-    EXPECT_EQ(attach({png_, missing}), GH5_ERR_BAD_IMAGE_FILE);
-    EXPECT_NE(std::string(gh5_error_detail()).find(missing), std::string::npos);
-    const std::string small = path("small.png");
-    writePng(small, std::vector<uint8_t>(16 * 16, 9), 16, 16);
-    EXPECT_EQ(attach({png_, small}), GH5_ERR_BAD_IMAGE_FILE);
-    EXPECT_NE(std::string(gh5_error_detail()).find("but the first image is 64 x 32"), std::string::npos);
-    const std::string cut = path("cut.png");
-    std::filesystem::copy_file(png_, cut);
-    std::filesystem::resize_file(cut, std::filesystem::file_size(cut) - 20);
-    EXPECT_EQ(attach({cut}), GH5_ERR_BAD_IMAGE_FILE) << "pixel data cut off";
+    writePng("small.png", eight.data(), PNG_FORMAT_GRAY, 16, 16);
+    std::filesystem::copy_file(path("8.png"), path("cut.png"));
+    std::filesystem::resize_file(path("cut.png"), std::filesystem::file_size(path("cut.png")) - 20);
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
+        {{"8.png", "missing.png"}, path("missing.png")},
+        {{"8.png", "small.png"}, "but the first image is 64 x 32"},
+        {{"cut.png"}, "cut.png"}, // pixel data cut off
+    };
+    for (const auto& [names, detail] : refused) {
+        EXPECT_EQ(attach(names), GH5_ERR_BAD_IMAGE_FILE) << detail;
+        EXPECT_NE(std::string(gh5_error_detail()).find(detail), std::string::npos) << gh5_error_detail();
+    }
     EXPECT_EQ(grabber.grab(1), shown);
-
     EXPECT_EQ(gh5_camera_attach_images(applet.board(), nullptr, 0), GH5_OK);
     EXPECT_NE(grabber.grab(1), shown);
     EXPECT_EQ(gh5_camera_attach_images(nullptr, nullptr, 0), GH5_ERR_INVALID_HANDLE);

@@ -1,13 +1,19 @@
-// The kestrel command line as scripts use it: exit codes, the first line of each command, and
-// settings that last from one command to the next through --config.
+// The kestrel tool as users and scripts run it, command after command: exit codes (usage errors 2,
+// failures 1, an interrupt 130), what each command prints, settings that last through --config,
+// files written whole or not at all, and frames on disk with the pixels the simulator predicts.
 #include <gtest/gtest.h>
 
+#include "regiort.h"
 #include "scratch_dir.h"
 #include "tool_run.h"
 
-#include <cstdint>
+#include <png.h>
+
 #include <filesystem>
+#include <regex>
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -15,21 +21,14 @@ using tool_test::contains;
 using tool_test::kestrel;
 using tool_test::ToolRun;
 
-class KestrelCli : public kestrel::test::ScratchDirTest {
-protected:
-    ToolRun withConfig(const std::string& arguments) const {
-        return kestrel("--config " + path("line.scf") + " " + arguments);
-    }
-};
-
-struct SmokeCase {
-    const char* arguments;
+struct Row {
+    const char* arguments; // "@/" is the test's own folder
     int exitCode;
-    const char* part; // a piece of what the command prints
+    const char* parts; // pieces of what the command prints, split at '|'
 };
 
-// Usage errors exit 2, failures 1; a failure names the file's OS reason or the likely spelling.
-const SmokeCase kSmokeCases[] = {
+// In order: later rows read what earlier ones left in the folder.
+const Row kRows[] = {
     {"--version", 0, "kestrel 2."},
     {"", 2, "boards"},
     {"boards", 0, "0  virtual Camera Link board, ready for Kestrel12\n"},
@@ -56,80 +55,182 @@ const SmokeCase kSmokeCases[] = {
     {"events -n 2", 2, "-n and --timeout go with --watch"},
     {"load /nonexistent/a.scf", 1, "(-2076); the file cannot be read: No such file or directory"},
     {"save /nonexistent/a.scf", 1, "(-5001); No such file or directory"},
+    // Settings last from one command to the next; a refused set changes nothing.
+    {"--config @/line.scf set FG_WIDTH=256 FG_HEIGHT=64 FG_FORMAT=FG_GRAY16", 0, ""},
+    {"--config @/line.scf get FG_WIDTH FG_FORMAT", 0, "FG_WIDTH = 256\nFG_FORMAT = FG_GRAY16 (1)\n"},
+    {"--config @/line.scf params --changed FG_FORMAT", 0, "FG_FORMAT = FG_GRAY16 (1) (default FG_GRAY (3))"},
+    {"--config @/line.scf grab -n 1 --format png -o @/line", 0, "(1 frames, 256 x 64, 16-bit png)"},
+    {"--config @/line.scf save @/copy.scf", 0, ""},
+    {"--config @/line.scf set FG_HEIGHT=128 FG_WIDTH=1000", 1, "FG_WIDTH"},
+    {"--config @/line.scf get FG_HEIGHT", 0, "FG_HEIGHT = 64\n"},
+    {"--config @/named.scf get FG_FORMAT", 0, "FG_FORMAT = FG_GRAY16 (1)\n"},
+    {"load @/purple.scf", 1, "purple.scf:19: FG_FORMAT: no entry FG_PURPLE"},
+    {"--config @/json.scf set FG_SHADING_BLACK_FILENAME=a\\\"b\\\\c\xC3\xA9", 0, ""},
+    {"--config @/json.scf params FG_SHADING_BLACK_FILENAME --json", 0,
+     "\"value\":\"a\\\"b\\\\c\xC3\xA9\",\"default\":\"\""},
+    // grab, trigger and shading options, each once.
+    {"grab -o @/frames -n 2 --buffers 2 --simulated-clock --quiet", 0,
+     "Written to @/frames (2 frames, 1024 x 1024, 8-bit tiff)"},
+    {"grab -n 1 --buffers 1", 2, "--buffers: Value 1 not in range 2 to 1024"},
+    {"grab -o @/frames -n 1 --scene lens-cap --stats --simulated-clock", 0, "frame 1: min 0 mean 0."},
+    {"grab -o @/frames -n 1 --scene flat-field --stats --simulated-clock", 0, "mean 198.6 max 255 sd 16.9"},
+    {"grab -n 1 --scene dark", 2, "--scene: dark not in {default,lens-cap,flat-field}"},
+    {"grab -n 1 --scene lens-cap --images a.png", 2, "--images excludes --scene"},
+    {"grab -o @/frames -n 1 --scene lens-cap --set FG_GEN_ENABLE=1", 1,
+     "--scene lens-cap: the camera simulator is on"},
+    {"grab -o @/frames -n 2 --software-trigger 5", 0, "Software pulses: "},
+    {"grab -n 1 --software-trigger 0", 2, "--software-trigger: Value 0 not in range 0.1"},
+    {"grab -n -1 -o @/none", 2, "--frames: Value -1 not in range 1 to 1000000000"},
+    {"grab --timeout 0 -o @/none", 2, "1 to 86400"},
+    {"grab -n 1 --format bmp -o @/none", 2, "png or tiff"},
+    {"grab -n 1 --set FG_NO_SUCH_THING=1 -o @/none", 1, "FG_NO_SUCH_THING"},
+    {"grab -n 1 --simulated-clock -o @/none --images @/small.tif", 1,
+     "is 32 x 32 but the frames are 1024 x 1024"},
+    {"grab -n 1 -o @/none --load @/refused.scf", 1,
+     "FG_WIDTH=333 refused: |(-7080); allowed [16 .. 4096] step 16|FG_LUT_CUSTOM_FILE: no-such.lut|"
+     "relative names are taken from the current directory"},
+    {"trigger --software 2 -o @/frames --format png", 0,
+     "Written to @/frames (2 frames, 1024 x 1024, 8-bit png)"},
+    {"trigger -o @/frames", 2, "-o saves the frames of --software N pulses"},
+    {"trigger --software 0", 2, "--software: Value 0 not in range 1 to 1000000"},
+    {"trigger --software 2 FG_AREATRIGGERMODE=ATM_GENERATOR", 1,
+     "pulse 1: refused|(-2140)|0 pulses sent, 2 refused, 0 frames"},
+    {"lut", 0, "   0:    0    1    2|4080: 4080 4081"},
+    {"lut --gamma 2", 0, "   0:    0   64   90|\n1024: 2048 "}, // trunc(sqrt(1024 / 4095) x 4095 + 0.5)
+    {"lut --invert --save @/inverted.lut", 0, "saved @/inverted.lut\n"},
+    {"lut --show --load @/inverted.lut", 0, "   0: 4095 4094"},
+    {"lut --load @/empty.lut", 1, "@/empty.lut|no [gray] section|(-5001)"},
+    {"lut --load @/garbage.lut", 1, "@/garbage.lut|(-5001)"},
+    {"lut --load @/missing.lut", 1, "(-2076)"},
+    {"lut --load @/", 1, "Is a directory|(-2076)"},
+    {"lut --gain 5000", 1, "kestrel: FG_PROCESSING_GAIN: |(-6000)|[0 .. 4096]"},
+    // The flat-field journey: PNG references, kept beside the configuration as TIFF copies; the
+    // corrected flat field is flat.
+    {"grab -o @/black -n 1 --scene lens-cap --format png --simulated-clock", 0, "8-bit png"},
+    {"grab -o @/gray -n 1 --scene flat-field --format png --simulated-clock", 0, "8-bit png"},
+    {"--config @/ff.scf shading --black @/black/frame_0001.png --gray @/gray/frame_0001.png --dead-pixels", 0,
+     "gain: minimum 1.000, mean 1.177, maximum 1.638 (1048564 pixels, those marked defective left out)\n"
+     "dead pixels: 12 of 1048576 marked (threshold 127)\n"},
+    {"--config @/ff.scf get FG_SHADING_GRAY_FILENAME", 0, "FG_SHADING_GRAY_FILENAME = \"@/ff-gray.tif\"\n"},
+    {"--config @/ff.scf grab -o @/flat -n 1 --scene flat-field --stats --simulated-clock", 0,
+     "min 231 mean 231.0 max 231 sd 0.00"},
+    {"shading --gray @/gray.tif --mode max-range", 0,
+     "shading: reading references, computing and uploading coefficients ... done|"
+     "FG_SHADING_GAIN_NORMALIZATION_VALUE = 4095"},
+    {"shading --dead-pixels --black @/black.tif --gray @/gray.tif", 0,
+     "dead pixels: 2 of 256 marked (threshold 127)"},
+    {"shading --black @/gray/frame_0001.png --threshold 4096", 2,
+     "--threshold: Value 4096 not in range 0 to 4095"},
+    {"shading --mode custom --value 5000", 1, "kestrel: FG_SHADING_GAIN_NORMALIZATION_VALUE: |(-6000)"},
+    {"shading --black @/missing.tif", 1, "failed|FG_SHADING_APPLY_SETTINGS: |(-2076)"},
+    {"xml -o @/k.xml", 0, ""},
+    {"xml -o @/full.xml", 1, "@/full.xml: No space left on device"},
+    {"save @/full.scf", 1, "No space left on device"},
+    {"lut --save @/full.lut", 1, "No space left on device"},
 };
 
-TEST(KestrelCommands, ExitWithTheirCodeAndPrintTheirFirstLine) {
-    for (const SmokeCase& c : kSmokeCases) {
-        const ToolRun run = kestrel(c.arguments);
-        EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments << "\n" << run.output;
-        EXPECT_TRUE(contains(run.output, c.part)) << c.arguments << ": no '" << c.part << "' in\n"
-                                                  << run.output;
+class KestrelCli : public kestrel::test::ScratchDirTest {
+protected:
+    std::string expand(const std::string& text) const {
+        return std::regex_replace(text, std::regex("@/"), path(""));
     }
-}
+    // The fresh configuration with the values of some keys replaced.
+    void writeConfig(const std::string& name,
+                     const std::vector<std::pair<std::string, std::string>>& values) {
+        std::string text = readFile(path("fresh.scf"));
+        for (const auto& [key, value] : values) {
+            const auto at = text.find("\n" + key + "=") + key.size() + 2;
+            text.replace(at, text.find(';', at) - at, value);
+        }
+        writeFile(name, text);
+    }
+    void writeTiff(const std::string& name, std::vector<uint8_t> samples, int32_t side) {
+        ASSERT_EQ(ImageFile_Write(path(name).c_str(), samples.data(), side, side, 8, 1), 0);
+    }
+};
 
-// The PNG header's width and height of a frame file.
-std::pair<uint32_t, uint32_t> pngSize(const std::string& bytes) {
-    auto big = [&](std::size_t at) {
-        uint32_t value = 0;
-        for (std::size_t i = 0; i < 4 && at + i < bytes.size(); ++i)
-            value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
-        return value;
-    };
-    return {big(16), big(20)};
-}
-
-TEST_F(KestrelCli, SettingsLastAcrossCommandsThroughTheConfigFile) {
-    ToolRun run = withConfig("set FG_WIDTH=256 FG_HEIGHT=64 FG_FORMAT=FG_GRAY16");
-    ASSERT_EQ(run.exitCode, 0) << run.output;
-    run = withConfig("get FG_WIDTH FG_FORMAT");
-    EXPECT_EQ(run.output, "FG_WIDTH = 256\nFG_FORMAT = FG_GRAY16 (1)\n");
-    run = withConfig("params --changed FG_FORMAT");
-    EXPECT_TRUE(contains(run.output, "FG_FORMAT = FG_GRAY16 (1) (default FG_GRAY (3))")) << run.output;
-
-    run = withConfig("grab -n 1 --format png -o " + path("frames"));
-    ASSERT_EQ(run.exitCode, 0) << run.output;
-    const std::string frame = readFile(path("frames/frame_0001.png"));
-    EXPECT_EQ(pngSize(frame), std::make_pair(256u, 64u));
-    EXPECT_EQ(static_cast<int>(frame.at(24)), 16) << "bit depth of FG_GRAY16";
-
-    // save copies the customised configuration; a refused setting leaves it as it was.
-    ASSERT_EQ(withConfig("save " + path("copy.scf")).exitCode, 0);
-    EXPECT_EQ(readFile(path("copy.scf")), readFile(path("line.scf")));
-    run = withConfig("set FG_HEIGHT=128 FG_WIDTH=1000");
-    EXPECT_EQ(run.exitCode, 1) << run.output;
-    EXPECT_EQ(readFile(path("copy.scf")), readFile(path("line.scf")));
-}
-
-TEST_F(KestrelCli, HandWrittenConfigurationTakesEntryNames) {
+TEST_F(KestrelCli, EachCommandAndOptionExitsWithItsCodeAndSaysWhatItDidOrRefused) {
     ASSERT_EQ(kestrel("save " + path("fresh.scf")).exitCode, 0);
-    std::string text = readFile(path("fresh.scf"));
-    const std::string numeric = "FG_FORMAT=3;";
-    ASSERT_TRUE(contains(text, numeric));
-    text.replace(text.find(numeric), numeric.size(), "FG_FORMAT=FG_GRAY16;");
-    writeFile("named.scf", text);
-    ToolRun run = kestrel("--config " + path("named.scf") + " get FG_FORMAT");
-    EXPECT_EQ(run.output, "FG_FORMAT = FG_GRAY16 (1)\n");
-    EXPECT_EQ(readFile(path("named.scf")), text) << "the user's file is never rewritten by a reading command";
+    writeConfig("named.scf", {{"FG_FORMAT", "FG_GRAY16"}});
+    writeConfig("purple.scf", {{"FG_FORMAT", "FG_PURPLE"}});
+    writeConfig("refused.scf", {{"FG_WIDTH", "333"}, {"FG_LUT_CUSTOM_FILE", "'no-such.lut'"}});
+    std::vector<uint8_t> black(16 * 16, 10), gray(16 * 16, 200);
+    black[17] = 250; // one hot pixel
+    gray[40] = 5;    // one dead pixel
+    writeTiff("black.tif", black, 16);
+    writeTiff("gray.tif", gray, 16);
+    writeTiff("small.tif", std::vector<uint8_t>(32 * 32, 100), 32);
+    writeFile("empty.lut", "");
+    writeFile("garbage.lut", "not a table\n");
+    for (const char* full : {"full.xml", "full.scf", "full.lut"})
+        std::filesystem::create_symlink("/dev/full", path(full));
+    const std::string named = readFile(path("named.scf"));
 
-    text.replace(text.find("FG_GRAY16;"), 10, "FG_PURPLE;");
-    writeFile("named.scf", text);
-    run = kestrel("load " + path("named.scf"));
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(contains(run.output, "named.scf:19: FG_FORMAT: no entry FG_PURPLE")) << run.output;
+    for (const Row& row : kRows) {
+        const ToolRun run = kestrel(expand(row.arguments));
+        EXPECT_EQ(run.exitCode, row.exitCode) << row.arguments << "\n" << run.output;
+        std::stringstream parts(expand(row.parts));
+        for (std::string part; std::getline(parts, part, '|');)
+            EXPECT_TRUE(contains(run.output, part)) << row.arguments << ": no '" << part << "' in\n"
+                                                    << run.output;
+        EXPECT_FALSE(contains(run.output, "\r"))
+            << row.arguments << ": a progress bar, but not on a terminal";
+        if (row.exitCode == 1) {
+            EXPECT_FALSE(contains(run.output, "saved") || contains(run.output, "loaded")) << row.arguments;
+        }
+    }
+    EXPECT_EQ(readFile(path("copy.scf")), readFile(path("line.scf")));
+    EXPECT_EQ(readFile(path("named.scf")), named) << "a reading command rewrote the user's file";
+    EXPECT_FALSE(exists("none")) << "a refused grab made its folder";
 }
 
-TEST_F(KestrelCli, JsonEscapesTextsAndKeepsUtf8) {
-    ASSERT_EQ(withConfig("set FG_SHADING_BLACK_FILENAME=a\\\"b\\\\c\xC3\xA9").exitCode, 0);
-    const ToolRun run = withConfig("params FG_SHADING_BLACK_FILENAME --json");
-    EXPECT_TRUE(contains(run.output, "\"value\":\"a\\\"b\\\\c\xC3\xA9\",\"default\":\"\"")) << run.output;
+TEST_F(KestrelCli, GrabWritesTheSimulatorPatternAsEightBitPngAndSixteenBitTiff) {
+    const std::string simulator = " --simulated-clock --set FG_GEN_ENABLE=1 --set FG_WIDTH=256 --set "
+                                  "FG_HEIGHT=64 --set FG_GEN_ROLL=16 ";
+    ASSERT_EQ(kestrel("grab -n 3 --format png -o " + path("png") + simulator).exitCode, 0);
+    for (uint32_t n = 0; n < 3; ++n) {
+        png_image png{};
+        png.version = PNG_IMAGE_VERSION;
+        const std::string file = path("png/frame_000" + std::to_string(n + 1) + ".png");
+        ASSERT_TRUE(png_image_begin_read_from_file(&png, file.c_str())) << file;
+        ASSERT_TRUE(png.width == 256 && png.height == 64 && (png.format & PNG_FORMAT_FLAG_LINEAR) == 0);
+        png.format = PNG_FORMAT_GRAY;
+        std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(png));
+        ASSERT_TRUE(png_image_finish_read(&png, nullptr, pixels.data(), 0, nullptr));
+        for (uint32_t i = 0; i < pixels.size(); ++i)
+            ASSERT_EQ(pixels[i], ((i % 256 + i / 256 + n * 16) % 4096) >> 4)
+                << "frame " << n << " pixel " << i;
+    }
+    ASSERT_EQ(kestrel("grab -n 2 --format tiff -o " + path("tiff") + simulator +
+                      "--set FG_FORMAT=FG_GRAY16 --set FG_BITALIGNMENT=FG_RIGHT_ALIGNED")
+                  .exitCode,
+              0);
+    void* samples = nullptr;
+    int32_t width = 0, height = 0, bits = 0, perPixel = 0;
+    ASSERT_NE(
+        ImageFile_Read(path("tiff/frame_0002.tif").c_str(), &samples, &width, &height, &bits, &perPixel), 0);
+    EXPECT_TRUE(width == 256 && height == 64 && bits == 16);
+    for (int32_t i = 0; i < width * height; ++i)
+        ASSERT_EQ(static_cast<const uint16_t*>(samples)[i], i % 256 + i / 256 + 16) << "pixel " << i;
+    ImageFile_Release(samples);
 }
 
-TEST_F(KestrelCli, SaveReportsAWriteTheDeviceRefuses) {
-    // The applet's writer only reports a file it cannot create; the tool checks what follows.
-    std::filesystem::create_symlink("/dev/full", path("full.scf"));
-    const ToolRun run = kestrel("save " + path("full.scf"));
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(contains(run.output, "No space left on device")) << run.output;
+TEST_F(KestrelCli, InterruptFinishesTheFramesOnTheirWayAndSaysSo) {
+    ToolRun run = kestrel("timeout --preserve-status -s INT 2",
+                          "grab -n 1000 --set FG_WIDTH=512 --set FG_HEIGHT=512 -o " + path("frames"));
+    EXPECT_EQ(run.exitCode, 130) << run.output;
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(run.output, match, std::regex("Grab interrupted after (\\d+) frames")))
+        << run.output;
+    int frames = 0, others = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(path("frames")))
+        ++(entry.path().extension() == ".tif" ? frames : others);
+    EXPECT_EQ(frames, std::stoi(match[1])) << run.output;
+    EXPECT_EQ(others, 0) << "partial files left";
+
+    run = kestrel("timeout --preserve-status -s INT 1", "events --watch");
+    EXPECT_EQ(run.exitCode, 130) << run.output;
+    EXPECT_TRUE(contains(run.output, ", interrupted")) << run.output;
 }
 
 } // namespace
