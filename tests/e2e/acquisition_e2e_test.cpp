@@ -1,5 +1,6 @@
 // Acquisition through the applet's exports: every pixel predicted from the camera simulator's
-// pattern p = (x + y + n * roll) mod 4096 at sensor coordinates.
+// pattern p = (x + y + n * roll) mod 4096 at sensor coordinates; then the software trigger and a
+// buffer overflow on stopped time, where the test's clock decides exactly which frames exist.
 #include "e2e_frames.h"
 
 #include <algorithm>
@@ -8,10 +9,6 @@ namespace kestrel::test {
 namespace {
 
 using namespace kestrel::ids;
-
-uint16_t pattern(uint32_t x, uint32_t y, uint64_t n, uint32_t roll) {
-    return uint16_t((x + y + n * roll) % 4096);
-}
 
 class Acquisition : public ::testing::Test {
 protected:
@@ -59,7 +56,8 @@ TEST_F(Acquisition, EveryPixelIsTheSimulatorPatternThroughWindowSelectionInvertA
             size_t wrong = 0;
             for (uint32_t y = 0; y < frames[i].height; ++y)
                 for (uint32_t x = 0; x < frames[i].width; ++x) {
-                    const uint16_t sent = pattern(x + 32, y + 16, i * row.period + row.select, row.roll);
+                    const auto sent =
+                        uint16_t((x + 32 + y + 16 + (i * row.period + row.select) * row.roll) % 4096);
                     highest = std::max(highest, sent);
                     wrong += frames[i].at(x, y) != row.out(sent);
                 }
@@ -69,33 +67,85 @@ TEST_F(Acquisition, EveryPixelIsTheSimulatorPatternThroughWindowSelectionInvertA
     }
 }
 
-// The median's arithmetic is the board pipeline's to prove; here the applet switches it on.
-TEST_F(Acquisition, MedianRemovesTheDarkColumnsOfASilentTap) {
-    ASSERT_EQ(applet.set<int32_t>(FG_GEN_TAP3, 0), 0);
-    const auto black = [](const Image& frame, uint32_t margin) {
-        size_t count = 0;
-        for (uint32_t y = margin; y + margin < frame.height; ++y)
-            for (uint32_t x = margin; x + margin < frame.width; ++x)
-                count += frame.at(x, y) == 0;
-        return count;
-    };
-    EXPECT_EQ(black(grabber.grab(1)[0], 0), 256u / 4 * 64) << "every fourth column black, nothing else";
-    ASSERT_EQ(applet.set<int32_t>(FG_NOISEFILTER, 1), 0);
-    EXPECT_EQ(black(grabber.grab(1)[0], 1), 0u);
+constexpr uint64_t kSecondNs = 1000000000;
+constexpr uint32_t kSoftwareMode = 4; // ATM_SOFTWARE
+constexpr uint32_t kActive = 0;       // TS_ACTIVE
+
+class OnStoppedTime : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(gh5_clock_select(GH5_CLOCK_STOPPED), GH5_OK);
+        ASSERT_EQ(applet.set<uint32_t>(FG_GEN_ENABLE, 0), 0); // the virtual camera
+        ASSERT_EQ(applet.set<int32_t>(FG_FORMAT, kGray8), 0);
+    }
+    void TearDown() override {
+        if (memory != 0)
+            x.Fg_stopAcquireEx(applet.fg(), 0, memory, GH5_STOP_ASYNC);
+        gh5_clock_select(GH5_CLOCK_REAL);
+    }
+
+    void acquire(uint32_t width, uint32_t height, uint32_t buffers, int32_t flags) {
+        ASSERT_EQ(applet.set<uint32_t>(FG_WIDTH, width), 0);
+        ASSERT_EQ(applet.set<uint32_t>(FG_HEIGHT, height), 0);
+        ASSERT_EQ(gh5_memory_alloc(applet.fg(), buffers, uint64_t{width} * height, &memory), GH5_OK);
+        ASSERT_EQ(x.Fg_AcquireEx(applet.fg(), 0, GH5_GRAB_INFINITE, flags, memory), 0);
+    }
+    void softwareTrigger() {
+        ASSERT_EQ(applet.set<uint32_t>(FG_AREATRIGGERMODE, kSoftwareMode), 0);
+        ASSERT_EQ(applet.set<uint32_t>(FG_TRIGGERSTATE, kActive), 0);
+    }
+    int64_t lastPicture() { return x.Fg_getLastPicNumberEx(applet.fg(), 0, memory); }
+    int64_t status(int32_t selector) { return x.Fg_getStatusEx(applet.fg(), selector, 0, 0, memory); }
+
+    AppletOnBoard applet;
+    const Gh5AppletExports& x = applet.exports();
+    uint64_t memory = 0;
+};
+
+TEST_F(OnStoppedTime, ASoftwareTriggerInSoftwareModeMakesExactlyOneFramePerPulse) {
+    softwareTrigger();
+    acquire(256, 64, 4, GH5_ACQ_STANDARD);
+    for (int64_t pulse = 0; pulse <= 5; ++pulse) {
+        if (pulse > 0) {
+            ASSERT_EQ(applet.set<uint32_t>(FG_SENDSOFTWARETRIGGER, 1), 0) << "pulse " << pulse;
+        }
+        ASSERT_EQ(gh5_clock_advance(kSecondNs), GH5_OK);
+        EXPECT_EQ(lastPicture(), pulse) << "the triggered camera makes a frame for each pulse and no other";
+    }
+    ASSERT_EQ(gh5_clock_advance(5 * kSecondNs), GH5_OK);
+    EXPECT_EQ(lastPicture(), 5);
+    EXPECT_EQ(status(GH5_STATUS_PICTURES_LOST), 0);
 }
 
-TEST_F(Acquisition, EndlessAcquisitionRunsUntilStopped) {
-    uint64_t memory = 0;
-    ASSERT_EQ(gh5_memory_alloc(applet.fg(), 4, uint64_t{256} * 64 * 2, &memory), GH5_OK);
-    const auto& x = applet.exports();
-    ASSERT_EQ(x.Fg_AcquireEx(applet.fg(), 0, GH5_GRAB_INFINITE, GH5_ACQ_STANDARD, memory), 0);
-    EXPECT_GE(x.Fg_getLastPicNumberBlockingEx(applet.fg(), 10, 0, pictureWaitSeconds(), memory), 10);
-    EXPECT_EQ(x.Fg_stopAcquireEx(applet.fg(), 0, memory, GH5_STOP_ASYNC), 0);
-    const int64_t last = x.Fg_getLastPicNumberEx(applet.fg(), 0, memory);
-    EXPECT_GE(last, 10);
-    EXPECT_EQ(x.Fg_getStatusEx(applet.fg(), GH5_STATUS_ACQUIRING, 0, 0, memory), 0);
-    EXPECT_EQ(x.Fg_getLastPicNumberEx(applet.fg(), 0, memory), last) << "nothing arrives after the stop";
-    EXPECT_EQ(gh5_memory_free(applet.fg(), memory), GH5_OK);
+TEST_F(OnStoppedTime, TheCameraSimulatorKeepsItsOwnTimingWhileTheTriggerWaitsForPulses) {
+    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_ENABLE, 1), 0);
+    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_START, 1), 0);
+    softwareTrigger();
+    acquire(256, 64, 4, GH5_ACQ_STANDARD);
+    ASSERT_EQ(gh5_clock_advance(kSecondNs / 10), GH5_OK);
+    EXPECT_GT(lastPicture(), 0) << "the simulator has no exposure line for the trigger to drive";
+}
+
+TEST_F(OnStoppedTime, AFullRingWithoutReleasesRaisesOverflowTheEventAndTheFillLevel) {
+    const uint64_t overflowMask = x.Fg_getEventMask(applet.fg(), "FG_OVERFLOW_CAM0");
+    ASSERT_NE(overflowMask, 0u);
+    EXPECT_EQ(applet.get<uint32_t>(FG_OVERFLOW), 0u);
+    acquire(2048, 2048, 2, GH5_ACQ_BLOCKING); // 4 MiB frames: the on-board buffer holds 32
+    for (int step = 0; step < 200 && applet.get<uint32_t>(FG_OVERFLOW) == 0; ++step)
+        ASSERT_EQ(gh5_clock_advance(kSecondNs / 4), GH5_OK);
+    EXPECT_EQ(applet.get<uint32_t>(FG_OVERFLOW), 1u);
+    EXPECT_EQ(applet.get<uint32_t>(FG_FILLLEVEL), 100u) << "the overflow reads as a full buffer";
+    EXPECT_EQ(lastPicture(), 2) << "the two buffers of the ring, never released";
+    EXPECT_EQ(status(GH5_STATUS_FRAMES_ON_BOARD), 32);
+    Gh5EventInfo event{};
+    ASSERT_EQ(gh5_event_wait(applet.fg(), overflowMask, 0, &event), GH5_OK);
+    EXPECT_EQ(event.mask, overflowMask);
+    EXPECT_EQ(uint64_t(status(GH5_STATUS_PICTURES_LOST)), event.missed + 1) << "one event per lost frame";
+
+    // Released, the ring takes the frames waiting on the board; the overflow stays flagged.
+    ASSERT_EQ(gh5_buffer_release_up_to(applet.fg(), 0, memory, 2), GH5_OK);
+    EXPECT_EQ(x.Fg_getLastPicNumberBlockingEx(applet.fg(), 4, 0, 30, memory), 4);
+    EXPECT_EQ(applet.get<uint32_t>(FG_OVERFLOW), 1u);
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 #include <png.h>
 
 #include <filesystem>
-#include <string>
 #include <vector>
 
 namespace kestrel::test {
@@ -35,20 +34,13 @@ protected:
 
     void writePng(const std::string& name, const void* samples, uint32_t format, uint32_t width,
                   uint32_t height) {
-        png_image image{};
-        image.version = PNG_IMAGE_VERSION;
-        image.width = width;
-        image.height = height;
-        image.format = format;
+        png_image image{nullptr, PNG_IMAGE_VERSION, width, height, format, 0, 0, 0, {}};
         ASSERT_NE(png_image_write_to_file(&image, path(name).c_str(), 0, samples, 0, nullptr), 0);
     }
-    int32_t attach(const std::vector<std::string>& names) {
-        std::vector<std::string> full;
+    int32_t attach(std::vector<std::string> names) {
         std::vector<const char*> paths;
-        for (const std::string& name : names)
-            full.push_back(path(name));
-        for (const std::string& file : full)
-            paths.push_back(file.c_str());
+        for (std::string& name : names)
+            paths.push_back((name = path(name)).c_str());
         return gh5_camera_attach_images(applet.board(), paths.data(), uint32_t(paths.size()));
     }
 

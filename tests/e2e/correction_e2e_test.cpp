@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 namespace kestrel::test {
 namespace {
@@ -100,13 +99,6 @@ TEST_F(Correction, InterpolationReplacesThePixelsTheReferencesMarkWithTheMeanOfT
     const auto marked = [&](int64_t x, uint32_t y) {
         return black.at(uint32_t(x), y) > kThreshold || gray.at(uint32_t(x), y) < 255 - kThreshold;
     };
-    size_t hot = 0, dead = 0;
-    for (uint32_t i = 0; i < kSide * kSide; ++i) {
-        hot += black.samples[i] > kThreshold;
-        dead += black.samples[i] <= kThreshold && gray.samples[i] < 255 - kThreshold;
-    }
-    EXPECT_TRUE(hot == 6 && dead == 6) << hot << " hot, " << dead << " dead: the camera has six of each";
-
     ASSERT_EQ(Board_SetCameraScene(applet.boardDevice(), BOARD_SCENE_SYNTHETIC, 0), 0);
     grabber.format(kGray16, kRightAligned);
     const Image raw = grabber.grab(1)[0];
@@ -134,7 +126,7 @@ TEST_F(Correction, InterpolationReplacesThePixelsTheReferencesMarkWithTheMeanOfT
             }
             ASSERT_EQ(repaired.at(x, y), expected) << "pixel (" << x << ", " << y << ")";
         }
-    EXPECT_EQ(replaced, 12u);
+    EXPECT_EQ(replaced, 12u) << "the camera has six hot and six dead pixels, nothing else looks defective";
 
     // Off again: the defects are back, the marks stay in the coefficients for the next time.
     ASSERT_EQ(applet.set<uint32_t>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE, 0), 0);

@@ -4,9 +4,6 @@
 #include "applet_on_board.h"
 #include "params/parameter_ids.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -18,8 +15,7 @@ inline constexpr int32_t kRightAligned = 0;
 inline constexpr int32_t kLeftAligned = 1;
 
 struct Image {
-    uint32_t width = 0;
-    uint32_t height = 0;
+    uint32_t width = 0, height = 0;
     std::vector<uint16_t> samples; // row-major
 
     uint16_t at(uint32_t x, uint32_t y) const { return samples[size_t{y} * width + x]; }

@@ -7,8 +7,6 @@
 #include "scratch_dir.h"
 #include "tool_run.h"
 
-#include <png.h>
-
 #include <filesystem>
 #include <regex>
 #include <sstream>
@@ -100,8 +98,6 @@ const Row kRows[] = {
     {"lut --invert --save @/inverted.lut", 0, "saved @/inverted.lut\n"},
     {"lut --show --load @/inverted.lut", 0, "   0: 4095 4094"},
     {"lut --load @/empty.lut", 1, "@/empty.lut|no [gray] section|(-5001)"},
-    {"lut --load @/garbage.lut", 1, "@/garbage.lut|(-5001)"},
-    {"lut --load @/missing.lut", 1, "(-2076)"},
     {"lut --load @/", 1, "Is a directory|(-2076)"},
     {"lut --gain 5000", 1, "kestrel: FG_PROCESSING_GAIN: |(-6000)|[0 .. 4096]"},
     // The flat-field journey: PNG references, kept beside the configuration as TIFF copies; the
@@ -109,16 +105,12 @@ const Row kRows[] = {
     {"grab -o @/black -n 1 --scene lens-cap --format png --simulated-clock", 0, "8-bit png"},
     {"grab -o @/gray -n 1 --scene flat-field --format png --simulated-clock", 0, "8-bit png"},
     {"--config @/ff.scf shading --black @/black/frame_0001.png --gray @/gray/frame_0001.png --dead-pixels", 0,
-     "gain: minimum 1.000, mean 1.177, maximum 1.638 (1048564 pixels, those marked defective left out)\n"
+     "computing and uploading coefficients ... done|gain: minimum 1.000, mean 1.177, maximum 1.638 (1048564 "
+     "pixels, those marked defective left out)\n"
      "dead pixels: 12 of 1048576 marked (threshold 127)\n"},
     {"--config @/ff.scf get FG_SHADING_GRAY_FILENAME", 0, "FG_SHADING_GRAY_FILENAME = \"@/ff-gray.tif\"\n"},
     {"--config @/ff.scf grab -o @/flat -n 1 --scene flat-field --stats --simulated-clock", 0,
      "min 231 mean 231.0 max 231 sd 0.00"},
-    {"shading --gray @/gray.tif --mode max-range", 0,
-     "shading: reading references, computing and uploading coefficients ... done|"
-     "FG_SHADING_GAIN_NORMALIZATION_VALUE = 4095"},
-    {"shading --dead-pixels --black @/black.tif --gray @/gray.tif", 0,
-     "dead pixels: 2 of 256 marked (threshold 127)"},
     {"shading --black @/gray/frame_0001.png --threshold 4096", 2,
      "--threshold: Value 4096 not in range 0 to 4095"},
     {"shading --mode custom --value 5000", 1, "kestrel: FG_SHADING_GAIN_NORMALIZATION_VALUE: |(-6000)"},
@@ -144,9 +136,6 @@ protected:
         }
         writeFile(name, text);
     }
-    void writeTiff(const std::string& name, std::vector<uint8_t> samples, int32_t side) {
-        ASSERT_EQ(ImageFile_Write(path(name).c_str(), samples.data(), side, side, 8, 1), 0);
-    }
 };
 
 TEST_F(KestrelCli, EachCommandAndOptionExitsWithItsCodeAndSaysWhatItDidOrRefused) {
@@ -154,14 +143,9 @@ TEST_F(KestrelCli, EachCommandAndOptionExitsWithItsCodeAndSaysWhatItDidOrRefused
     writeConfig("named.scf", {{"FG_FORMAT", "FG_GRAY16"}});
     writeConfig("purple.scf", {{"FG_FORMAT", "FG_PURPLE"}});
     writeConfig("refused.scf", {{"FG_WIDTH", "333"}, {"FG_LUT_CUSTOM_FILE", "'no-such.lut'"}});
-    std::vector<uint8_t> black(16 * 16, 10), gray(16 * 16, 200);
-    black[17] = 250; // one hot pixel
-    gray[40] = 5;    // one dead pixel
-    writeTiff("black.tif", black, 16);
-    writeTiff("gray.tif", gray, 16);
-    writeTiff("small.tif", std::vector<uint8_t>(32 * 32, 100), 32);
+    const std::vector<uint8_t> small(32 * 32, 100);
+    ASSERT_EQ(ImageFile_Write(path("small.tif").c_str(), small.data(), 32, 32, 8, 1), 0);
     writeFile("empty.lut", "");
-    writeFile("garbage.lut", "not a table\n");
     for (const char* full : {"full.xml", "full.scf", "full.lut"})
         std::filesystem::create_symlink("/dev/full", path(full));
     const std::string named = readFile(path("named.scf"));
@@ -184,25 +168,11 @@ TEST_F(KestrelCli, EachCommandAndOptionExitsWithItsCodeAndSaysWhatItDidOrRefused
     EXPECT_FALSE(exists("none")) << "a refused grab made its folder";
 }
 
-TEST_F(KestrelCli, GrabWritesTheSimulatorPatternAsEightBitPngAndSixteenBitTiff) {
-    const std::string simulator = " --simulated-clock --set FG_GEN_ENABLE=1 --set FG_WIDTH=256 --set "
-                                  "FG_HEIGHT=64 --set FG_GEN_ROLL=16 ";
-    ASSERT_EQ(kestrel("grab -n 3 --format png -o " + path("png") + simulator).exitCode, 0);
-    for (uint32_t n = 0; n < 3; ++n) {
-        png_image png{};
-        png.version = PNG_IMAGE_VERSION;
-        const std::string file = path("png/frame_000" + std::to_string(n + 1) + ".png");
-        ASSERT_TRUE(png_image_begin_read_from_file(&png, file.c_str())) << file;
-        ASSERT_TRUE(png.width == 256 && png.height == 64 && (png.format & PNG_FORMAT_FLAG_LINEAR) == 0);
-        png.format = PNG_FORMAT_GRAY;
-        std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(png));
-        ASSERT_TRUE(png_image_finish_read(&png, nullptr, pixels.data(), 0, nullptr));
-        for (uint32_t i = 0; i < pixels.size(); ++i)
-            ASSERT_EQ(pixels[i], ((i % 256 + i / 256 + n * 16) % 4096) >> 4)
-                << "frame " << n << " pixel " << i;
-    }
-    ASSERT_EQ(kestrel("grab -n 2 --format tiff -o " + path("tiff") + simulator +
-                      "--set FG_FORMAT=FG_GRAY16 --set FG_BITALIGNMENT=FG_RIGHT_ALIGNED")
+// PNG frames are read back by the shading rows above; the TIFF writer keeps 16-bit samples whole.
+TEST_F(KestrelCli, GrabWritesTheSimulatorPatternAsSixteenBitTiff) {
+    ASSERT_EQ(kestrel("grab -n 2 -o " + path("tiff") +
+                      " --simulated-clock --set FG_GEN_ENABLE=1 --set FG_WIDTH=256 --set FG_HEIGHT=64 "
+                      "--set FG_GEN_ROLL=16 --set FG_FORMAT=FG_GRAY16 --set FG_BITALIGNMENT=FG_RIGHT_ALIGNED")
                   .exitCode,
               0);
     void* samples = nullptr;
