@@ -17,7 +17,6 @@ FAKE_EXPORT void kestrel_fake_reset(void) {
 }
 
 FAKE_EXPORT int32_t Board_WriteRegister(void* board, uint32_t id, uint64_t value) {
-    (void)board;
     const int32_t seq = ++gState.callSequence;
     if (id >= FAKE_GENERATOR_ID_BASE && id < FAKE_GENERATOR_ID_BASE + 9 && gState.boardFirstGeneratorSeq == 0)
         gState.boardFirstGeneratorSeq = seq;
@@ -34,7 +33,6 @@ FAKE_EXPORT int32_t Board_WriteRegister(void* board, uint32_t id, uint64_t value
 }
 
 FAKE_EXPORT int32_t Board_ReadRegister(void* board, uint32_t id, uint64_t* value) {
-    (void)board;
     if (value == NULL)
         return -1;
     *value = id;

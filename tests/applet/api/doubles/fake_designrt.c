@@ -98,13 +98,10 @@ FAKE_EXPORT uint32_t DesignImage_GetRegisterId(void* image, const char* name) {
 }
 
 FAKE_EXPORT int32_t DesignImage_GetRegisterWidth(void* image, uint32_t id) {
-    (void)image;
     return id == 12 ? 48 : 32;
 }
 
 FAKE_EXPORT int32_t DesignImage_GetRegisterInfo(void* image, uint32_t id) {
-    (void)image;
-    (void)id;
     return 1;
 }
 

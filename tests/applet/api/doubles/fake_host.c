@@ -49,7 +49,6 @@ FAKE_EXPORT int32_t Fg_getLastErrorNumber(void* hostFg) {
 }
 
 FAKE_EXPORT int32_t Fg_getParameterIdByName(void* hostFg, const char* name) {
-    (void)hostFg;
     FakeState* state = kestrel_fake_state();
     if (++state->hostLookupCount == state->hostLookupFailAt)
         return 0;

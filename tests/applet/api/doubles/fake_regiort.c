@@ -3,26 +3,13 @@
 
 FAKE_EXPORT int32_t ImageFile_Write(const char* path, const void* samples, int32_t width, int32_t height,
                                     int32_t bitsPerSample, int32_t samplesPerPixel) {
-    (void)path;
-    (void)samples;
-    (void)width;
-    (void)height;
-    (void)bitsPerSample;
-    (void)samplesPerPixel;
     return -1;
 }
 
 FAKE_EXPORT int32_t ImageFile_Read(const char* path, void** samples, int32_t* width, int32_t* height,
                                    int32_t* bitsPerSample, int32_t* samplesPerPixel) {
-    (void)path;
-    (void)samples;
-    (void)width;
-    (void)height;
-    (void)bitsPerSample;
-    (void)samplesPerPixel;
     return 0;
 }
 
 FAKE_EXPORT void ImageFile_Release(void* samples) {
-    (void)samples;
 }
