@@ -74,6 +74,10 @@ TEST(AppletInfo, DesignImageIsTheEmbeddedBlockAndNoBoardOrImageBeforeAnyCreation
     EXPECT_EQ(size, 2113379u);
     EXPECT_EQ(address, reinterpret_cast<uint64_t>(kestrel_embedded_design_image));
     EXPECT_EQ(appletInfo(1042, 0, 0, nullptr, nullptr), 0);
+    uint64_t word = kUntouched;
+    EXPECT_EQ(appletInfo(2304, 0, 0, &word, nullptr), 0);
+    EXPECT_EQ(word, 0x5a5a5a5a00000000ull) << "a 32-bit zero in the first output";
+    EXPECT_EQ(appletInfo(2304, 0, 0, nullptr, nullptr), 0);
     for (int32_t query : {4144, 4160}) {
         uint64_t out1 = kUntouched, out2 = kUntouched;
         EXPECT_EQ(appletInfo(query, 0, 0, &out1, &out2), 0);
