@@ -11,5 +11,4 @@ FAKE_EXPORT int32_t ImageFile_Read(const char* path, void** samples, int32_t* wi
     return 0;
 }
 
-FAKE_EXPORT void ImageFile_Release(void* samples) {
-}
+FAKE_EXPORT void ImageFile_Release(void* samples) {}
