@@ -100,11 +100,6 @@ protected:
         write("Generators_Queue_QueueFullValue_Number", capacity);
         write("Generators_Queue_QueueEnabled_Select", 1);
     }
-    void sequence(uint32_t pulses) {
-        write("Generators_Sequence_Downscale", pulses);
-        write("Generators_Sequence_SelectedPulse", pulses);
-        write("Generators_ClearDownscale_Mode", 2);
-    }
     void softwarePulses(int count) {
         for (int i = 0; i < count; ++i)
             write("TriggerMode_SoftwareTrigger_Mode", 2);

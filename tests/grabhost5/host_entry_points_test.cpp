@@ -134,6 +134,7 @@ TEST_F(HostHandle, RefusedTypedWritesNameTheirCodeAndChangeNothing) {
     EXPECT_EQ(Fg_getParameterWithType(hostFg_, kXLength, nullptr, 0, GH5_TYPE_UINT32),
               GH5_ERR_INVALID_ARGUMENT);
     EXPECT_EQ(Fg_getParameter(hostFg_, kXLength, &value, 1), GH5_ERR_INVALID_DMA);
+    EXPECT_EQ(Fg_getParameterWithType(hostFg_, kXLength, &value, 1, GH5_TYPE_UINT32), GH5_ERR_INVALID_DMA);
     EXPECT_EQ(Fg_getParameter(hostFg_, 424242, &value, 0), GH5_ERR_UNKNOWN_PARAMETER);
     EXPECT_EQ(Fg_getParameter(hostFg_, kLut, &value, 0), GH5_ERR_WRONG_TYPE);
     EXPECT_EQ(Fg_getParameter(hostFg_, kFillLevel, nullptr, 0), GH5_ERR_INVALID_ARGUMENT);

@@ -1,4 +1,4 @@
-// kestrel info and trigger as a user runs them, with the stand-in applets and with the real one:
+// kestrel info as a user runs it, with the stand-in applets and with the real one:
 // exit code and the line that says what happened.
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@ struct InfoRow {
     std::vector<std::string> said;
 };
 
-TEST(KestrelInfoAndTrigger, ExitWithTheirCodeAndSayWhatHappened) {
+TEST(KestrelInfo, ExitsWithItsCodeAndSaysWhatHappened) {
     const InfoRow rows[] = {
         {"KESTREL_APPLET_PATH=/nonexistent",
          "info",
@@ -45,10 +45,6 @@ TEST(KestrelInfoAndTrigger, ExitWithTheirCodeAndSayWhatHappened) {
          true,
          {"Applet          Kestrel12 (", "Title           Pelorus Advanced:Area",
           "Design image    2113379 bytes", "Board 0         applet created and alive"}},
-        {"",
-         "trigger --software 3 FG_WIDTH=128 FG_HEIGHT=32",
-         true,
-         {"pulse 1: frame 1 after", "pulse 3: frame 3 after", "3 pulses sent, 0 refused, 3 frames, 0 lost"}},
     };
     for (const InfoRow& row : rows) {
         const ToolRun run = kestrel(row.environment, row.arguments);
