@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -68,12 +69,16 @@ TEST(AppletInfo, TextQueriesAnswerAStableAddressInTheSecondOutput) {
     }
 }
 
-TEST(AppletInfo, DesignImageIsTheEmbeddedBlockAndNoBoardOrImageBeforeAnyCreation) {
-    uint64_t size = 0, address = 0;
-    EXPECT_EQ(appletInfo(1042, 0, 0, &size, &address), 0);
-    EXPECT_EQ(size, 2113379u);
-    EXPECT_EQ(address, reinterpret_cast<uint64_t>(kestrel_embedded_design_image));
-    EXPECT_EQ(appletInfo(1042, 0, 0, nullptr, nullptr), 0);
+TEST(AppletInfo, IconAndDesignImageAreTheEmbeddedBlocksAndNoBoardOrImageBeforeAnyCreation) {
+    const std::tuple<int32_t, uint64_t, const unsigned char*> blocks[] = {
+        {1041, 2992, kestrel_embedded_icon}, {1042, 2113379, kestrel_embedded_design_image}};
+    for (const auto& [query, expectedSize, block] : blocks) {
+        uint64_t size = 0, address = 0;
+        EXPECT_EQ(appletInfo(query, 0, 0, &size, &address), 0);
+        EXPECT_EQ(size, expectedSize);
+        EXPECT_EQ(address, reinterpret_cast<uint64_t>(block));
+        EXPECT_EQ(appletInfo(query, 0, 0, nullptr, nullptr), 0);
+    }
     uint64_t word = kUntouched;
     EXPECT_EQ(appletInfo(2304, 0, 0, &word, nullptr), 0);
     EXPECT_EQ(word, 0x5a5a5a5a00000000ull) << "a 32-bit zero in the first output";
