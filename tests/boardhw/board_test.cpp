@@ -115,47 +115,6 @@ Defs roleDesign() {
     return definitions;
 }
 
-TEST(DesignSettings, ReadRegisterValuesInTheirPhysicalUnitsAndMissingOnesAsZero) {
-    RegisterFile file(roleDesign());
-    using R = RegisterRole;
-    // 8 of 25 clocks active: 40 MHz.
-    for (const auto& [role, value] : {std::pair{R::GeneratorEnable, 1},
-                                      {R::GeneratorWidth, 256},
-                                      {R::GeneratorLineWidth, 260},
-                                      {R::GeneratorHeight, 1023},
-                                      {R::GeneratorActive, 7},
-                                      {R::GeneratorPassive, 16},
-                                      {R::BankXLength1, 640},
-                                      {R::ShadingXOffset0, 4},
-                                      {R::ShadingXLength0, 160},
-                                      {R::OutputFormatSelect, 1},
-                                      {R::CameraFormat, 1},
-                                      {R::NoiseFilterSelect, 1},
-                                      {R::FillLevel1, 80}})
-        ASSERT_EQ(file.force(idOf(role), static_cast<uint64_t>(value)), 0);
-    const DesignSettings s = readDesignSettings(file, RoleMap(file));
-    EXPECT_TRUE(s.generator.enabled);
-    EXPECT_EQ(s.generator.frameWidthPixels(), 1024u);
-    EXPECT_EQ(s.generator.lineLengthClocks(), 1040u);
-    EXPECT_EQ(s.generator.frameHeightLines(), 1024u);
-    EXPECT_DOUBLE_EQ(s.generator.pixelRateHz(), 40.0e6);
-    EXPECT_EQ(s.bankWindow[1].widthPixels, 640u);
-    EXPECT_EQ(s.bankWindow[0].widthPixels, 0u);
-    EXPECT_EQ(s.shadingWindow[0].xOffsetPixels, 16u);
-    EXPECT_EQ(s.shadingWindow[0].widthPixels, 640u);
-    EXPECT_TRUE(s.eightBitOutput);
-    EXPECT_EQ(s.bitsPerOutputPixel(), 8u);
-    EXPECT_EQ(s.cameraBitDepth(), 10u);
-    EXPECT_TRUE(s.noiseFilter);
-    EXPECT_EQ(s.fillLevelPercent[1], 80u);
-
-    const RegisterFile unrelated({{1, "Unrelated", 8, true}});
-    const DesignSettings none = readDesignSettings(unrelated, RoleMap(unrelated));
-    EXPECT_FALSE(none.generator.enabled);
-    EXPECT_EQ(none.bankWindow[0].heightLines, 0u);
-    EXPECT_EQ(none.bitsPerOutputPixel(), 16u);
-}
-
 TEST(Board, RefusesEverythingBeforeADesignAndKeepsItsDesignWhenANewOneIsUnusable) {
     Board board(0);
     uint64_t value = 0;

@@ -94,30 +94,6 @@ TEST_F(OpenBoard, RefusesWhatTheRegisterOrTheArgumentsDoNotAllow) {
     EXPECT_NE(Board_NextFrame(board_, nullptr, 0, nullptr), BOARD_ERR_INVALID_ARGUMENT);
 }
 
-TEST_F(OpenBoard, HoldsTheLutCoefficientLinesAndFileNames) {
-    std::vector<uint32_t> table(BOARD_LUT_ENTRIES);
-    for (uint32_t i = 0; i < table.size(); ++i)
-        table[i] = BOARD_LUT_ENTRIES - 1 - i;
-    ASSERT_EQ(Board_WriteLut(board_, 0, table.data(), BOARD_LUT_ENTRIES), BOARD_OK);
-    std::vector<uint32_t> back(BOARD_LUT_ENTRIES);
-    ASSERT_EQ(Board_ReadLut(board_, 0, back.data(), BOARD_LUT_ENTRIES), BOARD_OK);
-    EXPECT_EQ(back, table);
-
-    std::vector<uint16_t> line(BOARD_COEFFICIENT_SIDE, 65535);
-    ASSERT_EQ(Board_WriteCoefficientLines(board_, BOARD_COEFFICIENT_OFFSET, 4095, 1, line.data()), BOARD_OK);
-    std::vector<uint16_t> lineBack(BOARD_COEFFICIENT_SIDE);
-    ASSERT_EQ(Board_ReadCoefficientLines(board_, BOARD_COEFFICIENT_OFFSET, 4095, 1, lineBack.data()),
-              BOARD_OK);
-    EXPECT_EQ(lineBack, line);
-    ASSERT_EQ(Board_ReadCoefficientLines(board_, BOARD_COEFFICIENT_GAIN, 4095, 1, lineBack.data()), BOARD_OK);
-    EXPECT_EQ(lineBack.front(), 4096) << "each memory its own";
-
-    ASSERT_EQ(Board_SetRegisterText(board_, kCoefficientFile0, "/tmp/coef-abcdef.tiff"), BOARD_OK);
-    char name[64] = {};
-    ASSERT_EQ(Board_GetRegisterText(board_, kCoefficientFile0, name, sizeof name), BOARD_OK);
-    EXPECT_STREQ(name, "/tmp/coef-abcdef.tiff");
-}
-
 TEST_F(OpenBoard, LetsTheEmulationSideSetStatusRegistersAndBreakWritesUntilRepaired) {
     for (const auto& [id, forced] :
          {std::pair{kOverflow, uint64_t{1}}, {kFillLevel, uint64_t{80}}, {kTimestamp, 0x1234567890ABull}}) {

@@ -11,7 +11,6 @@
 #include <atomic>
 #include <memory>
 #include <random>
-#include <set>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -153,36 +152,6 @@ TEST(StreamingPipeline, MatchesReferenceOnRandomSmallFrames) {
     }
 }
 
-TEST(StreamingPipeline, MatchesReferenceOnWideFramesWithEverythingOn) {
-    std::mt19937_64 random(2);
-    StreamingPipeline streaming({.threads = 2, .minPixelsPerBand = 1000});
-    for (int trial = 0; trial < 6; ++trial) {
-        const Frame12 sensor = randomSensor(random, 1500, 90);
-        PipelineSettings settings = randomSettings(random, 1500, 90);
-        settings.shading.offsetEnabled = true;
-        settings.shading.gainEnabled = true;
-        settings.shading.offsets = coefficients().offsets;
-        settings.shading.gains = coefficients().gains;
-        settings.deadPixelReplacement = true;
-        settings.medianFilter = true;
-        expectSameOutput(settings, sensor, streaming, "wide trial " + std::to_string(trial));
-        if (HasFatalFailure())
-            return;
-    }
-}
-
-TEST(StreamingPipeline, ReconfiguringBetweenFramesTakesEffect) {
-    std::mt19937_64 random(3);
-    StreamingPipeline streaming({.threads = 2, .minPixelsPerBand = 16});
-    const Frame12 sensor = randomSensor(random, 64, 32);
-    for (int trial = 0; trial < 40; ++trial) {
-        expectSameOutput(randomSettings(random, 64, 32), sensor, streaming,
-                         "reconfigure " + std::to_string(trial));
-        if (HasFatalFailure())
-            return;
-    }
-}
-
 TEST(StreamingPipeline, EmptyWindowWritesNothing) {
     PipelineSettings settings;
     settings.roi = {.xOffset = 0, .yOffset = 0, .widthPixels = 0, .heightLines = 3};
@@ -316,22 +285,6 @@ TEST(WorkerPool, RunsEveryTaskExactlyOnceCountingTheCallerAmongItsThreads) {
     EXPECT_GE(WorkerPool(0).threadCount(), 1u);
 }
 
-TEST(WorkerPool, ServesManyRunsWithTheSameThreads) {
-    WorkerPool pool(3);
-    std::mutex mutex;
-    std::set<std::thread::id> threads;
-    std::atomic<long> total = 0;
-    for (int run = 0; run < 2000; ++run) {
-        pool.run(3, [&](unsigned i) {
-            total += i + 1;
-            std::lock_guard lock(mutex);
-            threads.insert(std::this_thread::get_id());
-        });
-    }
-    EXPECT_EQ(total.load(), 2000 * 6);
-    EXPECT_LE(threads.size(), 3u); // never a thread per run
-}
-
 TEST(WorkerPool, RethrowsATaskErrorAfterTheOtherTasksFinish) {
     WorkerPool pool(2);
     std::atomic<int> finished = 0;
@@ -347,20 +300,6 @@ TEST(WorkerPool, RethrowsATaskErrorAfterTheOtherTasksFinish) {
     finished = 0;
     pool.run(4, [&](unsigned) { ++finished; });
     EXPECT_EQ(finished.load(), 4);
-}
-
-TEST(WorkerPool, CallersOnSeveralThreadsAreServedInTurn) {
-    WorkerPool pool(2);
-    std::atomic<long> total = 0;
-    std::vector<std::thread> callers;
-    for (int c = 0; c < 3; ++c)
-        callers.emplace_back([&] {
-            for (int run = 0; run < 300; ++run)
-                pool.run(4, [&](unsigned i) { total += i; });
-        });
-    for (auto& caller : callers)
-        caller.join();
-    EXPECT_EQ(total.load(), 3 * 300 * 6);
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -19,24 +18,6 @@ SceneSettings smallScene() {
     settings.widthPixels = 96;
     settings.heightLines = 64;
     return settings;
-}
-
-bool isDefect(const SceneSource& source, uint32_t x, uint32_t y) {
-    return std::ranges::any_of(source.defects(), [&](const SensorDefect& d) { return d.x == x && d.y == y; });
-}
-
-// Mean and standard deviation of the frame's pixels that are not defects.
-std::pair<double, double> statistics(const SceneSource& source, const Frame12& frame) {
-    double sum = 0, squares = 0, count = 0;
-    for (uint32_t y = 0; y < frame.heightLines(); ++y)
-        for (uint32_t x = 0; x < frame.widthPixels(); ++x)
-            if (!isDefect(source, x, y)) {
-                sum += frame.at(x, y);
-                squares += double(frame.at(x, y)) * frame.at(x, y);
-                ++count;
-            }
-    const double mean = sum / count;
-    return {mean, std::sqrt(squares / count - mean * mean)};
 }
 
 TEST(SceneSource, FrameDependsOnlyOnSettingsAndFrameNumber) {
@@ -75,59 +56,6 @@ TEST(SceneSource, SamplesSitAtTheTopOfTwelveBitsAndOtherDepthsAreRefused) {
     EXPECT_THROW(SceneSource{settings}, std::invalid_argument);
 }
 
-TEST(SceneSource, HotAndDeadPixelsStayWhereTheSourceSaysAndNoOtherIsStuck) {
-    SceneSettings settings = smallScene();
-    settings.hotPixels = 5;
-    settings.deadPixels = 4;
-    const SceneSource source(settings);
-    EXPECT_GE(source.defects().size(), 5u); // positions may collide, never more than asked
-    EXPECT_LE(source.defects().size(), 9u);
-    Frame12 frame;
-    for (uint64_t n : {0u, 7u}) {
-        source.render(n, frame);
-        for (uint32_t y = 0; y < frame.heightLines(); ++y)
-            for (uint32_t x = 0; x < frame.widthPixels(); ++x)
-                if (!isDefect(source, x, y)) {
-                    EXPECT_TRUE(frame.at(x, y) != 0 && frame.at(x, y) != kMaxSample) << x << "," << y;
-                }
-        for (const SensorDefect& d : source.defects())
-            EXPECT_EQ(frame.at(d.x, d.y), d.hot ? kMaxSample : 0) << d.x << "," << d.y;
-    }
-    settings.widthPixels = settings.heightLines = 1;
-    settings.hotPixels = 2;
-    settings.deadPixels = 1;
-    EXPECT_EQ(SceneSource(settings).defects(), (std::vector<SensorDefect>{{0, 0, false}})) << "dead wins";
-}
-
-// The camera model the flat-field references rely on: dark offsets of 12..28 (mean 20) with noise
-// of 4 under the lens cap, and the flat field's light less a little vignetting in the centre.
-TEST(SceneSource, LensCapShowsTheDarkOffsetAndFlatFieldItsLevel) {
-    SceneSettings settings; // the camera's full 1024 x 1024 sensor
-    settings.content = SceneContent::LensCap;
-    const SceneSource dark(settings);
-    Frame12 frame;
-    dark.render(0, frame);
-    const auto [mean, sigma] = statistics(dark, frame);
-    EXPECT_NEAR(mean, 20.0, 0.5);
-    EXPECT_NEAR(sigma, std::sqrt(16.0 * 16.0 / 12 + 4.0 * 4.0), 0.5);
-    uint16_t highest = 0;
-    for (uint32_t y = 0; y < frame.heightLines(); ++y)
-        for (uint32_t x = 0; x < frame.widthPixels(); ++x)
-            highest = isDefect(dark, x, y) ? highest : std::max(highest, frame.at(x, y));
-    EXPECT_LE(highest, 52); // 28 + 6 sigma
-
-    settings.content = SceneContent::FlatField;
-    settings.flatLevel = 2000.0;
-    SceneSource(settings).render(0, frame);
-    double centre = 0;
-    for (uint32_t y = 448; y < 576; ++y)
-        for (uint32_t x = 448; x < 576; ++x)
-            centre += frame.at(x, y);
-    centre /= 128.0 * 128.0;
-    EXPECT_NEAR(centre, 2000.0 + 20.0, 15.0);
-    EXPECT_GT(centre, 2000.0);
-}
-
 TEST(GeneratorSource, FrameSizeAndTapsFollowWordCounts) {
     // Four pixels a word; the height count is lines less one, so all ones wraps to an empty
     // frame; only four tap bits exist.
@@ -161,15 +89,6 @@ TEST(GeneratorSource, PixelIsSumOfCoordinatesAndRollModulo4096WithClearedTapsZer
         .render(0, frame);
     for (uint32_t x = 0; x < 12; ++x)
         EXPECT_EQ(frame.at(x, 1), (x % 4 == 1) ? 0 : uint16_t(x + 1)) << x;
-}
-
-TEST(GeneratorSource, SinglePixelQueryMatchesRenderedFrame) {
-    GeneratorSource source({.widthPixels = 40, .heightLines = 9, .tapMask = 0b0110, .rollPerFrame = 200});
-    Frame12 frame;
-    source.render(33, frame);
-    for (uint32_t y = 0; y < 9; ++y)
-        for (uint32_t x = 0; x < 40; ++x)
-            ASSERT_EQ(frame.at(x, y), source.pixel(33, x, y));
 }
 
 // Two 3 x 2 images at 16-bit full scale whose samples use every bit.

@@ -184,33 +184,6 @@ TEST(ShadingFrame, TakesCoefficientsAtSensorCoordinatesWrappingAt4096OnlyWhenEna
     EXPECT_EQ(shaded.at(2, 0), 98); // sensor x 4096 uses the coefficient at x 0
     EXPECT_EQ(shaded.at(1, 0), 100);
 }
-// The line kernel folds the two roundings into one shift and works in unsigned 32-bit lanes;
-// it must agree with the pixel formula for every sample and the extreme coefficients.
-TEST(ShadingLine, AgreesWithPixelFormulaForEverySampleAndExtremeCoefficients) {
-    const std::vector<uint16_t> coefficientValues = {0,     1,     7,     8,     9,     15,   16,    2047,
-                                                     2048,  4095,  4096,  4097,  8191,  8192, 30000, 32768,
-                                                     65519, 65520, 65521, 65533, 65534, 65535};
-    std::vector<uint16_t> samples(4096 + 37);
-    for (size_t i = 0; i < samples.size(); ++i)
-        samples[i] = uint16_t(i); // the values above 4095 check that only 12 bits are used
-    std::vector<uint16_t> out(samples.size());
-    for (uint16_t offset : coefficientValues) {
-        for (uint16_t gain : coefficientValues) {
-            const std::vector<uint16_t> offsets(samples.size(), offset);
-            const std::vector<uint16_t> gains(samples.size(), gain);
-            shadeLine(samples.data(), offsets.data(), gains.data(), 0, out.data(), samples.size());
-            for (size_t i = 0; i < samples.size(); ++i)
-                ASSERT_EQ(out[i], shadePixel(samples[i] & kSampleMask, offset, gain))
-                    << "p=" << samples[i] << " o=" << offset << " g=" << gain;
-            shadeLine(samples.data(), offsets.data(), nullptr, gain, out.data(), samples.size());
-            for (size_t i = 0; i < samples.size(); ++i)
-                ASSERT_EQ(out[i], shadePixel(samples[i] & kSampleMask, offset, gain));
-            shadeLine(samples.data(), nullptr, gains.data(), 0, out.data(), samples.size());
-            for (size_t i = 0; i < samples.size(); ++i)
-                ASSERT_EQ(out[i], shadePixel(samples[i] & kSampleMask, 0, gain));
-        }
-    }
-}
 
 constexpr uint16_t kDead = CoefficientPlane::kDefective;
 

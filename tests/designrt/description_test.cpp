@@ -109,16 +109,5 @@ TEST(DesignImageBuilder, BuildsAndOpensImagesUpToTheReaderLimitAndRefusesTablesL
     EXPECT_NE(openMemory(design::buildDesignImage(d)), nullptr);
 }
 
-TEST(DesignImageBuilder, IsDeterministicAndFillsWithNoise) {
-    const Bytes first = design::buildDesignImage(smallDesign());
-    EXPECT_TRUE(first == design::buildDesignImage(smallDesign()));
-    const std::size_t tablesEnd = field32(first, format::header::kChecksummedBytes);
-    std::size_t zeros = 0;
-    for (std::size_t i = tablesEnd; i < first.size(); ++i)
-        zeros += first[i] == std::byte{0};
-    // Noise has about one zero byte in 256; a run of zeros would mean no filler was written.
-    EXPECT_LT(zeros, (first.size() - tablesEnd) / 32);
-}
-
 } // namespace
 } // namespace kestrel::designrt::test

@@ -53,23 +53,6 @@ TEST_F(BuiltImage, EveryRegisterMatchesItsDescriptionAndIdsAreUniqueAndClearOfHo
     EXPECT_EQ(id("Device1_Process0_Shading_ShadingBuffer_0_CoefficientFile"), 0u);
 }
 
-TEST_F(BuiltImage, WidthsHoldTheValuesTheAppletWrites) {
-    // Largest values written: minimum period 4294967287 ticks, width 6.8e7 us in ticks, ROI 4096,
-    // gain default 4096, image selector 256, simulator height 0 written as 0xFFFFFFFF.
-    const std::pair<const char*, int32_t> atLeast[] = {
-        {"Device1_Process1_Trigger_TriggerCam0_Generators_Generator_MinimumPeriod_Number", 32},
-        {"Device1_Process1_Trigger_TriggerCam0_PulseFormGenerators_PulseFormGenerator0_Width_Width", 32},
-        {"Device1_Process0_Buffer_0_DRAM_A_0_XLength", 13},
-        {"Device1_Process0_Shading_EnableGain_Default_Value", 13},
-        {"Device1_Process0_ImageSelector_FG_IMG_SELECT_PERIOD_Divisor", 9},
-        {"AAGenHeight", 32},
-        {"Device1_Process0_LookupTable_LookupTable_LUTcontent", 12},
-        {"Device1_Process0_Shading_ShadingBuffer_1_CoefficientFile 0", 16},
-    };
-    for (const auto& [name, bits] : atLeast)
-        EXPECT_GE(DesignImage_GetRegisterWidth(image(), id(name)), bits) << name;
-}
-
 TEST_F(BuiltImage, EventRecordsMatchTheDescriptionAndEndAfterTheLast) {
     const auto& events = builtDescription().events;
     ASSERT_LE(events.size(), 64u);

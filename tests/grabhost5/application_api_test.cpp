@@ -169,23 +169,6 @@ TEST_F(OnBoard, PassesTheAppletsCreationErrorOnAndFreesTheBoard) {
     EXPECT_EQ(gh5_grabber_free(grabber), GH5_OK);
 }
 
-TEST_F(OnBoard, AllocatesAcquisitionMemoriesForTheGrabber) {
-    Gh5Grabber* grabber = create();
-    ASSERT_NE(grabber, nullptr);
-    uint64_t memory = 0;
-    ASSERT_EQ(gh5_memory_alloc(grabber, 4, 1024, &memory), GH5_OK);
-    EXPECT_NE(memory, 0u);
-    EXPECT_NE(gh5_memory_buffer(grabber, memory, 3), nullptr);
-    EXPECT_EQ(gh5_memory_buffer(grabber, memory, 4), nullptr);
-    EXPECT_EQ(grabber->exports->Fg_getStatusEx(grabber, GH5_STATUS_BUFFER_COUNT, 0, 0, memory), 4);
-    EXPECT_EQ(grabber->exports->Fg_getStatusEx(grabber, GH5_STATUS_BUFFER_BYTES, 0, 0, memory), 1024);
-    EXPECT_EQ(gh5_memory_alloc(grabber, 1, 1, nullptr), GH5_ERR_INVALID_ARGUMENT);
-    ASSERT_EQ(gh5_memory_free(grabber, memory), GH5_OK);
-    EXPECT_EQ(gh5_memory_free(grabber, memory), GH5_ERR_INVALID_MEMORY);
-    EXPECT_EQ(gh5_memory_buffer(grabber, memory, 0), nullptr);
-    EXPECT_EQ(gh5_grabber_free(grabber), GH5_OK);
-}
-
 TEST_F(OnBoard, StartsAndStopsAcquisitionOnTheOneDmaChannel) {
     // On stopped time no picture can arrive while the test looks at the running channel.
     ASSERT_EQ(gh5_clock_select(GH5_CLOCK_STOPPED), GH5_OK);

@@ -249,19 +249,8 @@ TEST(ImageFileWrite, RefusesLayoutsItCannotWriteWithoutPrinting) {
 TEST(ImageFileRead, ReadsTheSamplesLibtiffWrote) {
     const std::pair<const char*, TiffLayout> layouts[] = {
         {"tiled, partial edge tiles", {.width = 100, .height = 70, .tileWidth = 32, .tileHeight = 16}},
-        {"tiled deflate",
-         {.width = 80,
-          .height = 50,
-          .bitsPerSample = 16,
-          .compression = COMPRESSION_ADOBE_DEFLATE,
-          .tileWidth = 16,
-          .tileHeight = 16}},
-        {"lzw 8", {.compression = COMPRESSION_LZW}},
         {"lzw 16", {.bitsPerSample = 16, .compression = COMPRESSION_LZW}},
-        {"deflate 8", {.compression = COMPRESSION_ADOBE_DEFLATE}},
         {"deflate 16", {.bitsPerSample = 16, .compression = COMPRESSION_ADOBE_DEFLATE}},
-        {"packbits 8", {.compression = COMPRESSION_PACKBITS}},
-        {"packbits 16", {.bitsPerSample = 16, .compression = COMPRESSION_PACKBITS}},
         {"strips not dividing the height", {.height = 47, .rowsPerStrip = 5}},
         {"big-endian into host order", {.bitsPerSample = 16, .mode = "wb"}},
         {"first page of several", {.pages = 3}},
@@ -301,12 +290,10 @@ TEST(ImageFileRefusal, LayoutsOtherThanUnsignedGrey) {
         {"rgb", {.samplesPerPixel = 3, .photometric = PHOTOMETRIC_RGB}},
         {"grey with alpha", {.samplesPerPixel = 2}},
         {"32-bit", {.bitsPerSample = 32}},
-        {"floating point", {.bitsPerSample = 32, .sampleFormat = SAMPLEFORMAT_IEEEFP}},
         {"signed 16-bit", {.bitsPerSample = 16, .sampleFormat = SAMPLEFORMAT_INT}},
         {"palette", {.photometric = PHOTOMETRIC_PALETTE}},
         {"min is white", {.photometric = PHOTOMETRIC_MINISWHITE}},
         {"1-bit", {.bitsPerSample = 1}},
-        {"4-bit", {.bitsPerSample = 4}},
         {"12-bit", {.bitsPerSample = 12}},
     };
     const TemporaryDirectory dir;
