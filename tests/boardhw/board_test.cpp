@@ -156,34 +156,6 @@ TEST(Board, LoadingADesignResetsRegistersAndMemories) {
     EXPECT_EQ(line[0], 4096);
 }
 
-TEST(Board, DescribesRegistersAndReportsTheImageFormatOfBankZero) {
-    Board board(0);
-    ASSERT_EQ(board.loadDesign(roleDesign()), BOARD_OK);
-    BoardRegisterDescription d{};
-    for (const auto& [role, kind] : {std::pair{RegisterRole::LutContent, BOARD_REGISTER_TABLE},
-                                     {RegisterRole::CoefficientFile1, BOARD_REGISTER_TEXT},
-                                     {RegisterRole::GeneratorRoll, BOARD_REGISTER_VALUE}}) {
-        ASSERT_EQ(board.describe(idOf(role), d), BOARD_OK);
-        EXPECT_EQ(d.kind, kind);
-    }
-    EXPECT_EQ(d.widthBits, 16);
-    EXPECT_EQ(d.writable, 1);
-    EXPECT_EQ(board.describe(1, d), BOARD_ERR_UNKNOWN_REGISTER);
-
-    using R = RegisterRole;
-    for (const auto& [role, value] : {std::pair{R::BankXLength0, 1024},
-                                      {R::BankYLength0, 768},
-                                      {R::BankXOffset0, 16},
-                                      {R::OutputBitAlignment, 1},
-                                      {R::GeneratorEnable, 1}})
-        ASSERT_EQ(board.write(idOf(role), static_cast<uint64_t>(value)), BOARD_OK);
-    BoardImageFormat f{};
-    ASSERT_EQ(board.imageFormat(f), BOARD_OK);
-    EXPECT_EQ(std::tuple(f.widthPixels, f.heightLines, f.xOffsetPixels, f.bitsPerPixel, f.leftAligned,
-                         f.generatorSource),
-              std::tuple(1024u, 768u, 16u, 16u, 1u, 1u));
-}
-
 TEST(Board, KeepsTextRegistersWithinTheirLimits) {
     Board board(0);
     ASSERT_EQ(board.loadDesign({{1, "Plain", 8, true, RegisterKind::Value},

@@ -1,6 +1,5 @@
 // The whole pipeline: formula oracles through both implementations, the streaming one against the
 // reference bit for bit on random frames and settings, frame selection, the worker pool.
-#include "pipeline/generator_source.h"
 #include "pipeline/image_pipeline.h"
 #include "pipeline/reference_pipeline.h"
 #include "pipeline/streaming_pipeline.h"
@@ -190,41 +189,6 @@ std::vector<std::vector<uint16_t>> run16(const PipelineSettings& settings, const
             pixels[i] = uint16_t(uint16_t(bytes[2 * i]) | uint16_t(bytes[2 * i + 1]) << 8);
     }
     return results;
-}
-TEST(WholePipeline, GeneratorRampThroughWindowOffsetGainTableAndFormat) {
-    // Ramp p = x + y + 2 n (roll 2, frame 5); window at (100, 50), 16 x 4.
-    GeneratorSource source({.widthPixels = 256, .heightLines = 64, .tapMask = 15, .rollPerFrame = 2});
-    Frame12 sensor;
-    source.render(5, sensor);
-
-    auto offsets = std::make_shared<CoefficientPlane>(32); // 2 grey levels everywhere
-    auto gains = std::make_shared<CoefficientPlane>(4096);
-    for (uint32_t y = 50; y < 54; ++y)
-        for (uint32_t x = 108; x < 116; ++x)
-            gains->set(x, y, 6144); // x 1.5 on the right half of the window
-
-    PipelineSettings settings;
-    settings.roi = {.xOffset = 100, .yOffset = 50, .widthPixels = 16, .heightLines = 4};
-    settings.shading = {
-        .offsetEnabled = true, .gainEnabled = true, .defaultGain = 4096, .offsets = offsets, .gains = gains};
-    for (size_t i = 0; i < kLutEntries; ++i)
-        settings.lut[i] = uint16_t(4095 - i); // inverting table
-    settings.format = OutputFormat::Gray16LeftAligned;
-
-    for (const std::vector<uint16_t>& pixels : run16(settings, sensor)) {
-        for (uint32_t y = 0; y < 4; ++y) {
-            for (uint32_t x = 0; x < 16; ++x) {
-                const uint32_t p = (x + 100) + (y + 50) + 10;
-                // q = 16 p - 32; with gain 1.5: r = 1.5 q exactly (q even), result (r + 8) >> 4.
-                const uint32_t shaded = x < 8 ? p - 2 : (24 * p - 48 + 8) >> 4;
-                ASSERT_EQ(pixels[y * 16 + x], uint16_t((4095 - shaded) << 4)) << x << "," << y;
-            }
-        }
-        // Two pixels by hand: (0, 0): p = 160, 158, inverted 3937, left aligned 62992.
-        EXPECT_EQ(pixels[0], 62992);
-        // (15, 3): p = 178, q = 2816, r = 4224, (4232 >> 4) = 264, inverted 3831 -> 61296.
-        EXPECT_EQ(pixels[3 * 16 + 15], 61296);
-    }
 }
 
 TEST(WholePipeline, DeadPixelsTakeShadedNeighboursThenTheMedianSmooths) {

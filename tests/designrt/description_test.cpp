@@ -65,11 +65,8 @@ TEST(DesignDescription, RefusesWhatNoImageCanHold) {
     // Each text, and a part of the message it must be refused with ("" for any message).
     const std::pair<std::string, const char*> refused[] = {
         {kHead + "register 1 8 rw value A\nregister 2 8 rw value A\n", "used twice"},
-        {kHead + "event 1 E\nevent 0 E\n", "used twice"},
         {kHead + "register 0 8 rw value A\n", "outside"},
-        {kHead + "register 1000000 8 rw value A\n", "outside"},
         {kHead + "register 1 0 rw value A\n", ""},
-        {kHead + "register 1 65 rw value A\n", ""},
         {kHead + "register 1 8 rw value " + std::string(256, 'n') + "\n", ""},
         {kHead + events(65), "64 events"},
         {"image-bytes 4096\n", "design"},
@@ -79,13 +76,10 @@ TEST(DesignDescription, RefusesWhatNoImageCanHold) {
         {kHead + "register 1 8 wr value A\n", ""},
         {kHead + "register 1 8 rw number A\n", ""},
         {kHead + "register 1 8 rw table:0 A\n", ""},
-        {kHead + "register 1 8 rw table: A\n", ""},
         {kHead + "register 1 8 rw value\n", ""},
         {kHead + "register x 8 rw value A\n", ""},
         {kHead + "register 1 8 rw value A  B\n", ""},
-        {kHead + "register 1 8 rw value A\tB\n", ""},
         {kHead + "registers 1 8 rw value A\n", ""},
-        {kHead + "event one A\n", ""},
         {kHead + "image-bytes 4096 extra\n", ""},
     };
     for (const auto& [text, says] : refused) {

@@ -31,7 +31,6 @@ TEST_F(BuiltImage, EveryRegisterMatchesItsDescriptionAndIdsAreUniqueAndClearOfHo
     const auto& description = builtDescription();
     ASSERT_EQ(DesignImage_GetRegisterCount(image()), static_cast<int32_t>(description.registers.size()));
     std::set<uint32_t> ids;
-    std::set<int32_t> widths;
     for (std::size_t i = 0; i < description.registers.size(); ++i) {
         const auto& r = description.registers[i];
         const char* name = DesignImage_GetRegisterName(image(), static_cast<int32_t>(i + 1));
@@ -41,13 +40,9 @@ TEST_F(BuiltImage, EveryRegisterMatchesItsDescriptionAndIdsAreUniqueAndClearOfHo
         EXPECT_EQ(DesignImage_GetRegisterWidth(image(), r.id), static_cast<int32_t>(r.widthBits)) << r.name;
         EXPECT_EQ(DesignImage_GetRegisterInfo(image(), r.id), r.writable ? 1 : 0) << r.name;
         EXPECT_TRUE(ids.insert(r.id).second) << r.id;
-        widths.insert(static_cast<int32_t>(r.widthBits));
     }
     for (uint32_t reserved : design::kHostReservedIds)
         EXPECT_EQ(ids.count(reserved), 0u) << reserved;
-    for (int32_t w : {1, 24, 32, 40, 48, 64})
-        EXPECT_EQ(widths.count(w), 1u) << "a register of each direct-access width: " << w;
-    // A name ending in blank and index resolves only with the blank.
     EXPECT_NE(id("Device1_Process0_Shading_ShadingBuffer_0_CoefficientFile 0"), 0u);
     EXPECT_EQ(id("Device1_Process0_Shading_ShadingBuffer_0_CoefficientFile0"), 0u);
     EXPECT_EQ(id("Device1_Process0_Shading_ShadingBuffer_0_CoefficientFile"), 0u);
@@ -77,10 +72,6 @@ TEST_F(BuiltImage, EventRecordsMatchTheDescriptionAndEndAfterTheLast) {
         EXPECT_EQ(DesignImage_GetProperty(image(), past), nullptr) << past;
     // The overflow event comes first.
     EXPECT_STREQ(eventName(DesignImage_GetProperty(image(), 0)), "Device1_Process0_Overflow_Overflow");
-}
-
-TEST(BuiltImageBuild, IsReproducibleFromTheDescription) {
-    EXPECT_TRUE(design::buildDesignImage(builtDescription()) == builtImage());
 }
 
 TEST(DesignImageOpen, RefusesOtherRevisionsUnknownFlagsAndMissingInput) {
