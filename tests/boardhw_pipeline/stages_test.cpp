@@ -58,14 +58,8 @@ TEST(RoiCut, KeepsOnlyTwelveDataBits) {
     EXPECT_EQ(window.at(1, 0), 0xFFF);
 }
 
-TEST(ImageSelector, PassesFramesWhosePositionInThePeriodIsThePhaseAndRefusesPhasesNotBelowIt) {
-    const ImageSelector selector{.period = 4, .phase = 3};
-    std::vector<uint64_t> passed;
-    for (uint64_t k = 0; k < 12; ++k)
-        if (selector.passes(k))
-            passed.push_back(k);
-    EXPECT_EQ(passed, (std::vector<uint64_t>{3, 7, 11}));
-    EXPECT_TRUE(ImageSelector{}.passes(0));
+// Which frames pass is the image pipeline's test; here, which selectors are valid.
+TEST(ImageSelector, RefusesPhasesNotBelowThePeriod) {
     EXPECT_TRUE(ImageSelector{}.passes(12345));
     PipelineSettings settings;
     settings.selector = {.period = 4, .phase = 4};

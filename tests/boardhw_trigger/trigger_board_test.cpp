@@ -80,25 +80,6 @@ TEST_F(TriggerBoardTest, SoftwarePulsesAreIgnoredUnlessTheGeneratorTakesThem) {
     EXPECT_EQ(trigger().advanceTo(20000), (Times{0, 16000}));
 }
 
-TEST_F(TriggerBoardTest, BusyAndQueueStatusFollowThePulsesInWork) {
-    queueOn();
-    startGenerator(true, 991); // 16 us
-    trigger().restart();
-    EXPECT_EQ(read("Generators_Generator_MaximumReached_Status"), 1u);
-    softwarePulses(1);
-    EXPECT_EQ(read("Generators_Generator_MaximumReached_Status"), 0u); // in work
-    EXPECT_EQ(read("Generators_QueueValue_Status"), 0u);
-    softwarePulses(9);
-    EXPECT_EQ(read("Generators_QueueValue_Status"), 9u);
-    trigger().advanceTo(3 * 16000);
-    EXPECT_EQ(read("Generators_QueueValue_Status"), 6u);
-    trigger().advanceTo(10 * 16000 - 1);
-    EXPECT_EQ(read("Generators_QueueValue_Status"), 0u);
-    EXPECT_EQ(read("Generators_Generator_MaximumReached_Status"), 0u);
-    trigger().advanceTo(10 * 16000);
-    EXPECT_EQ(read("Generators_Generator_MaximumReached_Status"), 1u);
-}
-
 TEST_F(TriggerBoardTest, ALostPulseSetsItsMonitorBitUntilCleared) {
     startGenerator(true, 991); // queue off
     trigger().restart();
