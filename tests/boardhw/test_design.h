@@ -57,11 +57,4 @@ inline DesignImageHandle openSmallDesign() {
     return openDescribedDesign(kSmallDesign);
 }
 
-inline DesignImageHandle openKestrelDesign() {
-    void* image = DesignImage_OpenFile(KESTREL_DESIGN_IMAGE_PATH, 2626, 1);
-    if (image == nullptr)
-        throw std::runtime_error("Kestrel12.hap does not open");
-    return DesignImageHandle(image);
-}
-
 } // namespace kestrel::testing
