@@ -139,12 +139,7 @@ TEST_F(HostHandle, RefusedTypedWritesNameTheirCodeAndChangeNothing) {
 }
 
 TEST_F(HostHandle, KeepsItsOwnParametersAndComputesTheTransferLength) {
-    uint32_t value = 2;
-    ASSERT_EQ(Fg_setParameter(hostFg_, GH5_PARAM_TIMEOUT, &value, 0), GH5_OK);
-    EXPECT_EQ(getU32(GH5_PARAM_TIMEOUT), 2u);
-    value = 1;
-    ASSERT_EQ(Fg_setParameterWithType(hostFg_, GH5_PARAM_TURBO_DMA_MODE, &value, 0, GH5_TYPE_UINT32), GH5_OK);
-    EXPECT_EQ(getU32(GH5_PARAM_TURBO_DMA_MODE), 1u);
+    uint32_t value = 1;
     const std::pair<int32_t, uint32_t> readOnly[] = {
         {GH5_PARAM_NR_OF_PROCESSES, 1}, {GH5_PARAM_NR_OF_DMAS, 1},         {GH5_PARAM_NR_OF_CAMS, 1},
         {GH5_PARAM_DMA_PORT, 0},        {GH5_PARAM_CAM_PORT, 0},           {GH5_PARAM_APC_STOP_TIMEOUT, 1},
