@@ -67,20 +67,15 @@ TEST(DesignDescription, RefusesWhatNoImageCanHold) {
         {kHead + "register 1 8 rw value A\nregister 2 8 rw value A\n", "used twice"},
         {kHead + "register 0 8 rw value A\n", "outside"},
         {kHead + "register 1 0 rw value A\n", ""},
-        {kHead + "register 1 8 rw value " + std::string(256, 'n') + "\n", ""},
         {kHead + events(65), "64 events"},
         {"image-bytes 4096\n", "design"},
         {"design D\n", "image-bytes"},
         {kHead + "design E\n", "second"},
         {"design D\nimage-bytes 10\n", ""},
         {kHead + "register 1 8 wr value A\n", ""},
-        {kHead + "register 1 8 rw number A\n", ""},
         {kHead + "register 1 8 rw table:0 A\n", ""},
-        {kHead + "register 1 8 rw value\n", ""},
         {kHead + "register x 8 rw value A\n", ""},
         {kHead + "register 1 8 rw value A  B\n", ""},
-        {kHead + "registers 1 8 rw value A\n", ""},
-        {kHead + "image-bytes 4096 extra\n", ""},
     };
     for (const auto& [text, says] : refused) {
         const std::string message = refusal(text);
