@@ -1,5 +1,4 @@
 // Creating and destroying the applet through Std_entry and Fg_FreeGrabber, on a complete fake host.
-// Creation under failing dependencies is creation_fault_test.cpp's.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -53,6 +52,17 @@ TEST_F(Creation, OpensTheEmbeddedImageAndInitialisesTheHostSlaveAware) {
     EXPECT_EQ(lastBoard, 0x5eedu);
     EXPECT_EQ(lastImage, reinterpret_cast<uint64_t>(s.designLastImage));
     applet.api().Fg_FreeGrabber(&record);
+}
+
+// The host's own number for its failed initialisation passes through; the image goes again.
+TEST_F(Creation, FailedHostInitialisationGivesTheHostsErrorNumber) {
+    applet.state().hostInitFails = 1;
+    applet.state().hostInitErrorNumber = -4711;
+    HostRecord record;
+    EXPECT_EQ(applet.create(record), -4711);
+    EXPECT_EQ(record.applet, nullptr);
+    EXPECT_EQ(applet.state().designCloseCount, 1);
+    EXPECT_FALSE(applet.hostLoaded());
 }
 
 TEST_F(Creation, NonZeroFlagsAreRefusedBeforeAnythingIsLoaded) {

@@ -17,11 +17,7 @@ FAKE_EXPORT void kestrel_fake_reset(void) {
 }
 
 FAKE_EXPORT int32_t Board_WriteRegister(void* board, uint32_t id, uint64_t value) {
-    const int32_t seq = ++gState.callSequence;
-    if (id >= FAKE_GENERATOR_ID_BASE && id < FAKE_GENERATOR_ID_BASE + 9 && gState.boardFirstGeneratorSeq == 0)
-        gState.boardFirstGeneratorSeq = seq;
-    if (++gState.boardWriteCalls == gState.boardWriteFailAt)
-        return -1;
+    ++gState.boardWriteCalls;
     if (gState.boardFailId != 0 && id == gState.boardFailId)
         return gState.boardFailCode;
     if (gState.boardWriteCount < FAKE_MAX_BOARD_WRITES) {

@@ -49,41 +49,19 @@ FAKE_EXPORT int32_t Fg_getLastErrorNumber(void* hostFg) {
 }
 
 FAKE_EXPORT int32_t Fg_getParameterIdByName(void* hostFg, const char* name) {
-    FakeState* state = kestrel_fake_state();
-    if (++state->hostLookupCount == state->hostLookupFailAt)
-        return 0;
-    if (name != NULL && strcmp(name, "KnownDesignParameter") == 0)
-        return 77;
-    if (!state->hostResolveAllNames || name == NULL)
-        return 0;
-    for (int32_t i = 0; i < state->hostNameCount; ++i)
-        if (strcmp(state->hostNames[i], name) == 0)
-            return FAKE_HOST_ID_BASE + i;
-    if (state->hostNameCount == FAKE_MAX_HOST_NAMES)
-        return 0;
-    snprintf(state->hostNames[state->hostNameCount], sizeof state->hostNames[0], "%s", name);
-    return FAKE_HOST_ID_BASE + state->hostNameCount++;
+    ++kestrel_fake_state()->hostLookupCount;
+    return name != NULL && strcmp(name, "KnownDesignParameter") == 0 ? 77 : 0;
 }
 
-/* Counts and logs a parameter write; its result under the fault plan, else hostNextResult. */
-static int32_t hostWrite(int32_t id, const void* value, int32_t type) {
+static int32_t hostWrite(void) {
     FakeState* state = kestrel_fake_state();
-    const int32_t call = ++state->hostWriteCount;
-    if (call <= FAKE_MAX_HOST_WRITES) {
-        FakeHostWrite* write = &state->hostWrites[call - 1];
-        write->id = id;
-        write->type = type;
-        write->value = type == 2 && value != NULL ? *(const uint32_t*)value : 0;
-        write->seq = ++state->callSequence;
-    }
-    if (call == state->hostWriteFailAt)
-        return state->hostWriteFailCode;
+    ++state->hostWriteCount;
     return (int32_t)state->hostNextResult;
 }
 
 FAKE_EXPORT int32_t Fg_setParameter(void* hostFg, int32_t id, const void* value, uint32_t dma) {
     record("Fg_setParameter", hostFg, (uint64_t)(int64_t)id, (uint64_t)(uintptr_t)value, dma, 0);
-    return hostWrite(id, value, 0);
+    return hostWrite();
 }
 
 FAKE_EXPORT int32_t Fg_getParameter(void* hostFg, int32_t id, void* value, uint32_t dma) {
@@ -95,7 +73,7 @@ FAKE_EXPORT int32_t Fg_setParameterWithType(void* hostFg, int32_t id, const void
                                             int32_t type) {
     record("Fg_setParameterWithType", hostFg, (uint64_t)(int64_t)id, (uint64_t)(uintptr_t)value, dma,
            (uint64_t)(int64_t)type);
-    return hostWrite(id, value, type);
+    return hostWrite();
 }
 
 FAKE_EXPORT int32_t Fg_getParameterWithType(void* hostFg, int32_t id, void* value, uint32_t dma,
