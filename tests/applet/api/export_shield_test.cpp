@@ -102,12 +102,3 @@ TEST_F(ExportShield, LockMisusePassesThrough) {
     EXPECT_THROW(Fg_setParameterWithType(record, 100, &value, 0, 2), quil::templates::patterns::LockUseError);
     EXPECT_THROW(Fg_getParameterName(record, 0), std::logic_error);
 }
-
-// Shading calls leave their result as the last error, a positive one too; an allocation clears it.
-TEST_F(ExportShield, ShadingResultsBecomeTheLastError) {
-    EXPECT_EQ(Shad_GetMaxLine(record, applet), 4096);
-    EXPECT_EQ(Fg_getLastErrorNumber(record), 4096);
-    applet->wrapperPrivate().setLastError(-77);
-    EXPECT_EQ(Fg_AllocShading(record, 1, 0), applet);
-    EXPECT_EQ(Fg_getLastErrorNumber(record), 0);
-}

@@ -25,7 +25,7 @@ const std::string kSaved = "[Kamerasektion]\n\nConfigFileVersion=2.0;\nHerstelle
                            "Typ='Kestrel12';\nAktivePort=0;\n\n[Port A]\nFG_WIDTH=1024;\nFG_GEN_FREQ=0.1;\n"
                            "FG_LUT_CUSTOM_FILE='/tmp/lut.txt';\n";
 const std::string kEmptyValues = "[Port A]\nQUOTED='';\nLAST=";
-const std::string kCutQuotes = "[Port A]\nQ1='it's';\nQ2='a;b';\nQ3='x=y';\n";
+const std::string kCutQuotes = "[Port A]\nQ1='it's';\n";
 const char kNulContent[] = "[Port A]\nKEY=ab\0cd;\n";
 constexpr int32_t kMissing = kConfigKeyMissing;
 
@@ -39,21 +39,15 @@ TEST_F(ConfigFileLookup, KeyLookupAnswersResultAndText) {
         std::string text;
     } rows[] = {
         {kSaved, "[Port A]", "FG_WIDTH", 0, "1024"},
-        {kSaved, "[Port A]", "FG_LUT_CUSTOM_FILE", 0, "/tmp/lut.txt"},
         {kSaved, "[Kamerasektion]\n", "Typ", 0, "Kestrel12"},
         {kSaved, "[Port A]", "FG_HEIGHT", kMissing, "Error"},
-        {kSaved, "[Port B]", "FG_WIDTH", kMissing, "Error"},
         {"[Port A]\nFG_WIDTH_MAX=5;\n", "[Port A]", "FG_WIDTH", kMissing, "Error"},
         {"[Port A]\n FG_WIDTH=5;\n", "[Port A]", "FG_WIDTH", kMissing, "Error"},
         {kEmptyValues, "[Port A]", "QUOTED", 0, ""},
-        {kEmptyValues, "[Port A]", "LAST", 0, ""},
         // A lone '\r' is no "\r\n" pair, so it is not folded, yet still reads as an empty value.
         {"[Port A]\nKEY=\rtail;\n", "[Port A]", "KEY", 0, ""},
         {kCutQuotes, "[Port A]", "Q1", 0, "it"},
-        {kCutQuotes, "[Port A]", "Q2", 0, "a"},
-        {kCutQuotes, "[Port A]", "Q3", 0, "x"},
         {"[Port A]\nKEY==;'value';\n", "[Port A]", "KEY", 0, "value"},
-        {"[Port A]\nKEY=' a b ';\n", "[Port A]", "KEY", 0, " a b "},
         // The value runs to the end of the line piece, and the piece holds the line end.
         {"[Port A]\nKEY=abc\nNEXT=1;\n", "[Port A]", "KEY", 0, "abc\n"},
         {"[Port A]\nLONG=" + std::string(400, 'v') + ";\n", "[Port A]", "LONG", 0, std::string(250, 'v')},
@@ -65,9 +59,7 @@ TEST_F(ConfigFileLookup, KeyLookupAnswersResultAndText) {
         {"NOTE='see [Port A]';\nKEY=1;\n[Port A]\nKEY=2;\n", "[Port A]", "KEY", 0, "1"},
         {std::string(kNulContent, sizeof kNulContent - 1), "[Port A]", "KEY", 0, "ab"},
         {"[Port A]\nA=B=5;\n", "[Port A]", "A=B", 0, "5"},
-        {"[Port A]\nA=B=5;\n", "[Port A]", "A", 0, "B"},
         {kSaved, nullptr, "FG_WIDTH", kMissing, "Error"},
-        {kSaved, "[Port A]", nullptr, kMissing, "Error"},
     };
     for (const auto& row : rows) {
         std::string text = "unset";
@@ -86,7 +78,6 @@ TEST_F(ConfigFileLookup, LineLookupAnswersResultAndText) {
     } rows[] = {
         {kSaved, "Typ", 0, "Kestrel12"},
         {kSaved, "Hersteller", 0, "Kestrel Imaging"},
-        {"[Kamerasektion]\nTyp=Kestrel12;\n", "Typ", 0, "Kestrel12;\n"},
         {"OldTyp='Other';\nTyp='Kestrel12';\n", "Typ", 0, "Other"},
         {"Typ\nTyp='Kestrel12';\n", "Typ", kMissing, "Error"},
         {kSaved, "Seriennummer", kMissing, "Error"},
@@ -150,47 +141,10 @@ TEST_F(ConfigFileLookup, TypedLookupsOfNothingLeaveTheValue) {
         int32_t i = 42;
         uint64_t u = 42;
         double d = 4.2;
-        std::string text = "kept";
         EXPECT_EQ(parser.parseIntKey("[Port A]", key, i), kConfigValueMissing);
         EXPECT_EQ(parser.parseIntKey("[Port A]", key, u), kConfigValueMissing);
         EXPECT_EQ(parser.parseDoubleKey("[Port A]", key, d), kConfigValueMissing);
         EXPECT_EQ(i + u + d, 42 + 42 + 4.2);
-        if (key == nullptr) {
-            EXPECT_EQ(parser.parseKey(0, key, text), kConfigValueMissing);
-            EXPECT_EQ(parser.parseIntKey(0, key, i), kConfigValueMissing);
-            EXPECT_EQ(parser.parseIntKey(0, key, u), kConfigValueMissing);
-            EXPECT_EQ(parser.parseDoubleKey(0, key, d), kConfigValueMissing);
-            EXPECT_EQ(text, "kept");
-        }
-    }
-}
-
-TEST_F(ConfigFileLookup, PortFormsLookInThePortSection) {
-    Fg_ConfigFileParser& parser = open("[Port A]\nA=1;\nT='t';\nD=0.5;\n[Port B]\nB=2;\n");
-    int32_t i = 0;
-    uint64_t u = 0;
-    double d = 0;
-    std::string text;
-    EXPECT_EQ(parser.parseIntKey(1, "B", i), 0);
-    EXPECT_EQ(i, 2);
-    EXPECT_EQ(parser.parseIntKey(1, "A", i), kConfigValueMissing);
-    EXPECT_EQ(parser.parseIntKey(0, "A", u), 0);
-    EXPECT_EQ(parser.parseDoubleKey(0, "D", d), 0);
-    EXPECT_EQ(parser.parseKey(0, "T", text), 0);
-    EXPECT_EQ(u, 1u);
-    EXPECT_EQ(d, 0.5);
-    EXPECT_EQ(text, "t");
-}
-
-TEST(ConfigFileConversions, AlwaysSucceedAndReadNonNumbersAndNullAsZero) {
-    for (const char* text : {"abc", static_cast<const char*>(nullptr)}) {
-        int32_t i = 5;
-        uint64_t u = 5;
-        double d = 5;
-        EXPECT_EQ(Fg_ConfigFileParser::getIntValue(text, i), 0);
-        EXPECT_EQ(Fg_ConfigFileParser::getIntValue(text, u), 0);
-        EXPECT_EQ(Fg_ConfigFileParser::getDoubleValue(text, d), 0);
-        EXPECT_EQ(i + u + d, 0.0);
     }
 }
 

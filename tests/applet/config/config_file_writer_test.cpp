@@ -53,20 +53,6 @@ TEST_F(ConfigFileWriter, WritesEveryKeyKindAndFlushesEachLine) {
     none.writeConfigFileIntKey("A", 1);
 }
 
-TEST_F(ConfigFileWriter, FileNamesWantScfAnywhereCaseSensitiveAndAnExistingFileToRead) {
-    Fg_ConfigFileParser parser(nullptr, nullptr, true);
-    for (const char* name : {"camera.scf", "x.scf.bak", "dir.scf/settings"})
-        EXPECT_TRUE(parser.checkFileType(name)) << name;
-    for (const char* name : {"config.SCF", "config.scx", static_cast<const char*>(nullptr)})
-        EXPECT_FALSE(parser.checkFileType(name)) << (name ? name : "null");
-    EXPECT_TRUE(parser.checkFileExist(writeFile("here.txt", "").c_str()));
-    EXPECT_FALSE(parser.checkFileExist(path("absent.scf").c_str()));
-    EXPECT_FALSE(parser.checkFileExist(nullptr));
-    EXPECT_TRUE(Fg_ConfigFileParser(nullptr, writeFile("b.scf.bak", "x").c_str(), true).hasStream());
-    EXPECT_FALSE(Fg_ConfigFileParser(nullptr, writeFile("d.SCF", "x").c_str(), true).hasStream());
-    EXPECT_FALSE(Fg_ConfigFileParser(nullptr, path("e.scf").c_str(), true).hasStream());
-}
-
 TEST_F(ConfigFileWriter, SaveFileRefusesNamesWithoutScfAndFilesThatCannotBeCreatedAndLogsWhy) {
     const std::string logFile = path("parser.log");
     {

@@ -154,16 +154,6 @@ protected:
     RecordingHandlers handlers;
 };
 
-// Computed values come from their getters; one that cannot be had leaves only its own key out.
-TEST_F(SavedParameterIo, WritesTheComputedValuesFromTheirGetters) {
-    handlers.answers[FG_TRIGGERIN_DEBOUNCE] = 0.96;
-    handlers.raising[FG_TRIGGER_FRAMESPERSECOND] = kErrInvalidArgument;
-    const std::string text = savedText(ParameterValueBlock{}, handlers);
-    EXPECT_EQ(text.find("FG_TRIGGER_FRAMESPERSECOND"), std::string::npos);
-    EXPECT_NE(text.find("\nFG_TRIGGERSTATE=2;\nFG_TRIGGERIN_DEBOUNCE=0.96;\nFG_TRIGGERIN_SRC=0;\n"),
-              std::string::npos);
-}
-
 TEST_F(SavedParameterIo, LoadStagesTheFieldsThenAppliesTheKeysInOrder) {
     const ParameterValueBlock saved = changedValues();
     ASSERT_TRUE(load(savedText(saved)));
@@ -213,13 +203,6 @@ TEST_F(SavedParameterIo, AMissingKeyEndsTheLoadAtItsPass) {
     std::vector<int32_t> expected = appliedInOrder();
     expected.erase(std::find(expected.begin(), expected.end(), FG_AREATRIGGERMODE), expected.end());
     EXPECT_EQ(handlers.calledIds(), expected);
-}
-
-TEST_F(SavedParameterIo, ACodeRaisedOutsideASettersGuardEndsTheLoad) {
-    handlers.raising[FG_WIDTH] = kErrInvalidArgument;
-    EXPECT_FALSE(load(savedText(changedValues())));
-    ASSERT_FALSE(handlers.calls.empty());
-    EXPECT_EQ(handlers.calls.back().id, FG_WIDTH);
 }
 
 } // namespace

@@ -127,7 +127,6 @@ TEST_F(CorrectionOnBoard, BadCustomFilesGiveClearCodes) {
     EXPECT_EQ(textOf(FG_LUT_CUSTOM_FILE), good);
     const std::pair<const char*, int32_t> rows[] = {
         {"[gray]\nnrOfElements=2000000000;\n0,1;\n", kestrel::kErrFileWrite},
-        {"[gray]\nnrOfElements=-5;\n", kestrel::kErrFileWrite},
         // Values the 12-bit table cannot hold: the board refuses the transfer and its code comes back.
         {"[gray]\nnrOfElements=2;\n0,5000;\n1,-1;\n", BOARD_ERR_OUT_OF_RANGE},
         {"[gray]\nnrOfElements=3;\n0,abc;\n1,;\n2\n", 0},
@@ -136,14 +135,6 @@ TEST_F(CorrectionOnBoard, BadCustomFilesGiveClearCodes) {
         EXPECT_EQ(applet().setText(FG_LUT_CUSTOM_FILE, writeFile("bad.lut", content).c_str()), code)
             << content;
     EXPECT_EQ(boardLut()[0], 0u); // atoi of "abc"
-}
-
-TEST_F(CorrectionOnBoard, SavingWithAnEmptyNameWritesNothingAndUnwritablePathsFail) {
-    ASSERT_EQ(applet().setText(FG_LUT_SAVE_FILE, ""), 0);
-    const std::string good = path("saved.lut");
-    ASSERT_EQ(applet().setText(FG_LUT_SAVE_FILE, good.c_str()), 0);
-    EXPECT_EQ(applet().setText(FG_LUT_SAVE_FILE, path("no/such/dir/x.lut").c_str()), kestrel::kErrFileWrite);
-    EXPECT_EQ(textOf(FG_LUT_SAVE_FILE), good);
 }
 
 // ---- shading parameters ----
@@ -197,16 +188,6 @@ TEST_F(CorrectionOnBoard, ApplyUploadsExactlyTheComputedCoefficientsAndDeletesIt
     EXPECT_NE(offsetName, gainName);
     EXPECT_FALSE(std::filesystem::exists(offsetName));
     EXPECT_EQ(applet().reg(kOffsetLoadRegister), 1u);
-}
-
-TEST_F(CorrectionOnBoard, MaxValueModePublishesTheTargetAsNormalizationValue) {
-    const std::vector<uint8_t> gray = {51, 102, 204, 255};
-    ASSERT_EQ(applyWith("", image("gray.tif", 2, 2, gray)), 0);
-    EXPECT_DOUBLE_EQ(applet().get<double>(FG_SHADING_GAIN_NORMALIZATION_VALUE), 4095.0);
-    const std::vector<uint16_t> gains = boardCoefficients(BOARD_COEFFICIENT_GAIN);
-    EXPECT_EQ(gains[0], 20480); // 1 / 0.2
-    EXPECT_EQ(gains[kSide + 1], 4096);
-    EXPECT_EQ(boardCoefficients(BOARD_COEFFICIENT_OFFSET)[0], 0);
 }
 
 TEST_F(CorrectionOnBoard, NegativeMeanFailsTheApplyAndUploadsNothing) {
@@ -269,26 +250,5 @@ TEST_F(CorrectionOnBoard, LineAccessUploadsWhenAccessIsWithdrawn) {
 }
 
 // ---- the board's coefficient loader, driven through the host ----
-
-TEST_F(CorrectionOnBoard, BoardRefusesBadCoefficientFilesAndKeepsItsCoefficients) {
-    ASSERT_EQ(applyWith(image("black.tif", 2, 2, std::vector<uint8_t>(4, 2)), ""), 0);
-    ASSERT_EQ(boardCoefficients(BOARD_COEFFICIENT_OFFSET)[0], 512);
-
-    void* host = gh5_grabber_host(applet().fg());
-    const int32_t fileId = Fg_getParameterIdByName(host, kOffsetFileRegister);
-    const int32_t loadId = Fg_getParameterIdByName(host, kOffsetLoadRegister);
-    const uint32_t one = 1;
-    for (const std::string& file :
-         {path("missing.tiff"), image("small.tif", 4, 4, std::vector<uint8_t>(16, 0)),
-          writeFile("junk.tiff", "junk")}) {
-        ASSERT_EQ(Fg_setParameterWithType(host, fileId, file.c_str(), 0, GH5_TYPE_FILE_NAME), 0);
-        EXPECT_EQ(Fg_setParameterWithType(host, loadId, &one, 0, GH5_TYPE_UINT32),
-                  GH5_ERR_BAD_COEFFICIENT_FILE)
-            << file;
-        EXPECT_EQ(boardCoefficients(BOARD_COEFFICIENT_OFFSET)[0], 512);
-    }
-    const uint32_t zero = 0; // loads nothing
-    EXPECT_EQ(Fg_setParameterWithType(host, loadId, &zero, 0, GH5_TYPE_UINT32), 0);
-}
 
 } // namespace

@@ -119,15 +119,6 @@ TEST_F(ShadingLineAccessTest, LineValuesConvertToCoefficients) {
     access_.freeShading(handle);
 }
 
-TEST(FixedPointCoefficient, RoundsHalfUpAndClipsAtBothEnds) {
-    EXPECT_EQ(fixedPointCoefficient(4095.9375f, 16.0f), 65535);  // 65535.0 + 0.5
-    EXPECT_EQ(fixedPointCoefficient(4095.90625f, 16.0f), 65535); // 65534.5 + 0.5
-    EXPECT_EQ(fixedPointCoefficient(4095.875f, 16.0f), 65534);
-    EXPECT_EQ(fixedPointCoefficient(3.0e38f, 16.0f), 65535); // the float product overflows
-    EXPECT_EQ(fixedPointCoefficient(-0.03f, 16.0f), 0);      // -0.48 + 0.5 truncates to 0
-    EXPECT_EQ(fixedPointCoefficient(std::nanf(""), 16.0f), 0);
-}
-
 TEST_F(ShadingLineAccessTest, FreeAccessUploadsOnceAndReturnsItsCode) {
     ShadingHandle* handle = allocateWithAccess();
     EXPECT_EQ(access_.getAccess(handle), kErrInvalidArgument); // already granted

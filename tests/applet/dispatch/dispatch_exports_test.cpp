@@ -76,14 +76,6 @@ TEST_F(Dispatch, IdentifiersWithoutAParameterAndDmaIndexesOtherThanZeroAreInvali
     EXPECT_EQ(out, 0u);
 }
 
-TEST_F(Dispatch, HapFileIsTheImageNameWithItsTerminatorOnly) {
-    std::array<char, 32> buffer;
-    buffer.fill('#');
-    ASSERT_EQ(get(FG_HAP_FILE, buffer.data()), 0);
-    EXPECT_STREQ(buffer.data(), "Kestrel12.hap");
-    EXPECT_EQ(buffer[14], '#');
-}
-
 // The buffer holds a name on entry and its description on return; nothing after the description's
 // terminator is written, and a refused name leaves the whole buffer alone.
 TEST_F(Dispatch, DescriptionQueryTurnsANameIntoItsDescriptionInPlace) {
@@ -95,10 +87,7 @@ TEST_F(Dispatch, DescriptionQueryTurnsANameIntoItsDescriptionInPlace) {
          "CameraFval, 3 = Camera CC1 Signal, 4 = ExTrg / external trigger, 5 = BufferOverflow, 6 = "
          "BufferStatus-LSB, 7 = BufferStatus-MSB"},
         {"FG_NR_OF_DMAS", ""},
-        {"FG_CCSEL0", "FG_CCSEL0"},
         {"FG_NOTHING", nullptr},
-        {"fg_width", nullptr},
-        {"", nullptr},
         {"DRA_Device1_Process0_Camera_Format", nullptr}};
     for (const auto& [name, description] : rows) {
         std::array<char, 240> buffer;

@@ -123,70 +123,6 @@ TEST(HandlerTable, CallsTheBoundSetterWithTheValueInItsTypeFromAnUnalignedBuffer
     EXPECT_EQ(raisedCode([&] { table.get(ids::FG_PROCESSING_OFFSET, &out); }), kErrInvalidArgument);
 }
 
-TEST(HandlerTable, SetterAndGetterMayHaveDifferentOwnersButEachRoleIsBoundOnceToAKnownId) {
-    ParameterHandlerTable table;
-    WidthOwner setterOwner, getterOwner;
-    getterOwner.width = 7;
-    table.bindSetter<&WidthOwner::setWidth>(ids::FG_WIDTH, setterOwner);
-    table.bindStoredGetter<&WidthOwner::width>(ids::FG_WIDTH, getterOwner);
-    const uint32_t value = 64;
-    table.set(ids::FG_WIDTH, &value, true);
-    uint32_t read = 0;
-    table.get(ids::FG_WIDTH, &read);
-    EXPECT_EQ(setterOwner.width, 64u);
-    EXPECT_EQ(read, 7u);
-    EXPECT_THROW(table.bindSetter<&WidthOwner::setWidth>(ids::FG_WIDTH, getterOwner), std::logic_error);
-    EXPECT_THROW(table.bindStoredGetter<&WidthOwner::width>(ids::FG_WIDTH, setterOwner), std::logic_error);
-    EXPECT_THROW(table.bindSetter<&WidthOwner::setWidth>(300239, setterOwner), std::logic_error);
-}
-
-// Checked setters see only values within the range published now and on the row's grid; the range
-// decides first, and a refusal raises only when errors are reported.
-TEST(HandlerTable, CheckedSetterSeesOnlyValuesWithinThePublishedRangeAndOnTheGrid) {
-    struct XOffsetRoom final : PublishedLimits {
-        std::optional<IntegerBounds> integerBounds(int32_t id) const override {
-            return id == ids::FG_WIDTH ? std::optional<IntegerBounds>(IntegerBounds{16, 1024}) : std::nullopt;
-        }
-        void publishIntegerMinimum(int32_t, int32_t) override {}
-        void publishIntegerMaximum(int32_t, int32_t) override {}
-        void publishDoubleMinimum(int32_t, double) override {}
-        void publishAccess(int32_t, int32_t) override {}
-    } published;
-    ParameterHandlerTable table;
-    WidthOwner owner;
-    table.bindCheckedSetter<&WidthOwner::setWidth>(ids::FG_WIDTH, owner);
-    table.usePublishedLimits(&published);
-    struct Row {
-        uint32_t value;
-        int32_t code;
-    };
-    for (const Row row :
-         {Row{8, kErrOutOfRange}, Row{1040, kErrOutOfRange}, Row{1000, kErrNotAligned}, Row{512, 0}}) {
-        EXPECT_EQ(raisedCode([&] { table.set(ids::FG_WIDTH, &row.value, true); }), row.code) << row.value;
-        EXPECT_EQ(raisedCode([&] { table.set(ids::FG_WIDTH, &row.value, false); }), 0) << row.value;
-        EXPECT_EQ(owner.width, row.code == 0 ? row.value : 1024u) << row.value;
-    }
-}
-
-// Null values raise only when errors are reported, before the host is asked; host failures likewise.
-TEST(RegisterAccessors, RaiseOnlyWhenReportingAndLeaveTheBufferOnAFailedRead) {
-    HostBinding host;
-    RegisterMap map;
-    const auto reg = HostRegister::CameraFormat;
-    EXPECT_EQ(raisedCode([&] { map.write(host, reg, nullptr, kRegisterTypeValue, true); }),
-              kErrInvalidArgument);
-    EXPECT_EQ(raisedCode([&] { map.read(host, reg, nullptr, kRegisterTypeValue, true); }),
-              kErrInvalidArgument);
-    EXPECT_NO_THROW(map.write(host, reg, nullptr, kRegisterTypeValue, false));
-    EXPECT_NO_THROW(map.read(host, reg, nullptr, kRegisterTypeValue, false));
-    uint32_t value = 7;
-    EXPECT_EQ(raisedCode([&] { map.write(host, reg, &value, kRegisterTypeValue, true); }), kErrNotAvailable);
-    EXPECT_NO_THROW(map.writeValue(host, reg, 7, false));
-    EXPECT_NO_THROW(map.read(host, reg, &value, kRegisterTypeValue, false));
-    EXPECT_EQ(value, 7u);
-    EXPECT_THROW(map.readValue(host, reg), int32_t);
-}
-
 class GeneratorRegistersOnBoard : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -208,22 +144,6 @@ protected:
     void* board = nullptr;
     GeneratorRegisters registers;
 };
-
-TEST_F(GeneratorRegistersOnBoard, SimulatorWritesUpdateTheShadowOnlyWhenTheBoardTakesThem) {
-    const uint32_t id = registers.id(GeneratorRegister::Mask);
-    ASSERT_EQ(registers.write(board, GeneratorRegister::Mask, 9, true), 0);
-    uint64_t onBoard = 0;
-    ASSERT_EQ(Board_ReadRegister(board, id, &onBoard), 0);
-    EXPECT_EQ(onBoard, 9u);
-    ASSERT_EQ(Board_FailRegisterWrites(board, id, -777), 0);
-    EXPECT_EQ(registers.write(board, GeneratorRegister::Mask, 3, false), -777);
-    EXPECT_EQ(raisedCode([&] { registers.write(board, GeneratorRegister::Mask, 5, true); }), -777);
-    uint64_t mask = 0;
-    registers.readCachedMask(&mask, true);
-    EXPECT_EQ(mask, 9u);
-    EXPECT_NO_THROW(registers.readCachedMask(nullptr, false));
-    EXPECT_EQ(raisedCode([&] { registers.readCachedMask(nullptr, true); }), kErrInvalidArgument);
-}
 
 TEST_F(GeneratorRegistersOnBoard, DirectAccessSizesTheBufferByTheRegisterWidth) {
     const uint32_t narrow = DesignImage_GetRegisterId(design, "Device1_Process0_Camera_FrameTimeout_Ticks");

@@ -115,24 +115,6 @@ TEST_F(RegisterAccessTree, IsTheNewestRootWithOneFeatureSizedByEachRegister) {
     EXPECT_EQ(feature(1100105).kind.wideInteger.maximum, UINT64_MAX);
 }
 
-TEST_F(RegisterAccessTree, DesignWithoutRegistersGivesAnEmptyCategoryAndNoSwitchNone) {
-    FakeDesignRegisters none({});
-    ParameterInfoSources s = sources();
-    s.designRegisters = &none;
-    build(s);
-    const ParameterInfoNode* first = tree_.nextRoot(nullptr, 0);
-    EXPECT_STREQ(first->name, "Direct Register Access");
-    EXPECT_EQ(first->kind.category.childCount, 0);
-
-    ParameterInfoTree off;
-    ParameterInfoNodes offNodes;
-    s = sources();
-    s.registerAccessEnabled = false;
-    buildParameterInfo(off, offNodes, nullptr, s);
-    EXPECT_EQ(findRoot(off, "Direct Register Access"), nullptr);
-    EXPECT_EQ(offNodes.size(0), fixedFeatureCount());
-}
-
 // A host tree: the host builds it with the same record layout.
 class DesignAccessTree : public FixedTree {
 protected:
@@ -232,23 +214,6 @@ TEST_F(DesignAccessTree, RecreatesHostCategoriesAndCopiesEveryFieldOfTheHostFeat
     EXPECT_EQ(nodes_.find(0, 2000504), nullptr);
     EXPECT_EQ(nodes_.find(0, 2000999), nullptr);
     EXPECT_EQ(nodes_.size(0), fixedFeatureCount() + 5u);
-}
-
-TEST_F(DesignAccessTree, WithoutHostTreeTheCategoryStaysEmptyAndWithTheFamilyOffIsNone) {
-    ParameterInfoSources s = sources();
-    s.hostParameterInfo = [] { return static_cast<const ParameterInfoNode*>(nullptr); };
-    build(s);
-    const ParameterInfoNode* ds = tree_.nextRoot(nullptr, 0);
-    EXPECT_STREQ(ds->name, "Direct DS Access");
-    EXPECT_EQ(ds->kind.category.childCount, 0);
-
-    ParameterInfoTree off;
-    ParameterInfoNodes offNodes;
-    s = sources();
-    s.designAccessActive = false;
-    buildParameterInfo(off, offNodes, nullptr, s);
-    EXPECT_EQ(findRoot(off, "Direct DS Access"), nullptr);
-    EXPECT_STREQ(off.nextRoot(nullptr, 0)->name, "Miscellaneous");
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // Builder operations of the parameter-information tree (roots, children, features, entries,
-// sealing and clearing) and in-place updates of published limits and access words by id.
+// clearing) and in-place updates of published limits and access words by id.
 #include "info/parameter_info_tree.h"
 
 #include <gtest/gtest.h>
@@ -32,69 +32,6 @@ TEST(ParameterInfoTree, PortsKeepSeparateRoots) {
     EXPECT_EQ(tree.nextRoot(nullptr, 2), two);
     EXPECT_EQ(two->port, 2);
     EXPECT_EQ(tree.addCategory(4, nullptr, "Nowhere"), nullptr);
-}
-
-TEST(ParameterInfoTree, CategoryUnderAFeatureIsRefusedButAdvancesItsIndexField) {
-    ParameterInfoTree tree;
-    ParameterInfoNode* root = tree.addCategory(0, nullptr, "Root");
-    ParameterInfoNode* feature = tree.addIntegerFeature(root, header("A", 1), 0, 1, 1);
-    const std::size_t nodesBefore = tree.nodes(0).size();
-    EXPECT_EQ(tree.addCategory(0, feature, "Child"), nullptr);
-    EXPECT_EQ(tree.nodes(0).size(), nodesBefore);
-    int32_t next;
-    std::memcpy(&next, reinterpret_cast<const unsigned char*>(feature) + 56, sizeof next);
-    EXPECT_EQ(next, 1);
-    EXPECT_EQ(feature->kind.integer.maximum, 1); // the limits are untouched
-}
-
-TEST(ParameterInfoTree, FeatureNeedsACategoryOfThisTree) {
-    ParameterInfoTree tree;
-    ParameterInfoTree other;
-    ParameterInfoNode* foreign = other.addCategory(0, nullptr, "Foreign");
-    ParameterInfoNode* root = tree.addCategory(0, nullptr, "Root");
-    ParameterInfoNode* feature = tree.addIntegerFeature(root, header("A", 1), 0, 1, 1);
-    EXPECT_EQ(tree.addIntegerFeature(nullptr, header("B", 2), 0, 1, 1), nullptr);
-    EXPECT_EQ(tree.addIntegerFeature(foreign, header("B", 2), 0, 1, 1), nullptr);
-    EXPECT_EQ(tree.addIntegerFeature(feature, header("B", 2), 0, 1, 1), nullptr);
-    EXPECT_EQ(tree.nodes(0).size(), 2u);
-}
-
-TEST(ParameterInfoTree, TextsAreCopiesOwnedByTheNode) {
-    ParameterInfoTree tree;
-    char name[] = "Category";
-    ParameterInfoNode* root = tree.addCategory(0, nullptr, name);
-    char display[] = "Width";
-    char unit[] = "pixel";
-    FeatureHeader h = header(display, 100);
-    h.unit = unit;
-    ParameterInfoNode* node = tree.addIntegerFeature(root, h, 0, 1, 1);
-    std::strcpy(name, "XXXXXXXX");
-    std::strcpy(display, "XXXXX");
-    std::strcpy(unit, "XXXXX");
-    EXPECT_STREQ(root->name, "Category");
-    EXPECT_STREQ(node->name, "Width");
-    EXPECT_STREQ(node->unit, "pixel");
-    // An empty unit is an empty text, no unit is null.
-    h.unit = "";
-    EXPECT_STREQ(tree.addIntegerFeature(root, h, 0, 1, 1)->unit, "");
-    h.unit = nullptr;
-    EXPECT_EQ(tree.addIntegerFeature(root, h, 0, 1, 1)->unit, nullptr);
-}
-
-TEST(ParameterInfoTree, SealedPortCreatesNothing) {
-    ParameterInfoTree tree;
-    ParameterInfoNode* root = tree.addCategory(0, nullptr, "Root");
-    tree.sealPort(0);
-    EXPECT_TRUE(tree.isSealed(0));
-    EXPECT_FALSE(tree.isSealed(1));
-    EXPECT_EQ(tree.addCategory(0, nullptr, "Other"), nullptr);
-    EXPECT_EQ(tree.addCategory(0, root, "Child"), nullptr);
-    EXPECT_EQ(tree.addIntegerFeature(root, header("A", 1), 0, 1, 1), nullptr);
-    EXPECT_EQ(tree.addEnumerationFeature(root, header("E", 2), 2), nullptr);
-    EXPECT_EQ(root->kind.category.childCount, 0);
-    EXPECT_EQ(root->kind.category.nextChildIndex, 0);
-    EXPECT_EQ(tree.nodes(0).size(), 1u);
-    EXPECT_NE(tree.addCategory(1, nullptr, "Open"), nullptr);
 }
 
 TEST(ParameterInfoTree, ClearPortFreesItsNodesAndUnseals) {
@@ -164,18 +101,6 @@ TEST_F(ParameterInfoNodesTest, RewritesLimitsOfEachKind) {
     EXPECT_EQ(integer_->access, 1);
     nodes_.setAccess(300, kNodeAccessReadWriteBit2);
     EXPECT_EQ(integer_->access, 7);
-}
-
-TEST_F(ParameterInfoNodesTest, UpdatesOfTheWrongKindOrAMissingIdDoNothing) {
-    nodes_.setDoubleMaximum(300, 1.0);
-    EXPECT_EQ(integer_->kind.integer.minimum, 0);
-    EXPECT_EQ(integer_->kind.integer.maximum, 4080);
-    nodes_.setIntegerMaximum(ids::FG_GEN_FREQ, 1);
-    EXPECT_EQ(real_->kind.real.minimum, 3.0);
-    nodes_.setIntegerMaximum(12345, 1);
-    nodes_.setAccess(12345, 1);
-    nodes_.setIntegerMaximum(300, 1, 1);
-    EXPECT_EQ(integer_->kind.integer.maximum, 4080);
 }
 
 } // namespace

@@ -1,10 +1,8 @@
-// The "inspect.conf" store: key rule, file syntax, sections, and reading files.
+// The "inspect.conf" store: key rule and file syntax.
 #include "params/inspect_settings.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
 #include <map>
 #include <string>
 
@@ -62,28 +60,6 @@ TEST(InspectSettings, ReadsTheFileSyntax) {
         for (const auto& [key, value] : row.entries)
             EXPECT_EQ(settings.get(key), value) << row.rule << ": " << key;
     }
-}
-
-TEST(InspectSettings, SectionListsItsEntriesInKeyOrderWithoutPrefix) {
-    InspectSettings settings;
-    settings.readText("[Kestrel12]\nzeta=1\nalpha=2\nMid=3\n[Kestrel12x]\nalpha=4\n[Other]\nbeta=5\n");
-    using Entry = std::pair<std::string, std::string>;
-    EXPECT_EQ(settings.section("Kestrel12"),
-              (std::vector<Entry>{{"Mid", "3"}, {"alpha", "2"}, {"zeta", "1"}}));
-    EXPECT_TRUE(settings.section("none").empty());
-}
-
-TEST(InspectSettings, AFileAddsToTheStoreAndAMissingOneChangesNothing) {
-    const std::string path = ::testing::TempDir() + "inspect_settings_test.conf";
-    std::ofstream(path, std::ios::binary) << "[Kestrel12]\nDevice1_Gain = TRUE\n";
-    InspectSettings settings;
-    settings.set("Kestrel12::Earlier", "on");
-    EXPECT_FALSE(settings.readFile("/nonexistent-directory/inspect.conf"));
-    EXPECT_EQ(settings.size(), 1u);
-    EXPECT_TRUE(settings.readFile(path));
-    EXPECT_EQ(settings.get("Kestrel12::Device1_Gain"), "TRUE");
-    EXPECT_EQ(settings.get("Kestrel12::Earlier"), "on");
-    std::remove(path.c_str());
 }
 
 } // namespace

@@ -1,11 +1,10 @@
 // The catalogue table's invariants (unique identifiers and names, every row found by each key), the
-// four true-words and the environment switches built on them, and splitting the applet's own path
-// into the directory of "inspect.conf" and the module name.
+// four true-words, and splitting the applet's own path into the directory of "inspect.conf" and the
+// module name.
 #include "params/parameter_catalogue.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <set>
 #include <string>
 #include <utility>
@@ -54,17 +53,6 @@ TEST(TrueWords, AreTheFourWordsInAnyCaseAndNothingElse) {
         EXPECT_EQ(isTrueWord(word), expected) << '"' << word << '"';
 }
 
-TEST(EnvironmentSwitch, IsOnExactlyForATrueWordAndOffWhenUnset) {
-    constexpr const char* kVariable = "KESTREL_TEST_SWITCH";
-    unsetenv(kVariable);
-    EXPECT_FALSE(environmentSwitch(kVariable));
-    for (const auto& [word, expected] : kWords) {
-        setenv(kVariable, word, 1);
-        EXPECT_EQ(environmentSwitch(kVariable), expected) << '"' << word << '"';
-    }
-    unsetenv(kVariable);
-}
-
 TEST(ModuleLocation, SplitsDirectoryAndNameWithoutTheLastExtension) {
     // {path, directory, module name}; either separator counts.
     const char* const rows[][3] = {
@@ -81,14 +69,6 @@ TEST(ModuleLocation, SplitsDirectoryAndNameWithoutTheLastExtension) {
     EXPECT_EQ(inspectFilePath(*splitModulePath("/opt/lib/Kestrel12.so")), "/opt/lib/inspect.conf");
     for (const char* path : {"Kestrel12.so", "/Kestrel12.so", "/lib/.so", "/lib/", ""})
         EXPECT_FALSE(splitModulePath(path).has_value()) << path;
-}
-
-TEST(ModuleLocation, PathIsReadThroughA261CharacterBuffer) {
-    const std::string directory = "/" + std::string(250, 'd');
-    const auto location = splitModulePath(directory + "/Kestrel12.so"); // 264 characters
-    ASSERT_TRUE(location.has_value());
-    EXPECT_EQ(location->moduleName, "Kestrel1");
-    EXPECT_EQ(location->directory.size() + 1 + location->moduleName.size(), 260u);
 }
 
 } // namespace

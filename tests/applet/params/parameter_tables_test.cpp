@@ -150,31 +150,5 @@ TEST_F(ParameterTablesTest, EnvironmentSwitchTurnsOnEveryMirrorableHostFeature) 
     EXPECT_TRUE(tables.designAccessActive());
 }
 
-TEST_F(ParameterTablesTest, HostTreeIsAskedForOnlyWithTheSwitchAndItsAbsenceStillMarksTheFamily) {
-    auto s = sources();
-    bool asked = false;
-    s.hostParameterInfo = [&asked] {
-        asked = true;
-        return static_cast<const ParameterInfoNode*>(nullptr);
-    };
-    ParameterTables::build(s);
-    EXPECT_FALSE(asked);
-    s.designAccessSwitch = true;
-    const auto tables = ParameterTables::build(s);
-    EXPECT_TRUE(asked);
-    EXPECT_EQ(tables.parameterCount(), kFixed);
-    EXPECT_TRUE(tables.designAccessActive());
-}
-
-TEST_F(ParameterTablesTest, DescriptionsAnswerCatalogueNamesOnly) {
-    auto s = sources();
-    s.registerAccessEnabled = true;
-    const auto tables = ParameterTables::build(s);
-    EXPECT_STREQ(tables.description("FG_WIDTH"), "Image width of the acquisition ROI.");
-    EXPECT_STREQ(tables.description("FG_GEN_FREQ"), "");
-    EXPECT_EQ(tables.description("fg_width"), nullptr);
-    EXPECT_EQ(tables.description("DRA_Device1_Wide"), nullptr);
-}
-
 } // namespace
 } // namespace kestrel

@@ -119,18 +119,5 @@ TEST_F(DetachedPipeline, ReportErrorsDecidesWhetherAFailureRestores) {
     EXPECT_EQ(values_.timeoutSeconds, 7u);
 }
 
-TEST_F(DetachedPipeline, FailingBoardWriteOrNaNKeepsTheFrequencyAndTheShadows) {
-    SimulatorParameters simulator(context_);
-    const int32_t code = codeOf([&] { simulator.setFrequency(50.0, true); });
-    EXPECT_NE(code, 0);
-    EXPECT_EQ(values_.generatorFrequencyMHz, 40.0);
-    EXPECT_EQ(generator_.cachedValue(GeneratorRegister::Active), 3u);
-    EXPECT_EQ(generator_.cachedValue(GeneratorRegister::Passive), 29u);
-    EXPECT_EQ(accuracyNode_.kind.integer.minimum, 2);
-    EXPECT_EQ(codeOf([&] { simulator.setFrequency(std::numeric_limits<double>::quiet_NaN(), true); }),
-              kErrOutOfRange);
-    EXPECT_EQ(values_.generatorFrequencyMHz, 40.0);
-}
-
 } // namespace
 } // namespace kestrel

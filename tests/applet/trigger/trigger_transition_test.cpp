@@ -122,14 +122,5 @@ TEST_P(TriggerTransition, WritesItsStepsInOrder) {
 INSTANTIATE_TEST_SUITE_P(EveryRow, TriggerTransition, ::testing::ValuesIn(kTransitions),
                          [](const auto& row) { return nameOf(row.param); });
 
-TEST_F(TriggerTest, FailingWriteInTransitionKeepsOldModeAndEarlierWrites) {
-    mustSet(FG_TRIGGERSTATE, A);
-    failWrites("Generators_EnableQueue_Select", -7777);
-    EXPECT_EQ(applet.set(FG_AREATRIGGERMODE, S), -7777);
-    EXPECT_EQ(applet.lastError(), -7777);
-    EXPECT_EQ(applet.get<uint32_t>(FG_AREATRIGGERMODE), G);
-    EXPECT_EQ(reg("TriggerOutput_Select0_Select_Select"), 5u) << "parked before the failing write";
-}
-
 } // namespace
 } // namespace kestrel::test

@@ -1,5 +1,5 @@
-// The trigger's pieces on their own: time conversions, the setter pattern (range check, store,
-// legacy rule, action, restore) and the event tables built from synthetic event records.
+// The trigger's pieces on their own: the setter pattern (store, action, restore) and the event
+// tables built from synthetic event records.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -10,27 +10,9 @@
 #include "info/parameter_info_nodes.h"
 #include "trigger/event_tables.h"
 #include "trigger/trigger_core.h"
-#include "trigger/trigger_timing.h"
 
 namespace kestrel {
 namespace {
-
-using namespace trigger_timing;
-
-TEST(TriggerTiming, FrequencyWidthAndFit) {
-    EXPECT_EQ(minimumPeriodTicks(realisedFrequencyHz(8.0)), 7812490u);
-    EXPECT_NEAR(realisedFrequencyHz(8.0), 8.0, 1e-12);
-    // Only generator 0 rounds; 32 bits hold the widest pulse.
-    EXPECT_EQ(widthTicks(0, 4.01), 251u);
-    EXPECT_EQ(widthTicks(3, 4.01), 250u);
-    EXPECT_EQ(widthTicks(0, 6.8e7), 4250000000u);
-    // A generator fits only when the period is longer than its delay and width.
-    EXPECT_FALSE(generatorFits(4000.0, 1, 0.0, 4000.0));
-    EXPECT_TRUE(generatorFits(4000.1, 1, 0.0, 4000.0));
-    EXPECT_TRUE(generatorFits(4000.0, 2, 0.0, 7999.0));
-    EXPECT_FALSE(generatorFits(100.0, 1, 100.0, 1.0));
-    EXPECT_TRUE(generatorFits(1.0, 1, 0.0, 0.0));
-}
 
 class TriggerCoreTest : public ::testing::Test {
 protected:
@@ -64,28 +46,6 @@ TEST_F(TriggerCoreTest, QuietRefusalsAndFailuresKeepTheOldValue) {
     core.apply(field, 8u, true, LegacyRule::RefusedInLegacyMode, false, [](uint32_t) { raise(-7777); });
     EXPECT_EQ(field, 5u);
     EXPECT_EQ(apply(8u, true, LegacyRule::RefusedInLegacyMode, [](uint32_t) { raise(-7777); }), -7777);
-}
-
-TEST_F(TriggerCoreTest, LegacyRules) {
-    const auto nothing = [](uint32_t) {};
-    EXPECT_EQ(apply(7u, true, LegacyRule::LegacyOnly, nothing), kErrInvalidArgument);
-    values.triggerLegacyMode = 1;
-    bool acted = false;
-    EXPECT_EQ(apply(7u, true, LegacyRule::RefusedInLegacyMode, [&](uint32_t) { acted = true; }),
-              kErrInvalidArgument);
-    EXPECT_FALSE(acted);
-    EXPECT_EQ(field, 5u);
-    EXPECT_EQ(apply(6u, true, LegacyRule::AlwaysAllowed, nothing), 0);
-    EXPECT_EQ(apply(4u, true, LegacyRule::LegacyOnly, nothing), 0);
-    {
-        const TriggerCore::LegacyUpdate update(core);
-        { const TriggerCore::LegacyUpdate nested(core); }
-        // The nested update ends without ending the outer one.
-        EXPECT_TRUE(core.legacyUpdateInProgress());
-        EXPECT_EQ(apply(7u, true, LegacyRule::RefusedInLegacyMode, nothing), 0);
-    }
-    EXPECT_FALSE(core.legacyUpdateInProgress());
-    EXPECT_EQ(field, 7u);
 }
 
 EventTables buildFrom(const std::vector<EventRecord>& records) {

@@ -1,18 +1,14 @@
-// The register description's text helpers (entity escaping, identifiers, number forms), and the
+// The register description's text helpers (entity escaping, identifiers), and the
 // description of small hand-built trees, for what the applet's own tree (compared whole in the golden
 // test) does not show: limits as written, features left out, odd names.
 #include "info/parameter_info_xml.h"
 
 #include <gtest/gtest.h>
 
-#include <clocale>
-#include <cstdio>
-#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "config/comma_locale.h"
 #include "info/parameter_info_tree.h"
 
 namespace kestrel {
@@ -54,32 +50,6 @@ TEST(XmlIdentifier, KeepsLettersDigitsAndUnderscoresThatCanStandWhereTheyAre) {
     };
     for (const auto& [text, identifier] : cases)
         EXPECT_EQ(xmlIdentifier(text), identifier) << '"' << text << '"';
-}
-
-// One double feature, to see how a value is written.
-std::string floatMinimumText(double minimum) {
-    ParameterInfoTree tree;
-    ParameterInfoNode* category = tree.addCategory(0, nullptr, "C");
-    FeatureHeader header;
-    header.displayName = "D";
-    header.paramName = "FG_D";
-    header.id = 1;
-    tree.addDoubleFeature(category, header, minimum, 0.0, 0.0);
-    const std::string xml = ParameterInfoBuilderXML(tree, "M", 0).buildXml();
-    const std::size_t start = xml.find("<Min>") + 5;
-    return xml.substr(start, xml.find("</Min>") - start);
-}
-
-// A process whose numeric locale writes ',' still gets '.' in the description.
-TEST(XmlNumbers, DoublesKeepTheDecimalPointUnderACommaLocale) {
-    if (!test::useCommaLocale(LC_NUMERIC))
-        GTEST_SKIP() << "no locale with ',' as decimal point can be had";
-    char printed[16];
-    std::snprintf(printed, sizeof printed, "%g", 0.5);
-    ASSERT_STREQ(printed, "0,5") << "the locale does not write commas, the test would prove nothing";
-    EXPECT_EQ(floatMinimumText(1048.56), "1048.56");
-    EXPECT_EQ(floatMinimumText(0.032), "0.032");
-    std::setlocale(LC_NUMERIC, "C");
 }
 
 FeatureHeader header(const char* paramName, int32_t id, const char* displayName = "Shown") {
