@@ -1,42 +1,27 @@
-// The dispatch and the register accessors on their own, without a host: which checks come before
-// the lock, and what the accessors do with null values and failing writes.
+// The dispatch on its own, without a host: which checks come before the lock and that every outcome
+// gives it back; direct design-register access on a board of its own.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <memory>
-#include <optional>
 #include <stdexcept>
 
 #include "api/wrapper_private.h"
 #include "boardhw.h"
 #include "core/error_codes.h"
 #include "designrt.h"
-#include "device/generator_registers.h"
-#include "device/register_map.h"
 #include "params/inspect_settings.h"
 #include "params/parameter_dispatch.h"
 #include "params/parameter_handlers.h"
 #include "params/parameter_ids.h"
 #include "params/parameter_tables.h"
-#include "params/published_limits.h"
 #include "support/locks.h"
 
 namespace kestrel {
 namespace {
 
 using quil::templates::patterns::LockUseError;
-
-// The code `action` raises, or 0 when it raises none.
-int32_t raisedCode(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (int32_t code) {
-        return code;
-    }
-    return 0;
-}
 
 class UnboundDispatch : public ::testing::Test {
 protected:
@@ -87,43 +72,7 @@ TEST_F(UnboundDispatch, TheLockIsGivenBackAfterEveryOutcome) {
     EXPECT_FALSE(lock.isLocked());
 }
 
-struct WidthOwner {
-    uint32_t width = 1024;
-    double offset = 0;
-    bool lastReport = true;
-    void setWidth(uint32_t value, bool reportErrors) {
-        width = value;
-        lastReport = reportErrors;
-    }
-    void setOffset(double value, bool) { offset = value; }
-};
-
-TEST(HandlerTable, CallsTheBoundSetterWithTheValueInItsTypeFromAnUnalignedBuffer) {
-    ParameterHandlerTable table;
-    WidthOwner owner;
-    table.bindSetter<&WidthOwner::setWidth>(ids::FG_WIDTH, owner);
-    table.bindStoredGetter<&WidthOwner::width>(ids::FG_WIDTH, owner);
-    table.bindSetter<&WidthOwner::setOffset>(ids::FG_PROCESSING_OFFSET, owner);
-    alignas(8) unsigned char buffer[16] = {};
-    const uint32_t width = 2048;
-    std::memcpy(buffer + 1, &width, sizeof width);
-    table.set(ids::FG_WIDTH, buffer + 1, false);
-    EXPECT_EQ(owner.width, 2048u);
-    EXPECT_FALSE(owner.lastReport);
-    const double offset = -1.5;
-    std::memcpy(buffer + 3, &offset, sizeof offset);
-    table.set(ids::FG_PROCESSING_OFFSET, buffer + 3, true);
-    EXPECT_EQ(owner.offset, -1.5);
-    uint32_t out = 0;
-    table.get(ids::FG_WIDTH, &out);
-    EXPECT_EQ(out, 2048u);
-    // A missing handler is an invalid argument.
-    for (int32_t id : std::initializer_list<int32_t>{ids::FG_HEIGHT, 300239, 0})
-        EXPECT_EQ(raisedCode([&] { table.set(id, &out, true); }), kErrInvalidArgument) << id;
-    EXPECT_EQ(raisedCode([&] { table.get(ids::FG_PROCESSING_OFFSET, &out); }), kErrInvalidArgument);
-}
-
-class GeneratorRegistersOnBoard : public ::testing::Test {
+class DesignRegistersOnBoard : public ::testing::Test {
 protected:
     void SetUp() override {
         design = DesignImage_OpenFile(KESTREL_DESIGN_IMAGE_PATH, 2626, 1);
@@ -132,7 +81,6 @@ protected:
         board = Board_Open(0, &error);
         ASSERT_NE(board, nullptr) << error;
         ASSERT_EQ(Board_LoadDesign(board, design), 0);
-        registers.resolve(design);
     }
     void TearDown() override {
         if (board != nullptr)
@@ -142,10 +90,9 @@ protected:
     }
     void* design = nullptr;
     void* board = nullptr;
-    GeneratorRegisters registers;
 };
 
-TEST_F(GeneratorRegistersOnBoard, DirectAccessSizesTheBufferByTheRegisterWidth) {
+TEST_F(DesignRegistersOnBoard, DirectAccessSizesTheBufferByTheRegisterWidth) {
     const uint32_t narrow = DesignImage_GetRegisterId(design, "Device1_Process0_Camera_FrameTimeout_Ticks");
     const uint32_t wide = DesignImage_GetRegisterId(design, "Device1_Process0_Timestamp_Preset_Value");
     const unsigned char in[8] = {0x01, 0x02, 0x03, 0x00, 0x11, 0x22, 0x33, 0x44};

@@ -34,12 +34,6 @@ TEST(ParameterCatalogue, EveryRowIsFoundByItsUniqueIdNameAndIndex) {
     EXPECT_EQ(ParameterCatalogue::byIndex(kCatalogueSize), nullptr);
 }
 
-TEST(ParameterCatalogue, NameLookupIsCaseSensitiveAndExact) {
-    for (std::string_view name : {"fg_width", "FG_Width", "FG_WIDTH ", "FG_WIDT", ""})
-        EXPECT_EQ(ParameterCatalogue::byName(name), nullptr) << name;
-    EXPECT_EQ(ParameterCatalogue::byName(std::string_view("FG_WIDTH\0", 9)), nullptr);
-}
-
 // {word, true-word}: the four words in any case and nothing else, not even with a blank.
 const std::pair<const char*, bool> kWords[] = {
     {"yes", true},         {"true", true},    {"on", true},         {"1", true},         {"YES", true},

@@ -112,15 +112,6 @@ TEST_F(ParameterTablesTest, SwitchedOnDesignParametersThatTheHostKnowsFollowTheR
     EXPECT_TRUE(tables.designAccessActive());
 }
 
-TEST_F(ParameterTablesTest, DesignAccessNamesHaveNoIdByNameOrIndex) {
-    settings_.set("Kestrel12::Device1_Gain", "on");
-    const auto tables = ParameterTables::build(sources());
-    ASSERT_EQ(tables.parameterCount(), kFixed + 1);
-    EXPECT_STREQ(tables.nameByIndex(kFixed), "DDSA_Device1_Gain");
-    EXPECT_FALSE(tables.idByIndex(kFixed).has_value());
-    EXPECT_FALSE(tables.idByName("DDSA_Device1_Gain").has_value());
-}
-
 // Only the four true words switch a name on, only names the host knows count, and only the module's
 // own section is read; only a switched-on name is asked for.
 TEST_F(ParameterTablesTest, OnlyTheFourTrueWordsSwitchOnAndOnlyKnownNamesCount) {

@@ -47,23 +47,6 @@ TEST_F(PipelineOnBoard, RegionReachesBothBanksAndBothShadingBuffers) {
     }
 }
 
-TEST_F(PipelineOnBoard, FullWidthLeavesNoRoomForAnXOffsetUntilTheWidthShrinks) {
-    mustSet(FG_WIDTH, 4096);
-    EXPECT_EQ(applet.set<uint32_t>(FG_XOFFSET, 16), -6000);
-    EXPECT_EQ(u32(FG_XOFFSET), 0u);
-    mustSet(FG_WIDTH, 4080);
-    mustSet(FG_XOFFSET, 16);
-    EXPECT_EQ(reg(H::Buffer0DRAMA0XOffset), 16u);
-}
-
-TEST_F(PipelineOnBoard, YOffsetLeavesShadingLengthsAloneWhenTheRegionFits) {
-    mustSet(FG_HEIGHT, 2);
-    applet.forceReg(designName(H::ShadingShadingBuffer0YLength), 77);
-    mustSet(FG_YOFFSET, 4094);
-    EXPECT_EQ(reg(H::ShadingShadingBuffer1YOffset), 4094u);
-    EXPECT_EQ(reg(H::ShadingShadingBuffer0YLength), 77u);
-}
-
 TEST_F(PipelineOnBoard, ImageSelectionMustStayBelowThePeriod) {
     EXPECT_EQ(applet.set<uint32_t>(FG_IMG_SELECT, 1), -6000);
     mustSet(FG_IMG_SELECT_PERIOD, 4);
