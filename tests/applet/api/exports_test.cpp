@@ -2,7 +2,6 @@
 // last-error rules, events and typed-get clearing.
 #include <gtest/gtest.h>
 
-
 #include "applet_under_test.h"
 #include "core/error_codes.h"
 
