@@ -78,7 +78,8 @@ protected:
                                     {"Device1_Status", 100102, 32, false},
                                     {"Device1_Forty", 100103, 40, true},
                                     {"Device1_Flag", 100104, 1, true},
-                                    {"Device1_SixtyFour", 100105, 64, false}}};
+                                    {"Device1_SixtyFour", 100105, 64, false},
+                                    {"Device1_SixtyThree", 100106, 63, true}}};
     ParameterInfoSources sources() {
         ParameterInfoSources s;
         s.registerAccessEnabled = true;
@@ -95,9 +96,10 @@ TEST_F(RegisterAccessTree, IsTheNewestRootWithOneFeatureSizedByEachRegister) {
     ASSERT_NE(first, nullptr);
     EXPECT_STREQ(first->name, "Direct Register Access");
     EXPECT_STREQ(first->nextRoot->name, "Miscellaneous");
-    EXPECT_EQ(childNames(first),
-              (std::vector<std::string>{"Device1_Twelve (12)", "Device1_Status (32)", "Device1_Forty (40)",
-                                        "Device1_Flag (1)", "Device1_SixtyFour (64)"}));
+    EXPECT_EQ(
+        childNames(first),
+        (std::vector<std::string>{"Device1_Twelve (12)", "Device1_Status (32)", "Device1_Forty (40)",
+                                  "Device1_Flag (1)", "Device1_SixtyFour (64)", "Device1_SixtyThree (63)"}));
     const ParameterInfoNode& twelve = feature(1100101);
     EXPECT_STREQ(twelve.paramName, "DRA_Device1_Twelve");
     EXPECT_EQ(twelve.unit, nullptr);
@@ -113,6 +115,7 @@ TEST_F(RegisterAccessTree, IsTheNewestRootWithOneFeatureSizedByEachRegister) {
     EXPECT_EQ(forty.kind.wideInteger.maximum, 1099511627775ull);
     EXPECT_EQ(forty.kind.wideInteger.increment, 1u);
     EXPECT_EQ(feature(1100105).kind.wideInteger.maximum, UINT64_MAX);
+    EXPECT_EQ(feature(1100106).kind.wideInteger.maximum, uint64_t{1} << 63); // 2^63 - 1 rounds up
 }
 
 // A host tree: the host builds it with the same record layout.

@@ -34,7 +34,7 @@ TEST(XmlIdentifier, KeepsLettersDigitsAndUnderscoresThatCanStandWhereTheyAre) {
     const std::pair<std::string, std::string> cases[] = {
         {"Pulse Form Generator 0", "PulseFormGenerator0"},
         {"FG_TRIGGER_PULSEFORMGEN0_DELAY", "FG_TRIGGER_PULSEFORMGEN0_DELAY"},
-        {"Frames/Sec", "FramesSec"},
+        {"Zoom/Size", "ZoomSize"},
         {"Delay (\xB5s)", "Delays"},
         {"0abc", "abc"},
         {"12 Bit", "2Bit"},
