@@ -1,6 +1,7 @@
 // Saving and loading configurations of the built applet on the virtual board, through its exports.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <sstream>
 #include <string>
@@ -63,6 +64,19 @@ protected:
 TEST_F(ConfigOnApplet, LoadOfAMissingFileIsAReadFailureAndLeavesTheLoadFailure) {
     EXPECT_EQ(loadConfig(path("missing.scf")), kErrFileRead);
     EXPECT_EQ(applet.lastError(), kErrConfigLoad);
+}
+
+// The save and the LUT writer report only a file that cannot be created; errors of the stream while
+// writing are not theirs to see. On a full disk (a link to /dev/full) both succeed and the link
+// stays. Callers that need a whole file check it themselves (the kestrel tool does).
+TEST_F(ConfigOnApplet, WriteErrorsAfterTheFileIsCreatedAreNotReported) {
+    for (const bool lutWriter : {false, true}) {
+        const std::string file = path(lutWriter ? "full-lut.txt" : "full.scf");
+        std::filesystem::create_symlink("/dev/full", file);
+        EXPECT_EQ(lutWriter ? applet.setText(FG_LUT_SAVE_FILE, file.c_str()) : saveConfig(file), kOk) << file;
+        EXPECT_EQ(applet.lastError(), kOk) << file;
+        EXPECT_TRUE(std::filesystem::is_symlink(file)) << file;
+    }
 }
 
 // Set last, the frequency leaves its own minimum period; a load applies the frequency before the
