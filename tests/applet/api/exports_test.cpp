@@ -1,5 +1,5 @@
 // The exports on a created applet: bad handles, forwarding to the host with its own handle, the
-// last-error rules, events and typed-get clearing.
+// last-error rules and typed-get clearing.
 #include <gtest/gtest.h>
 
 #include "applet_under_test.h"
@@ -120,18 +120,4 @@ TEST_F(Exports, TypedGetClearsEightBytesForSixtyFourBitTypesOnly) {
         EXPECT_EQ(value, type == 2 ? ~uint64_t{0} : 0u) << "type " << type;
     }
     EXPECT_EQ(api().Fg_getParameterWithType(&record, 100, nullptr, 0, 3), kestrel::kErrInvalidArgument);
-}
-
-// A record's name is the NUL-terminated text its pointer names: whatever the runtime leaves in
-// bytes 16..19 (zero, the length, less, far more) changes nothing. The stand-in design's gap at
-// record 1 leaves record 0 ("EventA") alone in the tables.
-TEST_F(Exports, EventNamesIgnoreTheRecordsUnreadWord) {
-    for (uint32_t unreadWord : {0u, 6u, 3u, 0xffffffffu}) {
-        api().Fg_FreeGrabber(&record);
-        host().designEventUnreadWord = unreadWord;
-        ASSERT_EQ(applet.create(record), 0);
-        EXPECT_EQ(api().Fg_getEventMask(&record, "EventA"), 1u) << unreadWord;
-        EXPECT_STREQ(api().Fg_getEventName(&record, 1), "EventA") << unreadWord;
-        EXPECT_EQ(api().Fg_getEventMask(&record, "EventC"), 0u) << unreadWord;
-    }
 }

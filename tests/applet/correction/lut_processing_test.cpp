@@ -1,4 +1,4 @@
-// The lookup-table processor's formula: straight lines, inversion, clipping, rounding and gamma.
+// The lookup-table processor's formula at its edges: identity, inversion, clipping and odd gammas.
 #include "correction/lut_processing.h"
 
 #include <gtest/gtest.h>
@@ -30,20 +30,14 @@ TEST(LutProcessing, EntriesAtChosenSettings) {
         LutProcessingSettings settings;
         uint32_t index, value;
     } rows[] = {
-        {"offset -1 reaches even the last entry", {-1.0, 1.0, 1.0, false}, 4095, 0},
         {"a negative base inverted is the top", {-1.0, 1.0, 1.0, true}, 4094, 4095},
         {"far beyond 4095 is clipped", {1.0, 4096.0, 1.0, false}, 0, 4095},
         {"beyond 32 bits is clipped", {1.0, 4096.0, 0.1, false}, 4095, 4095},
-        {"gamma 2 is a square root", {0.0, 1.0, 2.0, false}, 1024, 2048},
-        {"gamma 2 at the first step", {0.0, 1.0, 2.0, false}, 1, 64},
         {"gamma 0 maps a base below one to 0", {0.0, 1.0, 0.0, false}, 4094, 0},
         {"gamma 0 maps one to the top", {0.0, 1.0, 0.0, false}, 4095, 4095},
         {"gamma 0 above one is clipped", {0.5, 1.0, 0.0, false}, 4095, 4095},
         {"a negative gamma at base 0 is clipped", {0.0, 1.0, -1.0, false}, 0, 4095},
         {"a negative gamma at base 1", {0.0, 1.0, -1.0, false}, 4095, 4095},
-        {"half rounds up", {0.0, 0.5, 1.0, false}, 1, 1},
-        {"1.5 rounds up", {0.0, 0.5, 1.0, false}, 3, 2},
-        {"1 stays", {0.0, 0.5, 1.0, false}, 2, 1},
     };
     for (const auto& row : rows)
         EXPECT_EQ(compute(row.settings)[row.index], row.value) << row.what;

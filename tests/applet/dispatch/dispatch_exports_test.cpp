@@ -108,21 +108,4 @@ TEST_F(Dispatch, DescriptionQueryTurnsANameIntoItsDescriptionInPlace) {
     }
 }
 
-// The host publishes design registers under their design id; above 2000000 the applet forwards the
-// remainder unchanged, switched on or not, and the host's code passes through.
-TEST_F(Dispatch, DesignAccessIdentifiersGoToTheHost) {
-    const char* const format = kestrel::test::designName(kestrel::HostRegister::CameraFormat);
-    const auto id = static_cast<int32_t>(2000000 + applet.registerId(format));
-    uint32_t value = 1;
-    ASSERT_EQ(set(id, &value), 0);
-    EXPECT_EQ(applet.reg(format), 1u);
-    value = 0;
-    ASSERT_EQ(get(id, &value), 0);
-    EXPECT_EQ(value, 1u);
-    EXPECT_EQ(applet.lastError(), 0);
-    const int32_t unknown = get(2000000 + 999999, &value);
-    EXPECT_NE(unknown, 0);
-    EXPECT_EQ(applet.lastError(), unknown);
-}
-
 } // namespace

@@ -166,18 +166,6 @@ protected:
     std::map<std::string, int32_t> designIds_;
 };
 
-TEST_F(DesignAccessTree, IsTheNewestRootAboveRegisterAccess) {
-    FakeDesignRegisters registers({{"R", 100001, 8, true}});
-    ParameterInfoSources s = sources();
-    s.registerAccessEnabled = true;
-    s.designRegisters = &registers;
-    build(s);
-    const ParameterInfoNode* first = tree_.nextRoot(nullptr, 0);
-    EXPECT_STREQ(first->name, "Direct DS Access");
-    EXPECT_STREQ(first->nextRoot->name, "Direct Register Access");
-    EXPECT_STREQ(first->nextRoot->nextRoot->name, "Miscellaneous");
-}
-
 // Host categories are recreated once, in name order; every field of a host feature and its
 // enumeration entries are copied; integer arrays and ids the host tree lacks are skipped.
 TEST_F(DesignAccessTree, RecreatesHostCategoriesAndCopiesEveryFieldOfTheHostFeatures) {

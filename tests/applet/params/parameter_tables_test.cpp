@@ -88,8 +88,6 @@ TEST_F(ParameterTablesTest, RegisterAccessAddsOneNamePerRegisterInDesignOrder) {
     EXPECT_EQ(tables.idByName("DRA_Device1_Process0_Camera_Format"), 1100101);
     EXPECT_EQ(tables.idByIndex(kFixed + 1), 1100901);
     EXPECT_FALSE(tables.idByName("DRA_device1_wide").has_value());
-    EXPECT_FALSE(tables.idByName("fg_width").has_value());
-    EXPECT_EQ(tables.idByName("FG_WIDTH"), 100);
     EXPECT_FALSE(tables.idByName("Device1_Wide").has_value());
     EXPECT_TRUE(tables.registerAccessEnabled());
 }

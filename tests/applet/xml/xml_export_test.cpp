@@ -75,15 +75,5 @@ TEST_F(XmlExport, RefusalsLeaveBufferAndLengthAlone) {
     EXPECT_EQ(applet_.exports().Fg_getParameterInfoXML(nullptr, 0, nullptr, &size), kestrel::kErrNoApplet);
 }
 
-// Access words change at run time; the description is built from the words current at the call.
-TEST_F(XmlExport, AccessModesFollowTheLegacyTriggerSwitch) {
-    const std::string prescaler = "<FloatReg Name=\"FG_PRESCALER_Reg\">\n<Address>10050</Address>\n"
-                                  "<Length>8</Length>\n<AccessMode>";
-    for (const uint32_t legacy : {0u, 1u, 0u}) {
-        ASSERT_EQ(applet_.set<uint32_t>(ids::FG_TRIGGER_LEGACY_MODE, legacy), kestrel::kOk);
-        EXPECT_NE(document().find(prescaler + (legacy ? "RW" : "RO")), std::string::npos) << legacy;
-    }
-}
-
 } // namespace
 } // namespace kestrel
