@@ -128,6 +128,10 @@ TEST_F(ConfigOnApplet, ARejectedValueIsIgnoredByTheBoardButKeptInItsField) {
     EXPECT_EQ(applet.lastError(), kOk);
     EXPECT_EQ(applet.get<uint32_t>(FG_WIDTH), 1000u);
     EXPECT_EQ(applet.reg(widthRegister), before);
+    // A key missing from the file fails the load, in the stage pass and in the apply pass alike.
+    for (const char* key : {"FG_PROCESSING_GAMMA", "FG_AREATRIGGERMODE"})
+        EXPECT_EQ(loadConfig(writeFile("c.scf", test::withoutKey(readFile(path("a.scf")), key))),
+                  kErrConfigLoad);
 }
 
 } // namespace
