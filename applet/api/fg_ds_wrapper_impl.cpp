@@ -32,6 +32,7 @@ FgDsWrapperImpl::FgDsWrapperImpl()
     pipeline_.bind(handlers_);
     correction_.bind(handlers_);
     trigger_.bind(handlers_);
+    handlers_.bindStoredGetters(values_);
 }
 
 FgDsWrapperImpl::~FgDsWrapperImpl() = default;

@@ -28,14 +28,6 @@ bool inRange(double value, double low, double high) {
     return value >= low && value <= high; // false for NaN as well
 }
 
-template <class T> void copyValue(const T& field, void* buffer) {
-    std::memcpy(buffer, &field, sizeof field);
-}
-
-void copyText(const std::string& text, void* buffer) {
-    std::memcpy(buffer, text.c_str(), text.size() + 1);
-}
-
 } // namespace
 
 void LutParameters::bind(ParameterHandlerTable& table) {
@@ -47,18 +39,11 @@ void LutParameters::bind(ParameterHandlerTable& table) {
     table.bindSetter<&LutParameters::setLutValue>(FG_LUT_VALUE, *this);
     table.bindGetter<&LutParameters::getLutValue>(FG_LUT_VALUE, *this);
     table.bindSetter<&LutParameters::setCustomFile>(FG_LUT_CUSTOM_FILE, *this);
-    table.bindGetter<&LutParameters::getCustomFile>(FG_LUT_CUSTOM_FILE, *this);
     table.bindSetter<&LutParameters::setSaveFile>(FG_LUT_SAVE_FILE, *this);
-    table.bindGetter<&LutParameters::getSaveFile>(FG_LUT_SAVE_FILE, *this);
     table.bindSetter<&LutParameters::setProcessingOffset>(FG_PROCESSING_OFFSET, *this);
     table.bindSetter<&LutParameters::setProcessingGain>(FG_PROCESSING_GAIN, *this);
     table.bindSetter<&LutParameters::setProcessingGamma>(FG_PROCESSING_GAMMA, *this);
     table.bindCheckedSetter<&LutParameters::setProcessingInvert>(FG_PROCESSING_INVERT, *this);
-    table.bindGetter<&LutParameters::getLutType>(FG_LUT_TYPE, *this);
-    table.bindGetter<&LutParameters::getProcessingOffset>(FG_PROCESSING_OFFSET, *this);
-    table.bindGetter<&LutParameters::getProcessingGain>(FG_PROCESSING_GAIN, *this);
-    table.bindGetter<&LutParameters::getProcessingGamma>(FG_PROCESSING_GAMMA, *this);
-    table.bindGetter<&LutParameters::getProcessingInvert>(FG_PROCESSING_INVERT, *this);
 }
 
 void LutParameters::setLutType(int32_t value, bool reportErrors) {
@@ -92,10 +77,6 @@ void LutParameters::setCustomFile(const char* value, bool reportErrors) {
     });
 }
 
-void LutParameters::getCustomFile(void* value) {
-    copyText(context_.values.lutCustomFile, value);
-}
-
 void LutParameters::setSaveFile(const char* value, bool reportErrors) {
     if (value == nullptr)
         return refuse(kErrOutOfRange, reportErrors);
@@ -109,10 +90,6 @@ void LutParameters::setSaveFile(const char* value, bool reportErrors) {
         if (writeLutFile(context_.values.lutSaveFile.c_str(), record) != kOk)
             raise(kErrFileWrite);
     });
-}
-
-void LutParameters::getSaveFile(void* value) {
-    copyText(context_.values.lutSaveFile, value);
 }
 
 template <class T> void LutParameters::storeThenRecompute(T& field, T value, bool reportErrors) {
@@ -139,22 +116,6 @@ void LutParameters::setProcessingGamma(double value, bool reportErrors) {
 
 void LutParameters::setProcessingInvert(int32_t value, bool reportErrors) {
     storeThenRecompute(context_.values.processingInvert, value, reportErrors);
-}
-
-void LutParameters::getLutType(void* value) {
-    copyValue(context_.values.lutType, value);
-}
-void LutParameters::getProcessingOffset(void* value) {
-    copyValue(context_.values.processingOffset, value);
-}
-void LutParameters::getProcessingGain(void* value) {
-    copyValue(context_.values.processingGain, value);
-}
-void LutParameters::getProcessingGamma(void* value) {
-    copyValue(context_.values.processingGamma, value);
-}
-void LutParameters::getProcessingInvert(void* value) {
-    copyValue(context_.values.processingInvert, value);
 }
 
 void LutParameters::getImplementationType(void* value) {

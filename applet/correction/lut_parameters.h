@@ -42,19 +42,12 @@ public:
     void setLutValue(LutField value, bool reportErrors);
     void getLutValue(void* value);
     void setCustomFile(const char* value, bool reportErrors);
-    void getCustomFile(void* value);
     // A non-empty name writes the current table to that file.
     void setSaveFile(const char* value, bool reportErrors);
-    void getSaveFile(void* value);
     void setProcessingOffset(double value, bool reportErrors);
     void setProcessingGain(double value, bool reportErrors);
     void setProcessingGamma(double value, bool reportErrors);
     void setProcessingInvert(int32_t value, bool reportErrors);
-    void getLutType(void* value);
-    void getProcessingOffset(void* value);
-    void getProcessingGain(void* value);
-    void getProcessingGamma(void* value);
-    void getProcessingInvert(void* value);
     void getImplementationType(void* value);
     void getInOutBits(void* value);
 

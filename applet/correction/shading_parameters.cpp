@@ -1,9 +1,6 @@
 // The shading correction's parameters and the automatic correction.
 #include "correction/shading_parameters.h"
 
-#include <cstring>
-#include <string>
-
 #include "correction/automatic_shading.h"
 #include "correction/coefficient_upload.h"
 #include "correction/reference_image.h"
@@ -20,14 +17,6 @@ constexpr QuietFailure kOnQuietFailure = QuietFailure::KeepNewValue;
 constexpr double kMaxNormalizationValue = 4095.0;
 constexpr int32_t kApply = 1;
 
-template <class T> void copyValue(const T& field, void* buffer) {
-    std::memcpy(buffer, &field, sizeof field);
-}
-
-void copyText(const std::string& text, void* buffer) {
-    std::memcpy(buffer, text.c_str(), text.size() + 1);
-}
-
 // The normalisation value is only the user's to set in the custom mode.
 void setNormalizationAccess(AppletContext& context, int32_t access) {
     context.limits.publishAccess(ids::FG_SHADING_GAIN_NORMALIZATION_VALUE, access);
@@ -40,24 +29,15 @@ void ShadingParameters::bind(ParameterHandlerTable& table) {
     using namespace ids;
     using S = ShadingParameters;
     table.bindCheckedSetter<&S::setOffsetEnable>(FG_SHADING_OFFSET_ENABLE, *this);
-    table.bindGetter<&S::getOffsetEnable>(FG_SHADING_OFFSET_ENABLE, *this);
     table.bindCheckedSetter<&S::setGainEnable>(FG_SHADING_GAIN_ENABLE, *this);
-    table.bindGetter<&S::getGainEnable>(FG_SHADING_GAIN_ENABLE, *this);
     table.bindCheckedSetter<&S::setDeadPixelInterpolationEnable>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE,
                                                                  *this);
-    table.bindGetter<&S::getDeadPixelInterpolationEnable>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE, *this);
     table.bindSetter<&S::setBlackFile>(FG_SHADING_BLACK_FILENAME, *this);
-    table.bindGetter<&S::getBlackFile>(FG_SHADING_BLACK_FILENAME, *this);
     table.bindSetter<&S::setGrayFile>(FG_SHADING_GRAY_FILENAME, *this);
-    table.bindGetter<&S::getGrayFile>(FG_SHADING_GRAY_FILENAME, *this);
     table.bindSetter<&S::setGainCorrectionMode>(FG_SHADING_GAIN_CORRECTION_MODE, *this);
-    table.bindGetter<&S::getGainCorrectionMode>(FG_SHADING_GAIN_CORRECTION_MODE, *this);
     table.bindSetter<&S::setGainNormalizationValue>(FG_SHADING_GAIN_NORMALIZATION_VALUE, *this);
-    table.bindGetter<&S::getGainNormalizationValue>(FG_SHADING_GAIN_NORMALIZATION_VALUE, *this);
     table.bindCheckedSetter<&S::setDeadPixelThreshold>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD, *this);
-    table.bindGetter<&S::getDeadPixelThreshold>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD, *this);
     table.bindSetter<&S::setApplySettings>(FG_SHADING_APPLY_SETTINGS, *this);
-    table.bindGetter<&S::getApplySettings>(FG_SHADING_APPLY_SETTINGS, *this);
 }
 
 void ShadingParameters::setOffsetEnable(int32_t value, bool reportErrors) {
@@ -178,34 +158,6 @@ void ShadingParameters::applyAutomaticCorrection() {
 
 void ShadingParameters::upload() {
     uploadCoefficients(context_, images_);
-}
-
-void ShadingParameters::getOffsetEnable(void* value) {
-    copyValue(context_.values.shadingOffsetEnable, value);
-}
-void ShadingParameters::getGainEnable(void* value) {
-    copyValue(context_.values.shadingGainEnable, value);
-}
-void ShadingParameters::getDeadPixelInterpolationEnable(void* value) {
-    copyValue(context_.values.shadingDeadPixelInterpolationEnable, value);
-}
-void ShadingParameters::getBlackFile(void* value) {
-    copyText(context_.values.shadingBlackFile, value);
-}
-void ShadingParameters::getGrayFile(void* value) {
-    copyText(context_.values.shadingGrayFile, value);
-}
-void ShadingParameters::getGainCorrectionMode(void* value) {
-    copyValue(context_.values.shadingGainCorrectionMode, value);
-}
-void ShadingParameters::getGainNormalizationValue(void* value) {
-    copyValue(context_.values.shadingGainNormalizationValue, value);
-}
-void ShadingParameters::getDeadPixelThreshold(void* value) {
-    copyValue(context_.values.shadingDeadPixelThreshold, value);
-}
-void ShadingParameters::getApplySettings(void* value) {
-    copyValue(context_.values.shadingApplySettings, value);
 }
 
 } // namespace kestrel

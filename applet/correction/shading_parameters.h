@@ -41,16 +41,6 @@ public:
 private:
     void applyAutomaticCorrection();
 
-    void getOffsetEnable(void* value);
-    void getGainEnable(void* value);
-    void getDeadPixelInterpolationEnable(void* value);
-    void getBlackFile(void* value);
-    void getGrayFile(void* value);
-    void getGainCorrectionMode(void* value);
-    void getGainNormalizationValue(void* value);
-    void getDeadPixelThreshold(void* value);
-    void getApplySettings(void* value);
-
     AppletContext& context_;
     CoefficientImages& images_;
 };

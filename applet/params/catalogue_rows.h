@@ -64,7 +64,7 @@ constexpr std::array<ParameterDefinition, N> numbered(std::array<ParameterDefini
 
 // The identifier from the public header and the name spelled the same, so neither is written twice.
 #define KESTREL_ID_AND_NAME(name) ids::name, #name
-// A saved parameter's value-block field.
+// The value-block field a parameter's value is kept in.
 #define KESTREL_FIELD(member) [](ParameterValueBlock& values) -> ValueField { return &values.member; }
 
 // Dispatch, configuration files and the information tree all read this table.
@@ -222,7 +222,7 @@ inline constexpr auto kCatalogueRows = numbered(std::to_array<ParameterDefinitio
      tree(TreeGroup::LookupTable, "Load File", "", kRW7, 1), KESTREL_FIELD(lutCustomFile)},
     {KESTREL_ID_AND_NAME(FG_LUT_SAVE_FILE), ParameterType::String, ParameterAccess::ReadWrite, storedText(""),
      false, "Save current LUT configuration.", text("*.lut"),
-     tree(TreeGroup::LookupTable, "Save File", "", kRW7, 1)},
+     tree(TreeGroup::LookupTable, "Save File", "", kRW7, 1), KESTREL_FIELD(lutSaveFile)},
     {KESTREL_ID_AND_NAME(FG_PROCESSING_OFFSET), ParameterType::Double, ParameterAccess::ReadWrite,
      initialNumber(0.0), true, "Offset correction value. Available when LUT functionality is enabled.",
      real(-1, 1, kEpsilon), tree(TreeGroup::Processing, "Offset", "", kRW7, 1),
@@ -272,7 +272,8 @@ inline constexpr auto kCatalogueRows = numbered(std::to_array<ParameterDefinitio
      KESTREL_FIELD(shadingDeadPixelThreshold)},
     {KESTREL_ID_AND_NAME(FG_SHADING_APPLY_SETTINGS), ParameterType::Int32, ParameterAccess::ReadWrite,
      initialNumber(1), false, "Load files and determine values for auto correction.",
-     enumeration(kApplyEntries), tree(TreeGroup::AutoShadingCorrection, "Apply Settings ", "", kRW, 1)},
+     enumeration(kApplyEntries), tree(TreeGroup::AutoShadingCorrection, "Apply Settings ", "", kRW, 1),
+     KESTREL_FIELD(shadingApplySettings)},
     {KESTREL_ID_AND_NAME(FG_AREATRIGGERMODE), ParameterType::UInt32, ParameterAccess::ReadWrite,
      initialNumber(1), true, "Trigger mode for the area trigger signal generation.",
      enumeration(kAreaTriggerModeEntries), tree(TreeGroup::Trigger, "Area Trigger Mode", "", kRW7, 1),
@@ -291,7 +292,8 @@ inline constexpr auto kCatalogueRows = numbered(std::to_array<ParameterDefinitio
     {KESTREL_ID_AND_NAME(FG_TRIGGER_EXCEEDED_PERIOD_LIMITS_CLEAR), ParameterType::Int32,
      ParameterAccess::ReadWrite, storedNumber(1), false, "Clear the exceeded period limits register.",
      enumeration(kApplyEntries),
-     tree(TreeGroup::DigitalOutputStatistics, "Clear Exceeded Period Limits Register", "", kRW7, 1)},
+     tree(TreeGroup::DigitalOutputStatistics, "Clear Exceeded Period Limits Register", "", kRW7, 1),
+     KESTREL_FIELD(triggerExceededPeriodLimitsClear)},
     {KESTREL_ID_AND_NAME(FG_TRIGGERIN_DEBOUNCE), ParameterType::Double, ParameterAccess::ReadWrite,
      initialNumber(1.0), true, "Set the debounce time for trigger input signals.", real(0.096, 3.024, 0.048),
      tree(TreeGroup::TriggerInputExternal, "Input Debounce", "\xB5s", kRW7, 1),
@@ -321,7 +323,8 @@ inline constexpr auto kCatalogueRows = numbered(std::to_array<ParameterDefinitio
      KESTREL_FIELD(triggerInBypassSource)},
     {KESTREL_ID_AND_NAME(FG_SENDSOFTWARETRIGGER), ParameterType::UInt32, ParameterAccess::ReadWrite,
      storedNumber(1), false, "Add pulses to trigger queue.", integer(1, 1, 1),
-     tree(TreeGroup::TriggerInputSoftware, "Send Pulses", "pulses", kRW7, 2)},
+     tree(TreeGroup::TriggerInputSoftware, "Send Pulses", "pulses", kRW7, 2),
+     KESTREL_FIELD(sendSoftwareTriggerPulses)},
     {KESTREL_ID_AND_NAME(FG_SOFTWARETRIGGER_IS_BUSY), ParameterType::UInt32, ParameterAccess::ReadOnly,
      kNoDefault, false, "Check if the trigger system is still processing software trigger pulses.",
      enumeration(kSoftwareTriggerBusyEntries),
@@ -335,7 +338,8 @@ inline constexpr auto kCatalogueRows = numbered(std::to_array<ParameterDefinitio
      tree(TreeGroup::TriggerInputStatistics, "Input Pulses", "pulses", kRO, 1)},
     {KESTREL_ID_AND_NAME(FG_TRIGGERIN_STATS_PULSECOUNT_CLEAR), ParameterType::Int32,
      ParameterAccess::ReadWrite, initialNumber(1), false, "Clear the input signal pulse counter.",
-     enumeration(kApplyEntries), tree(TreeGroup::TriggerInputStatistics, "Clear Pulse Count", "", kRW7, 1)},
+     enumeration(kApplyEntries), tree(TreeGroup::TriggerInputStatistics, "Clear Pulse Count", "", kRW7, 1),
+     KESTREL_FIELD(triggerInPulseCountClear)},
     {KESTREL_ID_AND_NAME(FG_TRIGGERIN_STATS_FREQUENCY), ParameterType::Double, ParameterAccess::ReadOnly,
      kNoDefault, false, "Current Frequency of the input pulses.", real(0, 62500000, kEpsilon),
      tree(TreeGroup::TriggerInputStatistics, "Current Frequency", "Hz", kRO, 1)},
@@ -348,7 +352,8 @@ inline constexpr auto kCatalogueRows = numbered(std::to_array<ParameterDefinitio
     {KESTREL_ID_AND_NAME(FG_TRIGGERIN_STATS_MINMAXFREQUENCY_CLEAR), ParameterType::UInt32,
      ParameterAccess::ReadWrite, storedNumber(1), false, "Clear minimum and maximum frequency measurement.",
      enumeration(kApplyEntries),
-     tree(TreeGroup::TriggerInputStatistics, "Clear MinMax Frequency", "", kRW7, 1)},
+     tree(TreeGroup::TriggerInputStatistics, "Clear MinMax Frequency", "", kRW7, 1),
+     KESTREL_FIELD(triggerInMinMaxFrequencyClear)},
     {KESTREL_ID_AND_NAME(FG_TRIGGER_MULTIPLY_PULSES), ParameterType::UInt32, ParameterAccess::ReadWrite,
      initialNumber(1), true,
      "Upscale i.e. duplicate each external or software generated trigger pulse with a period specified by "
@@ -495,14 +500,16 @@ inline constexpr auto kCatalogueRows = numbered(std::to_array<ParameterDefinitio
      tree(TreeGroup::DigitalOutputStatistics, "Pulse Count", "pulses", kRO, 1)},
     {KESTREL_ID_AND_NAME(FG_TRIGGEROUT_STATS_PULSECOUNT_CLEAR), ParameterType::Int32,
      ParameterAccess::ReadWrite, storedNumber(1), false, "Clear pulse counter.", enumeration(kApplyEntries),
-     tree(TreeGroup::DigitalOutputStatistics, "Clear pulse counter", "", kRW7, 1)},
+     tree(TreeGroup::DigitalOutputStatistics, "Clear pulse counter", "", kRW7, 1),
+     KESTREL_FIELD(triggerOutPulseCountClear)},
     {KESTREL_ID_AND_NAME(FG_MISSING_CAMERA_FRAME_RESPONSE), ParameterType::UInt32, ParameterAccess::ReadOnly,
      kNoDefault, false, "Frame grabber received no frame for trigger pulse.", enumeration(kYesNoEntries),
      tree(TreeGroup::DigitalOutputStatistics, "Missing Camera Frame Response", "", kRO, 1)},
     {KESTREL_ID_AND_NAME(FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR), ParameterType::Int32,
      ParameterAccess::ReadWrite, storedNumber(1), false, "Clear Missing Camera Frame Response Register.",
      enumeration(kApplyEntries),
-     tree(TreeGroup::DigitalOutputStatistics, "Clear Frame Response Register", "", kRW7, 1)},
+     tree(TreeGroup::DigitalOutputStatistics, "Clear Frame Response Register", "", kRW7, 1),
+     KESTREL_FIELD(missingCameraFrameResponseClear)},
     {KESTREL_ID_AND_NAME(FG_TRIGGER_OUTPUT_EVENT_SELECT), ParameterType::Int32, ParameterAccess::ReadWrite,
      initialNumber(0), true, "Select the pulse form generator for event monitoring.",
      enumeration(kPulseGeneratorEntries), tree(TreeGroup::OutputEvent, "Output Event Select", "", kRW7, 1),

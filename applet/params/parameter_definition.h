@@ -49,7 +49,8 @@ struct ParameterDefinition {
     ParameterLimits limits{};
     // The parameter's feature in the information tree; unpublished exactly when limits are None.
     TreeColumns tree{};
-    // Saved parameters: the value-block field that configuration files save and load.
+    // Where the value is kept: configuration files save and load this field of a saved row, and
+    // the getter copies it wherever the parameter's group binds none of its own.
     ValueFieldOf field = nullptr;
     // List index: the row's position in the catalogue, set there, never written in a row.
     int32_t index = 0;

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
+#include <variant>
 
 #include "core/error_codes.h"
 #include "params/limit_check.h"
@@ -51,6 +53,30 @@ void ParameterHandlerTable::bindGetFn(int32_t id, void* owner, GetFn getter) {
         bindingConflict(id, "getter");
     entry.getOwner = owner;
     entry.get = getter;
+}
+
+void ParameterHandlerTable::bindStoredGetters(ParameterValueBlock& values) {
+    for (const ParameterDefinition& row : ParameterCatalogue::all()) {
+        Entry& entry = entries_[static_cast<std::size_t>(row.index)];
+        if (row.field == nullptr || entry.get != nullptr)
+            continue;
+        std::visit(
+            [&entry]<class Field>(Field field) {
+                if constexpr (std::is_same_v<Field, std::string*>) {
+                    entry.getOwner = field;
+                    entry.get = [](void* text, void* value) {
+                        const std::string& stored = *static_cast<const std::string*>(text);
+                        std::memcpy(value, stored.c_str(), stored.size() + 1);
+                    };
+                } else if constexpr (!std::is_same_v<Field, std::monostate>) {
+                    entry.getOwner = field;
+                    entry.get = [](void* stored, void* value) {
+                        std::memcpy(value, stored, sizeof(std::remove_pointer_t<Field>));
+                    };
+                }
+            },
+            row.field(values));
+    }
 }
 
 const ParameterHandlerTable::Entry* ParameterHandlerTable::find(int32_t id) const {

@@ -81,6 +81,11 @@ public:
         bindGetFn(id, &owner, [](void* self, void* value) { (static_cast<Owner*>(self)->*Getter)(value); });
     }
 
+    // Every row that names a value-block field and still has no getter reads that field of
+    // `values`, so a group binds getters only for what it computes. Call it once, after the
+    // groups have bound theirs. `values` must outlive the table's use.
+    void bindStoredGetters(ParameterValueBlock& values);
+
     // A getter that copies a stored field of the owner: `Field` is a member pointer to a
     // uint32_t, int32_t or double member.
     template <auto Field, class Owner> void bindStoredGetter(int32_t id, Owner& owner) {

@@ -1,8 +1,6 @@
 // Camera port, output format and host-kept DMA settings.
 #include "pipeline/camera_format_parameters.h"
 
-#include <cstring>
-
 #include "params/parameter_ids.h"
 
 namespace kestrel {
@@ -15,10 +13,6 @@ constexpr QuietFailure kOnQuietFailure = QuietFailure::KeepNewValue;
 // The host applies these itself, under the applet's own ids.
 constexpr int32_t kHostTimeoutId = ids::FG_TIMEOUT;
 constexpr int32_t kHostTurboDmaModeId = ids::FG_TURBO_DMA_MODE;
-
-template <class T> void writeValue(void* value, T number) {
-    std::memcpy(value, &number, sizeof number);
-}
 
 } // namespace
 
@@ -48,17 +42,11 @@ std::optional<uint32_t> outputFormatCode(int32_t format) {
 
 void CameraFormatParameters::bind(ParameterHandlerTable& table) {
     table.bindSetter<&CameraFormatParameters::setCameraLinkCamType>(ids::FG_CAMERA_LINK_CAMTYPE, *this);
-    table.bindGetter<&CameraFormatParameters::getCameraLinkCamType>(ids::FG_CAMERA_LINK_CAMTYPE, *this);
     table.bindCheckedSetter<&CameraFormatParameters::setUseDval>(ids::FG_USEDVAL, *this);
-    table.bindGetter<&CameraFormatParameters::getUseDval>(ids::FG_USEDVAL, *this);
     table.bindSetter<&CameraFormatParameters::setFormat>(ids::FG_FORMAT, *this);
-    table.bindGetter<&CameraFormatParameters::getFormat>(ids::FG_FORMAT, *this);
     table.bindCheckedSetter<&CameraFormatParameters::setBitAlignment>(ids::FG_BITALIGNMENT, *this);
-    table.bindGetter<&CameraFormatParameters::getBitAlignment>(ids::FG_BITALIGNMENT, *this);
     table.bindCheckedSetter<&CameraFormatParameters::setTimeout>(ids::FG_TIMEOUT, *this);
-    table.bindGetter<&CameraFormatParameters::getTimeout>(ids::FG_TIMEOUT, *this);
     table.bindCheckedSetter<&CameraFormatParameters::setTurboDmaMode>(ids::FG_TURBO_DMA_MODE, *this);
-    table.bindGetter<&CameraFormatParameters::getTurboDmaMode>(ids::FG_TURBO_DMA_MODE, *this);
 }
 
 void CameraFormatParameters::forwardToHost(int32_t hostId, uint32_t value, bool reportErrors) {
@@ -106,25 +94,6 @@ void CameraFormatParameters::setTimeout(uint32_t timeoutSeconds, bool reportErro
 void CameraFormatParameters::setTurboDmaMode(uint32_t turboDmaMode, bool reportErrors) {
     storeThenWrite<kOnQuietFailure>(context_.values.turboDmaMode, turboDmaMode, reportErrors,
                                     [&] { forwardToHost(kHostTurboDmaModeId, turboDmaMode, reportErrors); });
-}
-
-void CameraFormatParameters::getCameraLinkCamType(void* value) {
-    writeValue(value, context_.values.cameraLinkCamType);
-}
-void CameraFormatParameters::getUseDval(void* value) {
-    writeValue(value, context_.values.useDval);
-}
-void CameraFormatParameters::getFormat(void* value) {
-    writeValue(value, context_.values.format);
-}
-void CameraFormatParameters::getBitAlignment(void* value) {
-    writeValue(value, context_.values.bitAlignment);
-}
-void CameraFormatParameters::getTimeout(void* value) {
-    writeValue(value, context_.values.timeoutSeconds);
-}
-void CameraFormatParameters::getTurboDmaMode(void* value) {
-    writeValue(value, context_.values.turboDmaMode);
 }
 
 } // namespace kestrel

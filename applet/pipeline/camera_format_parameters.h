@@ -36,13 +36,6 @@ public:
     void setTimeout(uint32_t timeoutSeconds, bool reportErrors);
     void setTurboDmaMode(uint32_t turboDmaMode, bool reportErrors);
 
-    void getCameraLinkCamType(void* value);
-    void getUseDval(void* value);
-    void getFormat(void* value);
-    void getBitAlignment(void* value);
-    void getTimeout(void* value);
-    void getTurboDmaMode(void* value);
-
 private:
     // Hands a uint32 to the host under its own id (DMA 0); raises the host's code when
     // `reportErrors` is set.

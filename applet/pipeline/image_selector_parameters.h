@@ -27,10 +27,6 @@ public:
     void setSelection(uint32_t selection, bool reportErrors);
     void setNoiseFilter(int32_t on, bool reportErrors);
 
-    void getPeriod(void* value);
-    void getSelection(void* value);
-    void getNoiseFilter(void* value);
-
 private:
     AppletContext& context_;
 };

@@ -3,7 +3,6 @@
 #include "pipeline/roi_parameters.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "params/parameter_ids.h"
 
@@ -23,10 +22,6 @@ constexpr uint32_t kLastShadingXOffsetPixels = kImageAreaSide - kRoiColumnStepPi
 // subtraction must not turn a bad offset into a large room.
 uint32_t roomAfter(uint32_t offset) {
     return offset >= kImageAreaSide ? 0 : kImageAreaSide - offset;
-}
-
-void writeUInt32(void* value, uint32_t number) {
-    std::memcpy(value, &number, sizeof number);
 }
 
 } // namespace
@@ -49,13 +44,9 @@ uint32_t ShadingGeometry::yOffsetLines(uint32_t yOffsetLines) {
 
 void RoiParameters::bind(ParameterHandlerTable& table) {
     table.bindCheckedSetter<&RoiParameters::setWidth>(ids::FG_WIDTH, *this);
-    table.bindGetter<&RoiParameters::getWidth>(ids::FG_WIDTH, *this);
     table.bindCheckedSetter<&RoiParameters::setHeight>(ids::FG_HEIGHT, *this);
-    table.bindGetter<&RoiParameters::getHeight>(ids::FG_HEIGHT, *this);
     table.bindCheckedSetter<&RoiParameters::setXOffset>(ids::FG_XOFFSET, *this);
-    table.bindGetter<&RoiParameters::getXOffset>(ids::FG_XOFFSET, *this);
     table.bindCheckedSetter<&RoiParameters::setYOffset>(ids::FG_YOFFSET, *this);
-    table.bindGetter<&RoiParameters::getYOffset>(ids::FG_YOFFSET, *this);
 }
 
 void RoiParameters::writeShadingPair(HostRegister buffer0, HostRegister buffer1, uint32_t value,
@@ -127,19 +118,6 @@ void RoiParameters::setYOffset(uint32_t yOffsetLines, bool reportErrors) {
     });
     context_.limits.publishIntegerMaximum(ids::FG_HEIGHT,
                                           static_cast<int32_t>(kImageAreaSide - yOffsetLines));
-}
-
-void RoiParameters::getWidth(void* value) {
-    writeUInt32(value, context_.values.widthPixels);
-}
-void RoiParameters::getHeight(void* value) {
-    writeUInt32(value, context_.values.heightLines);
-}
-void RoiParameters::getXOffset(void* value) {
-    writeUInt32(value, context_.values.xOffsetPixels);
-}
-void RoiParameters::getYOffset(void* value) {
-    writeUInt32(value, context_.values.yOffsetLines);
 }
 
 } // namespace kestrel

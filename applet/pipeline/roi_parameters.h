@@ -47,11 +47,6 @@ public:
     void setXOffset(uint32_t xOffsetPixels, bool reportErrors);
     void setYOffset(uint32_t yOffsetLines, bool reportErrors);
 
-    void getWidth(void* value);
-    void getHeight(void* value);
-    void getXOffset(void* value);
-    void getYOffset(void* value);
-
 private:
     // Writes `value` to both shading buffers' register pair (buffer 0 then 1), each followed by a
     // 1 to that buffer's update register so the buffer takes the new geometry.

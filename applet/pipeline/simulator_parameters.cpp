@@ -50,29 +50,17 @@ uint64_t generatorWidthCount(uint64_t pixels) {
 
 void SimulatorParameters::bind(ParameterHandlerTable& table) {
     table.bindCheckedSetter<&SimulatorParameters::setEnable>(ids::FG_GEN_ENABLE, *this);
-    table.bindGetter<&SimulatorParameters::getEnable>(ids::FG_GEN_ENABLE, *this);
     table.bindCheckedSetter<&SimulatorParameters::setStart>(ids::FG_GEN_START, *this);
-    table.bindGetter<&SimulatorParameters::getStart>(ids::FG_GEN_START, *this);
     table.bindCheckedSetter<&SimulatorParameters::setWidth>(ids::FG_GEN_WIDTH, *this);
-    table.bindGetter<&SimulatorParameters::getWidth>(ids::FG_GEN_WIDTH, *this);
     table.bindCheckedSetter<&SimulatorParameters::setHeight>(ids::FG_GEN_HEIGHT, *this);
-    table.bindGetter<&SimulatorParameters::getHeight>(ids::FG_GEN_HEIGHT, *this);
     table.bindCheckedSetter<&SimulatorParameters::setLineGap>(ids::FG_GEN_LINE_GAP, *this);
-    table.bindGetter<&SimulatorParameters::getLineGap>(ids::FG_GEN_LINE_GAP, *this);
     table.bindSetter<&SimulatorParameters::setFrequency>(ids::FG_GEN_FREQ, *this);
-    table.bindGetter<&SimulatorParameters::getFrequency>(ids::FG_GEN_FREQ, *this);
     table.bindSetter<&SimulatorParameters::setAccuracy>(ids::FG_GEN_ACCURACY, *this);
-    table.bindGetter<&SimulatorParameters::getAccuracy>(ids::FG_GEN_ACCURACY, *this);
     table.bindCheckedSetter<&SimulatorParameters::setTap<1>>(ids::FG_GEN_TAP1, *this);
-    table.bindGetter<&SimulatorParameters::getTap<1>>(ids::FG_GEN_TAP1, *this);
     table.bindCheckedSetter<&SimulatorParameters::setTap<2>>(ids::FG_GEN_TAP2, *this);
-    table.bindGetter<&SimulatorParameters::getTap<2>>(ids::FG_GEN_TAP2, *this);
     table.bindCheckedSetter<&SimulatorParameters::setTap<3>>(ids::FG_GEN_TAP3, *this);
-    table.bindGetter<&SimulatorParameters::getTap<3>>(ids::FG_GEN_TAP3, *this);
     table.bindCheckedSetter<&SimulatorParameters::setTap<4>>(ids::FG_GEN_TAP4, *this);
-    table.bindGetter<&SimulatorParameters::getTap<4>>(ids::FG_GEN_TAP4, *this);
     table.bindCheckedSetter<&SimulatorParameters::setRoll>(ids::FG_GEN_ROLL, *this);
-    table.bindGetter<&SimulatorParameters::getRoll>(ids::FG_GEN_ROLL, *this);
     table.bindGetter<&SimulatorParameters::getActive>(ids::FG_GEN_ACTIVE, *this);
     table.bindGetter<&SimulatorParameters::getPassive>(ids::FG_GEN_PASSIVE, *this);
     table.bindGetter<&SimulatorParameters::getLineWidth>(ids::FG_GEN_LINE_WIDTH, *this);
@@ -170,35 +158,6 @@ void SimulatorParameters::setTapBit(int tap, int32_t on, bool reportErrors) {
 template <int Tap> void SimulatorParameters::setTap(int32_t on, bool reportErrors) {
     static_assert(Tap >= 1 && Tap <= 4);
     setTapBit(Tap, on, reportErrors);
-}
-
-template <int Tap> void SimulatorParameters::getTap(void* value) {
-    writeValue(value, context_.values.generatorTaps[Tap - 1]);
-}
-
-void SimulatorParameters::getEnable(void* value) {
-    writeValue(value, context_.values.generatorEnable);
-}
-void SimulatorParameters::getStart(void* value) {
-    writeValue(value, context_.values.generatorStart);
-}
-void SimulatorParameters::getWidth(void* value) {
-    writeValue(value, context_.values.generatorWidthPixels);
-}
-void SimulatorParameters::getLineGap(void* value) {
-    writeValue(value, context_.values.generatorLineGapPixels);
-}
-void SimulatorParameters::getHeight(void* value) {
-    writeValue(value, context_.values.generatorHeightLines);
-}
-void SimulatorParameters::getRoll(void* value) {
-    writeValue(value, context_.values.generatorRoll);
-}
-void SimulatorParameters::getFrequency(void* value) {
-    writeValue(value, context_.values.generatorFrequencyMHz);
-}
-void SimulatorParameters::getAccuracy(void* value) {
-    writeValue(value, context_.values.generatorAccuracy);
 }
 
 void SimulatorParameters::getActive(void* value) {

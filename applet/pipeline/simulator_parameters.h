@@ -55,15 +55,6 @@ public:
     void setAccuracy(uint32_t accuracy, bool reportErrors);
     template <int Tap> void setTap(int32_t on, bool reportErrors);
 
-    void getEnable(void* value);
-    void getStart(void* value);
-    void getWidth(void* value);
-    void getLineGap(void* value);
-    void getHeight(void* value);
-    void getRoll(void* value);
-    void getFrequency(void* value);
-    void getAccuracy(void* value);
-    template <int Tap> void getTap(void* value);
     // Read-only: the active and passive cycles last written, and the generated line length.
     void getActive(void* value);
     void getPassive(void* value);

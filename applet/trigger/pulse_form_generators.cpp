@@ -67,14 +67,6 @@ double PulseFormGenerators::currentPeriodUs() const {
         trigger_timing::realisedFrequencyHz(core_.values().triggerFramesPerSecondHz));
 }
 
-uint32_t PulseFormGenerators::downscale(std::size_t generator) const {
-    return core_.context().values.pulseFormGenerators.at(generator).downscale;
-}
-
-uint32_t PulseFormGenerators::phase(std::size_t generator) const {
-    return core_.context().values.pulseFormGenerators.at(generator).downscalePhase;
-}
-
 double PulseFormGenerators::delayUs(std::size_t generator) const {
     return trigger_timing::ticksToUs(core_.read(kRegisters.at(generator).delay));
 }

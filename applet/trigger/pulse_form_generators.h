@@ -25,9 +25,6 @@ public:
     void setDelay(std::size_t generator, double delayUs, bool reportErrors);
     void setWidth(std::size_t generator, double widthUs, bool reportErrors);
 
-    // Downscale and phase as stored.
-    uint32_t downscale(std::size_t generator) const;
-    uint32_t phase(std::size_t generator) const;
     // Delay and width as the design holds them, in microseconds.
     double delayUs(std::size_t generator) const;
     double widthUs(std::size_t generator) const;

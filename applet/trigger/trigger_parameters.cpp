@@ -9,9 +9,8 @@
 namespace kestrel {
 
 TriggerParameters::TriggerParameters(AppletContext& context)
-    : context_(context), core_(context), outputs_(core_), pulseForms_(core_), generator_(core_, pulseForms_),
-      input_(core_), monitoring_(core_), software_(core_),
-      modes_(core_, outputs_, input_, generator_, pulseForms_),
+    : core_(context), outputs_(core_), pulseForms_(core_), generator_(core_, pulseForms_), input_(core_),
+      monitoring_(core_), software_(core_), modes_(core_, outputs_, input_, generator_, pulseForms_),
       legacy_(core_, AreaTrigger{modes_, generator_, input_, monitoring_, pulseForms_, outputs_}) {}
 
 void TriggerParameters::parkOutputs() const {
@@ -31,24 +30,16 @@ void TriggerParameters::bindIndexed(ParameterHandlerTable& table, std::index_seq
                                           FG_TRIGGEROUT_SELECT3, FG_TRIGGEROUT_SELECT4, FG_TRIGGEROUT_SELECT5,
                                           FG_TRIGGEROUT_SELECT6, FG_TRIGGEROUT_SELECT7};
     constexpr std::array<int32_t, 4> kLegacyCc{FG_CCSEL0, FG_CCSEL1, FG_CCSEL2, FG_CCSEL3};
-    using V = ParameterValueBlock;
-    ParameterValueBlock& values = context_.values;
     // Eight trigger outputs; the four-wide parameters bind only their first four indexes.
-    ((table.bindIndexedSetter<&OutputSelects::setTriggerOutSelect, N>(kOut[N], outputs_),
-      table.bindStoredElementGetter<&V::triggerOutSelects, N>(kOut[N], values)),
-     ...);
+    (table.bindIndexedSetter<&OutputSelects::setTriggerOutSelect, N>(kOut[N], outputs_), ...);
     auto bindFour = [&]<std::size_t I>() {
         if constexpr (I < 4) {
             table.bindIndexedSetter<&OutputSelects::setCcSelect, I>(kCc[I], outputs_);
-            table.bindStoredElementGetter<&V::triggerCcSelects, I>(kCc[I], values);
             table.bindIndexedSetter<&LegacyTrigger::setCcSelect, I>(kLegacyCc[I], legacy_);
-            table.bindStoredElementGetter<&V::legacyCcSelects, I>(kLegacyCc[I], values);
             const int32_t downscale = PulseFormGenerators::downscaleId(I);
             table.bindIndexedSetter<&PulseFormGenerators::setDownscale, I>(downscale, pulseForms_);
-            table.bindIndexedValueGetter<&PulseFormGenerators::downscale, I>(downscale, pulseForms_);
             const int32_t phase = PulseFormGenerators::phaseId(I);
             table.bindIndexedSetter<&PulseFormGenerators::setPhase, I>(phase, pulseForms_);
-            table.bindIndexedValueGetter<&PulseFormGenerators::phase, I>(phase, pulseForms_);
             const int32_t delay = PulseFormGenerators::delayId(I);
             table.bindIndexedSetter<&PulseFormGenerators::setDelay, I>(delay, pulseForms_);
             table.bindIndexedValueGetter<&PulseFormGenerators::delayUs, I>(delay, pulseForms_);
@@ -62,106 +53,67 @@ void TriggerParameters::bindIndexed(ParameterHandlerTable& table, std::index_seq
 
 void TriggerParameters::bind(ParameterHandlerTable& table) {
     using namespace ids;
-    using V = ParameterValueBlock;
 
     table.bindSetter<&TriggerModes::setAreaTriggerMode>(FG_AREATRIGGERMODE, modes_);
-    table.bindStoredGetter<&V::areaTriggerMode>(FG_AREATRIGGERMODE, context_.values);
     table.bindSetter<&TriggerModes::setTriggerState>(FG_TRIGGERSTATE, modes_);
-    table.bindStoredGetter<&V::triggerState>(FG_TRIGGERSTATE, context_.values);
     table.bindSetter<&PulseGenerator::setFramesPerSecond>(FG_TRIGGER_FRAMESPERSECOND, generator_);
-    table.bindStoredGetter<&V::triggerFramesPerSecondHz>(FG_TRIGGER_FRAMESPERSECOND, context_.values);
     table.bindValueGetter<&TriggerMonitoring::exceededPeriodLimits>(FG_TRIGGER_EXCEEDED_PERIOD_LIMITS,
                                                                     monitoring_);
     table.bindSetter<&TriggerMonitoring::clearExceededPeriodLimits>(FG_TRIGGER_EXCEEDED_PERIOD_LIMITS_CLEAR,
                                                                     monitoring_);
-    table.bindStoredGetter<&V::triggerExceededPeriodLimitsClear>(FG_TRIGGER_EXCEEDED_PERIOD_LIMITS_CLEAR,
-                                                                 context_.values);
 
     table.bindSetter<&InputStage::setDebounce>(FG_TRIGGERIN_DEBOUNCE, input_);
     table.bindValueGetter<&InputStage::debounceUs>(FG_TRIGGERIN_DEBOUNCE, input_);
     table.bindValueGetter<&InputStage::inputLevels>(FG_DIGIO_INPUT, input_);
     table.bindSetter<&InputStage::setSource>(FG_TRIGGERIN_SRC, input_);
-    table.bindStoredGetter<&V::triggerInSource>(FG_TRIGGERIN_SRC, context_.values);
     table.bindSetter<&InputStage::setPolarity>(FG_TRIGGERIN_POLARITY, input_);
-    table.bindStoredGetter<&V::triggerInPolarity>(FG_TRIGGERIN_POLARITY, context_.values);
     table.bindSetter<&InputStage::setDownscale>(FG_TRIGGERIN_DOWNSCALE, input_);
-    table.bindStoredGetter<&V::triggerInDownscale>(FG_TRIGGERIN_DOWNSCALE, context_.values);
     table.bindSetter<&InputStage::setPhase>(FG_TRIGGERIN_DOWNSCALE_PHASE, input_);
-    table.bindStoredGetter<&V::triggerInDownscalePhase>(FG_TRIGGERIN_DOWNSCALE_PHASE, context_.values);
     table.bindSetter<&InputStage::setBypassSource>(FG_TRIGGERIN_BYPASS_SRC, input_);
-    table.bindStoredGetter<&V::triggerInBypassSource>(FG_TRIGGERIN_BYPASS_SRC, context_.values);
 
     table.bindSetter<&SoftwareTrigger::send>(FG_SENDSOFTWARETRIGGER, software_);
-    table.bindStoredGetter<&V::sendSoftwareTriggerPulses>(FG_SENDSOFTWARETRIGGER, context_.values);
     table.bindValueGetter<&SoftwareTrigger::busy>(FG_SOFTWARETRIGGER_IS_BUSY, software_);
     table.bindValueGetter<&SoftwareTrigger::softwareQueueFillLevel>(FG_SOFTWARETRIGGER_QUEUE_FILLLEVEL,
                                                                     software_);
 
     table.bindValueGetter<&InputStage::pulseCount>(FG_TRIGGERIN_STATS_PULSECOUNT, input_);
     table.bindSetter<&InputStage::clearPulseCount>(FG_TRIGGERIN_STATS_PULSECOUNT_CLEAR, input_);
-    table.bindStoredGetter<&V::triggerInPulseCountClear>(FG_TRIGGERIN_STATS_PULSECOUNT_CLEAR,
-                                                         context_.values);
     table.bindValueGetter<&InputStage::frequencyHz>(FG_TRIGGERIN_STATS_FREQUENCY, input_);
     table.bindValueGetter<&InputStage::minFrequencyHz>(FG_TRIGGERIN_STATS_MINFREQUENCY, input_);
     table.bindValueGetter<&InputStage::maxFrequencyHz>(FG_TRIGGERIN_STATS_MAXFREQUENCY, input_);
     table.bindSetter<&InputStage::clearMinMaxFrequency>(FG_TRIGGERIN_STATS_MINMAXFREQUENCY_CLEAR, input_);
-    table.bindStoredGetter<&V::triggerInMinMaxFrequencyClear>(FG_TRIGGERIN_STATS_MINMAXFREQUENCY_CLEAR,
-                                                              context_.values);
 
     table.bindSetter<&PulseGenerator::setMultiplyPulses>(FG_TRIGGER_MULTIPLY_PULSES, generator_);
-    table.bindStoredGetter<&V::triggerMultiplyPulses>(FG_TRIGGER_MULTIPLY_PULSES, context_.values);
     table.bindSetter<&PulseGenerator::setQueueMode>(FG_TRIGGERQUEUE_MODE, generator_);
-    table.bindStoredGetter<&V::triggerQueueMode>(FG_TRIGGERQUEUE_MODE, context_.values);
     table.bindValueGetter<&SoftwareTrigger::queueFillLevel>(FG_TRIGGERQUEUE_FILLLEVEL, software_);
     table.bindSetter<&PulseGenerator::setQueueOnThreshold>(FG_TRIGGER_QUEUE_FILLLEVEL_EVENT_ON_THRESHOLD,
                                                            generator_);
-    table.bindStoredGetter<&V::triggerQueueFillLevelOnThreshold>(
-        FG_TRIGGER_QUEUE_FILLLEVEL_EVENT_ON_THRESHOLD, context_.values);
     table.bindSetter<&PulseGenerator::setQueueOffThreshold>(FG_TRIGGER_QUEUE_FILLLEVEL_EVENT_OFF_THRESHOLD,
                                                             generator_);
-    table.bindStoredGetter<&V::triggerQueueFillLevelOffThreshold>(
-        FG_TRIGGER_QUEUE_FILLLEVEL_EVENT_OFF_THRESHOLD, context_.values);
 
     bindIndexed(table, std::make_index_sequence<kTriggerOutputCount>{});
 
     table.bindSetter<&TriggerMonitoring::setOutputStatsSource>(FG_TRIGGEROUT_STATS_SOURCE, monitoring_);
-    table.bindStoredGetter<&V::triggerOutStatsSource>(FG_TRIGGEROUT_STATS_SOURCE, context_.values);
     table.bindValueGetter<&TriggerMonitoring::outputPulseCount>(FG_TRIGGEROUT_STATS_PULSECOUNT, monitoring_);
     table.bindSetter<&TriggerMonitoring::clearOutputPulseCount>(FG_TRIGGEROUT_STATS_PULSECOUNT_CLEAR,
                                                                 monitoring_);
-    table.bindStoredGetter<&V::triggerOutPulseCountClear>(FG_TRIGGEROUT_STATS_PULSECOUNT_CLEAR,
-                                                          context_.values);
     table.bindValueGetter<&TriggerMonitoring::missingCameraFrameResponse>(FG_MISSING_CAMERA_FRAME_RESPONSE,
                                                                           monitoring_);
     table.bindSetter<&TriggerMonitoring::clearMissingCameraFrameResponse>(
         FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR, monitoring_);
-    table.bindStoredGetter<&V::missingCameraFrameResponseClear>(FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR,
-                                                                context_.values);
     table.bindSetter<&TriggerMonitoring::setOutputEventSelect>(FG_TRIGGER_OUTPUT_EVENT_SELECT, monitoring_);
-    table.bindStoredGetter<&V::triggerOutputEventSelect>(FG_TRIGGER_OUTPUT_EVENT_SELECT, context_.values);
 
     table.bindSetter<&LegacyTrigger::setLegacyMode>(FG_TRIGGER_LEGACY_MODE, legacy_);
-    table.bindStoredGetter<&V::triggerLegacyMode>(FG_TRIGGER_LEGACY_MODE, context_.values);
     table.bindSetter<&LegacyTrigger::setTriggerMode>(FG_TRIGGERMODE, legacy_);
-    table.bindStoredGetter<&V::legacyTriggerMode>(FG_TRIGGERMODE, context_.values);
     table.bindSetter<&LegacyTrigger::setExsyncOn>(FG_EXSYNCON, legacy_);
-    table.bindStoredGetter<&V::legacyExsyncOn>(FG_EXSYNCON, context_.values);
     table.bindSetter<&LegacyTrigger::setFlashOn>(FG_FLASHON, legacy_);
-    table.bindStoredGetter<&V::legacyFlashOn>(FG_FLASHON, context_.values);
     table.bindSetter<&LegacyTrigger::setExposure>(FG_EXPOSURE, legacy_);
-    table.bindStoredGetter<&V::legacyExposureUs>(FG_EXPOSURE, context_.values);
     table.bindSetter<&LegacyTrigger::setExsyncDelay>(FG_EXSYNCDELAY, legacy_);
-    table.bindStoredGetter<&V::legacyExsyncDelayUs>(FG_EXSYNCDELAY, context_.values);
     table.bindSetter<&LegacyTrigger::setExsyncPolarity>(FG_EXSYNCPOLARITY, legacy_);
-    table.bindStoredGetter<&V::legacyExsyncPolarity>(FG_EXSYNCPOLARITY, context_.values);
     table.bindSetter<&LegacyTrigger::setStrobePulseDelay>(FG_STROBEPULSEDELAY, legacy_);
-    table.bindStoredGetter<&V::legacyStrobePulseDelayUs>(FG_STROBEPULSEDELAY, context_.values);
     table.bindSetter<&LegacyTrigger::setFlashPolarity>(FG_FLASH_POLARITY, legacy_);
-    table.bindStoredGetter<&V::legacyFlashPolarity>(FG_FLASH_POLARITY, context_.values);
     table.bindSetter<&LegacyTrigger::setPrescaler>(FG_PRESCALER, legacy_);
-    table.bindStoredGetter<&V::legacyPrescalerUs>(FG_PRESCALER, context_.values);
     table.bindSetter<&LegacyTrigger::setDigitalOutput>(FG_DIGIO_OUTPUT, legacy_);
-    table.bindStoredGetter<&V::legacyDigitalOutput>(FG_DIGIO_OUTPUT, context_.values);
 }
 
 } // namespace kestrel

@@ -41,7 +41,6 @@ public:
 private:
     template <std::size_t... N> void bindIndexed(ParameterHandlerTable& table, std::index_sequence<N...>);
 
-    AppletContext& context_;
     TriggerCore core_;
     OutputSelects outputs_;
     PulseFormGenerators pulseForms_;

@@ -26,10 +26,10 @@ TEST(ParameterCatalogue, EveryRowIsFoundByItsUniqueIdNameAndIndex) {
         EXPECT_EQ(ParameterCatalogue::byId(row.id), &row);
         EXPECT_EQ(ParameterCatalogue::byName(row.name), &row);
         EXPECT_EQ(ParameterCatalogue::byIndex(row.index), &row);
-        // Configuration files save and load exactly the rows that name a value-block field. Checked
-        // here rather than at compile time: with the undefined-behaviour sanitizer, gcc does not
-        // treat a lambda's address compared with null as a constant expression.
-        EXPECT_EQ(row.saved, row.field != nullptr) << row.name;
+        // Configuration files save and load a saved row's value-block field. Checked here rather
+        // than at compile time: with the undefined-behaviour sanitizer, gcc does not treat a
+        // lambda's address compared with null as a constant expression.
+        EXPECT_TRUE(!row.saved || row.field != nullptr) << row.name;
     }
     EXPECT_EQ(ParameterCatalogue::byIndex(kCatalogueSize), nullptr);
 }
