@@ -24,9 +24,10 @@ void ParameterHandlerTable::bindingConflict(int32_t id, const char* role) {
     throw std::logic_error(std::string(role) + " of id " + std::to_string(id) + " bound twice");
 }
 
-void ParameterHandlerTable::markChecked(int32_t id) {
+void ParameterHandlerTable::markChecked(int32_t id, CheckedRange range) {
     Entry& entry = entryFor(id);
     entry.checked = true;
+    entry.rowLimitsOnly = range == CheckedRange::RowOnly;
     const ParameterDefinition& row = *ParameterCatalogue::byId(id);
     if (row.limits.kind != LimitKind::Enumeration)
         return;
@@ -104,7 +105,7 @@ void ParameterHandlerTable::set(const ParameterDefinition& row, const void* valu
             if (number > 63 || ((target.acceptedValues >> number) & 1) == 0)
                 code = kErrOutOfRange;
         } else {
-            code = checkLimits(row, value, published_);
+            code = checkLimits(row, value, target.rowLimitsOnly ? nullptr : published_);
         }
         if (code != kOk) {
             if (reportErrors)

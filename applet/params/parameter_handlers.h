@@ -21,6 +21,16 @@ struct LutField {
 };
 static_assert(sizeof(LutField) == 8);
 
+// Which range a checked setter's value is held to.
+enum class CheckedRange {
+    // The limits published for the parameter at the moment of the call, the row's own where none are.
+    Published,
+    // The row's own limits only: for a setter that keeps a rule on a partner's stored value, which
+    // configuration loading stores before any setter runs, while the published limit still follows
+    // the partner's last accepted value.
+    RowOnly,
+};
+
 class ParameterHandlerTable {
 public:
     // Reads the caller's value in the parameter's own type; raises its code when `reportErrors`.
@@ -36,6 +46,8 @@ public:
         GetFn get = nullptr;
         // The table checks the value against the row's limits and the published ones first.
         bool checked = false;
+        // Only against the row's limits (CheckedRange::RowOnly).
+        bool rowLimitsOnly = false;
         // A checked enumeration whose values all lie in 0..63: bit v set for each accepted v, so
         // the check on the hot path is one test. 0 for every other parameter.
         uint64_t acceptedValues = 0;
@@ -53,13 +65,13 @@ public:
     }
 
     // As bindSetter, for a setter that leaves range, step and enumeration membership to the table:
-    // the value reaches it only when it lies within the limits published for `id` at that moment
-    // (the row's own where nothing is published) and on the row's step grid, and, for an
-    // enumerated parameter, is one of the row's entries. Otherwise the table refuses it, with
-    // kErrOutOfRange before kErrNotAligned, raising only when `reportErrors` is set.
-    template <auto Setter, class Owner> void bindCheckedSetter(int32_t id, Owner& owner) {
+    // the value reaches it only when it lies within the limits `range` names and on the row's step
+    // grid, and, for an enumerated parameter, is one of the row's entries. Otherwise the table
+    // refuses it, with kErrOutOfRange before kErrNotAligned, raising only when `reportErrors` is set.
+    template <auto Setter, class Owner>
+    void bindCheckedSetter(int32_t id, Owner& owner, CheckedRange range = CheckedRange::Published) {
         bindSetter<Setter>(id, owner);
-        markChecked(id);
+        markChecked(id, range);
     }
 
     // Where checked setters find the limits published at the moment of the call; none (the rows'
@@ -73,6 +85,13 @@ public:
             (static_cast<Owner*>(self)->*Setter)(
                 Index, readValue<IndexedSetterValue<decltype(Setter)>>(value), reportErrors);
         });
+    }
+
+    // As bindIndexedSetter, checked as bindCheckedSetter.
+    template <auto Setter, std::size_t Index, class Owner>
+    void bindCheckedIndexedSetter(int32_t id, Owner& owner, CheckedRange range = CheckedRange::Published) {
+        bindIndexedSetter<Setter, Index>(id, owner);
+        markChecked(id, range);
     }
 
     // Binds `Getter`, a member `void (Owner::*)(void* value)` that writes the value in the
@@ -156,7 +175,7 @@ private:
         std::memcpy(out, &value, sizeof value); // the caller's buffer may be unaligned
     }
 
-    void markChecked(int32_t id);
+    void markChecked(int32_t id, CheckedRange range);
     void bindSetFn(int32_t id, void* owner, SetFn setter);
     void bindGetFn(int32_t id, void* owner, GetFn getter);
     Entry& entryFor(int32_t id);

@@ -9,10 +9,6 @@ namespace kestrel {
 namespace {
 constexpr double kMinDebounceUs = 0.096;
 constexpr double kMaxDebounceUs = 3.024;
-constexpr uint32_t kPinCount = 8;
-constexpr uint32_t kMaxInputDownscale = 2147483647;
-constexpr int32_t kApply = 1;
-constexpr int32_t kGeneratorCount = 4;
 
 constexpr uint32_t kPeriodLimitsBit = 1u << 0;
 constexpr uint32_t kMissingFrameBit = 1u << 2;
@@ -32,29 +28,28 @@ double InputStage::debounceUs() const {
 }
 
 void InputStage::setSource(uint32_t pin, bool reportErrors) {
-    core_.apply(core_.values().triggerInSource, pin, pin < kPinCount, LegacyRule::AlwaysAllowed, reportErrors,
+    core_.apply(core_.values().triggerInSource, pin, LegacyRule::AlwaysAllowed, reportErrors,
                 [&](uint32_t) { core_.write(HostRegister::TriggerCam0InputSelectSelectSelect, pin); });
 }
 
 void InputStage::setPolarity(int32_t lowActive, bool reportErrors) {
-    core_.apply(core_.values().triggerInPolarity, lowActive, lowActive == 0 || lowActive == 1,
-                LegacyRule::AlwaysAllowed, reportErrors, [&](int32_t) {
-                    core_.write(HostRegister::TriggerCam0InputSelectPolarityInvert,
-                                static_cast<uint32_t>(lowActive));
-                });
+    core_.apply(
+        core_.values().triggerInPolarity, lowActive, LegacyRule::AlwaysAllowed, reportErrors, [&](int32_t) {
+            core_.write(HostRegister::TriggerCam0InputSelectPolarityInvert, static_cast<uint32_t>(lowActive));
+        });
 }
 
 void InputStage::setBypassSource(int32_t pin, bool reportErrors) {
-    core_.apply(core_.values().triggerInBypassSource, pin, pin >= 0 && pin < static_cast<int32_t>(kPinCount),
-                LegacyRule::RefusedInLegacyMode, reportErrors, [&](int32_t) {
+    core_.apply(core_.values().triggerInBypassSource, pin, LegacyRule::RefusedInLegacyMode, reportErrors,
+                [&](int32_t) {
                     core_.write(HostRegister::TriggerCam0InputSelectBypassSelectSelect,
                                 static_cast<uint32_t>(pin));
                 });
 }
 
 void InputStage::setDownscale(uint32_t downscale, bool reportErrors) {
-    const bool accepted =
-        downscale >= core_.values().triggerInDownscalePhase + 1 && downscale <= kMaxInputDownscale;
+    // The table holds the value to the row's range; the phase below it is this setter's rule.
+    const bool accepted = downscale >= core_.values().triggerInDownscalePhase + 1;
     core_.apply(core_.values().triggerInDownscale, downscale, accepted, LegacyRule::RefusedInLegacyMode,
                 reportErrors, [&](uint32_t) {
                     core_.write(HostRegister::TriggerCam0DownscaleDownscaleDownscale, downscale);
@@ -64,6 +59,7 @@ void InputStage::setDownscale(uint32_t downscale, bool reportErrors) {
 }
 
 void InputStage::setPhase(uint32_t phase, bool reportErrors) {
+    // The table holds the value to the row's range; the downscale above it is this setter's rule.
     const bool accepted = phase < core_.values().triggerInDownscale;
     core_.apply(core_.values().triggerInDownscalePhase, phase, accepted, LegacyRule::RefusedInLegacyMode,
                 reportErrors, [&](uint32_t) {
@@ -86,10 +82,9 @@ uint32_t InputStage::pulseCount() const {
 }
 
 void InputStage::clearPulseCount(int32_t apply, bool reportErrors) {
-    core_.apply(core_.values().triggerInPulseCountClear, apply, apply == kApply,
-                LegacyRule::RefusedInLegacyMode, reportErrors, [&](int32_t) {
-                    core_.write(HostRegister::TriggerCam0InputStatisticsClearPulsesMode, kClearPulse);
-                });
+    core_.apply(
+        core_.values().triggerInPulseCountClear, apply, LegacyRule::RefusedInLegacyMode, reportErrors,
+        [&](int32_t) { core_.write(HostRegister::TriggerCam0InputStatisticsClearPulsesMode, kClearPulse); });
 }
 
 double InputStage::frequencyHz() const {
@@ -110,8 +105,8 @@ double InputStage::maxFrequencyHz() const {
 
 void InputStage::clearMinMaxFrequency(uint32_t apply, bool reportErrors) {
     core_.apply(
-        core_.values().triggerInMinMaxFrequencyClear, apply, apply == kApply, LegacyRule::RefusedInLegacyMode,
-        reportErrors, [&](uint32_t) {
+        core_.values().triggerInMinMaxFrequencyClear, apply, LegacyRule::RefusedInLegacyMode, reportErrors,
+        [&](uint32_t) {
             // The design clears on every change of this bit, not on a pulse.
             const uint32_t current = core_.read(HostRegister::TriggerCam0InputStatisticsClearMinMaxValue);
             core_.write(HostRegister::TriggerCam0InputStatisticsClearMinMaxValue, current == 0 ? 1u : 0u);
@@ -125,8 +120,8 @@ uint32_t TriggerMonitoring::exceededPeriodLimits() const {
 }
 
 void TriggerMonitoring::clearExceededPeriodLimits(int32_t apply, bool reportErrors) {
-    core_.apply(core_.values().triggerExceededPeriodLimitsClear, apply, apply == kApply,
-                LegacyRule::RefusedInLegacyMode, reportErrors,
+    core_.apply(core_.values().triggerExceededPeriodLimitsClear, apply, LegacyRule::RefusedInLegacyMode,
+                reportErrors,
                 [&](int32_t) { core_.write(HostRegister::MonitoringClearOverrideCam0Mode, kClearPulse); });
 }
 
@@ -135,16 +130,14 @@ uint32_t TriggerMonitoring::missingCameraFrameResponse() const {
 }
 
 void TriggerMonitoring::clearMissingCameraFrameResponse(int32_t apply, bool reportErrors) {
-    core_.apply(core_.values().missingCameraFrameResponseClear, apply, apply == kApply,
-                LegacyRule::RefusedInLegacyMode, reportErrors, [&](int32_t) {
-                    core_.write(HostRegister::MonitoringClearMissingFrameCam0Mode, kClearPulse);
-                });
+    core_.apply(
+        core_.values().missingCameraFrameResponseClear, apply, LegacyRule::RefusedInLegacyMode, reportErrors,
+        [&](int32_t) { core_.write(HostRegister::MonitoringClearMissingFrameCam0Mode, kClearPulse); });
 }
 
 void TriggerMonitoring::setOutputStatsSource(int32_t generator, bool reportErrors) {
-    core_.apply(core_.values().triggerOutStatsSource, generator,
-                generator >= 0 && generator < kGeneratorCount, LegacyRule::RefusedInLegacyMode, reportErrors,
-                [&](int32_t) {
+    core_.apply(core_.values().triggerOutStatsSource, generator, LegacyRule::RefusedInLegacyMode,
+                reportErrors, [&](int32_t) {
                     core_.write(HostRegister::TriggerCam0OutputStatisticsSelectSelect,
                                 static_cast<uint32_t>(generator));
                 });
@@ -155,18 +148,17 @@ uint32_t TriggerMonitoring::outputPulseCount() const {
 }
 
 void TriggerMonitoring::clearOutputPulseCount(int32_t apply, bool reportErrors) {
-    core_.apply(core_.values().triggerOutPulseCountClear, apply, apply == kApply,
-                LegacyRule::RefusedInLegacyMode, reportErrors, [&](int32_t) {
-                    core_.write(HostRegister::TriggerCam0OutputStatisticsClearPulsesMode, kClearPulse);
-                });
+    core_.apply(
+        core_.values().triggerOutPulseCountClear, apply, LegacyRule::RefusedInLegacyMode, reportErrors,
+        [&](int32_t) { core_.write(HostRegister::TriggerCam0OutputStatisticsClearPulsesMode, kClearPulse); });
 }
 
 void TriggerMonitoring::setOutputEventSelect(int32_t generator, bool reportErrors) {
-    core_.apply(
-        core_.values().triggerOutputEventSelect, generator, generator >= 0 && generator < kGeneratorCount,
-        LegacyRule::RefusedInLegacyMode, reportErrors, [&](int32_t) {
-            core_.write(HostRegister::TriggerCam0OutputEventSelectSelect, static_cast<uint32_t>(generator));
-        });
+    core_.apply(core_.values().triggerOutputEventSelect, generator, LegacyRule::RefusedInLegacyMode,
+                reportErrors, [&](int32_t) {
+                    core_.write(HostRegister::TriggerCam0OutputEventSelectSelect,
+                                static_cast<uint32_t>(generator));
+                });
 }
 
 } // namespace kestrel

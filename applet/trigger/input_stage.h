@@ -15,12 +15,12 @@ public:
     // 0.096 .. 3.024 us, in 48 ns units.
     void setDebounce(double debounceUs, bool reportErrors);
     double debounceUs() const;
-    // Pins 0..7; source and polarity stay writable in legacy mode.
+    // Source and polarity stay writable in legacy mode.
     void setSource(uint32_t pin, bool reportErrors);
     void setPolarity(int32_t lowActive, bool reportErrors);
     void setBypassSource(int32_t pin, bool reportErrors);
-    // Downscale: stored phase + 1 .. 2147483647, publishes the phase's maximum. Phase: 0 ..
-    // stored downscale - 1, publishes the downscale's minimum.
+    // Downscale: above the stored phase (kErrOutOfRange), publishes the phase's maximum. Phase:
+    // below the stored downscale, publishes the downscale's minimum.
     void setDownscale(uint32_t downscale, bool reportErrors);
     void setPhase(uint32_t phase, bool reportErrors);
     // Current level of the eight inputs, bit i = input i.
@@ -53,11 +53,11 @@ public:
     uint32_t missingCameraFrameResponse() const;
     void clearMissingCameraFrameResponse(int32_t apply, bool reportErrors);
 
-    // Generator 0..3 counted by the output statistics; its pulse count and clear.
+    // The generator counted by the output statistics; its pulse count and clear.
     void setOutputStatsSource(int32_t generator, bool reportErrors);
     uint32_t outputPulseCount() const;
     void clearOutputPulseCount(int32_t apply, bool reportErrors);
-    // Generator 0..3 behind the output event.
+    // The generator behind the output event.
     void setOutputEventSelect(int32_t generator, bool reportErrors);
 
 private:

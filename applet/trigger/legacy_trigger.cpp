@@ -1,7 +1,6 @@
 // Legacy trigger interface and the switch between the two interfaces.
 #include "trigger/legacy_trigger.h"
 
-#include "params/enumerations.h"
 #include "params/parameter_ids.h"
 #include "params/parameter_properties.h"
 
@@ -12,7 +11,6 @@ namespace {
 constexpr uint32_t kFreeRun = 0;
 constexpr uint32_t kGrabberControlled = 1;
 constexpr uint32_t kAsyncTrigger = 2;
-constexpr uint32_t kAsyncSoftwareTrigger = 4;
 
 // Legacy CC selections.
 constexpr uint32_t kCcExsync = 0;
@@ -33,26 +31,15 @@ constexpr std::size_t kDigitalOutputBit0 = 3;
 constexpr std::size_t kDigitalOutputBit1 = 7;
 
 constexpr uint32_t kInvertedSourceOffset = 6;
-constexpr uint32_t kMinExposureUs = 10;
-constexpr uint32_t kMaxExposureUs = 124990;
-constexpr uint32_t kExposureStepUs = 10;
 constexpr double kMaxLegacyDelayUs = 10230.0;
 constexpr double kMinPrescaler = 0.032;
 constexpr double kMaxPrescaler = 1048.56;
-
-bool isBinary(uint32_t value) {
-    return value <= 1;
-}
 
 } // namespace
 
 // ---- the switch ----
 
 void LegacyTrigger::setLegacyMode(int32_t on, bool reportErrors) {
-    if (!enumerationContains(kOnOffEntries, on)) {
-        refuse(kErrOutOfRange, reportErrors);
-        return;
-    }
     int32_t& stored = core_.values().triggerLegacyMode;
     if (on == stored)
         return;
@@ -233,68 +220,58 @@ void LegacyTrigger::mapSignal(Signal signal) {
 // ---- the legacy parameters ----
 
 void LegacyTrigger::setTriggerMode(uint32_t mode, bool reportErrors) {
-    const bool accepted = mode == kFreeRun || mode == kGrabberControlled || mode == kAsyncTrigger ||
-                          mode == kAsyncSoftwareTrigger;
-    core_.apply(core_.values().legacyTriggerMode, mode, accepted, LegacyRule::LegacyOnly, reportErrors,
-                [&](uint32_t) {
-                    const TriggerCore::LegacyUpdate update(core_);
-                    if (mode == kFreeRun) {
-                        area_.modes.setTriggerState(kStateAsyncStop, true);
-                    } else {
-                        const uint32_t areaMode = mode == kGrabberControlled ? kModeGenerator
-                                                  : mode == kAsyncTrigger    ? kModeExternal
-                                                                             : kModeSoftware;
-                        area_.modes.setAreaTriggerMode(areaMode, true);
-                        area_.generator.setQueueMode(0, true);
-                        area_.modes.setTriggerState(kStateActive, true);
-                    }
-                    setExsyncOn(core_.values().legacyExsyncOn, true);
-                    setFlashOn(core_.values().legacyFlashOn, true);
-                });
+    core_.apply(core_.values().legacyTriggerMode, mode, LegacyRule::LegacyOnly, reportErrors, [&](uint32_t) {
+        const TriggerCore::LegacyUpdate update(core_);
+        if (mode == kFreeRun) {
+            area_.modes.setTriggerState(kStateAsyncStop, true);
+        } else {
+            const uint32_t areaMode = mode == kGrabberControlled ? kModeGenerator
+                                      : mode == kAsyncTrigger    ? kModeExternal
+                                                                 : kModeSoftware;
+            area_.modes.setAreaTriggerMode(areaMode, true);
+            area_.generator.setQueueMode(0, true);
+            area_.modes.setTriggerState(kStateActive, true);
+        }
+        setExsyncOn(core_.values().legacyExsyncOn, true);
+        setFlashOn(core_.values().legacyFlashOn, true);
+    });
 }
 
 void LegacyTrigger::setExsyncOn(uint32_t on, bool reportErrors) {
-    core_.apply(core_.values().legacyExsyncOn, on, isBinary(on), LegacyRule::LegacyOnly, reportErrors,
+    core_.apply(core_.values().legacyExsyncOn, on, LegacyRule::LegacyOnly, reportErrors,
                 [&](uint32_t) { mapSignal(Signal::Exposure); });
 }
 
 void LegacyTrigger::setExsyncPolarity(uint32_t high, bool reportErrors) {
-    core_.apply(core_.values().legacyExsyncPolarity, high, isBinary(high), LegacyRule::LegacyOnly,
-                reportErrors, [&](uint32_t) { mapSignal(Signal::Exposure); });
+    core_.apply(core_.values().legacyExsyncPolarity, high, LegacyRule::LegacyOnly, reportErrors,
+                [&](uint32_t) { mapSignal(Signal::Exposure); });
 }
 
 void LegacyTrigger::setFlashOn(uint32_t on, bool reportErrors) {
-    core_.apply(core_.values().legacyFlashOn, on, isBinary(on), LegacyRule::LegacyOnly, reportErrors,
+    core_.apply(core_.values().legacyFlashOn, on, LegacyRule::LegacyOnly, reportErrors,
                 [&](uint32_t) { mapSignal(Signal::Flash); });
 }
 
 void LegacyTrigger::setFlashPolarity(uint32_t high, bool reportErrors) {
-    core_.apply(core_.values().legacyFlashPolarity, high, isBinary(high), LegacyRule::LegacyOnly,
-                reportErrors, [&](uint32_t) { mapSignal(Signal::Flash); });
+    core_.apply(core_.values().legacyFlashPolarity, high, LegacyRule::LegacyOnly, reportErrors,
+                [&](uint32_t) { mapSignal(Signal::Flash); });
 }
 
 void LegacyTrigger::setCcSelect(std::size_t output, uint32_t selection, bool reportErrors) {
-    const bool accepted = selection == kCcExsync || selection == kCcStrobePulse || selection == kCcGnd ||
-                          selection == kCcVcc || selection == kCcNotExsync || selection == kCcNotStrobePulse;
-    core_.apply(core_.values().legacyCcSelects.at(output), selection, accepted, LegacyRule::LegacyOnly,
-                reportErrors, [&](uint32_t) {
+    core_.apply(core_.values().legacyCcSelects.at(output), selection, LegacyRule::LegacyOnly, reportErrors,
+                [&](uint32_t) {
                     const TriggerCore::LegacyUpdate update(core_);
                     area_.outputs.setCcSelect(output, ccSourceFor(selection), true);
                 });
 }
 
 void LegacyTrigger::setExposure(uint32_t exposureUs, bool reportErrors) {
-    int32_t code = kOk;
-    if (exposureUs < kMinExposureUs || exposureUs > kMaxExposureUs)
-        code = kErrOutOfRange;
-    else if (exposureUs % kExposureStepUs != 0)
-        code = kErrNotAligned;
-    core_.applyChecked(core_.values().legacyExposureUs, exposureUs, code, LegacyRule::LegacyOnly,
-                       reportErrors, [&](uint32_t) {
-                           const TriggerCore::LegacyUpdate update(core_);
-                           for (std::size_t n = 0; n < kPulseFormGeneratorCount; ++n)
-                               area_.pulseForms.setWidth(n, static_cast<double>(exposureUs), true);
-                       });
+    core_.apply(core_.values().legacyExposureUs, exposureUs, LegacyRule::LegacyOnly, reportErrors,
+                [&](uint32_t) {
+                    const TriggerCore::LegacyUpdate update(core_);
+                    for (std::size_t n = 0; n < kPulseFormGeneratorCount; ++n)
+                        area_.pulseForms.setWidth(n, static_cast<double>(exposureUs), true);
+                });
 }
 
 void LegacyTrigger::setExsyncDelay(double delayUs, bool reportErrors) {
@@ -322,8 +299,7 @@ void LegacyTrigger::setPrescaler(double prescaler, bool reportErrors) {
 
 void LegacyTrigger::setDigitalOutput(uint32_t bits, bool reportErrors) {
     core_.apply(
-        core_.values().legacyDigitalOutput, bits, bits <= 3, LegacyRule::LegacyOnly, reportErrors,
-        [&](uint32_t) {
+        core_.values().legacyDigitalOutput, bits, LegacyRule::LegacyOnly, reportErrors, [&](uint32_t) {
             area_.outputs.writeTriggerOutput(kDigitalOutputBit0, SelectCode{kSelectConstant, bits & 1u});
             area_.outputs.writeTriggerOutput(kDigitalOutputBit1,
                                              SelectCode{kSelectConstant, (bits >> 1) & 1u});

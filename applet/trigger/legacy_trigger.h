@@ -29,7 +29,7 @@ class LegacyTrigger {
 public:
     LegacyTrigger(TriggerCore& core, AreaTrigger area) : core_(core), area_(area) {}
 
-    // FG_TRIGGER_LEGACY_MODE: 0 or 1. A change resets every area trigger setting to its default,
+    // FG_TRIGGER_LEGACY_MODE. A change resets every area trigger setting to its default,
     // stores the legacy defaults and swaps the access words of the two interfaces; setting the
     // current value does nothing at all.
     void setLegacyMode(int32_t on, bool reportErrors);
@@ -41,7 +41,7 @@ public:
     void setFlashOn(uint32_t on, bool reportErrors);
     void setFlashPolarity(uint32_t high, bool reportErrors);
     void setCcSelect(std::size_t output, uint32_t selection, bool reportErrors);
-    // 10 .. 124990 us in steps of 10 (kErrNotAligned), the width of all four pulse-form generators.
+    // The exposure in us: the width of all four pulse-form generators.
     void setExposure(uint32_t exposureUs, bool reportErrors);
     void setExsyncDelay(double delayUs, bool reportErrors);
     void setStrobePulseDelay(double delayUs, bool reportErrors);

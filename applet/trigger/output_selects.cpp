@@ -66,8 +66,8 @@ HostRegister OutputSelects::triggerOutInvertRegister(std::size_t output) {
 }
 
 void OutputSelects::setCcSelect(std::size_t output, uint32_t source, bool reportErrors) {
-    core_.apply(core_.values().triggerCcSelects.at(output), source, source < kSourceCount,
-                LegacyRule::RefusedInLegacyMode, reportErrors, [&](uint32_t) {
+    core_.apply(core_.values().triggerCcSelects.at(output), source, LegacyRule::RefusedInLegacyMode,
+                reportErrors, [&](uint32_t) {
                     const SelectCode code = selectCode(source);
                     core_.write(kCcSelect[output], code.select);
                     core_.write(kCcInvert[output], code.invert);
@@ -75,8 +75,8 @@ void OutputSelects::setCcSelect(std::size_t output, uint32_t source, bool report
 }
 
 void OutputSelects::setTriggerOutSelect(std::size_t output, uint32_t source, bool reportErrors) {
-    core_.apply(core_.values().triggerOutSelects.at(output), source, source < kSourceCount,
-                LegacyRule::RefusedInLegacyMode, reportErrors, [&](uint32_t) {
+    core_.apply(core_.values().triggerOutSelects.at(output), source, LegacyRule::RefusedInLegacyMode,
+                reportErrors, [&](uint32_t) {
                     // An async stop holds every trigger output parked until the next start.
                     if (core_.values().triggerState == kStateAsyncStop)
                         return;

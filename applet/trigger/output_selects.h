@@ -17,7 +17,6 @@ inline constexpr std::size_t kTriggerOutputCount = 8;
 // generators 6..9, the input bypass 10 and its inversion 11.
 inline constexpr uint32_t kSourceGnd = 4;
 inline constexpr uint32_t kSourceVcc = 5;
-inline constexpr uint32_t kSourceCount = 12;
 // Select code of the constant level: low with invert 0, high with invert 1.
 inline constexpr uint32_t kSelectConstant = 5;
 
@@ -26,7 +25,7 @@ struct SelectCode {
     uint32_t select;
     uint32_t invert;
 };
-// `source` must be below kSourceCount.
+// `source` must be one of the source values 0..11.
 SelectCode selectCode(uint32_t source);
 
 class OutputSelects {

@@ -42,7 +42,6 @@ constexpr std::array<std::array<int32_t, 4>, kPulseFormGeneratorCount> kIds{{
      FG_TRIGGER_PULSEFORMGEN3_DELAY, FG_TRIGGER_PULSEFORMGEN3_WIDTH},
 }};
 
-constexpr uint32_t kMaxDownscale = 7;
 constexpr double kMaxDelayUs = 3.4e7;
 constexpr double kMinWidthUs = 1.0;
 constexpr double kMaxWidthUs = 6.8e7;
@@ -87,7 +86,8 @@ bool PulseFormGenerators::allFit(double frequencyHz) const {
 
 void PulseFormGenerators::setDownscale(std::size_t generator, uint32_t downscale, bool reportErrors) {
     auto& stored = core_.values().pulseFormGenerators.at(generator);
-    const bool accepted = downscale >= stored.downscalePhase + 1 && downscale <= kMaxDownscale;
+    // The table holds the value to the row's range; the phase below it is this setter's rule.
+    const bool accepted = downscale >= stored.downscalePhase + 1;
     core_.apply(stored.downscale, downscale, accepted, LegacyRule::RefusedInLegacyMode, reportErrors,
                 [&](uint32_t) {
                     if (!trigger_timing::generatorFits(currentPeriodUs(), downscale, delayUs(generator),
@@ -101,6 +101,7 @@ void PulseFormGenerators::setDownscale(std::size_t generator, uint32_t downscale
 
 void PulseFormGenerators::setPhase(std::size_t generator, uint32_t phase, bool reportErrors) {
     auto& stored = core_.values().pulseFormGenerators.at(generator);
+    // The table holds the value to the row's range; the downscale above it is this setter's rule.
     const bool accepted = phase < stored.downscale;
     core_.apply(stored.downscalePhase, phase, accepted, LegacyRule::RefusedInLegacyMode, reportErrors,
                 [&](uint32_t) {

@@ -15,10 +15,10 @@ class PulseFormGenerators {
 public:
     explicit PulseFormGenerators(TriggerCore& core) : core_(core) {}
 
-    // Downscale: stored phase + 1 .. 7 (kErrOutOfRange); kErrDownscaleConflict when the generator
+    // Downscale: above the stored phase (kErrOutOfRange); kErrDownscaleConflict when the generator
     // no longer fits the current trigger period. Publishes the phase's maximum.
     void setDownscale(std::size_t generator, uint32_t downscale, bool reportErrors);
-    // Phase: 0 .. stored downscale - 1. Publishes the downscale's minimum.
+    // Phase: below the stored downscale. Publishes the downscale's minimum.
     void setPhase(std::size_t generator, uint32_t phase, bool reportErrors);
     // Delay 0 .. 3.4e7 us and width 1 .. 6.8e7 us; kErrFrequencyConflict when the generator no
     // longer fits the current trigger period.

@@ -9,9 +9,6 @@ namespace kestrel {
 namespace {
 constexpr double kMinFrequencyHz = 0.01455191522836685; // 62.5 MHz / 2^32
 constexpr double kMaxFrequencyHz = 6.25e6;              // 62.5 MHz / 10
-constexpr uint32_t kMaxMultiplyPulses = 65535;
-constexpr uint32_t kMinThreshold = 2;
-constexpr uint32_t kMaxThreshold = 2047;
 // Minimum period when the generator only paces external or software pulses.
 constexpr uint64_t kPacingPeriodTicks = 10;
 constexpr uint32_t kLegacyGrabberControlled = 1;
@@ -37,9 +34,8 @@ void PulseGenerator::setFramesPerSecond(double frequencyHz, bool reportErrors) {
 }
 
 void PulseGenerator::setMultiplyPulses(uint32_t pulses, bool reportErrors) {
-    const bool accepted = pulses >= 1 && pulses <= kMaxMultiplyPulses;
-    core_.apply(core_.values().triggerMultiplyPulses, pulses, accepted, LegacyRule::RefusedInLegacyMode,
-                reportErrors, [&](uint32_t old) {
+    core_.apply(core_.values().triggerMultiplyPulses, pulses, LegacyRule::RefusedInLegacyMode, reportErrors,
+                [&](uint32_t old) {
                     // The selected pulse must never exceed the downscale, not even between the writes.
                     if (pulses > old) {
                         core_.write(HostRegister::TriggerCam0GeneratorsSequenceDownscale, pulses);
@@ -53,37 +49,34 @@ void PulseGenerator::setMultiplyPulses(uint32_t pulses, bool reportErrors) {
 }
 
 void PulseGenerator::setQueueMode(int32_t mode, bool reportErrors) {
-    core_.apply(core_.values().triggerQueueMode, mode, mode == 0 || mode == 1,
-                LegacyRule::RefusedInLegacyMode, reportErrors, [&](int32_t) {
-                    if (core_.values().areaTriggerMode != kModeGenerator) {
-                        if (mode == 0) {
-                            core_.writeTicks(HostRegister::TriggerCam0GeneratorsGeneratorMinimumPeriodNumber,
-                                             kPacingPeriodTicks);
-                            core_.write(HostRegister::TriggerCam0GeneratorsQueueQueueFullValueNumber, 1);
-                            core_.write(HostRegister::TriggerCam0GeneratorsQueueQueueEnabledSelect, 0);
-                        } else {
-                            setFramesPerSecond(realisedFrequencyHz(), true);
-                            core_.write(HostRegister::TriggerCam0GeneratorsQueueQueueFullValueNumber,
-                                        kQueueCapacity);
-                            core_.write(HostRegister::TriggerCam0GeneratorsQueueQueueEnabledSelect, 1);
-                        }
-                    }
-                    core_.context().limits.publishIntegerMaximum(
-                        ids::FG_SENDSOFTWARETRIGGER,
-                        core_.values().triggerQueueMode == 1 ? int32_t{kQueueCapacity} : 1);
-                });
+    core_.apply(
+        core_.values().triggerQueueMode, mode, LegacyRule::RefusedInLegacyMode, reportErrors, [&](int32_t) {
+            if (core_.values().areaTriggerMode != kModeGenerator) {
+                if (mode == 0) {
+                    core_.writeTicks(HostRegister::TriggerCam0GeneratorsGeneratorMinimumPeriodNumber,
+                                     kPacingPeriodTicks);
+                    core_.write(HostRegister::TriggerCam0GeneratorsQueueQueueFullValueNumber, 1);
+                    core_.write(HostRegister::TriggerCam0GeneratorsQueueQueueEnabledSelect, 0);
+                } else {
+                    setFramesPerSecond(realisedFrequencyHz(), true);
+                    core_.write(HostRegister::TriggerCam0GeneratorsQueueQueueFullValueNumber, kQueueCapacity);
+                    core_.write(HostRegister::TriggerCam0GeneratorsQueueQueueEnabledSelect, 1);
+                }
+            }
+            core_.context().limits.publishIntegerMaximum(
+                ids::FG_SENDSOFTWARETRIGGER,
+                core_.values().triggerQueueMode == 1 ? int32_t{kQueueCapacity} : 1);
+        });
 }
 
 void PulseGenerator::setQueueOnThreshold(uint32_t level, bool reportErrors) {
-    core_.apply(core_.values().triggerQueueFillLevelOnThreshold, level,
-                level >= kMinThreshold && level <= kMaxThreshold, LegacyRule::RefusedInLegacyMode,
+    core_.apply(core_.values().triggerQueueFillLevelOnThreshold, level, LegacyRule::RefusedInLegacyMode,
                 reportErrors,
                 [&](uint32_t) { core_.write(HostRegister::TriggerCam0HysteresisOnLevelNumber, level); });
 }
 
 void PulseGenerator::setQueueOffThreshold(uint32_t level, bool reportErrors) {
-    core_.apply(core_.values().triggerQueueFillLevelOffThreshold, level,
-                level >= kMinThreshold && level <= kMaxThreshold, LegacyRule::RefusedInLegacyMode,
+    core_.apply(core_.values().triggerQueueFillLevelOffThreshold, level, LegacyRule::RefusedInLegacyMode,
                 reportErrors,
                 [&](uint32_t) { core_.write(HostRegister::TriggerCam0HysteresisOffLevelNumber, level); });
 }

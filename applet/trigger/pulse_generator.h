@@ -20,11 +20,11 @@ public:
     // FG_TRIGGER_FRAMESPERSECOND: 62.5 MHz / 2^32 .. 62.5 MHz / 10; kErrFrequencyConflict when a
     // pulse-form generator does not fit the new period. Writes the minimum period in every mode.
     void setFramesPerSecond(double frequencyHz, bool reportErrors);
-    // FG_TRIGGER_MULTIPLY_PULSES: 1 .. 65535.
+    // FG_TRIGGER_MULTIPLY_PULSES: the sequencer's pulses per trigger.
     void setMultiplyPulses(uint32_t pulses, bool reportErrors);
-    // FG_TRIGGERQUEUE_MODE: 0 or 1; publishes the maximum of FG_SENDSOFTWARETRIGGER.
+    // FG_TRIGGERQUEUE_MODE: publishes the maximum of FG_SENDSOFTWARETRIGGER.
     void setQueueMode(int32_t mode, bool reportErrors);
-    // Fill-level event thresholds: 2 .. 2047.
+    // Fill-level event thresholds.
     void setQueueOnThreshold(uint32_t level, bool reportErrors);
     void setQueueOffThreshold(uint32_t level, bool reportErrors);
 

@@ -77,16 +77,12 @@ public:
     void publishAccess(int32_t id, int32_t access) const;
     void publishAccess(std::initializer_list<int32_t> ids, int32_t access) const;
 
-    // The setter pattern. `accepted` is the range check (kErrOutOfRange when false, nothing
-    // stored). Then the new value is stored, the legacy rule applied (kErrInvalidArgument), and
-    // `act` run; any code raised there puts the old value back. Codes reach the caller only when
-    // `reportErrors`. Registers already written stay written.
+    // The setter pattern, for a value already checked against its range: the new value is stored,
+    // the legacy rule applied (kErrInvalidArgument), and `act` run; any code raised there puts the
+    // old value back. Codes reach the caller only when `reportErrors`. Registers already written
+    // stay written.
     template <class T, class Act>
-    void apply(T& field, T value, bool accepted, LegacyRule rule, bool reportErrors, Act&& act) {
-        if (!accepted) {
-            refuse(kErrOutOfRange, reportErrors);
-            return;
-        }
+    void apply(T& field, T value, LegacyRule rule, bool reportErrors, Act&& act) {
         const T old = field;
         storeThenWrite<kOnQuietFailure>(field, value, reportErrors, [&] {
             checkLegacy(rule);
@@ -94,15 +90,15 @@ public:
         });
     }
 
-    // The pattern for a value that needs more than a range check before storing (a step grid):
-    // `code` is raised (or swallowed) when non-zero.
+    // The same after a range check of the setter's own (kErrOutOfRange when `accepted` is false,
+    // nothing stored): a double's range, or a bound that follows another parameter's stored value.
     template <class T, class Act>
-    void applyChecked(T& field, T value, int32_t code, LegacyRule rule, bool reportErrors, Act&& act) {
-        if (code != kOk) {
-            refuse(code, reportErrors);
+    void apply(T& field, T value, bool accepted, LegacyRule rule, bool reportErrors, Act&& act) {
+        if (!accepted) {
+            refuse(kErrOutOfRange, reportErrors);
             return;
         }
-        apply(field, value, true, rule, reportErrors, std::forward<Act>(act));
+        apply(field, value, rule, reportErrors, std::forward<Act>(act));
     }
 
 private:

@@ -6,15 +6,9 @@
 
 namespace kestrel {
 
-namespace {
-bool validMode(uint32_t mode) {
-    return mode == kModeGenerator || mode == kModeExternal || mode == kModeSoftware;
-}
-} // namespace
-
 void TriggerModes::setAreaTriggerMode(uint32_t mode, bool reportErrors) {
-    core_.apply(core_.values().areaTriggerMode, mode, validMode(mode), LegacyRule::RefusedInLegacyMode,
-                reportErrors, [&](uint32_t oldMode) {
+    core_.apply(core_.values().areaTriggerMode, mode, LegacyRule::RefusedInLegacyMode, reportErrors,
+                [&](uint32_t oldMode) {
                     const uint32_t state = core_.values().triggerState;
                     applyTriggerTransition(oldMode, state, mode, state);
                     publishTriggerAccess(mode);
@@ -22,8 +16,8 @@ void TriggerModes::setAreaTriggerMode(uint32_t mode, bool reportErrors) {
 }
 
 void TriggerModes::setTriggerState(uint32_t state, bool reportErrors) {
-    core_.apply(core_.values().triggerState, state, state <= kStateSyncStop, LegacyRule::RefusedInLegacyMode,
-                reportErrors, [&](uint32_t oldState) {
+    core_.apply(core_.values().triggerState, state, LegacyRule::RefusedInLegacyMode, reportErrors,
+                [&](uint32_t oldState) {
                     const uint32_t mode = core_.values().areaTriggerMode;
                     applyTriggerTransition(mode, oldState, mode, state);
                     publishTriggerAccess(mode);
