@@ -15,7 +15,6 @@ namespace {
 constexpr QuietFailure kOnQuietFailure = QuietFailure::KeepNewValue;
 
 constexpr double kMaxNormalizationValue = 4095.0;
-constexpr int32_t kApply = 1;
 
 // The normalisation value is only the user's to set in the custom mode.
 void setNormalizationAccess(AppletContext& context, int32_t access) {
@@ -34,10 +33,10 @@ void ShadingParameters::bind(ParameterHandlerTable& table) {
                                                                  *this);
     table.bindSetter<&S::setBlackFile>(FG_SHADING_BLACK_FILENAME, *this);
     table.bindSetter<&S::setGrayFile>(FG_SHADING_GRAY_FILENAME, *this);
-    table.bindSetter<&S::setGainCorrectionMode>(FG_SHADING_GAIN_CORRECTION_MODE, *this);
+    table.bindCheckedSetter<&S::setGainCorrectionMode>(FG_SHADING_GAIN_CORRECTION_MODE, *this);
     table.bindSetter<&S::setGainNormalizationValue>(FG_SHADING_GAIN_NORMALIZATION_VALUE, *this);
     table.bindCheckedSetter<&S::setDeadPixelThreshold>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD, *this);
-    table.bindSetter<&S::setApplySettings>(FG_SHADING_APPLY_SETTINGS, *this);
+    table.bindCheckedSetter<&S::setApplySettings>(FG_SHADING_APPLY_SETTINGS, *this);
 }
 
 void ShadingParameters::setOffsetEnable(int32_t value, bool reportErrors) {
@@ -75,8 +74,6 @@ void ShadingParameters::setGrayFile(const char* value, bool reportErrors) {
 }
 
 void ShadingParameters::setGainCorrectionMode(uint32_t value, bool reportErrors) {
-    if (value > static_cast<uint32_t>(GainCorrectionMode::CustomValue))
-        return refuse(kErrOutOfRange, reportErrors);
     context_.values.shadingGainCorrectionMode = value;
     switch (static_cast<GainCorrectionMode>(value)) {
     case GainCorrectionMode::MaxValue:
@@ -106,8 +103,6 @@ void ShadingParameters::setDeadPixelThreshold(uint32_t value, bool /*reportError
 }
 
 void ShadingParameters::setApplySettings(int32_t value, bool reportErrors) {
-    if (value != kApply)
-        return refuse(kErrOutOfRange, reportErrors);
     context_.values.shadingApplySettings = value;
     try {
         applyAutomaticCorrection();

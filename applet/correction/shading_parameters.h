@@ -19,20 +19,20 @@ public:
 
     void bind(ParameterHandlerTable& table);
 
-    // 0/1, written to the design's switch.
+    // Written to the design's switch.
     void setOffsetEnable(int32_t value, bool reportErrors);
     void setGainEnable(int32_t value, bool reportErrors);
     void setDeadPixelInterpolationEnable(uint32_t value, bool reportErrors);
     // Stored only; used by the next apply.
     void setBlackFile(const char* value, bool reportErrors);
     void setGrayFile(const char* value, bool reportErrors);
-    // 0..3; switches the normalisation value's access word (and value for modes 0..2).
+    // Switches the normalisation value's access word (and its value, except in the custom mode).
     void setGainCorrectionMode(uint32_t value, bool reportErrors);
     // 0.0 .. 4095.0, stored only.
     void setGainNormalizationValue(double value, bool reportErrors);
-    // 0..4095, stored only.
+    // Stored only.
     void setDeadPixelThreshold(uint32_t value, bool reportErrors);
-    // 1 only: computes both coefficient images from the reference files and uploads them.
+    // Computes both coefficient images from the reference files and uploads them.
     void setApplySettings(int32_t value, bool reportErrors);
 
     // Both images to the design (they must be initialised); raises the upload's code.

@@ -16,34 +16,21 @@ constexpr int32_t kHostTurboDmaModeId = ids::FG_TURBO_DMA_MODE;
 
 } // namespace
 
-std::optional<uint32_t> cameraFormatCode(int32_t cameraLinkCamType) {
-    switch (cameraLinkCamType) {
-    case 208:
-        return 0; // FG_CL_MEDIUM_8_BIT
-    case 210:
-        return 1; // FG_CL_MEDIUM_10_BIT
-    case 212:
-        return 2; // FG_CL_MEDIUM_12_BIT
-    default:
-        return std::nullopt;
-    }
+uint32_t cameraFormatCode(int32_t cameraLinkCamType) {
+    constexpr int32_t kMedium8Bit = 208; // FG_CL_MEDIUM_8_BIT; the deeper modes follow two apart
+    return static_cast<uint32_t>(cameraLinkCamType - kMedium8Bit) / 2;
 }
 
-std::optional<uint32_t> outputFormatCode(int32_t format) {
-    switch (format) {
-    case 1:
-        return 0; // FG_GRAY16
-    case 3:
-        return 1; // FG_GRAY
-    default:
-        return std::nullopt;
-    }
+uint32_t outputFormatCode(int32_t format) {
+    constexpr int32_t kGray16 = 1; // FG_GRAY16; the other entry is FG_GRAY
+    return format == kGray16 ? 0 : 1;
 }
 
 void CameraFormatParameters::bind(ParameterHandlerTable& table) {
-    table.bindSetter<&CameraFormatParameters::setCameraLinkCamType>(ids::FG_CAMERA_LINK_CAMTYPE, *this);
+    table.bindCheckedSetter<&CameraFormatParameters::setCameraLinkCamType>(ids::FG_CAMERA_LINK_CAMTYPE,
+                                                                           *this);
     table.bindCheckedSetter<&CameraFormatParameters::setUseDval>(ids::FG_USEDVAL, *this);
-    table.bindSetter<&CameraFormatParameters::setFormat>(ids::FG_FORMAT, *this);
+    table.bindCheckedSetter<&CameraFormatParameters::setFormat>(ids::FG_FORMAT, *this);
     table.bindCheckedSetter<&CameraFormatParameters::setBitAlignment>(ids::FG_BITALIGNMENT, *this);
     table.bindCheckedSetter<&CameraFormatParameters::setTimeout>(ids::FG_TIMEOUT, *this);
     table.bindCheckedSetter<&CameraFormatParameters::setTurboDmaMode>(ids::FG_TURBO_DMA_MODE, *this);
@@ -56,11 +43,8 @@ void CameraFormatParameters::forwardToHost(int32_t hostId, uint32_t value, bool 
 }
 
 void CameraFormatParameters::setCameraLinkCamType(int32_t camType, bool reportErrors) {
-    const std::optional<uint32_t> code = cameraFormatCode(camType);
-    if (!code)
-        return refuse(kErrOutOfRange, reportErrors);
     storeThenWrite<kOnQuietFailure>(context_.values.cameraLinkCamType, camType, reportErrors, [&] {
-        context_.writeRegister(HostRegister::CameraFormat, *code, reportErrors);
+        context_.writeRegister(HostRegister::CameraFormat, cameraFormatCode(camType), reportErrors);
     });
 }
 
@@ -71,11 +55,9 @@ void CameraFormatParameters::setUseDval(int32_t useDval, bool reportErrors) {
 }
 
 void CameraFormatParameters::setFormat(int32_t format, bool reportErrors) {
-    const std::optional<uint32_t> code = outputFormatCode(format);
-    if (!code)
-        return refuse(kErrOutOfRange, reportErrors);
     storeThenWrite<kOnQuietFailure>(context_.values.format, format, reportErrors, [&] {
-        context_.writeRegister(HostRegister::OutputFormatFGFORMATSelectSource, *code, reportErrors);
+        context_.writeRegister(HostRegister::OutputFormatFGFORMATSelectSource, outputFormatCode(format),
+                               reportErrors);
     });
 }
 

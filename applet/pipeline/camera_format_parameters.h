@@ -3,24 +3,21 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 
 #include "params/applet_context.h"
 #include "params/parameter_handlers.h"
 
 namespace kestrel {
 
-// Register codes of the enumerated values; nullopt for a value the enumeration does not have.
+// Register codes of the enumerated values, for entries of their enumerations.
 // Camera Link medium bit depth 208/210/212 -> Camera_Format 0/1/2.
-std::optional<uint32_t> cameraFormatCode(int32_t cameraLinkCamType);
+uint32_t cameraFormatCode(int32_t cameraLinkCamType);
 // FG_GRAY16 (1) -> 0, FG_GRAY (3) -> 1 in the format select register.
-std::optional<uint32_t> outputFormatCode(int32_t format);
+uint32_t outputFormatCode(int32_t format);
 
-// FG_CAMERA_LINK_CAMTYPE, FG_USEDVAL, FG_FORMAT, FG_BITALIGNMENT (one register each, -6000 for a
-// value outside the enumeration) and FG_TIMEOUT (2 .. 2147483646 s), FG_TURBO_DMA_MODE (0, 1),
-// which the host applies: a failing host call restores the stored value. The handler table
-// checks every range and enumeration but the camera type's and the format's, whose setters look
-// the register code up.
+// FG_CAMERA_LINK_CAMTYPE, FG_USEDVAL, FG_FORMAT, FG_BITALIGNMENT (one register each) and
+// FG_TIMEOUT, FG_TURBO_DMA_MODE, which the host applies: a failing host call restores the stored
+// value. The handler table checks every range and enumeration before a setter runs.
 class CameraFormatParameters {
 public:
     explicit CameraFormatParameters(AppletContext& context) : context_(context) {}
