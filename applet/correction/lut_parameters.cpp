@@ -24,10 +24,6 @@ constexpr uint32_t kLutBits = 12;
 // What the applet writes into every LUT file's key lines.
 constexpr uint32_t kLutFileId = 3;
 
-bool inRange(double value, double low, double high) {
-    return value >= low && value <= high; // false for NaN as well
-}
-
 } // namespace
 
 void LutParameters::bind(ParameterHandlerTable& table) {
@@ -40,9 +36,9 @@ void LutParameters::bind(ParameterHandlerTable& table) {
     table.bindGetter<&LutParameters::getLutValue>(FG_LUT_VALUE, *this);
     table.bindSetter<&LutParameters::setCustomFile>(FG_LUT_CUSTOM_FILE, *this);
     table.bindSetter<&LutParameters::setSaveFile>(FG_LUT_SAVE_FILE, *this);
-    table.bindSetter<&LutParameters::setProcessingOffset>(FG_PROCESSING_OFFSET, *this);
-    table.bindSetter<&LutParameters::setProcessingGain>(FG_PROCESSING_GAIN, *this);
-    table.bindSetter<&LutParameters::setProcessingGamma>(FG_PROCESSING_GAMMA, *this);
+    table.bindCheckedSetter<&LutParameters::setProcessingOffset>(FG_PROCESSING_OFFSET, *this);
+    table.bindCheckedSetter<&LutParameters::setProcessingGain>(FG_PROCESSING_GAIN, *this);
+    table.bindCheckedSetter<&LutParameters::setProcessingGamma>(FG_PROCESSING_GAMMA, *this);
     table.bindCheckedSetter<&LutParameters::setProcessingInvert>(FG_PROCESSING_INVERT, *this);
 }
 
@@ -97,20 +93,14 @@ template <class T> void LutParameters::storeThenRecompute(T& field, T value, boo
 }
 
 void LutParameters::setProcessingOffset(double value, bool reportErrors) {
-    if (!inRange(value, -1.0, 1.0))
-        return refuse(kErrOutOfRange, reportErrors);
     storeThenRecompute(context_.values.processingOffset, value, reportErrors);
 }
 
 void LutParameters::setProcessingGain(double value, bool reportErrors) {
-    if (!inRange(value, 0.0, 4096.0))
-        return refuse(kErrOutOfRange, reportErrors);
     storeThenRecompute(context_.values.processingGain, value, reportErrors);
 }
 
 void LutParameters::setProcessingGamma(double value, bool reportErrors) {
-    if (!inRange(value, -1000.0, 1000.0))
-        return refuse(kErrOutOfRange, reportErrors);
     storeThenRecompute(context_.values.processingGamma, value, reportErrors);
 }
 

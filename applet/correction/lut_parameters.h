@@ -36,7 +36,7 @@ public:
 
     void bind(ParameterHandlerTable& table);
 
-    // 3 (processing) or 0 (custom); then load, then switch the dependent access words.
+    // Processing or custom; then load, then switch the dependent access words.
     void setLutType(int32_t value, bool reportErrors);
     // One entry (value 0..4095, index 0..4095), transferred alone.
     void setLutValue(LutField value, bool reportErrors);

@@ -39,11 +39,17 @@ inline int64_t asParameterType(ParameterType type, int64_t bound) {
 // range `published` shows for the row's parameter now (the row's own range where it shows none),
 // on the row's step grid counted from the row's minimum, and one of the row's enumeration entries
 // for an enumerated parameter. Otherwise kErrOutOfRange for a value outside the range or the
-// entries, then kErrNotAligned for one off the grid. Rows of other kinds are always accepted.
-// Inline: it sits on every checked set.
+// entries, then kErrNotAligned for one off the grid. A double is held to the row's range alone (a
+// NaN is outside it); its increment is only what the tree shows. Rows of other kinds are always
+// accepted. Inline: it sits on every checked set.
 inline int32_t checkLimits(const ParameterDefinition& row, const void* value,
                            const PublishedLimits* published) {
     const ParameterLimits& limits = row.limits;
+    if (row.type == ParameterType::Double && limits.kind == LimitKind::Double) {
+        double number = 0.0;
+        std::memcpy(&number, value, sizeof number);
+        return number >= limits.doubleMinimum && number <= limits.doubleMaximum ? kOk : kErrOutOfRange;
+    }
     const std::optional<int64_t> number = limit_check_detail::integerValue(row.type, value);
     if (!number)
         return kOk;

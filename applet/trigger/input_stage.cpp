@@ -7,17 +7,14 @@
 namespace kestrel {
 
 namespace {
-constexpr double kMinDebounceUs = 0.096;
-constexpr double kMaxDebounceUs = 3.024;
 
 constexpr uint32_t kPeriodLimitsBit = 1u << 0;
 constexpr uint32_t kMissingFrameBit = 1u << 2;
 } // namespace
 
 void InputStage::setDebounce(double debounceUs, bool reportErrors) {
-    core_.apply(core_.values().triggerInDebounceUs, debounceUs,
-                debounceUs >= kMinDebounceUs && debounceUs <= kMaxDebounceUs, LegacyRule::RefusedInLegacyMode,
-                reportErrors, [&](double) {
+    core_.apply(core_.values().triggerInDebounceUs, debounceUs, LegacyRule::RefusedInLegacyMode, reportErrors,
+                [&](double) {
                     core_.write(HostRegister::TriggerInputDebounce8PrescalePeriod,
                                 trigger_timing::debounceUnits(debounceUs));
                 });

@@ -12,7 +12,7 @@ class InputStage {
 public:
     explicit InputStage(TriggerCore& core) : core_(core) {}
 
-    // 0.096 .. 3.024 us, in 48 ns units.
+    // In us, written in 48 ns units.
     void setDebounce(double debounceUs, bool reportErrors);
     double debounceUs() const;
     // Source and polarity stay writable in legacy mode.

@@ -31,9 +31,6 @@ constexpr std::size_t kDigitalOutputBit0 = 3;
 constexpr std::size_t kDigitalOutputBit1 = 7;
 
 constexpr uint32_t kInvertedSourceOffset = 6;
-constexpr double kMaxLegacyDelayUs = 10230.0;
-constexpr double kMinPrescaler = 0.032;
-constexpr double kMaxPrescaler = 1048.56;
 
 } // namespace
 
@@ -275,16 +272,15 @@ void LegacyTrigger::setExposure(uint32_t exposureUs, bool reportErrors) {
 }
 
 void LegacyTrigger::setExsyncDelay(double delayUs, bool reportErrors) {
-    core_.apply(core_.values().legacyExsyncDelayUs, delayUs, delayUs >= 0.0 && delayUs <= kMaxLegacyDelayUs,
-                LegacyRule::LegacyOnly, reportErrors, [&](double) {
+    core_.apply(core_.values().legacyExsyncDelayUs, delayUs, LegacyRule::LegacyOnly, reportErrors,
+                [&](double) {
                     const TriggerCore::LegacyUpdate update(core_);
                     area_.pulseForms.setDelay(kExposureGenerator, delayUs, true);
                 });
 }
 
 void LegacyTrigger::setStrobePulseDelay(double delayUs, bool reportErrors) {
-    core_.apply(core_.values().legacyStrobePulseDelayUs, delayUs,
-                delayUs >= 0.0 && delayUs <= kMaxLegacyDelayUs, LegacyRule::LegacyOnly, reportErrors,
+    core_.apply(core_.values().legacyStrobePulseDelayUs, delayUs, LegacyRule::LegacyOnly, reportErrors,
                 [&](double) {
                     const TriggerCore::LegacyUpdate update(core_);
                     area_.pulseForms.setDelay(kFlashGenerator, delayUs, true);
@@ -292,9 +288,8 @@ void LegacyTrigger::setStrobePulseDelay(double delayUs, bool reportErrors) {
 }
 
 void LegacyTrigger::setPrescaler(double prescaler, bool reportErrors) {
-    core_.apply(core_.values().legacyPrescalerUs, prescaler,
-                prescaler >= kMinPrescaler && prescaler <= kMaxPrescaler, LegacyRule::LegacyOnly,
-                reportErrors, [](double) {});
+    core_.apply(core_.values().legacyPrescalerUs, prescaler, LegacyRule::LegacyOnly, reportErrors,
+                [](double) {});
 }
 
 void LegacyTrigger::setDigitalOutput(uint32_t bits, bool reportErrors) {

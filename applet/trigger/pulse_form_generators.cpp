@@ -42,10 +42,6 @@ constexpr std::array<std::array<int32_t, 4>, kPulseFormGeneratorCount> kIds{{
      FG_TRIGGER_PULSEFORMGEN3_DELAY, FG_TRIGGER_PULSEFORMGEN3_WIDTH},
 }};
 
-constexpr double kMaxDelayUs = 3.4e7;
-constexpr double kMinWidthUs = 1.0;
-constexpr double kMaxWidthUs = 6.8e7;
-
 } // namespace
 
 int32_t PulseFormGenerators::downscaleId(std::size_t generator) {
@@ -113,27 +109,22 @@ void PulseFormGenerators::setPhase(std::size_t generator, uint32_t phase, bool r
 
 void PulseFormGenerators::setDelay(std::size_t generator, double delayUsValue, bool reportErrors) {
     auto& stored = core_.values().pulseFormGenerators.at(generator);
-    const bool accepted = delayUsValue >= 0.0 && delayUsValue <= kMaxDelayUs;
-    core_.apply(stored.delayUs, delayUsValue, accepted, LegacyRule::RefusedInLegacyMode, reportErrors,
-                [&](double) {
-                    if (!trigger_timing::generatorFits(currentPeriodUs(), stored.downscale, delayUsValue,
-                                                       widthUs(generator)))
-                        raise(kErrFrequencyConflict);
-                    core_.writeTicks(kRegisters[generator].delay, trigger_timing::delayTicks(delayUsValue));
-                });
+    core_.apply(stored.delayUs, delayUsValue, LegacyRule::RefusedInLegacyMode, reportErrors, [&](double) {
+        if (!trigger_timing::generatorFits(currentPeriodUs(), stored.downscale, delayUsValue,
+                                           widthUs(generator)))
+            raise(kErrFrequencyConflict);
+        core_.writeTicks(kRegisters[generator].delay, trigger_timing::delayTicks(delayUsValue));
+    });
 }
 
 void PulseFormGenerators::setWidth(std::size_t generator, double widthUsValue, bool reportErrors) {
     auto& stored = core_.values().pulseFormGenerators.at(generator);
-    const bool accepted = widthUsValue >= kMinWidthUs && widthUsValue <= kMaxWidthUs;
-    core_.apply(stored.widthUs, widthUsValue, accepted, LegacyRule::RefusedInLegacyMode, reportErrors,
-                [&](double) {
-                    if (!trigger_timing::generatorFits(currentPeriodUs(), stored.downscale,
-                                                       delayUs(generator), widthUsValue))
-                        raise(kErrFrequencyConflict);
-                    core_.writeTicks(kRegisters[generator].width,
-                                     trigger_timing::widthTicks(generator, widthUsValue));
-                });
+    core_.apply(stored.widthUs, widthUsValue, LegacyRule::RefusedInLegacyMode, reportErrors, [&](double) {
+        if (!trigger_timing::generatorFits(currentPeriodUs(), stored.downscale, delayUs(generator),
+                                           widthUsValue))
+            raise(kErrFrequencyConflict);
+        core_.writeTicks(kRegisters[generator].width, trigger_timing::widthTicks(generator, widthUsValue));
+    });
 }
 
 void PulseFormGenerators::clearPulseGenerators() const {

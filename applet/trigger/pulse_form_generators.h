@@ -20,8 +20,8 @@ public:
     void setDownscale(std::size_t generator, uint32_t downscale, bool reportErrors);
     // Phase: below the stored downscale. Publishes the downscale's minimum.
     void setPhase(std::size_t generator, uint32_t phase, bool reportErrors);
-    // Delay 0 .. 3.4e7 us and width 1 .. 6.8e7 us; kErrFrequencyConflict when the generator no
-    // longer fits the current trigger period.
+    // Delay and width in us; kErrFrequencyConflict when the generator no longer fits the current
+    // trigger period.
     void setDelay(std::size_t generator, double delayUs, bool reportErrors);
     void setWidth(std::size_t generator, double widthUs, bool reportErrors);
 

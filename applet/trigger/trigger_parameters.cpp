@@ -51,19 +51,19 @@ void TriggerParameters::bindIndexed(ParameterHandlerTable& table, std::index_seq
             const int32_t phase = PulseFormGenerators::phaseId(I);
             table.bindCheckedIndexedSetter<&PulseFormGenerators::setPhase, I>(phase, pulseForms_, kRowOnly);
             const int32_t delay = PulseFormGenerators::delayId(I);
-            table.bindIndexedSetter<&PulseFormGenerators::setDelay, I>(delay, pulseForms_);
+            table.bindCheckedIndexedSetter<&PulseFormGenerators::setDelay, I>(delay, pulseForms_);
             table.bindIndexedValueGetter<&PulseFormGenerators::delayUs, I>(delay, pulseForms_);
             const int32_t width = PulseFormGenerators::widthId(I);
-            table.bindIndexedSetter<&PulseFormGenerators::setWidth, I>(width, pulseForms_);
+            table.bindCheckedIndexedSetter<&PulseFormGenerators::setWidth, I>(width, pulseForms_);
             table.bindIndexedValueGetter<&PulseFormGenerators::widthUs, I>(width, pulseForms_);
         }
     };
     (bindFour.template operator()<N>(), ...);
 }
 
-// Integer and enumerated values are checked by the table before a setter sees them; setters that
-// take a double, and the software trigger, whose pulse count follows the stored queue mode, check
-// their own ranges.
+// Values are checked by the table before a setter sees them, but the trigger frequency's, whose
+// published minimum lies one step below the least the setter takes, and the software trigger's,
+// whose pulse count follows the stored queue mode.
 void TriggerParameters::bind(ParameterHandlerTable& table) {
     using namespace ids;
 
@@ -75,7 +75,7 @@ void TriggerParameters::bind(ParameterHandlerTable& table) {
     table.bindCheckedSetter<&TriggerMonitoring::clearExceededPeriodLimits>(
         FG_TRIGGER_EXCEEDED_PERIOD_LIMITS_CLEAR, monitoring_);
 
-    table.bindSetter<&InputStage::setDebounce>(FG_TRIGGERIN_DEBOUNCE, input_);
+    table.bindCheckedSetter<&InputStage::setDebounce>(FG_TRIGGERIN_DEBOUNCE, input_);
     table.bindValueGetter<&InputStage::debounceUs>(FG_TRIGGERIN_DEBOUNCE, input_);
     table.bindValueGetter<&InputStage::inputLevels>(FG_DIGIO_INPUT, input_);
     table.bindCheckedSetter<&InputStage::setSource>(FG_TRIGGERIN_SRC, input_);
@@ -124,11 +124,11 @@ void TriggerParameters::bind(ParameterHandlerTable& table) {
     table.bindCheckedSetter<&LegacyTrigger::setExsyncOn>(FG_EXSYNCON, legacy_);
     table.bindCheckedSetter<&LegacyTrigger::setFlashOn>(FG_FLASHON, legacy_);
     table.bindCheckedSetter<&LegacyTrigger::setExposure>(FG_EXPOSURE, legacy_);
-    table.bindSetter<&LegacyTrigger::setExsyncDelay>(FG_EXSYNCDELAY, legacy_);
+    table.bindCheckedSetter<&LegacyTrigger::setExsyncDelay>(FG_EXSYNCDELAY, legacy_);
     table.bindCheckedSetter<&LegacyTrigger::setExsyncPolarity>(FG_EXSYNCPOLARITY, legacy_);
-    table.bindSetter<&LegacyTrigger::setStrobePulseDelay>(FG_STROBEPULSEDELAY, legacy_);
+    table.bindCheckedSetter<&LegacyTrigger::setStrobePulseDelay>(FG_STROBEPULSEDELAY, legacy_);
     table.bindCheckedSetter<&LegacyTrigger::setFlashPolarity>(FG_FLASH_POLARITY, legacy_);
-    table.bindSetter<&LegacyTrigger::setPrescaler>(FG_PRESCALER, legacy_);
+    table.bindCheckedSetter<&LegacyTrigger::setPrescaler>(FG_PRESCALER, legacy_);
     table.bindCheckedSetter<&LegacyTrigger::setDigitalOutput>(FG_DIGIO_OUTPUT, legacy_);
 }
 
