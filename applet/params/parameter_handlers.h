@@ -112,14 +112,6 @@ public:
                   [](void* self, void* value) { writeValue(value, static_cast<Owner*>(self)->*Field); });
     }
 
-    // A getter that copies element `Index` of a stored array of the owner.
-    template <auto Array, std::size_t Index, class Owner>
-    void bindStoredElementGetter(int32_t id, Owner& owner) {
-        bindGetFn(id, &owner, [](void* self, void* value) {
-            writeValue(value, (static_cast<Owner*>(self)->*Array)[Index]);
-        });
-    }
-
     // A getter that copies what `Getter`, a member `R (Owner::*)() const`, computes.
     template <auto Getter, class Owner> void bindValueGetter(int32_t id, Owner& owner) {
         bindGetFn(id, &owner,
