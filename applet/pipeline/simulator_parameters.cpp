@@ -55,7 +55,11 @@ void SimulatorParameters::bind(ParameterHandlerTable& table) {
     table.bindCheckedSetter<&SimulatorParameters::setHeight>(ids::FG_GEN_HEIGHT, *this);
     table.bindCheckedSetter<&SimulatorParameters::setLineGap>(ids::FG_GEN_LINE_GAP, *this);
     table.bindSetter<&SimulatorParameters::setFrequency>(ids::FG_GEN_FREQ, *this);
-    table.bindSetter<&SimulatorParameters::setAccuracy>(ids::FG_GEN_ACCURACY, *this);
+    // The least accuracy follows the stored frequency, which the setter checks; a configuration
+    // load stores the frequency before this setter runs, while the published minimum still
+    // follows the old one, so the table holds the value to the row's range only.
+    table.bindCheckedSetter<&SimulatorParameters::setAccuracy>(ids::FG_GEN_ACCURACY, *this,
+                                                               CheckedRange::RowOnly);
     table.bindCheckedSetter<&SimulatorParameters::setTap<1>>(ids::FG_GEN_TAP1, *this);
     table.bindCheckedSetter<&SimulatorParameters::setTap<2>>(ids::FG_GEN_TAP2, *this);
     table.bindCheckedSetter<&SimulatorParameters::setTap<3>>(ids::FG_GEN_TAP3, *this);
@@ -135,8 +139,7 @@ void SimulatorParameters::setFrequency(double frequencyMHz, bool reportErrors) {
 
 void SimulatorParameters::setAccuracy(uint32_t accuracy, bool reportErrors) {
     ParameterValueBlock& values = context_.values;
-    if (accuracy < minimumGeneratorAccuracy(values.generatorFrequencyMHz) ||
-        accuracy > kGeneratorCounterMaximum)
+    if (accuracy < minimumGeneratorAccuracy(values.generatorFrequencyMHz))
         return refuse(kErrOutOfRange, reportErrors);
     const std::optional<GeneratorTiming> timing = generatorTiming(values.generatorFrequencyMHz, accuracy);
     if (!timing)
