@@ -72,9 +72,6 @@ inline uint32_t field32(const Bytes& image, std::size_t offset) {
 inline void setField32(Bytes& image, std::size_t offset, uint32_t value) {
     format::storeU32(image.data() + offset, value);
 }
-inline void setField64(Bytes& image, std::size_t offset, uint64_t value) {
-    format::storeU64(image.data() + offset, value);
-}
 
 // Recomputes the checksum after a deliberate change, so that the structural checks must catch it.
 inline void reseal(Bytes& image) {
