@@ -13,14 +13,27 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 namespace kestrel::regiort::test {
 namespace {
 
-// A path in the temporary folder, apart for each test so that tests may run side by side.
-std::string file(const char* name) {
-    return testing::TempDir() + "regiort-" + testing::UnitTest::GetInstance()->current_test_info()->name() +
-           "-" + name;
+// Paths in the temporary folder, apart for each process so that tests may run side by side, and
+// removed when the process ends.
+std::string prefix() {
+    return "regiort-" + std::to_string(::getpid()) + "-";
 }
+std::string file(const char* name) {
+    return testing::TempDir() + prefix() + name;
+}
+const struct Sweep {
+    ~Sweep() {
+        std::error_code ignored;
+        for (const auto& entry : std::filesystem::directory_iterator(testing::TempDir(), ignored))
+            if (entry.path().filename().string().starts_with(prefix()))
+                std::filesystem::remove(entry.path(), ignored);
+    }
+} sweep;
 
 // Samples of `bits` 8 or 16 in host order, differing in every sample of a row and between rows.
 std::vector<uint8_t> pattern(uint32_t width, uint32_t height, int bits) {
