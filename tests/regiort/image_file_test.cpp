@@ -35,16 +35,12 @@ const struct Sweep {
     }
 } sweep;
 
-// Samples of `bits` 8 or 16 in host order, differing in every sample of a row and between rows.
+// Samples of `bits` 8 or 16 in host order: every byte differs from its neighbours, so that the two
+// halves of a 16-bit sample differ too and a swapped or shifted sample shows.
 std::vector<uint8_t> pattern(uint32_t width, uint32_t height, int bits) {
     std::vector<uint8_t> bytes(std::size_t{width} * height * static_cast<std::size_t>(bits / 8));
-    for (std::size_t i = 0; i < std::size_t{width} * height; ++i) {
-        const auto v = static_cast<uint16_t>(i % width * 257 + i / width * 31 + 0x8000);
-        if (bits == 8)
-            bytes[i] = static_cast<uint8_t>(v >> 3);
-        else
-            std::memcpy(&bytes[2 * i], &v, 2);
-    }
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<uint8_t>(i * 7 + i / 509);
     return bytes;
 }
 
