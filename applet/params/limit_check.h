@@ -38,12 +38,13 @@ inline int64_t asParameterType(ParameterType type, int64_t bound) {
 // kOk when the value in the caller's buffer (read in the row's type) is acceptable: within the
 // range `published` shows for the row's parameter now (the row's own range where it shows none),
 // on the row's step grid counted from the row's minimum, and one of the row's enumeration entries
-// for an enumerated parameter. Otherwise kErrOutOfRange for a value outside the range or the
-// entries, then kErrNotAligned for one off the grid. A double is held to the row's range alone (a
-// NaN is outside it); its increment is only what the tree shows. Rows of other kinds are always
-// accepted. Inline: it sits on every checked set.
+// for an enumerated parameter; `maximumNow`, where given, replaces the integer maximum. Otherwise
+// kErrOutOfRange for a value outside the range or the entries, then kErrNotAligned for one off the grid. A
+// double is held to the row's range alone (a NaN is outside it); its increment is only what the tree shows.
+// Rows of other kinds are always accepted. Inline: it sits on every checked set.
 inline int32_t checkLimits(const ParameterDefinition& row, const void* value,
-                           const PublishedLimits* published) {
+                           const PublishedLimits* published,
+                           std::optional<int64_t> maximumNow = std::nullopt) {
     const ParameterLimits& limits = row.limits;
     if (row.type == ParameterType::Double && limits.kind == LimitKind::Double) {
         double number = 0.0;
@@ -65,6 +66,8 @@ inline int32_t checkLimits(const ParameterDefinition& row, const void* value,
                 maximum = limit_check_detail::asParameterType(row.type, shown->maximum);
             }
         }
+        if (maximumNow)
+            maximum = *maximumNow;
         // The range decides before the grid: a value too small is out of range, not off the grid.
         if (*number < minimum || *number > maximum)
             return kErrOutOfRange;

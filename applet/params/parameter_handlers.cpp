@@ -2,6 +2,7 @@
 #include "params/parameter_handlers.h"
 
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <type_traits>
@@ -105,7 +106,10 @@ void ParameterHandlerTable::set(const ParameterDefinition& row, const void* valu
             if (number > 63 || ((target.acceptedValues >> number) & 1) == 0)
                 code = kErrOutOfRange;
         } else {
-            code = checkLimits(row, value, target.rowLimitsOnly ? nullptr : published_);
+            const std::optional<int64_t> maximum = target.maximumNow != nullptr
+                                                       ? std::optional(target.maximumNow(target.setOwner))
+                                                       : std::nullopt;
+            code = checkLimits(row, value, target.rowLimitsOnly ? nullptr : published_, maximum);
         }
         if (code != kOk) {
             if (reportErrors)

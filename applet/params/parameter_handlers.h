@@ -48,6 +48,9 @@ public:
         bool checked = false;
         // Only against the row's limits (CheckedRange::RowOnly).
         bool rowLimitsOnly = false;
+        // The maximum at the moment of the call, asked of the setter's owner; null where the row or
+        // the published limits give it.
+        int64_t (*maximumNow)(const void* owner) = nullptr;
         // A checked enumeration whose values all lie in 0..63: bit v set for each accepted v, so
         // the check on the hot path is one test. 0 for every other parameter.
         uint64_t acceptedValues = 0;
@@ -72,6 +75,19 @@ public:
     void bindCheckedSetter(int32_t id, Owner& owner, CheckedRange range = CheckedRange::Published) {
         bindSetter<Setter>(id, owner);
         markChecked(id, range);
+    }
+
+    // As bindCheckedSetter, for a parameter whose maximum follows a partner's stored value:
+    // `Maximum`, a member `uint32_t (Owner::*)() const`, gives it at the moment of the call; the
+    // minimum and the step are the row's. The published maximum would not do: configuration
+    // loading stores every partner before any setter runs, while the published maximum follows
+    // the partner's last setter call.
+    template <auto Setter, auto Maximum, class Owner> void bindCheckedSetterUpTo(int32_t id, Owner& owner) {
+        bindSetter<Setter>(id, owner);
+        markChecked(id, CheckedRange::RowOnly);
+        entryFor(id).maximumNow = [](const void* self) -> int64_t {
+            return (static_cast<const Owner*>(self)->*Maximum)();
+        };
     }
 
     // Where checked setters find the limits published at the moment of the call; none (the rows'

@@ -43,10 +43,29 @@ uint32_t ShadingGeometry::yOffsetLines(uint32_t yOffsetLines) {
 }
 
 void RoiParameters::bind(ParameterHandlerTable& table) {
-    table.bindCheckedSetter<&RoiParameters::setWidth>(ids::FG_WIDTH, *this);
-    table.bindCheckedSetter<&RoiParameters::setHeight>(ids::FG_HEIGHT, *this);
-    table.bindCheckedSetter<&RoiParameters::setXOffset>(ids::FG_XOFFSET, *this);
-    table.bindCheckedSetter<&RoiParameters::setYOffset>(ids::FG_YOFFSET, *this);
+    table.bindCheckedSetterUpTo<&RoiParameters::setWidth, &RoiParameters::widthMaximum>(ids::FG_WIDTH, *this);
+    table.bindCheckedSetterUpTo<&RoiParameters::setHeight, &RoiParameters::heightMaximum>(ids::FG_HEIGHT,
+                                                                                          *this);
+    table.bindCheckedSetterUpTo<&RoiParameters::setXOffset, &RoiParameters::xOffsetMaximum>(ids::FG_XOFFSET,
+                                                                                            *this);
+    table.bindCheckedSetterUpTo<&RoiParameters::setYOffset, &RoiParameters::yOffsetMaximum>(ids::FG_YOFFSET,
+                                                                                            *this);
+}
+
+uint32_t RoiParameters::widthMaximum() const {
+    return roomAfter(context_.values.xOffsetPixels);
+}
+
+uint32_t RoiParameters::heightMaximum() const {
+    return roomAfter(context_.values.yOffsetLines);
+}
+
+uint32_t RoiParameters::xOffsetMaximum() const {
+    return roomAfter(context_.values.widthPixels);
+}
+
+uint32_t RoiParameters::yOffsetMaximum() const {
+    return roomAfter(context_.values.heightLines);
 }
 
 void RoiParameters::writeShadingPair(HostRegister buffer0, HostRegister buffer1, uint32_t value,

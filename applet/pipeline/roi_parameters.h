@@ -47,6 +47,12 @@ public:
     void setXOffset(uint32_t xOffsetPixels, bool reportErrors);
     void setYOffset(uint32_t yOffsetLines, bool reportErrors);
 
+    // The largest value each setter accepts now: the room its partner's stored value leaves.
+    uint32_t widthMaximum() const;
+    uint32_t heightMaximum() const;
+    uint32_t xOffsetMaximum() const;
+    uint32_t yOffsetMaximum() const;
+
 private:
     // Writes `value` to both shading buffers' register pair (buffer 0 then 1), each followed by a
     // 1 to that buffer's update register so the buffer takes the new geometry.

@@ -94,6 +94,18 @@ TEST_F(ConfigOnApplet, LoadAppliesInFileOrderSoTheQueueModeHasTheLastWordOnTheMi
     EXPECT_EQ(applet.get<double>(FG_TRIGGER_FRAMESPERSECOND), 25.0);
 }
 
+// A load stores every value before any setter runs, so each side of the region is held to the other's
+// stored value: a file that moves a region from the right edge to the full width loads whole.
+TEST_F(ConfigOnApplet, TheRegionsSidesAreHeldToEachOthersStoredValuesOnALoad) {
+    mustSet(FG_WIDTH, 4096);
+    ASSERT_EQ(saveConfig(path("full.scf")), kOk);
+    mustSet(FG_WIDTH, 1024);
+    mustSet(FG_XOFFSET, 3072);
+    ASSERT_EQ(loadConfig(path("full.scf")), kOk);
+    EXPECT_EQ(applet.reg("Device1_Process0_Buffer_0_DRAM_A_0_XLength"), 4096u);
+    EXPECT_EQ(applet.reg("Device1_Process0_Buffer_0_DRAM_A_0_XOffset"), 0u);
+}
+
 // Settings that differ from a new applet's in every group of parameters, made in file order: a
 // load applies them in that order, so the board ends as it was.
 TEST_F(ConfigOnApplet, LoadingItsOwnFileLeavesAnAppletAsItWas) {
