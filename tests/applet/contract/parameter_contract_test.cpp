@@ -214,6 +214,7 @@ TEST_F(ParameterContract, PublishedLimitsAreAcceptedAndOneStepBeyondIsRefused) {
             const double below = min - step < min ? min - step : std::nextafter(min, -HUGE_VAL);
             expectRefused(f, {above, 0}, kErrOutOfRange);
             expectRefused(f, {below, 0}, kErrOutOfRange);
+            expectRefused(f, {std::nan(""), 0}, kErrOutOfRange);
             continue;
         }
         const auto min = static_cast<uint32_t>(n.kind.integer.minimum);
