@@ -11,6 +11,7 @@
 #include "core/error_codes.h"
 #include "params/parameter_catalogue.h"
 #include "params/parameter_ids.h"
+#include "scoped_environment.h"
 
 namespace {
 
@@ -106,6 +107,25 @@ TEST_F(Dispatch, DescriptionQueryTurnsANameIntoItsDescriptionInPlace) {
         const std::size_t written = std::strlen(description) + 1;
         EXPECT_TRUE(std::equal(buffer.begin() + written, buffer.end(), before.begin() + written)) << name;
     }
+}
+
+// Direct register access passes the board's failures through, leaves the buffer of a refused read
+// untouched, and has no register at its base.
+TEST(RegisterAccess, PassesBoardFailuresThroughAndHasNoRegisterAtItsBase) {
+    kestrel::test::ScopedEnvironment on("QUIL_ENABLE_DRA", "1");
+    kestrel::test::AppletOnBoard applet;
+    const char* name = kestrel::test::designName(kestrel::HostRegister::CameraFormat);
+    const int32_t id = kRegisterAccessBase + int32_t(applet.registerId(name));
+    applet.failWrites(name, -4242);
+    EXPECT_EQ(applet.set(id, uint32_t{1}), -4242);
+    EXPECT_EQ(applet.lastError(), -4242);
+    uint32_t out = 0xDEADBEEF;
+    const int32_t result =
+        applet.exports().Fg_getParameterWithType(applet.fg(), kRegisterAccessBase + 999999, &out, 0, 0);
+    EXPECT_NE(result, 0);
+    EXPECT_EQ(applet.lastError(), result);
+    EXPECT_EQ(out, 0xDEADBEEFu);
+    EXPECT_EQ(applet.set(kRegisterAccessBase, uint32_t{0}), kErrInvalidArgument);
 }
 
 } // namespace
