@@ -34,7 +34,6 @@ FAKE_EXPORT void* Fg_InitHandleSlaveAware(const char* imageName, void* boardHand
 }
 
 FAKE_EXPORT void* Fg_InitHandle(const char* imageName, void* boardHandle, void* designImage) {
-    ++kestrel_fake_state()->hostInitCalls;
     return initialise(imageName, boardHandle, designImage);
 }
 

@@ -12,15 +12,8 @@
 #define FAKE_EXPORT
 #endif
 
-#define FAKE_MAX_BOARD_WRITES 64
-
 /* Ids the fake design gives the nine simulator registers: 900 + position. */
 #define FAKE_GENERATOR_ID_BASE 900u
-
-typedef struct FakeBoardWrite {
-    uint32_t id;
-    uint64_t value;
-} FakeBoardWrite;
 
 typedef struct FakeState {
     /* design runtime */
@@ -36,15 +29,8 @@ typedef struct FakeState {
     void* designLastImage;
     uint32_t designEventUnreadWord; /* bytes 16..19 of every event record, which no reader may use */
 
-    /* board */
-    int32_t boardWriteCount;
-    FakeBoardWrite boardWrites[FAKE_MAX_BOARD_WRITES];
-    uint32_t boardFailId; /* writes to this id fail with boardFailCode (0: none fail) */
-    int32_t boardFailCode;
-
     /* host SDK */
     int32_t hostInitSlaveAwareCalls;
-    int32_t hostInitCalls;
     char hostInitImageName[64];
     void* hostInitBoard;
     void* hostInitImage;
@@ -63,7 +49,7 @@ typedef struct FakeState {
     /* call counts since the last reset */
     int32_t hostLookupCount; /* Fg_getParameterIdByName calls */
     int32_t hostWriteCount;  /* Fg_setParameter and Fg_setParameterWithType calls */
-    int32_t boardWriteCalls; /* Board_WriteRegister calls, failed ones included */
+    int32_t boardWriteCalls; /* Board_WriteRegister calls */
 } FakeState;
 
 #ifdef __cplusplus
