@@ -80,7 +80,8 @@ bool writeWithLibtiff(const std::string& path, const TiffLayout& l, const void* 
     if (tif == nullptr)
         return false;
     const std::size_t pixelBytes = std::size_t{l.samplesPerPixel} * l.bitsPerSample / 8;
-    const std::size_t rowBytes = l.width * pixelBytes;
+    // Rows of 12-bit samples pack them, so a row is counted in bits.
+    const std::size_t rowBytes = (std::size_t{l.width} * l.samplesPerPixel * l.bitsPerSample + 7) / 8;
     const auto* bytes = static_cast<const uint8_t*>(data);
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, l.width);
     TIFFSetField(tif, TIFFTAG_IMAGELENGTH, l.height);
