@@ -2,6 +2,7 @@
 // the design image it is given and forwards typed and acquisition calls to the host. Built several
 // times with FAKE_APPLET_MODE choosing how Std_entry behaves.
 #include "designrt.h"
+#include "kestrel12.h"
 
 #include <dlfcn.h>
 
@@ -97,11 +98,11 @@ FAKE_API void* Std_entry(void* boardHandle, int32_t* error, int32_t flags) {
     int32_t ignored = 0;
     int32_t& code = error != nullptr ? *error : ignored;
     if (flags != 0) {
-        code = -2070;
+        code = KESTREL12_ERR_INVALID_ARGUMENT;
         return nullptr;
     }
     if (FAKE_APPLET_MODE == FAKE_MODE_FAILS) {
-        code = -100;
+        code = KESTREL12_ERR_INIT_FAILED;
         return nullptr;
     }
     if (FAKE_APPLET_MODE == FAKE_MODE_REFUSES) {
@@ -110,7 +111,7 @@ FAKE_API void* Std_entry(void* boardHandle, int32_t* error, int32_t flags) {
     }
     auto* applet = new (std::nothrow) FakeApplet;
     if (applet == nullptr || !bindHost(applet->host)) {
-        code = -2031;
+        code = KESTREL12_ERR_HOST_UNUSABLE;
         if (applet != nullptr)
             destroy(applet);
         return nullptr;
@@ -119,13 +120,14 @@ FAKE_API void* Std_entry(void* boardHandle, int32_t* error, int32_t flags) {
     const char* path = std::getenv("FAKE_APPLET_DESIGN");
     applet->image = DesignImage_OpenFile(path != nullptr ? path : KESTREL_DESIGN_IMAGE_PATH, 2626, 1);
     if (applet->image == nullptr) {
-        code = -100;
+        code = KESTREL12_ERR_INIT_FAILED;
         destroy(applet);
         return nullptr;
     }
     applet->hostFg = applet->host.init("Fake.hap", boardHandle, applet->image);
     if (applet->hostFg == nullptr) {
-        code = applet->host.lastError != nullptr ? applet->host.lastError(nullptr) : -100;
+        code =
+            applet->host.lastError != nullptr ? applet->host.lastError(nullptr) : KESTREL12_ERR_INIT_FAILED;
         destroy(applet);
         return nullptr;
     }
@@ -133,7 +135,7 @@ FAKE_API void* Std_entry(void* boardHandle, int32_t* error, int32_t flags) {
         // Leaves the host handle behind on purpose: the host must clean up after such an applet.
         applet->hostFg = nullptr;
         destroy(applet);
-        code = -2031;
+        code = KESTREL12_ERR_HOST_UNUSABLE;
         return nullptr;
     }
     code = 0;
