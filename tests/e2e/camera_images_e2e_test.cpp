@@ -56,8 +56,8 @@ TEST_F(CameraImages, TheCameraShowsTheFilesInTurnAtItsBitDepth) {
         ASSERT_EQ(applet.set<int32_t>(FG_CAMERA_LINK_CAMTYPE, cameraFormat), 0);
         const auto frames = grabber.grab(4);
         // The camera keeps its top bits and places them at the top of the 12-bit sample.
-        const auto camera = [depth](uint16_t full) {
-            return uint16_t((full >> (16 - depth)) << (12 - depth));
+        const auto camera = [bits = depth](uint16_t full) {
+            return uint16_t((full >> (16 - bits)) << (12 - bits));
         };
         for (size_t i = 0; i < sixteen.size(); ++i) {
             ASSERT_EQ(frames[0].samples[i], camera(sixteen[i])) << depth << " bits, pixel " << i;
