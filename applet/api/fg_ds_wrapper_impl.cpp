@@ -27,7 +27,6 @@ FgDsWrapperImpl::FgDsWrapperImpl()
                 *objectLock_) {
     setRegisterAccessEnabled(environmentSwitch("QUIL_ENABLE_DRA"));
     readModuleSettings();
-    handlers_.usePublishedLimits(&parameterInfoNodes_);
     fixed_.bind(handlers_);
     pipeline_.bind(handlers_);
     correction_.bind(handlers_);

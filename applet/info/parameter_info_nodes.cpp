@@ -36,13 +36,6 @@ void ParameterInfoNodes::setIntegerMinimum(int32_t id, int32_t minimum, int32_t 
         node->kind.integerArray.minimum = node->kind.integerArray.minimumAgain = minimum;
 }
 
-std::optional<IntegerBounds> ParameterInfoNodes::integerBounds(int32_t id) const {
-    const ParameterInfoNode* node = find(0, id);
-    if (node == nullptr || (node->type != kNodeInteger && node->type != kNodeInteger32))
-        return std::nullopt;
-    return IntegerBounds{node->kind.integer.minimum, node->kind.integer.maximum};
-}
-
 void ParameterInfoNodes::setIntegerMaximum(int32_t id, int32_t maximum, int32_t port) {
     ParameterInfoNode* node = find(port, id);
     if (node == nullptr)

@@ -29,7 +29,6 @@ public:
     // Any feature: the access word (kNodeAccessReadOnly or kNodeAccessReadWriteBit2 at run time).
     void setAccess(int32_t id, int32_t access, int32_t port = 0);
 
-    std::optional<IntegerBounds> integerBounds(int32_t id) const override;
     void publishIntegerMinimum(int32_t id, int32_t minimum) override { setIntegerMinimum(id, minimum); }
     void publishIntegerMaximum(int32_t id, int32_t maximum) override { setIntegerMaximum(id, maximum); }
     void publishDoubleMinimum(int32_t id, double minimum) override { setDoubleMinimum(id, minimum); }

@@ -7,7 +7,6 @@
 
 #include "core/error_codes.h"
 #include "params/parameter_catalogue.h"
-#include "params/published_limits.h"
 
 namespace kestrel {
 namespace limit_check_detail {
@@ -27,23 +26,15 @@ inline std::optional<int64_t> integerValue(ParameterType type, const void* value
     return std::nullopt;
 }
 
-// Published bounds are 32-bit node fields: an unsigned parameter's bounds are their bit patterns.
-inline int64_t asParameterType(ParameterType type, int64_t bound) {
-    return type == ParameterType::UInt32 ? int64_t{static_cast<uint32_t>(static_cast<int32_t>(bound))}
-                                         : bound;
-}
-
 } // namespace limit_check_detail
 
 // kOk when the value in the caller's buffer (read in the row's type) is acceptable: within the
-// range `published` shows for the row's parameter now (the row's own range where it shows none),
-// on the row's step grid counted from the row's minimum, and one of the row's enumeration entries
+// row's range, on its step grid counted from the row's minimum, and one of the row's enumeration entries
 // for an enumerated parameter; `maximumNow`, where given, replaces the integer maximum. Otherwise
 // kErrOutOfRange for a value outside the range or the entries, then kErrNotAligned for one off the grid. A
 // double is held to the row's range alone (a NaN is outside it); its increment is only what the tree shows.
 // Rows of other kinds are always accepted. Inline: it sits on every checked set.
 inline int32_t checkLimits(const ParameterDefinition& row, const void* value,
-                           const PublishedLimits* published,
                            std::optional<int64_t> maximumNow = std::nullopt) {
     const ParameterLimits& limits = row.limits;
     if (row.type == ParameterType::Double && limits.kind == LimitKind::Double) {
@@ -58,16 +49,8 @@ inline int32_t checkLimits(const ParameterDefinition& row, const void* value,
     case LimitKind::Enumeration:
         return enumerationContains(limits.entries, *number) ? kOk : kErrOutOfRange;
     case LimitKind::Integer: {
-        int64_t minimum = limits.integerMinimum;
-        int64_t maximum = limits.integerMaximum;
-        if (published != nullptr) {
-            if (const std::optional<IntegerBounds> shown = published->integerBounds(row.id)) {
-                minimum = limit_check_detail::asParameterType(row.type, shown->minimum);
-                maximum = limit_check_detail::asParameterType(row.type, shown->maximum);
-            }
-        }
-        if (maximumNow)
-            maximum = *maximumNow;
+        const int64_t minimum = limits.integerMinimum;
+        const int64_t maximum = maximumNow.value_or(limits.integerMaximum);
         // The range decides before the grid: a value too small is out of range, not off the grid.
         if (*number < minimum || *number > maximum)
             return kErrOutOfRange;

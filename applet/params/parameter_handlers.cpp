@@ -25,10 +25,9 @@ void ParameterHandlerTable::bindingConflict(int32_t id, const char* role) {
     throw std::logic_error(std::string(role) + " of id " + std::to_string(id) + " bound twice");
 }
 
-void ParameterHandlerTable::markChecked(int32_t id, CheckedRange range) {
+void ParameterHandlerTable::markChecked(int32_t id) {
     Entry& entry = entryFor(id);
     entry.checked = true;
-    entry.rowLimitsOnly = range == CheckedRange::RowOnly;
     const ParameterDefinition& row = *ParameterCatalogue::byId(id);
     if (row.limits.kind != LimitKind::Enumeration)
         return;
@@ -109,7 +108,7 @@ void ParameterHandlerTable::set(const ParameterDefinition& row, const void* valu
             const std::optional<int64_t> maximum = target.maximumNow != nullptr
                                                        ? std::optional(target.maximumNow(target.setOwner))
                                                        : std::nullopt;
-            code = checkLimits(row, value, target.rowLimitsOnly ? nullptr : published_, maximum);
+            code = checkLimits(row, value, maximum);
         }
         if (code != kOk) {
             if (reportErrors)

@@ -10,7 +10,6 @@
 #include <type_traits>
 
 #include "params/parameter_catalogue.h"
-#include "params/published_limits.h"
 
 namespace kestrel {
 
@@ -20,16 +19,6 @@ struct LutField {
     uint32_t index;
 };
 static_assert(sizeof(LutField) == 8);
-
-// Which range a checked setter's value is held to.
-enum class CheckedRange {
-    // The limits published for the parameter at the moment of the call, the row's own where none are.
-    Published,
-    // The row's own limits only: for a setter that keeps a rule on a partner's stored value, which
-    // configuration loading stores before any setter runs, while the published limit still follows
-    // the partner's last accepted value.
-    RowOnly,
-};
 
 class ParameterHandlerTable {
 public:
@@ -44,12 +33,10 @@ public:
         SetFn set = nullptr;
         void* getOwner = nullptr;
         GetFn get = nullptr;
-        // The table checks the value against the row's limits and the published ones first.
+        // The table checks the value against the row's limits first.
         bool checked = false;
-        // Only against the row's limits (CheckedRange::RowOnly).
-        bool rowLimitsOnly = false;
-        // The maximum at the moment of the call, asked of the setter's owner; null where the row or
-        // the published limits give it.
+        // The maximum at the moment of the call, asked of the setter's owner; null where the row
+        // gives it.
         int64_t (*maximumNow)(const void* owner) = nullptr;
         // A checked enumeration whose values all lie in 0..63: bit v set for each accepted v, so
         // the check on the hot path is one test. 0 for every other parameter.
@@ -68,31 +55,26 @@ public:
     }
 
     // As bindSetter, for a setter that leaves range, step and enumeration membership to the table:
-    // the value reaches it only when it lies within the limits `range` names and on the row's step
-    // grid, and, for an enumerated parameter, is one of the row's entries. Otherwise the table
-    // refuses it, with kErrOutOfRange before kErrNotAligned, raising only when `reportErrors` is set.
-    template <auto Setter, class Owner>
-    void bindCheckedSetter(int32_t id, Owner& owner, CheckedRange range = CheckedRange::Published) {
+    // the value reaches it only when it lies within the row's range and on its step grid, and, for
+    // an enumerated parameter, is one of the row's entries. Otherwise the table refuses it, with
+    // kErrOutOfRange before kErrNotAligned, raising only when `reportErrors` is set. A rule on a
+    // partner's stored value stays with the setter: configuration loading stores every partner
+    // before any setter runs, so only the stored value is current then.
+    template <auto Setter, class Owner> void bindCheckedSetter(int32_t id, Owner& owner) {
         bindSetter<Setter>(id, owner);
-        markChecked(id, range);
+        markChecked(id);
     }
 
     // As bindCheckedSetter, for a parameter whose maximum follows a partner's stored value:
     // `Maximum`, a member `uint32_t (Owner::*)() const`, gives it at the moment of the call; the
-    // minimum and the step are the row's. The published maximum would not do: configuration
-    // loading stores every partner before any setter runs, while the published maximum follows
-    // the partner's last setter call.
+    // minimum and the step are the row's.
     template <auto Setter, auto Maximum, class Owner> void bindCheckedSetterUpTo(int32_t id, Owner& owner) {
         bindSetter<Setter>(id, owner);
-        markChecked(id, CheckedRange::RowOnly);
+        markChecked(id);
         entryFor(id).maximumNow = [](const void* self) -> int64_t {
             return (static_cast<const Owner*>(self)->*Maximum)();
         };
     }
-
-    // Where checked setters find the limits published at the moment of the call; none (the rows'
-    // own limits) until this is called. Not owned; must outlive the table's use.
-    void usePublishedLimits(const PublishedLimits* published) { published_ = published; }
 
     // Binds `Setter`, a member `void (Owner::*)(std::size_t index, T value, bool reportErrors)`,
     // with its index fixed to `Index`: one of a row of like parameters.
@@ -105,9 +87,9 @@ public:
 
     // As bindIndexedSetter, checked as bindCheckedSetter.
     template <auto Setter, std::size_t Index, class Owner>
-    void bindCheckedIndexedSetter(int32_t id, Owner& owner, CheckedRange range = CheckedRange::Published) {
+    void bindCheckedIndexedSetter(int32_t id, Owner& owner) {
         bindIndexedSetter<Setter, Index>(id, owner);
-        markChecked(id, range);
+        markChecked(id);
     }
 
     // Binds `Getter`, a member `void (Owner::*)(void* value)` that writes the value in the
@@ -183,14 +165,13 @@ private:
         std::memcpy(out, &value, sizeof value); // the caller's buffer may be unaligned
     }
 
-    void markChecked(int32_t id, CheckedRange range);
+    void markChecked(int32_t id);
     void bindSetFn(int32_t id, void* owner, SetFn setter);
     void bindGetFn(int32_t id, void* owner, GetFn getter);
     Entry& entryFor(int32_t id);
     [[noreturn]] static void bindingConflict(int32_t id, const char* role);
 
     std::array<Entry, kCatalogueSize> entries_{};
-    const PublishedLimits* published_ = nullptr;
 };
 
 } // namespace kestrel

@@ -55,11 +55,8 @@ void SimulatorParameters::bind(ParameterHandlerTable& table) {
     table.bindCheckedSetter<&SimulatorParameters::setHeight>(ids::FG_GEN_HEIGHT, *this);
     table.bindCheckedSetter<&SimulatorParameters::setLineGap>(ids::FG_GEN_LINE_GAP, *this);
     table.bindSetter<&SimulatorParameters::setFrequency>(ids::FG_GEN_FREQ, *this);
-    // The least accuracy follows the stored frequency, which the setter checks; a configuration
-    // load stores the frequency before this setter runs, while the published minimum still
-    // follows the old one, so the table holds the value to the row's range only.
-    table.bindCheckedSetter<&SimulatorParameters::setAccuracy>(ids::FG_GEN_ACCURACY, *this,
-                                                               CheckedRange::RowOnly);
+    // The least accuracy follows the stored frequency, which the setter checks.
+    table.bindCheckedSetter<&SimulatorParameters::setAccuracy>(ids::FG_GEN_ACCURACY, *this);
     table.bindCheckedSetter<&SimulatorParameters::setTap<1>>(ids::FG_GEN_TAP1, *this);
     table.bindCheckedSetter<&SimulatorParameters::setTap<2>>(ids::FG_GEN_TAP2, *this);
     table.bindCheckedSetter<&SimulatorParameters::setTap<3>>(ids::FG_GEN_TAP3, *this);

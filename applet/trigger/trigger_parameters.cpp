@@ -8,15 +8,6 @@
 
 namespace kestrel {
 
-namespace {
-
-// A downscale and its phase each bound the other through the partner's stored value, which their
-// setters check; the table holds them to their rows' ranges only, since a configuration load
-// stores both before either setter runs and the published bounds then still follow the old pair.
-constexpr CheckedRange kRowOnly = CheckedRange::RowOnly;
-
-} // namespace
-
 TriggerParameters::TriggerParameters(AppletContext& context)
     : core_(context), outputs_(core_), pulseForms_(core_), generator_(core_, pulseForms_), input_(core_),
       monitoring_(core_), software_(core_), modes_(core_, outputs_, input_, generator_, pulseForms_),
@@ -46,10 +37,9 @@ void TriggerParameters::bindIndexed(ParameterHandlerTable& table, std::index_seq
             table.bindCheckedIndexedSetter<&OutputSelects::setCcSelect, I>(kCc[I], outputs_);
             table.bindCheckedIndexedSetter<&LegacyTrigger::setCcSelect, I>(kLegacyCc[I], legacy_);
             const int32_t downscale = PulseFormGenerators::downscaleId(I);
-            table.bindCheckedIndexedSetter<&PulseFormGenerators::setDownscale, I>(downscale, pulseForms_,
-                                                                                  kRowOnly);
+            table.bindCheckedIndexedSetter<&PulseFormGenerators::setDownscale, I>(downscale, pulseForms_);
             const int32_t phase = PulseFormGenerators::phaseId(I);
-            table.bindCheckedIndexedSetter<&PulseFormGenerators::setPhase, I>(phase, pulseForms_, kRowOnly);
+            table.bindCheckedIndexedSetter<&PulseFormGenerators::setPhase, I>(phase, pulseForms_);
             const int32_t delay = PulseFormGenerators::delayId(I);
             table.bindCheckedIndexedSetter<&PulseFormGenerators::setDelay, I>(delay, pulseForms_);
             table.bindIndexedValueGetter<&PulseFormGenerators::delayUs, I>(delay, pulseForms_);
@@ -80,8 +70,8 @@ void TriggerParameters::bind(ParameterHandlerTable& table) {
     table.bindValueGetter<&InputStage::inputLevels>(FG_DIGIO_INPUT, input_);
     table.bindCheckedSetter<&InputStage::setSource>(FG_TRIGGERIN_SRC, input_);
     table.bindCheckedSetter<&InputStage::setPolarity>(FG_TRIGGERIN_POLARITY, input_);
-    table.bindCheckedSetter<&InputStage::setDownscale>(FG_TRIGGERIN_DOWNSCALE, input_, kRowOnly);
-    table.bindCheckedSetter<&InputStage::setPhase>(FG_TRIGGERIN_DOWNSCALE_PHASE, input_, kRowOnly);
+    table.bindCheckedSetter<&InputStage::setDownscale>(FG_TRIGGERIN_DOWNSCALE, input_);
+    table.bindCheckedSetter<&InputStage::setPhase>(FG_TRIGGERIN_DOWNSCALE_PHASE, input_);
     table.bindCheckedSetter<&InputStage::setBypassSource>(FG_TRIGGERIN_BYPASS_SRC, input_);
 
     table.bindSetter<&SoftwareTrigger::send>(FG_SENDSOFTWARETRIGGER, software_);

@@ -103,7 +103,6 @@ TEST_F(DetachedPipeline, ReportErrorsDecidesWhetherAFailureRestores) {
     EXPECT_EQ(values_.timeoutSeconds, 1000000u);
     // The handler table refuses a width off the grid before the setter sees it.
     ParameterHandlerTable table;
-    table.usePublishedLimits(&nodes_);
     roi.bind(table);
     cameraFormat.bind(table);
     const uint32_t offGrid = 1000;
