@@ -1,8 +1,8 @@
 // kestrel save FILE.scf: writes the applet's settings (the fresh ones, or those of --config) to a
 // configuration file.
 #include "command.h"
-#include "config_file.h"
-#include "parameter_view.h"
+#include "core/config_file.h"
+#include "core/parameter_view.h"
 
 #include "grabhost5.hpp"
 

@@ -1,7 +1,7 @@
 // kestrel load FILE.scf: checks a configuration file and applies it to a freshly created applet.
 #include "command.h"
-#include "config_file.h"
-#include "parameter_view.h"
+#include "core/config_file.h"
+#include "core/parameter_view.h"
 
 #include "grabhost5.hpp"
 

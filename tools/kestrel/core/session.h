@@ -1,14 +1,9 @@
-// What every kestrel subcommand shares: the common options and the self-registration of commands.
+// One board and the applet created on it, with the options every face of the tool shares.
 #pragma once
-
-#include <CLI/CLI.hpp>
 
 #include "grabhost5.hpp"
 
-#include <functional>
-#include <stdexcept>
 #include <string>
-#include <vector>
 
 namespace kestrel::tool {
 
@@ -19,37 +14,6 @@ struct ToolOptions {
     // --config FILE.scf: loaded before the command when it exists; kept by commands that change
     // settings. Empty when not given.
     std::string config;
-};
-
-// A subcommand adds itself to the application; its callback runs when it is chosen and returns
-// the process exit code.
-struct Command {
-    std::string name;
-    std::string description;
-    // Adds the subcommand's own options to sub; returns the function to run.
-    std::function<std::function<int()>(CLI::App& sub, const ToolOptions& options)> setUp;
-};
-
-std::vector<Command>& commands();
-
-// A file-scope object of this type registers its command before main runs.
-struct CommandRegistrar {
-    explicit CommandRegistrar(Command command) { commands().push_back(std::move(command)); }
-};
-
-// Prints "kestrel: message" to stderr; returns the failure exit code.
-int fail(const std::string& message);
-// Prints "kestrel: message" to stderr; returns the usage exit code.
-int usageError(const std::string& message);
-
-constexpr int kExitOk = 0;
-constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
-
-// A command line the tool refuses before doing anything: main reports it with the usage exit.
-class UsageError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
 };
 
 // Loads the --config file into grabber's applet when one is given and exists; throws on failure.

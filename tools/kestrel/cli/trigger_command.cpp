@@ -2,9 +2,9 @@
 // generators and what every output carries), after optional settings given as NAME=VALUE; or,
 // with --software N, N software pulses and the frames they produced.
 #include "command.h"
-#include "frame_writer.h"
-#include "interrupt.h"
-#include "parameter_view.h"
+#include "core/frame_writer.h"
+#include "core/interrupt.h"
+#include "core/parameter_view.h"
 
 #include "boardhw.h"
 #include "grabhost5.hpp"

@@ -1,9 +1,9 @@
 // kestrel shading: the automatic shading correction from a black and a gray reference image,
 // computed by the applet and loaded into the board's coefficient memories.
 #include "command.h"
-#include "interrupt.h"
-#include "parameter_view.h"
-#include "reference_file.h"
+#include "core/interrupt.h"
+#include "core/parameter_view.h"
+#include "core/reference_file.h"
 
 #include "boardhw.h"
 #include "grabhost5.hpp"

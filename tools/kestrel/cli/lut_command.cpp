@@ -1,9 +1,9 @@
 // kestrel lut: the applet's lookup table: processing settings, loading a LUT file, saving the
 // table to one, and printing it.
 #include "command.h"
-#include "config_file.h"
-#include "file_checks.h"
-#include "parameter_view.h"
+#include "core/config_file.h"
+#include "core/file_checks.h"
+#include "core/parameter_view.h"
 
 #include "grabhost5.hpp"
 #include "kestrel12.h"

@@ -1,7 +1,8 @@
 // One command's board and applet, with the --config file loaded before and kept after.
-#include "command.h"
+#include "session.h"
 #include "config_file.h"
 #include "parameter_view.h"
+#include "tool_errors.h"
 
 #include <filesystem>
 

@@ -1,9 +1,9 @@
 // Reading a configuration file back against the applet that loaded it.
 #include "configuration_check.h"
 
-#include "command.h"
 #include "config_file.h"
 #include "file_checks.h"
+#include "tool_errors.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,8 +1,8 @@
 // kestrel params [PATTERN] [--json] [--changed]: the applet's parameters with their descriptions,
 // current and default values, ranges, units, access and enumeration entries.
 #include "command.h"
-#include "parameter_view.h"
-#include "suggest.h"
+#include "core/parameter_view.h"
+#include "core/suggest.h"
 
 #include "grabhost5.hpp"
 

@@ -1,6 +1,6 @@
 // kestrel: inspect and drive Kestrel12 applets on the virtual board from the command line.
 #include "command.h"
-#include "suggest.h"
+#include "core/suggest.h"
 
 #include "grabhost5.hpp"
 
@@ -37,16 +37,6 @@ std::string typedCommand(int argc, char** argv) {
 std::vector<Command>& commands() {
     static std::vector<Command> all;
     return all;
-}
-
-int fail(const std::string& message) {
-    std::cerr << "kestrel: " << message << "\n";
-    return kExitFailure;
-}
-
-int usageError(const std::string& message) {
-    std::cerr << "kestrel: " << message << "\n";
-    return kExitUsage;
 }
 
 } // namespace kestrel::tool

@@ -1,7 +1,7 @@
 // kestrel get NAME [NAME ...] and kestrel set NAME=VALUE [NAME=VALUE ...]: parameters by name,
 // typed by the applet's tree.
 #include "command.h"
-#include "parameter_view.h"
+#include "core/parameter_view.h"
 
 #include "grabhost5.hpp"
 

@@ -1,7 +1,7 @@
 // kestrel xml: the applet's register description (GenICam GenApi), written out or read back
 // through Aravis's GenICam parser as a check.
 #include "command.h"
-#include "file_checks.h"
+#include "core/file_checks.h"
 
 #include "grabhost5.hpp"
 

@@ -2,11 +2,11 @@
 // on writer threads while the board fills the next buffers of a small ring, after an optional
 // configuration file and NAME=VALUE settings.
 #include "command.h"
-#include "config_file.h"
-#include "frame_writer.h"
-#include "image_header.h"
-#include "interrupt.h"
-#include "parameter_view.h"
+#include "core/config_file.h"
+#include "core/frame_writer.h"
+#include "core/image_header.h"
+#include "core/interrupt.h"
+#include "core/parameter_view.h"
 
 #include "boardhw.h"
 #include "grabhost5.hpp"

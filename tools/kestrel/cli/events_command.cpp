@@ -1,9 +1,9 @@
 // kestrel events: the design's event names with their 64-bit masks, the mask of one name, or,
 // with --watch, the events as they fire during an acquisition.
 #include "command.h"
-#include "interrupt.h"
-#include "parameter_view.h"
-#include "suggest.h"
+#include "core/interrupt.h"
+#include "core/parameter_view.h"
+#include "core/suggest.h"
 
 #include "boardhw.h"
 #include "grabhost5.hpp"

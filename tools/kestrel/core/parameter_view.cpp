@@ -1,8 +1,8 @@
 // Reading and writing the applet's parameters by the kinds its information tree gives them.
 #include "parameter_view.h"
 
-#include "command.h"
 #include "suggest.h"
+#include "tool_errors.h"
 
 #include "kestrel12.h"
 
