@@ -1,20 +1,24 @@
 // Loading and saving configuration files through the applet, with entry names and OS reasons.
 #include "config_file.h"
 
+#include "config_text.h"
 #include "configuration_check.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace kestrel::tool {
 namespace {
@@ -95,41 +99,70 @@ void matchPermissions(const std::string& file, const std::filesystem::path& repl
     std::filesystem::permissions(file, permissions, error);
 }
 
-// Replaces "KEY=NAME;" by "KEY=VALUE;" for every enumeration KEY whose value is an entry name.
-// Returns whether anything changed; throws naming the line of an unknown entry.
-bool translateEntryNames(const AppletParameters& parameters, const std::string& file, std::string& content) {
-    std::istringstream in(content);
-    std::string out;
-    std::string line;
-    bool changed = false;
-    for (int number = 1; std::getline(in, line); ++number) {
-        const auto equals = line.find('=');
-        const Node* feature =
-            equals == std::string::npos ? nullptr : parameters.findFeature(line.substr(0, equals));
-        if (feature != nullptr && feature->type == kestrel::kNodeEnumeration) {
-            const auto end = line.find(';', equals + 1);
-            std::string value =
-                line.substr(equals + 1, end == std::string::npos ? std::string::npos : end - equals - 1);
-            if (value.size() >= 2 && value.front() == '\'' && value.back() == '\'')
-                value = value.substr(1, value.size() - 2);
-            if (!isNumber(value)) {
-                const auto entry = entryValue(feature, value);
-                if (!entry)
-                    throw std::runtime_error(file + ":" + std::to_string(number) + ": " +
-                                             line.substr(0, equals) + ": no entry " + value +
-                                             "; entries: " + rangeText(feature));
-                line = line.substr(0, equals + 1) + std::to_string(*entry) +
-                       (end == std::string::npos ? ";" : line.substr(end));
-                changed = true;
-            }
-        }
-        out += line;
-        if (!in.eof())
-            out += '\n';
+// Replaces the value NAME of every enumeration key the applet reads by its entry's number, at the
+// place the applet reads it. Returns whether anything changed; throws naming the line of an
+// unknown entry.
+bool translateEntryNames(const AppletParameters& parameters, const ConfigLayout& layout,
+                         const std::string& file, std::string& content) {
+    const ConfigText text(content);
+    std::vector<std::pair<std::string_view, std::string>> replacements; // value in text(), number
+    for (const ConfigLayoutKey& key : layout.keys) {
+        const Node* feature = parameters.findFeature(key.first);
+        const auto found = text.find(kConfigPortSection, key.first);
+        if (feature == nullptr || feature->type != kestrel::kNodeEnumeration || !found)
+            continue;
+        std::string_view value = found->value;
+        while (!value.empty() && (value.back() == '\n' || value.back() == '\r'))
+            value.remove_suffix(1);
+        if (isNumber(std::string(value)))
+            continue;
+        const auto entry = entryValue(feature, std::string(value));
+        if (!entry)
+            throw std::runtime_error(file + ":" + std::to_string(text.pieces()[found->piece].line) + ": " +
+                                     key.first + ": no entry " + std::string(value) +
+                                     "; entries: " + rangeText(feature));
+        replacements.emplace_back(value, std::to_string(*entry));
     }
-    if (changed)
-        content = std::move(out);
-    return changed;
+    if (replacements.empty())
+        return false;
+    std::string out = text.text();
+    // From the end, so that earlier places keep their offsets.
+    std::sort(replacements.begin(), replacements.end(),
+              [](const auto& a, const auto& b) { return a.first.data() > b.first.data(); });
+    for (const auto& [value, number] : replacements)
+        out.replace(std::size_t(value.data() - text.text().data()), value.size(), number);
+    content = std::move(out);
+    return true;
+}
+
+// What in the file the applet reads otherwise than written, or fails on, as one message per
+// line: "file:line: message".
+std::vector<std::string> findingLines(const std::string& file, const std::vector<ConfigFinding>& findings,
+                                      bool failingOnly) {
+    std::vector<std::string> lines;
+    for (const ConfigFinding& finding : findings)
+        if (!failingOnly || finding.failsLoad)
+            lines.push_back(file + (finding.line > 0 ? ":" + std::to_string(finding.line) : "") + ": " +
+                            finding.message);
+    return lines;
+}
+
+// A configuration is a few kilobytes; a file far larger is no configuration of this applet, and
+// reading it whole (a link to a device, say) would never end.
+constexpr std::uintmax_t kMostConfigurationBytes = 1 << 20;
+
+// The content of a configuration file the applet is about to read; throws naming the file when it
+// is far too large to be one.
+std::string configurationContent(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string content(kMostConfigurationBytes + 1, '\0');
+    in.read(content.data(), std::streamsize(content.size()));
+    content.resize(std::size_t(in.gcount()));
+    if (content.size() > kMostConfigurationBytes)
+        throw std::runtime_error("load " + path + " failed: the file is larger than " +
+                                 std::to_string(kMostConfigurationBytes >> 10) +
+                                 " KiB; a configuration of this applet is a few kilobytes");
+    return content;
 }
 
 // The applet's load stores the dead-pixel switch and marks defective pixels by it, but leaves the
@@ -145,12 +178,55 @@ void followDeadPixelSwitch(const AppletParameters& parameters) {
         x.Fg_setParameterWithType(parameters.fg(), id, &value, 0, 0);
 }
 
+// Throws naming the key and the reason when a text of the applet's settings does not read back
+// from the file `written` as it is held.
+void refuseUnstorableTexts(const AppletParameters& parameters, const std::string& path,
+                           const std::string& written) {
+    std::ifstream in(written, std::ios::binary);
+    const ConfigText text(
+        std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+    const auto& pieces = text.pieces();
+    for (std::size_t i = text.findPiece(kConfigPortSection).value_or(pieces.size()) + 1; i < pieces.size();
+         ++i) {
+        const std::string_view line = pieces[i].text;
+        const std::size_t equals = line.find("='");
+        if (!pieces[i].startsLine || equals == std::string_view::npos)
+            continue;
+        const std::string key(line.substr(0, equals));
+        const int32_t id = parameters.exports().Fg_getParameterIdByName(parameters.fg(), key.c_str());
+        const auto held = id < 0 ? std::nullopt : parameters.text(id);
+        const auto found = text.find(kConfigPortSection, key);
+        if (!held || (found && found->value == *held))
+            continue;
+        const std::string why = whyNotStorable(key, *held);
+        throw std::runtime_error("save " + path + " refused: " + key + " \"" + *held + "\" " +
+                                 (why.empty() ? "does not read back from a configuration file" : why) +
+                                 "; nothing was written");
+    }
+}
+
 } // namespace
+
+std::string brokenLink(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_symlink(path, error))
+        return "";
+    struct stat target {};
+    if (::stat(path.c_str(), &target) == 0)
+        return "";
+    if (errno != ENOENT)
+        return std::strerror(errno); // a loop of links
+    return "a symbolic link to " + std::filesystem::read_symlink(path, error).string() +
+           ", which does not exist";
+}
 
 std::string whyNotReadable(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        return std::strerror(errno);
+    if (file == nullptr) {
+        const int reason = errno;
+        const std::string dangling = reason == ENOENT ? brokenLink(path) : "";
+        return dangling.empty() ? std::strerror(reason) : dangling;
+    }
     std::fclose(file);
     if (std::filesystem::is_directory(path))
         return std::strerror(EISDIR);
@@ -168,26 +244,64 @@ std::string whyNotWritable(const std::string& path) {
     return ::access(directory.c_str(), W_OK | X_OK) == 0 ? "" : std::strerror(errno);
 }
 
+ConfigLayout configurationLayout(const AppletParameters& parameters) {
+    const TemporaryScf fresh(std::filesystem::temp_directory_path());
+    if (const int32_t code = parameters.exports().Fg_saveConfig(parameters.fg(), fresh.path().c_str());
+        code != 0)
+        throw std::runtime_error("cannot learn the applet's configuration layout: " + codeText(code));
+    std::ifstream in(fresh.path(), std::ios::binary);
+    const ConfigText text(
+        std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+    ConfigLayout layout;
+    layout.typ = text.headerWord("Typ").value_or("");
+    const auto& pieces = text.pieces();
+    for (std::size_t i = text.findPiece(kConfigPortSection).value_or(pieces.size()) + 1; i < pieces.size();
+         ++i) {
+        const std::string_view line = pieces[i].text;
+        const std::size_t equals = line.find('=');
+        if (equals == std::string_view::npos)
+            continue;
+        const std::string key(line.substr(0, equals));
+        const Node* feature = parameters.findFeature(key);
+        const ConfigValueKind kind = line.substr(equals, 2) == "='" ? ConfigValueKind::Text
+                                     : feature != nullptr && feature->type == kestrel::kNodeDouble
+                                         ? ConfigValueKind::Real
+                                         : ConfigValueKind::Integer;
+        layout.keys.emplace_back(key, kind);
+    }
+    return layout;
+}
+
 void loadConfiguration(const AppletParameters& parameters, const std::string& path, bool problemsAsWarnings) {
     // An unreadable file or a name the reader refuses still goes to the applet, so that the
     // message carries its code; the reason is added from here.
     std::optional<TranslatedCopy> copy;
+    std::vector<ConfigFinding> findings;
     const std::string unreadable = whyNotReadable(path);
     if (unreadable.empty() && path.find(kConfigMark) != std::string::npos) {
-        std::ifstream in(path, std::ios::binary);
-        std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        if (translateEntryNames(parameters, path, content))
+        std::string content = configurationContent(path);
+        const ConfigLayout layout = configurationLayout(parameters);
+        const bool translated = translateEntryNames(parameters, layout, path, content);
+        // Read as the applet will read it: entry names already turned into their numbers.
+        findings = configurationFindings(ConfigText(content), layout);
+        if (translated)
             copy.emplace(content);
     }
     const std::string& loaded = copy ? copy->path() : path;
     const int32_t code = parameters.exports().Fg_loadConfig(parameters.fg(), loaded.c_str());
     if (code == 0) {
         followDeadPixelSwitch(parameters);
-        // The applet passes over refused values and missing files without a word.
-        if (const int problems = reportConfigurationProblems(parameters, path, problemsAsWarnings);
-            problems > 0 && !problemsAsWarnings)
-            throw std::runtime_error(path + ": " + std::to_string(problems) +
-                                     (problems == 1 ? " setting was" : " settings were") + " not taken");
+        // The applet reads repeated keys, cut values and texts that are no numbers without a
+        // word, and passes over refused values and missing files: each is named here.
+        int problems = 0;
+        for (const std::string& line : findingLines(path, findings, false)) {
+            std::cerr << "kestrel: " << (problemsAsWarnings ? "warning: " : "") << line << "\n";
+            ++problems;
+        }
+        problems += reportConfigurationProblems(parameters, path, problemsAsWarnings);
+        if (problems > 0 && !problemsAsWarnings)
+            throw std::runtime_error(path + ": not used for " + std::to_string(problems) +
+                                     (problems == 1 ? " problem" : " problems") + " named above");
         return;
     }
     std::string why = "the file is not a complete configuration of this applet";
@@ -195,6 +309,16 @@ void loadConfiguration(const AppletParameters& parameters, const std::string& pa
         why = "the file cannot be read: " + unreadable;
     else if (path.find(kConfigMark) == std::string::npos)
         why = "the file cannot be read: its name has no .scf";
+    else if (const auto failing = findingLines(path, findings, true); !failing.empty()) {
+        why.clear();
+        constexpr std::size_t kMostNamed = 5;
+        for (std::size_t i = 0; i < failing.size() && i < kMostNamed; ++i)
+            why += "\n  " + failing[i];
+        if (failing.size() > kMostNamed)
+            why += "\n  and " + std::to_string(failing.size() - kMostNamed) + " more";
+        throw std::runtime_error("load " + path + " failed: " + codeText(code) +
+                                 "; the applet refuses the file:" + why);
+    }
     throw std::runtime_error("load " + path + " failed: " + codeText(code) + "; " + why);
 }
 
@@ -206,6 +330,9 @@ void saveConfiguration(const AppletParameters& parameters, const std::string& pa
     if (path.find(kConfigMark) == std::string::npos)
         throw refused(parameters.exports().Fg_saveConfig(parameters.fg(), path.c_str()),
                       "a configuration file's name must contain .scf");
+    // Written through, the link would make a file elsewhere, or fail for a folder that is not there.
+    if (const std::string dangling = brokenLink(path); !dangling.empty())
+        throw std::runtime_error("save " + path + " refused: " + dangling + "; nothing was written");
     // The applet writes into a file beside the target, which replaces the target only once it
     // is complete: a full disk never leaves half a configuration where a whole one was. A target
     // that is no regular file gets the finished file copied onto it.
@@ -223,6 +350,9 @@ void saveConfiguration(const AppletParameters& parameters, const std::string& pa
     if (const int32_t code = parameters.exports().Fg_saveConfig(parameters.fg(), written.path().c_str());
         code != 0)
         throw refused(code, "");
+    // A text the format cannot hold (a quote, a ';', a long path) is written as it is and read
+    // back cut: such a file is refused before it replaces anything.
+    refuseUnstorableTexts(parameters, path, written.path());
     // Reading the file back is the one check that every key arrived: the applet's reader refuses
     // a file that lacks any of them.
     if (const int32_t code = parameters.exports().Fg_loadConfig(parameters.fg(), written.path().c_str());

@@ -2,12 +2,16 @@
 // tool adds entry names for enumerations and the operating system's reason when a file fails.
 #pragma once
 
+#include "config_text.h"
 #include "parameter_view.h"
 
 #include <string>
 
 namespace kestrel::tool {
 
+// "a symbolic link to TARGET, which does not exist" when path is one, the reason when it is a
+// link that cannot be followed (a loop); "" otherwise.
+std::string brokenLink(const std::string& path);
 // Why path cannot be read ("No such file or directory", ...), or "" when it can.
 std::string whyNotReadable(const std::string& path);
 // Why path cannot be created or replaced, or "" when nothing stands in the way.
@@ -21,6 +25,9 @@ std::string whyNotWritable(const std::string& path);
 // too; with problemsAsWarnings they are only printed.
 void loadConfiguration(const AppletParameters& parameters, const std::string& path,
                        bool problemsAsWarnings = false);
+
+// The keys and header a configuration of this applet holds, from a file the applet writes.
+ConfigLayout configurationLayout(const AppletParameters& parameters);
 
 // Writes the applet's current settings to path; throws std::runtime_error naming the reason.
 void saveConfiguration(const AppletParameters& parameters, const std::string& path);

@@ -2,6 +2,7 @@
 #include "configuration_check.h"
 
 #include "config_file.h"
+#include "config_text.h"
 #include "file_checks.h"
 #include "tool_errors.h"
 
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <set>
 #include <utility>
 #include <vector>
@@ -18,28 +20,28 @@ namespace {
 
 constexpr int32_t kWritable = 2;
 
-// The "KEY=VALUE;" lines of the "[Port A]" section, quotes of texts taken off.
+// Each key of the "[Port A]" section with the value the applet read for it, at the line it read
+// it from: a key written twice counts once, a value cut at ', ; or = counts as cut.
 std::vector<std::pair<std::string, std::string>> portKeys(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    const ConfigText text(
+        std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
     std::vector<std::pair<std::string, std::string>> keys;
-    std::ifstream in(file);
-    std::string line;
-    bool inPort = false;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (!line.empty() && line.front() == '[') {
-            inPort = line == "[Port A]";
+    const auto& pieces = text.pieces();
+    for (std::size_t i = text.findPiece(kConfigPortSection).value_or(pieces.size()) + 1; i < pieces.size();
+         ++i) {
+        const std::string_view line = pieces[i].text;
+        const std::size_t equals = line.find('=');
+        if (equals == std::string_view::npos || equals == 0)
             continue;
-        }
-        const auto equals = line.find('=');
-        if (!inPort || equals == std::string::npos)
+        const std::string key(line.substr(0, equals));
+        const auto found = text.find(kConfigPortSection, key);
+        if (!found || found->piece != i)
             continue;
-        std::string value = line.substr(equals + 1);
-        if (!value.empty() && value.back() == ';')
+        std::string value(found->value);
+        while (!value.empty() && (value.back() == '\n' || value.back() == '\r'))
             value.pop_back();
-        if (value.size() >= 2 && value.front() == '\'' && value.back() == '\'')
-            value = value.substr(1, value.size() - 2);
-        keys.emplace_back(line.substr(0, equals), value);
+        keys.emplace_back(key, value);
     }
     return keys;
 }
@@ -120,9 +122,8 @@ int reportConfigurationProblems(const AppletParameters& parameters, const std::s
         }
         std::string why;
         const int32_t code = parameters.setFromText(feature, id, text, &why);
-        if (code == AppletParameters::kParseError)
-            report(key + "=" + text + " refused: " + why);
-        else if (code != 0) {
+        // A text that is no number is named where the file is read, with what the applet makes of it.
+        if (code != 0 && code != AppletParameters::kParseError) {
             const std::string range = rangeText(feature);
             report(key + "=" + text + " refused: " + codeText(code) +
                    (range.empty() ? "" : "; allowed " + range));

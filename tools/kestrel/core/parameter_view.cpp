@@ -120,6 +120,14 @@ std::string AppletParameters::description(const std::string& name) const {
     return latin1ToUtf8(buffer.data());
 }
 
+std::optional<std::string> AppletParameters::text(int32_t id) const {
+    std::vector<char> buffer(kTextBuffer, '\0');
+    if (exports().Fg_getParameterWithType(fg(), id, buffer.data(), 0, kTypeValue) != 0)
+        return std::nullopt;
+    buffer.back() = '\0';
+    return std::string(buffer.data());
+}
+
 std::optional<std::string> AppletParameters::valueText(const Node* feature, int32_t id, int32_t* code) const {
     const int32_t type = feature != nullptr ? feature->type : kestrel::kNodeInteger;
     auto get = [&](void* value, int32_t typeCode) {

@@ -32,6 +32,8 @@ public:
     // The current value as text: enumeration entries by symbol, doubles in shortest form, strings as
     // they are. Nothing on failure; the code then is in *code.
     std::optional<std::string> valueText(const Node* feature, int32_t id, int32_t* code) const;
+    // A text parameter's bytes as the applet holds them; nothing when it does not answer.
+    std::optional<std::string> text(int32_t id) const;
     // The description text the applet keeps for a parameter name; "" when it has none.
     std::string description(const std::string& name) const;
     // Parses `text` for the feature's kind (an enumeration also takes the symbol or display name of
