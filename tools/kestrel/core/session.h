@@ -3,6 +3,7 @@
 
 #include "grabhost5.hpp"
 
+#include <optional>
 #include <string>
 
 namespace kestrel::tool {
@@ -36,12 +37,18 @@ public:
     gh5::Grabber& grabber() { return grabber_; }
     // Loads the --config file when one is given and exists (Config::Later sessions call it).
     void loadConfig();
-    // Writes the applet's settings back to the --config file, if one is given: the success exit,
-    // or the failure exit after a message.
+    // Writes the applet's settings back to the --config file, if one is given: the success exit;
+    // throws naming the reason. Changes another command made to the file since it was read are
+    // kept with this command's; one key changed by both to different values keeps nothing of
+    // this command and says so.
     int keepSettings();
 
 private:
     const ToolOptions& options_;
+    // The --config file's content as this command read it (nothing when it did not exist), and
+    // the applet's settings it started from: what another command's change is told apart by.
+    std::optional<std::string> readContent_;
+    std::string startSettings_;
     gh5::Board board_;
     gh5::Grabber grabber_;
 };
