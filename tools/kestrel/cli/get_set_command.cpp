@@ -56,6 +56,9 @@ int runSet(const ToolOptions& options, const std::vector<std::string>& settings)
         if (!printValue(parameters, setting.substr(0, setting.find('='))))
             return kExitFailure;
     }
+    if (options.config.empty())
+        std::cerr << "kestrel: note: the applet keeps these values only while this command runs; "
+                     "give --config FILE.scf to keep them for the next command\n";
     return session.keepSettings();
 }
 

@@ -32,6 +32,39 @@ std::string typedCommand(int argc, char** argv) {
     return "";
 }
 
+// The long options of app and of its chosen subcommand, as typed ("--frames").
+std::vector<std::string> longOptions(const CLI::App& app, const CLI::App* sub) {
+    std::vector<std::string> names;
+    for (const CLI::App* level : {&app, sub})
+        if (level != nullptr)
+            for (const CLI::Option* option : level->get_options())
+                for (const std::string& name : option->get_lnames())
+                    names.push_back("--" + name);
+    return names;
+}
+
+// "no option --framse for grab; did you mean --frames?" for the first long option no level of the
+// command line knows, or "" when every one is known.
+std::string unknownOptionText(int argc, char** argv, CLI::App& app, const std::string& command) {
+    const CLI::App* sub = nullptr;
+    for (const CLI::App* candidate : app.get_subcommands([](CLI::App*) { return true; }))
+        if (candidate->get_name() == command)
+            sub = candidate;
+    const std::vector<std::string> known = longOptions(app, sub);
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (word == "--")
+            break;
+        const std::string name = word.substr(0, word.find('='));
+        if (name.size() > 2 && name.compare(0, 2, "--") == 0 &&
+            std::find(known.begin(), known.end(), name) == known.end())
+            return "no option " + name + (sub != nullptr ? " for " + command : std::string()) +
+                   didYouMean(name, known) + " (kestrel " + (sub != nullptr ? command + " " : "") +
+                   "--help lists them)";
+    }
+    return "";
+}
+
 } // namespace
 
 std::vector<Command>& commands() {
@@ -67,10 +100,15 @@ int main(int argc, char** argv) {
         std::cerr << app.help();
         return kExitUsage;
     }
+    // A mistyped option would make its value look like the command: options are checked first.
+    if (const std::string unknown = unknownOptionText(argc, argv, app, typedCommand(argc, argv));
+        !unknown.empty())
+        return usageError(unknown);
     // CLI11 would call a mistyped command an unexpected argument; name it and its likely spelling.
     if (const std::string typed = typedCommand(argc, argv);
         !typed.empty() && std::find(names.begin(), names.end(), typed) == names.end())
         return usageError("no command " + typed + didYouMean(typed, names) + " (kestrel --help lists them)");
+    const std::string command = typedCommand(argc, argv);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -82,7 +120,10 @@ int main(int argc, char** argv) {
     try {
         return run ? run() : kExitFailure;
     } catch (const UsageError& error) {
-        return usageError(error.what());
+        const std::string message = error.what();
+        return usageError(message.find("kestrel ") != std::string::npos
+                              ? message
+                              : message + " (kestrel " + command + " --help shows how)");
     } catch (const std::exception& error) {
         return fail(error.what());
     }

@@ -345,6 +345,44 @@ std::string unknownParameter(const AppletParameters& parameters, const std::stri
     return "no parameter " + name + ": " + codeText(code) + didYouMean(name, parameters.names());
 }
 
+namespace {
+
+// Bounds the applet holds a value to that follow another parameter's current value. The tree
+// publishes the fixed range (and, for the region, the room the partner leaves), so a refusal is
+// explained by naming the partner, its value and which to set first.
+struct PartnerBound {
+    const char* name;
+    const char* partner;
+    const char* rule;
+    const char* order;
+};
+constexpr PartnerBound kPartnerBounds[] = {
+    {"FG_IMG_SELECT", "FG_IMG_SELECT_PERIOD", "FG_IMG_SELECT must be below FG_IMG_SELECT_PERIOD",
+     "raise FG_IMG_SELECT_PERIOD first"},
+    {"FG_IMG_SELECT_PERIOD", "FG_IMG_SELECT", "FG_IMG_SELECT_PERIOD must be above FG_IMG_SELECT",
+     "lower FG_IMG_SELECT first"},
+    {"FG_WIDTH", "FG_XOFFSET", "FG_XOFFSET + FG_WIDTH must not pass 4096", "lower FG_XOFFSET first"},
+    {"FG_XOFFSET", "FG_WIDTH", "FG_XOFFSET + FG_WIDTH must not pass 4096", "lower FG_WIDTH first"},
+    {"FG_HEIGHT", "FG_YOFFSET", "FG_YOFFSET + FG_HEIGHT must not pass 4096", "lower FG_YOFFSET first"},
+    {"FG_YOFFSET", "FG_HEIGHT", "FG_YOFFSET + FG_HEIGHT must not pass 4096", "lower FG_HEIGHT first"},
+};
+
+// "; FG_IMG_SELECT must be below FG_IMG_SELECT_PERIOD, which is 1 (raise ... first)", or "".
+std::string partnerBoundText(const AppletParameters& parameters, const std::string& name) {
+    for (const PartnerBound& bound : kPartnerBounds) {
+        if (name != bound.name)
+            continue;
+        const int32_t id = parameters.exports().Fg_getParameterIdByName(parameters.fg(), bound.partner);
+        int32_t code = 0;
+        const auto value = parameters.valueText(parameters.findFeature(bound.partner), id, &code);
+        return std::string("; ") + bound.rule + ", and " + bound.partner + " is " +
+               value.value_or("unknown") + " (" + bound.order + ")";
+    }
+    return "";
+}
+
+} // namespace
+
 int setByName(const AppletParameters& parameters, const std::string& name, const std::string& text) {
     const int32_t id = parameters.exports().Fg_getParameterIdByName(parameters.fg(), name.c_str());
     if (id < 0)
@@ -357,7 +395,7 @@ int setByName(const AppletParameters& parameters, const std::string& name, const
     if (code != 0) {
         const std::string range = rangeText(feature);
         return fail(name + ": " + text + " refused: " + codeText(code) +
-                    (range.empty() ? "" : "; allowed " + range));
+                    (range.empty() ? "" : "; allowed " + range) + partnerBoundText(parameters, name));
     }
     return kExitOk;
 }
