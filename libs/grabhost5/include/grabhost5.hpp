@@ -1,6 +1,12 @@
 // C++ wrapper of the host SDK's application API: move-only owners of boards, applet libraries,
 // grabbers and acquisition memories. Failures throw gh5::Error carrying the code.
+// Needs C++17 or later (std::optional in its interface); the C header grabhost5.h serves C and
+// older C++.
 #pragma once
+
+#if (defined(_MSVC_LANG) ? _MSVC_LANG : __cplusplus) < 201703L
+#error "grabhost5.hpp needs C++17 or later; include grabhost5.h from older C++ or from C"
+#endif
 
 #include "grabhost5.h"
 
