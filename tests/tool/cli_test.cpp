@@ -7,7 +7,9 @@
 #include "scratch_dir.h"
 #include "tool_run.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -166,6 +168,80 @@ TEST_F(KestrelCli, EachCommandAndOptionExitsWithItsCodeAndSaysWhatItDidOrRefused
     EXPECT_EQ(readFile(path("copy.scf")), readFile(path("line.scf")));
     EXPECT_EQ(readFile(path("named.scf")), named) << "a reading command rewrote the user's file";
     EXPECT_FALSE(exists("none")) << "a refused grab made its folder";
+}
+
+// A TIFF header that promises 100000 x 100000 pixels over a few bytes.
+std::string enormousTiff() {
+    std::string tiff("II*\0\x08\0\0\0", 8);
+    const auto add16 = [&](uint32_t v) { tiff += char(v & 0xff), tiff += char(v >> 8); };
+    const auto add32 = [&](uint32_t v) { add16(v & 0xffff), add16(v >> 16); };
+    const uint32_t tags[][3] = {{256, 4, 100000}, {257, 4, 100000}, {258, 3, 8},      {259, 3, 1},
+                                {262, 3, 1},      {273, 4, 110},    {278, 4, 100000}, {279, 4, 0xffffffff}};
+    add16(8);
+    for (const auto& [tag, type, value] : tags)
+        add16(tag), add16(type), add32(1), add32(value);
+    add32(0);
+    return tiff + std::string(16, '\x7f');
+}
+
+// Every file the tool reads, damaged each way a disk or a user damages one: a message naming the
+// file, exit 1, and the folder and the --config file as they were.
+TEST_F(KestrelCli, HostileInputFilesAreNamedAndChangeNothing) {
+    ASSERT_EQ(kestrel("--config " + path("keep.scf") + " set FG_WIDTH=512").exitCode, 0);
+    ASSERT_EQ(kestrel("lut --save " + path("good.lut")).exitCode, 0);
+    const std::vector<uint8_t> pixels(512 * 1024, 100);
+    ASSERT_EQ(ImageFile_Write(path("good.tif").c_str(), pixels.data(), 512, 1024, 8, 1), 0);
+    const struct {
+        const char* command; // @F is the damaged file
+        const char* name;
+        std::string whole;
+        std::string enormous;
+    } kinds[] = {
+        {"load @F", "in.scf", readFile(path("keep.scf")), std::string(3 << 20, 'A')},
+        {"lut --load @F", "in.lut", readFile(path("good.lut")), "[gray]\nnrOfElements=4000000000\n0,0\n"},
+        {"grab -n 1 --simulated-clock -o @/out --images @F", "camera.tif", readFile(path("good.tif")),
+         enormousTiff()},
+    };
+    std::string garbage(4096, '\0');
+    for (std::size_t i = 0; i < garbage.size(); ++i)
+        garbage[i] = char((i * 2654435761u) >> 13);
+    const std::string kept = readFile(path("keep.scf"));
+    for (const auto& kind : kinds) {
+        const struct {
+            const char* damage;
+            std::function<void(const std::string&)> make;
+        } damages[] = {
+            {"empty", [&](const std::string& f) { writeFile(f, ""); }},
+            {"truncated",
+             [&](const std::string& f) { writeFile(f, kind.whole.substr(0, kind.whole.size() / 2)); }},
+            {"a directory", [&](const std::string& f) { std::filesystem::create_directory(path(f)); }},
+            {"a symlink loop", [&](const std::string& f) { std::filesystem::create_symlink(f, path(f)); }},
+            {"binary garbage", [&](const std::string& f) { writeFile(f, garbage); }},
+            {"enormous", [&](const std::string& f) { writeFile(f, kind.enormous); }},
+        };
+        for (const auto& damage : damages) {
+            std::filesystem::remove_all(path(kind.name));
+            damage.make(kind.name);
+            std::vector<std::string> before;
+            for (const auto& entry : std::filesystem::directory_iterator(path("")))
+                before.push_back(entry.path().filename().string());
+            const std::string command =
+                std::regex_replace(expand(kind.command), std::regex("@F"), path(kind.name));
+            const ToolRun run = kestrel("--config " + path("keep.scf") + " " + command);
+            const std::string what = std::string(kind.command) + " with " + damage.damage + " " + kind.name;
+            EXPECT_EQ(run.exitCode, 1) << what << "\n" << run.output;
+            EXPECT_TRUE(contains(run.output, path(kind.name))) << what << ": the file is not named\n"
+                                                               << run.output;
+            std::vector<std::string> after;
+            for (const auto& entry : std::filesystem::directory_iterator(path("")))
+                after.push_back(entry.path().filename().string());
+            std::sort(before.begin(), before.end());
+            std::sort(after.begin(), after.end());
+            EXPECT_EQ(after, before) << what;
+            EXPECT_TRUE(readFile(path("keep.scf")) == kept) << what << ": the --config file changed";
+            writeFile("keep.scf", kept);
+        }
+    }
 }
 
 // PNG frames are read back by the shading rows above; the TIFF writer keeps 16-bit samples whole.

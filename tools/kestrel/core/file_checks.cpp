@@ -23,27 +23,40 @@ std::string osReason(int error) {
 std::string lutFileProblem(const std::string& path) {
     if (std::string reason = whyNotReadable(path); !reason.empty())
         return reason;
-    std::ifstream in(path);
+    std::ifstream in(path, std::ios::binary);
     std::string line;
     bool inSection = false;
-    long elements = 0;
-    bool firstValue = false;
+    long long elements = 0;
+    bool elementsSeen = false;
+    long long filled = 0; // value lines found in index order, as the applet's reader walks them
     while (std::getline(in, line)) {
-        if (line.find("nrOfElements") != std::string::npos && elements == 0) {
+        if (!elementsSeen && line.find("nrOfElements") != std::string::npos) {
             const auto equals = line.find('=');
-            elements = equals == std::string::npos ? 0 : std::atol(line.c_str() + equals + 1);
+            elements = equals == std::string::npos ? 0 : std::atoll(line.c_str() + equals + 1);
+            elementsSeen = true;
         }
-        if (line.find("[gray]") != std::string::npos)
-            inSection = true;
-        else if (inSection && line.rfind("0,", 0) == 0)
-            firstValue = true;
+        if (!inSection) {
+            inSection = line.find("[gray]") != std::string::npos;
+            if (!inSection)
+                continue;
+        }
+        if (filled < elements && line.find(std::to_string(filled) + ",") != std::string::npos)
+            ++filled;
     }
     if (!inSection)
         return "not a LUT file: no [gray] section";
     if (elements <= 0)
         return "not a LUT file: no positive nrOfElements";
-    if (!firstValue)
+    // The applet makes room for nrOfElements values before it reads one.
+    if (elements > kMostLutElements)
+        return "nrOfElements=" + std::to_string(elements) + " is more than a table holds (" +
+               std::to_string(kMostLutElements) + ")";
+    if (filled == 0)
         return "not a LUT file: no value line for index 0";
+    if (filled < elements)
+        return "values for indexes 0 .. " + std::to_string(filled - 1) +
+               " of nrOfElements=" + std::to_string(elements) +
+               " (is the file cut short?); the applet reads the rest as 0";
     return "";
 }
 

@@ -7,9 +7,13 @@
 
 namespace kestrel::tool {
 
-// Why path is no LUT file the applet would take values from ("" when it is): unreadable, or no
-// "[gray]" section with a positive "nrOfElements" and the value line of index 0. The applet's
-// reader never fails on content, so this is the tool's only chance to say so.
+// The most values a LUT file of the applet's table can give.
+inline constexpr long long kMostLutElements = 4096;
+
+// Why path is no LUT file the applet would take values from ("" when it is): unreadable, no
+// "[gray]" section, no positive "nrOfElements" or one larger than a table, or fewer value lines in
+// index order than it announces (the counts are named). The applet's reader never fails on
+// content, so this is the tool's only chance to say so.
 std::string lutFileProblem(const std::string& path);
 
 // The text of errno after a failed call; "" when errno is 0.
