@@ -8,8 +8,11 @@
 #include "tool_run.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -38,7 +41,11 @@ const Row kRows[] = {
     {"--config settings.txt get FG_WIDTH", 2, "contains .scf"},
     {"get FG_WIDTH FG_FORMAT", 0, "FG_WIDTH = 1024\nFG_FORMAT = FG_GRAY (3)\n"},
     {"get FG_WIDHT", 1, "(-2070); did you mean FG_WIDTH?"},
-    {"set FG_FORMAT=FG_GRAY16 FG_WIDTH=512", 0, "FG_FORMAT = FG_GRAY16 (1)\nFG_WIDTH = 512\n"},
+    {"set FG_FORMAT=FG_GRAY16 FG_WIDTH=512", 0,
+     "FG_FORMAT = FG_GRAY16 (1)\nFG_WIDTH = 512\n|values only while this command runs"},
+    {"set FG_IMG_SELECT=3", 1, "below FG_IMG_SELECT_PERIOD, and FG_IMG_SELECT_PERIOD is 1 (raise"},
+    {"--confg @/a.scf get FG_WIDTH", 2, "no option --confg; did you mean --config?"},
+    {"grab --framse 3", 2, "no option --framse for grab; did you mean --frames?"},
     {"params FG_FORMAT", 0,
      "  FG_FORMAT = FG_GRAY (3)  RW  \"Output Format\"\n    Pixel format of the output image.\n"
      "      FG_GRAY = 3  \"Gray 8bit\"\n"},
@@ -240,6 +247,39 @@ TEST_F(KestrelCli, HostileInputFilesAreNamedAndChangeNothing) {
             EXPECT_EQ(after, before) << what;
             EXPECT_TRUE(readFile(path("keep.scf")) == kept) << what << ": the --config file changed";
             writeFile("keep.scf", kept);
+        }
+    }
+}
+
+// Two commands changing one --config file at the same moment keep both changes.
+TEST_F(KestrelCli, ConcurrentSetsOfOneConfigurationKeepBoth) {
+    const std::string set = std::string(KESTREL_TOOL_PATH) + " --config " + path("same.scf") + " set ";
+    for (int run = 1; run <= 3; ++run) {
+        const std::string width = std::to_string(256 + 16 * run), height = std::to_string(64 + run);
+        ASSERT_EQ(std::system((set + "FG_WIDTH=" + width + " >/dev/null 2>&1 & " + set +
+                               "FG_HEIGHT=" + height + " >/dev/null 2>&1; wait")
+                                  .c_str()),
+                  0);
+        const ToolRun run_ = kestrel("--config " + path("same.scf") + " get FG_WIDTH FG_HEIGHT");
+        EXPECT_EQ(run_.output, "FG_WIDTH = " + width + "\nFG_HEIGHT = " + height + "\n") << "run " << run;
+    }
+}
+
+// Every option of every command is in the manual page.
+TEST(KestrelManual, NamesEveryOptionOfEveryCommand) {
+    std::ifstream in(KESTREL_MANUAL_PATH);
+    const std::string manual((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (const char* command : {"", "boards", "events", "get", "grab", "info", "load", "lut", "params",
+                                "save", "set", "shading", "trigger", "xml"}) {
+        const ToolRun help = kestrel(std::string(command) + " --help");
+        const std::regex option("--[a-z][a-z-]*");
+        for (auto at = std::sregex_iterator(help.output.begin(), help.output.end(), option);
+             at != std::sregex_iterator(); ++at) {
+            const std::string name = std::regex_replace(at->str(), std::regex("-"), "\\-");
+            EXPECT_TRUE(at->str() == "--help" || contains(manual, "\\fB" + name) ||
+                        contains(manual, ".BI " + name) || contains(manual, ".B " + name) ||
+                        contains(manual, ".BR " + name) || contains(manual, " " + name + " "))
+                << "kestrel " << command << " " << at->str() << " is not in kestrel.1";
         }
     }
 }
