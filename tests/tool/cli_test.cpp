@@ -126,6 +126,7 @@ const Row kRows[] = {
     {"shading --black @/missing.tif", 1, "failed|FG_SHADING_APPLY_SETTINGS: |(-2076)"},
     {"xml -o @/k.xml", 0, ""},
     {"xml -o @/full.xml", 1, "@/full.xml: No space left on device"},
+    {"xml -o @/dangling.xml", 1, "a symbolic link to /nonexistent/x.xml, which does not exist"},
     {"save @/full.scf", 1, "No space left on device"},
     {"lut --save @/full.lut", 1, "No space left on device"},
 };
@@ -157,6 +158,7 @@ TEST_F(KestrelCli, EachCommandAndOptionExitsWithItsCodeAndSaysWhatItDidOrRefused
     writeFile("empty.lut", "");
     for (const char* full : {"full.xml", "full.scf", "full.lut"})
         std::filesystem::create_symlink("/dev/full", path(full));
+    std::filesystem::create_symlink("/nonexistent/x.xml", path("dangling.xml"));
     const std::string named = readFile(path("named.scf"));
 
     for (const Row& row : kRows) {

@@ -61,6 +61,9 @@ std::string lutFileProblem(const std::string& path) {
 }
 
 std::string writeWholeFile(const std::string& path, std::string_view content) {
+    // Written through, a dangling link would make a file elsewhere or fail with a bare ENOENT.
+    if (std::string broken = brokenLink(path); !broken.empty())
+        return broken;
     errno = 0;
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr)

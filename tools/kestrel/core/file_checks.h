@@ -20,7 +20,8 @@ std::string lutFileProblem(const std::string& path);
 std::string osReason(int error);
 
 // Writes content to path, checking every write, the flush and the close. On failure returns the OS
-// reason and removes what was written of a regular file (a device such as /dev/full stays).
+// reason and removes what was written of a regular file (a device such as /dev/full stays). A
+// dangling symbolic link is refused as one.
 std::string writeWholeFile(const std::string& path, std::string_view content);
 
 // An empty file of its own in the temporary directory, removed with the object: where the applet
