@@ -1,4 +1,5 @@
-/* Test double of libboardhw.so: counts register writes, owns the shared record of all doubles. */
+/* Test double of libboardhw.so: counts register writes, owns the shared record of all doubles and
+   its fault points. */
 #include <string.h>
 
 #include "fake_state.h"
@@ -15,9 +16,13 @@ FAKE_EXPORT void kestrel_fake_reset(void) {
     gState.hostHandle = &gHostRecord;
 }
 
+FAKE_EXPORT int32_t kestrel_fake_point_fails(int32_t point) {
+    return ++gState.pointCalls[point] == gState.faultAt && point == gState.faultPoint;
+}
+
 FAKE_EXPORT int32_t Board_WriteRegister(void* board, uint32_t id, uint64_t value) {
     ++gState.boardWriteCalls;
-    return 0;
+    return kestrel_fake_point_fails(FAKE_POINT_BOARD_WRITE) ? FAKE_FAULT_CODE : 0;
 }
 
 FAKE_EXPORT int32_t Board_ReadRegister(void* board, uint32_t id, uint64_t* value) {

@@ -35,6 +35,9 @@ static const char* const kGeneratorNames[] = {"AAGenEnable",    "AAGenStart",  "
 static const char* const kRegisterNames[] = {"RegA", "RegB", "RegC"};
 
 static void* opened(void) {
+    if (kestrel_fake_point_fails(FAKE_POINT_DESIGN_OPEN))
+        return NULL;
+    ++kestrel_fake_state()->designOpenedCount;
     gImage = 1;
     kestrel_fake_state()->designLastImage = &gImage;
     return &gImage;
@@ -82,7 +85,7 @@ FAKE_EXPORT const char* DesignImage_GetRegisterName(void* image, int32_t index) 
 }
 
 FAKE_EXPORT uint32_t DesignImage_GetRegisterId(void* image, const char* name) {
-    if (image != &gImage || name == NULL)
+    if (image != &gImage || name == NULL || kestrel_fake_point_fails(FAKE_POINT_DESIGN_LOOKUP))
         return 0;
     for (uint32_t i = 0; i < 9; ++i)
         if (strcmp(name, kGeneratorNames[i]) == 0)

@@ -22,7 +22,10 @@ static void* initialise(const char* imageName, void* boardHandle, void* designIm
              imageName ? imageName : "(null)");
     state->hostInitBoard = boardHandle;
     state->hostInitImage = designImage;
-    return state->hostInitFails ? NULL : state->hostHandle;
+    if (state->hostInitFails)
+        return NULL;
+    ++state->hostHandlesMade;
+    return state->hostHandle;
 }
 
 FAKE_EXPORT void* Fg_InitHandleSlaveAware(const char* imageName, void* boardHandle, void* designImage,
@@ -48,14 +51,19 @@ FAKE_EXPORT int32_t Fg_getLastErrorNumber(void* hostFg) {
 }
 
 FAKE_EXPORT int32_t Fg_getParameterIdByName(void* hostFg, const char* name) {
-    ++kestrel_fake_state()->hostLookupCount;
+    FakeState* state = kestrel_fake_state();
+    ++state->hostLookupCount;
+    if (kestrel_fake_point_fails(FAKE_POINT_HOST_LOOKUP))
+        return 0;
+    if (state->hostKnowsEveryName)
+        return 1000 + state->hostLookupCount;
     return name != NULL && strcmp(name, "KnownDesignParameter") == 0 ? 77 : 0;
 }
 
 static int32_t hostWrite(void) {
     FakeState* state = kestrel_fake_state();
     ++state->hostWriteCount;
-    return (int32_t)state->hostNextResult;
+    return kestrel_fake_point_fails(FAKE_POINT_HOST_WRITE) ? FAKE_FAULT_CODE : (int32_t)state->hostNextResult;
 }
 
 FAKE_EXPORT int32_t Fg_setParameter(void* hostFg, int32_t id, const void* value, uint32_t dma) {
