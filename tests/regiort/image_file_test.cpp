@@ -206,6 +206,17 @@ TEST(ImageFileRefusal, DamagedMissingAndForeignFilesAndNullArguments) {
     ASSERT_TRUE(writeWithLibtiff(file("cut.tiff"), plain, pattern(plain.width, plain.height, 8).data()));
     std::filesystem::resize_file(file("cut.tiff"), std::filesystem::file_size(file("cut.tiff")) / 2);
     expectRefused(file("cut.tiff"), "pixel data cut off");
+    // A directory whose strips were never written: libtiff would make up an image of zeros.
+    TIFF* sparse = TIFFOpen(file("sparse.tiff").c_str(), "w");
+    for (const auto& [tag, value] : {std::pair{TIFFTAG_IMAGEWIDTH, 8},
+                                     {TIFFTAG_IMAGELENGTH, 8},
+                                     {TIFFTAG_BITSPERSAMPLE, 8},
+                                     {TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK},
+                                     {TIFFTAG_ROWSPERSTRIP, 1}})
+        TIFFSetField(sparse, tag, value);
+    ASSERT_EQ(TIFFWriteDirectory(sparse), 1);
+    TIFFClose(sparse);
+    expectRefused(file("sparse.tiff"), "strips without data");
 
     void* samples = nullptr;
     int32_t width = 0, height = 0, bits = 0, spp = 0;

@@ -10,8 +10,12 @@ typedef struct tiff TIFF;
 namespace kestrel::regiort {
 
 // Neither a sample buffer nor any single libtiff allocation may exceed this: a corrupt file then
-// fails instead of exhausting memory.
-inline constexpr std::size_t kMaxImageBytes = std::size_t{1} << 30;
+// fails instead of exhausting memory. The fuzzer builds the library with a smaller limit, so that
+// a header claiming a huge image is refused by the same check before it costs a second to read.
+#ifndef KESTREL_REGIORT_MAX_IMAGE_BYTES
+#define KESTREL_REGIORT_MAX_IMAGE_BYTES (std::size_t{1} << 30)
+#endif
+inline constexpr std::size_t kMaxImageBytes = KESTREL_REGIORT_MAX_IMAGE_BYTES;
 
 struct TiffCloser {
     void operator()(TIFF* tif) const;

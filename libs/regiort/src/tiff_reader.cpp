@@ -51,13 +51,29 @@ std::optional<Layout> readLayout(TIFF* tif) {
     return l;
 }
 
+// Whether each of the first `count` strips or tiles has data of its own and all together claim no
+// more bytes than the file holds. Anything else is damage (libtiff would make up a strip without
+// data as zeros), and refusing it up front spares a hostile header's thousands of reads of the
+// same few bytes.
+bool dataWithinFile(TIFF* tif, uint32_t count) {
+    const uint64_t fileBytes = TIFFGetSizeProc(tif)(TIFFClientdata(tif));
+    uint64_t claimed = 0;
+    for (uint32_t i = 0; i < count && claimed <= fileBytes; ++i) {
+        const uint64_t bytes = TIFFGetStrileByteCount(tif, i);
+        if (bytes == 0)
+            return false;
+        claimed += bytes;
+    }
+    return claimed <= fileBytes;
+}
+
 // Strips decode straight into the destination: no staging copy for the common case.
 bool readStrips(TIFF* tif, const Layout& l, std::byte* out) {
     uint32_t rowsPerStrip = 0;
     TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
     rowsPerStrip = rowsPerStrip == 0 ? l.height : std::min(rowsPerStrip, l.height);
     const uint32_t strips = (l.height - 1) / rowsPerStrip + 1;
-    if (TIFFNumberOfStrips(tif) < strips)
+    if (TIFFNumberOfStrips(tif) < strips || !dataWithinFile(tif, strips))
         return false;
     for (uint32_t s = 0; s < strips; ++s) {
         const uint32_t firstRow = s * rowsPerStrip;
@@ -80,6 +96,8 @@ bool readTiles(TIFF* tif, const Layout& l, std::byte* out) {
     const uint64_t tileRowBytes = uint64_t{tileWidth} * bytesPerSample;
     const uint64_t tileBytes = tileRowBytes * tileHeight;
     if (tileBytes > kMaxImageBytes || static_cast<uint64_t>(TIFFTileSize64(tif)) != tileBytes)
+        return false;
+    if (!dataWithinFile(tif, TIFFNumberOfTiles(tif)))
         return false;
     std::vector<std::byte> tile(static_cast<std::size_t>(tileBytes));
     for (uint32_t y = 0; y < l.height; y += tileHeight) {
