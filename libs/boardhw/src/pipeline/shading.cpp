@@ -24,21 +24,30 @@ Frame12 applyShading(const Frame12& window, const RoiWindow& roi, const ShadingS
 
 namespace {
 
-// The kernel avoids 64-bit lanes. With q <= 0 the result is 0 whatever the gain, so q is
-// clamped at 0 first; then q <= 65520 and g <= 65535 keep q g + 34816 below 2^32. The two
-// roundings fold into one: ((q g + 2048) >> 12 + 8) >> 4 == (q g + 2048 + 8 * 4096) >> 16.
+// The kernel works in 16-bit lanes, so a vector holds as many pixels as the median's. With q <= 0
+// the result is 0 whatever the gain, so q saturates at 0: 16p - o becomes 16p - min(16p, o), and
+// 16p (at most 65520) fits 16 bits once the sample is cut to 12. The two roundings fold into one:
+// ((q g + 2048) >> 12 + 8) >> 4 == (q g + 34816) >> 16, and with q g = 65536 hi + lo that is
+// hi + (lo >= 30720): the high and low halves of a 16 x 16-bit product, one instruction each.
 // Lines are walked in blocks of a fixed size so the compiler vectorises them without a
 // run-time trip count, with the same arithmetic for the tail.
 constexpr size_t kBlock = 32;
 
-template <bool kOffsets, bool kGainLine>
+[[gnu::always_inline]] inline uint16_t min16(uint16_t a, uint16_t b) {
+    return a < b ? a : b;
+}
+
+template <bool kOffsets>
 [[gnu::always_inline]] inline uint16_t shadeOne(uint16_t sample, uint16_t offset, uint16_t gain) {
-    int32_t q = int32_t(uint32_t(sample & kSampleMask) << 4);
-    if constexpr (kOffsets)
-        q -= offset == CoefficientPlane::kDefective ? 0 : int32_t{offset};
-    const uint32_t positive = q > 0 ? uint32_t(q) : 0u;
-    const uint32_t v = (positive * gain + 34816u) >> 16;
-    return uint16_t(v < kMaxSample ? v : kMaxSample);
+    uint16_t q = uint16_t(sample << 4);
+    if constexpr (kOffsets) {
+        const uint16_t o = offset == CoefficientPlane::kDefective ? 0 : offset;
+        q = uint16_t(q - min16(q, o));
+    }
+    const auto high = uint16_t((uint32_t{q} * gain) >> 16);
+    const auto low = uint16_t(uint32_t{q} * uint32_t{gain});
+    const auto v = uint16_t(high + (low >= 30720 ? 1 : 0));
+    return min16(v, kMaxSample);
 }
 
 template <bool kOffsets, bool kGainLine>
@@ -48,12 +57,12 @@ shadeKernel(const uint16_t* __restrict samples, const uint16_t* __restrict offse
     size_t x = 0;
     for (; x + kBlock <= n; x += kBlock) {
         for (size_t i = 0; i < kBlock; ++i)
-            out[x + i] = shadeOne<kOffsets, kGainLine>(samples[x + i], kOffsets ? offsets[x + i] : 0,
-                                                       kGainLine ? gains[x + i] : constantGain);
+            out[x + i] = shadeOne<kOffsets>(samples[x + i], kOffsets ? offsets[x + i] : 0,
+                                            kGainLine ? gains[x + i] : constantGain);
     }
     for (; x < n; ++x)
-        out[x] = shadeOne<kOffsets, kGainLine>(samples[x], kOffsets ? offsets[x] : 0,
-                                               kGainLine ? gains[x] : constantGain);
+        out[x] =
+            shadeOne<kOffsets>(samples[x], kOffsets ? offsets[x] : 0, kGainLine ? gains[x] : constantGain);
 }
 
 KESTREL_VECTOR_CLONES void shadeWithOffsetsAndGains(const uint16_t* samples, const uint16_t* offsets,

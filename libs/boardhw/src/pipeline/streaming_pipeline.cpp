@@ -17,8 +17,8 @@ class StreamingPipeline::Band {
 public:
     explicit Band(uint32_t widthPixels)
         : width_(widthPixels), window_(widthPixels), offsetRun_(widthPixels), gainRun_(widthPixels),
-          prepared_(3 * (size_t{widthPixels} + 2)), filtered_(widthPixels),
-          medianScratch_(medianScratchElements(widthPixels)) {}
+          prepared_(3 * (size_t{widthPixels} + 2)), filtered_(std::min<size_t>(widthPixels, kChunkPixels)),
+          medianScratch_(medianScratchElements(std::min<size_t>(widthPixels, kChunkPixels))) {}
 
     uint32_t widthPixels() const { return width_; }
 
@@ -26,14 +26,21 @@ public:
     void run(const PipelineSettings& settings, const OutputTable& table, FrameView sensor, std::byte* out,
              uint32_t firstLine, uint32_t endLine) {
         slotLines_.fill(kEmpty);
-        const size_t lineBytes = size_t{width_} * bytesPerPixel(settings.format);
+        const size_t pixelBytes = bytesPerPixel(settings.format);
+        const size_t lineBytes = size_t{width_} * pixelBytes;
         const uint32_t lastLine = settings.roi.heightLines - 1;
         for (uint32_t y = firstLine; y < endLine; ++y) {
             std::byte* outLine = out + size_t{y} * lineBytes;
             if (!settings.medianFilter) {
                 uint16_t* line = slot(0);
                 prepareLine(settings, sensor, y, line);
-                table.writeLine(line, width_, outLine);
+                const bool prefetch = y + 1 < endLine;
+                for (size_t start = 0; start < width_; start += kChunkPixels) {
+                    const size_t count = std::min<size_t>(kChunkPixels, width_ - start);
+                    if (prefetch)
+                        prefetchInputs(settings, sensor, y + 1, start, count);
+                    table.writeLine(line + start, count, outLine + start * pixelBytes);
+                }
                 continue;
             }
             // Lines are fetched top to bottom, so the slot given up for the line below holds the
@@ -41,13 +48,51 @@ public:
             const uint16_t* above = preparedLine(settings, sensor, y == 0 ? 0 : y - 1);
             const uint16_t* centre = preparedLine(settings, sensor, y);
             const uint16_t* below = preparedLine(settings, sensor, std::min(y + 1, lastLine));
-            medianLine(above, centre, below, filtered_.data(), width_, medianScratch_.data());
-            table.writeLine(filtered_.data(), width_, outLine);
+            // The line after next is fetched from memory while this one is filtered, so that
+            // preparing it finds its inputs in the cache.
+            const uint32_t ahead = y + 2;
+            const bool prefetch = ahead < endLine + 1 && ahead <= lastLine;
+            // The median and the table run a chunk at a time through a buffer that stays in the
+            // first-level cache.
+            for (size_t start = 0; start < width_; start += kChunkPixels) {
+                const size_t count = std::min<size_t>(kChunkPixels, width_ - start);
+                if (prefetch)
+                    prefetchInputs(settings, sensor, ahead, start, count);
+                medianLine(above + start, centre + start, below + start, filtered_.data(), count,
+                           medianScratch_.data());
+                table.writeLine(filtered_.data(), count, outLine + start * pixelBytes);
+            }
         }
     }
 
 private:
     static constexpr int64_t kEmpty = -1;
+    static constexpr size_t kChunkPixels = 256;
+    static constexpr size_t kCacheLineBytes = 64;
+
+    // Asks for the part [start, start + count) of window line y's samples and coefficients.
+    static void prefetchInputs(const PipelineSettings& settings, FrameView sensor, uint32_t y, size_t start,
+                               size_t count) {
+        const RoiWindow& roi = settings.roi;
+        const uint64_t sensorY = uint64_t{y} + roi.yOffset;
+        const auto fetch = [count](const uint16_t* from) {
+            const auto* bytes = reinterpret_cast<const char*>(from);
+            for (size_t offset = 0; offset < count * sizeof(uint16_t); offset += kCacheLineBytes)
+                __builtin_prefetch(bytes + offset, 0, 2);
+        };
+        const uint64_t sensorX = uint64_t{roi.xOffset} + start;
+        if (sensorY < sensor.heightLines && sensorX + count <= sensor.widthPixels)
+            fetch(sensor.row(uint32_t(sensorY)) + sensorX);
+        const uint64_t planeX = sensorX & CoefficientPlane::kAddressMask;
+        if (planeX + count > CoefficientPlane::kSide)
+            return;
+        const auto planeY = uint32_t(sensorY & CoefficientPlane::kAddressMask);
+        const ShadingSettings& shading = settings.shading;
+        if (shading.offsets && (shading.offsetEnabled || settings.deadPixelReplacement))
+            fetch(shading.offsets->line(planeY) + planeX);
+        if (shading.gainEnabled && shading.gains)
+            fetch(shading.gains->line(planeY) + planeX);
+    }
 
     // Slot k holds a line at index 1.. with one replicated pixel on each side.
     uint16_t* slot(size_t k) { return prepared_.data() + k * (size_t{width_} + 2) + 1; }

@@ -7,8 +7,9 @@
 //
 // The loader makes that choice in a resolver function that runs before any constructor. The
 // thread sanitizer instruments every function entry, the resolver's too, and crashes there
-// because its runtime is not up yet; such builds keep the single default version.
-#if defined(__SANITIZE_THREAD__)
+// because its runtime is not up yet; such builds keep the single default version, as do
+// toolchains without indirect functions (the build defines KESTREL_NO_TARGET_CLONES for them).
+#if defined(KESTREL_NO_TARGET_CLONES) || defined(__SANITIZE_THREAD__)
 #define KESTREL_VECTOR_CLONES
 #elif defined(__has_feature)
 #if __has_feature(thread_sanitizer)
