@@ -1,7 +1,9 @@
 // The whole pipeline: formula oracles through both implementations, the streaming one against the
 // reference bit for bit on random frames and settings, frame selection, the worker pool.
+#include "pipeline/generator_source.h"
 #include "pipeline/image_pipeline.h"
 #include "pipeline/reference_pipeline.h"
+#include "pipeline/scene_source.h"
 #include "pipeline/streaming_pipeline.h"
 #include "pipeline/worker_pool.h"
 
@@ -148,6 +150,25 @@ TEST(StreamingPipeline, MatchesReferenceOnRandomSmallFrames) {
         expectSameOutput(settings, sensor, streaming, "trial " + std::to_string(trial));
         if (HasFatalFailure())
             return;
+    }
+}
+
+TEST(StreamingPipeline, RendersSourceLinesWhereTheReferenceReadsTheWholeFrame) {
+    std::mt19937_64 random(7);
+    const SceneSource scene({.widthPixels = 70, .heightLines = 33});
+    const GeneratorSource generator({.widthPixels = 64, .heightLines = 30, .tapMask = 0x0B, .rollPerFrame = 5});
+    StreamingPipeline streaming({.threads = 2, .minPixelsPerBand = 16});
+    for (uint64_t frame = 0; frame < 40; ++frame) {
+        const FrameSource& source = frame % 2 ? static_cast<const FrameSource&>(scene) : generator;
+        const PipelineSettings settings = randomSettings(random, source.widthPixels(), source.heightLines());
+        streaming.configure(settings);
+        std::vector<std::byte> expected(outputFrameBytes(settings));
+        std::vector<std::byte> actual(expected.size());
+        Frame12 rendered;
+        source.render(frame, rendered);
+        ReferencePipeline(settings).process(rendered.view(), expected);
+        streaming.process(SensorRows(source, frame), actual);
+        ASSERT_EQ(expected, actual) << "frame " << frame;
     }
 }
 

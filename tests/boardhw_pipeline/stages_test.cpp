@@ -42,9 +42,9 @@ TEST(RoiCut, WindowPixelIsSensorPixelAtOffsetAndBeyondTheSensorIsBlack) {
     EXPECT_EQ(window.at(0, 2), 0);
 
     std::vector<uint16_t> scratch(4, 55);
-    const uint16_t* line = windowLine(sensor.view(), roi, 1, scratch.data());
+    const uint16_t* line = windowLine(sensor.view(), roi, 1, scratch.data(), nullptr);
     EXPECT_EQ(std::vector<uint16_t>(line, line + 4), (std::vector<uint16_t>{708, 709, 0, 0}));
-    line = windowLine(sensor.view(), roi, 2, scratch.data());
+    line = windowLine(sensor.view(), roi, 2, scratch.data(), nullptr);
     EXPECT_EQ(std::vector<uint16_t>(line, line + 4), (std::vector<uint16_t>{0, 0, 0, 0}));
 }
 

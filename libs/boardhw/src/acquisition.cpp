@@ -179,13 +179,13 @@ int32_t Acquisition::nextFrame(std::span<std::byte> out, DeliveredFrame& deliver
             pipeline_.process(board::FrameView{}, {});
             continue;
         }
-        sourceFor(design).render(frame, sensor_);
+        const board::SensorRows sensor(sourceFor(design), frame);
         std::span<std::byte> target = out;
         if (out.size() < bytes) {
             scratch_.resize(bytes);
             target = scratch_;
         }
-        pipeline_.process(sensor_.view(), target.first(bytes));
+        pipeline_.process(sensor, target.first(bytes));
         if (target.data() != out.data() && !out.empty())
             std::memcpy(out.data(), scratch_.data(), out.size());
         delivered.bytes = bytes;
@@ -243,8 +243,9 @@ int32_t Acquisition::complete(const Exposure& exposure) {
     }
     StoredFrame stored;
     stored.pixels = onBoard_.spare(bytes);
-    sourceFor(design).render(frame, sensor_);
-    pipeline_.process(sensor_.view(), stored.pixels);
+    // The pipeline renders the camera's lines as it needs them: no sensor frame is written to
+    // memory and read back.
+    pipeline_.process(board::SensorRows(sourceFor(design), frame), stored.pixels);
     stored.sourceFrame = frame;
     stored.exposureNs = exposure.startNs;
     stored.completedNs = exposure.endNs;

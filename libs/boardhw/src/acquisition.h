@@ -114,7 +114,6 @@ private:
     Board& board_;
     std::mutex mutex_;
     board::ImagePipeline pipeline_;
-    board::Frame12 sensor_;
     std::vector<std::byte> scratch_;
     uint64_t coefficientGeneration_ = UINT64_MAX;
     std::shared_ptr<const board::CoefficientPlane> offsets_;

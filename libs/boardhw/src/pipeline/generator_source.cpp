@@ -30,9 +30,7 @@ uint16_t GeneratorSource::pixel(uint64_t frameNumber, uint32_t x, uint32_t y) co
     return uint16_t((uint64_t{x} + y + rollShift(frameNumber, settings_.rollPerFrame)) % 4096);
 }
 
-void GeneratorSource::render(uint64_t frameNumber, Frame12& frame) const {
-    frame.resize(settings_.widthPixels, settings_.heightLines);
-    const uint32_t shift = rollShift(frameNumber, settings_.rollPerFrame);
+void GeneratorSource::renderLine(uint64_t frameNumber, uint32_t y, uint16_t* line) const {
     // Tap enables become a mask over each sample (which also takes the value mod 4096), laid out
     // for a block of 32 pixels: blocks start at a multiple of 4, so lane i always has tap i mod 4.
     constexpr uint32_t kBlock = 32;
@@ -40,20 +38,17 @@ void GeneratorSource::render(uint64_t frameNumber, Frame12& frame) const {
     for (uint32_t i = 0; i < kBlock; ++i)
         keep[i] = (settings_.tapMask & (1u << (i % 4))) ? kSampleMask : 0;
     const size_t width = settings_.widthPixels;
-    for (uint32_t y = 0; y < settings_.heightLines; ++y) {
-        uint16_t* line = frame.row(y);
-        const uint32_t start = y + shift;
-        size_t x = 0;
-        for (; x + kBlock <= width; x += kBlock) {
-            // 16-bit lanes: 65536 is a multiple of 4096, so wrapping there changes nothing.
-            const uint16_t base = uint16_t(start + x);
-            uint16_t* block = line + x;
-            for (uint32_t i = 0; i < kBlock; ++i)
-                block[i] = uint16_t(base + i) & keep[i];
-        }
-        for (; x < width; ++x)
-            line[x] = uint16_t((start + x) & keep[x % 4]);
+    const uint32_t start = y + rollShift(frameNumber, settings_.rollPerFrame);
+    size_t x = 0;
+    for (; x + kBlock <= width; x += kBlock) {
+        // 16-bit lanes: 65536 is a multiple of 4096, so wrapping there changes nothing.
+        const uint16_t base = uint16_t(start + x);
+        uint16_t* block = line + x;
+        for (uint32_t i = 0; i < kBlock; ++i)
+            block[i] = uint16_t(base + i) & keep[i];
     }
+    for (; x < width; ++x)
+        line[x] = uint16_t((start + x) & keep[x % 4]);
 }
 
 } // namespace kestrel::board

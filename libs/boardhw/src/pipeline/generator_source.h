@@ -28,7 +28,9 @@ public:
     explicit GeneratorSource(const GeneratorSettings& settings) : settings_(settings) {}
 
     const GeneratorSettings& settings() const { return settings_; }
-    void render(uint64_t frameNumber, Frame12& frame) const override;
+    uint32_t widthPixels() const override { return settings_.widthPixels; }
+    uint32_t heightLines() const override { return settings_.heightLines; }
+    void renderLine(uint64_t frameNumber, uint32_t y, uint16_t* line) const override;
 
     // The one pixel, for tests and for sources that need a single value.
     uint16_t pixel(uint64_t frameNumber, uint32_t x, uint32_t y) const;

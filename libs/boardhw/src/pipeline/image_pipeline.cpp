@@ -14,7 +14,7 @@ void ImagePipeline::configure(const PipelineSettings& settings) {
     pixels_->configure(settings);
 }
 
-bool ImagePipeline::process(FrameView sensor, std::span<std::byte> out) {
+bool ImagePipeline::process(const SensorRows& sensor, std::span<std::byte> out) {
     // Counted before the pixel work: a frame whose processing fails has still reached the selector.
     if (!settings().selector.passes(framesSeen_++))
         return false;

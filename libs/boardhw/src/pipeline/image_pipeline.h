@@ -27,7 +27,7 @@ public:
 
     // Counts the frame; when the selector passes it, fills `out` (as PixelPipeline::process) and
     // returns true. A dropped frame leaves `out` untouched and returns false.
-    bool process(FrameView sensor, std::span<std::byte> out);
+    bool process(const SensorRows& sensor, std::span<std::byte> out);
     // Counts a frame that reaches the selector but has nowhere to go (the on-board buffer is full),
     // so the selector's phase stays where the hardware's would.
     void skip() { ++framesSeen_; }

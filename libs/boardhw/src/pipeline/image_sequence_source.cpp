@@ -25,17 +25,16 @@ ImageSequenceSource::ImageSequenceSource(std::shared_ptr<const CameraImages> ima
         throw std::invalid_argument("image sequence: the camera's bit depth must be 8, 10 or 12");
 }
 
-void ImageSequenceSource::render(uint64_t frameNumber, Frame12& frame) const {
+void ImageSequenceSource::renderLine(uint64_t frameNumber, uint32_t y, uint16_t* line) const {
     const CameraImages& images = *images_;
-    frame.resize(images.widthPixels(), images.heightLines());
+    const size_t width = images.widthPixels();
     const uint16_t* image = images.image(static_cast<uint32_t>(frameNumber % images.imageCount()));
+    const uint16_t* row = image + size_t{y} * width;
     // Keep the camera's top bits, then place them as the top bits of the 12-bit sample.
     const unsigned dropBits = 16 - bitDepth_;
     const unsigned placeBits = 12 - bitDepth_;
-    uint16_t* out = frame.pixels().data();
-    const size_t count = frame.pixelCount();
-    for (size_t i = 0; i < count; ++i)
-        out[i] = static_cast<uint16_t>((image[i] >> dropBits) << placeBits);
+    for (size_t x = 0; x < width; ++x)
+        line[x] = static_cast<uint16_t>((row[x] >> dropBits) << placeBits);
 }
 
 } // namespace kestrel::board

@@ -39,7 +39,9 @@ public:
     const std::shared_ptr<const CameraImages>& images() const { return images_; }
     uint32_t bitDepth() const { return bitDepth_; }
 
-    void render(uint64_t frameNumber, Frame12& frame) const override;
+    uint32_t widthPixels() const override { return images_->widthPixels(); }
+    uint32_t heightLines() const override { return images_->heightLines(); }
+    void renderLine(uint64_t frameNumber, uint32_t y, uint16_t* line) const override;
 
 private:
     std::shared_ptr<const CameraImages> images_;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "pipeline/frame.h"
+#include "pipeline/frame_source.h"
 #include "pipeline/settings.h"
 
 #include <cstddef>
@@ -25,7 +26,7 @@ public:
 
     // Runs one sensor frame into `out`, which holds at least outputFrameBytes(settings())
     // bytes (std::invalid_argument otherwise): window rows top to bottom, packed.
-    virtual void process(FrameView sensor, std::span<std::byte> out) = 0;
+    virtual void process(const SensorRows& sensor, std::span<std::byte> out) = 0;
 };
 
 } // namespace kestrel::board

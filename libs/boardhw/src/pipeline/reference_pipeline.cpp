@@ -13,10 +13,11 @@ void ReferencePipeline::configure(const PipelineSettings& settings) {
     settings_ = settings;
 }
 
-void ReferencePipeline::process(FrameView sensor, std::span<std::byte> out) {
+void ReferencePipeline::process(const SensorRows& sensor, std::span<std::byte> out) {
     if (out.size() < outputFrameBytes(settings_))
         throw std::invalid_argument("output buffer smaller than the formatted frame");
-    const Frame12 window = cutWindow(sensor, settings_.roi);
+    Frame12 rendered;
+    const Frame12 window = cutWindow(sensor.materialise(rendered), settings_.roi);
     Frame12 image = applyShading(window, settings_.roi, settings_.shading);
     if (settings_.deadPixelReplacement)
         replaceDeadPixels(image, settings_.roi, settings_.shading.offsets.get());

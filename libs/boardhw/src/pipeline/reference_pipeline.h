@@ -14,7 +14,7 @@ public:
 
     void configure(const PipelineSettings& settings) override;
     const PipelineSettings& settings() const override { return settings_; }
-    void process(FrameView sensor, std::span<std::byte> out) override;
+    void process(const SensorRows& sensor, std::span<std::byte> out) override;
 
 private:
     PipelineSettings settings_;

@@ -19,18 +19,19 @@ Frame12 cutWindow(FrameView sensor, const RoiWindow& roi) {
     return window;
 }
 
-const uint16_t* windowLine(FrameView sensor, const RoiWindow& roi, uint32_t y, uint16_t* scratch) {
+const uint16_t* windowLine(const SensorRows& sensor, const RoiWindow& roi, uint32_t y, uint16_t* scratch,
+                           uint16_t* rowScratch) {
     const uint64_t sensorY = uint64_t{y} + roi.yOffset;
     const uint64_t firstX = roi.xOffset;
     const uint64_t endX = firstX + roi.widthPixels;
-    if (sensorY < sensor.heightLines && endX <= sensor.widthPixels)
-        return sensor.row(uint32_t(sensorY)) + firstX;
+    if (sensorY < sensor.heightLines() && endX <= sensor.widthPixels())
+        return sensor.row(uint32_t(sensorY), rowScratch) + firstX;
 
     // Only the part [firstX, min(endX, sensor width)) carries camera data.
     std::fill_n(scratch, roi.widthPixels, uint16_t{0});
-    if (sensorY < sensor.heightLines && firstX < sensor.widthPixels) {
-        const size_t inside = size_t(std::min<uint64_t>(endX, sensor.widthPixels) - firstX);
-        std::memcpy(scratch, sensor.row(uint32_t(sensorY)) + firstX, inside * sizeof(uint16_t));
+    if (sensorY < sensor.heightLines() && firstX < sensor.widthPixels()) {
+        const size_t inside = size_t(std::min<uint64_t>(endX, sensor.widthPixels()) - firstX);
+        std::memcpy(scratch, sensor.row(uint32_t(sensorY), rowScratch) + firstX, inside * sizeof(uint16_t));
     }
     return scratch;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "pipeline/frame.h"
+#include "pipeline/frame_source.h"
 
 #include <cstdint>
 
@@ -25,9 +26,11 @@ struct RoiWindow {
 Frame12 cutWindow(FrameView sensor, const RoiWindow& roi);
 
 // Line y of the window as `roi.widthPixels` raw samples, for the streaming pipeline. Points into
-// the sensor frame when the line lies wholly inside it, else into `scratch` (widthPixels
-// elements), zero-filled where the window leaves the sensor. The samples are NOT cut to 12 bits
-// yet: the shading kernel does that while it reads them, which saves a pass over the line.
-const uint16_t* windowLine(FrameView sensor, const RoiWindow& roi, uint32_t y, uint16_t* scratch);
+// the sensor's row (in memory, or rendered into `rowScratch`, sensor width elements) when the
+// line lies wholly inside the sensor, else into `scratch` (widthPixels elements), zero-filled
+// where the window leaves the sensor. The samples are NOT cut to 12 bits yet: the shading kernel
+// does that while it reads them, which saves a pass over the line.
+const uint16_t* windowLine(const SensorRows& sensor, const RoiWindow& roi, uint32_t y, uint16_t* scratch,
+                           uint16_t* rowScratch);
 
 } // namespace kestrel::board

@@ -172,6 +172,9 @@ SceneSource::SceneSource(const SceneSettings& settings) : settings_(settings) {
         place(Stream::HotPixel, i, true);
     for (uint32_t i = 0; i < settings.deadPixels; ++i)
         place(Stream::DeadPixel, i, false);
+    defectsByLine_ = defects_;
+    std::stable_sort(defectsByLine_.begin(), defectsByLine_.end(),
+                     [](const SensorDefect& a, const SensorDefect& b) { return a.y < b.y; });
     prepareLight();
 }
 
@@ -206,22 +209,22 @@ void SceneSource::prepareLight() {
     }
 }
 
-void SceneSource::render(uint64_t frameNumber, Frame12& frame) const {
-    frame.resize(settings_.widthPixels, settings_.heightLines);
+void SceneSource::renderLine(uint64_t frameNumber, uint32_t y, uint16_t* line) const {
     const double angle =
         2 * std::numbers::pi * double(frameNumber % uint64_t(kFramesPerTurn)) / kFramesPerTurn;
     const double objectX = (settings_.widthPixels - 1.0) / 2 + 0.3 * settings_.widthPixels * std::cos(angle);
     const double objectY = (settings_.heightLines - 1.0) / 2 + 0.3 * settings_.heightLines * std::sin(angle);
     const auto frameKey = uint32_t(streamKey(settings_.seed, Stream::Noise, frameNumber));
-    for (uint32_t y = 0; y < settings_.heightLines; ++y)
-        renderLine(y, frameKey, objectX, objectY, frame.row(y));
+    exposeLine(y, frameKey, objectX, objectY, line);
 
     const uint16_t fullScale = uint16_t(kMaxSample & depthMask_);
-    for (const SensorDefect& defect : defects_)
-        frame.at(defect.x, defect.y) = defect.hot ? fullScale : 0;
+    const auto byLine = [](const SensorDefect& d, uint32_t row) { return d.y < row; };
+    for (auto d = std::lower_bound(defectsByLine_.begin(), defectsByLine_.end(), y, byLine);
+         d != defectsByLine_.end() && d->y == y; ++d)
+        line[d->x] = d->hot ? fullScale : 0;
 }
 
-void SceneSource::renderLine(uint32_t y, uint32_t frameKey, double objectX, double objectY,
+void SceneSource::exposeLine(uint32_t y, uint32_t frameKey, double objectX, double objectY,
                              uint16_t* line) const {
     const uint32_t width = settings_.widthPixels;
     const size_t first = size_t{y} * width;

@@ -60,14 +60,18 @@ public:
     // Where the defective pixels are; a dead pixel wins where both land on one place.
     const std::vector<SensorDefect>& defects() const { return defects_; }
 
-    void render(uint64_t frameNumber, Frame12& frame) const override;
+    uint32_t widthPixels() const override { return settings_.widthPixels; }
+    uint32_t heightLines() const override { return settings_.heightLines; }
+    void renderLine(uint64_t frameNumber, uint32_t y, uint16_t* line) const override;
 
 private:
     void prepareLight();
-    void renderLine(uint32_t y, uint32_t frameKey, double objectX, double objectY, uint16_t* line) const;
+    void exposeLine(uint32_t y, uint32_t frameKey, double objectX, double objectY, uint16_t* line) const;
 
     SceneSettings settings_;
     std::vector<SensorDefect> defects_;
+    // The same, line by line (positions are unique, so their order within a line is free).
+    std::vector<SensorDefect> defectsByLine_;
     // Per pixel, in eighths of a grey level: the noiseless sample under the scene's own light and,
     // for the synthetic scene, under the disc.
     std::vector<uint16_t> lit_;

@@ -23,7 +23,7 @@ public:
     uint32_t widthPixels() const { return width_; }
 
     // Lines [firstLine, endLine) of the window into `out`.
-    void run(const PipelineSettings& settings, const OutputTable& table, FrameView sensor, std::byte* out,
+    void run(const PipelineSettings& settings, const OutputTable& table, const SensorRows& sensor, std::byte* out,
              uint32_t firstLine, uint32_t endLine) {
         slotLines_.fill(kEmpty);
         const size_t pixelBytes = bytesPerPixel(settings.format);
@@ -71,7 +71,7 @@ private:
     static constexpr size_t kCacheLineBytes = 64;
 
     // Asks for the part [start, start + count) of window line y's samples and coefficients.
-    static void prefetchInputs(const PipelineSettings& settings, FrameView sensor, uint32_t y, size_t start,
+    static void prefetchInputs(const PipelineSettings& settings, const SensorRows& sensor, uint32_t y, size_t start,
                                size_t count) {
         const RoiWindow& roi = settings.roi;
         const uint64_t sensorY = uint64_t{y} + roi.yOffset;
@@ -81,8 +81,9 @@ private:
                 __builtin_prefetch(bytes + offset, 0, 2);
         };
         const uint64_t sensorX = uint64_t{roi.xOffset} + start;
-        if (sensorY < sensor.heightLines && sensorX + count <= sensor.widthPixels)
-            fetch(sensor.row(uint32_t(sensorY)) + sensorX);
+        const FrameView* frame = sensor.inMemory();
+        if (frame && sensorY < frame->heightLines && sensorX + count <= frame->widthPixels)
+            fetch(frame->row(uint32_t(sensorY)) + sensorX);
         const uint64_t planeX = sensorX & CoefficientPlane::kAddressMask;
         if (planeX + count > CoefficientPlane::kSide)
             return;
@@ -97,7 +98,7 @@ private:
     // Slot k holds a line at index 1.. with one replicated pixel on each side.
     uint16_t* slot(size_t k) { return prepared_.data() + k * (size_t{width_} + 2) + 1; }
 
-    const uint16_t* preparedLine(const PipelineSettings& settings, FrameView sensor, uint32_t y) {
+    const uint16_t* preparedLine(const PipelineSettings& settings, const SensorRows& sensor, uint32_t y) {
         for (size_t k = 0; k < slotLines_.size(); ++k)
             if (slotLines_[k] == y)
                 return slot(k);
@@ -112,11 +113,13 @@ private:
     }
 
     // Window, shading and dead-pixel replacement of window line y.
-    void prepareLine(const PipelineSettings& settings, FrameView sensor, uint32_t y, uint16_t* line) {
+    void prepareLine(const PipelineSettings& settings, const SensorRows& sensor, uint32_t y, uint16_t* line) {
         const RoiWindow& roi = settings.roi;
         const ShadingSettings& shading = settings.shading;
         const uint64_t sensorY = uint64_t{y} + roi.yOffset;
-        const uint16_t* samples = windowLine(sensor, roi, y, window_.data());
+        if (!sensor.inMemory())
+            sensorRow_.resize(sensor.widthPixels());
+        const uint16_t* samples = windowLine(sensor, roi, y, window_.data(), sensorRow_.data());
 
         const uint16_t* defectMarks = nullptr;
         if (shading.offsets && (shading.offsetEnabled || settings.deadPixelReplacement))
@@ -137,6 +140,7 @@ private:
 
     uint32_t width_;
     std::vector<uint16_t> window_;
+    std::vector<uint16_t> sensorRow_;
     std::vector<uint16_t> offsetRun_;
     std::vector<uint16_t> gainRun_;
     std::vector<uint16_t> prepared_;
@@ -179,7 +183,7 @@ unsigned StreamingPipeline::bandCount() const {
     return unsigned(std::max<size_t>(count, 1));
 }
 
-void StreamingPipeline::process(FrameView sensor, std::span<std::byte> out) {
+void StreamingPipeline::process(const SensorRows& sensor, std::span<std::byte> out) {
     if (out.size() < outputFrameBytes(settings_))
         throw std::invalid_argument("output buffer smaller than the formatted frame");
     if (settings_.roi.pixelCount() == 0)

@@ -31,7 +31,7 @@ public:
 
     void configure(const PipelineSettings& settings) override;
     const PipelineSettings& settings() const override { return settings_; }
-    void process(FrameView sensor, std::span<std::byte> out) override;
+    void process(const SensorRows& sensor, std::span<std::byte> out) override;
 
     unsigned threadCount() const { return pool_.threadCount(); }
 
