@@ -156,7 +156,8 @@ TEST(StreamingPipeline, MatchesReferenceOnRandomSmallFrames) {
 TEST(StreamingPipeline, RendersSourceLinesWhereTheReferenceReadsTheWholeFrame) {
     std::mt19937_64 random(7);
     const SceneSource scene({.widthPixels = 70, .heightLines = 33});
-    const GeneratorSource generator({.widthPixels = 64, .heightLines = 30, .tapMask = 0x0B, .rollPerFrame = 5});
+    const GeneratorSource generator(
+        {.widthPixels = 64, .heightLines = 30, .tapMask = 0x0B, .rollPerFrame = 5});
     StreamingPipeline streaming({.threads = 2, .minPixelsPerBand = 16});
     for (uint64_t frame = 0; frame < 40; ++frame) {
         const FrameSource& source = frame % 2 ? static_cast<const FrameSource&>(scene) : generator;

@@ -23,8 +23,8 @@ public:
     uint32_t widthPixels() const { return width_; }
 
     // Lines [firstLine, endLine) of the window into `out`.
-    void run(const PipelineSettings& settings, const OutputTable& table, const SensorRows& sensor, std::byte* out,
-             uint32_t firstLine, uint32_t endLine) {
+    void run(const PipelineSettings& settings, const OutputTable& table, const SensorRows& sensor,
+             std::byte* out, uint32_t firstLine, uint32_t endLine) {
         slotLines_.fill(kEmpty);
         const size_t pixelBytes = bytesPerPixel(settings.format);
         const size_t lineBytes = size_t{width_} * pixelBytes;
@@ -71,8 +71,8 @@ private:
     static constexpr size_t kCacheLineBytes = 64;
 
     // Asks for the part [start, start + count) of window line y's samples and coefficients.
-    static void prefetchInputs(const PipelineSettings& settings, const SensorRows& sensor, uint32_t y, size_t start,
-                               size_t count) {
+    static void prefetchInputs(const PipelineSettings& settings, const SensorRows& sensor, uint32_t y,
+                               size_t start, size_t count) {
         const RoiWindow& roi = settings.roi;
         const uint64_t sensorY = uint64_t{y} + roi.yOffset;
         const auto fetch = [count](const uint16_t* from) {

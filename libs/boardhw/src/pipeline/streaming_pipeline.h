@@ -16,7 +16,7 @@ struct StreamingOptions {
     // Threads working on one frame, the caller included; 0 means one per processor.
     unsigned threads = 0;
     // A frame is split into bands of at least this many pixels; smaller frames run on the caller.
-    size_t minPixelsPerBand = size_t{1} << 16;
+    size_t minPixelsPerBand = size_t{1} << 14;
 };
 
 // Each line is shaded, repaired and filtered in buffers of a few lines that stay in the cache:

@@ -2,9 +2,29 @@
 #include "pipeline/worker_pool.h"
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 namespace kestrel::board {
+
+namespace {
+
+// About the time a small frame's band takes: long enough to catch the next frame of a stream,
+// short enough not to matter when none comes.
+constexpr auto kLookBeforeSleeping = std::chrono::microseconds(200);
+
+// Yields until done() or the look-out time is over; true when done.
+template <class Done> bool lookFor(Done done) {
+    const auto until = std::chrono::steady_clock::now() + kLookBeforeSleeping;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= until)
+            return false;
+        std::this_thread::yield();
+    }
+    return true;
+}
+
+} // namespace
 
 WorkerPool::WorkerPool(unsigned threads) {
     if (threads == 0)
@@ -44,6 +64,7 @@ void WorkerPool::run(unsigned tasks, const std::function<void(unsigned)>& task) 
     }
     wake_.notify_all();
     drainTasks();
+    lookFor([this] { return unfinished_.load() == 0; });
     std::unique_lock lock(mutex_);
     finished_.wait(lock, [this] { return unfinished_ == 0; });
     task_ = nullptr;
@@ -80,6 +101,7 @@ void WorkerPool::drainTasks() {
 void WorkerPool::workerLoop() {
     uint64_t seenGeneration = 0;
     for (;;) {
+        lookFor([&] { return generation_.load() != seenGeneration; });
         {
             std::unique_lock lock(mutex_);
             wake_.wait(lock, [&] { return stopping_ || generation_ != seenGeneration; });

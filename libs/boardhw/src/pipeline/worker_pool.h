@@ -1,6 +1,7 @@
 // A small persistent pool of threads that share out the lines of large frames.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
@@ -11,7 +12,10 @@
 
 namespace kestrel::board {
 
-// The threads live as long as the pool, so a frame costs two wake-ups, not two thread starts.
+// The threads live as long as the pool, so a frame costs two wake-ups, not two thread starts, and
+// frames that follow each other closely (an acquisition, a benchmark) cost none: a thread that
+// finished looks for the next run, or the caller for the last task's end, for a little while
+// (giving the processor to anyone who wants it meanwhile) before it sleeps.
 // The calling thread works too: a pool of N threads starts N - 1.
 class WorkerPool {
 public:
@@ -39,8 +43,8 @@ private:
     const std::function<void(unsigned)>* task_ = nullptr;
     unsigned taskCount_ = 0;
     unsigned nextTask_ = 0;
-    unsigned unfinished_ = 0;
-    uint64_t generation_ = 0;
+    std::atomic<unsigned> unfinished_ = 0;
+    std::atomic<uint64_t> generation_ = 0;
     bool stopping_ = false;
     std::exception_ptr error_;
     std::vector<std::thread> workers_;
