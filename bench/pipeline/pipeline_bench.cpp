@@ -12,10 +12,12 @@
 
 #include "bench_targets.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace kestrel::board {
@@ -107,6 +109,28 @@ BENCHMARK(BM_FullPipeline)
     ->Args({2, 1})
     ->Args({2, 2})
     ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// Argument: the window's side. The same pipeline at every size, the window at the sensor's corner:
+// the cost per pixel should not depend on the size of the work.
+void BM_FullPipelineSide(benchmark::State& state) {
+    const auto side = uint32_t(state.range(0));
+    PipelineSettings settings = inputs().everythingOn(OutputFormat::Gray8);
+    settings.roi = {.xOffset = 0, .yOffset = 0, .widthPixels = side, .heightLines = side};
+    StreamingPipeline pipeline(settings, {.threads = 2});
+    std::vector<std::byte> out(outputFrameBytes(settings));
+    for (auto _ : state) {
+        pipeline.process(inputs().sensor.view(), out);
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+    countPixels(state, settings.roi.pixelCount());
+}
+BENCHMARK(BM_FullPipelineSide)
+    ->ArgName("side")
+    ->RangeMultiplier(2)
+    ->Range(256, 4096)
+    ->Unit(benchmark::kMicrosecond)
     ->UseRealTime();
 
 void BM_FullPipelineNoMedian(benchmark::State& state) {
@@ -264,6 +288,21 @@ void summarise(const bench::Results& results, bench::TargetLines& lines) {
     const double full = results.realSeconds("BM_FullPipeline/threads:2/bytes:1");
     lines.atMost("full pipeline 4096x4096, 2 threads, 8-bit out", full < 0 || copy <= 0 ? -1.0 : full / copy,
                  2.5, "x memcpy");
+    // Cost per pixel from 256 x 256 to 4096 x 4096: the dearest within a fifth of the cheapest.
+    double cheapest = -1;
+    double dearest = -1;
+    for (uint32_t side = 256; side <= kSide; side *= 2) {
+        const double rate = results.counter("BM_FullPipelineSide/side:" + std::to_string(side), "pixels");
+        if (rate <= 0) {
+            cheapest = dearest = -1;
+            break;
+        }
+        const double cost = 1 / rate;
+        cheapest = cheapest < 0 ? cost : std::min(cheapest, cost);
+        dearest = std::max(dearest, cost);
+    }
+    lines.atMost("pipeline cost per pixel, 256x256 to 4096x4096, dearest over cheapest",
+                 cheapest <= 0 ? -1.0 : dearest / cheapest, 1.2, "x");
     const double scene = results.counter("BM_SourceScene", "pixels");
     lines.atLeast("built-in scene 4096x4096", scene < 0 ? -1.0 : scene / 1e9, 1.0, " Gpx/s");
 }
