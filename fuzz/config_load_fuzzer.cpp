@@ -17,6 +17,7 @@
 #include "config/value_block_fields.h"
 #include "core/error_codes.h"
 #include "fuzz_support.h"
+#include "params/initial_values.h"
 #include "params/parameter_handlers.h"
 #include "params/parameter_ids.h"
 #include "params/parameter_value_block.h"
@@ -109,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::vector<int32_t> complete = completeApplyOrder();
     file.write(std::string_view(reinterpret_cast<const char*>(data), size));
 
-    ParameterValueBlock values;
+    ParameterValueBlock values = freshValueBlock();
     RecordingSetters setters;
     const int32_t result = loadConfigurationFile(file.path(), "Kestrel12", [&](Fg_ConfigFileParser& parser) {
         return readSavedParameters(parser, values, setters.table());

@@ -18,7 +18,7 @@ set(KESTREL_FUZZ_lut_file_SOURCES ${_readers})
 set(KESTREL_FUZZ_config_load_SOURCES ${_readers} ${_applet}/config/configuration_file.cpp
     ${_applet}/config/saved_parameter_io.cpp ${_applet}/config/saved_parameters.cpp
     ${_applet}/config/value_block_fields.cpp ${_applet}/params/parameter_catalogue.cpp
-    ${_applet}/params/parameter_handlers.cpp
+    ${_applet}/params/parameter_handlers.cpp ${_applet}/params/initial_values.cpp
     ${_applet}/core/error_codes.cpp)
 set(KESTREL_FUZZ_design_image_SOURCES ${_designrt})
 # Shading references through the image-file library and the automatic correction; camera images

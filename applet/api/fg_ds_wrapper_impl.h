@@ -13,6 +13,7 @@
 #include "info/parameter_info_nodes.h"
 #include "params/applet_context.h"
 #include "params/fixed_parameters.h"
+#include "params/initial_values.h"
 #include "params/inspect_settings.h"
 #include "params/parameter_dispatch.h"
 #include "params/parameter_handlers.h"
@@ -96,7 +97,7 @@ private:
     ParameterTables parameterTables_;
     RegisterMap registerMap_;
     GeneratorRegisters generatorRegisters_;
-    ParameterValueBlock values_;
+    ParameterValueBlock values_ = freshValueBlock();
     ParameterInfoNodes parameterInfoNodes_;
 
     // The parameter groups and the table that reaches them; built last, over the state above.

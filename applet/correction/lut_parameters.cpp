@@ -28,7 +28,7 @@ constexpr uint32_t kLutFileId = 3;
 
 void LutParameters::bind(ParameterHandlerTable& table) {
     using namespace ids;
-    table.bindCheckedSetter<&LutParameters::setLutType>(FG_LUT_TYPE, *this);
+    table.bindSetter<&LutParameters::setLutType>(FG_LUT_TYPE, *this);
     table.bindGetter<&LutParameters::getImplementationType>(FG_LUT_IMPLEMENTATION_TYPE, *this);
     table.bindGetter<&LutParameters::getInOutBits>(FG_LUT_IN_BITS, *this);
     table.bindGetter<&LutParameters::getInOutBits>(FG_LUT_OUT_BITS, *this);
@@ -36,10 +36,10 @@ void LutParameters::bind(ParameterHandlerTable& table) {
     table.bindGetter<&LutParameters::getLutValue>(FG_LUT_VALUE, *this);
     table.bindSetter<&LutParameters::setCustomFile>(FG_LUT_CUSTOM_FILE, *this);
     table.bindSetter<&LutParameters::setSaveFile>(FG_LUT_SAVE_FILE, *this);
-    table.bindCheckedSetter<&LutParameters::setProcessingOffset>(FG_PROCESSING_OFFSET, *this);
-    table.bindCheckedSetter<&LutParameters::setProcessingGain>(FG_PROCESSING_GAIN, *this);
-    table.bindCheckedSetter<&LutParameters::setProcessingGamma>(FG_PROCESSING_GAMMA, *this);
-    table.bindCheckedSetter<&LutParameters::setProcessingInvert>(FG_PROCESSING_INVERT, *this);
+    table.bindSetter<&LutParameters::setProcessingOffset>(FG_PROCESSING_OFFSET, *this);
+    table.bindSetter<&LutParameters::setProcessingGain>(FG_PROCESSING_GAIN, *this);
+    table.bindSetter<&LutParameters::setProcessingGamma>(FG_PROCESSING_GAMMA, *this);
+    table.bindSetter<&LutParameters::setProcessingInvert>(FG_PROCESSING_INVERT, *this);
 }
 
 void LutParameters::setLutType(int32_t value, bool reportErrors) {
@@ -162,12 +162,13 @@ void LutParameters::transferEntry(uint32_t index) {
 
 void LutParameters::applyTypeAccess() {
     const bool custom = context_.values.lutType == kLutTypeCustom;
-    const int32_t fileAccess = custom ? kNodeAccessReadWriteBit2 : kNodeAccessReadOnly;
-    const int32_t processingAccess = custom ? kNodeAccessReadOnly : kNodeAccessReadWriteBit2;
-    context_.limits.publishAccess(ids::FG_LUT_CUSTOM_FILE, fileAccess);
-    for (int32_t id : {ids::FG_PROCESSING_GAIN, ids::FG_PROCESSING_GAMMA, ids::FG_PROCESSING_OFFSET,
-                       ids::FG_PROCESSING_INVERT})
-        context_.limits.publishAccess(id, processingAccess);
+    for (const ParameterDefinition& row : ParameterCatalogue::all()) {
+        if (!row.switchedBy(access_switch::kWhileLutCustom | access_switch::kWhileLutProcessing))
+            continue;
+        const bool writable =
+            row.switchedBy(custom ? access_switch::kWhileLutCustom : access_switch::kWhileLutProcessing);
+        context_.limits.publishAccess(row.id, writable ? kNodeAccessReadWriteBit2 : kNodeAccessReadOnly);
+    }
 }
 
 } // namespace kestrel

@@ -27,16 +27,15 @@ void setNormalizationAccess(AppletContext& context, int32_t access) {
 void ShadingParameters::bind(ParameterHandlerTable& table) {
     using namespace ids;
     using S = ShadingParameters;
-    table.bindCheckedSetter<&S::setOffsetEnable>(FG_SHADING_OFFSET_ENABLE, *this);
-    table.bindCheckedSetter<&S::setGainEnable>(FG_SHADING_GAIN_ENABLE, *this);
-    table.bindCheckedSetter<&S::setDeadPixelInterpolationEnable>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE,
-                                                                 *this);
+    table.bindSetter<&S::setOffsetEnable>(FG_SHADING_OFFSET_ENABLE, *this);
+    table.bindSetter<&S::setGainEnable>(FG_SHADING_GAIN_ENABLE, *this);
+    table.bindSetter<&S::setDeadPixelInterpolationEnable>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE, *this);
     table.bindSetter<&S::setBlackFile>(FG_SHADING_BLACK_FILENAME, *this);
     table.bindSetter<&S::setGrayFile>(FG_SHADING_GRAY_FILENAME, *this);
-    table.bindCheckedSetter<&S::setGainCorrectionMode>(FG_SHADING_GAIN_CORRECTION_MODE, *this);
+    table.bindSetter<&S::setGainCorrectionMode>(FG_SHADING_GAIN_CORRECTION_MODE, *this);
     table.bindSetter<&S::setGainNormalizationValue>(FG_SHADING_GAIN_NORMALIZATION_VALUE, *this);
-    table.bindCheckedSetter<&S::setDeadPixelThreshold>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD, *this);
-    table.bindCheckedSetter<&S::setApplySettings>(FG_SHADING_APPLY_SETTINGS, *this);
+    table.bindSetter<&S::setDeadPixelThreshold>(FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD, *this);
+    table.bindSetter<&S::setApplySettings>(FG_SHADING_APPLY_SETTINGS, *this);
 }
 
 void ShadingParameters::setOffsetEnable(int32_t value, bool reportErrors) {

@@ -212,6 +212,16 @@ enum Kestrel12ParameterId {
     KESTREL12_DESIGN_ACCESS_BASE = 2000000
 };
 
+/* The saved parameters a configuration load only stores, without calling their setters: the
+   setter of FG_LUT_TYPE and the final shading apply take them from there. A client checking a
+   file holds them to their published limits rather than setting them again, which would redo
+   that work. In catalogue order; the applet's build fails when its rows say otherwise. */
+#define KESTREL12_STAGED_ONLY_PARAMETERS                                                                     \
+    FG_LUT_CUSTOM_FILE, FG_PROCESSING_OFFSET, FG_PROCESSING_GAIN, FG_PROCESSING_GAMMA, FG_PROCESSING_INVERT, \
+        FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE, FG_SHADING_BLACK_FILENAME, FG_SHADING_GRAY_FILENAME,     \
+        FG_SHADING_GAIN_CORRECTION_MODE, FG_SHADING_GAIN_NORMALIZATION_VALUE,                                \
+        FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD
+
 /* `fg` is the host's frame-grabber record; its first field points to the applet object. A null
    record or null first field gives each function's bad-handle value: KESTREL12_ERR_NO_APPLET,
    NULL, or 0 for Fg_getEventMask. */

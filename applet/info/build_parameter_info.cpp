@@ -26,11 +26,10 @@ constexpr const char* kDesignAccessCategory = "Direct DS Access";
 // Entry display names pass through a formatting buffer of this size.
 constexpr std::size_t kEntryNameBuffer = 256;
 
-constexpr std::array<int32_t, 14> kLegacyTriggerIds{
-    ids::FG_TRIGGERMODE, ids::FG_EXSYNCON,       ids::FG_FLASHON,          ids::FG_EXPOSURE,
-    ids::FG_EXSYNCDELAY, ids::FG_EXSYNCPOLARITY, ids::FG_STROBEPULSEDELAY, ids::FG_FLASH_POLARITY,
-    ids::FG_PRESCALER,   ids::FG_CCSEL0,         ids::FG_CCSEL1,           ids::FG_CCSEL2,
-    ids::FG_CCSEL3,      ids::FG_DIGIO_OUTPUT};
+// The legacy trigger's own parameters, which start read-only with the legacy interface off.
+bool legacyOnly(const ParameterDefinition& row) {
+    return row.switchedBy(access_switch::kWhileLegacyOn) && !row.switchedBy(access_switch::kWhileLegacyOff);
+}
 
 // Records a created feature where setters and the property map find it.
 class FeatureIndex {
@@ -328,8 +327,9 @@ void buildParameterInfo(ParameterInfoTree& tree, ParameterInfoNodes& nodes, Para
 
 void applyInitialReadOnlyAccess(ParameterInfoNodes& nodes) {
     nodes.setAccess(ids::FG_SHADING_GAIN_NORMALIZATION_VALUE, kNodeAccessReadOnly);
-    for (int32_t id : kLegacyTriggerIds)
-        nodes.setAccess(id, kNodeAccessReadOnly);
+    for (const ParameterDefinition& row : ParameterCatalogue::all())
+        if (legacyOnly(row))
+            nodes.setAccess(row.id, kNodeAccessReadOnly);
 }
 
 void markNormalizationValueReadOnly(ParameterPropertyMap& properties) {
@@ -337,12 +337,9 @@ void markNormalizationValueReadOnly(ParameterPropertyMap& properties) {
 }
 
 void markLegacyTriggerReadOnly(ParameterPropertyMap& properties) {
-    for (int32_t id : kLegacyTriggerIds)
-        properties.setAccess(kPort, id, kAccessReadOnly);
-}
-
-const std::array<int32_t, 14>& legacyTriggerParameterIds() {
-    return kLegacyTriggerIds;
+    for (const ParameterDefinition& row : ParameterCatalogue::all())
+        if (legacyOnly(row))
+            properties.setAccess(kPort, row.id, kAccessReadOnly);
 }
 
 } // namespace kestrel

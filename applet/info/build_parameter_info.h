@@ -37,17 +37,14 @@ struct ParameterInfoSources {
 void buildParameterInfo(ParameterInfoTree& tree, ParameterInfoNodes& nodes, ParameterPropertyMap* properties,
                         const ParameterInfoSources& sources);
 
-// Right after building: FG_SHADING_GAIN_NORMALIZATION_VALUE and the fourteen legacy trigger
+// Right after building: FG_SHADING_GAIN_NORMALIZATION_VALUE and the legacy trigger's own
 // features start read-only (access word 1) in the tree.
 void applyInitialReadOnlyAccess(ParameterInfoNodes& nodes);
 
 // Post-build settings on the property map (port 0). The first marks the normalization value
-// read-only; the second the fourteen legacy trigger parameters, in catalogue order. The object
+// read-only; the second the legacy trigger's own parameters, in catalogue order. The object
 // runs them at their places among the post-build register writes.
 void markNormalizationValueReadOnly(ParameterPropertyMap& properties);
 void markLegacyTriggerReadOnly(ParameterPropertyMap& properties);
-
-// The legacy trigger parameters, FG_TRIGGERMODE .. FG_DIGIO_OUTPUT, in catalogue order.
-const std::array<int32_t, 14>& legacyTriggerParameterIds();
 
 } // namespace kestrel

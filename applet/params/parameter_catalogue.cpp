@@ -6,6 +6,7 @@
 #include <cstddef>
 
 #include "device/parameter_info_node.h"
+#include "params/parameter_ids.h"
 
 namespace kestrel {
 namespace {
@@ -22,6 +23,41 @@ constexpr bool treeColumnsAgree() {
     return true;
 }
 static_assert(treeColumnsAgree(), "a row with limits has a feature in the tree, and its access word fits");
+
+// The policy columns fit the rest of the row: only a writable row is saved, switches its access or
+// checks its own values; the legacy trigger's group is writable only under that interface, the
+// processing group only while the LUT computes; a software-only row is one the trigger mode
+// reopens.
+constexpr bool policiesAgree() {
+    using namespace access_switch;
+    for (const auto& row : kCatalogueRows) {
+        if (row.readOnly() && (row.saved() || row.accessSwitches != kNone || row.check != SetterCheck::Table))
+            return false;
+        if ((row.tree.group == TreeGroup::TriggerLegacy) != (row.accessSwitches == kWhileLegacyOn))
+            return false;
+        if ((row.tree.group == TreeGroup::Processing) != (row.accessSwitches == kWhileLutProcessing))
+            return false;
+        if (row.switchedBy(kSoftwareOnly) && !row.switchedBy(kReopenedByTriggerMode))
+            return false;
+    }
+    return true;
+}
+static_assert(policiesAgree(), "a row's policies fit its access and its tree group");
+
+// The public header lists the staged-only rows for clients that check configuration files.
+constexpr bool publishedStagedOnlyAgrees() {
+    constexpr int32_t kPublished[] = {KESTREL12_STAGED_ONLY_PARAMETERS};
+    std::size_t next = 0;
+    for (const auto& row : kCatalogueRows) {
+        if (row.saving != Saving::StagedOnly)
+            continue;
+        if (next == std::size(kPublished) || kPublished[next] != row.id)
+            return false;
+        ++next;
+    }
+    return next == std::size(kPublished);
+}
+static_assert(publishedStagedOnlyAgrees(), "KESTREL12_STAGED_ONLY_PARAMETERS lists the staged-only rows");
 
 // Identifier lookup: (id, index) pairs sorted by id.
 struct IdSlot {

@@ -25,25 +25,30 @@ void ParameterHandlerTable::bindingConflict(int32_t id, const char* role) {
     throw std::logic_error(std::string(role) + " of id " + std::to_string(id) + " bound twice");
 }
 
-void ParameterHandlerTable::markChecked(int32_t id) {
-    Entry& entry = entryFor(id);
-    entry.checked = true;
-    const ParameterDefinition& row = *ParameterCatalogue::byId(id);
-    if (row.limits.kind != LimitKind::Enumeration)
-        return;
+ParameterHandlerTable::Entry ParameterHandlerTable::checkedEntry(const ParameterDefinition& row) {
+    Entry entry;
+    const bool number = row.type == ParameterType::UInt32 || row.type == ParameterType::Int32 ||
+                        row.type == ParameterType::Double;
+    entry.checked = number && row.check == SetterCheck::Table;
+    if (!entry.checked || row.limits.kind != LimitKind::Enumeration)
+        return entry;
     uint64_t accepted = 0;
     for (const EnumerationEntry& member : row.limits.entries) {
         if (member.value < 0 || member.value > 63)
-            return;
+            return entry;
         accepted |= uint64_t{1} << member.value;
     }
     entry.acceptedValues = accepted;
+    return entry;
 }
 
 void ParameterHandlerTable::bindSetFn(int32_t id, void* owner, SetFn setter) {
     Entry& entry = entryFor(id);
     if (entry.set != nullptr)
         bindingConflict(id, "setter");
+    const Entry checks = checkedEntry(*ParameterCatalogue::byId(id));
+    entry.checked = checks.checked;
+    entry.acceptedValues = checks.acceptedValues;
     entry.setOwner = owner;
     entry.set = setter;
 }

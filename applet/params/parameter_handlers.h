@@ -33,7 +33,8 @@ public:
         SetFn set = nullptr;
         void* getOwner = nullptr;
         GetFn get = nullptr;
-        // The table checks the value against the row's limits first.
+        // The table checks the value against the row's limits first: the row leaves a number's
+        // check to the table.
         bool checked = false;
         // The maximum at the moment of the call, asked of the setter's owner; null where the row
         // gives it.
@@ -47,6 +48,13 @@ public:
     // parameter `id`. T is the parameter's value type: uint32_t, int32_t, double, const char*
     // (a NUL-terminated text) or LutField. Every binding below raises std::logic_error for an id
     // the catalogue does not have and for a role (setter, getter) bound twice.
+    //
+    // A number whose row leaves the check to the table reaches the setter only when it lies
+    // within the row's range and on its step grid and, for an enumerated parameter, is one of the
+    // row's entries; otherwise the table refuses it, with kErrOutOfRange before kErrNotAligned,
+    // raising only when `reportErrors` is set. A rule on a partner's stored value stays with the
+    // setter: configuration loading stores every partner before any setter runs, so only the
+    // stored value is current then.
     template <auto Setter, class Owner> void bindSetter(int32_t id, Owner& owner) {
         bindSetFn(id, &owner, [](void* self, const void* value, bool reportErrors) {
             (static_cast<Owner*>(self)->*Setter)(readValue<SetterValue<decltype(Setter)>>(value),
@@ -54,23 +62,11 @@ public:
         });
     }
 
-    // As bindSetter, for a setter that leaves range, step and enumeration membership to the table:
-    // the value reaches it only when it lies within the row's range and on its step grid, and, for
-    // an enumerated parameter, is one of the row's entries. Otherwise the table refuses it, with
-    // kErrOutOfRange before kErrNotAligned, raising only when `reportErrors` is set. A rule on a
-    // partner's stored value stays with the setter: configuration loading stores every partner
-    // before any setter runs, so only the stored value is current then.
-    template <auto Setter, class Owner> void bindCheckedSetter(int32_t id, Owner& owner) {
+    // As bindSetter, for a parameter whose maximum follows a partner's stored value: `Maximum`, a
+    // member `uint32_t (Owner::*)() const`, gives it at the moment of the call; the minimum and the
+    // step are the row's.
+    template <auto Setter, auto Maximum, class Owner> void bindSetterUpTo(int32_t id, Owner& owner) {
         bindSetter<Setter>(id, owner);
-        markChecked(id);
-    }
-
-    // As bindCheckedSetter, for a parameter whose maximum follows a partner's stored value:
-    // `Maximum`, a member `uint32_t (Owner::*)() const`, gives it at the moment of the call; the
-    // minimum and the step are the row's.
-    template <auto Setter, auto Maximum, class Owner> void bindCheckedSetterUpTo(int32_t id, Owner& owner) {
-        bindSetter<Setter>(id, owner);
-        markChecked(id);
         entryFor(id).maximumNow = [](const void* self) -> int64_t {
             return (static_cast<const Owner*>(self)->*Maximum)();
         };
@@ -83,13 +79,6 @@ public:
             (static_cast<Owner*>(self)->*Setter)(
                 Index, readValue<IndexedSetterValue<decltype(Setter)>>(value), reportErrors);
         });
-    }
-
-    // As bindIndexedSetter, checked as bindCheckedSetter.
-    template <auto Setter, std::size_t Index, class Owner>
-    void bindCheckedIndexedSetter(int32_t id, Owner& owner) {
-        bindIndexedSetter<Setter, Index>(id, owner);
-        markChecked(id);
     }
 
     // Binds `Getter`, a member `void (Owner::*)(void* value)` that writes the value in the
@@ -165,7 +154,7 @@ private:
         std::memcpy(out, &value, sizeof value); // the caller's buffer may be unaligned
     }
 
-    void markChecked(int32_t id);
+    static Entry checkedEntry(const ParameterDefinition& row);
     void bindSetFn(int32_t id, void* owner, SetFn setter);
     void bindGetFn(int32_t id, void* owner, GetFn getter);
     Entry& entryFor(int32_t id);

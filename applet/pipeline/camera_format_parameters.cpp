@@ -27,13 +27,12 @@ uint32_t outputFormatCode(int32_t format) {
 }
 
 void CameraFormatParameters::bind(ParameterHandlerTable& table) {
-    table.bindCheckedSetter<&CameraFormatParameters::setCameraLinkCamType>(ids::FG_CAMERA_LINK_CAMTYPE,
-                                                                           *this);
-    table.bindCheckedSetter<&CameraFormatParameters::setUseDval>(ids::FG_USEDVAL, *this);
-    table.bindCheckedSetter<&CameraFormatParameters::setFormat>(ids::FG_FORMAT, *this);
-    table.bindCheckedSetter<&CameraFormatParameters::setBitAlignment>(ids::FG_BITALIGNMENT, *this);
-    table.bindCheckedSetter<&CameraFormatParameters::setTimeout>(ids::FG_TIMEOUT, *this);
-    table.bindCheckedSetter<&CameraFormatParameters::setTurboDmaMode>(ids::FG_TURBO_DMA_MODE, *this);
+    table.bindSetter<&CameraFormatParameters::setCameraLinkCamType>(ids::FG_CAMERA_LINK_CAMTYPE, *this);
+    table.bindSetter<&CameraFormatParameters::setUseDval>(ids::FG_USEDVAL, *this);
+    table.bindSetter<&CameraFormatParameters::setFormat>(ids::FG_FORMAT, *this);
+    table.bindSetter<&CameraFormatParameters::setBitAlignment>(ids::FG_BITALIGNMENT, *this);
+    table.bindSetter<&CameraFormatParameters::setTimeout>(ids::FG_TIMEOUT, *this);
+    table.bindSetter<&CameraFormatParameters::setTurboDmaMode>(ids::FG_TURBO_DMA_MODE, *this);
 }
 
 void CameraFormatParameters::forwardToHost(int32_t hostId, uint32_t value, bool reportErrors) {

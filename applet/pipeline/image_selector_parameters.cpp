@@ -13,9 +13,9 @@ constexpr QuietFailure kOnQuietFailure = QuietFailure::KeepNewValue;
 } // namespace
 
 void ImageSelectorParameters::bind(ParameterHandlerTable& table) {
-    table.bindCheckedSetter<&ImageSelectorParameters::setPeriod>(ids::FG_IMG_SELECT_PERIOD, *this);
-    table.bindCheckedSetter<&ImageSelectorParameters::setSelection>(ids::FG_IMG_SELECT, *this);
-    table.bindCheckedSetter<&ImageSelectorParameters::setNoiseFilter>(ids::FG_NOISEFILTER, *this);
+    table.bindSetter<&ImageSelectorParameters::setPeriod>(ids::FG_IMG_SELECT_PERIOD, *this);
+    table.bindSetter<&ImageSelectorParameters::setSelection>(ids::FG_IMG_SELECT, *this);
+    table.bindSetter<&ImageSelectorParameters::setNoiseFilter>(ids::FG_NOISEFILTER, *this);
 }
 
 void ImageSelectorParameters::setPeriod(uint32_t period, bool reportErrors) {

@@ -43,13 +43,10 @@ uint32_t ShadingGeometry::yOffsetLines(uint32_t yOffsetLines) {
 }
 
 void RoiParameters::bind(ParameterHandlerTable& table) {
-    table.bindCheckedSetterUpTo<&RoiParameters::setWidth, &RoiParameters::widthMaximum>(ids::FG_WIDTH, *this);
-    table.bindCheckedSetterUpTo<&RoiParameters::setHeight, &RoiParameters::heightMaximum>(ids::FG_HEIGHT,
-                                                                                          *this);
-    table.bindCheckedSetterUpTo<&RoiParameters::setXOffset, &RoiParameters::xOffsetMaximum>(ids::FG_XOFFSET,
-                                                                                            *this);
-    table.bindCheckedSetterUpTo<&RoiParameters::setYOffset, &RoiParameters::yOffsetMaximum>(ids::FG_YOFFSET,
-                                                                                            *this);
+    table.bindSetterUpTo<&RoiParameters::setWidth, &RoiParameters::widthMaximum>(ids::FG_WIDTH, *this);
+    table.bindSetterUpTo<&RoiParameters::setHeight, &RoiParameters::heightMaximum>(ids::FG_HEIGHT, *this);
+    table.bindSetterUpTo<&RoiParameters::setXOffset, &RoiParameters::xOffsetMaximum>(ids::FG_XOFFSET, *this);
+    table.bindSetterUpTo<&RoiParameters::setYOffset, &RoiParameters::yOffsetMaximum>(ids::FG_YOFFSET, *this);
 }
 
 uint32_t RoiParameters::widthMaximum() const {

@@ -49,19 +49,19 @@ uint64_t generatorWidthCount(uint64_t pixels) {
 }
 
 void SimulatorParameters::bind(ParameterHandlerTable& table) {
-    table.bindCheckedSetter<&SimulatorParameters::setEnable>(ids::FG_GEN_ENABLE, *this);
-    table.bindCheckedSetter<&SimulatorParameters::setStart>(ids::FG_GEN_START, *this);
-    table.bindCheckedSetter<&SimulatorParameters::setWidth>(ids::FG_GEN_WIDTH, *this);
-    table.bindCheckedSetter<&SimulatorParameters::setHeight>(ids::FG_GEN_HEIGHT, *this);
-    table.bindCheckedSetter<&SimulatorParameters::setLineGap>(ids::FG_GEN_LINE_GAP, *this);
+    table.bindSetter<&SimulatorParameters::setEnable>(ids::FG_GEN_ENABLE, *this);
+    table.bindSetter<&SimulatorParameters::setStart>(ids::FG_GEN_START, *this);
+    table.bindSetter<&SimulatorParameters::setWidth>(ids::FG_GEN_WIDTH, *this);
+    table.bindSetter<&SimulatorParameters::setHeight>(ids::FG_GEN_HEIGHT, *this);
+    table.bindSetter<&SimulatorParameters::setLineGap>(ids::FG_GEN_LINE_GAP, *this);
     table.bindSetter<&SimulatorParameters::setFrequency>(ids::FG_GEN_FREQ, *this);
     // The least accuracy follows the stored frequency, which the setter checks.
-    table.bindCheckedSetter<&SimulatorParameters::setAccuracy>(ids::FG_GEN_ACCURACY, *this);
-    table.bindCheckedSetter<&SimulatorParameters::setTap<1>>(ids::FG_GEN_TAP1, *this);
-    table.bindCheckedSetter<&SimulatorParameters::setTap<2>>(ids::FG_GEN_TAP2, *this);
-    table.bindCheckedSetter<&SimulatorParameters::setTap<3>>(ids::FG_GEN_TAP3, *this);
-    table.bindCheckedSetter<&SimulatorParameters::setTap<4>>(ids::FG_GEN_TAP4, *this);
-    table.bindCheckedSetter<&SimulatorParameters::setRoll>(ids::FG_GEN_ROLL, *this);
+    table.bindSetter<&SimulatorParameters::setAccuracy>(ids::FG_GEN_ACCURACY, *this);
+    table.bindSetter<&SimulatorParameters::setTap<1>>(ids::FG_GEN_TAP1, *this);
+    table.bindSetter<&SimulatorParameters::setTap<2>>(ids::FG_GEN_TAP2, *this);
+    table.bindSetter<&SimulatorParameters::setTap<3>>(ids::FG_GEN_TAP3, *this);
+    table.bindSetter<&SimulatorParameters::setTap<4>>(ids::FG_GEN_TAP4, *this);
+    table.bindSetter<&SimulatorParameters::setRoll>(ids::FG_GEN_ROLL, *this);
     table.bindGetter<&SimulatorParameters::getActive>(ids::FG_GEN_ACTIVE, *this);
     table.bindGetter<&SimulatorParameters::getPassive>(ids::FG_GEN_PASSIVE, *this);
     table.bindGetter<&SimulatorParameters::getLineWidth>(ids::FG_GEN_LINE_WIDTH, *this);

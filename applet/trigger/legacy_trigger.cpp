@@ -1,7 +1,9 @@
 // Legacy trigger interface and the switch between the two interfaces.
 #include "trigger/legacy_trigger.h"
 
-#include "params/parameter_ids.h"
+#include "params/initial_values.h"
+#include "params/parameter_catalogue.h"
+#include "params/parameter_handlers.h"
 #include "params/parameter_properties.h"
 
 namespace kestrel {
@@ -50,122 +52,23 @@ void LegacyTrigger::setLegacyMode(int32_t on, bool reportErrors) {
 }
 
 void LegacyTrigger::resetAreaTrigger() {
-    constexpr bool kQuiet = false;
-    area_.modes.setAreaTriggerMode(kModeGenerator, kQuiet);
-    area_.modes.setTriggerState(kStateSyncStop, kQuiet);
-    area_.generator.setFramesPerSecond(8.0, kQuiet);
-    area_.input.setDebounce(1.0, kQuiet);
-    area_.input.setSource(0, kQuiet);
-    area_.input.setPolarity(0, kQuiet);
-    area_.input.setDownscale(1, kQuiet);
-    area_.input.setPhase(0, kQuiet);
-    area_.input.setBypassSource(0, kQuiet);
-    area_.generator.setMultiplyPulses(1, kQuiet);
-    area_.generator.setQueueMode(0, kQuiet);
-    area_.generator.setQueueOnThreshold(2047, kQuiet);
-    area_.generator.setQueueOffThreshold(2, kQuiet);
-    for (std::size_t n = 0; n < kPulseFormGeneratorCount; ++n) {
-        area_.pulseForms.setDownscale(n, 1, kQuiet);
-        area_.pulseForms.setPhase(n, 0, kQuiet);
-        area_.pulseForms.setDelay(n, 0.0, kQuiet);
-        area_.pulseForms.setWidth(n, n == 0 ? 4000.0 : 4.0, kQuiet);
-    }
-    area_.outputs.setCcSelect(0, 6, kQuiet);
-    for (std::size_t i = 1; i < kCcOutputCount; ++i)
-        area_.outputs.setCcSelect(i, kSourceVcc, kQuiet);
-    area_.outputs.setTriggerOutSelect(0, 6, kQuiet);
-    area_.outputs.setTriggerOutSelect(1, 7, kQuiet);
-    for (std::size_t i = 2; i < kTriggerOutputCount; ++i)
-        area_.outputs.setTriggerOutSelect(i, kSourceVcc, kQuiet);
-    area_.monitoring.setOutputStatsSource(0, kQuiet);
-    area_.monitoring.setOutputEventSelect(0, kQuiet);
+    // Every setting of the area trigger a file keeps, in catalogue order, through its setter.
+    for (const ParameterDefinition& row : ParameterCatalogue::all())
+        if (row.switchedBy(access_switch::kWhileLegacyOff) && row.saved())
+            setToInitialValue(*handlers_, row);
 }
 
 void LegacyTrigger::storeLegacyDefaults() {
-    ParameterValueBlock& v = core_.values();
-    v.legacyTriggerMode = 0;
-    v.legacyExsyncOn = 0;
-    v.legacyFlashOn = 0;
-    v.legacyExposureUs = 4000;
-    v.legacyExsyncDelayUs = 0.0;
-    v.legacyExsyncPolarity = 0;
-    v.legacyStrobePulseDelayUs = 0.0;
-    v.legacyFlashPolarity = 0;
-    v.legacyPrescalerUs = 10.0;
-    v.legacyCcSelects = {0, 5, 5, 5};
-    v.legacyDigitalOutput = 3;
+    for (const ParameterDefinition& row : ParameterCatalogue::all())
+        if (row.switchedBy(access_switch::kWhileLegacyOn) && !row.switchedBy(access_switch::kWhileLegacyOff))
+            storeDefault(row, core_.values());
 }
 
 void LegacyTrigger::publishLegacyAccess(bool on) const {
-    using namespace ids;
-    const std::initializer_list<int32_t> legacyIds{
-        FG_TRIGGERMODE,    FG_EXSYNCON,         FG_FLASHON,        FG_EXPOSURE,    FG_EXSYNCDELAY,
-        FG_EXSYNCPOLARITY, FG_STROBEPULSEDELAY, FG_FLASH_POLARITY, FG_PRESCALER,   FG_CCSEL0,
-        FG_CCSEL1,         FG_CCSEL2,           FG_CCSEL3,         FG_DIGIO_OUTPUT};
-    const std::initializer_list<int32_t> pulseFormIds{
-        FG_TRIGGER_PULSEFORMGEN0_DOWNSCALE, FG_TRIGGER_PULSEFORMGEN0_DOWNSCALE_PHASE,
-        FG_TRIGGER_PULSEFORMGEN0_DELAY,     FG_TRIGGER_PULSEFORMGEN0_WIDTH,
-        FG_TRIGGER_PULSEFORMGEN1_DOWNSCALE, FG_TRIGGER_PULSEFORMGEN1_DOWNSCALE_PHASE,
-        FG_TRIGGER_PULSEFORMGEN1_DELAY,     FG_TRIGGER_PULSEFORMGEN1_WIDTH,
-        FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE, FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE_PHASE,
-        FG_TRIGGER_PULSEFORMGEN2_DELAY,     FG_TRIGGER_PULSEFORMGEN2_WIDTH,
-        FG_TRIGGER_PULSEFORMGEN3_DOWNSCALE, FG_TRIGGER_PULSEFORMGEN3_DOWNSCALE_PHASE,
-        FG_TRIGGER_PULSEFORMGEN3_DELAY,     FG_TRIGGER_PULSEFORMGEN3_WIDTH};
-    const std::initializer_list<int32_t> outputIds{
-        FG_TRIGGERCC_SELECT0,  FG_TRIGGERCC_SELECT1,  FG_TRIGGERCC_SELECT2,  FG_TRIGGERCC_SELECT3,
-        FG_TRIGGEROUT_SELECT0, FG_TRIGGEROUT_SELECT1, FG_TRIGGEROUT_SELECT2, FG_TRIGGEROUT_SELECT3,
-        FG_TRIGGEROUT_SELECT4, FG_TRIGGEROUT_SELECT5, FG_TRIGGEROUT_SELECT6, FG_TRIGGEROUT_SELECT7};
-    if (on) {
-        core_.publishAccess({FG_AREATRIGGERMODE, FG_TRIGGERSTATE, FG_TRIGGER_OUTPUT_EVENT_SELECT,
-                             FG_TRIGGER_EXCEEDED_PERIOD_LIMITS, FG_TRIGGER_EXCEEDED_PERIOD_LIMITS_CLEAR,
-                             FG_TRIGGERIN_DEBOUNCE, FG_DIGIO_INPUT, FG_TRIGGERIN_DOWNSCALE,
-                             FG_TRIGGERIN_DOWNSCALE_PHASE, FG_TRIGGERIN_BYPASS_SRC,
-                             FG_SOFTWARETRIGGER_IS_BUSY, FG_SOFTWARETRIGGER_QUEUE_FILLLEVEL,
-                             FG_TRIGGERIN_STATS_PULSECOUNT, FG_TRIGGERIN_STATS_PULSECOUNT_CLEAR,
-                             FG_TRIGGERIN_STATS_FREQUENCY, FG_TRIGGERIN_STATS_MINFREQUENCY,
-                             FG_TRIGGERIN_STATS_MAXFREQUENCY, FG_TRIGGERIN_STATS_MINMAXFREQUENCY_CLEAR},
-                            kAccessReadOnly);
-        core_.publishAccess(pulseFormIds, kAccessReadOnly);
-        core_.publishAccess({FG_TRIGGERCC_SELECT0,
-                             FG_TRIGGERCC_SELECT1,
-                             FG_TRIGGERCC_SELECT2,
-                             FG_TRIGGERCC_SELECT3,
-                             FG_TRIGGEROUT_STATS_SOURCE,
-                             FG_TRIGGEROUT_STATS_PULSECOUNT,
-                             FG_TRIGGEROUT_STATS_PULSECOUNT_CLEAR,
-                             FG_MISSING_CAMERA_FRAME_RESPONSE,
-                             FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR,
-                             FG_TRIGGEROUT_SELECT0,
-                             FG_TRIGGEROUT_SELECT1,
-                             FG_TRIGGEROUT_SELECT2,
-                             FG_TRIGGEROUT_SELECT3,
-                             FG_TRIGGEROUT_SELECT4,
-                             FG_TRIGGEROUT_SELECT5,
-                             FG_TRIGGEROUT_SELECT6,
-                             FG_TRIGGEROUT_SELECT7,
-                             FG_TRIGGER_MULTIPLY_PULSES,
-                             FG_TRIGGERQUEUE_MODE,
-                             FG_TRIGGERQUEUE_FILLLEVEL,
-                             FG_TRIGGER_QUEUE_FILLLEVEL_EVENT_ON_THRESHOLD,
-                             FG_TRIGGER_QUEUE_FILLLEVEL_EVENT_OFF_THRESHOLD},
-                            kAccessReadOnly);
-        core_.publishAccess(
-            {FG_TRIGGER_FRAMESPERSECOND, FG_TRIGGERIN_SRC, FG_TRIGGERIN_POLARITY, FG_SENDSOFTWARETRIGGER},
-            kAccessReadWriteBit2);
-        core_.publishAccess(legacyIds, kAccessReadWriteBit2);
-    } else {
-        core_.publishAccess({FG_AREATRIGGERMODE, FG_TRIGGERSTATE, FG_TRIGGER_FRAMESPERSECOND,
-                             FG_TRIGGER_OUTPUT_EVENT_SELECT, FG_TRIGGERIN_DEBOUNCE, FG_TRIGGERIN_BYPASS_SRC,
-                             FG_TRIGGERIN_STATS_PULSECOUNT_CLEAR, FG_TRIGGERIN_STATS_MINMAXFREQUENCY_CLEAR},
-                            kAccessReadWriteBit2);
-        core_.publishAccess(pulseFormIds, kAccessReadWriteBit2);
-        core_.publishAccess({FG_TRIGGERCC_SELECT0, FG_TRIGGERCC_SELECT1, FG_TRIGGERCC_SELECT2,
-                             FG_TRIGGERCC_SELECT3, FG_TRIGGEROUT_STATS_SOURCE,
-                             FG_TRIGGEROUT_STATS_PULSECOUNT_CLEAR, FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR},
-                            kAccessReadWriteBit2);
-        core_.publishAccess(outputIds, kAccessReadWriteBit2);
-        core_.publishAccess(legacyIds, kAccessReadOnly);
-    }
+    const AccessSwitches writableNow = on ? access_switch::kWhileLegacyOn : access_switch::kWhileLegacyOff;
+    for (const ParameterDefinition& row : ParameterCatalogue::all())
+        if (row.switchedBy(access_switch::kWhileLegacyOn | access_switch::kWhileLegacyOff))
+            core_.publishAccess(row.id, row.switchedBy(writableNow) ? kAccessReadWriteBit2 : kAccessReadOnly);
 }
 
 // ---- signal mapping ----

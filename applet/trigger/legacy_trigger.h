@@ -15,6 +15,8 @@
 
 namespace kestrel {
 
+class ParameterHandlerTable;
+
 // Every part of the area trigger the legacy interface drives.
 struct AreaTrigger {
     TriggerModes& modes;
@@ -29,9 +31,12 @@ class LegacyTrigger {
 public:
     LegacyTrigger(TriggerCore& core, AreaTrigger area) : core_(core), area_(area) {}
 
-    // FG_TRIGGER_LEGACY_MODE. A change resets every area trigger setting to its default,
-    // stores the legacy defaults and swaps the access words of the two interfaces; setting the
-    // current value does nothing at all.
+    // The table the switch resets the area trigger through; it must outlive this object.
+    void resetThrough(const ParameterHandlerTable& handlers) { handlers_ = &handlers; }
+
+    // FG_TRIGGER_LEGACY_MODE. A change sets every saved area trigger setting to its row's default
+    // through its setter, stores the legacy rows' defaults and swaps the access words of the two
+    // interfaces; setting the current value does nothing at all.
     void setLegacyMode(int32_t on, bool reportErrors);
 
     // The legacy parameters; each is refused (kErrInvalidArgument) while legacy mode is off.
@@ -63,6 +68,7 @@ private:
 
     TriggerCore& core_;
     AreaTrigger area_;
+    const ParameterHandlerTable* handlers_ = nullptr;
 };
 
 } // namespace kestrel

@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "params/parameter_ids.h"
+#include "params/parameter_catalogue.h"
 #include "trigger/trigger_timing.h"
 
 namespace kestrel {
@@ -30,17 +30,10 @@ constexpr std::array<PulseFormRegisters, kPulseFormGeneratorCount> kRegisters{
     KESTREL_PFG_REGISTERS(0), KESTREL_PFG_REGISTERS(1), KESTREL_PFG_REGISTERS(2), KESTREL_PFG_REGISTERS(3)};
 #undef KESTREL_PFG_REGISTERS
 
-using namespace ids;
-constexpr std::array<std::array<int32_t, 4>, kPulseFormGeneratorCount> kIds{{
-    {FG_TRIGGER_PULSEFORMGEN0_DOWNSCALE, FG_TRIGGER_PULSEFORMGEN0_DOWNSCALE_PHASE,
-     FG_TRIGGER_PULSEFORMGEN0_DELAY, FG_TRIGGER_PULSEFORMGEN0_WIDTH},
-    {FG_TRIGGER_PULSEFORMGEN1_DOWNSCALE, FG_TRIGGER_PULSEFORMGEN1_DOWNSCALE_PHASE,
-     FG_TRIGGER_PULSEFORMGEN1_DELAY, FG_TRIGGER_PULSEFORMGEN1_WIDTH},
-    {FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE, FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE_PHASE,
-     FG_TRIGGER_PULSEFORMGEN2_DELAY, FG_TRIGGER_PULSEFORMGEN2_WIDTH},
-    {FG_TRIGGER_PULSEFORMGEN3_DOWNSCALE, FG_TRIGGER_PULSEFORMGEN3_DOWNSCALE_PHASE,
-     FG_TRIGGER_PULSEFORMGEN3_DELAY, FG_TRIGGER_PULSEFORMGEN3_WIDTH},
-}};
+// Each generator's downscale, phase, delay and width, as its rows list them.
+constexpr std::array<std::array<int32_t, 4>, kPulseFormGeneratorCount> kIds{
+    familyIds<4>("FG_TRIGGER_PULSEFORMGEN0_"), familyIds<4>("FG_TRIGGER_PULSEFORMGEN1_"),
+    familyIds<4>("FG_TRIGGER_PULSEFORMGEN2_"), familyIds<4>("FG_TRIGGER_PULSEFORMGEN3_")};
 
 } // namespace
 

@@ -20,11 +20,6 @@ void TriggerCore::publishAccess(int32_t id, int32_t access) const {
     context_.properties.setAccess(0, id, access);
 }
 
-void TriggerCore::publishAccess(std::initializer_list<int32_t> ids, int32_t access) const {
-    for (const int32_t id : ids)
-        publishAccess(id, access);
-}
-
 void TriggerCore::checkLegacy(LegacyRule rule) const {
     switch (rule) {
     case LegacyRule::RefusedInLegacyMode:

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
 #include <utility>
 
 #include "core/error_codes.h"
@@ -75,7 +74,6 @@ public:
     // The published access word of a parameter, in the information tree and in the port-0
     // property map together.
     void publishAccess(int32_t id, int32_t access) const;
-    void publishAccess(std::initializer_list<int32_t> ids, int32_t access) const;
 
     // The setter pattern, for a value already checked against its range: the new value is stored,
     // the legacy rule applied (kErrInvalidArgument), and `act` run; any code raised there puts the

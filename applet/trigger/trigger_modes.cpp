@@ -1,7 +1,7 @@
 // Trigger mode and state setters and their transitions.
 #include "trigger/trigger_modes.h"
 
-#include "params/parameter_ids.h"
+#include "params/parameter_catalogue.h"
 #include "params/parameter_properties.h"
 
 namespace kestrel {
@@ -115,54 +115,12 @@ void TriggerModes::applyTriggerTransition(uint32_t oldMode, uint32_t oldState, u
 }
 
 void TriggerModes::publishTriggerAccess(uint32_t mode) const {
-    using namespace ids;
-    core_.publishAccess({FG_AREATRIGGERMODE,
-                         FG_TRIGGERSTATE,
-                         FG_TRIGGER_FRAMESPERSECOND,
-                         FG_TRIGGER_EXCEEDED_PERIOD_LIMITS_CLEAR,
-                         FG_TRIGGER_QUEUE_FILLLEVEL_EVENT_ON_THRESHOLD,
-                         FG_TRIGGER_QUEUE_FILLLEVEL_EVENT_OFF_THRESHOLD,
-                         FG_TRIGGER_OUTPUT_EVENT_SELECT,
-                         FG_TRIGGERIN_DEBOUNCE,
-                         FG_TRIGGERIN_SRC,
-                         FG_TRIGGERIN_POLARITY,
-                         FG_SENDSOFTWARETRIGGER,
-                         FG_TRIGGERIN_DOWNSCALE,
-                         FG_TRIGGERIN_DOWNSCALE_PHASE,
-                         FG_TRIGGER_MULTIPLY_PULSES,
-                         FG_TRIGGERQUEUE_MODE,
-                         FG_TRIGGER_PULSEFORMGEN0_DOWNSCALE,
-                         FG_TRIGGER_PULSEFORMGEN0_DOWNSCALE_PHASE,
-                         FG_TRIGGER_PULSEFORMGEN0_DELAY,
-                         FG_TRIGGER_PULSEFORMGEN0_WIDTH,
-                         FG_TRIGGER_PULSEFORMGEN1_DOWNSCALE,
-                         FG_TRIGGER_PULSEFORMGEN1_DOWNSCALE_PHASE,
-                         FG_TRIGGER_PULSEFORMGEN1_DELAY,
-                         FG_TRIGGER_PULSEFORMGEN1_WIDTH,
-                         FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE,
-                         FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE_PHASE,
-                         FG_TRIGGER_PULSEFORMGEN2_DELAY,
-                         FG_TRIGGER_PULSEFORMGEN2_WIDTH,
-                         FG_TRIGGER_PULSEFORMGEN3_DOWNSCALE,
-                         FG_TRIGGER_PULSEFORMGEN3_DOWNSCALE_PHASE,
-                         FG_TRIGGER_PULSEFORMGEN3_DELAY,
-                         FG_TRIGGER_PULSEFORMGEN3_WIDTH,
-                         FG_TRIGGERCC_SELECT0,
-                         FG_TRIGGERCC_SELECT1,
-                         FG_TRIGGERCC_SELECT2,
-                         FG_TRIGGERCC_SELECT3,
-                         FG_TRIGGEROUT_SELECT0,
-                         FG_TRIGGEROUT_SELECT1,
-                         FG_TRIGGEROUT_SELECT2,
-                         FG_TRIGGEROUT_SELECT3,
-                         FG_TRIGGEROUT_SELECT4,
-                         FG_TRIGGEROUT_SELECT5,
-                         FG_TRIGGEROUT_SELECT6,
-                         FG_TRIGGEROUT_SELECT7,
-                         FG_MISSING_CAMERA_FRAME_RESPONSE_CLEAR},
-                        kAccessReadWriteBit2);
-    if (mode == kModeExternal)
-        core_.publishAccess(FG_SENDSOFTWARETRIGGER, kAccessReadOnly);
+    for (const ParameterDefinition& row : ParameterCatalogue::all()) {
+        if (!row.switchedBy(access_switch::kReopenedByTriggerMode))
+            continue;
+        const bool readOnly = mode == kModeExternal && row.switchedBy(access_switch::kSoftwareOnly);
+        core_.publishAccess(row.id, readOnly ? kAccessReadOnly : kAccessReadWriteBit2);
+    }
 }
 
 } // namespace kestrel

@@ -26,8 +26,8 @@ public:
     // Runs the register steps from one (mode, state) pair to another that differs in exactly one
     // of the two; pairs without a row (and no change at all) write nothing.
     void applyTriggerTransition(uint32_t oldMode, uint32_t oldState, uint32_t newMode, uint32_t newState);
-    // Every parameter a running trigger may change becomes writable again; in external mode the
-    // software trigger then becomes read-only.
+    // Every row reopened by the trigger mode becomes writable again, but a software-only one is
+    // read-only in external mode.
     void publishTriggerAccess(uint32_t mode) const;
 
 private:

@@ -29,6 +29,7 @@
 #include "config/saved_parameters.h"
 #include "config/value_block_fields.h"
 #include "grabhost5.hpp"
+#include "params/initial_values.h"
 #include "params/parameter_handlers.h"
 #include "params/parameter_ids.h"
 #include "params/parameter_value_block.h"
@@ -106,7 +107,7 @@ __attribute__((format(printf, 2, 3))) void writeLine(std::FILE* out, const char*
 
 void BM_SaveFloor(benchmark::State& state) {
     const std::string file = scratchFile("floor.scf");
-    ParameterValueBlock values;
+    ParameterValueBlock values = freshValueBlock();
     for (auto _ : state) {
         std::FILE* out = std::fopen(file.c_str(), "w");
         writeLine(out, "[Kamerasektion]\n");
@@ -137,7 +138,7 @@ void BM_SaveFloor(benchmark::State& state) {
 
 void BM_Save(benchmark::State& state) {
     const std::string file = scratchFile("save.scf");
-    ParameterValueBlock values;
+    ParameterValueBlock values = freshValueBlock();
     QuietHandlers handlers(values);
     for (auto _ : state) {
         const int32_t result =
@@ -154,7 +155,7 @@ void BM_Save(benchmark::State& state) {
 
 std::string savedFile(const char* name) {
     const std::string file = scratchFile(name);
-    ParameterValueBlock values;
+    ParameterValueBlock values = freshValueBlock();
     QuietHandlers handlers(values);
     saveConfigurationFile(file.c_str(), kIdentity, [&](Fg_ConfigFileParser& parser) {
         writeSavedParameters(parser, values, handlers.table());
@@ -178,7 +179,7 @@ void BM_LoadFloor(benchmark::State& state) {
 
 void BM_Load(benchmark::State& state) {
     const std::string file = savedFile("load.scf");
-    ParameterValueBlock values;
+    ParameterValueBlock values = freshValueBlock();
     QuietHandlers handlers(values);
     for (auto _ : state) {
         const int32_t result =

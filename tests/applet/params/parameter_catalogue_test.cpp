@@ -29,7 +29,7 @@ TEST(ParameterCatalogue, EveryRowIsFoundByItsUniqueIdNameAndIndex) {
         // Configuration files save and load a saved row's value-block field. Checked here rather
         // than at compile time: with the undefined-behaviour sanitizer, gcc does not treat a
         // lambda's address compared with null as a constant expression.
-        EXPECT_TRUE(!row.saved || row.field != nullptr) << row.name;
+        EXPECT_TRUE(!row.saved() || row.field != nullptr) << row.name;
     }
     EXPECT_EQ(ParameterCatalogue::byIndex(kCatalogueSize), nullptr);
 }

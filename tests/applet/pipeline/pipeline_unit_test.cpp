@@ -7,6 +7,7 @@
 
 #include "device/host_binding.h"
 #include "info/parameter_info_nodes.h"
+#include "params/initial_values.h"
 #include "params/parameter_ids.h"
 #include "pipeline/camera_format_parameters.h"
 #include "pipeline/pipeline_status.h"
@@ -76,7 +77,7 @@ protected:
     HostBinding host_;
     RegisterMap registers_;
     GeneratorRegisters generator_;
-    ParameterValueBlock values_;
+    ParameterValueBlock values_ = freshValueBlock();
     ParameterInfoNodes nodes_;
     ParameterPropertyMap properties_;
     ParameterInfoNode xOffsetNode_{};

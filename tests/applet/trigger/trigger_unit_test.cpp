@@ -8,6 +8,7 @@
 
 #include "device/host_binding.h"
 #include "info/parameter_info_nodes.h"
+#include "params/initial_values.h"
 #include "trigger/event_tables.h"
 #include "trigger/trigger_core.h"
 
@@ -30,7 +31,7 @@ protected:
     HostBinding host;
     RegisterMap registers;
     GeneratorRegisters generator;
-    ParameterValueBlock values;
+    ParameterValueBlock values = freshValueBlock();
     ParameterInfoNodes infoNodes;
     ParameterPropertyMap properties;
     AppletContext context{host, registers, generator, values, infoNodes, properties};
