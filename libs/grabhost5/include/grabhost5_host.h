@@ -61,6 +61,10 @@ typedef struct Gh5LutEntry {
 #define GH5_NODE_DOUBLE 6
 #define GH5_NODE_INTEGER_ARRAY 7
 #define GH5_NODE_INTEGER64 9
+/* Two further kinds a host's own tree may hold: they read as GH5_NODE_INTEGER and
+   GH5_NODE_INTEGER64. */
+#define GH5_NODE_INTEGER32 11
+#define GH5_NODE_WIDE_INTEGER64 12
 
 #define GH5_ACCESS_READ_ONLY 1
 #define GH5_ACCESS_READ_WRITE 7

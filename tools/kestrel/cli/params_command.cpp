@@ -68,7 +68,7 @@ std::vector<Row> collect(const AppletParameters& parameters) {
     std::vector<Row> rows;
     std::vector<std::string> path;
     walkTree(parameters.firstRoot(), [&](const Node* node, int depth) {
-        if (node->type == kestrel::kNodeCategory) {
+        if (node->type == GH5_NODE_CATEGORY) {
             path.resize(static_cast<std::size_t>(depth));
             path.push_back(latin1ToUtf8(node->name));
             return;
@@ -85,16 +85,16 @@ std::vector<Row> collect(const AppletParameters& parameters) {
 
 const char* kindName(int32_t type) {
     switch (type) {
-    case kestrel::kNodeEnumeration:
+    case GH5_NODE_ENUMERATION:
         return "enumeration";
-    case kestrel::kNodeString:
+    case GH5_NODE_STRING:
         return "string";
-    case kestrel::kNodeDouble:
+    case GH5_NODE_DOUBLE:
         return "double";
-    case kestrel::kNodeIntegerArray:
+    case GH5_NODE_INTEGER_ARRAY:
         return "integer array";
-    case kestrel::kNodeWideInteger:
-    case kestrel::kNodeWideInteger64:
+    case GH5_NODE_INTEGER64:
+    case GH5_NODE_WIDE_INTEGER64:
         return "64-bit integer";
     default:
         return "integer";
@@ -134,14 +134,14 @@ void printText(const std::vector<Row>& rows) {
             std::cout << " " << latin1ToUtf8(node->unit);
         if (row.defaultValue != row.value)
             std::cout << " (default " << row.defaultValue << ")";
-        if (node->type != kestrel::kNodeEnumeration) {
+        if (node->type != GH5_NODE_ENUMERATION) {
             if (const std::string range = rangeText(node); !range.empty())
                 std::cout << "  " << range;
         }
         std::cout << "  " << accessText(node->access) << "  \"" << latin1ToUtf8(node->name) << "\"\n";
         if (!row.description.empty() && row.description != paramName(node))
             printWrapped(row.description);
-        if (node->type != kestrel::kNodeEnumeration)
+        if (node->type != GH5_NODE_ENUMERATION)
             continue;
         const auto& entries = node->kind.enumeration;
         for (int32_t i = 0; i < entries.entryCount; ++i) {
@@ -190,16 +190,16 @@ std::string jsonString(const std::string& utf8) {
 // The JSON form of a value as valueText printed it: numbers stay numbers, an enumeration gives
 // its entry's symbol (a number when it has none), texts are unquoted and escaped again.
 std::string jsonValue(const Node* node, const std::string& text, bool readable) {
-    if (!readable || node->type == kestrel::kNodeIntegerArray)
+    if (!readable || node->type == GH5_NODE_INTEGER_ARRAY)
         return "null";
     switch (node->type) {
-    case kestrel::kNodeString:
+    case GH5_NODE_STRING:
         return jsonString(text.size() >= 2 ? text.substr(1, text.size() - 2) : text);
-    case kestrel::kNodeEnumeration: {
+    case GH5_NODE_ENUMERATION: {
         const auto open = text.rfind(" (");
         return open == std::string::npos ? text : jsonString(text.substr(0, open));
     }
-    case kestrel::kNodeDouble:
+    case GH5_NODE_DOUBLE:
         // JSON has no infinities or NaN.
         return text.find_first_of("ni") != std::string::npos ? "null" : text;
     default:
@@ -221,29 +221,29 @@ std::string numberDouble(double value) {
 // Limits by kind, as "key":value pairs after a comma.
 std::string jsonLimits(const Node* node) {
     switch (node->type) {
-    case kestrel::kNodeInteger:
-    case kestrel::kNodeInteger32: {
+    case GH5_NODE_INTEGER:
+    case GH5_NODE_INTEGER32: {
         const auto& r = node->kind.integer;
         return ",\"minimum\":" + number(r.minimum) + ",\"maximum\":" + number(r.maximum) +
                ",\"increment\":" + number(r.increment);
     }
-    case kestrel::kNodeWideInteger:
-    case kestrel::kNodeWideInteger64: {
-        const auto& r = node->kind.wideInteger;
+    case GH5_NODE_INTEGER64:
+    case GH5_NODE_WIDE_INTEGER64: {
+        const auto& r = node->kind.integer64;
         return ",\"minimum\":" + number(r.minimum) + ",\"maximum\":" + number(r.maximum) +
                ",\"increment\":" + number(r.increment);
     }
-    case kestrel::kNodeDouble: {
+    case GH5_NODE_DOUBLE: {
         const auto& r = node->kind.real;
         return ",\"minimum\":" + numberDouble(r.minimum) + ",\"maximum\":" + numberDouble(r.maximum) +
                ",\"increment\":" + numberDouble(r.increment);
     }
-    case kestrel::kNodeIntegerArray: {
+    case GH5_NODE_INTEGER_ARRAY: {
         const auto& r = node->kind.integerArray;
         return ",\"elements\":" + number(r.elementCount) + ",\"minimum\":" + number(r.minimum) +
                ",\"maximum\":" + number(r.maximum);
     }
-    case kestrel::kNodeEnumeration: {
+    case GH5_NODE_ENUMERATION: {
         const auto& entries = node->kind.enumeration;
         std::string out = ",\"entries\":[";
         for (int32_t i = 0; i < entries.entryCount; ++i) {

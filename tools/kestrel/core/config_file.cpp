@@ -109,7 +109,7 @@ bool translateEntryNames(const AppletParameters& parameters, const ConfigLayout&
     for (const ConfigLayoutKey& key : layout.keys) {
         const Node* feature = parameters.findFeature(key.first);
         const auto found = text.find(kConfigPortSection, key.first);
-        if (feature == nullptr || feature->type != kestrel::kNodeEnumeration || !found)
+        if (feature == nullptr || feature->type != GH5_NODE_ENUMERATION || !found)
             continue;
         std::string_view value = found->value;
         while (!value.empty() && (value.back() == '\n' || value.back() == '\r'))
@@ -264,7 +264,7 @@ ConfigLayout configurationLayout(const AppletParameters& parameters) {
         const std::string key(line.substr(0, equals));
         const Node* feature = parameters.findFeature(key);
         const ConfigValueKind kind = line.substr(equals, 2) == "='" ? ConfigValueKind::Text
-                                     : feature != nullptr && feature->type == kestrel::kNodeDouble
+                                     : feature != nullptr && feature->type == GH5_NODE_DOUBLE
                                          ? ConfigValueKind::Real
                                          : ConfigValueKind::Integer;
         layout.keys.emplace_back(key, kind);

@@ -6,6 +6,9 @@
 #include "file_checks.h"
 #include "tool_errors.h"
 
+#include "kestrel12.h"
+
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -47,14 +50,10 @@ std::vector<std::pair<std::string, std::string>> portKeys(const std::string& fil
 }
 
 // Keys a load keeps without their setter; the LUT type and the final shading apply use them.
-const std::set<std::string> kStagedOnly = {"FG_PROCESSING_OFFSET",
-                                           "FG_PROCESSING_GAIN",
-                                           "FG_PROCESSING_GAMMA",
-                                           "FG_PROCESSING_INVERT",
-                                           "FG_SHADING_DEAD_PIXEL_INTERPOLATION_ENABLE",
-                                           "FG_SHADING_GAIN_CORRECTION_MODE",
-                                           "FG_SHADING_GAIN_NORMALIZATION_VALUE",
-                                           "FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD"};
+bool stagedOnly(int32_t id) {
+    constexpr int32_t kStagedOnly[] = {KESTREL12_STAGED_ONLY_PARAMETERS};
+    return std::find(std::begin(kStagedOnly), std::end(kStagedOnly), id) != std::end(kStagedOnly);
+}
 
 // Whether a number (or entry name) lies within the feature's published limits.
 bool withinRange(const Node* feature, const std::string& text) {
@@ -62,13 +61,13 @@ bool withinRange(const Node* feature, const std::string& text) {
     const double value = std::strtod(text.c_str(), &end);
     const bool number = end != text.c_str() && *end == '\0';
     switch (feature->type) {
-    case kestrel::kNodeInteger:
-    case kestrel::kNodeInteger32:
+    case GH5_NODE_INTEGER:
+    case GH5_NODE_INTEGER32:
         return number && value >= double(feature->kind.integer.minimum) &&
                value <= double(feature->kind.integer.maximum);
-    case kestrel::kNodeDouble:
+    case GH5_NODE_DOUBLE:
         return number && value >= feature->kind.real.minimum && value <= feature->kind.real.maximum;
-    case kestrel::kNodeEnumeration: {
+    case GH5_NODE_ENUMERATION: {
         const auto& entries = feature->kind.enumeration;
         for (int32_t i = 0; i < entries.entryCount; ++i)
             if ((number && value == double(entries.values[i])) ||
@@ -112,9 +111,9 @@ int reportConfigurationProblems(const AppletParameters& parameters, const std::s
         // writable value is set again: its setter's code is the answer. An entry given by name is
         // taken here.
         if (id < 0 || feature == nullptr || (feature->access & kWritable) == 0 ||
-            feature->type == kestrel::kNodeString || feature->type == kestrel::kNodeIntegerArray)
+            feature->type == GH5_NODE_STRING || feature->type == GH5_NODE_INTEGER_ARRAY)
             continue;
-        if (kStagedOnly.count(key) != 0) {
+        if (stagedOnly(id)) {
             // Setting these again would redo the LUT or the shading apply with other results.
             if (!withinRange(feature, text))
                 report(key + "=" + text + " is outside the allowed range " + rangeText(feature));

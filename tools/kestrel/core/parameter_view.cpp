@@ -91,7 +91,7 @@ const Node* AppletParameters::firstRoot() const {
 const Node* AppletParameters::findFeature(const std::string& name) const {
     const Node* found = nullptr;
     walkTree(firstRoot(), [&](const Node* node, int) {
-        if (found == nullptr && node->type != kestrel::kNodeCategory && node->paramName != nullptr &&
+        if (found == nullptr && node->type != GH5_NODE_CATEGORY && node->paramName != nullptr &&
             name == node->paramName)
             found = node;
     });
@@ -101,7 +101,7 @@ const Node* AppletParameters::findFeature(const std::string& name) const {
 std::vector<std::string> AppletParameters::names() const {
     std::vector<std::string> all;
     walkTree(firstRoot(), [&](const Node* node, int) {
-        if (node->type != kestrel::kNodeCategory && node->paramName != nullptr)
+        if (node->type != GH5_NODE_CATEGORY && node->paramName != nullptr)
             all.emplace_back(node->paramName);
     });
     return all;
@@ -129,13 +129,13 @@ std::optional<std::string> AppletParameters::text(int32_t id) const {
 }
 
 std::optional<std::string> AppletParameters::valueText(const Node* feature, int32_t id, int32_t* code) const {
-    const int32_t type = feature != nullptr ? feature->type : kestrel::kNodeInteger;
+    const int32_t type = feature != nullptr ? feature->type : GH5_NODE_INTEGER;
     auto get = [&](void* value, int32_t typeCode) {
         *code = exports().Fg_getParameterWithType(fg(), id, value, 0, typeCode);
         return *code == 0;
     };
     switch (type) {
-    case kestrel::kNodeEnumeration: {
+    case GH5_NODE_ENUMERATION: {
         int32_t value = 0;
         if (!get(&value, kTypeValue))
             return std::nullopt;
@@ -146,24 +146,24 @@ std::optional<std::string> AppletParameters::valueText(const Node* feature, int3
                 return concat({entries.symbolicNames[i], " (", std::to_string(value), ")"});
         return std::to_string(value);
     }
-    case kestrel::kNodeString: {
+    case GH5_NODE_STRING: {
         std::vector<char> buffer(kTextBuffer, '\0');
         if (!get(buffer.data(), kTypeValue))
             return std::nullopt;
         buffer.back() = '\0';
         return concat({"\"", textToUtf8(buffer.data()), "\""});
     }
-    case kestrel::kNodeDouble: {
+    case GH5_NODE_DOUBLE: {
         double value = 0;
         if (!get(&value, kTypeValue))
             return std::nullopt;
         return shortestDouble(value);
     }
-    case kestrel::kNodeIntegerArray:
+    case GH5_NODE_INTEGER_ARRAY:
         *code = 0;
         return std::string("(table)");
-    case kestrel::kNodeWideInteger:
-    case kestrel::kNodeWideInteger64: {
+    case GH5_NODE_INTEGER64:
+    case GH5_NODE_WIDE_INTEGER64: {
         uint64_t value = 0;
         if (!get(&value, kTypeWide))
             return std::nullopt;
@@ -185,9 +185,9 @@ int32_t AppletParameters::setFromText(const Node* feature, int32_t id, const std
     auto set = [&](const void* value) {
         return exports().Fg_setParameterWithType(fg(), id, value, 0, kTypeValue);
     };
-    const int32_t type = feature != nullptr ? feature->type : kestrel::kNodeInteger;
+    const int32_t type = feature != nullptr ? feature->type : GH5_NODE_INTEGER;
     switch (type) {
-    case kestrel::kNodeEnumeration: {
+    case GH5_NODE_ENUMERATION: {
         if (const auto entry = entryValue(feature, text))
             return set(&*entry);
         int64_t number = 0;
@@ -198,9 +198,9 @@ int32_t AppletParameters::setFromText(const Node* feature, int32_t id, const std
         const int32_t value = static_cast<int32_t>(number);
         return set(&value);
     }
-    case kestrel::kNodeString:
+    case GH5_NODE_STRING:
         return set(text.c_str());
-    case kestrel::kNodeDouble: {
+    case GH5_NODE_DOUBLE: {
         double value = 0;
         if (!parseDouble(text, value)) {
             *why = concat({"'", text, "' is not a number"});
@@ -208,8 +208,8 @@ int32_t AppletParameters::setFromText(const Node* feature, int32_t id, const std
         }
         return set(&value);
     }
-    case kestrel::kNodeWideInteger:
-    case kestrel::kNodeWideInteger64: {
+    case GH5_NODE_INTEGER64:
+    case GH5_NODE_WIDE_INTEGER64: {
         uint64_t value = 0;
         if (!parseUnsigned64(text, value)) {
             *why = concat({"'", text, "' is not an unsigned number"});
@@ -217,7 +217,7 @@ int32_t AppletParameters::setFromText(const Node* feature, int32_t id, const std
         }
         return set(&value);
     }
-    case kestrel::kNodeIntegerArray:
+    case GH5_NODE_INTEGER_ARRAY:
         *why = "table parameters are not set from the command line";
         return kParseError;
     default: {
@@ -234,7 +234,7 @@ int32_t AppletParameters::setFromText(const Node* feature, int32_t id, const std
 }
 
 std::optional<int32_t> entryValue(const Node* enumeration, const std::string& text) {
-    if (enumeration == nullptr || enumeration->type != kestrel::kNodeEnumeration)
+    if (enumeration == nullptr || enumeration->type != GH5_NODE_ENUMERATION)
         return std::nullopt;
     const auto& entries = enumeration->kind.enumeration;
     for (int32_t i = 0; i < entries.entryCount; ++i) {
@@ -262,29 +262,29 @@ std::string rangeText(const Node* feature) {
     if (feature == nullptr)
         return "";
     switch (feature->type) {
-    case kestrel::kNodeInteger:
-    case kestrel::kNodeInteger32: {
+    case GH5_NODE_INTEGER:
+    case GH5_NODE_INTEGER32: {
         const auto& range = feature->kind.integer;
         std::string text = interval(std::to_string(range.minimum), std::to_string(range.maximum));
         if (range.increment > 1)
             text += concat({" step ", std::to_string(range.increment)});
         return text;
     }
-    case kestrel::kNodeWideInteger:
-    case kestrel::kNodeWideInteger64: {
-        const auto& range = feature->kind.wideInteger;
+    case GH5_NODE_INTEGER64:
+    case GH5_NODE_WIDE_INTEGER64: {
+        const auto& range = feature->kind.integer64;
         return interval(std::to_string(range.minimum), std::to_string(range.maximum));
     }
-    case kestrel::kNodeDouble: {
+    case GH5_NODE_DOUBLE: {
         const auto& range = feature->kind.real;
         return interval(shortestDouble(range.minimum), shortestDouble(range.maximum));
     }
-    case kestrel::kNodeIntegerArray: {
+    case GH5_NODE_INTEGER_ARRAY: {
         const auto& range = feature->kind.integerArray;
         return concat({std::to_string(range.elementCount), " x ",
                        interval(std::to_string(range.minimum), std::to_string(range.maximum))});
     }
-    case kestrel::kNodeEnumeration: {
+    case GH5_NODE_ENUMERATION: {
         const auto& entries = feature->kind.enumeration;
         std::string text;
         for (int32_t i = 0; i < entries.entryCount; ++i) {

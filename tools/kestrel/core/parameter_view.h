@@ -1,9 +1,9 @@
 // The applet's parameters as the tool sees them: its information tree (walked in place through the
-// record layout the applet publishes) and typed reads and writes through its exports.
+// record layout the host publishes) and typed reads and writes through its exports.
 #pragma once
 
 #include "grabhost5.hpp"
-#include "parameter_info_node.h"
+#include "grabhost5_host.h"
 
 #include <cstdint>
 #include <optional>
@@ -12,7 +12,7 @@
 
 namespace kestrel::tool {
 
-using Node = kestrel::ParameterInfoNode;
+using Node = Gh5ParameterInfoNode;
 
 // A created applet and its tree of port 0.
 class AppletParameters {
@@ -52,7 +52,7 @@ template <class Fn> void walkTree(const Node* root, Fn&& fn) {
         Fn& fn;
         void visit(const Node* node, int depth) {
             fn(node, depth);
-            if (node->type != kestrel::kNodeCategory)
+            if (node->type != GH5_NODE_CATEGORY)
                 return;
             for (int32_t i = 0; i < node->kind.category.childCount; ++i)
                 if (node->kind.category.children[i] != nullptr)
