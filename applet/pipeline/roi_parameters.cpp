@@ -1,5 +1,5 @@
-// Region-of-interest setters: range and grid checks, the buffer and shading registers, the
-// published limits of the opposite parameter.
+// Region-of-interest setters: the buffer and shading registers, and the partner's maximum, one
+// formula for the check and the published limit.
 #include "pipeline/roi_parameters.h"
 
 #include <algorithm>
@@ -83,8 +83,7 @@ void RoiParameters::setWidth(uint32_t widthPixels, bool reportErrors) {
                          HostRegister::ShadingShadingBuffer1XLength,
                          ShadingGeometry::xLengthGroups(widthPixels, values.xOffsetPixels), reportErrors);
     });
-    context_.limits.publishIntegerMaximum(ids::FG_XOFFSET,
-                                          static_cast<int32_t>(kImageAreaSide - widthPixels));
+    context_.limits.publishIntegerMaximum(ids::FG_XOFFSET, static_cast<int32_t>(xOffsetMaximum()));
 }
 
 void RoiParameters::setHeight(uint32_t heightLines, bool reportErrors) {
@@ -97,8 +96,7 @@ void RoiParameters::setHeight(uint32_t heightLines, bool reportErrors) {
                          HostRegister::ShadingShadingBuffer1YLength,
                          ShadingGeometry::yLengthLines(heightLines, values.yOffsetLines), reportErrors);
     });
-    context_.limits.publishIntegerMaximum(ids::FG_YOFFSET,
-                                          static_cast<int32_t>(kImageAreaSide - heightLines));
+    context_.limits.publishIntegerMaximum(ids::FG_YOFFSET, static_cast<int32_t>(yOffsetMaximum()));
 }
 
 void RoiParameters::setXOffset(uint32_t xOffsetPixels, bool reportErrors) {
@@ -111,8 +109,7 @@ void RoiParameters::setXOffset(uint32_t xOffsetPixels, bool reportErrors) {
                          HostRegister::ShadingShadingBuffer1XOffset,
                          ShadingGeometry::xOffsetGroups(xOffsetPixels), reportErrors);
     });
-    context_.limits.publishIntegerMaximum(ids::FG_WIDTH,
-                                          static_cast<int32_t>(kImageAreaSide - xOffsetPixels));
+    context_.limits.publishIntegerMaximum(ids::FG_WIDTH, static_cast<int32_t>(widthMaximum()));
 }
 
 void RoiParameters::setYOffset(uint32_t yOffsetLines, bool reportErrors) {
@@ -132,8 +129,7 @@ void RoiParameters::setYOffset(uint32_t yOffsetLines, bool reportErrors) {
         writeShadingPair(HostRegister::ShadingShadingBuffer0YOffset,
                          HostRegister::ShadingShadingBuffer1YOffset, shadingOffset, reportErrors);
     });
-    context_.limits.publishIntegerMaximum(ids::FG_HEIGHT,
-                                          static_cast<int32_t>(kImageAreaSide - yOffsetLines));
+    context_.limits.publishIntegerMaximum(ids::FG_HEIGHT, static_cast<int32_t>(heightMaximum()));
 }
 
 } // namespace kestrel

@@ -47,7 +47,8 @@ public:
     void setXOffset(uint32_t xOffsetPixels, bool reportErrors);
     void setYOffset(uint32_t yOffsetLines, bool reportErrors);
 
-    // The largest value each setter accepts now: the room its partner's stored value leaves.
+    // The largest value each setter accepts now, and what the tree publishes as its maximum: the
+    // room its partner's stored value leaves.
     uint32_t widthMaximum() const;
     uint32_t heightMaximum() const;
     uint32_t xOffsetMaximum() const;
