@@ -72,8 +72,9 @@ protected:
 
 } // namespace
 
-// A code-returning export returns a thrown code, -2020 for exhausted memory and -1 for anything
-// else; the others return their failure value. The last error is set only by exports that set it.
+// A code-returning export returns a thrown code, kErrOutOfMemory for exhausted memory and
+// kErrGeneric for anything else; the others return their failure value. The last error is set
+// only by exports that set it.
 TEST_F(ExportShield, ThrownFailuresBecomeResults) {
     struct Row {
         Failure failure;

@@ -3,6 +3,8 @@
 // between parameters, the status readouts and the settings the host keeps.
 #include "pipeline_fixture.h"
 
+#include "core/error_codes.h"
+
 namespace kestrel::test {
 namespace {
 
@@ -48,11 +50,11 @@ TEST_F(PipelineOnBoard, RegionReachesBothBanksAndBothShadingBuffers) {
 }
 
 TEST_F(PipelineOnBoard, ImageSelectionMustStayBelowThePeriod) {
-    EXPECT_EQ(applet.set<uint32_t>(FG_IMG_SELECT, 1), -6000);
+    EXPECT_EQ(applet.set<uint32_t>(FG_IMG_SELECT, 1), kErrOutOfRange);
     mustSet(FG_IMG_SELECT_PERIOD, 4);
     mustSet(FG_IMG_SELECT, 3);
     EXPECT_EQ(reg(H::ImageSelectorFGIMGSELECTPHASENumber), 3u);
-    EXPECT_EQ(applet.set<uint32_t>(FG_IMG_SELECT_PERIOD, 3), -6000);
+    EXPECT_EQ(applet.set<uint32_t>(FG_IMG_SELECT_PERIOD, 3), kErrOutOfRange);
     EXPECT_EQ(reg(H::ImageSelectorFGIMGSELECTPERIODDivisor), 4u);
     mustSet(FG_IMG_SELECT, 1);
     mustSet(FG_IMG_SELECT_PERIOD, 2);

@@ -3,6 +3,8 @@
 // event names of the design.
 #include "trigger_fixture.h"
 
+#include "core/error_codes.h"
+
 namespace kestrel::test {
 namespace {
 
@@ -58,19 +60,19 @@ TEST_F(TriggerTest, TimesReachTheirRegistersConverted) {
 // At 8 Hz (a period of 125000 us) generator 0 is 4000 us wide: each of period, delay, width and
 // downscale must still let every pulse fit, and a refusal keeps the old value.
 TEST_F(TriggerTest, PulsesThatNoLongerFitThePeriodAreRefused) {
-    EXPECT_EQ(applet.set(FG_TRIGGER_FRAMESPERSECOND, 250.0), -2079);
-    EXPECT_EQ(applet.lastError(), -2079);
+    EXPECT_EQ(applet.set(FG_TRIGGER_FRAMESPERSECOND, 250.0), kErrFrequencyConflict);
+    EXPECT_EQ(applet.lastError(), kErrFrequencyConflict);
     EXPECT_EQ(applet.get<double>(FG_TRIGGER_FRAMESPERSECOND), 8.0);
     EXPECT_EQ(reg("Generators_Generator_MinimumPeriod_Number"), 7812490u);
     mustSet(FG_TRIGGER_FRAMESPERSECOND, 249.0);
     mustSet(FG_TRIGGER_FRAMESPERSECOND, 8.0);
-    EXPECT_EQ(applet.set(FG_TRIGGER_PULSEFORMGEN0_DELAY, 125000.0), -2079);
+    EXPECT_EQ(applet.set(FG_TRIGGER_PULSEFORMGEN0_DELAY, 125000.0), kErrFrequencyConflict);
     EXPECT_EQ(applet.get<double>(FG_TRIGGER_PULSEFORMGEN0_DELAY), 0.0);
-    EXPECT_EQ(applet.set(FG_TRIGGER_PULSEFORMGEN0_WIDTH, 125000.0), -2079);
+    EXPECT_EQ(applet.set(FG_TRIGGER_PULSEFORMGEN0_WIDTH, 125000.0), kErrFrequencyConflict);
     EXPECT_DOUBLE_EQ(applet.get<double>(FG_TRIGGER_PULSEFORMGEN0_WIDTH), 4000.0);
     mustSet(FG_TRIGGER_PULSEFORMGEN0_DOWNSCALE, uint32_t{2});
     mustSet(FG_TRIGGER_PULSEFORMGEN0_WIDTH, 200000.0); // 100000 us per pulse at downscale 2
-    EXPECT_EQ(applet.set(FG_TRIGGER_PULSEFORMGEN0_DOWNSCALE, uint32_t{1}), -2078);
+    EXPECT_EQ(applet.set(FG_TRIGGER_PULSEFORMGEN0_DOWNSCALE, uint32_t{1}), kErrDownscaleConflict);
     EXPECT_EQ(applet.get<uint32_t>(FG_TRIGGER_PULSEFORMGEN0_DOWNSCALE), 2u);
     EXPECT_EQ(reg("PulseFormGenerators_PulseFormGenerator0_Downscale_Downscale"), 2u);
 }
@@ -176,7 +178,7 @@ TEST_F(TriggerTest, ModesPublishAccessAndLimitsInTheTree) {
     // Downscale and phase publish each other's limits.
     mustSet(FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE, uint32_t{5});
     EXPECT_EQ(node(FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE_PHASE).kind.integer.maximum, 4);
-    EXPECT_EQ(applet.set(FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE_PHASE, uint32_t{5}), -6000);
+    EXPECT_EQ(applet.set(FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE_PHASE, uint32_t{5}), kErrOutOfRange);
     mustSet(FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE_PHASE, uint32_t{2});
     EXPECT_EQ(node(FG_TRIGGER_PULSEFORMGEN2_DOWNSCALE).kind.integer.minimum, 3);
     mustSet(FG_TRIGGERIN_DOWNSCALE, uint32_t{10});
@@ -194,11 +196,11 @@ TEST_F(TriggerTest, EventNamesAndMasksOfTheDesign) {
     EXPECT_STREQ(ex.Fg_getEventName(applet.fg(), uint64_t{1} << 23), "FG_TRIGGER_OUTPUT_CAM0");
     EXPECT_EQ(applet.lastError(), 0);
     EXPECT_EQ(ex.Fg_getEventName(applet.fg(), 3), nullptr);
-    EXPECT_EQ(applet.lastError(), -2070);
+    EXPECT_EQ(applet.lastError(), kErrInvalidArgument);
     EXPECT_EQ(ex.Fg_getEventName(applet.fg(), 0), nullptr);
     EXPECT_EQ(ex.Fg_getEventMask(applet.fg(), "fg_overflow_cam0"), 0u);
     EXPECT_EQ(ex.Fg_getEventMask(applet.fg(), nullptr), 0u);
-    EXPECT_EQ(applet.lastError(), -2070);
+    EXPECT_EQ(applet.lastError(), kErrInvalidArgument);
 }
 
 } // namespace

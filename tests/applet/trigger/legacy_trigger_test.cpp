@@ -1,6 +1,8 @@
 // The legacy trigger interface and the switch between the two interfaces, through the exports.
 #include "trigger_fixture.h"
 
+#include "core/error_codes.h"
+
 namespace kestrel::test {
 namespace {
 
@@ -15,13 +17,13 @@ protected:
 };
 
 TEST_F(LegacyTriggerTest, RefusesAreaTriggerParametersButKeepsTheSharedOnes) {
-    EXPECT_EQ(applet.set(FG_AREATRIGGERMODE, uint32_t{2}), -2070);
-    EXPECT_EQ(applet.set(FG_TRIGGERCC_SELECT0, uint32_t{4}), -2070);
+    EXPECT_EQ(applet.set(FG_AREATRIGGERMODE, uint32_t{2}), kErrInvalidArgument);
+    EXPECT_EQ(applet.set(FG_TRIGGERCC_SELECT0, uint32_t{4}), kErrInvalidArgument);
     EXPECT_EQ(applet.get<uint32_t>(FG_AREATRIGGERMODE), 1u);
     mustSet(FG_TRIGGER_FRAMESPERSECOND, 10.0);
     mustSet(FG_TRIGGERIN_SRC, uint32_t{3});
     // An exposure that does not fit the period keeps the old one.
-    EXPECT_EQ(applet.set(FG_EXPOSURE, uint32_t{100000}), -2079);
+    EXPECT_EQ(applet.set(FG_EXPOSURE, uint32_t{100000}), kErrFrequencyConflict);
     EXPECT_EQ(applet.get<uint32_t>(FG_EXPOSURE), 4000u);
 }
 
@@ -52,7 +54,7 @@ TEST_F(TriggerTest, SwitchingLegacyOnAndOffLeavesEveryTriggerSettingAtItsDefault
     EXPECT_EQ(applet.get<double>(FG_PRESCALER), 10.0);
     EXPECT_EQ(reg("Generators_Generator_MinimumPeriod_Number"), 7812490u);
     EXPECT_EQ(reg("CameraControl_Select2_Select_Select"), 5u);
-    EXPECT_EQ(applet.set(FG_EXPOSURE, uint32_t{1000}), -2070);
+    EXPECT_EQ(applet.set(FG_EXPOSURE, uint32_t{1000}), kErrInvalidArgument);
 }
 
 // Switching swaps which interface is writable; switching off reopens a shorter list than switching

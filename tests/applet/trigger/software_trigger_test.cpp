@@ -1,6 +1,8 @@
 // Software trigger pulses and the queue readouts, through the exports.
 #include "trigger_fixture.h"
 
+#include "core/error_codes.h"
+
 namespace kestrel::test {
 namespace {
 
@@ -35,17 +37,17 @@ TEST_F(SoftwareTriggerTest, QueueOffSendsOnePulseOnlyWhenTheGeneratorIsIdle) {
     forceReg("Generators_QueueValue_Status", 0);
     EXPECT_EQ(busy(), 0u);
     EXPECT_EQ(writesOf([&] { EXPECT_EQ(send(1), 0); }), WriteList{"TriggerMode_SoftwareTrigger_Mode=2"});
-    EXPECT_TRUE(writesOf([&] { EXPECT_EQ(send(2), -6000); }).empty());
+    EXPECT_TRUE(writesOf([&] { EXPECT_EQ(send(2), kErrOutOfRange); }).empty());
 }
 
 TEST_F(SoftwareTriggerTest, OutsideSoftwareModeOrWhileStoppedIsRefused) {
     mustSet(FG_TRIGGERSTATE, uint32_t{0});
-    EXPECT_EQ(send(1), -2140);
+    EXPECT_EQ(send(1), kErrWrongTriggerMode);
     EXPECT_EQ(busy(), 0u);
     mustSet(FG_TRIGGERSTATE, uint32_t{2});
     mustSet(FG_AREATRIGGERMODE, uint32_t{4});
-    EXPECT_EQ(send(1), -2141);
-    EXPECT_EQ(applet.lastError(), -2141);
+    EXPECT_EQ(send(1), kErrTriggerNotReady);
+    EXPECT_EQ(applet.lastError(), kErrTriggerNotReady);
 }
 
 TEST_F(SoftwareTriggerTest, FillLevelsFollowTheQueueStatus) {
