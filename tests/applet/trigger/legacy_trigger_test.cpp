@@ -16,10 +16,8 @@ protected:
     using Output = std::pair<uint64_t, uint64_t>;
 };
 
-TEST_F(LegacyTriggerTest, RefusesAreaTriggerParametersButKeepsTheSharedOnes) {
-    EXPECT_EQ(applet.set(FG_AREATRIGGERMODE, uint32_t{2}), kErrInvalidArgument);
-    EXPECT_EQ(applet.set(FG_TRIGGERCC_SELECT0, uint32_t{4}), kErrInvalidArgument);
-    EXPECT_EQ(applet.get<uint32_t>(FG_AREATRIGGERMODE), 1u);
+// Which parameters each interface refuses is held for every row by the access-switch contract.
+TEST_F(LegacyTriggerTest, KeepsTheSharedParametersAndChecksTheExposureAgainstThePeriod) {
     mustSet(FG_TRIGGER_FRAMESPERSECOND, 10.0);
     mustSet(FG_TRIGGERIN_SRC, uint32_t{3});
     // An exposure that does not fit the period keeps the old one.
@@ -55,24 +53,6 @@ TEST_F(TriggerTest, SwitchingLegacyOnAndOffLeavesEveryTriggerSettingAtItsDefault
     EXPECT_EQ(reg("Generators_Generator_MinimumPeriod_Number"), 7812490u);
     EXPECT_EQ(reg("CameraControl_Select2_Select_Select"), 5u);
     EXPECT_EQ(applet.set(FG_EXPOSURE, uint32_t{1000}), kErrInvalidArgument);
-}
-
-// Switching swaps which interface is writable; switching off reopens a shorter list than switching
-// on closed, and the reset's trigger mode republishes the rest (the input downscaler among them).
-TEST_F(TriggerTest, LegacySwitchSwapsTheAccessOfBothInterfaces) {
-    const auto access = [&](int32_t id) { return applet.infoNode(id)->access; };
-    EXPECT_EQ(access(FG_EXPOSURE), 1);
-    mustSet(FG_TRIGGER_LEGACY_MODE, int32_t{1});
-    EXPECT_EQ(access(FG_AREATRIGGERMODE), 1);
-    EXPECT_EQ(access(FG_TRIGGERCC_SELECT1), 1);
-    EXPECT_EQ(access(FG_TRIGGERIN_DOWNSCALE), 1);
-    EXPECT_EQ(access(FG_TRIGGERIN_SRC), 7);
-    EXPECT_EQ(access(FG_EXPOSURE), 7);
-    mustSet(FG_TRIGGER_LEGACY_MODE, int32_t{0});
-    EXPECT_EQ(access(FG_AREATRIGGERMODE), 7);
-    EXPECT_EQ(access(FG_TRIGGERCC_SELECT1), 7);
-    EXPECT_EQ(access(FG_EXPOSURE), 1);
-    EXPECT_EQ(access(FG_TRIGGERIN_DOWNSCALE), 7);
 }
 
 TEST_F(LegacyTriggerTest, DigitalOutputTwoDrivesOutputThreeLowAndSevenHigh) {
