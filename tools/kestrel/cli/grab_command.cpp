@@ -2,7 +2,9 @@
 // on writer threads while the board fills the next buffers of a small ring, after an optional
 // configuration file and NAME=VALUE settings.
 #include "command.h"
+#include "core/camera_scene.h"
 #include "core/config_file.h"
+#include "core/frame_stats.h"
 #include "core/frame_writer.h"
 #include "core/image_header.h"
 #include "core/interrupt.h"
@@ -16,11 +18,9 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cmath>
 #include <filesystem>
 #include <iomanip>
 #include <iostream>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -53,14 +53,6 @@ constexpr int kMaxTimeoutSeconds = 86'400;
 constexpr int64_t kMaxBuffers = 1024;
 constexpr double kMinTriggerHz = 0.1;
 constexpr double kMaxTriggerHz = 10'000.0;
-// The flat field lights the optical centre at seven eighths of full scale: the vignetted corners of
-// the gray reference then stay above half scale, where the default dead-pixel threshold would mark
-// them, and the centre keeps room for the noise below full scale.
-constexpr double kFlatFieldLevel = 3584.0;
-const std::map<std::string, int32_t> kScenes = {{"default", BOARD_SCENE_SYNTHETIC},
-                                                {"lens-cap", BOARD_SCENE_LENS_CAP},
-                                                {"flat-field", BOARD_SCENE_FLAT_FIELD}};
-
 // A bar on standard error, redrawn in place; only on a terminal, so that logs get no carriage
 // returns.
 class Progress {
@@ -89,27 +81,10 @@ private:
 
 // Minimum, mean and maximum, and the standard deviation that says how flat the frame is.
 void printStats(uint64_t picture, const FrameImage& image) {
-    const size_t count = size_t(image.width) * image.height;
-    uint32_t low = UINT32_MAX, high = 0;
-    uint64_t sum = 0;
-    double squares = 0.0;
-    const auto scan = [&](const auto* samples) {
-        for (size_t i = 0; i < count; ++i) {
-            const uint32_t v = samples[i];
-            low = std::min(low, v);
-            high = std::max(high, v);
-            sum += v;
-            squares += double(v) * double(v);
-        }
-    };
-    if (image.bits == 8)
-        scan(static_cast<const uint8_t*>(image.pixels));
-    else
-        scan(static_cast<const uint16_t*>(image.pixels));
-    const double mean = double(sum) / double(count);
-    const double spread = std::sqrt(std::max(0.0, squares / double(count) - mean * mean));
-    std::cout << "frame " << picture << ": min " << low << " mean " << std::fixed << std::setprecision(1)
-              << mean << " max " << high << " sd " << std::setprecision(2) << spread << "\n";
+    const FrameStats stats = measureFrame(image);
+    std::cout << "frame " << picture << ": min " << stats.minimum << " mean " << std::fixed
+              << std::setprecision(1) << stats.mean << " max " << stats.maximum << " sd "
+              << std::setprecision(2) << stats.deviation << "\n";
 }
 
 // Software trigger pulses at a fixed rate on a thread of their own while the grab runs.
@@ -219,10 +194,8 @@ int runGrab(const ToolOptions& options, const Arguments& arguments) {
             ": the camera simulator is on (FG_GEN_ENABLE=1) and shows its pattern instead of what the "
             "camera looks at; set FG_GEN_ENABLE=0");
     if (!arguments.scene.empty())
-        if (const int32_t code =
-                Board_SetCameraScene(board.device(), kScenes.at(arguments.scene), kFlatFieldLevel);
-            code != BOARD_OK)
-            return fail("--scene " + arguments.scene + ": " + codeText(code));
+        if (const std::string problem = selectScene(board, arguments.scene); !problem.empty())
+            return fail("--" + problem);
 
     // What the board delivers, whatever the parameters claim.
     BoardImageFormat delivered{};

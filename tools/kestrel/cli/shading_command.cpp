@@ -4,6 +4,7 @@
 #include "core/interrupt.h"
 #include "core/parameter_view.h"
 #include "core/reference_file.h"
+#include "core/shading_correction.h"
 
 #include "boardhw.h"
 #include "grabhost5.hpp"
@@ -25,8 +26,6 @@
 
 namespace kestrel::tool {
 namespace {
-
-constexpr int32_t kApplyValue = 1;
 
 const std::map<std::string, uint32_t> kModes = {
     {"max-value", 0}, {"mean", 1}, {"max-range", 2}, {"custom", 3}};
@@ -153,11 +152,11 @@ int run(const ToolOptions& options, const Arguments& arguments) {
 
     std::cout << "shading: reading references, computing and uploading coefficients ..." << std::flush;
     const auto start = std::chrono::steady_clock::now();
-    int32_t code = 0;
+    std::string failure;
     {
         // Ctrl-C waits for the applet, which removes its temporary coefficient files on every path.
         const InterruptGuard interruptGuard;
-        code = ex.Fg_setParameterWithType(fg, FG_SHADING_APPLY_SETTINGS, &kApplyValue, 0, 0);
+        failure = applyShadingCorrection(grabber, !arguments.black.empty(), !arguments.gray.empty());
         if (InterruptGuard::requested()) {
             std::cout << " interrupted; nothing kept\n";
             return kExitInterrupted;
@@ -165,15 +164,10 @@ int run(const ToolOptions& options, const Arguments& arguments) {
     }
     const auto elapsed =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-    std::cout << (code == 0 ? " done" : " failed") << " (" << elapsed.count() << " ms)\n";
-    if (!check("FG_SHADING_APPLY_SETTINGS", code))
-        return kExitFailure;
+    std::cout << (failure.empty() ? " done" : " failed") << " (" << elapsed.count() << " ms)\n";
+    if (!failure.empty())
+        return fail(failure);
 
-    const int32_t on = 1;
-    if (!arguments.black.empty() && !setValue("FG_SHADING_OFFSET_ENABLE", FG_SHADING_OFFSET_ENABLE, on))
-        return kExitFailure;
-    if (!arguments.gray.empty() && !setValue("FG_SHADING_GAIN_ENABLE", FG_SHADING_GAIN_ENABLE, on))
-        return kExitFailure;
     double normalization = 0.0;
     ex.Fg_getParameterWithType(fg, FG_SHADING_GAIN_NORMALIZATION_VALUE, &normalization, 0, 0);
     std::cout << "FG_SHADING_GAIN_NORMALIZATION_VALUE = " << normalization << "\n";

@@ -2,6 +2,7 @@
 // through Aravis's GenICam parser as a check.
 #include "command.h"
 #include "core/file_checks.h"
+#include "core/genapi_document.h"
 
 #include "grabhost5.hpp"
 
@@ -24,20 +25,6 @@ struct XmlOptions {
     std::string outputFile;
     bool check = false;
 };
-
-// The document of port 0, asked for the way a host does: its size first, then the text.
-std::string fetchDocument(const gh5::Grabber& grabber) {
-    const Gh5AppletExports& exports = grabber.exports();
-    if (exports.Fg_getParameterInfoXML == nullptr)
-        throw std::runtime_error("the applet has no Fg_getParameterInfoXML");
-    uint64_t size = 0;
-    gh5::check(exports.Fg_getParameterInfoXML(grabber.record(), 0, nullptr, &size),
-               "Fg_getParameterInfoXML (size)");
-    std::vector<char> buffer(size);
-    gh5::check(exports.Fg_getParameterInfoXML(grabber.record(), 0, buffer.data(), &size),
-               "Fg_getParameterInfoXML");
-    return std::string(buffer.data());
-}
 
 #if KESTREL_TOOL_HAVE_ARAVIS
 // Walks the categories from "Root"; counts the non-category nodes they list, each once.
@@ -88,7 +75,7 @@ int checkDocument(const std::string&) {
 int runXml(const ToolOptions& options, const XmlOptions& xmlOptions) {
     Session session(options);
     gh5::Grabber& grabber = session.grabber();
-    const std::string xml = fetchDocument(grabber);
+    const std::string xml = fetchGenApiDocument(grabber);
     if (!xmlOptions.outputFile.empty()) {
         if (const std::string reason = writeWholeFile(xmlOptions.outputFile, xml); !reason.empty())
             return fail("cannot write " + xmlOptions.outputFile + ": " + reason);

@@ -383,21 +383,27 @@ std::string partnerBoundText(const AppletParameters& parameters, const std::stri
 
 } // namespace
 
-int setByName(const AppletParameters& parameters, const std::string& name, const std::string& text) {
+std::string trySetByName(const AppletParameters& parameters, const std::string& name,
+                         const std::string& text) {
     const int32_t id = parameters.exports().Fg_getParameterIdByName(parameters.fg(), name.c_str());
     if (id < 0)
-        return fail(unknownParameter(parameters, name, id));
+        return unknownParameter(parameters, name, id);
     std::string why;
     const Node* feature = parameters.findFeature(name);
     const int32_t code = parameters.setFromText(feature, id, text, &why);
     if (code == AppletParameters::kParseError)
-        return fail("set " + name + ": " + why);
+        return "set " + name + ": " + why;
     if (code != 0) {
         const std::string range = rangeText(feature);
-        return fail(name + ": " + text + " refused: " + codeText(code) +
-                    (range.empty() ? "" : "; allowed " + range) + partnerBoundText(parameters, name));
+        return name + ": " + text + " refused: " + codeText(code) +
+               (range.empty() ? "" : "; allowed " + range) + partnerBoundText(parameters, name);
     }
-    return kExitOk;
+    return "";
+}
+
+int setByName(const AppletParameters& parameters, const std::string& name, const std::string& text) {
+    const std::string refusal = trySetByName(parameters, name, text);
+    return refusal.empty() ? kExitOk : fail(refusal);
 }
 
 int applySetting(const AppletParameters& parameters, const std::string& setting) {

@@ -80,8 +80,11 @@ std::string codeText(int32_t code);
 // "no parameter NAME: <code>; did you mean ...?" for a name the applet does not know.
 std::string unknownParameter(const AppletParameters& parameters, const std::string& name, int32_t code);
 
-// Sets a parameter by name from the text a user typed. The tool's success exit, or its failure
-// exit after a message naming the parameter, the value and, where the tree has them, the bounds.
+// Sets a parameter by name from the text a user typed: "" when the applet took it, else the message
+// naming the parameter, the value and, where the tree has them, the bounds.
+std::string trySetByName(const AppletParameters& parameters, const std::string& name,
+                         const std::string& text);
+// The same as the tool's success exit, or its failure exit after that message.
 int setByName(const AppletParameters& parameters, const std::string& name, const std::string& text);
 // The same for one "NAME=VALUE" setting of a command line.
 int applySetting(const AppletParameters& parameters, const std::string& setting);
