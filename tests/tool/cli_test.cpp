@@ -272,7 +272,7 @@ TEST(KestrelManual, NamesEveryOptionOfEveryCommand) {
     std::ifstream in(KESTREL_MANUAL_PATH);
     const std::string manual((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     for (const char* command : {"", "boards", "events", "get", "grab", "info", "load", "lut", "params",
-                                "save", "set", "shading", "trigger", "xml"}) {
+                                "save", "serve", "set", "shading", "trigger", "xml"}) {
         const ToolRun help = kestrel(std::string(command) + " --help");
         const std::regex option("--[a-z][a-z-]*");
         for (auto at = std::sregex_iterator(help.output.begin(), help.output.end(), option);
