@@ -111,6 +111,11 @@ int Session::keepSettings() {
                   << " was changed by another command meanwhile; its changes are kept with this one's\n";
     }
     saveConfiguration(parameters, options_.config);
+    // A session that keeps its settings more than once (the server's) starts over from what it
+    // wrote: its own earlier changes are no other command's.
+    readContent_ = contentOf(options_.config);
+    if (readContent_)
+        startSettings_ = *readContent_;
     return kExitOk;
 }
 
