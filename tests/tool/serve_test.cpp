@@ -200,6 +200,10 @@ TEST_F(ServeTest, RefusalsCarryTheToolsWordsAndChangeNothing) {
     // The page shows exactly what `kestrel set` prints.
     const auto cli = tool_test::kestrel("set FG_WIDTH=100000");
     const std::string cliMessage = cli.output.substr(std::string("kestrel: ").size());
+    // The server's own configuration with a narrower window and a format the applet lacks.
+    std::string badUpload = client().Get("/api/config", withToken())->body;
+    badUpload = std::regex_replace(badUpload, std::regex("FG_WIDTH=\\d+;"), "FG_WIDTH=512;");
+    badUpload = std::regex_replace(badUpload, std::regex("FG_FORMAT=\\d+;"), "FG_FORMAT=FG_PURPLE;");
     struct Row {
         const char* path;
         std::string body;
@@ -214,7 +218,7 @@ TEST_F(ServeTest, RefusalsCarryTheToolsWordsAndChangeNothing) {
         {"/api/set", "not json", 400, "the body is not a JSON object"},
         {"/api/live", R"({"on":"yes"})", 400, "\"on\""},
         {"/api/scene", R"({"scene":"dark"})", 422, "no scene dark"},
-        {"/api/config", "FG_WIDTH=512;\nFG_FORMAT=FG_PURPLE;\n", 422, "FG_FORMAT: no entry FG_PURPLE"},
+        {"/api/config", badUpload, 422, "FG_FORMAT: no entry FG_PURPLE"},
         {"/api/nothing", "{}", 404, "no POST /api/nothing"},
         {"/api/config", std::string(2 << 20, 'x'), 413, "refused (413)"},
     };
@@ -250,6 +254,7 @@ TEST_F(ServeTest, ConcurrentClientsAllGetAnswers) {
 }
 
 TEST_F(ServeTest, LiveFramesFollowTheWindowAndArePulsedAndFlattened) {
+    ASSERT_EQ(post("/api/set", {{"name", "FG_HEIGHT"}, {"value", "1024"}})->status, 200);
     ASSERT_EQ(post("/api/live", {{"on", true}})->status, 200);
     auto frame = frameAfter(0);
     ASSERT_TRUE(frame && frame->status == 200);

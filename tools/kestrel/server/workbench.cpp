@@ -312,7 +312,7 @@ Reply Workbench::loadConfigurationText(const std::string& text) {
             loadConfiguration(parameters_, before, true);
             std::string message = error.what();
             // The page names the upload, not the server's copy of it.
-            if (const auto at = message.find(upload); at != std::string::npos)
+            for (auto at = message.find(upload); at != std::string::npos; at = message.find(upload, at))
                 message.replace(at, upload.size(), "the uploaded file");
             return refusal(422, message);
         }
