@@ -23,13 +23,13 @@ Reply refusal(int status, const std::string& message) {
 
 const char* kindName(int32_t type) {
     switch (type) {
-    case kestrel::kNodeEnumeration:
+    case GH5_NODE_ENUMERATION:
         return "enumeration";
-    case kestrel::kNodeString:
+    case GH5_NODE_STRING:
         return "string";
-    case kestrel::kNodeDouble:
+    case GH5_NODE_DOUBLE:
         return "double";
-    case kestrel::kNodeIntegerArray:
+    case GH5_NODE_INTEGER_ARRAY:
         return "integer array";
     default:
         return "integer";
@@ -95,11 +95,11 @@ nlohmann::json Workbench::featureJson(const Node* node) const {
                               {"kind", kindName(node->type)},
                               {"access", accessText(node->access)},
                               {"unit", latin1ToUtf8(node->unit)},
-                              {"range", node->type == kestrel::kNodeEnumeration ? "" : rangeText(node)}};
+                              {"range", node->type == GH5_NODE_ENUMERATION ? "" : rangeText(node)}};
     int32_t code = 0;
     const auto value = parameters_.valueText(node, node->id, &code);
     feature["value"] = value ? nlohmann::json(textToUtf8(value->c_str())) : nlohmann::json(nullptr);
-    if (node->type == kestrel::kNodeEnumeration) {
+    if (node->type == GH5_NODE_ENUMERATION) {
         const auto& entries = node->kind.enumeration;
         nlohmann::json list = nlohmann::json::array();
         for (int32_t i = 0; i < entries.entryCount; ++i) {
@@ -122,7 +122,7 @@ nlohmann::json Workbench::parameterTree() {
     walkTree(parameters_.firstRoot(), [&](const Node* node, int depth) {
         stack.resize(size_t(depth));
         nlohmann::json& siblings = depth == 0 ? roots : (*stack.back())["children"];
-        if (node->type == kestrel::kNodeCategory) {
+        if (node->type == GH5_NODE_CATEGORY) {
             siblings.push_back(
                 {{"category", latin1ToUtf8(node->name)}, {"children", nlohmann::json::array()}});
             stack.push_back(&siblings.back());
@@ -137,7 +137,7 @@ nlohmann::json Workbench::values() {
     const std::lock_guard applet(appletMutex_);
     nlohmann::json values = nlohmann::json::object();
     walkTree(parameters_.firstRoot(), [&](const Node* node, int) {
-        if (node->type == kestrel::kNodeCategory || node->paramName == nullptr)
+        if (node->type == GH5_NODE_CATEGORY || node->paramName == nullptr)
             return;
         int32_t code = 0;
         const auto value = parameters_.valueText(node, node->id, &code);
