@@ -146,6 +146,27 @@ TEST_F(OnStoppedTime, AFullRingWithoutReleasesRaisesOverflowTheEventAndTheFillLe
     ASSERT_EQ(gh5_buffer_release_up_to(applet.fg(), 0, memory, 2), GH5_OK);
     EXPECT_EQ(x.Fg_getLastPicNumberBlockingEx(applet.fg(), 4, 0, 30, memory), 4);
     EXPECT_EQ(applet.get<uint32_t>(FG_OVERFLOW), 1u);
+
+    // Each picture names its camera frame and the frames lost before it: none before those that
+    // waited on the board, all of them before the first one made after the losses.
+    const auto origin = [&](int32_t selector, uint64_t picture) {
+        return x.Fg_getStatusEx(applet.fg(), selector, picture, 0, memory);
+    };
+    EXPECT_EQ(
+        std::pair(origin(GH5_STATUS_PICTURE_CAMERA_FRAME, 4), origin(GH5_STATUS_PICTURE_LOST_BEFORE, 4)),
+        std::pair(int64_t{3}, int64_t{0}));
+    EXPECT_EQ(origin(GH5_STATUS_PICTURE_CAMERA_FRAME, 2), GH5_ERR_INVALID_ARGUMENT) << "the ring moved on";
+    const int64_t lost = status(GH5_STATUS_PICTURES_LOST);
+    for (uint64_t picture = 4; picture <= 32; picture += 2) {
+        ASSERT_EQ(gh5_buffer_release_up_to(applet.fg(), 0, memory, picture), GH5_OK);
+        ASSERT_GE(x.Fg_getLastPicNumberBlockingEx(applet.fg(), picture + 2, 0, 30, memory),
+                  int64_t(picture + 2));
+    }
+    ASSERT_EQ(gh5_buffer_release_up_to(applet.fg(), 0, memory, 34), GH5_OK);
+    ASSERT_EQ(gh5_clock_advance(kSecondNs / 4), GH5_OK);
+    ASSERT_GE(x.Fg_getLastPicNumberBlockingEx(applet.fg(), 35, 0, 30, memory), 35);
+    EXPECT_EQ(origin(GH5_STATUS_PICTURE_LOST_BEFORE, 35), lost);
+    EXPECT_EQ(origin(GH5_STATUS_PICTURE_CAMERA_FRAME, 35), 34 + lost);
 }
 
 } // namespace

@@ -41,6 +41,15 @@ TEST(DmaChannel, CountsPicturesOfTheCurrentRunUntilItsCountIsReached) {
     EXPECT_EQ(std::pair(channel.lastPicture(7), channel.picturesLost(7)), std::pair(int64_t{2}, int64_t{1}));
     EXPECT_EQ(std::pair(channel.lastPicture(8), channel.picturesLost(8)), std::pair(int64_t{0}, int64_t{0}));
     ASSERT_EQ(channel.stop(7), GH5_OK);
+    ASSERT_EQ(channel.start(7, ring(), 4), GH5_OK);
+    channel.pictureTransferred(0, PictureOrigin{5, 2});
+    channel.pictureTransferred(1, PictureOrigin{6, 2});
+    channel.pictureTransferred(0, PictureOrigin{9, 4});
+    EXPECT_EQ(channel.pictureOrigin(7, 3)->cameraFrame, 9u);
+    EXPECT_EQ(channel.pictureOrigin(7, 2)->framesLostBefore, 2u);
+    EXPECT_FALSE(channel.pictureOrigin(7, 1)) << "its buffer holds picture 3 now";
+    EXPECT_FALSE(channel.pictureOrigin(8, 3)) << "another memory";
+    ASSERT_EQ(channel.stop(7), GH5_OK);
     ASSERT_EQ(channel.start(7, ring(), 2), GH5_OK);
     EXPECT_EQ(channel.lastPicture(7), 0) << "a new run counts from zero";
     channel.pictureTransferred();

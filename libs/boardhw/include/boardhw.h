@@ -162,6 +162,7 @@ typedef struct BoardFrameInfo {
     double framePeriodSeconds; /* time one sensor frame takes at the current settings */
     uint64_t exposureNs;       /* Board_TakeFrame: board time the exposure started */
     uint64_t completedNs;      /* Board_TakeFrame: board time the frame was complete on the board */
+    uint64_t framesLostBefore; /* Board_TakeFrame: frames lost to a full on-board buffer before it */
 } BoardFrameInfo;
 
 /* Acquisition start: the sources and the image selector count from frame 0 again. */

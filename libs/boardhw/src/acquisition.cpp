@@ -250,6 +250,7 @@ int32_t Acquisition::complete(const Exposure& exposure) {
     stored.exposureNs = exposure.startNs;
     stored.completedNs = exposure.endNs;
     stored.framePeriodSeconds = sourceFramePeriodSeconds(design);
+    stored.framesLostBefore = framesLost_;
     onBoard_.store(std::move(stored));
     publishBufferState();
     return BOARD_OK;
@@ -319,6 +320,7 @@ bool Acquisition::takeFrame(std::span<std::byte> out, DeliveredFrame& delivered)
     delivered.framePeriodSeconds = frame->framePeriodSeconds;
     delivered.exposureNs = frame->exposureNs;
     delivered.completedNs = frame->completedNs;
+    delivered.framesLostBefore = frame->framesLostBefore;
     onBoard_.recycle(std::move(frame->pixels));
     publishBufferState();
     return true;

@@ -32,6 +32,7 @@ struct DeliveredFrame {
     double framePeriodSeconds = 0; // time one sensor frame takes at the current settings
     uint64_t exposureNs = 0;       // board time the exposure started (board-time acquisition)
     uint64_t completedNs = 0;      // board time the frame was complete on the board
+    uint64_t framesLostBefore = 0; // frames lost to a full on-board buffer before this one
 };
 
 // The state of the on-board side of an acquisition.

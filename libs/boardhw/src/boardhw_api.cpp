@@ -219,9 +219,10 @@ BOARDHW_API int32_t Board_NextFrame(void* board, void* buffer, uint64_t size, Bo
         const int32_t code = b.acquisition().nextFrame(
             std::span<std::byte>(static_cast<std::byte*>(buffer), static_cast<size_t>(size)), delivered);
         if (code == BOARD_OK && info != nullptr)
-            *info = BoardFrameInfo{delivered.bytes,        delivered.sourceFrame,
-                                   delivered.sourceFrames, delivered.framePeriodSeconds,
-                                   delivered.exposureNs,   delivered.completedNs};
+            *info = BoardFrameInfo{delivered.bytes,           delivered.sourceFrame,
+                                   delivered.sourceFrames,    delivered.framePeriodSeconds,
+                                   delivered.exposureNs,      delivered.completedNs,
+                                   delivered.framesLostBefore};
         return code;
     });
 }
@@ -251,9 +252,10 @@ BOARDHW_API int32_t Board_TakeFrame(void* board, void* buffer, uint64_t size, Bo
             std::span<std::byte>(static_cast<std::byte*>(buffer), static_cast<size_t>(size)), delivered);
         *taken = took ? 1 : 0;
         if (took && info != nullptr)
-            *info = BoardFrameInfo{delivered.bytes,        delivered.sourceFrame,
-                                   delivered.sourceFrames, delivered.framePeriodSeconds,
-                                   delivered.exposureNs,   delivered.completedNs};
+            *info = BoardFrameInfo{delivered.bytes,           delivered.sourceFrame,
+                                   delivered.sourceFrames,    delivered.framePeriodSeconds,
+                                   delivered.exposureNs,      delivered.completedNs,
+                                   delivered.framesLostBefore};
         return BOARD_OK;
     });
 }

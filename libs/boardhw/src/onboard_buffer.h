@@ -23,6 +23,7 @@ struct StoredFrame {
     uint64_t exposureNs = 0;  // board time the exposure started
     uint64_t completedNs = 0; // board time the frame was complete in the buffer
     double framePeriodSeconds = 0;
+    uint64_t framesLostBefore = 0; // frames lost since the start when this one was stored
 };
 
 // Frames go to the banks in turn; the DMA takes them out oldest first. A frame the bank it is due

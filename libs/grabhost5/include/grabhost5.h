@@ -74,6 +74,11 @@ extern "C" {
 #define GH5_STATUS_BUFFERS_HELD 7         /* buffers the application holds (blocking mode) */
 #define GH5_STATUS_FRAMES_ON_BOARD 8      /* frames waiting in the board's on-board buffer */
 #define GH5_STATUS_BOARD_TIME_NS 9        /* board time of the acquisition, ns since its start */
+/* data = a picture number, answered while its buffer still holds it (GH5_ERR_INVALID_ARGUMENT once
+   the ring moved on): the camera frame it came from (counted from 0 at the start; the image
+   selector's drops leave gaps), and the frames the board lost before it since the start. */
+#define GH5_STATUS_PICTURE_CAMERA_FRAME 10
+#define GH5_STATUS_PICTURE_LOST_BEFORE 11
 
 /* ---- Acquisition clock ----
    Real time (the default) delivers frames at the rate the board's settings give; simulated time

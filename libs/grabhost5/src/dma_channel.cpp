@@ -28,6 +28,7 @@ int32_t DmaChannel::start(uint64_t memoryHandle, std::shared_ptr<MemoryRing> mem
     mode_ = mode;
     ringSize_ = std::max<uint64_t>(1, memory_->bufferCount());
     heldPicture_.assign(static_cast<std::size_t>(ringSize_), 0);
+    origins_.assign(static_cast<std::size_t>(ringSize_), {});
     ++run_;
     changed_.notify_all();
     return GH5_OK;
@@ -105,10 +106,12 @@ std::optional<uint32_t> DmaChannel::nextBuffer() const {
     return index;
 }
 
-void DmaChannel::transferredLocked(uint32_t buffer) {
+void DmaChannel::transferredLocked(uint32_t buffer, PictureOrigin origin) {
     if (!running_)
         return;
     ++transferred_;
+    if (buffer < origins_.size())
+        origins_[buffer] = {transferred_, origin};
     if (mode_ == BufferMode::Blocking && buffer < heldPicture_.size())
         heldPicture_[buffer] = transferred_;
     if (transferred_ >= pictureLimit_)
@@ -116,14 +119,24 @@ void DmaChannel::transferredLocked(uint32_t buffer) {
     changed_.notify_all();
 }
 
-void DmaChannel::pictureTransferred(uint32_t buffer) {
+void DmaChannel::pictureTransferred(uint32_t buffer, PictureOrigin origin) {
     std::lock_guard lock(mutex_);
-    transferredLocked(buffer);
+    transferredLocked(buffer, origin);
 }
 
 void DmaChannel::pictureTransferred() {
     std::lock_guard lock(mutex_);
-    transferredLocked(static_cast<uint32_t>(transferred_ % ringSize_));
+    transferredLocked(static_cast<uint32_t>(transferred_ % ringSize_), {});
+}
+
+std::optional<PictureOrigin> DmaChannel::pictureOrigin(uint64_t memoryHandle, uint64_t picture) const {
+    std::lock_guard lock(mutex_);
+    if (memoryHandle != memoryHandle_ || picture == 0 || origins_.empty())
+        return std::nullopt;
+    const auto& [held, origin] = origins_[static_cast<std::size_t>((picture - 1) % ringSize_)];
+    if (held != picture)
+        return std::nullopt;
+    return origin;
 }
 
 void DmaChannel::pictureLost() {
@@ -273,7 +286,7 @@ bool FrameTransfer::drain(MemoryRing& memory) {
             return false;
         if (taken == 0)
             return true;
-        channel_.pictureTransferred(*index);
+        channel_.pictureTransferred(*index, PictureOrigin{info.sourceFrame, info.framesLostBefore});
     }
     return true;
 }
@@ -329,7 +342,10 @@ void FrameTransfer::run(std::shared_ptr<MemoryRing> memory, uint64_t memoryHandl
             continue; // the board has more due now
         Clock::time_point deadline = Clock::now() + kPulsePoll;
         if (clock == ClockMode::Simulated) {
-            if (scheduled != 0) {
+            // The application takes no simulated time: while it holds the buffer next in turn,
+            // time waits for its release instead of filling the on-board buffer and losing frames
+            // that real time would never have made meanwhile.
+            if (scheduled != 0 && channel_.nextBuffer()) {
                 simulatedNs = nextNs;
                 continue;
             }

@@ -13,11 +13,19 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace kestrel::host {
 
 // How the ring's buffers are handed to the application.
+// Where a picture came from: the camera frame (from 0 at the start) and the frames the board lost
+// before it since the start.
+struct PictureOrigin {
+    uint64_t cameraFrame = 0;
+    uint64_t framesLostBefore = 0;
+};
+
 enum class BufferMode {
     Overwrite, // the DMA writes buffer after buffer round the ring, whatever the application does
     Blocking,  // a filled buffer is the application's until released; the DMA waits for it
@@ -51,13 +59,15 @@ public:
     int32_t releaseUpTo(uint64_t memoryHandle, uint64_t picture);
     // Buffers the application holds (blocking mode).
     int64_t buffersHeld(uint64_t memoryHandle) const;
+    // The origin of picture while its buffer still holds it; nothing once the ring moved on.
+    std::optional<PictureOrigin> pictureOrigin(uint64_t memoryHandle, uint64_t picture) const;
 
     // The transfer side (the emulated DMA engine). The buffer the next picture goes to, or nothing
     // while the application still holds it (blocking mode).
     std::optional<uint32_t> nextBuffer() const;
     // One picture completed into `buffer` (from nextBuffer). A run that has transferred its
     // picture count ends by itself.
-    void pictureTransferred(uint32_t buffer);
+    void pictureTransferred(uint32_t buffer, PictureOrigin origin = {});
     // As above, into the buffer the ring order gives.
     void pictureTransferred();
     void pictureLost();
@@ -65,7 +75,7 @@ public:
     void setPicturesLost(uint64_t lost);
 
 private:
-    void transferredLocked(uint32_t buffer);
+    void transferredLocked(uint32_t buffer, PictureOrigin origin);
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;
@@ -80,6 +90,7 @@ private:
     BufferMode mode_ = BufferMode::Overwrite;
     uint64_t ringSize_ = 1;
     std::vector<uint64_t> heldPicture_; // per buffer: picture the application holds in it, 0: none
+    std::vector<std::pair<uint64_t, PictureOrigin>> origins_; // per buffer: its last picture's
 };
 
 // How the transfer side runs board time. Real time follows the wall clock; simulated time jumps

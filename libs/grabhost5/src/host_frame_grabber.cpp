@@ -266,7 +266,6 @@ int64_t HostFrameGrabber::lastPictureNumberBlocking(uint64_t picture, uint32_t d
 }
 
 int64_t HostFrameGrabber::status(int32_t selector, uint64_t data, uint32_t dma, uint64_t memory) {
-    (void)data; // no selector takes an argument yet
     if (dma >= kDmaCount)
         return record(GH5_ERR_INVALID_DMA);
     const auto ring = memories_.find(memory);
@@ -295,6 +294,15 @@ int64_t HostFrameGrabber::status(int32_t selector, uint64_t data, uint32_t dma, 
     case GH5_STATUS_BUFFERS_HELD:
         value = channels_[dma].buffersHeld(memory);
         break;
+    case GH5_STATUS_PICTURE_CAMERA_FRAME:
+    case GH5_STATUS_PICTURE_LOST_BEFORE: {
+        const std::optional<PictureOrigin> origin = channels_[dma].pictureOrigin(memory, data);
+        if (!origin)
+            return record(GH5_ERR_INVALID_ARGUMENT);
+        value = static_cast<int64_t>(selector == GH5_STATUS_PICTURE_CAMERA_FRAME ? origin->cameraFrame
+                                                                                 : origin->framesLostBefore);
+        break;
+    }
     case GH5_STATUS_FRAMES_ON_BOARD:
     case GH5_STATUS_BOARD_TIME_NS: {
         BoardOnBoardStatus board{};
