@@ -2,6 +2,7 @@
 // table to one, and printing it.
 #include "command.h"
 #include "core/config_file.h"
+#include "core/correction_checks.h"
 #include "core/file_checks.h"
 #include "core/parameter_view.h"
 
@@ -112,6 +113,10 @@ int run(const ToolOptions& options, const Arguments& arguments) {
         if (!problem.empty())
             return fail("lut --load " + arguments.load + ": " + problem + " (" +
                         std::to_string(unreadable.empty() ? kLutReaderFailed : kLutUnreadable) + ")");
+        // The applet copies what the file holds and keeps the rest of the table as it was.
+        if (const std::string shortfall = lutFileShortfall(readLutFileContent(arguments.load), kEntries);
+            !shortfall.empty())
+            std::cerr << "kestrel: warning: lut --load " << arguments.load << " " << shortfall << "\n";
         // The file name first, so that switching to custom mode loads it once.
         if (!lut.setText("FG_LUT_CUSTOM_FILE", FG_LUT_CUSTOM_FILE, pathForConfig(options, arguments.load)) ||
             !lut.set("FG_LUT_TYPE", FG_LUT_TYPE, kLutTypeCustom))

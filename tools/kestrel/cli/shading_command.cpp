@@ -1,6 +1,7 @@
 // kestrel shading: the automatic shading correction from a black and a gray reference image,
 // computed by the applet and loaded into the board's coefficient memories.
 #include "command.h"
+#include "core/correction_checks.h"
 #include "core/interrupt.h"
 #include "core/parameter_view.h"
 #include "core/reference_file.h"
@@ -33,7 +34,7 @@ const std::map<std::string, uint32_t> kModes = {
 struct Arguments {
     std::string black;
     std::string gray;
-    std::string mode = "max-value";
+    std::string mode; // "" : max-value, the applet's default
     std::optional<double> value;
     std::optional<int64_t> threshold;
     bool deadPixels = false;
@@ -48,11 +49,78 @@ std::string keptCopy(const ToolOptions& options, const std::string& role) {
     return kept.replace_filename(stem + "-" + role + ".tif").string();
 }
 
-// Threshold 0 marks every pixel of a real dark frame; half of the references' full scale marks hot
-// pixels brighter than half scale in the dark and dead ones darker than half scale in the light.
-uint32_t defaultThreshold(const ReferenceFile& black) {
-    return std::min<uint32_t>(4095, black.bits() == 8 || black.bits() == 16 ? ((1u << black.bits()) - 1u) / 2
-                                                                            : 127);
+// The applet compares the threshold with the references' own samples. Threshold 0 marks every
+// pixel of a real dark frame; half of 8-bit full scale marks hot pixels brighter than half scale in
+// the dark and dead ones darker than half scale in the light. For 16-bit references the largest
+// threshold the applet takes (4095, one sixteenth of their scale) is the least harmful.
+uint32_t defaultThreshold(int32_t blackBits) {
+    return blackBits == 16 ? 4095u : 127u;
+}
+
+// Options that do nothing with the references given: refused before the board is touched.
+void refuseIgnoredOptions(const Arguments& arguments) {
+    if (arguments.black.empty() && arguments.gray.empty())
+        throw UsageError("shading needs a reference: --black (offsets), --gray (gains) or both");
+    if (arguments.value && arguments.mode != "custom")
+        throw UsageError(
+            "--value is the normalization of --mode custom; give --mode custom or leave --value out");
+    if (arguments.threshold && !arguments.deadPixels)
+        throw UsageError("--threshold sets the dead-pixel marking; give --dead-pixels too");
+    if (arguments.deadPixels && (arguments.black.empty() || arguments.gray.empty()))
+        throw UsageError("--dead-pixels marks pixels from both references; give --black and --gray");
+    std::error_code error;
+    if (!arguments.black.empty() && !arguments.gray.empty() &&
+        (arguments.black == arguments.gray ||
+         std::filesystem::equivalent(arguments.black, arguments.gray, error)))
+        throw UsageError("--black and --gray are the same file " + arguments.gray +
+                         "; record a black reference with the lens capped and a gray one of an even light");
+}
+
+// The references' sizes against each other and the window: coefficients of another size correct
+// the wrong pixels or leave some uncorrected.
+void warnAboutSizes(const AppletParameters& parameters,
+                    const std::vector<std::pair<std::string, ReferenceImage>>& references) {
+    const auto number = [&](const char* name) {
+        const int32_t id = parameters.exports().Fg_getParameterIdByName(parameters.fg(), name);
+        int32_t code = 0;
+        return parameters.valueText(parameters.findFeature(name), id, &code).value_or("?");
+    };
+    const std::string window = number("FG_WIDTH") + " x " + number("FG_HEIGHT");
+    for (const auto& [role, image] : references) {
+        const std::string size = std::to_string(image.width) + " x " + std::to_string(image.height);
+        if (size != window)
+            std::cerr << "kestrel: warning: the " << role << " reference is " << size << " but the window is "
+                      << window << ": its coefficients cover other pixels than the frames; record the "
+                      << "reference with the window you grab with\n";
+    }
+    if (references.size() == 2 && (references[0].second.width != references[1].second.width ||
+                                   references[0].second.height != references[1].second.height))
+        std::cerr << "kestrel: warning: the black and gray references differ in size; only the pixels both "
+                     "cover are corrected with both\n";
+}
+
+// Refuses a dead-pixel run that would mark more than a sane share of the pixels: the threshold is
+// then on the wrong scale for the references.
+std::string deadPixelProblem(const ReferenceImage& black, const ReferenceImage& gray, uint32_t threshold) {
+    const DeadPixelForecast forecast = forecastDeadPixels(black, gray, threshold);
+    if (forecast.pixels == 0 || double(forecast.marked) <= kMaxDeadPixelShare * double(forecast.pixels))
+        return "";
+    const uint32_t fullScale = (1u << black.bits) - 1u;
+    std::ostringstream text;
+    text << "--dead-pixels with threshold " << threshold << " would mark " << forecast.marked << " of "
+         << forecast.pixels << " pixels (" << std::fixed << std::setprecision(1)
+         << 100.0 * double(forecast.marked) / double(forecast.pixels) << " %: " << forecast.hotInBlack
+         << " with a black value above " << threshold << ", " << forecast.darkInGray
+         << " with a gray value below " << (fullScale > threshold ? fullScale - threshold : 0)
+         << "); the applet compares the threshold with the " << black.bits << "-bit samples (0 .. "
+         << fullScale << ")";
+    if (black.bits == 16)
+        text << " and takes at most 4095, so with 16-bit references a gray reference must lie within 4095 of "
+                "full scale: record 8-bit references (FG_FORMAT=FG_GRAY) for dead-pixel marking";
+    else
+        text << "; set a --threshold that leaves the black level below it and the gray level above "
+             << fullScale << " less it";
+    return text.str();
 }
 
 // What the applet computed, read back from the board's coefficient memories: the gains over the
@@ -100,6 +168,10 @@ std::optional<CoefficientSummary> summarise(void* board, uint32_t grayWidth, uin
 }
 
 int run(const ToolOptions& options, const Arguments& arguments) {
+    refuseIgnoredOptions(arguments);
+    if (!arguments.mode.empty() && arguments.gray.empty())
+        std::cerr << "kestrel: warning: --mode sets the gain target of a gray reference; without --gray it "
+                     "changes nothing\n";
     Session session(options);
     gh5::Grabber& grabber = session.grabber();
     const Gh5AppletExports& ex = grabber.exports();
@@ -116,7 +188,7 @@ int run(const ToolOptions& options, const Arguments& arguments) {
         return check(name, ex.Fg_setParameterWithType(fg, id, text.c_str(), 0, 0));
     };
 
-    const uint32_t mode = kModes.at(arguments.mode);
+    const uint32_t mode = kModes.at(arguments.mode.empty() ? "max-value" : arguments.mode);
     if (!setValue("FG_SHADING_GAIN_CORRECTION_MODE", FG_SHADING_GAIN_CORRECTION_MODE, mode))
         return kExitFailure;
     const AppletParameters parameters(grabber);
@@ -128,15 +200,45 @@ int run(const ToolOptions& options, const Arguments& arguments) {
             exitCode != kExitOk)
             return exitCode;
     }
-    const ReferenceFile black(arguments.black, keptCopy(options, "black"));
-    const ReferenceFile gray(arguments.gray, keptCopy(options, "gray"));
+    // Each reference read as the applet will read it, so that a bad one is named with its role.
+    std::vector<std::unique_ptr<ReferenceFile>> files;
+    std::vector<std::pair<std::string, ReferenceImage>> images;
+    for (const auto& [role, given] :
+         {std::pair("black", &arguments.black), std::pair("gray", &arguments.gray)}) {
+        files.push_back(nullptr);
+        if (given->empty())
+            continue;
+        try {
+            files.back() = std::make_unique<ReferenceFile>(*given, keptCopy(options, role));
+        } catch (const std::exception& error) {
+            return fail("--" + std::string(role) + ": the " + role + " reference " + error.what());
+        }
+        std::string why;
+        std::optional<ReferenceImage> image = readReference(files.back()->appletPath(), &why);
+        if (!image)
+            return fail("--" + std::string(role) + " " + *given + ": the " + role + " reference " + why +
+                        " (" + std::to_string(KESTREL12_ERR_FILE_READ) + ")");
+        images.emplace_back(role, std::move(*image));
+    }
+    const ReferenceFile black = files[0] ? std::move(*files[0]) : ReferenceFile("", "");
+    const ReferenceFile gray = files[1] ? std::move(*files[1]) : ReferenceFile("", "");
+    warnAboutSizes(parameters, images);
     for (const auto& [reference, given] :
          {std::pair(&black, &arguments.black), std::pair(&gray, &arguments.gray)})
         if (reference->converted())
             std::cout << *given << ": PNG, handed to the applet as the TIFF "
                       << (options.config.empty() ? "copy " : "copy kept in ") << reference->appletPath()
                       << "\n";
-    const uint32_t threshold = arguments.threshold ? uint32_t(*arguments.threshold) : defaultThreshold(black);
+    const uint32_t threshold =
+        arguments.threshold ? uint32_t(*arguments.threshold) : defaultThreshold(black.bits());
+    if (arguments.deadPixels) {
+        if (black.bits() == 8 && threshold > 255)
+            std::cerr << "kestrel: warning: threshold " << threshold
+                      << " is above the 8-bit references' full scale 255: no pixel is marked\n";
+        if (const std::string problem = deadPixelProblem(images[0].second, images[1].second, threshold);
+            !problem.empty())
+            return fail(problem);
+    }
     if ((arguments.threshold || arguments.deadPixels) &&
         !setValue("FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD",
                   FG_SHADING_DEAD_PIXEL_INTERPOLATION_THRESHOLD, threshold))
@@ -154,12 +256,13 @@ int run(const ToolOptions& options, const Arguments& arguments) {
     const auto start = std::chrono::steady_clock::now();
     std::string failure;
     {
-        // Ctrl-C waits for the applet, which removes its temporary coefficient files on every path.
+        // A stop waits for the applet, which removes its temporary coefficient files on every path.
         const InterruptGuard interruptGuard;
+        const StopWaitsFor applet("the applet to finish the coefficients and remove its temporary files");
         failure = applyShadingCorrection(grabber, !arguments.black.empty(), !arguments.gray.empty());
         if (InterruptGuard::requested()) {
             std::cout << " interrupted; nothing kept\n";
-            return kExitInterrupted;
+            return InterruptGuard::exitCode();
         }
     }
     const auto elapsed =
@@ -186,16 +289,8 @@ int run(const ToolOptions& options, const Arguments& arguments) {
                                     uint64_t(std::min({black.height(), gray.height(), 4096}));
             std::cout << "dead pixels: " << summary->defective << " of " << pixels << " marked (threshold "
                       << threshold << ")\n";
-            if (summary->defective * 100 > pixels)
-                std::cerr
-                    << "kestrel: warning: more than 1% of the pixels are marked dead: a pixel is marked when "
-                       "its black level is above "
-                    << threshold << " or its gray level below full scale less " << threshold
-                    << "; set --threshold\n";
         }
     }
-    if (arguments.deadPixels && (black.width() == 0 || gray.width() == 0))
-        std::cout << "dead pixels: marked only with both a black and a gray reference\n";
     return session.keepSettings();
 }
 
@@ -205,16 +300,20 @@ const CommandRegistrar registrar{Command{
         auto arguments = std::make_shared<Arguments>();
         sub.add_option("--black", arguments->black, "black reference image (8- or 16-bit TIFF or PNG)");
         sub.add_option("--gray", arguments->gray, "gray reference image (8- or 16-bit TIFF or PNG)");
-        sub.add_option("--mode", arguments->mode, "gain target: max-value, mean, max-range or custom")
-            ->check(CLI::IsMember({"max-value", "mean", "max-range", "custom"}))
-            ->capture_default_str();
+        sub.add_option("--mode", arguments->mode,
+                       "gain target of the gray reference: max-value (default), mean, max-range or custom")
+            ->check(CLI::IsMember({"max-value", "mean", "max-range", "custom"}));
         sub.add_option("--value", arguments->value, "normalization value for --mode custom, 0 .. 4095");
         sub.add_option(
                "--threshold", arguments->threshold,
-               "dead-pixel threshold, 0 .. 4095 (default with --dead-pixels: half the references' full "
-               "scale, at most 4095)")
+               "with --dead-pixels: a pixel is marked dead when its black value is above this or its gray "
+               "value below full scale less this, on the references' own scale (0 .. 255 for 8-bit, "
+               "0 .. 65535 for 16-bit); 0 .. 4095, default 127 for 8-bit and 4095 for 16-bit references")
             ->check(CLI::Range(int64_t{0}, int64_t{4095}));
-        sub.add_flag("--dead-pixels", arguments->deadPixels, "mark and replace dead pixels");
+        sub.add_flag(
+            "--dead-pixels", arguments->deadPixels,
+            "mark and replace dead pixels (needs --black and --gray; refused when it would mark more "
+            "than 1 % of the pixels)");
         return std::function<int()>([&options, arguments] { return run(options, *arguments); });
     }}};
 
