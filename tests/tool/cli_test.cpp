@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/wait.h>
+
 namespace {
 
 using tool_test::contains;
@@ -78,13 +80,23 @@ const Row kRows[] = {
     {"grab -o @/frames -n 2 --buffers 2 --simulated-clock --quiet", 0,
      "Written to @/frames (2 frames, 1024 x 1024, 8-bit tiff)"},
     {"grab -n 1 --buffers 1 -o @/none", 2, "--buffers: Value 1 not in range 2 to 1024"},
-    {"grab -o @/frames -n 1 --scene lens-cap --stats --simulated-clock", 0, "frame 1: min 0 mean 0."},
-    {"grab -o @/frames -n 1 --scene flat-field --stats --simulated-clock", 0, "mean 198.6 max 255 sd 16.9"},
+    {"grab -o @/frames -n 1 --simulated-clock", 1,
+     "@/frames holds 2 frame files of an earlier run|--replace"},
+    {"grab -o @/frames -n 1 --replace --scene lens-cap --stats --simulated-clock", 0,
+     "frame 1 (camera frame 1): min 0 mean 0."},
+    {"grab -o @/frames -n 1 --replace --scene flat-field --stats --simulated-clock", 0,
+     "mean 198.6 max 255 sd 16.9"},
+    {"grab -o @/hundred -n 100 --simulated-clock --set FG_WIDTH=256 --set FG_HEIGHT=64", 0,
+     "Frames received: 100\nFrames lost: 0\n"},
+    {"grab -o @/none -n 2000 --buffers 1024 --set FG_WIDTH=4096 --set FG_HEIGHT=4096 --set "
+     "FG_FORMAT=FG_GRAY16",
+     1, "--buffers 1024: 1024 buffers of 32 MiB take 32768 MiB|buffers fit"},
     {"grab -n 1 --scene dark -o @/none", 2, "--scene: dark not in {default,lens-cap,flat-field}"},
     {"grab -n 1 --scene lens-cap --images a.png -o @/none", 2, "--images excludes --scene"},
-    {"grab -o @/frames -n 1 --scene lens-cap --set FG_GEN_ENABLE=1", 1,
+    {"grab -o @/frames -n 1 --replace --scene lens-cap --set FG_GEN_ENABLE=1", 1,
      "--scene lens-cap: the camera simulator is on"},
-    {"grab -o @/frames -n 2 --software-trigger 5", 0, "Software pulses: "},
+    {"grab -o @/frames -n 2 --replace --software-trigger 5", 0,
+     "Software pulses: |exposed a frame of the run"},
     {"grab -n 1 --software-trigger 0 -o @/none", 2, "--software-trigger: Value 0 not in range 0.1"},
     {"grab -n -1 -o @/none", 2, "--frames: Value -1 not in range 1 to 1000000000"},
     {"grab --timeout 0 -o @/none", 2, "1 to 86400"},
@@ -95,7 +107,8 @@ const Row kRows[] = {
     {"grab -n 1 -o @/none --load @/refused.scf", 1,
      "FG_WIDTH=333 refused: |(-7080); allowed [16 .. 4096] step 16|FG_LUT_CUSTOM_FILE: no-such.lut|"
      "relative names are taken from the current directory"},
-    {"trigger --software 2 -o @/frames --format png", 0,
+    {"trigger --software 2 -o @/frames --format png", 1, "@/frames holds 2 frame files of an earlier run"},
+    {"trigger --software 2 -o @/frames --replace --format png", 0,
      "Written to @/frames (2 frames, 1024 x 1024, 8-bit png)"},
     {"trigger -o @/frames", 2, "-o saves the frames of --software N pulses"},
     {"trigger --software 0", 2, "--software: Value 0 not in range 1 to 1000000"},
@@ -105,6 +118,8 @@ const Row kRows[] = {
     {"lut --gamma 2", 0, "   0:    0   64   90|\n1024: 2048 "}, // trunc(sqrt(1024 / 4095) x 4095 + 0.5)
     {"lut --invert --save @/inverted.lut", 0, "saved @/inverted.lut\n"},
     {"lut --show --load @/inverted.lut", 0, "   0: 4095 4094"},
+    {"lut --load @/short.lut", 0,
+     "@/short.lut holds 3 entries and the table has 4096: entries 3 .. 4095 keep"},
     {"lut --load @/empty.lut", 1, "@/empty.lut|no [gray] section|(-5001)"},
     {"lut --load @/", 1, "Is a directory|(-2076)"},
     {"lut --gain 5000", 1, "kestrel: FG_PROCESSING_GAIN: |(-6000)|[0 .. 4096]"},
@@ -122,8 +137,22 @@ const Row kRows[] = {
     {"shading --gray @/gray/frame_0001.png --mode max-range", 0, "_GAIN_NORMALIZATION_VALUE = 4095"},
     {"shading --black @/gray/frame_0001.png --threshold 4096", 2,
      "--threshold: Value 4096 not in range 0 to 4095"},
-    {"shading --mode custom --value 5000", 1, "kestrel: FG_SHADING_GAIN_NORMALIZATION_VALUE: |(-6000)"},
-    {"shading --black @/missing.tif", 1, "failed|FG_SHADING_APPLY_SETTINGS: |(-2076)"},
+    {"shading --gray @/gray/frame_0001.png --mode custom --value 5000", 1,
+     "kestrel: FG_SHADING_GAIN_NORMALIZATION_VALUE: |(-6000)"},
+    {"shading --black @/missing.tif", 1,
+     "--black @/missing.tif: the black reference cannot be read: No such file"},
+    {"shading --gray @/lut.tif", 1, "--gray @/lut.tif: the gray reference is not a TIFF image|(-2076)"},
+    {"shading", 2, "shading needs a reference: --black (offsets), --gray (gains) or both"},
+    {"shading --black @/gray/frame_0001.png --gray @/gray/../gray/frame_0001.png", 2, "are the same file"},
+    {"shading --gray @/gray/frame_0001.png --value 3", 2, "--value is the normalization of --mode custom"},
+    {"shading --gray @/gray/frame_0001.png --threshold 3", 2, "give --dead-pixels too"},
+    {"shading --gray @/gray/frame_0001.png --dead-pixels", 2, "give --black and --gray"},
+    {"shading --black @/black/frame_0001.png --mode mean", 0, "warning: --mode sets the gain target"},
+    {"shading --gray @/small.tif", 0, "warning: the gray reference is 32 x 32 but the window is 1024 x 1024"},
+    {"grab -o @/black16 -n 1 --scene lens-cap --set FG_FORMAT=FG_GRAY16 --simulated-clock", 0, "16-bit"},
+    {"grab -o @/gray16 -n 1 --scene flat-field --set FG_FORMAT=FG_GRAY16 --simulated-clock", 0, "16-bit"},
+    {"shading --black @/black16/frame_0001.tif --gray @/gray16/frame_0001.tif --dead-pixels", 1,
+     "with threshold 4095 would mark|the applet compares the threshold with the 16-bit samples (0 .. 65535)"},
     {"xml -o @/k.xml", 0, ""},
     {"xml -o @/full.xml", 1, "@/full.xml: No space left on device"},
     {"xml -o @/dangling.xml", 1, "a symbolic link to /nonexistent/x.xml, which does not exist"},
@@ -156,6 +185,8 @@ TEST_F(KestrelCli, EachCommandAndOptionExitsWithItsCodeAndSaysWhatItDidOrRefused
     const std::vector<uint8_t> small(32 * 32, 100);
     ASSERT_EQ(ImageFile_Write(path("small.tif").c_str(), small.data(), 32, 32, 8, 1), 0);
     writeFile("empty.lut", "");
+    writeFile("short.lut", "# Lut data file v1.1\n\n\n\n[gray]\n\nnrOfElements=3;\n0,7;\n1,8;\n2,9;\n");
+    writeFile("lut.tif", "not an image");
     for (const char* full : {"full.xml", "full.scf", "full.lut"})
         std::filesystem::create_symlink("/dev/full", path(full));
     std::filesystem::create_symlink("/nonexistent/x.xml", path("dangling.xml"));
@@ -319,6 +350,64 @@ TEST_F(KestrelCli, InterruptFinishesTheFramesOnTheirWayAndSaysSo) {
     run = kestrel("timeout --preserve-status -s INT 1", "events --watch");
     EXPECT_EQ(run.exitCode, 130) << run.output;
     EXPECT_TRUE(contains(run.output, ", interrupted")) << run.output;
+}
+
+// Signals at chosen moments of commands that make temporary files: each stops cleanly, and a
+// second one stops at once; afterwards no .part file, temporary copy or hidden configuration is
+// left in the folders or the temporary directory.
+TEST_F(KestrelCli, NoStopAtAnyMomentLeavesAPartFileATemporaryCopyOrAHiddenConfiguration) {
+    std::filesystem::create_directory(path("tmp"));
+    ASSERT_EQ(kestrel("grab -o " + path("ref") + " -n 1 --scene flat-field --format png --simulated-clock")
+                  .exitCode,
+              0);
+    const auto stop = [&](const std::string& arguments, const std::string& signal, const char* seconds,
+                          bool twice) {
+        std::string script = "TMPDIR=" + path("tmp") + " " KESTREL_TOOL_PATH " " + arguments +
+                             " >/dev/null 2>&1 & p=$!; sleep " + seconds + "; kill -" + signal + " $p; ";
+        if (twice)
+            script += "sleep 0.4; kill -" + signal + " $p 2>/dev/null; ";
+        const int status = std::system(("sh -c '" + script + "wait $p'").c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    const std::string grab =
+        "grab -n 1000 --format png --set FG_WIDTH=512 --set FG_HEIGHT=512 --replace -o " + path("frames");
+    const struct {
+        std::string arguments, signal;
+        const char* seconds;
+        bool twice;
+        int exitCode;
+    } rows[] = {
+        {grab, "INT", "0.3", false, 130},
+        {grab, "TERM", "0.01", false, 143},
+        {grab, "HUP", "0.3", false, 129},
+        {grab, "PIPE", "0.3", false, 141},
+        // Finishing 16-bit PNG frames of the full sensor takes seconds: the second signal cuts it short.
+        {"grab -n 40 --format png --buffers 8 --simulated-clock --set FG_WIDTH=4096 --set FG_HEIGHT=4096 "
+         "--set FG_FORMAT=FG_GRAY16 -o " +
+             path("big"),
+         "INT", "1.5", true, 130},
+        {"--config " + path("c.scf") + " set FG_WIDTH=512", "TERM", "0.02", false, -2},
+        {"lut --save " + path("saved.lut"), "INT", "0.05", true, -2},
+        {"shading --gray " + path("ref/frame_0001.png"), "HUP", "0.1", true, -2},
+    };
+    for (const auto& row : rows) {
+        const int exitCode = stop(row.arguments, row.signal, row.seconds, row.twice);
+        if (row.exitCode != -2) {
+            EXPECT_EQ(exitCode, row.exitCode) << row.signal << ": " << row.arguments;
+        }
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(path(""))) {
+            const std::string name = entry.path().filename().string();
+            EXPECT_FALSE(name.size() > 5 && name.substr(name.size() - 5) == ".part") << entry.path();
+            EXPECT_NE(name.rfind(".kestrel-", 0), 0u) << entry.path();
+            EXPECT_FALSE(entry.path().parent_path() == path("tmp") && !entry.is_directory()) << entry.path();
+        }
+    }
+}
+
+TEST_F(KestrelCli, AFullStandardOutputIsAFailureThatSaysSo) {
+    const int status = std::system((KESTREL_TOOL_PATH " get FG_WIDTH >/dev/full 2>" + path("err")).c_str());
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(readFile(path("err")), "kestrel: standard output: No space left on device\n");
 }
 
 } // namespace

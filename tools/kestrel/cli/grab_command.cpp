@@ -4,8 +4,11 @@
 #include "command.h"
 #include "core/camera_scene.h"
 #include "core/config_file.h"
+#include "core/correction_checks.h"
+#include "core/frame_loss.h"
 #include "core/frame_stats.h"
 #include "core/frame_writer.h"
+#include "core/grab_plan.h"
 #include "core/image_header.h"
 #include "core/interrupt.h"
 #include "core/parameter_view.h"
@@ -45,6 +48,8 @@ struct Arguments {
     int64_t buffers = 4;
     bool quiet = false;
     bool stats = false;
+    bool replace = false;
+    bool failOnLoss = false;
 };
 
 // Frame numbers and file names keep their order up to here; more is a typing error.
@@ -79,12 +84,13 @@ private:
     bool open_ = false;
 };
 
-// Minimum, mean and maximum, and the standard deviation that says how flat the frame is.
-void printStats(uint64_t picture, const FrameImage& image) {
+// Minimum, mean and maximum, and the standard deviation that says how flat the frame is; with the
+// camera frame it came from, so that gaps show.
+void printStats(uint64_t picture, uint64_t cameraFrame, const FrameImage& image) {
     const FrameStats stats = measureFrame(image);
-    std::cout << "frame " << picture << ": min " << stats.minimum << " mean " << std::fixed
-              << std::setprecision(1) << stats.mean << " max " << stats.maximum << " sd "
-              << std::setprecision(2) << stats.deviation << "\n";
+    std::cout << "frame " << picture << " (camera frame " << cameraFrame << "): min " << stats.minimum
+              << " mean " << std::fixed << std::setprecision(1) << stats.mean << " max " << stats.maximum
+              << " sd " << std::setprecision(2) << stats.deviation << "\n";
 }
 
 // Software trigger pulses at a fixed rate on a thread of their own while the grab runs.
@@ -142,6 +148,15 @@ int64_t waitForPicture(const Gh5AppletExports& x, void* fg, uint64_t picture, co
     }
 }
 
+// The trigger's rate as the applet reads it, "?" when it does not answer.
+std::string triggerRate(const AppletParameters& parameters) {
+    const int32_t id =
+        parameters.exports().Fg_getParameterIdByName(parameters.fg(), "FG_TRIGGER_FRAMESPERSECOND");
+    int32_t code = 0;
+    return parameters.valueText(parameters.findFeature("FG_TRIGGER_FRAMESPERSECOND"), id, &code)
+        .value_or("?");
+}
+
 // Whether the camera simulator, rather than the virtual camera, feeds the pipeline.
 bool simulatorOn(const AppletParameters& parameters) {
     const int32_t id = parameters.exports().Fg_getParameterIdByName(parameters.fg(), "FG_GEN_ENABLE");
@@ -181,6 +196,10 @@ int runGrab(const ToolOptions& options, const Arguments& arguments) {
     loadConfigOption(options, grabber, true);
     if (!arguments.configuration.empty())
         loadConfiguration(parameters, arguments.configuration);
+    // Old frames beside new ones of another size or count would pass for one run.
+    if (const std::string refusal = earlierRunRefusal(arguments.directory);
+        !refusal.empty() && !arguments.replace)
+        return fail(refusal);
     if (arguments.softwareTriggerHz)
         for (const char* setting : {"FG_AREATRIGGERMODE=ATM_SOFTWARE", "FG_TRIGGERSTATE=TS_ACTIVE"})
             if (const int exitCode = applySetting(parameters, setting); exitCode != kExitOk)
@@ -196,6 +215,17 @@ int runGrab(const ToolOptions& options, const Arguments& arguments) {
     if (!arguments.scene.empty())
         if (const std::string problem = selectScene(board, arguments.scene); !problem.empty())
             return fail("--" + problem);
+    // A reference recorded through a correction would have it applied twice once it is used.
+    if (arguments.scene == "lens-cap" || arguments.scene == "flat-field")
+        if (const std::vector<std::string> active = activeCorrections(parameters); !active.empty()) {
+            std::string list;
+            for (const std::string& setting : active)
+                list += (list.empty() ? "" : ", ") + setting;
+            std::cerr << "kestrel: warning: --scene " << arguments.scene
+                      << " records a shading reference through corrections that are on (" << list
+                      << "); a reference for kestrel shading is recorded with shading and the LUT off "
+                         "(grab without that --config, or --set each of them off)\n";
+        }
 
     // What the board delivers, whatever the parameters claim.
     BoardImageFormat delivered{};
@@ -215,14 +245,19 @@ int runGrab(const ToolOptions& options, const Arguments& arguments) {
                         std::to_string(width) + " x " + std::to_string(height) +
                         "; set FG_WIDTH and FG_HEIGHT to the images' size");
     }
+    const uint64_t total = uint64_t(arguments.frames);
+    const auto ring =
+        uint32_t(std::clamp<uint64_t>(uint64_t(arguments.buffers), 2, std::max<uint64_t>(total, 2)));
+    if (const std::string problem = ringMemoryProblem(ring, frameBytes, physicalMemoryBytes());
+        !problem.empty())
+        return fail("--buffers " + std::to_string(arguments.buffers) + ": " + problem);
     std::error_code error;
     std::filesystem::create_directories(arguments.directory, error);
     if (error)
         return fail("cannot create " + arguments.directory + ": " + error.message());
-
-    const uint64_t total = uint64_t(arguments.frames);
-    const auto ring =
-        uint32_t(std::clamp<uint64_t>(uint64_t(arguments.buffers), 2, std::max<uint64_t>(total, 2)));
+    if (arguments.replace)
+        if (const std::string problem = removeEarlierFrames(arguments.directory); !problem.empty())
+            return fail("--replace: " + problem);
     gh5::Memory memory(grabber, ring, frameBytes);
     const InterruptGuard interruptGuard;
     // The ring holds the board back while the writers are behind: nothing is overwritten while it
@@ -245,6 +280,7 @@ int runGrab(const ToolOptions& options, const Arguments& arguments) {
     FrameWriter writer(format, format == FrameFormat::Png ? 2 : 1);
     Gh5Grabber* record = grabber.record();
     const uint64_t memoryHandle = memory.handle();
+    FrameLossLedger ledger;
     for (uint64_t picture = 1; picture <= total && !InterruptGuard::requested(); ++picture) {
         const int64_t last = waitForPicture(x, fg, picture, memory, timeoutSeconds);
         if (InterruptGuard::requested())
@@ -256,51 +292,73 @@ int runGrab(const ToolOptions& options, const Arguments& arguments) {
         if (failure = writer.failure(); !failure.empty())
             break;
         ++received;
+        // The buffer still holds the picture, so the host knows where it came from.
+        const int64_t cameraFrame =
+            x.Fg_getStatusEx(fg, GH5_STATUS_PICTURE_CAMERA_FRAME, picture, 0, memoryHandle);
+        const int64_t lostBefore =
+            x.Fg_getStatusEx(fg, GH5_STATUS_PICTURE_LOST_BEFORE, picture, 0, memoryHandle);
+        if (cameraFrame >= 0 && lostBefore >= 0)
+            ledger.record(picture, uint64_t(cameraFrame), uint64_t(lostBefore));
         const auto index = uint32_t((picture - 1) % ring);
         const FrameImage image{memory.buffer(index), width, height, bits};
         if (arguments.stats)
-            printStats(picture, image);
+            printStats(picture, uint64_t(std::max<int64_t>(cameraFrame, 0)) + 1, image);
         // The buffer goes back to the board once its file is whole; after a stop there is no
         // acquisition to give it to, which the release then only reports.
-        writer.write({frameFilePath(arguments.directory, format, picture), image,
+        writer.write({frameFilePath(arguments.directory, format, picture, total), image,
                       [record, memoryHandle, index] { gh5_buffer_release(record, 0, memoryHandle, index); }});
         progress.update(picture);
     }
     std::string pulseSummary;
     if (pulses) {
+        // Only a pulse that exposed made a frame of the run: the received ones and the lost ones.
         pulseSummary = "Software pulses: " + std::to_string(pulses->sent()) + " sent, " +
-                       std::to_string(pulses->refused()) + " refused\n";
+                       std::to_string(pulses->refused()) + " refused, " +
+                       std::to_string(received + ledger.lost()) + " exposed a frame of the run\n";
         if (pulses->refused() != 0)
-            std::cerr << "kestrel: warning: the trigger refused pulses while it was busy with the one "
-                         "before; frames come at most as fast as the camera makes them (a lower "
-                         "--software-trigger rate)\n";
+            std::cerr << "kestrel: warning: the trigger refused " << pulses->refused()
+                      << " pulses while it was busy with the one before: it takes pulses at most at "
+                         "FG_TRIGGER_FRAMESPERSECOND ("
+                      << triggerRate(parameters)
+                      << " Hz now) and the camera's frame rate; raise it with --set "
+                         "FG_TRIGGER_FRAMESPERSECOND=HZ or lower --software-trigger\n";
     }
     pulses.reset();
     // Cut short, the board is stopped first so that it lets go of the ring; the writers then finish
     // the frames they hold, before the buffers go.
     if (received < total)
         x.Fg_stopAcquireEx(fg, 0, memory.handle(), GH5_STOP_ASYNC);
+    if (InterruptGuard::requested() && received > writer.written())
+        std::cerr << "\nkestrel: stopping: writing the " << received - writer.written()
+                  << " frames already received (once more to stop at once; their unfinished files are "
+                     "removed)\n";
     writer.drain();
     if (failure.empty())
         failure = writer.failure();
     progress.finish();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    const int64_t lost = x.Fg_getStatusEx(fg, GH5_STATUS_PICTURES_LOST, 0, 0, memory.handle());
     if (received == total)
         x.Fg_stopAcquireEx(fg, 0, memory.handle(), GH5_STOP_ASYNC);
     const uint64_t written = writer.written();
+    // Standard output gone with its pipe, the summary goes where a terminal may still read it.
+    std::ostream& out = InterruptGuard::outputClosed() ? std::cerr : std::cout;
     if (InterruptGuard::requested())
-        std::cout << "Grab interrupted after " << written << " frames\n";
-    std::cout << "Frames received: " << received << "\n"
-              << "Frames lost: " << std::max<int64_t>(lost, 0) << "\n";
-    std::cout << pulseSummary;
-    std::cout << "Frame rate: " << std::fixed << std::setprecision(1)
-              << (seconds > 0 ? double(written) / seconds : 0.0) << " frames/s\n"
-              << "Written to " << arguments.directory << " (" << written << " frames, " << width << " x "
-              << height << ", " << bits << "-bit " << arguments.format << ")\n";
+        out << "Grab interrupted after " << written << " frames\n";
+    out << "Frames received: " << received << "\n"
+        << "Frames lost: " << ledger.lost() << "\n";
+    out << pulseSummary;
+    out << "Frame rate: " << std::fixed << std::setprecision(1)
+        << (seconds > 0 ? double(written) / seconds : 0.0) << " frames/s\n"
+        << "Written to " << arguments.directory << " (" << written << " frames, " << width << " x " << height
+        << ", " << bits << "-bit " << arguments.format << ")\n";
+    if (ledger.lost() != 0)
+        std::cerr << "kestrel: " << (arguments.failOnLoss ? "" : "warning: ") << ledger.describe() << "; "
+                  << frameLossHint(arguments.format, ring) << "\n";
     if (!failure.empty())
         return fail(failure);
-    return InterruptGuard::requested() ? kExitInterrupted : kExitOk;
+    if (InterruptGuard::requested())
+        return InterruptGuard::exitCode();
+    return arguments.failOnLoss && ledger.lost() != 0 ? kExitFailure : kExitOk;
 }
 
 const CommandRegistrar registrar{Command{
@@ -314,7 +372,8 @@ const CommandRegistrar registrar{Command{
             ->capture_default_str();
         sub.add_option("--format", arguments->format, "tiff (uncompressed, fast) or png (compressed)")
             ->capture_default_str();
-        sub.add_option("--buffers", arguments->buffers, "buffers in the acquisition ring, 2 .. 1024")
+        sub.add_option("--buffers", arguments->buffers,
+                       "buffers in the acquisition ring, 2 .. 1024, and at most half the machine's memory")
             ->check(CLI::Range(int64_t{2}, kMaxBuffers))
             ->capture_default_str();
         sub.add_option("--load", arguments->configuration, "configuration file loaded first");
@@ -338,7 +397,11 @@ const CommandRegistrar registrar{Command{
         sub.add_flag("-q,--quiet", arguments->quiet,
                      "no progress bar (it is only drawn on a terminal anyway)");
         sub.add_flag("--stats", arguments->stats,
-                     "print the minimum, mean, maximum and standard deviation of every frame");
+                     "print the camera frame each frame came from and its minimum, mean, maximum and "
+                     "standard deviation");
+        sub.add_flag("--replace", arguments->replace,
+                     "remove the frame files of an earlier run from the output directory first");
+        sub.add_flag("--fail-on-loss", arguments->failOnLoss, "exit 1 when the board lost frames of the run");
         return std::function<int()>([&options, arguments] { return runGrab(options, *arguments); });
     }}};
 

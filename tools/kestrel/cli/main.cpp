@@ -1,5 +1,7 @@
 // kestrel: inspect and drive Kestrel12 applets on the virtual board from the command line.
 #include "command.h"
+#include "core/interrupt.h"
+#include "core/output_check.h"
 #include "core/suggest.h"
 
 #include "grabhost5.hpp"
@@ -74,7 +76,32 @@ std::vector<Command>& commands() {
 
 } // namespace kestrel::tool
 
+namespace {
+
+// The command's exit code once standard output is known to have taken everything, and the exit
+// of a stop request the command did not see itself.
+int finished(int exitCode) {
+    using namespace kestrel::tool;
+    if (const std::string problem = standardOutputProblem(); !problem.empty()) {
+        fail("standard output: " + problem);
+        return kExitFailure;
+    }
+    return exitCode == kExitOk && InterruptGuard::requested() ? InterruptGuard::exitCode() : exitCode;
+}
+
+int runTool(int argc, char** argv);
+
+} // namespace
+
 int main(int argc, char** argv) {
+    // Before anything can make a temporary file.
+    const kestrel::tool::InterruptGuard interruptGuard;
+    return finished(runTool(argc, argv));
+}
+
+namespace {
+
+int runTool(int argc, char** argv) {
     using namespace kestrel::tool;
     CLI::App app{"kestrel: the Kestrel12 applet on the virtual frame-grabber board"};
     app.require_subcommand(1);
@@ -128,3 +155,5 @@ int main(int argc, char** argv) {
         return fail(error.what());
     }
 }
+
+} // namespace

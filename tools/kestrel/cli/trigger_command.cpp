@@ -3,6 +3,7 @@
 // with --software N, N software pulses and the frames they produced.
 #include "command.h"
 #include "core/frame_writer.h"
+#include "core/grab_plan.h"
 #include "core/interrupt.h"
 #include "core/parameter_view.h"
 
@@ -31,6 +32,7 @@ struct Arguments {
     // Where the pulses' frames go; empty: they are only counted.
     std::string directory;
     std::string format = "tiff";
+    bool replace = false;
 };
 
 // The applet's refusal of a software pulse while the previous one is still in work.
@@ -70,8 +72,9 @@ public:
     FrameSaver(const Arguments& arguments, const gh5::Memory& memory, Gh5Grabber* record, uint32_t ring,
                const BoardImageFormat& format)
         : directory_(arguments.directory), format_(*frameFormat(arguments.format)), memory_(memory),
-          record_(record),
-          ring_(ring), image_{nullptr, format.widthPixels, format.heightLines, int(format.bitsPerPixel)},
+          record_(record), ring_(ring),
+          last_(arguments.softwarePulses), image_{nullptr, format.widthPixels, format.heightLines,
+                                                  int(format.bitsPerPixel)},
           writer_(format_, 1) {}
 
     // Queues every picture after the last one saved up to picture.
@@ -80,7 +83,7 @@ public:
             const auto index = uint32_t(saved_ % ring_);
             FrameImage image = image_;
             image.pixels = memory_.buffer(index);
-            writer_.write({frameFilePath(directory_, format_, saved_ + 1), image,
+            writer_.write({frameFilePath(directory_, format_, saved_ + 1, last_), image,
                            [record = record_, handle = memory_.handle(), index] {
                                gh5_buffer_release(record, 0, handle, index);
                            }});
@@ -99,6 +102,7 @@ private:
     const gh5::Memory& memory_;
     Gh5Grabber* record_;
     uint32_t ring_;
+    uint64_t last_;
     FrameImage image_;
     uint64_t saved_ = 0;
     FrameWriter writer_;
@@ -126,6 +130,12 @@ int runSoftwarePulses(const gh5::Board& board, gh5::Grabber& grabber, const Appl
     const int32_t pulseId = x.Fg_getParameterIdByName(fg, "FG_SENDSOFTWARETRIGGER");
     const bool saving = !arguments.directory.empty();
     if (saving) {
+        if (const std::string refusal = earlierRunRefusal(arguments.directory);
+            !refusal.empty() && !arguments.replace)
+            return fail(refusal);
+        if (arguments.replace)
+            if (const std::string problem = removeEarlierFrames(arguments.directory); !problem.empty())
+                return fail("--replace: " + problem);
         std::error_code error;
         std::filesystem::create_directories(arguments.directory, error);
         if (error)
@@ -184,7 +194,7 @@ int runSoftwarePulses(const gh5::Board& board, gh5::Grabber& grabber, const Appl
         return fail(failure);
     if (InterruptGuard::requested()) {
         std::cout << "Trigger interrupted after " << sentPulses << " pulses\n";
-        return kExitInterrupted;
+        return InterruptGuard::exitCode();
     }
     return refused == 0 && frames == sentPulses ? kExitOk : kExitFailure;
 }
@@ -250,6 +260,8 @@ const CommandRegistrar registrar{Command{
                        "with --software: write the pulses' frames into this directory as frame_0001.tif ...");
         sub.add_option("--format", arguments->format, "with -o: tiff (uncompressed, fast) or png")
             ->capture_default_str();
+        sub.add_flag("--replace", arguments->replace,
+                     "with -o: remove the frame files of an earlier run from the directory first");
         return std::function<int()>([&options, arguments] { return runTrigger(options, *arguments); });
     }}};
 

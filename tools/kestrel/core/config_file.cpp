@@ -1,5 +1,6 @@
 // Loading and saving configuration files through the applet, with entry names and OS reasons.
 #include "config_file.h"
+#include "interrupt.h"
 
 #include "config_text.h"
 #include "configuration_check.h"
@@ -13,6 +14,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -46,6 +48,7 @@ public:
                                      std::strerror(errno));
         ::close(fd);
         path_ = pattern;
+        inWork_ = std::make_unique<RemovedOnForcedStop>(path_);
     }
     TemporaryScf(const TemporaryScf&) = delete;
     TemporaryScf& operator=(const TemporaryScf&) = delete;
@@ -54,6 +57,7 @@ public:
 
 private:
     std::string path_;
+    std::unique_ptr<RemovedOnForcedStop> inWork_;
 };
 
 // A copy of the user's file with entry names replaced by their values.

@@ -2,6 +2,7 @@
 #include "file_checks.h"
 
 #include "config_file.h"
+#include "interrupt.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -88,6 +89,7 @@ TemporaryFile::TemporaryFile(const std::string& suffix) {
         throw std::runtime_error("cannot create a temporary file: " + osReason(errno));
     ::close(fd);
     path_ = pattern;
+    inWork_ = std::make_unique<RemovedOnForcedStop>(path_);
 }
 
 TemporaryFile::~TemporaryFile() {

@@ -2,10 +2,13 @@
 // cannot honour is named with the operating system's reason instead of passing without a word.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace kestrel::tool {
+
+class RemovedOnForcedStop;
 
 // The most values a LUT file of the applet's table can give.
 inline constexpr long long kMostLutElements = 4096;
@@ -39,6 +42,7 @@ public:
 
 private:
     std::string path_;
+    std::unique_ptr<RemovedOnForcedStop> inWork_; // a stop at once removes it too
 };
 
 } // namespace kestrel::tool

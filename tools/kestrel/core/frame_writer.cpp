@@ -1,6 +1,8 @@
 // The frame files and the threads that write them.
 #include "frame_writer.h"
 
+#include "interrupt.h"
+
 #include "regiort.h"
 
 #include <png.h>
@@ -59,15 +61,18 @@ std::optional<FrameFormat> frameFormat(const std::string& name) {
     return std::nullopt;
 }
 
-std::string frameFilePath(const std::string& directory, FrameFormat format, uint64_t picture) {
-    char name[40];
-    std::snprintf(name, sizeof name, "frame_%04llu%s", static_cast<unsigned long long>(picture),
+std::string frameFilePath(const std::string& directory, FrameFormat format, uint64_t picture,
+                          uint64_t lastPicture) {
+    const int digits = std::max(4, int(std::to_string(lastPicture).size()));
+    char name[48];
+    std::snprintf(name, sizeof name, "frame_%0*llu%s", digits, static_cast<unsigned long long>(picture),
                   frameExtension(format));
     return (std::filesystem::path(directory) / name).string();
 }
 
 std::string writeFrameFile(const std::string& path, FrameFormat format, const FrameImage& image) {
     const std::string part = path + ".part";
+    const RemovedOnForcedStop inWork(part);
     errno = 0;
     const bool written = format == FrameFormat::Tiff
                              ? ImageFile_Write(part.c_str(), image.pixels, int32_t(image.width),

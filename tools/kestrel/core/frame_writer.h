@@ -20,8 +20,10 @@ enum class FrameFormat { Tiff, Png };
 const char* frameExtension(FrameFormat format);
 // "tiff" or "png" by name; nothing for any other.
 std::optional<FrameFormat> frameFormat(const std::string& name);
-// directory/frame_0001.tif ...: numbered by picture, in order up to 9999 and wider beyond.
-std::string frameFilePath(const std::string& directory, FrameFormat format, uint64_t picture);
+// directory/frame_0001.tif ...: numbered by picture with as many digits as lastPicture needs (at
+// least four), so that the names of one run sort in picture order.
+std::string frameFilePath(const std::string& directory, FrameFormat format, uint64_t picture,
+                          uint64_t lastPicture);
 
 // Grey samples in host byte order, rows without padding.
 struct FrameImage {

@@ -2,6 +2,7 @@
 #include "reference_file.h"
 
 #include "image_header.h"
+#include "interrupt.h"
 
 #include "regiort.h"
 
@@ -79,6 +80,7 @@ void ReferenceFile::copyPng(const std::string& path, const std::string& to) {
     height_ = int32_t(png.height);
     bits_ = sixteenBit ? 16 : 8;
     errno = 0;
+    const RemovedOnForcedStop inWork(to);
     if (ImageFile_Write(to.c_str(), samples.data(), width_, height_, bits_, 1) != 0)
         throw std::runtime_error("cannot write " + to + ", the TIFF copy of " + path + ": " +
                                  (errno != 0 ? osReason(errno) : std::string("write failed")));
