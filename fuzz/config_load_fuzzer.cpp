@@ -118,10 +118,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(result == kOk || result == kErrConfigLoad, "load result other than 0 or -5000");
 
     const std::vector<int32_t>& calls = setters.calls();
+    // The handler table refuses a value outside its row before the setter runs, so a load may skip
+    // setters; the ones it calls still come in file order, each once.
     FUZZ_CHECK(calls.size() <= complete.size(), "more setter calls than a load makes");
-    FUZZ_CHECK(std::equal(calls.begin(), calls.end(), complete.begin()), "setters called out of order");
+    auto next = complete.begin();
+    for (const int32_t id : calls) {
+        next = std::find(next, complete.end(), id);
+        FUZZ_CHECK(next != complete.end(), "setters called out of order");
+        ++next;
+    }
     if (result == kOk) {
-        FUZZ_CHECK(calls == complete, "a successful load skipped a setter");
+        FUZZ_CHECK(!calls.empty() && calls.back() == ids::FG_SHADING_APPLY_SETTINGS,
+                   "a successful load did not end with the shading apply");
         checkStagedIntegers(file.path(), values);
     }
     return 0;
