@@ -357,12 +357,16 @@ void saveConfiguration(const AppletParameters& parameters, const std::string& pa
     // A text the format cannot hold (a quote, a ';', a long path) is written as it is and read
     // back cut: such a file is refused before it replaces anything.
     refuseUnstorableTexts(parameters, path, written.path());
-    // Reading the file back is the one check that every key arrived: the applet's reader refuses
-    // a file that lacks any of them.
-    if (const int32_t code = parameters.exports().Fg_loadConfig(parameters.fg(), written.path().c_str());
-        code != 0)
-        throw std::runtime_error("save " + path + " failed: the file came out incomplete (" + codeText(code) +
-                                 "); is the disk full?");
+    // Reading the file back is the one check that every key arrived. It is read the way the
+    // applet's loader reads it, but not loaded: a load would apply every setting again, and with
+    // reference images named it recomputes and uploads the shading coefficients, a second's work
+    // for each change a session keeps.
+    const ConfigLayout layout = configurationLayout(parameters);
+    for (const ConfigFinding& finding :
+         configurationFindings(ConfigText(configurationContent(written.path())), layout))
+        if (finding.failsLoad)
+            throw std::runtime_error("save " + path + " failed: the file came out incomplete (" +
+                                     finding.message + "); is the disk full?");
     if (!regular) {
         copyOnto(written.path(), path);
         return;
