@@ -2,10 +2,9 @@
 #include "config/text_numbers.h"
 
 #include <charconv>
-#include <clocale>
-#include <cstdlib>
 #include <limits>
-#include <locale.h>
+
+#include "platform/platform.h"
 
 namespace kestrel {
 namespace {
@@ -49,12 +48,6 @@ SignedDigits scanSignedDigits(std::string_view text) {
     return result;
 }
 
-locale_t cNumericLocale() {
-    // Created once and never freed: uselocale-free conversions for the whole process lifetime.
-    static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return locale;
-}
-
 } // namespace
 
 int32_t atoiValue(std::string_view text) {
@@ -87,11 +80,7 @@ double atofValue(const char* text) {
     if (text == nullptr) {
         return 0.0;
     }
-    const locale_t locale = cNumericLocale();
-    if (locale == static_cast<locale_t>(nullptr)) {
-        return std::strtod(text, nullptr);
-    }
-    return strtod_l(text, nullptr, locale);
+    return platform::strtodInCLocale(text);
 }
 
 } // namespace kestrel

@@ -16,11 +16,11 @@ std::optional<ModuleLocation> splitModulePath(std::string_view path) {
         base = base.substr(0, dot);
     if (directory.empty() || base.empty())
         return std::nullopt;
-    return ModuleLocation{std::string(directory), std::string(base)};
+    return ModuleLocation{std::string(directory), std::string(base), path[separator]};
 }
 
 std::string inspectFilePath(const ModuleLocation& location) {
-    return location.directory + "/" + kInspectFileName;
+    return location.directory + location.separator + kInspectFileName;
 }
 
 } // namespace kestrel

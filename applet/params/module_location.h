@@ -20,6 +20,7 @@ inline constexpr const char* kInspectFileName = "inspect.conf";
 struct ModuleLocation {
     std::string directory;  // without the trailing separator
     std::string moduleName; // file name without directory and extension
+    char separator = '/';   // the separator the path used before the file name
 };
 
 // Splits a module's full path at its last '/' or '\': the part before is the directory, the part
@@ -27,7 +28,8 @@ struct ModuleLocation {
 // the path has no separator): the applet then keeps kUnknownModuleName and reads no settings.
 std::optional<ModuleLocation> splitModulePath(std::string_view path);
 
-// directory + "/" + "inspect.conf".
+// directory + separator + "inspect.conf": the file beside the library, named the way the
+// loader named the library ('\\' on Windows, '/' on POSIX).
 std::string inspectFilePath(const ModuleLocation& location);
 
 } // namespace kestrel

@@ -1,8 +1,9 @@
 // The operating-system services the applet needs, behind one small interface; the only file set
-// that knows which system it runs on (POSIX here, Win32 would be a sibling implementation).
+// that knows which system it runs on (platform_posix.cpp and platform_win32.cpp implement it).
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,14 +38,11 @@ private:
 // core is linked into); empty when the loader cannot tell.
 std::string moduleFileName();
 
-// The directory separator used when joining a directory and a file name.
-constexpr char kPathSeparator = '/';
-
 // Value of an environment variable; std::nullopt when it is not set (an empty value is set).
 std::optional<std::string> environmentValue(const char* name);
 
-// Directory for temporary files, always ending in the separator: $TMPDIR when it is set and
-// non-empty, else "/tmp/".
+// Directory for temporary files, always ending in a separator: on POSIX $TMPDIR when it is set
+// and non-empty, else "/tmp/"; on Windows what GetTempPathA answers.
 std::string temporaryDirectory();
 
 // Creates `path` only if it does not exist yet, readable and writable by the owner alone, and
@@ -63,7 +61,33 @@ uint64_t monotonicNs();
 // Suspends the calling thread for at least `durationNs` nanoseconds.
 void sleepNs(uint64_t durationNs);
 
-// A mutex the owning thread may take again (both lock kinds of the applet build on it).
+// strtod in the "C" locale, whatever the process's locale is: numbers in files always use '.'.
+double strtodInCLocale(const char* text);
+
+// The local time of `time`, from any thread; false when the system cannot convert it.
+bool localTime(std::time_t time, std::tm& local);
+
+// A section the owning thread may enter again, for one process (the object lock builds on it):
+// a critical section on Windows, a recursive pthread mutex on POSIX.
+class NativeSection {
+public:
+    NativeSection();
+    ~NativeSection();
+    NativeSection(const NativeSection&) = delete;
+    NativeSection& operator=(const NativeSection&) = delete;
+
+    void lock();
+    bool tryLock();
+    // False (and nothing changes) when the calling thread does not hold the section.
+    bool unlock();
+
+private:
+    struct Native;
+    std::unique_ptr<Native> native_;
+};
+
+// A mutex the owning thread may take again (the recursive mutex builds on it): an unnamed Win32
+// mutex on Windows, a recursive pthread mutex on POSIX.
 class NativeMutex {
 public:
     NativeMutex();
@@ -73,7 +97,7 @@ public:
 
     void lock();
     bool tryLock();
-    // False when the calling thread does not own the mutex.
+    // False (and nothing changes) when the calling thread does not own the mutex.
     bool unlock();
 
 private:

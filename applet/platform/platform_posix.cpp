@@ -4,10 +4,12 @@
 #if !defined(_WIN32)
 
 #include <cerrno>
+#include <clocale>
 #include <cstdlib>
 #include <ctime>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <locale.h>
 #include <pthread.h>
 #include <unistd.h>
 
@@ -74,8 +76,8 @@ std::string temporaryDirectory() {
     std::string directory = "/tmp";
     if (const char* value = std::getenv("TMPDIR"); value != nullptr && value[0] != '\0')
         directory = value;
-    if (directory.back() != kPathSeparator)
-        directory.push_back(kPathSeparator);
+    if (directory.back() != '/')
+        directory.push_back('/');
     return directory;
 }
 
@@ -109,16 +111,61 @@ void sleepNs(uint64_t durationNs) {
     }
 }
 
+double strtodInCLocale(const char* text) {
+    // Created once and never freed: uselocale-free conversions for the whole process lifetime.
+    static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    if (locale == static_cast<locale_t>(nullptr))
+        return std::strtod(text, nullptr);
+    return strtod_l(text, nullptr, locale);
+}
+
+bool localTime(std::time_t time, std::tm& local) {
+    return localtime_r(&time, &local) != nullptr;
+}
+
+namespace {
+
+// Both lock kinds are the same recursive pthread mutex here; only Windows tells them apart.
+void initRecursive(pthread_mutex_t& mutex) {
+    pthread_mutexattr_t attributes;
+    pthread_mutexattr_init(&attributes);
+    pthread_mutexattr_settype(&attributes, PTHREAD_MUTEX_RECURSIVE);
+    pthread_mutex_init(&mutex, &attributes);
+    pthread_mutexattr_destroy(&attributes);
+}
+
+} // namespace
+
+struct NativeSection::Native {
+    pthread_mutex_t mutex;
+};
+
+NativeSection::NativeSection() : native_(std::make_unique<Native>()) {
+    initRecursive(native_->mutex);
+}
+
+NativeSection::~NativeSection() {
+    pthread_mutex_destroy(&native_->mutex);
+}
+
+void NativeSection::lock() {
+    pthread_mutex_lock(&native_->mutex);
+}
+
+bool NativeSection::tryLock() {
+    return pthread_mutex_trylock(&native_->mutex) == 0;
+}
+
+bool NativeSection::unlock() {
+    return pthread_mutex_unlock(&native_->mutex) == 0;
+}
+
 struct NativeMutex::Native {
     pthread_mutex_t mutex;
 };
 
 NativeMutex::NativeMutex() : native_(std::make_unique<Native>()) {
-    pthread_mutexattr_t attributes;
-    pthread_mutexattr_init(&attributes);
-    pthread_mutexattr_settype(&attributes, PTHREAD_MUTEX_RECURSIVE);
-    pthread_mutex_init(&native_->mutex, &attributes);
-    pthread_mutexattr_destroy(&attributes);
+    initRecursive(native_->mutex);
 }
 
 NativeMutex::~NativeMutex() {

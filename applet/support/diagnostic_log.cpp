@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "core/number_text.h"
+#include "platform/platform.h"
 
 namespace kestrel {
 namespace {
@@ -100,7 +101,7 @@ std::string DiagnosticLog::timestampText() {
                                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     const std::time_t now = std::time(nullptr);
     std::tm local{};
-    if (localtime_r(&now, &local) == nullptr) {
+    if (!platform::localTime(now, local)) {
         return "??? ??? ?? ??:??:?? ????\n";
     }
     char text[64];

@@ -91,7 +91,7 @@ public:
     void unlock() override;
 
 private:
-    kestrel::platform::NativeMutex section_;
+    kestrel::platform::NativeSection section_;
 };
 
 class CriticalSectionGuard : public patterns::GenericLockGuard {

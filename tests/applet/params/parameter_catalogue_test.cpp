@@ -61,6 +61,7 @@ TEST(ModuleLocation, SplitsDirectoryAndNameWithoutTheLastExtension) {
         EXPECT_EQ(location->moduleName, name);
     }
     EXPECT_EQ(inspectFilePath(*splitModulePath("/opt/lib/Kestrel12.so")), "/opt/lib/inspect.conf");
+    EXPECT_EQ(inspectFilePath(*splitModulePath("C:\\K\\Kestrel12.dll")), "C:\\K\\inspect.conf");
     for (const char* path : {"Kestrel12.so", "/Kestrel12.so", "/lib/.so", "/lib/", ""})
         EXPECT_FALSE(splitModulePath(path).has_value()) << path;
 }
