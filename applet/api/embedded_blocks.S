@@ -1,19 +1,26 @@
-/* The two blocks the applet carries in its read-write data: the design image and the icon. */
+/* The two blocks the applet carries in its read-write data: the design image and the icon.
+   ELF objects (Linux) mark them hidden and sized; COFF objects (Windows) know neither directive,
+   and there the export file alone decides what leaves the DLL. */
+#if defined(__ELF__)
+#define KESTREL_BLOCK_BEGIN(name) .globl name; .hidden name; .type name, @object; name:
+#define KESTREL_BLOCK_END(name) .size name, . - name
+#else
+#define KESTREL_BLOCK_BEGIN(name) .globl name; name:
+#define KESTREL_BLOCK_END(name)
+#endif
+
     .section .data
     .balign 64
-    .globl kestrel_embedded_design_image
-    .hidden kestrel_embedded_design_image
-    .type kestrel_embedded_design_image, @object
-kestrel_embedded_design_image:
+KESTREL_BLOCK_BEGIN(kestrel_embedded_design_image)
     .incbin KESTREL_DESIGN_IMAGE_PATH
-    .size kestrel_embedded_design_image, . - kestrel_embedded_design_image
+KESTREL_BLOCK_END(kestrel_embedded_design_image)
 
     .balign 16
-    .globl kestrel_embedded_icon
-    .hidden kestrel_embedded_icon
-    .type kestrel_embedded_icon, @object
-kestrel_embedded_icon:
+KESTREL_BLOCK_BEGIN(kestrel_embedded_icon)
     .incbin KESTREL_ICON_PATH
-    .size kestrel_embedded_icon, . - kestrel_embedded_icon
+KESTREL_BLOCK_END(kestrel_embedded_icon)
 
+#if defined(__ELF__)
+    /* No executable stack. */
     .section .note.GNU-stack,"",@progbits
+#endif
