@@ -175,10 +175,11 @@ GH5_API int32_t gh5_board_index(Gh5Board* board);
 GH5_API int32_t gh5_camera_attach_images(Gh5Board* board, const char* const* paths, uint32_t count);
 
 /* ---- Applet libraries ----
-   An applet is named without directory and suffix ("Kestrel12" is the file "Kestrel12.so"); a
-   name containing '/' is taken as a file path. The file is looked for in the directories of the
-   environment variable KESTREL_APPLET_PATH (':'-separated, first match wins) or, when it is unset
-   or empty, in the directory that holds libgrabhost5.so. */
+   An applet is named without directory and suffix ("Kestrel12" is the file "Kestrel12.so", on
+   Windows "Kestrel12.dll"); a name containing '/' (on Windows also '\') is taken as a file path.
+   The file is looked for in the directories of the environment variable KESTREL_APPLET_PATH
+   (':'-separated, on Windows ';'-separated; first match wins) or, when it is unset or empty, in the
+   directory that holds libgrabhost5.so (grabhost5.dll). */
 
 /* Loads the library without creating an applet. *applet is owned by the caller until
    gh5_applet_unload. */

@@ -1,47 +1,23 @@
 // Finding, loading and binding applet libraries.
 #include "applet_library.h"
 
-#include <dlfcn.h>
-#include <link.h>
-#include <sys/stat.h>
+#include "applet_loader.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <new>
+#include <system_error>
 
 namespace kestrel::host {
 namespace {
 
-std::string directoryOfThisLibrary() {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<const void*>(&directoryOfThisLibrary), &info) == 0 ||
-        info.dli_fname == nullptr)
-        return ".";
-    // The loader may name the library through a RUNPATH such as "bin/../lib"; the real path makes
-    // messages and comparisons plain.
-    char* resolved = ::realpath(info.dli_fname, nullptr);
-    const std::string path = resolved != nullptr ? resolved : info.dli_fname;
-    std::free(resolved);
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 bool isRegularFile(const std::string& path) {
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
 }
 
-// dlsym on a module handle also searches the module's dependencies; an export the applet lacks
-// must stay null rather than bind a namesake in some library the applet links.
-template <typename Fn> void bind(void* module, const link_map* own, const char* name, Fn& slot) {
-    void* address = ::dlsym(module, name);
-    Dl_info info{};
-    link_map* owner = nullptr;
-    if (address != nullptr &&
-        (::dladdr1(address, &info, reinterpret_cast<void**>(&owner), RTLD_DL_LINKMAP) == 0 || owner != own))
-        address = nullptr;
-    slot = reinterpret_cast<Fn>(address);
+template <typename Fn> void bind(void* library, const char* name, Fn& slot) {
+    slot = reinterpret_cast<Fn>(loader::exportOf(library, name));
 }
 
 } // namespace
@@ -52,7 +28,7 @@ std::vector<std::string> appletSearchPath() {
     if (path != nullptr && path[0] != '\0') {
         std::string entry;
         for (const char* c = path;; ++c) {
-            if (*c == ':' || *c == '\0') {
+            if (*c == loader::searchPathSeparator() || *c == '\0') {
                 if (!entry.empty())
                     directories.push_back(entry);
                 entry.clear();
@@ -64,12 +40,12 @@ std::vector<std::string> appletSearchPath() {
         }
     }
     if (directories.empty())
-        directories.push_back(directoryOfThisLibrary());
+        directories.push_back(loader::hostDirectory());
     return directories;
 }
 
 std::string appletFileName(const std::string& name) {
-    const std::string suffix = ".so";
+    const std::string suffix = loader::librarySuffix();
     if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
         return name;
     return name + suffix;
@@ -82,7 +58,7 @@ int32_t AppletLibrary::load(const std::string& name, std::shared_ptr<AppletLibra
         return GH5_ERR_INVALID_ARGUMENT;
     }
     std::string file;
-    if (name.find('/') != std::string::npos) {
+    if (loader::namesDirectory(name)) {
         if (isRegularFile(name))
             file = name;
         detail = "applet file " + name;
@@ -91,7 +67,7 @@ int32_t AppletLibrary::load(const std::string& name, std::shared_ptr<AppletLibra
         detail = fileName + " looked for in";
         for (const std::string& directory : appletSearchPath()) {
             detail += " " + directory;
-            const std::string candidate = directory + "/" + fileName;
+            const std::string candidate = loader::joinPath(directory, fileName);
             if (file.empty() && isRegularFile(candidate))
                 file = candidate;
         }
@@ -99,17 +75,16 @@ int32_t AppletLibrary::load(const std::string& name, std::shared_ptr<AppletLibra
     if (file.empty())
         return GH5_ERR_APPLET_NOT_FOUND;
 
-    ::dlerror();
-    void* module = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (module == nullptr) {
-        const char* why = ::dlerror();
-        detail = why != nullptr ? why : file + " could not be loaded";
+    std::string why;
+    void* loaded = loader::open(file, why);
+    if (loaded == nullptr) {
+        detail = !why.empty() ? why : file + " could not be loaded";
         return GH5_ERR_APPLET_NOT_LOADED;
     }
     try {
-        library.reset(new AppletLibrary(module, file));
+        library.reset(new AppletLibrary(loaded, file));
     } catch (const std::bad_alloc&) {
-        ::dlclose(module);
+        loader::close(loaded);
         return GH5_ERR_OUT_OF_MEMORY;
     }
     const Gh5AppletExports& e = library->exports();
@@ -122,46 +97,45 @@ int32_t AppletLibrary::load(const std::string& name, std::shared_ptr<AppletLibra
     return GH5_OK;
 }
 
-AppletLibrary::AppletLibrary(void* module, std::string file) : module_(module), file_(std::move(file)) {
+AppletLibrary::AppletLibrary(void* loaded, std::string file) : module_(loaded), file_(std::move(file)) {
+    // An export the library lacks stays null; without Std_entry, Info or Fg_FreeGrabber the
+    // library is refused as incomplete.
     Gh5AppletExports& e = exports_;
-    link_map* own = nullptr;
-    if (::dlinfo(module_, RTLD_DI_LINKMAP, &own) != 0)
-        return; // every export stays null: the library is refused as incomplete
-    bind(module_, own, "Std_entry", e.Std_entry);
-    bind(module_, own, "Info", e.Info);
-    bind(module_, own, "Fg_setParameterWithType", e.Fg_setParameterWithType);
-    bind(module_, own, "Fg_getParameterWithType", e.Fg_getParameterWithType);
-    bind(module_, own, "Fg_getParameterIdByName", e.Fg_getParameterIdByName);
-    bind(module_, own, "Fg_getParameterName", e.Fg_getParameterName);
-    bind(module_, own, "Fg_getParameterId", e.Fg_getParameterId);
-    bind(module_, own, "Fg_getNrOfParameter", e.Fg_getNrOfParameter);
-    bind(module_, own, "Fg_getEventMask", e.Fg_getEventMask);
-    bind(module_, own, "Fg_getEventName", e.Fg_getEventName);
-    bind(module_, own, "Fg_saveConfig", e.Fg_saveConfig);
-    bind(module_, own, "Fg_loadConfig", e.Fg_loadConfig);
-    bind(module_, own, "Fg_getParameterInfoXML", e.Fg_getParameterInfoXML);
-    bind(module_, own, "Fg_getParameterInfo", e.Fg_getParameterInfo);
-    bind(module_, own, "Fg_AllocShading", e.Fg_AllocShading);
-    bind(module_, own, "Fg_FreeShading", e.Fg_FreeShading);
-    bind(module_, own, "Shad_SetSubValueLine", e.Shad_SetSubValueLine);
-    bind(module_, own, "Shad_SetMultValueLine", e.Shad_SetMultValueLine);
-    bind(module_, own, "Shad_SetFixedPatternNoiseLine", e.Shad_SetFixedPatternNoiseLine);
-    bind(module_, own, "Shad_GetMaxLine", e.Shad_GetMaxLine);
-    bind(module_, own, "Shad_GetAccess", e.Shad_GetAccess);
-    bind(module_, own, "Shad_FreeAccess", e.Shad_FreeAccess);
-    bind(module_, own, "Shad_WriteActLine", e.Shad_WriteActLine);
-    bind(module_, own, "Fg_getAppletId", e.Fg_getAppletId);
-    bind(module_, own, "Fg_getStatusEx", e.Fg_getStatusEx);
-    bind(module_, own, "Fg_AcquireEx", e.Fg_AcquireEx);
-    bind(module_, own, "Fg_stopAcquireEx", e.Fg_stopAcquireEx);
-    bind(module_, own, "Fg_getLastPicNumberEx", e.Fg_getLastPicNumberEx);
-    bind(module_, own, "Fg_getLastPicNumberBlockingEx", e.Fg_getLastPicNumberBlockingEx);
-    bind(module_, own, "Fg_getLastErrorNumber", e.Fg_getLastErrorNumber);
-    bind(module_, own, "Fg_FreeGrabber", e.Fg_FreeGrabber);
+    bind(module_, "Std_entry", e.Std_entry);
+    bind(module_, "Info", e.Info);
+    bind(module_, "Fg_setParameterWithType", e.Fg_setParameterWithType);
+    bind(module_, "Fg_getParameterWithType", e.Fg_getParameterWithType);
+    bind(module_, "Fg_getParameterIdByName", e.Fg_getParameterIdByName);
+    bind(module_, "Fg_getParameterName", e.Fg_getParameterName);
+    bind(module_, "Fg_getParameterId", e.Fg_getParameterId);
+    bind(module_, "Fg_getNrOfParameter", e.Fg_getNrOfParameter);
+    bind(module_, "Fg_getEventMask", e.Fg_getEventMask);
+    bind(module_, "Fg_getEventName", e.Fg_getEventName);
+    bind(module_, "Fg_saveConfig", e.Fg_saveConfig);
+    bind(module_, "Fg_loadConfig", e.Fg_loadConfig);
+    bind(module_, "Fg_getParameterInfoXML", e.Fg_getParameterInfoXML);
+    bind(module_, "Fg_getParameterInfo", e.Fg_getParameterInfo);
+    bind(module_, "Fg_AllocShading", e.Fg_AllocShading);
+    bind(module_, "Fg_FreeShading", e.Fg_FreeShading);
+    bind(module_, "Shad_SetSubValueLine", e.Shad_SetSubValueLine);
+    bind(module_, "Shad_SetMultValueLine", e.Shad_SetMultValueLine);
+    bind(module_, "Shad_SetFixedPatternNoiseLine", e.Shad_SetFixedPatternNoiseLine);
+    bind(module_, "Shad_GetMaxLine", e.Shad_GetMaxLine);
+    bind(module_, "Shad_GetAccess", e.Shad_GetAccess);
+    bind(module_, "Shad_FreeAccess", e.Shad_FreeAccess);
+    bind(module_, "Shad_WriteActLine", e.Shad_WriteActLine);
+    bind(module_, "Fg_getAppletId", e.Fg_getAppletId);
+    bind(module_, "Fg_getStatusEx", e.Fg_getStatusEx);
+    bind(module_, "Fg_AcquireEx", e.Fg_AcquireEx);
+    bind(module_, "Fg_stopAcquireEx", e.Fg_stopAcquireEx);
+    bind(module_, "Fg_getLastPicNumberEx", e.Fg_getLastPicNumberEx);
+    bind(module_, "Fg_getLastPicNumberBlockingEx", e.Fg_getLastPicNumberBlockingEx);
+    bind(module_, "Fg_getLastErrorNumber", e.Fg_getLastErrorNumber);
+    bind(module_, "Fg_FreeGrabber", e.Fg_FreeGrabber);
 }
 
 AppletLibrary::~AppletLibrary() {
-    ::dlclose(module_);
+    loader::close(module_);
 }
 
 } // namespace kestrel::host

@@ -10,13 +10,14 @@
 
 namespace kestrel::host {
 
-// The directories searched for applet libraries: KESTREL_APPLET_PATH (':'-separated, empty
-// entries skipped) or, when unset or empty, the directory of libgrabhost5.so.
+// The directories searched for applet libraries: KESTREL_APPLET_PATH (':'-separated, on Windows
+// ';'-separated; empty entries skipped) or, when unset or empty, the directory of the host library.
 std::vector<std::string> appletSearchPath();
-// The file name for an applet name: "Kestrel12" -> "Kestrel12.so"; a name ending in ".so" stays.
+// The file name for an applet name: "Kestrel12" -> "Kestrel12.so" (".dll" on Windows); a name
+// that already ends in the suffix stays.
 std::string appletFileName(const std::string& name);
 
-// Owns one dlopen reference; unloading happens when the object goes.
+// Owns one reference of the loader; unloading happens when the object goes.
 class AppletLibrary {
 public:
     // Finds and loads the library. Codes: GH5_ERR_INVALID_ARGUMENT, GH5_ERR_APPLET_NOT_FOUND,
