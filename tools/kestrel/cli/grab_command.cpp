@@ -12,11 +12,10 @@
 #include "core/image_header.h"
 #include "core/interrupt.h"
 #include "core/parameter_view.h"
+#include "core/system_calls.h"
 
 #include "boardhw.h"
 #include "grabhost5.hpp"
-
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -62,7 +61,7 @@ constexpr double kMaxTriggerHz = 10'000.0;
 // returns.
 class Progress {
 public:
-    Progress(uint64_t total, bool quiet) : total_(total), shown_(!quiet && isatty(STDERR_FILENO) != 0) {}
+    Progress(uint64_t total, bool quiet) : total_(total), shown_(!quiet && os::standardErrorIsConsole()) {}
     void update(uint64_t done) {
         if (!shown_)
             return;

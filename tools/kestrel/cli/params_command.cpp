@@ -3,13 +3,13 @@
 #include "command.h"
 #include "core/parameter_view.h"
 #include "core/suggest.h"
+#include "core/system_calls.h"
 
 #include "grabhost5.hpp"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <fnmatch.h>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -52,7 +52,7 @@ bool matches(const std::string& pattern, const std::string& text) {
     if (pattern.empty())
         return true;
     if (pattern.find_first_of("*?[") != std::string::npos)
-        return ::fnmatch(pattern.c_str(), text.c_str(), FNM_CASEFOLD) == 0;
+        return os::matchesShellPattern(pattern, text);
     return lower(text).find(lower(pattern)) != std::string::npos;
 }
 

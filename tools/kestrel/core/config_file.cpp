@@ -4,6 +4,7 @@
 
 #include "config_text.h"
 #include "configuration_check.h"
+#include "system_calls.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,8 +19,6 @@
 #include <optional>
 #include <sstream>
 #include <stdexcept>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace kestrel::tool {
@@ -42,11 +41,9 @@ class TemporaryScf {
 public:
     explicit TemporaryScf(const std::filesystem::path& directory) {
         std::string pattern = (directory / ".kestrel-XXXXXX.scf").string();
-        const int fd = ::mkstemps(pattern.data(), 4);
-        if (fd < 0)
+        if (const int error = os::createUniqueFile(pattern, 4); error != 0)
             throw std::runtime_error("cannot create a temporary file in " + directory.string() + ": " +
-                                     std::strerror(errno));
-        ::close(fd);
+                                     std::strerror(error));
         path_ = pattern;
         inWork_ = std::make_unique<RemovedOnForcedStop>(path_);
     }
@@ -95,11 +92,8 @@ void copyOnto(const std::string& from, const std::string& to) {
 void matchPermissions(const std::string& file, const std::filesystem::path& replaced) {
     std::error_code error;
     auto permissions = std::filesystem::status(replaced, error).permissions();
-    if (error || permissions == std::filesystem::perms::unknown) {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        permissions = static_cast<std::filesystem::perms>(0666 & ~mask);
-    }
+    if (error || permissions == std::filesystem::perms::unknown)
+        permissions = os::newFilePermissions();
     std::filesystem::permissions(file, permissions, error);
 }
 
@@ -215,11 +209,11 @@ std::string brokenLink(const std::string& path) {
     std::error_code error;
     if (!std::filesystem::is_symlink(path, error))
         return "";
-    struct stat target {};
-    if (::stat(path.c_str(), &target) == 0)
+    const int reason = os::followLinkError(path);
+    if (reason == 0)
         return "";
-    if (errno != ENOENT)
-        return std::strerror(errno); // a loop of links
+    if (reason != ENOENT)
+        return std::strerror(reason); // a loop of links
     return "a symbolic link to " + std::filesystem::read_symlink(path, error).string() +
            ", which does not exist";
 }
@@ -241,11 +235,14 @@ std::string whyNotWritable(const std::string& path) {
     std::error_code error;
     if (std::filesystem::is_directory(path, error))
         return std::strerror(EISDIR);
-    if (std::filesystem::exists(path, error))
-        return ::access(path.c_str(), W_OK) == 0 ? "" : std::strerror(errno);
+    if (std::filesystem::exists(path, error)) {
+        const int reason = os::writeAccessError(path, false);
+        return reason == 0 ? "" : std::strerror(reason);
+    }
     const std::filesystem::path parent = std::filesystem::path(path).parent_path();
     const std::string directory = parent.empty() ? "." : parent.string();
-    return ::access(directory.c_str(), W_OK | X_OK) == 0 ? "" : std::strerror(errno);
+    const int reason = os::writeAccessError(directory, true);
+    return reason == 0 ? "" : std::strerror(reason);
 }
 
 ConfigLayout configurationLayout(const AppletParameters& parameters) {
@@ -372,8 +369,8 @@ void saveConfiguration(const AppletParameters& parameters, const std::string& pa
         return;
     }
     matchPermissions(written.path(), target);
-    if (std::rename(written.path().c_str(), target.c_str()) != 0)
-        throw std::runtime_error("save " + path + " failed: " + std::strerror(errno));
+    if (const int reason = os::replaceFile(written.path(), target.string()); reason != 0)
+        throw std::runtime_error("save " + path + " failed: " + std::strerror(reason));
 }
 
 } // namespace kestrel::tool

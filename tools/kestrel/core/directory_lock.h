@@ -2,6 +2,7 @@
 // commands that change one configuration file take turns instead of one undoing the other.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace kestrel::tool {
@@ -17,7 +18,8 @@ public:
     DirectoryLock& operator=(const DirectoryLock&) = delete;
 
 private:
-    int descriptor_ = -1;
+    // The folder's descriptor on POSIX, the lock file's HANDLE on Windows; -1 when not locked.
+    intptr_t native_ = -1;
 };
 
 } // namespace kestrel::tool

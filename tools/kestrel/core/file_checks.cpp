@@ -3,6 +3,7 @@
 
 #include "config_file.h"
 #include "interrupt.h"
+#include "system_calls.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -13,7 +14,6 @@
 #include <iterator>
 #include <memory>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace kestrel::tool {
 
@@ -84,10 +84,8 @@ std::string writeWholeFile(const std::string& path, std::string_view content) {
 
 TemporaryFile::TemporaryFile(const std::string& suffix) {
     std::string pattern = (std::filesystem::temp_directory_path() / ("kestrel-XXXXXX" + suffix)).string();
-    const int fd = ::mkstemps(pattern.data(), int(suffix.size()));
-    if (fd < 0)
-        throw std::runtime_error("cannot create a temporary file: " + osReason(errno));
-    ::close(fd);
+    if (const int error = os::createUniqueFile(pattern, suffix.size()); error != 0)
+        throw std::runtime_error("cannot create a temporary file: " + osReason(error));
     path_ = pattern;
     inWork_ = std::make_unique<RemovedOnForcedStop>(path_);
 }

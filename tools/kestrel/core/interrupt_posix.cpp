@@ -3,6 +3,8 @@
 // with its temporary files in place.
 #include "interrupt.h"
 
+#if !defined(_WIN32)
+
 #include "interrupt_flag.h"
 
 #include <atomic>
@@ -86,3 +88,5 @@ InterruptGuard::~InterruptGuard() {
 }
 
 } // namespace kestrel::tool
+
+#endif // !_WIN32

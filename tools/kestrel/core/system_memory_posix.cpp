@@ -1,6 +1,8 @@
 // The machine's physical memory, as POSIX systems report it.
 #include "grab_plan.h"
 
+#if !defined(_WIN32)
+
 #include <unistd.h>
 
 namespace kestrel::tool {
@@ -12,3 +14,5 @@ uint64_t physicalMemoryBytes() {
 }
 
 } // namespace kestrel::tool
+
+#endif // !_WIN32
