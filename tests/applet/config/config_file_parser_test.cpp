@@ -40,6 +40,9 @@ TEST_F(ConfigFileLookup, KeyLookupAnswersResultAndText) {
     } rows[] = {
         {kSaved, "[Port A]", "FG_WIDTH", 0, "1024"},
         {kSaved, "[Kamerasektion]\n", "Typ", 0, "Kestrel12"},
+        // A file written on Windows: every "\r\n" reads as the "\n" of a file written here.
+        {"[Kamerasektion]\r\nTyp='Kestrel12';\r\n\r\n[Port A]\r\nFG_WIDTH=1024;\r\n", "[Kamerasektion]\n",
+         "Typ", 0, "Kestrel12"},
         {kSaved, "[Port A]", "FG_HEIGHT", kMissing, "Error"},
         {"[Port A]\nFG_WIDTH_MAX=5;\n", "[Port A]", "FG_WIDTH", kMissing, "Error"},
         {"[Port A]\n FG_WIDTH=5;\n", "[Port A]", "FG_WIDTH", kMissing, "Error"},
