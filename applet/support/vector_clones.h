@@ -5,8 +5,9 @@
 // the best one the processor has. The resolver runs before any constructor; the thread sanitizer
 // instruments it and crashes there because its runtime is not up yet, so such builds keep the
 // single default version. Clang (the fuzzing build) clones no function templates, so it keeps
-// the default version too.
-#if defined(__SANITIZE_THREAD__) || defined(__clang__)
+// the default version too, as do toolchains without indirect functions (mingw-w64: the build
+// defines KESTREL_NO_TARGET_CLONES for them).
+#if defined(KESTREL_NO_TARGET_CLONES) || defined(__SANITIZE_THREAD__) || defined(__clang__)
 #define KESTREL_APPLET_VECTOR_CLONES
 #elif defined(__has_feature)
 #if __has_feature(thread_sanitizer)
