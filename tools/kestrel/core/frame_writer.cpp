@@ -78,11 +78,15 @@ std::string writeFrameFile(const std::string& path, FrameFormat format, const Fr
                              ? ImageFile_Write(part.c_str(), image.pixels, int32_t(image.width),
                                                int32_t(image.height), image.bits, 1) == 0
                              : writePng(part, image);
-    int error = errno;
+    const int error = errno;
     if (written) {
-        if (std::rename(part.c_str(), path.c_str()) == 0)
+        // Replaces a frame of an earlier run (--replace) on Windows too, where rename would refuse.
+        std::error_code renamed;
+        std::filesystem::rename(part, path, renamed);
+        if (!renamed)
             return "";
-        error = errno;
+        std::remove(part.c_str());
+        return renamed.message();
     }
     std::remove(part.c_str());
     return error != 0 ? std::strerror(error) : "the image library refused the frame";
