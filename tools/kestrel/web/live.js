@@ -1,5 +1,5 @@
-// The live view: asks for the frame after the one it drew, draws it and asks again, so that the
-// page takes frames as fast as it can show them and skips what it cannot.
+// The live view: asks for the frame after the one it has, draws it while the next is on its way,
+// so that the page takes frames as fast as it can show them and skips what it cannot.
 import { getFrame } from './api.js';
 import { drawFrame, drawHistogram, statsText } from './render.js';
 
@@ -25,13 +25,19 @@ export class LiveView {
     return { window: Number(this.e.window.value), level: Number(this.e.level.value) };
   }
 
+  // The request for the next frame is on its way while this one is drawn: the server waits for
+  // the camera and the page draws at the same time, instead of one after the other.
   async loop() {
+    const next = (after) => getFrame(`/api/frame?after=${after}&max=${kMaxSide}`);
+    let coming = next(0);
     for (;;) {
       try {
-        const frame = await getFrame(`/api/frame?after=${this.frame?.number ?? 0}&max=${kMaxSide}`);
+        const frame = await coming;
+        coming = next(frame?.number ?? this.frame?.number ?? 0);
         if (frame) this.show(frame);
       } catch {
         await new Promise((resolve) => setTimeout(resolve, 500));
+        coming = next(this.frame?.number ?? 0);
       }
     }
   }
