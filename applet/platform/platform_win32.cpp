@@ -4,9 +4,13 @@
 
 #if defined(_WIN32)
 
+#include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <clocale>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <vector>
 
@@ -140,12 +144,51 @@ void sleepNs(uint64_t durationNs) {
     }
 }
 
-double strtodInCLocale(const char* text) {
+namespace {
+
+bool isCSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// The C runtime's strtod in the "C" locale: exact for decimal texts, also where they overflow or
+// underflow, but without the hexadecimal, infinity and NaN forms.
+double crtStrtodInCLocale(const char* text) {
     // Created once and never freed, for the whole process lifetime.
     static const _locale_t locale = _create_locale(LC_ALL, "C");
     if (locale == nullptr)
         return std::strtod(text, nullptr);
     return _strtod_l(text, nullptr, locale);
+}
+
+} // namespace
+
+// msvcrt's strtod reads no "0x1p4", "inf" or "nan", which C99 runtimes and the POSIX build do:
+// std::from_chars reads every form, in no locale, so a file reads the same on both systems. It
+// takes no blanks, '+' or "0x" prefix; those are handled here as strtod handles them.
+double strtodInCLocale(const char* text) {
+    const char* p = text;
+    while (isCSpace(*p))
+        ++p;
+    const bool negative = *p == '-';
+    if (*p == '+' || *p == '-')
+        ++p;
+    if (*p == '+' || *p == '-')
+        return 0.0;
+    const char* const end = p + std::strlen(p);
+    const bool hex = p[0] == '0' && (p[1] == 'x' || p[1] == 'X');
+    double value = 0.0;
+    const std::from_chars_result read =
+        hex ? std::from_chars(p + 2, end, value, std::chars_format::hex) : std::from_chars(p, end, value);
+    if (read.ec == std::errc::invalid_argument)
+        value = 0.0; // no number ("0x" alone reads as its 0)
+    if (read.ec == std::errc::result_out_of_range) {
+        if (!hex)
+            return crtStrtodInCLocale(text);
+        // Out of range with a binary exponent: a negative one made it too small, else too large.
+        const char* exponent = std::find_if(p, read.ptr, [](char c) { return c == 'p' || c == 'P'; });
+        value = exponent + 1 < read.ptr && exponent[1] == '-' ? 0.0 : HUGE_VAL;
+    }
+    return negative ? -value : value;
 }
 
 bool localTime(std::time_t time, std::tm& local) {
