@@ -14,7 +14,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <set>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -81,8 +81,15 @@ bool withinRange(const Node* feature, const std::string& text) {
     }
 }
 
-const std::set<std::string> kFileKeys = {"FG_SHADING_BLACK_FILENAME", "FG_SHADING_GRAY_FILENAME",
-                                         "FG_LUT_CUSTOM_FILE"};
+// The tree gives every text that names a file its file-name filter; the kept ones name files the
+// load reads (reference images, a LUT file).
+const char* fileFilter(const Node* feature) {
+    return feature != nullptr && feature->type == GH5_NODE_STRING ? feature->kind.string.filter : nullptr;
+}
+
+bool namesLutFile(const char* filter) {
+    return std::string_view(filter).find(".lut") != std::string_view::npos;
+}
 
 } // namespace
 
@@ -94,11 +101,11 @@ int reportConfigurationProblems(const AppletParameters& parameters, const std::s
         ++problems;
     };
     for (const auto& [key, text] : portKeys(file)) {
-        if (kFileKeys.count(key) != 0) {
+        const Node* feature = parameters.findFeature(key);
+        if (const char* filter = fileFilter(feature)) {
             if (text.empty())
                 continue;
-            const std::string reason =
-                key == "FG_LUT_CUSTOM_FILE" ? lutFileProblem(text) : whyNotReadable(text);
+            const std::string reason = namesLutFile(filter) ? lutFileProblem(text) : whyNotReadable(text);
             if (!reason.empty())
                 report(key + ": " + text + ": " + reason +
                        " (relative names are taken from the current directory, " +
@@ -106,7 +113,6 @@ int reportConfigurationProblems(const AppletParameters& parameters, const std::s
             continue;
         }
         const int32_t id = parameters.exports().Fg_getParameterIdByName(parameters.fg(), key.c_str());
-        const Node* feature = parameters.findFeature(key);
         // Staged fields read back what the file says even where the board refused it, so each
         // writable value is set again: its setter's code is the answer. An entry given by name is
         // taken here.
