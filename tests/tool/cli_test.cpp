@@ -71,6 +71,11 @@ const Row kRows[] = {
     {"--config @/line.scf save @/copy.scf", 0, ""},
     {"--config @/line.scf set FG_HEIGHT=128 FG_WIDTH=1000", 1, "FG_WIDTH"},
     {"--config @/line.scf get FG_HEIGHT", 0, "FG_HEIGHT = 64\n"},
+    // The legacy trigger refuses the area trigger's settings that the same file holds, as the load means it
+    // to.
+    {"--config @/legacy.scf set FG_TRIGGER_LEGACY_MODE=1", 0, "FG_TRIGGER_LEGACY_MODE = FG_ON (1)"},
+    {"load @/legacy.scf", 0,
+     "settings are not applied in the state the file sets|FG_TRIGGERCC_SELECT0|loaded"},
     {"--config @/named.scf get FG_FORMAT", 0, "FG_FORMAT = FG_GRAY16 (1)\n"},
     {"load @/purple.scf", 1, "purple.scf:19: FG_FORMAT: no entry FG_PURPLE"},
     {"--config @/json.scf set FG_SHADING_BLACK_FILENAME=a\\\"b\\\\c\xC3\xA9", 0, ""},

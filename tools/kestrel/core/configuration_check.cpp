@@ -96,6 +96,7 @@ bool namesLutFile(const char* filter) {
 int reportConfigurationProblems(const AppletParameters& parameters, const std::string& file,
                                 bool asWarnings) {
     int problems = 0;
+    std::vector<std::string> passedOver;
     const auto report = [&](const std::string& message) {
         std::cerr << "kestrel: " << (asWarnings ? "warning: " : "") << file << ": " << message << "\n";
         ++problems;
@@ -129,10 +130,26 @@ int reportConfigurationProblems(const AppletParameters& parameters, const std::s
         const int32_t code = parameters.setFromText(feature, id, text, &why);
         // A text that is no number is named where the file is read, with what the applet makes of it.
         if (code != 0 && code != AppletParameters::kParseError) {
+            // A value in range refused as no valid argument at all is refused for the state the
+            // file itself sets (the legacy trigger switched on refuses the area trigger's
+            // settings), which the load does on purpose: named once below, not a fault of the file.
+            if (code == KESTREL12_ERR_INVALID_ARGUMENT && withinRange(feature, text)) {
+                passedOver.push_back(key);
+                continue;
+            }
             const std::string range = rangeText(feature);
             report(key + "=" + text + " refused: " + codeText(code) +
                    (range.empty() ? "" : "; allowed " + range));
         }
+    }
+    if (!passedOver.empty()) {
+        std::string names;
+        for (const std::string& key : passedOver)
+            names += (names.empty() ? "" : ", ") + key;
+        std::cerr << "kestrel: note: " << file << ": " << passedOver.size()
+                  << " settings are not applied in the state the file sets, which refuses them; the applet "
+                     "keeps its own values of "
+                  << names << "\n";
     }
     return problems;
 }
