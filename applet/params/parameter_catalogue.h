@@ -42,7 +42,7 @@ public:
     // Row at list index 0..kCatalogueSize-1, or null.
     static const ParameterDefinition* byIndex(int32_t index);
 
-    // Row with this identifier, or null (binary search over a sorted id table).
+    // Row with this identifier, or null (hash table built at compile time).
     static const ParameterDefinition* byId(int32_t id);
 
     // Row with exactly this name (byte comparison), or null (hash table built at compile time).

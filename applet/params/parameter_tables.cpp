@@ -56,7 +56,7 @@ ParameterTables ParameterTables::build(const CatalogueSources& sources) {
     }
 
     // One DMA channel, fed by process 0.
-    tables.dmaChannelMap_.emplace(0, 0);
+    tables.processOfDma_.push_back(0);
 
     // The catalogue names resolve through the static catalogue; only the families need storage.
     for (const ParameterDefinition& row : ParameterCatalogue::all())
@@ -135,13 +135,6 @@ const char* ParameterTables::description(std::string_view name) const {
         return nullptr;
     const ParameterDefinition* row = ParameterCatalogue::byName(name);
     return row == nullptr ? nullptr : row->description;
-}
-
-std::optional<int32_t> ParameterTables::processIndexForDma(uint32_t dma) const {
-    const auto it = dmaChannelMap_.find(static_cast<int32_t>(dma));
-    if (it == dmaChannelMap_.end())
-        return std::nullopt;
-    return it->second;
 }
 
 } // namespace kestrel

@@ -62,7 +62,11 @@ public:
     // Description text of a catalogue name (possibly empty), or null for any other name.
     const char* description(std::string_view name) const;
     // Process index of a DMA index, or nothing for a DMA index the design does not have.
-    std::optional<int32_t> processIndexForDma(uint32_t dma) const;
+    std::optional<int32_t> processIndexForDma(uint32_t dma) const {
+        if (dma >= processOfDma_.size())
+            return std::nullopt;
+        return processOfDma_[dma];
+    }
 
     // DDSA_ name -> host id + 2000000, in name order.
     const std::map<std::string, int32_t>& designParameterIds() const { return designParameterIds_; }
@@ -80,7 +84,9 @@ private:
     std::deque<std::string> ownedNames_;
     std::unordered_map<std::string_view, int32_t> registerAccessIds_;
     std::map<std::string, int32_t> designParameterIds_;
-    std::map<int32_t, int32_t> dmaChannelMap_;
+    // Process index of each DMA index, the DMA index being the position: every typed set and get
+    // asks it, so it is a plain array rather than a tree.
+    std::vector<int32_t> processOfDma_;
     bool registerAccessEnabled_ = false;
     bool designAccessActive_ = false;
 };
