@@ -2,6 +2,7 @@
 #include "config/config_file_index.h"
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 
 #include "config/line_pieces.h"
@@ -24,15 +25,16 @@ ConfigFileIndex::ConfigFileIndex(std::FILE* stream) {
 void ConfigFileIndex::buildKeyIndex() {
     keys_.reserve(pieces_.size());
     for (std::size_t i = 0; i < pieces_.size(); ++i) {
-        const std::size_t equals = piece(i).find('=');
+        const std::string_view line = piece(i);
+        const std::size_t equals = line.find('=');
         if (equals != std::string_view::npos) {
-            keys_.push_back(
-                KeyEntry{Span{pieces_[i].offset, static_cast<uint32_t>(equals)}, static_cast<uint32_t>(i)});
+            keys_.push_back(KeyEntry{std::hash<std::string_view>{}(line.substr(0, equals)),
+                                     Span{pieces_[i].offset, static_cast<uint32_t>(equals)},
+                                     static_cast<uint32_t>(i)});
         }
     }
-    std::sort(keys_.begin(), keys_.end(), [this](const KeyEntry& a, const KeyEntry& b) {
-        const int order = text(a.key).compare(text(b.key));
-        return order != 0 ? order < 0 : a.piece < b.piece;
+    std::sort(keys_.begin(), keys_.end(), [](const KeyEntry& a, const KeyEntry& b) {
+        return a.hash != b.hash ? a.hash < b.hash : a.piece < b.piece;
     });
 }
 
@@ -70,15 +72,20 @@ std::optional<std::string_view> ConfigFileIndex::findKeyLine(std::string_view ke
         return std::nullopt;
     }
     // A key without '=' matches a piece exactly when it is the text before the piece's first '='.
-    const auto found = std::lower_bound(keys_.begin(), keys_.end(), std::pair{key, firstPiece},
-                                        [this](const KeyEntry& entry, const auto& wanted) {
-                                            const int order = text(entry.key).compare(wanted.first);
-                                            return order != 0 ? order < 0 : entry.piece < wanted.second;
-                                        });
-    if (found == keys_.end() || text(found->key) != key) {
-        return std::nullopt;
+    // Entries of one hash are in piece order, so the first of them holding the key is the first
+    // piece at or after firstPiece that does.
+    const std::size_t hash = std::hash<std::string_view>{}(key);
+    auto found = std::lower_bound(keys_.begin(), keys_.end(), std::pair{hash, firstPiece},
+                                  [](const KeyEntry& entry, const auto& wanted) {
+                                      return entry.hash != wanted.first ? entry.hash < wanted.first
+                                                                        : entry.piece < wanted.second;
+                                  });
+    for (; found != keys_.end() && found->hash == hash; ++found) {
+        if (text(found->key) == key) {
+            return piece(found->piece);
+        }
     }
-    return piece(found->piece);
+    return std::nullopt;
 }
 
 } // namespace kestrel

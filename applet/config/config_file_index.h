@@ -41,7 +41,8 @@ private:
         uint32_t length;
     };
     struct KeyEntry {
-        Span key; // the text before the piece's first '='
+        std::size_t hash; // of the key text
+        Span key;         // the text before the piece's first '='
         uint32_t piece;
     };
 
@@ -52,7 +53,9 @@ private:
 
     std::string text_;
     std::vector<Span> pieces_;
-    std::vector<KeyEntry> keys_; // sorted by key text, then by piece
+    // Sorted by hash, then by piece: building and searching compare numbers, and only the entry
+    // found has its text compared.
+    std::vector<KeyEntry> keys_;
     // Sections are looked up once per key with the same few texts; their answers are kept.
     std::vector<std::pair<std::string, std::optional<std::size_t>>> containingCache_;
 };

@@ -14,7 +14,6 @@ namespace {
 // The header section is recognised with its line end, so that a value that merely contains the
 // text cannot open it.
 constexpr const char* kHeaderSection = "[Kamerasektion]\n";
-constexpr std::string_view kValueSeparators = "=;'";
 constexpr std::string_view kMissingText = "Error";
 
 // Entry trace of a method, and its matching exit trace.
@@ -37,18 +36,25 @@ private:
     DiagnosticLog* log_;
 };
 
-// The value text of a key line, starting at the '=' behind the key.
+bool isValueSeparator(char c) {
+    return c == '=' || c == ';' || c == '\'';
+}
+
+// The value text of a key line, starting at the '=' behind the key. The separators are tested
+// directly: find_first_of would search the separator set once for every byte of the line.
 std::string_view valueText(std::string_view behindKey) {
-    const std::size_t start = behindKey.find_first_not_of(kValueSeparators);
-    if (start == std::string_view::npos) {
+    std::size_t start = 0;
+    while (start < behindKey.size() && isValueSeparator(behindKey[start])) {
+        ++start;
+    }
+    if (start == behindKey.size() || behindKey[start] == '\r' || behindKey[start] == '\n') {
         return {};
     }
-    std::string_view value = behindKey.substr(start);
-    value = value.substr(0, value.find_first_of(kValueSeparators));
-    if (value.front() == '\r' || value.front() == '\n') {
-        return {};
+    std::size_t stop = start + 1;
+    while (stop < behindKey.size() && !isValueSeparator(behindKey[stop])) {
+        ++stop;
     }
-    return value;
+    return behindKey.substr(start, stop - start);
 }
 
 } // namespace
