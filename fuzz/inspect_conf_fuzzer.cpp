@@ -1,9 +1,14 @@
 // Feeds arbitrary bytes as an "inspect.conf" file to the applet property store. Every stored key
 // has a section, "::" and a name; names and values carry no blanks at their ends, no comment and
-// no line break; reading the same text from a file, or with Windows line ends, gives the same
-// store; and each section lists exactly the keys stored under it.
+// no line break; reading the same text from a file with Windows line ends gives the same store;
+// and each section lists exactly the keys stored under it.
+//
+// The store is walked once, through the section listings of the text read from memory; the store
+// read from the file is then held against that walk key by key, which with an equal size is the
+// same as comparing the whole stores.
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -17,8 +22,9 @@ constexpr std::string_view kBlanks = " \t\r\n\v\f";
 
 std::map<std::string, std::string> entriesOf(const InspectSettings& store, const std::string& text) {
     // The store offers no walk over all entries; every key of the text is a candidate, found
-    // again by the section listing of each section the text names.
+    // again by the section listing of each section the text names (each listed once).
     std::map<std::string, std::string> entries;
+    std::set<std::string_view> listed;
     std::size_t start = 0;
     while (start <= text.size()) {
         std::size_t end = text.find('\n', start);
@@ -29,7 +35,8 @@ std::map<std::string, std::string> entriesOf(const InspectSettings& store, const
         const std::size_t first = line.find_first_not_of(kBlanks);
         if (first != std::string_view::npos) {
             line = line.substr(first, line.find_last_not_of(kBlanks) - first + 1);
-            if (line.size() >= 2 && line.front() == '[' && line.back() == ']')
+            if (line.size() >= 2 && line.front() == '[' && line.back() == ']' &&
+                listed.insert(line.substr(1, line.size() - 2)).second)
                 for (const auto& [key, value] : store.section(line.substr(1, line.size() - 2)))
                     entries[std::string(line.substr(1, line.size() - 2)) + "::" + key] = value;
         }
@@ -71,21 +78,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(fromText.get(key) == value && fromText.contains(key), "listed key not found");
     }
 
-    file.write(text);
-    InspectSettings fromFile;
-    FUZZ_CHECK(fromFile.readFile(file.path()), "written file not read");
-    FUZZ_CHECK(fromFile.size() == fromText.size(), "file and text reading differ");
-    FUZZ_CHECK(entriesOf(fromFile, text) == entries, "file and text reading differ");
-
     std::string windows;
+    windows.reserve(text.size() + text.size() / 8);
     for (char c : text) {
         if (c == '\n')
             windows += '\r';
         windows += c;
     }
-    InspectSettings fromWindows;
-    fromWindows.readText(windows);
-    FUZZ_CHECK(fromWindows.size() == fromText.size(), "Windows line ends change the store");
-    FUZZ_CHECK(entriesOf(fromWindows, text) == entries, "Windows line ends change the store");
+    file.write(windows);
+    InspectSettings fromFile;
+    FUZZ_CHECK(fromFile.readFile(file.path()), "written file not read");
+    FUZZ_CHECK(fromFile.size() == fromText.size(), "file with Windows line ends and text reading differ");
+    for (const auto& [key, value] : entries)
+        FUZZ_CHECK(fromFile.get(key) == value, "file with Windows line ends and text reading differ");
     return 0;
 }
