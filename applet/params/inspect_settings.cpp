@@ -1,8 +1,7 @@
 // Reading and querying the "inspect.conf" property store.
 #include "params/inspect_settings.h"
 
-#include <fstream>
-#include <iterator>
+#include <cstdio>
 
 namespace kestrel {
 namespace {
@@ -62,11 +61,21 @@ std::size_t InspectSettings::size() const {
 }
 
 bool InspectSettings::readFile(const std::string& path) {
+    // A C stream: a file stream throws from its read when the name opens but cannot be read (a
+    // directory), and that would fail the applet's creation over a file it may ignore.
     RecursiveMutexGuard guard(mutex_);
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
         return false;
-    const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    std::string text;
+    char buffer[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        text.append(buffer, got);
+    const bool unreadable = std::ferror(file) != 0;
+    std::fclose(file);
+    if (unreadable)
+        return false;
     readText(text);
     return true;
 }

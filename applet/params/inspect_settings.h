@@ -37,7 +37,8 @@ public:
     // are split at their first '=' into trimmed key and value (lines without '=' are skipped)
     // and stored as section + "::" + key. Entries before the first section line have an empty
     // section, so the store refuses them. Returns false when the file cannot be opened, which
-    // leaves the store as it was and is not an error for the applet.
+    // leaves the store as it was and is not an error for the applet; so does one that opens but
+    // cannot be read (a directory).
     bool readFile(const std::string& path);
 
     // The same parsing over text already in memory.
