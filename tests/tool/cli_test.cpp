@@ -236,16 +236,29 @@ TEST_F(KestrelCli, HostileInputFilesAreNamedAndChangeNothing) {
     ASSERT_EQ(kestrel("lut --save " + path("good.lut")).exitCode, 0);
     const std::vector<uint8_t> pixels(512 * 1024, 100);
     ASSERT_EQ(ImageFile_Write(path("good.tif").c_str(), pixels.data(), 512, 1024, 8, 1), 0);
+    // The applet reads the inspect.conf beside the library it was loaded as.
+    const std::filesystem::path applet(KESTREL_APPLET_LIBRARY);
+    std::filesystem::create_directory(path("applet"));
+    std::filesystem::create_symlink(applet, path("applet") + "/" + applet.filename().string());
+    const std::string inApplet = "KESTREL_APPLET_PATH=" + path("applet");
     const struct {
         const char* command; // @F is the damaged file
         const char* name;
         std::string whole;
         std::string enormous;
+        int exitCode;
+        const char* says; // a piece of what the command prints; @F is the damaged file
+        std::string environment = "";
     } kinds[] = {
-        {"load @F", "in.scf", readFile(path("keep.scf")), std::string(3 << 20, 'A')},
-        {"lut --load @F", "in.lut", readFile(path("good.lut")), "[gray]\nnrOfElements=4000000000\n0,0\n"},
+        {"load @F", "in.scf", readFile(path("keep.scf")), std::string(3 << 20, 'A'), 1, "@F"},
+        {"lut --load @F", "in.lut", readFile(path("good.lut")), "[gray]\nnrOfElements=4000000000\n0,0\n", 1,
+         "@F"},
         {"grab -n 1 --simulated-clock -o @/out --images @F", "camera.tif", readFile(path("good.tif")),
-         enormousTiff()},
+         enormousTiff(), 1, "@F"},
+        {"shading --gray @F", "gray.tif", readFile(path("good.tif")), enormousTiff(), 1, "@F"},
+        // A damaged inspect.conf is ignored, as the applet's contract gives it: no error, no setting.
+        {"get FG_WIDTH", "applet/inspect.conf", "[" + applet.stem().string() + "]\nFG_WIDTH = yes\n",
+         "[s]\nk=" + std::string(3 << 20, 'A') + "\n", 0, "FG_WIDTH = 512\n", inApplet},
     };
     std::string garbage(4096, '\0');
     for (std::size_t i = 0; i < garbage.size(); ++i)
@@ -260,29 +273,34 @@ TEST_F(KestrelCli, HostileInputFilesAreNamedAndChangeNothing) {
             {"truncated",
              [&](const std::string& f) { writeFile(f, kind.whole.substr(0, kind.whole.size() / 2)); }},
             {"a directory", [&](const std::string& f) { std::filesystem::create_directory(path(f)); }},
-            {"a symlink loop", [&](const std::string& f) { std::filesystem::create_symlink(f, path(f)); }},
+            {"a symlink loop",
+             [&](const std::string& f) {
+                 std::filesystem::create_symlink(std::filesystem::path(f).filename(), path(f));
+             }},
             {"binary garbage", [&](const std::string& f) { writeFile(f, garbage); }},
             {"enormous", [&](const std::string& f) { writeFile(f, kind.enormous); }},
         };
         for (const auto& damage : damages) {
             std::filesystem::remove_all(path(kind.name));
             damage.make(kind.name);
-            std::vector<std::string> before;
-            for (const auto& entry : std::filesystem::directory_iterator(path("")))
-                before.push_back(entry.path().filename().string());
-            const std::string command =
-                std::regex_replace(expand(kind.command), std::regex("@F"), path(kind.name));
-            const ToolRun run = kestrel("--config " + path("keep.scf") + " " + command);
+            const auto listing = [&] {
+                std::vector<std::string> names;
+                for (const auto& entry : std::filesystem::recursive_directory_iterator(path("")))
+                    names.push_back(entry.path().string());
+                std::sort(names.begin(), names.end());
+                return names;
+            };
+            const std::vector<std::string> before = listing();
+            const auto named = [&](const char* text) {
+                return std::regex_replace(expand(text), std::regex("@F"), path(kind.name));
+            };
+            const ToolRun run =
+                kestrel(kind.environment, "--config " + path("keep.scf") + " " + named(kind.command));
             const std::string what = std::string(kind.command) + " with " + damage.damage + " " + kind.name;
-            EXPECT_EQ(run.exitCode, 1) << what << "\n" << run.output;
-            EXPECT_TRUE(contains(run.output, path(kind.name))) << what << ": the file is not named\n"
-                                                               << run.output;
-            std::vector<std::string> after;
-            for (const auto& entry : std::filesystem::directory_iterator(path("")))
-                after.push_back(entry.path().filename().string());
-            std::sort(before.begin(), before.end());
-            std::sort(after.begin(), after.end());
-            EXPECT_EQ(after, before) << what;
+            EXPECT_EQ(run.exitCode, kind.exitCode) << what << "\n" << run.output;
+            EXPECT_TRUE(contains(run.output, named(kind.says))) << what << ": no " << kind.says << "\n"
+                                                                << run.output;
+            EXPECT_EQ(listing(), before) << what;
             EXPECT_TRUE(readFile(path("keep.scf")) == kept) << what << ": the --config file changed";
             writeFile("keep.scf", kept);
         }
