@@ -194,8 +194,23 @@ std::vector<uint16_t> replaced(std::vector<uint16_t> line, const std::vector<uin
 
     EXPECT_EQ(lineHasDefects(marks.data(), marks.size()),
               std::find(marks.begin(), marks.end(), kDead) != marks.end());
+    // The shading pass's block flags, from unit-gain shading of the line itself.
+    std::vector<uint16_t> shaded(line.size());
+    // Stale words from an earlier line must all be overwritten.
+    std::vector<uint64_t> blocks(defectBlockWords(line.size()), 0xA5A5A5A5A5A5A5A5);
+    shadeLineFindingDefects(line.data(), marks.data(), nullptr, 4096, shaded.data(), line.size(),
+                            blocks.data());
+    std::vector<uint64_t> flagged(blocks.size(), 0);
+    for (size_t x = 0; x < marks.size(); ++x)
+        if (marks[x] == kDead)
+            flagged[x / kDefectBlockPixels / 64] |= uint64_t{1} << (x / kDefectBlockPixels % 64);
+    EXPECT_EQ(blocks, flagged) << "block flags of a line of " << line.size();
+    for (size_t x = 0; x < line.size(); ++x)
+        shaded[x] = marks[x] == kDead ? shaded[x] : line[x];
+    replaceDeadPixelsInBlocks(shaded.data(), marks.data(), line.size(), blocks.data());
     replaceDeadPixelsInLine(line.data(), marks.data(), line.size());
     EXPECT_EQ(line, std::vector<uint16_t>(frame.row(0), frame.row(0) + width));
+    EXPECT_EQ(shaded, line) << "replacement in the blocks the shading pass flagged";
     return line;
 }
 
@@ -226,6 +241,14 @@ TEST(DeadPixel, ReplacesEachRunByTheGoodPixelsAroundIt) {
     };
     for (const LineRow& row : rows)
         EXPECT_EQ(replaced(row.line, row.marks), row.replaced) << row.rule;
+    // Long lines: each word of block flags, the one that ends on the line's partial block too.
+    for (const size_t width : {2021u, 2048u, 2053u, 4096u + 40u}) {
+        std::vector<uint16_t> line(width), marks(width, 0);
+        for (size_t x = 0; x < width; ++x)
+            line[x] = uint16_t(x % 4096);
+        marks[width - 2] = marks[width / 2] = kDead;
+        replaced(line, marks);
+    }
 }
 
 TEST(DeadPixel, NeighbourSearchStaysInsideTheWindow) {

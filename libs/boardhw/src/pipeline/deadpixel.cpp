@@ -49,7 +49,7 @@ void replaceDeadPixels(Frame12& shaded, const RoiWindow& roi, const CoefficientP
 
 namespace {
 
-constexpr size_t kBlock = 32;
+constexpr size_t kBlock = kDefectBlockPixels;
 
 [[gnu::always_inline]] inline bool blockHasDefect(const uint16_t* offsets) {
     uint16_t any = 0;
@@ -76,6 +76,31 @@ KESTREL_VECTOR_CLONES bool anyDefect(const uint16_t* offsets, size_t n) {
     return false;
 }
 
+// The end of the run of defects that starts at x. Long runs (a whole broken column block, or a
+// reference that marks everything) go a block at a time.
+[[gnu::always_inline]] inline size_t runEnd(const uint16_t* offsets, size_t x, size_t n) {
+    while (x < n && offsets[x] == CoefficientPlane::kDefective && x % kBlock != 0)
+        ++x;
+    while (x + kBlock <= n && blockAllDefects(offsets + x))
+        x += kBlock;
+    while (x < n && offsets[x] == CoefficientPlane::kDefective)
+        ++x;
+    return x;
+}
+
+// The value a run of defects [runStart, runEnd) takes from the good pixels just outside it.
+uint16_t runValue(const uint16_t* line, size_t runStart, size_t runEnd, size_t n) {
+    const bool hasLeft = runStart > 0;
+    const bool hasRight = runEnd < n;
+    if (hasLeft && hasRight)
+        return uint16_t((uint32_t{line[runStart - 1]} + line[runEnd] + 1) >> 1);
+    if (hasLeft)
+        return line[runStart - 1];
+    if (hasRight)
+        return line[runEnd];
+    return 0;
+}
+
 KESTREL_VECTOR_CLONES void replaceRuns(uint16_t* line, const uint16_t* offsets, size_t n) {
     // Defects are rare and come in runs; blocks without one are skipped with a vector test, and
     // each run needs only the pixels just outside it, which are good.
@@ -91,24 +116,33 @@ KESTREL_VECTOR_CLONES void replaceRuns(uint16_t* line, const uint16_t* offsets, 
         if (x == blockEnd)
             continue;
         const size_t runStart = x;
-        // Long runs (a whole broken column block, or a reference that marks everything) go a
-        // block at a time.
-        while (x < n && offsets[x] == CoefficientPlane::kDefective && x % kBlock != 0)
-            ++x;
-        while (x + kBlock <= n && blockAllDefects(offsets + x))
-            x += kBlock;
-        while (x < n && offsets[x] == CoefficientPlane::kDefective)
-            ++x;
-        const bool hasLeft = runStart > 0;
-        const bool hasRight = x < n;
-        uint16_t value = 0;
-        if (hasLeft && hasRight)
-            value = uint16_t((uint32_t{line[runStart - 1]} + line[x] + 1) >> 1);
-        else if (hasLeft)
-            value = line[runStart - 1];
-        else if (hasRight)
-            value = line[x];
-        std::fill(line + runStart, line + x, value);
+        x = runEnd(offsets, x, n);
+        std::fill(line + runStart, line + x, runValue(line, runStart, x, n));
+    }
+}
+
+// Only the flagged blocks are visited, found a word of flags at a time. A run that leaves its
+// block reaches only into flagged blocks, so the scan of a run never needs the flags; blocks it
+// covered are passed over when their flag comes up.
+KESTREL_VECTOR_CLONES void replaceFlaggedRuns(uint16_t* line, const uint16_t* offsets, size_t n,
+                                              const uint64_t* defectBlocks) {
+    const size_t words = defectBlockWords(n);
+    size_t x = 0;
+    for (size_t w = 0; w < words; ++w) {
+        for (uint64_t bits = defectBlocks[w]; bits != 0; bits &= bits - 1) {
+            const size_t blockStart = (w * 64 + size_t(__builtin_ctzll(bits))) * kBlock;
+            const size_t blockEnd = std::min(n, blockStart + kBlock);
+            x = std::max(x, blockStart);
+            while (x < blockEnd) {
+                while (x < blockEnd && offsets[x] != CoefficientPlane::kDefective)
+                    ++x;
+                if (x == blockEnd)
+                    break;
+                const size_t runStart = x;
+                x = runEnd(offsets, x, n);
+                std::fill(line + runStart, line + x, runValue(line, runStart, x, n));
+            }
+        }
     }
 }
 
@@ -120,6 +154,11 @@ bool lineHasDefects(const uint16_t* offsets, size_t n) {
 
 void replaceDeadPixelsInLine(uint16_t* line, const uint16_t* offsets, size_t n) {
     replaceRuns(line, offsets, n);
+}
+
+void replaceDeadPixelsInBlocks(uint16_t* line, const uint16_t* offsets, size_t n,
+                               const uint64_t* defectBlocks) {
+    replaceFlaggedRuns(line, offsets, n, defectBlocks);
 }
 
 } // namespace kestrel::board

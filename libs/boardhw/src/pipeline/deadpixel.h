@@ -24,4 +24,17 @@ bool lineHasDefects(const uint16_t* offsets, size_t n);
 // One shaded line of n values with its n offset coefficients, replaced in place.
 void replaceDeadPixelsInLine(uint16_t* line, const uint16_t* offsets, size_t n);
 
+// Where a line's defects are, a block of pixels at a time: bit b % 64 of word b / 64 is set when
+// pixels [b x kDefectBlockPixels, (b + 1) x kDefectBlockPixels) hold a defect mark. The shading
+// pass reads every mark anyway and fills the words for free, so replacement need not read the
+// marks again except in the few blocks that hold one, and finds those a word at a time.
+constexpr size_t kDefectBlockPixels = 32;
+constexpr size_t defectBlockWords(size_t n) {
+    return (n + 64 * kDefectBlockPixels - 1) / (64 * kDefectBlockPixels);
+}
+
+// As replaceDeadPixelsInLine, visiting only the blocks that `defectBlocks` flags.
+void replaceDeadPixelsInBlocks(uint16_t* line, const uint16_t* offsets, size_t n,
+                               const uint64_t* defectBlocks);
+
 } // namespace kestrel::board

@@ -31,7 +31,7 @@ namespace {
 // hi + (lo >= 30720): the high and low halves of a 16 x 16-bit product, one instruction each.
 // Lines are walked in blocks of a fixed size so the compiler vectorises them without a
 // run-time trip count, with the same arithmetic for the tail.
-constexpr size_t kBlock = 32;
+constexpr size_t kBlock = kDefectBlockPixels;
 
 [[gnu::always_inline]] inline uint16_t min16(uint16_t a, uint16_t b) {
     return a < b ? a : b;
@@ -50,24 +50,64 @@ template <bool kOffsets>
     return min16(v, kMaxSample);
 }
 
-template <bool kOffsets, bool kGainLine>
+// With kFindDefects, block b's defect flag is the OR of its marks, found with the same loads,
+// and every word of flags is written, the last one's unused bits clear.
+template <bool kOffsets, bool kGainLine, bool kFindDefects = false>
 [[gnu::always_inline]] inline void
 shadeKernel(const uint16_t* __restrict samples, const uint16_t* __restrict offsets,
-            const uint16_t* __restrict gains, uint16_t constantGain, uint16_t* __restrict out, size_t n) {
+            const uint16_t* __restrict gains, uint16_t constantGain, uint16_t* __restrict out, size_t n,
+            uint64_t* __restrict defectBlocks = nullptr) {
     size_t x = 0;
-    for (; x + kBlock <= n; x += kBlock) {
-        for (size_t i = 0; i < kBlock; ++i)
+    size_t block = 0;
+    uint64_t flags = 0;
+    for (; x + kBlock <= n; x += kBlock, ++block) {
+        uint16_t defects = 0;
+        for (size_t i = 0; i < kBlock; ++i) {
             out[x + i] = shadeOne<kOffsets>(samples[x + i], kOffsets ? offsets[x + i] : 0,
                                             kGainLine ? gains[x + i] : constantGain);
+            if constexpr (kFindDefects)
+                defects |= offsets[x + i] == CoefficientPlane::kDefective ? 1 : 0;
+        }
+        if constexpr (kFindDefects) {
+            flags |= uint64_t{defects} << (block % 64);
+            if (block % 64 == 63) {
+                defectBlocks[block / 64] = flags;
+                flags = 0;
+            }
+        }
     }
-    for (; x < n; ++x)
-        out[x] =
-            shadeOne<kOffsets>(samples[x], kOffsets ? offsets[x] : 0, kGainLine ? gains[x] : constantGain);
+    uint16_t defects = 0;
+    for (size_t i = x; i < n; ++i) {
+        out[i] =
+            shadeOne<kOffsets>(samples[i], kOffsets ? offsets[i] : 0, kGainLine ? gains[i] : constantGain);
+        if constexpr (kFindDefects)
+            defects |= offsets[i] == CoefficientPlane::kDefective ? 1 : 0;
+    }
+    if constexpr (kFindDefects) {
+        // The tail block may be the last of its word, which the loop above then never wrote.
+        if (x < n)
+            flags |= uint64_t{defects} << (block++ % 64);
+        if (x < n || block % 64 != 0)
+            defectBlocks[(block - 1) / 64] = flags;
+    }
 }
 
 KESTREL_VECTOR_CLONES void shadeWithOffsetsAndGains(const uint16_t* samples, const uint16_t* offsets,
                                                     const uint16_t* gains, uint16_t* out, size_t n) {
     shadeKernel<true, true>(samples, offsets, gains, 0, out, n);
+}
+
+KESTREL_VECTOR_CLONES void shadeWithOffsetsAndGainsFindingDefects(const uint16_t* samples,
+                                                                  const uint16_t* offsets,
+                                                                  const uint16_t* gains, uint16_t* out,
+                                                                  size_t n, uint64_t* defectBlocks) {
+    shadeKernel<true, true, true>(samples, offsets, gains, 0, out, n, defectBlocks);
+}
+
+KESTREL_VECTOR_CLONES void shadeWithOffsetsFindingDefects(const uint16_t* samples, const uint16_t* offsets,
+                                                          uint16_t constantGain, uint16_t* out, size_t n,
+                                                          uint64_t* defectBlocks) {
+    shadeKernel<true, false, true>(samples, offsets, nullptr, constantGain, out, n, defectBlocks);
 }
 
 KESTREL_VECTOR_CLONES void shadeWithOffsets(const uint16_t* samples, const uint16_t* offsets,
@@ -97,6 +137,14 @@ void shadeLine(const uint16_t* samples, const uint16_t* offsets, const uint16_t*
         shadeWithGains(samples, gains, out, n);
     else
         shadeUniform(samples, constantGain, out, n);
+}
+
+void shadeLineFindingDefects(const uint16_t* samples, const uint16_t* offsets, const uint16_t* gains,
+                             uint16_t constantGain, uint16_t* out, size_t n, uint64_t* defectBlocks) {
+    if (gains)
+        shadeWithOffsetsAndGainsFindingDefects(samples, offsets, gains, out, n, defectBlocks);
+    else
+        shadeWithOffsetsFindingDefects(samples, offsets, constantGain, out, n, defectBlocks);
 }
 
 } // namespace kestrel::board

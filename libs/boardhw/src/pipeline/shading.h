@@ -2,6 +2,7 @@
 #pragma once
 
 #include "pipeline/coefficient_plane.h"
+#include "pipeline/deadpixel.h"
 #include "pipeline/frame.h"
 #include "pipeline/roi.h"
 
@@ -44,5 +45,10 @@ Frame12 applyShading(const Frame12& window, const RoiWindow& roi, const ShadingS
 // buffers must not overlap.
 void shadeLine(const uint16_t* samples, const uint16_t* offsets, const uint16_t* gains, uint16_t constantGain,
                uint16_t* out, size_t n);
+
+// shadeLine with offsets, which also fills defectBlockWords(n) words of `defectBlocks` from the
+// marks it reads on the way (see replaceDeadPixelsInBlocks).
+void shadeLineFindingDefects(const uint16_t* samples, const uint16_t* offsets, const uint16_t* gains,
+                             uint16_t constantGain, uint16_t* out, size_t n, uint64_t* defectBlocks);
 
 } // namespace kestrel::board

@@ -18,7 +18,8 @@ public:
     explicit Band(uint32_t widthPixels)
         : width_(widthPixels), window_(widthPixels), offsetRun_(widthPixels), gainRun_(widthPixels),
           prepared_(3 * (size_t{widthPixels} + 2)), filtered_(std::min<size_t>(widthPixels, kChunkPixels)),
-          medianScratch_(medianScratchElements(std::min<size_t>(widthPixels, kChunkPixels))) {}
+          medianScratch_(medianScratchElements(std::min<size_t>(widthPixels, kChunkPixels))),
+          defectBlocks_(defectBlockWords(widthPixels)) {}
 
     uint32_t widthPixels() const { return width_; }
 
@@ -132,9 +133,17 @@ private:
             if (shading.gains)
                 gains = shading.gains->run(roi.xOffset, sensorY, width_, gainRun_.data());
         }
+        const bool replacing = settings.deadPixelReplacement && defectMarks;
+        if (replacing && offsets) {
+            // The shading pass reads the marks anyway; what it finds spares replacement a
+            // second scan of the line.
+            shadeLineFindingDefects(samples, offsets, gains, constantGain, line, width_,
+                                    defectBlocks_.data());
+            replaceDeadPixelsInBlocks(line, defectMarks, width_, defectBlocks_.data());
+            return;
+        }
         shadeLine(samples, offsets, gains, constantGain, line, width_);
-
-        if (settings.deadPixelReplacement && defectMarks && lineHasDefects(defectMarks, width_))
+        if (replacing && lineHasDefects(defectMarks, width_))
             replaceDeadPixelsInLine(line, defectMarks, width_);
     }
 
@@ -146,6 +155,7 @@ private:
     std::vector<uint16_t> prepared_;
     std::vector<uint16_t> filtered_;
     std::vector<uint16_t> medianScratch_;
+    std::vector<uint64_t> defectBlocks_;
     std::array<int64_t, 3> slotLines_{kEmpty, kEmpty, kEmpty};
 };
 
