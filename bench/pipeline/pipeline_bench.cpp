@@ -176,6 +176,23 @@ void BM_StageShading(benchmark::State& state) {
 }
 BENCHMARK(BM_StageShading)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Shading as the pipeline runs it with replacement on: the defect blocks are flagged on the way.
+void BM_StageShadingFindingDefects(benchmark::State& state) {
+    const Inputs& in = inputs();
+    std::vector<uint16_t> line(kSide);
+    std::vector<uint64_t> blocks(defectBlockWords(kSide));
+    for (auto _ : state) {
+        for (uint32_t y = 0; y < kSide; ++y) {
+            shadeLineFindingDefects(in.sensor.row(y), in.offsets->line(y), in.gains->line(y), 4096,
+                                    line.data(), kSide, blocks.data());
+            benchmark::DoNotOptimize(line.data());
+            benchmark::DoNotOptimize(blocks.data());
+        }
+    }
+    countPixels(state, kPixels);
+}
+BENCHMARK(BM_StageShadingFindingDefects)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void BM_StageDeadPixel(benchmark::State& state) {
     const Inputs& in = inputs();
     std::vector<uint16_t> line(kSide);
@@ -190,6 +207,26 @@ void BM_StageDeadPixel(benchmark::State& state) {
     countPixels(state, kPixels);
 }
 BENCHMARK(BM_StageDeadPixel)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Replacement in the blocks the shading pass flagged, the flags worked out beforehand.
+void BM_StageDeadPixelInFlaggedBlocks(benchmark::State& state) {
+    const Inputs& in = inputs();
+    const size_t words = defectBlockWords(kSide);
+    std::vector<uint64_t> blocks(words * kSide);
+    std::vector<uint16_t> line(kSide);
+    for (uint32_t y = 0; y < kSide; ++y)
+        shadeLineFindingDefects(in.sensor.row(y), in.offsets->line(y), nullptr, 4096, line.data(), kSide,
+                                blocks.data() + y * words);
+    for (auto _ : state) {
+        for (uint32_t y = 0; y < kSide; ++y) {
+            std::memcpy(line.data(), in.sensor.row(y), kSide * sizeof(uint16_t));
+            replaceDeadPixelsInBlocks(line.data(), in.offsets->line(y), kSide, blocks.data() + y * words);
+            benchmark::DoNotOptimize(line.data());
+        }
+    }
+    countPixels(state, kPixels);
+}
+BENCHMARK(BM_StageDeadPixelInFlaggedBlocks)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_StageMedian(benchmark::State& state) {
     const Inputs& in = inputs();
