@@ -96,15 +96,17 @@ std::shared_ptr<const LiveFrame> LiveView::frameAfterNow(std::chrono::millisecon
             return nullptr;
         handle = memoryHandle_;
     }
-    // Frames already waiting in the board's buffer and the one being exposed were made before.
+    // Made before the change: the frames transferred, those waiting on the board, and one more
+    // that the transfer thread either renders or is copying to host memory, counted in neither.
+    // The board is asked first: a frame that moves to host memory between the two questions is
+    // then counted twice, which only waits one frame longer, instead of not at all.
     int64_t made = 0;
     {
         const std::lock_guard applet(appletMutex_);
         const Gh5AppletExports& x = grabber_.exports();
-        made = std::max<int64_t>(0, x.Fg_getLastPicNumberEx(grabber_.record(), 0, handle)) +
-               std::max<int64_t>(
-                   0, x.Fg_getStatusEx(grabber_.record(), GH5_STATUS_FRAMES_ON_BOARD, 0, 0, handle)) +
-               1;
+        const int64_t onBoard = std::max<int64_t>(
+            0, x.Fg_getStatusEx(grabber_.record(), GH5_STATUS_FRAMES_ON_BOARD, 0, 0, handle));
+        made = std::max<int64_t>(0, x.Fg_getLastPicNumberEx(grabber_.record(), 0, handle)) + onBoard + 1;
     }
     std::unique_lock lock(mutex_);
     const auto settled = [&] { return latest_ && latest_->boardPicture > made; };
