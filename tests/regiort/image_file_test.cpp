@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
+#include "test_system.h"
 
 namespace kestrel::regiort::test {
 namespace {
@@ -21,7 +21,7 @@ namespace {
 // Paths in the temporary folder, apart for each process so that tests may run side by side, and
 // removed when the process ends.
 std::string prefix() {
-    return "regiort-" + std::to_string(::getpid()) + "-";
+    return "regiort-" + std::to_string(kestrel::test::processId()) + "-";
 }
 std::string file(const char* name) {
     return testing::TempDir() + prefix() + name;

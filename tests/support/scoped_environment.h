@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "test_system.h"
+
 namespace kestrel::test {
 
 class ScopedEnvironment {
@@ -13,17 +15,9 @@ public:
             hadValue_ = true;
             oldValue_ = old;
         }
-        if (value != nullptr)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
+        setEnvironment(name, value);
     }
-    ~ScopedEnvironment() {
-        if (hadValue_)
-            setenv(name_.c_str(), oldValue_.c_str(), 1);
-        else
-            unsetenv(name_.c_str());
-    }
+    ~ScopedEnvironment() { setEnvironment(name_.c_str(), hadValue_ ? oldValue_.c_str() : nullptr); }
     ScopedEnvironment(const ScopedEnvironment&) = delete;
     ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
 

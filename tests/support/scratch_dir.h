@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 namespace kestrel::test {
@@ -14,9 +15,15 @@ namespace kestrel::test {
 class ScratchDirTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kestrel-test-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
+        // create_directory answers false for a name that exists, so a parallel run never shares one.
+        std::mt19937_64 names(std::random_device{}());
+        const std::filesystem::path temp = std::filesystem::temp_directory_path();
+        for (int attempt = 0; attempt < 100 && dir_.empty(); ++attempt) {
+            const std::filesystem::path candidate = temp / ("kestrel-test-" + std::to_string(names()));
+            if (std::filesystem::create_directory(candidate))
+                dir_ = candidate;
+        }
+        ASSERT_FALSE(dir_.empty()) << "no scratch directory could be made in " << temp;
     }
     void TearDown() override {
         std::error_code ignored;

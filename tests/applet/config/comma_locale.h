@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "test_system.h"
+
 namespace kestrel::test {
 
 inline bool decimalPointIsComma() {
@@ -17,7 +19,7 @@ inline bool useCommaLocale(int category) {
     for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8", "fr_FR.utf8"})
         if (std::setlocale(category, name) != nullptr && decimalPointIsComma())
             return true;
-    setenv("LOCPATH", KESTREL_TEST_LOCALE_DIR, 1);
+    setEnvironment("LOCPATH", KESTREL_TEST_LOCALE_DIR);
     if (std::setlocale(category, "de_DE.UTF-8") != nullptr && decimalPointIsComma())
         return true;
     std::setlocale(category, "C");

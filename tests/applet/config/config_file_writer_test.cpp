@@ -12,9 +12,12 @@
 #include "config/config_file_parser.h"
 #include "scratch_dir.h"
 #include "support/diagnostic_log.h"
+#include "test_system.h"
 
 namespace kestrel {
 namespace {
+
+using test::nativeLineEnds;
 
 using ConfigFileWriter = test::ScratchDirTest;
 
@@ -27,7 +30,8 @@ TEST_F(ConfigFileWriter, WritesEveryKeyKindAndFlushesEachLine) {
     parser.writeConfigFileHeader();
     parser.writeConfigFile("Typ", "Kestrel12");
     parser.writePortHeader(0);
-    EXPECT_EQ(readFile(file), "[Kamerasektion]\n\nConfigFileVersion=2.0;\nTyp='Kestrel12';\n\n[Port A]\n");
+    EXPECT_EQ(readFile(file),
+              nativeLineEnds("[Kamerasektion]\n\nConfigFileVersion=2.0;\nTyp='Kestrel12';\n\n[Port A]\n"));
     parser.writeConfigFileIntKey("FG_NEG", -5);
     parser.writeConfigFileUInt64Key("FG_BIG", 18446744073709551615ull);
     parser.wrtiteConfigFileDoubleKey("D_THIRD", 1.0 / 3.0);
@@ -40,10 +44,11 @@ TEST_F(ConfigFileWriter, WritesEveryKeyKindAndFlushesEachLine) {
         parser.writeConfigFileValue(key, nullptr);
     }
     parser.writeConfigFileIntKey(nullptr, 1);
-    EXPECT_EQ(readFile(file),
-              "[Kamerasektion]\n\nConfigFileVersion=2.0;\nTyp='Kestrel12';\n\n[Port A]\n"
-              "FG_NEG=-5;\nFG_BIG=18446744073709551615;\nD_THIRD=0.333333333333;\nFG_PLAIN=a b;\n"
-              "FG_QUOTED='it's;=';\nFG_FIELD=-1;\n");
+    EXPECT_EQ(
+        readFile(file),
+        nativeLineEnds("[Kamerasektion]\n\nConfigFileVersion=2.0;\nTyp='Kestrel12';\n\n[Port A]\n"
+                       "FG_NEG=-5;\nFG_BIG=18446744073709551615;\nD_THIRD=0.333333333333;\nFG_PLAIN=a b;\n"
+                       "FG_QUOTED='it's;=';\nFG_FIELD=-1;\n"));
     Fg_ConfigFileParser reader(nullptr, file.c_str(), true);
     int32_t read = 0;
     ASSERT_EQ(reader.parseIntKey(0, "FG_FIELD", read), 0);
@@ -64,8 +69,8 @@ TEST_F(ConfigFileWriter, SaveFileRefusesNamesWithoutScfAndFilesThatCannotBeCreat
         EXPECT_FALSE(parser.setSaveFile(path("missing-dir/x.scf").c_str()));
         EXPECT_FALSE(parser.hasStream());
     }
-    EXPECT_EQ(readFile(logFile), "strataboardIV::Error >> Config File is Invalid;\n"
-                                 "strataboardIV::Error >> Config File: fopen failed;\n");
+    EXPECT_EQ(readFile(logFile), nativeLineEnds("strataboardIV::Error >> Config File is Invalid;\n"
+                                                "strataboardIV::Error >> Config File: fopen failed;\n"));
 }
 
 // A comma is no decimal point in these files, whatever the locale says; the locale stays as it was.
@@ -79,7 +84,8 @@ TEST_F(ConfigFileWriter, DoublesKeepTheDecimalPointUnderACommaLocale) {
         parser.wrtiteConfigFileDoubleKey("FG_TRIGGER_PULSEFORMGEN0_DELAY", 0.1);
         parser.wrtiteConfigFileDoubleKey("FG_GEN_FREQ", 1234.5678);
     }
-    EXPECT_EQ(readFile(file), "FG_TRIGGER_PULSEFORMGEN0_DELAY=0.1;\nFG_GEN_FREQ=1234.5678;\n");
+    EXPECT_EQ(readFile(file),
+              nativeLineEnds("FG_TRIGGER_PULSEFORMGEN0_DELAY=0.1;\nFG_GEN_FREQ=1234.5678;\n"));
     Fg_ConfigFileParser parser(nullptr, writeFile("point.scf", "[Port A]\nA=0.25;\nB=1,5;\n").c_str(), true);
     double a = 0, b = 0;
     EXPECT_EQ(parser.parseDoubleKey(0, "A", a), 0);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "config/line_pieces.h"
+#include "test_system.h"
 
 namespace kestrel {
 namespace {
@@ -27,6 +28,8 @@ const char* const kIntegerTexts[][5] = {
 };
 
 TEST(TextNumbers, IntegersMatchAtoiAndStrtoull) {
+    if (test::onWindows())
+        GTEST_SKIP() << "msvcrt's atoi and strtoull answer otherwise than glibc's on overflowing texts";
     for (const auto& row : kIntegerTexts)
         for (const char* text : row) {
             EXPECT_EQ(atoiValue(text), std::atoi(text)) << '"' << text << '"';
@@ -48,6 +51,8 @@ TEST(TextNumbers, AtofReadsEveryCForm) {
 }
 
 TEST(TextNumbers, WrittenAsPrintfWithPrecisionTwelveAndDecimals) {
+    if (test::onWindows())
+        GTEST_SKIP() << "mingw's printf writes -NaN as \"nan\", glibc's (and the applet) as \"-nan\"";
     constexpr double kInf = std::numeric_limits<double>::infinity();
     constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
     const double values[][5] = {

@@ -9,6 +9,7 @@
 
 #include "core/error_codes.h"
 #include "scratch_dir.h"
+#include "test_system.h"
 
 namespace kestrel {
 namespace {
@@ -43,8 +44,8 @@ TEST_F(LutFile, ValuesAboveInt32MaxAreWrittenSignedAndReadBackWithTheSameBits) {
     const std::string file = path("signed.lut");
     ASSERT_EQ(writeLutFile(file.c_str(), record), kOk);
     const std::string text = readFile(file);
-    EXPECT_NE(text.find("id=-2;\n"), std::string::npos);
-    EXPECT_NE(text.find("0,-1;\n1,-2147483648;\n"), std::string::npos);
+    EXPECT_NE(text.find(test::nativeLineEnds("id=-2;\n")), std::string::npos);
+    EXPECT_NE(text.find(test::nativeLineEnds("0,-1;\n1,-2147483648;\n")), std::string::npos);
     LutRecord back;
     ASSERT_EQ(readLutFile(file.c_str(), back), kOk);
     EXPECT_EQ(back.values, record.values);

@@ -15,6 +15,7 @@
 #include "core/error_codes.h"
 #include "params/parameter_catalogue.h"
 #include "params/parameter_ids.h"
+#include "test_system.h"
 
 namespace {
 
@@ -99,9 +100,9 @@ TEST(DispatchConcurrency, MixedSetsAndGetsFromSeveralThreadsKeepEachThreadsValue
 }
 
 TEST(DispatchConcurrency, DirectRegisterAccessFromSeveralThreadsKeepsWideAndNarrowValuesWhole) {
-    setenv("QUIL_ENABLE_DRA", "1", 1);
+    kestrel::test::setEnvironment("QUIL_ENABLE_DRA", "1");
     AppletOnBoard applet;
-    unsetenv("QUIL_ENABLE_DRA");
+    kestrel::test::setEnvironment("QUIL_ENABLE_DRA", nullptr);
     const int32_t wide =
         1000000 + static_cast<int32_t>(applet.registerId("Device1_Process0_Timestamp_Preset_Value"));
     const int32_t narrow =

@@ -14,11 +14,13 @@
 #include "grabhost5_host.h"
 #include "params/parameter_ids.h"
 #include "scratch_dir.h"
+#include "test_system.h"
 
 namespace kestrel::test {
 namespace {
 
-void expectGolden(const std::string& actual, const std::string& relative) {
+// Text files are kept with "\n" line ends; the platform's text streams write its own.
+void expectGolden(const std::string& actual, const std::string& relative, bool textFile = false) {
     const std::string file = std::string(KESTREL_TEST_DATA_DIR) + "/" + relative;
     const char* update = std::getenv("KESTREL_UPDATE_GOLDENS");
     if (update != nullptr && std::string(update) == "1") {
@@ -28,7 +30,7 @@ void expectGolden(const std::string& actual, const std::string& relative) {
     std::ifstream in(file, std::ios::binary);
     ASSERT_TRUE(in.good()) << "missing golden " << file;
     const std::string golden((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(actual, golden) << "differs from " << relative;
+    EXPECT_EQ(actual, textFile ? nativeLineEnds(golden) : golden) << "differs from " << relative;
 }
 
 const char* text(const char* s) {
@@ -112,9 +114,9 @@ TEST_F(Golden, RegisterDescriptionDocument) {
 
 // Direct register access changes the tree but never the document.
 TEST(GoldenWithRegisterAccess, RegisterDescriptionDocumentIsUnchanged) {
-    ASSERT_EQ(setenv("QUIL_ENABLE_DRA", "1", 1), 0);
+    kestrel::test::setEnvironment("QUIL_ENABLE_DRA", "1");
     AppletOnBoard applet;
-    unsetenv("QUIL_ENABLE_DRA");
+    kestrel::test::setEnvironment("QUIL_ENABLE_DRA", nullptr);
     const auto* root =
         static_cast<const Gh5ParameterInfoNode*>(applet.exports().Fg_getParameterInfo(applet.fg(), 0));
     ASSERT_NE(root, nullptr);
@@ -125,7 +127,7 @@ TEST(GoldenWithRegisterAccess, RegisterDescriptionDocumentIsUnchanged) {
 TEST_F(Golden, ConfigurationFile) {
     const std::string file = path("fresh.scf");
     ASSERT_EQ(applet.exports().Fg_saveConfig(applet.fg(), file.c_str()), 0);
-    expectGolden(readFile(file), "config/fresh_applet.scf");
+    expectGolden(readFile(file), "config/fresh_applet.scf", true);
 }
 
 // The processing table with every function in use, so offset, gain, gamma and invert all show.
@@ -137,7 +139,7 @@ TEST_F(Golden, LutFile) {
     ASSERT_EQ(applet.set<uint32_t>(FG_PROCESSING_INVERT, 1), 0);
     const std::string file = path("processed.lut");
     ASSERT_EQ(applet.setText(FG_LUT_SAVE_FILE, file.c_str()), 0);
-    expectGolden(readFile(file), "lut/processed.lut");
+    expectGolden(readFile(file), "lut/processed.lut", true);
 }
 
 } // namespace

@@ -7,7 +7,6 @@
 #include <deque>
 #include <string>
 #include <type_traits>
-#include <unistd.h>
 #include <variant>
 
 #include "config/configuration_file.h"
@@ -15,6 +14,7 @@
 #include "params/initial_values.h"
 #include "params/parameter_catalogue.h"
 #include "params/parameter_handlers.h"
+#include "test_system.h"
 
 namespace kestrel {
 namespace {
@@ -92,7 +92,8 @@ TEST(RowPolicies, ALoadStagesAndAppliesEverySavedRowAsItsSavingColumnSays) {
     moveAway(computed, true); // what the getters compute differs from what the fields hold
     CountingTable counting;
     counting.table.bindStoredGetters(computed);
-    const std::string file = testing::TempDir() + "row-policies-" + std::to_string(getpid()) + ".scf";
+    const std::string file =
+        testing::TempDir() + "row-policies-" + std::to_string(kestrel::test::processId()) + ".scf";
     ASSERT_EQ(saveConfigurationFile(
                   file.c_str(), {"Tarnwell GmbH", "Kestrel12", "1.2", 0},
                   [&](Fg_ConfigFileParser& p) { writeSavedParameters(p, written, counting.table); }),
