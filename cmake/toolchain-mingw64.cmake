@@ -5,6 +5,11 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(KESTREL_MINGW_TRIPLE x86_64-w64-mingw32)
 
+find_program(KESTREL_MINGW_CXX ${KESTREL_MINGW_TRIPLE}-g++-posix)
+if(NOT KESTREL_MINGW_CXX)
+  message(FATAL_ERROR "${KESTREL_MINGW_TRIPLE}-g++-posix is not installed: "
+                      "scripts/bootstrap installs the cross compiler and wine")
+endif()
 set(CMAKE_C_COMPILER ${KESTREL_MINGW_TRIPLE}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${KESTREL_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_ASM_COMPILER ${KESTREL_MINGW_TRIPLE}-gcc-posix)
