@@ -6,6 +6,8 @@
 #   lib/Kestrel12.so, lib/Kestrel12.hap the applet and its design image, beside the host library:
 #                                       the host looks for applets in its own folder, and the
 #                                       applet's RUNPATH $ORIGIN finds the three libraries it needs
+#                                       (on Windows the DLLs, the applet and its image go to bin/,
+#                                       beside the tool, and the import libraries to lib/)
 #   include/kestrel12/*.h, *.hpp        the public headers
 #   lib/pkgconfig/kestrel.pc, grabhost5.pc
 #   lib/cmake/Kestrel12/                find_package(Kestrel12): imported targets Kestrel12::grabhost5,
@@ -14,6 +16,11 @@ include(CMakePackageConfigHelpers)
 
 set(KESTREL_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR}/kestrel12)
 set(KESTREL_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/Kestrel12)
+# Where the applet's design image goes: beside the applet, which is a runtime file on Windows.
+set(KESTREL_INSTALL_APPLETDIR ${CMAKE_INSTALL_LIBDIR})
+if(WIN32)
+  set(KESTREL_INSTALL_APPLETDIR ${CMAKE_INSTALL_BINDIR})
+endif()
 
 # The installed tool finds libgrabhost5.so, and through it the applet, wherever the prefix is moved.
 file(RELATIVE_PATH kestrel_bin_to_lib ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
@@ -33,8 +40,9 @@ install(TARGETS ${kestrel_installed_targets}
         EXPORT Kestrel12Targets
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+        ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
         INCLUDES DESTINATION ${KESTREL_INSTALL_INCLUDEDIR})
-install(FILES ${KESTREL_DESIGN_IMAGE} DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(FILES ${KESTREL_DESIGN_IMAGE} DESTINATION ${KESTREL_INSTALL_APPLETDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/applet/include/kestrel12.h
               ${PROJECT_SOURCE_DIR}/libs/grabhost5/include/grabhost5.h
               ${PROJECT_SOURCE_DIR}/libs/grabhost5/include/grabhost5.hpp
