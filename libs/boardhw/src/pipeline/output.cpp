@@ -1,6 +1,8 @@
 // Output formatting, whole frame and the fused table for streaming.
 #include "pipeline/output.h"
 
+#include "pipeline/table_gather.h"
+
 #include <cstring>
 #include <stdexcept>
 
@@ -39,15 +41,25 @@ void writeOutput(const Frame12& image, OutputFormat format, std::span<std::byte>
     }
 }
 
-OutputTable::OutputTable(const Lut& lut, OutputFormat format) : format_(format) {
+OutputTable::OutputTable(const Lut& lut, OutputFormat format)
+    : format_(format), gathers_(processorGathers()) {
     for (size_t i = 0; i < kLutEntries; ++i) {
         const uint16_t pixel = formatPixel(lut[i] & kSampleMask, format);
         pixels8_[i] = uint8_t(pixel);
         pixels16_[i] = pixel;
+        pixels32_[i] = pixel;
     }
 }
 
 void OutputTable::writeLine(const uint16_t* values, size_t n, std::byte* out) const {
+    if (gathers_) {
+        const size_t pixelBytes = bytesPerPixel(format_);
+        const size_t done =
+            gatherPixels(pixels32_.data(), values, n, reinterpret_cast<uint8_t*>(out), pixelBytes);
+        values += done;
+        out += done * pixelBytes;
+        n -= done;
+    }
     // Values reaching this point are 12-bit by construction; the mask only keeps a stray value
     // from reading outside the table. Local restrict pointers let the compiler keep the table
     // address in a register although byte stores may alias anything.

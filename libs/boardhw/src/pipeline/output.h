@@ -28,8 +28,8 @@ constexpr size_t bytesPerPixel(OutputFormat format) {
 void writeOutput(const Frame12& image, OutputFormat format, std::span<std::byte> out);
 
 // The last two stages fused for streaming: one table maps a 12-bit value through the lookup
-// table straight to its output pixel, so each pixel costs one scalar load (gathers would be
-// slower than scalar loads at this table size).
+// table straight to its output pixel, so each pixel costs one table load, sixteen at a time by
+// a gather where the processor has them.
 class OutputTable {
 public:
     OutputTable(const Lut& lut, OutputFormat format);
@@ -41,8 +41,11 @@ public:
 
 private:
     OutputFormat format_;
+    bool gathers_;
     std::array<uint8_t, kLutEntries> pixels8_{};
     std::array<uint16_t, kLutEntries> pixels16_{};
+    // The same pixels in 32-bit entries, the element a gather loads.
+    std::array<uint32_t, kLutEntries> pixels32_{};
 };
 
 } // namespace kestrel::board
