@@ -153,6 +153,22 @@ TEST(StreamingPipeline, MatchesReferenceOnRandomSmallFrames) {
     }
 }
 
+// The kernels walk lines in chunks of a few hundred pixels and blocks of a few dozen; lines of
+// several chunks with ragged ends reach every seam between them.
+TEST(StreamingPipeline, MatchesReferenceOnLinesOfSeveralChunks) {
+    std::mt19937_64 random(11);
+    for (int trial = 0; trial < 80; ++trial) {
+        const uint32_t width = pick(random, 250, 1400);
+        const uint32_t height = pick(random, 1, 9);
+        const Frame12 sensor = randomSensor(random, width, height);
+        const PipelineSettings settings = randomSettings(random, width, height);
+        StreamingPipeline streaming({.threads = unsigned(1 + trial % 2), .minPixelsPerBand = 1});
+        expectSameOutput(settings, sensor, streaming, "trial " + std::to_string(trial));
+        if (HasFatalFailure())
+            return;
+    }
+}
+
 TEST(StreamingPipeline, RendersSourceLinesWhereTheReferenceReadsTheWholeFrame) {
     std::mt19937_64 random(7);
     const SceneSource scene({.widthPixels = 70, .heightLines = 33});
