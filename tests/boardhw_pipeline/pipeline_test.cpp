@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <random>
 #include <stdexcept>
@@ -276,12 +278,29 @@ TEST(ImagePipeline, SelectorPassesOneFrameInEachPeriodAndAPixelPipelineIsNeeded)
 }
 
 TEST(WorkerPool, RunsEveryTaskExactlyOnceCountingTheCallerAmongItsThreads) {
-    WorkerPool pool(2);
-    std::vector<std::atomic<int>> calls(17);
-    pool.run(17, [&](unsigned i) { ++calls[i]; });
+    WorkerPool pool(3);
+    std::vector<std::atomic<int>> calls(64);
+    // Tasks are told their thread so they can use storage kept per thread: a thread index is in
+    // range and never busy with two tasks at once.
+    std::array<std::atomic<int>, 3> busy{};
+    std::atomic<bool> threadShared = false;
+    std::atomic<bool> threadOutOfRange = false;
+    pool.run(64, [&](unsigned i, unsigned thread) {
+        if (thread >= busy.size()) {
+            threadOutOfRange = true;
+            return;
+        }
+        if (++busy[thread] != 1)
+            threadShared = true;
+        ++calls[i];
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+        --busy[thread];
+    });
     for (const auto& count : calls)
         EXPECT_EQ(count.load(), 1);
-    pool.run(0, [](unsigned) { FAIL(); });
+    EXPECT_FALSE(threadShared);
+    EXPECT_FALSE(threadOutOfRange);
+    pool.run(0, [](unsigned, unsigned) { FAIL(); });
     EXPECT_EQ(WorkerPool(1).threadCount(), 1u);
     EXPECT_EQ(WorkerPool(3).threadCount(), 3u);
     EXPECT_GE(WorkerPool(0).threadCount(), 1u);
@@ -291,7 +310,7 @@ TEST(WorkerPool, RethrowsATaskErrorAfterTheOtherTasksFinish) {
     WorkerPool pool(2);
     std::atomic<int> finished = 0;
     EXPECT_THROW(pool.run(8,
-                          [&](unsigned i) {
+                          [&](unsigned i, unsigned) {
                               if (i == 3)
                                   throw std::runtime_error("task failed");
                               ++finished;
@@ -300,7 +319,7 @@ TEST(WorkerPool, RethrowsATaskErrorAfterTheOtherTasksFinish) {
     EXPECT_EQ(finished.load(), 7);
     // The pool still works afterwards.
     finished = 0;
-    pool.run(4, [&](unsigned) { ++finished; });
+    pool.run(4, [&](unsigned, unsigned) { ++finished; });
     EXPECT_EQ(finished.load(), 4);
 }
 

@@ -12,7 +12,8 @@
 
 namespace kestrel::board {
 
-// The line buffers of one band. Sized for one window width; rebuilt when the width changes.
+// The line buffers one thread works in, band after band. Sized for one window width; rebuilt
+// when the width changes.
 class StreamingPipeline::Band {
 public:
     explicit Band(uint32_t widthPixels)
@@ -193,8 +194,17 @@ void StreamingPipeline::configure(const PipelineSettings& settings) {
 }
 
 unsigned StreamingPipeline::bandCount() const {
+    // Several bands per thread, taken as threads come free: a thread that another program slows
+    // down leaves the rest of its share to the others instead of holding up the frame. Each band
+    // prepares two lines beyond its own for the median, so bands stay long enough for that to
+    // cost little.
+    constexpr size_t kBandsPerThread = 8;
+    constexpr size_t kMinBandLines = 64;
     const size_t byPixels = settings_.roi.pixelCount() / minPixelsPerBand_;
-    const size_t count = std::min<size_t>({pool_.threadCount(), byPixels, settings_.roi.heightLines});
+    const size_t byLines = settings_.roi.heightLines / kMinBandLines;
+    const size_t threads = pool_.threadCount();
+    const size_t count = std::min<size_t>(
+        {threads * kBandsPerThread, byPixels, std::max(byLines, threads), settings_.roi.heightLines});
     return unsigned(std::max<size_t>(count, 1));
 }
 
@@ -205,10 +215,10 @@ void StreamingPipeline::process(const SensorRows& sensor, std::span<std::byte> o
         return;
     const unsigned bands = bandCount();
     const uint32_t height = settings_.roi.heightLines;
-    pool_.run(bands, [&](unsigned band) {
+    pool_.run(bands, [&](unsigned band, unsigned thread) {
         const uint32_t first = uint32_t(uint64_t{height} * band / bands);
         const uint32_t end = uint32_t(uint64_t{height} * (band + 1) / bands);
-        bands_[band]->run(settings_, *table_, sensor, out.data(), first, end);
+        bands_[thread]->run(settings_, *table_, sensor, out.data(), first, end);
     });
 }
 

@@ -21,8 +21,8 @@ struct StreamingOptions {
 
 // Each line is shaded, repaired and filtered in buffers of a few lines that stay in the cache:
 // no intermediate frame is ever built. The median keeps a window of three prepared lines. A
-// band of lines is processed by one thread; the line above and below a band are prepared twice,
-// once by each neighbour, which costs less than sharing them.
+// frame is cut into bands of lines that the threads take one at a time; the line above and below
+// a band are prepared twice, once by each neighbour, which costs less than sharing them.
 class StreamingPipeline final : public PixelPipeline {
 public:
     explicit StreamingPipeline(const StreamingOptions& options = {});
@@ -44,6 +44,7 @@ private:
     WorkerPool pool_;
     PipelineSettings settings_;
     std::unique_ptr<OutputTable> table_;
+    // One per thread of the pool, indexed by the thread.
     std::vector<std::unique_ptr<Band>> bands_;
 };
 

@@ -30,8 +30,8 @@ WorkerPool::WorkerPool(unsigned threads) {
     if (threads == 0)
         threads = std::max(1u, std::thread::hardware_concurrency());
     workers_.reserve(threads - 1);
-    for (unsigned i = 1; i < threads; ++i)
-        workers_.emplace_back([this] { workerLoop(); });
+    for (unsigned thread = 1; thread < threads; ++thread)
+        workers_.emplace_back([this, thread] { workerLoop(thread); });
 }
 
 WorkerPool::~WorkerPool() {
@@ -44,12 +44,12 @@ WorkerPool::~WorkerPool() {
         worker.join();
 }
 
-void WorkerPool::run(unsigned tasks, const std::function<void(unsigned)>& task) {
+void WorkerPool::run(unsigned tasks, const Task& task) {
     if (tasks == 0)
         return;
     if (workers_.empty() || tasks == 1) {
         for (unsigned i = 0; i < tasks; ++i)
-            task(i);
+            task(i, 0);
         return;
     }
     std::lock_guard runLock(runMutex_);
@@ -63,7 +63,7 @@ void WorkerPool::run(unsigned tasks, const std::function<void(unsigned)>& task) 
         ++generation_;
     }
     wake_.notify_all();
-    drainTasks();
+    drainTasks(0);
     lookFor([this] { return unfinished_.load() == 0; });
     std::unique_lock lock(mutex_);
     finished_.wait(lock, [this] { return unfinished_ == 0; });
@@ -72,9 +72,9 @@ void WorkerPool::run(unsigned tasks, const std::function<void(unsigned)>& task) 
         std::rethrow_exception(std::exchange(error_, nullptr));
 }
 
-void WorkerPool::drainTasks() {
+void WorkerPool::drainTasks(unsigned thread) {
     for (;;) {
-        const std::function<void(unsigned)>* task = nullptr;
+        const Task* task = nullptr;
         unsigned index = 0;
         {
             std::lock_guard lock(mutex_);
@@ -86,7 +86,7 @@ void WorkerPool::drainTasks() {
         }
         std::exception_ptr error;
         try {
-            (*task)(index);
+            (*task)(index, thread);
         } catch (...) {
             error = std::current_exception();
         }
@@ -98,7 +98,7 @@ void WorkerPool::drainTasks() {
     }
 }
 
-void WorkerPool::workerLoop() {
+void WorkerPool::workerLoop(unsigned thread) {
     uint64_t seenGeneration = 0;
     for (;;) {
         lookFor([&] { return generation_.load() != seenGeneration; });
@@ -109,7 +109,7 @@ void WorkerPool::workerLoop() {
                 return;
             seenGeneration = generation_;
         }
-        drainTasks();
+        drainTasks(thread);
     }
 }
 

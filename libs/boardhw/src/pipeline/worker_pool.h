@@ -27,20 +27,27 @@ public:
 
     unsigned threadCount() const { return unsigned(workers_.size()) + 1; }
 
-    // Calls task(i) once for every i in [0, tasks), spread over the pool and the caller, and
-    // returns when all calls have returned. The first exception a task throws is rethrown here
-    // (the other tasks still run). Calls from several threads are served one after the other.
-    void run(unsigned tasks, const std::function<void(unsigned)>& task);
+    // What a task is given: its index, and the thread running it (0 for the caller, then 1 up to
+    // threadCount() - 1). One thread runs one task at a time, so a task may use storage kept
+    // per thread without locking it.
+    using Task = std::function<void(unsigned task, unsigned thread)>;
+
+    // Calls task(i, thread) once for every i in [0, tasks), spread over the pool and the caller,
+    // and returns when all calls have returned. Threads take the next task as they finish one,
+    // so a thread slowed by anything else still finishes its share with the others. The first
+    // exception a task throws is rethrown here (the other tasks still run). Calls from several
+    // threads are served one after the other.
+    void run(unsigned tasks, const Task& task);
 
 private:
-    void workerLoop();
-    void drainTasks();
+    void workerLoop(unsigned thread);
+    void drainTasks(unsigned thread);
 
     std::mutex runMutex_;
     std::mutex mutex_;
     std::condition_variable wake_;
     std::condition_variable finished_;
-    const std::function<void(unsigned)>* task_ = nullptr;
+    const Task* task_ = nullptr;
     unsigned taskCount_ = 0;
     unsigned nextTask_ = 0;
     std::atomic<unsigned> unfinished_ = 0;
