@@ -2,6 +2,7 @@
 // reference bit for bit on random frames and settings, frame selection, the worker pool.
 #include "pipeline/generator_source.h"
 #include "pipeline/image_pipeline.h"
+#include "pipeline/parallel_copy.h"
 #include "pipeline/reference_pipeline.h"
 #include "pipeline/scene_source.h"
 #include "pipeline/streaming_pipeline.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -321,6 +323,25 @@ TEST(WorkerPool, RethrowsATaskErrorAfterTheOtherTasksFinish) {
     finished = 0;
     pool.run(4, [&](unsigned, unsigned) { ++finished; });
     EXPECT_EQ(finished.load(), 4);
+}
+
+TEST(ParallelCopy, CopiesEveryByteOnceWhateverTheSplit) {
+    // Sizes on either side of the smallest split, uneven ones whose pieces end between cache
+    // lines, and a frame that splits into as many pieces as the pool allows.
+    ParallelCopy copier(3);
+    std::mt19937 random(11);
+    for (const size_t bytes : {size_t{0}, size_t{1}, size_t{(1u << 20) - 1}, size_t{2u << 20},
+                               size_t{(2u << 20) + 4097}, size_t{(7u << 20) + 63}, size_t{32u << 20}}) {
+        std::vector<std::byte> from(bytes);
+        for (std::byte& b : from)
+            b = std::byte(random());
+        // A guard byte on either side shows a piece written past its end.
+        std::vector<std::byte> to(bytes + 2, std::byte{0xA5});
+        copier.copy(to.data() + 1, from.data(), bytes);
+        EXPECT_EQ(to.front(), std::byte{0xA5}) << bytes;
+        EXPECT_EQ(to.back(), std::byte{0xA5}) << bytes;
+        EXPECT_TRUE(std::equal(from.begin(), from.end(), to.begin() + 1)) << bytes;
+    }
 }
 
 } // namespace

@@ -312,8 +312,7 @@ bool Acquisition::takeFrame(std::span<std::byte> out, DeliveredFrame& delivered)
     if (!frame)
         return false;
     const std::size_t bytes = std::min(out.size(), frame->pixels.size());
-    if (bytes > 0)
-        std::memcpy(out.data(), frame->pixels.data(), bytes);
+    dma_.copy(out.data(), frame->pixels.data(), bytes);
     delivered.bytes = frame->pixels.size();
     delivered.sourceFrame = frame->sourceFrame;
     delivered.sourceFrames = 1;

@@ -9,6 +9,7 @@
 #include "pipeline/frame.h"
 #include "pipeline/image_pipeline.h"
 #include "pipeline/image_sequence_source.h"
+#include "pipeline/parallel_copy.h"
 #include "pipeline/scene_source.h"
 #include "pipeline/settings.h"
 
@@ -115,6 +116,7 @@ private:
     Board& board_;
     std::mutex mutex_;
     board::ImagePipeline pipeline_;
+    board::ParallelCopy dma_;
     std::vector<std::byte> scratch_;
     uint64_t coefficientGeneration_ = UINT64_MAX;
     std::shared_ptr<const board::CoefficientPlane> offsets_;
