@@ -2,6 +2,7 @@
 // reference bit for bit on random frames and settings, frame selection, the worker pool.
 #include "pipeline/generator_source.h"
 #include "pipeline/image_pipeline.h"
+#include "pipeline/large_buffer.h"
 #include "pipeline/parallel_copy.h"
 #include "pipeline/reference_pipeline.h"
 #include "pipeline/scene_source.h"
@@ -342,6 +343,18 @@ TEST(ParallelCopy, CopiesEveryByteOnceWhateverTheSplit) {
         EXPECT_EQ(to.back(), std::byte{0xA5}) << bytes;
         EXPECT_TRUE(std::equal(from.begin(), from.end(), to.begin() + 1)) << bytes;
     }
+}
+
+TEST(LargeBuffer, HoldsWhatIsAskedAndRefusesWhatCannotBeCounted) {
+    // Below, at and above the size from which blocks go on large pages.
+    for (const size_t bytes :
+         {size_t{0}, size_t{1}, size_t{(2u << 20) - 1}, size_t{2u << 20}, size_t{(5u << 20) + 3}}) {
+        LargeBuffer<std::byte> block(bytes, std::byte{0x3C});
+        EXPECT_EQ(std::count(block.begin(), block.end(), std::byte{0x3C}), std::ptrdiff_t(bytes)) << bytes;
+    }
+    // Rounding up to whole pages must not wrap round to a small block.
+    EXPECT_THROW(reserveLargeBuffer(SIZE_MAX - 10), std::bad_alloc);
+    EXPECT_THROW(LargeBufferAllocator<uint16_t>().allocate(SIZE_MAX / 2 + 1), std::bad_alloc);
 }
 
 } // namespace

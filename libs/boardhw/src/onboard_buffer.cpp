@@ -23,8 +23,8 @@ bool OnBoardBuffer::hasRoomFor(uint64_t bytes) const {
     return bytes <= bankBytes_ - used_[nextBank_];
 }
 
-std::vector<std::byte> OnBoardBuffer::spare(uint64_t bytes) {
-    std::vector<std::byte> pixels;
+board::LargeBuffer<std::byte> OnBoardBuffer::spare(uint64_t bytes) {
+    board::LargeBuffer<std::byte> pixels;
     if (!spares_.empty()) {
         pixels = std::move(spares_.back());
         spares_.pop_back();
@@ -54,7 +54,7 @@ std::optional<StoredFrame> OnBoardBuffer::take() {
     return std::move(entry.frame);
 }
 
-void OnBoardBuffer::recycle(std::vector<std::byte> pixels) {
+void OnBoardBuffer::recycle(board::LargeBuffer<std::byte> pixels) {
     if (spares_.size() < kMaxSpares && pixels.capacity() > 0)
         spares_.push_back(std::move(pixels));
 }

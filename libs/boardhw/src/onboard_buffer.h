@@ -1,6 +1,8 @@
 // The board's on-board frame memory: two DRAM banks between the pipeline and the DMA.
 #pragma once
 
+#include "pipeline/large_buffer.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -18,7 +20,7 @@ inline constexpr std::size_t kOnBoardBanks = 2;
 
 // A frame waiting for the DMA.
 struct StoredFrame {
-    std::vector<std::byte> pixels;
+    board::LargeBuffer<std::byte> pixels;
     uint64_t sourceFrame = 0; // sensor frame it came from, counted from 0 at the start
     uint64_t exposureNs = 0;  // board time the exposure started
     uint64_t completedNs = 0; // board time the frame was complete in the buffer
@@ -38,13 +40,13 @@ public:
     // Whether the next frame, of `bytes`, fits the bank it is due in.
     bool hasRoomFor(uint64_t bytes) const;
     // A buffer of `bytes` to render the next frame into (recycled from taken frames when possible).
-    std::vector<std::byte> spare(uint64_t bytes);
+    board::LargeBuffer<std::byte> spare(uint64_t bytes);
     // Stores the frame in the bank it is due in; false (frame dropped) when it does not fit.
     bool store(StoredFrame frame);
     // The oldest frame, or nothing when both banks are empty.
     std::optional<StoredFrame> take();
     // Hands a taken frame's memory back for reuse.
-    void recycle(std::vector<std::byte> pixels);
+    void recycle(board::LargeBuffer<std::byte> pixels);
 
     bool empty() const { return frames_.empty(); }
     std::size_t frameCount() const { return frames_.size(); }
@@ -62,7 +64,7 @@ private:
     std::array<uint64_t, kOnBoardBanks> used_{};
     std::size_t nextBank_ = 0;
     std::deque<Entry> frames_;
-    std::vector<std::vector<std::byte>> spares_;
+    std::vector<board::LargeBuffer<std::byte>> spares_;
 };
 
 } // namespace kestrel::boardhw

@@ -1,6 +1,8 @@
 // One of the board's two shading coefficient images (offset or gain), 4096 x 4096 uint16.
 #pragma once
 
+#include "pipeline/large_buffer.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -47,7 +49,7 @@ private:
         return size_t(sensorY & kAddressMask) * kSide + size_t(sensorX & kAddressMask);
     }
 
-    std::vector<uint16_t> values_;
+    LargeBuffer<uint16_t> values_;
 };
 
 } // namespace kestrel::board

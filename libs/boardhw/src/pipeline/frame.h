@@ -1,6 +1,8 @@
 // 12-bit frames as the board's sources produce them and its pipeline consumes them.
 #pragma once
 
+#include "pipeline/large_buffer.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -58,7 +60,7 @@ public:
 private:
     uint32_t width_ = 0;
     uint32_t height_ = 0;
-    std::vector<uint16_t> pixels_;
+    LargeBuffer<uint16_t> pixels_;
 };
 
 } // namespace kestrel::board
