@@ -348,7 +348,7 @@ TEST(ParallelCopy, CopiesEveryByteOnceWhateverTheSplit) {
 TEST(LargeBuffer, HoldsWhatIsAskedAndRefusesWhatCannotBeCounted) {
     // Below, at and above the size from which blocks go on large pages.
     for (const size_t bytes :
-         {size_t{0}, size_t{1}, size_t{(2u << 20) - 1}, size_t{2u << 20}, size_t{(5u << 20) + 3}}) {
+         {size_t{0}, size_t{1}, size_t{(8u << 20) - 1}, size_t{8u << 20}, size_t{(9u << 20) + 3}}) {
         LargeBuffer<std::byte> block(bytes, std::byte{0x3C});
         EXPECT_EQ(std::count(block.begin(), block.end(), std::byte{0x3C}), std::ptrdiff_t(bytes)) << bytes;
     }

@@ -10,11 +10,13 @@ namespace kestrel::board {
 namespace {
 
 constexpr size_t kHugePageBytes = size_t{2} << 20;
+// Blocks are rounded up to whole huge pages; from this size on, that adds at most a quarter.
+constexpr size_t kSmallestHugeBlock = 4 * kHugePageBytes;
 
 } // namespace
 
 void* reserveLargeBuffer(size_t bytes) {
-    if (bytes < kHugePageBytes) {
+    if (bytes < kSmallestHugeBlock) {
         if (void* block = std::malloc(bytes == 0 ? 1 : bytes))
             return block;
         throw std::bad_alloc();
