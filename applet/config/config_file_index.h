@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,31 +34,44 @@ public:
 
     // The first piece at or after `firstPiece` that begins with `key` in its first column and has
     // '=' directly behind it.
-    std::optional<std::string_view> findKeyLine(std::string_view key, std::size_t firstPiece) const;
+    std::optional<std::string_view> findKeyLine(std::string_view key, std::size_t firstPiece);
 
 private:
-    struct Span {
-        uint32_t offset;
-        uint32_t length;
+    static constexpr uint32_t kNone = UINT32_MAX;
+
+    struct Piece {
+        std::size_t offset; // in text_
+        uint16_t length;    // up to the piece's first NUL
+        uint16_t keyLength; // the text before its first '=', or kNoKey
     };
+    static constexpr uint16_t kNoKey = UINT16_MAX;
+
+    // One piece with a key; the entries of one key text are chained in piece order.
     struct KeyEntry {
-        std::size_t hash; // of the key text
-        Span key;         // the text before the piece's first '='
         uint32_t piece;
+        uint32_t hash; // low bits of the key text's hash
+        uint32_t previous = kNone;
+        uint32_t next = kNone;
     };
 
-    std::string_view text(Span span) const {
-        return std::string_view(text_).substr(span.offset, span.length);
-    }
-    void buildKeyIndex();
+    bool indexPieces(std::size_t& scanned, std::size_t folded, bool atEnd);
+    void buildKeyTable();
+    std::string_view keyOf(const KeyEntry& entry) const;
+    bool hasKey(const KeyEntry& entry, std::string_view key) const;
+    uint32_t findKeyEntry(std::string_view key) const;
 
-    std::string text_;
-    std::vector<Span> pieces_;
-    // Sorted by hash, then by piece: building and searching compare numbers, and only the entry
-    // found has its text compared.
-    std::vector<KeyEntry> keys_;
+    std::unique_ptr<char[]> text_; // the file with "\r\n" read as "\n", and zeroed slack behind
+    std::size_t visibleBytes_ = 0; // the lengths of the pieces so far, added up
+    std::vector<Piece> pieces_;
+    std::vector<KeyEntry> keys_; // in piece order
+    // Open addressing over the key texts: the first entry of each, or kNone.
+    std::vector<uint32_t> slots_;
+    // A load asks for its keys in file order, so the answer is mostly a few entries behind the
+    // last one: looking there first spares most lookups the hash of their key.
+    std::size_t nextGuess_ = 0;
     // Sections are looked up once per key with the same few texts; their answers are kept.
     std::vector<std::pair<std::string, std::optional<std::size_t>>> containingCache_;
+    std::size_t lastContaining_ = 0;
 };
 
 } // namespace kestrel

@@ -30,28 +30,14 @@ bool LinePieceReader::refill() {
     }
     filled += got;
     begin_ = 0;
-    // Fold "\r\n" into "\n" in place. A '\r' at the very end of the block may be the first half
-    // of a pair, so it waits for the next block unless the file has ended.
-    if (std::memchr(buffer_.get(), '\r', filled) == nullptr) {
-        end_ = filled;
-        return filled > 0;
+    // A '\r' at the very end of the block may be the first half of a pair, so it waits for the
+    // next block unless the file has ended.
+    if (!endOfFile_ && filled > 0 && buffer_[filled - 1] == '\r') {
+        carriedReturn_ = true;
+        --filled;
     }
-    std::size_t out = 0;
-    for (std::size_t in = 0; in < filled; ++in) {
-        const char c = buffer_[in];
-        if (c == '\r') {
-            if (in + 1 == filled && !endOfFile_) {
-                carriedReturn_ = true;
-                break;
-            }
-            if (in + 1 < filled && buffer_[in + 1] == '\n') {
-                continue;
-            }
-        }
-        buffer_[out++] = c;
-    }
-    end_ = out;
-    return out > 0 || carriedReturn_;
+    end_ = foldWindowsLineEnds(buffer_.get(), filled);
+    return end_ > 0 || carriedReturn_;
 }
 
 std::optional<std::string_view> LinePieceReader::next() {
@@ -80,6 +66,20 @@ std::optional<std::string_view> LinePieceReader::next() {
         return std::nullopt;
     }
     return std::string_view(piece_.data(), length);
+}
+
+std::size_t foldWindowsLineEnds(char* text, std::size_t size) {
+    if (std::memchr(text, '\r', size) == nullptr) {
+        return size;
+    }
+    std::size_t out = 0;
+    for (std::size_t in = 0; in < size; ++in) {
+        if (text[in] == '\r' && in + 1 < size && text[in + 1] == '\n') {
+            continue;
+        }
+        text[out++] = text[in];
+    }
+    return out;
 }
 
 std::optional<std::string_view> nthToken(std::string_view text, std::string_view delimiters,

@@ -41,6 +41,10 @@ private:
     std::array<char, kLinePieceMax> piece_{};
 };
 
+// Replaces every "\r\n" in text[0, size) by "\n" in place and gives the new size: how a
+// text-mode stream reads the files of the platform they come from.
+std::size_t foldWindowsLineEnds(char* text, std::size_t size);
+
 // The token with index `index` (0 first) of a text split as strtok splits it: tokens are the
 // maximal runs of characters that are not in `delimiters`, so neighbouring delimiters give no
 // empty tokens. Nothing when the text has fewer tokens.
