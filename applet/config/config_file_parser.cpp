@@ -1,6 +1,7 @@
 // The ".scf" configuration file parser.
 #include "config/config_file_parser.h"
 
+#include <array>
 #include <cstring>
 #include <string_view>
 
@@ -57,6 +58,78 @@ std::string_view valueText(std::string_view behindKey) {
     return behindKey.substr(start, stop - start);
 }
 
+// "[Port A]" for port 0 and so on, built where it is used: the port lookups need it once per key,
+// and a string for each would cost more than the lookup itself.
+class PortSection {
+public:
+    explicit PortSection(int32_t port) {
+        // Unsigned arithmetic: any port gives some letter byte, never an overflow.
+        text_[kLetter] = static_cast<char>(static_cast<uint32_t>('A') + static_cast<uint32_t>(port));
+    }
+    std::string_view view() const { return std::string_view(text_.data(), text_.size()); }
+
+private:
+    static constexpr std::size_t kLetter = 6;
+    std::array<char, 8> text_{'[', 'P', 'o', 'r', 't', ' ', '?', ']'};
+};
+
+// The value text of `key` in the section opened by `sectionLine`; false when either is missing.
+bool valueBehind(ConfigFileIndex& lines, std::optional<std::size_t> sectionLine, std::string_view key,
+                 std::string_view& value) {
+    if (!sectionLine) {
+        return false;
+    }
+    const auto line = lines.findKeyLine(key, *sectionLine + 1);
+    if (!line) {
+        return false;
+    }
+    value = valueText(line->substr(key.size()));
+    return true;
+}
+
+int32_t textResult(bool found, std::string_view text, std::string& value) {
+    if (!found) {
+        value.assign(kMissingText);
+        return kConfigKeyMissing;
+    }
+    value.assign(text);
+    return 0;
+}
+
+// A value text the typed lookups convert: one that was found and does not hold "Error".
+bool isNumberText(bool found, std::string_view text) {
+    return found && text.find(kMissingText) == std::string_view::npos;
+}
+
+// The numbers are read from the file's own text; value texts hold no NUL (a piece's text ends
+// at its first), so they read as the C strings of the same bytes would.
+int32_t intResult(bool found, std::string_view text, int32_t& value) {
+    if (!isNumberText(found, text)) {
+        return kConfigValueMissing;
+    }
+    value = atoiValue(text);
+    return 0;
+}
+
+int32_t intResult(bool found, std::string_view text, uint64_t& value) {
+    if (!isNumberText(found, text)) {
+        return kConfigValueMissing;
+    }
+    value = unsignedDecimalValue(text);
+    return 0;
+}
+
+int32_t doubleResult(bool found, std::string_view text, double& value) {
+    if (!isNumberText(found, text)) {
+        return kConfigValueMissing;
+    }
+    // strtod reads C strings; a value text lies within one piece, so it fits.
+    std::array<char, kLinePieceMax + 1> terminated;
+    terminated[text.copy(terminated.data(), text.size())] = '\0';
+    value = atofValue(terminated.data());
+    return 0;
+}
+
 } // namespace
 
 Fg_ConfigFileParser::Fg_ConfigFileParser(DiagnosticLog* log, const char* fileName, bool readOnly)
@@ -103,7 +176,7 @@ bool Fg_ConfigFileParser::setSaveFile(const char* fileName) {
     TraceScope scope(log_, "Fg_ConfigFileParser::setSaveFile");
     file_.reset();
     writable_ = false;
-    index_.reset();
+    forgetFile();
     if (!checkFileType(fileName)) {
         logError("Config File is Invalid");
         return false;
@@ -139,7 +212,7 @@ void Fg_ConfigFileParser::writeText(std::string_view text) {
     if (!writable_) {
         return;
     }
-    index_.reset();
+    forgetFile();
     // Stream errors are not reported: the save's result speaks only of creating the file.
     std::fwrite(text.data(), 1, text.size(), file_.get());
     std::fflush(file_.get());
@@ -224,9 +297,10 @@ int32_t Fg_ConfigFileParser::parseKeyFromLine(const char* key, std::string& valu
     TraceScope scope(log_, "Fg_ConfigFileParser::parseKeyFromLine");
     if (key != nullptr) {
         ConfigFileIndex& lines = index();
+        const std::string_view keyText(key);
         for (std::size_t i = 0; i < lines.pieceCount(); ++i) {
             const std::string_view line = lines.piece(i);
-            if (line.find(key) == std::string_view::npos) {
+            if (line.find(keyText) == std::string_view::npos) {
                 continue;
             }
             // Only the first line holding the key counts, even when it has no value part.
@@ -241,52 +315,58 @@ int32_t Fg_ConfigFileParser::parseKeyFromLine(const char* key, std::string& valu
     return kConfigKeyMissing;
 }
 
-int32_t Fg_ConfigFileParser::parseKey(const char* section, const char* key, std::string& value) {
-    TraceScope scope(log_, "Fg_ConfigFileParser::parseKey");
-    if (section != nullptr && key != nullptr) {
-        ConfigFileIndex& lines = index();
-        if (const auto sectionLine = lines.findPieceContaining(section)) {
-            const std::string_view keyText(key);
-            if (const auto line = lines.findKeyLine(keyText, *sectionLine + 1)) {
-                value.assign(valueText(line->substr(keyText.size())));
-                return 0;
-            }
-        }
-    }
-    value.assign(kMissingText);
-    return kConfigKeyMissing;
+void Fg_ConfigFileParser::forgetFile() {
+    index_.reset();
+    portSection_.reset();
 }
 
-bool Fg_ConfigFileParser::lookupNumberText(const char* section, const char* key, std::string& text) {
-    parseKey(section, key, text);
-    return text.find(kMissingText) == std::string::npos;
+std::optional<std::size_t> Fg_ConfigFileParser::portSectionLine(ConfigFileIndex& lines, int32_t port) {
+    if (!portSection_ || portSection_->port != port) {
+        portSection_ = PortSectionLine{port, lines.findPieceContaining(PortSection(port).view())};
+    }
+    return portSection_->line;
+}
+
+bool Fg_ConfigFileParser::findValue(const char* section, const char* key, std::string_view& value) {
+    TraceScope scope(log_, "Fg_ConfigFileParser::parseKey");
+    if (section == nullptr || key == nullptr) {
+        return false;
+    }
+    ConfigFileIndex& lines = index();
+    return valueBehind(lines, lines.findPieceContaining(section), key, value);
+}
+
+bool Fg_ConfigFileParser::findPortValue(int32_t port, std::string_view key, std::string_view& value) {
+    TraceScope scope(log_, "Fg_ConfigFileParser::parseKey");
+    ConfigFileIndex& lines = index();
+    return valueBehind(lines, portSectionLine(lines, port), key, value);
+}
+
+int32_t Fg_ConfigFileParser::parseKey(const char* section, const char* key, std::string& value) {
+    std::string_view text;
+    const bool found = findValue(section, key, text);
+    return textResult(found, text, value);
 }
 
 int32_t Fg_ConfigFileParser::parseIntKey(const char* section, const char* key, int32_t& value) {
     TraceScope scope(log_, "Fg_ConfigFileParser::parseIntKey");
-    std::string text;
-    if (!lookupNumberText(section, key, text)) {
-        return kConfigValueMissing;
-    }
-    return getIntValue(text.c_str(), value);
+    std::string_view text;
+    const bool found = findValue(section, key, text);
+    return intResult(found, text, value);
 }
 
 int32_t Fg_ConfigFileParser::parseIntKey(const char* section, const char* key, uint64_t& value) {
     TraceScope scope(log_, "Fg_ConfigFileParser::parseIntKey");
-    std::string text;
-    if (!lookupNumberText(section, key, text)) {
-        return kConfigValueMissing;
-    }
-    return getIntValue(text.c_str(), value);
+    std::string_view text;
+    const bool found = findValue(section, key, text);
+    return intResult(found, text, value);
 }
 
 int32_t Fg_ConfigFileParser::parseDoubleKey(const char* section, const char* key, double& value) {
     TraceScope scope(log_, "Fg_ConfigFileParser::parseDoubleKey");
-    std::string text;
-    if (!lookupNumberText(section, key, text)) {
-        return kConfigValueMissing;
-    }
-    return getDoubleValue(text.c_str(), value);
+    std::string_view text;
+    const bool found = findValue(section, key, text);
+    return doubleResult(found, text, value);
 }
 
 int32_t Fg_ConfigFileParser::parseIntKeyFromHeader(const char* key, int32_t& value) {
@@ -298,36 +378,55 @@ int32_t Fg_ConfigFileParser::parseKey(int32_t port, const char* key, std::string
     if (key == nullptr) {
         return kConfigValueMissing;
     }
-    return parseKey(portSectionName(port).c_str(), key, value);
+    return parseKey(port, std::string_view(key), value);
 }
 
 int32_t Fg_ConfigFileParser::parseIntKey(int32_t port, const char* key, int32_t& value) {
     if (key == nullptr) {
         return kConfigValueMissing;
     }
-    return parseIntKey(portSectionName(port).c_str(), key, value);
+    return parseIntKey(port, std::string_view(key), value);
 }
 
 int32_t Fg_ConfigFileParser::parseIntKey(int32_t port, const char* key, uint64_t& value) {
     if (key == nullptr) {
         return kConfigValueMissing;
     }
-    return parseIntKey(portSectionName(port).c_str(), key, value);
+    TraceScope scope(log_, "Fg_ConfigFileParser::parseIntKey");
+    std::string_view text;
+    const bool found = findPortValue(port, key, text);
+    return intResult(found, text, value);
 }
 
 int32_t Fg_ConfigFileParser::parseDoubleKey(int32_t port, const char* key, double& value) {
     if (key == nullptr) {
         return kConfigValueMissing;
     }
-    return parseDoubleKey(portSectionName(port).c_str(), key, value);
+    return parseDoubleKey(port, std::string_view(key), value);
+}
+
+int32_t Fg_ConfigFileParser::parseKey(int32_t port, std::string_view key, std::string& value) {
+    std::string_view text;
+    const bool found = findPortValue(port, key, text);
+    return textResult(found, text, value);
+}
+
+int32_t Fg_ConfigFileParser::parseIntKey(int32_t port, std::string_view key, int32_t& value) {
+    TraceScope scope(log_, "Fg_ConfigFileParser::parseIntKey");
+    std::string_view text;
+    const bool found = findPortValue(port, key, text);
+    return intResult(found, text, value);
+}
+
+int32_t Fg_ConfigFileParser::parseDoubleKey(int32_t port, std::string_view key, double& value) {
+    TraceScope scope(log_, "Fg_ConfigFileParser::parseDoubleKey");
+    std::string_view text;
+    const bool found = findPortValue(port, key, text);
+    return doubleResult(found, text, value);
 }
 
 std::string Fg_ConfigFileParser::portSectionName(int32_t port) {
-    std::string name = "[Port ";
-    // Unsigned arithmetic: any port gives some letter byte, never an overflow.
-    name.push_back(static_cast<char>(static_cast<uint32_t>('A') + static_cast<uint32_t>(port)));
-    name.push_back(']');
-    return name;
+    return std::string(PortSection(port).view());
 }
 
 int32_t Fg_ConfigFileParser::getIntValue(const char* text, int32_t& value) {

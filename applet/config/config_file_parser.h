@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "config/config_file_index.h"
 #include "core/unique_file.h"
@@ -95,6 +96,10 @@ public:
     int32_t parseIntKey(int32_t port, const char* key, int32_t& value);
     int32_t parseIntKey(int32_t port, const char* key, uint64_t& value);
     int32_t parseDoubleKey(int32_t port, const char* key, double& value);
+    // The same with a key whose length the caller knows already.
+    int32_t parseKey(int32_t port, std::string_view key, std::string& value);
+    int32_t parseIntKey(int32_t port, std::string_view key, int32_t& value);
+    int32_t parseDoubleKey(int32_t port, std::string_view key, double& value);
 
     // "[Port A]" for port 0, "[Port B]" for port 1, and so on.
     static std::string portSectionName(int32_t port);
@@ -112,14 +117,27 @@ private:
                       std::string_view after);
     void writeText(std::string_view text);
     ConfigFileIndex& index();
-    // parseKey into a local text; true when it holds a value that is no "Error".
-    bool lookupNumberText(const char* section, const char* key, std::string& text);
+    // Drops the file as last read, and what was found in it.
+    void forgetFile();
+    // The piece that opens port `port`'s section: a load asks for one port's keys in a row, so
+    // the section is searched once, not once per key.
+    std::optional<std::size_t> portSectionLine(ConfigFileIndex& lines, int32_t port);
+    // The lookup of parseKey, traced as parseKey: false when the key is missing (or the section or
+    // the key is null). The text is valid until the next write.
+    bool findValue(const char* section, const char* key, std::string_view& value);
+    bool findPortValue(int32_t port, std::string_view key, std::string_view& value);
+
+    struct PortSectionLine {
+        int32_t port;
+        std::optional<std::size_t> line;
+    };
 
     UniqueFile file_;
     bool writable_ = false; // opened "r+" or "w"; a read-only stream ignores writes
     DiagnosticLog* log_;
-    std::optional<ConfigFileIndex> index_; // the file as last read; reset by every write
-    std::string line_;                     // reused for each written line
+    std::optional<ConfigFileIndex> index_;       // the file as last read; reset by every write
+    std::optional<PortSectionLine> portSection_; // the last port section found in index_
+    std::string line_;                           // reused for each written line
 };
 
 } // namespace kestrel
