@@ -36,8 +36,20 @@ SignedDigits scanSignedDigits(std::string_view text) {
         result.negative = text[i] == '-';
         ++i;
     }
-    for (; i < text.size() && isDigit(text[i]); ++i) {
-        result.anyDigit = true;
+    std::size_t end = i;
+    while (end < text.size() && isDigit(text[end])) {
+        ++end;
+    }
+    result.anyDigit = end > i;
+    // Nineteen digits stay below 10^19 < UINT64_MAX: the value of a file's usual numbers needs
+    // no test for overflow at each digit.
+    if (end - i <= 19) {
+        for (; i < end; ++i) {
+            result.magnitude = result.magnitude * 10 + static_cast<uint64_t>(text[i] - '0');
+        }
+        return result;
+    }
+    for (; i < end; ++i) {
         const uint64_t digit = static_cast<uint64_t>(text[i] - '0');
         if (result.magnitude > (std::numeric_limits<uint64_t>::max() - digit) / 10) {
             result.overflow = true;
