@@ -81,7 +81,7 @@ union NumericValue {
 void writeFromGetter(Fg_ConfigFileParser& parser, const SavedParameter& parameter,
                      const ParameterHandlerTable& handlers) {
     NumericValue value{};
-    handlers.get(parameter.id, &value);
+    handlers.get(*parameter.row, &value);
     switch (parameter.kind) {
     case SavedValueKind::Integer:
         parser.writeConfigFileIntKey(parameter.key, value.i32);
@@ -142,11 +142,11 @@ struct FileValue {
 bool readFileValue(Fg_ConfigFileParser& parser, const SavedParameter& parameter, FileValue& value) {
     switch (parameter.kind) {
     case SavedValueKind::Integer:
-        return parser.parseIntKey(kPort, parameter.key, value.integer) == kOk;
+        return parser.parseIntKey(kPort, parameter.keyText(), value.integer) == kOk;
     case SavedValueKind::Double:
-        return parser.parseDoubleKey(kPort, parameter.key, value.number) == kOk;
+        return parser.parseDoubleKey(kPort, parameter.keyText(), value.number) == kOk;
     case SavedValueKind::Text:
-        if (parser.parseKey(kPort, parameter.key, value.text) != kOk)
+        if (parser.parseKey(kPort, parameter.keyText(), value.text) != kOk)
             return false;
         // Texts are read into a buffer of fixed size: longer ones are cut.
         if (value.text.size() >= kSavedTextCapacity)
@@ -160,7 +160,7 @@ bool stage(Fg_ConfigFileParser& parser, const SavedParameter& parameter, Paramet
            FileValue& value) {
     if (!readFileValue(parser, parameter, value))
         return false;
-    const ValueField field = valueFieldOf(values, parameter.id);
+    const ValueField field = valueFieldOf(values, *parameter.row);
     switch (parameter.kind) {
     case SavedValueKind::Integer:
         storeInteger(parameter, field, value.integer);
@@ -179,7 +179,7 @@ bool apply(Fg_ConfigFileParser& parser, const SavedParameter& parameter,
            const ParameterHandlerTable& handlers, FileValue& value) {
     if (!readFileValue(parser, parameter, value))
         return false;
-    handlers.set(parameter.id, value.forSetter(parameter.kind), false);
+    handlers.set(*parameter.row, value.forSetter(parameter.kind), false);
     return true;
 }
 
@@ -194,7 +194,7 @@ void writeSavedParameters(Fg_ConfigFileParser& parser, ParameterValueBlock& valu
             if (parameter.writtenFromGetter)
                 writeFromGetter(parser, parameter, handlers);
             else
-                writeFromField(parser, parameter, valueFieldOf(values, parameter.id));
+                writeFromField(parser, parameter, valueFieldOf(values, *parameter.row));
         } catch (int32_t) {
         }
     }

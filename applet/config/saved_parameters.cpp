@@ -2,6 +2,7 @@
 #include "config/saved_parameters.h"
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -30,7 +31,7 @@ std::vector<SavedParameter> buildSavedParameters() {
     for (const ParameterDefinition& row : ParameterCatalogue::all()) {
         if (!row.saved())
             continue;
-        table.push_back(SavedParameter{row.id, row.name, row.type, kindOf(row),
+        table.push_back(SavedParameter{&row, row.id, row.name, std::strlen(row.name), row.type, kindOf(row),
                                        row.saving != Saving::AppliedOnly, row.saving != Saving::StagedOnly,
                                        row.saving == Saving::AppliedFromGetter});
     }

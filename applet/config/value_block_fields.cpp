@@ -7,9 +7,15 @@ namespace kestrel {
 
 ValueField valueFieldOf(ParameterValueBlock& values, int32_t id) {
     const ParameterDefinition* row = ParameterCatalogue::byId(id);
-    if (row == nullptr || row->field == nullptr)
+    if (row == nullptr)
         return std::monostate{};
-    return row->field(values);
+    return valueFieldOf(values, *row);
+}
+
+ValueField valueFieldOf(ParameterValueBlock& values, const ParameterDefinition& row) {
+    if (row.field == nullptr)
+        return std::monostate{};
+    return row.field(values);
 }
 
 } // namespace kestrel
