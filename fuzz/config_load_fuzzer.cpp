@@ -30,7 +30,7 @@ class RecordingSetters {
 public:
     RecordingSetters() {
         for (const SavedParameter& p : savedParameters())
-            bind(p.id, p.type);
+            bind(p.id(), p.type());
         bind(ids::FG_SHADING_APPLY_SETTINGS, ParameterType::Int32);
     }
     const ParameterHandlerTable& table() const { return table_; }
@@ -79,8 +79,8 @@ private:
 std::vector<int32_t> completeApplyOrder() {
     std::vector<int32_t> order{ids::FG_TRIGGER_LEGACY_MODE};
     for (const SavedParameter& p : savedParameters())
-        if (p.applied && p.id != ids::FG_TRIGGER_LEGACY_MODE)
-            order.push_back(p.id);
+        if (p.applied && p.id() != ids::FG_TRIGGER_LEGACY_MODE)
+            order.push_back(p.id());
     order.push_back(ids::FG_SHADING_APPLY_SETTINGS);
     return order;
 }
@@ -92,7 +92,7 @@ void checkStagedIntegers(const char* file, ParameterValueBlock& values) {
             continue;
         int32_t expected = 0;
         FUZZ_CHECK(parser.parseIntKey(0, p.key, expected) == 0, "a loaded file lacks a staged key");
-        const ValueField field = valueFieldOf(values, p.id);
+        const ValueField field = valueFieldOf(values, p.id());
         if (const auto* u = std::get_if<uint32_t*>(&field))
             FUZZ_CHECK(**u == static_cast<uint32_t>(expected), "staged unsigned value differs from the file");
         else if (const auto* i = std::get_if<int32_t*>(&field))

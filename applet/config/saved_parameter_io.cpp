@@ -21,7 +21,8 @@ namespace {
 constexpr int32_t kPort = 0;
 
 [[noreturn]] void noField(const SavedParameter& parameter) {
-    throw std::logic_error(std::string("saved parameter ") + parameter.key + " has no field of its kind");
+    throw std::logic_error(std::string("saved parameter ") + parameter.key.data() +
+                           " has no field of its kind");
 }
 
 // ---- field access by kind ----
@@ -84,10 +85,10 @@ void writeFromGetter(Fg_ConfigFileParser& parser, const SavedParameter& paramete
     handlers.get(*parameter.row, &value);
     switch (parameter.kind) {
     case SavedValueKind::Integer:
-        parser.writeConfigFileIntKey(parameter.key, value.i32);
+        parser.writeConfigFileIntKey(parameter.key.data(), value.i32);
         return;
     case SavedValueKind::Double:
-        parser.wrtiteConfigFileDoubleKey(parameter.key, value.f64);
+        parser.wrtiteConfigFileDoubleKey(parameter.key.data(), value.f64);
         return;
     case SavedValueKind::Text:
         break;
@@ -98,10 +99,10 @@ void writeFromGetter(Fg_ConfigFileParser& parser, const SavedParameter& paramete
 void writeFromField(Fg_ConfigFileParser& parser, const SavedParameter& parameter, const ValueField& field) {
     switch (parameter.kind) {
     case SavedValueKind::Integer:
-        parser.writeConfigFileIntKey(parameter.key, integerOf(parameter, field));
+        parser.writeConfigFileIntKey(parameter.key.data(), integerOf(parameter, field));
         return;
     case SavedValueKind::Double:
-        parser.wrtiteConfigFileDoubleKey(parameter.key, doubleOf(parameter, field));
+        parser.wrtiteConfigFileDoubleKey(parameter.key.data(), doubleOf(parameter, field));
         return;
     case SavedValueKind::Text: {
         // Texts go through a buffer of fixed size: longer ones are cut.
@@ -110,7 +111,7 @@ void writeFromField(Fg_ConfigFileParser& parser, const SavedParameter& parameter
         const std::size_t length = std::min(text.size(), sizeof buffer - 1);
         std::memcpy(buffer, text.data(), length);
         buffer[length] = '\0';
-        parser.writeConfigFile(parameter.key, buffer);
+        parser.writeConfigFile(parameter.key.data(), buffer);
         return;
     }
     }
@@ -142,11 +143,11 @@ struct FileValue {
 bool readFileValue(Fg_ConfigFileParser& parser, const SavedParameter& parameter, FileValue& value) {
     switch (parameter.kind) {
     case SavedValueKind::Integer:
-        return parser.parseIntKey(kPort, parameter.keyText(), value.integer) == kOk;
+        return parser.parseIntKey(kPort, parameter.key, value.integer) == kOk;
     case SavedValueKind::Double:
-        return parser.parseDoubleKey(kPort, parameter.keyText(), value.number) == kOk;
+        return parser.parseDoubleKey(kPort, parameter.key, value.number) == kOk;
     case SavedValueKind::Text:
-        if (parser.parseKey(kPort, parameter.keyText(), value.text) != kOk)
+        if (parser.parseKey(kPort, parameter.key, value.text) != kOk)
             return false;
         // Texts are read into a buffer of fixed size: longer ones are cut.
         if (value.text.size() >= kSavedTextCapacity)

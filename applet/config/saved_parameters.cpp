@@ -2,7 +2,6 @@
 #include "config/saved_parameters.h"
 
 #include <algorithm>
-#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -31,8 +30,8 @@ std::vector<SavedParameter> buildSavedParameters() {
     for (const ParameterDefinition& row : ParameterCatalogue::all()) {
         if (!row.saved())
             continue;
-        table.push_back(SavedParameter{&row, row.id, row.name, std::strlen(row.name), row.type, kindOf(row),
-                                       row.saving != Saving::AppliedOnly, row.saving != Saving::StagedOnly,
+        table.push_back(SavedParameter{&row, row.name, kindOf(row), row.saving != Saving::AppliedOnly,
+                                       row.saving != Saving::StagedOnly,
                                        row.saving == Saving::AppliedFromGetter});
     }
     return table;
@@ -48,7 +47,7 @@ std::span<const SavedParameter> savedParameters() {
 const SavedParameter* findSavedParameter(int32_t id) {
     const std::span<const SavedParameter> all = savedParameters();
     const auto found =
-        std::find_if(all.begin(), all.end(), [id](const SavedParameter& p) { return p.id == id; });
+        std::find_if(all.begin(), all.end(), [id](const SavedParameter& p) { return p.id() == id; });
     return found == all.end() ? nullptr : &*found;
 }
 

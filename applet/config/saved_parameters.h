@@ -22,17 +22,16 @@ inline constexpr std::size_t kSavedTextCapacity = 1024;
 struct SavedParameter {
     // The catalogue row itself: loading reaches the field and the setter without a search by id.
     const ParameterDefinition* row;
-    int32_t id;
-    const char* key; // the catalogue name; static storage
-    // The length of `key`, measured once, so that the two lookups of every load need not.
-    std::size_t keyLength;
-    ParameterType type;
+    // The row's name, measured once so that the lookups of every load need not; its data() is
+    // the row's own NUL-terminated text.
+    std::string_view key;
     SavedValueKind kind;
     bool staged;            // loading stores the value in its field before any setter runs
     bool applied;           // loading then calls the parameter's setter with it
     bool writtenFromGetter; // saving asks the getter (which may compute or read the board)
 
-    std::string_view keyText() const { return std::string_view(key, keyLength); }
+    int32_t id() const { return row->id; }
+    ParameterType type() const { return row->type; }
 };
 
 // The saved catalogue rows in catalogue order, which is the file order.

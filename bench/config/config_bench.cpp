@@ -52,7 +52,7 @@ class QuietHandlers {
 public:
     explicit QuietHandlers(ParameterValueBlock& values) : values_(values) {
         for (const SavedParameter& p : savedParameters())
-            bind(p.id, p.type);
+            bind(p.id(), p.type());
         bind(ids::FG_SHADING_APPLY_SETTINGS, ParameterType::Int32);
     }
     const ParameterHandlerTable& table() const { return table_; }
@@ -121,15 +121,15 @@ void BM_SaveFloor(benchmark::State& state) {
         writeLine(out, "\n");
         writeLine(out, "[Port A]\n");
         for (const SavedParameter& p : savedParameters()) {
-            const ValueField field = valueFieldOf(values, p.id);
+            const ValueField field = valueFieldOf(values, p.id());
             if (const auto* u = std::get_if<uint32_t*>(&field))
-                writeLine(out, "%s=%d;\n", p.key, static_cast<int32_t>(**u));
+                writeLine(out, "%s=%d;\n", p.key.data(), static_cast<int32_t>(**u));
             else if (const auto* i = std::get_if<int32_t*>(&field))
-                writeLine(out, "%s=%d;\n", p.key, **i);
+                writeLine(out, "%s=%d;\n", p.key.data(), **i);
             else if (const auto* d = std::get_if<double*>(&field))
-                writeLine(out, "%s=%.*g;\n", p.key, 12, **d);
+                writeLine(out, "%s=%.*g;\n", p.key.data(), 12, **d);
             else if (const auto* s = std::get_if<std::string*>(&field))
-                writeLine(out, "%s='%s';\n", p.key, (*s)->c_str());
+                writeLine(out, "%s='%s';\n", p.key.data(), (*s)->c_str());
         }
         std::fclose(out);
     }

@@ -33,9 +33,10 @@ protected:
         std::map<std::string, std::string> snapshot;
         for (const SavedParameter& p : savedParameters()) {
             char buffer[4096] = {};
-            EXPECT_EQ(applet.exports().Fg_getParameterWithType(applet.fg(), p.id, buffer, 0, 0), kOk)
+            EXPECT_EQ(applet.exports().Fg_getParameterWithType(applet.fg(), p.id(), buffer, 0, 0), kOk)
                 << p.key;
-            snapshot[p.key] = p.type == ParameterType::String ? std::string(buffer) : std::string(buffer, 8);
+            snapshot[std::string(p.key)] =
+                p.type() == ParameterType::String ? std::string(buffer) : std::string(buffer, 8);
         }
         return snapshot;
     }
