@@ -1,5 +1,6 @@
 // The whole pipeline: formula oracles through both implementations, the streaming one against the
 // reference bit for bit on random frames and settings, frame selection, the worker pool.
+#include "pipeline/cache_line_buffer.h"
 #include "pipeline/generator_source.h"
 #include "pipeline/image_pipeline.h"
 #include "pipeline/large_buffer.h"
@@ -355,6 +356,36 @@ TEST(LargeBuffer, HoldsWhatIsAskedAndRefusesWhatCannotBeCounted) {
     // Rounding up to whole pages must not wrap round to a small block.
     EXPECT_THROW(reserveLargeBuffer(SIZE_MAX - 10), std::bad_alloc);
     EXPECT_THROW(LargeBufferAllocator<uint16_t>().allocate(SIZE_MAX / 2 + 1), std::bad_alloc);
+}
+
+TEST(CacheLineBuffer, NoOtherBlockSharesItsLines) {
+    // Sizes around whole lines, with small ordinary blocks asked for in between, all kept alive
+    // so that the heap packs them as closely as it can.
+    std::vector<CacheLineBuffer<uint16_t>> buffers;
+    std::vector<std::vector<char>> others;
+    for (const size_t elements : {1, 3, 31, 32, 33, 63, 64, 65, 258, 774})
+        for (size_t copy = 0; copy < 4; ++copy) {
+            buffers.emplace_back(elements, uint16_t(elements));
+            for (size_t bytes = 1; bytes <= 64; bytes += 7)
+                others.emplace_back(bytes);
+        }
+    using Lines = std::pair<uintptr_t, uintptr_t>; // first and last line a block touches
+    const auto linesOf = [](const void* data, size_t bytes) {
+        const auto first = reinterpret_cast<uintptr_t>(data);
+        return Lines{first / kCacheLineBytes, (first + bytes - 1) / kCacheLineBytes};
+    };
+    std::vector<Lines> ordinary;
+    for (const auto& other : others)
+        ordinary.push_back(linesOf(other.data(), other.size()));
+    for (const auto& buffer : buffers) {
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(buffer.data()) % kCacheLineBytes, 0u) << buffer.size();
+        EXPECT_EQ(std::count(buffer.begin(), buffer.end(), uint16_t(buffer.size())),
+                  std::ptrdiff_t(buffer.size()));
+        const Lines own = linesOf(buffer.data(), buffer.size() * sizeof(uint16_t));
+        for (const Lines& other : ordinary)
+            EXPECT_TRUE(other.second < own.first || own.second < other.first) << buffer.size();
+    }
+    EXPECT_THROW(CacheLineAllocator<uint16_t>().allocate(SIZE_MAX / 2), std::bad_array_new_length);
 }
 
 } // namespace

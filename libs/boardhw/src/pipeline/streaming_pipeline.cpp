@@ -1,6 +1,7 @@
 // Streaming pipeline: line buffers per band, persistent workers.
 #include "pipeline/streaming_pipeline.h"
 
+#include "pipeline/cache_line_buffer.h"
 #include "pipeline/deadpixel.h"
 #include "pipeline/median.h"
 #include "pipeline/roi.h"
@@ -13,8 +14,9 @@
 namespace kestrel::board {
 
 // The line buffers one thread works in, band after band. Sized for one window width; rebuilt
-// when the width changes.
-class StreamingPipeline::Band {
+// when the width changes. Each thread writes its own buffers and this object at every line, so
+// none of them shares a cache line with another thread's.
+class alignas(kCacheLineBytes) StreamingPipeline::Band {
 public:
     explicit Band(uint32_t widthPixels)
         : width_(widthPixels), window_(widthPixels), offsetRun_(widthPixels), gainRun_(widthPixels),
@@ -70,7 +72,6 @@ public:
 private:
     static constexpr int64_t kEmpty = -1;
     static constexpr size_t kChunkPixels = 256;
-    static constexpr size_t kCacheLineBytes = 64;
 
     // Prefetches have no effect the compiler can see, so it counts a function made only of them
     // as free of side effects and drops every call to it. Both helpers are inlined before that
@@ -154,14 +155,14 @@ private:
     }
 
     uint32_t width_;
-    std::vector<uint16_t> window_;
-    std::vector<uint16_t> sensorRow_;
-    std::vector<uint16_t> offsetRun_;
-    std::vector<uint16_t> gainRun_;
-    std::vector<uint16_t> prepared_;
-    std::vector<uint16_t> filtered_;
-    std::vector<uint16_t> medianScratch_;
-    std::vector<uint64_t> defectBlocks_;
+    CacheLineBuffer<uint16_t> window_;
+    CacheLineBuffer<uint16_t> sensorRow_;
+    CacheLineBuffer<uint16_t> offsetRun_;
+    CacheLineBuffer<uint16_t> gainRun_;
+    CacheLineBuffer<uint16_t> prepared_;
+    CacheLineBuffer<uint16_t> filtered_;
+    CacheLineBuffer<uint16_t> medianScratch_;
+    CacheLineBuffer<uint64_t> defectBlocks_;
     std::array<int64_t, 3> slotLines_{kEmpty, kEmpty, kEmpty};
 };
 
