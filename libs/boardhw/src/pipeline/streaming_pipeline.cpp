@@ -57,13 +57,18 @@ public:
             const uint32_t ahead = y + 2;
             const bool prefetch = ahead < endLine + 1 && ahead <= lastLine;
             // The median and the table run a chunk at a time through a buffer that stays in the
-            // first-level cache.
+            // first-level cache. Each chunk asks for its part of the line after next in two
+            // halves, one before each kernel: the processor has few buffers for misses in
+            // flight, and a burst of two dozen requests fills them and holds up the work behind
+            // it (one burst per chunk took 8 % longer a frame).
             for (size_t start = 0; start < width_; start += kChunkPixels) {
                 const size_t count = std::min<size_t>(kChunkPixels, width_ - start);
                 if (prefetch)
-                    prefetchInputs(settings, sensor, ahead, start, count);
+                    prefetchInputs(settings, sensor, ahead, start, count / 2);
                 medianLine(above + start, centre + start, below + start, filtered_.data(), count,
                            medianScratch_.data());
+                if (prefetch)
+                    prefetchInputs(settings, sensor, ahead, start + count / 2, count - count / 2);
                 table.writeLine(filtered_.data(), count, outLine + start * pixelBytes);
             }
         }
