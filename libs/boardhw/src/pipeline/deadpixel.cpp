@@ -121,9 +121,24 @@ KESTREL_VECTOR_CLONES void replaceRuns(uint16_t* line, const uint16_t* offsets, 
     }
 }
 
-// Only the flagged blocks are visited, found a word of flags at a time. A run that leaves its
-// block reaches only into flagged blocks, so the scan of a run never needs the flags; blocks it
-// covered are passed over when their flag comes up.
+// Bit i set where pixel i of the `count` <= kBlock from `offsets` is marked defective.
+[[gnu::always_inline]] inline uint32_t defectMask(const uint16_t* offsets, size_t count) {
+    static_assert(kBlock <= 32);
+    uint32_t mask = 0;
+    if (count == kBlock) {
+        for (size_t i = 0; i < kBlock; ++i)
+            mask |= uint32_t{offsets[i] == CoefficientPlane::kDefective} << i;
+        return mask;
+    }
+    for (size_t i = 0; i < count; ++i)
+        mask |= uint32_t{offsets[i] == CoefficientPlane::kDefective} << i;
+    return mask;
+}
+
+// Only the flagged blocks are visited, found a word of flags at a time, and in each the runs are
+// found from a mask of its marks rather than pixel by pixel. A run that leaves its block reaches
+// only into flagged blocks, so the scan of a run never needs the flags; blocks it covered are
+// passed over when their flag comes up.
 KESTREL_VECTOR_CLONES void replaceFlaggedRuns(uint16_t* line, const uint16_t* offsets, size_t n,
                                               const uint64_t* defectBlocks) {
     const size_t words = defectBlockWords(n);
@@ -132,15 +147,18 @@ KESTREL_VECTOR_CLONES void replaceFlaggedRuns(uint16_t* line, const uint16_t* of
         for (uint64_t bits = defectBlocks[w]; bits != 0; bits &= bits - 1) {
             const size_t blockStart = (w * 64 + size_t(__builtin_ctzll(bits))) * kBlock;
             const size_t blockEnd = std::min(n, blockStart + kBlock);
-            x = std::max(x, blockStart);
-            while (x < blockEnd) {
-                while (x < blockEnd && offsets[x] != CoefficientPlane::kDefective)
-                    ++x;
-                if (x == blockEnd)
-                    break;
-                const size_t runStart = x;
-                x = runEnd(offsets, x, n);
+            if (x >= blockEnd)
+                continue;
+            uint32_t marks = defectMask(offsets + blockStart, blockEnd - blockStart);
+            if (x > blockStart)
+                marks &= ~uint32_t{0} << (x - blockStart);
+            while (marks != 0) {
+                const size_t runStart = blockStart + size_t(__builtin_ctz(marks));
+                x = runEnd(offsets, runStart, n);
                 std::fill(line + runStart, line + x, runValue(line, runStart, x, n));
+                if (x >= blockEnd)
+                    break;
+                marks &= ~uint32_t{0} << (x - blockStart);
             }
         }
     }
