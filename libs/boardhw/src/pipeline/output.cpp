@@ -47,7 +47,6 @@ OutputTable::OutputTable(const Lut& lut, OutputFormat format)
         const uint16_t pixel = formatPixel(lut[i] & kSampleMask, format);
         pixels8_[i] = uint8_t(pixel);
         pixels16_[i] = pixel;
-        pixels32_[i] = pixel;
     }
 }
 
@@ -55,7 +54,7 @@ void OutputTable::writeLine(const uint16_t* values, size_t n, std::byte* out) co
     if (gathers_) {
         const size_t pixelBytes = bytesPerPixel(format_);
         const size_t done =
-            gatherPixels(pixels32_.data(), values, n, reinterpret_cast<uint8_t*>(out), pixelBytes);
+            gatherPixels(pixels16_.data(), values, n, reinterpret_cast<uint8_t*>(out), pixelBytes);
         values += done;
         out += done * pixelBytes;
         n -= done;

@@ -43,9 +43,9 @@ private:
     OutputFormat format_;
     bool gathers_;
     std::array<uint8_t, kLutEntries> pixels8_{};
-    std::array<uint16_t, kLutEntries> pixels16_{};
-    // The same pixels in 32-bit entries, the element a gather loads.
-    std::array<uint32_t, kLutEntries> pixels32_{};
+    // Also what a gather reads for either format. It loads four bytes from each entry on, hence
+    // the element beyond the last entry.
+    std::array<uint16_t, kLutEntries + 1> pixels16_{};
 };
 
 } // namespace kestrel::board
