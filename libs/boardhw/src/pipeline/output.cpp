@@ -50,11 +50,11 @@ OutputTable::OutputTable(const Lut& lut, OutputFormat format)
     }
 }
 
-void OutputTable::writeLine(const uint16_t* values, size_t n, std::byte* out) const {
+void OutputTable::writeLine(const uint16_t* values, size_t n, std::byte* out, OutputStores stores) const {
     if (gathers_) {
         const size_t pixelBytes = bytesPerPixel(format_);
-        const size_t done =
-            gatherPixels(pixels16_.data(), values, n, reinterpret_cast<uint8_t*>(out), pixelBytes);
+        const size_t done = gatherPixels(pixels16_.data(), values, n, reinterpret_cast<uint8_t*>(out),
+                                         pixelBytes, stores == OutputStores::ToMemory);
         values += done;
         out += done * pixelBytes;
         n -= done;
@@ -77,6 +77,10 @@ void OutputTable::writeLine(const uint16_t* values, size_t n, std::byte* out) co
             std::memcpy(out + 2 * x, &pixel, sizeof pixel);
         }
     }
+}
+
+void OutputTable::finishWrites() {
+    finishStreamingStores();
 }
 
 } // namespace kestrel::board

@@ -27,6 +27,12 @@ constexpr size_t bytesPerPixel(OutputFormat format) {
 // bytes; std::invalid_argument otherwise.
 void writeOutput(const Frame12& image, OutputFormat format, std::span<std::byte> out);
 
+// How a line of output pixels is stored. A frame of many megabytes leaves the caches before
+// anyone reads it, and a cached store first reads each line it writes to from memory: ToMemory
+// writes whole lines straight to memory where it can, and the writer calls
+// OutputTable::finishWrites() before another thread may read them.
+enum class OutputStores { Cached, ToMemory };
+
 // The last two stages fused for streaming: one table maps a 12-bit value through the lookup
 // table straight to its output pixel, so each pixel costs one table load, sixteen at a time by
 // a gather where the processor has them.
@@ -37,7 +43,10 @@ public:
     OutputFormat format() const { return format_; }
 
     // n 12-bit values into n output pixels at `out` (n x bytesPerPixel bytes, any alignment).
-    void writeLine(const uint16_t* values, size_t n, std::byte* out) const;
+    void writeLine(const uint16_t* values, size_t n, std::byte* out,
+                   OutputStores stores = OutputStores::Cached) const;
+    // Makes the lines written ToMemory so far visible before anything this thread stores next.
+    static void finishWrites();
 
 private:
     OutputFormat format_;

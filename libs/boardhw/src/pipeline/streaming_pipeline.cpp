@@ -33,6 +33,8 @@ public:
         const size_t pixelBytes = bytesPerPixel(settings.format);
         const size_t lineBytes = size_t{width_} * pixelBytes;
         const uint32_t lastLine = settings.roi.heightLines - 1;
+        const OutputStores stores =
+            outputFrameBytes(settings) >= kToMemoryFrameBytes ? OutputStores::ToMemory : OutputStores::Cached;
         for (uint32_t y = firstLine; y < endLine; ++y) {
             std::byte* outLine = out + size_t{y} * lineBytes;
             if (!settings.medianFilter) {
@@ -43,7 +45,7 @@ public:
                     const size_t count = std::min<size_t>(kChunkPixels, width_ - start);
                     if (prefetch)
                         prefetchInputs(settings, sensor, y + 1, start, count);
-                    table.writeLine(line + start, count, outLine + start * pixelBytes);
+                    table.writeLine(line + start, count, outLine + start * pixelBytes, stores);
                 }
                 continue;
             }
@@ -69,14 +71,18 @@ public:
                            medianScratch_.data());
                 if (prefetch)
                     prefetchInputs(settings, sensor, ahead, start + count / 2, count - count / 2);
-                table.writeLine(filtered_.data(), count, outLine + start * pixelBytes);
+                table.writeLine(filtered_.data(), count, outLine + start * pixelBytes, stores);
             }
         }
+        if (stores == OutputStores::ToMemory)
+            OutputTable::finishWrites();
     }
 
 private:
     static constexpr int64_t kEmpty = -1;
     static constexpr size_t kChunkPixels = 256;
+    // From this size on, output frames are written past the caches.
+    static constexpr size_t kToMemoryFrameBytes = size_t{8} << 20;
 
     // Prefetches have no effect the compiler can see, so it counts a function made only of them
     // as free of side effects and drops every call to it. Both helpers are inlined before that

@@ -13,7 +13,13 @@ bool processorGathers();
 // entries and stores each entry's low `pixelBytes` (1 or 2) bytes, little endian, at `out` (any
 // alignment). Each lane loads four bytes from its entry on, so the table must be followed by an
 // element it owns. Returns the count done; the caller looks up the rest. Only on a processor for
-// which processorGathers() is true.
-size_t gatherPixels(const uint16_t* table, const uint16_t* values, size_t n, uint8_t* out, size_t pixelBytes);
+// which processorGathers() is true. With `toMemory`, pixels that fill whole 64-byte lines from a
+// 64-byte boundary on go straight to memory with non-temporal stores: other threads see them only
+// after finishStreamingStores().
+size_t gatherPixels(const uint16_t* table, const uint16_t* values, size_t n, uint8_t* out, size_t pixelBytes,
+                    bool toMemory);
+
+// Puts the non-temporal stores this thread made so far before any store it makes next.
+void finishStreamingStores();
 
 } // namespace kestrel::board
