@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <random>
 #include <stdexcept>
@@ -102,6 +103,39 @@ TEST(OutputFormatStage, WritesEachFormatLittleEndianAndRefusesTooSmallBuffer) {
               (std::vector<uint8_t>{0xF0, 0xFF, 0xC0, 0xA5, 0x10, 0x00}));
     std::vector<std::byte> bytes(3);
     EXPECT_THROW(writeOutput(Frame12(2, 1), OutputFormat::Gray16, bytes), std::invalid_argument);
+}
+
+// Lines written past the caches go in whole 64-byte lines from a 64-byte boundary, the rest as
+// usual: every length and start around those lines must give the same bytes, none beyond them.
+TEST(OutputTable, WritesTheSameLinesToMemoryAsThroughTheCache) {
+    std::mt19937_64 random(3);
+    Lut lut;
+    for (uint16_t& entry : lut)
+        entry = uint16_t(random() % 4096);
+    std::vector<uint16_t> values(300);
+    for (uint16_t& value : values)
+        value = uint16_t(random()); // bits above the twelve too
+    for (const OutputFormat format :
+         {OutputFormat::Gray8, OutputFormat::Gray16, OutputFormat::Gray16LeftAligned}) {
+        const OutputTable table(lut, format);
+        const size_t pixelBytes = bytesPerPixel(format);
+        for (const size_t n : {0, 1, 16, 31, 32, 33, 63, 64, 65, 129, 256, 300}) {
+            for (const size_t start : {0, 1, 2, 64}) {
+                alignas(64) std::array<std::byte, 64 + 300 * 2 + 64> cached{};
+                alignas(64) std::array<std::byte, cached.size()> direct{};
+                cached.fill(std::byte{0x5A});
+                direct.fill(std::byte{0x5A});
+                table.writeLine(values.data(), n, cached.data() + start, OutputStores::Cached);
+                table.writeLine(values.data(), n, direct.data() + start, OutputStores::ToMemory);
+                OutputTable::finishWrites();
+                EXPECT_EQ(cached, direct) << int(format) << " n " << n << " start " << start;
+                const auto end = direct.begin() + std::ptrdiff_t(start + n * pixelBytes);
+                EXPECT_TRUE(std::all_of(direct.begin(), direct.begin() + std::ptrdiff_t(start),
+                                        [](std::byte b) { return b == std::byte{0x5A}; }));
+                EXPECT_TRUE(std::all_of(end, direct.end(), [](std::byte b) { return b == std::byte{0x5A}; }));
+            }
+        }
+    }
 }
 
 // One pixel through the shading formula: q = 16 p - o, r = (q g + 2048) >> 12 (arithmetic),
