@@ -26,8 +26,9 @@ template <class T> struct CacheLineAllocator {
             throw std::bad_array_new_length();
         return static_cast<T*>(::operator new (wholeLines(n), std::align_val_t{kCacheLineBytes}));
     }
-    void deallocate(T* block, size_t n) noexcept {
-        ::operator delete (block, wholeLines(n), std::align_val_t{kCacheLineBytes});
+    // The unsized form: clang declares the sized aligned one only with -fsized-deallocation.
+    void deallocate(T* block, size_t) noexcept {
+        ::operator delete (block, std::align_val_t{kCacheLineBytes});
     }
 
     friend bool operator==(const CacheLineAllocator&, const CacheLineAllocator&) { return true; }
