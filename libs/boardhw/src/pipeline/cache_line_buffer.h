@@ -1,6 +1,8 @@
 // Storage one thread writes while other threads write theirs.
 #pragma once
 
+#include "pipeline/block_allocator.h"
+
 #include <cstddef>
 #include <new>
 #include <vector>
@@ -13,32 +15,21 @@ namespace kestrel::board {
 // a frame took 9 to 10 ms instead of 6.
 inline constexpr size_t kCacheLineBytes = 64;
 
-// An allocator whose blocks start on a cache line and end on one: no other block shares a line
-// with them.
-template <class T> struct CacheLineAllocator {
-    using value_type = T;
-
-    CacheLineAllocator() = default;
-    template <class U> CacheLineAllocator(const CacheLineAllocator<U>&) noexcept {}
-
-    T* allocate(size_t n) {
-        if (n > (size_t(-1) - kCacheLineBytes) / sizeof(T))
+// Blocks that start on a cache line and end on one: no other block shares a line with them.
+struct CacheLineBlocks {
+    static void* reserve(size_t bytes) {
+        if (bytes > size_t(-1) - kCacheLineBytes)
             throw std::bad_array_new_length();
-        return static_cast<T*>(::operator new (wholeLines(n), std::align_val_t{kCacheLineBytes}));
+        const size_t wholeLines = (bytes + kCacheLineBytes - 1) / kCacheLineBytes * kCacheLineBytes;
+        return ::operator new (wholeLines, std::align_val_t{kCacheLineBytes});
     }
     // The unsized form: clang declares the sized aligned one only with -fsized-deallocation.
-    void deallocate(T* block, size_t) noexcept {
+    static void release(void* block) noexcept {
         ::operator delete (block, std::align_val_t{kCacheLineBytes});
-    }
-
-    friend bool operator==(const CacheLineAllocator&, const CacheLineAllocator&) { return true; }
-
-private:
-    static size_t wholeLines(size_t n) {
-        return (n * sizeof(T) + kCacheLineBytes - 1) / kCacheLineBytes * kCacheLineBytes;
     }
 };
 
+template <class T> using CacheLineAllocator = BlockAllocator<T, CacheLineBlocks>;
 template <class T> using CacheLineBuffer = std::vector<T, CacheLineAllocator<T>>;
 
 } // namespace kestrel::board

@@ -1,8 +1,9 @@
 // Storage for frames and coefficient images: blocks of megabytes the pipeline streams through.
 #pragma once
 
+#include "pipeline/block_allocator.h"
+
 #include <cstddef>
-#include <new>
 #include <vector>
 
 namespace kestrel::board {
@@ -14,20 +15,13 @@ namespace kestrel::board {
 void* reserveLargeBuffer(size_t bytes);
 void releaseLargeBuffer(void* block) noexcept;
 
-// std::vector's allocator for such storage.
-template <class T> struct LargeBufferAllocator {
-    using value_type = T;
-    LargeBufferAllocator() = default;
-    template <class U> LargeBufferAllocator(const LargeBufferAllocator<U>&) noexcept {}
-    T* allocate(size_t n) {
-        if (n > size_t(-1) / sizeof(T))
-            throw std::bad_array_new_length();
-        return static_cast<T*>(reserveLargeBuffer(n * sizeof(T)));
-    }
-    void deallocate(T* block, size_t) noexcept { releaseLargeBuffer(block); }
-    friend bool operator==(const LargeBufferAllocator&, const LargeBufferAllocator&) { return true; }
+struct LargeBlocks {
+    static void* reserve(size_t bytes) { return reserveLargeBuffer(bytes); }
+    static void release(void* block) noexcept { releaseLargeBuffer(block); }
 };
 
+// std::vector's allocator for such storage.
+template <class T> using LargeBufferAllocator = BlockAllocator<T, LargeBlocks>;
 template <class T> using LargeBuffer = std::vector<T, LargeBufferAllocator<T>>;
 
 } // namespace kestrel::board
