@@ -56,6 +56,29 @@ TEST(SceneSource, SamplesSitAtTheTopOfTwelveBitsAndOtherDepthsAreRefused) {
     EXPECT_THROW(SceneSource{settings}, std::invalid_argument);
 }
 
+TEST(SceneSource, NoiseFarBeyondTheRangeClipsAtBothEndsOfTheCamerasScale) {
+    for (uint32_t depth : {8u, 12u}) {
+        SceneSettings settings = smallScene();
+        settings.bitDepth = depth;
+        settings.noiseSigma = 1e9;
+        Frame12 frame;
+        SceneSource(settings).render(2, frame);
+        const auto fullScale = uint16_t(((1u << depth) - 1) << (12 - depth));
+        // Only a noise draw of exactly 0 leaves a sample inside the scale.
+        size_t low = 0;
+        size_t high = 0;
+        for (uint16_t value : frame.pixels()) {
+            ASSERT_LE(value, fullScale) << depth;
+            low += value == 0;
+            high += value == fullScale;
+        }
+        const size_t pixels = frame.pixels().size();
+        EXPECT_GT(low, pixels * 4 / 10) << depth;
+        EXPECT_GT(high, pixels * 4 / 10) << depth;
+        EXPECT_GT(low + high, pixels * 98 / 100) << depth;
+    }
+}
+
 TEST(GeneratorSource, FrameSizeAndTapsFollowWordCounts) {
     // Four pixels a word; the height count is lines less one, so all ones wraps to an empty
     // frame; only four tap bits exist.
