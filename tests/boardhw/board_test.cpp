@@ -200,6 +200,7 @@ TEST(BoardRegistry, OpensEachBoardOnceNeverReusesAHandleAndRefusesIndexesOutside
 
 StoredFrame frameOf(uint64_t bytes, uint64_t number) {
     StoredFrame frame;
+    frame.bytes = bytes;
     frame.pixels.assign(static_cast<std::size_t>(bytes), std::byte{static_cast<unsigned char>(number)});
     frame.sourceFrame = number;
     return frame;
@@ -224,6 +225,10 @@ TEST(OnBoardBuffer, WritesTheBanksInTurnAndRefusesAFrameItsBankCannotHold) {
     EXPECT_EQ(buffer.fillPercent(0), 0u);
     ASSERT_TRUE(buffer.store(frameOf(200, 1)));
     EXPECT_EQ(buffer.fillPercent(0), 20u) << "a cleared buffer starts at the first bank again";
+    StoredFrame unmade;
+    unmade.bytes = 300;
+    ASSERT_TRUE(buffer.store(std::move(unmade)));
+    EXPECT_EQ(buffer.fillPercent(1), 30u) << "a frame whose pixels are not made yet takes its size";
 }
 
 TEST(OnBoardBuffer, GivesFramesOldestFirstAndFreesTheirBank) {

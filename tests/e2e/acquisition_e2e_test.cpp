@@ -126,6 +126,40 @@ TEST_F(OnStoppedTime, TheCameraSimulatorKeepsItsOwnTimingWhileTheTriggerWaitsFor
     EXPECT_GT(lastPicture(), 0) << "the simulator has no exposure line for the trigger to drive";
 }
 
+TEST_F(OnStoppedTime, FramesWaitingOnTheBoardKeepTheSettingsTheyCompletedUnder) {
+    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_ENABLE, 1), 0);
+    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_START, 1), 0);
+    ASSERT_EQ(applet.set<uint32_t>(FG_GEN_ROLL, 0), 0);
+    constexpr uint32_t kWidth = 256, kHeight = 64;
+    acquire(kWidth, kHeight, 2, GH5_ACQ_BLOCKING);
+    const auto runUntilOnBoard = [&](int64_t frames) {
+        for (int step = 0; step < 100000 && status(GH5_STATUS_FRAMES_ON_BOARD) < frames; ++step)
+            ASSERT_EQ(gh5_clock_advance(kSecondNs / 100000), GH5_OK);
+        ASSERT_EQ(status(GH5_STATUS_FRAMES_ON_BOARD), frames);
+    };
+    // Pictures 1 and 2 fill the ring, 3 and 4 wait on the board; then the table inverts and 5
+    // and 6 complete.
+    runUntilOnBoard(2);
+    ASSERT_EQ(applet.set<int32_t>(FG_PROCESSING_INVERT, 1), 0);
+    runUntilOnBoard(4);
+    const auto wrongSamples = [&](uint32_t index, bool inverted) {
+        const auto* samples = static_cast<const uint8_t*>(gh5_memory_buffer(applet.fg(), memory, index));
+        size_t wrong = 0;
+        for (uint32_t row = 0; row < kHeight; ++row)
+            for (uint32_t column = 0; column < kWidth; ++column) {
+                const auto straight = uint8_t((column + row) >> 4);
+                wrong += samples[row * kWidth + column] != (inverted ? uint8_t(255 - straight) : straight);
+            }
+        return wrong;
+    };
+    for (const int64_t picture : {3, 5}) {
+        ASSERT_EQ(gh5_buffer_release_up_to(applet.fg(), 0, memory, uint64_t(picture - 1)), GH5_OK);
+        ASSERT_EQ(x.Fg_getLastPicNumberBlockingEx(applet.fg(), picture + 1, 0, 30, memory), picture + 1);
+        for (const uint32_t index : {0u, 1u})
+            EXPECT_EQ(wrongSamples(index, picture == 5), 0u) << "picture " << picture + index;
+    }
+}
+
 TEST_F(OnStoppedTime, AFullRingWithoutReleasesRaisesOverflowTheEventAndTheFillLevel) {
     const uint64_t overflowMask = x.Fg_getEventMask(applet.fg(), "FG_OVERFLOW_CAM0");
     ASSERT_NE(overflowMask, 0u);

@@ -84,6 +84,7 @@ void Acquisition::restart() {
     cameraBusyUntilNs_ = 0;
     inFlight_.clear();
     onBoard_.clear();
+    newestRecipe_.reset();
     framesLost_ = 0;
     framesExposed_ = 0;
     overflow_ = false;
@@ -109,21 +110,24 @@ void Acquisition::refreshCoefficients(board::PipelineSettings& settings, const D
     settings.shading.gains = gains_;
 }
 
-const board::FrameSource& Acquisition::sourceFor(const DesignSettings& design) {
+// A source lives as long as its settings stay, so that the frames completed under them share it
+// (and one recipe).
+const std::shared_ptr<const board::FrameSource>& Acquisition::sourceFor(const DesignSettings& design) {
     const GeneratorSettings& g = design.generator;
     if (g.enabled && g.running) {
-        sceneSettings_.reset();
-        source_ = std::make_unique<board::GeneratorSource>(
-            board::GeneratorSettings::fromWordCounts(g.widthWords, g.heightMinus1, g.tapMask, g.roll));
-        return *source_;
+        const auto wanted =
+            board::GeneratorSettings::fromWordCounts(g.widthWords, g.heightMinus1, g.tapMask, g.roll);
+        const auto* running = dynamic_cast<const board::GeneratorSource*>(source_.get());
+        if (running == nullptr || running->settings() != wanted)
+            source_ = std::make_shared<const board::GeneratorSource>(wanted);
+        return source_;
     }
     if (cameraImages_) {
-        sceneSettings_.reset();
         const uint32_t depth = design.cameraBitDepth();
         const auto* shown = dynamic_cast<const board::ImageSequenceSource*>(source_.get());
         if (shown == nullptr || shown->images() != cameraImages_ || shown->bitDepth() != depth)
-            source_ = std::make_unique<board::ImageSequenceSource>(cameraImages_, depth);
-        return *source_;
+            source_ = std::make_shared<const board::ImageSequenceSource>(cameraImages_, depth);
+        return source_;
     }
     const Window& window = design.bankWindow[0];
     board::SceneSettings scene;
@@ -132,11 +136,35 @@ const board::FrameSource& Acquisition::sourceFor(const DesignSettings& design) {
     scene.bitDepth = design.cameraBitDepth();
     scene.content = sceneContent_;
     scene.flatLevel = flatLevel_;
-    if (!source_ || !sceneSettings_ || *sceneSettings_ != scene) {
-        source_ = std::make_unique<board::SceneSource>(scene);
-        sceneSettings_ = scene;
-    }
-    return *source_;
+    const auto* seen = dynamic_cast<const board::SceneSource*>(source_.get());
+    if (seen == nullptr || seen->settings() != scene)
+        source_ = std::make_shared<const board::SceneSource>(scene);
+    return source_;
+}
+
+std::shared_ptr<const FrameRecipe>
+Acquisition::recipeFor(const board::PipelineSettings& settings,
+                       const std::shared_ptr<const board::FrameSource>& source) {
+    if (newestRecipe_ && newestRecipe_->source == source && newestRecipe_->settings == settings)
+        return newestRecipe_;
+    onBoard_.forEachFrame([&](StoredFrame& waiting) {
+        if (waiting.recipe)
+            renderOnBoard(waiting);
+    });
+    newestRecipe_ = std::make_shared<const FrameRecipe>(FrameRecipe{settings, source});
+    return newestRecipe_;
+}
+
+void Acquisition::render(const FrameRecipe& recipe, uint64_t frame, std::span<std::byte> out) {
+    pipeline_.configure(recipe.settings);
+    pipeline_.render(board::SensorRows(*recipe.source, frame), out);
+}
+
+void Acquisition::renderOnBoard(StoredFrame& frame) {
+    board::LargeBuffer<std::byte> pixels = onBoard_.spare(frame.bytes);
+    render(*frame.recipe, frame.sourceFrame, pixels);
+    frame.pixels = std::move(pixels);
+    frame.recipe.reset();
 }
 
 void Acquisition::setScene(board::SceneContent content, double flatLevel) {
@@ -179,7 +207,7 @@ int32_t Acquisition::nextFrame(std::span<std::byte> out, DeliveredFrame& deliver
             pipeline_.process(board::FrameView{}, {});
             continue;
         }
-        const board::SensorRows sensor(sourceFor(design), frame);
+        const board::SensorRows sensor(*sourceFor(design), frame);
         std::span<std::byte> target = out;
         if (out.size() < bytes) {
             scratch_.resize(bytes);
@@ -226,15 +254,12 @@ int32_t Acquisition::complete(const Exposure& exposure) {
         return code;
     board_.raiseEvent(kFrameEndEvent, exposure.endNs);
     const uint64_t frame = pipeline_.framesSeen();
-    if (!settings.selector.passes(frame)) {
-        pipeline_.process(board::FrameView{}, {});
+    if (!pipeline_.admit())
         return BOARD_OK;
-    }
     const uint64_t bytes = pipeline_.outputBytes();
     if (!onBoard_.hasRoomFor(bytes)) {
         // No room in the bank the frame is due in: the frame is lost, which the design flags in
         // its overflow register and its overflow event, once per lost frame.
-        pipeline_.skip();
         ++framesLost_;
         overflow_ = true;
         publishBufferState();
@@ -242,10 +267,8 @@ int32_t Acquisition::complete(const Exposure& exposure) {
         return BOARD_OK;
     }
     StoredFrame stored;
-    stored.pixels = onBoard_.spare(bytes);
-    // The pipeline renders the camera's lines as it needs them: no sensor frame is written to
-    // memory and read back.
-    pipeline_.process(board::SensorRows(sourceFor(design), frame), stored.pixels);
+    stored.bytes = bytes;
+    stored.recipe = recipeFor(settings, sourceFor(design));
     stored.sourceFrame = frame;
     stored.exposureNs = exposure.startNs;
     stored.completedNs = exposure.endNs;
@@ -308,12 +331,18 @@ std::optional<uint64_t> Acquisition::nextActivityNs() {
 
 bool Acquisition::takeFrame(std::span<std::byte> out, DeliveredFrame& delivered) {
     std::lock_guard lock(mutex_);
-    std::optional<StoredFrame> frame = onBoard_.take();
-    if (!frame)
+    StoredFrame* oldest = onBoard_.oldest();
+    if (oldest == nullptr)
         return false;
-    const std::size_t bytes = std::min(out.size(), frame->pixels.size());
-    dma_.copy(out.data(), frame->pixels.data(), bytes);
-    delivered.bytes = frame->pixels.size();
+    // The frame stays on the board until its pixels are out: a failure leaves it there.
+    if (oldest->recipe && out.size() < oldest->bytes)
+        renderOnBoard(*oldest);
+    if (oldest->recipe)
+        render(*oldest->recipe, oldest->sourceFrame, out.first(oldest->bytes));
+    else
+        dma_.copy(out.data(), oldest->pixels.data(), std::min<uint64_t>(out.size(), oldest->bytes));
+    std::optional<StoredFrame> frame = onBoard_.take();
+    delivered.bytes = frame->bytes;
     delivered.sourceFrame = frame->sourceFrame;
     delivered.sourceFrames = 1;
     delivered.framePeriodSeconds = frame->framePeriodSeconds;

@@ -65,7 +65,8 @@ board::PipelineSettings pipelineSettingsOf(const DesignSettings& settings);
 // at the trigger's exposure edges while the trigger drives the camera; a frame is complete one
 // frame period after its exposure started (a triggered camera reads out one frame at a time), and
 // then goes into the on-board buffer, or is lost when that is full: the overflow register is set
-// and the overflow event fires. takeFrame() is the DMA.
+// and the overflow event fires. takeFrame() is the DMA. A stored frame's pixels are made when the
+// DMA takes it, with the settings it completed under (see StoredFrame).
 class Acquisition {
 public:
     explicit Acquisition(Board& board);
@@ -103,7 +104,14 @@ private:
     };
 
     void refreshCoefficients(board::PipelineSettings& settings, const DesignSettings& design);
-    const board::FrameSource& sourceFor(const DesignSettings& design);
+    const std::shared_ptr<const board::FrameSource>& sourceFor(const DesignSettings& design);
+    // The recipe for a frame completing now. Frames that wait under other settings are made at
+    // once, into the board's memory, so that only the newest recipe is ever kept waiting.
+    std::shared_ptr<const FrameRecipe> recipeFor(const board::PipelineSettings& settings,
+                                                 const std::shared_ptr<const board::FrameSource>& source);
+    void render(const FrameRecipe& recipe, uint64_t frame, std::span<std::byte> out);
+    // Makes a waiting frame's pixels in the board's memory; the frame keeps no recipe after.
+    void renderOnBoard(StoredFrame& frame);
     // Configures the pipeline from the registers as they are now; the output size.
     int32_t configure(DesignSettings& design, board::PipelineSettings& settings);
     // One sensor frame completes: through the selector into the on-board buffer, or lost.
@@ -121,8 +129,8 @@ private:
     uint64_t coefficientGeneration_ = UINT64_MAX;
     std::shared_ptr<const board::CoefficientPlane> offsets_;
     std::shared_ptr<const board::CoefficientPlane> gains_;
-    std::unique_ptr<board::FrameSource> source_;
-    std::optional<board::SceneSettings> sceneSettings_;
+    std::shared_ptr<const board::FrameSource> source_;
+    std::shared_ptr<const FrameRecipe> newestRecipe_;
     board::SceneContent sceneContent_ = board::SceneContent::Synthetic;
     double flatLevel_ = board::SceneSettings{}.flatLevel;
     std::shared_ptr<const board::CameraImages> cameraImages_;

@@ -34,7 +34,7 @@ board::LargeBuffer<std::byte> OnBoardBuffer::spare(uint64_t bytes) {
 }
 
 bool OnBoardBuffer::store(StoredFrame frame) {
-    const uint64_t bytes = frame.pixels.size();
+    const uint64_t bytes = frame.bytes;
     if (!hasRoomFor(bytes)) {
         recycle(std::move(frame.pixels));
         return false;
@@ -50,7 +50,7 @@ std::optional<StoredFrame> OnBoardBuffer::take() {
         return std::nullopt;
     Entry entry = std::move(frames_.front());
     frames_.pop_front();
-    used_[entry.bank] -= entry.frame.pixels.size();
+    used_[entry.bank] -= entry.frame.bytes;
     return std::move(entry.frame);
 }
 

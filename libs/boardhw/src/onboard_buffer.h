@@ -1,12 +1,15 @@
 // The board's on-board frame memory: two DRAM banks between the pipeline and the DMA.
 #pragma once
 
+#include "pipeline/frame_source.h"
 #include "pipeline/large_buffer.h"
+#include "pipeline/settings.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -18,8 +21,19 @@ namespace kestrel::boardhw {
 inline constexpr uint64_t kOnBoardBankBytes = uint64_t{64} << 20;
 inline constexpr std::size_t kOnBoardBanks = 2;
 
-// A frame waiting for the DMA.
+// What makes a stored frame's pixels: the pipeline's settings and the camera's source as they
+// were when the frame completed. Frames completed under the same ones share one.
+struct FrameRecipe {
+    board::PipelineSettings settings;
+    std::shared_ptr<const board::FrameSource> source;
+};
+
+// A frame waiting for the DMA. Its pixels are made from its recipe only when the DMA takes it,
+// straight into the host's buffer, so that a frame is written to memory once; a frame made
+// before that carries its pixels and no recipe.
 struct StoredFrame {
+    uint64_t bytes = 0; // what the frame takes in its bank
+    std::shared_ptr<const FrameRecipe> recipe;
     board::LargeBuffer<std::byte> pixels;
     uint64_t sourceFrame = 0; // sensor frame it came from, counted from 0 at the start
     uint64_t exposureNs = 0;  // board time the exposure started
@@ -43,7 +57,15 @@ public:
     board::LargeBuffer<std::byte> spare(uint64_t bytes);
     // Stores the frame in the bank it is due in; false (frame dropped) when it does not fit.
     bool store(StoredFrame frame);
-    // The oldest frame, or nothing when both banks are empty.
+    // The oldest frame, left in its bank, or null when both banks are empty.
+    StoredFrame* oldest() { return frames_.empty() ? nullptr : &frames_.front().frame; }
+    // Calls f(frame) for every stored frame, oldest first; f may change what a frame holds but
+    // not its size.
+    template <class F> void forEachFrame(F&& f) {
+        for (Entry& entry : frames_)
+            f(entry.frame);
+    }
+    // The oldest frame, taken out of its bank, or nothing when both banks are empty.
     std::optional<StoredFrame> take();
     // Hands a taken frame's memory back for reuse.
     void recycle(board::LargeBuffer<std::byte> pixels);

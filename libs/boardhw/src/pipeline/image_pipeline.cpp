@@ -11,14 +11,17 @@ ImagePipeline::ImagePipeline(std::unique_ptr<PixelPipeline> pixels) : pixels_(st
 }
 
 void ImagePipeline::configure(const PipelineSettings& settings) {
+    // The acquisition configures for every frame, nearly always with what it had.
+    if (settings == pixels_->settings())
+        return;
     pixels_->configure(settings);
 }
 
 bool ImagePipeline::process(const SensorRows& sensor, std::span<std::byte> out) {
     // Counted before the pixel work: a frame whose processing fails has still reached the selector.
-    if (!settings().selector.passes(framesSeen_++))
+    if (!admit())
         return false;
-    pixels_->process(sensor, out);
+    render(sensor, out);
     return true;
 }
 

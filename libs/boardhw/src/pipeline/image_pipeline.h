@@ -16,7 +16,8 @@ public:
     // `pixels` must not be null (std::invalid_argument).
     explicit ImagePipeline(std::unique_ptr<PixelPipeline> pixels);
 
-    // As PixelPipeline::configure. The frame count carries on.
+    // As PixelPipeline::configure (settings equal to the current ones cost nothing). The frame
+    // count carries on.
     void configure(const PipelineSettings& settings);
     const PipelineSettings& settings() const { return pixels_->settings(); }
     size_t outputBytes() const { return outputFrameBytes(settings()); }
@@ -28,9 +29,12 @@ public:
     // Counts the frame; when the selector passes it, fills `out` (as PixelPipeline::process) and
     // returns true. A dropped frame leaves `out` untouched and returns false.
     bool process(const SensorRows& sensor, std::span<std::byte> out);
-    // Counts a frame that reaches the selector but has nowhere to go (the on-board buffer is full),
-    // so the selector's phase stays where the hardware's would.
-    void skip() { ++framesSeen_; }
+    // The two halves of process(), for a frame whose pixels are made later or not at all (the
+    // on-board buffer is full): admit() counts the frame and tells whether the selector passes
+    // it, so the selector's phase stays where the hardware's would; render() does the pixel work
+    // with the settings configured then.
+    bool admit() { return settings().selector.passes(framesSeen_++); }
+    void render(const SensorRows& sensor, std::span<std::byte> out) { pixels_->process(sensor, out); }
 
 private:
     std::unique_ptr<PixelPipeline> pixels_;

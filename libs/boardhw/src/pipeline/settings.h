@@ -20,6 +20,8 @@ struct PipelineSettings {
     ImageSelector selector;
     Lut lut = identityLut();
     OutputFormat format = OutputFormat::Gray8;
+
+    friend bool operator==(const PipelineSettings&, const PipelineSettings&) = default;
 };
 
 // Throws std::invalid_argument when the settings cannot describe a pipeline state: an image

@@ -22,6 +22,9 @@ struct ShadingSettings {
     uint16_t defaultGain = CoefficientPlane::kUnityGain;
     std::shared_ptr<const CoefficientPlane> offsets;
     std::shared_ptr<const CoefficientPlane> gains;
+
+    // The coefficient images compare by identity: an image is never changed once it is shared.
+    friend bool operator==(const ShadingSettings&, const ShadingSettings&) = default;
 };
 
 // One pixel, exactly as the design computes it. `offset` is the raw offset coefficient in 1/16
