@@ -259,7 +259,7 @@ void BM_StageLutAndOutput(benchmark::State& state) {
     const Inputs& in = inputs();
     const OutputFormat format = state.range(0) == 1 ? OutputFormat::Gray8 : OutputFormat::Gray16LeftAligned;
     const OutputTable table(in.gamma, format);
-    std::vector<std::byte> out(kPixels * bytesPerPixel(format));
+    LargeBuffer<std::byte> out(kPixels * bytesPerPixel(format));
     const size_t lineBytes = kSide * bytesPerPixel(format);
     for (auto _ : state) {
         for (uint32_t y = 0; y < kSide; ++y)

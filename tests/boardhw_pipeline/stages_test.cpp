@@ -138,6 +138,42 @@ TEST(OutputTable, WritesTheSameLinesToMemoryAsThroughTheCache) {
     }
 }
 
+// Lines of values close together are looked up from a window of the table, others one by one:
+// lines of every span around the windows' sizes, from the bottom and the top of the table, must
+// give what the whole-frame stages give.
+TEST(OutputTable, LooksUpCloseAndDistantValuesAsTheFrameStagesDo) {
+    std::mt19937_64 random(11);
+    Lut lut;
+    for (uint16_t& entry : lut)
+        entry = uint16_t(random() % 4096);
+    constexpr size_t kValues = 320;
+    for (const uint32_t span : {0u, 1u, 63u, 64u, 127u, 128u, 255u, 256u, 257u, 511u, 512u, 4095u}) {
+        for (const uint32_t lowest : {0u, 4095u - span, uint32_t(random() % (4096 - span))}) {
+            // Every run of 32 values holds the lowest and the highest.
+            std::vector<uint16_t> values(kValues);
+            for (size_t i = 0; i < kValues; ++i) {
+                const uint32_t offset = i % 32 == 0   ? 0
+                                        : i % 32 == 1 ? span
+                                                      : uint32_t(random() % (span + 1));
+                values[i] = uint16_t((lowest + offset) | (random() % 16) << 12); // bits above the twelve
+            }
+            Frame12 frame(kValues, 1);
+            for (size_t i = 0; i < kValues; ++i)
+                frame.row(0)[i] = values[i] & kSampleMask;
+            applyLut(frame, lut);
+            for (const OutputFormat format :
+                 {OutputFormat::Gray8, OutputFormat::Gray16, OutputFormat::Gray16LeftAligned}) {
+                std::vector<std::byte> expected(kValues * bytesPerPixel(format));
+                writeOutput(frame, format, expected);
+                std::vector<std::byte> written(expected.size());
+                OutputTable(lut, format).writeLine(values.data(), kValues, written.data());
+                EXPECT_EQ(written, expected)
+                    << "span " << span << " from " << lowest << " format " << int(format);
+            }
+        }
+    }
+}
+
 // One pixel through the shading formula: q = 16 p - o, r = (q g + 2048) >> 12 (arithmetic),
 // result (r + 8) >> 4 clamped to 0..4095; an offset of 65535 marks a defect and subtracts nothing.
 TEST(ShadingPixel, GivesTheHandComputedValue) {

@@ -53,8 +53,9 @@ OutputTable::OutputTable(const Lut& lut, OutputFormat format)
 void OutputTable::writeLine(const uint16_t* values, size_t n, std::byte* out, OutputStores stores) const {
     if (gathers_) {
         const size_t pixelBytes = bytesPerPixel(format_);
-        const size_t done = gatherPixels(pixels16_.data(), values, n, reinterpret_cast<uint8_t*>(out),
-                                         pixelBytes, stores == OutputStores::ToMemory);
+        const size_t done =
+            gatherPixels({pixels16_.data(), pixels8_.data()}, values, n, reinterpret_cast<uint8_t*>(out),
+                         pixelBytes, stores == OutputStores::ToMemory);
         values += done;
         out += done * pixelBytes;
         n -= done;

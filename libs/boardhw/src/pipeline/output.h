@@ -3,6 +3,7 @@
 
 #include "pipeline/frame.h"
 #include "pipeline/lut.h"
+#include "pipeline/table_gather.h"
 
 #include <array>
 #include <cstddef>
@@ -51,10 +52,9 @@ public:
 private:
     OutputFormat format_;
     bool gathers_;
-    std::array<uint8_t, kLutEntries> pixels8_{};
-    // Also what a gather reads for either format. It loads four bytes from each entry on, hence
-    // the element beyond the last entry.
-    std::array<uint16_t, kLutEntries + 1> pixels16_{};
+    // The vector lookups load more than one entry from any entry on, hence the spare entries.
+    std::array<uint8_t, kLutEntries + kTableSpare8> pixels8_{};
+    std::array<uint16_t, kLutEntries + kTableSpare16> pixels16_{};
 };
 
 } // namespace kestrel::board
