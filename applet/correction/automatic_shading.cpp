@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "correction/coefficient_images.h"
 #include "support/vector_clones.h"
@@ -13,29 +14,52 @@ namespace {
 
 constexpr int32_t kSide = static_cast<int32_t>(kCoefficientSide);
 
+// sample / (2^bits - 1) for every sample of `bits` (8 or 16) bits. Each is the division the
+// formulas name, done once per value instead of once per pixel: a division costs several times a
+// table load, and the quotient is the same to the last bit.
+const double* sampleLevels(int32_t bits) {
+    static const std::vector<double> levels8 = [] {
+        std::vector<double> levels(256);
+        for (std::size_t v = 0; v < levels.size(); ++v)
+            levels[v] = static_cast<double>(v) / 255.0;
+        return levels;
+    }();
+    if (bits == 8)
+        return levels8.data();
+    static const std::vector<double> levels16 = [] {
+        std::vector<double> levels(65536);
+        for (std::size_t v = 0; v < levels.size(); ++v)
+            levels[v] = static_cast<double>(v) / 65535.0;
+        return levels;
+    }();
+    return levels16.data();
+}
+
 // The level of gray pixel (x, y), less the black level where the black image covers it.
 class LevelSource {
 public:
     LevelSource(const ReferenceImage& black, const ReferenceImage& gray)
-        : black_(black), gray_(gray), grayMax_(static_cast<double>(gray.maxValue())),
-          blackMax_(black.exists() ? static_cast<double>(black.maxValue()) : 1.0) {}
+        : black_(black), gray_(gray), grayLevels_(sampleLevels(gray.bits())),
+          blackLevels_(black.exists() ? sampleLevels(black.bits()) : nullptr) {}
 
     // The black part of row y covers x < blackWidth(y).
     int32_t blackWidth(int32_t y) const {
         return black_.exists() && y < black_.height() ? black_.width() : 0;
     }
     double level(int32_t x, int32_t y, int32_t blackWidth) const {
-        double d = static_cast<double>(gray_.at(x, y)) / grayMax_;
+        double d = grayLevels_[gray_.at(x, y)];
         if (x < blackWidth)
-            d -= static_cast<double>(black_.at(x, y)) / blackMax_;
+            d -= blackLevels_[black_.at(x, y)];
         return d;
     }
+    const double* grayLevels() const { return grayLevels_; }
+    const double* blackLevels() const { return blackLevels_; }
 
 private:
     const ReferenceImage& black_;
     const ReferenceImage& gray_;
-    double grayMax_;
-    double blackMax_;
+    const double* grayLevels_;
+    const double* blackLevels_;
 };
 
 // Rows go through the coefficient formulas in blocks of a fixed size, so that the compiler
@@ -63,20 +87,18 @@ template <class Kernel> [[gnu::always_inline]] inline void inBlocks(std::size_t 
 }
 
 template <class Gray, class Black>
-KESTREL_APPLET_VECTOR_CLONES void gainRun(const Gray* __restrict gray, const Black* __restrict black,
-                                          double grayMax, double blackMax, double target,
-                                          uint16_t* __restrict gains, std::size_t n) {
-    inBlocks(n, [&](std::size_t x) {
-        gains[x] =
-            gainOf(target, static_cast<double>(gray[x]) / grayMax - static_cast<double>(black[x]) / blackMax);
-    });
+KESTREL_APPLET_VECTOR_CLONES void
+gainRun(const Gray* __restrict gray, const Black* __restrict black, const double* __restrict grayLevels,
+        const double* __restrict blackLevels, double target, uint16_t* __restrict gains, std::size_t n) {
+    inBlocks(n,
+             [&](std::size_t x) { gains[x] = gainOf(target, grayLevels[gray[x]] - blackLevels[black[x]]); });
 }
 
 template <class Gray>
-KESTREL_APPLET_VECTOR_CLONES void gainRunWithoutBlack(const Gray* __restrict gray, double grayMax,
-                                                      double target, uint16_t* __restrict gains,
-                                                      std::size_t n) {
-    inBlocks(n, [&](std::size_t x) { gains[x] = gainOf(target, static_cast<double>(gray[x]) / grayMax); });
+KESTREL_APPLET_VECTOR_CLONES void gainRunWithoutBlack(const Gray* __restrict gray,
+                                                      const double* __restrict grayLevels, double target,
+                                                      uint16_t* __restrict gains, std::size_t n) {
+    inBlocks(n, [&](std::size_t x) { gains[x] = gainOf(target, grayLevels[gray[x]]); });
 }
 
 // The black level in 1/16 grey level of 12 bits: shifted up from 8 bits, rounded down from 16
@@ -177,8 +199,6 @@ void computeGains(const ReferenceImage& black, const ReferenceImage& gray, doubl
     const LevelSource levels(black, gray);
     const int32_t height = std::min({gray.height(), kSide, endRow});
     const int32_t width = std::min(gray.width(), kSide);
-    const double grayMax = static_cast<double>(gray.maxValue());
-    const double blackMax = black.exists() ? static_cast<double>(black.maxValue()) : 1.0;
     withSampleType(gray, [&](auto graySample) {
         using Gray = decltype(graySample);
         for (int32_t y = std::max(firstRow, 0); y < height; ++y) {
@@ -188,11 +208,11 @@ void computeGains(const ReferenceImage& black, const ReferenceImage& gray, doubl
             if (covered > 0) {
                 withSampleType(black, [&](auto blackSample) {
                     using Black = decltype(blackSample);
-                    gainRun(g, rowOf<Black>(black, y), grayMax, blackMax, target, row,
+                    gainRun(g, rowOf<Black>(black, y), levels.grayLevels(), levels.blackLevels(), target, row,
                             static_cast<std::size_t>(covered));
                 });
             }
-            gainRunWithoutBlack(g + covered, grayMax, target, row + covered,
+            gainRunWithoutBlack(g + covered, levels.grayLevels(), target, row + covered,
                                 static_cast<std::size_t>(width - covered));
         }
     });
