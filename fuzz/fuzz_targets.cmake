@@ -10,6 +10,7 @@ set(_readers ${_applet}/config/config_file_index.cpp ${_applet}/config/config_fi
              ${_applet}/core/number_text.cpp ${_applet}/platform/platform_posix.cpp)
 file(GLOB _designrt ${_libs}/designrt/src/*.cpp)
 file(GLOB _regiort ${_libs}/regiort/src/*.cpp)
+kestrel_platform_sources(_regiort)
 
 set(KESTREL_FUZZ_config_parser_SOURCES ${_readers})
 set(KESTREL_FUZZ_lut_file_SOURCES ${_readers})

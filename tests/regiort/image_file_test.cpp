@@ -119,8 +119,10 @@ bool writeWithLibtiff(const std::string& path, const TiffLayout& l, const void* 
 }
 
 TEST(ImageFileWrite, ReadsBackUnchangedInHostOrder) {
-    // The last is 1.2 MB per row: wider than a strip, so one row each.
-    const std::tuple<uint32_t, uint32_t, int32_t> images[] = {{123, 45, 8}, {77, 31, 16}, {600000, 3, 16}};
+    // The third is 1.2 MB per row: wider than a strip, so one row each. The last, 9 MB, is read
+    // into a block of whole huge pages.
+    const std::tuple<uint32_t, uint32_t, int32_t> images[] = {
+        {123, 45, 8}, {77, 31, 16}, {600000, 3, 16}, {3001, 1500, 16}};
     for (const auto& [width, height, bits] : images) {
         const auto samples = pattern(width, height, bits);
         ASSERT_EQ(

@@ -2,20 +2,21 @@
 #ifndef KESTREL_REGIORT_SAMPLE_IMAGE_H
 #define KESTREL_REGIORT_SAMPLE_IMAGE_H
 
+#include "sample_memory.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 
 namespace kestrel::regiort {
 
 // The sample buffer crosses the C boundary and comes back to ImageFile_Release, which frees it.
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
+struct SamplesDeleter {
+    void operator()(void* p) const { releaseSamples(p); }
 };
 
 struct SampleImage {
-    std::unique_ptr<std::byte[], FreeDeleter> samples; // row-major, 16-bit samples in host order
+    std::unique_ptr<std::byte[], SamplesDeleter> samples; // row-major, 16-bit samples in host order
     uint32_t width = 0;
     uint32_t height = 0;
     uint16_t bitsPerSample = 0; // 8 or 16
