@@ -7,6 +7,7 @@
 #include "trigger/trigger_registers.h"
 
 #include <algorithm>
+#include <bitset>
 
 namespace kestrel::boardhw {
 
@@ -16,6 +17,18 @@ namespace {
 
 // A "Mode" register written with this value performs its one-shot action.
 constexpr uint64_t kOneShot = 2;
+
+using RegSet = std::bitset<static_cast<std::size_t>(Reg::Count)>;
+
+// The registers the engine's settings are read from.
+RegSet settingsRegisters() {
+    RegSet regs;
+    trigger::readTriggerSettings([&](Reg reg) {
+        regs.set(static_cast<std::size_t>(reg));
+        return uint64_t{0};
+    });
+    return regs;
+}
 
 } // namespace
 
@@ -27,6 +40,11 @@ struct TriggerSystem::State {
     std::vector<uint64_t> pendingExposures;
     // Status last forced into the registers; none yet after a design load.
     std::optional<trigger::TriggerStatus> published;
+    // Whether the engine has the settings the registers hold. Settings change only by writes,
+    // which the board reports to registerWritten (forced values stand in for status), so they
+    // are read again only after a write to one of them, not at every step: a read of all of them
+    // was half the cost of a software pulse.
+    bool settingsCurrent = false;
 };
 
 TriggerSystem::TriggerSystem(Board& board) : board_(board), state_(std::make_unique<State>()) {}
@@ -47,7 +65,10 @@ void TriggerSystem::forceLocked(Reg reg, uint64_t value) {
 }
 
 void TriggerSystem::refreshSettingsLocked() const {
+    if (state_->settingsCurrent)
+        return;
     state_->engine.configure(trigger::readTriggerSettings([this](Reg reg) { return readLocked(reg); }));
+    state_->settingsCurrent = true;
 }
 
 void TriggerSystem::publishLocked(trigger::StepOutput& out) {
@@ -103,6 +124,9 @@ void TriggerSystem::registerWritten(uint32_t id, uint64_t value) {
     const Reg reg = state_->ids.regOf(id);
     if (reg == Reg::Count)
         return;
+    static const RegSet kSettings = settingsRegisters();
+    if (kSettings.test(static_cast<std::size_t>(reg)))
+        state_->settingsCurrent = false;
     trigger::TriggerEngine& engine = state_->engine;
     refreshSettingsLocked();
     trigger::StepOutput out;
