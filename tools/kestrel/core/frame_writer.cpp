@@ -80,8 +80,13 @@ std::string writeFrameFile(const std::string& path, FrameFormat format, const Fr
                              : writePng(part, image);
     const int error = errno;
     if (written) {
-        // Replaces a frame of an earlier run (--replace) on Windows too, where rename would refuse.
+        // A frame of an earlier run (--replace) is removed first: renamed over an existing file,
+        // the new one would be written to disk at once (ext4 does that for every file that
+        // replaces another, for editors that save that way), which held a grab to the disk's
+        // speed. The new frame still never appears under its name half written.
         std::error_code renamed;
+        std::error_code notThere;
+        std::filesystem::remove(path, notThere);
         std::filesystem::rename(part, path, renamed);
         if (!renamed)
             return "";
