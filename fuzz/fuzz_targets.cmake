@@ -10,7 +10,6 @@ set(_readers ${_applet}/config/config_file_index.cpp ${_applet}/config/config_fi
              ${_applet}/core/number_text.cpp ${_applet}/platform/platform_posix.cpp)
 file(GLOB _designrt ${_libs}/designrt/src/*.cpp)
 file(GLOB _regiort ${_libs}/regiort/src/*.cpp)
-kestrel_platform_sources(_regiort)
 
 set(KESTREL_FUZZ_config_parser_SOURCES ${_readers})
 set(KESTREL_FUZZ_lut_file_SOURCES ${_readers})
@@ -42,7 +41,7 @@ function(kestrel_fuzz_target_inputs target name)
                                ${PROJECT_SOURCE_DIR}/libs/regiort/src ${PROJECT_SOURCE_DIR}/libs/grabhost5/include
                                ${PROJECT_SOURCE_DIR}/libs/grabhost5/src ${PROJECT_SOURCE_DIR}/libs/boardhw/include)
     find_package(PNG REQUIRED)
-    target_link_libraries(${target} PRIVATE PkgConfig::TIFF PNG::PNG)
+    target_link_libraries(${target} PRIVATE PkgConfig::TIFF PNG::PNG hugepages)
     # Images of up to 256 KiB: a header claiming a gigabyte is refused by the same check as in the
     # library, without each such input costing a second of allocating and reading.
     target_compile_definitions(${target} PRIVATE KESTREL_REGIORT_MAX_IMAGE_BYTES=262144)

@@ -17,21 +17,18 @@ constexpr int32_t kSide = static_cast<int32_t>(kCoefficientSide);
 // sample / (2^bits - 1) for every sample of `bits` (8 or 16) bits. Each is the division the
 // formulas name, done once per value instead of once per pixel: a division costs several times a
 // table load, and the quotient is the same to the last bit.
+std::vector<double> levelsUpTo(uint32_t fullScale) {
+    std::vector<double> levels(std::size_t{fullScale} + 1);
+    for (std::size_t v = 0; v < levels.size(); ++v)
+        levels[v] = static_cast<double>(v) / static_cast<double>(fullScale);
+    return levels;
+}
+
 const double* sampleLevels(int32_t bits) {
-    static const std::vector<double> levels8 = [] {
-        std::vector<double> levels(256);
-        for (std::size_t v = 0; v < levels.size(); ++v)
-            levels[v] = static_cast<double>(v) / 255.0;
-        return levels;
-    }();
+    static const std::vector<double> levels8 = levelsUpTo(255);
     if (bits == 8)
         return levels8.data();
-    static const std::vector<double> levels16 = [] {
-        std::vector<double> levels(65536);
-        for (std::size_t v = 0; v < levels.size(); ++v)
-            levels[v] = static_cast<double>(v) / 65535.0;
-        return levels;
-    }();
+    static const std::vector<double> levels16 = levelsUpTo(65535);
     return levels16.data();
 }
 

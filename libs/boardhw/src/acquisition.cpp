@@ -112,16 +112,19 @@ void Acquisition::refreshCoefficients(board::PipelineSettings& settings, const D
 
 // A source lives as long as its settings stay, so that the frames completed under them share it
 // (and one recipe).
+template <class Source, class Settings>
+const std::shared_ptr<const board::FrameSource>& Acquisition::sourceWith(const Settings& settings) {
+    const auto* current = dynamic_cast<const Source*>(source_.get());
+    if (current == nullptr || current->settings() != settings)
+        source_ = std::make_shared<const Source>(settings);
+    return source_;
+}
+
 const std::shared_ptr<const board::FrameSource>& Acquisition::sourceFor(const DesignSettings& design) {
     const GeneratorSettings& g = design.generator;
-    if (g.enabled && g.running) {
-        const auto wanted =
-            board::GeneratorSettings::fromWordCounts(g.widthWords, g.heightMinus1, g.tapMask, g.roll);
-        const auto* running = dynamic_cast<const board::GeneratorSource*>(source_.get());
-        if (running == nullptr || running->settings() != wanted)
-            source_ = std::make_shared<const board::GeneratorSource>(wanted);
-        return source_;
-    }
+    if (g.enabled && g.running)
+        return sourceWith<board::GeneratorSource>(
+            board::GeneratorSettings::fromWordCounts(g.widthWords, g.heightMinus1, g.tapMask, g.roll));
     if (cameraImages_) {
         const uint32_t depth = design.cameraBitDepth();
         const auto* shown = dynamic_cast<const board::ImageSequenceSource*>(source_.get());
@@ -136,10 +139,7 @@ const std::shared_ptr<const board::FrameSource>& Acquisition::sourceFor(const De
     scene.bitDepth = design.cameraBitDepth();
     scene.content = sceneContent_;
     scene.flatLevel = flatLevel_;
-    const auto* seen = dynamic_cast<const board::SceneSource*>(source_.get());
-    if (seen == nullptr || seen->settings() != scene)
-        source_ = std::make_shared<const board::SceneSource>(scene);
-    return source_;
+    return sourceWith<board::SceneSource>(scene);
 }
 
 std::shared_ptr<const FrameRecipe>

@@ -105,6 +105,8 @@ private:
 
     void refreshCoefficients(board::PipelineSettings& settings, const DesignSettings& design);
     const std::shared_ptr<const board::FrameSource>& sourceFor(const DesignSettings& design);
+    template <class Source, class Settings>
+    const std::shared_ptr<const board::FrameSource>& sourceWith(const Settings& settings);
     // The recipe for a frame completing now. Frames that wait under other settings are made at
     // once, into the board's memory, so that only the newest recipe is ever kept waiting.
     std::shared_ptr<const FrameRecipe> recipeFor(const board::PipelineSettings& settings,

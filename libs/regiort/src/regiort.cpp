@@ -44,7 +44,7 @@ REGIORT_API int32_t ImageFile_Read(const char* path, void** samples, int32_t* wi
 }
 
 REGIORT_API void ImageFile_Release(void* samples) {
-    kestrel::regiort::releaseSamples(samples);
+    kestrel::memory::releaseHugePageBlock(samples);
 }
 
 } // extern "C"

@@ -2,7 +2,7 @@
 #ifndef KESTREL_REGIORT_SAMPLE_IMAGE_H
 #define KESTREL_REGIORT_SAMPLE_IMAGE_H
 
-#include "sample_memory.h"
+#include "huge_page_block.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,7 +12,7 @@ namespace kestrel::regiort {
 
 // The sample buffer crosses the C boundary and comes back to ImageFile_Release, which frees it.
 struct SamplesDeleter {
-    void operator()(void* p) const { releaseSamples(p); }
+    void operator()(void* p) const { memory::releaseHugePageBlock(p); }
 };
 
 struct SampleImage {

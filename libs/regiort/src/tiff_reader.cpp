@@ -129,7 +129,7 @@ std::optional<SampleImage> readTiff(const char* path) {
         return std::nullopt;
 
     SampleImage image;
-    image.samples.reset(static_cast<std::byte*>(reserveSamples(layout->imageBytes)));
+    image.samples.reset(static_cast<std::byte*>(memory::reserveHugePageBlock(layout->imageBytes)));
     if (!image.samples)
         return std::nullopt;
     const bool ok = TIFFIsTiled(tif.get()) ? readTiles(tif.get(), *layout, image.samples.get())

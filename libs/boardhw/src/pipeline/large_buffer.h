@@ -1,19 +1,25 @@
 // Storage for frames and coefficient images: blocks of megabytes the pipeline streams through.
 #pragma once
 
+#include "huge_page_block.h"
 #include "pipeline/block_allocator.h"
 
 #include <cstddef>
+#include <new>
 #include <vector>
 
 namespace kestrel::board {
 
-// A block of `bytes`, aligned for any element; std::bad_alloc when there is no memory. Where the
-// system has large pages, blocks of several megabytes are placed on them: a frame line touches
-// a new small page in every image it reads, and the address translations they take cost the
-// pipeline a few percent. Released with releaseLargeBuffer.
-void* reserveLargeBuffer(size_t bytes);
-void releaseLargeBuffer(void* block) noexcept;
+// A block of `bytes` on huge pages where it is large (see reserveHugePageBlock); std::bad_alloc
+// when there is no memory. Released with releaseLargeBuffer.
+inline void* reserveLargeBuffer(size_t bytes) {
+    if (void* block = memory::reserveHugePageBlock(bytes))
+        return block;
+    throw std::bad_alloc();
+}
+inline void releaseLargeBuffer(void* block) noexcept {
+    memory::releaseHugePageBlock(block);
+}
 
 struct LargeBlocks {
     static void* reserve(size_t bytes) { return reserveLargeBuffer(bytes); }

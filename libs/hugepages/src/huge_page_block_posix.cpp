@@ -1,11 +1,11 @@
-// Sample buffers on transparent huge pages where they are large.
-#include "sample_memory.h"
+// Blocks on transparent huge pages where they are large.
+#include "huge_page_block.h"
 
 #include <sys/mman.h>
 
 #include <cstdlib>
 
-namespace kestrel::regiort {
+namespace kestrel::memory {
 
 namespace {
 
@@ -15,9 +15,10 @@ constexpr std::size_t kSmallestHugeBlock = 4 * kHugePageBytes;
 
 } // namespace
 
-void* reserveSamples(std::size_t bytes) noexcept {
+void* reserveHugePageBlock(std::size_t bytes) noexcept {
     if (bytes < kSmallestHugeBlock)
         return std::malloc(bytes == 0 ? 1 : bytes);
+    // Whole huge pages, so the kernel can back every part of the block with them.
     const std::size_t rounded = (bytes + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
     void* block = nullptr;
     if (rounded < bytes || posix_memalign(&block, kHugePageBytes, rounded) != 0)
@@ -27,8 +28,8 @@ void* reserveSamples(std::size_t bytes) noexcept {
     return block;
 }
 
-void releaseSamples(void* samples) noexcept {
-    std::free(samples);
+void releaseHugePageBlock(void* block) noexcept {
+    std::free(block);
 }
 
-} // namespace kestrel::regiort
+} // namespace kestrel::memory
